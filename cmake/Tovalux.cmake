@@ -1,0 +1,89 @@
+# Project-wide flags and the helpers every folder uses.
+include_guard(GLOBAL)
+
+# Texts inside the system are GBK; sources are UTF-8. "//TRANSLIT" changes nothing for a
+# character GBK has; it only lets libstdc++'s C++20 <chrono> (which spells "\u00b5s") compile.
+add_compile_options(
+  "$<$<COMPILE_LANGUAGE:C,CXX>:-finput-charset=UTF-8>"
+  "$<$<COMPILE_LANGUAGE:C,CXX>:-fexec-charset=GBK//TRANSLIT>"
+  "$<$<COMPILE_LANGUAGE:C,CXX>:-Wall>"
+  "$<$<COMPILE_LANGUAGE:C,CXX>:-Wextra>")
+
+set(TOVALUX_ROOT ${CMAKE_CURRENT_LIST_DIR}/..)
+cmake_path(NORMAL_PATH TOVALUX_ROOT)
+
+if(WIN32)
+  add_compile_definitions(_WIN32_WINNT=0x0601 WINVER=0x0601 NOMINMAX STRICT)
+  # The stand-in IDE's folder: H in every test and in the demo.
+  set(TOVALUX_HOST_DIR ${CMAKE_BINARY_DIR}/host)
+  file(MAKE_DIRECTORY ${TOVALUX_HOST_DIR}/lib)
+  # Every Windows program started by CTest goes through the one Wine runner.
+  set(CMAKE_CROSSCOMPILING_EMULATOR ${TOVALUX_ROOT}/scripts/wine-run --build ${CMAKE_BINARY_DIR})
+  # GoogleTest for the Windows side is compiled from Debian's sources with the cross compiler.
+  set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)
+  set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+  if(NOT TARGET gtest)
+    add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+    foreach(t gtest gtest_main gmock gmock_main)
+      if(TARGET ${t})
+        target_compile_options(${t} PRIVATE -w)
+      endif()
+    endforeach()
+  endif()
+  add_library(tovalux_gtest INTERFACE)
+  target_link_libraries(tovalux_gtest INTERFACE gtest_main gtest)
+else()
+  if(TOVALUX_FUZZ)
+    # Instrument the libraries too, so coverage guides the fuzzer into them.
+    add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer)
+    add_link_options(-fsanitize=address,undefined)
+  elseif(TOVALUX_SANITIZE)
+    add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+    add_link_options(-fsanitize=address,undefined)
+  endif()
+  if(NOT TOVALUX_FUZZ AND NOT TOVALUX_BENCH)
+    find_package(GTest REQUIRED)
+    include(GoogleTest)
+    add_library(tovalux_gtest INTERFACE)
+    target_link_libraries(tovalux_gtest INTERFACE GTest::gtest_main GTest::gtest)
+  endif()
+endif()
+
+# Adds every listed subfolder that has a CMakeLists.txt, so areas can land one at a time.
+function(tovalux_add_subdirs)
+  foreach(dir IN LISTS ARGN)
+    if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${dir}/CMakeLists.txt)
+      add_subdirectory(${dir})
+    endif()
+  endforeach()
+endfunction()
+
+# tovalux_unit_test(name SOURCES ... LIBS ...): a native GoogleTest program, one CTest entry per case.
+function(tovalux_unit_test name)
+  cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} tovalux_gtest)
+  target_compile_definitions(${name} PRIVATE TOVALUX_SOURCE_DIR="${TOVALUX_ROOT}")
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 120 PROPERTIES LABELS unit)
+endfunction()
+
+# tovalux_wine_test(name SOURCES ... LIBS ... [LABEL wine|e2e] [TIMEOUT s]): a Windows GoogleTest
+# program run under Wine through the runner; one CTest entry per program (a Wine start is not free).
+function(tovalux_wine_test name)
+  cmake_parse_arguments(T "" "LABEL;TIMEOUT" "SOURCES;LIBS" ${ARGN})
+  if(NOT T_LABEL)
+    set(T_LABEL wine)
+  endif()
+  if(NOT T_TIMEOUT)
+    set(T_TIMEOUT 600)
+  endif()
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} tovalux_gtest)
+  target_compile_definitions(${name} PRIVATE TOVALUX_HOST_DIR="${TOVALUX_HOST_DIR}" TOVALUX_BUILD_DIR="${CMAKE_BINARY_DIR}")
+  set(artefacts ${CMAKE_BINARY_DIR}/artefacts)
+  file(MAKE_DIRECTORY ${artefacts})
+  add_test(NAME ${name} COMMAND ${name} --gtest_output=xml:${artefacts}/${name}.xml
+           WORKING_DIRECTORY ${CMAKE_BINARY_DIR})
+  set_tests_properties(${name} PROPERTIES LABELS ${T_LABEL} TIMEOUT ${T_TIMEOUT}
+                       ENVIRONMENT "TOVALUX_ARTEFACTS=${artefacts}")
+endfunction()

@@ -1,0 +1,26 @@
+// Small text helpers shared by every subsystem. All work on GBK bytes.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace tovalux {
+
+// The C library's atoi: leading blanks skipped, an optional sign, decimal digits as far as they
+// go; text without a leading number gives 0. Out-of-range values saturate, as the Windows C
+// runtime does, instead of overflowing.
+int32_t cAtoi(std::string_view text);
+
+// Lower-cases ASCII letters only. A double-byte GBK character is copied whole, so a trail byte
+// that happens to equal 'A'..'Z' (0x41..0x5A) is never changed.
+std::string asciiLower(std::string_view text);
+
+// Drops spaces, tabs, carriage returns and line feeds at both ends. Safe on GBK: those bytes
+// are never the trail byte of a double-byte character.
+std::string_view trim(std::string_view text);
+
+// Decimal text of a signed 32-bit value ("-12", "0").
+std::string decimal(int64_t value);
+
+}  // namespace tovalux
