@@ -1,0 +1,27 @@
+#include "settings/diagnostic_log.h"
+
+#include <windows.h>
+
+#include <string>
+
+namespace tovalux {
+
+void logProgress(std::string_view) {}
+
+void logToNotepad(std::string_view text) {
+  constexpr const char* kTitles[] = {"TovaluxLog.txt - 记事本", "*TovaluxLog.txt - 记事本", "TovaluxLog - 记事本"};
+  HWND notepad = nullptr;
+  for (const char* title : kTitles) {
+    notepad = FindWindowA("Notepad", title);
+    if (notepad) break;
+  }
+  if (!notepad) return;
+  HWND edit = GetWindow(notepad, GW_CHILD);
+  if (!edit) return;
+  std::string line(text);
+  line += "\r\n";
+  // wParam 1: the insertion can be undone in Notepad.
+  SendMessageA(edit, EM_REPLACESEL, 1, reinterpret_cast<LPARAM>(line.c_str()));
+}
+
+}  // namespace tovalux

@@ -1,0 +1,17 @@
+// Diagnostics: start-up progress (compiled in, writes nothing) and a line log appended to an
+// open Notepad window, so a developer sees what the shell does inside a running host.
+#pragma once
+
+#include <string_view>
+
+namespace tovalux {
+
+// Names a start-up phase. Writes nothing.
+void logProgress(std::string_view text);
+
+// Appends text + "\r\n" at the caret of an open Notepad window titled "TovaluxLog.txt - 记事本",
+// "*TovaluxLog.txt - 记事本" or "TovaluxLog - 记事本" (tried in that order). Does nothing when none
+// is open; never opens, creates or writes a file. Safe from any thread.
+void logToNotepad(std::string_view text);
+
+}  // namespace tovalux

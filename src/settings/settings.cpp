@@ -1,0 +1,98 @@
+#include "settings/settings.h"
+
+#include <windows.h>
+
+#include <vector>
+
+#include "base/text.h"
+#include "host/host_paths.h"
+
+namespace tovalux {
+
+namespace {
+constexpr DWORD kReadBufferSize = 10240;
+
+std::string ownString(std::string_view text) { return std::string(text); }
+
+std::string readTextOrDefault(std::string_view section, std::string_view key, std::string_view fallback) {
+  std::string value = readSetting(section, key);
+  if (!value.empty()) return value;
+  writeSetting(section, key, fallback);
+  return ownString(fallback);
+}
+
+int32_t readPositiveIntOrDefault(std::string_view section, std::string_view key, int32_t fallback) {
+  const int32_t value = readIntSetting(section, key);
+  if (value >= 1) return value;
+  writeSetting(section, key, decimal(fallback));
+  return fallback;
+}
+
+bool readBoolOrDefaultTrue(std::string_view section, std::string_view key) {
+  const std::string value = readSetting(section, key);
+  if (value.empty()) {
+    writeSetting(section, key, setting::kTrueText);
+    return true;
+  }
+  return asciiLower(value) == setting::kTrueText;
+}
+}  // namespace
+
+std::string settingsFilePath() { return hostPath("lib\\Tovalux\\Tovalux.ini"); }
+
+std::string readSetting(std::string_view section, std::string_view key) {
+  std::vector<char> buffer(kReadBufferSize, '\0');
+  const std::string path = settingsFilePath();
+  const DWORD length = GetPrivateProfileStringA(ownString(section).c_str(), ownString(key).c_str(), "",
+                                                buffer.data(), kReadBufferSize, path.c_str());
+  return std::string(buffer.data(), length);  // at most the buffer size - 1
+}
+
+bool writeSetting(std::string_view section, std::string_view key, std::string_view value) {
+  const std::string path = settingsFilePath();
+  return WritePrivateProfileStringA(ownString(section).c_str(), ownString(key).c_str(), ownString(value).c_str(),
+                                    path.c_str()) != FALSE;
+}
+
+bool readBoolSetting(std::string_view section, std::string_view key) {
+  return asciiLower(readSetting(section, key)) == setting::kTrueText;
+}
+
+bool writeBoolSetting(std::string_view section, std::string_view key, bool value) {
+  return writeSetting(section, key, value ? setting::kTrueText : setting::kFalseText);
+}
+
+int32_t readIntSetting(std::string_view section, std::string_view key) { return cAtoi(readSetting(section, key)); }
+
+std::string fontNameSetting() {
+  return readTextOrDefault(setting::kThemeSection, setting::kFontName, setting::kDefaultFontName);
+}
+
+int32_t fontSizeSetting() {
+  return readPositiveIntOrDefault(setting::kThemeSection, setting::kFontSize, setting::kDefaultFontSize);
+}
+
+bool captionSetting() { return readBoolOrDefaultTrue(setting::kThemeSection, setting::kCaption); }
+
+int32_t menuButtonWidthSetting() {
+  return readPositiveIntOrDefault(setting::kThemeSection, setting::kMenuButtonWidth, setting::kDefaultMenuButtonWidth);
+}
+
+bool libTreeSetting() { return readBoolOrDefaultTrue(setting::kThemeSection, setting::kLibTree); }
+bool codeTipSetting() { return readBoolSetting(setting::kThemeSection, setting::kCodeTip); }
+bool codeTreeSetting() { return readBoolSetting(setting::kThemeSection, setting::kCodeTree); }
+bool propertyGridFontSetting() { return readIntSetting(setting::kChangeSection, setting::kPropertyGridFont) >= 1; }
+
+WindowSize windowSizeSetting() {
+  const int32_t width = readIntSetting(setting::kThemeSection, setting::kWindowWidth);
+  const int32_t height = readIntSetting(setting::kThemeSection, setting::kWindowHeight);
+  if (width < 1 || height < 1) return {setting::kDefaultWindowWidth, setting::kDefaultWindowHeight};
+  return {width, height};
+}
+
+void writeWindowSizeSetting(WindowSize size) {
+  writeSetting(setting::kThemeSection, setting::kWindowWidth, decimal(size.width));
+  writeSetting(setting::kThemeSection, setting::kWindowHeight, decimal(size.height));
+}
+
+}  // namespace tovalux

@@ -1,0 +1,150 @@
+#include "journal.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace standin {
+
+std::optional<std::string> JournalEntry::get(const std::string& name) const {
+  for (const auto& [key, value] : fields)
+    if (key == name) return value;
+  return std::nullopt;
+}
+
+int64_t JournalEntry::number(const std::string& name, int64_t fallback) const {
+  const std::optional<std::string> text = get(name);
+  if (!text || text->empty()) return fallback;
+  char* end = nullptr;
+  const long long value = std::strtoll(text->c_str(), &end, 0);
+  return end && *end == '\0' ? value : fallback;
+}
+
+namespace {
+
+void appendEscaped(std::string& out, const std::string& text) {
+  out += '"';
+  for (char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (c == '"' || c == '\\') {
+      out += '\\';
+      out += c;
+    } else if (byte < 0x20) {
+      char escape[8];
+      std::snprintf(escape, sizeof escape, "\\u%04x", byte);
+      out += escape;
+    } else {
+      out += c;  // GBK bytes pass through: the journal is GBK text
+    }
+  }
+  out += '"';
+}
+
+bool parseString(const std::string& line, size_t& i, std::string& out) {
+  if (i >= line.size() || line[i] != '"') return false;
+  for (++i; i < line.size(); ++i) {
+    char c = line[i];
+    if (c == '"') {
+      ++i;
+      return true;
+    }
+    if (c == '\\') {
+      if (++i >= line.size()) return false;
+      c = line[i];
+      if (c == 'u') {
+        if (i + 4 >= line.size()) return false;
+        out += static_cast<char>(std::strtol(line.substr(i + 1, 4).c_str(), nullptr, 16));
+        i += 4;
+        continue;
+      }
+    }
+    out += c;
+  }
+  return false;
+}
+
+}  // namespace
+
+std::string JournalEntry::toJsonLine() const {
+  std::string out = "{\"kind\":";
+  appendEscaped(out, kind);
+  for (const auto& [key, value] : fields) {
+    out += ',';
+    appendEscaped(out, key);
+    out += ':';
+    appendEscaped(out, value);
+  }
+  out += '}';
+  return out;
+}
+
+std::optional<JournalEntry> parseJournalLine(const std::string& line) {
+  JournalEntry entry;
+  size_t i = 0;
+  if (line.empty() || line[i++] != '{') return std::nullopt;
+  while (i < line.size() && line[i] != '}') {
+    std::string key, value;
+    if (!parseString(line, i, key) || i >= line.size() || line[i++] != ':') return std::nullopt;
+    if (!parseString(line, i, value)) return std::nullopt;
+    if (key == "kind")
+      entry.kind = value;
+    else
+      entry.fields.emplace_back(std::move(key), std::move(value));
+    if (i < line.size() && line[i] == ',') ++i;
+  }
+  if (entry.kind.empty()) return std::nullopt;
+  return entry;
+}
+
+void Journal::openFile(const std::string& path) {
+  std::lock_guard lock(mutex_);
+  filePath_ = path;
+  if (FILE* file = std::fopen(path.c_str(), "wb")) std::fclose(file);
+}
+
+void Journal::record(JournalEntry entry) {
+  std::lock_guard lock(mutex_);
+  if (!filePath_.empty()) {
+    // Appended and closed at once, so a reader sees every line even if the host crashes.
+    if (FILE* file = std::fopen(filePath_.c_str(), "ab")) {
+      const std::string line = entry.toJsonLine() + "\n";
+      std::fwrite(line.data(), 1, line.size(), file);
+      std::fclose(file);
+    }
+  }
+  entries_.push_back(std::move(entry));
+}
+
+std::vector<JournalEntry> Journal::entries() const {
+  std::lock_guard lock(mutex_);
+  return entries_;
+}
+
+std::vector<JournalEntry> Journal::entriesOfKind(const std::string& kind) const {
+  std::lock_guard lock(mutex_);
+  std::vector<JournalEntry> out;
+  for (const JournalEntry& entry : entries_)
+    if (entry.kind == kind) out.push_back(entry);
+  return out;
+}
+
+void Journal::clear() {
+  std::lock_guard lock(mutex_);
+  entries_.clear();
+}
+
+EntryBuilder& EntryBuilder::add(const std::string& name, const std::string& value) {
+  entry_.fields.emplace_back(name, value);
+  return *this;
+}
+
+EntryBuilder& EntryBuilder::add(const std::string& name, int64_t value) {
+  return add(name, std::to_string(value));
+}
+
+EntryBuilder& EntryBuilder::addHex(const std::string& name, uint32_t value) {
+  char text[16];
+  std::snprintf(text, sizeof text, "0x%08X", value);
+  return add(name, std::string(text));
+}
+
+}  // namespace standin

@@ -1,0 +1,101 @@
+// Every accessor against the stand-in IDE's window tree, missing levels and the two fallbacks.
+#include "host/host_windows.h"
+
+#include <gtest/gtest.h>
+
+#include "host.h"
+
+namespace tovalux {
+namespace {
+
+class HostWindowsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(host().createWindows());
+    windows.setMainWindow(host().mainWindow());
+  }
+  void TearDown() override { host().destroyWindows(); }
+  static standin::Host& host() { return standin::Host::instance(); }
+
+  HostWindows windows;
+};
+
+TEST_F(HostWindowsTest, EveryAccessorFindsItsWindow) {
+  const standin::WindowTree& t = host().tree();
+  EXPECT_EQ(windows.mainWindow(), t.main);
+  EXPECT_EQ(windows.topDockBar(), t.topDockBar);
+  EXPECT_EQ(windows.topToolBar(), t.topToolBar);
+  EXPECT_EQ(windows.leftDockBar(), t.leftDockBar);
+  EXPECT_EQ(windows.bottomDockBar(), t.bottomDockBar);
+  EXPECT_EQ(windows.rightDockBar(), t.rightDockBar);
+  EXPECT_EQ(windows.leftPanelItem1022(), t.libraryTree);
+  EXPECT_EQ(windows.leftPanelItem1019(), t.programTree);
+  EXPECT_EQ(windows.leftPanelItem1058(), t.componentCombo);
+  EXPECT_EQ(windows.leftPanelItem1059(), t.eventCombo);
+  EXPECT_EQ(windows.leftPanelItem118(), t.propertyGrid);
+  EXPECT_EQ(windows.mdiClient(), t.mdiClient);
+  EXPECT_EQ(windows.mainToolBar(), t.mainToolBar);
+  EXPECT_EQ(windows.bottomPanelItem1001(), t.tipsBox);
+  EXPECT_EQ(windows.bottomPanelItem1011(), t.outputBox);
+  EXPECT_EQ(windows.bottomPanelItem1224(), t.callStackTree);
+  EXPECT_EQ(windows.bottomPanelItem1109(), t.variablesTree);
+  EXPECT_EQ(windows.bottomPanelItem1115(), t.variableDescription);
+  EXPECT_EQ(windows.bottomPanelItem1010(), t.variableValue);
+  EXPECT_EQ(windows.bottomPanelItem1167(), t.stackLevelCombo);
+  EXPECT_EQ(windows.bottomPanelItem1187(), t.watchList);
+  EXPECT_EQ(windows.bottomPanelItem1182(), t.searchList1);
+  EXPECT_EQ(windows.bottomPanelItem1183(), t.searchList2);
+  EXPECT_EQ(windows.rightPanelItem1225(), t.toolboxTree);
+  EXPECT_EQ(windows.topBarItem629(), t.unitCombo);
+  EXPECT_EQ(windows.topBarItem630(), t.memberCombo);
+  // The two tool bars share an id at different levels and must not be confused.
+  EXPECT_NE(windows.topToolBar(), windows.mainToolBar());
+}
+
+TEST_F(HostWindowsTest, AMissingLevelAnswersNothing) {
+  HostWindows none;
+  EXPECT_EQ(none.leftPanelItem1019(), nullptr);  // no main window at all
+  EXPECT_EQ(none.mdiClient(), nullptr);
+
+  DestroyWindow(GetDlgItem(host().tree().bottomDockBar, 130));
+  EXPECT_EQ(windows.bottomPanelItem1011(), nullptr);
+  EXPECT_EQ(windows.bottomPanelItem1187(), nullptr);
+  EXPECT_NE(windows.bottomDockBar(), nullptr);
+  EXPECT_NE(windows.leftPanelItem1019(), nullptr);  // other paths unaffected
+}
+
+TEST_F(HostWindowsTest, WalksAfreshWhenTheHostRecreatesAWindow) {
+  HWND old = windows.rightPanelItem1225();
+  DestroyWindow(old);
+  HWND replacement = CreateWindowExA(0, "SysTreeView32", "", WS_CHILD, 0, 0, 10, 10, host().tree().toolboxContainer,
+                                     reinterpret_cast<HMENU>(1225), nullptr, nullptr);
+  EXPECT_EQ(windows.rightPanelItem1225(), replacement);
+}
+
+HWND gFrameWindow = nullptr;
+HWND gPropertyForm = nullptr;
+
+TEST_F(HostWindowsTest, MovedItemsAreFoundThroughTheirFallbacks) {
+  const standin::WindowTree& t = host().tree();
+  gFrameWindow = CreateWindowExA(0, "Static", "frame", WS_POPUP, 0, 0, 50, 50, nullptr, nullptr, nullptr, nullptr);
+  gPropertyForm = CreateWindowExA(0, "Static", "form", WS_POPUP, 0, 0, 50, 50, nullptr, nullptr, nullptr, nullptr);
+
+  SetParent(t.eventCombo, gFrameWindow);
+  SetParent(t.propertyGrid, gPropertyForm);
+  EXPECT_EQ(windows.leftPanelItem1059(), nullptr);  // no fallback sources yet
+  EXPECT_EQ(windows.leftPanelItem118(), nullptr);
+
+  windows.setFallbackSources([] { return gFrameWindow; }, [] { return gPropertyForm; });
+  EXPECT_EQ(windows.leftPanelItem1059(), t.eventCombo);
+  EXPECT_EQ(windows.leftPanelItem118(), t.propertyGrid);
+
+  // The host's own walk wins while it still finds the window.
+  SetParent(t.eventCombo, t.leftContainer);
+  EXPECT_EQ(windows.leftPanelItem1059(), t.eventCombo);
+  gFrameWindow = nullptr;  // "the shell frame does not exist"
+  SetParent(t.eventCombo, gPropertyForm);
+  EXPECT_EQ(windows.leftPanelItem1059(), nullptr);
+}
+
+}  // namespace
+}  // namespace tovalux
