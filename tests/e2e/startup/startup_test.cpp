@@ -20,21 +20,46 @@ std::string artefact(const std::string& name) {
   return testing::winePath(std::string(folder ? folder : TOVALUX_BUILD_DIR "/artefacts") + "/" + name);
 }
 
-// Runs ehost.exe with the given arguments and waits for it to end; answers its exit code.
-DWORD runHost(const std::string& arguments, DWORD timeoutMs = 60000) {
+PROCESS_INFORMATION startHost(const std::string& arguments) {
   const std::string exe = testing::winePath(TOVALUX_HOST_DIR "/ehost.exe");
   std::string command = "\"" + exe + "\" " + arguments;
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};
   if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
-    return 0xFFFFFFFF;
+    return PROCESS_INFORMATION{};
+  return process;
+}
+
+DWORD waitForHost(PROCESS_INFORMATION& process, DWORD timeoutMs = 60000) {
+  if (!process.hProcess) return 0xFFFFFFFF;
+  // Keep pumping: the host may send to this process's windows (the log sink) while it closes.
   DWORD code = 0xFFFFFFFE;
-  if (WaitForSingleObject(process.hProcess, timeoutMs) == WAIT_OBJECT_0) GetExitCodeProcess(process.hProcess, &code);
-  else TerminateProcess(process.hProcess, 99);
+  const DWORD start = GetTickCount();
+  while (GetTickCount() - start < timeoutMs) {
+    const DWORD waited = MsgWaitForMultipleObjects(1, &process.hProcess, FALSE, 100, QS_ALLINPUT);
+    if (waited == WAIT_OBJECT_0) {
+      GetExitCodeProcess(process.hProcess, &code);
+      break;
+    }
+    testing::pumpMessages();
+  }
+  if (code == 0xFFFFFFFE) TerminateProcess(process.hProcess, 99);
   CloseHandle(process.hThread);
   CloseHandle(process.hProcess);
   return code;
+}
+
+// Runs ehost.exe with the given arguments and waits for it to end; answers its exit code.
+DWORD runHost(const std::string& arguments) {
+  PROCESS_INFORMATION process = startHost(arguments);
+  return waitForHost(process);
+}
+
+// A scripted user action, as the stand-in's control channel takes it.
+void sendControl(HWND host, const std::string& command) {
+  COPYDATASTRUCT data{0, static_cast<DWORD>(command.size()), const_cast<char*>(command.data())};
+  SendMessageA(host, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data));
 }
 
 std::vector<JournalEntry> readJournal(const std::string& path) {
@@ -100,6 +125,41 @@ TEST(HostStartup, SavesAScreenshotAndClosesNormally) {
   char signature[8] = {};
   file.read(signature, 8);
   EXPECT_EQ(std::string(signature + 1, 3), "PNG");
+}
+
+TEST(HostStartup, PopupMenusAreAnnouncedAndLogged) {
+  testing::NotepadSink log("TovaluxLog.txt - 记事本");
+  const std::string journal = artefact("e2e_popup_journal.txt");
+  PROCESS_INFORMATION process = startHost("--journal \"" + journal + "\"");
+  ASSERT_NE(process.hProcess, nullptr);
+  WaitForInputIdle(process.hProcess, 20000);
+  HWND main = nullptr;
+  for (int i = 0; i < 400 && !main; ++i) {
+    // The host's main window becomes visible once start-up has run.
+    main = FindWindowA("ENewFrame", nullptr);
+    if (!main || !IsWindowVisible(main)) { main = nullptr; Sleep(25); }
+  }
+  ASSERT_NE(main, nullptr);
+  sendControl(main, "popup");
+  // The scripted menu closes itself; wait for the host to record it before closing the host.
+  auto menuClosed = [&] {
+    const auto entries = readJournal(journal);
+    return find(entries, "popup-menu", "p1", "3") < entries.size();
+  };
+  for (int i = 0; i < 200 && !menuClosed(); ++i) testing::pumpMessages(25);
+  sendControl(main, "close");
+  ASSERT_EQ(waitForHost(process), 0u);
+
+  EXPECT_EQ(log.text(), "弹出菜单 : 3,7\r\n#NL_FREE_LIB_DATA\r\n");
+  const std::vector<JournalEntry> entries = readJournal(journal);
+  const size_t announced = find(entries, "notify", "code", "19");
+  ASSERT_LT(announced, entries.size());
+  EXPECT_EQ(entries[announced].number("p1"), 3);
+  EXPECT_EQ(entries[announced].number("p2"), 7);
+  EXPECT_EQ(entries[announced].number("answer"), 1);
+  const size_t menu = find(entries, "popup-menu", "p1", "3");
+  ASSERT_LT(menu, entries.size());
+  EXPECT_LT(announced, menu);
 }
 
 }  // namespace
