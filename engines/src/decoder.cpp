@@ -299,14 +299,36 @@ Status Decoder::run(size_t size) {
     has66 = has66 && !vex;
     const unsigned pfxSlot = vex ? vexPp : lastRep == 0xF3 ? 2 : lastRep == 0xF2 ? 3 : has66 ? 1 : 0;
     const Node* n = &kNodes[root[b]];
-    bool regSlot = false;
+    bool regSlot = false, repIgnored = false;
+    const Node* pfxNode = nullptr;
+    unsigned pfxPick = 0;
+    Status deferred = Status::ok;  // undefined, but parse on so that the length is known
     for (;;) {
         unsigned pick;
         switch (n->type) {
         case NodeType::Leaf: goto leaf;
         case NodeType::Invalid:
+            if (pfxNode && pfxPick != 0) {
+                // A prefix with no form of its own under this opcode (F3 0F AE /0, 66 0F C7
+                // /3): #UD, but the prefix-less form still tells the length.
+                n = &kNodes[pfxNode->value];
+                pfxPick = 0;
+                deferred = Status::undefined;
+                continue;
+            }
             return fail(regSlot ? Status::registerForm : Status::undefined);
-        case NodeType::SelPrefix: pick = pfxSlot; break;
+        case NodeType::SelPrefix:
+            pick = pfxSlot;
+            pfxNode = n;
+            // F2/F3 on a row marked for no prefix: #UD ("NP" in the manuals), but parse on
+            // the prefix-less form so that the length is still known.
+            if (pick >= 2 && kNodes[n->value + pick].type == NodeType::Invalid &&
+                kNodes[n->value].type != NodeType::Invalid) {
+                pick = 0;
+                repIgnored = true;
+            }
+            pfxPick = pick;
+            break;
         case NodeType::SelVexW: pick = ins.vexW; break;
         case NodeType::SelVexL: pick = ins.vexL; break;
         case NodeType::SelOpSize: pick = has66 ? 0 : 1; break;
@@ -329,7 +351,9 @@ Status Decoder::run(size_t size) {
     }
 leaf:
     ins.mnemonic = Mnemonic(n->value);
-    if ((n->flags & kMandatory) && pfxSlot && !vex) {
+    if (repIgnored) {
+        deferred = Status::undefined;
+    } else if ((n->flags & kMandatory) && pfxSlot && !vex) {
         ins.mandatoryPrefix = pfxSlot == 1 ? 0x66 : pfxSlot == 2 ? 0xF3 : 0xF2;
         ins.flags |= kInsMandatory;
         if (pfxSlot == 1) has66 = false;
@@ -372,7 +396,7 @@ leaf:
         switch (s.kind) {
         case OpSpecKind::Rm:
             if (memForm) {
-                if (s.flags & kOpRegOnly) return fail(Status::undefined);
+                if (s.flags & kOpRegOnly) deferred = Status::undefined;
                 if (Status st = decodeModrmMemory(o, resolve(s.memSize)); st != Status::ok)
                     return fail(st);
             } else {
@@ -384,8 +408,8 @@ leaf:
             break;
         case OpSpecKind::Reg: {
             const unsigned r = (ins.modrm >> 3) & 7;
-            if (s.cls == RegClass::Seg && r > 5) return fail(Status::undefined);
-            if (s.cls == RegClass::Cr && (r == 1 || r > 4)) return fail(Status::undefined);
+            if ((s.cls == RegClass::Seg && r > 5) || (s.cls == RegClass::Cr && (r == 1 || r > 4)))
+                deferred = Status::undefined;
             o.kind = OpKind::reg;
             o.size = uint8_t(resolve(s.regSize));
             o.reg = regOf(s.cls, r, o.size);
@@ -499,6 +523,16 @@ leaf:
         }
     }
 
+    // Rows the table keeps only to know their length: undefined all the same.
+    if (ins.mnemonic == Mnemonic::invalid) deferred = Status::undefined;
+    if (deferred != Status::ok) return fail(deferred);
+    // A VEX instruction without a vvvv operand must leave the field at 1111b.
+    if (vex && vexV != 0) {
+        bool usesV = false;
+        for (unsigned k = 0; k < 4 && n->ops[k]; ++k)
+            usesV |= kOperandSpecs[n->ops[k]].kind == OpSpecKind::Vvvv;
+        if (!usesV) return fail(Status::undefined);
+    }
     if (ins.mnemonic == Mnemonic::amd3dnow) {
         // 0F 0F /r ib: the trailing byte names the operation.
         ins.mnemonic = Mnemonic(k3DNow[ins.op[2].imm & 0xFF]);

@@ -72,7 +72,7 @@ def operand_spec(code):
     kind, cls, flags = kind_of[code[0]]
     size = SIZES[code[1:]]
     if code[0] in 'VWUHL':
-        reg_size = 0x82
+        reg_size = 0x82 if code[1:] == 'x' else 16
         mem_size = size
     elif code[0] in 'PQN':
         reg_size = 8
@@ -136,6 +136,13 @@ ucomiss ucomisd sqrtps sqrtpd rsqrtps rcpps movsldup movshdup movddup pabsb pabs
 phminposuw aesimc aeskeygenassist pcmpestrm pcmpestri pcmpistrm pcmpistri extractps pextrb
 pextrw pextrd roundps roundpd maskmovdqu cvtdq2ps cvtps2dq cvttps2dq cvtps2pd cvtpd2ps cvtdq2pd
 cvttpd2dq cvtpd2dq cvttss2si cvttsd2si cvtss2si cvtsd2si'''.split())
+
+
+XMM_ONLY = set('''movd movq movlps movhps movlpd movhpd movhlps movlhps pinsrw pinsrb pinsrd
+pextrw pextrb pextrd extractps insertps comiss comisd ucomiss ucomisd aesimc aesenc aesenclast
+aesdec aesdeclast aeskeygenassist pclmulqdq phminposuw pcmpestrm pcmpestri pcmpistrm pcmpistri
+maskmovdqu'''.split())
+SHIFTS = set('psrlw psrld psrlq psraw psrad psllw pslld psllq'.split())
 
 
 def parse():
@@ -215,13 +222,22 @@ def derive_vex(entries):
         if not any(o[0] in 'VWU' for o in e.ops) or any(o[0] in 'PQN' for o in e.ops):
             continue
         ops = list(e.ops)
+        # Scalar and single-register forms stay XMM whatever VEX.L says.
+        if e.mnemonic.endswith(('ss', 'sd')) or e.mnemonic in XMM_ONLY or \
+                any(o in ('Ed', 'Wd', 'Wq', 'Mq', 'RdMb', 'RdMw') for o in ops[1:]) and \
+                not e.mnemonic.startswith(('cvt', 'pmov')):
+            ops = [o[0] + 'dq' if o[0] in 'VUH' and o.endswith('x') else o for o in ops]
+        if e.mnemonic in SHIFTS and len(ops) == 2 and ops[1] == 'Wx':
+            ops[1] = 'Wdq'
         if ops[0][0] == 'U':
-            ops = ['Hx'] + ops
+            ops = ['H' + ops[0][1:]] + ops
         elif ops[0][0] == 'V' and len(ops) > 1 and e.mnemonic not in NO_NDS:
-            ops = [ops[0], 'Hx'] + ops[1:]
+            ops = [ops[0], 'H' + ops[0][1:]] + ops[1:]
         v = Entry('V' + {'0F': '1', '0F38': '2', '0F3A': '3'}[e.map], e.opcode, [], 'v' + e.mnemonic,
                   ops, e.flags - {'osz'}, e.line)
         v.cond = dict(e.cond)
+        if e.mnemonic in XMM_ONLY:
+            v.cond['l'] = 0
         v.modrm = e.modrm
         vex.append(v)
     return vex
@@ -231,7 +247,7 @@ def main():
     entries = parse()
     entries += derive_vex(entries)
 
-    mnemonics = sorted({e.mnemonic for e in entries} | set(THREEDNOW.values()) | set(WAIT_FORMS))
+    mnemonics = sorted({e.mnemonic for e in entries if e.mnemonic != 'invalid'} | set(THREEDNOW.values()) | set(WAIT_FORMS))
     mnemonics = ['invalid'] + mnemonics
     mindex = {m: i for i, m in enumerate(mnemonics)}
 

@@ -34,8 +34,17 @@ std::string reg(Reg r) {
 
 std::string memory(const Instruction& ins, const Operand& o) {
     std::string s = sizeWord(o.size, ins.flags & kInsFpu);
-    if (ins.mnemonic == Mnemonic::lea || !ins.hasModrm) s.clear();
-    if (o.base == Reg::none && o.index == Reg::none) {
+    switch (ins.mnemonic) {
+    case Mnemonic::lea: case Mnemonic::lddqu: case Mnemonic::sgdt: case Mnemonic::sidt:
+    case Mnemonic::lgdt: case Mnemonic::lidt: case Mnemonic::wrssd: case Mnemonic::wrussd:
+        s.clear();
+        break;
+    default:
+        if (!ins.hasModrm && !o.implicit) s.clear();
+    }
+    const bool eiz = ins.hasSib && !o.implicit && o.index == Reg::none && ins.hasModrm &&
+                     (ins.modrm >> 6) != 3 && !(o.base == Reg::esp && (ins.sib >> 6) == 0);
+    if (o.base == Reg::none && o.index == Reg::none && !eiz) {
         s += hex(o.dispSize == 2 ? uint16_t(o.disp) : uint32_t(o.disp));
         return s;
     }
@@ -50,7 +59,7 @@ std::string memory(const Instruction& ins, const Operand& o) {
         s += regName(o.index);
         if (ins.addressSize == 4) s += "*" + std::to_string(o.scale);
         any = true;
-    } else if (ins.hasSib && !o.implicit && o.base != Reg::esp) {
+    } else if (eiz) {
         // binutils names the empty SIB index "eiz" unless the SIB only serves ESP.
         if (any) s += "+";
         s += "eiz*" + std::to_string(1u << (ins.sib >> 6));
@@ -58,7 +67,7 @@ std::string memory(const Instruction& ins, const Operand& o) {
     }
     if (o.dispSize) {
         int32_t d = o.disp;
-        if (o.base == Reg::none && o.dispSize == 4) {
+        if (o.base == Reg::none && o.index == Reg::none && !eiz && o.dispSize == 4) {
             s += "+" + hex(uint32_t(d));
         } else if (d < 0) {
             s += "-" + hex(uint32_t(-int64_t(d)));
@@ -101,6 +110,7 @@ std::string normaliseObjdump(const std::string& text) {
     static const char* const prefixWords[] = {
         "lock", "rep", "repz", "repnz", "repe", "repne", "data16", "data32", "addr16", "addr32",
         "cs", "ds", "es", "ss", "fs", "gs", "bnd", "notrack", "xacquire", "xrelease", "fwait"};
+    static const char* const notes[] = {"(8087 only)", "(287 only)"};
     std::string s;
     // Collapse blanks.
     for (char c : text) {
@@ -121,6 +131,12 @@ std::string normaliseObjdump(const std::string& text) {
         }
         if (!dropped) break;
     }
+    for (const char* n : notes)
+        if (size_t at = s.find(n); at != std::string::npos) s.erase(at, std::strlen(n));
+    // binutils marks 16-bit segment pushes and the 32-bit descriptor-table forms.
+    for (const char* w : {"sgdtd ", "sidtd ", "lgdtd ", "lidtd "})
+        if (s.rfind(w, 0) == 0) s.erase(4, 1);
+    if (s.rfind("pushw ", 0) == 0 || s.rfind("popw ", 0) == 0) s.erase(s.find(' ') - 1, 1);
     // Drop segment names in operands.
     std::string out;
     for (size_t i = 0; i < s.size(); ++i) {
