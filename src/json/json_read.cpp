@@ -1,0 +1,516 @@
+// Reading JSON text into a tree. One reader serves GBK bytes and UTF-16 units: GBK is scanned as
+// it stands, a lead byte taking the next byte with it exactly as the GBK converter pairs them, so
+// the result (and every error position, counted in UTF-16 characters) is that of converting the
+// whole text first and reading the UTF-16, without the converted copy.
+//
+// The grammar is lenient on purpose (files written by hand and by older versions must load):
+//   - blanks are space, tab, CR, LF and NUL;
+//   - names and strings take double or single quotes; a backslash skips the character after it
+//     (six for \u and four hex digits) while the closing quote is looked for;
+//   - an unquoted value runs to the next ",", "]" or "}"; without its blanks it is null, true,
+//     false, a number (first character a digit, sign or "."; then digits, at most one ".", one
+//     "e"/"E" and one further sign; spaces ignored), or else a raw token kept as text;
+//   - containers are tracked on explicit stacks, so depth is limited only by memory.
+#include <new>
+
+#include "json/gbk_codec.h"
+#include "json/json_internal.h"
+
+namespace tovalux::json_detail {
+namespace {
+
+enum : uint8_t {
+  kBlank = 1,
+  kTokenStop = 2,   // , ] }
+  kStringStop = 4,  // " ' and the backslash
+  kNumberChar = 8,  // digits . e E + - and space
+  kLead = 16,       // a byte that may start a two-byte GBK character
+};
+
+struct CharClasses {
+  uint8_t of[256];
+  constexpr CharClasses() : of{} {
+    for (char c : {' ', '\t', '\r', '\n', '\0'}) of[uint8_t(c)] |= kBlank;
+    for (char c : {',', ']', '}'}) of[uint8_t(c)] |= kTokenStop;
+    for (char c : {'"', '\'', '\\'}) of[uint8_t(c)] |= kStringStop;
+    for (char c : {'.', 'e', 'E', '+', '-', ' '}) of[uint8_t(c)] |= kNumberChar;
+    for (int c = '0'; c <= '9'; ++c) of[c] |= kNumberChar;
+    for (int c = 0x81; c <= 0xFE; ++c) of[c] |= kLead;
+  }
+};
+constexpr CharClasses kClasses;
+
+struct GbkInput {
+  using Unit = unsigned char;
+  const GbkCodec& codec;
+
+  static uint8_t classOf(Unit unit) { return kClasses.of[unit]; }
+  // Units taken by the character at p (p < end).
+  size_t width(const Unit* p, const Unit* end) const {
+    return (p + 1 < end && codec.isPair(p[0], p[1])) ? 2 : 1;
+  }
+  size_t decode(const Unit* begin, const Unit* end, char16_t* out) const {
+    return decodeGbk(codec, reinterpret_cast<const char*>(begin), reinterpret_cast<const char*>(end), out);
+  }
+  size_t position(const Unit* begin, const Unit* at) const {
+    return countGbkUnits(codec, reinterpret_cast<const char*>(begin), reinterpret_cast<const char*>(at));
+  }
+};
+
+struct Utf16Input {
+  using Unit = char16_t;
+
+  static uint8_t classOf(Unit unit) { return unit < 0x80 ? kClasses.of[unit] : 0; }
+  size_t width(const Unit*, const Unit*) const { return 1; }
+  size_t decode(const Unit* begin, const Unit* end, char16_t* out) const {
+    std::memcpy(out, begin, size_t(end - begin) * sizeof(char16_t));
+    return size_t(end - begin);
+  }
+  size_t position(const Unit* begin, const Unit* at) const { return size_t(at - begin); }
+};
+
+template <class Unit>
+int hexValue(Unit c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+// The UTF-16 unit of four hex digits at p, or -1.
+template <class Unit>
+int hex4(const Unit* p, const Unit* end) {
+  if (end - p < 4) return -1;
+  int value = 0;
+  for (int i = 0; i < 4; ++i) {
+    const int digit = hexValue(p[i]);
+    if (digit < 0) return -1;
+    value = value << 4 | digit;
+  }
+  return value;
+}
+
+template <class Unit>
+bool classify(const Unit* begin, const Unit* end, bool& floating) {
+  const Unit* p = begin;
+  while (p < end && *p == ' ') ++p;
+  if (p == end) return false;
+  const Unit first = *p++;
+  int dots = first == '.', exponents = 0, signs = 0;
+  if (!dots && !(first >= '0' && first <= '9') && first != '+' && first != '-') return false;
+  for (; p < end; ++p) {
+    const Unit c = *p;
+    if ((c >= '0' && c <= '9') || c == ' ') continue;
+    if (c == '.') {
+      if (++dots > 1) return false;
+    } else if (c == 'e' || c == 'E') {
+      if (++exponents > 1) return false;
+    } else if (c == '+' || c == '-') {
+      if (++signs > 1) return false;
+    } else {
+      return false;
+    }
+  }
+  floating = dots || exponents || signs;
+  return true;
+}
+
+template <class Unit, size_t N>
+bool isWord(const Unit* begin, size_t size, const char (&word)[N]) {
+  if (size != N - 1) return false;
+  for (size_t i = 0; i < size; ++i)
+    if (begin[i] != Unit(word[i])) return false;
+  return true;
+}
+
+template <class Input>
+class Reader {
+ public:
+  using Unit = typename Input::Unit;
+
+  Reader(Arena& arena, const Unit* text, size_t size, int flags, Input input)
+      : arena_(arena),
+        input_(input),
+        begin_(text),
+        p_(text),
+        end_(text + size),
+        decodeUnicode_(flags != 0),
+        values_(arena.allocator()),
+        members_(arena.allocator()),
+        frames_(arena.allocator()) {}
+
+  ReadResult read(Value& root) {
+    root_ = &root;
+    try {
+      const int error = run();
+      if (error == kJsonOk) return {};
+      return {error, input_.position(begin_, p_)};
+    } catch (const std::bad_alloc&) {
+      return {kJsonOutOfMemory, input_.position(begin_, p_)};
+    }
+  }
+
+ private:
+  struct Frame {
+    bool object;
+    size_t base;  // first entry of this container on values_ or members_
+  };
+
+  static uint8_t classOf(Unit unit) { return Input::classOf(unit); }
+
+  void skipBlanks() {
+    while (p_ < end_ && (classOf(*p_) & kBlank)) ++p_;
+  }
+
+  int run() {
+    skipBlanks();
+    if (p_ == end_) return kJsonNoText;
+    if (*p_ != '{' && *p_ != '[') return kJsonValueSyntax;
+    for (;;) {
+      // A value starts here.
+      skipBlanks();
+      if (p_ == end_) return kJsonUnclosed;
+      const Unit c = *p_;
+      if (c == '{') {
+        ++p_;
+        frames_.push({true, members_.size()});
+        skipBlanks();
+        if (p_ == end_) return kJsonUnclosed;
+        if (*p_ != '}') {
+          if (const int error = readMemberName()) return error;
+          continue;
+        }
+        ++p_;
+        closeObject();
+      } else if (c == '[') {
+        ++p_;
+        frames_.push({false, values_.size()});
+        skipBlanks();
+        if (p_ == end_) return kJsonUnclosed;
+        if (*p_ != ']') continue;
+        ++p_;
+        closeArray();
+      } else if (c == '"' || c == '\'') {
+        Value value;
+        if (!readString(value)) return kJsonUnclosed;
+        store(value);
+      } else {
+        Value value;
+        if (const int error = readToken(value)) return error;
+        store(value);
+      }
+      // A value is complete: a separator or a closing bracket follows, or the end after the root.
+      for (;;) {
+        skipBlanks();
+        if (frames_.empty()) return p_ == end_ ? kJsonOk : kJsonValueSyntax;
+        if (p_ == end_) return kJsonUnclosed;
+        const Unit next = *p_;
+        if (frames_.back().object) {
+          if (next == ',') {
+            ++p_;
+            if (const int error = readMemberName()) return error;
+            break;
+          }
+          if (next != '}') return kJsonObjectSyntax;
+          ++p_;
+          closeObject();
+        } else {
+          if (next == ',') {
+            ++p_;
+            break;
+          }
+          if (next != ']') return kJsonValueSyntax;
+          ++p_;
+          closeArray();
+        }
+      }
+    }
+  }
+
+  void store(const Value& value) {
+    if (frames_.empty())
+      *root_ = value;
+    else if (frames_.back().object)
+      members_.back().value = value;
+    else
+      values_.push(value);
+  }
+
+  int readMemberName() {
+    skipBlanks();
+    if (p_ == end_) return kJsonUnclosed;
+    if (*p_ != '"' && *p_ != '\'') return kJsonObjectSyntax;
+    Value name;
+    if (!readString(name)) return kJsonUnclosed;
+    skipBlanks();
+    if (p_ == end_) return kJsonUnclosed;
+    if (*p_ != ':') return kJsonObjectSyntax;
+    ++p_;
+    Member member;
+    member.value = Value::of(JsonKind::Null);
+    member.name = name.units;
+    member.nameSize = name.size;
+    member.hash = 0;
+    member.next = kNoMember;
+    members_.push(member);
+    return kJsonOk;
+  }
+
+  // p_ is on the opening quote. False when the text ends before the closing one.
+  bool readString(Value& out) {
+    const Unit quote = *p_++;
+    const Unit* const start = p_;
+    const Unit* p = p_;
+    bool escaped = false;
+    for (;;) {
+      while (p < end_ && !(classOf(*p) & (kStringStop | kLead))) ++p;
+      if (p == end_) {
+        p_ = end_;
+        return false;
+      }
+      const Unit c = *p;
+      if (c == quote) break;
+      if (c == '\\') {
+        escaped = true;
+        if (p + 1 >= end_) {
+          p_ = end_;
+          return false;
+        }
+        p += (p[1] == 'u' && hex4(p + 2, end_) >= 0) ? 6 : 1 + input_.width(p + 1, end_);
+      } else {
+        p += input_.width(p, end_);
+      }
+    }
+    p_ = p + 1;
+    out = Value::of(JsonKind::String);
+    const size_t size = size_t(p - start);
+    if (size == 0) return true;
+    if (size > 0xFFFFFFFFu) throw std::bad_alloc();
+    char16_t* units = arena_.allocateArray<char16_t>(size);
+    const size_t used = escaped ? decodeEscaped(start, p, units) : input_.decode(start, p, units);
+    arena_.shrink(units, size * sizeof(char16_t), used * sizeof(char16_t));
+    out.units = units;
+    out.size = uint32_t(used);
+    return true;
+  }
+
+  size_t decodeEscaped(const Unit* p, const Unit* end, char16_t* out) {
+    char16_t* o = out;
+    while (p < end) {
+      const Unit* run = p;
+      while (p < end && *p != '\\') p += input_.width(p, end);
+      o += input_.decode(run, p, o);
+      if (p == end) break;
+      // The closing quote was found past this backslash, so a character follows it.
+      switch (const Unit c = p[1]) {
+        case '\\':
+        case '/':
+        case '"':
+          *o++ = char16_t(c);
+          p += 2;
+          break;
+        case 'b': *o++ = u'\b'; p += 2; break;
+        case 't': *o++ = u'\t'; p += 2; break;
+        case 'n': *o++ = u'\n'; p += 2; break;
+        case 'r': *o++ = u'\r'; p += 2; break;
+        case 'f': *o++ = u'\f'; p += 2; break;
+        case 'u':
+          if (const int unit = hex4(p + 2, end); unit >= 0) {
+            if (decodeUnicode_) {
+              *o++ = char16_t(unit);
+            } else {
+              for (int i = 0; i < 6; ++i) *o++ = char16_t(p[i]);
+            }
+            p += 6;
+            break;
+          }
+          [[fallthrough]];
+        default:
+          // Any other character keeps its backslash.
+          *o++ = u'\\';
+          ++p;
+          break;
+      }
+    }
+    return size_t(o - out);
+  }
+
+  int readToken(Value& out) {
+    const Unit* const start = p_;
+    const Unit* p = p_;
+    for (;;) {
+      while (p < end_ && !(classOf(*p) & (kTokenStop | kLead))) ++p;
+      if (p == end_) {
+        p_ = end_;
+        return kJsonUnclosed;
+      }
+      if (classOf(*p) & kTokenStop) break;
+      p += input_.width(p, end_);
+    }
+    p_ = p;
+    const Unit* begin = start;
+    const Unit* end = trimmedEnd(start, p);
+    while (begin < end && (classOf(*begin) & kBlank)) ++begin;
+    if (begin == end) return frames_.back().object ? kJsonObjectSyntax : kJsonValueSyntax;
+    const size_t size = size_t(end - begin);
+    if (size > 0xFFFFFFFFu) throw std::bad_alloc();
+
+    bool floating = false;
+    if (isWord(begin, size, "null")) {
+      out = Value::of(JsonKind::Null);
+    } else if (isWord(begin, size, "true") || isWord(begin, size, "false")) {
+      out = Value::of(JsonKind::Boolean);
+      out.boolean = *begin == 't';
+    } else if (classify(begin, end, floating)) {
+      out = Value::of(floating ? JsonKind::Floating : JsonKind::Integer);
+      char* text = static_cast<char*>(arena_.allocate(size));
+      for (size_t i = 0; i < size; ++i) text[i] = char(begin[i]);  // only ASCII reaches here
+      out.text = text;
+      out.size = uint32_t(size);
+    } else {
+      out = Value::of(JsonKind::Raw);
+      char16_t* units = arena_.allocateArray<char16_t>(size);
+      const size_t used = input_.decode(begin, end, units);
+      arena_.shrink(units, size * sizeof(char16_t), used * sizeof(char16_t));
+      out.units = units;
+      out.size = uint32_t(used);
+    }
+    return kJsonOk;
+  }
+
+  // The end of [begin, end) without trailing blanks. A blank byte can be the second byte of a
+  // GBK character, so that case walks the token character by character.
+  const Unit* trimmedEnd(const Unit* begin, const Unit* end) const {
+    if (begin == end || !(classOf(end[-1]) & kBlank)) return end;
+    const Unit* last = begin;
+    for (const Unit* p = begin; p < end;) {
+      const size_t width = input_.width(p, end);
+      if (width > 1 || !(classOf(*p) & kBlank)) last = p + width;
+      p += width;
+    }
+    return last;
+  }
+
+  void closeArray() {
+    const Frame frame = frames_.back();
+    frames_.pop();
+    const size_t size = values_.size() - frame.base;
+    Value array = Value::of(JsonKind::Array);
+    if (size) {
+      if (size > 0x7FFFFFFFu) throw std::bad_alloc();
+      auto* block = static_cast<ArrayBlock*>(arena_.allocate(ArrayBlock::bytes(size)));
+      block->capacity = uint32_t(size);
+      block->pendingSize = 0;
+      block->pendingNext = nullptr;
+      std::memcpy(static_cast<void*>(block->items()), &values_[frame.base], size * sizeof(Value));
+      values_.resize(frame.base);
+      array.array = block;
+      array.size = uint32_t(size);
+    }
+    store(array);
+  }
+
+  void closeObject() {
+    const Frame frame = frames_.back();
+    frames_.pop();
+    const size_t count = members_.size() - frame.base;
+    Value object = Value::of(JsonKind::Object);
+    if (count) {
+      if (count > 0x7FFFFFFFu) throw std::bad_alloc();
+      Member* read = &members_[frame.base];
+      auto* block = static_cast<ObjectBlock*>(arena_.allocate(ObjectBlock::bytes(count)));
+      block->capacity = uint32_t(count);
+      block->bucketCount = 0;
+      block->buckets = nullptr;
+      block->pendingNext = nullptr;
+      const uint32_t size = count > kLinearMembers ? keepIndexed(block, read, uint32_t(count))
+                                                   : keepLinear(block, read, uint32_t(count));
+      members_.resize(frame.base);
+      object.object = block;
+      object.size = size;
+    }
+    store(object);
+  }
+
+  // A repeated name keeps the later value at the first member's position.
+  void replaceValue(Member& kept, Member& repeated) {
+    releaseValue(arena_, kept.value);
+    kept.value = repeated.value;
+    arena_.release(const_cast<char16_t*>(repeated.name), repeated.nameSize * sizeof(char16_t));
+  }
+
+  uint32_t keepLinear(ObjectBlock* block, Member* read, uint32_t count) {
+    Member* members = block->members();
+    uint32_t size = 0;
+    for (uint32_t i = 0; i < count; ++i) {
+      uint32_t j = 0;
+      while (j < size && !(members[j].nameSize == read[i].nameSize &&
+                           std::memcmp(members[j].name, read[i].name, read[i].nameSize * sizeof(char16_t)) == 0))
+        ++j;
+      if (j < size)
+        replaceValue(members[j], read[i]);
+      else
+        members[size++] = read[i];
+    }
+    return size;
+  }
+
+  uint32_t keepIndexed(ObjectBlock* block, Member* read, uint32_t count) {
+    const uint32_t bucketCount = std::bit_ceil(count);
+    block->buckets = arena_.allocateArray<uint32_t>(bucketCount);
+    block->bucketCount = bucketCount;
+    std::fill_n(block->buckets, bucketCount, kNoMember);
+    Member* members = block->members();
+    uint32_t size = 0;
+    for (uint32_t i = 0; i < count; ++i) {
+      const std::u16string_view name = nameOf(read[i]);
+      const uint32_t hash = hashName(name);
+      uint32_t& head = block->buckets[hash & (bucketCount - 1)];
+      uint32_t j = head;
+      while (j != kNoMember && !(members[j].hash == hash && nameOf(members[j]) == name)) j = members[j].next;
+      if (j != kNoMember) {
+        replaceValue(members[j], read[i]);
+        continue;
+      }
+      members[size] = read[i];
+      members[size].hash = hash;
+      members[size].next = head;
+      head = size++;
+    }
+    if (size <= kLinearMembers) indexMembers(arena_, block, size);  // repeats made it small
+    return size;
+  }
+
+  Arena& arena_;
+  Input input_;
+  const Unit* const begin_;
+  const Unit* p_;
+  const Unit* const end_;
+  const bool decodeUnicode_;
+  Value* root_ = nullptr;
+  Buffer<Value> values_;    // elements of the open arrays
+  Buffer<Member> members_;  // members of the open objects
+  Buffer<Frame> frames_;    // the open containers
+};
+
+}  // namespace
+
+ReadResult readGbk(Arena& arena, std::string_view text, int flags, Value& root) {
+  GbkInput input{gbkCodec()};
+  // UTF-16 strings and the values take about one and a half times the text.
+  arena.setChunkHint(text.size() + text.size() / 2);
+  Reader<GbkInput> reader(arena, reinterpret_cast<const unsigned char*>(text.data()), text.size(), flags, input);
+  return reader.read(root);
+}
+
+ReadResult readUtf16(Arena& arena, std::u16string_view text, int flags, Value& root) {
+  arena.setChunkHint(text.size() * 2 + text.size() / 2);
+  Reader<Utf16Input> reader(arena, text.data(), text.size(), flags, Utf16Input{});
+  return reader.read(root);
+}
+
+bool classifyNumber(std::string_view token, bool& floating) {
+  return classify(token.data(), token.data() + token.size(), floating);
+}
+
+}  // namespace tovalux::json_detail

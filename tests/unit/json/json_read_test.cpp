@@ -1,0 +1,209 @@
+// Reading text: error codes and positions, the lenient grammar, escapes, numbers and raw tokens,
+// repeated names, and GBK read exactly as its UTF-16 conversion would be.
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "base/gbk.h"
+#include "json/json_document.h"
+
+namespace tovalux {
+namespace {
+
+using namespace std::string_literals;
+
+struct Outcome {
+  bool ok;
+  int code;
+  int position;
+};
+
+Outcome parseOutcome(JsonDocument& doc, std::string_view text, int flags = 0) {
+  Outcome outcome{};
+  outcome.ok = doc.parse(text, flags, outcome.code, outcome.position);
+  return outcome;
+}
+
+TEST(JsonRead, ErrorCodesAndPositions) {
+  struct Case {
+    const char* text;
+    int code;
+    int position;  // in UTF-16 characters
+  };
+  const Case cases[] = {
+      {"", kJsonNoText, 0},
+      {" \r\n\t", kJsonNoText, 4},
+      {"{\"a\":\"b\"", kJsonUnclosed, 8},          // closing brace missing
+      {"{\"名\":\"值\"", kJsonUnclosed, 8},        // counted in characters, not bytes
+      {"[\"abc", kJsonUnclosed, 5},                // string still open
+      {"[1", kJsonUnclosed, 2},
+      {"{\"a\" 1}", kJsonObjectSyntax, 5},         // colon missing
+      {"{\"a\":1]", kJsonObjectSyntax, 6},         // wrong bracket
+      {"{a:1}", kJsonObjectSyntax, 1},             // names are quoted
+      {"{\"a\":1,}", kJsonObjectSyntax, 7},
+      {"{\"a\":}", kJsonObjectSyntax, 5},          // empty value
+      {"[1}", kJsonValueSyntax, 2},
+      {"[1,]", kJsonValueSyntax, 3},
+      {"x[1]", kJsonValueSyntax, 0},               // the root is an object or an array
+      {"\"text\"", kJsonValueSyntax, 0},
+      {"[1] x", kJsonValueSyntax, 4},              // nothing after the root
+      {"名[1]", kJsonValueSyntax, 0},
+      {"[\"名\",}", kJsonValueSyntax, 5},
+  };
+  for (const Case& c : cases) {
+    JsonDocument doc;
+    ASSERT_TRUE(doc.setText("old", "content"));
+    const Outcome outcome = parseOutcome(doc, c.text);
+    EXPECT_FALSE(outcome.ok) << c.text;
+    EXPECT_EQ(outcome.code, c.code) << c.text;
+    EXPECT_EQ(outcome.position, c.position) << c.text;
+    // On failure the document is left with an empty object, whatever it held.
+    EXPECT_EQ(doc.toText(), "{}") << c.text;
+  }
+  JsonDocument doc;
+  EXPECT_EQ(parseOutcome(doc, " [1] \r\n").position, 0);
+}
+
+TEST(JsonRead, LenientForms) {
+  JsonDocument doc;
+  // Single quotes, NUL as a blank, a quote of the other kind inside a string.
+  ASSERT_TRUE(doc.parse("{'name':'value',\0 \"q\":'say \"hi\"'}"s));
+  EXPECT_EQ(doc.getText("name"), "value");
+  EXPECT_EQ(doc.getText("q"), "say \"hi\"");
+  // An unquoted value runs to the next separator; what is not a literal or number is raw text.
+  ASSERT_TRUE(doc.parse("[True, NULL, abc def, a\"b{c, 0x10 ]"));
+  EXPECT_EQ(doc.kind("[0]"), JsonKind::Raw);
+  EXPECT_EQ(doc.kind("[1]"), JsonKind::Raw);
+  EXPECT_EQ(doc.toText(), "[True,NULL,abc def,a\"b{c,0x10]");
+  ASSERT_TRUE(doc.parse("[null,true,false]"));
+  EXPECT_EQ(doc.kind("[0]"), JsonKind::Null);
+  EXPECT_TRUE(doc.getBool("[1]"));
+  EXPECT_FALSE(doc.getBool("[2]"));
+  EXPECT_EQ(doc.kind("[2]"), JsonKind::Boolean);
+}
+
+TEST(JsonRead, NumbersKeepTheirText) {
+  JsonDocument doc;
+  ASSERT_TRUE(doc.parse("[1.50, 1e3, -0, +5, 1 2, .5, 12345678901234567890, 1-2, -, 1.2.3, 1e5e, 2e-3]"));
+  EXPECT_EQ(doc.toText(), "[1.50,1e3,-0,+5,1 2,.5,12345678901234567890,1-2,-,1.2.3,1e5e,2e-3]");
+  const JsonKind kinds[] = {JsonKind::Floating, JsonKind::Floating, JsonKind::Integer, JsonKind::Integer,
+                            JsonKind::Integer,  JsonKind::Floating, JsonKind::Integer, JsonKind::Floating,
+                            JsonKind::Integer,  JsonKind::Raw,      JsonKind::Raw,     JsonKind::Floating};
+  for (int i = 0; i < 12; ++i) EXPECT_EQ(doc.kind("[" + std::to_string(i) + "]"), kinds[i]) << i;
+  EXPECT_DOUBLE_EQ(doc.getFloat("[0]"), 1.5);
+  EXPECT_EQ(doc.getInteger("[3]"), 5);
+  EXPECT_EQ(doc.getInteger("[4]"), 12);  // spaces inside a number are ignored
+  EXPECT_DOUBLE_EQ(doc.getFloat("[5]"), 0.5);
+  EXPECT_EQ(doc.getInteger("[6]"), INT64_MAX);  // saturates
+  EXPECT_EQ(doc.getInteger("[8]"), 0);
+  EXPECT_DOUBLE_EQ(doc.getFloat("[11]"), 0.002);
+  EXPECT_EQ(doc.getNumberText("[0]"), "1.50");
+  EXPECT_EQ(doc.getNumberText("[9]"), "");  // raw is not a number
+}
+
+TEST(JsonRead, EscapesInStrings) {
+  JsonDocument doc;
+  ASSERT_TRUE(doc.parse(R"(["\\ \/ \" \b \t \n \r \f", "\x \' \q", "a\"b", 'it\'s', "\u12", "\\u4e2d"])"));
+  EXPECT_EQ(doc.getUtf16Text("[0]"), u"\\ / \" \b \t \n \r \f");
+  EXPECT_EQ(doc.getUtf16Text("[1]"), u"\\x \\' \\q");  // other characters keep the backslash
+  EXPECT_EQ(doc.getUtf16Text("[2]"), u"a\"b");
+  EXPECT_EQ(doc.getUtf16Text("[3]"), u"it\\'s");       // skipped while looking for the quote
+  EXPECT_EQ(doc.getUtf16Text("[4]"), u"\\u12");        // not four hex digits
+  EXPECT_EQ(doc.getUtf16Text("[5]"), u"\\u4e2d");
+}
+
+TEST(JsonRead, UnicodeEscapesOnlyWithTheFlag) {
+  const std::string text = R"({"k":"\u4e2d\u6587", "s":"\uD83D\uDE00", "n":"\u0000"})";
+  JsonDocument doc;
+  ASSERT_TRUE(doc.parse(text, 0));
+  EXPECT_EQ(doc.getText("k"), "\\u4e2d\\u6587");
+  ASSERT_TRUE(doc.parse(text, kJsonDecodeUnicodeEscapes));
+  EXPECT_EQ(doc.getText("k"), "中文");
+  EXPECT_EQ(doc.getUtf16Text("s"), u"\U0001F600");
+  EXPECT_EQ(doc.getText("s"), "??");  // GBK has no such character
+  EXPECT_EQ(doc.getUtf16Text("n"), std::u16string(1, u'\0'));
+}
+
+TEST(JsonRead, RepeatedNameKeepsLaterValueAtFirstPosition) {
+  JsonDocument doc;
+  ASSERT_TRUE(doc.parse(R"({"a":1,"b":{"x":[1,2]},"c":3,"b":"later","a":{"y":true}})"));
+  EXPECT_EQ(doc.toText(), R"({"a":{"y":true},"b":"later","c":3})");
+  // The same in an object large enough to be searched by hash.
+  std::string big = "{";
+  for (int i = 0; i < 20; ++i) big += "\"m" + std::to_string(i) + "\":" + std::to_string(i) + ",";
+  big += "\"m3\":\"again\",\"m19\":null}";
+  ASSERT_TRUE(doc.parse(big));
+  EXPECT_EQ(doc.count(""), 20);
+  EXPECT_EQ(doc.getText("m3"), "again");
+  EXPECT_EQ(doc.getText("[3]"), "again");
+  EXPECT_EQ(doc.kind("m19"), JsonKind::Null);
+  for (int i = 0; i < 20; ++i) EXPECT_NE(doc.kind("m" + std::to_string(i)), JsonKind::None);
+  EXPECT_EQ(doc.kind("m20"), JsonKind::None);
+}
+
+TEST(JsonRead, ArrayRootAndQuestionsOnIt) {
+  JsonDocument doc;
+  ASSERT_TRUE(doc.parse(R"([{"eName":"Button","n":5,"b":true,"z":null,"r":abc,"o":{},"a":[]}])"));
+  EXPECT_EQ(doc.count(""), 1);
+  EXPECT_EQ(doc.getText("[0].eName"), "Button");
+  EXPECT_EQ(doc.getText("[0]eName"), "Button");
+  EXPECT_EQ(doc.getText("[1].eName"), "");
+  for (const char* path : {"[0].n", "[0].b", "[0].z", "[0].r", "[0].o", "[0].a", "[0]", "missing"})
+    EXPECT_EQ(doc.getText(path), "") << path;  // only strings have text
+  EXPECT_EQ(doc.count("missing"), 0);
+  EXPECT_EQ(doc.count("[0].eName"), 0);
+  EXPECT_EQ(doc.count("[0]"), 7);
+}
+
+TEST(JsonRead, FreshDocumentHasNoRoot) {
+  JsonDocument doc;
+  EXPECT_FALSE(doc.hasRoot());
+  EXPECT_EQ(doc.toText(), "");
+  EXPECT_EQ(doc.kind(""), JsonKind::None);
+  EXPECT_EQ(doc.count(""), 0);
+}
+
+// Reading GBK must equal converting to UTF-16 first and reading that: same answer, same
+// position, same tree. Random texts over an alphabet of JSON syntax, GBK lead bytes, bytes that
+// form no character, NUL and the escapes.
+TEST(JsonRead, GbkReadsAsItsUtf16Conversion) {
+  const std::string alphabet[] = {"{", "}", "[", "]", "\"", "'", ":", ",", " ", "\\", "u", "4e2d", "1", ".", "e",
+                                  "-", "true", "null", "x", std::string(1, '\0'), "\x81", "\xA1", "\xD6\xD0",
+                                  "\x80", "\xFF", "\x81\x30", "\xFE"};
+  std::mt19937 random(1234);
+  int parsed = 0;
+  for (int round = 0; round < 20000; ++round) {
+    std::string text = random() % 2 ? "[" : "{\"k\":";
+    const int pieces = int(random() % 24);
+    for (int i = 0; i < pieces; ++i) text += alphabet[random() % std::size(alphabet)];
+    if (random() % 2) text += text[0] == '[' ? "]" : "}";
+    const int flags = int(random() % 2);
+    JsonDocument gbk, wide;
+    int gbkCode = 0, gbkPosition = 0, wideCode = 0, widePosition = 0;
+    const bool gbkOk = gbk.parse(text, flags, gbkCode, gbkPosition);
+    const bool wideOk = wide.parseUtf16(gbkToUtf16(text), flags, wideCode, widePosition);
+    ASSERT_EQ(gbkOk, wideOk) << text;
+    ASSERT_EQ(gbkCode, wideCode) << text;
+    ASSERT_EQ(gbkPosition, widePosition) << text;
+    ASSERT_TRUE(gbk == wide) << text;
+    parsed += gbkOk;
+  }
+  EXPECT_GT(parsed, 1000);  // the alphabet reaches the success paths too
+}
+
+TEST(JsonRead, LeadByteTakesTheNextByte) {
+  JsonDocument doc;
+  // 0x81 followed by '"' is one (invalid) character: the string does not close there.
+  int code = 0, position = 0;
+  EXPECT_FALSE(doc.parse("[\"\x81\"]", 0, code, position));
+  EXPECT_EQ(code, kJsonUnclosed);
+  EXPECT_EQ(position, 4);
+  // A lead byte before a NUL stands alone.
+  ASSERT_TRUE(doc.parse("[\"a\x81\0\"]"s));
+  EXPECT_EQ(doc.getUtf16Text("[0]"), std::u16string(u"a?\0", 3));
+  ASSERT_TRUE(doc.parse("[\"\x80\xFF\"]"));
+  EXPECT_EQ(doc.getUtf16Text("[0]"), u"\u20AC\uF8F5");
+}
+
+}  // namespace
+}  // namespace tovalux
