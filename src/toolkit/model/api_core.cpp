@@ -1,0 +1,351 @@
+// Public surface: life, lookup, resources, backgrounds, windows and events.
+#include <algorithm>
+
+#include "base/gbk.h"
+#include "toolkit/model/context.h"
+#include "toolkit/model/descriptor.h"
+#include "toolkit/model/image.h"
+#include "toolkit/model/loader.h"
+#include "toolkit/model/platform.h"
+#include "toolkit/model/window.h"
+#include "toolkit/model/xcgui.h"
+
+using namespace tovalux::tk;
+
+namespace {
+bool ready() { return context().initialized; }
+}  // namespace
+
+bool XInitXCGUI(const char* appName) {
+  Context& ctx = context();
+  if (ctx.initialized) return true;
+  ctx.initialized = true;
+  ctx.appName = appName != nullptr ? appName : "";
+  return true;
+}
+
+void XExitXCGUI() {
+  if (!ready()) return;
+  shutdown();
+}
+
+bool XC_LoadResource(const XChar* path) {
+  if (!ready() || path == nullptr) return false;
+  return context().resources.load(toPath(fromX(path)));
+}
+
+bool XC_LoadStyle(const XChar* path) {
+  if (!ready() || path == nullptr) return false;
+  return context().style.load(toPath(fromX(path)));
+}
+
+void XC_SetDefaultFont(HFONTX font) {
+  if (ready() && context().registry.get<Font>(font) != nullptr) context().defaultFont = font;
+}
+
+XString XC_AnsiToUnicode(const char* gbk) {
+  if (gbk == nullptr) return {};
+  return toX(tovalux::gbkToUtf16(gbk));
+}
+
+std::string XC_wtoa(const XChar* text) {
+  if (text == nullptr) return {};
+  return tovalux::utf16ToGbk(fromX(text));
+}
+
+bool XC_IsHWINDOW(HXCGUI h) { return ready() && getWindow(h) != nullptr; }
+
+bool XC_IsHELE(HXCGUI h) {
+  Element* e = ready() ? getElement(h) : nullptr;
+  return e != nullptr && !e->isShape();
+}
+
+bool XC_IsHXCGUI(HXCGUI h, int type) {
+  if (!ready()) return false;
+  Object* o = context().registry.find(h);
+  return o != nullptr && o->isA(type);
+}
+
+int XC_GetObjectType(HXCGUI h) {
+  if (!ready()) return 0;
+  Object* o = context().registry.find(h);
+  return o != nullptr ? o->type() : 0;
+}
+
+HXCGUI XC_LoadLayout(const XChar* xmlFile, HXCGUI parent, XHWND attachWindow) {
+  if (!ready() || xmlFile == nullptr) return 0;
+  if (parent != 0 && getElement(parent) == nullptr && getWindow(parent) == nullptr) return 0;
+  return loadLayoutFile(toPath(fromX(xmlFile)), parent, attachWindow);
+}
+
+HXCGUI XC_GetObjectByName(const XChar* name) {
+  if (!ready() || name == nullptr) return 0;
+  std::u16string wanted = fromX(name);
+  if (wanted.empty()) return 0;
+  Context& ctx = context();
+  for (const auto& [n, h] : ctx.names)
+    if (n == wanted && ctx.registry.alive(h)) return h;
+  return 0;
+}
+
+namespace {
+HXCGUI findId(Element& e, int id) {
+  if (e.id == id) return e.handle();
+  for (Element* c : e.children())
+    if (HXCGUI h = findId(*c, id)) return h;
+  return 0;
+}
+}  // namespace
+
+HXCGUI XC_GetObjectByID(HWINDOW window, int id) {
+  if (!ready() || id == 0) return 0;
+  std::vector<HWINDOW> scope;
+  if (window == 0) scope = context().windows;
+  else scope.push_back(window);
+  for (HWINDOW h : scope) {
+    Window* w = getWindow(h);
+    if (w == nullptr) continue;
+    for (Element* c : w->children())
+      if (HXCGUI found = findId(*c, id)) return found;
+  }
+  return 0;
+}
+
+// --- fonts, images, resources, backgrounds -----------------------------------------------
+
+HFONTX XFont_Create2(const XChar* face, int size, int style) {
+  if (!ready() || size <= 0 || size > 500) return 0;
+  std::u16string name = fromX(face);
+  if (name.empty()) name = context().fallbackFont().face();
+  return context().registry.create<Font>(name, size, style & 15)->handle();
+}
+
+HIMAGE XImage_LoadFile(const XChar* path, bool stretch) {
+  if (!ready() || path == nullptr) return 0;
+  Image* image = loadImageFile(toPath(fromX(path)), stretch);
+  return image != nullptr ? image->handle() : 0;
+}
+
+HIMAGE XImage_LoadMemory(const void* data, int size, bool stretch) {
+  if (!ready() || data == nullptr || size <= 0) return 0;
+  Image* image = loadImageMemory(std::string_view(static_cast<const char*>(data), static_cast<size_t>(size)), stretch);
+  return image != nullptr ? image->handle() : 0;
+}
+
+int XImage_GetWidth(HIMAGE image) {
+  const Image* i = ready() ? context().registry.get<Image>(image) : nullptr;
+  return i != nullptr ? i->width() : 0;
+}
+
+int XImage_GetHeight(HIMAGE image) {
+  const Image* i = ready() ? context().registry.get<Image>(image) : nullptr;
+  return i != nullptr ? i->height() : 0;
+}
+
+XColor XRes_GetColor(const XChar* name) {
+  if (!ready() || name == nullptr) return 0;
+  auto c = context().resources.color(utf16ToUtf8(fromX(name)));
+  return c ? c->color : 0;
+}
+
+HIMAGE XRes_GetImage(const XChar* name) {
+  if (!ready() || name == nullptr) return 0;
+  return context().resources.image(utf16ToUtf8(fromX(name)));
+}
+
+HBKM XEle_GetBkManager(HELE ele) {
+  Element* e = ready() ? getElement(ele) : nullptr;
+  return e != nullptr ? e->bkm() : 0;
+}
+
+HBKM XWnd_GetBkManager(HWINDOW window) {
+  Window* w = ready() ? getWindow(window) : nullptr;
+  return w != nullptr ? w->bkm() : 0;
+}
+
+int XBkM_SetBkInfo(HBKM bkm, const XChar* descriptor) {
+  BkManager* m = ready() ? context().registry.get<BkManager>(bkm) : nullptr;
+  if (m == nullptr || descriptor == nullptr) return 0;
+  return m->set(fromX(descriptor));
+}
+
+HTEMP XTemp_Load(int listType, const XChar* xmlFile) {
+  if (!ready() || xmlFile == nullptr) return 0;
+  Template* t = loadTemplateFile(toPath(fromX(xmlFile)), listType);
+  return t != nullptr ? t->handle() : 0;
+}
+
+// --- windows -----------------------------------------------------------------------------
+
+namespace {
+HWINDOW makeWindow(bool frame, uint32_t exStyle, const XChar* className, const XChar* title, uint32_t style, int x,
+                   int y, int width, int height, XHWND parent, int xcStyle) {
+  if (!ready()) return 0;
+  Window* w = createWindow(frame);
+  w->exStyle = exStyle;
+  w->className = fromX(className);
+  w->title = fromX(title);
+  w->style = style;
+  w->rect = {x, y, x + std::max(0, width), y + std::max(0, height)};
+  w->parentNative = parent;
+  w->xcStyle = xcStyle;
+  announceWindow(w);
+  return w->handle();
+}
+}  // namespace
+
+HWINDOW XWnd_CreateEx(uint32_t exStyle, const XChar* className, const XChar* title, uint32_t style, int x, int y,
+                      int width, int height, XHWND parent, int xcStyle) {
+  return makeWindow(false, exStyle, className, title, style, x, y, width, height, parent, xcStyle);
+}
+
+HWINDOW XFrameWnd_CreateEx(uint32_t exStyle, const XChar* className, const XChar* title, uint32_t style, int x,
+                           int y, int width, int height, XHWND parent, int xcStyle) {
+  return makeWindow(true, exStyle, className, title, style, x, y, width, height, parent, xcStyle);
+}
+
+#define WINDOW_OR_RETURN(h, ...)                          \
+  Window* w = ready() ? getWindow(h) : nullptr;           \
+  if (w == nullptr) return __VA_ARGS__
+
+void XWnd_SetMinimumSize(HWINDOW window, int width, int height) {
+  WINDOW_OR_RETURN(window);
+  w->minSize = {std::max(0, width), std::max(0, height)};
+}
+
+void XWnd_SetTransparentType(HWINDOW window, int type) {
+  WINDOW_OR_RETURN(window);
+  w->transparentType = type;
+}
+
+void XWnd_SetTransparentAlpha(HWINDOW window, int alpha) {
+  WINDOW_OR_RETURN(window);
+  w->transparentAlpha = std::clamp(alpha, 0, 255);
+}
+
+void XWnd_SetShadowInfo(HWINDOW window, int size, int depth, int cornerSize, bool rightAngle, XColor color) {
+  WINDOW_OR_RETURN(window);
+  w->shadow = {std::max(0, size), std::clamp(depth, 0, 255), std::max(0, cornerSize), rightAngle, color};
+  w->invalidateAll(false);
+}
+
+void XWnd_SetLayoutSize(HWINDOW window, int left, int top, int right, int bottom) {
+  WINDOW_OR_RETURN(window);
+  w->margins = {std::max(0, left), std::max(0, top), std::max(0, right), std::max(0, bottom)};
+}
+
+void XWnd_BindLayoutEle(HWINDOW window, int position, HELE ele) {
+  WINDOW_OR_RETURN(window);
+  Element* e = getElement(ele);
+  if (e == nullptr || position < 0 || position > 3) return;
+  w->bind(position, e);
+}
+
+void XFrameWnd_SetView(HWINDOW frame, HELE view) {
+  auto* f = ready() ? context().registry.get<FrameWindow>(frame) : nullptr;
+  Element* e = getElement(view);
+  if (f == nullptr || e == nullptr) return;
+  if (e->window() != f || e->parent() != nullptr) f->insertChild(e);
+  f->view = e;
+}
+
+void XWnd_AdjustLayout(HWINDOW window) {
+  WINDOW_OR_RETURN(window);
+  w->adjustLayout();
+}
+
+void XWnd_ShowWindow(HWINDOW window, int nCmdShow) {
+  WINDOW_OR_RETURN(window);
+  w->visible = nCmdShow != 0;  // SW_HIDE is 0
+  if (Platform* p = context().platform) p->showWindow(*w, nCmdShow);
+}
+
+void XWnd_RedrawWnd(HWINDOW window, bool immediate) {
+  WINDOW_OR_RETURN(window);
+  w->invalidateAll(immediate);
+}
+
+void XWnd_CloseWindow(HWINDOW window) {
+  WINDOW_OR_RETURN(window);
+  Window::destroy(w);
+}
+
+void XWnd_GetDrawRect(HWINDOW window, XRect* out) {
+  if (out == nullptr) return;
+  *out = {};
+  WINDOW_OR_RETURN(window);
+  *out = {0, 0, w->clientWidth(), w->clientHeight()};
+}
+
+XHWND XWnd_GetHWND(HWINDOW window) {
+  WINDOW_OR_RETURN(window, nullptr);
+  return w->native;
+}
+
+void XWnd_EnableDragWindow(HWINDOW window, bool enable) {
+  WINDOW_OR_RETURN(window);
+  w->dragWindow = enable;
+}
+
+void XWnd_EnableDragCaption(HWINDOW window, bool enable) {
+  WINDOW_OR_RETURN(window);
+  w->dragCaption = enable;
+}
+
+int XWnd_GetChildCount(HWINDOW window) {
+  WINDOW_OR_RETURN(window, 0);
+  return static_cast<int>(w->children().size());
+}
+
+HXCGUI XWnd_GetChildByIndex(HWINDOW window, int index) {
+  WINDOW_OR_RETURN(window, 0);
+  if (index < 0 || index >= static_cast<int>(w->children().size())) return 0;
+  return w->children()[static_cast<size_t>(index)]->handle();
+}
+
+void XWnd_SetRect(HWINDOW window, const XRect* rect) {
+  WINDOW_OR_RETURN(window);
+  if (rect == nullptr) return;
+  XRect r = *rect;
+  r.right = r.left + std::max(r.width(), w->minSize.cx);
+  r.bottom = r.top + std::max(r.height(), w->minSize.cy);
+  w->rect = r;
+  if (Platform* p = context().platform) p->windowMoved(*w);
+}
+
+void XWnd_GetRect(HWINDOW window, XRect* out) {
+  if (out == nullptr) return;
+  *out = {};
+  WINDOW_OR_RETURN(window);
+  *out = w->rect;
+}
+
+// --- events ------------------------------------------------------------------------------
+
+namespace xcgui_detail {
+
+bool regEle(HXCGUI ele, int event, RawHandler handler) {
+  Element* e = ready() ? getElement(ele) : nullptr;
+  if (e == nullptr || !handler) return false;
+  e->events()->add(event, std::move(handler));
+  return true;
+}
+
+bool regWnd(HWINDOW window, int event, RawHandler handler) {
+  WINDOW_OR_RETURN(window, false);
+  if (!handler) return false;
+  w->events()->add(event, std::move(handler));
+  return true;
+}
+
+int sendEle(HXCGUI ele, int event, const intptr_t* args, int count) {
+  if (!ready() || getElement(ele) == nullptr) return 0;
+  EventArgs a;
+  a.count = std::clamp(count, 0, EventArgs::kMax);
+  for (int i = 0; i < a.count; ++i) a.v[i] = args[i];
+  return raiseEvent(ele, event, a) ? 1 : 0;
+}
+
+intptr_t eventArg(const EventArgs& args, int index) { return args[index]; }
+
+}  // namespace xcgui_detail

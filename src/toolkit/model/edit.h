@@ -1,0 +1,84 @@
+// Edits: a scroll view showing text made of runs, each in a style (font and colour); style 0
+// is the element's own font and text colour. Lines break at '\n' (multi-line only) and, with
+// auto-wrap, at the view's width.
+#pragma once
+
+#include "toolkit/model/scrollbar.h"
+
+namespace tovalux::tk {
+
+class Edit : public ScrollView {
+ public:
+  Edit() : ScrollView(XC_EDIT) { showH = false; }
+  bool isA(int type) const override { return type == XC_EDIT || ScrollView::isA(type); }
+  void kindNames(std::vector<std::string_view>& out) const override {
+    out.push_back("edit");
+    out.push_back("scrollView");
+  }
+
+  struct Style {
+    HFONTX font = 0;  // 0: the element's font
+    XColor color = 0;
+    bool useColor = false;
+  };
+  struct Run {
+    std::u16string text;
+    int style = 0;
+  };
+
+  bool multiLine = false;
+  bool readOnly = false;
+  bool autoWrap = false;
+
+  void setText(std::u16string_view text);
+  void addText(std::u16string_view text, int style = 0);
+  int addStyle(Style style);  // answers its index (from 1)
+  std::u16string text() const;
+  size_t length() const;
+  const std::vector<Run>& runs() const { return runs_; }
+  const std::vector<Style>& styles() const { return styles_; }
+  // Selection as character offsets [start, end).
+  std::pair<size_t, size_t> selection() const { return {selStart_, selEnd_}; }
+  void select(size_t start, size_t end);
+  void selectAll() { select(0, length()); }
+  // Scrolls to the last line.
+  void autoScroll();
+  // Editing by the user (refused while read-only); the caret follows the insertion.
+  bool insertAtCaret(std::u16string_view text);
+  size_t caret = 0;
+
+  // One laid-out line: pieces of runs with their x offset.
+  struct Piece {
+    int run;
+    size_t offset, count;
+    int x, width;
+  };
+  struct Line {
+    std::vector<Piece> pieces;
+    int top = 0, height = 0, width = 0;
+  };
+  const std::vector<Line>& lines();
+
+  void arrange() override;
+  void paintContent(Canvas& canvas, const XRect& abs) override;
+  void paintDefaultBackground(Canvas& canvas, const XRect& abs) override;
+  bool applyAttribute(std::string_view name, std::string_view value) override;
+
+ protected:
+  XSize measureContent() override;
+
+ private:
+  const Font& styleFont(int style) const;
+  std::pair<XColor, uint8_t> styleColor(int style) const;
+  void changed();
+  void layoutLines(int wrapWidth);
+
+  std::vector<Run> runs_;
+  std::vector<Style> styles_{Style{}};
+  size_t selStart_ = 0, selEnd_ = 0;
+  std::vector<Line> lines_;
+  bool linesValid_ = false;
+  int linesWrapWidth_ = -1;
+};
+
+}  // namespace tovalux::tk

@@ -1,0 +1,345 @@
+#include "toolkit/model/loader.h"
+
+#include <algorithm>
+#include <map>
+
+#include "toolkit/model/button.h"
+#include "toolkit/model/context.h"
+#include "toolkit/model/descriptor.h"
+#include "toolkit/model/edit.h"
+#include "toolkit/model/image.h"
+#include "toolkit/model/shape.h"
+#include "toolkit/model/toolbar.h"
+#include "toolkit/model/window.h"
+
+namespace tovalux::tk {
+
+namespace {
+
+constexpr size_t kMaxLayoutFile = 4u << 20;
+
+std::string lower(std::string_view s) {
+  std::string out(s);
+  for (auto& c : out)
+    if (c >= 'A' && c <= 'Z') c = char(c + 32);
+  return out;
+}
+
+std::map<std::string, KindFactory>& factories() {
+  static std::map<std::string, KindFactory> table = [] {
+    std::map<std::string, KindFactory> t;
+    auto add = [&t](std::string_view tag, KindFactory f) { t.emplace(lower(tag), std::move(f)); };
+    add("element", [](HXCGUI p) -> Element* { return makeElement<Element>(p, {}); });
+    add("layout", [](HXCGUI p) -> Element* { return makeElement<LayoutElement>(p, {}); });
+    add("shapeText", [](HXCGUI p) -> Element* { return makeElement<ShapeText>(p, {}); });
+    add("shapePic", [](HXCGUI p) -> Element* { return makeElement<ShapePicture>(p, {}); });
+    add("button", [](HXCGUI p) -> Element* { return makeElement<Button>(p, {}); });
+    add("toolBar", [](HXCGUI p) -> Element* { return makeElement<ToolBar>(p, {}); });
+    add("tabBar", [](HXCGUI p) -> Element* { return makeElement<TabBar>(p, {}); });
+    add("scrollBar", [](HXCGUI p) -> Element* { return makeElement<ScrollBar>(p, {}); });
+    add("scrollView", [](HXCGUI p) -> Element* { return makeElement<ScrollView>(p, {}); });
+    add("edit", [](HXCGUI p) -> Element* { return makeElement<Edit>(p, {}); });
+    return t;
+  }();
+  return table;
+}
+
+std::optional<SizeSpec> parseSize(std::string_view v) {
+  v = trimView(v);
+  if (equalsNoCase(v, "fill")) return SizeSpec{layout_size_fill, 1};
+  if (equalsNoCase(v, "auto")) return SizeSpec{layout_size_auto, 0};
+  if (v.ends_with('*')) {
+    v.remove_suffix(1);
+    if (v.empty()) return SizeSpec{layout_size_weight, 1};
+    auto n = parseInt(v);
+    if (!n || *n <= 0) return std::nullopt;
+    return SizeSpec{layout_size_weight, *n};
+  }
+  auto n = parseInt(v);
+  if (!n || *n < 0) return std::nullopt;
+  return SizeSpec{layout_size_fixed, *n};
+}
+
+int parseEdges(std::string_view v) {
+  if (auto n = parseInt(v)) return *n & 15;
+  int flags = 0;
+  size_t start = 0;
+  for (size_t i = 0; i <= v.size(); ++i) {
+    if (i != v.size() && v[i] != '|') continue;
+    std::string_view w = trimView(v.substr(start, i - start));
+    start = i + 1;
+    if (equalsNoCase(w, "left")) flags |= edge_left;
+    else if (equalsNoCase(w, "top")) flags |= edge_top;
+    else if (equalsNoCase(w, "right")) flags |= edge_right;
+    else if (equalsNoCase(w, "bottom")) flags |= edge_bottom;
+  }
+  return flags;
+}
+
+HIMAGE imageValue(std::string_view v, const std::filesystem::path& folder) {
+  v = trimView(v);
+  if (v.empty()) return 0;
+  Context& ctx = context();
+  if (v.front() == '@') return ctx.resources.image(v.substr(1));
+  std::filesystem::path path = folder / toPath(v);
+#ifdef _WIN32
+  std::wstring wide = path.wstring();
+  std::u16string key(wide.begin(), wide.end());
+#else
+  std::u16string key = utf8ToUtf16(path.string());
+#endif
+  for (const auto& [k, h] : ctx.imageCache)
+    if (k == key && ctx.registry.alive(h)) return h;
+  Image* image = loadImageFile(path, false);
+  if (image == nullptr) return 0;
+  ctx.imageCache.emplace_back(key, image->handle());
+  return image->handle();
+}
+
+struct Build {
+  std::filesystem::path folder;
+  TemplateInstance* instance = nullptr;  // set while instantiating a template
+};
+
+void applyAttribute(Element& e, std::string_view key, std::string_view value, const Build& build) {
+  Context& ctx = context();
+  if (key == "name") {
+    e.setName(utf8ToUtf16(value));
+  } else if (key == "id") {
+    if (auto n = parseInt(value)) e.id = *n;
+  } else if (key == "x" || key == "y") {
+    if (auto n = parseInt(value)) {
+      if (key == "x") e.rect.right += *n - e.rect.left, e.rect.left = *n;
+      else e.rect.bottom += *n - e.rect.top, e.rect.top = *n;
+    }
+  } else if (key == "width" || key == "height") {
+    if (auto spec = parseSize(value)) {
+      bool horizontal = key == "width";
+      (horizontal ? e.widthSpec : e.heightSpec) = *spec;
+      if (spec->type == layout_size_fixed) {
+        if (horizontal) e.rect.right = e.rect.left + spec->value;
+        else e.rect.bottom = e.rect.top + spec->value;
+      }
+    }
+  } else if (key == "minWidth") {
+    if (auto n = parseInt(value)) e.minSize.cx = std::max(0, *n);
+  } else if (key == "minHeight") {
+    if (auto n = parseInt(value)) e.minSize.cy = std::max(0, *n);
+  } else if (key == "float") {
+    if (auto b = parseBool(value)) e.floating = *b;
+  } else if (key == "flow") {
+    if (equalsNoCase(value, "horizontal")) e.flows = true, e.vertical = false;
+    else if (equalsNoCase(value, "vertical")) e.flows = true, e.vertical = true;
+  } else if (key == "padding") {
+    if (auto r = parseSides(value)) e.padding = *r;
+  } else if (key == "border") {
+    if (auto r = parseSides(value)) e.border = *r;
+  } else if (key == "spacing") {
+    if (auto n = parseInt(value)) e.spacing = std::max(0, *n);
+  } else if (key == "alignH") {
+    if (equalsNoCase(value, "left")) e.alignH = align_left;
+    else if (equalsNoCase(value, "center")) e.alignH = align_center_h;
+    else if (equalsNoCase(value, "right")) e.alignH = align_right;
+  } else if (key == "alignV") {
+    if (equalsNoCase(value, "top")) e.alignV = align_top;
+    else if (equalsNoCase(value, "center")) e.alignV = align_center_v;
+    else if (equalsNoCase(value, "bottom")) e.alignV = align_bottom;
+  } else if (key == "visible") {
+    if (auto b = parseBool(value)) e.visible = *b;
+  } else if (key == "enabled") {
+    if (auto b = parseBool(value)) e.enabled = *b;
+  } else if (key == "tooltip") {
+    e.tooltip = utf8ToUtf16(value);
+  } else if (key == "textColor") {
+    if (auto c = parseColor(value, true)) {
+      if (c->reference.empty()) e.textColor = std::make_pair(c->color, c->alpha);
+      else if (auto named = ctx.resources.color(c->reference)) e.textColor = std::make_pair(named->color, named->alpha);
+    }
+  } else if (key == "font") {
+    if (auto f = parseFont(value)) e.font = ctx.font(f->face, f->size, f->style);
+  } else if (key == "bkColor") {
+    if (auto c = parseColor(value, true)) e.bkColor = *c;
+  } else if (key == "bkTransparent") {
+    if (auto b = parseBool(value)) e.bkTransparent = *b;
+  } else if (key == "bkInfo") {
+    if (auto* manager = ctx.registry.get<BkManager>(e.bkm())) manager->set(utf8ToUtf16(value));
+  } else if (key == "mouseThrough") {
+    if (auto b = parseBool(value)) e.mouseThrough = *b;
+  } else if (key == "css") {
+    if (auto b = parseBool(value)) e.cssEnabled = *b;
+  } else if (key == "class") {
+    e.cssClass = utf8ToUtf16(value);
+  } else if (key == "dragBorder") {
+    e.dragBorder = parseEdges(value);
+  } else if (key == "image" || key == "icon" || key == "iconDisable") {
+    HIMAGE image = imageValue(value, build.folder);
+    if (auto* pic = dynamic_cast<ShapePicture*>(&e); pic != nullptr && key == "image") pic->image = image;
+    if (auto* button = dynamic_cast<Button*>(&e)) (key == "iconDisable" ? button->iconDisable : button->icon) = image;
+  } else if (key == "itemId") {
+    if (auto n = parseInt(value); n && build.instance != nullptr) build.instance->ids.emplace_back(*n, e.handle());
+  } else if (key == "column") {
+    if (build.instance != nullptr) build.instance->columns.emplace_back(e.handle(), std::string(trimView(value)));
+  } else {
+    e.applyAttribute(key, value);
+  }
+}
+
+Element* buildElement(const XmlNode& node, HXCGUI parent, const Build& build, int depth);
+
+void buildChildren(const XmlNode& node, Element& e, const Build& build, int depth) {
+  for (const XmlNode& child : node.children) {
+    if (auto* bar = dynamic_cast<TabBar*>(&e); bar != nullptr && equalsNoCase(child.name, "label")) {
+      const std::string* text = child.attribute("text");
+      bar->addLabel(text != nullptr ? utf8ToUtf16(*text) : std::u16string());
+      continue;
+    }
+    buildElement(child, e.handle(), build, depth + 1);
+  }
+}
+
+Element* buildElement(const XmlNode& node, HXCGUI parent, const Build& build, int depth) {
+  auto& table = factories();
+  auto it = table.find(lower(node.name));
+  if (it == table.end()) return nullptr;  // a kind this toolkit build does not have
+  Element* e = it->second(parent);
+  if (e == nullptr) return nullptr;
+  for (const auto& [key, value] : node.attributes) {
+    if (key == "bind") continue;
+    applyAttribute(*e, key, value, build);
+  }
+  buildChildren(node, *e, build, depth);
+  return e;
+}
+
+void applyWindowAttribute(Window& w, std::string_view key, std::string_view value) {
+  if (key == "title") {
+    w.title = utf8ToUtf16(value);
+  } else if (key == "className") {
+    w.className = utf8ToUtf16(value);
+  } else if (key == "x" || key == "y") {
+    if (auto n = parseInt(value)) {
+      if (key == "x") w.rect.right += *n - w.rect.left, w.rect.left = *n;
+      else w.rect.bottom += *n - w.rect.top, w.rect.top = *n;
+    }
+  } else if (key == "width") {
+    if (auto n = parseInt(value); n && *n >= 0) w.rect.right = w.rect.left + *n;
+  } else if (key == "height") {
+    if (auto n = parseInt(value); n && *n >= 0) w.rect.bottom = w.rect.top + *n;
+  } else if (key == "margin") {
+    if (auto r = parseSides(value)) w.margins = *r;
+  } else if (key == "minWidth") {
+    if (auto n = parseInt(value)) w.minSize.cx = std::max(0, *n);
+  } else if (key == "minHeight") {
+    if (auto n = parseInt(value)) w.minSize.cy = std::max(0, *n);
+  } else if (key == "dragWindow") {
+    if (auto b = parseBool(value)) w.dragWindow = *b;
+  } else if (key == "dragCaption") {
+    if (auto b = parseBool(value)) w.dragCaption = *b;
+  } else if (key == "style") {
+    if (auto n = parseInt(value)) w.xcStyle = *n;
+  } else if (key == "bkInfo") {
+    if (auto* manager = context().registry.get<BkManager>(w.bkm())) manager->set(utf8ToUtf16(value));
+  }
+}
+
+HXCGUI buildLayout(const XmlNode& root, const std::filesystem::path& folder, HXCGUI parent, XHWND attach) {
+  Build build{folder, nullptr};
+  if (!equalsNoCase(root.name, "window")) {
+    Element* e = buildElement(root, parent, build, 1);
+    return e != nullptr ? e->handle() : 0;
+  }
+  Window* w = createWindow(false);
+  w->rect = {0, 0, 300, 200};
+  if (Window* owner = getWindow(parent)) {
+    w->owner = owner->handle();
+    w->parentNative = owner->native;
+  } else {
+    w->parentNative = attach;
+  }
+  for (const auto& [key, value] : root.attributes) applyWindowAttribute(*w, key, value);
+  for (const XmlNode& child : root.children) {
+    Element* e = buildElement(child, w->handle(), build, 2);
+    if (e == nullptr) continue;
+    if (const std::string* bind = child.attribute("bind")) {
+      static constexpr std::string_view kPositions[] = {"top", "bottom", "left", "right"};
+      for (int i = 0; i < 4; ++i)
+        if (equalsNoCase(*bind, kPositions[i])) w->bind(i, e);
+    }
+  }
+  announceWindow(w);
+  return w->handle();
+}
+
+}  // namespace
+
+void registerKind(std::string_view tag, KindFactory factory) { factories()[lower(tag)] = std::move(factory); }
+
+HXCGUI loadLayoutText(std::string_view xml, const std::filesystem::path& folder, HXCGUI parent, XHWND attach) {
+  if (!context().initialized) return 0;
+  auto root = parseXml(xml);
+  if (!root) return 0;
+  return buildLayout(*root, folder, parent, attach);
+}
+
+HXCGUI loadLayoutFile(const std::filesystem::path& file, HXCGUI parent, XHWND attach) {
+  auto text = readFile(file, kMaxLayoutFile);
+  if (!text) return 0;
+  return loadLayoutText(*text, file.parent_path(), parent, attach);
+}
+
+// --- templates ---------------------------------------------------------------------------
+
+HXCGUI TemplateInstance::find(int itemId) const {
+  for (const auto& [id, h] : ids)
+    if (id == itemId) return h;
+  return 0;
+}
+
+Template* loadTemplateText(std::string_view xml, const std::filesystem::path& folder, int listType) {
+  if (!context().initialized) return nullptr;
+  auto root = parseXml(xml);
+  if (!root || !equalsNoCase(root->name, "template")) return nullptr;
+  static constexpr std::pair<std::string_view, int> kKinds[] = {{"listBox", listType_listBox},
+                                                                {"list", listType_list},
+                                                                {"tree", listType_tree},
+                                                                {"listView", listType_listView},
+                                                                {"comboBox", listType_comboBox}};
+  if (const std::string* kind = root->attribute("for"); kind != nullptr && listType != 0) {
+    for (const auto& [name, type] : kKinds)
+      if (equalsNoCase(*kind, name) && type != listType) return nullptr;
+  }
+  Template* t = context().registry.create<Template>();
+  t->listType = listType;
+  t->folder = folder;
+  for (XmlNode& section : root->children) {
+    if (equalsNoCase(section.name, "item")) t->item = std::move(section);
+    else if (equalsNoCase(section.name, "header")) t->header = std::move(section);
+    else if (equalsNoCase(section.name, "group")) t->group = std::move(section);
+  }
+  return t;
+}
+
+Template* loadTemplateFile(const std::filesystem::path& file, int listType) {
+  auto text = readFile(file, kMaxLayoutFile);
+  if (!text) return nullptr;
+  return loadTemplateText(*text, file.parent_path(), listType);
+}
+
+TemplateInstance instantiate(const XmlNode& section, const std::filesystem::path& folder, HXCGUI parent) {
+  TemplateInstance instance;
+  Build build{folder, &instance};
+  for (const XmlNode& child : section.children)
+    if (Element* e = buildElement(child, parent, build, 2)) instance.roots.push_back(e->handle());
+  return instance;
+}
+
+XSize sectionSize(const XmlNode& section) {
+  XSize s;
+  if (const std::string* w = section.attribute("width"))
+    if (auto n = parseInt(*w)) s.cx = std::max(0, *n);
+  if (const std::string* h = section.attribute("height"))
+    if (auto n = parseInt(*h)) s.cy = std::max(0, *n);
+  return s;
+}
+
+}  // namespace tovalux::tk

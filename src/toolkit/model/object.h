@@ -1,0 +1,100 @@
+// Objects, the handle registry and event dispatch.
+//
+// Every toolkit object lives in the registry under a 32-bit handle. Handles are handed out from
+// a counter that is never reset while the library is loaded, so a stale handle can never name a
+// newer object; every public function resolves its handle here first and does nothing when the
+// lookup fails, so a stale or foreign value is never dereferenced.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <unordered_map>
+#include <vector>
+
+#include "toolkit/model/types.h"
+
+namespace tovalux::tk {
+
+// Arguments of one event, each widened to a pointer-sized integer (XCGUI passes them on the
+// stack; the handler wrapper converts each back to the handler's parameter type).
+struct EventArgs {
+  static constexpr int kMax = 8;
+  int count = 0;
+  intptr_t v[kMax] = {};
+  intptr_t operator[](int i) const { return i >= 0 && i < count ? v[i] : 0; }
+};
+
+// A registered handler: receives the object it was registered on, the event's arguments and
+// the handled flag; answers the handler's int result.
+using Handler = std::function<int(HXCGUI self, const EventArgs& args, bool* handled)>;
+
+class EventTable {
+ public:
+  void add(int event, Handler handler);
+  // The handlers of `event`, newest first, as a snapshot that stays valid if handlers register
+  // or the object dies while they run.
+  std::vector<std::shared_ptr<Handler>> snapshot(int event) const;
+  bool has(int event) const;
+
+ private:
+  std::map<int, std::vector<std::shared_ptr<Handler>>> handlers_;
+};
+
+class Object {
+ public:
+  explicit Object(int type) : type_(type) {}
+  virtual ~Object() = default;
+  Object(const Object&) = delete;
+  Object& operator=(const Object&) = delete;
+
+  HXCGUI handle() const { return handle_; }
+  int type() const { return type_; }
+  // True when this object is of kind `type` or derives from it (an edit is a scroll view).
+  virtual bool isA(int type) const { return type == type_; }
+  virtual EventTable* events() { return nullptr; }
+  // The toolkit's own behaviour for an event nobody marked handled.
+  virtual void defaultAction(int /*event*/, const EventArgs& /*args*/) {}
+
+ private:
+  friend class Registry;
+  HXCGUI handle_ = 0;
+  int type_;
+};
+
+class Registry {
+ public:
+  // Registers a new object and answers it; the registry owns it.
+  template <class T, class... A>
+  T* create(A&&... args) {
+    auto object = std::make_unique<T>(std::forward<A>(args)...);
+    T* raw = object.get();
+    adopt(std::move(object));
+    return raw;
+  }
+  Object* find(HXCGUI handle) const;
+  template <class T>
+  T* get(HXCGUI handle) const {
+    return dynamic_cast<T*>(find(handle));
+  }
+  bool alive(HXCGUI handle) const { return find(handle) != nullptr; }
+  // Destroys the object now. Objects that own others destroy those in their destructor path
+  // (see Element::destroy); this only drops the one entry.
+  void erase(HXCGUI handle);
+  void clear();
+  size_t size() const { return objects_.size(); }
+  // Objects in creation order (handles grow monotonically).
+  std::vector<HXCGUI> handles() const;
+
+ private:
+  void adopt(std::unique_ptr<Object> object);
+  std::unordered_map<HXCGUI, std::unique_ptr<Object>> objects_;
+};
+
+// Runs the handlers of `event` on `handle`, newest first; a handler that sets *handled stops
+// the later ones and the default action. Answers true when the event was handled. Safe when a
+// handler destroys the object: dispatch stops at once.
+bool raiseEvent(HXCGUI handle, int event, const EventArgs& args);
+
+}  // namespace tovalux::tk

@@ -1,0 +1,31 @@
+// What the model asks of the platform layer (the Win32 backend). Every call is a notice or a
+// request; the model keeps working without a platform (natively, in tests).
+#pragma once
+
+#include "toolkit/model/types.h"
+
+namespace tovalux::tk {
+
+class Window;
+class TextMeasurer;
+
+enum class WindowCommand { maximize, restore, minimize, close };
+
+class Platform {
+ public:
+  virtual ~Platform() = default;
+  virtual void windowCreated(Window&) {}
+  // Called before the window's elements are destroyed; the native window should go too.
+  virtual void windowDestroyed(Window&) {}
+  // An area of the window needs painting (immediate: paint before returning).
+  virtual void invalidate(Window&, const XRect&, bool /*immediate*/) {}
+  virtual void showWindow(Window&, int /*nCmdShow*/) {}
+  // A button with a window role was clicked, or the model wants the window to change state.
+  virtual void windowCommand(Window&, WindowCommand) {}
+  // The model changed the window's position or size (XWnd_SetRect and the like).
+  virtual void windowMoved(Window&) {}
+  // The measurer to use for text; null keeps the model's approximation.
+  virtual TextMeasurer* measurer() { return nullptr; }
+};
+
+}  // namespace tovalux::tk

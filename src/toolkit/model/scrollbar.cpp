@@ -1,0 +1,250 @@
+#include "toolkit/model/scrollbar.h"
+
+#include <algorithm>
+
+#include "toolkit/model/canvas.h"
+#include "toolkit/model/context.h"
+
+namespace tovalux::tk {
+
+void ScrollBarButton::defaultAction(int event, const EventArgs&) {
+  if (event != XE_BNCLICK || !enabled || part == Part::slider) return;
+  if (auto* bar = dynamic_cast<ScrollBar*>(parent())) bar->scrollTo(bar->pos + (part == Part::up ? -bar->step : bar->step));
+}
+
+void ScrollBarButton::paintDefaultBackground(Canvas& canvas, const XRect& abs) {
+  XColor c = part == Part::slider ? (pressed ? XRGB(239, 235, 239) : hovered ? XRGB(158, 158, 158) : XRGB(104, 104, 104))
+                                  : (pressed ? XRGB(0, 122, 204) : XRGB(62, 62, 66));
+  canvas.fillRect(abs, c, 255);
+}
+
+void ScrollBarButton::paintContent(Canvas& canvas, const XRect& abs) {
+  if (part == Part::slider || icon != 0) {
+    Button::paintContent(canvas, abs);
+    return;
+  }
+  auto* bar = dynamic_cast<ScrollBar*>(parent());
+  bool horizontal = bar != nullptr && bar->horizontal;
+  int cx = (abs.left + abs.right) / 2, cy = (abs.top + abs.bottom) / 2;
+  XPoint p[3];
+  if (!horizontal) {
+    int d = part == Part::up ? -1 : 1;
+    p[0] = {cx - 4, cy - 2 * d}, p[1] = {cx + 4, cy - 2 * d}, p[2] = {cx, cy + 2 * d};
+  } else {
+    int d = part == Part::up ? -1 : 1;
+    p[0] = {cx - 2 * d, cy - 4}, p[1] = {cx - 2 * d, cy + 4}, p[2] = {cx + 2 * d, cy};
+  }
+  canvas.fillPolygon(p, 3, enabled ? XRGB(153, 153, 153) : XRGB(85, 85, 85), 255);
+}
+
+void ScrollBar::build() {
+  using P = ScrollBarButton::Part;
+  for (P part : {P::up, P::down, P::slider}) makeElement<ScrollBarButton>(handle(), {0, 0, 0, 0}, part);
+}
+
+ScrollBarButton* ScrollBar::up() const {
+  return children().size() > 0 ? dynamic_cast<ScrollBarButton*>(children()[0]) : nullptr;
+}
+ScrollBarButton* ScrollBar::down() const {
+  return children().size() > 1 ? dynamic_cast<ScrollBarButton*>(children()[1]) : nullptr;
+}
+ScrollBarButton* ScrollBar::slider() const {
+  return children().size() > 2 ? dynamic_cast<ScrollBarButton*>(children()[2]) : nullptr;
+}
+
+bool ScrollBar::scrollTo(int p) {
+  p = std::clamp(p, 0, std::max(0, range));
+  if (p == pos) return false;
+  pos = p;
+  HELE self = handle();
+  arrange();
+  redraw();
+  raiseEvent(self, XE_SBAR_SCROLL, EventArgs{1, {p}});
+  if (auto* bar = context().registry.get<ScrollBar>(self))
+    if (auto* view = dynamic_cast<ScrollView*>(bar->parent())) view->barScrolled(bar);
+  return true;
+}
+
+void ScrollBar::setRange(int r) {
+  range = std::max(0, r);
+  if (pos > range) scrollTo(range);
+}
+
+std::pair<int, int> ScrollBar::track() const {
+  int length = horizontal ? width() : height();
+  int thickness = horizontal ? height() : width();
+  int arrow = showButtons ? std::min(thickness, length / 2) : 0;
+  return {arrow, std::max(arrow, length - arrow)};
+}
+
+int ScrollBar::sliderExtent() const {
+  auto [start, end] = track();
+  int trackLength = end - start;
+  int len = sliderLength;
+  if (len <= 0) {
+    len = page > 0 ? static_cast<int>(int64_t(trackLength) * page / (int64_t(range) + page)) : 20;
+    len = std::max(len, 10);
+  }
+  return std::min(len, trackLength);
+}
+
+int ScrollBar::positionAt(int offset) const {
+  auto [start, end] = track();
+  int travel = end - start - sliderExtent();
+  if (travel <= 0 || range <= 0) return 0;
+  int along = std::clamp(offset - start, 0, travel);
+  return static_cast<int>((int64_t(along) * range + travel / 2) / travel);
+}
+
+void ScrollBar::arrange() {
+  int length = horizontal ? width() : height();
+  int thickness = horizontal ? height() : width();
+  auto [start, end] = track();
+  auto place = [&](Element* e, int from, int to, int inset) {
+    if (e == nullptr) return;
+    e->rect = horizontal ? XRect{from, inset, to, thickness - inset} : XRect{inset, from, thickness - inset, to};
+  };
+  if (ScrollBarButton* b = up()) b->visible = showButtons, place(b, 0, start, 0);
+  if (ScrollBarButton* b = down()) b->visible = showButtons, place(b, end, length, 0);
+  int len = sliderExtent();
+  int travel = end - start - len;
+  int at = start + (range > 0 && travel > 0 ? static_cast<int>(int64_t(travel) * pos / range) : 0);
+  place(slider(), at, at + len, sliderPadding);
+}
+
+void ScrollBar::paintDefaultBackground(Canvas& canvas, const XRect& abs) { canvas.fillRect(abs, XRGB(62, 62, 66), 255); }
+
+bool ScrollBar::applyAttribute(std::string_view name, std::string_view value) {
+  if (name == "orientation") {
+    horizontal = equalsNoCase(value, "horizontal");
+  } else if (name == "range") {
+    if (auto n = parseInt(value)) setRange(*n);
+  } else if (name == "pos") {
+    if (auto n = parseInt(value)) pos = std::clamp(*n, 0, range);
+  } else if (name == "sliderLength") {
+    if (auto n = parseInt(value)) sliderLength = std::max(0, *n);
+  } else if (name == "sliderPadding") {
+    if (auto n = parseInt(value)) sliderPadding = std::max(0, *n);
+  } else if (name == "showButtons") {
+    if (auto b = parseBool(value)) showButtons = *b;
+  } else {
+    return false;
+  }
+  return true;
+}
+
+// --- scroll view -------------------------------------------------------------------------
+
+void ScrollView::build() {
+  ScrollBar* v = makeElement<ScrollBar>(handle(), {0, 0, barSize, 0});
+  ScrollBar* h = makeElement<ScrollBar>(handle(), {0, 0, 0, barSize});
+  h->horizontal = true;
+  v->range = h->range = 0;
+}
+
+ScrollBar* ScrollView::barV() const {
+  for (Element* c : children())
+    if (auto* b = dynamic_cast<ScrollBar*>(c); b != nullptr && !b->horizontal) return b;
+  return nullptr;
+}
+
+ScrollBar* ScrollView::barH() const {
+  for (Element* c : children())
+    if (auto* b = dynamic_cast<ScrollBar*>(c); b != nullptr && b->horizontal) return b;
+  return nullptr;
+}
+
+bool ScrollView::isBar(const Element* e) const { return e == barV() || e == barH(); }
+
+void ScrollView::setTotalSize(XSize size) {
+  totalSize = {std::max(0, size.cx), std::max(0, size.cy)};
+}
+
+void ScrollView::scrollTo(XPoint p) {
+  if (ScrollBar* v = barV()) v->scrollTo(p.y);
+  if (ScrollBar* h = barH()) h->scrollTo(p.x);
+}
+
+void ScrollView::barScrolled(ScrollBar* bar) {
+  if (bar == barV()) scroll.y = bar->pos;
+  if (bar == barH()) scroll.x = bar->pos;
+  redraw();
+}
+
+void ScrollView::arrange() {
+  XRect inner{insets.left, insets.top, std::max(insets.left, width() - insets.right),
+              std::max(insets.top, height() - insets.bottom)};
+  XSize content = measureContent();
+  ScrollBar* v = barV();
+  ScrollBar* h = barH();
+  bool needV = showV, needH = showH;
+  if (autoShow) {
+    // Showing one bar narrows the view, which can make the other one necessary.
+    needV = needH = false;
+    for (int pass = 0; pass < 2; ++pass) {
+      needV = showV && content.cy > inner.height() - (needH ? barSize : 0);
+      needH = showH && content.cx > inner.width() - (needV ? barSize : 0);
+    }
+  }
+  viewRect_ = inner;
+  if (needV) viewRect_.right = std::max(viewRect_.left, viewRect_.right - barSize);
+  if (needH) viewRect_.bottom = std::max(viewRect_.top, viewRect_.bottom - barSize);
+  if (v != nullptr) {
+    v->visible = needV;
+    v->rect = {viewRect_.right, inner.top, viewRect_.right + barSize, viewRect_.bottom};
+    v->page = viewRect_.height();
+    v->range = std::max(0, content.cy - viewRect_.height());
+    v->pos = std::min(v->pos, v->range);
+    scroll.y = needV ? v->pos : 0;
+    v->arrange();
+  }
+  if (h != nullptr) {
+    h->visible = needH;
+    h->rect = {inner.left, viewRect_.bottom, viewRect_.right, viewRect_.bottom + barSize};
+    h->page = viewRect_.width();
+    h->range = std::max(0, content.cx - viewRect_.width());
+    h->pos = std::min(h->pos, h->range);
+    scroll.x = needH ? h->pos : 0;
+    h->arrange();
+  }
+  XRect area{0, 0, std::max(viewRect_.width(), content.cx), std::max(viewRect_.height(), content.cy)};
+  area = {area.left + padding.left, area.top + padding.top, area.right - padding.right, area.bottom - padding.bottom};
+  std::vector<Element*> flowItems;
+  for (Element* c : children()) {
+    if (isBar(c) || !c->visible) continue;
+    if (flows && !c->floating) flowItems.push_back(c);
+    else placeFree(*c, area);
+  }
+  if (flows) flowLayout(flowItems, area, vertical, spacing, alignH, alignV);
+  for (Element* c : children())
+    if (!isBar(c) && c->visible) c->arrange();
+}
+
+XPoint ScrollView::childOffset(const Element* child) const {
+  if (isBar(child)) return {0, 0};
+  return {viewRect_.left - scroll.x, viewRect_.top - scroll.y};
+}
+
+XRect ScrollView::childClip(const Element* child) const {
+  if (isBar(child)) return {0, 0, width(), height()};
+  return viewRect_;
+}
+
+bool ScrollView::applyAttribute(std::string_view name, std::string_view value) {
+  if (name == "scrollBarV") {
+    if (auto b = parseBool(value)) showV = *b;
+  } else if (name == "scrollBarH") {
+    if (auto b = parseBool(value)) showH = *b;
+  } else if (name == "autoShowScrollBar") {
+    if (auto b = parseBool(value)) autoShow = *b;
+  } else if (name == "scrollBarSize") {
+    if (auto n = parseInt(value)) barSize = std::clamp(*n, 0, 200);
+  } else if (name == "viewInsets") {
+    if (auto r = parseSides(value)) insets = *r;
+  } else {
+    return false;
+  }
+  return true;
+}
+
+}  // namespace tovalux::tk

@@ -1,0 +1,98 @@
+// Scroll bars and scroll views.
+//
+// A scroll bar has three button children: the up (left) arrow, the down (right) arrow and the
+// slider; the slider moves in the track between the arrows over the range 0..range. Every real
+// change of the position raises 56 with the new position. A scroll view owns a vertical and a
+// horizontal scroll bar as children and shows its other children (the content) shifted by the
+// scroll position, clipped to the view area (the element less its insets and the bars).
+#pragma once
+
+#include "toolkit/model/button.h"
+
+namespace tovalux::tk {
+
+class ScrollBar;
+
+class ScrollBarButton : public Button {
+ public:
+  enum class Part { up, down, slider };
+  explicit ScrollBarButton(Part part) : part(part) {}
+  void kindNames(std::vector<std::string_view>& out) const override {
+    out.push_back(part == Part::slider ? "scrollBarSlider" : "scrollBarArrow");
+    out.push_back("button");
+  }
+  const Part part;
+  void defaultAction(int event, const EventArgs& args) override;
+  void paintDefaultBackground(Canvas& canvas, const XRect& abs) override;
+  void paintContent(Canvas& canvas, const XRect& abs) override;
+};
+
+class ScrollBar : public Element {
+ public:
+  ScrollBar() : Element(XC_SCROLLBAR) {}
+  void kindNames(std::vector<std::string_view>& out) const override { out.push_back("scrollBar"); }
+  void build() override;
+
+  bool horizontal = false;
+  int range = 100;
+  int pos = 0;
+  int page = 0;          // visible extent, for the automatic slider length
+  int sliderLength = 0;  // 0: automatic
+  int sliderPadding = 0;
+  int step = 1;
+  bool showButtons = true;
+
+  ScrollBarButton* up() const;
+  ScrollBarButton* down() const;
+  ScrollBarButton* slider() const;
+  // Moves to `p` (clamped to the range); raises 56 when the position changed.
+  bool scrollTo(int p);
+  void setRange(int r);
+  // The track the slider moves in and the slider's length (element coordinates, along the bar).
+  std::pair<int, int> track() const;
+  int sliderExtent() const;
+  // The position for a slider whose leading edge is at `offset` along the bar (dragging).
+  int positionAt(int offset) const;
+
+  void arrange() override;
+  void paintDefaultBackground(Canvas& canvas, const XRect& abs) override;
+  bool applyAttribute(std::string_view name, std::string_view value) override;
+};
+
+class ScrollView : public Element {
+ public:
+  explicit ScrollView(int type = XC_SCROLLVIEW) : Element(type) {}
+  bool isA(int type) const override { return type == XC_SCROLLVIEW || Element::isA(type); }
+  void kindNames(std::vector<std::string_view>& out) const override { out.push_back("scrollView"); }
+  void build() override;
+
+  ScrollBar* barV() const;
+  ScrollBar* barH() const;
+  bool showV = true;
+  bool showH = true;
+  bool autoShow = true;
+  int barSize = 17;
+  XRect insets;      // XSView_SetBorderSize
+  XSize totalSize;   // content size
+  XPoint scroll;     // content offset shown at the view's top-left
+  // The area the content shows in (element coordinates), valid after arrange().
+  XRect viewRect() const { return viewRect_; }
+  void setTotalSize(XSize size);
+  void scrollTo(XPoint p);
+  void barScrolled(ScrollBar* bar);
+
+  void arrange() override;
+  XPoint childOffset(const Element* child) const override;
+  XRect childClip(const Element* child) const override;
+  bool applyAttribute(std::string_view name, std::string_view value) override;
+
+ protected:
+  // The content's size when nothing was set (edits measure their text).
+  virtual XSize measureContent() { return totalSize; }
+  bool isBar(const Element* e) const;
+
+ private:
+  XRect viewRect_;
+};
+
+}  // namespace tovalux::tk

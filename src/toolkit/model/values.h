@@ -1,0 +1,60 @@
+// Text conversions and the value syntax shared by the theme files (see FORMATS.md): integers,
+// bools, four-side lists, colours, fonts, file paths.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "toolkit/model/types.h"
+
+namespace tovalux::tk {
+
+// UTF-8 <-> UTF-16; malformed sequences become U+FFFD, never an error.
+std::u16string utf8ToUtf16(std::string_view utf8);
+std::string utf16ToUtf8(std::u16string_view utf16);
+
+// XChar texts of the public surface <-> the model's char16_t texts (both UTF-16).
+inline std::u16string fromX(const XChar* text) {
+  if (text == nullptr) return {};
+  std::u16string out;
+  for (; *text; ++text) out.push_back(static_cast<char16_t>(*text));
+  return out;
+}
+inline XString toX(std::u16string_view text) { return XString(text.begin(), text.end()); }
+
+std::string_view trimView(std::string_view text);
+bool equalsNoCase(std::string_view a, std::string_view b);
+bool equalsNoCase(std::u16string_view a, std::u16string_view b);
+
+std::optional<int32_t> parseInt(std::string_view text);
+std::optional<bool> parseBool(std::string_view text);
+// "l,t,r,b" or a single value for all four.
+std::optional<XRect> parseSides(std::string_view text);
+
+struct ColorValue {
+  XColor color = 0;
+  uint8_t alpha = 255;
+  std::string reference;  // "@NAME": resolved later against the resource package
+};
+// "#RRGGBB", "#RRGGBBAA", "rgb(r,g,b)", "rgba(r,g,b,a)"; "@NAME" when references are allowed.
+std::optional<ColorValue> parseColor(std::string_view text, bool allowReference);
+
+struct FontValue {
+  std::u16string face;
+  int size = 9;
+  int style = 0;
+};
+// "face,size[,style]" with style a number or bold|italic|underline|strikeout.
+std::optional<FontValue> parseFont(std::string_view text);
+
+// A file path from a theme text or a public-surface text: '\' and '/' both separate folders.
+std::filesystem::path toPath(std::u16string_view text);
+std::filesystem::path toPath(std::string_view utf8);
+
+// Reads a whole file, at most `limit` bytes; nullopt when missing, unreadable or larger.
+std::optional<std::string> readFile(const std::filesystem::path& path, size_t limit);
+
+}  // namespace tovalux::tk

@@ -1,0 +1,164 @@
+#include "toolkit/model/window.h"
+
+#include <algorithm>
+
+#include "toolkit/model/canvas.h"
+#include "toolkit/model/context.h"
+#include "toolkit/model/descriptor.h"
+#include "toolkit/model/platform.h"
+
+namespace tovalux::tk {
+
+namespace {
+constexpr size_t kMaxDirty = 32;
+
+XRect unite(const XRect& a, const XRect& b) {
+  return {std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right), std::max(a.bottom, b.bottom)};
+}
+XRect intersect(const XRect& a, const XRect& b) {
+  return {std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right), std::min(a.bottom, b.bottom)};
+}
+}  // namespace
+
+Window* getWindow(HXCGUI handle) { return context().registry.get<Window>(handle); }
+
+Window::~Window() = default;
+
+Window* createWindow(bool frame) {
+  Context& ctx = context();
+  Window* w = frame ? ctx.registry.create<FrameWindow>() : ctx.registry.create<Window>();
+  ctx.windows.push_back(w->handle());
+  return w;
+}
+
+void announceWindow(Window* window) {
+  if (Platform* platform = context().platform) platform->windowCreated(*window);
+}
+
+void Window::insertChild(Element* child, int index) {
+  if (child == nullptr) return;
+  child->detach();
+  if (index < 0 || index > static_cast<int>(children_.size())) index = static_cast<int>(children_.size());
+  children_.insert(children_.begin() + index, child);
+  child->parentWindow_ = this;
+}
+
+void Window::removeChild(Element* child) {
+  children_.erase(std::remove(children_.begin(), children_.end(), child), children_.end());
+  for (auto& b : bound)
+    if (b == child) b = nullptr;
+  if (auto* frame = dynamic_cast<FrameWindow*>(this); frame != nullptr && frame->view == child) frame->view = nullptr;
+  if (child->parentWindow_ == this) child->parentWindow_ = nullptr;
+}
+
+void Window::bind(int position, Element* element) {
+  if (position < 0 || position > 3 || element == nullptr) return;
+  if (element->window() != this || element->parent() != nullptr) insertChild(element);
+  for (auto& b : bound)
+    if (b == element) b = nullptr;
+  bound[position] = element;
+}
+
+HBKM Window::bkm() {
+  Registry& registry = context().registry;
+  if (bkManager == 0 || !registry.alive(bkManager)) {
+    BkManager* manager = registry.create<BkManager>();
+    manager->owner = handle();
+    bkManager = manager->handle();
+  }
+  return bkManager;
+}
+
+XRect Window::body() const {
+  return {margins.left, margins.top, std::max(margins.left, clientWidth() - margins.right),
+          std::max(margins.top, clientHeight() - margins.bottom)};
+}
+
+void Window::arrange() {
+  const int w = clientWidth(), h = clientHeight();
+  const XRect& m = margins;
+  const XRect bands[4] = {
+      {0, 0, w, m.top},
+      {0, h - m.bottom, w, h},
+      {0, m.top, m.left, h - m.bottom},
+      {w - m.right, m.top, w, h - m.bottom},
+  };
+  for (int i = 0; i < 4; ++i) {
+    if (bound[i] == nullptr || !bound[i]->visible) continue;
+    XRect band = bands[i];
+    band.right = std::max(band.right, band.left);
+    band.bottom = std::max(band.bottom, band.top);
+    bound[i]->rect = band;
+  }
+  arrangeBody(body());
+  for (Element* c : children_)
+    if (c->visible) c->arrange();
+}
+
+void Window::arrangeBody(const XRect& area) {
+  std::vector<Element*> flowItems;
+  auto* frame = dynamic_cast<FrameWindow*>(this);
+  for (Element* c : children_) {
+    if (!c->visible || std::find(std::begin(bound), std::end(bound), c) != std::end(bound)) continue;
+    if (frame != nullptr && frame->view == c) continue;
+    if (c->floating) placeFree(*c, area);
+    else flowItems.push_back(c);
+  }
+  flowLayout(flowItems, area, false, 0, align_left, align_top);
+}
+
+void FrameWindow::arrangeBody(const XRect& area) {
+  if (view != nullptr && view->visible) view->rect = area;
+  Window::arrangeBody(area);
+}
+
+void Window::adjustLayout() {
+  HWINDOW self = handle();
+  arrange();
+  std::vector<HELE> kids;
+  for (Element* c : children_) kids.push_back(c->handle());
+  for (HELE h : kids) {
+    if (!context().registry.alive(self)) return;
+    if (Element* e = getElement(h)) raiseSizeEvents(*e);
+  }
+}
+
+void Window::invalidate(const XRect& area, bool immediate) {
+  XRect r = intersect(area, {0, 0, clientWidth(), clientHeight()});
+  if (r.empty()) return;
+  if (dirty_.size() >= kMaxDirty) {
+    XRect all = r;
+    for (const XRect& d : dirty_) all = unite(all, d);
+    dirty_.assign(1, all);
+  } else {
+    dirty_.push_back(r);
+  }
+  if (Platform* platform = context().platform) platform->invalidate(*this, r, immediate);
+}
+
+std::vector<XRect> Window::takeDirty() { return std::exchange(dirty_, {}); }
+
+void Window::paint(Canvas& canvas) {
+  Context& ctx = context();
+  XRect client{0, 0, clientWidth(), clientHeight()};
+  canvas.pushClip(client);
+  if (const BkManager* manager = ctx.registry.get<BkManager>(bkManager); manager != nullptr && manager->info())
+    paintDescriptor(canvas, *manager->info(), client, bkState(), ctx.resources);
+  std::vector<Element*> kids = children_;
+  for (Element* c : kids) paintElement(canvas, *c, {0, 0});
+  canvas.popClip();
+}
+
+void Window::destroy(Window* window) {
+  if (window == nullptr) return;
+  Context& ctx = context();
+  if (ctx.platform != nullptr) ctx.platform->windowDestroyed(*window);
+  std::vector<Element*> kids = window->children_;
+  for (Element* c : kids) Element::destroy(c);
+  if (window->bkManager != 0) ctx.registry.erase(window->bkManager);
+  HWINDOW h = window->handle();
+  std::erase(ctx.windows, h);
+  ctx.registry.erase(h);
+}
+
+}  // namespace tovalux::tk

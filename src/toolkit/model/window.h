@@ -1,0 +1,101 @@
+// Toolkit windows (model side): client size, layout margins with the four bound edge elements,
+// the frame's view, background manager, window-message handlers and the dirty areas the
+// backend paints. The native window is the backend's; the model only keeps its handle.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "toolkit/model/element.h"
+
+namespace tovalux::tk {
+
+class Window : public Object {
+ public:
+  explicit Window(int type = XC_WINDOW) : Object(type) {}
+  ~Window() override;
+  bool isA(int type) const override { return type == XC_WINDOW || Object::isA(type); }
+  EventTable* events() override { return &events_; }
+
+  // Native side.
+  std::u16string className;
+  std::u16string title;
+  uint32_t style = 0;
+  uint32_t exStyle = 0;
+  int xcStyle = 0;
+  XHWND parentNative = nullptr;
+  HWINDOW owner = 0;
+  XHWND native = nullptr;  // set by the backend
+
+  XRect rect;  // position (screen or parent client) and size
+  int clientWidth() const { return rect.width(); }
+  int clientHeight() const { return rect.height(); }
+  XSize minSize;
+  XRect margins;  // XWnd_SetLayoutSize
+  Element* bound[4] = {};  // top, bottom, left, right
+  int transparentType = 0;
+  int transparentAlpha = 255;
+  struct Shadow {
+    int size = 0, depth = 0, cornerSize = 0;
+    bool rightAngle = false;
+    XColor color = 0;
+  } shadow;
+  bool dragWindow = false;
+  bool dragCaption = false;
+  bool visible = false;
+  bool active = false;
+  bool maximized = false;
+  HBKM bkManager = 0;
+
+  const std::vector<Element*>& children() const { return children_; }
+  void insertChild(Element* child, int index = -1);
+  void removeChild(Element* child);
+  void bind(int position, Element* element);
+  HBKM bkm();
+
+  // Lays out the bands, the body and every subtree; raises 36 where rectangles changed.
+  void adjustLayout();
+  virtual void arrange();
+  // The area inside the margins.
+  XRect body() const;
+  uint32_t bkState() const { return (active ? XBK_WINDOW_ACTIVE : XBK_WINDOW_INACTIVE) | XBK_NORMAL; }
+
+  // Redraw requests collected for the backend (window-client coordinates).
+  void invalidate(const XRect& area, bool immediate);
+  void invalidateAll(bool immediate) { invalidate({0, 0, clientWidth(), clientHeight()}, immediate); }
+  std::vector<XRect> takeDirty();
+  const std::vector<XRect>& dirty() const { return dirty_; }
+
+  void paint(Canvas& canvas);
+  // Destroys the window with its elements (no close event).
+  static void destroy(Window* window);
+
+ protected:
+  // Places the elements of the body (everything neither bound nor owned by a subclass).
+  virtual void arrangeBody(const XRect& body);
+
+ private:
+  std::vector<Element*> children_;
+  std::vector<XRect> dirty_;
+  EventTable events_;
+};
+
+// A frame window: a window with a central view (dock panes come with the frame's docking code).
+class FrameWindow : public Window {
+ public:
+  FrameWindow() : Window(XC_FRAMEWND) {}
+  bool isA(int type) const override { return type == XC_FRAMEWND || Window::isA(type); }
+  Element* view = nullptr;
+
+ protected:
+  void arrangeBody(const XRect& body) override;
+};
+
+Window* getWindow(HXCGUI handle);
+
+// Registers a window (a frame when `frame`); the caller fills it in, then calls
+// announceWindow so the platform creates the native window.
+Window* createWindow(bool frame);
+void announceWindow(Window* window);
+
+}  // namespace tovalux::tk
