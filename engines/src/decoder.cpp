@@ -219,11 +219,22 @@ Status Decoder::run(size_t size) {
     uint8_t groupsSeen = 0;
     bool has66 = false, has67 = false;
     uint8_t lastRep = 0;  // F2 or F3, whichever came last
+    bool wait = false;
     for (;;) {
         if (i >= limit) return fail(shortStatus());
         const uint8_t b = code[i];
         const uint8_t g = kPrefixGroup.v[b];
-        if (!g) break;
+        if (!g) {
+            // FWAIT before an x87 instruction belongs to it, as binutils and the FNxxx/Fxxx
+            // pairs of the manuals have it (9B DB E2 is FCLEX).
+            if (b != 0x9B || wait) break;
+            size_t k = i + 1;
+            while (k < limit && kPrefixGroup.v[code[k]]) ++k;
+            if (k >= limit || code[k] < 0xD8 || code[k] > 0xDF) break;
+            wait = true;
+            ++i;
+            continue;
+        }
         if (groupsSeen & (1u << g)) ins.prefixes |= kPrefixRepeated;
         groupsSeen |= uint8_t(1u << g);
         switch (b) {
@@ -244,7 +255,7 @@ Status Decoder::run(size_t size) {
     ins.opcodeOffset = uint8_t(i);
     uint8_t b = code[i++];
     const uint16_t* root = kRoot1;
-    bool vex = false, wait = false;
+    bool vex = false, vexPrefixed = false;
     unsigned vexPp = 0, vexV = 0;
     if (b == 0x0F) {
         if (i >= limit) return fail(shortStatus());
@@ -284,25 +295,19 @@ Status Decoder::run(size_t size) {
         ins.flags |= kInsVex;
         // A legacy 66/F2/F3/LOCK before VEX is #UD.
         if (ins.prefixes & (kPrefixLock | kPrefixRep | kPrefixRepne | kPrefixOpSize))
-            return fail(Status::undefined);
-    } else if (b == 0x9B && i + 1 < limit && code[i] >= 0xD8 && code[i] <= 0xDF) {
-        // FWAIT before an x87 instruction belongs to it, as binutils and the FNxxx/Fxxx pairs
-        // of the manuals have it (9B DB E2 is FCLEX).
-        {
-            wait = true;
-            b = code[i++];
-        }
+            vexPrefixed = true;
     }
     ins.opcode = b;
 
     // Walk the selector tree.
+    Status deferred = Status::ok;  // undefined, but parse on so that the length is known
     has66 = has66 && !vex;
     const unsigned pfxSlot = vex ? vexPp : lastRep == 0xF3 ? 2 : lastRep == 0xF2 ? 3 : has66 ? 1 : 0;
     const Node* n = &kNodes[root[b]];
     bool regSlot = false, repIgnored = false;
+    if (vexPrefixed) deferred = Status::undefined;
     const Node* pfxNode = nullptr;
     unsigned pfxPick = 0;
-    Status deferred = Status::ok;  // undefined, but parse on so that the length is known
     for (;;) {
         unsigned pick;
         switch (n->type) {

@@ -138,10 +138,11 @@ pextrw pextrd roundps roundpd maskmovdqu cvtdq2ps cvtps2dq cvttps2dq cvtps2pd cv
 cvttpd2dq cvtpd2dq cvttss2si cvttsd2si cvtss2si cvtsd2si'''.split())
 
 
-XMM_ONLY = set('''movd movq movlps movhps movlpd movhpd movhlps movlhps pinsrw pinsrb pinsrd
-pextrw pextrb pextrd extractps insertps comiss comisd ucomiss ucomisd aesimc aesenc aesenclast
-aesdec aesdeclast aeskeygenassist pclmulqdq phminposuw pcmpestrm pcmpestri pcmpistrm pcmpistri
-maskmovdqu'''.split())
+# VEX.128-only instructions (VEX.L=1 is #UD) and those whose registers are XMM whatever L.
+L0_ONLY = set('''movd movq movlps movhps movlpd movhpd movhlps movlhps pinsrw pinsrb pinsrd
+pextrw pextrb pextrd extractps insertps aesimc aeskeygenassist phminposuw pcmpestrm pcmpestri
+pcmpistrm pcmpistri maskmovdqu'''.split())
+XMM_ONLY = L0_ONLY | {'comiss', 'comisd', 'ucomiss', 'ucomisd'}
 SHIFTS = set('psrlw psrld psrlq psraw psrad psllw pslld psllq'.split())
 
 
@@ -236,7 +237,7 @@ def derive_vex(entries):
         v = Entry('V' + {'0F': '1', '0F38': '2', '0F3A': '3'}[e.map], e.opcode, [], 'v' + e.mnemonic,
                   ops, e.flags - {'osz'}, e.line)
         v.cond = dict(e.cond)
-        if e.mnemonic in XMM_ONLY:
+        if e.mnemonic in L0_ONLY:
             v.cond['l'] = 0
         v.modrm = e.modrm
         vex.append(v)
