@@ -130,12 +130,39 @@ Resolved resolve(JsonDocument::Impl* impl, std::string_view path) {
   return at;
 }
 
+// Whether resolveCreating will succeed, decided before anything changes, so that a path failing
+// at its end does not leave its beginning created.
+bool creatable(const JsonDocument::Impl& impl, const std::vector<Segment>& segments) {
+  const Value* current = impl.root.kind == JsonKind::None ? nullptr : &impl.root;  // nullptr: made new
+  for (const Segment& segment : segments) {
+    if (!segment.isIndex) {
+      uint32_t i = kNoMember;
+      if (current && current->kind == JsonKind::Object) i = findMember(*current, segment.name);
+      current = i == kNoMember ? nullptr : &membersOf(*current)[i].value;
+      continue;
+    }
+    if (segment.index < 0) return false;
+    const uint32_t index = uint32_t(segment.index);
+    if (current && current->kind == JsonKind::Object && current->size) {
+      if (index >= current->size) return false;
+      current = &membersOf(*current)[index].value;
+      continue;
+    }
+    const uint32_t size = current && current->kind == JsonKind::Array ? current->size : 0;
+    if (index >= size && index - size >= kMaxPadding) return false;
+    current = index < size ? &itemsOf(*current)[index] : nullptr;
+  }
+  return true;
+}
+
 // Resolution that creates what is missing; nullptr when the path cannot be made.
 Value* resolveCreating(JsonDocument::Impl& impl, std::string_view path) {
+  const std::vector<Segment> segments = splitPath(path);
+  if (!creatable(impl, segments)) return nullptr;
   Arena& arena = impl.arena;
   if (impl.root.kind == JsonKind::None) impl.root = Value::of(JsonKind::Object);
   Value* current = &impl.root;
-  for (const Segment& segment : splitPath(path)) {
+  for (const Segment& segment : segments) {
     if (!segment.isIndex) {
       if (current->kind != JsonKind::Object) {
         releaseValue(arena, *current);
@@ -145,22 +172,18 @@ Value* resolveCreating(JsonDocument::Impl& impl, std::string_view path) {
       current = i == kNoMember ? &appendMember(arena, *current, segment.name) : &membersOf(*current)[i].value;
       continue;
     }
-    if (segment.index < 0) return nullptr;
     const uint32_t index = uint32_t(segment.index);
     if (current->kind == JsonKind::Object && current->size) {
       // Reading takes an index on an object as a member position; so does writing, rather than
       // throwing the members away for an array.
-      if (index >= current->size) return nullptr;
       current = &membersOf(*current)[index].value;
       continue;
     }
-    const uint32_t size = current->kind == JsonKind::Array ? current->size : 0;
-    if (index >= size && index - size >= kMaxPadding) return nullptr;  // no gigabytes of nulls
     if (current->kind != JsonKind::Array) {
       releaseValue(arena, *current);
       *current = Value::of(JsonKind::Array);
     }
-    while (current->size <= index) appendItem(arena, *current);
+    while (current->size <= index) appendItem(arena, *current);  // at most kMaxPadding nulls
     current = &itemsOf(*current)[index];
   }
   return current;

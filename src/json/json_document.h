@@ -12,8 +12,10 @@
 //   Setters and the two removals create what is missing: a name on something that is not an
 //   object makes it an empty object first, a missing member is added as null, an index on
 //   something that is not an array makes it an empty array first, and an index at or past the
-//   end pads the array with nulls. An index on an object that has members selects a member and
-//   never turns the object into an array; past its last member the path fails.
+//   end pads the array with nulls (65,536 at most: a path such as "a.[4000000000]" fails). An
+//   index on an object that has members selects a member and never turns the object into an
+//   array; past its last member the path fails. A negative index fails. A path that fails
+//   changes nothing.
 //
 // Nothing recurses on depth: a tree nested a million deep reads, writes, copies, compares and
 // frees on a small stack. No function throws; out of memory makes an operation fail.

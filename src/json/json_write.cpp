@@ -4,6 +4,7 @@
 // C:\temp\new.ec must not come back with a tab and a line feed in it. The reader still takes a
 // single backslash before a character that is not an escape as itself, so older files load.
 #include <algorithm>
+#include <new>
 
 #include "json/gbk_codec.h"
 #include "json/json_internal.h"
@@ -80,8 +81,12 @@ class Writer {
 
   Char* reserve(size_t units) {
     if (units > capacity_ - used_) {
+      // No text beyond 1 GiB: the pretty form of objects nested a million deep would need
+      // terabytes of tabs, and a host process must not be asked for them.
+      constexpr size_t kMaxUnits = (size_t(1) << 30) / sizeof(Char);
+      if (units > kMaxUnits - used_) throw std::bad_alloc();
       // Twice the size plus the piece plus two, so that a long text is copied few times.
-      capacity_ = capacity_ * 2 + units + 2;
+      capacity_ = std::min(capacity_ * 2 + units + 2, kMaxUnits);
       out_.resize(capacity_);
       buffer_ = out_.data();
     }
