@@ -59,7 +59,7 @@ void ResourcePackage::parse(std::string_view text, const std::filesystem::path& 
     if (section == Section::colors) {
       if (auto color = parseColor(value, false)) colors_[name] = *color;
     } else if (section == Section::images) {
-      images_[name] = ImageEntry{folder / toPath(value), 0, false};
+      images_[name] = ImageEntry{std::string(trimView(line.substr(0, eq))), folder / toPath(value), 0, false};
     }
   }
 }
@@ -81,7 +81,7 @@ HIMAGE ResourcePackage::image(std::string_view name) {
   entry.tried = true;
   Image* image = loadImageFile(entry.path, false);
   if (image == nullptr) return entry.handle = 0;
-  image->source = utf8ToUtf16(it->first);
+  image->source = utf8ToUtf16(entry.name);
   return entry.handle = image->handle();
 }
 

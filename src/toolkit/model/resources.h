@@ -30,6 +30,7 @@ class ResourcePackage {
 
  private:
   struct ImageEntry {
+    std::string name;  // as written
     std::filesystem::path path;
     HIMAGE handle = 0;
     bool tried = false;
