@@ -246,6 +246,7 @@ Status Decoder::run(size_t size) {
         default: ins.prefixes |= kPrefixSeg; ins.segPrefix = segFromPrefix(b); break;
         }
         ++i;
+        ins.prefixCount = uint8_t(i);
     }
     ins.prefixCount = uint8_t(i);
     ins.repPrefix = lastRep;
@@ -307,6 +308,22 @@ Status Decoder::run(size_t size) {
     bool regSlot = false, repIgnored = false;
     if (vexPrefixed) deferred = Status::undefined;
     const Node* pfxNode = nullptr;
+    const Node* modNode = nullptr;
+    // Whether the memory form of this ModRM is an instruction (then the register form is
+    // the error "register where memory is required", as for LEA EAX,ECX).
+    auto memoryFormExists = [&](const Node* sel) {
+        const Node* m = &kNodes[sel->value];
+        for (;;) {
+            switch (m->type) {
+            case NodeType::Leaf: return true;
+            case NodeType::SelReg: m = &kNodes[m->value + ((ins.modrm >> 3) & 7)]; break;
+            case NodeType::SelRm: m = &kNodes[m->value + (ins.modrm & 7)]; break;
+            case NodeType::SelOpSize: m = &kNodes[m->value + (has66 ? 0 : 1)]; break;
+            case NodeType::SelAddrSize: m = &kNodes[m->value + (has67 ? 0 : 1)]; break;
+            default: return false;
+            }
+        }
+    };
     unsigned pfxPick = 0;
     for (;;) {
         unsigned pick;
@@ -321,7 +338,8 @@ Status Decoder::run(size_t size) {
                 deferred = Status::undefined;
                 continue;
             }
-            return fail(regSlot ? Status::registerForm : Status::undefined);
+            return fail(regSlot && memoryFormExists(modNode) ? Status::registerForm
+                                                             : Status::undefined);
         case NodeType::SelPrefix:
             pick = pfxSlot;
             pfxNode = n;
@@ -347,6 +365,7 @@ Status Decoder::run(size_t size) {
             if (n->type == NodeType::SelMod) {
                 pick = (ins.modrm >> 6) == 3;
                 regSlot = pick == 1;
+                modNode = n;
             } else {
                 pick = n->type == NodeType::SelReg ? (ins.modrm >> 3) & 7 : ins.modrm & 7;
             }
@@ -413,7 +432,9 @@ leaf:
             break;
         case OpSpecKind::Reg: {
             const unsigned r = (ins.modrm >> 3) & 7;
-            if ((s.cls == RegClass::Seg && r > 5) || (s.cls == RegClass::Cr && (r == 1 || r > 4)))
+            // Segment registers 6 and 7 do not exist and CS cannot be loaded by MOV.
+            if ((s.cls == RegClass::Seg && (r > 5 || (r == 1 && count == 1))) ||
+                (s.cls == RegClass::Cr && (r == 1 || r > 4)))
                 deferred = Status::undefined;
             o.kind = OpKind::reg;
             o.size = uint8_t(resolve(s.regSize));
