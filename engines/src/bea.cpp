@@ -226,7 +226,7 @@ struct Writer {
             if (att()) t.put('$');
             number(o.imm, 8);
             break;
-        case OpKind::far:
+        case OpKind::farPtr:
             if (att()) t.put('$');
             number(o.selector, 4);
             t.put(':');
@@ -246,7 +246,7 @@ struct Writer {
             else if (ins.operandCount) {
                 const Operand& o = ins.op[0];
                 const bool fpuReg = o.kind == OpKind::reg && o.reg >= Reg::st0 && o.reg <= Reg::st7;
-                if (!fpuReg && o.kind != OpKind::far) size = o.size;
+                if (!fpuReg && o.kind != OpKind::farPtr) size = o.size;
             }
             if (char c = attSuffix(size)) t.put(c);
         }

@@ -516,7 +516,7 @@ leaf:
                 ins.immOffset = uint8_t(i);
                 ins.immSize = 1;
             } else {
-                o.kind = s.kind == OpSpecKind::Far ? OpKind::far : OpKind::imm;
+                o.kind = s.kind == OpSpecKind::Far ? OpKind::farPtr : OpKind::imm;
                 o.immSize = uint8_t(bytes);
                 o.size = uint8_t(s.kind == OpSpecKind::ImmSx ? osz : bytes);
                 o.imm = s.kind == OpSpecKind::ImmSx ? signExtend(raw, 1) & (osz == 2 ? 0xFFFF : ~0u)

@@ -231,7 +231,7 @@ struct Writer {
             if (o.immSize == 1) word("short ");
             t.hex(o.imm, 8);
             break;
-        case OpKind::far:
+        case OpKind::farPtr:
             word("far ");
             t.hex(o.selector, 4);
             t.put(':');
@@ -485,7 +485,7 @@ uint32_t disasm(const uint8_t* src, uint32_t srcsize, uint32_t srcip, TDisasm* o
     if (ins.prefixes & kPrefixLock) warnings |= DAW_LOCK;
     if (ins.flags & kInsPrivileged) warnings |= DAW_PRIV;
     if (ins.flags & kInsIo) warnings |= DAW_IO;
-    if (ins.op[0].kind == OpKind::far || ((ins.flow == Flow::jumpIndirect || ins.flow == Flow::callIndirect) &&
+    if (ins.op[0].kind == OpKind::farPtr || ((ins.flow == Flow::jumpIndirect || ins.flow == Flow::callIndirect) &&
                                          ins.op[0].size == 6))
         warnings |= DAW_FARADDR;
     if ((ins.mnemonic == Mnemonic::mov && ins.op[0].kind == OpKind::reg && ins.op[0].reg >= Reg::es &&

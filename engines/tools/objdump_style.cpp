@@ -99,7 +99,7 @@ std::string objdumpStyle(const Instruction& ins) {
             s += o.immSize == 0 ? std::to_string(o.imm) : hex(o.imm);
             break;
         case OpKind::rel: s += hex(o.imm); break;
-        case OpKind::far: s += hex(o.selector) + ":" + hex(o.imm); break;
+        case OpKind::farPtr: s += hex(o.selector) + ":" + hex(o.imm); break;
         case OpKind::none: break;
         }
     }

@@ -70,7 +70,7 @@ enum class OpKind : uint8_t {
     mem,
     imm,   // immediate; `imm` holds the value already sign- or zero-extended to `size`
     rel,   // relative branch; `imm` holds the absolute target
-    far,   // ptr16:32 / ptr16:16 immediate; `imm` offset, `selector`
+    farPtr,  // ptr16:32 / ptr16:16 immediate; `imm` offset, `selector`
 };
 
 struct Operand {
