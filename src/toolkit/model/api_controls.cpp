@@ -13,7 +13,10 @@ using namespace tovalux::tk;
 namespace {
 bool ready() { return context().initialized; }
 bool validParent(HXCGUI parent) { return parent == 0 || getElement(parent) != nullptr || getWindow(parent) != nullptr; }
-XRect rectOf(int x, int y, int w, int h) { return {x, y, x + std::max(0, w), y + std::max(0, h)}; }
+XRect rectOf(int x, int y, int w, int h) {
+  x = clampCoord(x), y = clampCoord(y);
+  return {x, y, x + clampSize(w), y + clampSize(h)};
+}
 bool validImage(HIMAGE image) { return image == 0 || context().registry.get<Image>(image) != nullptr; }
 }  // namespace
 
@@ -158,12 +161,12 @@ void XTabBar_DeleteLabel(HELE bar, int index) {
 
 void XTabBar_SetPadding(HELE bar, int left, int top, int right, int bottom) {
   KIND_OR_RETURN(TabBar, bar);
-  e->padding = {std::max(0, left), std::max(0, top), std::max(0, right), std::max(0, bottom)};
+  e->padding = {clampSize(left), clampSize(top), clampSize(right), clampSize(bottom)};
 }
 
 void XTabBar_SetLabelSpacing(HELE bar, int spacing) {
   KIND_OR_RETURN(TabBar, bar);
-  e->labelSpacing = std::max(0, spacing);
+  e->labelSpacing = clampSize(spacing);
 }
 
 void XTabBar_EnableClose(HELE bar, bool enable) {
@@ -192,12 +195,12 @@ void XSBar_EnableHorizon(HELE bar, bool horizontal) {
 
 void XSBar_SetSliderPadding(HELE bar, int padding) {
   KIND_OR_RETURN(ScrollBar, bar);
-  e->sliderPadding = std::max(0, padding);
+  e->sliderPadding = clampSize(padding);
 }
 
 void XSBar_SetSliderLength(HELE bar, int length) {
   KIND_OR_RETURN(ScrollBar, bar);
-  e->sliderLength = std::max(0, length);
+  e->sliderLength = clampSize(length);
 }
 
 HELE XSBar_GetButtonUp(HELE bar) {
@@ -276,7 +279,7 @@ void XSView_GetBorderSize(HELE view, XRect* out) {
 
 void XSView_SetBorderSize(HELE view, int left, int top, int right, int bottom) {
   KIND_OR_RETURN(ScrollView, view);
-  e->insets = {std::max(0, left), std::max(0, top), std::max(0, right), std::max(0, bottom)};
+  e->insets = {clampSize(left), clampSize(top), clampSize(right), clampSize(bottom)};
 }
 
 void XSView_SetTotalSize(HELE view, int width, int height) {

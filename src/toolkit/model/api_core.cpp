@@ -186,7 +186,8 @@ HWINDOW makeWindow(bool frame, uint32_t exStyle, const XChar* className, const X
   w->className = fromX(className);
   w->title = fromX(title);
   w->style = style;
-  w->rect = {x, y, x + std::max(0, width), y + std::max(0, height)};
+  x = clampCoord(x), y = clampCoord(y);
+  w->rect = {x, y, x + clampSize(width), y + clampSize(height)};
   w->parentNative = parent;
   w->xcStyle = xcStyle;
   announceWindow(w);
@@ -210,7 +211,7 @@ HWINDOW XFrameWnd_CreateEx(uint32_t exStyle, const XChar* className, const XChar
 
 void XWnd_SetMinimumSize(HWINDOW window, int width, int height) {
   WINDOW_OR_RETURN(window);
-  w->minSize = {std::max(0, width), std::max(0, height)};
+  w->minSize = {clampSize(width), clampSize(height)};
 }
 
 void XWnd_SetTransparentType(HWINDOW window, int type) {
@@ -231,7 +232,7 @@ void XWnd_SetShadowInfo(HWINDOW window, int size, int depth, int cornerSize, boo
 
 void XWnd_SetLayoutSize(HWINDOW window, int left, int top, int right, int bottom) {
   WINDOW_OR_RETURN(window);
-  w->margins = {std::max(0, left), std::max(0, top), std::max(0, right), std::max(0, bottom)};
+  w->margins = {clampSize(left), clampSize(top), clampSize(right), clampSize(bottom)};
 }
 
 void XWnd_BindLayoutEle(HWINDOW window, int position, HELE ele) {
@@ -306,9 +307,9 @@ HXCGUI XWnd_GetChildByIndex(HWINDOW window, int index) {
 void XWnd_SetRect(HWINDOW window, const XRect* rect) {
   WINDOW_OR_RETURN(window);
   if (rect == nullptr) return;
-  XRect r = *rect;
-  r.right = r.left + std::max(r.width(), w->minSize.cx);
-  r.bottom = r.top + std::max(r.height(), w->minSize.cy);
+  XRect r{clampCoord(rect->left), clampCoord(rect->top), 0, 0};
+  r.right = r.left + std::max(clampSize(int64_t(rect->right) - rect->left), w->minSize.cx);
+  r.bottom = r.top + std::max(clampSize(int64_t(rect->bottom) - rect->top), w->minSize.cy);
   w->rect = r;
   if (Platform* p = context().platform) p->windowMoved(*w);
 }

@@ -12,7 +12,10 @@ using namespace tovalux::tk;
 namespace {
 bool ready() { return context().initialized; }
 bool validParent(HXCGUI parent) { return parent == 0 || getElement(parent) != nullptr || getWindow(parent) != nullptr; }
-XRect rectOf(int x, int y, int w, int h) { return {x, y, x + std::max(0, w), y + std::max(0, h)}; }
+XRect rectOf(int x, int y, int w, int h) {
+  x = clampCoord(x), y = clampCoord(y);
+  return {x, y, x + clampSize(w), y + clampSize(h)};
+}
 }  // namespace
 
 #define ELEMENT_OR_RETURN(h, ...)                   \
@@ -102,7 +105,8 @@ void XEle_SetHeight(HXCGUI ele, int height) {
 void XEle_SetRect(HXCGUI ele, const XRect* rect) {
   ELEMENT_OR_RETURN(ele);
   if (rect == nullptr) return;
-  e->rect = {rect->left, rect->top, rect->left + std::max(0, rect->width()), rect->top + std::max(0, rect->height())};
+  int x = clampCoord(rect->left), y = clampCoord(rect->top);
+  e->rect = {x, y, x + clampSize(int64_t(rect->right) - rect->left), y + clampSize(int64_t(rect->bottom) - rect->top)};
   e->widthSpec = {layout_size_fixed, e->width()};
   e->heightSpec = {layout_size_fixed, e->height()};
 }
@@ -125,37 +129,37 @@ void XEle_RectClientToWndClient(HXCGUI ele, XRect* inout) {
   if (inout == nullptr) return;
   ELEMENT_OR_RETURN(ele);
   XRect at = e->windowRect();
-  inout->left += at.left, inout->right += at.left;
-  inout->top += at.top, inout->bottom += at.top;
+  inout->left = clampCoord(int64_t(inout->left) + at.left), inout->right = clampCoord(int64_t(inout->right) + at.left);
+  inout->top = clampCoord(int64_t(inout->top) + at.top), inout->bottom = clampCoord(int64_t(inout->bottom) + at.top);
 }
 
 void XEle_SetLayoutWidth(HXCGUI ele, int sizeType, int value) {
   ELEMENT_OR_RETURN(ele);
   if (sizeType < layout_size_fixed || sizeType > layout_size_weight) return;
-  e->widthSpec = {sizeType, value};
+  e->widthSpec = {sizeType, clampSize(value)};
   if (sizeType == layout_size_fixed) e->setWidth(value);
 }
 
 void XEle_SetLayoutHeight(HXCGUI ele, int sizeType, int value) {
   ELEMENT_OR_RETURN(ele);
   if (sizeType < layout_size_fixed || sizeType > layout_size_weight) return;
-  e->heightSpec = {sizeType, value};
+  e->heightSpec = {sizeType, clampSize(value)};
   if (sizeType == layout_size_fixed) e->setHeight(value);
 }
 
 void XEle_SetMinSize(HXCGUI ele, int width, int height) {
   ELEMENT_OR_RETURN(ele);
-  e->minSize = {std::max(0, width), std::max(0, height)};
+  e->minSize = {clampSize(width), clampSize(height)};
 }
 
 void XEle_SetBorderSize(HXCGUI ele, int left, int top, int right, int bottom) {
   ELEMENT_OR_RETURN(ele);
-  e->border = {std::max(0, left), std::max(0, top), std::max(0, right), std::max(0, bottom)};
+  e->border = {clampSize(left), clampSize(top), clampSize(right), clampSize(bottom)};
 }
 
 void XEle_SetPadding(HXCGUI ele, int left, int top, int right, int bottom) {
   ELEMENT_OR_RETURN(ele);
-  e->padding = {std::max(0, left), std::max(0, top), std::max(0, right), std::max(0, bottom)};
+  e->padding = {clampSize(left), clampSize(top), clampSize(right), clampSize(bottom)};
 }
 
 void XEle_SetDragBorder(HXCGUI ele, int edgeFlags) {
@@ -167,7 +171,7 @@ void XEle_SetDragBorderBindEle(HXCGUI ele, int edge, HELE bound, int space) {
   ELEMENT_OR_RETURN(ele);
   int slot = edge == edge_left ? 0 : edge == edge_top ? 1 : edge == edge_right ? 2 : edge == edge_bottom ? 3 : -1;
   if (slot < 0 || getElement(bound) == nullptr) return;
-  e->dragBinds[slot] = {bound, std::max(0, space)};
+  e->dragBinds[slot] = {bound, clampSize(space)};
 }
 
 void XEle_AdjustLayout(HXCGUI ele) {
@@ -268,7 +272,7 @@ void XLayout_EnableHorizon(HELE layout, bool horizontal) {
 
 void XLayout_SetSpace(HELE layout, int space) {
   ELEMENT_OR_RETURN(layout);
-  e->spacing = std::max(0, space);
+  e->spacing = clampSize(space);
 }
 
 void XLayout_SetAlignH(HELE layout, int align) {

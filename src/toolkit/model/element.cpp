@@ -82,13 +82,13 @@ XRect Element::windowRect() const {
 }
 
 void Element::setWidth(int w) {
-  w = std::max(w, 0);
+  w = clampSize(w);
   widthSpec = {layout_size_fixed, w};
   rect.right = rect.left + w;
 }
 
 void Element::setHeight(int h) {
-  h = std::max(h, 0);
+  h = clampSize(h);
   heightSpec = {layout_size_fixed, h};
   rect.bottom = rect.top + h;
 }
@@ -175,25 +175,25 @@ XSize preferredSize(Element& e) {
 
 XSize Element::contentSize() {
   XSize s{padding.left + padding.right, padding.top + padding.bottom};
-  int main = 0, cross = 0, count = 0, right = 0, bottom = 0;
+  int64_t main = 0, cross = 0, count = 0, right = 0, bottom = 0;
   for (Element* c : children_) {
     if (!c->visible) continue;
     XSize p = preferredSize(*c);
     if (flows && !c->floating) {
       main += vertical ? p.cy : p.cx;
-      cross = std::max(cross, vertical ? p.cx : p.cy);
+      cross = std::max<int64_t>(cross, vertical ? p.cx : p.cy);
       ++count;
     } else {
-      right = std::max(right, c->rect.left + p.cx);
-      bottom = std::max(bottom, c->rect.top + p.cy);
+      right = std::max<int64_t>(right, int64_t(c->rect.left) + p.cx);
+      bottom = std::max<int64_t>(bottom, int64_t(c->rect.top) + p.cy);
     }
   }
   if (count > 1) main += spacing * (count - 1);
   if (flows) {
-    s.cx += std::max(vertical ? cross : main, right);
-    s.cy += std::max(vertical ? main : cross, bottom);
+    s.cx = clampSize(s.cx + std::max(vertical ? cross : main, right));
+    s.cy = clampSize(s.cy + std::max(vertical ? main : cross, bottom));
   } else {
-    s.cx += right, s.cy += bottom;
+    s.cx = clampSize(s.cx + right), s.cy = clampSize(s.cy + bottom);
   }
   return s;
 }
@@ -280,9 +280,10 @@ void flowLayout(const std::vector<Element*>& items, const XRect& inner, bool ver
     bool end = vertical ? crossAlign == align_right : crossAlign == align_bottom;
     if (center) offset = std::max(0, (crossSize - c) / 2);
     else if (end) offset = std::max(0, crossSize - c);
-    int p = static_cast<int>(pos);
-    if (vertical) e.rect = {inner.left + offset, p, inner.left + offset + c, p + main[i]};
-    else e.rect = {p, inner.top + offset, p + main[i], inner.top + offset + c};
+    int p0 = clampCoord(pos), p1 = clampCoord(pos + main[i]);
+    int c0 = clampCoord(int64_t(vertical ? inner.left : inner.top) + offset), c1 = clampCoord(int64_t(c0) + c);
+    if (vertical) e.rect = {c0, p0, c1, p1};
+    else e.rect = {p0, c0, p1, c1};
     pos += main[i] + spacing;
   }
 }

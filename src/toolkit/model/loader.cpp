@@ -53,11 +53,11 @@ std::optional<SizeSpec> parseSize(std::string_view v) {
     if (v.empty()) return SizeSpec{layout_size_weight, 1};
     auto n = parseInt(v);
     if (!n || *n <= 0) return std::nullopt;
-    return SizeSpec{layout_size_weight, *n};
+    return SizeSpec{layout_size_weight, std::min(*n, 10000)};
   }
   auto n = parseInt(v);
   if (!n || *n < 0) return std::nullopt;
-  return SizeSpec{layout_size_fixed, *n};
+  return SizeSpec{layout_size_fixed, clampSize(*n)};
 }
 
 int parseEdges(std::string_view v) {
@@ -109,8 +109,9 @@ void applyAttribute(Element& e, std::string_view key, std::string_view value, co
     if (auto n = parseInt(value)) e.id = *n;
   } else if (key == "x" || key == "y") {
     if (auto n = parseInt(value)) {
-      if (key == "x") e.rect.right += *n - e.rect.left, e.rect.left = *n;
-      else e.rect.bottom += *n - e.rect.top, e.rect.top = *n;
+      int v = clampCoord(*n);
+      if (key == "x") e.rect.right += v - e.rect.left, e.rect.left = v;
+      else e.rect.bottom += v - e.rect.top, e.rect.top = v;
     }
   } else if (key == "width" || key == "height") {
     if (auto spec = parseSize(value)) {
@@ -122,9 +123,9 @@ void applyAttribute(Element& e, std::string_view key, std::string_view value, co
       }
     }
   } else if (key == "minWidth") {
-    if (auto n = parseInt(value)) e.minSize.cx = std::max(0, *n);
+    if (auto n = parseInt(value)) e.minSize.cx = clampSize(*n);
   } else if (key == "minHeight") {
-    if (auto n = parseInt(value)) e.minSize.cy = std::max(0, *n);
+    if (auto n = parseInt(value)) e.minSize.cy = clampSize(*n);
   } else if (key == "float") {
     if (auto b = parseBool(value)) e.floating = *b;
   } else if (key == "flow") {
@@ -135,7 +136,7 @@ void applyAttribute(Element& e, std::string_view key, std::string_view value, co
   } else if (key == "border") {
     if (auto r = parseSides(value)) e.border = *r;
   } else if (key == "spacing") {
-    if (auto n = parseInt(value)) e.spacing = std::max(0, *n);
+    if (auto n = parseInt(value)) e.spacing = clampSize(*n);
   } else if (key == "alignH") {
     if (equalsNoCase(value, "left")) e.alignH = align_left;
     else if (equalsNoCase(value, "center")) e.alignH = align_center_h;
@@ -218,19 +219,20 @@ void applyWindowAttribute(Window& w, std::string_view key, std::string_view valu
     w.className = utf8ToUtf16(value);
   } else if (key == "x" || key == "y") {
     if (auto n = parseInt(value)) {
-      if (key == "x") w.rect.right += *n - w.rect.left, w.rect.left = *n;
-      else w.rect.bottom += *n - w.rect.top, w.rect.top = *n;
+      int v = clampCoord(*n);
+      if (key == "x") w.rect.right += v - w.rect.left, w.rect.left = v;
+      else w.rect.bottom += v - w.rect.top, w.rect.top = v;
     }
   } else if (key == "width") {
-    if (auto n = parseInt(value); n && *n >= 0) w.rect.right = w.rect.left + *n;
+    if (auto n = parseInt(value); n && *n >= 0) w.rect.right = w.rect.left + clampSize(*n);
   } else if (key == "height") {
-    if (auto n = parseInt(value); n && *n >= 0) w.rect.bottom = w.rect.top + *n;
+    if (auto n = parseInt(value); n && *n >= 0) w.rect.bottom = w.rect.top + clampSize(*n);
   } else if (key == "margin") {
     if (auto r = parseSides(value)) w.margins = *r;
   } else if (key == "minWidth") {
-    if (auto n = parseInt(value)) w.minSize.cx = std::max(0, *n);
+    if (auto n = parseInt(value)) w.minSize.cx = clampSize(*n);
   } else if (key == "minHeight") {
-    if (auto n = parseInt(value)) w.minSize.cy = std::max(0, *n);
+    if (auto n = parseInt(value)) w.minSize.cy = clampSize(*n);
   } else if (key == "dragWindow") {
     if (auto b = parseBool(value)) w.dragWindow = *b;
   } else if (key == "dragCaption") {
@@ -336,9 +338,9 @@ TemplateInstance instantiate(const XmlNode& section, const std::filesystem::path
 XSize sectionSize(const XmlNode& section) {
   XSize s;
   if (const std::string* w = section.attribute("width"))
-    if (auto n = parseInt(*w)) s.cx = std::max(0, *n);
+    if (auto n = parseInt(*w)) s.cx = clampSize(*n);
   if (const std::string* h = section.attribute("height"))
-    if (auto n = parseInt(*h)) s.cy = std::max(0, *n);
+    if (auto n = parseInt(*h)) s.cy = clampSize(*n);
   return s;
 }
 

@@ -66,7 +66,7 @@ bool ScrollBar::scrollTo(int p) {
 }
 
 void ScrollBar::setRange(int r) {
-  range = std::max(0, r);
+  range = std::clamp(r, 0, 1 << 30);
   if (pos > range) scrollTo(range);
 }
 
@@ -122,9 +122,9 @@ bool ScrollBar::applyAttribute(std::string_view name, std::string_view value) {
   } else if (name == "pos") {
     if (auto n = parseInt(value)) pos = std::clamp(*n, 0, range);
   } else if (name == "sliderLength") {
-    if (auto n = parseInt(value)) sliderLength = std::max(0, *n);
+    if (auto n = parseInt(value)) sliderLength = clampSize(*n);
   } else if (name == "sliderPadding") {
-    if (auto n = parseInt(value)) sliderPadding = std::max(0, *n);
+    if (auto n = parseInt(value)) sliderPadding = clampSize(*n);
   } else if (name == "showButtons") {
     if (auto b = parseBool(value)) showButtons = *b;
   } else {
@@ -157,7 +157,7 @@ ScrollBar* ScrollView::barH() const {
 bool ScrollView::isBar(const Element* e) const { return e == barV() || e == barH(); }
 
 void ScrollView::setTotalSize(XSize size) {
-  totalSize = {std::max(0, size.cx), std::max(0, size.cy)};
+  totalSize = {clampSize(size.cx), clampSize(size.cy)};
 }
 
 void ScrollView::scrollTo(XPoint p) {

@@ -168,7 +168,7 @@ bool TabBar::applyAttribute(std::string_view name, std::string_view value) {
   } else if (name == "tile") {
     if (auto b = parseBool(value)) tile = *b;
   } else if (name == "labelSpacing") {
-    if (auto n = parseInt(value)) labelSpacing = std::max(0, *n);
+    if (auto n = parseInt(value)) labelSpacing = clampSize(*n);
   } else {
     return false;
   }

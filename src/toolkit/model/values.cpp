@@ -143,7 +143,8 @@ std::optional<XRect> parseSides(std::string_view text) {
   if (parts.size() == 1) {
     auto v = parseInt(parts[0]);
     if (!v) return std::nullopt;
-    return XRect{*v, *v, *v, *v};
+    int32_t c = clampCoord(*v);
+    return XRect{c, c, c, c};
   }
   if (parts.size() != 4) return std::nullopt;
   int32_t v[4];
@@ -152,7 +153,7 @@ std::optional<XRect> parseSides(std::string_view text) {
     if (!p) return std::nullopt;
     v[i] = *p;
   }
-  return XRect{v[0], v[1], v[2], v[3]};
+  return XRect{clampCoord(v[0]), clampCoord(v[1]), clampCoord(v[2]), clampCoord(v[3])};
 }
 
 namespace {

@@ -30,6 +30,11 @@ bool equalsNoCase(std::string_view a, std::string_view b);
 bool equalsNoCase(std::u16string_view a, std::u16string_view b);
 
 std::optional<int32_t> parseInt(std::string_view text);
+
+// Coordinates and sizes are kept within +-2^20 pixels so that no sum of them can overflow.
+constexpr int32_t kMaxCoord = 1 << 20;
+constexpr int32_t clampCoord(int64_t v) { return v < -kMaxCoord ? -kMaxCoord : v > kMaxCoord ? kMaxCoord : int32_t(v); }
+constexpr int32_t clampSize(int64_t v) { return v < 0 ? 0 : v > kMaxCoord ? kMaxCoord : int32_t(v); }
 std::optional<bool> parseBool(std::string_view text);
 // "l,t,r,b" or a single value for all four.
 std::optional<XRect> parseSides(std::string_view text);
