@@ -225,13 +225,8 @@ Value stringValue(Arena& arena, std::u16string_view text) {
   return value;
 }
 
-Value numberValue(Arena& arena, JsonKind kind, std::string_view text) {
-  Value value = Value::of(kind);
-  char* copy = static_cast<char*>(arena.allocate(text.size()));
-  std::memcpy(copy, text.data(), text.size());
-  value.text = copy;
-  value.size = uint32_t(text.size());
-  return value;
+Value textNumber(Arena& arena, JsonKind kind, std::string_view text) {
+  return numberValue(arena, kind, text.data(), text.size());
 }
 
 // A number written as `text` and read back as the value the box holds.
@@ -446,8 +441,8 @@ int64_t JsonDocument::getInteger(std::string_view path) const noexcept {
     if (!at.value) return 0;
     const Value& v = *at.value;
     const bool boxed = v.flags & kExplicitNumber;
-    if (v.kind == JsonKind::Integer) return boxed ? v.box->integer : integerOfText(numberText(v));
-    if (v.kind == JsonKind::Floating) return toInteger(boxed ? v.box->floating : floatingOfText(numberText(v)));
+    if (v.kind == JsonKind::Integer) return boxed ? v.box->integer : integerOfText(NumberText(v).view());
+    if (v.kind == JsonKind::Floating) return toInteger(boxed ? v.box->floating : floatingOfText(NumberText(v).view()));
     return 0;
   } catch (...) {
     return 0;
@@ -460,8 +455,8 @@ double JsonDocument::getFloat(std::string_view path) const noexcept {
     if (!at.value) return 0;
     const Value& v = *at.value;
     const bool boxed = v.flags & kExplicitNumber;
-    if (v.kind == JsonKind::Floating) return boxed ? v.box->floating : floatingOfText(numberText(v));
-    if (v.kind == JsonKind::Integer) return double(boxed ? v.box->integer : integerOfText(numberText(v)));
+    if (v.kind == JsonKind::Floating) return boxed ? v.box->floating : floatingOfText(NumberText(v).view());
+    if (v.kind == JsonKind::Integer) return double(boxed ? v.box->integer : integerOfText(NumberText(v).view()));
     return 0;
   } catch (...) {
     return 0;
@@ -472,7 +467,7 @@ std::string JsonDocument::getNumberText(std::string_view path) const noexcept {
   try {
     const Resolved at = resolve(impl_, path);
     if (!at.value || (at.value->kind != JsonKind::Integer && at.value->kind != JsonKind::Floating)) return {};
-    return std::string(numberText(*at.value));
+    return std::string(NumberText(*at.value).view());
   } catch (...) {
     return {};
   }
@@ -575,13 +570,13 @@ bool JsonDocument::setBool(std::string_view path, bool value) noexcept {
 
 bool JsonDocument::setInteger(std::string_view path, int64_t value) noexcept {
   return setWith(ensureImpl(), path,
-                 [&](Arena& arena) { return numberValue(arena, JsonKind::Integer, std::to_string(value)); });
+                 [&](Arena& arena) { return textNumber(arena, JsonKind::Integer, std::to_string(value)); });
 }
 
 bool JsonDocument::setFloat(std::string_view path, double value) noexcept {
   if (!std::isfinite(value)) return false;  // JSON has no text for them
   return setWith(ensureImpl(), path,
-                 [&](Arena& arena) { return numberValue(arena, JsonKind::Floating, floatingText(value)); });
+                 [&](Arena& arena) { return textNumber(arena, JsonKind::Floating, floatingText(value)); });
 }
 
 bool JsonDocument::setInteger(std::string_view path, int64_t value, std::string_view text) noexcept {

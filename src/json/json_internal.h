@@ -2,6 +2,7 @@
 // operations. Not part of the interface.
 #pragma once
 
+#include <algorithm>
 #include <bit>
 #include <cstddef>
 #include <cstdint>
@@ -144,6 +145,17 @@ class Buffer {
   void pop() { --size_; }
   void resize(size_t size) { size_ = size; }  // only to shrink
 
+  // Room for at least `capacity` items, as a scratch area: all that was in it is kept.
+  T* room(size_t capacity) {
+    if (capacity > capacity_) {
+      const size_t size = size_;
+      size_ = capacity_;
+      grow(capacity);
+      size_ = size;
+    }
+    return items_;
+  }
+
   T& push(const T& item) {
     if (size_ == capacity_) grow();
     items_[size_] = item;
@@ -151,8 +163,8 @@ class Buffer {
   }
 
  private:
-  void grow() {
-    const size_t capacity = capacity_ ? capacity_ * 2 : 64;
+  void grow(size_t needed = 0) {
+    const size_t capacity = std::max(capacity_ ? capacity_ * 2 : 64, needed);
     if (capacity > (size_t(-1) >> 2) / sizeof(T)) throw std::bad_alloc();
     T* items = static_cast<T*>(allocator_->allocate(capacity * sizeof(T)));
     if (!items) throw std::bad_alloc();
@@ -177,7 +189,9 @@ struct ArrayBlock;
 struct ObjectBlock;
 struct NumberBox;
 
-inline constexpr uint8_t kExplicitNumber = 1;  // flags: a number set with a value of its own
+// flags of integer and floating values.
+inline constexpr uint8_t kExplicitNumber = 1;  // set with a value of its own: `box`
+inline constexpr uint8_t kInlineNumber = 2;    // text packed into the value itself, see below
 
 struct Value {
   JsonKind kind;
@@ -186,7 +200,7 @@ struct Value {
   uint32_t size;  // string and raw: UTF-16 units; numbers: text bytes; containers: elements
   union {
     bool boolean;
-    const char* text;        // integer and floating: the token (ASCII)
+    const char* text;        // integer and floating: the token (ASCII) in the arena
     NumberBox* box;          // integer and floating with kExplicitNumber
     const char16_t* units;   // string and raw
     ArrayBlock* array;
@@ -214,8 +228,7 @@ struct Member {
 
 struct ArrayBlock {
   uint32_t capacity;
-  uint32_t pendingSize;      // only while the block is being released
-  ArrayBlock* pendingNext;   // idem
+  uint32_t reserved;
   Value* items() { return reinterpret_cast<Value*>(this + 1); }
   static size_t bytes(size_t capacity) { return sizeof(ArrayBlock) + capacity * sizeof(Value); }
 };
@@ -225,7 +238,6 @@ struct ObjectBlock {
   uint32_t capacity;
   uint32_t bucketCount;  // 0: not indexed, members are compared in order
   uint32_t* buckets;     // first member of each bucket
-  ObjectBlock* pendingNext;
   Member* members() { return reinterpret_cast<Member*>(this + 1); }
   static size_t bytes(size_t capacity) { return sizeof(ObjectBlock) + capacity * sizeof(Member); }
 };
@@ -240,6 +252,68 @@ struct NumberBox {
   static size_t bytes(size_t textBytes) { return sizeof(NumberBox) + textBytes; }
 };
 
+// A number token uses sixteen characters at most (digits, ". e E + -" and space), so a short one
+// is kept four bits a character in the value's bytes after kind and flags, its length in the top
+// five bits of flags: 28 characters on a 64-bit build, 20 on the 32-bit one, which holds nearly
+// every number without a block of its own.
+inline constexpr size_t kInlineDigits = (sizeof(Value) - 2) * 2;
+static_assert(kInlineDigits <= 31);
+
+struct NumberSymbols {
+  uint8_t nibble[128];
+  char symbol[16];
+  constexpr NumberSymbols() : nibble{}, symbol{} {
+    const char symbols[] = "0123456789.eE+- ";
+    for (int i = 0; i < 16; ++i) {
+      symbol[i] = symbols[i];
+      nibble[uint8_t(symbols[i])] = uint8_t(i);
+    }
+  }
+};
+inline constexpr NumberSymbols kNumberSymbols;
+
+// A number value of a valid token (only the sixteen characters).
+template <class Unit>
+Value numberValue(Arena& arena, JsonKind kind, const Unit* text, size_t size) {
+  Value value = Value::of(kind);
+  if (size <= kInlineDigits) {
+    uint8_t* digits = reinterpret_cast<uint8_t*>(&value) + 2;
+    for (size_t i = 0; i + 1 < size; i += 2)
+      digits[i / 2] = uint8_t(kNumberSymbols.nibble[text[i] & 0x7F] | kNumberSymbols.nibble[text[i + 1] & 0x7F] << 4);
+    if (size & 1) digits[size / 2] = kNumberSymbols.nibble[text[size - 1] & 0x7F];
+    value.flags = uint8_t(kInlineNumber | size << 3);
+    return value;
+  }
+  if (size > 0xFFFFFFFFu) throw std::bad_alloc();
+  char* copy = static_cast<char*>(arena.allocate(size));
+  for (size_t i = 0; i < size; ++i) copy[i] = char(text[i]);
+  value.text = copy;
+  value.size = uint32_t(size);
+  return value;
+}
+
+// The text of an integer or floating value, unpacked when it is kept in the value.
+class NumberText {
+ public:
+  explicit NumberText(const Value& number) {
+    if (number.flags & kInlineNumber) {
+      const size_t size = number.flags >> 3;
+      const uint8_t* digits = reinterpret_cast<const uint8_t*>(&number) + 2;
+      for (size_t i = 0; i < size; ++i) buffer_[i] = kNumberSymbols.symbol[(digits[i / 2] >> (i & 1) * 4) & 15];
+      view_ = {buffer_, size};
+    } else if (number.flags & kExplicitNumber) {
+      view_ = {number.box->text(), number.size};
+    } else {
+      view_ = {number.text, number.size};
+    }
+  }
+  std::string_view view() const { return view_; }
+
+ private:
+  char buffer_[kInlineDigits];
+  std::string_view view_;
+};
+
 // Objects up to this many members are searched in order; larger ones keep a hash index.
 inline constexpr uint32_t kLinearMembers = 8;
 // An index may pad an array with at most this many nulls in one step.
@@ -250,7 +324,6 @@ inline Member* membersOf(const Value& object) { return object.size ? object.obje
 
 inline std::u16string_view nameOf(const Member& member) { return {member.name, member.nameSize}; }
 inline std::u16string_view unitsOf(const Value& value) { return {value.units, value.size}; }
-std::string_view numberText(const Value& number);
 
 uint32_t hashName(std::u16string_view name);
 
@@ -264,8 +337,9 @@ Value& appendItem(Arena& arena, Value& array);
 
 const char16_t* copyUnits(Arena& arena, std::u16string_view text);
 
-// Gives every block below `value` and its own payload back to the arena, without recursion and
-// without allocating; `value` becomes null.
+// Gives every block below `value` and its own payload back to the arena, without recursion;
+// `value` becomes null. Without memory for its stack it leaves the rest to the arena, which
+// frees it with the document.
 void releaseValue(Arena& arena, Value& value) noexcept;
 // A deep copy of `source` (any arena) into `arena`, without recursion.
 Value copyValue(Arena& arena, const Value& source);

@@ -11,6 +11,7 @@
 //     false, a number (first character a digit, sign or "."; then digits, at most one ".", one
 //     "e"/"E" and one further sign; spaces ignored), or else a raw token kept as text;
 //   - containers are tracked on explicit stacks, so depth is limited only by memory.
+#include <algorithm>
 #include <new>
 
 #include "json/gbk_codec.h"
@@ -21,10 +22,8 @@ namespace {
 
 enum : uint8_t {
   kBlank = 1,
-  kTokenStop = 2,   // , ] }
-  kStringStop = 4,  // " ' and the backslash
-  kNumberChar = 8,  // digits . e E + - and space
-  kLead = 16,       // a byte that may start a two-byte GBK character
+  kTokenStop = 2,  // , ] }
+  kLead = 4,       // a byte that may start a two-byte GBK character
 };
 
 struct CharClasses {
@@ -32,13 +31,15 @@ struct CharClasses {
   constexpr CharClasses() : of{} {
     for (char c : {' ', '\t', '\r', '\n', '\0'}) of[uint8_t(c)] |= kBlank;
     for (char c : {',', ']', '}'}) of[uint8_t(c)] |= kTokenStop;
-    for (char c : {'"', '\'', '\\'}) of[uint8_t(c)] |= kStringStop;
-    for (char c : {'.', 'e', 'E', '+', '-', ' '}) of[uint8_t(c)] |= kNumberChar;
-    for (int c = '0'; c <= '9'; ++c) of[c] |= kNumberChar;
     for (int c = 0x81; c <= 0xFE; ++c) of[c] |= kLead;
   }
 };
 constexpr CharClasses kClasses;
+
+constexpr uint64_t kEveryByte = 0x0101010101010101ULL;
+constexpr uint64_t kHighBits = 0x8080808080808080ULL;
+constexpr uint64_t kEveryUnit = 0x0001000100010001ULL;
+constexpr uint64_t kHighUnitBits = 0x8000800080008000ULL;
 
 struct GbkInput {
   using Unit = unsigned char;
@@ -48,6 +49,44 @@ struct GbkInput {
   // Units taken by the character at p (p < end).
   size_t width(const Unit* p, const Unit* end) const {
     return (p + 1 < end && codec.isPair(p[0], p[1])) ? 2 : 1;
+  }
+  // Past the spaces of an indentation, eight at a time.
+  static const Unit* skipSpaces(const Unit* p, const Unit* end) {
+    for (uint64_t word; end - p >= 8; p += 8) {
+      std::memcpy(&word, p, 8);
+      if (word != kEveryByte * ' ') break;
+    }
+    return p;
+  }
+  // Copies the characters from p up to the quote, a backslash, a byte that is not ASCII or
+  // `limit`, eight bytes at a time while none of them is one of those.
+  static const Unit* copyPlain(const Unit* p, const Unit* limit, Unit quote, char16_t*& out) {
+    const uint64_t quotes = kEveryByte * quote, backslashes = kEveryByte * '\\';
+    char16_t* o = out;
+    for (; limit - p >= 8; p += 8, o += 8) {
+      uint64_t word;
+      std::memcpy(&word, p, 8);
+      const uint64_t q = word ^ quotes, b = word ^ backslashes;
+      if ((((q - kEveryByte) & ~q) | ((b - kEveryByte) & ~b) | word) & kHighBits) break;
+      for (int i = 0; i < 8; ++i) o[i] = p[i];
+    }
+    while (p < limit && *p != quote && *p != '\\' && *p < 0x80) *o++ = *p++;
+    out = o;
+    return p;
+  }
+  // Decodes the one character at p (p < end) and steps past it.
+  void decodeChar(const Unit*& p, const Unit* end, char16_t*& out) const {
+    const Unit c = *p;
+    if (c < 0x80) {
+      *out++ = c;
+      ++p;
+    } else if (p + 1 < end && codec.isPair(c, p[1])) {
+      *out++ = codec.pair[c - 0x81][p[1]];
+      p += 2;
+    } else {
+      *out++ = codec.single[c];
+      ++p;
+    }
   }
   size_t decode(const Unit* begin, const Unit* end, char16_t* out) const {
     return decodeGbk(codec, reinterpret_cast<const char*>(begin), reinterpret_cast<const char*>(end), out);
@@ -62,6 +101,28 @@ struct Utf16Input {
 
   static uint8_t classOf(Unit unit) { return unit < 0x80 ? kClasses.of[unit] : 0; }
   size_t width(const Unit*, const Unit*) const { return 1; }
+  static const Unit* skipSpaces(const Unit* p, const Unit* end) {
+    for (uint64_t word; end - p >= 4; p += 4) {
+      std::memcpy(&word, p, 8);
+      if (word != kEveryUnit * u' ') break;
+    }
+    return p;
+  }
+  static const Unit* copyPlain(const Unit* p, const Unit* limit, Unit quote, char16_t*& out) {
+    const uint64_t quotes = kEveryUnit * quote, backslashes = kEveryUnit * u'\\';
+    char16_t* o = out;
+    for (; limit - p >= 4; p += 4, o += 4) {
+      uint64_t word;
+      std::memcpy(&word, p, 8);
+      const uint64_t q = word ^ quotes, b = word ^ backslashes;
+      if ((((q - kEveryUnit) & ~q) | ((b - kEveryUnit) & ~b)) & kHighUnitBits) break;
+      std::memcpy(o, p, 8);
+    }
+    while (p < limit && *p != quote && *p != u'\\') *o++ = *p++;
+    out = o;
+    return p;
+  }
+  void decodeChar(const Unit*& p, const Unit*, char16_t*& out) const { *out++ = *p++; }
   size_t decode(const Unit* begin, const Unit* end, char16_t* out) const {
     std::memcpy(out, begin, size_t(end - begin) * sizeof(char16_t));
     return size_t(end - begin);
@@ -137,7 +198,8 @@ class Reader {
         decodeUnicode_(flags != 0),
         values_(arena.allocator()),
         members_(arena.allocator()),
-        frames_(arena.allocator()) {}
+        frames_(arena.allocator()),
+        scratch_(arena.allocator()) {}
 
   ReadResult read(Value& root) {
     root_ = &root;
@@ -159,7 +221,10 @@ class Reader {
   static uint8_t classOf(Unit unit) { return Input::classOf(unit); }
 
   void skipBlanks() {
-    while (p_ < end_ && (classOf(*p_) & kBlank)) ++p_;
+    while (p_ < end_ && (classOf(*p_) & kBlank)) {
+      ++p_;
+      p_ = Input::skipSpaces(p_, end_);
+    }
   }
 
   int run() {
@@ -256,86 +321,91 @@ class Reader {
     return kJsonOk;
   }
 
-  // p_ is on the opening quote. False when the text ends before the closing one.
+  // p_ is on the opening quote. False when the text ends before the closing one. The string is
+  // decoded as it is scanned, into scratch_, then copied into the arena at its final size. A
+  // backslash takes the character after it: a known escape is decoded, any other character is
+  // kept with its backslash, and "\uXXXX" is six characters (one unit when decoding them).
   bool readString(Value& out) {
     const Unit quote = *p_++;
-    const Unit* const start = p_;
     const Unit* p = p_;
-    bool escaped = false;
+    size_t used = 0;
     for (;;) {
-      while (p < end_ && !(classOf(*p) & (kStringStop | kLead))) ++p;
-      if (p == end_) {
+      // Each character read gives at most one unit, so a piece of the text never overruns room
+      // reserved for it; an escape or GBK pair at its end may take up to six more.
+      const size_t piece = std::min<size_t>(size_t(end_ - p), 256);
+      char16_t* const base = scratch_.room(used + piece + 8);
+      char16_t* o = base + used;
+      const Unit* const limit = p + piece;
+      while (p < limit) {
+        p = Input::copyPlain(p, limit, quote, o);
+        if (p >= limit) break;
+        const Unit c = *p;
+        if (c == quote) {
+          p_ = p + 1;
+          out = stringValue(base, size_t(o - base));
+          return true;
+        }
+        if (c != '\\') {
+          input_.decodeChar(p, end_, o);
+          continue;
+        }
+        if (p + 1 >= end_) {
+          p = end_;  // a backslash as the last character: the string never closes
+          break;
+        }
+        switch (const Unit next = p[1]) {
+          case '\\':
+          case '/':
+          case '"':
+            *o++ = char16_t(next);
+            p += 2;
+            break;
+          case 'b': *o++ = u'\b'; p += 2; break;
+          case 't': *o++ = u'\t'; p += 2; break;
+          case 'n': *o++ = u'\n'; p += 2; break;
+          case 'r': *o++ = u'\r'; p += 2; break;
+          case 'f': *o++ = u'\f'; p += 2; break;
+          case 'u':
+            if (const int unit = hex4(p + 2, end_); unit >= 0) {
+              if (decodeUnicode_) {
+                *o++ = char16_t(unit);
+              } else {
+                for (int i = 0; i < 6; ++i) *o++ = char16_t(p[i]);
+              }
+              p += 6;
+              break;
+            }
+            [[fallthrough]];
+          default:
+            *o++ = u'\\';
+            ++p;
+            input_.decodeChar(p, end_, o);  // taken as it is, even a quote
+            break;
+        }
+      }
+      used = size_t(o - base);
+      if (p >= end_) {
         p_ = end_;
         return false;
       }
-      const Unit c = *p;
-      if (c == quote) break;
-      if (c == '\\') {
-        escaped = true;
-        if (p + 1 >= end_) {
-          p_ = end_;
-          return false;
-        }
-        p += (p[1] == 'u' && hex4(p + 2, end_) >= 0) ? 6 : 1 + input_.width(p + 1, end_);
-      } else {
-        p += input_.width(p, end_);
-      }
     }
-    p_ = p + 1;
-    out = Value::of(JsonKind::String);
-    const size_t size = size_t(p - start);
-    if (size == 0) return true;
-    if (size > 0xFFFFFFFFu) throw std::bad_alloc();
-    char16_t* units = arena_.allocateArray<char16_t>(size);
-    const size_t used = escaped ? decodeEscaped(start, p, units) : input_.decode(start, p, units);
-    arena_.shrink(units, size * sizeof(char16_t), used * sizeof(char16_t));
-    out.units = units;
-    out.size = uint32_t(used);
-    return true;
   }
 
-  size_t decodeEscaped(const Unit* p, const Unit* end, char16_t* out) {
-    char16_t* o = out;
-    while (p < end) {
-      const Unit* run = p;
-      while (p < end && *p != '\\') p += input_.width(p, end);
-      o += input_.decode(run, p, o);
-      if (p == end) break;
-      // The closing quote was found past this backslash, so a character follows it.
-      switch (const Unit c = p[1]) {
-        case '\\':
-        case '/':
-        case '"':
-          *o++ = char16_t(c);
-          p += 2;
-          break;
-        case 'b': *o++ = u'\b'; p += 2; break;
-        case 't': *o++ = u'\t'; p += 2; break;
-        case 'n': *o++ = u'\n'; p += 2; break;
-        case 'r': *o++ = u'\r'; p += 2; break;
-        case 'f': *o++ = u'\f'; p += 2; break;
-        case 'u':
-          if (const int unit = hex4(p + 2, end); unit >= 0) {
-            if (decodeUnicode_) {
-              *o++ = char16_t(unit);
-            } else {
-              for (int i = 0; i < 6; ++i) *o++ = char16_t(p[i]);
-            }
-            p += 6;
-            break;
-          }
-          [[fallthrough]];
-        default:
-          // Any other character keeps its backslash.
-          *o++ = u'\\';
-          ++p;
-          break;
-      }
-    }
-    return size_t(o - out);
+  Value stringValue(const char16_t* units, size_t size) {
+    Value value = Value::of(JsonKind::String);
+    if (size == 0) return value;
+    if (size > 0xFFFFFFFFu) throw std::bad_alloc();
+    char16_t* copy = arena_.allocateArray<char16_t>(size);
+    std::memcpy(copy, units, size * sizeof(char16_t));
+    value.units = copy;
+    value.size = uint32_t(size);
+    return value;
   }
 
   int readToken(Value& out) {
+    if (const Unit first = *p_; (first >= '0' && first <= '9') || first == '-') {
+      if (readPlainNumber(out)) return kJsonOk;
+    }
     const Unit* const start = p_;
     const Unit* p = p_;
     for (;;) {
@@ -362,11 +432,7 @@ class Reader {
       out = Value::of(JsonKind::Boolean);
       out.boolean = *begin == 't';
     } else if (classify(begin, end, floating)) {
-      out = Value::of(floating ? JsonKind::Floating : JsonKind::Integer);
-      char* text = static_cast<char*>(arena_.allocate(size));
-      for (size_t i = 0; i < size; ++i) text[i] = char(begin[i]);  // only ASCII reaches here
-      out.text = text;
-      out.size = uint32_t(size);
+      out = numberValue(arena_, floating ? JsonKind::Floating : JsonKind::Integer, begin, size);
     } else {
       out = Value::of(JsonKind::Raw);
       char16_t* units = arena_.allocateArray<char16_t>(size);
@@ -376,6 +442,32 @@ class Reader {
       out.size = uint32_t(used);
     }
     return kJsonOk;
+  }
+
+  // The common number, without spaces inside and followed by a separator, read in one pass;
+  // false leaves anything else to readToken.
+  bool readPlainNumber(Value& out) {
+    const Unit* p = p_ + 1;
+    unsigned dots = 0, exponents = 0, signs = 0;
+    for (; p < end_; ++p) {
+      const Unit c = *p;
+      if (c >= '0' && c <= '9') continue;
+      if (c == '.')
+        ++dots;
+      else if (c == 'e' || c == 'E')
+        ++exponents;
+      else if (c == '+' || c == '-')
+        ++signs;
+      else
+        break;
+    }
+    if (dots > 1 || exponents > 1 || signs > 1) return false;
+    const Unit* const end = p;
+    while (p < end_ && (classOf(*p) & kBlank)) ++p;
+    if (p == end_ || !(classOf(*p) & kTokenStop)) return false;
+    out = numberValue(arena_, dots | exponents | signs ? JsonKind::Floating : JsonKind::Integer, p_, size_t(end - p_));
+    p_ = p;
+    return true;
   }
 
   // The end of [begin, end) without trailing blanks. A blank byte can be the second byte of a
@@ -400,8 +492,7 @@ class Reader {
       if (size > 0x7FFFFFFFu) throw std::bad_alloc();
       auto* block = static_cast<ArrayBlock*>(arena_.allocate(ArrayBlock::bytes(size)));
       block->capacity = uint32_t(size);
-      block->pendingSize = 0;
-      block->pendingNext = nullptr;
+      block->reserved = 0;
       std::memcpy(static_cast<void*>(block->items()), &values_[frame.base], size * sizeof(Value));
       values_.resize(frame.base);
       array.array = block;
@@ -422,7 +513,6 @@ class Reader {
       block->capacity = uint32_t(count);
       block->bucketCount = 0;
       block->buckets = nullptr;
-      block->pendingNext = nullptr;
       const uint32_t size = count > kLinearMembers ? keepIndexed(block, read, uint32_t(count))
                                                    : keepLinear(block, read, uint32_t(count));
       members_.resize(frame.base);
@@ -491,6 +581,7 @@ class Reader {
   Buffer<Value> values_;    // elements of the open arrays
   Buffer<Member> members_;  // members of the open objects
   Buffer<Frame> frames_;    // the open containers
+  Buffer<char16_t> scratch_;  // the string being read
 };
 
 }  // namespace

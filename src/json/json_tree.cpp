@@ -57,17 +57,27 @@ const char16_t* copyUnits(Arena& arena, std::u16string_view text) {
   return units;
 }
 
-std::string_view numberText(const Value& number) {
-  if (number.flags & kExplicitNumber) return {number.box->text(), number.size};
-  return {number.text, number.size};
-}
-
 // --- Members ---------------------------------------------------------------------------------
 
 uint32_t hashName(std::u16string_view name) {
-  uint32_t hash = 2166136261u;  // FNV-1a over the units
-  for (char16_t unit : name) hash = (hash ^ unit) * 16777619u;
-  return hash;
+  // Four units at a time, each step a multiply and a shift: names are short, so speed matters
+  // more than the last bit of spread.
+  constexpr uint64_t kMultiplier = 0x9E3779B97F4A7C15ULL;
+  uint64_t hash = name.size() * kMultiplier;
+  const char16_t* p = name.data();
+  size_t left = name.size();
+  for (; left >= 4; p += 4, left -= 4) {
+    uint64_t word;
+    std::memcpy(&word, p, 8);
+    hash = (hash ^ word) * kMultiplier;
+    hash ^= hash >> 29;
+  }
+  if (left) {
+    uint64_t word = 0;
+    std::memcpy(&word, p, left * sizeof(char16_t));
+    hash = (hash ^ word) * kMultiplier;
+  }
+  return uint32_t(hash ^ hash >> 32);
 }
 
 static bool sameName(const Member& member, std::u16string_view name) {
@@ -134,7 +144,6 @@ Value& appendMember(Arena& arena, Value& object, std::u16string_view name) {
     grown->capacity = capacity;
     grown->bucketCount = block ? block->bucketCount : 0;
     grown->buckets = block ? block->buckets : nullptr;
-    grown->pendingNext = nullptr;
     if (size) std::memcpy(static_cast<void*>(grown->members()), block->members(), size * sizeof(Member));
     if (block) arena.release(block, ObjectBlock::bytes(block->capacity));
     object.object = block = grown;
@@ -164,8 +173,7 @@ Value& appendItem(Arena& arena, Value& array) {
     const uint32_t capacity = grownCapacity(block ? block->capacity : 0);
     auto* grown = static_cast<ArrayBlock*>(arena.allocate(ArrayBlock::bytes(capacity)));
     grown->capacity = capacity;
-    grown->pendingSize = 0;
-    grown->pendingNext = nullptr;
+    grown->reserved = 0;
     if (size) std::memcpy(static_cast<void*>(grown->items()), block->items(), size * sizeof(Value));
     if (block) arena.release(block, ArrayBlock::bytes(block->capacity));
     array.array = block = grown;
@@ -179,11 +187,8 @@ Value& appendItem(Arena& arena, Value& array) {
 // --- Release ---------------------------------------------------------------------------------
 
 void releaseValue(Arena& arena, Value& value) noexcept {
-  // Containers waiting to be released are chained through their own headers, so releasing a tree
-  // of any depth needs neither recursion nor memory.
-  ArrayBlock* arrays = nullptr;
-  ObjectBlock* objects = nullptr;
-  auto visit = [&](Value& v) {
+  Buffer<Value> pending(arena.allocator());  // containers whose elements are still to be released
+  auto visit = [&](const Value& v) {
     switch (v.kind) {
       case JsonKind::String:
       case JsonKind::Raw:
@@ -193,47 +198,41 @@ void releaseValue(Arena& arena, Value& value) noexcept {
       case JsonKind::Floating:
         if (v.flags & kExplicitNumber)
           arena.release(v.box, NumberBox::bytes(v.size));
-        else
+        else if (!(v.flags & kInlineNumber))
           arena.release(const_cast<char*>(v.text), v.size);
         break;
       case JsonKind::Array:
-        if (v.array) {
-          v.array->pendingSize = v.size;
-          v.array->pendingNext = arrays;
-          arrays = v.array;
-        }
+        if (v.array) pending.push(v);
         break;
       case JsonKind::Object:
-        if (v.object) {
-          arena.release(v.object->buckets, v.object->bucketCount * sizeof(uint32_t));
-          v.object->buckets = nullptr;
-          v.object->bucketCount = v.size;  // the member count while pending
-          v.object->pendingNext = objects;
-          objects = v.object;
-        }
+        if (v.object) pending.push(v);
         break;
       default:
         break;
     }
   };
-  visit(value);
-  while (arrays || objects) {
-    if (arrays) {
-      ArrayBlock* block = arrays;
-      arrays = block->pendingNext;
-      Value* items = block->items();
-      for (uint32_t i = 0; i < block->pendingSize; ++i) visit(items[i]);
-      arena.release(block, ArrayBlock::bytes(block->capacity));
-    } else {
-      ObjectBlock* block = objects;
-      objects = block->pendingNext;
-      Member* members = block->members();
-      for (uint32_t i = 0; i < block->bucketCount; ++i) {
-        arena.release(const_cast<char16_t*>(members[i].name), members[i].nameSize * sizeof(char16_t));
-        visit(members[i].value);
+  try {
+    visit(value);
+    while (!pending.empty()) {
+      const Value container = pending.back();
+      pending.pop();
+      if (container.kind == JsonKind::Array) {
+        ArrayBlock* block = container.array;
+        for (uint32_t i = 0; i < container.size; ++i) visit(block->items()[i]);
+        arena.release(block, ArrayBlock::bytes(block->capacity));
+      } else {
+        ObjectBlock* block = container.object;
+        Member* members = block->members();
+        for (uint32_t i = 0; i < container.size; ++i) {
+          arena.release(const_cast<char16_t*>(members[i].name), members[i].nameSize * sizeof(char16_t));
+          visit(members[i].value);
+        }
+        arena.release(block->buckets, block->bucketCount * sizeof(uint32_t));
+        arena.release(block, ObjectBlock::bytes(block->capacity));
       }
-      arena.release(block, ObjectBlock::bytes(block->capacity));
     }
+  } catch (...) {
+    // No memory for the stack: what was not reached stays in the arena until the document goes.
   }
   value = Value::of(JsonKind::Null);
 }
@@ -261,7 +260,7 @@ Value copyShallow(Arena& arena, const Value& source, Buffer<CopyFrame>& pending,
         auto* box = static_cast<NumberBox*>(arena.allocate(NumberBox::bytes(source.size)));
         std::memcpy(static_cast<void*>(box), source.box, NumberBox::bytes(source.size));
         copy.box = box;
-      } else {
+      } else if (!(source.flags & kInlineNumber)) {
         char* text = source.size ? static_cast<char*>(arena.allocate(source.size)) : nullptr;
         if (text) std::memcpy(text, source.text, source.size);
         copy.text = text;
@@ -272,8 +271,7 @@ Value copyShallow(Arena& arena, const Value& source, Buffer<CopyFrame>& pending,
       if (source.size) {
         auto* block = static_cast<ArrayBlock*>(arena.allocate(ArrayBlock::bytes(source.size)));
         block->capacity = source.size;
-        block->pendingSize = 0;
-        block->pendingNext = nullptr;
+        block->reserved = 0;
         copy.array = block;
       }
       break;
@@ -285,7 +283,6 @@ Value copyShallow(Arena& arena, const Value& source, Buffer<CopyFrame>& pending,
         block->capacity = source.size;
         block->bucketCount = 0;
         block->buckets = nullptr;
-        block->pendingNext = nullptr;
         if (from->bucketCount) {
           // Same members at the same positions: the index is copied as it stands.
           block->buckets = arena.allocateArray<uint32_t>(from->bucketCount);
@@ -343,7 +340,7 @@ static bool sameShallow(const Value& a, const Value& b) {
       return a.boolean == b.boolean;
     case JsonKind::Integer:
     case JsonKind::Floating:
-      return numberText(a) == numberText(b);
+      return NumberText(a).view() == NumberText(b).view();
     case JsonKind::String:
     case JsonKind::Raw:
       return unitsOf(a) == unitsOf(b);

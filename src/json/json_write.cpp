@@ -172,8 +172,8 @@ class Writer {
         break;
       case JsonKind::Integer:
       case JsonKind::Floating: {
-        const std::string_view text = numberText(value);
-        putAscii(text.data(), text.size());
+        const NumberText text(value);
+        putAscii(text.view().data(), text.view().size());
         break;
       }
       case JsonKind::Raw:

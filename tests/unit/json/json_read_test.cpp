@@ -112,6 +112,43 @@ TEST(JsonRead, EscapesInStrings) {
   EXPECT_EQ(doc.getUtf16Text("[5]"), u"\\u4e2d");
 }
 
+TEST(JsonRead, LongStringsWithEscapesAndGbkEverywhere) {
+  // Strings of every length up to a few thousand characters, mixing ASCII runs, GBK pairs and
+  // escapes, so that each falls at every offset of the reader's internal pieces.
+  struct Piece {
+    const char* text;
+    std::u16string_view read;
+  };
+  const Piece pieces[] = {{"abcdefgh", u"abcdefgh"}, {"中文", u"中文"}, {"\\\\", u"\\"}, {"\\\"", u"\""},
+                          {"\\t", u"\t"},            {"\\x", u"\\x"},   {"\\u4e2d", u"\\u4e2d"}, {"€", u"€"},
+                          {"'", u"'"},                {"\x81\x30", u"?"}};
+  std::string text = "[";
+  std::vector<std::u16string> expected;
+  for (int length = 0; length < 1200; length += 7) {
+    std::u16string read;
+    text += length ? ",\"" : "\"";
+    for (int i = 0; i < length; ++i) {
+      const Piece& piece = pieces[(i * 7 + length) % std::size(pieces)];
+      text += piece.text;
+      read += piece.read;
+    }
+    text += "\"";
+    expected.push_back(read);
+  }
+  text += "]";
+  JsonDocument doc;
+  ASSERT_TRUE(doc.parse(text));
+  ASSERT_EQ(doc.count(""), int(expected.size()));
+  for (size_t i = 0; i < expected.size(); ++i)
+    ASSERT_TRUE(doc.getUtf16Text("[" + std::to_string(i) + "]") == expected[i]) << i;
+  JsonDocument wide;
+  ASSERT_TRUE(wide.parseUtf16(gbkToUtf16(text)));
+  EXPECT_TRUE(doc == wide);
+  JsonDocument back;
+  ASSERT_TRUE(back.parse(doc.toText()));
+  EXPECT_TRUE(back == doc);
+}
+
 TEST(JsonRead, UnicodeEscapesOnlyWithTheFlag) {
   const std::string text = R"({"k":"\u4e2d\u6587", "s":"\uD83D\uDE00", "n":"\u0000"})";
   JsonDocument doc;
