@@ -174,7 +174,8 @@ XSize preferredSize(Element& e) {
 }
 
 XSize Element::contentSize() {
-  XSize s{padding.left + padding.right, padding.top + padding.bottom};
+  XSize s{border.left + padding.left + padding.right + border.right,
+          border.top + padding.top + padding.bottom + border.bottom};
   int64_t main = 0, cross = 0, count = 0, right = 0, bottom = 0;
   for (Element* c : children_) {
     if (!c->visible) continue;
@@ -289,7 +290,8 @@ void flowLayout(const std::vector<Element*>& items, const XRect& inner, bool ver
 }
 
 void Element::arrange() {
-  XRect inner{padding.left, padding.top, width() - padding.right, height() - padding.bottom};
+  XRect inner{border.left + padding.left, border.top + padding.top, width() - border.right - padding.right,
+              height() - border.bottom - padding.bottom};
   std::vector<Element*> flowItems;
   for (Element* c : children_) {
     if (!c->visible) continue;

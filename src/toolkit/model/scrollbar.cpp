@@ -172,8 +172,9 @@ void ScrollView::barScrolled(ScrollBar* bar) {
 }
 
 void ScrollView::arrange() {
-  XRect inner{insets.left, insets.top, std::max(insets.left, width() - insets.right),
-              std::max(insets.top, height() - insets.bottom)};
+  XRect edge{border.left + insets.left, border.top + insets.top, border.right + insets.right,
+             border.bottom + insets.bottom};
+  XRect inner{edge.left, edge.top, std::max(edge.left, width() - edge.right), std::max(edge.top, height() - edge.bottom)};
   XSize content = measureContent();
   ScrollBar* v = barV();
   ScrollBar* h = barH();

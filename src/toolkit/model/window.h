@@ -47,6 +47,17 @@ class Window : public Object {
   bool maximized = false;
   HBKM bkManager = 0;
 
+  // Input state (input.cpp): handles, so a destroyed element is simply no longer found.
+  HELE hovered = 0;
+  HELE captured = 0;
+  HELE focused = 0;
+  struct Drag {
+    enum class Kind { none, slider, border } kind = Kind::none;
+    HELE element = 0;
+    int edge = 0;
+    int grab = 0;  // slider: cursor offset inside the slider; border: last cursor position
+  } drag;
+
   const std::vector<Element*>& children() const { return children_; }
   void insertChild(Element* child, int index = -1);
   void removeChild(Element* child);
