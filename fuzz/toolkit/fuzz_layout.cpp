@@ -5,12 +5,35 @@
 #include <string_view>
 
 #include "toolkit/model/context.h"
+#include "toolkit/model/input.h"
 #include "toolkit/model/loader.h"
 #include "toolkit/model/recording_canvas.h"
 #include "toolkit/model/window.h"
 #include "toolkit/model/xcgui.h"
 
 using namespace tovalux::tk;
+
+namespace {
+// Drives the mouse over a window the input built: hover, click, drag and wheel on a grid.
+void poke(HWINDOW handle) {
+  for (int y = 5; y < 480; y += 37) {
+    for (int x = 3; x < 640; x += 53) {
+      Window* w = getWindow(handle);
+      if (w == nullptr) return;
+      mouseMove(*w, {x, y}, 0);
+      if ((w = getWindow(handle)) == nullptr) return;
+      leftDown(*w, {x, y}, mk_lbutton);
+      if ((w = getWindow(handle)) == nullptr) return;
+      mouseMove(*w, {x + 20, y + 9}, mk_lbutton);
+      if ((w = getWindow(handle)) == nullptr) return;
+      leftUp(*w, {x + 20, y + 9}, 0);
+      if ((w = getWindow(handle)) == nullptr) return;
+      mouseWheel(*w, {x, y}, -120);
+    }
+  }
+  if (Window* w = getWindow(handle)) mouseLeave(*w);
+}
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string_view text(reinterpret_cast<const char*>(data), size);
@@ -25,10 +48,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     XWnd_AdjustLayout(frame);
     RecordingCanvas canvas;
     getWindow(frame)->paint(canvas);
+    poke(frame);
   } else if (Window* w = getWindow(root)) {
     w->adjustLayout();
     RecordingCanvas canvas;
     w->paint(canvas);
+    poke(root);
   }
   if (Template* t = loadTemplateText(text, folder, 0)) {
     HELE row = XLayout_Create(0, 0, 200, 20, frame);

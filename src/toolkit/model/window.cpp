@@ -142,8 +142,18 @@ void Window::paint(Canvas& canvas) {
   Context& ctx = context();
   XRect client{0, 0, clientWidth(), clientHeight()};
   canvas.pushClip(client);
-  if (const BkManager* manager = ctx.registry.get<BkManager>(bkManager); manager != nullptr && manager->info())
+  if (const BkManager* manager = ctx.registry.get<BkManager>(bkManager); manager != nullptr && manager->info()) {
     paintDescriptor(canvas, *manager->info(), client, bkState(), ctx.resources);
+  } else {
+    // The style sheet's "window" rule, else the toolkit's dark surface.
+    CssStyle style = ctx.style.resolve({"window"}, {}, 0);
+    auto fill = style.background.value_or(ColorValue{XRGB(45, 45, 48), 255, {}});
+    if (!fill.reference.empty()) {
+      auto named = ctx.resources.color(fill.reference);
+      fill = named.value_or(ColorValue{XRGB(45, 45, 48), 255, {}});
+    }
+    canvas.fillRect(client, fill.color, fill.alpha);
+  }
   std::vector<Element*> kids = children_;
   for (Element* c : kids) paintElement(canvas, *c, {0, 0});
   canvas.popClip();
