@@ -35,8 +35,9 @@ if(WIN32)
       endif()
     endforeach()
   endif()
-  add_library(tovalux_gtest INTERFACE)
-  target_link_libraries(tovalux_gtest INTERFACE gtest_main gtest)
+  # Our own main(): a crash under Wine must end the test program with a failure code.
+  add_library(tovalux_gtest STATIC ${CMAKE_CURRENT_LIST_DIR}/../tests/common/wine_gtest_main.cpp)
+  target_link_libraries(tovalux_gtest PUBLIC gtest)
 else()
   if(TOVALUX_FUZZ)
     # Instrument the libraries too, so coverage guides the fuzzer into them.
