@@ -9,8 +9,10 @@
 
 namespace tovalux::tk {
 
-void Edit::changed() {
-  linesValid_ = false;
+void Edit::changed(size_t fromLine) {
+  // Appending only touches the last line: logs of many lines are not laid out anew per line.
+  if (fromLine == 0) linesValid_ = false;
+  else reflowFrom_ = std::min(reflowFrom_, fromLine);
   size_t n = length();
   selStart_ = std::min(selStart_, n);
   selEnd_ = std::min(selEnd_, n);
@@ -30,7 +32,7 @@ void Edit::addText(std::u16string_view text, int style) {
   if (style < 0 || style >= static_cast<int>(styles_.size())) style = 0;
   if (!runs_.empty() && runs_.back().style == style) runs_.back().text += text;
   else runs_.push_back({std::u16string(text), style});
-  changed();
+  changed(linesValid_ && !lines_.empty() ? lines_.size() - 1 : 0);
 }
 
 int Edit::addStyle(Style style) {
@@ -93,61 +95,77 @@ std::pair<XColor, uint8_t> Edit::styleColor(int style) const {
   return effectiveTextColor();
 }
 
-void Edit::layoutLines(int wrapWidth) {
+void Edit::layoutLines(int wrapWidth, size_t fromLine) {
   TextMeasurer& measurer = context().measurer();
-  lines_.clear();
+  int firstRun = 0;
+  size_t firstOffset = 0;
+  if (fromLine > 0 && fromLine < lines_.size()) {
+    firstRun = lines_[fromLine].startRun;
+    firstOffset = lines_[fromLine].startOffset;
+    lines_.resize(fromLine);
+  } else {
+    lines_.clear();
+  }
+  const bool wrapping = autoWrap && multiLine && wrapWidth > 0;
   Line line;
+  line.startRun = firstRun, line.startOffset = firstOffset;
   auto lineHeightOf = [&](int style) { return measurer.measure(u"", styleFont(style)).cy; };
-  auto finish = [&](int styleForEmpty) {
+  auto finish = [&](int styleForEmpty, int nextRun, size_t nextOffset) {
     if (line.height == 0) line.height = lineHeightOf(styleForEmpty);
     line.top = lines_.empty() ? 0 : lines_.back().top + lines_.back().height;
     lines_.push_back(std::move(line));
     line = Line{};
+    line.startRun = nextRun, line.startOffset = nextOffset;
   };
   int lastStyle = 0;
-  for (int r = 0; r < static_cast<int>(runs_.size()); ++r) {
+  for (int r = firstRun; r < static_cast<int>(runs_.size()); ++r) {
     const Run& run = runs_[static_cast<size_t>(r)];
     const Font& font = styleFont(run.style);
     lastStyle = run.style;
     const int h = lineHeightOf(run.style);
-    size_t i = 0;
+    size_t i = r == firstRun ? firstOffset : 0;
     while (i < run.text.size()) {
       char16_t c = run.text[i];
       if (c == u'\r' || c == u'\n') {
+        ++i;
         if (multiLine && c == u'\n') {
           line.height = std::max(line.height, h);
-          finish(run.style);
+          finish(run.style, r, i);
         }
-        ++i;
         continue;
       }
-      // Gather characters up to the next break, wrapping where the width runs out.
       size_t start = i;
       int width = 0;
-      while (i < run.text.size() && run.text[i] != u'\r' && run.text[i] != u'\n') {
-        int cw = measurer.measure(std::u16string_view(&run.text[i], 1), font).cx;
-        if (autoWrap && multiLine && wrapWidth > 0 && line.width + width + cw > wrapWidth &&
-            (i > start || !line.pieces.empty()))
-          break;
-        width += cw;
-        ++i;
+      if (!wrapping) {
+        // The whole stretch up to the next break at once: one measurement per piece.
+        while (i < run.text.size() && run.text[i] != u'\r' && run.text[i] != u'\n') ++i;
+        width = measurer.measure(std::u16string_view(run.text).substr(start, i - start), font).cx;
+      } else {
+        while (i < run.text.size() && run.text[i] != u'\r' && run.text[i] != u'\n') {
+          int cw = measurer.measure(std::u16string_view(&run.text[i], 1), font).cx;
+          if (line.width + width + cw > wrapWidth && (i > start || !line.pieces.empty())) break;
+          width += cw;
+          ++i;
+        }
       }
       if (i > start) {
         line.pieces.push_back({r, start, i - start, line.width, width});
         line.width += width;
         line.height = std::max(line.height, h);
       }
-      if (i < run.text.size() && run.text[i] != u'\r' && run.text[i] != u'\n') finish(run.style);
+      if (i < run.text.size() && run.text[i] != u'\r' && run.text[i] != u'\n') finish(run.style, r, i);
     }
   }
-  finish(lastStyle);
+  finish(lastStyle, static_cast<int>(runs_.size()), 0);
   linesValid_ = true;
+  reflowFrom_ = SIZE_MAX;
   linesWrapWidth_ = wrapWidth;
 }
 
 const std::vector<Edit::Line>& Edit::lines() {
   int wrap = autoWrap ? viewRect().width() - padding.left - padding.right : -1;
-  if (!linesValid_ || wrap != linesWrapWidth_) layoutLines(wrap);
+  if (!linesValid_ || wrap != linesWrapWidth_) layoutLines(wrap, 0);
+  else if (reflowFrom_ != SIZE_MAX) layoutLines(wrap, reflowFrom_);
   return lines_;
 }
 

@@ -56,6 +56,8 @@ class Edit : public ScrollView {
   struct Line {
     std::vector<Piece> pieces;
     int top = 0, height = 0, width = 0;
+    int startRun = 0;  // where the line's text begins
+    size_t startOffset = 0;
   };
   const std::vector<Line>& lines();
 
@@ -70,14 +72,17 @@ class Edit : public ScrollView {
  private:
   const Font& styleFont(int style) const;
   std::pair<XColor, uint8_t> styleColor(int style) const;
-  void changed();
-  void layoutLines(int wrapWidth);
+  // Text changed: lines from `fromLine` on must be laid out again (0: all of them).
+  void changed(size_t fromLine = 0);
+  // Lays out the lines from `fromLine` on, keeping the ones before.
+  void layoutLines(int wrapWidth, size_t fromLine);
 
   std::vector<Run> runs_;
   std::vector<Style> styles_{Style{}};
   size_t selStart_ = 0, selEnd_ = 0;
   std::vector<Line> lines_;
   bool linesValid_ = false;
+  size_t reflowFrom_ = SIZE_MAX;  // first line to lay out again while linesValid_
   int linesWrapWidth_ = -1;
 };
 

@@ -95,7 +95,6 @@ int TabBar::addLabel(std::u16string_view text) {
   label->widthSpec = {layout_size_auto, 0};
   TabCloseButton* close = makeElement<TabCloseButton>(label->handle(), {0, 0, kCloseSize, kCloseSize});
   close->visible = closeEnabled;
-  close->bkTransparent = false;
   return indexOf(label);
 }
 

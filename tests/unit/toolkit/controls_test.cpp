@@ -211,6 +211,36 @@ TEST_F(ControlsTest, EditStylesTextWrapAndScroll) {
   EXPECT_EQ(e->lines().size(), 1u);
 }
 
+TEST_F(ControlsTest, AppendingLaysOutOnlyTheLastLineAndAgreesWithAFullLayout) {
+  HELE step = XEdit_Create(0, 0, 300, 100, 0), whole = XEdit_Create(0, 0, 300, 100, 0);
+  const char16_t* parts[] = {u"编译", u"开始\n", u"", u"warning: x\n\n", u"tail", u" more\r\n", u"end"};
+  for (HELE e : {step, whole}) {
+    XEdit_EnableMultiLine(e, true);
+    XEdit_AddStyleEx(e, u"Consolas", 14, 0, XRGB(255, 0, 0), true);
+  }
+  auto* a = dynamic_cast<tk::Edit*>(tk::getElement(step));
+  auto* b = dynamic_cast<tk::Edit*>(tk::getElement(whole));
+  int i = 0;
+  for (const char16_t* p : parts) {
+    XEdit_AddTextEx(step, p, i % 2);
+    XEdit_AddTextEx(whole, p, i % 2);
+    a->lines();  // laid out after every append: the incremental path
+    ++i;
+  }
+  const auto& la = a->lines();
+  const auto& lb = b->lines();  // laid out once
+  ASSERT_EQ(la.size(), lb.size());
+  ASSERT_EQ(la.size(), 5u);
+  for (size_t k = 0; k < la.size(); ++k) {
+    EXPECT_EQ(la[k].top, lb[k].top) << k;
+    EXPECT_EQ(la[k].height, lb[k].height) << k;
+    EXPECT_EQ(la[k].width, lb[k].width) << k;
+    EXPECT_EQ(la[k].pieces.size(), lb[k].pieces.size()) << k;
+  }
+  EXPECT_EQ(la[3].width, 9 * 8);  // "tail more": two runs on one line
+  EXPECT_EQ(la[3].height, 21);     // the 14-point style sets the line height
+}
+
 TEST_F(ControlsTest, ButtonPaintsDisabledIconAndWindowRole) {
   write("a.png", pngBytes(16, 16));
   write("b.png", pngBytes(16, 16));
