@@ -4,6 +4,7 @@
 #include "toolkit/model/descriptor.h"
 #include "toolkit/model/element.h"
 #include "toolkit/model/recording_canvas.h"
+#include "toolkit/model/window.h"
 #include "toolkit_fixture.h"
 
 namespace tovalux::testing {
@@ -190,6 +191,22 @@ TEST_F(DescriptorTest, FloatingWindowAndStripRows) {
   EXPECT_EQ(paint(21, XBK_NORMAL, 50, 30),
             (Ops{"fill 10,20-60,50 #252526/255", "frame 10,20-60,50 #2D2D30/255", "fill 10,21-11,49 #252526/255"}));
   EXPECT_EQ(paint(22, XBK_HOVER, 24, 24), (Ops{"fill 10,20-34,44 #007ACC/255"}));
+}
+
+TEST_F(DescriptorTest, WindowBackgroundFollowsItsActiveState) {
+  HWINDOW w = XWnd_CreateEx(0, u"", u"", 0, 0, 0, 200, 24);
+  XString row16 = XC_AnsiToUnicode(std::string(kDescriptorRows[16]).c_str());
+  EXPECT_EQ(XBkM_SetBkInfo(XWnd_GetBkManager(w), row16.c_str()), 5);
+  auto drawn = [&] {
+    tk::RecordingCanvas canvas;
+    tk::getWindow(w)->paint(canvas);
+    EXPECT_EQ(canvas.clipDepth(), 0);
+    return canvas.drawn();
+  };
+  tk::getWindow(w)->active = true;
+  EXPECT_EQ(drawn(), (Ops{"fill 0,0-200,24 #007ACC/255", "image paneSP1.png 60,5-190,10 tile"}));
+  tk::getWindow(w)->active = false;
+  EXPECT_EQ(drawn(), (Ops{"fill 0,0-200,24 #007ACC/255"}));
 }
 
 TEST_F(DescriptorTest, MissingColoursAndImagesLeaveTheirPartsUnpainted) {
