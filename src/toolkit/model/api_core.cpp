@@ -190,6 +190,7 @@ HWINDOW makeWindow(bool frame, uint32_t exStyle, const XChar* className, const X
   w->rect = {x, y, x + clampSize(width), y + clampSize(height)};
   w->parentNative = parent;
   w->xcStyle = xcStyle;
+  w->visible = (style & 0x10000000u) != 0;  // WS_VISIBLE
   announceWindow(w);
   return w->handle();
 }
