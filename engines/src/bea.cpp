@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "engine_common.h"
 #include "text.h"
 
 namespace tovalux::bea {
@@ -476,7 +477,7 @@ int32_t disasm(Disasm32& rec, const uint8_t* code) {
     const size_t avail = block ? block : 15;
     Instruction ins;
     const uint32_t address = va ? uint32_t(va) : eip;
-    const Status st = decode(code, avail, address, ins);
+    const Status st = detail::decodeForListing(code, avail, address, ins);
     if (st == Status::truncated) return kOutOfBlock;
     if (st != Status::ok) {
         unknown(rec);

@@ -227,7 +227,7 @@ Status Decoder::run(size_t size) {
         if (!g) {
             // FWAIT before an x87 instruction belongs to it, as binutils and the FNxxx/Fxxx
             // pairs of the manuals have it (9B DB E2 is FCLEX).
-            if (b != 0x9B || wait) break;
+            if (b != 0x9B) break;
             size_t k = i + 1;
             while (k < limit && kPrefixGroup.v[code[k]]) ++k;
             if (k >= limit || code[k] < 0xD8 || code[k] > 0xDF) break;

@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "engine_common.h"
 #include "text.h"
 
 namespace tovalux::olly {
@@ -413,7 +414,7 @@ uint32_t disasm(const uint8_t* src, uint32_t srcsize, uint32_t srcip, TDisasm* o
         return 0;
     }
     Instruction ins;
-    const Status st = decode(src, srcsize, srcip, ins);
+    const Status st = detail::decodeForListing(src, srcsize, srcip, ins);
 
     // Two prefixes of one group: the first one is a command of its own.
     if ((ins.prefixes & kPrefixRepeated) && st != Status::truncated) {

@@ -163,3 +163,14 @@ TEST(BeaRecord, VirtualAddressMovesTheTargets) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(BeaStyle, WaitStaysVisibleBeforeOrdinaryX87Commands) {
+    const Result wait = run(bytes("9BD94508"), 0x401000, MasmSyntax);
+    EXPECT_EQ(wait.ret, 1);
+    EXPECT_STREQ(wait.rec.CompleteInstr, "wait ");
+    EXPECT_STREQ(run(bytes("9BDFE0"), 0, MasmSyntax).rec.CompleteInstr, "fstsw ax");
+}
+
+}  // namespace

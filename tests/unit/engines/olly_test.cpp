@@ -227,3 +227,18 @@ TEST(OllyStyle, NewerInstructionsInTheSameStyle) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(OllyStyle, WaitStaysVisibleBeforeOrdinaryX87Commands) {
+    const Options o = opts(0, 0, 0, 1);
+    const auto code = bytes("9BD94508");
+    const Result wait = run(code, 0x401000, o);
+    EXPECT_EQ(wait.length, 1u);
+    EXPECT_STREQ(wait.rec.result, "WAIT");
+    const Result clex = run(bytes("9BDBE2"), 0x401000, o);
+    EXPECT_EQ(clex.length, 3u);
+    EXPECT_STREQ(clex.rec.result, "FCLEX");
+}
+
+}  // namespace
