@@ -92,9 +92,12 @@ class Arena {
     list = freed;
   }
 
-  // The first chunk's size: a reader passes its text's length so that a typical document fits
-  // in one or two chunks.
-  void setChunkHint(size_t bytes) noexcept { nextChunkBytes_ = bytes < kMinChunk ? kMinChunk : bytes; }
+  // The next chunk's size: a reader passes about what its text will take. Chunks after it are a
+  // quarter of that, then grow by half, so that little of the last one is left empty.
+  void setChunkHint(size_t bytes) noexcept {
+    nextChunkBytes_ = std::max(bytes, kMinChunk);
+    afterHint_ = std::max(bytes / 4, kMinChunk);
+  }
 
   void reset() noexcept;
   size_t bytesHeld() const noexcept { return bytesHeld_; }
@@ -119,6 +122,7 @@ class Arena {
   char* next_ = nullptr;
   char* end_ = nullptr;
   size_t nextChunkBytes_ = kMinChunk;
+  size_t afterHint_ = 0;
   size_t bytesHeld_ = 0;
   FreeBlock* free_[kSizeClasses] = {};
 };
@@ -154,6 +158,12 @@ class Buffer {
       size_ = size;
     }
     return items_;
+  }
+
+  // A new last item, left for the caller to fill.
+  T& pushSlot() {
+    if (size_ == capacity_) grow();
+    return items_[size_++];
   }
 
   T& push(const T& item) {
@@ -193,6 +203,8 @@ struct NumberBox;
 inline constexpr uint8_t kExplicitNumber = 1;  // set with a value of its own: `box`
 inline constexpr uint8_t kInlineNumber = 2;    // text packed into the value itself, see below
 
+static_assert(std::endian::native == std::endian::little, "values are built from whole words");
+
 struct Value {
   JsonKind kind;
   uint8_t flags;
@@ -207,10 +219,14 @@ struct Value {
     ObjectBlock* object;
   };
 
+  // Made of two whole words rather than zeroed and then given its kind: a value read back right
+  // after a byte of it was written stalls the processor until the byte reaches memory.
   static Value of(JsonKind kind) {
     Value v;
-    std::memset(static_cast<void*>(&v), 0, sizeof v);
-    v.kind = kind;
+    const uint64_t head = uint64_t(kind);  // kind, flags, spare and size
+    const uintptr_t payload = 0;
+    std::memcpy(static_cast<void*>(&v), &head, 8);
+    std::memcpy(reinterpret_cast<char*>(&v) + 8, &payload, sizeof payload);
     return v;
   }
   bool isContainer() const { return kind == JsonKind::Array || kind == JsonKind::Object; }
@@ -223,7 +239,6 @@ struct Member {
   const char16_t* name;
   uint32_t nameSize;
   uint32_t hash;  // valid while the object is indexed
-  uint32_t next;  // next member in the same bucket
 };
 
 struct ArrayBlock {
@@ -234,11 +249,17 @@ struct ArrayBlock {
 };
 static_assert(sizeof(ArrayBlock) % alignof(Value) == 0);
 
+// A large object's index is one block: the first member of each bucket, then for each member
+// the next one in its bucket (bucketCount is never below the member count). Small objects have
+// none, so a member costs no link.
 struct ObjectBlock {
   uint32_t capacity;
   uint32_t bucketCount;  // 0: not indexed, members are compared in order
-  uint32_t* buckets;     // first member of each bucket
+  uint32_t* index;
   Member* members() { return reinterpret_cast<Member*>(this + 1); }
+  uint32_t* heads() { return index; }
+  uint32_t* links() { return index + bucketCount; }
+  static size_t indexBytes(uint32_t bucketCount) { return size_t(bucketCount) * 2 * sizeof(uint32_t); }
   static size_t bytes(size_t capacity) { return sizeof(ObjectBlock) + capacity * sizeof(Member); }
 };
 static_assert(sizeof(ObjectBlock) % alignof(Member) == 0);
@@ -255,35 +276,110 @@ struct NumberBox {
 // A number token uses sixteen characters at most (digits, ". e E + -" and space), so a short one
 // is kept four bits a character in the value's bytes after kind and flags, its length in the top
 // five bits of flags: 28 characters on a 64-bit build, 20 on the 32-bit one, which holds nearly
-// every number without a block of its own.
+// every number without a block of its own. A character's four bits are mostly its own low four
+// bits (digits, "+" 11, "-" 13, "." 14); "E" is 10, "e" 12 and space 15, so that eight characters
+// pack with a few word operations.
 inline constexpr size_t kInlineDigits = (sizeof(Value) - 2) * 2;
 static_assert(kInlineDigits <= 31);
 
 struct NumberSymbols {
-  uint8_t nibble[128];
-  char symbol[16];
-  constexpr NumberSymbols() : nibble{}, symbol{} {
-    const char symbols[] = "0123456789.eE+- ";
-    for (int i = 0; i < 16; ++i) {
-      symbol[i] = symbols[i];
-      nibble[uint8_t(symbols[i])] = uint8_t(i);
+  static constexpr uint8_t kNone = 0xFF;
+  static constexpr char kSymbols[] = "0123456789E+e-. ";
+  uint8_t nibble[128];  // kNone for the other characters
+  char pair[256][2];    // the two characters of a packed byte
+  constexpr NumberSymbols() : nibble{}, pair{} {
+    for (auto& n : nibble) n = kNone;
+    for (int i = 0; i < 16; ++i) nibble[uint8_t(kSymbols[i])] = uint8_t(i);
+    for (int byte = 0; byte < 256; ++byte) {
+      pair[byte][0] = kSymbols[byte & 15];
+      pair[byte][1] = kSymbols[byte >> 4];
     }
   }
 };
 inline constexpr NumberSymbols kNumberSymbols;
 
-// A number value of a valid token (only the sixteen characters).
+// Eight four-bit codes, one in the low half of each byte, gathered into 32 bits.
+constexpr uint32_t gatherCodes(uint64_t codes) {
+  codes = (codes | codes >> 4) & 0x00FF00FF00FF00FFULL;
+  codes = (codes | codes >> 8) & 0x0000FFFF0000FFFFULL;
+  return uint32_t(codes | codes >> 16);
+}
+
+// Eight number characters (one a byte, the first lowest) as eight four-bit codes in 32 bits.
+// Digits, signs and "." are their own low four bits; only "E", "e" and space need more.
+constexpr uint32_t packEight(uint64_t chars, bool lettersOrSpaces = true) {
+  constexpr uint64_t kOnes = 0x0101010101010101ULL;
+  uint64_t codes = chars & 0x0F0F0F0F0F0F0F0FULL;
+  if (!lettersOrSpaces) return gatherCodes(codes);
+  // "E" and "e" (0x40 set): 10, and 12 for the lower case (0x20 set).
+  const uint64_t letters = ((chars >> 6) & kOnes) * 0xFF;
+  codes = (codes & ~letters) | ((0x0A * kOnes + ((chars >> 4) & 2 * kOnes)) & letters);
+  // Space, the one symbol whose bits 0x5F are all clear: 15.
+  const uint64_t kept = chars & 0x5F5F5F5F5F5F5F5FULL;
+  const uint64_t nonzero = (kept | ((kept & 0x7F7F7F7F7F7F7F7FULL) + 0x7F7F7F7F7F7F7F7FULL)) & 0x8080808080808080ULL;
+  codes |= ((~nonzero & 0x8080808080808080ULL) >> 7) * 0x0F;
+  return gatherCodes(codes);
+}
+static_assert(packEight(0x3736353433323130ULL) == 0x76543210u);  // "01234567"
+static_assert(packEight(0x20652E2D2B453938ULL) == 0xFCEDBA98u);  // "89E+-.e "
+
+// `count` (at most eight) characters from text, one a byte.
 template <class Unit>
-Value numberValue(Arena& arena, JsonKind kind, const Unit* text, size_t size) {
-  Value value = Value::of(kind);
+uint64_t loadChars(const Unit* text, size_t count) {
+  uint64_t chars = 0;
+  if constexpr (sizeof(Unit) == 1) {
+    if (count == 8) {
+      std::memcpy(&chars, text, 8);
+      return chars;
+    }
+  }
+  for (size_t i = 0; i < count; ++i) chars |= uint64_t(uint8_t(text[i])) << i * 8;
+  return chars;
+}
+
+inline uint8_t* packedDigits(Value& number) { return reinterpret_cast<uint8_t*>(&number) + 2; }
+inline const uint8_t* packedDigits(const Value& number) { return reinterpret_cast<const uint8_t*>(&number) + 2; }
+
+// Writes the characters of a packed number (flags >> 3 of them) to out, two per byte; out must
+// have room for one more.
+template <class Char>
+void unpackNumber(const Value& number, Char* out) {
+  const size_t size = number.flags >> 3;
+  const uint8_t* digits = packedDigits(number);
+  for (size_t i = 0; i < size; i += 2) {
+    out[i] = Char(kNumberSymbols.pair[digits[i / 2]][0]);
+    out[i + 1] = Char(kNumberSymbols.pair[digits[i / 2]][1]);
+  }
+}
+
+// A number value of a valid token (only the sixteen characters); `plain` when it has no "e",
+// "E" or space.
+template <class Unit>
+Value numberValue(Arena& arena, JsonKind kind, const Unit* text, size_t size, bool plain = false) {
   if (size <= kInlineDigits) {
-    uint8_t* digits = reinterpret_cast<uint8_t*>(&value) + 2;
-    for (size_t i = 0; i + 1 < size; i += 2)
-      digits[i / 2] = uint8_t(kNumberSymbols.nibble[text[i] & 0x7F] | kNumberSymbols.nibble[text[i + 1] & 0x7F] << 4);
-    if (size & 1) digits[size / 2] = kNumberSymbols.nibble[text[size - 1] & 0x7F];
-    value.flags = uint8_t(kInlineNumber | size << 3);
+    // The value's bytes as two words, built in registers and stored at once: written a byte at a
+    // time, the value would be read back whole before the bytes reached memory, a stall. The
+    // codes start at bit 16 of the first word, eight characters to 32 bits.
+    uint64_t low = uint64_t(kind) | uint64_t(kInlineNumber | size << 3) << 8, high = 0;
+    auto chunk = [&](size_t at) {
+      const size_t count = std::min<size_t>(size - at, 8);
+      return uint64_t(packEight(loadChars(text + at, count), !plain)) &
+             (count == 8 ? 0xFFFFFFFFu : (1u << count * 4) - 1);
+    };
+    if (size > 0) low |= chunk(0) << 16;
+    if (size > 8) {
+      const uint64_t codes = chunk(8);
+      low |= codes << 48;
+      high |= codes >> 16;
+    }
+    if (size > 16) high |= chunk(16) << 16;
+    if (size > 24) high |= chunk(24) << 48;
+    Value value;
+    std::memcpy(static_cast<void*>(&value), &low, 8);
+    std::memcpy(reinterpret_cast<char*>(&value) + 8, &high, sizeof(Value) - 8);
     return value;
   }
+  Value value = Value::of(kind);
   if (size > 0xFFFFFFFFu) throw std::bad_alloc();
   char* copy = static_cast<char*>(arena.allocate(size));
   for (size_t i = 0; i < size; ++i) copy[i] = char(text[i]);
@@ -298,8 +394,7 @@ class NumberText {
   explicit NumberText(const Value& number) {
     if (number.flags & kInlineNumber) {
       const size_t size = number.flags >> 3;
-      const uint8_t* digits = reinterpret_cast<const uint8_t*>(&number) + 2;
-      for (size_t i = 0; i < size; ++i) buffer_[i] = kNumberSymbols.symbol[(digits[i / 2] >> (i & 1) * 4) & 15];
+      unpackNumber(number, buffer_);
       view_ = {buffer_, size};
     } else if (number.flags & kExplicitNumber) {
       view_ = {number.box->text(), number.size};
@@ -310,7 +405,7 @@ class NumberText {
   std::string_view view() const { return view_; }
 
  private:
-  char buffer_[kInlineDigits];
+  char buffer_[kInlineDigits + 1];
   std::string_view view_;
 };
 

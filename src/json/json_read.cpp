@@ -12,6 +12,7 @@
 //     "e"/"E" and one further sign; spaces ignored), or else a raw token kept as text;
 //   - containers are tracked on explicit stacks, so depth is limited only by memory.
 #include <algorithm>
+#include <bit>
 #include <new>
 
 #include "json/gbk_codec.h"
@@ -49,6 +50,21 @@ struct GbkInput {
   // Units taken by the character at p (p < end).
   size_t width(const Unit* p, const Unit* end) const {
     return (p + 1 < end && codec.isPair(p[0], p[1])) ? 2 : 1;
+  }
+  // The first byte from p that is not a digit, eight at a time: the bytes at or above 0x30,
+  // those at or above 0x3A, and those not ASCII, compared as whole words.
+  static const Unit* skipDigits(const Unit* p, const Unit* end) {
+    for (; end - p >= 8; p += 8) {
+      uint64_t word;
+      std::memcpy(&word, p, 8);
+      const uint64_t low7 = word & 0x7F7F7F7F7F7F7F7FULL;
+      const uint64_t from0 = low7 + 0x5050505050505050ULL;  // high bit: at least '0'
+      const uint64_t past9 = low7 + 0x4646464646464646ULL;  // high bit: above '9'
+      const uint64_t other = (~from0 | past9 | word) & kHighBits;
+      if (other) return p + std::countr_zero(other) / 8;
+    }
+    while (p < end && *p >= '0' && *p <= '9') ++p;
+    return p;
   }
   // Past the spaces of an indentation, eight at a time.
   static const Unit* skipSpaces(const Unit* p, const Unit* end) {
@@ -101,6 +117,10 @@ struct Utf16Input {
 
   static uint8_t classOf(Unit unit) { return unit < 0x80 ? kClasses.of[unit] : 0; }
   size_t width(const Unit*, const Unit*) const { return 1; }
+  static const Unit* skipDigits(const Unit* p, const Unit* end) {
+    while (p < end && *p >= u'0' && *p <= u'9') ++p;
+    return p;
+  }
   static const Unit* skipSpaces(const Unit* p, const Unit* end) {
     for (uint64_t word; end - p >= 4; p += 4) {
       std::memcpy(&word, p, 8);
@@ -256,13 +276,11 @@ class Reader {
         ++p_;
         closeArray();
       } else if (c == '"' || c == '\'') {
-        Value value;
-        if (!readString(value)) return kJsonUnclosed;
-        store(value);
+        Value& value = slot();
+        value = Value::of(JsonKind::String);
+        if (!readString(value.units, value.size)) return kJsonUnclosed;
       } else {
-        Value value;
-        if (const int error = readToken(value)) return error;
-        store(value);
+        if (const int error = readToken(slot())) return error;
       }
       // A value is complete: a separator or a closing bracket follows, or the end after the root.
       for (;;) {
@@ -292,32 +310,26 @@ class Reader {
     }
   }
 
-  void store(const Value& value) {
-    if (frames_.empty())
-      *root_ = value;
-    else if (frames_.back().object)
-      members_.back().value = value;
-    else
-      values_.push(value);
+  // Where the value being read goes. Values are written in place: one built elsewhere and
+  // copied as a whole would be read back before its parts had reached memory.
+  Value& slot() {
+    if (frames_.empty()) return *root_;
+    if (frames_.back().object) return members_.back().value;
+    return values_.pushSlot();
   }
 
   int readMemberName() {
     skipBlanks();
     if (p_ == end_) return kJsonUnclosed;
     if (*p_ != '"' && *p_ != '\'') return kJsonObjectSyntax;
-    Value name;
-    if (!readString(name)) return kJsonUnclosed;
+    Member& member = members_.pushSlot();
+    member.value = Value::of(JsonKind::Null);
+    member.hash = 0;
+    if (!readString(member.name, member.nameSize)) return kJsonUnclosed;
     skipBlanks();
     if (p_ == end_) return kJsonUnclosed;
     if (*p_ != ':') return kJsonObjectSyntax;
     ++p_;
-    Member member;
-    member.value = Value::of(JsonKind::Null);
-    member.name = name.units;
-    member.nameSize = name.size;
-    member.hash = 0;
-    member.next = kNoMember;
-    members_.push(member);
     return kJsonOk;
   }
 
@@ -325,7 +337,7 @@ class Reader {
   // decoded as it is scanned, into scratch_, then copied into the arena at its final size. A
   // backslash takes the character after it: a known escape is decoded, any other character is
   // kept with its backslash, and "\uXXXX" is six characters (one unit when decoding them).
-  bool readString(Value& out) {
+  bool readString(const char16_t*& units, uint32_t& size) {
     const Unit quote = *p_++;
     const Unit* p = p_;
     size_t used = 0;
@@ -342,7 +354,15 @@ class Reader {
         const Unit c = *p;
         if (c == quote) {
           p_ = p + 1;
-          out = stringValue(base, size_t(o - base));
+          const size_t length = size_t(o - base);
+          if (length > 0xFFFFFFFFu) throw std::bad_alloc();
+          char16_t* copy = nullptr;
+          if (length) {
+            copy = arena_.allocateArray<char16_t>(length);
+            std::memcpy(copy, base, length * sizeof(char16_t));
+          }
+          units = copy;
+          size = uint32_t(length);
           return true;
         }
         if (c != '\\') {
@@ -389,17 +409,6 @@ class Reader {
         return false;
       }
     }
-  }
-
-  Value stringValue(const char16_t* units, size_t size) {
-    Value value = Value::of(JsonKind::String);
-    if (size == 0) return value;
-    if (size > 0xFFFFFFFFu) throw std::bad_alloc();
-    char16_t* copy = arena_.allocateArray<char16_t>(size);
-    std::memcpy(copy, units, size * sizeof(char16_t));
-    value.units = copy;
-    value.size = uint32_t(size);
-    return value;
   }
 
   int readToken(Value& out) {
@@ -450,6 +459,8 @@ class Reader {
     const Unit* p = p_ + 1;
     unsigned dots = 0, exponents = 0, signs = 0;
     for (; p < end_; ++p) {
+      p = Input::skipDigits(p, end_);
+      if (p == end_) break;
       const Unit c = *p;
       if (c >= '0' && c <= '9') continue;
       if (c == '.')
@@ -465,7 +476,8 @@ class Reader {
     const Unit* const end = p;
     while (p < end_ && (classOf(*p) & kBlank)) ++p;
     if (p == end_ || !(classOf(*p) & kTokenStop)) return false;
-    out = numberValue(arena_, dots | exponents | signs ? JsonKind::Floating : JsonKind::Integer, p_, size_t(end - p_));
+    out = numberValue(arena_, dots | exponents | signs ? JsonKind::Floating : JsonKind::Integer, p_, size_t(end - p_),
+                      exponents == 0);
     p_ = p;
     return true;
   }
@@ -487,39 +499,41 @@ class Reader {
     const Frame frame = frames_.back();
     frames_.pop();
     const size_t size = values_.size() - frame.base;
-    Value array = Value::of(JsonKind::Array);
+    ArrayBlock* block = nullptr;
     if (size) {
       if (size > 0x7FFFFFFFu) throw std::bad_alloc();
-      auto* block = static_cast<ArrayBlock*>(arena_.allocate(ArrayBlock::bytes(size)));
+      block = static_cast<ArrayBlock*>(arena_.allocate(ArrayBlock::bytes(size)));
       block->capacity = uint32_t(size);
       block->reserved = 0;
       std::memcpy(static_cast<void*>(block->items()), &values_[frame.base], size * sizeof(Value));
       values_.resize(frame.base);
-      array.array = block;
-      array.size = uint32_t(size);
     }
-    store(array);
+    Value& array = slot();
+    array = Value::of(JsonKind::Array);
+    array.size = uint32_t(size);
+    array.array = block;
   }
 
   void closeObject() {
     const Frame frame = frames_.back();
     frames_.pop();
     const size_t count = members_.size() - frame.base;
-    Value object = Value::of(JsonKind::Object);
+    ObjectBlock* block = nullptr;
+    uint32_t size = 0;
     if (count) {
       if (count > 0x7FFFFFFFu) throw std::bad_alloc();
       Member* read = &members_[frame.base];
-      auto* block = static_cast<ObjectBlock*>(arena_.allocate(ObjectBlock::bytes(count)));
+      block = static_cast<ObjectBlock*>(arena_.allocate(ObjectBlock::bytes(count)));
       block->capacity = uint32_t(count);
       block->bucketCount = 0;
-      block->buckets = nullptr;
-      const uint32_t size = count > kLinearMembers ? keepIndexed(block, read, uint32_t(count))
-                                                   : keepLinear(block, read, uint32_t(count));
+      block->index = nullptr;
+      size = count > kLinearMembers ? keepIndexed(block, read, uint32_t(count)) : keepLinear(block, read, uint32_t(count));
       members_.resize(frame.base);
-      object.object = block;
-      object.size = size;
     }
-    store(object);
+    Value& object = slot();
+    object = Value::of(JsonKind::Object);
+    object.size = size;
+    object.object = block;
   }
 
   // A repeated name keeps the later value at the first member's position.
@@ -547,24 +561,26 @@ class Reader {
 
   uint32_t keepIndexed(ObjectBlock* block, Member* read, uint32_t count) {
     const uint32_t bucketCount = std::bit_ceil(count);
-    block->buckets = arena_.allocateArray<uint32_t>(bucketCount);
+    block->index = arena_.allocateArray<uint32_t>(size_t(bucketCount) * 2);
     block->bucketCount = bucketCount;
-    std::fill_n(block->buckets, bucketCount, kNoMember);
+    uint32_t* heads = block->heads();
+    uint32_t* links = block->links();
+    std::fill_n(heads, bucketCount, kNoMember);
     Member* members = block->members();
     uint32_t size = 0;
     for (uint32_t i = 0; i < count; ++i) {
       const std::u16string_view name = nameOf(read[i]);
       const uint32_t hash = hashName(name);
-      uint32_t& head = block->buckets[hash & (bucketCount - 1)];
+      uint32_t& head = heads[hash & (bucketCount - 1)];
       uint32_t j = head;
-      while (j != kNoMember && !(members[j].hash == hash && nameOf(members[j]) == name)) j = members[j].next;
+      while (j != kNoMember && !(members[j].hash == hash && nameOf(members[j]) == name)) j = links[j];
       if (j != kNoMember) {
         replaceValue(members[j], read[i]);
         continue;
       }
       members[size] = read[i];
       members[size].hash = hash;
-      members[size].next = head;
+      links[size] = head;
       head = size++;
     }
     if (size <= kLinearMembers) indexMembers(arena_, block, size);  // repeats made it small

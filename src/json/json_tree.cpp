@@ -19,6 +19,7 @@ void Arena::reset() noexcept {
   }
   next_ = end_ = nullptr;
   nextChunkBytes_ = kMinChunk;
+  afterHint_ = 0;
   bytesHeld_ = 0;
   std::fill(std::begin(free_), std::end(free_), nullptr);
 }
@@ -42,7 +43,12 @@ void* Arena::allocateSlow(size_t rounded) {
   Chunk* chunk = newChunk(nextChunkBytes_);
   next_ = reinterpret_cast<char*>(chunk) + kChunkHeader;
   end_ = next_ + nextChunkBytes_;
-  nextChunkBytes_ = std::min(nextChunkBytes_ * 2, kMaxChunk);
+  if (afterHint_) {
+    nextChunkBytes_ = afterHint_;
+    afterHint_ = 0;
+  } else {
+    nextChunkBytes_ = std::min(nextChunkBytes_ + nextChunkBytes_ / 2, kMaxChunk);
+  }
   char* block = next_;
   next_ += rounded;
   return block;
@@ -91,7 +97,8 @@ uint32_t findMember(const Value& object, std::u16string_view name) {
   Member* members = block->members();
   if (block->bucketCount) {
     const uint32_t hash = hashName(name);
-    for (uint32_t i = block->buckets[hash & (block->bucketCount - 1)]; i != kNoMember; i = members[i].next)
+    const uint32_t* links = block->links();
+    for (uint32_t i = block->heads()[hash & (block->bucketCount - 1)]; i != kNoMember; i = links[i])
       if (members[i].hash == hash && sameName(members[i], name)) return i;
     return kNoMember;
   }
@@ -102,8 +109,8 @@ uint32_t findMember(const Value& object, std::u16string_view name) {
 
 void indexMembers(Arena& arena, ObjectBlock* block, uint32_t size) {
   if (size <= kLinearMembers) {
-    arena.release(block->buckets, block->bucketCount * sizeof(uint32_t));
-    block->buckets = nullptr;
+    arena.release(block->index, ObjectBlock::indexBytes(block->bucketCount));
+    block->index = nullptr;
     block->bucketCount = 0;
     return;
   }
@@ -111,18 +118,20 @@ void indexMembers(Arena& arena, ObjectBlock* block, uint32_t size) {
   // so a removal never needs memory.
   if (block->bucketCount < size) {
     const uint32_t count = std::bit_ceil(size);
-    uint32_t* buckets = arena.allocateArray<uint32_t>(count);
-    arena.release(block->buckets, block->bucketCount * sizeof(uint32_t));
-    block->buckets = buckets;
+    uint32_t* index = arena.allocateArray<uint32_t>(size_t(count) * 2);
+    arena.release(block->index, ObjectBlock::indexBytes(block->bucketCount));
+    block->index = index;
     block->bucketCount = count;
   }
-  std::fill_n(block->buckets, block->bucketCount, kNoMember);
+  uint32_t* heads = block->heads();
+  uint32_t* links = block->links();
+  std::fill_n(heads, block->bucketCount, kNoMember);
   const uint32_t mask = block->bucketCount - 1;
   Member* members = block->members();
   for (uint32_t i = 0; i < size; ++i) {
     members[i].hash = hashName(nameOf(members[i]));
-    uint32_t& head = block->buckets[members[i].hash & mask];
-    members[i].next = head;
+    uint32_t& head = heads[members[i].hash & mask];
+    links[i] = head;
     head = i;
   }
 }
@@ -143,7 +152,7 @@ Value& appendMember(Arena& arena, Value& object, std::u16string_view name) {
     auto* grown = static_cast<ObjectBlock*>(arena.allocate(ObjectBlock::bytes(capacity)));
     grown->capacity = capacity;
     grown->bucketCount = block ? block->bucketCount : 0;
-    grown->buckets = block ? block->buckets : nullptr;
+    grown->index = block ? block->index : nullptr;
     if (size) std::memcpy(static_cast<void*>(grown->members()), block->members(), size * sizeof(Member));
     if (block) arena.release(block, ObjectBlock::bytes(block->capacity));
     object.object = block = grown;
@@ -155,8 +164,8 @@ Value& appendMember(Arena& arena, Value& object, std::u16string_view name) {
   if (size + 1 > kLinearMembers) {
     if (block->bucketCount >= size + 1) {
       member.hash = hashName(name);
-      uint32_t& head = block->buckets[member.hash & (block->bucketCount - 1)];
-      member.next = head;
+      uint32_t& head = block->heads()[member.hash & (block->bucketCount - 1)];
+      block->links()[size] = head;
       head = size;
     } else {
       indexMembers(arena, block, size + 1);
@@ -227,7 +236,7 @@ void releaseValue(Arena& arena, Value& value) noexcept {
           arena.release(const_cast<char16_t*>(members[i].name), members[i].nameSize * sizeof(char16_t));
           visit(members[i].value);
         }
-        arena.release(block->buckets, block->bucketCount * sizeof(uint32_t));
+        arena.release(block->index, ObjectBlock::indexBytes(block->bucketCount));
         arena.release(block, ObjectBlock::bytes(block->capacity));
       }
     }
@@ -282,11 +291,11 @@ Value copyShallow(Arena& arena, const Value& source, Buffer<CopyFrame>& pending,
         auto* block = static_cast<ObjectBlock*>(arena.allocate(ObjectBlock::bytes(source.size)));
         block->capacity = source.size;
         block->bucketCount = 0;
-        block->buckets = nullptr;
+        block->index = nullptr;
         if (from->bucketCount) {
           // Same members at the same positions: the index is copied as it stands.
-          block->buckets = arena.allocateArray<uint32_t>(from->bucketCount);
-          std::memcpy(block->buckets, from->buckets, from->bucketCount * sizeof(uint32_t));
+          block->index = arena.allocateArray<uint32_t>(size_t(from->bucketCount) * 2);
+          std::memcpy(block->index, from->index, ObjectBlock::indexBytes(from->bucketCount));
           block->bucketCount = from->bucketCount;
         }
         copy.object = block;

@@ -171,11 +171,16 @@ class Writer {
           putAscii("false", 5);
         break;
       case JsonKind::Integer:
-      case JsonKind::Floating: {
-        const NumberText text(value);
-        putAscii(text.view().data(), text.view().size());
+      case JsonKind::Floating:
+        if (value.flags & kInlineNumber) {
+          const size_t size = value.flags >> 3;
+          unpackNumber(value, reserve(size + 1));
+          used_ += size;
+        } else {
+          const NumberText text(value);
+          putAscii(text.view().data(), text.view().size());
+        }
         break;
-      }
       case JsonKind::Raw:
         writeUnits(value.units, value.size);
         break;

@@ -84,8 +84,8 @@ TEST(JsonRead, LenientForms) {
 
 TEST(JsonRead, NumbersKeepTheirText) {
   JsonDocument doc;
-  ASSERT_TRUE(doc.parse("[1.50, 1e3, -0, +5, 1 2, .5, 12345678901234567890, 1-2, -, 1.2.3, 1e5e, 2e-3]"));
-  EXPECT_EQ(doc.toText(), "[1.50,1e3,-0,+5,1 2,.5,12345678901234567890,1-2,-,1.2.3,1e5e,2e-3]");
+  ASSERT_TRUE(doc.parse("[1.50, 1e3, -0, +5, 1 2, .5, 12345678901234567890, 1-2, -, 1.2.3, 1e5e, 2E-3]"));
+  EXPECT_EQ(doc.toText(), "[1.50,1e3,-0,+5,1 2,.5,12345678901234567890,1-2,-,1.2.3,1e5e,2E-3]");
   const JsonKind kinds[] = {JsonKind::Floating, JsonKind::Floating, JsonKind::Integer, JsonKind::Integer,
                             JsonKind::Integer,  JsonKind::Floating, JsonKind::Integer, JsonKind::Floating,
                             JsonKind::Integer,  JsonKind::Raw,      JsonKind::Raw,     JsonKind::Floating};
@@ -99,6 +99,31 @@ TEST(JsonRead, NumbersKeepTheirText) {
   EXPECT_DOUBLE_EQ(doc.getFloat("[11]"), 0.002);
   EXPECT_EQ(doc.getNumberText("[0]"), "1.50");
   EXPECT_EQ(doc.getNumberText("[9]"), "");  // raw is not a number
+
+  // Every length a number can have, with every character a number can hold at every position.
+  const std::string symbols = "0123456789.eE+- ";
+  for (size_t length = 1; length <= 40; ++length) {
+    std::string text = "[";
+    for (size_t first = 0; first < symbols.size(); ++first) {
+      std::string number = "1";
+      for (size_t i = 1; i < length; ++i) number += symbols[(first + i * 5) % symbols.size()];
+      if (number.back() == ' ') number.back() = '7';
+      text += (first ? "," : "") + number;
+    }
+    text += "]";
+    ASSERT_TRUE(doc.parse(text));
+    JsonDocument back;
+    ASSERT_TRUE(back.parse(doc.toText()));
+    EXPECT_TRUE(back == doc);
+    for (size_t first = 0; first < symbols.size(); ++first) {
+      std::string number = "1";
+      for (size_t i = 1; i < length; ++i) number += symbols[(first + i * 5) % symbols.size()];
+      if (number.back() == ' ') number.back() = '7';
+      const std::string path = "[" + std::to_string(first) + "]";
+      if (doc.kind(path) == JsonKind::Raw) continue;  // more than one "." and the like
+      EXPECT_EQ(doc.getNumberText(path), number) << length;
+    }
+  }
 }
 
 TEST(JsonRead, EscapesInStrings) {
