@@ -145,6 +145,7 @@ struct Decoder {
     Status shortStatus() const { return i >= 15 ? Status::tooLong : Status::truncated; }
 
     Status run(size_t size);
+    Status extended(uint8_t escape);
     Status decodeModrmMemory(Operand& m, unsigned memSize);
 };
 
@@ -210,6 +211,48 @@ Status Decoder::decodeModrmMemory(Operand& m, unsigned memSize) {
     return Status::ok;
 }
 
+// EVEX (62) and XOP (8F): only their length. Both are prefix, two or three payload bytes,
+// opcode, ModRM with the usual SIB/displacement, then an immediate fixed by the map.
+Status Decoder::extended(uint8_t escape) {
+    const size_t payload = escape == 0x62 ? 3 : 2;
+    if (i + payload > limit) {
+        i = i + payload > 15 ? 15 : limit;
+        return fail(shortStatus());
+    }
+    const uint8_t p0 = code[i];
+    const unsigned map = escape == 0x62 ? p0 & 7 : p0 & 0x1F;
+    if (escape == 0x62 && (!(code[i + 1] & 4) || map == 0 || map == 4 || map == 7))
+        return fail(Status::undefined);
+    if (escape == 0x8F && map > 10) return fail(Status::undefined);
+    i += payload;
+    if (i + 2 > limit) {
+        i = i + 2 > 15 ? 15 : limit;
+        return fail(shortStatus());
+    }
+    const uint8_t op = code[i++];
+    ins.opcode = op;
+    ins.modrm = code[i++];
+    ins.hasModrm = true;
+    if ((ins.modrm >> 6) != 3) {
+        Operand scratch;
+        if (Status st = decodeModrmMemory(scratch, 0); st != Status::ok) return fail(st);
+    }
+    unsigned imm = 0;
+    if (escape == 0x62) {
+        if (map == 3 || (map == 1 && ((op >= 0x70 && op <= 0x73) || op == 0xC2 || (op >= 0xC4 && op <= 0xC6))))
+            imm = 1;
+    } else {
+        imm = map == 8 ? 1 : map == 10 ? 4 : 0;
+    }
+    if (i + imm > limit) {
+        i = i + imm > 15 ? 15 : limit;
+        return fail(shortStatus());
+    }
+    i += imm;
+    ins.length = uint8_t(i);
+    return fail(Status::unsupported);
+}
+
 Status Decoder::run(size_t size) {
     if (size == 0) {
         ins.length = 0;
@@ -229,7 +272,7 @@ Status Decoder::run(size_t size) {
             // pairs of the manuals have it (9B DB E2 is FCLEX).
             if (b != 0x9B) break;
             size_t k = i + 1;
-            while (k < limit && kPrefixGroup.v[code[k]]) ++k;
+            while (k < limit && (kPrefixGroup.v[code[k]] || code[k] == 0x9B)) ++k;
             if (k >= limit || code[k] < 0xD8 || code[k] > 0xDF) break;
             wait = true;
             ++i;
@@ -269,6 +312,12 @@ Status Decoder::run(size_t size) {
             root = b == 0x38 ? kRoot0F38 : kRoot0F3A;
             b = code[i++];
         }
+    } else if (b == 0x62 && i < limit && (code[i] & 0xC0) == 0xC0) {
+        // EVEX: as with VEX, a register ModRM would be an invalid BOUND.
+        return extended(b);
+    } else if (b == 0x8F && i < limit && (code[i] & 0x1F) >= 8) {
+        // XOP: map numbers from 8 cannot be a POP's ModRM (its reg field would not be 0).
+        return extended(b);
     } else if ((b == 0xC4 || b == 0xC5) && i < limit && (code[i] & 0xC0) == 0xC0) {
         // VEX: in 32-bit mode the byte after C4/C5 would be a register ModRM for LES/LDS,
         // which those do not allow, so it is a VEX prefix instead.
@@ -549,8 +598,9 @@ leaf:
         }
     }
 
-    // Rows the table keeps only to know their length: undefined all the same.
+    // Rows the table keeps only to know their length.
     if (ins.mnemonic == Mnemonic::invalid) deferred = Status::undefined;
+    if (ins.mnemonic == Mnemonic::unsupported) deferred = Status::unsupported;
     if (deferred != Status::ok) return fail(deferred);
     // A VEX instruction without a vvvv operand must leave the field at 1111b.
     if (vex && vexV != 0) {
@@ -604,6 +654,7 @@ const char* statusName(Status s) {
     case Status::registerForm: return "register where memory is required";
     case Status::truncated: return "truncated";
     case Status::tooLong: return "longer than 15 bytes";
+    case Status::unsupported: return "family not decoded (AVX-512, XOP, FMA4)";
     }
     return "?";
 }

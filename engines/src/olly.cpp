@@ -447,7 +447,8 @@ uint32_t disasm(const uint8_t* src, uint32_t srcsize, uint32_t srcip, TDisasm* o
             comment = "Unknown command";
             const uint8_t first = ins.opcodeOffset < srcsize ? src[ins.opcodeOffset] : 0;
             len = ins.opcodeOffset + ((first == 0x0F || first == 0xFF) ? 2 : 1);
-            if (st == Status::badLock) len = ins.length;
+            // Known shapes are skipped whole: a bad LOCK, or an AVX-512/XOP command.
+            if (st == Status::badLock || st == Status::unsupported) len = ins.length;
         }
         if (len > srcsize) len = srcsize;
         out->cmdtype = C_BAD;

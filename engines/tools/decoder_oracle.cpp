@@ -186,9 +186,9 @@ void compare(Tally& t, const uint8_t* p, size_t avail, uint32_t address, const L
         // Encodings the CPU refuses (#UD) that binutils prints anyway: a disagreement on
         // validity, not on length, when our length matches.
         const bool sameLength = ins.length == l.length;
-        const bool family = !sameLength && unsupportedFamily(theirs);
+        const bool family = st == Status::unsupported || (!sameLength && unsupportedFamily(theirs));
         if (sameLength) ++t.lengthAgree;
-        else if (family) ++t.unsupported;
+        else if (family && st != Status::unsupported) ++t.unsupported;
         else ++t.lengthDisagree;
         t.add(std::string(family ? "not decoded on purpose (" : "we reject (") + statusName(st) +
                   (sameLength ? ", same length" : "") + "): " + firstWord(theirs), ex);

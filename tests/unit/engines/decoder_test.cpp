@@ -142,6 +142,31 @@ TEST(DecoderInvalid, UndefinedFormsStillReportTheirLength) {
     EXPECT_EQ(ins.length, 3);
 }
 
+TEST(DecoderInvalid, FamiliesLeftAloneStillHaveTheirLength) {
+    Instruction ins;
+    const struct {
+        const char* hex;
+        uint8_t length;
+    } cases[] = {
+        {"62F17C4858C1", 6},
+        {"62F1FC835B8B04297768", 10},
+        {"62F37D48044020FF", 8},
+        {"8FE878C0C805", 6},
+        {"8FE9781200", 5},
+        {"8FEA78100078563412", 9},  // XOP map 10 (bextr): imm32
+        {"C5F841C2", 4},
+        {"C4E3F968C120", 6},        // FMA4 vfmaddps: is4 byte
+    };
+    for (const auto& c : cases) {
+        const auto code = bytes(c.hex);
+        ASSERT_EQ(decodeExact(code, code.size(), 0, ins), Status::unsupported) << c.hex;
+        EXPECT_EQ(ins.length, c.length) << c.hex;
+        EXPECT_EQ(instructionLength(code.data(), code.size()), 0u) << c.hex;
+    }
+    EXPECT_EQ(ok("6200").mnemonic, Mnemonic::bound);  // memory ModRM: still BOUND
+    EXPECT_EQ(ok("8F00").mnemonic, Mnemonic::pop);      // reg field 0: still POP
+}
+
 TEST(DecoderOperands, MemoryAndPrefixState) {
     const Instruction a = ok("648B4C8D10");
     EXPECT_EQ(a.mnemonic, Mnemonic::mov);

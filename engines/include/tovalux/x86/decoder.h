@@ -42,6 +42,8 @@ enum class Status : uint8_t {
     registerForm,  // a register where only memory is allowed (LEA EAX,ECX and the like)
     truncated,     // the bytes end inside the instruction
     tooLong,       // more than 15 bytes
+    unsupported,   // a valid encoding of a family this decoder leaves alone (EVEX/AVX-512,
+                   // AMD XOP and FMA4); ins.length is still its length
 };
 
 const char* statusName(Status s);
@@ -164,8 +166,9 @@ struct Instruction {
 
 // Decodes one instruction from `code` (at most `size` bytes are available) located at
 // `address`. Returns Status::ok or the reason it is not an instruction. On every status
-// ins.length holds the bytes the decoder looked at (at least 1 when size > 0), so a linear
-// sweep can step over what it could not decode.
+// ins.length holds the bytes the decoder looked at (at least 1 when size > 0; the whole
+// encoding when its shape is known, as for Status::unsupported), so a linear sweep can step
+// over what it could not decode.
 Status decode(const uint8_t* code, size_t size, uint32_t address, Instruction& ins);
 
 // Length of the valid instruction at `code`, or 0 when it is not one (see decode()).
