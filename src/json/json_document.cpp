@@ -4,8 +4,8 @@
 
 #include <algorithm>
 #include <charconv>
-#include <cstring>
 #include <cmath>
+#include <cstring>
 #include <limits>
 
 #include "json/gbk_codec.h"
@@ -270,10 +270,13 @@ JsonDocument::JsonDocument() noexcept : allocator_(&JsonAllocator::heap()) {}
 
 JsonDocument::JsonDocument(JsonAllocator& allocator) noexcept : allocator_(&allocator) {}
 
-JsonDocument::~JsonDocument() {
+JsonDocument::~JsonDocument() { dropImpl(); }
+
+void JsonDocument::dropImpl() noexcept {
   if (impl_) {
     impl_->~Impl();
     allocator_->deallocate(impl_, sizeof(Impl));
+    impl_ = nullptr;
   }
 }
 
@@ -283,7 +286,7 @@ JsonDocument::JsonDocument(JsonDocument&& other) noexcept : allocator_(other.all
 
 JsonDocument& JsonDocument::operator=(JsonDocument&& other) noexcept {
   if (this != &other) {
-    this->~JsonDocument();
+    dropImpl();
     allocator_ = other.allocator_;
     impl_ = other.impl_;
     other.impl_ = nullptr;

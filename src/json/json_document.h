@@ -155,6 +155,7 @@ class JsonDocument {
 
  private:
   Impl* ensureImpl() noexcept;
+  void dropImpl() noexcept;
 
   JsonAllocator* allocator_;
   Impl* impl_ = nullptr;  // none until something is stored

@@ -462,7 +462,6 @@ class Reader {
       p = Input::skipDigits(p, end_);
       if (p == end_) break;
       const Unit c = *p;
-      if (c >= '0' && c <= '9') continue;
       if (c == '.')
         ++dots;
       else if (c == 'e' || c == 'E')
@@ -548,9 +547,7 @@ class Reader {
     uint32_t size = 0;
     for (uint32_t i = 0; i < count; ++i) {
       uint32_t j = 0;
-      while (j < size && !(members[j].nameSize == read[i].nameSize &&
-                           std::memcmp(members[j].name, read[i].name, read[i].nameSize * sizeof(char16_t)) == 0))
-        ++j;
+      while (j < size && nameOf(members[j]) != nameOf(read[i])) ++j;
       if (j < size)
         replaceValue(members[j], read[i]);
       else

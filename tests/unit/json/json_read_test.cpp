@@ -190,6 +190,8 @@ TEST(JsonRead, RepeatedNameKeepsLaterValueAtFirstPosition) {
   JsonDocument doc;
   ASSERT_TRUE(doc.parse(R"({"a":1,"b":{"x":[1,2]},"c":3,"b":"later","a":{"y":true}})"));
   EXPECT_EQ(doc.toText(), R"({"a":{"y":true},"b":"later","c":3})");
+  ASSERT_TRUE(doc.parse(R"({"":1,"x":2,"":3})"));  // the empty name too
+  EXPECT_EQ(doc.toText(), R"({"":3,"x":2})");
   // The same in an object large enough to be searched by hash.
   std::string big = "{";
   for (int i = 0; i < 20; ++i) big += "\"m" + std::to_string(i) + "\":" + std::to_string(i) + ",";
