@@ -378,7 +378,7 @@ def main():
     return 0
 
 
-CXX_KEYWORDS = {'and', 'or', 'xor', 'not', 'int', 'and_', 'andn'} - {'andn'}
+CXX_KEYWORDS = {'and', 'or', 'xor', 'not', 'int'}
 
 # FWAIT folded into the x87 control instruction that follows it (9B DB E2 is FCLEX).
 WAIT_FORMS = ['fclex', 'finit', 'fstsw', 'fstenv', 'fstcw', 'fsave']

@@ -174,3 +174,29 @@ TEST(BeaStyle, WaitStaysVisibleBeforeOrdinaryX87Commands) {
 }
 
 }  // namespace
+
+namespace {
+
+// The library command's loop: Options = syntax + 0x10001, SecurityBlock 0, EIP advanced by
+// each answer; it stops at -1 or 0.
+TEST(BeaAsTheDisassemblyCommandUsesIt, LinearSweep) {
+    std::vector<uint8_t> memory(32, 0);
+    const auto code = bytes("558BEC0578563412FFFF");
+    std::copy(code.begin(), code.end(), memory.begin());
+    const char* expected[] = {"push       ebp", "mov        ebp, esp", "add        eax, 0x12345678"};
+    Disasm32 rec{};
+    rec.Options = NasmSyntax + 0x10001;
+    size_t at = 0;
+    for (const char* text : expected) {
+        rec.EIP = 0x401000 + uint32_t(at);
+        const int32_t n = disasm(rec, memory.data() + at);
+        ASSERT_GT(n, 0);
+        EXPECT_STREQ(rec.CompleteInstr, text);
+        at += size_t(n);
+    }
+    EXPECT_EQ(at, 8u);
+    rec.EIP = 0x401000 + uint32_t(at);
+    EXPECT_EQ(disasm(rec, memory.data() + at), kUnknownOpcode);  // FF FF: the loop ends here
+}
+
+}  // namespace

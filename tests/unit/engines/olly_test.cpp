@@ -242,3 +242,25 @@ TEST(OllyStyle, WaitStaysVisibleBeforeOrdinaryX87Commands) {
 }
 
 }  // namespace
+
+namespace {
+
+// The library command's loop: Disasm over 1024 bytes from each address, mode 4, the options
+// set once at load (0,0,0,1); the next address is the answer added to the last.
+TEST(OllyAsTheDisassemblyCommandUsesIt, LinearSweep) {
+    std::vector<uint8_t> memory(1024, 0x90);
+    const auto code = bytes("558BEC");
+    std::copy(code.begin(), code.end(), memory.begin());
+    const Options o = opts(0, 0, 0, 1);
+    TDisasm rec;
+    uint32_t at = 0;
+    at += disasm(memory.data() + at, 1024 - at, 0x401000 + at, &rec, kCode, o);
+    EXPECT_EQ(at, 1u);
+    EXPECT_STREQ(rec.result, "PUSH EBP");
+    at += disasm(memory.data() + at, 1024 - at, 0x401000 + at, &rec, kCode, o);
+    EXPECT_EQ(at, 3u);
+    EXPECT_STREQ(rec.result, "MOV EBP,ESP");
+    EXPECT_STREQ(rec.dump, "8BEC");
+}
+
+}  // namespace
