@@ -32,6 +32,7 @@ std::unique_ptr<GbkCodec> buildCodec() {
     else
       codec->encode[unit] = bytes.size() == 1 ? uint8_t(bytes[0]) : uint16_t('?');
   }
+  codec->pairAsOne = utf16ToGbk(u"\U0001F600").size() == 1;
   return codec;
 }
 
@@ -86,15 +87,11 @@ size_t countGbkUnits(const GbkCodec& codec, const char* text, const char* end) {
 
 size_t encodeGbk(const GbkCodec& codec, const char16_t* text, size_t units, char* out) {
   char* o = out;
-  for (size_t i = 0; i < units; ++i) {
-    const uint16_t code = codec.encode[text[i]];
-    if (code > 0xFF) {
-      o[0] = char(code >> 8);
-      o[1] = char(code & 0xFF);
-      o += 2;
-    } else {
-      *o++ = char(code);
-    }
+  for (size_t i = 0; i < units;) {
+    if (text[i] < 0x80)
+      *o++ = char(text[i++]);
+    else
+      i += codec.encodeAt(text, i, units, o);
   }
   return size_t(o - out);
 }

@@ -17,6 +17,28 @@ struct GbkCodec {
   char16_t pair[0xFF - 0x81][256];
   // Every UTF-16 unit: its GBK bytes, two (lead << 8 | trail) when above 0xFF, otherwise one.
   uint16_t encode[0x10000];
+  // Whether the shared converter writes a surrogate pair as one '?' (Windows does) rather than
+  // one for each half.
+  bool pairAsOne;
+
+  // Writes text[i] (at or above 0x80) to out; answers the units taken, two for a surrogate pair
+  // that the converter writes as one character.
+  size_t encodeAt(const char16_t* text, size_t i, size_t size, char*& out) const {
+    const char16_t unit = text[i];
+    if (pairAsOne && unit >= 0xD800 && unit <= 0xDBFF && i + 1 < size && text[i + 1] >= 0xDC00 &&
+        text[i + 1] <= 0xDFFF) {
+      *out++ = '?';
+      return 2;
+    }
+    const uint16_t code = encode[unit];
+    if (code > 0xFF) {
+      *out++ = char(code >> 8);
+      *out++ = char(code & 0xFF);
+    } else {
+      *out++ = char(code);
+    }
+    return 1;
+  }
 
   // True when p[0] and p[1] are one character: p + 1 must be inside the text.
   bool isPair(unsigned char lead, unsigned char trail) const {

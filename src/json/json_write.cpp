@@ -112,47 +112,44 @@ class Writer {
     used_ += depth + 2;
   }
 
-  // Units as text: UTF-16 as they are, GBK through the encoder (characters GBK lacks become '?').
-  Char* putUnit(Char* o, char16_t unit) {
+  // The unit at units[i], not ASCII, as text: UTF-16 as it is, GBK through the encoder
+  // (characters GBK lacks become '?'); answers the units taken.
+  size_t putUnit(Char*& o, const char16_t* units, size_t i, size_t size) {
     if constexpr (sizeof(Char) == 1) {
-      const uint16_t code = codec_->encode[unit];
-      if (code > 0xFF) {
-        *o++ = Char(code >> 8);
-        *o++ = Char(code & 0xFF);
-      } else {
-        *o++ = Char(code);
-      }
+      return codec_->encodeAt(units, i, size, o);
     } else {
-      *o++ = unit;
+      *o++ = units[i];
+      return 1;
     }
-    return o;
   }
 
   void writeUnits(const char16_t* units, size_t size) {
     Char* o = reserve(size * 2);
-    for (size_t i = 0; i < size; ++i) o = putUnit(o, units[i]);
+    for (size_t i = 0; i < size;) {
+      if (units[i] < 0x80)
+        *o++ = Char(units[i++]);
+      else
+        i += putUnit(o, units, i, size);
+    }
     used_ = size_t(o - buffer_);
   }
 
   void writeString(const char16_t* units, size_t size) {
     Char* o = reserve(size * 2 + 2);  // every unit gives at most two
     *o++ = '"';
-    if (options_.escape) {
-      for (size_t i = 0; i < size; ++i) {
-        const char16_t unit = units[i];
-        if (unit < 0x80) {
-          if (const char letter = kEscapes.letter[unit]) {
-            *o++ = '\\';
-            *o++ = Char(letter);
-          } else {
-            *o++ = Char(unit);
-          }
-        } else {
-          o = putUnit(o, unit);
-        }
+    for (size_t i = 0; i < size;) {
+      const char16_t unit = units[i];
+      if (unit >= 0x80) {
+        i += putUnit(o, units, i, size);
+        continue;
       }
-    } else {
-      for (size_t i = 0; i < size; ++i) o = putUnit(o, units[i]);
+      if (const char letter = kEscapes.letter[unit]; letter && options_.escape) {
+        *o++ = '\\';
+        *o++ = Char(letter);
+      } else {
+        *o++ = Char(unit);
+      }
+      ++i;
     }
     *o++ = '"';
     used_ = size_t(o - buffer_);

@@ -135,6 +135,15 @@ TEST(JsonLimits, CodecMatchesTheSharedConverter) {
     }
     ASSERT_EQ(gbkToUtf16Fast(gbk), gbkToUtf16(gbk));
     ASSERT_EQ(utf16ToGbkFast(wide), utf16ToGbk(wide));
+    // The writer encodes strings and raw tokens the same way.
+    JsonDocument doc;
+    ASSERT_TRUE(doc.setUtf16Text("s", wide));
+    std::u16string escaped;
+    for (char16_t unit : wide) {
+      if (unit == u'\\') escaped += u'\\';  // the one unit here that escaping changes
+      escaped += unit;
+    }
+    ASSERT_EQ(doc.toText(), "{\"s\":\"" + utf16ToGbk(escaped) + "\"}");
   }
 }
 
