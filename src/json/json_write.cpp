@@ -34,7 +34,7 @@ class Writer {
   using Char = typename Text::value_type;
 
   Writer(Text& out, const WriteOptions& options, JsonAllocator& stackAllocator)
-      : out_(out), options_(options), frames_(stackAllocator) {
+      : out_(out), options_(options), stackAllocator_(stackAllocator), frames_(stackAllocator) {
     if constexpr (sizeof(Char) == 1) codec_ = &gbkCodec();
     capacity_ = std::max<size_t>(options.initialBytes / sizeof(Char), 16);
     out_.clear();
@@ -43,6 +43,7 @@ class Writer {
   }
 
   void write(const Value& root) {
+    if (options_.pretty && indentationUnits(root) > kMaxUnits) throw std::bad_alloc();
     writeValue(root);
     while (!frames_.empty()) {
       const size_t top = frames_.size() - 1;
@@ -79,11 +80,37 @@ class Writer {
     uint32_t next;
   };
 
+  // No text beyond 1 GiB: the pretty form of objects nested a million deep would need terabytes
+  // of tabs, and a host process must not be asked for them.
+  static constexpr size_t kMaxUnits = (size_t(1) << 30) / sizeof(Char);
+
+  // The line breaks and tabs of the pretty form alone (at least, once past the limit), counted
+  // before anything is written: each member line of an object n objects deep takes n tabs.
+  uint64_t indentationUnits(const Value& root) {
+    struct Pending {
+      const Value* container;
+      uint64_t objects;  // objects enclosing it
+    };
+    Buffer<Pending> pending(stackAllocator_);
+    uint64_t units = 0;
+    if (root.isContainer() && root.size) pending.push({&root, 0});
+    while (!pending.empty() && units <= kMaxUnits) {
+      const Pending next = pending.back();
+      pending.pop();
+      const Value& container = *next.container;
+      const bool object = container.kind == JsonKind::Object;
+      const uint64_t depth = next.objects + object;
+      if (object) units += uint64_t(container.size) * (depth + 2) + depth + 1;
+      for (uint32_t i = 0; i < container.size; ++i) {
+        const Value& child = object ? container.object->members()[i].value : container.array->items()[i];
+        if (child.isContainer() && child.size) pending.push({&child, depth});
+      }
+    }
+    return units;
+  }
+
   Char* reserve(size_t units) {
     if (units > capacity_ - used_) {
-      // No text beyond 1 GiB: the pretty form of objects nested a million deep would need
-      // terabytes of tabs, and a host process must not be asked for them.
-      constexpr size_t kMaxUnits = (size_t(1) << 30) / sizeof(Char);
       if (units > kMaxUnits - used_) throw std::bad_alloc();
       // Twice the size plus the piece plus two, so that a long text is copied few times.
       capacity_ = std::min(capacity_ * 2 + units + 2, kMaxUnits);
@@ -211,6 +238,7 @@ class Writer {
   size_t used_ = 0;
   size_t capacity_ = 0;
   size_t objectDepth_ = 0;  // objects open: the indentation of their members
+  JsonAllocator& stackAllocator_;
   Buffer<Frame> frames_;
 };
 
