@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -97,10 +98,16 @@ Figure measure(const std::vector<Chunk>& code, const Step& step) {
     return best;
 }
 
-void print(const char* name, const Figure& f, size_t bytes, const Figure* ours) {
+// A peer's line carries the ratio of its time to ours (above 1: we are faster), against each
+// of our figures passed in `ours`.
+void print(const char* name, const Figure& f, size_t bytes, std::initializer_list<const Figure*> ours = {}) {
     const double mbs = bytes / 1e6 / f.seconds, mis = f.instructions / 1e6 / f.seconds;
     std::printf("  %-44s %9.1f MB/s %8.2f M instr/s", name, mbs, mis);
-    if (ours) std::printf("   ours = %.2fx", f.seconds > 0 ? f.seconds / ours->seconds : 0.0);
+    const char* sep = "   ours faster by ";
+    for (const Figure* o : ours) {
+        std::printf("%s%.2fx", sep, f.seconds / o->seconds);
+        sep = " / ";
+    }
     std::printf("\n");
 }
 
@@ -140,9 +147,9 @@ int main(int argc, char** argv) {
         return in.length;
     });
     std::printf("\ndecode only (length, mnemonic, operands, prefixes)\n");
-    print("tovalux decoder", ours, total, nullptr);
-    print("Zydis 4 DecodeFull (with operands)", zydisFull, total, &ours);
-    print("Zydis 4 DecodeInstruction (no operands)", zydisInstr, total, &ours);
+    print("tovalux decoder", ours, total);
+    print("Zydis 4 DecodeFull (with operands)", zydisFull, total, {&ours});
+    print("Zydis 4 DecodeInstruction (no operands)", zydisInstr, total, {&ours});
 
     // --- decode + format ---
     olly::Options oo{false, false, false, true};
@@ -192,12 +199,12 @@ int main(int argc, char** argv) {
     cs_free(insn, 1);
     cs_close(&cs);
     std::printf("\ndecode + format (one line of text per instruction)\n");
-    print("tovalux, OllyDbg-library text", oursOlly, total, nullptr);
-    print("tovalux, BeaEngine MASM text", oursBea, total, &oursOlly);
-    print("tovalux, olly Disasm() full record + dump", oursOllyRecord, total, &oursOlly);
-    print("Zydis 4 DecodeFull + Intel formatter", zydisFmt, total, &oursOlly);
-    print("Capstone 4 cs_disasm_iter (no detail)", capstone, total, &oursOlly);
-    std::printf("\n(\"ours = Nx\": the peer's time over ours, so above 1 means we are faster)\n");
+    print("tovalux, OllyDbg-library text", oursOlly, total);
+    print("tovalux, BeaEngine MASM text", oursBea, total);
+    print("tovalux, olly Disasm() full record + dump", oursOllyRecord, total);
+    print("Zydis 4 DecodeFull + Intel formatter", zydisFmt, total, {&oursOlly, &oursBea});
+    print("Capstone 4 cs_disasm_iter (no detail)", capstone, total, {&oursOlly, &oursBea});
+    std::printf("\n(ratios: the peer's time over ours, against our OllyDbg-style / BeaEngine-style text)\n");
     std::printf("checksums: %llx %llx %llx\n", (unsigned long long)ours.checksum,
                 (unsigned long long)zydisFull.checksum, (unsigned long long)capstone.checksum);
     return 0;
