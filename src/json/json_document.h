@@ -151,7 +151,7 @@ class JsonDocument {
   // Drops the root and everything below it.
   void clear() noexcept;
 
-  struct Impl;
+  struct Impl;  // the tree and its arena; opaque outside json_document.cpp
 
  private:
   Impl* ensureImpl() noexcept;
