@@ -21,6 +21,8 @@ bool XInitXCGUI(const char* appName) {
   if (ctx.initialized) return true;
   ctx.initialized = true;
   ctx.appName = appName != nullptr ? appName : "";
+  registerDataViewKinds();
+  registerMenuAndPaneKinds();
   return true;
 }
 

@@ -18,6 +18,11 @@ namespace tovalux::tk {
 using KindFactory = std::function<Element*(HXCGUI parent)>;
 void registerKind(std::string_view tag, KindFactory factory);
 
+// The kinds of the data views (views_kinds.cpp) and of the menu bar and dock panes
+// (menus_kinds.cpp); called when the toolkit is initialised.
+void registerDataViewKinds();
+void registerMenuAndPaneKinds();
+
 // Loads a layout; answers the root (a window or an element) or 0 with nothing created.
 HXCGUI loadLayoutFile(const std::filesystem::path& file, HXCGUI parent, XHWND attach);
 HXCGUI loadLayoutText(std::string_view xml, const std::filesystem::path& folder, HXCGUI parent, XHWND attach);

@@ -371,3 +371,5 @@ void XSView_GetBorderSize(HELE view, R* out) {
   XSView_GetBorderSize(view, &r);
   if (out != nullptr) xcgui_detail::toShaped(r, out);
 }
+#include "toolkit/model/xcgui_views.h"
+#include "toolkit/model/xcgui_menus.h"
