@@ -78,6 +78,21 @@ class Arena {
     return static_cast<T*>(allocate(count * sizeof(T)));
   }
 
+  // The free end of the current chunk, for a block whose size is known only once it is written:
+  // write there, then take it with takeTail.
+  char* tail(size_t& bytes) const noexcept {
+    bytes = size_t(end_ - next_);
+    return next_;
+  }
+  // Takes `bytes` written at the free end as a block; false (nothing taken) when its rounded size
+  // does not fit there.
+  bool takeTail(size_t bytes) noexcept {
+    const size_t rounded = roundSize(bytes);
+    if (rounded > size_t(end_ - next_)) return false;
+    next_ += rounded;
+    return true;
+  }
+
   // Gives back the unused end of the most recent block handed out, when it still is the last.
   void shrink(void* block, size_t allocatedBytes, size_t usedBytes) noexcept {
     char* start = static_cast<char*>(block);

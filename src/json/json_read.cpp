@@ -334,18 +334,29 @@ class Reader {
   }
 
   // p_ is on the opening quote. False when the text ends before the closing one. The string is
-  // decoded as it is scanned, into scratch_, then copied into the arena at its final size. A
-  // backslash takes the character after it: a known escape is decoded, any other character is
-  // kept with its backslash, and "\uXXXX" is six characters (one unit when decoding them).
+  // decoded as it is scanned, straight into the free end of the arena's chunk, or into scratch_
+  // when that runs out (then copied at its final size). A backslash takes the character after
+  // it: a known escape is decoded, any other character is kept with its backslash, and "\uXXXX"
+  // is six characters (one unit when decoding them).
   bool readString(const char16_t*& units, uint32_t& size) {
     const Unit quote = *p_++;
     const Unit* p = p_;
+    size_t tailBytes = 0;
+    char16_t* base = reinterpret_cast<char16_t*>(arena_.tail(tailBytes));
+    size_t room = tailBytes / sizeof(char16_t);
+    bool inArena = true;
     size_t used = 0;
     for (;;) {
       // Each character read gives at most one unit, so a piece of the text never overruns room
       // reserved for it; an escape or GBK pair at its end may take up to six more.
       const size_t piece = std::min<size_t>(size_t(end_ - p), 256);
-      char16_t* const base = scratch_.room(used + piece + 8);
+      if (used + piece + 8 > room) {
+        char16_t* scratch = scratch_.room(used + piece + 8);
+        if (inArena && used) std::memcpy(scratch, base, used * sizeof(char16_t));
+        base = scratch;
+        room = used + piece + 8;
+        inArena = false;
+      }
       char16_t* o = base + used;
       const Unit* const limit = p + piece;
       while (p < limit) {
@@ -354,15 +365,7 @@ class Reader {
         const Unit c = *p;
         if (c == quote) {
           p_ = p + 1;
-          const size_t length = size_t(o - base);
-          if (length > 0xFFFFFFFFu) throw std::bad_alloc();
-          char16_t* copy = nullptr;
-          if (length) {
-            copy = arena_.allocateArray<char16_t>(length);
-            std::memcpy(copy, base, length * sizeof(char16_t));
-          }
-          units = copy;
-          size = uint32_t(length);
+          finishString(base, size_t(o - base), inArena, units, size);
           return true;
         }
         if (c != '\\') {
@@ -409,6 +412,20 @@ class Reader {
         return false;
       }
     }
+  }
+
+  void finishString(const char16_t* text, size_t length, bool inArena, const char16_t*& units, uint32_t& size) {
+    if (length > 0xFFFFFFFFu) throw std::bad_alloc();
+    size = uint32_t(length);
+    units = nullptr;
+    if (length == 0) return;
+    if (inArena && arena_.takeTail(length * sizeof(char16_t))) {
+      units = text;
+      return;
+    }
+    char16_t* copy = arena_.allocateArray<char16_t>(length);
+    std::memcpy(copy, text, length * sizeof(char16_t));
+    units = copy;
   }
 
   int readToken(Value& out) {
