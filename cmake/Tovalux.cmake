@@ -41,7 +41,8 @@ if(WIN32)
 else()
   if(TOVALUX_FUZZ)
     # Instrument the libraries too, so coverage guides the fuzzer into them.
-    add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer)
+    add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer
+                        -fno-sanitize-recover=undefined)
     add_link_options(-fsanitize=address,undefined)
   elseif(TOVALUX_SANITIZE)
     add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
