@@ -19,6 +19,12 @@ enum class ImageMode : uint8_t {
   tile,     // repeated from the destination's top-left corner, clipped to it
 };
 
+// Polygon fill rule, numbered as GDI's SetPolyFillMode (XDraw_CreatePolygonRgn passes it on).
+enum class FillMode : uint8_t {
+  alternate = 1,  // even-odd
+  winding = 2,    // non-zero
+};
+
 class Canvas {
  public:
   virtual ~Canvas() = default;
@@ -27,7 +33,9 @@ class Canvas {
   virtual void frameRect(const XRect& rect, XColor color, uint8_t alpha, int width = 1) = 0;
   // A 1-pixel line from (x1, y1) to (x2, y2), the end point excluded as GDI's LineTo does.
   virtual void line(int x1, int y1, int x2, int y2, XColor color, uint8_t alpha) = 0;
-  virtual void fillPolygon(const XPoint* points, int count, XColor color, uint8_t alpha) = 0;
+  // The polygon closes from the last point back to the first.
+  virtual void fillPolygon(const XPoint* points, int count, XColor color, uint8_t alpha,
+                           FillMode mode = FillMode::alternate) = 0;
   // Single-line text placed in `rect` by XTextAlign flags; clipped to `rect`.
   virtual void text(std::u16string_view text, const XRect& rect, int align, const Font& font, XColor color,
                     uint8_t alpha) = 0;

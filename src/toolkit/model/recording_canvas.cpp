@@ -33,8 +33,11 @@ std::string CanvasOp::describe() const {
       return "frame " + rectText(rect) + " " + colorText(color, alpha) + (width != 1 ? " w" + std::to_string(width) : "");
     case Kind::line:
       return "line " + rectText(rect) + " " + colorText(color, alpha);
-    case Kind::polygon:
-      return "polygon " + std::to_string(points.size()) + " " + colorText(color, alpha);
+    case Kind::polygon: {
+      std::string out = "polygon";
+      for (const XPoint& p : points) out += " " + std::to_string(p.x) + "," + std::to_string(p.y);
+      return out + " " + colorText(color, alpha) + (fillMode == FillMode::winding ? " winding" : "");
+    }
     case Kind::text:
       return "text \"" + utf16ToUtf8(text) + "\" " + rectText(rect) + " " + colorText(color, alpha) + " a" +
              std::to_string(align);
@@ -64,8 +67,9 @@ void RecordingCanvas::line(int x1, int y1, int x2, int y2, XColor color, uint8_t
   ops.push_back(makeOp(CanvasOp::Kind::line, {x1, y1, x2, y2}, color, alpha));
 }
 
-void RecordingCanvas::fillPolygon(const XPoint* points, int count, XColor color, uint8_t alpha) {
+void RecordingCanvas::fillPolygon(const XPoint* points, int count, XColor color, uint8_t alpha, FillMode mode) {
   CanvasOp op = makeOp(CanvasOp::Kind::polygon, {}, color, alpha);
+  op.fillMode = mode;
   if (points != nullptr && count > 0) op.points.assign(points, points + count);
   ops.push_back(std::move(op));
 }

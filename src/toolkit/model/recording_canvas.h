@@ -15,6 +15,7 @@ struct CanvasOp {
   uint8_t alpha = 0;
   int width = 0;   // frame width
   int align = 0;   // text
+  FillMode fillMode = FillMode::alternate;  // polygon
   std::u16string text;
   HIMAGE image = 0;
   ImageMode mode = ImageMode::natural;
@@ -30,7 +31,7 @@ class RecordingCanvas : public Canvas {
   void fillRect(const XRect& rect, XColor color, uint8_t alpha) override;
   void frameRect(const XRect& rect, XColor color, uint8_t alpha, int width) override;
   void line(int x1, int y1, int x2, int y2, XColor color, uint8_t alpha) override;
-  void fillPolygon(const XPoint* points, int count, XColor color, uint8_t alpha) override;
+  void fillPolygon(const XPoint* points, int count, XColor color, uint8_t alpha, FillMode mode) override;
   void text(std::u16string_view text, const XRect& rect, int align, const Font& font, XColor color,
             uint8_t alpha) override;
   void image(const Image& image, const XRect& dest, ImageMode mode) override;
