@@ -1,8 +1,13 @@
 // Registers the layout tags of the menu bar and the dock panes.
 #include "toolkit/model/loader.h"
+#include "toolkit/model/menubar.h"
 
 namespace tovalux::tk {
 
-void registerMenuAndPaneKinds() {}
+// Dock panes have no tag: they are created in code for a frame (XPane_Create) and placed with
+// XFrameWnd_AddPane; their content is loaded as a layout and made their view.
+void registerMenuAndPaneKinds() {
+  registerKind("menuBar", [](HXCGUI parent) -> Element* { return makeElement<MenuBar>(parent, {}); });
+}
 
 }  // namespace tovalux::tk

@@ -77,7 +77,7 @@ class Window : public Object {
   std::vector<XRect> takeDirty();
   const std::vector<XRect>& dirty() const { return dirty_; }
 
-  void paint(Canvas& canvas);
+  virtual void paint(Canvas& canvas);
   // Destroys the window with its elements (no close event).
   static void destroy(Window* window);
 

@@ -23,6 +23,69 @@ using XHRGN = XHRGN__*;
 using XHBRUSH = XHBRUSH__*;
 #endif
 
+// --- menu bars and pop-up menus -------------------------------------------------------------
+// Item flags (XMenu_AddItem, XMenu_SetItemFlags); draw-item states (event 61) are the item's
+// flags plus menu_item_flag_hot while the item is under the mouse or chosen by the keyboard.
+enum XMenuItemFlag : int {
+  menu_item_flag_normal = 0,
+  menu_item_flag_hot = 1,
+  menu_item_flag_popup = 4,
+  menu_item_flag_separator = 8,
+  menu_item_flag_disable = 16,
+};
+// Where XMenu_Popup's point lies on the pop-up.
+enum XMenuPopupPosition : int {
+  menu_popup_position_left_top = 0,
+  menu_popup_position_left_bottom = 1,
+  menu_popup_position_right_top = 2,
+  menu_popup_position_right_bottom = 3,
+};
+// Records of the menu events (pointers valid during the event only). Parent id -1: the
+// top-level pop-up of the menu.
+struct XMenuPopupInfo {  // 58
+  HWINDOW window;
+  int parentId;
+};
+struct XMenuDrawBackgroundInfo {  // 60
+  HMENUX menu;
+  HWINDOW window;
+  int parentId;
+};
+struct XMenuDrawItemInfo {  // 61
+  HMENUX menu;
+  HWINDOW window;
+  int id;
+  int state;    // XMenuItemFlag bits
+  XRect rect;   // the item, in the pop-up window's client coordinates
+  HIMAGE icon;  // 0 when none
+  const XChar* text;
+};
+
+HELE XMenuBar_Create(int x, int y, int width, int height, HXCGUI parent = 0);
+void XMenuBar_SetButtonHeight(HELE bar, int height);
+// Appends a bar button (object type 44) with its own, empty menu; answers its index.
+int XMenuBar_AddButton(HELE bar, const XChar* text);
+HMENUX XMenuBar_GetMenu(HELE bar, int index);
+// A free menu: destroyed when the pop-up it was shown in closes.
+HMENUX XMenu_Create();
+// Shows the menu at (x, y) (screen coordinates; `position` says which corner lies there), owned
+// by the native window `owner`; `receiver` gets its events 57 to 62.
+bool XMenu_Popup(HMENUX menu, XHWND owner, int x, int y, HELE receiver, int position = menu_popup_position_left_top);
+// parentId 0 or -1: top level. Several items may share an id (separators); an id then names
+// the first of them.
+void XMenu_AddItem(HMENUX menu, int id, const XChar* text, int parentId = 0, int flags = 0);
+void XMenu_AddItemIcon(HMENUX menu, int id, const XChar* text, int parentId, HIMAGE icon, int flags = 0);
+void XMenu_SetItemFlags(HMENUX menu, int id, int flags);
+XString XMenu_GetItemText(HMENUX menu, int id);
+// The parent item's id; -1 for a top-level item or an unknown id.
+int XMenu_GetParentItem(HMENUX menu, int id);
+void XMenu_SetItemHeight(HMENUX menu, int height);
+int XMenu_GetLeftWidth(HMENUX menu);
+// Owner drawing: the receiver paints the background (60) or the items (61); the toolkit draws
+// nothing of its own for them.
+void XMenu_EnableDrawBackground(HMENUX menu, bool enable);
+void XMenu_EnableDrawItem(HMENUX menu, bool enable);
+
 // --- drawing (inside draw events) ----------------------------------------------------------
 // Coordinates are those of the event's records. Lines and text use the brush colour.
 void XDraw_FillRectColor(HDRAW draw, const XRect* rect, XColor color, int alpha = 255);

@@ -1,0 +1,101 @@
+#include "toolkit/model/menubar.h"
+
+#include "toolkit/model/canvas.h"
+#include "toolkit/model/context.h"
+#include "toolkit/model/menu.h"
+#include "toolkit/model/window.h"
+#include "toolkit/model/xcgui.h"
+
+namespace tovalux::tk {
+
+MenuBarButton::~MenuBarButton() {
+  if (menu != 0) context().registry.erase(menu);
+}
+
+MenuBar* MenuBarButton::bar() const { return dynamic_cast<MenuBar*>(parent()); }
+
+uint32_t MenuBarButton::bkState() const {
+  uint32_t state = Button::bkState();
+  if (enabled && menuOpenButton() == handle()) state = (state & ~(XBK_NORMAL | XBK_HOVER)) | XBK_PRESSED;
+  return state;
+}
+
+void MenuBarButton::paintDefaultBackground(Canvas& canvas, const XRect& abs) {
+  if (menuOpenButton() == handle()) canvas.fillRect(abs, XRGB(27, 27, 28), 255);
+  else if (hovered && enabled) canvas.fillRect(abs, XRGB(62, 62, 64), 255);
+}
+
+void MenuBarButton::defaultAction(int event, const EventArgs&) {
+  if (!enabled || bar() == nullptr) return;
+  const HELE open = menuOpenButton();
+  if (event == XE_BNCLICK) {
+    if (open == handle()) menuDismiss();
+    else openBarMenu(*this, false);
+  } else if (event == XE_MOUSESTAY && open != 0 && open != handle()) {
+    // Sliding along the bar with a menu open shows each button's menu in turn.
+    auto* other = context().registry.get<MenuBarButton>(open);
+    if (other != nullptr && other->bar() == bar()) openBarMenu(*this, false);
+  }
+}
+
+int MenuBar::addButton(std::u16string_view text) {
+  MenuBarButton* b = makeElement<MenuBarButton>(handle(), {0, 0, 0, buttonHeight});
+  b->text = std::u16string(text);
+  b->padding = {8, 0, 8, 0};
+  b->widthSpec = {layout_size_auto, 0};
+  Menu* m = context().registry.create<Menu>();
+  m->ownerButton = b->handle();
+  b->menu = m->handle();
+  return static_cast<int>(buttons().size()) - 1;
+}
+
+std::vector<MenuBarButton*> MenuBar::buttons() const {
+  std::vector<MenuBarButton*> out;
+  for (Element* c : children())
+    if (auto* b = dynamic_cast<MenuBarButton*>(c)) out.push_back(b);
+  return out;
+}
+
+MenuBarButton* MenuBar::button(int index) const {
+  std::vector<MenuBarButton*> all = buttons();
+  if (index < 0 || index >= static_cast<int>(all.size())) return nullptr;
+  return all[static_cast<size_t>(index)];
+}
+
+void MenuBar::setButtonHeight(int height) {
+  buttonHeight = clampSize(height);
+  for (MenuBarButton* b : buttons()) b->setHeight(buttonHeight);
+}
+
+bool MenuBar::applyAttribute(std::string_view name, std::string_view value) {
+  if (name != "buttonHeight") return false;
+  if (auto n = parseInt(value)) setButtonHeight(*n);
+  return true;
+}
+
+bool openBarMenu(MenuBarButton& button, bool keyboard) {
+  MenuBar* bar = button.bar();
+  if (bar == nullptr) return false;
+  Window* w = button.window();
+  XRect r = button.windowRect();
+  XPoint at{r.left, r.bottom};
+  if (w != nullptr) at = {clampCoord(int64_t(at.x) + w->rect.left), clampCoord(int64_t(at.y) + w->rect.top)};
+  return openMenu(button.menu, bar->handle(), w != nullptr ? w->native : nullptr, at, menu_popup_position_left_top,
+                  button.handle(), keyboard);
+}
+
+MenuBarButton* neighbourBarButton(const MenuBarButton& button, int step) {
+  MenuBar* bar = button.bar();
+  if (bar == nullptr) return nullptr;
+  std::vector<MenuBarButton*> all = bar->buttons();
+  const int n = static_cast<int>(all.size());
+  int at = 0;
+  while (at < n && all[static_cast<size_t>(at)] != &button) ++at;
+  for (int i = 1; i < n; ++i) {
+    MenuBarButton* b = all[static_cast<size_t>(((at + step * i) % n + n) % n)];
+    if (b->enabled && b->visible) return b;
+  }
+  return nullptr;
+}
+
+}  // namespace tovalux::tk
