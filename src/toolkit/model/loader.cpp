@@ -180,8 +180,8 @@ void applyAttribute(Element& e, std::string_view key, std::string_view value, co
     if (auto n = parseInt(value); n && build.instance != nullptr) build.instance->ids.emplace_back(*n, e.handle());
   } else if (key == "column") {
     if (build.instance != nullptr) build.instance->columns.emplace_back(e.handle(), std::string(trimView(value)));
-  } else {
-    e.applyAttribute(key, value);
+  } else if (!e.applyAttribute(key, value)) {
+    if (auto* files = dynamic_cast<PathAttributes*>(&e)) files->applyPathAttribute(key, value, build.folder);
   }
 }
 

@@ -13,6 +13,15 @@
 
 namespace tovalux::tk {
 
+// Kinds with layout attributes that name files (a data view's item template): relative paths
+// resolve against the layout file's folder. Asked for attributes applyAttribute did not know.
+class PathAttributes {
+ public:
+  virtual ~PathAttributes() = default;
+  virtual bool applyPathAttribute(std::string_view name, std::string_view value,
+                                  const std::filesystem::path& folder) = 0;
+};
+
 // Creates an element of one kind under `parent`. The data views and menu bar register theirs
 // when they are linked in (later toolkit parts); an unregistered tag is skipped.
 using KindFactory = std::function<Element*(HXCGUI parent)>;

@@ -79,7 +79,7 @@ class ScrollView : public Element {
   XRect viewRect() const { return viewRect_; }
   void setTotalSize(XSize size);
   void scrollTo(XPoint p);
-  void barScrolled(ScrollBar* bar);
+  virtual void barScrolled(ScrollBar* bar);
 
   void arrange() override;
   XPoint childOffset(const Element* child) const override;

@@ -1,8 +1,19 @@
 // Registers the layout tags of the data views.
+#include "toolkit/model/combobox.h"
+#include "toolkit/model/list.h"
+#include "toolkit/model/listbox.h"
+#include "toolkit/model/listview.h"
 #include "toolkit/model/loader.h"
+#include "toolkit/model/tree.h"
 
 namespace tovalux::tk {
 
-void registerDataViewKinds() {}
+void registerDataViewKinds() {
+  registerKind("comboBox", [](HXCGUI p) -> Element* { return makeElement<ComboBox>(p, {}); });
+  registerKind("listBox", [](HXCGUI p) -> Element* { return makeElement<ListBox>(p, {}); });
+  registerKind("list", [](HXCGUI p) -> Element* { return makeElement<List>(p, {}); });
+  registerKind("tree", [](HXCGUI p) -> Element* { return makeElement<Tree>(p, {}); });
+  registerKind("listView", [](HXCGUI p) -> Element* { return makeElement<ListView>(p, {}); });
+}
 
 }  // namespace tovalux::tk

@@ -1,0 +1,141 @@
+#include "toolkit/model/adapter.h"
+
+#include <algorithm>
+
+#include "toolkit/model/values.h"
+
+namespace tovalux::tk {
+
+const Cell* Record::find(int column) const {
+  for (const Cell& c : cells)
+    if (c.column == column) return &c;
+  return nullptr;
+}
+
+Cell& Record::at(int column) {
+  for (Cell& c : cells)
+    if (c.column == column) return c;
+  cells.push_back(Cell{column, {}, 0, 0});
+  return cells.back();
+}
+
+std::u16string Record::text(int column) const {
+  const Cell* c = find(column);
+  return c != nullptr ? c->text : std::u16string();
+}
+
+HIMAGE Record::image(int column) const {
+  const Cell* c = find(column);
+  return c != nullptr ? c->image : 0;
+}
+
+int Adapter::column(std::string_view name, bool create) {
+  name = trimView(name);
+  if (name.empty()) return -1;
+  auto number = [](std::string_view digits) -> int {
+    if (digits.empty() || digits.size() > 7) return -1;
+    int v = 0;
+    for (char c : digits) {
+      if (c < '0' || c > '9') return -1;
+      v = v * 10 + (c - '0');
+    }
+    return v;
+  };
+  if (int n = number(name); n >= 0) return n < kMaxColumn ? n : -1;
+  if (name.size() > 4 && equalsNoCase(name.substr(0, 4), "name"))
+    if (int n = number(name.substr(4)); n >= 1 && n <= kMaxColumn) return n - 1;
+  for (size_t i = 0; i < named_.size(); ++i)
+    if (equalsNoCase(named_[i], name)) return kNamedColumnBase + static_cast<int>(i);
+  if (!create || named_.size() >= 4096) return -1;
+  named_.emplace_back(name);
+  return kNamedColumnBase + static_cast<int>(named_.size() - 1);
+}
+
+// --- tree --------------------------------------------------------------------------------
+
+TreeAdapter::Node* TreeAdapter::node(int id) {
+  if (id < base_ || id - base_ >= static_cast<int>(nodes_.size())) return nullptr;
+  Node& n = nodes_[static_cast<size_t>(id - base_)];
+  return n.alive ? &n : nullptr;
+}
+
+const TreeAdapter::Node* TreeAdapter::node(int id) const { return const_cast<TreeAdapter*>(this)->node(id); }
+
+int TreeAdapter::insert(int parent, int position) {
+  Node* p = parent == kRoot ? nullptr : node(parent);
+  if (parent != kRoot && p == nullptr) return -1;
+  int after;  // the sibling the new item follows; 0: none (it becomes the first)
+  if (position == kLast) after = p != nullptr ? p->last : lastRoot_;
+  else if (position == kFirst) after = 0;
+  else if (Node* s = node(position); s != nullptr && s->parent == parent) after = position;
+  else return -1;
+  if (base_ + static_cast<int64_t>(nodes_.size()) >= INT32_MAX) return -1;
+  const int id = base_ + static_cast<int>(nodes_.size());
+  nodes_.emplace_back();
+  Node& n = nodes_.back();
+  p = parent == kRoot ? nullptr : node(parent);  // the vector may have moved
+  int& first = p != nullptr ? p->first : firstRoot_;
+  int& last = p != nullptr ? p->last : lastRoot_;
+  n.alive = true;
+  n.parent = parent;
+  n.depth = p != nullptr ? p->depth + 1 : 0;
+  n.prev = after;
+  n.next = after != 0 ? node(after)->next : first;
+  if (n.prev != 0) node(n.prev)->next = id;
+  else first = id;
+  if (n.next != 0) node(n.next)->prev = id;
+  else last = id;
+  ++count_;
+  ++shape_;
+  return id;
+}
+
+void TreeAdapter::unlink(int id) {
+  Node& n = *node(id);
+  Node* p = n.parent == kRoot ? nullptr : node(n.parent);
+  int& first = p != nullptr ? p->first : firstRoot_;
+  int& last = p != nullptr ? p->last : lastRoot_;
+  if (n.prev != 0) node(n.prev)->next = n.next;
+  else first = n.next;
+  if (n.next != 0) node(n.next)->prev = n.prev;
+  else last = n.prev;
+  n.prev = n.next = 0;
+}
+
+bool TreeAdapter::remove(int id) {
+  if (node(id) == nullptr) return false;
+  unlink(id);
+  // Iterative: a chain of 100,000 nested items must not exhaust the stack.
+  std::vector<int> pending{id};
+  while (!pending.empty()) {
+    int at = pending.back();
+    pending.pop_back();
+    Node* n = node(at);
+    if (n == nullptr) continue;
+    for (int c = n->first; c != 0;) {
+      pending.push_back(c);
+      c = node(c)->next;
+    }
+    *n = Node{};
+    --count_;
+  }
+  if (count_ == 0) clear();  // gives the memory back; ids go on counting
+  ++shape_;
+  return true;
+}
+
+void TreeAdapter::clear() {
+  base_ += static_cast<int>(nodes_.size());
+  nodes_.clear();
+  firstRoot_ = lastRoot_ = 0;
+  count_ = 0;
+  ++shape_;
+}
+
+void TreeAdapter::setExpanded(Node& n, bool expanded) {
+  if (n.expanded == expanded) return;
+  n.expanded = expanded;
+  ++shape_;
+}
+
+}  // namespace tovalux::tk

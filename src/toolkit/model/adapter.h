@@ -1,0 +1,124 @@
+// Adapters: the data behind the data views. A view shows its adapter's items through item
+// templates; template objects name the value they show by column (FORMATS.md 2).
+//
+// Columns are numbers from 0; column k is also named "name" + (k + 1) and by its decimal text.
+// Any other name ("icon") is given a column of its own on first use, numbered apart from the
+// plain columns so that a named value never shares a cell with a numbered one.
+// An item keeps only the cells that were set, so a wild column number costs one cell.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "toolkit/model/object.h"
+
+namespace tovalux::tk {
+
+constexpr int kMaxColumn = 1 << 20;         // plain columns are 0 .. kMaxColumn-1
+constexpr int kNamedColumnBase = 1 << 24;   // named columns count from here
+
+struct Cell {
+  int column = 0;
+  std::u16string text;
+  HIMAGE image = 0;
+  int32_t data = 0;  // per-cell user value (XList_SetItemData)
+};
+
+// The values of one item (a row, a tree item, a list-view group or item).
+struct Record {
+  std::vector<Cell> cells;
+  const Cell* find(int column) const;
+  Cell& at(int column);  // created when missing
+  std::u16string text(int column) const;
+  HIMAGE image(int column) const;
+};
+
+class Adapter : public Object {
+ public:
+  Adapter() : Object(XC_ADAPTER) {}
+  // The column a template or a caller names; -1 for a malformed name, or an unknown one when
+  // `create` is false.
+  int column(std::string_view name, bool create);
+  // Plain column numbers the public functions accept.
+  static bool validColumn(int column) { return column >= 0 && column < kMaxColumn; }
+
+ private:
+  std::vector<std::string> named_;
+};
+
+// Rows addressed by index: list boxes, lists, combo boxes, a list's header (one row per column).
+class TableAdapter : public Adapter {
+ public:
+  std::vector<Record> rows;
+  Record* row(int index) {
+    return index >= 0 && static_cast<size_t>(index) < rows.size() ? &rows[static_cast<size_t>(index)] : nullptr;
+  }
+  int count() const { return static_cast<int>(rows.size()); }
+};
+
+// Tree items. Ids are handed out from 1 in insertion order, one apart, whatever the position
+// of the item; ids of deleted items are never handed out again.
+class TreeAdapter : public Adapter {
+ public:
+  static constexpr int kRoot = 0;
+  static constexpr int kFirst = -2;  // insert positions
+  static constexpr int kLast = -3;
+
+  struct Node {
+    int parent = kRoot;
+    int first = 0, last = 0;  // children
+    int prev = 0, next = 0;   // siblings
+    int depth = 0;
+    bool alive = false;
+    bool expanded = false;
+    Record record;
+    // The item's place among the items shown, kept by the tree (valid for its epoch).
+    int order = -1;
+    uint32_t orderEpoch = 0;
+  };
+
+  // Inserts under `parent` (0: top level) at `position` (kFirst, kLast, or after that child of
+  // the parent); answers the new id, or -1 for an unknown parent or position.
+  int insert(int parent, int position);
+  // Removes the item and its descendants; answers whether it existed.
+  bool remove(int id);
+  void clear();
+  Node* node(int id);
+  const Node* node(int id) const;
+  int firstRoot() const { return firstRoot_; }
+  int count() const { return count_; }
+  // Bumped by every change of the hierarchy or of an expanded state.
+  uint64_t shapeVersion() const { return shape_; }
+  void setExpanded(Node& n, bool expanded);
+
+ private:
+  void unlink(int id);
+  std::vector<Node> nodes_;  // nodes_[id - base_]
+  int base_ = 1;
+  int firstRoot_ = 0, lastRoot_ = 0;
+  int count_ = 0;
+  uint64_t shape_ = 0;
+};
+
+// List-view groups, each with its own items.
+class ListViewAdapter : public Adapter {
+ public:
+  struct Group {
+    Record record;
+    bool expanded = true;
+    std::vector<Record> items;
+  };
+  std::vector<Group> groups;
+  Group* group(int index) {
+    return index >= 0 && static_cast<size_t>(index) < groups.size() ? &groups[static_cast<size_t>(index)] : nullptr;
+  }
+  Record* item(int g, int i) {
+    Group* grp = group(g);
+    if (grp == nullptr || i < 0 || static_cast<size_t>(i) >= grp->items.size()) return nullptr;
+    return &grp->items[static_cast<size_t>(i)];
+  }
+};
+
+}  // namespace tovalux::tk

@@ -1,0 +1,965 @@
+// Public surface: item templates, trees, list boxes, lists with header, list views, combo boxes.
+#include <algorithm>
+
+#include "toolkit/model/combobox.h"
+#include "toolkit/model/context.h"
+#include "toolkit/model/image.h"
+#include "toolkit/model/list.h"
+#include "toolkit/model/listbox.h"
+#include "toolkit/model/listview.h"
+#include "toolkit/model/tree.h"
+#include "toolkit/model/window.h"
+#include "toolkit/model/xcgui.h"
+
+using namespace tovalux::tk;
+
+namespace {
+bool ready() { return context().initialized; }
+bool validParent(HXCGUI parent) { return parent == 0 || getElement(parent) != nullptr || getWindow(parent) != nullptr; }
+XRect rectOf(int x, int y, int w, int h) {
+  x = clampCoord(x), y = clampCoord(y);
+  return {x, y, x + clampSize(w), y + clampSize(h)};
+}
+bool validImage(HIMAGE image) { return image == 0 || context().registry.get<Image>(image) != nullptr; }
+std::string nameOf(const XChar* name) { return name != nullptr ? utf16ToUtf8(fromX(name)) : std::string(); }
+
+template <class T>
+HELE create(int x, int y, int width, int height, HXCGUI parent) {
+  if (!ready() || !validParent(parent)) return 0;
+  return makeElement<T>(parent, rectOf(x, y, width, height))->handle();
+}
+
+bool loadTemplate(DataView& view, const XChar* file, int listType) {
+  if (file == nullptr) return false;
+  Template* t = loadTemplateFile(toPath(fromX(file)), listType);
+  if (t == nullptr) return false;
+  if (view.setTemplate(t->handle(), true)) return true;
+  context().registry.erase(t->handle());
+  return false;
+}
+
+bool useTemplate(DataView& view, HTEMP temp) { return view.setTemplate(temp, false); }
+
+// Cells by number or by name; -1 when the column is not one.
+int columnByName(Adapter* adapter, const XChar* name, bool create) {
+  if (adapter == nullptr || name == nullptr) return -1;
+  return adapter->column(nameOf(name), create);
+}
+
+void setText(Record* r, int column, const XChar* text) {
+  if (r != nullptr && column >= 0) r->at(column).text = fromX(text);
+}
+void setImage(Record* r, int column, HIMAGE image) {
+  if (r != nullptr && column >= 0 && validImage(image)) r->at(column).image = image;
+}
+XString textOf(const Record* r, int column) { return r != nullptr && column >= 0 ? toX(r->text(column)) : XString(); }
+HIMAGE imageOf(const Record* r, int column) {
+  HIMAGE h = r != nullptr && column >= 0 ? r->image(column) : 0;
+  return context().registry.get<Image>(h) != nullptr ? h : 0;
+}
+int plain(int column) { return Adapter::validColumn(column) ? column : -1; }
+}  // namespace
+
+#define VIEW_OR_RETURN(T, h, ...)                                 \
+  T* v = ready() ? dynamic_cast<T*>(getElement(h)) : nullptr;      \
+  if (v == nullptr) return __VA_ARGS__
+
+// --- item templates ----------------------------------------------------------------------
+
+void XTemp_Destroy(HTEMP temp) {
+  if (ready() && context().registry.get<Template>(temp) != nullptr) context().registry.erase(temp);
+}
+
+// --- trees -------------------------------------------------------------------------------
+
+namespace {
+TreeAdapter::Node* treeNode(Tree& t, int id) {
+  TreeAdapter* a = t.nodes();
+  return a != nullptr ? a->node(id) : nullptr;
+}
+Record* treeRecord(Tree& t, int id) {
+  TreeAdapter::Node* n = treeNode(t, id);
+  return n != nullptr ? &n->record : nullptr;
+}
+int treeInsert(Tree& t, int parent, int position) {
+  if (parent < 0) return -1;
+  return t.insert(parent, position);
+}
+}  // namespace
+
+HELE XTree_Create(int x, int y, int width, int height, HXCGUI parent) {
+  return create<Tree>(x, y, width, height, parent);
+}
+
+bool XTree_SetItemTemplateXML(HELE tree, const XChar* file) {
+  VIEW_OR_RETURN(Tree, tree, false);
+  return loadTemplate(*v, file, listType_tree);
+}
+
+bool XTree_SetItemTemplate(HELE tree, HTEMP temp) {
+  VIEW_OR_RETURN(Tree, tree, false);
+  return useTemplate(*v, temp);
+}
+
+void XTree_SetItemHeightDefault(HELE tree, int height, int selectedHeight) {
+  VIEW_OR_RETURN(Tree, tree);
+  v->setItemHeight(height, selectedHeight);
+}
+
+void XTree_EnableConnectLine(HELE tree, bool enable) {
+  VIEW_OR_RETURN(Tree, tree);
+  v->connectLine = enable;
+  v->redraw();
+}
+
+void XTree_SetIndentation(HELE tree, int indentation) {
+  VIEW_OR_RETURN(Tree, tree);
+  v->indentation = std::clamp(indentation, 0, 1000);
+  v->reshape();
+}
+
+int XTree_GetIndentation(HELE tree) {
+  VIEW_OR_RETURN(Tree, tree, 0);
+  return v->indentation;
+}
+
+HADAPTER XTree_CreateAdapter(HELE tree) {
+  VIEW_OR_RETURN(Tree, tree, 0);
+  v->selected = -1;
+  v->useAdapter(v->newAdapter(), true);
+  return v->adapter();
+}
+
+HADAPTER XTree_GetAdapter(HELE tree) {
+  VIEW_OR_RETURN(Tree, tree, 0);
+  return v->nodes() != nullptr ? v->adapter() : 0;
+}
+
+int XTree_InsertItemText(HELE tree, const XChar* text, int parentId, int insertId) {
+  VIEW_OR_RETURN(Tree, tree, -1);
+  int id = treeInsert(*v, parentId, insertId);
+  setText(treeRecord(*v, id), 0, text);
+  return id;
+}
+
+int XTree_InsertItemImage(HELE tree, HIMAGE image, int parentId, int insertId) {
+  VIEW_OR_RETURN(Tree, tree, -1);
+  if (!validImage(image)) return -1;
+  int id = treeInsert(*v, parentId, insertId);
+  setImage(treeRecord(*v, id), 0, image);
+  return id;
+}
+
+void XTree_SetItemText(HELE tree, int id, int column, const XChar* text) {
+  VIEW_OR_RETURN(Tree, tree);
+  setText(treeRecord(*v, id), plain(column), text);
+  v->rebind({id, 0});
+}
+
+XString XTree_GetItemText(HELE tree, int id, int column) {
+  VIEW_OR_RETURN(Tree, tree, {});
+  return textOf(treeRecord(*v, id), plain(column));
+}
+
+void XTree_SetItemTextEx(HELE tree, int id, const XChar* name, const XChar* text) {
+  VIEW_OR_RETURN(Tree, tree);
+  Record* r = treeRecord(*v, id);
+  if (r == nullptr) return;
+  setText(r, columnByName(v->nodes(), name, true), text);
+  v->rebind({id, 0});
+}
+
+XString XTree_GetItemTextEx(HELE tree, int id, const XChar* name) {
+  VIEW_OR_RETURN(Tree, tree, {});
+  return textOf(treeRecord(*v, id), columnByName(v->nodes(), name, false));
+}
+
+void XTree_SetItemImage(HELE tree, int id, int column, HIMAGE image) {
+  VIEW_OR_RETURN(Tree, tree);
+  setImage(treeRecord(*v, id), plain(column), image);
+  v->rebind({id, 0});
+}
+
+HIMAGE XTree_GetItemImage(HELE tree, int id, int column) {
+  VIEW_OR_RETURN(Tree, tree, 0);
+  return imageOf(treeRecord(*v, id), plain(column));
+}
+
+void XTree_SetItemImageEx(HELE tree, int id, const XChar* name, HIMAGE image) {
+  VIEW_OR_RETURN(Tree, tree);
+  Record* r = treeRecord(*v, id);
+  if (r == nullptr) return;
+  setImage(r, columnByName(v->nodes(), name, true), image);
+  v->rebind({id, 0});
+}
+
+HIMAGE XTree_GetItemImageEx(HELE tree, int id, const XChar* name) {
+  VIEW_OR_RETURN(Tree, tree, 0);
+  return imageOf(treeRecord(*v, id), columnByName(v->nodes(), name, false));
+}
+
+void XTree_ExpandItem(HELE tree, int id, bool expand) {
+  VIEW_OR_RETURN(Tree, tree);
+  v->expand(id, expand, false);
+}
+
+bool XTree_IsExpand(HELE tree, int id) {
+  VIEW_OR_RETURN(Tree, tree, false);
+  TreeAdapter::Node* n = treeNode(*v, id);
+  return n != nullptr && n->expanded;
+}
+
+void XTree_DeleteItem(HELE tree, int id) {
+  VIEW_OR_RETURN(Tree, tree);
+  v->remove(id);
+}
+
+void XTree_DeleteItemAll(HELE tree) {
+  VIEW_OR_RETURN(Tree, tree);
+  v->clear();
+}
+
+int XTree_GetCount(HELE tree) {
+  VIEW_OR_RETURN(Tree, tree, 0);
+  return v->nodes() != nullptr ? v->nodes()->count() : 0;
+}
+
+int XTree_GetSelectItem(HELE tree) {
+  VIEW_OR_RETURN(Tree, tree, -1);
+  return treeNode(*v, v->selected) != nullptr ? v->selected : -1;
+}
+
+void XTree_SetSelectItem(HELE tree, int id) {
+  VIEW_OR_RETURN(Tree, tree);
+  v->select(id, false);
+}
+
+int XTree_GetFirstChildItem(HELE tree, int id) {
+  VIEW_OR_RETURN(Tree, tree, -1);
+  TreeAdapter* a = v->nodes();
+  if (a == nullptr) return -1;
+  int first = 0;
+  if (id == XC_ID_ROOT) first = a->firstRoot();
+  else if (TreeAdapter::Node* n = a->node(id)) first = n->first;
+  return first != 0 ? first : -1;
+}
+
+int XTree_GetNextSiblingItem(HELE tree, int id) {
+  VIEW_OR_RETURN(Tree, tree, -1);
+  TreeAdapter::Node* n = treeNode(*v, id);
+  return n != nullptr && n->next != 0 ? n->next : -1;
+}
+
+int XTree_GetParentItem(HELE tree, int id) {
+  VIEW_OR_RETURN(Tree, tree, -1);
+  TreeAdapter::Node* n = treeNode(*v, id);
+  return n != nullptr ? n->parent : -1;
+}
+
+void XTree_VisibleItem(HELE tree, int id) {
+  VIEW_OR_RETURN(Tree, tree);
+  v->showItem({id, 0});
+}
+
+void XTree_RefreshData(HELE tree) {
+  VIEW_OR_RETURN(Tree, tree);
+  v->refreshAll();
+}
+
+void XTree_RefreshItem(HELE tree, int id) {
+  VIEW_OR_RETURN(Tree, tree);
+  v->refreshItem({id, 0});
+}
+
+HXCGUI XTree_GetTemplateObject(HELE tree, int id, int objectId) {
+  VIEW_OR_RETURN(Tree, tree, 0);
+  return v->templateObject({id, 0}, objectId);
+}
+
+// --- list boxes --------------------------------------------------------------------------
+
+namespace {
+Record* boxRow(ListBox& b, int row) {
+  TableAdapter* t = b.table();
+  return t != nullptr ? t->row(row) : nullptr;
+}
+int boxAdd(ListBox& b, Record record) {
+  TableAdapter& t = b.ensureTable();
+  if (t.rows.size() >= static_cast<size_t>(INT32_MAX)) return -1;
+  t.rows.push_back(std::move(record));
+  b.rowsChanged(t.count() - 1);
+  return t.count() - 1;
+}
+Record textRecord(const XChar* text) {
+  Record r;
+  r.at(0).text = fromX(text);
+  return r;
+}
+Record imageRecord(HIMAGE image) {
+  Record r;
+  r.at(0).image = image;
+  return r;
+}
+}  // namespace
+
+HELE XListBox_Create(int x, int y, int width, int height, HXCGUI parent) {
+  return create<ListBox>(x, y, width, height, parent);
+}
+
+bool XListBox_SetItemTemplateXML(HELE list, const XChar* file) {
+  VIEW_OR_RETURN(ListBox, list, false);
+  return loadTemplate(*v, file, listType_listBox);
+}
+
+bool XListBox_SetItemTemplate(HELE list, HTEMP temp) {
+  VIEW_OR_RETURN(ListBox, list, false);
+  return useTemplate(*v, temp);
+}
+
+void XListBox_SetItemHeightDefault(HELE list, int height, int selectedHeight) {
+  VIEW_OR_RETURN(ListBox, list);
+  v->setItemHeight(height, selectedHeight);
+}
+
+bool XListBox_EnableMultiSel(HELE list, bool enable) {
+  VIEW_OR_RETURN(ListBox, list, false);
+  return !enable;
+}
+
+HADAPTER XListBox_CreateAdapter(HELE list) {
+  VIEW_OR_RETURN(ListBox, list, 0);
+  v->selected = -1;
+  v->useAdapter(v->newAdapter(), true);
+  return v->adapter();
+}
+
+HADAPTER XListBox_GetAdapter(HELE list) {
+  VIEW_OR_RETURN(ListBox, list, 0);
+  return v->table() != nullptr ? v->adapter() : 0;
+}
+
+int XListBox_AddItemText(HELE list, const XChar* text) {
+  VIEW_OR_RETURN(ListBox, list, -1);
+  return boxAdd(*v, textRecord(text));
+}
+
+int XListBox_AddItemImage(HELE list, HIMAGE image) {
+  VIEW_OR_RETURN(ListBox, list, -1);
+  if (!validImage(image)) return -1;
+  return boxAdd(*v, imageRecord(image));
+}
+
+void XListBox_SetItemText(HELE list, int row, int column, const XChar* text) {
+  VIEW_OR_RETURN(ListBox, list);
+  setText(boxRow(*v, row), plain(column), text);
+  v->rebind({row, 0});
+}
+
+XString XListBox_GetItemText(HELE list, int row, int column) {
+  VIEW_OR_RETURN(ListBox, list, {});
+  return textOf(boxRow(*v, row), plain(column));
+}
+
+void XListBox_SetItemTextEx(HELE list, int row, const XChar* name, const XChar* text) {
+  VIEW_OR_RETURN(ListBox, list);
+  Record* r = boxRow(*v, row);
+  if (r == nullptr) return;
+  setText(r, columnByName(v->table(), name, true), text);
+  v->rebind({row, 0});
+}
+
+XString XListBox_GetItemTextEx(HELE list, int row, const XChar* name) {
+  VIEW_OR_RETURN(ListBox, list, {});
+  return textOf(boxRow(*v, row), columnByName(v->table(), name, false));
+}
+
+void XListBox_SetItemImage(HELE list, int row, int column, HIMAGE image) {
+  VIEW_OR_RETURN(ListBox, list);
+  setImage(boxRow(*v, row), plain(column), image);
+  v->rebind({row, 0});
+}
+
+HIMAGE XListBox_GetItemImage(HELE list, int row, int column) {
+  VIEW_OR_RETURN(ListBox, list, 0);
+  return imageOf(boxRow(*v, row), plain(column));
+}
+
+void XListBox_SetItemImageEx(HELE list, int row, const XChar* name, HIMAGE image) {
+  VIEW_OR_RETURN(ListBox, list);
+  Record* r = boxRow(*v, row);
+  if (r == nullptr) return;
+  setImage(r, columnByName(v->table(), name, true), image);
+  v->rebind({row, 0});
+}
+
+HIMAGE XListBox_GetItemImageEx(HELE list, int row, const XChar* name) {
+  VIEW_OR_RETURN(ListBox, list, 0);
+  return imageOf(boxRow(*v, row), columnByName(v->table(), name, false));
+}
+
+int XListBox_GetSelectItem(HELE list) {
+  VIEW_OR_RETURN(ListBox, list, -1);
+  return v->selected;
+}
+
+void XListBox_SetSelectItem(HELE list, int row) {
+  VIEW_OR_RETURN(ListBox, list);
+  v->select(row, false);
+}
+
+int XListBox_GetCount(HELE list) {
+  VIEW_OR_RETURN(ListBox, list, 0);
+  return v->count();
+}
+
+void XListBox_DeleteItem(HELE list, int row) {
+  VIEW_OR_RETURN(ListBox, list);
+  TableAdapter* t = v->table();
+  if (t == nullptr || t->row(row) == nullptr) return;
+  t->rows.erase(t->rows.begin() + row);
+  if (v->selected == row) v->selected = -1;
+  else if (v->selected > row) --v->selected;
+  v->rowsChanged(row);
+}
+
+void XListBox_DeleteItemAll(HELE list) {
+  VIEW_OR_RETURN(ListBox, list);
+  if (TableAdapter* t = v->table()) t->rows.clear();
+  v->selected = -1;
+  v->rowsChanged(0);
+}
+
+void XListBox_VisibleItem(HELE list, int row) {
+  VIEW_OR_RETURN(ListBox, list);
+  v->showItem({row, 0});
+}
+
+void XListBox_RefreshItem(HELE list, int row) {
+  VIEW_OR_RETURN(ListBox, list);
+  v->refreshItem({row, 0});
+}
+
+void XListBox_RefreshData(HELE list) {
+  VIEW_OR_RETURN(ListBox, list);
+  v->refreshAll();
+}
+
+HXCGUI XListBox_GetTemplateObject(HELE list, int row, int objectId) {
+  VIEW_OR_RETURN(ListBox, list, 0);
+  return v->templateObject({row, 0}, objectId);
+}
+
+// --- lists with header -------------------------------------------------------------------
+
+namespace {
+Record* listRow(List& l, int row) {
+  TableAdapter* t = l.table();
+  return t != nullptr ? t->row(row) : nullptr;
+}
+}  // namespace
+
+HELE XList_Create(int x, int y, int width, int height, HXCGUI parent) {
+  return create<List>(x, y, width, height, parent);
+}
+
+bool XList_SetItemTemplateXML(HELE list, const XChar* file) {
+  VIEW_OR_RETURN(List, list, false);
+  return loadTemplate(*v, file, listType_list);
+}
+
+bool XList_SetItemTemplate(HELE list, HTEMP temp) {
+  VIEW_OR_RETURN(List, list, false);
+  return useTemplate(*v, temp);
+}
+
+void XList_SetHeaderHeight(HELE list, int height) {
+  VIEW_OR_RETURN(List, list);
+  v->headerHeight = std::clamp(height, 0, 1000);
+  v->reshape();
+}
+
+int XList_GetHeaderHeight(HELE list) {
+  VIEW_OR_RETURN(List, list, 0);
+  return v->headerHeight;
+}
+
+void XList_SetItemHeightDefault(HELE list, int height, int selectedHeight) {
+  VIEW_OR_RETURN(List, list);
+  v->setItemHeight(height, selectedHeight);
+}
+
+void XList_SetRowSpace(HELE list, int space) {
+  VIEW_OR_RETURN(List, list);
+  v->rowSpace = std::clamp(space, 0, 1000);
+  v->reshape();
+}
+
+bool XList_EnableMultiSel(HELE list, bool enable) {
+  VIEW_OR_RETURN(List, list, false);
+  return !enable;
+}
+
+HADAPTER XList_CreateAdapterHeader(HELE list) {
+  VIEW_OR_RETURN(List, list, 0);
+  return v->createHeaderAdapter();
+}
+
+HADAPTER XList_CreateAdapter(HELE list) {
+  VIEW_OR_RETURN(List, list, 0);
+  v->selected = -1;
+  v->useAdapter(v->newAdapter(), true);
+  return v->adapter();
+}
+
+HADAPTER XList_GetAdapter(HELE list) {
+  VIEW_OR_RETURN(List, list, 0);
+  return v->table() != nullptr ? v->adapter() : 0;
+}
+
+int XList_AddColumnText(HELE list, int width, const XChar* name, const XChar* text) {
+  VIEW_OR_RETURN(List, list, -1);
+  return v->addColumn(width, nameOf(name), fromX(text));
+}
+
+int XList_GetColumnCount(HELE list) {
+  VIEW_OR_RETURN(List, list, 0);
+  return static_cast<int>(v->columns.size());
+}
+
+int XList_GetColumnWidth(HELE list, int column) {
+  VIEW_OR_RETURN(List, list, 0);
+  if (column < 0 || column >= static_cast<int>(v->columns.size())) return 0;
+  return v->columns[static_cast<size_t>(column)].width;
+}
+
+int XList_AddItemText(HELE list, const XChar* text) {
+  VIEW_OR_RETURN(List, list, -1);
+  TableAdapter& t = v->ensureTable();
+  if (t.rows.size() >= static_cast<size_t>(INT32_MAX)) return -1;
+  t.rows.push_back(textRecord(text));
+  v->rowsChanged(t.count() - 1);
+  return t.count() - 1;
+}
+
+void XList_SetItemText(HELE list, int row, int column, const XChar* text) {
+  VIEW_OR_RETURN(List, list);
+  setText(listRow(*v, row), plain(column), text);
+  v->rebind({row, 0});
+}
+
+XString XList_GetItemText(HELE list, int row, int column) {
+  VIEW_OR_RETURN(List, list, {});
+  return textOf(listRow(*v, row), plain(column));
+}
+
+void XList_SetItemImage(HELE list, int row, int column, HIMAGE image) {
+  VIEW_OR_RETURN(List, list);
+  setImage(listRow(*v, row), plain(column), image);
+  v->rebind({row, 0});
+}
+
+void XList_SetItemData(HELE list, int row, int column, int data) {
+  VIEW_OR_RETURN(List, list);
+  Record* r = listRow(*v, row);
+  if (r != nullptr && plain(column) >= 0) r->at(column).data = data;
+}
+
+int XList_GetItemData(HELE list, int row, int column) {
+  VIEW_OR_RETURN(List, list, 0);
+  const Record* r = listRow(*v, row);
+  const Cell* c = r != nullptr && plain(column) >= 0 ? r->find(column) : nullptr;
+  return c != nullptr ? c->data : 0;
+}
+
+int XList_GetSelectItem(HELE list) {
+  VIEW_OR_RETURN(List, list, -1);
+  return v->selected;
+}
+
+void XList_SetSelectItem(HELE list, int row) {
+  VIEW_OR_RETURN(List, list);
+  v->select(row);
+}
+
+int XList_GetCount(HELE list) {
+  VIEW_OR_RETURN(List, list, 0);
+  return v->count();
+}
+
+void XList_DeleteItem(HELE list, int row) {
+  VIEW_OR_RETURN(List, list);
+  TableAdapter* t = v->table();
+  if (t == nullptr || t->row(row) == nullptr) return;
+  t->rows.erase(t->rows.begin() + row);
+  if (v->selected == row) v->selected = -1;
+  else if (v->selected > row) --v->selected;
+  v->rowsChanged(row);
+}
+
+void XList_DeleteItemAll(HELE list) {
+  VIEW_OR_RETURN(List, list);
+  if (TableAdapter* t = v->table()) t->rows.clear();
+  v->selected = -1;
+  v->rowsChanged(0);
+}
+
+void XList_VisibleItem(HELE list, int row) {
+  VIEW_OR_RETURN(List, list);
+  v->showItem({row, 0});
+}
+
+void XList_RefreshItem(HELE list, int row) {
+  VIEW_OR_RETURN(List, list);
+  v->refreshItem({row, 0});
+}
+
+void XList_RefreshData(HELE list) {
+  VIEW_OR_RETURN(List, list);
+  v->refreshAll();
+}
+
+HELE XList_GetHeaderHELE(HELE list) {
+  VIEW_OR_RETURN(List, list, 0);
+  ListHeader* h = v->header();
+  return h != nullptr ? h->handle() : 0;
+}
+
+HXCGUI XList_GetTemplateObject(HELE list, int row, int column, int objectId) {
+  VIEW_OR_RETURN(List, list, 0);
+  HXCGUI object = v->templateObject({row, 0}, objectId);
+  if (object == 0 || column < 0) return object;
+  ItemRow* r = v->rowOf({row, 0});
+  return r != nullptr && v->columnOfObject(*r, object) == column ? object : 0;
+}
+
+HXCGUI XList_GetHeaderTemplateObject(HELE list, int column, int objectId) {
+  VIEW_OR_RETURN(List, list, 0);
+  return v->headerObject(column, objectId);
+}
+
+// --- list views --------------------------------------------------------------------------
+
+HELE XListView_Create(int x, int y, int width, int height, HXCGUI parent) {
+  return create<ListView>(x, y, width, height, parent);
+}
+
+bool XListView_SetItemTemplateXML(HELE view, const XChar* file) {
+  VIEW_OR_RETURN(ListView, view, false);
+  return loadTemplate(*v, file, listType_listView);
+}
+
+bool XListView_SetItemTemplate(HELE view, HTEMP temp) {
+  VIEW_OR_RETURN(ListView, view, false);
+  return useTemplate(*v, temp);
+}
+
+bool XListView_EnableMultiSel(HELE view, bool enable) {
+  VIEW_OR_RETURN(ListView, view, false);
+  return !enable;
+}
+
+void XListView_SetItemSize(HELE view, int width, int height) {
+  VIEW_OR_RETURN(ListView, view);
+  v->setItemSize(width, height);
+}
+
+void XListView_GetItemSize(HELE view, XSize* out) {
+  if (out == nullptr) return;
+  *out = {};
+  VIEW_OR_RETURN(ListView, view);
+  *out = {v->itemWidth, v->itemHeight};
+}
+
+void XListView_SetGroupHeight(HELE view, int height) {
+  VIEW_OR_RETURN(ListView, view);
+  v->groupHeight = std::clamp(height, 1, kMaxCoord);
+  v->groupHeightGiven = true;
+  v->reshape();
+}
+
+HADAPTER XListView_CreateAdapter(HELE view) {
+  VIEW_OR_RETURN(ListView, view, 0);
+  v->selectedGroup = v->selectedItem = -1;
+  v->useAdapter(v->newAdapter(), true);
+  return v->adapter();
+}
+
+HADAPTER XListView_GetAdapter(HELE view) {
+  VIEW_OR_RETURN(ListView, view, 0);
+  return v->groups() != nullptr ? v->adapter() : 0;
+}
+
+namespace {
+Record* groupRecord(ListView& v, int group) {
+  ListViewAdapter* a = v.groups();
+  ListViewAdapter::Group* g = a != nullptr ? a->group(group) : nullptr;
+  return g != nullptr ? &g->record : nullptr;
+}
+Record* viewItem(ListView& v, int group, int item) {
+  ListViewAdapter* a = v.groups();
+  return a != nullptr ? a->item(group, item) : nullptr;
+}
+int addViewItem(ListView& v, int group, Record record) {
+  ListViewAdapter::Group* g = v.groups() != nullptr ? v.groups()->group(group) : nullptr;
+  if (g == nullptr || g->items.size() >= static_cast<size_t>(INT32_MAX)) return -1;
+  g->items.push_back(std::move(record));
+  v.reshape();
+  return static_cast<int>(g->items.size()) - 1;
+}
+}  // namespace
+
+int XListView_Group_AddItemText(HELE view, const XChar* text) {
+  VIEW_OR_RETURN(ListView, view, -1);
+  ListViewAdapter& a = v->ensureGroups();
+  if (a.groups.size() >= 1u << 20) return -1;
+  a.groups.emplace_back();
+  a.groups.back().record.at(0).text = fromX(text);
+  v->reshape();
+  return static_cast<int>(a.groups.size()) - 1;
+}
+
+void XListView_Group_SetText(HELE view, int group, int field, const XChar* text) {
+  VIEW_OR_RETURN(ListView, view);
+  setText(groupRecord(*v, group), plain(field), text);
+  v->rebind({group, -1});
+}
+
+XString XListView_Group_GetText(HELE view, int group, int field) {
+  VIEW_OR_RETURN(ListView, view, {});
+  return textOf(groupRecord(*v, group), plain(field));
+}
+
+int XListView_Group_GetCount(HELE view) {
+  VIEW_OR_RETURN(ListView, view, 0);
+  return v->groups() != nullptr ? static_cast<int>(v->groups()->groups.size()) : 0;
+}
+
+int XListView_Item_AddItemText(HELE view, int group, const XChar* text) {
+  VIEW_OR_RETURN(ListView, view, -1);
+  return addViewItem(*v, group, textRecord(text));
+}
+
+int XListView_Item_AddItemImage(HELE view, int group, HIMAGE image) {
+  VIEW_OR_RETURN(ListView, view, -1);
+  if (!validImage(image)) return -1;
+  return addViewItem(*v, group, imageRecord(image));
+}
+
+void XListView_Item_SetText(HELE view, int group, int item, int field, const XChar* text) {
+  VIEW_OR_RETURN(ListView, view);
+  setText(viewItem(*v, group, item), plain(field), text);
+  v->rebind({group, item});
+}
+
+XString XListView_Item_GetText(HELE view, int group, int item, int field) {
+  VIEW_OR_RETURN(ListView, view, {});
+  return textOf(viewItem(*v, group, item), plain(field));
+}
+
+void XListView_Item_SetImage(HELE view, int group, int item, int field, HIMAGE image) {
+  VIEW_OR_RETURN(ListView, view);
+  setImage(viewItem(*v, group, item), plain(field), image);
+  v->rebind({group, item});
+}
+
+HIMAGE XListView_Item_GetImage(HELE view, int group, int item, int field) {
+  VIEW_OR_RETURN(ListView, view, 0);
+  return imageOf(viewItem(*v, group, item), plain(field));
+}
+
+int XListView_Item_GetCount(HELE view, int group) {
+  VIEW_OR_RETURN(ListView, view, 0);
+  ListViewAdapter::Group* g = v->groups() != nullptr ? v->groups()->group(group) : nullptr;
+  return g != nullptr ? static_cast<int>(g->items.size()) : 0;
+}
+
+void XListView_ExpandGroup(HELE view, int group, bool expand) {
+  VIEW_OR_RETURN(ListView, view);
+  v->expandGroup(group, expand, false);
+}
+
+bool XListView_IsGroupExpand(HELE view, int group) {
+  VIEW_OR_RETURN(ListView, view, false);
+  ListViewAdapter::Group* g = v->groups() != nullptr ? v->groups()->group(group) : nullptr;
+  return g != nullptr && g->expanded;
+}
+
+void XListView_DeleteGroupAll(HELE view) {
+  VIEW_OR_RETURN(ListView, view);
+  v->clear();
+}
+
+void XListView_SetSelectItem(HELE view, int group, int item) {
+  VIEW_OR_RETURN(ListView, view);
+  v->select(group, item, false);
+}
+
+bool XListView_GetSelectItem(HELE view, int* group, int* item) {
+  if (group != nullptr) *group = -1;
+  if (item != nullptr) *item = -1;
+  VIEW_OR_RETURN(ListView, view, false);
+  if (group != nullptr) *group = v->selectedGroup;
+  if (item != nullptr) *item = v->selectedItem;
+  return v->selectedGroup >= 0;
+}
+
+void XListView_RefreshData(HELE view) {
+  VIEW_OR_RETURN(ListView, view);
+  v->refreshAll();
+}
+
+HXCGUI XListView_GetTemplateObject(HELE view, int group, int item, int objectId) {
+  VIEW_OR_RETURN(ListView, view, 0);
+  return v->templateObject({group, item < 0 ? -1 : item}, objectId);
+}
+
+// --- combo boxes -------------------------------------------------------------------------
+
+namespace {
+Record* comboRow(ComboBox& c, int index) {
+  TableAdapter* t = c.table();
+  return t != nullptr ? t->row(index) : nullptr;
+}
+int comboAdd(ComboBox& c, Record record) {
+  TableAdapter& t = c.ensureTable();
+  if (t.rows.size() >= static_cast<size_t>(INT32_MAX)) return -1;
+  t.rows.push_back(std::move(record));
+  c.itemsChanged(t.count() - 1);
+  return t.count() - 1;
+}
+}  // namespace
+
+HELE XComboBox_Create(int x, int y, int width, int height, HXCGUI parent) {
+  return create<ComboBox>(x, y, width, height, parent);
+}
+
+void XComboBox_EnableEdit(HELE combo, bool enable) {
+  VIEW_OR_RETURN(ComboBox, combo);
+  v->editable = enable;
+}
+
+bool XComboBox_IsEnableEdit(HELE combo) {
+  VIEW_OR_RETURN(ComboBox, combo, false);
+  return v->editable;
+}
+
+bool XComboBox_SetItemTemplateXML(HELE combo, const XChar* file) {
+  VIEW_OR_RETURN(ComboBox, combo, false);
+  if (file == nullptr) return false;
+  Template* t = loadTemplateFile(toPath(fromX(file)), listType_comboBox);
+  if (t == nullptr) return false;
+  if (v->setTemplate(t->handle(), true)) return true;
+  context().registry.erase(t->handle());
+  return false;
+}
+
+HADAPTER XComboBox_CreateAdapter(HELE combo) {
+  VIEW_OR_RETURN(ComboBox, combo, 0);
+  return v->createAdapter();
+}
+
+HADAPTER XComboBox_GetAdapter(HELE combo) {
+  VIEW_OR_RETURN(ComboBox, combo, 0);
+  return v->table() != nullptr ? v->adapter() : 0;
+}
+
+int XComboBox_AddItemText(HELE combo, const XChar* text) {
+  VIEW_OR_RETURN(ComboBox, combo, -1);
+  return comboAdd(*v, textRecord(text));
+}
+
+int XComboBox_AddItemImage(HELE combo, HIMAGE image) {
+  VIEW_OR_RETURN(ComboBox, combo, -1);
+  if (!validImage(image)) return -1;
+  return comboAdd(*v, imageRecord(image));
+}
+
+void XComboBox_SetItemText(HELE combo, int index, int column, const XChar* text) {
+  VIEW_OR_RETURN(ComboBox, combo);
+  setText(comboRow(*v, index), plain(column), text);
+  v->itemChanged(index);
+}
+
+XString XComboBox_GetItemText(HELE combo, int index, int column) {
+  VIEW_OR_RETURN(ComboBox, combo, {});
+  return textOf(comboRow(*v, index), plain(column));
+}
+
+void XComboBox_SetItemImage(HELE combo, int index, int column, HIMAGE image) {
+  VIEW_OR_RETURN(ComboBox, combo);
+  setImage(comboRow(*v, index), plain(column), image);
+  v->itemChanged(index);
+}
+
+HIMAGE XComboBox_GetItemImage(HELE combo, int index, int column) {
+  VIEW_OR_RETURN(ComboBox, combo, 0);
+  return imageOf(comboRow(*v, index), plain(column));
+}
+
+void XComboBox_DeleteItem(HELE combo, int index) {
+  VIEW_OR_RETURN(ComboBox, combo);
+  TableAdapter* t = v->table();
+  if (t == nullptr || t->row(index) == nullptr) return;
+  t->rows.erase(t->rows.begin() + index);
+  if (v->selected == index) v->selected = -1;
+  else if (v->selected > index) --v->selected;
+  v->itemsChanged(index);
+}
+
+void XComboBox_DeleteItemAll(HELE combo) {
+  VIEW_OR_RETURN(ComboBox, combo);
+  if (TableAdapter* t = v->table()) t->rows.clear();
+  v->selected = -1;
+  v->itemsChanged(0);
+}
+
+int XComboBox_GetCount(HELE combo) {
+  VIEW_OR_RETURN(ComboBox, combo, 0);
+  return v->count();
+}
+
+void XComboBox_SetText(HELE combo, const XChar* text) {
+  VIEW_OR_RETURN(ComboBox, combo);
+  v->text = fromX(text);
+  v->redraw();
+}
+
+XString XComboBox_GetText(HELE combo) {
+  VIEW_OR_RETURN(ComboBox, combo, {});
+  return toX(v->text);
+}
+
+void XComboBox_SetDropHeight(HELE combo, int height) {
+  VIEW_OR_RETURN(ComboBox, combo);
+  v->dropHeight = std::clamp(height, 1, kMaxCoord);
+}
+
+int XComboBox_GetDropHeight(HELE combo) {
+  VIEW_OR_RETURN(ComboBox, combo, 0);
+  return v->dropHeight;
+}
+
+int XComboBox_GetSelItem(HELE combo) {
+  VIEW_OR_RETURN(ComboBox, combo, -1);
+  return v->selected;
+}
+
+void XComboBox_SetSelItem(HELE combo, int index) {
+  VIEW_OR_RETURN(ComboBox, combo);
+  v->setSelected(index);
+}
+
+HWINDOW XComboBox_PopupDropList(HELE combo) {
+  VIEW_OR_RETURN(ComboBox, combo, 0);
+  return v->openPopup();
+}
+
+HWINDOW XComboBox_GetPopupWindow(HELE combo) {
+  VIEW_OR_RETURN(ComboBox, combo, 0);
+  return v->popupWindow();
+}
+
+void XComboBox_CloseDropList(HELE combo) {
+  VIEW_OR_RETURN(ComboBox, combo);
+  v->closePopup();
+}

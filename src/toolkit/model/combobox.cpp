@@ -1,0 +1,226 @@
+#include "toolkit/model/combobox.h"
+
+#include <algorithm>
+
+#include "toolkit/model/canvas.h"
+#include "toolkit/model/context.h"
+#include "toolkit/model/descriptor.h"
+#include "toolkit/model/platform.h"
+#include "toolkit/model/shape.h"
+#include "toolkit/model/window.h"
+
+namespace tovalux::tk {
+
+namespace {
+constexpr int kArrowWidth = 18;
+constexpr int kShowNoActivate = 4;  // SW_SHOWNOACTIVATE: a drop-down never takes the activation
+}  // namespace
+
+ComboBox::~ComboBox() {
+  Registry& registry = context().registry;
+  if (Window* w = getWindow(popup_)) Window::destroy(w);
+  if (ownsTemp_) registry.erase(temp_);
+  registry.erase(adapter_);
+}
+
+TableAdapter* ComboBox::table() const { return context().registry.get<TableAdapter>(adapter_); }
+
+TableAdapter& ComboBox::ensureTable() {
+  if (TableAdapter* t = table()) return *t;
+  createAdapter();
+  return *table();
+}
+
+HADAPTER ComboBox::createAdapter() {
+  Registry& registry = context().registry;
+  closePopup();
+  registry.erase(adapter_);
+  adapter_ = registry.create<TableAdapter>()->handle();
+  selected = -1;
+  return adapter_;
+}
+
+bool ComboBox::setTemplate(HTEMP temp, bool owned) {
+  Registry& registry = context().registry;
+  Template* t = registry.get<Template>(temp);
+  if (t == nullptr || !t->item) return false;
+  if (ownsTemp_ && temp_ != temp) registry.erase(temp_);
+  temp_ = temp;
+  ownsTemp_ = owned;
+  if (ListBox* list = popupList()) list->setTemplate(temp, false);
+  return true;
+}
+
+int ComboBox::count() const {
+  const TableAdapter* t = table();
+  return t != nullptr ? t->count() : 0;
+}
+
+void ComboBox::itemsChanged(int from) {
+  if (selected >= count()) selected = -1;
+  if (ListBox* list = popupList()) {
+    if (list->selected >= count()) list->selected = -1;
+    list->rowsChanged(from);
+    list->redraw();
+  }
+}
+
+void ComboBox::itemChanged(int index) {
+  if (ListBox* list = popupList()) list->rebind({index, 0});
+}
+
+std::u16string ComboBox::itemText(int index) const {
+  const TableAdapter* t = table();
+  if (t == nullptr || index < 0 || index >= t->count()) return {};
+  const Record& r = t->rows[static_cast<size_t>(index)];
+  std::u16string first = r.text(0);
+  if (!first.empty()) return first;
+  // An item whose column 0 holds an icon shows its first text (the event list: column 1).
+  const Cell* best = nullptr;
+  for (const Cell& c : r.cells)
+    if (!c.text.empty() && c.column < kNamedColumnBase && (best == nullptr || c.column < best->column)) best = &c;
+  return best != nullptr ? best->text : std::u16string();
+}
+
+void ComboBox::setSelected(int index) {
+  if (index < -1 || index >= count()) return;
+  selected = index;
+  if (index >= 0) text = itemText(index);
+  if (ListBox* list = popupList()) list->select(index, false);
+  redraw();
+}
+
+HWINDOW ComboBox::popupWindow() const { return getWindow(popup_) != nullptr ? popup_ : 0; }
+
+ListBox* ComboBox::popupList() const {
+  return popupWindow() != 0 ? context().registry.get<ListBox>(popupList_) : nullptr;
+}
+
+HWINDOW ComboBox::openPopup() {
+  if (popupWindow() != 0) return popup_;
+  const HELE self = handle();
+  Window* owner = window();
+  XRect at = windowRect();
+  int left = at.left, top = at.bottom;
+  if (owner != nullptr) left += owner->rect.left, top += owner->rect.top;
+
+  Window* w = createWindow(false);
+  if (owner != nullptr) {
+    w->owner = owner->handle();
+    w->parentNative = owner->native;
+  }
+  auto listHeight = [this](const ListBox& list) {
+    int rows = std::max(1, list.count());
+    int64_t content = int64_t(rows) * list.itemHeight + (list.selected >= 0 ? list.selectedHeight - list.itemHeight : 0);
+    return static_cast<int>(std::clamp<int64_t>(content, 1, std::max(1, dropHeight)));
+  };
+  const int width = std::max(1, at.width());
+  ListBox* list = makeElement<ListBox>(w->handle(), {0, 0, width, 0});
+  list->comboOwner = self;
+  list->showH = false;
+  list->useAdapter(ensureTable().handle(), false);
+  if (temp_ != 0) list->setTemplate(temp_, false);
+  list->selected = selected;
+  int height = listHeight(*list);
+  list->setHeight(height);
+  w->rect = {left, top, left + width, top + height};
+  popup_ = w->handle();
+  popupList_ = list->handle();
+  announceWindow(w);
+
+  const HWINDOW popup = popup_;
+  const HELE listHandle = popupList_;
+  const XRect windowBefore = w->rect, listBefore = list->rect;
+  raiseEvent(self, XE_COMBOBOX_POPUP_LIST, EventArgs{2, {static_cast<intptr_t>(popup), static_cast<intptr_t>(listHandle)}});
+  w = getWindow(popup);
+  list = context().registry.get<ListBox>(listHandle);
+  if (context().registry.get<ComboBox>(self) != this || w == nullptr || list == nullptr) return w != nullptr ? popup : 0;
+  // Sized by the items the handlers left, unless a handler sized the pop-up itself.
+  if (w->rect == windowBefore && list->rect == listBefore) {
+    height = listHeight(*list);
+    list->setHeight(height);
+    w->rect.bottom = w->rect.top + height;
+    if (Platform* p = context().platform) p->windowMoved(*w);
+  }
+  w->adjustLayout();
+  if ((w = getWindow(popup)) == nullptr) return 0;
+  if ((list = context().registry.get<ListBox>(listHandle)) != nullptr && list->selected >= 0)
+    list->showItem({list->selected, 0});
+  w->visible = true;
+  if (Platform* p = context().platform) p->showWindow(*w, kShowNoActivate);
+  return popup;
+}
+
+void ComboBox::closePopup() {
+  HWINDOW h = std::exchange(popup_, 0);
+  popupList_ = 0;
+  if (Window* w = getWindow(h)) Window::destroy(w);
+}
+
+void ComboBox::choose(int index) {
+  const HELE self = handle();
+  closePopup();
+  // Unless handled, the default action takes the item (defaultAction below).
+  raiseEvent(self, XE_COMBOBOX_SELECT, EventArgs{1, {index}});
+}
+
+void comboItemChosen(HELE combo, int index) {
+  if (auto* c = context().registry.get<ComboBox>(combo)) c->choose(index);
+}
+
+void ComboBox::defaultAction(int event, const EventArgs& args) {
+  if (event == XE_LBUTTONDOWN && enabled) {
+    if (popupWindow() != 0) closePopup();
+    else openPopup();
+  } else if (event == XE_COMBOBOX_SELECT) {
+    int index = static_cast<int>(args[0]);
+    if (index >= 0 && index < count()) setSelected(index);
+  }
+}
+
+XSize ComboBox::contentSize() {
+  XSize t = context().measurer().measure(text, effectiveFont());
+  return {t.cx + kArrowWidth + padding.left + padding.right, t.cy + padding.top + padding.bottom};
+}
+
+void ComboBox::paintDefaultBackground(Canvas& canvas, const XRect& abs) {
+  canvas.fillRect(abs, XRGB(51, 51, 55), 255);
+  canvas.frameRect(abs, hovered ? XRGB(0, 122, 204) : XRGB(67, 67, 70), 255, 1);
+}
+
+void ComboBox::paintContent(Canvas& canvas, const XRect& abs) {
+  XRect inner = innerRect(*this, abs);
+  inner.right = std::max(inner.left, inner.right - kArrowWidth);
+  if (!text.empty()) {
+    auto [color, alpha] = effectiveTextColor();
+    canvas.text(text, {inner.left + 4, inner.top, inner.right, inner.bottom}, textAlign, effectiveFont(), color, alpha);
+  }
+  // A descriptor draws its own arrow (an image part).
+  const BkManager* m = context().registry.get<BkManager>(bkManager);
+  if (m != nullptr && m->info()) return;
+  int cx = abs.right - kArrowWidth / 2 - 1, cy = (abs.top + abs.bottom) / 2;
+  XPoint arrow[3] = {{cx - 4, cy - 2}, {cx + 4, cy - 2}, {cx, cy + 2}};
+  canvas.fillPolygon(arrow, 3, enabled ? XRGB(153, 153, 153) : XRGB(85, 85, 85), 255);
+}
+
+bool ComboBox::applyAttribute(std::string_view name, std::string_view value) {
+  if (name == "editable") {
+    if (auto b = parseBool(value)) editable = *b;
+  } else if (name == "dropHeight") {
+    if (auto n = parseInt(value); n && *n > 0) dropHeight = clampSize(*n);
+  } else if (name == "text") {
+    text = utf8ToUtf16(value);
+  } else {
+    return false;
+  }
+  return true;
+}
+
+bool ComboBox::applyPathAttribute(std::string_view name, std::string_view value, const std::filesystem::path& folder) {
+  if (name != "itemTemplate") return false;
+  if (Template* t = loadTemplateFile(folder / toPath(value), listType_comboBox))
+    if (!setTemplate(t->handle(), true)) context().registry.erase(t->handle());
+  return true;
+}
+
+}  // namespace tovalux::tk

@@ -1,0 +1,87 @@
+#include "toolkit/model/listbox.h"
+
+#include <algorithm>
+
+#include "toolkit/model/combobox.h"
+#include "toolkit/model/context.h"
+#include "toolkit/model/xcgui_views.h"
+
+namespace tovalux::tk {
+
+HADAPTER ListBox::newAdapter() { return context().registry.create<TableAdapter>()->handle(); }
+
+TableAdapter& ListBox::ensureTable() {
+  if (TableAdapter* t = table()) return *t;
+  useAdapter(newAdapter(), true);
+  return *table();
+}
+
+int ListBox::count() const {
+  const TableAdapter* t = table();
+  return t != nullptr ? t->count() : 0;
+}
+
+RowGeometry ListBox::geometry() const {
+  RowGeometry g;
+  g.count = count();
+  g.height = itemHeight;
+  g.selectedHeight = selectedHeight;
+  g.selected = selected;
+  return g;
+}
+
+void ListBox::collectSlots(const XRect& area, std::vector<Slot>& out) {
+  const RowGeometry g = geometry();
+  if (g.count == 0 || area.empty()) return;
+  const int width = std::max(viewportWidth(), 1);
+  for (int64_t k = g.at(area.top), last = std::min(g.at(area.bottom - 1), g.count - 1); k <= last; ++k) {
+    int64_t top = g.top(k);
+    out.push_back({{static_cast<int>(k), 0}, {0, static_cast<int>(top), width, static_cast<int>(top + g.extent(k))}});
+  }
+}
+
+XSize ListBox::contentExtent() { return {0, static_cast<int>(std::min(geometry().total(), kMaxContentSize))}; }
+
+Record* ListBox::recordOf(const ItemKey& key) {
+  TableAdapter* t = table();
+  return t != nullptr ? t->row(key.a) : nullptr;
+}
+
+void ListBox::select(int row, bool byUser) {
+  if (row < -1 || row >= count() || row == selected) return;
+  selected = row;
+  if (selectedHeight != itemHeight) reshape();
+  redraw();  // rows keep their objects; the band moves
+  if (byUser) raiseEvent(handle(), XE_LISTBOX_SELECT, EventArgs{1, {row}});
+}
+
+void ListBox::rowsChanged(int from) {
+  TableAdapter* t = table();
+  const int n = t != nullptr ? t->count() : 0;
+  if (selected >= n) selected = -1;
+  // Rows from `from` on may show other items: build them again; the ones before stay.
+  refreshIf([from](const ItemKey& k) { return k.a >= from; });
+  reshape();
+}
+
+void ListBox::created(ItemRow& row) {
+  XListBoxItemRecord record{row.key.a, row.key.a == selected ? item_state_selected : item_state_normal,
+                            row.windowRect(), row.temp, row.handle()};
+  raiseEvent(handle(), XE_LISTBOX_TEMP_CREATE_END, EventArgs{1, {reinterpret_cast<intptr_t>(&record)}});
+}
+
+void ListBox::itemPressed(const ItemKey& key, XPoint, int) {
+  pressed_ = key.a;
+  select(key.a, true);
+}
+
+void ListBox::defaultAction(int event, const EventArgs& args) {
+  if (event == XE_LBUTTONDOWN) pressed_ = -1;
+  DataView::defaultAction(event, args);
+  if (event == XE_BNCLICK && comboOwner != 0 && pressed_ >= 0 && pressed_ == selected) {
+    // Last: choosing closes the drop-down, which destroys this list box.
+    comboItemChosen(comboOwner, std::exchange(pressed_, -1));
+  }
+}
+
+}  // namespace tovalux::tk
