@@ -1,5 +1,6 @@
 // Public surface: life, lookup, resources, backgrounds, windows and events.
 #include <algorithm>
+#include <utility>
 
 #include "base/gbk.h"
 #include "toolkit/model/context.h"
@@ -23,12 +24,15 @@ bool XInitXCGUI(const char* appName) {
   ctx.appName = appName != nullptr ? appName : "";
   registerDataViewKinds();
   registerMenuAndPaneKinds();
+  if (PlatformFactory factory = platformFactory()) ctx.platform = factory();
   return true;
 }
 
 void XExitXCGUI() {
   if (!ready()) return;
   shutdown();
+  Context& ctx = context();
+  if (Platform* platform = std::exchange(ctx.platform, nullptr)) platform->toolkitExited();
 }
 
 bool XC_LoadResource(const XChar* path) {

@@ -13,6 +13,13 @@ Context& context() {
   return instance;
 }
 
+namespace {
+PlatformFactory g_platformFactory = nullptr;
+}  // namespace
+
+void setPlatformFactory(PlatformFactory factory) { g_platformFactory = factory; }
+PlatformFactory platformFactory() { return g_platformFactory; }
+
 TextMeasurer& Context::measurer() {
   if (measurerOverride != nullptr) return *measurerOverride;
   if (platform != nullptr)

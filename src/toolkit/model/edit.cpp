@@ -1,6 +1,7 @@
 #include "toolkit/model/edit.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 #include "toolkit/model/canvas.h"
 #include "toolkit/model/context.h"
@@ -75,6 +76,124 @@ bool Edit::insertAtCaret(std::u16string_view text) {
   runs_.push_back({std::u16string(text), 0});
   caret = length();
   changed();
+  return true;
+}
+
+bool Edit::erase(size_t from, size_t to) {
+  if (readOnly || !enabled) return false;
+  to = std::min(to, length());
+  if (from >= to) return false;
+  size_t seen = 0;
+  for (Run& r : runs_) {
+    size_t a = std::clamp(from, seen, seen + r.text.size()) - seen;
+    size_t b = std::clamp(to, seen, seen + r.text.size()) - seen;
+    seen += r.text.size();
+    if (b > a) r.text.erase(a, b - a);
+  }
+  std::erase_if(runs_, [](const Run& r) { return r.text.empty(); });
+  caret = from;
+  selStart_ = selEnd_ = from;
+  changed();
+  return true;
+}
+
+size_t Edit::lineStart(size_t i) {
+  const auto& all = lines();
+  if (i >= all.size()) return length();
+  size_t offset = 0;
+  for (int r = 0; r < all[i].startRun && r < static_cast<int>(runs_.size()); ++r) offset += runs_[static_cast<size_t>(r)].text.size();
+  return offset + all[i].startOffset;
+}
+
+size_t Edit::lineOf(size_t offset) {
+  const size_t n = lines().size();
+  size_t line = 0;
+  while (line + 1 < n && lineStart(line + 1) <= offset) ++line;
+  return line;
+}
+
+int Edit::xOf(size_t offset) {
+  const auto& all = lines();
+  size_t line = lineOf(offset);
+  if (line >= all.size()) return 0;
+  size_t runStart = 0;
+  std::vector<size_t> runOffsets;
+  for (const Run& r : runs_) runOffsets.push_back(runStart), runStart += r.text.size();
+  int x = 0;
+  for (const Piece& p : all[line].pieces) {
+    size_t global = runOffsets[static_cast<size_t>(p.run)] + p.offset;
+    if (offset <= global) break;
+    const Run& run = runs_[static_cast<size_t>(p.run)];
+    size_t count = std::min(p.count, offset - global);
+    x = p.x + context().measurer().measure(std::u16string_view(run.text).substr(p.offset, count), styleFont(run.style)).cx;
+    if (count < p.count) break;
+  }
+  return x;
+}
+
+size_t Edit::offsetAt(size_t line, int x) {
+  size_t start = lineStart(line);
+  size_t end = line + 1 < lines().size() ? lineStart(line + 1) : length();
+  std::u16string all = text();
+  // A line ended by a break keeps the caret before the break.
+  while (end > start && (all[end - 1] == u'\n' || all[end - 1] == u'\r')) --end;
+  size_t best = start;
+  int bestDistance = std::abs(xOf(start) - x);
+  for (size_t i = start + 1; i <= end; ++i) {
+    int d = std::abs(xOf(i) - x);
+    if (d < bestDistance) best = i, bestDistance = d;
+  }
+  return best;
+}
+
+bool Edit::onChar(char16_t c) {
+  if (readOnly || !enabled) return false;
+  if (c == u'\r') c = u'\n';
+  if (c == u'\n' ? !multiLine : (c < 0x20 || c == 0x7F)) return false;
+  if (selEnd_ > selStart_) erase(selStart_, selEnd_);
+  insertAtCaret(std::u16string_view(&c, 1));
+  return true;
+}
+
+bool Edit::onKeyDown(int key, int /*flags*/) {
+  const size_t n = length();
+  size_t to = caret;
+  switch (key) {
+    case key_back:
+    case key_delete:
+      if (readOnly || !enabled) return false;
+      if (selEnd_ > selStart_) erase(selStart_, selEnd_);
+      else if (key == key_back && caret > 0) erase(caret - 1, caret);
+      else if (key == key_delete && caret < n) erase(caret, caret + 1);
+      return true;
+    case key_left:
+      to = caret > 0 ? caret - 1 : 0;
+      break;
+    case key_right:
+      to = std::min(caret + 1, n);
+      break;
+    case key_home:
+      to = lineStart(lineOf(caret));
+      break;
+    case key_end: {
+      size_t line = lineOf(caret);
+      to = offsetAt(line, 1 << 20);
+      break;
+    }
+    case key_up:
+    case key_down: {
+      size_t line = lineOf(caret);
+      if (key == key_up && line == 0) return multiLine;
+      if (key == key_down && line + 1 >= lines().size()) return multiLine;
+      to = offsetAt(key == key_up ? line - 1 : line + 1, xOf(caret));
+      break;
+    }
+    default:
+      return false;
+  }
+  caret = to;
+  selStart_ = selEnd_ = to;
+  redraw();
   return true;
 }
 
@@ -217,6 +336,16 @@ void Edit::paintContent(Canvas& canvas, const XRect& abs) {
       }
       auto [color, alpha] = styleColor(run.style);
       canvas.text(piece, box, text_align_left | text_align_vcenter, font, color, alpha);
+    }
+  }
+  // The caret of an edit that takes typing, while it has the focus.
+  if (focused && !readOnly && enabled) {
+    const auto& all = lines();
+    size_t line = lineOf(caret);
+    if (line < all.size()) {
+      int x = x0 + xOf(caret), top = y0 + all[line].top;
+      auto [color, alpha] = effectiveTextColor();
+      canvas.line(x, top + 1, x, top + all[line].height - 1, color, alpha);
     }
   }
   canvas.popClip();

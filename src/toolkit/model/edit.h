@@ -45,7 +45,14 @@ class Edit : public ScrollView {
   void autoScroll();
   // Editing by the user (refused while read-only); the caret follows the insertion.
   bool insertAtCaret(std::u16string_view text);
+  // Removes the characters [from, to) (refused while read-only); the caret goes to `from`.
+  bool erase(size_t from, size_t to);
   size_t caret = 0;
+
+  // Typing while focused: characters replace the selection, Back and Delete remove, the arrows,
+  // Home and End move the caret; Return breaks the line of a multi-line edit.
+  bool onKeyDown(int key, int flags) override;
+  bool onChar(char16_t c) override;
 
   // One laid-out line: pieces of runs with their x offset.
   struct Piece {
@@ -70,6 +77,12 @@ class Edit : public ScrollView {
   XSize measureContent() override;
 
  private:
+  // Offset of the first character of line `i` (of lines()).
+  size_t lineStart(size_t i);
+  size_t lineOf(size_t offset);
+  // The x offset of `offset` in its line, and the offset nearest to x in line `i`.
+  int xOf(size_t offset);
+  size_t offsetAt(size_t line, int x);
   const Font& styleFont(int style) const;
   std::pair<XColor, uint8_t> styleColor(int style) const;
   // Text changed: lines from `fromLine` on must be laid out again (0: all of them).

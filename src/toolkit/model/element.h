@@ -117,6 +117,10 @@ class Element : public Object {
   // A background of the kind's own, used when no descriptor, style sheet or bkColor applies.
   virtual void paintDefaultBackground(Canvas& /*canvas*/, const XRect& /*abs*/) {}
   void defaultAction(int event, const EventArgs& args) override;
+  // Keyboard input while the element has the focus (XKey numbers; flags as the mouse's
+  // mk_shift/mk_control). Answer true when taken; otherwise the parent is asked.
+  virtual bool onKeyDown(int /*key*/, int /*flags*/) { return false; }
+  virtual bool onChar(char16_t /*c*/) { return false; }
   // Asks the window to repaint the element.
   void redraw(bool immediate = false);
   // A layout attribute for this kind (FORMATS.md 1.3); false when unknown.

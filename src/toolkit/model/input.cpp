@@ -177,13 +177,40 @@ void setFocus(Window& window, HELE element) {
   HELE old = std::exchange(window.focused, element);
   if (Element* e = getElement(old)) {
     e->focused = false;
+    e->redraw();  // a caret or focus look goes
     raiseEvent(old, XE_KILLFOCUS, EventArgs{});
   }
   Window* w = alive(self);
   if (Element* e = getElement(element); w != nullptr && e != nullptr && w->focused == element) {
     e->focused = true;
+    e->redraw();
     raiseEvent(element, XE_SETFOCUS, EventArgs{});
   }
+}
+
+namespace {
+template <class F>
+bool offerToFocus(Window& window, F take) {
+  HWINDOW self = window.handle();
+  for (Element* e = getElement(window.focused); e != nullptr;) {
+    if (!e->enabled || !e->visible) return false;
+    HELE h = e->handle();
+    HELE parent = e->parent() != nullptr ? e->parent()->handle() : 0;
+    if (take(*e)) return true;
+    // The element may have acted on the tree: re-find everything by handle.
+    if (getWindow(self) == nullptr || getElement(h) == nullptr) return false;
+    e = getElement(parent);
+  }
+  return false;
+}
+}  // namespace
+
+bool keyDown(Window& window, int key, int flags) {
+  return offerToFocus(window, [&](Element& e) { return e.onKeyDown(key, flags); });
+}
+
+bool charInput(Window& window, char16_t c) {
+  return offerToFocus(window, [&](Element& e) { return e.onChar(c); });
 }
 
 void leftDown(Window& window, XPoint pt, int flags) {

@@ -16,6 +16,7 @@
 //                                   bound neighbour gives up (or takes) the difference
 //   down on a scroll-bar slider     the slider follows the cursor (56 on each change); down on
 //                                   the track pages towards the cursor
+//   key or character                the focused element, then its parents (Element::onKeyDown)
 // Disabled elements get no events; mouse-through elements and shapes are never hit.
 #pragma once
 
@@ -41,6 +42,10 @@ void rightUp(Window& window, XPoint pt, int flags);
 // `delta` in WHEEL_DELTA units of 120 per notch, positive away from the user.
 void mouseWheel(Window& window, XPoint pt, int delta);
 void setFocus(Window& window, HELE element);
+// A key pressed, or a character typed, while the window has the keyboard: offered to the
+// focused element, then to its parents, until one takes it. Answers whether one did.
+bool keyDown(Window& window, int key, int flags);
+bool charInput(Window& window, char16_t c);
 
 // Resizes `element` by moving its `edge` by `delta` pixels, within its minimum size and its
 // bound neighbour's minimum size; answers the distance actually moved.

@@ -26,6 +26,15 @@ class Platform {
   virtual void windowMoved(Window&) {}
   // The measurer to use for text; null keeps the model's approximation.
   virtual TextMeasurer* measurer() { return nullptr; }
+  // XExitXCGUI has destroyed every object; the platform is dropped right after.
+  virtual void toolkitExited() {}
 };
+
+// A backend linked into the program registers its factory before XInitXCGUI runs (the Win32
+// backend does so from a static initializer); XInitXCGUI installs what it answers as
+// context().platform. Without one the model runs windowless, as in the native tests.
+using PlatformFactory = Platform* (*)();
+void setPlatformFactory(PlatformFactory factory);
+PlatformFactory platformFactory();
 
 }  // namespace tovalux::tk

@@ -170,6 +170,24 @@ enum XBindPosition : int { bind_top = 0, bind_bottom = 1, bind_left = 2, bind_ri
 // Edges (drag borders, descriptor anchors).
 enum XEdge : int { edge_left = 1, edge_top = 2, edge_right = 4, edge_bottom = 8 };
 
+// Keys of keyboard input: the virtual-key numbers Windows uses, so the backend passes them on.
+enum XKey : int {
+  key_back = 0x08,
+  key_tab = 0x09,
+  key_return = 0x0D,
+  key_escape = 0x1B,
+  key_space = 0x20,
+  key_prior = 0x21,
+  key_next = 0x22,
+  key_end = 0x23,
+  key_home = 0x24,
+  key_left = 0x25,
+  key_up = 0x26,
+  key_right = 0x27,
+  key_down = 0x28,
+  key_delete = 0x2E,
+};
+
 // Font styles (XFont_Create2).
 enum XFontStyle : int { font_style_regular = 0, font_style_bold = 1, font_style_italic = 2, font_style_underline = 4, font_style_strikeout = 8 };
 

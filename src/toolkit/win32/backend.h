@@ -1,0 +1,88 @@
+// The Win32 backend: the model's Platform over real windows. One instance, alive between
+// XInitXCGUI and XExitXCGUI on the thread that called XInitXCGUI (the UI thread); everything
+// here runs on that thread except XC_CallUiThread's hand-over (ui_thread.cpp).
+#pragma once
+
+#include <windows.h>
+
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "toolkit/model/platform.h"
+#include "toolkit/win32/fonts.h"
+
+namespace tovalux::tk::win32 {
+
+class NativeWindow;
+class ToolTip;
+
+// Toolkit window styles (the xcStyle argument of XWnd_CreateEx; the frame uses 47).
+enum WindowStyle : int {
+  window_style_caption = 0x01,      // the top margin band moves the window
+  window_style_border = 0x02,       // borderless, drawn by the toolkit (every toolkit window is)
+  window_style_center = 0x04,       // placed in the middle of its monitor's work area
+  window_style_drag_border = 0x08,  // resized by dragging its edges
+  window_style_drag_window = 0x10,  // moved by dragging any part that is not a control
+  window_style_allow_max = 0x20,    // may be maximised (double click on the caption)
+};
+
+// Native window classes of the toolkit's own pop-ups; each has a class of its own, so that a
+// change to one class (the shell ORs CS_DROPSHADOW into the menu pop-ups') touches no other.
+inline constexpr wchar_t kDefaultClass[] = L"TovaluxWindow";
+inline constexpr wchar_t kMenuClass[] = L"TovaluxMenuPopup";
+inline constexpr wchar_t kDropDownClass[] = L"TovaluxDropDown";
+inline constexpr wchar_t kToolTipClass[] = L"TovaluxToolTip";
+inline constexpr wchar_t kShadowClass[] = L"TovaluxShadow";
+inline constexpr wchar_t kCallClass[] = L"TovaluxUiCall";
+
+class Backend : public Platform {
+ public:
+  // The running backend, or null outside XInitXCGUI .. XExitXCGUI.
+  static Backend* running();
+  static Platform* start();
+
+  void windowCreated(Window& window) override;
+  void windowDestroyed(Window& window) override;
+  void invalidate(Window& window, const XRect& area, bool immediate) override;
+  void showWindow(Window& window, int nCmdShow) override;
+  void windowCommand(Window& window, WindowCommand command) override;
+  void windowMoved(Window& window) override;
+  TextMeasurer* measurer() override { return &measurer_; }
+  void toolkitExited() override;
+
+  NativeWindow* find(HWINDOW window) const;
+  NativeWindow* find(HWND window) const;
+  // Deletes retired native-window objects whose window is gone and whose window procedure is
+  // not running.
+  void purge();
+  ToolTip* toolTip() { return toolTip_.get(); }
+  DWORD uiThread() const { return uiThread_; }
+
+  // Registers a class with the toolkit's window procedure (once per name); answers whether the
+  // class is usable.
+  bool ensureClass(const std::wstring& name, UINT classStyle);
+
+ private:
+  Backend() = default;
+  void stop();
+
+  DWORD uiThread_ = 0;
+  GdiTextMeasurer measurer_;
+  std::map<HWINDOW, std::unique_ptr<NativeWindow>> windows_;
+  // Destroyed, waiting for their window procedure to return before they are deleted.
+  std::vector<std::unique_ptr<NativeWindow>> retired_;
+  std::set<std::wstring> classes_;
+  std::unique_ptr<ToolTip> toolTip_;
+};
+
+HINSTANCE moduleInstance();
+LRESULT CALLBACK toolkitWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+
+// XC_CallUiThread's side on the UI thread (ui_thread.cpp).
+bool startUiCalls();
+void stopUiCalls();
+
+}  // namespace tovalux::tk::win32

@@ -1,0 +1,81 @@
+#include "toolkit/win32/fonts.h"
+
+#include <algorithm>
+#include <map>
+#include <string>
+#include <tuple>
+
+#include "toolkit/model/image.h"
+#include "toolkit/win32/gdi.h"
+
+namespace tovalux::tk::win32 {
+
+namespace {
+
+struct FontEntry {
+  GdiObject<HFONT> font;
+  int lineHeight = 0;
+};
+using FontKey = std::tuple<std::u16string, int, int>;
+std::map<FontKey, FontEntry> g_fonts;
+MemoryDc g_measuring;
+
+// A DC for measuring only; it never draws.
+HDC measuringDc() {
+  if (!g_measuring) g_measuring = MemoryDc(nullptr);
+  return g_measuring.get();
+}
+
+FontEntry& entryFor(const Font& font) {
+  FontKey key{font.face(), font.size(), font.style()};
+  auto it = g_fonts.find(key);
+  if (it != g_fonts.end()) return it->second;
+  LOGFONTW lf{};
+  // Points at the 96 dpi the toolkit lays out in (a negative height asks for the em size).
+  lf.lfHeight = -MulDiv(font.size(), 96, 72);
+  lf.lfWeight = (font.style() & font_style_bold) ? FW_BOLD : FW_NORMAL;
+  lf.lfItalic = (font.style() & font_style_italic) ? TRUE : FALSE;
+  lf.lfUnderline = (font.style() & font_style_underline) ? TRUE : FALSE;
+  lf.lfStrikeOut = (font.style() & font_style_strikeout) ? TRUE : FALSE;
+  lf.lfCharSet = DEFAULT_CHARSET;
+  lf.lfQuality = CLEARTYPE_QUALITY;
+  const size_t n = std::min<size_t>(font.face().size(), LF_FACESIZE - 1);
+  std::copy_n(font.face().begin(), n, lf.lfFaceName);
+  FontEntry entry;
+  entry.font.reset(CreateFontIndirectW(&lf));
+  if (entry.font) {
+    Selection select(measuringDc(), entry.font.get());
+    TEXTMETRICW tm{};
+    if (GetTextMetricsW(measuringDc(), &tm)) entry.lineHeight = tm.tmHeight;
+  }
+  if (entry.lineHeight <= 0) entry.lineHeight = ApproxTextMeasurer::lineHeight(font);
+  return g_fonts.emplace(std::move(key), std::move(entry)).first->second;
+}
+
+}  // namespace
+
+HFONT fontFor(const Font& font) {
+  HFONT f = entryFor(font).font.get();
+  return f != nullptr ? f : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+}
+
+void releaseFonts() {
+  g_fonts.clear();
+  g_measuring.reset();
+}
+
+XSize GdiTextMeasurer::measure(std::u16string_view text, const Font& font) {
+  FontEntry& entry = entryFor(font);
+  if (text.empty() || !entry.font) {
+    if (!entry.font) return {static_cast<int32_t>(text.size()) * entry.lineHeight / 2, entry.lineHeight};
+    return {0, entry.lineHeight};
+  }
+  Selection select(measuringDc(), entry.font.get());
+  SIZE size{};
+  const int length = static_cast<int>(std::min<size_t>(text.size(), 0x7FFFFFF));
+  if (!GetTextExtentPoint32W(measuringDc(), reinterpret_cast<const wchar_t*>(text.data()), length, &size))
+    return {0, entry.lineHeight};
+  return {size.cx, std::max<int32_t>(size.cy, entry.lineHeight)};
+}
+
+}  // namespace tovalux::tk::win32

@@ -1,0 +1,326 @@
+#include "toolkit/win32/gallery/gallery.h"
+
+#include <utility>
+
+#include "toolkit/win32/xcgui_win32.h"
+
+namespace tovalux::gallery {
+
+namespace look {
+const wchar_t* const kTopEdge =
+    L"{99:1.9.9;5:2(15)20(1)21(5)26(0)25(@ID_COLOR_WinBg);5:2(11)3(0,0,1,0)20(1)21(5)26(0)25(@ID_COLOR_WinBd);"
+    L"5:2(14)3(1,0,0,0)20(1)21(5)26(0)25(@ID_COLOR_WinBd);5:2(7)3(0,0,0,1)20(1)21(5)26(0)25(@ID_COLOR_WinBd);"
+    L"98:16(0,1,2,3);}";
+const wchar_t* const kRightEdge =
+    L"{99:1.9.9;5:2(15)20(1)21(5)26(0)25(@ID_COLOR_WinBg);5:2(14)3(1,0,0,0)20(1)21(5)26(0)25(@ID_COLOR_WinBd);"
+    L"98:16(0,1);}";
+const wchar_t* const kLeftEdge =
+    L"{99:1.9.9;5:2(15)20(1)21(5)26(0)25(@ID_COLOR_WinBg);5:2(11)3(0,0,1,0)20(1)21(5)26(0)25(@ID_COLOR_WinBd);"
+    L"98:16(0,1);}";
+const wchar_t* const kBottomEdge =
+    L"{99:1.9.9;5:2(15)3(0,6,0,0)20(1)21(5)26(0)25(@ID_COLOR_WinBd);5:2(7)3(1,0,1,6)20(1)21(5)26(0)25(@ID_COLOR_WinBg);"
+    L"5:2(14)3(1,0,0,0)20(1)21(5)26(0)25(@ID_COLOR_WinBd);5:2(11)3(0,0,1,0)20(1)21(5)26(0)25(@ID_COLOR_WinBd);"
+    L"98:16(0,1,2,3);}";
+const wchar_t* const kPane =
+    L"{99:1.9.9;5:2(15)20(1)21(5)26(0)25(@ID_COLOR_WinBg)10(1)7(1)11(5)16(0)15(@ID_COLOR_PaneBd);"
+    L"5:2(15)20(1)21(3)26(0)22(-3376640)23(255);5:2(13)3(1,1,1,0)20(1)21(5)26(0)25(@ID_COLOR_WinBg);"
+    L"3:2(37)3(60,5,60,0)4(@paneSP.png);3:2(37)3(60,5,60,0)4(@paneSP1.png);"
+    L"98:1073741952(1,4)16(0)-2147483520(0,2,3);}";
+const wchar_t* const kComboAway =
+    L"{99:1.9.9;5:2(15)20(1)21(5)26(0)25(@ID_COLOR_ComboBoxBg)10(1)7(1)11(5)16(0)15(@ID_COLOR_PaneBd);"
+    L"5:2(14)3(12,0,0,0)20(1)21(5)26(0)25(@ID_COLOR_PaneBd);3:2(36)3(6,3,3,3)4(@cd.png);"
+    L"5:2(15)20(1)21(5)26(0)25(@ID_COLOR_PaneBd)10(1)7(1)11(5)16(0)15(@ID_COLOR_WinBd);"
+    L"5:2(14)3(12,0,0,0)20(1)21(5)26(0)25(@ID_COLOR_WinBd);3:2(36)3(6,5,3,100)4(@cd.png);98:16(0,1,2)64(3,4,5);}";
+const wchar_t* const kComboOver =
+    L"{99:1.9.9;5:2(15)20(1)21(5)26(0)25(@ID_COLOR_PaneBd)10(1)7(1)11(5)16(0)15(@ID_COLOR_WinBd);"
+    L"5:2(14)3(12,0,0,0)20(1)21(5)26(0)25(@ID_COLOR_WinBg)10(1)7(1)11(5)16(0)15(@ID_COLOR_WinBd);"
+    L"3:2(36)3(6,3,3,3)4(@cd.png);5:2(15)20(1)21(5)26(0)25(@ID_COLOR_PaneBd)10(1)7(1)11(5)16(0)15(@ID_COLOR_WinBd);"
+    L"5:2(14)3(12,0,0,0)20(1)21(5)26(0)25(@ID_COLOR_WinBd);3:2(36)3(6,5,3,100)4(@cd.png);98:16(0,1,2)64(3,4,5);}";
+const wchar_t* const kMenuBarButton =
+    L"{99:1.9.9;5:2(15)20(1)21(3)26(0)22(-13619923)23(255);5:2(15)20(1)21(3)26(0)22(-12566978)23(255);"
+    L"5:2(15)20(1)21(3)26(0)22(-14935269)23(255);5:2(11)3(0,0,1,0)20(1)21(3)26(0)22(-13159629)23(255);"
+    L"5:2(7)3(0,0,0,1)20(1)21(3)26(0)22(-13159629)23(255);5:2(14)3(1,0,0,0)20(1)21(3)26(0)22(-13159629)23(255);"
+    L"98:16(0)32(1)64(2,3,4,5);}";
+const wchar_t* const kMenuBarOpen =
+    L"{99:1.9.9;5:2(15)20(1)21(3)26(0)22(-14935269)23(255);5:2(11)3(0,0,1,0)20(1)21(3)26(0)22(-13159629)23(255);"
+    L"5:2(7)3(0,0,0,1)20(1)21(3)26(0)22(-13159629)23(255);5:2(14)3(1,0,0,0)20(1)21(3)26(0)22(-13159629)23(255);"
+    L"98:16(0,1,2,3)32(0,1,2,3)64(0,1,2,3);}";
+const wchar_t* const kMenuBarHover = L"{99:1.9.9;5:2(15)20(1)21(3)26(0)22(-12566978)23(255);98:16(0)32(0)64(0);}";
+const wchar_t* const kMenuBarLeave = L"{99:1.9.9;5:2(15)20(1)21(3)26(0)22(-13619923)23(255);98:16(0)32(0)64(0);}";
+const wchar_t* const kFloatingPane =
+    L"{99:1.9.9;5:2(15)20(1)21(5)26(0)25(@ID_COLOR_WinBd);5:2(15)20(1)21(5)26(0)25(@ID_COLOR_WinBd);"
+    L"5:2(15)20(1)21(5)26(0)25(@ID_COLOR_WinBd);5:2(15)20(1)21(5)26(0)25(@ID_COLOR_WinBd);"
+    L"3:2(37)3(60,5,10,100)4(@paneSP1.png);98:4(0,4)16(1)32(2)8(3);}";
+const wchar_t* const kTabCloseInactive =
+    L"{99:1.9.9;3:2(15)4(@tabBarNcClose.png);3:2(15)4(@tabBarNcClose1.png);3:2(15)4(@tabBarNcClose2.png);"
+    L"98:16(0)32(1)64(2);}";
+const wchar_t* const kTabCloseActive =
+    L"{99:1.9.9;3:2(15)4(@tabBarActClose.png);3:2(15)4(@tabBarActClose1.png);3:2(15)4(@tabBarActClose2.png);"
+    L"98:16(0)32(1)64(2);}";
+const wchar_t* const kCodeTab =
+    L"{99:1.9.9;5:2(15)20(1)21(5)26(0)25(@ID_COLOR_WinBg);5:2(15)3(0,0,0,1)20(1)21(5)26(0)25(@ID_COLOR_CodeTab_Btn_Hov);"
+    L"5:2(15)20(1)21(5)26(0)25(@ID_COLOR_WinBg);5:2(15)20(1)21(5)26(0)25(@ID_COLOR_WinBd);"
+    L"98:272(0)288(2,1)320(0,1)128(3);}";
+const wchar_t* const kTreeExpand =
+    L"{99:1.9.9;3:2(15)4(@CollapseRgnWhite.png);3:2(15)4(@CollapseRgnWhite.png);3:2(15)4(@CollapseRgnWhite.png);"
+    L"3:2(15)4(@CollapseRgn_xWhite.png);98:272(0)288(1)320(2)128(3);}";
+const wchar_t* const kToolButton =
+    L"{99:1.9.9;5:2(15)20(1)21(5)26(0)25(@ID_COLOR_WinBg);5:2(15)20(1)21(5)26(0)25(@ID_COLOR_ToolBtnHov);"
+    L"5:2(15)20(1)21(5)26(0)25(@ID_COLOR_WinBd);"
+    L"5:2(15)20(1)21(5)26(0)25(@ID_COLOR_WinBg)10(1)7(1)11(5)16(0)15(@ID_COLOR_LibTreeSelect);"
+    L"5:2(15)20(1)21(5)26(0)25(@ID_COLOR_WinBg);98:272(0)288(1)320(2)128(3)2(4);}";
+const wchar_t* const kToolSeparator =
+    L"{99:1.9.9;5:2(11)3(0,0,1,0)20(1)21(3)26(0)22(-14540254)23(255);"
+    L"5:2(11)3(1,0,1,0)20(1)21(3)26(0)22(-11909562)23(255);98:16(0,1);}";
+}  // namespace look
+
+namespace {
+
+void setLook(HXCGUI element, const wchar_t* descriptor) {
+  if (XC_IsHELE(element)) XBkM_SetBkInfo(XEle_GetBkManager(element), descriptor);
+}
+
+HELE named(const wchar_t* name) { return XC_GetObjectByName(name); }
+
+// --- tool bars ---------------------------------------------------------------------------
+
+struct ToolItem {
+  const wchar_t* icon;  // nullptr: a separator
+  const wchar_t* tip;
+  bool enabled;
+};
+
+HELE addSeparator(HELE bar) {
+  HELE separator = XEle_Create(0, 0, 2, 21, bar);
+  setLook(separator, look::kToolSeparator);
+  XEle_EnableMouseThrough(separator, true);
+  XToolBar_InsertEle(bar, separator, -1);
+  return separator;
+}
+
+HELE addToolButton(HELE bar, const std::wstring& images, const ToolItem& item) {
+  HELE button = XBtn_Create(0, 0, 20, 20, L"", bar);
+  XBtn_SetIcon(button, XImage_LoadFile((images + L"\\wintools\\" + item.icon).c_str(), false));
+  XBtn_SetIconDisable(button, XImage_LoadFile((images + L"\\wintools\\displayIcon\\" + item.icon).c_str(), false));
+  XEle_SetToolTip(button, item.tip);
+  setLook(button, look::kToolButton);
+  XEle_Enable(button, item.enabled);
+  XToolBar_InsertEle(bar, button, -1);
+  return button;
+}
+
+void buildToolBars(Gallery& g, const std::wstring& images) {
+  g.toolBar0 = named(L"winToolBar0");
+  g.toolBar1 = named(L"winToolBar1");
+  // The main tool bar with no project loaded and a program ready to run: edit commands off,
+  // build and run on, debugging commands off.
+  static const ToolItem kMain[] = {
+      {L"Backward_16x.png", L"后退", false},     {L"Forward_16x.png", L"前进", false},
+      {nullptr, nullptr, false},                 {L"NewFileCollection_16x.png", L"新建", true},
+      {L"OpenFolder_16x.png", L"打开", true},    {L"SaveStatusBar1_16x.png", L"保存", true},
+      {nullptr, nullptr, false},                 {L"Cut_16x.png", L"剪切", false},
+      {L"Copy_16x.png", L"复制", true},          {L"Paste_16x.png", L"粘贴", true},
+      {L"Undo_16x.png", L"撤销", false},         {L"Redo_16x.png", L"重做", false},
+      {nullptr, nullptr, false},                 {L"BuildSelection_16x.png", L"编译", true},
+      {L"BuildSolution_16x.png", L"静态编译", true}, {nullptr, nullptr, false},
+      {L"Run_16x.png", L"运行", true},           {L"Stop_16x.png", L"终止", false},
+      {L"ToggleAllBreakpoints_16x.png", L"设置或清除断点", true},
+      {L"StepOver_16x.png", L"单步跟踪", false}, {L"StepIn_16x.png", L"单步跟踪进入", false},
+      {L"StepOut_16x.png", L"跟踪返回", false},  {nullptr, nullptr, false},
+      {L"Bookmark_16x.png", L"设置或取消书签", true}, {L"PreviousBookmark_16x.png", L"到上一个书签", true},
+      {L"NextBookmark_16x.png", L"到下一个书签", true}, {nullptr, nullptr, false},
+      {L"Settings_16x.png", L"系统设置", true},
+  };
+  if (XC_IsHXCGUI(g.toolBar0, XC_TOOLBAR)) {
+    for (const ToolItem& item : kMain) {
+      if (item.icon == nullptr) {
+        addSeparator(g.toolBar0);
+        continue;
+      }
+      HELE button = addToolButton(g.toolBar0, images, item);
+      g.toolButtons.push_back(button);
+      if (std::wstring(item.icon) == L"Run_16x.png") g.runButton = button;
+      if (std::wstring(item.icon) == L"Stop_16x.png") g.stopButton = button;
+    }
+    // A check-type button in its checked look (the word-wrap switch of the output pane).
+    g.wrapButton = addToolButton(g.toolBar0, images, {L"TextLineHeight_16x.png", L"切换自动换行", true});
+    XBtn_SetType(g.wrapButton, button_type_check);
+    XBtn_SetCheck(g.wrapButton, true);
+  }
+  // The window-designer tool bar while no designer page is open: every button disabled.
+  static const ToolItem kDesigner[] = {
+      {L"RunTestDialog_16x.png", L"预览", false},   {nullptr, nullptr, false},
+      {L"AlignLeft_16x.png", L"左对齐", false},      {L"AlignRight_16x.png", L"右对齐", false},
+      {L"AlignTop_16x.png", L"顶对齐", false},       {L"AlignBottom_16x.png", L"底对齐", false},
+      {nullptr, nullptr, false},                     {L"TextCenterInFormHorizontal_16x.png", L"水平居中", false},
+      {L"CenterInFormVertical_16x.png", L"垂直居中", false}, {nullptr, nullptr, false},
+      {L"SpaceAcross_16x.png", L"水平等距", false},  {L"SpaceDown_16x.png", L"垂直等距", false},
+  };
+  if (XC_IsHXCGUI(g.toolBar1, XC_TOOLBAR))
+    for (const ToolItem& item : kDesigner) {
+      if (item.icon == nullptr) addSeparator(g.toolBar1);
+      else addToolButton(g.toolBar1, images, item);
+    }
+}
+
+// --- code tabs -----------------------------------------------------------------------------
+
+void styleCodeTabs(HELE bar) {
+  const int count = XTabBar_GetLabelCount(bar);
+  const int selected = XTabBar_GetSelect(bar);
+  for (int i = 0; i < count; ++i) {
+    HELE label = XTabBar_GetLabel(bar, i);
+    XEle_EnableCSS(label, false);
+    setLook(label, look::kCodeTab);
+    XEle_SetTextColor(label, i == selected ? XRGB(255, 255, 255) : XRGB(241, 241, 241), 255);
+    HELE close = XTabBar_GetLabelClose(bar, i);
+    XEle_EnableBkTransparent(close, true);
+    setLook(close, i == selected ? look::kTabCloseActive : look::kTabCloseInactive);
+  }
+}
+
+void buildCodeTabs(Gallery& g) {
+  g.codeTabs = named(L"codePageTab");
+  if (!XC_IsHXCGUI(g.codeTabs, XC_TABBAR)) return;
+  XTabBar_EnableClose(g.codeTabs, true);
+  XTabBar_SetLabelSpacing(g.codeTabs, 0);
+  for (const wchar_t* title : {L"起始页", L"程序集1", L"窗口程序集_启动窗口", L"_启动窗口 - Dialog"}) {
+    int index = XTabBar_AddLabel(g.codeTabs, title);
+    XEle_SetPadding(XTabBar_GetLabel(g.codeTabs, index), 10, 0, 6, 0);
+  }
+  XTabBar_SetSelect(g.codeTabs, 1);
+  styleCodeTabs(g.codeTabs);
+  // The selected tab keeps the active close-button look.
+  XEle_RegEventC1(g.codeTabs, XE_BUTTON_CHECK, [](HELE, bool, bool*) { return 0; });
+  for (int i = 0; i < XTabBar_GetLabelCount(g.codeTabs); ++i) {
+    HELE bar = g.codeTabs;
+    XEle_RegEventC(XTabBar_GetLabel(g.codeTabs, i), XE_BUTTON_CHECK, [bar](bool, bool*) {
+      styleCodeTabs(bar);
+      XEle_RedrawEle(bar, false);
+      return 0;
+    });
+  }
+}
+
+// --- the native code window ------------------------------------------------------------------
+
+// Stands where the shell keeps the IDE's own main window: a plain native window with its own
+// painting, kept over "eCodeView" as the element moves (event 36).
+LRESULT CALLBACK codeWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_ERASEBKGND) return 1;
+  if (message != WM_PAINT) return DefWindowProcW(hwnd, message, wParam, lParam);
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(hwnd, &ps);
+  RECT client;
+  GetClientRect(hwnd, &client);
+  HBRUSH background = CreateSolidBrush(RGB(30, 30, 30));
+  FillRect(dc, &client, background);
+  DeleteObject(background);
+  RECT gutter{0, 0, 44, client.bottom};
+  HBRUSH gutterBrush = CreateSolidBrush(RGB(37, 37, 38));
+  FillRect(dc, &gutter, gutterBrush);
+  DeleteObject(gutterBrush);
+  HFONT font = CreateFontW(-13, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, CLEARTYPE_QUALITY, 0, L"宋体");
+  HGDIOBJ old = SelectObject(dc, font);
+  SetBkMode(dc, TRANSPARENT);
+  struct Line {
+    const wchar_t* text;
+    COLORREF color;
+  };
+  static const Line kLines[] = {
+      {L".版本 2", RGB(86, 156, 214)},
+      {L"", 0},
+      {L".程序集 窗口程序集_启动窗口", RGB(78, 201, 176)},
+      {L"", 0},
+      {L".子程序 _按钮1_被单击", RGB(220, 220, 170)},
+      {L".局部变量 计数, 整数型", RGB(156, 220, 254)},
+      {L"", 0},
+      {L"计数 ＝ 计数 ＋ 1", RGB(220, 220, 220)},
+      {L"标签1.标题 ＝ “已单击 ” ＋ 到文本 (计数) ＋ “ 次”", RGB(206, 145, 120)},
+      {L"调试输出 (计数)", RGB(220, 220, 220)},
+  };
+  int y = 8;
+  for (size_t i = 0; i < std::size(kLines); ++i, y += 20) {
+    wchar_t number[8];
+    wsprintfW(number, L"%d", static_cast<int>(i + 1));
+    SetTextColor(dc, RGB(43, 145, 175));
+    RECT numberRect{0, y, 36, y + 20};
+    DrawTextW(dc, number, -1, &numberRect, DT_RIGHT | DT_SINGLELINE | DT_VCENTER);
+    SetTextColor(dc, kLines[i].color);
+    TextOutW(dc, 56, y + 3, kLines[i].text, static_cast<int>(std::wcslen(kLines[i].text)));
+  }
+  SelectObject(dc, old);
+  DeleteObject(font);
+  EndPaint(hwnd, &ps);
+  return 0;
+}
+
+void keepOver(HELE element, HWND window) {
+  RECT r{0, 0, XEle_GetWidth(element), XEle_GetHeight(element)};
+  XEle_RectClientToWndClient(element, &r);
+  MoveWindow(window, r.left, r.top, XEle_GetWidth(element), XEle_GetHeight(element), TRUE);
+}
+
+void buildCodeWindow(Gallery& g) {
+  g.codeView = named(L"eCodeView");
+  if (!XC_IsHELE(g.codeView)) return;
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof wc;
+  wc.lpfnWndProc = codeWindowProc;
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_IBEAM));
+  wc.lpszClassName = L"TovaluxGalleryCode";
+  RegisterClassExW(&wc);
+  g.codeWindow = CreateWindowExW(0, wc.lpszClassName, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 0, 0, 10, 10,
+                                 XWnd_GetHWND(g.frame), nullptr, wc.hInstance, nullptr);
+  HWND window = g.codeWindow;
+  XEle_RegEventC1(g.codeView, XE_SIZE, [window](HELE self, int, bool*) {
+    keepOver(self, window);
+    return 0;
+  });
+}
+
+}  // namespace
+
+Gallery buildGallery(const std::wstring& theme, bool compactCaption) {
+  Gallery g;
+  XC_LoadResource((theme + L"\\resource.res").c_str());
+  XC_LoadStyle((theme + L"\\style.css").c_str());
+  XC_SetDefaultFont(XFont_Create2(L"微软雅黑", 9, font_style_regular));
+
+  g.frame = XFrameWnd_CreateEx(0, L"Tovalux", L"易语言 - Tovalux IDE", 0, 0, 0, 1100, 760, nullptr, 47);
+  XWnd_SetMinimumSize(g.frame, 600, 600);
+  const int topMargin = compactCaption ? 97 : 117;
+  XWnd_SetLayoutSize(g.frame, 7, topMargin, 7, 32);
+
+  g.top = XC_LoadLayout((theme + (compactCaption ? L"\\LayoutWindowTop2.xml" : L"\\LayoutWindowTop3.xml")).c_str(),
+                        g.frame, nullptr);
+  g.left = XC_LoadLayout((theme + L"\\LayoutWindowLeft.xml").c_str(), g.frame, nullptr);
+  g.right = XC_LoadLayout((theme + L"\\LayoutWindowRight.xml").c_str(), g.frame, nullptr);
+  g.bottom = XC_LoadLayout((theme + L"\\LayoutWindowBottom.xml").c_str(), g.frame, nullptr);
+  XWnd_BindLayoutEle(g.frame, bind_top, g.top);
+  XWnd_BindLayoutEle(g.frame, bind_left, g.left);
+  XWnd_BindLayoutEle(g.frame, bind_right, g.right);
+  XWnd_BindLayoutEle(g.frame, bind_bottom, g.bottom);
+  setLook(g.top, look::kTopEdge);
+  setLook(g.left, look::kLeftEdge);
+  setLook(g.right, look::kRightEdge);
+  setLook(g.bottom, look::kBottomEdge);
+
+  g.view = XC_LoadLayout((theme + L"\\ViewMainLayout.xml").c_str(), g.frame, nullptr);
+  XFrameWnd_SetView(g.frame, g.view);
+
+  buildToolBars(g, theme + L"\\Images");
+  buildCodeTabs(g);
+  buildCodeWindow(g);
+  g.scrollBarV = named(L"codeScrollBarV");
+  g.scrollBarH = named(L"codeScrollBarH");
+  XSBar_SetRange(g.scrollBarV, 200);
+  XSBar_SetRange(g.scrollBarH, 100);
+  g.statusText = named(L"stateText");
+
+  XWnd_AdjustLayout(g.frame);
+  return g;
+}
+
+}  // namespace tovalux::gallery

@@ -1,0 +1,257 @@
+#include "toolkit/win32/gdi_canvas.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "toolkit/model/image.h"
+#include "toolkit/win32/fonts.h"
+#include "toolkit/win32/images.h"
+
+namespace tovalux::tk::win32 {
+
+XRect intersectRect(const XRect& a, const XRect& b) {
+  return {std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right), std::min(a.bottom, b.bottom)};
+}
+
+bool Surface::ensure(int width, int height) {
+  width = std::max(width, 1), height = std::max(height, 1);
+  if (bits_ != nullptr && width <= width_ && height <= height_) return true;
+  // Grow with some room, so that resizing a window does not make a bitmap per step.
+  const int w = std::max(width, width_ + width_ / 4), h = std::max(height, height_ + height_ / 4);
+  release();
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(info.bmiHeader);
+  info.bmiHeader.biWidth = w;
+  info.bmiHeader.biHeight = -h;  // top-down rows
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  GdiObject<HBITMAP> bitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  MemoryDc dc(nullptr);
+  if (!bitmap || !dc || bits == nullptr) return false;
+  original_ = SelectObject(dc.get(), bitmap.get());
+  bitmap_ = std::move(bitmap);
+  dc_ = std::move(dc);
+  bits_ = static_cast<uint32_t*>(bits);
+  width_ = w, height_ = h;
+  return true;
+}
+
+void Surface::release() {
+  if (dc_ && original_ != nullptr) SelectObject(dc_.get(), original_);
+  original_ = nullptr;
+  dc_.reset();
+  bitmap_.reset();
+  bits_ = nullptr;
+  width_ = height_ = 0;
+}
+
+GdiCanvas::GdiCanvas(Surface& surface, int width, int height)
+    : surface_(surface), clip_{0, 0, std::min(width, surface.width()), std::min(height, surface.height())} {}
+
+void GdiCanvas::syncPixels() {
+  if (gdiPending_) GdiFlush();
+  gdiPending_ = false;
+}
+
+namespace {
+inline uint32_t mix(uint32_t src, uint32_t dst, unsigned a) {
+  const unsigned na = 255 - a;
+  auto channel = [&](int shift) {
+    unsigned s = (src >> shift) & 0xFF, d = (dst >> shift) & 0xFF;
+    return ((s * a + d * na + 127) / 255) << shift;
+  };
+  return 0xFF000000u | channel(16) | channel(8) | channel(0);
+}
+
+// Premultiplied source over an opaque destination.
+inline uint32_t over(uint32_t src, uint32_t dst) {
+  const unsigned sa = src >> 24;
+  if (sa == 255) return src | 0xFF000000u;
+  if (sa == 0 && (src & 0xFFFFFF) == 0) return dst;
+  const unsigned na = 255 - sa;
+  auto channel = [&](int shift) {
+    unsigned s = (src >> shift) & 0xFF, d = (dst >> shift) & 0xFF;
+    return std::min(255u, s + (d * na + 127) / 255) << shift;
+  };
+  return 0xFF000000u | channel(16) | channel(8) | channel(0);
+}
+}  // namespace
+
+void GdiCanvas::blend(int x, int y, uint32_t pixel, uint8_t alpha) {
+  uint32_t& d = surface_.bits()[static_cast<size_t>(y) * surface_.width() + x];
+  d = alpha == 255 ? pixel : mix(pixel, d, alpha);
+}
+
+void GdiCanvas::fillRect(const XRect& rect, XColor color, uint8_t alpha) {
+  XRect r = intersectRect(rect, clip_);
+  if (r.empty() || alpha == 0) return;
+  syncPixels();
+  const uint32_t pixel = toPixel(color);
+  for (int y = r.top; y < r.bottom; ++y) {
+    uint32_t* row = surface_.bits() + static_cast<size_t>(y) * surface_.width();
+    if (alpha == 255) {
+      std::fill(row + r.left, row + r.right, pixel);
+    } else {
+      for (int x = r.left; x < r.right; ++x) row[x] = mix(pixel, row[x], alpha);
+    }
+  }
+}
+
+void GdiCanvas::frameRect(const XRect& rect, XColor color, uint8_t alpha, int width) {
+  if (rect.empty() || width <= 0) return;
+  width = std::min({width, (rect.width() + 1) / 2, (rect.height() + 1) / 2});
+  fillRect({rect.left, rect.top, rect.right, rect.top + width}, color, alpha);
+  fillRect({rect.left, rect.bottom - width, rect.right, rect.bottom}, color, alpha);
+  fillRect({rect.left, rect.top + width, rect.left + width, rect.bottom - width}, color, alpha);
+  fillRect({rect.right - width, rect.top + width, rect.right, rect.bottom - width}, color, alpha);
+}
+
+void GdiCanvas::line(int x1, int y1, int x2, int y2, XColor color, uint8_t alpha) {
+  if (alpha == 0) return;
+  if (x1 == x2 || y1 == y2) {
+    // Axis-parallel: a one-pixel rectangle, the end point left out as LineTo does.
+    XRect r{std::min(x1, x2), std::min(y1, y2), std::max(x1, x2), std::max(y1, y2)};
+    if (x1 == x2) r.right = r.left + 1, r.top = y1 < y2 ? y1 : y2 + 1, r.bottom = y1 < y2 ? y2 : y1 + 1;
+    else r.bottom = r.top + 1, r.left = x1 < x2 ? x1 : x2 + 1, r.right = x1 < x2 ? x2 : x1 + 1;
+    fillRect(r, color, alpha);
+    return;
+  }
+  syncPixels();
+  const uint32_t pixel = toPixel(color);
+  int dx = std::abs(x2 - x1), dy = -std::abs(y2 - y1);
+  int sx = x1 < x2 ? 1 : -1, sy = y1 < y2 ? 1 : -1;
+  int err = dx + dy;
+  int x = x1, y = y1;
+  while (x != x2 || y != y2) {
+    if (x >= clip_.left && x < clip_.right && y >= clip_.top && y < clip_.bottom) blend(x, y, pixel, alpha);
+    int e2 = 2 * err;
+    if (e2 >= dy) err += dy, x += sx;
+    if (e2 <= dx) err += dx, y += sy;
+  }
+}
+
+void GdiCanvas::fillPolygon(const XPoint* points, int count, XColor color, uint8_t alpha, FillMode mode) {
+  if (points == nullptr || count < 3 || alpha == 0) return;
+  XRect box{points[0].x, points[0].y, points[0].x, points[0].y};
+  for (int i = 1; i < count; ++i) {
+    box.left = std::min(box.left, points[i].x), box.right = std::max(box.right, points[i].x);
+    box.top = std::min(box.top, points[i].y), box.bottom = std::max(box.bottom, points[i].y);
+  }
+  box = intersectRect(box, clip_);
+  if (box.empty()) return;
+  syncPixels();
+  const uint32_t pixel = toPixel(color);
+  struct Crossing {
+    double x;
+    int direction;
+  };
+  std::vector<Crossing> xs;
+  // Sampled at pixel centres, as GDI fills polygon regions.
+  for (int y = box.top; y < box.bottom; ++y) {
+    const double cy = y + 0.5;
+    xs.clear();
+    for (int i = 0; i < count; ++i) {
+      const XPoint& a = points[i];
+      const XPoint& b = points[(i + 1) % count];
+      if ((a.y <= cy) == (b.y <= cy)) continue;
+      xs.push_back({a.x + (cy - a.y) * (b.x - a.x) / double(b.y - a.y), b.y > a.y ? 1 : -1});
+    }
+    std::sort(xs.begin(), xs.end(), [](const Crossing& l, const Crossing& r) { return l.x < r.x; });
+    int winding = 0;
+    for (size_t i = 0; i + 1 < xs.size(); ++i) {
+      winding += xs[i].direction;
+      const bool inside = mode == FillMode::winding ? winding != 0 : (i % 2) == 0;
+      if (!inside) continue;
+      int from = std::max(box.left, static_cast<int>(std::ceil(xs[i].x - 0.5)));
+      int to = std::min(box.right, static_cast<int>(std::ceil(xs[i + 1].x - 0.5)));
+      for (int x = from; x < to; ++x) blend(x, y, pixel, alpha);
+    }
+  }
+}
+
+void GdiCanvas::text(std::u16string_view text, const XRect& rect, int align, const Font& font, XColor color,
+                     uint8_t alpha) {
+  if (text.empty() || alpha == 0) return;
+  XRect visible = intersectRect(rect, clip_);
+  if (visible.empty()) return;
+  HDC dc = surface_.dc();
+  const int saved = SaveDC(dc);
+  IntersectClipRect(dc, visible.left, visible.top, visible.right, visible.bottom);
+  SelectObject(dc, fontFor(font));
+  SetTextColor(dc, color);
+  SetBkMode(dc, TRANSPARENT);
+  UINT format = DT_SINGLELINE | DT_NOPREFIX | DT_NOCLIP;
+  if (align & text_align_center) format |= DT_CENTER;
+  else if (align & text_align_right) format |= DT_RIGHT;
+  if (align & text_align_vcenter) format |= DT_VCENTER;
+  else if (align & text_align_bottom) format |= DT_BOTTOM;
+  RECT r{rect.left, rect.top, rect.right, rect.bottom};
+  const int length = static_cast<int>(std::min<size_t>(text.size(), 0x7FFFFFF));
+  DrawTextW(dc, reinterpret_cast<const wchar_t*>(text.data()), length, &r, format);
+  RestoreDC(dc, saved);
+  gdiPending_ = true;
+}
+
+void GdiCanvas::image(const Image& img, const XRect& dest, ImageMode mode) {
+  const Pixels* src = pixelsOf(img);
+  if (src == nullptr || src->width <= 0 || src->height <= 0) return;
+  XRect area = intersectRect(dest, clip_);
+  if (area.empty()) return;
+  syncPixels();
+  const int width = surface_.width();
+  uint32_t* bits = surface_.bits();
+  const int dw = dest.width(), dh = dest.height();
+  if (mode == ImageMode::stretch && (dw != src->width || dh != src->height)) {
+    // Bilinear over premultiplied pixels: no dark fringes at transparent edges.
+    for (int y = area.top; y < area.bottom; ++y) {
+      double fy = (y - dest.top + 0.5) * src->height / dh - 0.5;
+      int y0 = std::clamp(static_cast<int>(std::floor(fy)), 0, src->height - 1);
+      int y1 = std::min(y0 + 1, src->height - 1);
+      double wy = std::clamp(fy - y0, 0.0, 1.0);
+      for (int x = area.left; x < area.right; ++x) {
+        double fx = (x - dest.left + 0.5) * src->width / dw - 0.5;
+        int x0 = std::clamp(static_cast<int>(std::floor(fx)), 0, src->width - 1);
+        int x1 = std::min(x0 + 1, src->width - 1);
+        double wx = std::clamp(fx - x0, 0.0, 1.0);
+        uint32_t p00 = src->at(x0, y0), p10 = src->at(x1, y0), p01 = src->at(x0, y1), p11 = src->at(x1, y1);
+        uint32_t out = 0;
+        for (int shift = 0; shift < 32; shift += 8) {
+          double v = ((p00 >> shift) & 0xFF) * (1 - wx) * (1 - wy) + ((p10 >> shift) & 0xFF) * wx * (1 - wy) +
+                     ((p01 >> shift) & 0xFF) * (1 - wx) * wy + ((p11 >> shift) & 0xFF) * wx * wy;
+          out |= static_cast<uint32_t>(std::clamp(v + 0.5, 0.0, 255.0)) << shift;
+        }
+        uint32_t& d = bits[static_cast<size_t>(y) * width + x];
+        d = over(out, d);
+      }
+    }
+    return;
+  }
+  for (int y = area.top; y < area.bottom; ++y) {
+    int sy = y - dest.top;
+    if (mode == ImageMode::tile) sy %= src->height;
+    if (sy < 0 || sy >= src->height) continue;
+    for (int x = area.left; x < area.right; ++x) {
+      int sx = x - dest.left;
+      if (mode == ImageMode::tile) sx %= src->width;
+      if (sx < 0 || sx >= src->width) continue;
+      uint32_t& d = bits[static_cast<size_t>(y) * width + x];
+      d = over(src->at(sx, sy), d);
+    }
+  }
+}
+
+void GdiCanvas::pushClip(const XRect& rect) {
+  saved_.push_back(clip_);
+  clip_ = intersectRect(clip_, rect);
+  if (clip_.empty()) clip_ = {clip_.left, clip_.top, clip_.left, clip_.top};
+}
+
+void GdiCanvas::popClip() {
+  if (saved_.empty()) return;
+  clip_ = saved_.back();
+  saved_.pop_back();
+}
+
+}  // namespace tovalux::tk::win32

@@ -1,0 +1,456 @@
+#include "toolkit/win32/native_window.h"
+
+#include <windowsx.h>
+
+#include <algorithm>
+
+#include "toolkit/model/context.h"
+#include "toolkit/model/edit.h"
+#include "toolkit/model/input.h"
+#include "toolkit/model/window.h"
+#include "toolkit/win32/backend.h"
+#include "toolkit/win32/gdi_canvas.h"
+#include "toolkit/win32/popups.h"
+#include "toolkit/win32/shadow.h"
+#include "toolkit/win32/tooltip.h"
+
+namespace tovalux::tk::win32 {
+
+namespace {
+
+constexpr int kEdgeGrab = 6;     // resizing band along a resizable window's edges
+constexpr int kCornerGrab = 12;  // corners, measured along the edges
+constexpr int kGripGrab = 16;    // the bottom-right corner, where the frame draws its grip
+
+void hideToolTip() {
+  if (Backend* backend = Backend::running(); backend != nullptr && backend->toolTip() != nullptr)
+    backend->toolTip()->hide();
+}
+
+int mouseFlags(WPARAM wParam) { return static_cast<int>(wParam & (MK_LBUTTON | MK_RBUTTON | MK_SHIFT | MK_CONTROL)); }
+
+int keyFlags() {
+  int flags = 0;
+  if (GetKeyState(VK_SHIFT) < 0) flags |= mk_shift;
+  if (GetKeyState(VK_CONTROL) < 0) flags |= mk_control;
+  return flags;
+}
+
+XPoint clientPoint(LPARAM lParam) { return {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}; }
+
+// Elements a click means something to; everything else (layouts, plain elements without mouse
+// handlers) lets a caption or a draggable window be moved from it.
+bool isControl(Element& e) {
+  if (e.type() != XC_ELE && e.type() != XC_ELE_LAYOUT) return true;
+  if (e.dragBorder != 0) return true;
+  for (int event : {XE_MOUSESTAY, XE_MOUSELEAVE, XE_LBUTTONDOWN, XE_LBUTTONUP, XE_RBUTTONUP, XE_LBUTTONDBCLICK, XE_BNCLICK})
+    if (e.events()->has(event)) return true;
+  return false;
+}
+
+// Elements that take typing: clicking them gives their window the keyboard.
+bool takesKeyboard(const Element& e) {
+  return e.isA(XC_EDIT) || e.isA(XC_SCROLLVIEW) || e.isA(XC_COMBOBOX);
+}
+
+}  // namespace
+
+NativeWindow::NativeWindow(HWINDOW handle) : handle_(handle) {}
+NativeWindow::~NativeWindow() = default;
+
+Window* NativeWindow::model() const { return getWindow(handle_); }
+
+bool NativeWindow::isChild() const {
+  return hwnd_ != nullptr && (GetWindowLongW(hwnd_, GWL_STYLE) & WS_CHILD) != 0;
+}
+
+bool NativeWindow::create() {
+  Window* w = model();
+  Backend* backend = Backend::running();
+  if (w == nullptr || backend == nullptr) return false;
+  std::wstring className(w->className.begin(), w->className.end());
+  if (className.empty()) className = kDefaultClass;
+  if (!backend->ensureClass(className, CS_DBLCLKS)) return false;
+
+  DWORD style = w->style & ~(WS_CAPTION | WS_THICKFRAME | WS_MAXIMIZE | WS_MINIMIZE);
+  const bool child = (style & WS_CHILD) != 0;
+  if (!child) {
+    style |= WS_POPUP | WS_SYSMENU | WS_MINIMIZEBOX;
+    if (w->xcStyle & window_style_drag_border) style |= WS_THICKFRAME;
+    if (w->xcStyle & window_style_allow_max) style |= WS_MAXIMIZEBOX;
+  }
+  style |= WS_CLIPCHILDREN | WS_CLIPSIBLINGS;
+  if (w->xcStyle & window_style_caption) w->dragCaption = true;
+  if (w->xcStyle & window_style_drag_window) w->dragWindow = true;
+
+  XRect r = w->rect;
+  if (!child && (w->xcStyle & window_style_center)) {
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    HMONITOR on = w->parentNative != nullptr ? MonitorFromWindow(w->parentNative, MONITOR_DEFAULTTOPRIMARY)
+                                             : MonitorFromPoint({0, 0}, MONITOR_DEFAULTTOPRIMARY);
+    if (GetMonitorInfoW(on, &monitor)) {
+      const RECT& work = monitor.rcWork;
+      const int x = work.left + std::max(0L, (work.right - work.left - r.width()) / 2);
+      const int y = work.top + std::max(0L, (work.bottom - work.top - r.height()) / 2);
+      r = {x, y, x + r.width(), y + r.height()};
+      w->rect = r;
+    }
+  }
+  std::wstring title(w->title.begin(), w->title.end());
+  HWND created = CreateWindowExW(w->exStyle, className.c_str(), title.c_str(), style, r.left, r.top, r.width(),
+                                 r.height(), w->parentNative, nullptr, moduleInstance(), this);
+  if (created == nullptr) return false;
+  applyLook();
+  return true;
+}
+
+void NativeWindow::destroyFromModel() {
+  if (destroying_ || hwnd_ == nullptr) return;
+  destroying_ = true;
+  if (shadow_) shadow_->hide();
+  DestroyWindow(hwnd_);
+}
+
+void NativeWindow::invalidate(const RECT& area, bool immediate) {
+  if (hwnd_ == nullptr) return;
+  InvalidateRect(hwnd_, &area, FALSE);
+  if (immediate) UpdateWindow(hwnd_);
+  applyLook();
+}
+
+void NativeWindow::applyLook(bool restack) {
+  Window* w = model();
+  if (w == nullptr || hwnd_ == nullptr || isChild()) return;
+  const bool layered = w->transparentType != 0;
+  if (layered != (appliedType_ > 0) || (layered && w->transparentAlpha != appliedAlpha_)) {
+    LONG ex = GetWindowLongW(hwnd_, GWL_EXSTYLE);
+    if (layered) {
+      SetWindowLongW(hwnd_, GWL_EXSTYLE, ex | WS_EX_LAYERED);
+      SetLayeredWindowAttributes(hwnd_, 0, static_cast<BYTE>(w->transparentAlpha), LWA_ALPHA);
+    } else if (ex & WS_EX_LAYERED) {
+      SetWindowLongW(hwnd_, GWL_EXSTYLE, ex & ~WS_EX_LAYERED);
+      RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+    }
+    appliedType_ = w->transparentType;
+    appliedAlpha_ = w->transparentAlpha;
+  }
+  // The shadow belongs to the shadow type only, as on a system without layering the frame
+  // is made without transparency and without shadow.
+  const bool wantShadow = w->transparentType == 2 && w->shadow.size > 0 && w->shadow.depth > 0 &&
+                          IsWindowVisible(hwnd_) && !IsZoomed(hwnd_) && !IsIconic(hwnd_);
+  if (wantShadow && !shadow_) shadow_ = std::make_unique<ShadowWindow>();
+  if (shadow_) shadow_->update(hwnd_, w->shadow, wantShadow, restack);
+}
+
+void NativeWindow::syncRect() {
+  Window* w = model();
+  if (w == nullptr || hwnd_ == nullptr || IsIconic(hwnd_)) return;
+  RECT r;
+  GetWindowRect(hwnd_, &r);
+  if (isChild()) MapWindowPoints(nullptr, GetParent(hwnd_), reinterpret_cast<POINT*>(&r), 2);
+  w->rect = {r.left, r.top, r.right, r.bottom};
+}
+
+void NativeWindow::paint() {
+  applyLook();
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(hwnd_, &ps);
+  RECT client;
+  GetClientRect(hwnd_, &client);
+  const RECT area = ps.rcPaint;
+  if (dc != nullptr && !IsRectEmpty(&area) && surface_.ensure(client.right, client.bottom)) {
+    if (Window* w = model()) {
+      GdiCanvas canvas(surface_, client.right, client.bottom);
+      canvas.pushClip({area.left, area.top, area.right, area.bottom});
+      w->paint(canvas);
+      canvas.popClip();
+      // The painted areas are drawn; requests made while painting (handlers) stay dirty.
+      if (Window* still = model()) still->takeDirty();
+    }
+    GdiFlush();
+    BitBlt(dc, area.left, area.top, area.right - area.left, area.bottom - area.top, surface_.dc(), area.left, area.top,
+           SRCCOPY);
+    ++paints_;
+    lastPaint_ = area;
+  }
+  EndPaint(hwnd_, &ps);
+}
+
+LRESULT NativeWindow::hitTest(POINT screen) {
+  Window* w = model();
+  POINT p = screen;
+  ScreenToClient(hwnd_, &p);
+  if (w == nullptr) return HTCLIENT;
+  RECT rc;
+  GetClientRect(hwnd_, &rc);
+  if (!isChild() && (w->xcStyle & window_style_drag_border) && !IsZoomed(hwnd_)) {
+    const bool left = p.x < kEdgeGrab, right = p.x >= rc.right - kEdgeGrab;
+    const bool top = p.y < kEdgeGrab, bottom = p.y >= rc.bottom - kEdgeGrab;
+    const bool nearLeft = p.x < kCornerGrab, nearRight = p.x >= rc.right - kCornerGrab;
+    const bool nearTop = p.y < kCornerGrab, nearBottom = p.y >= rc.bottom - kCornerGrab;
+    if (p.x >= rc.right - kGripGrab && p.y >= rc.bottom - kGripGrab) return HTBOTTOMRIGHT;
+    if ((top && nearLeft) || (left && nearTop)) return HTTOPLEFT;
+    if ((top && nearRight) || (right && nearTop)) return HTTOPRIGHT;
+    if ((bottom && nearLeft) || (left && nearBottom)) return HTBOTTOMLEFT;
+    if ((bottom && nearRight) || (right && nearBottom)) return HTBOTTOMRIGHT;
+    if (left) return HTLEFT;
+    if (right) return HTRIGHT;
+    if (top) return HTTOP;
+    if (bottom) return HTBOTTOM;
+  }
+  const XPoint pt{p.x, p.y};
+  if (dragEdgeAt(*w, pt) != 0) return HTCLIENT;
+  if (Element* e = tk::hitTest(*w, pt); e != nullptr && isControl(*e)) return HTCLIENT;
+  if (!isChild() && (w->dragWindow || (w->dragCaption && p.y < w->margins.top))) return HTCAPTION;
+  return HTCLIENT;
+}
+
+bool NativeWindow::setCursor() {
+  Window* w = model();
+  if (w == nullptr) return false;
+  POINT p;
+  GetCursorPos(&p);
+  ScreenToClient(hwnd_, &p);
+  const XPoint pt{p.x, p.y};
+  LPCWSTR cursor = reinterpret_cast<LPCWSTR>(IDC_ARROW);
+  int edge = w->drag.kind == Window::Drag::Kind::border ? w->drag.edge : dragEdgeAt(*w, pt);
+  if (edge == edge_left || edge == edge_right) {
+    cursor = reinterpret_cast<LPCWSTR>(IDC_SIZEWE);
+  } else if (edge == edge_top || edge == edge_bottom) {
+    cursor = reinterpret_cast<LPCWSTR>(IDC_SIZENS);
+  } else if (auto* edit = dynamic_cast<Edit*>(tk::hitTest(*w, pt)); edit != nullptr && !edit->readOnly) {
+    XRect view = edit->viewRect();
+    XRect abs = edit->windowRect();
+    if (pt.x >= abs.left + view.left && pt.x < abs.left + view.right && pt.y >= abs.top + view.top &&
+        pt.y < abs.top + view.bottom)
+      cursor = reinterpret_cast<LPCWSTR>(IDC_IBEAM);
+  }
+  SetCursor(LoadCursorW(nullptr, cursor));
+  return true;
+}
+
+void NativeWindow::tipTarget(HELE element) {
+  if (element == tipTarget_) return;
+  tipTarget_ = element;
+  if (Backend* backend = Backend::running(); backend != nullptr && backend->toolTip() != nullptr)
+    backend->toolTip()->hover(element);
+}
+
+void NativeWindow::mouseMoved(POINT client, WPARAM flags) {
+  if (!tracking_) {
+    TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, hwnd_, 0};
+    tracking_ = TrackMouseEvent(&track) != FALSE;
+  }
+  const XPoint pt{client.x, client.y};
+  if (Window* w = model()) mouseMove(*w, pt, mouseFlags(flags));
+  // Disabled elements get no mouse events but keep their tooltips.
+  Window* w = model();
+  Element* under = w != nullptr && w->captured == 0 ? tk::hitTest(*w, pt) : nullptr;
+  tipTarget(under != nullptr ? under->handle() : 0);
+}
+
+LRESULT NativeWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
+  // The window's handlers see every message first (XWnd_RegEventC with a message number).
+  if (message != WM_NCCREATE && message != WM_NCDESTROY && message != WM_CREATE) {
+    if (Window* w = model(); w != nullptr && w->events()->has(static_cast<int>(message))) {
+      EventArgs args{2, {static_cast<intptr_t>(wParam), static_cast<intptr_t>(lParam)}};
+      if (raiseEvent(handle_, static_cast<int>(message), args)) return 0;
+      if (hwnd_ == nullptr) return 0;
+    }
+  }
+  return own(message, wParam, lParam);
+}
+
+LRESULT NativeWindow::own(UINT message, WPARAM wParam, LPARAM lParam) {
+  HWND hwnd = hwnd_;
+  switch (message) {
+    case WM_NCCALCSIZE:
+      // The toolkit draws the whole window: no native frame, client area = window.
+      return 0;
+    case WM_NCACTIVATE:
+      // Nothing to draw in a non-client area; keep the activation itself.
+      return TRUE;
+    case WM_NCHITTEST:
+      return hitTest({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+    case WM_GETMINMAXINFO: {
+      auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
+      if (Window* w = model(); w != nullptr && (w->minSize.cx > 0 || w->minSize.cy > 0)) {
+        info->ptMinTrackSize.x = std::max<LONG>(info->ptMinTrackSize.x, w->minSize.cx);
+        info->ptMinTrackSize.y = std::max<LONG>(info->ptMinTrackSize.y, w->minSize.cy);
+      }
+      MONITORINFO monitor{};
+      monitor.cbSize = sizeof monitor;
+      if (GetMonitorInfoW(MonitorFromWindow(hwnd, MONITOR_DEFAULTTONEAREST), &monitor)) {
+        // Maximised, the borderless window covers the work area exactly (taskbar kept).
+        info->ptMaxPosition = {monitor.rcWork.left - monitor.rcMonitor.left, monitor.rcWork.top - monitor.rcMonitor.top};
+        info->ptMaxSize = {monitor.rcWork.right - monitor.rcWork.left, monitor.rcWork.bottom - monitor.rcWork.top};
+      }
+      return 0;
+    }
+    case WM_WINDOWPOSCHANGING: {
+      // The minimum size holds for every resize, not only the user's drag.
+      auto* pos = reinterpret_cast<WINDOWPOS*>(lParam);
+      Window* w = model();
+      if (w != nullptr && !(pos->flags & SWP_NOSIZE) && !(GetWindowLongW(hwnd, GWL_STYLE) & WS_MINIMIZE)) {
+        pos->cx = std::max<int>(pos->cx, w->minSize.cx);
+        pos->cy = std::max<int>(pos->cy, w->minSize.cy);
+      }
+      return DefWindowProcW(hwnd, message, wParam, lParam);
+    }
+    case WM_WINDOWPOSCHANGED: {
+      LRESULT result = DefWindowProcW(hwnd, message, wParam, lParam);
+      applyLook(!(reinterpret_cast<WINDOWPOS*>(lParam)->flags & SWP_NOZORDER));
+      return result;
+    }
+    case WM_SIZE: {
+      if (wParam == SIZE_MINIMIZED) {
+        if (shadow_) shadow_->hide();
+        return 0;
+      }
+      Window* w = model();
+      if (w == nullptr) return 0;
+      w->maximized = wParam == SIZE_MAXIMIZED;
+      syncRect();
+      w->adjustLayout();
+      if (Window* still = model()) still->invalidateAll(false);
+      return 0;
+    }
+    case WM_MOVE:
+      syncRect();
+      return 0;
+    case WM_ACTIVATE:
+      if (Window* w = model()) {
+        w->active = LOWORD(wParam) != WA_INACTIVE;
+        w->invalidateAll(false);
+      }
+      if (LOWORD(wParam) == WA_INACTIVE) {
+        hideToolTip();
+        closePopupsOf(handle_);
+      }
+      return DefWindowProcW(hwnd, message, wParam, lParam);
+    case WM_SHOWWINDOW:
+      if (Window* w = model()) w->visible = wParam != FALSE;
+      if (!wParam && shadow_) shadow_->hide();
+      return DefWindowProcW(hwnd, message, wParam, lParam);
+    case WM_ERASEBKGND:
+      return 1;
+    case WM_PAINT:
+      paint();
+      return 0;
+    case WM_SETCURSOR:
+      if (LOWORD(lParam) == HTCLIENT && reinterpret_cast<HWND>(wParam) == hwnd && setCursor()) return TRUE;
+      return DefWindowProcW(hwnd, message, wParam, lParam);
+    case WM_MOUSEMOVE:
+      mouseMoved({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}, wParam);
+      return 0;
+    case WM_NCMOUSEMOVE:
+      // Onto the window's own caption or edge: the elements lose the mouse at once (the
+      // leave message may come a moment later).
+      if (Window* w = model(); w != nullptr && w->hovered != 0) mouseLeave(*w);
+      tipTarget(0);
+      return DefWindowProcW(hwnd, message, wParam, lParam);
+    case WM_MOUSELEAVE:
+      tracking_ = false;
+      if (Window* w = model()) mouseLeave(*w);
+      tipTarget(0);
+      return 0;
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK: {
+      hideToolTip();
+      closePopupsOf(handle_);
+      Window* w = model();
+      if (w == nullptr) return 0;
+      SetCapture(hwnd);
+      if (message == WM_LBUTTONDOWN) leftDown(*w, clientPoint(lParam), mouseFlags(wParam));
+      else leftDoubleClick(*w, clientPoint(lParam), mouseFlags(wParam));
+      if (Window* still = model()) {
+        Element* focused = getElement(still->focused);
+        if (focused != nullptr && takesKeyboard(*focused) && GetFocus() != hwnd) SetFocus(hwnd);
+      }
+      return 0;
+    }
+    case WM_LBUTTONUP:
+      if (Window* w = model()) leftUp(*w, clientPoint(lParam), mouseFlags(wParam));
+      if (GetCapture() == hwnd) ReleaseCapture();
+      return 0;
+    case WM_RBUTTONDOWN:
+      hideToolTip();
+      closePopupsOf(handle_);
+      return 0;
+    case WM_RBUTTONUP:
+      if (Window* w = model()) rightUp(*w, clientPoint(lParam), mouseFlags(wParam));
+      return 0;
+    case WM_CAPTURECHANGED:
+      // Capture taken away while a button was held (a message box, another window): the
+      // press ends without a click.
+      if (reinterpret_cast<HWND>(lParam) != hwnd)
+        if (Window* w = model(); w != nullptr && (w->captured != 0 || w->drag.kind != Window::Drag::Kind::none))
+          leftUp(*w, {-(1 << 20), -(1 << 20)}, 0);
+      return 0;
+    case WM_MOUSEWHEEL: {
+      POINT p{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+      ScreenToClient(hwnd, &p);
+      if (Window* w = model()) mouseWheel(*w, {p.x, p.y}, GET_WHEEL_DELTA_WPARAM(wParam));
+      return 0;
+    }
+    case WM_KEYDOWN:
+      hideToolTip();
+      if (popupKeyDown(handle_, static_cast<int>(wParam))) return 0;
+      if (Window* w = model(); w != nullptr && keyDown(*w, static_cast<int>(wParam), keyFlags())) return 0;
+      return DefWindowProcW(hwnd, message, wParam, lParam);
+    case WM_CHAR:
+      if (Window* w = model(); w != nullptr && charInput(*w, static_cast<char16_t>(wParam))) return 0;
+      return DefWindowProcW(hwnd, message, wParam, lParam);
+    case WM_CLOSE:
+      // Not taken by a handler of event 16: the toolkit window goes, with its elements.
+      if (Window* w = model()) Window::destroy(w);
+      return 0;
+    case WM_DESTROY:
+      if (shadow_) shadow_->hide();
+      closePopupsOf(handle_);
+      if (!destroying_) {
+        // Destroyed from outside (its parent or owner went, or DestroyWindow): the toolkit
+        // window and its handles go too.
+        destroying_ = true;
+        if (Window* w = model()) Window::destroy(w);
+      }
+      return 0;
+    case WM_NCDESTROY:
+      if (Window* w = model(); w != nullptr && w->native == hwnd) w->native = nullptr;
+      SetWindowLongPtrW(hwnd, 0, 0);
+      shadow_.reset();
+      hwnd_ = nullptr;
+      return DefWindowProcW(hwnd, message, wParam, lParam);
+  }
+  return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+LRESULT CALLBACK toolkitWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  NativeWindow* native = nullptr;
+  if (message == WM_NCCREATE) {
+    native = static_cast<NativeWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+    if (native != nullptr) {
+      SetWindowLongPtrW(hwnd, 0, reinterpret_cast<LONG_PTR>(native));
+      native->hwnd_ = hwnd;
+      if (Window* w = native->model()) w->native = hwnd;
+    }
+  } else {
+    native = reinterpret_cast<NativeWindow*>(GetWindowLongPtrW(hwnd, 0));
+  }
+  if (native == nullptr) return DefWindowProcW(hwnd, message, wParam, lParam);
+  ++native->depth_;
+  LRESULT result = 0;
+  try {
+    result = native->handle(message, wParam, lParam);
+  } catch (...) {
+    // Nothing may unwind into the host's message loop.
+    result = 0;
+  }
+  --native->depth_;
+  if (native->depth_ == 0 && native->retired())
+    if (Backend* backend = Backend::running()) backend->purge();
+  return result;
+}
+
+}  // namespace tovalux::tk::win32

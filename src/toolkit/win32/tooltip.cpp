@@ -1,0 +1,140 @@
+#include "toolkit/win32/tooltip.h"
+
+#include <algorithm>
+
+#include "toolkit/model/context.h"
+#include "toolkit/model/element.h"
+#include "toolkit/win32/backend.h"
+#include "toolkit/win32/gdi_canvas.h"
+
+namespace tovalux::tk::win32 {
+
+namespace {
+constexpr UINT_PTR kShowTimer = 1;
+constexpr int kPadX = 8, kPadY = 4;
+
+std::pair<XColor, uint8_t> themeColor(const char* name, XColor fallback) {
+  if (auto c = context().resources.color(name)) return {c->color, c->alpha};
+  return {fallback, 255};
+}
+
+LRESULT CALLBACK toolTipProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  try {
+    if (Backend* backend = Backend::running(); backend != nullptr && backend->toolTip() != nullptr)
+      return backend->toolTip()->handle(hwnd, message, wParam, lParam);
+  } catch (...) {
+  }
+  return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+}  // namespace
+
+ToolTip::~ToolTip() {
+  if (hwnd_ != nullptr) DestroyWindow(hwnd_);
+}
+
+bool ToolTip::ensureWindow() {
+  if (hwnd_ != nullptr) return true;
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof wc;
+  wc.lpfnWndProc = toolTipProc;
+  wc.hInstance = moduleInstance();
+  wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+  wc.lpszClassName = kToolTipClass;
+  WNDCLASSEXW existing{};
+  existing.cbSize = sizeof existing;
+  if (!GetClassInfoExW(wc.hInstance, kToolTipClass, &existing) && RegisterClassExW(&wc) == 0) return false;
+  hwnd_ = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE | WS_EX_TRANSPARENT, kToolTipClass, L"",
+                          WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, moduleInstance(), nullptr);
+  return hwnd_ != nullptr;
+}
+
+void ToolTip::hover(HELE element) {
+  if (element == shown_ || (element != 0 && element == pending_)) return;
+  hide();
+  const Element* e = getElement(element);
+  if (e == nullptr || e->tooltip.empty() || !ensureWindow()) return;
+  pending_ = element;
+  SetTimer(hwnd_, kShowTimer, kDelay, nullptr);
+}
+
+void ToolTip::hide() {
+  pending_ = shown_ = 0;
+  if (hwnd_ == nullptr) return;
+  KillTimer(hwnd_, kShowTimer);
+  if (IsWindowVisible(hwnd_)) ShowWindow(hwnd_, SW_HIDE);
+}
+
+void ToolTip::show() {
+  KillTimer(hwnd_, kShowTimer);
+  const Element* e = getElement(pending_);
+  if (e == nullptr || e->tooltip.empty() || !e->visible) {
+    pending_ = 0;
+    return;
+  }
+  shown_ = std::exchange(pending_, 0);
+  text_ = e->tooltip;
+  SetWindowTextW(hwnd_, reinterpret_cast<const wchar_t*>(text_.c_str()));
+  XSize extent = context().measurer().measure(text_, context().fallbackFont());
+  const int width = extent.cx + 2 * kPadX, height = extent.cy + 2 * kPadY;
+  POINT cursor{};
+  GetCursorPos(&cursor);
+  // Below the cursor, kept on the cursor's monitor.
+  RECT area{cursor.x, cursor.y + 20, cursor.x + width, cursor.y + 20 + height};
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
+  if (GetMonitorInfoW(MonitorFromPoint(cursor, MONITOR_DEFAULTTONEAREST), &monitor)) {
+    const RECT& work = monitor.rcWork;
+    if (area.right > work.right) OffsetRect(&area, work.right - area.right, 0);
+    if (area.bottom > work.bottom) OffsetRect(&area, 0, cursor.y - 4 - area.bottom);
+    if (area.left < work.left) OffsetRect(&area, work.left - area.left, 0);
+  }
+  SetWindowPos(hwnd_, HWND_TOPMOST, area.left, area.top, width, height, SWP_NOACTIVATE | SWP_SHOWWINDOW);
+  InvalidateRect(hwnd_, nullptr, FALSE);
+}
+
+void ToolTip::paint() {
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(hwnd_, &ps);
+  RECT client;
+  GetClientRect(hwnd_, &client);
+  if (surface_.ensure(client.right, client.bottom)) {
+    GdiCanvas canvas(surface_, client.right, client.bottom);
+    XRect all{0, 0, client.right, client.bottom};
+    auto [bg, bgAlpha] = themeColor("ID_COLOR_TipBg", XRGB(37, 37, 38));
+    auto [border, borderAlpha] = themeColor("ID_COLOR_Border", XRGB(63, 63, 70));
+    auto [text, textAlpha] = themeColor("ID_COLOR_Text", XRGB(241, 241, 241));
+    canvas.fillRect(all, bg, bgAlpha);
+    canvas.frameRect(all, border, borderAlpha, 1);
+    canvas.text(text_, {kPadX, 0, client.right - kPadX, client.bottom}, text_align_left | text_align_vcenter,
+                context().fallbackFont(), text, textAlpha);
+    GdiFlush();
+    BitBlt(dc, 0, 0, client.right, client.bottom, surface_.dc(), 0, 0, SRCCOPY);
+  }
+  EndPaint(hwnd_, &ps);
+}
+
+LRESULT ToolTip::handle(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_TIMER:
+      if (wParam == kShowTimer && hwnd == hwnd_) show();
+      return 0;
+    case WM_PAINT:
+      if (hwnd == hwnd_) {
+        paint();
+        return 0;
+      }
+      break;
+    case WM_ERASEBKGND:
+      return 1;
+    case WM_MOUSEACTIVATE:
+      return MA_NOACTIVATE;
+    case WM_NCHITTEST:
+      return HTTRANSPARENT;
+    case WM_NCDESTROY:
+      if (hwnd == hwnd_) hwnd_ = nullptr;
+      break;
+  }
+  return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+}  // namespace tovalux::tk::win32

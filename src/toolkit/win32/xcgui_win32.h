@@ -1,0 +1,36 @@
+// The toolkit's public surface on Windows: the portable functions (xcgui.h) plus what only real
+// windows have. Link tovalux_toolkit_win32 and XInitXCGUI brings the Win32 backend up on the
+// calling thread (the UI thread); the toolkit then lives in that thread's message loop, whoever
+// runs it (the host IDE, a dialog, a test's pump): it has no loop of its own.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+#include "toolkit/model/xcgui.h"
+
+// Runs fn(data) on the UI thread and answers its result. On the UI thread it runs at once;
+// another thread waits until the UI thread has run it. Before XInitXCGUI, after XExitXCGUI
+// (also for a caller already waiting when the toolkit exits) it answers 0 without running it.
+int XC_CallUiThread(int (*fn)(void* data), void* data);
+
+namespace tovalux::tk::win32 {
+
+// What the backend shows of a window, for tests and diagnostics.
+struct WindowProbe {
+  HWND window = nullptr;
+  int paints = 0;       // WM_PAINTs served so far
+  RECT lastPaint{};     // client area the last one painted
+  HWND shadow = nullptr;
+  bool shadowVisible = false;
+  RECT shadowRect{};    // screen rectangle of the shadow window
+};
+bool probeWindow(HWINDOW window, WindowProbe* out);
+// Premultiplied 0xAARRGGBB of the window's drop shadow at (x, y) in shadow-window coordinates
+// (0 when there is none): layered pixels are not visible to screenshots on every system.
+uint32_t shadowPixel(HWINDOW window, int x, int y);
+// The toolkit's tooltip pop-up (null until a tooltip was first needed).
+HWND toolTipWindow();
+
+}  // namespace tovalux::tk::win32
