@@ -262,6 +262,36 @@ TEST_F(ViewsTree, ScrollingBuildsOnlyTheItemsThatCameIntoView) {
   EXPECT_EQ(XSBar_GetPos(XSView_GetScrollBarV(tree)), 40 * 20 - 100 - 60);
 }
 
+// Creation handlers that refresh, refill or empty the tree: building settles, nothing dangles.
+TEST_F(ViewsTree, HandlersMayChangeTheTreeWhileItsItemsAreBuilt) {
+  HWINDOW w = window();
+  HELE tree = XTree_Create(0, 0, 200, 100, w);
+  XTree_SetItemTemplateXML(tree, templateFile("item.xml", kTreeTemplate).c_str());
+  for (int i = 0; i < 20; ++i) XTree_InsertItemText(tree, u"x");
+  int calls = 0;
+  std::string mode = "refresh";
+  XEle_RegEventC(tree, XE_TREE_TEMP_CREATE_END, [&](XTreeItemRecord* item, bool*) {
+    ++calls;
+    if (mode == "refresh") XTree_RefreshData(tree);  // every time: building must still end
+    if (mode == "delete" && item->id == 2) XTree_DeleteItem(tree, 3);
+    if (mode == "clear") XTree_DeleteItemAll(tree);
+    return 0;
+  });
+  XWnd_AdjustLayout(w);
+  EXPECT_LT(calls, 40);
+  mode = "delete";
+  XTree_RefreshData(tree);
+  paint(w);
+  EXPECT_EQ(XTree_GetTemplateObject(tree, 3, 2), 0u);
+  EXPECT_NE(XTree_GetTemplateObject(tree, 6, 2), 0u);  // the lines close up
+  mode = "clear";
+  XTree_RefreshData(tree);
+  paint(w);
+  paint(w);
+  EXPECT_EQ(XTree_GetCount(tree), 0);
+  EXPECT_EQ(XEle_GetChildCount(tree), 2 + 0);  // the two scroll bars, no rows
+}
+
 TEST_F(ViewsTree, BadHandlesIdsAndColumnsAnswerNothing) {
   HELE tree = XTree_Create(0, 0, 200, 100);
   HELE box = XListBox_Create(0, 0, 100, 100);
