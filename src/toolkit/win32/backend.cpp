@@ -3,6 +3,8 @@
 #include "toolkit/model/context.h"
 #include "toolkit/model/window.h"
 #include "toolkit/win32/images.h"
+#include "toolkit/win32/menu_host.h"
+#include "toolkit/win32/popups.h"
 #include "toolkit/win32/native_window.h"
 #include "toolkit/win32/shadow.h"
 #include "toolkit/win32/tooltip.h"
@@ -59,6 +61,8 @@ void Backend::toolkitExited() {
 
 void Backend::stop() {
   stopUiCalls();
+  stopMenus();
+  stopPopups();
   // Out of reach first: its window procedure runs while it is destroyed.
   std::unique_ptr<ToolTip> tip = std::move(toolTip_);
   tip.reset();
@@ -153,7 +157,10 @@ void Backend::showWindow(Window& window, int nCmdShow) {
   NativeWindow* native = find(window.handle());
   if (native == nullptr || native->hwnd() == nullptr) return;
   ShowWindow(native->hwnd(), nCmdShow);
-  if (NativeWindow* still = find(window.handle())) still->applyLook();
+  NativeWindow* still = find(window.handle());
+  if (still == nullptr) return;
+  still->applyLook();
+  if (still->kind() == NativeWindow::Kind::menu && nCmdShow != SW_HIDE) menuPopupShown(*still);
 }
 
 void Backend::windowCommand(Window& window, WindowCommand command) {

@@ -10,6 +10,7 @@
 #include "toolkit/model/window.h"
 #include "toolkit/win32/backend.h"
 #include "toolkit/win32/gdi_canvas.h"
+#include "toolkit/win32/menu_host.h"
 #include "toolkit/win32/popups.h"
 #include "toolkit/win32/shadow.h"
 #include "toolkit/win32/tooltip.h"
@@ -73,8 +74,17 @@ bool NativeWindow::create() {
   if (!backend->ensureClass(className, CS_DBLCLKS)) return false;
 
   DWORD style = w->style & ~(WS_CAPTION | WS_THICKFRAME | WS_MAXIMIZE | WS_MINIMIZE);
+  DWORD exStyle = w->exStyle;
+  if (isMenuPopup(*w)) {
+    kind_ = Kind::menu;
+    placeMenuPopup(*w);
+    // Owned by the window it belongs to (so always above it), never activated, no taskbar button.
+    style = WS_POPUP;
+    exStyle |= WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE;
+    if (w->parentNative == nullptr) exStyle |= WS_EX_TOPMOST;
+  }
   const bool child = (style & WS_CHILD) != 0;
-  if (!child) {
+  if (!child && kind_ == Kind::window) {
     style |= WS_POPUP | WS_SYSMENU | WS_MINIMIZEBOX;
     if (w->xcStyle & window_style_drag_border) style |= WS_THICKFRAME;
     if (w->xcStyle & window_style_allow_max) style |= WS_MAXIMIZEBOX;
@@ -84,7 +94,7 @@ bool NativeWindow::create() {
   if (w->xcStyle & window_style_drag_window) w->dragWindow = true;
 
   XRect r = w->rect;
-  if (!child && (w->xcStyle & window_style_center)) {
+  if (!child && kind_ == Kind::window && (w->xcStyle & window_style_center)) {
     MONITORINFO monitor{};
     monitor.cbSize = sizeof monitor;
     HMONITOR on = w->parentNative != nullptr ? MonitorFromWindow(w->parentNative, MONITOR_DEFAULTTOPRIMARY)
@@ -98,7 +108,7 @@ bool NativeWindow::create() {
     }
   }
   std::wstring title(w->title.begin(), w->title.end());
-  HWND created = CreateWindowExW(w->exStyle, className.c_str(), title.c_str(), style, r.left, r.top, r.width(),
+  HWND created = CreateWindowExW(exStyle, className.c_str(), title.c_str(), style, r.left, r.top, r.width(),
                                  r.height(), w->parentNative, nullptr, moduleInstance(), this);
   if (created == nullptr) return false;
   applyLook();
@@ -264,6 +274,11 @@ LRESULT NativeWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
 
 LRESULT NativeWindow::own(UINT message, WPARAM wParam, LPARAM lParam) {
   HWND hwnd = hwnd_;
+  if (kind_ == Kind::menu) {
+    bool handled = false;
+    LRESULT result = menuPopupMessage(*this, message, wParam, lParam, &handled);
+    if (handled) return result;
+  }
   switch (message) {
     case WM_NCCALCSIZE:
       // The toolkit draws the whole window: no native frame, client area = window.
@@ -396,7 +411,6 @@ LRESULT NativeWindow::own(UINT message, WPARAM wParam, LPARAM lParam) {
     }
     case WM_KEYDOWN:
       hideToolTip();
-      if (popupKeyDown(handle_, static_cast<int>(wParam))) return 0;
       if (Window* w = model(); w != nullptr && keyDown(*w, static_cast<int>(wParam), keyFlags())) return 0;
       return DefWindowProcW(hwnd, message, wParam, lParam);
     case WM_CHAR:
@@ -421,6 +435,7 @@ LRESULT NativeWindow::own(UINT message, WPARAM wParam, LPARAM lParam) {
       SetWindowLongPtrW(hwnd, 0, 0);
       shadow_.reset();
       hwnd_ = nullptr;
+      if (kind_ == Kind::menu) menuPopupGone();
       return DefWindowProcW(hwnd, message, wParam, lParam);
   }
   return DefWindowProcW(hwnd, message, wParam, lParam);

@@ -39,8 +39,12 @@ class NativeWindow {
   NativeWindow(const NativeWindow&) = delete;
   NativeWindow& operator=(const NativeWindow&) = delete;
 
+  // Ordinary windows, and the toolkit's own pop-ups, which never take the activation.
+  enum class Kind { window, menu };
+
   HWINDOW handle() const { return handle_; }
   HWND hwnd() const { return hwnd_; }
+  Kind kind() const { return kind_; }
   Window* model() const;
   bool isChild() const;
 
@@ -78,6 +82,7 @@ class NativeWindow {
 
   HWINDOW handle_;
   HWND hwnd_ = nullptr;
+  Kind kind_ = Kind::window;
   Surface surface_;
   std::unique_ptr<ShadowWindow> shadow_;
   bool tracking_ = false;    // TME_LEAVE requested

@@ -1,7 +1,9 @@
 #include "toolkit/win32/gallery/gallery.h"
 
+#include <string>
 #include <utility>
 
+#include "base/gbk.h"
 #include "toolkit/win32/xcgui_win32.h"
 
 namespace tovalux::gallery {
@@ -163,6 +165,184 @@ void buildToolBars(Gallery& g, const std::wstring& images) {
     }
 }
 
+
+// --- menu bar ------------------------------------------------------------------------------
+
+struct MenuEntry {
+  const wchar_t* text;  // nullptr: a separator
+  const wchar_t* shortcut;
+  const wchar_t* icon;
+  int flags;
+  std::vector<MenuEntry> sub;
+};
+
+// The label the shell hands to the toolkit: the text, then spaces up to 34 GBK bytes, then the
+// shortcut; the owner drawing splits it again.
+std::wstring menuLabel(const wchar_t* text, const wchar_t* shortcut) {
+  std::wstring both = std::wstring(text) + shortcut;
+  const int bytes = static_cast<int>(utf16ToGbk(std::u16string(both.begin(), both.end())).size());
+  return std::wstring(text) + std::wstring(static_cast<size_t>(std::max(0, 34 - bytes)), L' ') + shortcut;
+}
+
+void addMenuEntries(HMENUX menu, const std::vector<MenuEntry>& entries, int firstId, int parentId,
+                    const std::wstring& images) {
+  int id = firstId;
+  for (const MenuEntry& e : entries) {
+    if (e.text == nullptr) {
+      XMenu_AddItem(menu, 0, L"", parentId, menu_item_flag_separator);
+      continue;
+    }
+    std::wstring label = menuLabel(e.text, e.shortcut);
+    if (e.icon != nullptr)
+      XMenu_AddItemIcon(menu, id, label.c_str(), parentId,
+                        XImage_LoadFile((images + L"\\winMenu\\" + e.icon).c_str(), false), e.flags);
+    else
+      XMenu_AddItem(menu, id, label.c_str(), parentId, e.flags);
+    if (!e.sub.empty()) addMenuEntries(menu, e.sub, id * 10, id, images);
+    ++id;
+  }
+}
+
+// Owner drawing of the pop-ups in the dark look the shell draws them in.
+int drawMenuBackground(HDRAW draw, XMenuDrawBackgroundInfo* info, bool*) {
+  RECT r{};
+  XWnd_GetDrawRect(info->window, &r);
+  XDraw_FillRectColor(draw, &r, RGB(51, 51, 51), 255);
+  InflateRect(&r, -1, -1);
+  XDraw_FillRectColor(draw, &r, RGB(27, 27, 28), 255);
+  // Under the open bar button the pop-up's top frame line is erased: button and menu are one shape.
+  HELE bar = XC_GetObjectByName(L"winMainTopMenu");
+  for (int i = 0; info->parentId == -1 && i < XEle_GetChildCount(bar); ++i)
+    if (XMenuBar_GetMenu(bar, i) == info->menu) {
+      XDraw_SetBrushColor(draw, RGB(27, 27, 28), 255);
+      XDraw_DrawLine(draw, 1, 0, XEle_GetWidth(XEle_GetChildByIndex(bar, i)) - 2, 0);
+    }
+  return 0;
+}
+
+int drawMenuItem(HDRAW draw, XMenuDrawItemInfo* info, bool*) {
+  const RECT r{info->rect.left, info->rect.top, info->rect.right, info->rect.bottom};
+  const int state = info->state;
+  if (state == menu_item_flag_separator) {
+    XDraw_SetBrushColor(draw, RGB(51, 51, 52), 255);
+    const int y = r.top + (r.bottom - r.top) / 2;
+    XDraw_DrawLine(draw, 32, y, r.right - 6, y);
+    return 0;
+  }
+  if (state == menu_item_flag_hot || state == (menu_item_flag_hot | menu_item_flag_popup))
+    XDraw_FillRectColor(draw, &r, RGB(51, 51, 52), 255);
+  if (state & menu_item_flag_popup) {
+    POINT tri[3] = {{r.right - 12, r.top + 5}, {r.right - 12, r.top + 15}, {r.right - 7, r.top + 10}};
+    const COLORREF color = state == (menu_item_flag_hot | menu_item_flag_popup) ? RGB(0, 122, 204)
+                           : (state & menu_item_flag_disable)                    ? RGB(100, 100, 100)
+                                                                                  : RGB(153, 153, 153);
+    XDraw_FillRgn(draw, XDraw_CreatePolygonRgn(draw, tri, 3, 1), XDraw_CreateSolidBrush(draw, color, 255));
+  }
+  const int left = XMenu_GetLeftWidth(info->menu);
+  if (info->icon != 0 && XImage_GetWidth(info->icon) >= 2 && r.bottom - r.top > 2) {
+    const int x = std::max(0, (left - XImage_GetWidth(info->icon)) / 2 + 4);
+    const int y = std::max(0L, r.top + (r.bottom - r.top - XImage_GetHeight(info->icon)) / 2);
+    XDraw_Image(draw, info->icon, x, y);
+  }
+  XDraw_SetBrushColor(draw, (state & menu_item_flag_disable) ? RGB(100, 100, 100) : RGB(241, 241, 241), 255);
+  const RECT text{r.left + 36, r.top, r.right - 5, r.bottom};
+  std::wstring label = info->text != nullptr ? info->text : L"";
+  const size_t firstSpace = label.find(L' '), lastSpace = label.find_last_of(L' ');
+  std::wstring name = label.substr(0, firstSpace);
+  std::wstring shortcut = lastSpace == std::wstring::npos ? L"" : label.substr(lastSpace + 1);
+  if (!shortcut.empty()) {
+    XDraw_SetTextAlign(draw, text_align_left | text_align_vcenter);
+    XDraw_DrawText(draw, name.c_str(), -1, &text);
+    XDraw_SetTextAlign(draw, text_align_right | text_align_vcenter);
+    XDraw_DrawText(draw, shortcut.c_str(), -1, &text);
+  } else {
+    XDraw_SetTextAlign(draw, text_align_left | text_align_vcenter);
+    XDraw_DrawText(draw, label.c_str(), -1, &text);
+  }
+  return 0;
+}
+
+void styleBarButtons(HELE bar, HELE open) {
+  for (int i = 0; i < XEle_GetChildCount(bar); ++i) {
+    HELE button = XEle_GetChildByIndex(bar, i);
+    if (!XC_IsHXCGUI(button, XC_MENUBAR_BUTTON)) continue;
+    setLook(button, button == open ? look::kMenuBarOpen : look::kMenuBarButton);
+    XEle_RedrawEle(button, false);
+  }
+}
+
+void buildMenuBar(Gallery& g, const std::wstring& images) {
+  g.menuBar = named(L"winMainTopMenu");
+  if (!XC_IsHXCGUI(g.menuBar, XC_MENUBAR)) return;
+  XEle_EnableCSS(g.menuBar, false);
+  XMenuBar_SetButtonHeight(g.menuBar, 18);
+  static const wchar_t* const kNames[] = {L"文件(F)", L"编辑(E)", L"查看(V)", L"插入(I)", L"数据库(B)",
+                                          L"调试(R)", L"生成(C)", L"工具(T)", L"扩展(X)", L"视图(W)",
+                                          L"帮助(H)", L"设置(S)", L"关于(A)"};
+  for (const wchar_t* name : kNames) {
+    int index = XMenuBar_AddButton(g.menuBar, name);
+    HELE button = XEle_GetChildByIndex(g.menuBar, index);
+    XEle_SetWidth(button, std::wstring(name) == L"数据库(B)" ? 58 + 16 : 58);
+    XEle_EnableCSS(button, false);
+    XEle_SetTextColor(button, RGB(241, 241, 241), 255);
+  }
+  XEle_AdjustLayout(g.menuBar);
+
+  const std::vector<MenuEntry> file = {
+      {L"新建(N)", L"Ctrl+N", nullptr, 0, {}},
+      {L"打开(O)", L"Ctrl+O", L"OpenFileFromProject_16x.png", 0, {}},
+      {L"关闭(C)", L"", nullptr, menu_item_flag_disable, {}},
+      {nullptr, nullptr, nullptr, 0, {}},
+      {L"保存(S)", L"Ctrl+S", L"SaveStatusBar1_16x.png", 0, {}},
+      {L"另存为(A)", L"", L"SaveAs_16x.png", 0, {}},
+      {nullptr, nullptr, nullptr, 0, {}},
+      {L"打印", L"Ctrl+P", L"Print_16x.png", menu_item_flag_disable, {}},
+      {L"配置(U)", L"", L"Settings_16x.png", 0, {}},
+      {L"最近打开(R)", L"", nullptr, menu_item_flag_popup,
+       {{L"窗口程序.e", L"", L"Logo3.png", 0, {}}, {L"计算器.e", L"", L"Logo3.png", 0, {}}}},
+      {nullptr, nullptr, nullptr, 0, {}},
+      {L"退出(X)", L"", nullptr, 0, {}},
+  };
+  const std::vector<MenuEntry> debug = {
+      {L"运行(S)", L"F5", L"Run_16x.png", 0, {}},
+      {L"以指定类型运行(M)", L"", nullptr, menu_item_flag_popup,
+       {{L"Windows窗口程序", L"", nullptr, 0, {}}, {L"Windows控制台程序", L"", nullptr, 0, {}}}},
+      {L"终止(E)", L"Shift+F5", L"Stop_16x.png", menu_item_flag_disable, {}},
+      {nullptr, nullptr, nullptr, 0, {}},
+      {L"单步跟踪(O)", L"Shift+F8", L"StepOver_16x.png", menu_item_flag_disable, {}},
+      {L"单步跟踪进入(I)", L"F8", L"StepIn_16x.png", menu_item_flag_disable, {}},
+      {L"设置或清除断点(T)", L"F9", L"BreakpointEnable_Grey_16x.png", 0, {}},
+  };
+  for (int m = 0; m < static_cast<int>(std::size(kNames)); ++m) {
+    HMENUX menu = XMenuBar_GetMenu(g.menuBar, m);
+    XMenu_SetItemHeight(menu, 22);
+    XMenu_EnableDrawBackground(menu, true);
+    XMenu_EnableDrawItem(menu, true);
+    if (m == 0) addMenuEntries(menu, file, 100, 0, images);
+    else if (m == 5) addMenuEntries(menu, debug, 600, 0, images);
+    else addMenuEntries(menu, {{L"(空)", L"", nullptr, menu_item_flag_disable, {}}}, (m + 1) * 100, 0, images);
+  }
+
+  XEle_RegEventC(g.menuBar, XE_MENU_DRAW_BACKGROUND, &drawMenuBackground);
+  XEle_RegEventC(g.menuBar, XE_MENU_DRAWITEM, &drawMenuItem);
+  XEle_RegEventC1(g.menuBar, XE_MENU_POPUP, [](HELE bar, HMENUX menu, bool*) {
+    for (int i = 0; i < XEle_GetChildCount(bar); ++i)
+      if (XMenuBar_GetMenu(bar, i) == menu) styleBarButtons(bar, XEle_GetChildByIndex(bar, i));
+    return 0;
+  });
+  XEle_RegEventC1(g.menuBar, XE_MENU_POPUP_WND, [](HELE, XMenuPopupInfo* info, bool*) {
+    // The pop-ups have a class of their own: the shadow style touches nothing else.
+    HWND popup = XWnd_GetHWND(info->window);
+    SetClassLongW(popup, GCL_STYLE, GetClassLongW(popup, GCL_STYLE) | CS_DROPSHADOW);
+    return 0;
+  });
+  XEle_RegEventC1(g.menuBar, XE_MENU_EXIT, [](HELE bar, bool*) {
+    styleBarButtons(bar, 0);
+    return 0;
+  });
+  styleBarButtons(g.menuBar, 0);
+}
+
 // --- code tabs -----------------------------------------------------------------------------
 
 void styleCodeTabs(HELE bar) {
@@ -310,6 +490,7 @@ Gallery buildGallery(const std::wstring& theme, bool compactCaption) {
   g.view = XC_LoadLayout((theme + L"\\ViewMainLayout.xml").c_str(), g.frame, nullptr);
   XFrameWnd_SetView(g.frame, g.view);
 
+  buildMenuBar(g, theme + L"\\Images");
   buildToolBars(g, theme + L"\\Images");
   buildCodeTabs(g);
   buildCodeWindow(g);

@@ -40,6 +40,7 @@ struct Gallery {
   HELE view = 0;                                   // "codeMainView"
   HELE codeView = 0;                               // "eCodeView", covered by a native window
   HWND codeWindow = nullptr;                       // that native window
+  HELE menuBar = 0;                                // "winMainTopMenu"
   HELE toolBar0 = 0, toolBar1 = 0;
   std::vector<HELE> toolButtons;  // every button of winToolBar0, in order
   HELE runButton = 0;             // enabled
