@@ -2,6 +2,7 @@
 
 #include "toolkit/model/context.h"
 #include "toolkit/model/window.h"
+#include "toolkit/win32/dropdown_host.h"
 #include "toolkit/win32/images.h"
 #include "toolkit/win32/menu_host.h"
 #include "toolkit/win32/popups.h"
@@ -161,6 +162,7 @@ void Backend::showWindow(Window& window, int nCmdShow) {
   if (still == nullptr) return;
   still->applyLook();
   if (still->kind() == NativeWindow::Kind::menu && nCmdShow != SW_HIDE) menuPopupShown(*still);
+  if (still->kind() == NativeWindow::Kind::dropDown && nCmdShow != SW_HIDE) dropDownShown(*still);
 }
 
 void Backend::windowCommand(Window& window, WindowCommand command) {

@@ -9,6 +9,7 @@
 #include "toolkit/model/input.h"
 #include "toolkit/model/window.h"
 #include "toolkit/win32/backend.h"
+#include "toolkit/win32/dropdown_host.h"
 #include "toolkit/win32/gdi_canvas.h"
 #include "toolkit/win32/menu_host.h"
 #include "toolkit/win32/popups.h"
@@ -69,20 +70,25 @@ bool NativeWindow::create() {
   Window* w = model();
   Backend* backend = Backend::running();
   if (w == nullptr || backend == nullptr) return false;
-  std::wstring className(w->className.begin(), w->className.end());
-  if (className.empty()) className = kDefaultClass;
-  if (!backend->ensureClass(className, CS_DBLCLKS)) return false;
-
   DWORD style = w->style & ~(WS_CAPTION | WS_THICKFRAME | WS_MAXIMIZE | WS_MINIMIZE);
   DWORD exStyle = w->exStyle;
   if (isMenuPopup(*w)) {
     kind_ = Kind::menu;
     placeMenuPopup(*w);
+  } else if (dropDownCombo(*w) != 0) {
+    kind_ = Kind::dropDown;
+    placeDropDown(*w);
+  }
+  if (kind_ != Kind::window) {
     // Owned by the window it belongs to (so always above it), never activated, no taskbar button.
     style = WS_POPUP;
     exStyle |= WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE;
     if (w->parentNative == nullptr) exStyle |= WS_EX_TOPMOST;
   }
+  std::wstring className(w->className.begin(), w->className.end());
+  if (className.empty()) className = kind_ == Kind::dropDown ? kDropDownClass : kDefaultClass;
+  if (!backend->ensureClass(className, CS_DBLCLKS)) return false;
+
   const bool child = (style & WS_CHILD) != 0;
   if (!child && kind_ == Kind::window) {
     style |= WS_POPUP | WS_SYSMENU | WS_MINIMIZEBOX;
@@ -263,7 +269,9 @@ void NativeWindow::mouseMoved(POINT client, WPARAM flags) {
 LRESULT NativeWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
   // The window's handlers see every message first (XWnd_RegEventC with a message number).
   if (message != WM_NCCREATE && message != WM_NCDESTROY && message != WM_CREATE) {
-    if (Window* w = model(); w != nullptr && w->events()->has(static_cast<int>(message))) {
+    // WM_CLOSE always goes through the event: a window's default action may answer it (a
+    // floating pane docks back).
+    if (Window* w = model(); w != nullptr && (message == WM_CLOSE || w->events()->has(static_cast<int>(message)))) {
       EventArgs args{2, {static_cast<intptr_t>(wParam), static_cast<intptr_t>(lParam)}};
       if (raiseEvent(handle_, static_cast<int>(message), args)) return 0;
       if (hwnd_ == nullptr) return 0;
@@ -274,9 +282,10 @@ LRESULT NativeWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
 
 LRESULT NativeWindow::own(UINT message, WPARAM wParam, LPARAM lParam) {
   HWND hwnd = hwnd_;
-  if (kind_ == Kind::menu) {
+  if (kind_ != Kind::window) {
     bool handled = false;
-    LRESULT result = menuPopupMessage(*this, message, wParam, lParam, &handled);
+    LRESULT result = kind_ == Kind::menu ? menuPopupMessage(*this, message, wParam, lParam, &handled)
+                                         : dropDownMessage(*this, message, wParam, lParam, &handled);
     if (handled) return result;
   }
   switch (message) {
@@ -379,7 +388,9 @@ LRESULT NativeWindow::own(UINT message, WPARAM wParam, LPARAM lParam) {
       SetCapture(hwnd);
       if (message == WM_LBUTTONDOWN) leftDown(*w, clientPoint(lParam), mouseFlags(wParam));
       else leftDoubleClick(*w, clientPoint(lParam), mouseFlags(wParam));
-      if (Window* still = model()) {
+      // Pop-ups never take the keyboard (it would activate them): their keys come through the
+      // pop-up key hook.
+      if (Window* still = model(); still != nullptr && kind_ == Kind::window) {
         Element* focused = getElement(still->focused);
         if (focused != nullptr && takesKeyboard(*focused) && GetFocus() != hwnd) SetFocus(hwnd);
       }
@@ -387,7 +398,8 @@ LRESULT NativeWindow::own(UINT message, WPARAM wParam, LPARAM lParam) {
     }
     case WM_LBUTTONUP:
       if (Window* w = model()) leftUp(*w, clientPoint(lParam), mouseFlags(wParam));
-      if (GetCapture() == hwnd) ReleaseCapture();
+      // A drop-down keeps the capture it holds while open.
+      if (kind_ != Kind::dropDown && GetCapture() == hwnd) ReleaseCapture();
       return 0;
     case WM_RBUTTONDOWN:
       hideToolTip();
@@ -436,6 +448,7 @@ LRESULT NativeWindow::own(UINT message, WPARAM wParam, LPARAM lParam) {
       shadow_.reset();
       hwnd_ = nullptr;
       if (kind_ == Kind::menu) menuPopupGone();
+      if (kind_ == Kind::dropDown) dropDownGone(handle_);
       return DefWindowProcW(hwnd, message, wParam, lParam);
   }
   return DefWindowProcW(hwnd, message, wParam, lParam);

@@ -40,7 +40,7 @@ class NativeWindow {
   NativeWindow& operator=(const NativeWindow&) = delete;
 
   // Ordinary windows, and the toolkit's own pop-ups, which never take the activation.
-  enum class Kind { window, menu };
+  enum class Kind { window, menu, dropDown };
 
   HWINDOW handle() const { return handle_; }
   HWND hwnd() const { return hwnd_; }

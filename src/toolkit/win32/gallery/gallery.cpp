@@ -38,6 +38,16 @@ const wchar_t* const kComboOver =
     L"5:2(14)3(12,0,0,0)20(1)21(5)26(0)25(@ID_COLOR_WinBg)10(1)7(1)11(5)16(0)15(@ID_COLOR_WinBd);"
     L"3:2(36)3(6,3,3,3)4(@cd.png);5:2(15)20(1)21(5)26(0)25(@ID_COLOR_PaneBd)10(1)7(1)11(5)16(0)15(@ID_COLOR_WinBd);"
     L"5:2(14)3(12,0,0,0)20(1)21(5)26(0)25(@ID_COLOR_WinBd);3:2(36)3(6,5,3,100)4(@cd.png);98:16(0,1,2)64(3,4,5);}";
+const wchar_t* const kNavComboOver =
+    L"{99:1.9.9;5:2(15)20(1)21(5)26(0)25(@ID_COLOR_2)10(1)7(1)11(5)16(0)15(@ID_COLOR_1);3:2(36)3(6,3,3,100)4(@cd2.png);"
+    L"5:2(15)20(1)21(5)26(0)25(@ID_COLOR_2)10(1)7(1)11(5)16(0)15(@ID_COLOR_1);"
+    L"5:2(14)3(13,0,0,0)20(1)21(5)26(0)25(@ID_COLOR_WinBd);3:2(36)3(6,3,3,100)4(@cd.png);"
+    L"5:2(14)3(1,0,12,0)20(1)21(5)26(0)25(@ID_COLOR_WinBd);5:2(14)3(12,0,0,0)20(1)21(5)26(0)25(@ID_COLOR_3);"
+    L"98:16(0,5,6,1)64(2,3,4);}";
+const wchar_t* const kNavComboAway =
+    L"{99:1.9.9;5:2(15)20(1)21(5)26(0)25(@ID_COLOR_ComboBoxBg)10(1)7(1)11(5)16(0)15(@ID_COLOR_1);"
+    L"3:2(36)3(6,3,3,100)4(@cd.png);5:2(15)20(1)21(5)26(0)25(@ID_COLOR_2)10(1)7(1)11(5)16(0)15(@ID_COLOR_1);"
+    L"5:2(14)3(13,0,0,0)20(1)21(5)26(0)25(@ID_COLOR_WinBd);3:2(36)3(6,3,3,100)4(@cd.png);98:16(0,1)64(2,3,4);}";
 const wchar_t* const kMenuBarButton =
     L"{99:1.9.9;5:2(15)20(1)21(3)26(0)22(-13619923)23(255);5:2(15)20(1)21(3)26(0)22(-12566978)23(255);"
     L"5:2(15)20(1)21(3)26(0)22(-14935269)23(255);5:2(11)3(0,0,1,0)20(1)21(3)26(0)22(-13159629)23(255);"
@@ -343,6 +353,53 @@ void buildMenuBar(Gallery& g, const std::wstring& images) {
   styleBarButtons(g.menuBar, 0);
 }
 
+
+// --- combo boxes ---------------------------------------------------------------------------
+
+// A combo box that swaps its descriptor on hover, as the shell's combo boxes do.
+void styleCombo(HELE combo, const wchar_t* away, const wchar_t* over, const std::wstring& theme) {
+  if (!XC_IsHXCGUI(combo, XC_COMBOBOX)) return;
+  XComboBox_EnableEdit(combo, false);
+  XComboBox_SetItemTemplateXML(combo, (theme + L"\\ComboBoxListBoxItem.xml").c_str());
+  XEle_SetTextColor(combo, RGB(241, 241, 241), 255);
+  setLook(combo, away);
+  XEle_RegEventC1(combo, XE_MOUSESTAY, [over](HELE self, int, POINT*, bool*) {
+    setLook(self, over);
+    XEle_RedrawEle(self, false);
+    return 0;
+  });
+  XEle_RegEventC1(combo, XE_MOUSELEAVE, [away](HELE self, HELE, bool*) {
+    setLook(self, away);
+    XEle_RedrawEle(self, false);
+    return 0;
+  });
+}
+
+void fillCombo(HELE combo, std::initializer_list<const wchar_t*> items, int selected) {
+  if (!XC_IsHXCGUI(combo, XC_COMBOBOX)) return;
+  XComboBox_DeleteItemAll(combo);
+  for (const wchar_t* item : items) XComboBox_AddItemText(combo, item);
+  XComboBox_SetSelItem(combo, selected);
+}
+
+void buildCombos(Gallery& g, const std::wstring& theme) {
+  if (XC_IsHXCGUI(g.toolBar0, XC_TOOLBAR)) {
+    // The linker selector sits after the first group of the main tool bar.
+    g.linker = XComboBox_Create(0, 0, 160, 22, g.toolBar0);
+    XToolBar_InsertEle(g.toolBar0, g.linker, 13);
+    XEle_SetPadding(g.linker, 2, 0, 2, 0);
+    XEle_SetToolTip(g.linker, L"更换选择其它链接器");
+    styleCombo(g.linker, look::kComboAway, look::kComboOver, theme);
+    fillCombo(g.linker, {L"VC6 链接器 (link.exe)", L"VS2017 链接器", L"GCC 链接器 (ld.exe)"}, 0);
+  }
+  g.navMain = named(L"navMainComboBox");
+  g.navVoid = named(L"navVoidComboBox");
+  styleCombo(g.navMain, look::kNavComboAway, look::kNavComboOver, theme);
+  styleCombo(g.navVoid, look::kNavComboAway, look::kNavComboOver, theme);
+  fillCombo(g.navMain, {L"窗口程序集_启动窗口", L"程序集1", L"类_数据库"}, 0);
+  fillCombo(g.navVoid, {L"_启动窗口_创建完毕", L"_按钮1_被单击", L"_按钮2_被单击", L"_时钟1_周期事件"}, 1);
+}
+
 // --- code tabs -----------------------------------------------------------------------------
 
 void styleCodeTabs(HELE bar) {
@@ -492,6 +549,7 @@ Gallery buildGallery(const std::wstring& theme, bool compactCaption) {
 
   buildMenuBar(g, theme + L"\\Images");
   buildToolBars(g, theme + L"\\Images");
+  buildCombos(g, theme);
   buildCodeTabs(g);
   buildCodeWindow(g);
   g.scrollBarV = named(L"codeScrollBarV");

@@ -21,6 +21,8 @@ extern const wchar_t* const kBottomEdge;
 extern const wchar_t* const kPane;            // dock panes (active / inactive caption)
 extern const wchar_t* const kComboAway;       // combo boxes, mouse away / over
 extern const wchar_t* const kComboOver;
+extern const wchar_t* const kNavComboOver;   // navigation-bar combo boxes, mouse over / away
+extern const wchar_t* const kNavComboAway;
 extern const wchar_t* const kMenuBarButton;   // menu-bar buttons, menu closed / open / hover / leave
 extern const wchar_t* const kMenuBarOpen;
 extern const wchar_t* const kMenuBarHover;
@@ -46,6 +48,8 @@ struct Gallery {
   HELE runButton = 0;             // enabled
   HELE stopButton = 0;            // disabled: shows its disabled icon
   HELE wrapButton = 0;            // a check-type tool-bar button, checked
+  HELE linker = 0;                // the linker combo box at the end of winToolBar0's first group
+  HELE navMain = 0, navVoid = 0;  // "navMainComboBox", "navVoidComboBox"
   HELE codeTabs = 0;              // "codePageTab"
   HELE scrollBarV = 0, scrollBarH = 0;
   HELE statusText = 0;            // "stateText"

@@ -1,0 +1,156 @@
+#include "toolkit/win32/dropdown_host.h"
+
+#include <windowsx.h>
+
+#include <algorithm>
+#include <map>
+#include <memory>
+
+#include "toolkit/model/combobox.h"
+#include "toolkit/model/context.h"
+#include "toolkit/model/window.h"
+#include "toolkit/model/xcgui.h"
+#include "toolkit/win32/native_window.h"
+#include "toolkit/win32/popups.h"
+
+namespace tovalux::tk::win32 {
+
+namespace {
+
+ListBox* listOf(const Window& window) {
+  for (Element* child : window.children())
+    if (auto* list = dynamic_cast<ListBox*>(child); list != nullptr && list->comboOwner != 0) return list;
+  return nullptr;
+}
+
+class DropDown : public Popup {
+ public:
+  DropDown(HWINDOW owner, HWINDOW popup, HELE combo) : Popup(owner), popup_(popup), combo_(combo) {}
+  void dismiss() override {
+    if (auto* c = context().registry.get<ComboBox>(combo_); c != nullptr && c->popupWindow() == popup_) c->closePopup();
+  }
+  bool keyDown(int key) override {
+    Window* w = getWindow(popup_);
+    ListBox* list = w != nullptr ? listOf(*w) : nullptr;
+    if (list == nullptr) return false;
+    const int count = list->count(), page = std::max(1, list->viewRect().height() / std::max(1, list->itemHeight));
+    int row = list->selected;
+    switch (key) {
+      case key_escape:
+        dismiss();
+        return true;
+      case key_return:
+        if (row >= 0) comboItemChosen(combo_, row);
+        else dismiss();
+        return true;
+      case key_up: row = row < 0 ? count - 1 : row - 1; break;
+      case key_down: row = row + 1; break;
+      case key_prior: row = row < 0 ? 0 : row - page; break;
+      case key_next: row = row + page; break;
+      case key_home: row = 0; break;
+      case key_end: row = count - 1; break;
+      default:
+        return false;
+    }
+    if (count == 0) return true;
+    row = std::clamp(row, 0, count - 1);
+    const HELE handle = list->handle();
+    list->select(row, true);
+    if (auto* still = context().registry.get<ListBox>(handle)) still->showItem({row, 0});
+    return true;
+  }
+
+ private:
+  HWINDOW popup_;
+  HELE combo_;
+};
+
+std::map<HWINDOW, std::unique_ptr<DropDown>> g_open;
+
+void close(HWINDOW popup) {
+  auto it = g_open.find(popup);
+  if (it != g_open.end()) it->second->dismiss();
+}
+
+}  // namespace
+
+HELE dropDownCombo(const Window& window) {
+  ListBox* list = listOf(window);
+  return list != nullptr ? list->comboOwner : 0;
+}
+
+void placeDropDown(Window& window) {
+  auto* combo = context().registry.get<ComboBox>(dropDownCombo(window));
+  if (combo == nullptr) return;
+  XRect r = window.rect;
+  const int width = r.width(), height = r.height();
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
+  if (!GetMonitorInfoW(MonitorFromPoint({r.left, r.top}, MONITOR_DEFAULTTONEAREST), &monitor)) return;
+  const RECT& work = monitor.rcWork;
+  if (r.bottom > work.bottom) {
+    // Above the box instead: its top is the drop-down's top less the box's height.
+    const int boxTop = r.top - combo->height();
+    if (boxTop - height >= work.top) r.top = boxTop - height;
+    else r.top = work.bottom - height;
+  }
+  r.left = std::clamp<int>(r.left, work.left, std::max<int>(work.left, work.right - width));
+  r.right = r.left + width;
+  r.bottom = r.top + height;
+  window.rect = r;
+}
+
+void dropDownShown(NativeWindow& popup) {
+  Window* w = popup.model();
+  const HELE combo = w != nullptr ? dropDownCombo(*w) : 0;
+  if (combo == 0) return;
+  auto& entry = g_open[popup.handle()];
+  if (!entry) {
+    entry = std::make_unique<DropDown>(w->owner, popup.handle(), combo);
+    addPopup(entry.get());
+  }
+  SetCapture(popup.hwnd());
+}
+
+void dropDownGone(HWINDOW popup) {
+  auto it = g_open.find(popup);
+  if (it == g_open.end()) return;
+  std::unique_ptr<DropDown> gone = std::move(it->second);
+  g_open.erase(it);
+  removePopup(gone.get());
+}
+
+LRESULT dropDownMessage(NativeWindow& popup, UINT message, WPARAM, LPARAM lParam, bool* handled) {
+  *handled = true;
+  HWND hwnd = popup.hwnd();
+  switch (message) {
+    case WM_MOUSEACTIVATE:
+      return MA_NOACTIVATE;
+    case WM_NCHITTEST:
+      return HTCLIENT;
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+    case WM_LBUTTONDBLCLK: {
+      RECT client;
+      GetClientRect(hwnd, &client);
+      if (!PtInRect(&client, {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)})) {
+        close(popup.handle());
+        return 0;
+      }
+      break;
+    }
+    case WM_CAPTURECHANGED:
+      if (reinterpret_cast<HWND>(lParam) != hwnd) close(popup.handle());
+      return 0;
+    case WM_CANCELMODE:
+      close(popup.handle());
+      return 0;
+    default:
+      break;
+  }
+  *handled = false;
+  return 0;
+}
+
+}  // namespace tovalux::tk::win32
