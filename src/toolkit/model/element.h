@@ -129,6 +129,11 @@ class Element : public Object {
   virtual void build() {}
   // Content area for children, and the clip they are painted in (element coordinates).
   virtual XRect childClip(const Element* /*child*/) const { return {0, 0, width(), height()}; }
+  // Moves the drag border `edge` by `delta` pixels while the user drags it; answers how far it
+  // moved. The default resizes the element (dragEdge, input.h); splitters move what they split.
+  virtual int dragBorderBy(int edge, int delta);
+  // 31/32 also when the focus enters or leaves the element's subtree (dock panes).
+  virtual bool tracksFocusWithin() const { return false; }
 
   // Size-change bookkeeping (event 36).
   XRect lastWindowRect{0, 0, -1, -1};

@@ -150,12 +150,15 @@ void mouseMove(Window& w, XPoint pt, int flags) {
     if (e == nullptr) return;
     bool horizontal = w.drag.edge == edge_left || w.drag.edge == edge_right;
     int now = horizontal ? pt.x : pt.y;
-    int moved = dragEdge(*e, w.drag.edge, now - w.drag.grab);
+    int moved = e->dragBorderBy(w.drag.edge, now - w.drag.grab);
     w.drag.grab += moved;
     if (moved != 0) {
       HWINDOW self = w.handle();
-      Element* scope = e->parent() != nullptr ? e->parent() : e;
-      adjustLayout(*scope);  // raises 36, whose handlers may do anything
+      // Raises 36, whose handlers may do anything. A child of the window itself shares the
+      // window's body with its siblings: the window lays them out.
+      if (e->parent() != nullptr) adjustLayout(*e->parent());
+      else if (Window* owner = e->window()) owner->adjustLayout();
+      else adjustLayout(*e);
       if (Window* still = alive(self)) still->invalidateAll(false);
     }
     return;
@@ -171,20 +174,40 @@ void mouseLeave(Window& w) {
   changeHover(w, nullptr, {}, 0);
 }
 
+namespace {
+// The elements around (and including) `h` that track the focus within them, innermost first.
+std::vector<HELE> focusScopes(HELE h) {
+  std::vector<HELE> out;
+  for (Element* e = getElement(h); e != nullptr; e = e->parent())
+    if (e->tracksFocusWithin()) out.push_back(e->handle());
+  return out;
+}
+bool contains(const std::vector<HELE>& v, HELE h) { return std::find(v.begin(), v.end(), h) != v.end(); }
+}  // namespace
+
 void setFocus(Window& window, HELE element) {
   HWINDOW self = window.handle();
   if (element == window.focused) return;
+  const std::vector<HELE> before = focusScopes(window.focused), after = focusScopes(element);
   HELE old = std::exchange(window.focused, element);
+  auto focusStill = [&] {
+    Window* w = alive(self);
+    return w != nullptr && w->focused == element;
+  };
+  // An element tracking the focus within it hears nothing while the focus stays inside.
   if (Element* e = getElement(old)) {
     e->focused = false;
     e->redraw();  // a caret or focus look goes
-    raiseEvent(old, XE_KILLFOCUS, EventArgs{});
+    if (!contains(after, old)) raiseEvent(old, XE_KILLFOCUS, EventArgs{});
   }
-  Window* w = alive(self);
-  if (Element* e = getElement(element); w != nullptr && e != nullptr && w->focused == element) {
+  for (HELE h : before)  // scopes left, innermost first
+    if (h != old && !contains(after, h) && focusStill()) raiseEvent(h, XE_KILLFOCUS, EventArgs{});
+  for (auto it = after.rbegin(); it != after.rend(); ++it)  // scopes entered, outermost first
+    if (*it != element && !contains(before, *it) && focusStill()) raiseEvent(*it, XE_SETFOCUS, EventArgs{});
+  if (Element* e = getElement(element); e != nullptr && focusStill()) {
     e->focused = true;
     e->redraw();
-    raiseEvent(element, XE_SETFOCUS, EventArgs{});
+    if (!contains(before, element)) raiseEvent(element, XE_SETFOCUS, EventArgs{});
   }
 }
 
@@ -212,6 +235,8 @@ bool keyDown(Window& window, int key, int flags) {
 bool charInput(Window& window, char16_t c) {
   return offerToFocus(window, [&](Element& e) { return e.onChar(c); });
 }
+
+int Element::dragBorderBy(int edge, int delta) { return dragEdge(*this, edge, delta); }
 
 void leftDown(Window& window, XPoint pt, int flags) {
   HWINDOW self = window.handle();

@@ -4,8 +4,9 @@
 // handlers rely on.
 //
 //   cursor moves from A onto B      8 on A (argument: B), then 6 on B
-//   left button down on E           focus moves to E (32 on the old, 31 on E), 10 on E; E is
-//                                   pressed and captures the mouse
+//   left button down on E           focus moves to E (32 on the old, 31 on E, and on the
+//                                   focus-tracking elements left or entered: dock panes),
+//                                   10 on E; E is pressed and captures the mouse
 //   left button up                  11 on the captured element, wherever the cursor is; then
 //                                   34 on it when the cursor is still over it (its default
 //                                   action toggles check buttons, selects tabs...)

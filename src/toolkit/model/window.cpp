@@ -107,11 +107,6 @@ void Window::arrangeBody(const XRect& area) {
   flowLayout(flowItems, area, false, 0, align_left, align_top);
 }
 
-void FrameWindow::arrangeBody(const XRect& area) {
-  if (view != nullptr && view->visible) view->rect = area;
-  Window::arrangeBody(area);
-}
-
 void Window::adjustLayout() {
   HWINDOW self = handle();
   arrange();

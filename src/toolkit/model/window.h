@@ -3,6 +3,7 @@
 // backend paints. The native window is the backend's; the model only keeps its handle.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -91,15 +92,23 @@ class Window : public Object {
   EventTable events_;
 };
 
-// A frame window: a window with a central view (dock panes come with the frame's docking code).
+class DockSite;
+
+// A frame window: a window with dock panes (frame.h) around a central view, which takes the
+// area of the body the docked panes leave.
 class FrameWindow : public Window {
  public:
-  FrameWindow() : Window(XC_FRAMEWND) {}
+  FrameWindow();
+  ~FrameWindow() override;
   bool isA(int type) const override { return type == XC_FRAMEWND || Window::isA(type); }
   Element* view = nullptr;
+  DockSite& dock();
 
  protected:
   void arrangeBody(const XRect& body) override;
+
+ private:
+  std::unique_ptr<DockSite> dock_;
 };
 
 Window* getWindow(HXCGUI handle);

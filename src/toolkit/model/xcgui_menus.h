@@ -86,6 +86,34 @@ int XMenu_GetLeftWidth(HMENUX menu);
 void XMenu_EnableDrawBackground(HMENUX menu, bool enable);
 void XMenu_EnableDrawItem(HMENUX menu, bool enable);
 
+// --- dock panes and the frame -------------------------------------------------------------
+// Sides of XFrameWnd_AddPane (they differ from XWnd_BindLayoutEle's positions).
+enum XPaneAlign : int { pane_align_left = 0, pane_align_top = 1, pane_align_right = 2, pane_align_bottom = 3 };
+// XPane_GetState.
+enum XPaneState : int { pane_state_hidden = 1, pane_state_dock = 2, pane_state_float = 3 };
+
+// A pane of `frame` with a caption (title; child 0 the close button, child 1 the float/dock
+// button) over its view; hidden until docked. `width` x `height` is its size when docked.
+HELE XPane_Create(const XChar* title, int width, int height, HWINDOW frame);
+// Makes the element the pane's content, filling the area under the caption.
+void XPane_SetView(HELE pane, HELE view);
+// Shows a hidden pane in its place, in front of its group; lays the frame out again.
+void XPane_ShowPane(HELE pane);
+void XPane_HidePane(HELE pane);
+// Shown, and docked or floating.
+bool XPane_IsShowPane(HELE pane);
+int XPane_GetState(HELE pane);
+XString XPane_GetTitle(HELE pane);
+// What the float button does for a docked pane: a floating window of its own, window event
+// 28690 (window, pane) on the frame.
+void XPane_FloatPane(HELE pane);
+// Docks `pane` in a new group on side `align` of the frame (destPane 0), or beside destPane's
+// group on its side (before it for left/top, after it for right/bottom).
+void XFrameWnd_AddPane(HWINDOW frame, HELE destPane, HELE pane, int align);
+// Puts `pane` into destPane's group as its last tab; window event 28692 on the frame follows.
+void XFrameWnd_MergePane(HWINDOW frame, HELE destPane, HELE pane);
+void XFrameWnd_SetPaneSplitBarColor(HWINDOW frame, XColor color, int alpha = 255);
+
 // --- drawing (inside draw events) ----------------------------------------------------------
 // Coordinates are those of the event's records. Lines and text use the brush colour.
 void XDraw_FillRectColor(HDRAW draw, const XRect* rect, XColor color, int alpha = 255);

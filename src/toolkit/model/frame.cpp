@@ -1,0 +1,549 @@
+#include "toolkit/model/frame.h"
+
+#include <algorithm>
+
+#include "toolkit/model/context.h"
+#include "toolkit/model/platform.h"
+
+namespace tovalux::tk {
+
+namespace {
+
+constexpr int kShowNormal = 5;  // SW_SHOW
+constexpr int kHide = 0;        // SW_HIDE
+
+// Left and right sides are as wide as their size and stack their groups top to bottom; top
+// and bottom sides are as high as their size and line their groups up left to right.
+bool acrossIsWidth(int align) { return align == 0 || align == 2; }
+int sideSize(int align, XSize s) { return acrossIsWidth(align) ? s.cx : s.cy; }
+int groupExtent(int align, XSize s) { return acrossIsWidth(align) ? s.cy : s.cx; }
+
+Pane* paneOf(HELE h) { return context().registry.get<Pane>(h); }
+
+bool inside(const Element* e, const Element& root) {
+  for (; e != nullptr; e = e->parent())
+    if (e == &root) return true;
+  return false;
+}
+
+// The subtree moves to another window: the window it leaves forgets its hover, capture and
+// focus there (quietly; the look they gave is recomputed where it lands).
+void forgetInput(Window& w, Element& subtree) {
+  if (Element* e = getElement(w.hovered); e != nullptr && inside(e, subtree)) e->hovered = false, w.hovered = 0;
+  if (Element* e = getElement(w.captured); e != nullptr && inside(e, subtree)) e->pressed = false, w.captured = 0;
+  if (Element* e = getElement(w.focused); e != nullptr && inside(e, subtree)) e->focused = false, w.focused = 0;
+  if (Element* e = getElement(w.drag.element); e != nullptr && inside(e, subtree)) w.drag = {};
+}
+
+void destroyElement(HELE h) {
+  if (Element* e = getElement(h)) Element::destroy(e);
+}
+
+// What a change leaves to do once the site's own state is settled: everything after the
+// frame's layout runs handlers (36 first), so it works from handles only.
+struct Pending {
+  HWINDOW frame = 0;
+  std::vector<std::pair<HELE, int>> selects;  // tab bar, label index to check
+  std::vector<std::pair<HELE, bool>> shown;   // panes whose visibility changed
+  bool labelsMade = false;
+};
+
+void finish(const Pending& p) {
+  if (Window* f = getWindow(p.frame)) {
+    f->adjustLayout();
+    if ((f = getWindow(p.frame)) != nullptr) f->invalidateAll(false);
+  }
+  for (const auto& [bar, index] : p.selects)
+    if (auto* b = context().registry.get<TabBar>(bar))
+      if (TabLabel* l = b->label(index); l != nullptr && !l->checked) b->select(index);
+  for (const auto& [pane, visible] : p.shown) raiseEvent(pane, XE_SHOW, EventArgs{1, {visible ? 1 : 0}});
+  if (p.labelsMade) raiseEvent(p.frame, XWM_DOCK_LAYOUT_CHANGE, EventArgs{});
+}
+
+}  // namespace
+
+// --- the frame window's share ---------------------------------------------------------------
+
+FrameWindow::FrameWindow() : Window(XC_FRAMEWND) {}
+FrameWindow::~FrameWindow() = default;
+
+DockSite& FrameWindow::dock() {
+  if (!dock_) dock_ = std::make_unique<DockSite>(*this);
+  return *dock_;
+}
+
+void FrameWindow::arrangeBody(const XRect& area) {
+  XRect rest = dock_ ? dock_->arrange(area) : area;
+  if (view != nullptr && view->visible) view->rect = rest;
+  // Other children flow in the body, as in any window.
+  std::vector<Element*> flowItems;
+  for (Element* c : children()) {
+    if (!c->visible || c == view || std::find(std::begin(bound), std::end(bound), c) != std::end(bound)) continue;
+    if (dock_ && dock_->manages(*c)) continue;
+    if (c->floating) placeFree(*c, area);
+    else flowItems.push_back(c);
+  }
+  flowLayout(flowItems, area, false, 0, align_left, align_top);
+}
+
+// --- the dock site ----------------------------------------------------------------------------
+
+DockSite::~DockSite() {
+  // Floating windows are owned by the frame: they go with it, and their panes with them.
+  for (HWINDOW h : floats_)
+    if (Window* w = getWindow(h)) Window::destroy(w);
+}
+
+bool DockSite::ownPane(const Pane& pane) const { return pane.frame == frame_.handle(); }
+
+DockSite::Group* DockSite::group(HELE pane) {
+  for (Group& g : groups_)
+    if (std::find(g.panes.begin(), g.panes.end(), pane) != g.panes.end()) return &g;
+  return nullptr;
+}
+
+const DockSite::Group* DockSite::groupOf(HELE pane) const { return const_cast<DockSite*>(this)->group(pane); }
+
+DockSite::Group* DockSite::groupById(int id) {
+  for (Group& g : groups_)
+    if (g.id == id) return &g;
+  return nullptr;
+}
+
+bool DockSite::manages(const Element& e) const {
+  if (auto* p = dynamic_cast<const Pane*>(&e)) return ownPane(*p);
+  if (auto* s = dynamic_cast<const DockSplitter*>(&e)) return s->frame == frame_.handle();
+  return std::any_of(groups_.begin(), groups_.end(), [&](const Group& g) { return g.tabBar == e.handle(); });
+}
+
+DockSite::Group& DockSite::newGroup(int align, size_t at) {
+  Group g;
+  g.id = nextGroup_++;
+  g.align = align;
+  at = std::min(at, groups_.size());
+  return *groups_.insert(groups_.begin() + static_cast<ptrdiff_t>(at), std::move(g));
+}
+
+void DockSite::startSide(int align, const Pane& pane) {
+  Side& s = sides_[align];
+  if (s.order != 0) return;
+  s.order = nextOrder_++;
+  s.size = sideSize(align, pane.createdSize);
+}
+
+void DockSite::place(Pane& pane, Group& g, size_t index) {
+  index = std::min(index, g.panes.size());
+  g.panes.insert(g.panes.begin() + static_cast<ptrdiff_t>(index), pane.handle());
+  if (g.front == 0) g.front = pane.handle();
+  pane.place = Pane::Place::docked;
+  pane.widthSpec = {layout_size_fixed, pane.width()};
+  pane.heightSpec = {layout_size_fixed, pane.height()};
+}
+
+void DockSite::detachFromGroup(Pane& pane) {
+  const HELE h = pane.handle();
+  Group* g = group(h);
+  if (g == nullptr) return;
+  auto at = std::find(g->panes.begin(), g->panes.end(), h);
+  size_t index = static_cast<size_t>(at - g->panes.begin());
+  g->panes.erase(at);
+  if (auto label = g->labels.find(h); label != g->labels.end()) {
+    destroyElement(label->second);
+    g->labels.erase(label);
+  }
+  if (g->front == h) {
+    // The neighbour that takes its place: the next shown tab, else the one before.
+    g->front = 0;
+    for (size_t i = index; i < g->panes.size() && g->front == 0; ++i)
+      if (Pane* p = paneOf(g->panes[i]); p != nullptr && p->shown) g->front = g->panes[i];
+    for (size_t i = std::min(index, g->panes.size()); i-- > 0 && g->front == 0;)
+      if (Pane* p = paneOf(g->panes[i]); p != nullptr && p->shown) g->front = g->panes[i];
+  }
+  if (g->panes.empty()) {
+    destroyElement(g->tabBar);
+    destroyElement(g->splitter);
+    groups_.erase(groups_.begin() + (g - groups_.data()));
+  }
+  pane.place = Pane::Place::none;
+}
+
+bool DockSite::tidy() {
+  bool made = false;
+  const HWINDOW fh = frame_.handle();
+  for (size_t gi = 0; gi < groups_.size();) {
+    Group& g = groups_[gi];
+    for (size_t i = 0; i < g.panes.size();) {
+      if (paneOf(g.panes[i]) != nullptr) {
+        ++i;
+        continue;
+      }
+      if (auto label = g.labels.find(g.panes[i]); label != g.labels.end()) {
+        destroyElement(label->second);
+        g.labels.erase(label);
+      }
+      g.panes.erase(g.panes.begin() + static_cast<ptrdiff_t>(i));
+    }
+    if (g.panes.empty()) {
+      destroyElement(g.tabBar);
+      destroyElement(g.splitter);
+      groups_.erase(groups_.begin() + static_cast<ptrdiff_t>(gi));
+      continue;
+    }
+    // The front is a shown pane whenever the group has one.
+    Pane* front = paneOf(g.front);
+    if (front == nullptr || !front->shown || std::find(g.panes.begin(), g.panes.end(), g.front) == g.panes.end()) {
+      g.front = g.panes.front();
+      for (HELE h : g.panes)
+        if (paneOf(h)->shown) {
+          g.front = h;
+          break;
+        }
+    }
+    if (g.panes.size() >= 2) {
+      auto* bar = context().registry.get<TabBar>(g.tabBar);
+      if (bar == nullptr) {
+        bar = makeElement<TabBar>(fh, {0, 0, 0, kTabHeight});
+        g.tabBar = bar->handle();
+        g.labels.clear();
+      }
+      for (size_t i = 0; i < g.panes.size(); ++i) {
+        Pane* p = paneOf(g.panes[i]);
+        auto* label = context().registry.get<PaneTabLabel>(g.labels[g.panes[i]]);
+        if (label == nullptr || label->parent() != bar) {
+          label = makeElement<PaneTabLabel>(bar->handle(), {0, 0, 0, 0});
+          label->padding = {6, 0, 6, 0};
+          label->widthSpec = {layout_size_auto, 0};
+          label->bindEle = p->handle();
+          g.labels[g.panes[i]] = label->handle();
+          made = true;
+        }
+        label->text = p->title;
+        label->visible = p->shown;
+        if (bar->indexOf(label) != static_cast<int>(i)) bar->insertChild(label, static_cast<int>(i));
+      }
+    } else if (g.tabBar != 0) {
+      destroyElement(std::exchange(g.tabBar, 0));
+      g.labels.clear();
+    }
+    if (getElement(g.splitter) == nullptr)
+      g.splitter = makeElement<DockSplitter>(fh, {}, fh, g.align, g.id)->handle();
+    ++gi;
+  }
+  for (int align = 0; align < 4; ++align) {
+    Side& s = sides_[align];
+    if (s.order != 0 && getElement(s.splitter) == nullptr)
+      s.splitter = makeElement<DockSplitter>(fh, {}, fh, align, 0)->handle();
+  }
+  return made;
+}
+
+void DockSite::commit(bool labelsMade) {
+  Pending p;
+  p.frame = frame_.handle();
+  p.labelsMade = labelsMade;
+  // Who is displayed: a docked pane in front of its group, a floating pane, while shown.
+  std::vector<std::pair<Pane*, bool>> panes;
+  for (const Group& g : groups_) {
+    for (HELE h : g.panes)
+      if (Pane* pane = paneOf(h)) panes.emplace_back(pane, pane->shown && h == g.front);
+    if (auto* bar = context().registry.get<TabBar>(g.tabBar))
+      if (auto label = g.labels.find(g.front); label != g.labels.end())
+        if (int index = bar->indexOf(getElement(label->second)); index >= 0) p.selects.emplace_back(g.tabBar, index);
+  }
+  for (Element* c : frame_.children())
+    if (auto* pane = dynamic_cast<Pane*>(c); pane != nullptr && ownPane(*pane) && pane->place == Pane::Place::none)
+      panes.emplace_back(pane, false);
+  for (HWINDOW h : floats_)
+    if (auto* w = context().registry.get<FloatWindow>(h))
+      if (Pane* pane = paneOf(w->pane)) panes.emplace_back(pane, pane->shown);
+  for (auto& [pane, visible] : panes) {
+    if (pane->visible == visible) continue;
+    pane->visible = visible;
+    p.shown.emplace_back(pane->handle(), visible);
+  }
+  // Panes going out of sight are told first, so what is kept over one (a native window) can
+  // leave before another takes the place.
+  std::stable_partition(p.shown.begin(), p.shown.end(), [](const auto& change) { return !change.second; });
+  finish(p);  // `this` may be gone once handlers ran: nothing after this line
+}
+
+// --- operations -------------------------------------------------------------------------------
+
+void DockSite::addPane(Pane& pane, Pane* dest, int align) {
+  if (!ownPane(pane) || align < 0 || align > 3) return;
+  takeBack(pane);
+  const HELE destHandle = dest != nullptr && dest != &pane && ownPane(*dest) ? dest->handle() : 0;
+  detachFromGroup(pane);
+  int side = align;
+  size_t at = groups_.size();
+  if (Group* d = group(destHandle)) {
+    side = d->align;
+    at = static_cast<size_t>(d - groups_.data()) + (align == 2 || align == 3 ? 1 : 0);
+  }
+  startSide(side, pane);
+  Group& g = newGroup(side, at);
+  g.extent = groupExtent(side, pane.createdSize);
+  place(pane, g, 0);
+  commit(tidy());
+}
+
+void DockSite::mergePane(Pane& dest, Pane& pane) {
+  if (!ownPane(dest) || !ownPane(pane) || &dest == &pane || group(dest.handle()) == nullptr) return;
+  if (group(pane.handle()) == group(dest.handle())) return;
+  takeBack(pane);
+  detachFromGroup(pane);
+  Group* g = group(dest.handle());
+  place(pane, *g, g->panes.size());
+  commit(tidy());
+}
+
+void DockSite::showPane(Pane& pane, bool show) {
+  if (!ownPane(pane)) return;
+  pane.shown = show;
+  if (Group* g = group(pane.handle())) {
+    if (show) g->front = pane.handle();
+  } else if (auto* w = context().registry.get<FloatWindow>(pane.floatWindow)) {
+    w->visible = show;
+    if (Platform* platform = context().platform) platform->showWindow(*w, show ? kShowNormal : kHide);
+  }
+  commit(tidy());
+}
+
+void DockSite::bringToFront(Pane& pane) {
+  Group* g = group(pane.handle());
+  if (g == nullptr || !pane.shown) return;
+  g->front = pane.handle();
+  commit(tidy());
+}
+
+void DockSite::floatPane(Pane& pane) {
+  Group* g = group(pane.handle());
+  if (g == nullptr || !pane.shown) return;
+  Context& ctx = context();
+  const HELE ph = pane.handle();
+  const HWINDOW fh = frame_.handle();
+  homes_[ph] = {g->align, g->id, static_cast<size_t>(std::find(g->panes.begin(), g->panes.end(), ph) - g->panes.begin())};
+  // Where it was on the screen, at its size then (its created size when it never had one).
+  XRect r = pane.windowRect();
+  if (r.empty()) r = {60, 60, 60 + pane.createdSize.cx, 60 + pane.createdSize.cy};
+  r = {clampCoord(int64_t(r.left) + frame_.rect.left), clampCoord(int64_t(r.top) + frame_.rect.top),
+       clampCoord(int64_t(r.right) + frame_.rect.left), clampCoord(int64_t(r.bottom) + frame_.rect.top)};
+  detachFromGroup(pane);
+  auto* w = ctx.registry.create<FloatWindow>();
+  const HWINDOW wh = w->handle();
+  ctx.windows.push_back(wh);
+  w->pane = ph;
+  w->frame = fh;
+  w->className = u"TovaluxPane";
+  w->title = pane.title;
+  w->owner = fh;
+  w->parentNative = frame_.native;
+  w->xcStyle = frame_.xcStyle;
+  w->dragCaption = true;
+  w->rect = r;
+  // A window routes a message to its default action only when it has handlers for it: this
+  // one must always reach FloatWindow::defaultAction, which docks the pane back.
+  w->events()->add(16, [](HXCGUI, const EventArgs&, bool*) { return 0; });
+  forgetInput(frame_, pane);
+  w->insertChild(&pane);
+  pane.place = Pane::Place::floating;
+  pane.floatWindow = wh;
+  pane.widthSpec = {layout_size_fill, 1};
+  pane.heightSpec = {layout_size_fill, 1};
+  floats_.push_back(wh);
+  announceWindow(w);
+  commit(tidy());
+  // From here on handlers run: handles only.
+  raiseEvent(fh, XWM_FLOAT_PANE, EventArgs{2, {static_cast<intptr_t>(wh), static_cast<intptr_t>(ph)}});
+  if (Window* fw = getWindow(wh)) {
+    fw->adjustLayout();
+    if ((fw = getWindow(wh)) == nullptr) return;
+    fw->visible = true;
+    if (Platform* platform = context().platform) platform->showWindow(*fw, kShowNormal);
+    fw->invalidateAll(false);
+  }
+}
+
+void DockSite::dockBack(Pane& pane) {
+  if (!ownPane(pane) || pane.place != Pane::Place::floating) return;
+  const HELE ph = pane.handle();
+  Home home = homes_.count(ph) != 0 ? homes_[ph] : Home{};
+  takeBack(pane);
+  if (Group* g = groupById(home.group)) {
+    place(pane, *g, home.index);
+    g->front = ph;
+  } else {
+    startSide(home.align, pane);
+    Group& ng = newGroup(home.align, groups_.size());
+    ng.extent = groupExtent(home.align, pane.createdSize);
+    place(pane, ng, 0);
+  }
+  commit(tidy());
+}
+
+void DockSite::takeBack(Pane& pane) {
+  if (pane.place != Pane::Place::floating) return;
+  homes_.erase(pane.handle());
+  // The floating window goes without a close event: it is not closing on its own account.
+  const HWINDOW wh = std::exchange(pane.floatWindow, 0);
+  Window* w = getWindow(wh);
+  if (w != nullptr) forgetInput(*w, pane);
+  frame_.insertChild(&pane);
+  pane.place = Pane::Place::none;
+  std::erase(floats_, wh);
+  if (w != nullptr) Window::destroy(w);
+}
+
+// --- geometry ---------------------------------------------------------------------------------
+
+XRect DockSite::arrange(const XRect& body) {
+  XRect rest = body;
+  std::vector<int> order;
+  for (int align = 0; align < 4; ++align)
+    if (sides_[align].order != 0) order.push_back(align);
+  std::sort(order.begin(), order.end(), [this](int a, int b) { return sides_[a].order < sides_[b].order; });
+  for (int align : order) {
+    Side& s = sides_[align];
+    auto* splitter = getElement(s.splitter);
+    bool any = std::any_of(groups_.begin(), groups_.end(), [&](const Group& g) {
+      const Pane* front = paneOf(g.front);
+      return g.align == align && front != nullptr && front->visible;
+    });
+    if (!any) {
+      if (splitter != nullptr) splitter->visible = false;
+      for (Group& g : groups_)
+        if (g.align == align) {
+          if (Element* bar = getElement(g.tabBar)) bar->visible = false;
+          if (Element* split = getElement(g.splitter)) split->visible = false;
+        }
+      continue;
+    }
+    const bool width = acrossIsWidth(align);
+    s.room = width ? rest.width() : rest.height();
+    int size = std::clamp(s.size, 0, std::max(0, s.room - kSplitter - kMinView));
+    XRect area = rest, band = rest;
+    switch (align) {
+      case 0:
+        area.right = rest.left + size, band.left = area.right, band.right = band.left + kSplitter, rest.left = band.right;
+        break;
+      case 2:
+        area.left = rest.right - size, band.right = area.left, band.left = band.right - kSplitter, rest.right = band.left;
+        break;
+      case 1:
+        area.bottom = rest.top + size, band.top = area.bottom, band.bottom = band.top + kSplitter, rest.top = band.bottom;
+        break;
+      default:
+        area.top = rest.bottom - size, band.bottom = area.top, band.top = band.bottom - kSplitter, rest.bottom = band.top;
+        break;
+    }
+    if (rest.right < rest.left) rest.right = rest.left;
+    if (rest.bottom < rest.top) rest.bottom = rest.top;
+    if (splitter != nullptr) {
+      splitter->rect = band;
+      splitter->visible = true;
+      splitter->dragBorder = width ? edge_right : edge_bottom;
+      splitter->border = width ? XRect{0, 0, kSplitter, 0} : XRect{0, 0, 0, kSplitter};
+    }
+    arrangeSide(align, area);
+  }
+  return rest;
+}
+
+void DockSite::arrangeSide(int align, const XRect& area) {
+  std::vector<Group*> shown;
+  for (Group& g : groups_) {
+    if (g.align != align) continue;
+    const Pane* front = paneOf(g.front);
+    if (front != nullptr && front->visible) {
+      shown.push_back(&g);
+    } else {
+      if (Element* bar = getElement(g.tabBar)) bar->visible = false;
+      if (Element* split = getElement(g.splitter)) split->visible = false;
+    }
+  }
+  const bool stacked = acrossIsWidth(align);  // groups one above the other
+  const int total = stacked ? area.height() : area.width();
+  const int n = static_cast<int>(shown.size());
+  const int avail = std::max(0, total - (n - 1) * kSplitter);
+  std::vector<int> len(static_cast<size_t>(n), 0);
+  int64_t sum = 0;
+  for (int i = 0; i + 1 < n; ++i) sum += len[static_cast<size_t>(i)] = std::max(kMinGroup, shown[static_cast<size_t>(i)]->extent);
+  const int keep = std::max(0, avail - kMinGroup);  // the last group keeps at least its minimum
+  if (sum > keep) {
+    int64_t scaled = 0;
+    for (int i = 0; i + 1 < n; ++i) scaled += len[static_cast<size_t>(i)] = static_cast<int>(len[static_cast<size_t>(i)] * keep / sum);
+    sum = scaled;
+  }
+  if (n > 0) len[static_cast<size_t>(n - 1)] = static_cast<int>(std::max<int64_t>(0, avail - sum));
+  int pos = stacked ? area.top : area.left;
+  for (int i = 0; i < n; ++i) {
+    Group& g = *shown[static_cast<size_t>(i)];
+    g.length = len[static_cast<size_t>(i)];
+    XRect r = stacked ? XRect{area.left, pos, area.right, pos + g.length} : XRect{pos, area.top, pos + g.length, area.bottom};
+    arrangeGroup(g, r);
+    pos += g.length;
+    Element* split = getElement(g.splitter);
+    if (split == nullptr) continue;
+    split->visible = i + 1 < n;
+    if (!split->visible) continue;
+    split->rect = stacked ? XRect{area.left, pos, area.right, pos + kSplitter} : XRect{pos, area.top, pos + kSplitter, area.bottom};
+    split->dragBorder = stacked ? edge_bottom : edge_right;
+    split->border = stacked ? XRect{0, 0, 0, kSplitter} : XRect{0, 0, kSplitter, 0};
+    pos += kSplitter;
+  }
+}
+
+void DockSite::arrangeGroup(Group& g, const XRect& area) {
+  XRect paneArea = area;
+  int shownPanes = 0;
+  for (HELE h : g.panes)
+    if (const Pane* p = paneOf(h); p != nullptr && p->shown) ++shownPanes;
+  if (Element* bar = getElement(g.tabBar)) {
+    bar->visible = shownPanes >= 2;
+    if (bar->visible) {
+      int top = std::max(area.top, area.bottom - kTabHeight);
+      bar->rect = {area.left, top, area.right, area.bottom};
+      paneArea.bottom = top;
+    }
+  }
+  if (Pane* front = paneOf(g.front)) front->rect = paneArea;
+}
+
+int DockSite::dragSplitter(const DockSplitter& splitter, int delta) {
+  if (splitter.group == 0) {
+    Side& s = sides_[splitter.align];
+    const int sign = splitter.align == 0 || splitter.align == 1 ? 1 : -1;
+    const int now = std::clamp(s.size, 0, std::max(0, s.room - kSplitter - kMinView));
+    const int most = std::max(kMinSide, s.room - kSplitter - kMinView);
+    const int want = std::clamp(now + sign * delta, std::min(kMinSide, now), most);
+    s.size = want;
+    return (want - now) * sign;
+  }
+  // Between a group and the next shown group of its side: one gives what the other takes.
+  Group* g = groupById(splitter.group);
+  if (g == nullptr) return 0;
+  Group* next = nullptr;
+  bool after = false, nextIsLast = true;
+  for (Group& other : groups_) {
+    if (other.align != g->align) continue;
+    const Pane* front = paneOf(other.front);
+    if (front == nullptr || !front->visible) continue;
+    if (&other == g) {
+      after = true;
+    } else if (after && next == nullptr) {
+      next = &other;
+    } else if (next != nullptr) {
+      nextIsLast = false;
+    }
+  }
+  if (next == nullptr) return 0;
+  const int a = g->length, b = next->length;
+  if (a + b < 2 * kMinGroup) return 0;
+  const int want = std::clamp(a + delta, kMinGroup, a + b - kMinGroup);
+  const int moved = want - a;
+  g->extent = want;
+  if (!nextIsLast) next->extent = b - moved;
+  return moved;
+}
+
+}  // namespace tovalux::tk
