@@ -83,6 +83,8 @@ class List : public DataView {
   XRect childClip(const Element* child) const override;
   void barScrolled(ScrollBar* bar) override;
   bool applyAttribute(std::string_view name, std::string_view value) override;
+  // Keys while focused: up, down, page up/down, home and end move the selection.
+  bool onKeyDown(int key, int flags) override;
 
  protected:
   RowGeometry geometry() const;

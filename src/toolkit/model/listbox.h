@@ -27,6 +27,8 @@ class ListBox : public DataView {
   void rowsChanged(int from);
 
   void defaultAction(int event, const EventArgs& args) override;
+  // Keys while focused: up, down, page up/down, home and end move the selection (86).
+  bool onKeyDown(int key, int flags) override;
 
  protected:
   RowGeometry geometry() const;

@@ -36,6 +36,10 @@ class Tree : public DataView {
   int orderIndex(int id);
 
   bool applyAttribute(std::string_view name, std::string_view value) override;
+  // Keys while focused: up, down, page up/down, home and end move the selection through the
+  // shown items (126); right expands (127) or goes to the first child, left collapses or goes
+  // to the parent.
+  bool onKeyDown(int key, int flags) override;
 
  protected:
   RowGeometry geometry();

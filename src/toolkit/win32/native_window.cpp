@@ -50,9 +50,12 @@ bool isControl(Element& e) {
   return false;
 }
 
-// Elements that take typing: clicking them gives their window the keyboard.
+// Elements that take keys (edits, data views, combo boxes) and whatever lies inside them (a
+// tree's expand button): clicking them gives their window the keyboard.
 bool takesKeyboard(const Element& e) {
-  return e.isA(XC_EDIT) || e.isA(XC_SCROLLVIEW) || e.isA(XC_COMBOBOX);
+  for (const Element* p = &e; p != nullptr; p = p->parent())
+    if (p->isA(XC_EDIT) || p->isA(XC_SCROLLVIEW) || p->isA(XC_COMBOBOX)) return true;
+  return false;
 }
 
 }  // namespace

@@ -277,6 +277,80 @@ TEST_F(Input, TypingEditsTheFocusedEdit) {
   EXPECT_EQ(XEdit_GetText(readOnly), L"fixed");
 }
 
+TEST_F(Input, ArrowsMoveTheSelectionOfListsAndTrees) {
+  auto [w, board] = testWindow(520, 240);
+  const std::wstring theme = themeFolder();
+  HELE listBox = XListBox_Create(10, 10, 150, 200, board);
+  XListBox_SetItemTemplateXML(listBox, (theme + L"\\searchResultListBoxItem.xml").c_str());
+  XListBox_CreateAdapter(listBox);
+  for (int i = 0; i < 30; ++i) XListBox_AddItemText(listBox, (L"行 " + std::to_wstring(i)).c_str());
+  HELE tree = XTree_Create(180, 10, 150, 200, board);
+  XTree_SetItemTemplateXML(tree, (theme + L"\\LibsTreeItem.xml").c_str());
+  XTree_CreateAdapter(tree);
+  const int a = XTree_InsertItemText(tree, L"a");
+  const int a1 = XTree_InsertItemText(tree, L"a1", a);
+  XTree_InsertItemText(tree, L"a2", a);
+  const int b = XTree_InsertItemText(tree, L"b");
+  HELE list = XList_Create(350, 10, 160, 200, board);
+  XList_SetItemTemplateXML(list, (theme + L"\\ListItem.xml").c_str());
+  XList_CreateAdapterHeader(list);
+  XList_CreateAdapter(list);
+  XList_AddColumnText(list, 150, L"name1", L"名称");
+  for (int i = 0; i < 5; ++i) XList_AddItemText(list, (L"r" + std::to_wstring(i)).c_str());
+  show(w);
+  HWND hwnd = XWnd_GetHWND(w);
+  std::vector<int> listEvents, treeSelects, treeExpands;
+  XEle_RegEventC(listBox, XE_LISTBOX_SELECT, [&listEvents](int row, bool*) {
+    listEvents.push_back(row);
+    return 0;
+  });
+  XEle_RegEventC(tree, XE_TREE_SELECT, [&treeSelects](int id, bool*) {
+    treeSelects.push_back(id);
+    return 0;
+  });
+  XEle_RegEventC(tree, XE_TREE_EXPAND, [&treeExpands](int id, bool*) {
+    treeExpands.push_back(id);
+    return 0;
+  });
+
+  click(hwnd, {60, 20});  // row 0
+  EXPECT_EQ(XListBox_GetSelectItem(listBox), 0);
+  EXPECT_EQ(GetFocus(), hwnd);
+  key(VK_DOWN);
+  key(VK_DOWN);
+  key(VK_UP);
+  EXPECT_EQ(XListBox_GetSelectItem(listBox), 1);
+  key(VK_END);
+  EXPECT_EQ(XListBox_GetSelectItem(listBox), 29);
+  EXPECT_GT(XSBar_GetPos(XSView_GetScrollBarV(listBox)), 0) << "scrolled to show the selection";
+  key(VK_HOME);
+  EXPECT_EQ(listEvents, (std::vector<int>{0, 1, 2, 1, 29, 0}));
+
+  click(hwnd, {240, 20});  // the tree's first item, a (collapsed)
+  ASSERT_EQ(XTree_GetSelectItem(tree), a);
+  key(VK_DOWN);
+  EXPECT_EQ(XTree_GetSelectItem(tree), b) << "a's children are not shown";
+  key(VK_UP);
+  key(VK_RIGHT);  // expands a
+  EXPECT_TRUE(XTree_IsExpand(tree, a));
+  key(VK_RIGHT);  // to its first child
+  EXPECT_EQ(XTree_GetSelectItem(tree), a1);
+  key(VK_LEFT);  // a leaf: to the parent
+  EXPECT_EQ(XTree_GetSelectItem(tree), a);
+  key(VK_LEFT);  // collapses
+  EXPECT_FALSE(XTree_IsExpand(tree, a));
+  EXPECT_EQ(treeSelects, (std::vector<int>{a, b, a, a1, a}));
+  EXPECT_EQ(treeExpands, (std::vector<int>{a, a}));
+
+  click(hwnd, {400, 40});  // below the header: row 0 or 1
+  const int first = XList_GetSelectItem(list);
+  ASSERT_GE(first, 0);
+  key(VK_DOWN);
+  EXPECT_EQ(XList_GetSelectItem(list), first + 1);
+  key(VK_END);
+  EXPECT_EQ(XList_GetSelectItem(list), 4);
+}
+
 TEST_F(Input, ToolTipsShowAfterRestingAndGoOnLeave) {
   gallery::Gallery g = showGallery();
   HWND frame = XWnd_GetHWND(g.frame);
