@@ -125,71 +125,90 @@ void Backend::purge() {
   std::erase_if(retired_, [](const std::unique_ptr<NativeWindow>& n) { return !n->busy() && n->hwnd() == nullptr; });
 }
 
+// The model calls the platform from inside the host's calls: nothing may unwind out of them.
 void Backend::windowCreated(Window& window) {
-  purge();
-  auto native = std::make_unique<NativeWindow>(window.handle());
-  NativeWindow* raw = native.get();
-  windows_[window.handle()] = std::move(native);
-  if (!raw->create()) {
-    raw->retire();
-    retired_.push_back(std::move(windows_[window.handle()]));
-    windows_.erase(window.handle());
+  try {
     purge();
+    auto native = std::make_unique<NativeWindow>(window.handle());
+    NativeWindow* raw = native.get();
+    windows_[window.handle()] = std::move(native);
+    if (!raw->create()) {
+      raw->retire();
+      retired_.push_back(std::move(windows_[window.handle()]));
+      windows_.erase(window.handle());
+      purge();
+    }
+  } catch (...) {
   }
 }
 
 void Backend::windowDestroyed(Window& window) {
-  if (toolTip_) toolTip_->hide();
-  auto it = windows_.find(window.handle());
-  if (it == windows_.end()) return;
-  std::unique_ptr<NativeWindow> native = std::move(it->second);
-  windows_.erase(it);
-  native->retire();
-  native->destroyFromModel();
-  retired_.push_back(std::move(native));
-  purge();
+  try {
+    if (toolTip_) toolTip_->hide();
+    auto it = windows_.find(window.handle());
+    if (it == windows_.end()) return;
+    std::unique_ptr<NativeWindow> native = std::move(it->second);
+    windows_.erase(it);
+    native->retire();
+    native->destroyFromModel();
+    retired_.push_back(std::move(native));
+    purge();
+  } catch (...) {
+  }
 }
 
 void Backend::invalidate(Window& window, const XRect& area, bool immediate) {
-  if (NativeWindow* native = find(window.handle())) native->invalidate({area.left, area.top, area.right, area.bottom}, immediate);
+  try {
+    if (NativeWindow* native = find(window.handle())) native->invalidate({area.left, area.top, area.right, area.bottom}, immediate);
+  } catch (...) {
+  }
 }
 
 void Backend::showWindow(Window& window, int nCmdShow) {
-  NativeWindow* native = find(window.handle());
-  if (native == nullptr || native->hwnd() == nullptr) return;
-  ShowWindow(native->hwnd(), nCmdShow);
-  NativeWindow* still = find(window.handle());
-  if (still == nullptr) return;
-  still->applyLook();
-  if (still->kind() == NativeWindow::Kind::menu && nCmdShow != SW_HIDE) menuPopupShown(*still);
-  if (still->kind() == NativeWindow::Kind::dropDown && nCmdShow != SW_HIDE) dropDownShown(*still);
+  try {
+    NativeWindow* native = find(window.handle());
+    if (native == nullptr || native->hwnd() == nullptr) return;
+    ShowWindow(native->hwnd(), nCmdShow);
+    NativeWindow* still = find(window.handle());
+    if (still == nullptr) return;
+    still->applyLook();
+    if (still->kind() == NativeWindow::Kind::menu && nCmdShow != SW_HIDE) menuPopupShown(*still);
+    if (still->kind() == NativeWindow::Kind::dropDown && nCmdShow != SW_HIDE) dropDownShown(*still);
+  } catch (...) {
+  }
 }
 
 void Backend::windowCommand(Window& window, WindowCommand command) {
-  NativeWindow* native = find(window.handle());
-  if (native == nullptr || native->hwnd() == nullptr) return;
-  switch (command) {
-    case WindowCommand::maximize:
-      ShowWindow(native->hwnd(), SW_MAXIMIZE);
-      break;
-    case WindowCommand::restore:
-      ShowWindow(native->hwnd(), SW_RESTORE);
-      break;
-    case WindowCommand::minimize:
-      ShowWindow(native->hwnd(), SW_MINIMIZE);
-      break;
-    case WindowCommand::close:
-      // After the click that asked for it has finished; the close goes through event 16.
-      PostMessageW(native->hwnd(), WM_CLOSE, 0, 0);
-      break;
+  try {
+    NativeWindow* native = find(window.handle());
+    if (native == nullptr || native->hwnd() == nullptr) return;
+    switch (command) {
+      case WindowCommand::maximize:
+        ShowWindow(native->hwnd(), SW_MAXIMIZE);
+        break;
+      case WindowCommand::restore:
+        ShowWindow(native->hwnd(), SW_RESTORE);
+        break;
+      case WindowCommand::minimize:
+        ShowWindow(native->hwnd(), SW_MINIMIZE);
+        break;
+      case WindowCommand::close:
+        // After the click that asked for it has finished; the close goes through event 16.
+        PostMessageW(native->hwnd(), WM_CLOSE, 0, 0);
+        break;
+    }
+  } catch (...) {
   }
 }
 
 void Backend::windowMoved(Window& window) {
-  NativeWindow* native = find(window.handle());
-  if (native == nullptr || native->hwnd() == nullptr) return;
-  const XRect& r = window.rect;
-  SetWindowPos(native->hwnd(), nullptr, r.left, r.top, r.width(), r.height(), SWP_NOZORDER | SWP_NOACTIVATE);
+  try {
+    NativeWindow* native = find(window.handle());
+    if (native == nullptr || native->hwnd() == nullptr) return;
+    const XRect& r = window.rect;
+    SetWindowPos(native->hwnd(), nullptr, r.left, r.top, r.width(), r.height(), SWP_NOZORDER | SWP_NOACTIVATE);
+  } catch (...) {
+  }
 }
 
 bool probeWindow(HWINDOW window, WindowProbe* out) {
@@ -200,6 +219,7 @@ bool probeWindow(HWINDOW window, WindowProbe* out) {
   out->window = native->hwnd();
   out->paints = native->paints();
   out->lastPaint = native->lastPaint();
+  out->lastAreas = native->lastAreas();
   if (ShadowWindow* shadow = native->shadow(); shadow != nullptr && shadow->hwnd() != nullptr) {
     out->shadow = shadow->hwnd();
     out->shadowVisible = IsWindowVisible(shadow->hwnd()) != FALSE;

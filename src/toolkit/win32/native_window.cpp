@@ -3,6 +3,7 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <vector>
 
 #include "toolkit/model/context.h"
 #include "toolkit/model/edit.h"
@@ -173,25 +174,43 @@ void NativeWindow::syncRect() {
 
 void NativeWindow::paint() {
   applyLook();
+  // The update region's own rectangles, so that two small areas far apart do not repaint
+  // everything between them; many rectangles are painted as their bounding box.
+  std::vector<RECT> areas;
+  {
+    GdiObject<HRGN> region(CreateRectRgn(0, 0, 0, 0));
+    if (region && GetUpdateRgn(hwnd_, region.get(), FALSE) == COMPLEXREGION) {
+      const DWORD size = GetRegionData(region.get(), 0, nullptr);
+      std::vector<char> data(size);
+      auto* rgn = reinterpret_cast<RGNDATA*>(data.data());
+      if (size > 0 && GetRegionData(region.get(), size, rgn) == size && rgn->rdh.nCount <= 8) {
+        const RECT* rects = reinterpret_cast<const RECT*>(rgn->Buffer);
+        areas.assign(rects, rects + rgn->rdh.nCount);
+      }
+    }
+  }
   PAINTSTRUCT ps;
   HDC dc = BeginPaint(hwnd_, &ps);
+  if (areas.empty()) areas.push_back(ps.rcPaint);
   RECT client;
   GetClientRect(hwnd_, &client);
-  const RECT area = ps.rcPaint;
-  if (dc != nullptr && !IsRectEmpty(&area) && surface_.ensure(client.right, client.bottom)) {
-    if (Window* w = model()) {
-      GdiCanvas canvas(surface_, client.right, client.bottom);
-      canvas.pushClip({area.left, area.top, area.right, area.bottom});
-      w->paint(canvas);
-      canvas.popClip();
-      // The painted areas are drawn; requests made while painting (handlers) stay dirty.
-      if (Window* still = model()) still->takeDirty();
+  if (dc != nullptr && !IsRectEmpty(&ps.rcPaint) && surface_.ensure(client.right, client.bottom)) {
+    for (const RECT& area : areas) {
+      if (Window* w = model()) {
+        GdiCanvas canvas(surface_, client.right, client.bottom);
+        canvas.pushClip({area.left, area.top, area.right, area.bottom});
+        w->paint(canvas);
+        canvas.popClip();
+      }
+      GdiFlush();
+      BitBlt(dc, area.left, area.top, area.right - area.left, area.bottom - area.top, surface_.dc(), area.left,
+             area.top, SRCCOPY);
     }
-    GdiFlush();
-    BitBlt(dc, area.left, area.top, area.right - area.left, area.bottom - area.top, surface_.dc(), area.left, area.top,
-           SRCCOPY);
+    // The painted areas are drawn; requests made while painting (handlers) stay dirty.
+    if (Window* still = model()) still->takeDirty();
     ++paints_;
-    lastPaint_ = area;
+    lastPaint_ = ps.rcPaint;
+    lastAreas_ = static_cast<int>(areas.size());
   }
   EndPaint(hwnd_, &ps);
 }

@@ -67,6 +67,7 @@ class NativeWindow {
   // Test probes.
   int paints() const { return paints_; }
   RECT lastPaint() const { return lastPaint_; }
+  int lastAreas() const { return lastAreas_; }
   ShadowWindow* shadow() const { return shadow_.get(); }
 
  private:
@@ -90,6 +91,7 @@ class NativeWindow {
   HELE tipTarget_ = 0;       // element the tooltip is about
   int paints_ = 0;
   RECT lastPaint_{};
+  int lastAreas_ = 0;
   int appliedType_ = -1, appliedAlpha_ = -1;
   int depth_ = 0;  // nesting of the window procedure
   bool retired_ = false;

@@ -21,7 +21,8 @@ namespace tovalux::tk::win32 {
 struct WindowProbe {
   HWND window = nullptr;
   int paints = 0;       // WM_PAINTs served so far
-  RECT lastPaint{};     // client area the last one painted
+  RECT lastPaint{};     // client area the last one painted (bounding box)
+  int lastAreas = 0;    // rectangles it was painted as
   HWND shadow = nullptr;
   bool shadowVisible = false;
   RECT shadowRect{};    // screen rectangle of the shadow window

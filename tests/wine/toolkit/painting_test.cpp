@@ -355,10 +355,22 @@ TEST_F(Painting, OnlyTheDirtyAreaIsRepainted) {
   RECT text = clientRect(g.statusText);
   EXPECT_TRUE(EqualRect(&status.lastPaint, &text));
 
+  // Two areas far apart are painted as two rectangles, not as everything between them.
+  XEle_RedrawEle(g.runButton, false);
+  XEle_RedrawEle(g.statusText, false);
+  settle();
+  win32::WindowProbe two;
+  ASSERT_TRUE(win32::probeWindow(g.frame, &two));
+  EXPECT_EQ(two.paints, status.paints + 1);
+  EXPECT_EQ(two.lastAreas, 2);
+  RECT both{};
+  UnionRect(&both, &run, &text);
+  EXPECT_TRUE(EqualRect(&two.lastPaint, &both));
+
   XWnd_RedrawWnd(g.frame, false);  // not immediate: on the next WM_PAINT
   win32::WindowProbe whole;
   ASSERT_TRUE(win32::probeWindow(g.frame, &whole));
-  EXPECT_EQ(whole.paints, status.paints);
+  EXPECT_EQ(whole.paints, two.paints);
   settle();
   ASSERT_TRUE(win32::probeWindow(g.frame, &whole));
   RECT client{};

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "base/gbk.h"
+#include "toolkit/win32/gdi.h"
 #include "toolkit/win32/xcgui_win32.h"
 
 namespace tovalux::gallery {
@@ -444,50 +445,50 @@ void buildCodeTabs(Gallery& g) {
 // Stands where the shell keeps the IDE's own main window: a plain native window with its own
 // painting, kept over "eCodeView" as the element moves (event 36).
 LRESULT CALLBACK codeWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  using tk::win32::GdiObject;
+  using tk::win32::Selection;
   if (message == WM_ERASEBKGND) return 1;
   if (message != WM_PAINT) return DefWindowProcW(hwnd, message, wParam, lParam);
   PAINTSTRUCT ps;
   HDC dc = BeginPaint(hwnd, &ps);
   RECT client;
   GetClientRect(hwnd, &client);
-  HBRUSH background = CreateSolidBrush(RGB(30, 30, 30));
-  FillRect(dc, &client, background);
-  DeleteObject(background);
+  GdiObject<HBRUSH> background(CreateSolidBrush(RGB(30, 30, 30)));
+  FillRect(dc, &client, background.get());
   RECT gutter{0, 0, 44, client.bottom};
-  HBRUSH gutterBrush = CreateSolidBrush(RGB(37, 37, 38));
-  FillRect(dc, &gutter, gutterBrush);
-  DeleteObject(gutterBrush);
-  HFONT font = CreateFontW(-13, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, CLEARTYPE_QUALITY, 0, L"宋体");
-  HGDIOBJ old = SelectObject(dc, font);
-  SetBkMode(dc, TRANSPARENT);
-  struct Line {
-    const wchar_t* text;
-    COLORREF color;
-  };
-  static const Line kLines[] = {
-      {L".版本 2", RGB(86, 156, 214)},
-      {L"", 0},
-      {L".程序集 窗口程序集_启动窗口", RGB(78, 201, 176)},
-      {L"", 0},
-      {L".子程序 _按钮1_被单击", RGB(220, 220, 170)},
-      {L".局部变量 计数, 整数型", RGB(156, 220, 254)},
-      {L"", 0},
-      {L"计数 ＝ 计数 ＋ 1", RGB(220, 220, 220)},
-      {L"标签1.标题 ＝ “已单击 ” ＋ 到文本 (计数) ＋ “ 次”", RGB(206, 145, 120)},
-      {L"调试输出 (计数)", RGB(220, 220, 220)},
-  };
-  int y = 8;
-  for (size_t i = 0; i < std::size(kLines); ++i, y += 20) {
-    wchar_t number[8];
-    wsprintfW(number, L"%d", static_cast<int>(i + 1));
-    SetTextColor(dc, RGB(43, 145, 175));
-    RECT numberRect{0, y, 36, y + 20};
-    DrawTextW(dc, number, -1, &numberRect, DT_RIGHT | DT_SINGLELINE | DT_VCENTER);
-    SetTextColor(dc, kLines[i].color);
-    TextOutW(dc, 56, y + 3, kLines[i].text, static_cast<int>(std::wcslen(kLines[i].text)));
+  GdiObject<HBRUSH> gutterBrush(CreateSolidBrush(RGB(37, 37, 38)));
+  FillRect(dc, &gutter, gutterBrush.get());
+  GdiObject<HFONT> font(
+      CreateFontW(-13, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, CLEARTYPE_QUALITY, 0, L"宋体"));
+  {
+    Selection select(dc, font.get());
+    SetBkMode(dc, TRANSPARENT);
+    struct Line {
+      const wchar_t* text;
+      COLORREF color;
+    };
+    static const Line kLines[] = {
+        {L".版本 2", RGB(86, 156, 214)},
+        {L"", 0},
+        {L".程序集 窗口程序集_启动窗口", RGB(78, 201, 176)},
+        {L"", 0},
+        {L".子程序 _按钮1_被单击", RGB(220, 220, 170)},
+        {L".局部变量 计数, 整数型", RGB(156, 220, 254)},
+        {L"", 0},
+        {L"计数 ＝ 计数 ＋ 1", RGB(220, 220, 220)},
+        {L"标签1.标题 ＝ “已单击 ” ＋ 到文本 (计数) ＋ “ 次”", RGB(206, 145, 120)},
+        {L"调试输出 (计数)", RGB(220, 220, 220)},
+    };
+    int y = 8;
+    for (size_t i = 0; i < std::size(kLines); ++i, y += 20) {
+      std::wstring number = std::to_wstring(i + 1);
+      SetTextColor(dc, RGB(43, 145, 175));
+      RECT numberRect{0, y, 36, y + 20};
+      DrawTextW(dc, number.c_str(), -1, &numberRect, DT_RIGHT | DT_SINGLELINE | DT_VCENTER);
+      SetTextColor(dc, kLines[i].color);
+      TextOutW(dc, 56, y + 3, kLines[i].text, static_cast<int>(std::wcslen(kLines[i].text)));
+    }
   }
-  SelectObject(dc, old);
-  DeleteObject(font);
   EndPaint(hwnd, &ps);
   return 0;
 }

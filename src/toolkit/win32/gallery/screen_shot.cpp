@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "base/gbk.h"
+#include "toolkit/win32/gdi.h"
 
 namespace tovalux::gallery {
 
@@ -52,35 +53,35 @@ bool saveScreenPng(HWND window, const std::string& path, int margin) {
   Collect c{GetCurrentProcessId(), area, {}};
   EnumWindows(&collect, reinterpret_cast<LPARAM>(&c));
 
-  HDC screen = GetDC(nullptr);
-  HDC memory = CreateCompatibleDC(screen);
-  HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
-  HGDIOBJ old = SelectObject(memory, bitmap);
-  RECT all{0, 0, width, height};
-  HBRUSH back = CreateSolidBrush(RGB(20, 20, 20));
-  FillRect(memory, &all, back);
-  DeleteObject(back);
-  // Bottom of the z-order first; only `window` and what lies above it.
-  bool above = false;
-  for (auto it = c.windows.rbegin(); it != c.windows.rend(); ++it) {
-    above = above || *it == window;
-    if (!above) continue;
-    RECT r;
-    GetWindowRect(*it, &r);
-    HDC source = GetWindowDC(*it);
-    BitBlt(memory, r.left - area.left, r.top - area.top, r.right - r.left, r.bottom - r.top, source, 0, 0, SRCCOPY);
-    ReleaseDC(*it, source);
+  tk::win32::WindowDc screen(nullptr);
+  tk::win32::MemoryDc memory(screen.get());
+  tk::win32::GdiObject<HBITMAP> bitmap(CreateCompatibleBitmap(screen.get(), width, height));
+  if (!memory || !bitmap) return false;
+  {
+    tk::win32::Selection select(memory.get(), bitmap.get());
+    RECT all{0, 0, width, height};
+    tk::win32::GdiObject<HBRUSH> back(CreateSolidBrush(RGB(20, 20, 20)));
+    FillRect(memory.get(), &all, back.get());
+    // Bottom of the z-order first; only `window` and what lies above it.
+    bool above = false;
+    for (auto it = c.windows.rbegin(); it != c.windows.rend(); ++it) {
+      above = above || *it == window;
+      if (!above) continue;
+      RECT r;
+      GetWindowRect(*it, &r);
+      HDC source = GetWindowDC(*it);
+      BitBlt(memory.get(), r.left - area.left, r.top - area.top, r.right - r.left, r.bottom - r.top, source, 0, 0,
+             SRCCOPY);
+      ReleaseDC(*it, source);
+    }
   }
-  SelectObject(memory, old);
-  DeleteDC(memory);
-  ReleaseDC(nullptr, screen);
 
   bool saved = false;
   Gdiplus::GdiplusStartupInput input;
   ULONG_PTR token = 0;
   if (Gdiplus::GdiplusStartup(&token, &input, nullptr) == Gdiplus::Ok) {
     {
-      Gdiplus::Bitmap image(bitmap, nullptr);
+      Gdiplus::Bitmap image(bitmap.get(), nullptr);
       CLSID clsid;
       const std::u16string wide = gbkToUtf16(path);
       if (pngEncoder(clsid))
@@ -88,7 +89,6 @@ bool saveScreenPng(HWND window, const std::string& path, int margin) {
     }
     Gdiplus::GdiplusShutdown(token);
   }
-  DeleteObject(bitmap);
   return saved;
 }
 
