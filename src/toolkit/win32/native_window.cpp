@@ -8,6 +8,7 @@
 #include "toolkit/model/context.h"
 #include "toolkit/model/edit.h"
 #include "toolkit/model/input.h"
+#include "toolkit/model/pane.h"
 #include "toolkit/model/window.h"
 #include "toolkit/win32/backend.h"
 #include "toolkit/win32/dropdown_host.h"
@@ -104,7 +105,8 @@ bool NativeWindow::create() {
   if (w->xcStyle & window_style_drag_window) w->dragWindow = true;
 
   XRect r = w->rect;
-  if (!child && kind_ == Kind::window && (w->xcStyle & window_style_center)) {
+  // A floating pane's window opens where its pane was, whatever style it shares with the frame.
+  if (!child && kind_ == Kind::window && (w->xcStyle & window_style_center) && dynamic_cast<FloatWindow*>(w) == nullptr) {
     MONITORINFO monitor{};
     monitor.cbSize = sizeof monitor;
     HMONITOR on = w->parentNative != nullptr ? MonitorFromWindow(w->parentNative, MONITOR_DEFAULTTOPRIMARY)

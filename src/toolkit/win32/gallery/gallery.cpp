@@ -1,5 +1,6 @@
 #include "toolkit/win32/gallery/gallery.h"
 
+#include <algorithm>
 #include <string>
 #include <utility>
 
@@ -64,6 +65,10 @@ const wchar_t* const kFloatingPane =
     L"{99:1.9.9;5:2(15)20(1)21(5)26(0)25(@ID_COLOR_WinBd);5:2(15)20(1)21(5)26(0)25(@ID_COLOR_WinBd);"
     L"5:2(15)20(1)21(5)26(0)25(@ID_COLOR_WinBd);5:2(15)20(1)21(5)26(0)25(@ID_COLOR_WinBd);"
     L"3:2(37)3(60,5,10,100)4(@paneSP1.png);98:4(0,4)16(1)32(2)8(3);}";
+const wchar_t* const kFloatingDisassembly =
+    L"{99:1.9.9;5:2(15)20(1)21(5)26(0)25(@ID_COLOR_WinBd);5:2(15)20(1)21(5)26(0)25(@ID_COLOR_WinBd);"
+    L"5:2(15)20(1)21(5)26(0)25(@ID_COLOR_WinBd);5:2(15)20(1)21(5)26(0)25(@ID_COLOR_WinBd);"
+    L"3:2(37)3(70,5,10,100)4(@paneSP1.png);98:4(0,4)16(1)32(2)8(3);}";
 const wchar_t* const kTabCloseInactive =
     L"{99:1.9.9;3:2(15)4(@tabBarNcClose.png);3:2(15)4(@tabBarNcClose1.png);3:2(15)4(@tabBarNcClose2.png);"
     L"98:16(0)32(1)64(2);}";
@@ -401,6 +406,270 @@ void buildCombos(Gallery& g, const std::wstring& theme) {
   fillCombo(g.navVoid, {L"_启动窗口_创建完毕", L"_按钮1_被单击", L"_按钮2_被单击", L"_时钟1_周期事件"}, 1);
 }
 
+
+// --- dock panes ----------------------------------------------------------------------------
+
+struct PaneSpec {
+  const wchar_t* title;
+  int width, height;
+  const wchar_t* view;
+};
+// The shell's twelve panes, with sizes that suit the gallery's frame.
+const PaneSpec kPanes[12] = {
+    {L"易支持库", 290, 260, L"LibsTreeView2.xml"},    {L"项目结构", 290, 260, L"ProjectTreeView.xml"},
+    {L"组件属性", 290, 260, L"CtrlProView.xml"},      {L"常用模块", 290, 260, L"EcTreeView.xml"},
+    {L"系统组件", 230, 260, L"ControlBoxView.xml"},   {L"帮助提示", 380, 210, L"OutHelpTipView.xml"},
+    {L"调试输出", 380, 210, L"OutDbugTipView.xml"},   {L"断点栈堆", 380, 210, L"StackFrameView.xml"},
+    {L"变量监视", 380, 210, L"WatchVariableView.xml"}, {L"搜寻结果1", 380, 210, L"SearchResultView1.xml"},
+    {L"搜寻结果2", 380, 210, L"SearchResultView2.xml"}, {L"反汇编显示", 380, 210, L"DisassemblyView.xml"},
+};
+
+// The pane-group tab labels: blue text on the chosen one, a lighter one under the mouse.
+void styleTabBars(HWINDOW frame) {
+  static std::vector<HELE> styled;
+  for (int i = 0; i < XWnd_GetChildCount(frame); ++i) {
+    HELE bar = XWnd_GetChildByIndex(frame, i);
+    if (!XC_IsHXCGUI(bar, XC_TABBAR)) continue;
+    XTabBar_EnableTile(bar, false);
+    XTabBar_SetLabelSpacing(bar, 0);
+    for (int k = 0; k < XTabBar_GetLabelCount(bar); ++k) {
+      HELE label = XTabBar_GetLabel(bar, k);
+      if (XBtn_GetType(label) == button_type_check && XBtn_IsCheck(label)) XEle_SetTextColor(label, RGB(0, 151, 251), 255);
+      if (std::find(styled.begin(), styled.end(), label) != styled.end()) continue;
+      styled.push_back(label);
+      XEle_RegEventC1(label, XE_MOUSESTAY, [](HELE self, int, POINT*, bool*) {
+        if (!XBtn_IsCheck(self)) XEle_SetTextColor(self, RGB(85, 170, 255), 255), XEle_RedrawEle(self, false);
+        return 0;
+      });
+      XEle_RegEventC1(label, XE_MOUSELEAVE, [](HELE self, HELE, bool*) {
+        if (!XBtn_IsCheck(self)) XEle_SetTextColor(self, RGB(241, 241, 241), 255), XEle_RedrawEle(self, false);
+        return 0;
+      });
+      XEle_RegEventC1(label, XE_BUTTON_CHECK, [](HELE self, bool checked, bool*) {
+        XEle_SetTextColor(self, checked ? RGB(0, 151, 251) : RGB(241, 241, 241), 255);
+        XEle_RedrawEle(self, false);
+        return 0;
+      });
+    }
+  }
+}
+
+// A floating pane's window: its title bar layout and background, as the shell styles it.
+int styleFloatingWindow(HWINDOW window, HELE pane, bool*) {
+  XWnd_SetMinimumSize(window, 200, 200);
+  XWnd_SetLayoutSize(window, 1, 24, 1, 1);
+  const std::wstring title = XPane_GetTitle(pane);
+  XBkM_SetBkInfo(XWnd_GetBkManager(window), title == L"反汇编显示" ? look::kFloatingDisassembly : look::kFloatingPane);
+  HELE caption = XLayout_Create(0, 0, 100, 24, window);
+  XEle_SetLayoutWidth(caption, layout_size_fill, 0);
+  XEle_SetLayoutHeight(caption, layout_size_fill, 0);
+  XEle_SetPadding(caption, 6, 0, 0, 0);
+  XEle_EnableBkTransparent(caption, true);
+  HSHAPE text = XShapeText_Create(0, 0, 200, 24, title.c_str(), caption);
+  XShapeText_SetTextColor(text, RGB(255, 255, 255), 255);
+  XWnd_BindLayoutEle(window, bind_top, caption);
+  XWnd_AdjustLayout(window);
+  return 0;
+}
+
+HIMAGE resImage(const wchar_t* name) { return XRes_GetImage(name); }
+
+int addTreeItem(HELE tree, const wchar_t* icon, const wchar_t* text, int parent) {
+  int id = XTree_InsertItemImage(tree, resImage(icon), parent);
+  XTree_SetItemText(tree, id, 1, text);
+  return id;
+}
+
+void fillProjectTree(Gallery& g) {
+  HELE tree = g.projectTree = named(L"ProjectTree");
+  if (!XC_IsHXCGUI(tree, XC_TREE)) return;
+  XTree_CreateAdapter(tree);
+  XTree_SetIndentation(tree, 10);
+  XTree_EnableConnectLine(tree, false);
+  // The expand button of each item: the row-23 descriptor, hidden on leaves.
+  XEle_RegEventC1(tree, XE_TREE_TEMP_CREATE_END, [](HELE self, XTreeItemRecord* record, bool*) {
+    HXCGUI button = XTree_GetTemplateObject(self, record->id, 0);
+    if (!XC_IsHXCGUI(button, XC_BUTTON)) return 0;
+    setLook(button, look::kTreeExpand);
+    XEle_Show(button, XTree_GetFirstChildItem(self, record->id) >= 0);
+    return 0;
+  });
+  const int root = addTreeItem(tree, L"proE.png", L"窗口程序", XC_ID_ROOT);
+  const int code = addTreeItem(tree, L"Folder_new_16x.png", L"程序集", root);
+  addTreeItem(tree, L"Class2_16x.png", L"窗口程序集_启动窗口", code);
+  addTreeItem(tree, L"Namespace_16x.png", L"程序集1", code);
+  addTreeItem(tree, L"Interface_16x.png", L"类_数据库", code);
+  addTreeItem(tree, L"Constant_16x.png", L"全局变量", root);
+  addTreeItem(tree, L"Structure_16x.png", L"自定义数据类型", root);
+  addTreeItem(tree, L"ImportPackage_16x.png", L"DLL命令", root);
+  const int windows = addTreeItem(tree, L"FilterFolder_new_16x.png", L"窗口", root);
+  addTreeItem(tree, L"WindowsForm2_16x.png", L"_启动窗口", windows);
+  addTreeItem(tree, L"Dialog.png", L"窗口_设置", windows);
+  const int resources = addTreeItem(tree, L"LinkedFolder_new_16x.png", L"资源", root);
+  addTreeItem(tree, L"ImageScale_16x.png", L"图片", resources);
+  addTreeItem(tree, L"Volume_16x.png", L"声音", resources);
+  for (int id : {root, code, windows}) XTree_ExpandItem(tree, id, true);
+  XTree_SetSelectItem(tree, code + 1);
+}
+
+void fillPaneToolBar(const wchar_t* name, std::initializer_list<const wchar_t*> icons, const wchar_t* const* tips) {
+  HELE bar = named(name);
+  if (!XC_IsHXCGUI(bar, XC_TOOLBAR)) return;
+  int i = 0;
+  for (const wchar_t* icon : icons) {
+    if (icon == nullptr) {
+      addSeparator(bar);
+      continue;
+    }
+    HELE button = XBtn_Create(0, 0, 20, 20, L"", bar);
+    XBtn_SetIcon(button, resImage(icon));
+    XEle_SetToolTip(button, tips[i++]);
+    setLook(button, look::kToolButton);
+    XToolBar_InsertEle(bar, button, -1);
+  }
+}
+
+void fillOutput(Gallery& g) {
+  HELE edit = g.outputEdit = named(L"outDbugTipEdit");
+  if (XC_IsHXCGUI(edit, XC_EDIT)) {
+    const int plain = XEdit_AddStyleEx(edit, L"微软雅黑", 9, font_style_regular, RGB(220, 220, 220), true);
+    const int good = XEdit_AddStyleEx(edit, L"微软雅黑", 9, font_style_regular, RGB(87, 166, 74), true);
+    const int warn = XEdit_AddStyleEx(edit, L"微软雅黑", 9, font_style_regular, RGB(215, 186, 125), true);
+    const int bad = XEdit_AddStyleEx(edit, L"微软雅黑", 9, font_style_bold, RGB(244, 71, 71), true);
+    const int path = XEdit_AddStyleEx(edit, L"微软雅黑", 9, font_style_underline, RGB(86, 156, 214), true);
+    XEdit_AddTextEx(edit, L"开始编译现行程序 窗口程序.e\n", plain);
+    XEdit_AddTextEx(edit, L"正在检查重复名称...\n正在预处理现行程序\n", plain);
+    XEdit_AddTextEx(edit, L"警告(201): 局部变量“计数”未被使用\n", warn);
+    XEdit_AddTextEx(edit, L"错误(10040): 找不到指定的支持库“数据库支持库”\n", bad);
+    XEdit_AddTextEx(edit, L"正在生成主程序入口代码\n正在连接, 输出文件: ", plain);
+    XEdit_AddTextEx(edit, L"D:\\易语言\\窗口程序.exe\n", path);
+    XEdit_AddTextEx(edit, L"编译成功, 用时 0.84 秒\n", good);
+  }
+  HELE log = named(L"outDbugHelpEdit");
+  if (XC_IsHXCGUI(log, XC_EDIT)) {
+    const int time = XEdit_AddStyleEx(log, L"微软雅黑", 9, font_style_regular, RGB(128, 128, 128), true);
+    const int text = XEdit_AddStyleEx(log, L"微软雅黑", 9, font_style_regular, RGB(220, 220, 220), true);
+    XEdit_AddTextEx(log, L"09:41:02 ", time);
+    XEdit_AddTextEx(log, L"* 调试程序已启动\n", text);
+    XEdit_AddTextEx(log, L"09:41:05 ", time);
+    XEdit_AddTextEx(log, L"* 计数 = 3\n", text);
+  }
+  HELE help = named(L"outTipHelpEdit");
+  if (XC_IsHXCGUI(help, XC_EDIT))
+    XEdit_SetText(help, L"调试输出 (准备输出的内容, ...)\n在调试状态下输出内容到“调试输出”窗口。");
+}
+
+void fillStack(Gallery& g) {
+  g.stackListBox = named(L"stackListBox");
+  if (XC_IsHXCGUI(g.stackListBox, XC_LISTBOX)) {
+    XListBox_CreateAdapter(g.stackListBox);
+    const wchar_t* const frames[] = {L"_按钮1_被单击 (窗口程序集_启动窗口)", L"_启动窗口_创建完毕", L"_启动子程序"};
+    for (int i = 0; i < 3; ++i) {
+      int row = XListBox_AddItemImage(g.stackListBox, resImage(L"Method_left_16x.png"));
+      XListBox_SetItemText(g.stackListBox, row, 1, frames[i]);
+      if (i == 0) XListBox_SetItemImageEx(g.stackListBox, row, L"icon", resImage(L"BreakpointEnable_16x.png"));
+    }
+    XListBox_SetSelectItem(g.stackListBox, 0);
+  }
+  g.stackList = named(L"stackList");
+  if (XC_IsHXCGUI(g.stackList, XC_LIST)) {
+    XList_CreateAdapterHeader(g.stackList);
+    XList_CreateAdapter(g.stackList);
+    XList_AddColumnText(g.stackList, 70, L"name1", L"名称");
+    XList_AddColumnText(g.stackList, 90, L"name2", L"值");
+    XList_AddColumnText(g.stackList, 60, L"name3", L"类型");
+    const wchar_t* const rows[][3] = {{L"计数", L"3", L"整数型"}, {L"标签1.标题", L"“已单击 3 次”", L"文本型"},
+                                      {L"启用", L"真", L"逻辑型"}, {L"位置", L"(120, 48)", L"坐标"}};
+    for (const auto& r : rows) {
+      int row = XList_AddItemText(g.stackList, r[0]);
+      XList_SetItemText(g.stackList, row, 1, r[1]);
+      XList_SetItemText(g.stackList, row, 2, r[2]);
+    }
+  }
+}
+
+void fillToolbox(Gallery& g, const std::wstring& controlIcons) {
+  g.toolbox = named(L"ControlListView");
+  if (!XC_IsHXCGUI(g.toolbox, XC_LISTVIEW)) return;
+  XListView_CreateAdapter(g.toolbox);
+  XListView_SetItemSize(g.toolbox, 104, 26);
+  struct Item {
+    const wchar_t* icon;
+    const wchar_t* name;
+  };
+  static const Item kCommon[] = {{L"Pointer.png", L"指针"},   {L"Button.png", L"按钮"},     {L"EditBox.png", L"编辑框"},
+                                 {L"Label.png", L"标签"},     {L"PicBox.png", L"图片框"},   {L"CheckBox.png", L"选择框"},
+                                 {L"RadioBox.png", L"单选框"}, {L"ListBox.png", L"列表框"}};
+  const int common = XListView_Group_AddItemText(g.toolbox, L"基本组件");
+  XListView_Group_SetText(g.toolbox, common, 1, L"系统核心支持库");
+  for (const Item& item : kCommon) {
+    int index =
+        XListView_Item_AddItemImage(g.toolbox, common, XImage_LoadFile((controlIcons + L"\\" + item.icon).c_str(), false));
+    XListView_Item_SetText(g.toolbox, common, index, 1, item.name);
+  }
+  const int more = XListView_Group_AddItemText(g.toolbox, L"扩展组件");
+  XListView_Group_SetText(g.toolbox, more, 1, L"扩展界面支持库");
+  int index = XListView_Item_AddItemImage(g.toolbox, more, XImage_LoadFile((controlIcons + L"\\DatePicker.png").c_str(), false));
+  XListView_Item_SetText(g.toolbox, more, index, 1, L"日期框");
+  XListView_ExpandGroup(g.toolbox, common, true);
+  XListView_ExpandGroup(g.toolbox, more, false);
+}
+
+void buildPanes(Gallery& g, const std::wstring& theme) {
+  for (int i = 0; i < 12; ++i) {
+    const PaneSpec& spec = kPanes[i];
+    HELE pane = g.panes[i] = XPane_Create(spec.title, spec.width, spec.height, g.frame);
+    XEle_SetID(pane, 10000 + i + 1);
+    HELE view = XC_LoadLayout((theme + L"\\" + spec.view).c_str(), pane, nullptr);
+    XPane_SetView(pane, view);
+  }
+  HELE* p = g.panes;
+  XFrameWnd_AddPane(g.frame, 0, p[0], pane_align_left);
+  for (int i : {1, 2, 3}) XFrameWnd_MergePane(g.frame, p[0], p[i]);
+  XFrameWnd_AddPane(g.frame, 0, p[4], pane_align_right);
+  XFrameWnd_AddPane(g.frame, 0, p[5], pane_align_bottom);
+  for (int i : {6, 9, 10, 11}) XFrameWnd_MergePane(g.frame, p[5], p[i]);
+  // Beside the output group, so that its lists show too.
+  XFrameWnd_AddPane(g.frame, p[5], p[7], pane_align_right);
+  XFrameWnd_MergePane(g.frame, p[7], p[8]);
+  XPane_ShowPane(p[1]);
+  XPane_ShowPane(p[6]);
+  for (int i : {1, 2, 3, 5, 6, 9, 10, 0, 4, 7, 8, 11}) {
+    XEle_SetTextColor(p[i], RGB(241, 241, 241), 255);
+    setLook(p[i], look::kPane);
+    XEle_RegEventC1(p[i], XE_SETFOCUS, [](HELE self, bool*) {
+      XEle_SetTextColor(self, RGB(255, 255, 255), 255);
+      return 0;
+    });
+    XEle_RegEventC1(p[i], XE_KILLFOCUS, [](HELE self, bool*) {
+      XEle_SetTextColor(self, RGB(241, 241, 241), 255);
+      return 0;
+    });
+  }
+  XFrameWnd_SetPaneSplitBarColor(g.frame, XRes_GetColor(L"ID_COLOR_WinBg"), 255);
+  XWnd_RegEventC1(g.frame, XWM_DOCK_LAYOUT_CHANGE, [](HWINDOW frame, bool*) {
+    styleTabBars(frame);
+    return 0;
+  });
+  XWnd_RegEventC(g.frame, XWM_FLOAT_PANE, &styleFloatingWindow);
+  styleTabBars(g.frame);
+
+  static const wchar_t* const kProjectTips[] = {L"全部折叠", L"新建文件夹", L"添加窗口", L"添加类模块", L"添加程序集"};
+  fillPaneToolBar(L"ProJectToolBar",
+                  {L"CollapseAll_inverse_16x.png", nullptr, L"NewSolutionFolder_16x.png", L"AddForm_16x.png",
+                   L"AddClass_16x.png", L"AddNamespace_16x.png"},
+                  kProjectTips);
+  static const wchar_t* const kOutputTips[] = {L"清空内容", L"切换自动换行", L"全选"};
+  fillPaneToolBar(L"outDbugToolBar", {L"ClearWindowContent_16x.png", L"WordWrap_16x.png", L"SelectAll_16x.png"},
+                  kOutputTips);
+  fillProjectTree(g);
+  fillOutput(g);
+  fillStack(g);
+  fillToolbox(g, theme + L"\\..\\Control\\DarkIcons");
+  for (const wchar_t* name : {L"ProjectFindComboBox", L"libsFindComboBox", L"CtrlComboBox", L"CtrlEventComboBox"})
+    styleCombo(named(name), look::kComboAway, look::kComboOver, theme);
+}
+
 // --- code tabs -----------------------------------------------------------------------------
 
 void styleCodeTabs(HELE bar) {
@@ -526,7 +795,7 @@ Gallery buildGallery(const std::wstring& theme, bool compactCaption) {
   XC_LoadStyle((theme + L"\\style.css").c_str());
   XC_SetDefaultFont(XFont_Create2(L"微软雅黑", 9, font_style_regular));
 
-  g.frame = XFrameWnd_CreateEx(0, L"Tovalux", L"易语言 - Tovalux IDE", 0, 0, 0, 1100, 760, nullptr, 47);
+  g.frame = XFrameWnd_CreateEx(0, L"Tovalux", L"易语言 - Tovalux IDE", 0, 0, 0, 1280, 800, nullptr, 47);
   XWnd_SetMinimumSize(g.frame, 600, 600);
   const int topMargin = compactCaption ? 97 : 117;
   XWnd_SetLayoutSize(g.frame, 7, topMargin, 7, 32);
@@ -551,6 +820,7 @@ Gallery buildGallery(const std::wstring& theme, bool compactCaption) {
   buildMenuBar(g, theme + L"\\Images");
   buildToolBars(g, theme + L"\\Images");
   buildCombos(g, theme);
+  buildPanes(g, theme);
   buildCodeTabs(g);
   buildCodeWindow(g);
   g.scrollBarV = named(L"codeScrollBarV");
@@ -560,6 +830,8 @@ Gallery buildGallery(const std::wstring& theme, bool compactCaption) {
   g.statusText = named(L"stateText");
 
   XWnd_AdjustLayout(g.frame);
+  // Docking laid the view out before the native window was there to follow it.
+  if (g.codeWindow != nullptr) keepOver(g.codeView, g.codeWindow);
   return g;
 }
 

@@ -27,7 +27,8 @@ extern const wchar_t* const kMenuBarButton;   // menu-bar buttons, menu closed /
 extern const wchar_t* const kMenuBarOpen;
 extern const wchar_t* const kMenuBarHover;
 extern const wchar_t* const kMenuBarLeave;
-extern const wchar_t* const kFloatingPane;    // floating pane window
+extern const wchar_t* const kFloatingPane;    // floating pane window (the disassembly pane's)
+extern const wchar_t* const kFloatingDisassembly;
 extern const wchar_t* const kTabCloseInactive;  // code-tab close buttons
 extern const wchar_t* const kTabCloseActive;
 extern const wchar_t* const kCodeTab;         // code-tab labels
@@ -52,6 +53,12 @@ struct Gallery {
   HELE navMain = 0, navVoid = 0;  // "navMainComboBox", "navVoidComboBox"
   HELE codeTabs = 0;              // "codePageTab"
   HELE scrollBarV = 0, scrollBarH = 0;
+  HELE panes[12] = {};            // the shell's pane table, in its order
+  HELE projectTree = 0;           // "ProjectTree" (pane 1, in front on the left)
+  HELE outputEdit = 0;            // "outDbugTipEdit" (pane 6, in front at the bottom): styled lines
+  HELE stackListBox = 0;          // "stackListBox" and "stackList" (pane 7, beside it)
+  HELE stackList = 0;
+  HELE toolbox = 0;               // "ControlListView" (pane 4, on the right)
   HELE statusText = 0;            // "stateText"
 };
 
