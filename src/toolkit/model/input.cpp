@@ -200,10 +200,17 @@ void setFocus(Window& window, HELE element) {
     e->redraw();  // a caret or focus look goes
     if (!contains(after, old)) raiseEvent(old, XE_KILLFOCUS, EventArgs{});
   }
+  // Their look follows the focus within them (a pane's active caption): repaint them too.
   for (HELE h : before)  // scopes left, innermost first
-    if (h != old && !contains(after, h) && focusStill()) raiseEvent(h, XE_KILLFOCUS, EventArgs{});
+    if (h != old && !contains(after, h)) {
+      if (Element* scope = getElement(h)) scope->redraw();
+      if (focusStill()) raiseEvent(h, XE_KILLFOCUS, EventArgs{});
+    }
   for (auto it = after.rbegin(); it != after.rend(); ++it)  // scopes entered, outermost first
-    if (*it != element && !contains(before, *it) && focusStill()) raiseEvent(*it, XE_SETFOCUS, EventArgs{});
+    if (*it != element && !contains(before, *it)) {
+      if (Element* scope = getElement(*it)) scope->redraw();
+      if (focusStill()) raiseEvent(*it, XE_SETFOCUS, EventArgs{});
+    }
   if (Element* e = getElement(element); e != nullptr && focusStill()) {
     e->focused = true;
     e->redraw();
