@@ -1,5 +1,5 @@
 // Screenshots of the gallery kept as test artefacts (TOVALUX_ARTEFACTS): the whole frame, the
-// frame with an open menu and submenu, and the frame layouts with the compact caption.
+// frame with an open menu and submenu, and the theme's frame layouts alone.
 #include "toolkit/model/menu.h"
 #include "toolkit/win32/gallery/screen_shot.h"
 #include "toolkit_screen.h"
@@ -38,13 +38,28 @@ TEST_F(Screenshots, GalleryWithAnOpenMenu) {
   EXPECT_FALSE(tk::menuIsOpen());
 }
 
-TEST_F(Screenshots, FrameLayoutsWithTheCompactCaption) {
-  gallery::Gallery g = showGallery(true);
-  HWND frame = XWnd_GetHWND(g.frame);
-  // The 97-pixel top edge holds the menu bar in the caption row.
-  EXPECT_EQ(XEle_GetHeight(g.top), 97);
-  EXPECT_TRUE(XC_IsHXCGUI(g.menuBar, XC_MENUBAR));
-  EXPECT_TRUE(gallery::saveScreenPng(frame, artefactPath("toolkit-frame-compact")));
+// The theme's frame layouts as the toolkit renders them, nothing filled in: the caption row,
+// menu bar and tool-bar rows, the edges, the view's tabs, navigation bar, code area and scroll
+// bars, and the status bar.
+TEST_F(Screenshots, FrameLayouts) {
+  for (bool compact : {false, true}) {
+    gallery::Gallery g = gallery::buildFrameLayouts(themeFolder(), compact);
+    ASSERT_TRUE(XC_IsHWINDOW(g.frame));
+    // Each file gave its edge, with the margins the frame was given.
+    EXPECT_EQ(XEle_GetHeight(g.top), compact ? 97 : 117);
+    EXPECT_EQ(XEle_GetWidth(g.left), 7);
+    EXPECT_EQ(XEle_GetWidth(g.right), 7);
+    EXPECT_EQ(XEle_GetHeight(g.bottom), 32);
+    EXPECT_TRUE(XC_IsHXCGUI(g.menuBar, XC_MENUBAR));
+    EXPECT_TRUE(XC_IsHXCGUI(g.codeTabs, XC_TABBAR));
+    EXPECT_TRUE(XC_IsHELE(g.codeView));
+    XWnd_ShowWindow(g.frame, SW_SHOW);
+    HWND frame = XWnd_GetHWND(g.frame);
+    UpdateWindow(frame);
+    settle();
+    EXPECT_TRUE(gallery::saveScreenPng(frame, artefactPath(compact ? "toolkit-frame-layouts-compact" : "toolkit-frame-layouts")));
+    XWnd_CloseWindow(g.frame);
+  }
 }
 
 }  // namespace

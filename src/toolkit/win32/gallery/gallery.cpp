@@ -789,7 +789,7 @@ void buildCodeWindow(Gallery& g) {
 
 }  // namespace
 
-Gallery buildGallery(const std::wstring& theme, bool compactCaption) {
+Gallery buildFrameLayouts(const std::wstring& theme, bool compactCaption) {
   Gallery g;
   XC_LoadResource((theme + L"\\resource.res").c_str());
   XC_LoadStyle((theme + L"\\style.css").c_str());
@@ -816,18 +816,28 @@ Gallery buildGallery(const std::wstring& theme, bool compactCaption) {
 
   g.view = XC_LoadLayout((theme + L"\\ViewMainLayout.xml").c_str(), g.frame, nullptr);
   XFrameWnd_SetView(g.frame, g.view);
+  g.menuBar = named(L"winMainTopMenu");
+  g.toolBar0 = named(L"winToolBar0");
+  g.toolBar1 = named(L"winToolBar1");
+  g.codeTabs = named(L"codePageTab");
+  g.codeView = named(L"eCodeView");
+  g.scrollBarV = named(L"codeScrollBarV");
+  g.scrollBarH = named(L"codeScrollBarH");
+  g.statusText = named(L"stateText");
+  XWnd_AdjustLayout(g.frame);
+  return g;
+}
 
+Gallery buildGallery(const std::wstring& theme, bool compactCaption) {
+  Gallery g = buildFrameLayouts(theme, compactCaption);
   buildMenuBar(g, theme + L"\\Images");
   buildToolBars(g, theme + L"\\Images");
   buildCombos(g, theme);
   buildPanes(g, theme);
   buildCodeTabs(g);
   buildCodeWindow(g);
-  g.scrollBarV = named(L"codeScrollBarV");
-  g.scrollBarH = named(L"codeScrollBarH");
   XSBar_SetRange(g.scrollBarV, 200);
   XSBar_SetRange(g.scrollBarH, 100);
-  g.statusText = named(L"stateText");
 
   XWnd_AdjustLayout(g.frame);
   // Docking laid the view out before the native window was there to follow it.

@@ -62,6 +62,11 @@ struct Gallery {
   HELE statusText = 0;            // "stateText"
 };
 
+// The frame alone, as the theme's five frame layouts make it (LayoutWindowTop3.xml or, with
+// `compactCaption`, LayoutWindowTop2.xml; the left, right and bottom edges; ViewMainLayout.xml)
+// with the edge descriptors: nothing filled in. Not shown yet.
+Gallery buildFrameLayouts(const std::wstring& themeFolder, bool compactCaption = false);
+
 // Builds and lays out the gallery frame from the theme folder (…\lib\Tovalux\Dark); the
 // toolkit must be initialised. `compactCaption` takes the 97-pixel top edge
 // (LayoutWindowTop2.xml) instead of the 117-pixel one (LayoutWindowTop3.xml). The frame is
