@@ -13,26 +13,17 @@
 
 #include "toolkit/model/platform.h"
 #include "toolkit/win32/fonts.h"
+#include "toolkit/win32/xcgui_win32.h"
 
 namespace tovalux::tk::win32 {
 
 class NativeWindow;
 class ToolTip;
 
-// Toolkit window styles (the xcStyle argument of XWnd_CreateEx; the frame uses 47).
-enum WindowStyle : int {
-  window_style_caption = 0x01,      // the top margin band moves the window
-  window_style_border = 0x02,       // borderless, drawn by the toolkit (every toolkit window is)
-  window_style_center = 0x04,       // placed in the middle of its monitor's work area
-  window_style_drag_border = 0x08,  // resized by dragging its edges
-  window_style_drag_window = 0x10,  // moved by dragging any part that is not a control
-  window_style_allow_max = 0x20,    // may be maximised (double click on the caption)
-};
-
 // Native window classes of the toolkit's own pop-ups; each has a class of its own, so that a
-// change to one class (the shell ORs CS_DROPSHADOW into the menu pop-ups') touches no other.
+// change to one class (the shell ORs CS_DROPSHADOW into the menu pop-ups', "TovaluxMenu" as the
+// model names them) touches no other.
 inline constexpr wchar_t kDefaultClass[] = L"TovaluxWindow";
-inline constexpr wchar_t kMenuClass[] = L"TovaluxMenuPopup";
 inline constexpr wchar_t kDropDownClass[] = L"TovaluxDropDown";
 inline constexpr wchar_t kToolTipClass[] = L"TovaluxToolTip";
 inline constexpr wchar_t kShadowClass[] = L"TovaluxShadow";

@@ -10,6 +10,17 @@
 
 #include "toolkit/model/xcgui.h"
 
+// Toolkit window styles (the last argument of XWnd_CreateEx and XFrameWnd_CreateEx; the frame
+// uses 47 = caption | border | center | drag border | allow max).
+enum XWindowStyle : int {
+  window_style_caption = 0x01,      // the top margin band moves the window
+  window_style_border = 0x02,       // borderless, drawn by the toolkit (every toolkit window is)
+  window_style_center = 0x04,       // placed in the middle of its monitor's work area
+  window_style_drag_border = 0x08,  // resized by dragging its edges
+  window_style_drag_window = 0x10,  // moved by dragging any part that is not a control
+  window_style_allow_max = 0x20,    // may be maximised (double click on the caption)
+};
+
 // Runs fn(data) on the UI thread and answers its result. On the UI thread it runs at once;
 // another thread waits until the UI thread has run it. Before XInitXCGUI, after XExitXCGUI
 // (also for a caller already waiting when the toolkit exits) it answers 0 without running it.
