@@ -137,6 +137,22 @@ inline void type(const std::wstring& text) {
   settle();
 }
 
+// A drag with the left button from one client point of `window` to another, queued as one
+// gesture before anything is served: a move or size loop of the system then runs through it.
+inline void drag(HWND window, POINT from, POINT to) {
+  moveTo(window, from);
+  POINT end = toScreen(window, to);
+  INPUT input[3]{};
+  for (INPUT& i : input) i.type = INPUT_MOUSE;
+  input[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+  input[1].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+  input[1].mi.dx = static_cast<LONG>((end.x * 65536 + GetSystemMetrics(SM_CXSCREEN) / 2) / GetSystemMetrics(SM_CXSCREEN));
+  input[1].mi.dy = static_cast<LONG>((end.y * 65536 + GetSystemMetrics(SM_CYSCREEN) / 2) / GetSystemMetrics(SM_CYSCREEN));
+  input[2].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+  SendInput(3, input, sizeof input[0]);
+  settle();
+}
+
 // Parks the cursor where no test window is.
 inline void parkCursor() {
   SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 2, GetSystemMetrics(SM_CYSCREEN) - 2);

@@ -100,6 +100,30 @@ TEST_F(FrameWindow, EdgesResizeCaptionMovesControlsStayClickable) {
   EXPECT_EQ(hitTestAt(frame, {c.right - 2, c.bottom / 2}), HTCLIENT);
 }
 
+TEST_F(FrameWindow, TheUserMovesItByTheCaptionThroughTheSystemsLoop) {
+  gallery::Gallery g = showGallery();
+  HWND frame = XWnd_GetHWND(g.frame);
+  int exits = 0;
+  XWnd_RegEventC(g.frame, 562, [&exits](WPARAM, LPARAM, bool*) {  // WM_EXITSIZEMOVE
+    ++exits;
+    return 0;
+  });
+  const RECT start = windowRect(frame);
+  POINT title = centre(XC_GetObjectByName(L"winTitle"));
+  drag(frame, title, {title.x + 40, title.y + 30});
+  RECT moved = windowRect(frame);
+  EXPECT_NEAR(moved.left - start.left, 40, 1);
+  EXPECT_NEAR(moved.top - start.top, 30, 1);
+  EXPECT_EQ(moved.right - moved.left, start.right - start.left);
+  EXPECT_EQ(exits, 1) << "the end of the move reaches the handlers";
+
+  // A double click on the caption maximises and restores.
+  doubleClick(frame, centre(XC_GetObjectByName(L"winTitle")));
+  EXPECT_TRUE(IsZoomed(frame));
+  doubleClick(frame, centre(XC_GetObjectByName(L"winTitle")));
+  EXPECT_FALSE(IsZoomed(frame));
+}
+
 TEST_F(FrameWindow, RefusesToBecomeSmallerThanItsMinimum) {
   gallery::Gallery g = showGallery();
   HWND frame = XWnd_GetHWND(g.frame);
