@@ -106,7 +106,9 @@ bool NativeWindow::create() {
 
   XRect r = w->rect;
   // A floating pane's window opens where its pane was, whatever style it shares with the frame.
-  if (!child && kind_ == Kind::window && (w->xcStyle & window_style_center) && dynamic_cast<FloatWindow*>(w) == nullptr) {
+  const bool centre = !child && kind_ == Kind::window && (w->xcStyle & window_style_center) != 0 &&
+                      dynamic_cast<FloatWindow*>(w) == nullptr;
+  if (centre) {
     MONITORINFO monitor{};
     monitor.cbSize = sizeof monitor;
     HMONITOR on = w->parentNative != nullptr ? MonitorFromWindow(w->parentNative, MONITOR_DEFAULTTOPRIMARY)

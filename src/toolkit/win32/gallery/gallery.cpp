@@ -278,7 +278,10 @@ int drawMenuItem(HDRAW draw, XMenuDrawItemInfo* info, bool*) {
   return 0;
 }
 
+bool menuOpen = false;  // a bar menu is open: the bar buttons ignore hover
+
 void styleBarButtons(HELE bar, HELE open) {
+  menuOpen = open != 0;
   for (int i = 0; i < XEle_GetChildCount(bar); ++i) {
     HELE button = XEle_GetChildByIndex(bar, i);
     if (!XC_IsHXCGUI(button, XC_MENUBAR_BUTTON)) continue;
@@ -301,6 +304,15 @@ void buildMenuBar(Gallery& g, const std::wstring& images) {
     XEle_SetWidth(button, std::wstring(name) == L"数据库(B)" ? 58 + 16 : 58);
     XEle_EnableCSS(button, false);
     XEle_SetTextColor(button, RGB(241, 241, 241), 255);
+    // Hover looks while no menu is open (an open menu keeps every button as it is).
+    XEle_RegEventC1(button, XE_MOUSESTAY, [](HELE self, int, POINT*, bool*) {
+      if (!menuOpen) setLook(self, look::kMenuBarHover), XEle_RedrawEle(self, false);
+      return 0;
+    });
+    XEle_RegEventC1(button, XE_MOUSELEAVE, [](HELE self, HELE, bool*) {
+      if (!menuOpen) setLook(self, look::kMenuBarLeave), XEle_RedrawEle(self, false);
+      return 0;
+    });
   }
   XEle_AdjustLayout(g.menuBar);
 
@@ -409,13 +421,13 @@ void buildCombos(Gallery& g, const std::wstring& theme) {
 
 // --- dock panes ----------------------------------------------------------------------------
 
-struct PaneSpec {
+struct PaneEntry {
   const wchar_t* title;
   int width, height;
   const wchar_t* view;
 };
 // The shell's twelve panes, with sizes that suit the gallery's frame.
-const PaneSpec kPanes[12] = {
+const PaneEntry kPanes[12] = {
     {L"易支持库", 290, 260, L"LibsTreeView2.xml"},    {L"项目结构", 290, 260, L"ProjectTreeView.xml"},
     {L"组件属性", 290, 260, L"CtrlProView.xml"},      {L"常用模块", 290, 260, L"EcTreeView.xml"},
     {L"系统组件", 230, 260, L"ControlBoxView.xml"},   {L"帮助提示", 380, 210, L"OutHelpTipView.xml"},
@@ -617,10 +629,10 @@ void fillToolbox(Gallery& g, const std::wstring& controlIcons) {
 
 void buildPanes(Gallery& g, const std::wstring& theme) {
   for (int i = 0; i < 12; ++i) {
-    const PaneSpec& spec = kPanes[i];
-    HELE pane = g.panes[i] = XPane_Create(spec.title, spec.width, spec.height, g.frame);
+    const PaneEntry& entry = kPanes[i];
+    HELE pane = g.panes[i] = XPane_Create(entry.title, entry.width, entry.height, g.frame);
     XEle_SetID(pane, 10000 + i + 1);
-    HELE view = XC_LoadLayout((theme + L"\\" + spec.view).c_str(), pane, nullptr);
+    HELE view = XC_LoadLayout((theme + L"\\" + entry.view).c_str(), pane, nullptr);
     XPane_SetView(pane, view);
   }
   HELE* p = g.panes;
