@@ -107,8 +107,8 @@ void XEle_SetRect(HXCGUI ele, const XRect* rect) {
   if (rect == nullptr) return;
   int x = clampCoord(rect->left), y = clampCoord(rect->top);
   e->rect = {x, y, x + clampSize(int64_t(rect->right) - rect->left), y + clampSize(int64_t(rect->bottom) - rect->top)};
-  e->widthSpec = {layout_size_fixed, e->width()};
-  e->heightSpec = {layout_size_fixed, e->height()};
+  e->widthRule = {layout_size_fixed, e->width()};
+  e->heightRule = {layout_size_fixed, e->height()};
 }
 
 void XEle_GetRect(HXCGUI ele, XRect* out) {
@@ -136,14 +136,14 @@ void XEle_RectClientToWndClient(HXCGUI ele, XRect* inout) {
 void XEle_SetLayoutWidth(HXCGUI ele, int sizeType, int value) {
   ELEMENT_OR_RETURN(ele);
   if (sizeType < layout_size_fixed || sizeType > layout_size_weight) return;
-  e->widthSpec = {sizeType, clampSize(value)};
+  e->widthRule = {sizeType, clampSize(value)};
   if (sizeType == layout_size_fixed) e->setWidth(value);
 }
 
 void XEle_SetLayoutHeight(HXCGUI ele, int sizeType, int value) {
   ELEMENT_OR_RETURN(ele);
   if (sizeType < layout_size_fixed || sizeType > layout_size_weight) return;
-  e->heightSpec = {sizeType, clampSize(value)};
+  e->heightRule = {sizeType, clampSize(value)};
   if (sizeType == layout_size_fixed) e->setHeight(value);
 }
 

@@ -305,8 +305,8 @@ void DataView::bindRow(ItemRow& row) {
 
 void DataView::placeRow(ItemRow& row, const Slot& slot) {
   row.rect = slot.rect;
-  row.widthSpec = {layout_size_fixed, slot.rect.width()};
-  row.heightSpec = {layout_size_fixed, slot.rect.height()};
+  row.widthRule = {layout_size_fixed, slot.rect.width()};
+  row.heightRule = {layout_size_fixed, slot.rect.height()};
   row.arrange();
 }
 

@@ -83,13 +83,13 @@ XRect Element::windowRect() const {
 
 void Element::setWidth(int w) {
   w = clampSize(w);
-  widthSpec = {layout_size_fixed, w};
+  widthRule = {layout_size_fixed, w};
   rect.right = rect.left + w;
 }
 
 void Element::setHeight(int h) {
   h = clampSize(h);
-  heightSpec = {layout_size_fixed, h};
+  heightRule = {layout_size_fixed, h};
   rect.bottom = rect.top + h;
 }
 
@@ -153,12 +153,12 @@ std::pair<XColor, uint8_t> Element::effectiveTextColor() const {
 
 XSize preferredSize(Element& e) {
   XSize content{-1, -1};
-  auto axis = [&](const SizeSpec& spec, bool horizontal) {
+  auto axis = [&](const SizeRule& rule, bool horizontal) {
     int minimum = horizontal ? e.minSize.cx : e.minSize.cy;
     int v;
-    switch (spec.type) {
+    switch (rule.type) {
       case layout_size_fixed:
-        v = spec.value;
+        v = rule.value;
         break;
       case layout_size_auto:
         if (content.cx < 0) content = e.contentSize();
@@ -170,7 +170,7 @@ XSize preferredSize(Element& e) {
     }
     return std::max({v, minimum, 0});
   };
-  return {axis(e.widthSpec, true), axis(e.heightSpec, false)};
+  return {axis(e.widthRule, true), axis(e.heightRule, false)};
 }
 
 XSize Element::contentSize() {
@@ -200,18 +200,18 @@ XSize Element::contentSize() {
 }
 
 void placeFree(Element& child, const XRect& inner) {
-  auto size = [&](const SizeSpec& spec, bool horizontal) {
+  auto size = [&](const SizeRule& rule, bool horizontal) {
     int minimum = horizontal ? child.minSize.cx : child.minSize.cy;
     int v;
-    if (spec.type == layout_size_fixed) v = spec.value;
-    else if (spec.type == layout_size_auto) v = horizontal ? child.contentSize().cx : child.contentSize().cy;
+    if (rule.type == layout_size_fixed) v = rule.value;
+    else if (rule.type == layout_size_auto) v = horizontal ? child.contentSize().cx : child.contentSize().cy;
     else v = horizontal ? inner.width() : inner.height();
     return std::max({v, minimum, 0});
   };
-  int w = size(child.widthSpec, true), h = size(child.heightSpec, false);
-  if (child.widthSpec.type == layout_size_fill || child.widthSpec.type == layout_size_weight)
+  int w = size(child.widthRule, true), h = size(child.heightRule, false);
+  if (child.widthRule.type == layout_size_fill || child.widthRule.type == layout_size_weight)
     child.rect.left = inner.left;
-  if (child.heightSpec.type == layout_size_fill || child.heightSpec.type == layout_size_weight)
+  if (child.heightRule.type == layout_size_fill || child.heightRule.type == layout_size_weight)
     child.rect.top = inner.top;
   child.rect.right = child.rect.left + w;
   child.rect.bottom = child.rect.top + h;
@@ -228,16 +228,16 @@ void flowLayout(const std::vector<Element*>& items, const XRect& inner, bool ver
   int64_t weights = 0;
   for (size_t i = 0; i < n; ++i) {
     Element& e = *items[i];
-    const SizeSpec& spec = vertical ? e.heightSpec : e.widthSpec;
+    const SizeRule& rule = vertical ? e.heightRule : e.widthRule;
     int minimum = std::max(0, vertical ? e.minSize.cy : e.minSize.cx);
-    if (spec.type == layout_size_fill) weight[i] = 1;
-    else if (spec.type == layout_size_weight) weight[i] = std::max(0, spec.value);
+    if (rule.type == layout_size_fill) weight[i] = 1;
+    else if (rule.type == layout_size_weight) weight[i] = std::max(0, rule.value);
     if (weight[i] > 0) {
       weights += weight[i];
       continue;
     }
-    int v = spec.type == layout_size_auto ? (vertical ? e.contentSize().cy : e.contentSize().cx)
-            : spec.type == layout_size_fixed ? spec.value
+    int v = rule.type == layout_size_auto ? (vertical ? e.contentSize().cy : e.contentSize().cx)
+            : rule.type == layout_size_fixed ? rule.value
                                              : 0;
     main[i] = std::max(v, minimum);
     taken += main[i];
@@ -269,12 +269,12 @@ void flowLayout(const std::vector<Element*>& items, const XRect& inner, bool ver
   const int crossAlign = vertical ? alignH : alignV;
   for (size_t i = 0; i < n; ++i) {
     Element& e = *items[i];
-    const SizeSpec& spec = vertical ? e.widthSpec : e.heightSpec;
+    const SizeRule& rule = vertical ? e.widthRule : e.heightRule;
     int minimum = std::max(0, vertical ? e.minSize.cx : e.minSize.cy);
     int c;
-    if (spec.type == layout_size_fill || spec.type == layout_size_weight) c = crossSize;
-    else if (spec.type == layout_size_auto) c = vertical ? e.contentSize().cx : e.contentSize().cy;
-    else c = spec.value;
+    if (rule.type == layout_size_fill || rule.type == layout_size_weight) c = crossSize;
+    else if (rule.type == layout_size_auto) c = vertical ? e.contentSize().cx : e.contentSize().cy;
+    else c = rule.value;
     c = std::max(c, minimum);
     int offset = 0;
     bool center = vertical ? crossAlign == align_center_h : crossAlign == align_center_v;

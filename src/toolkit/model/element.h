@@ -21,7 +21,7 @@ class Canvas;
 class Font;
 class Window;
 
-struct SizeSpec {
+struct SizeRule {
   int type = layout_size_fixed;
   int value = 0;  // fixed: pixels; weight: share
 };
@@ -52,7 +52,7 @@ class Element : public Object {
 
   // --- geometry ---------------------------------------------------------------------------
   XRect rect;
-  SizeSpec widthSpec, heightSpec;
+  SizeRule widthRule, heightRule;
   XSize minSize;
   bool floating = false;  // not placed by a flowing parent
   bool flows = false;
@@ -186,8 +186,8 @@ template <class T, class... A>
 T* makeElement(HXCGUI parent, const XRect& rect, A&&... args) {
   T* e = context().registry.create<T>(std::forward<A>(args)...);
   e->rect = rect;
-  e->widthSpec = {layout_size_fixed, std::max(0, rect.width())};
-  e->heightSpec = {layout_size_fixed, std::max(0, rect.height())};
+  e->widthRule = {layout_size_fixed, std::max(0, rect.width())};
+  e->heightRule = {layout_size_fixed, std::max(0, rect.height())};
   e->build();
   attachToParent(e, parent);
   return e;

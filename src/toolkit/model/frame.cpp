@@ -136,8 +136,8 @@ void DockSite::place(Pane& pane, Group& g, size_t index) {
   g.panes.insert(g.panes.begin() + static_cast<ptrdiff_t>(index), pane.handle());
   if (g.front == 0) g.front = pane.handle();
   pane.place = Pane::Place::docked;
-  pane.widthSpec = {layout_size_fixed, pane.width()};
-  pane.heightSpec = {layout_size_fixed, pane.height()};
+  pane.widthRule = {layout_size_fixed, pane.width()};
+  pane.heightRule = {layout_size_fixed, pane.height()};
 }
 
 void DockSite::detachFromGroup(Pane& pane) {
@@ -212,7 +212,7 @@ bool DockSite::tidy() {
         if (label == nullptr || label->parent() != bar) {
           label = makeElement<PaneTabLabel>(bar->handle(), {0, 0, 0, 0});
           label->padding = {6, 0, 6, 0};
-          label->widthSpec = {layout_size_auto, 0};
+          label->widthRule = {layout_size_auto, 0};
           label->bindEle = p->handle();
           g.labels[g.panes[i]] = label->handle();
           made = true;
@@ -348,8 +348,8 @@ void DockSite::floatPane(Pane& pane) {
   w->insertChild(&pane);
   pane.place = Pane::Place::floating;
   pane.floatWindow = wh;
-  pane.widthSpec = {layout_size_fill, 1};
-  pane.heightSpec = {layout_size_fill, 1};
+  pane.widthRule = {layout_size_fill, 1};
+  pane.heightRule = {layout_size_fill, 1};
   floats_.push_back(wh);
   announceWindow(w);
   commit(tidy());

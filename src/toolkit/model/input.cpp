@@ -131,8 +131,8 @@ int dragEdge(Element& e, int edge, int delta) {
   else e.setHeight(size + grow);
   // A fixed-size neighbour gives up what this one takes; a filling one follows by layout.
   if (bound != nullptr) {
-    const SizeSpec& spec = horizontal ? bound->widthSpec : bound->heightSpec;
-    if (spec.type == layout_size_fixed) {
+    const SizeRule& rule = horizontal ? bound->widthRule : bound->heightRule;
+    if (rule.type == layout_size_fixed) {
       if (horizontal) bound->setWidth(bound->width() - grow);
       else bound->setHeight(bound->height() - grow);
     }

@@ -248,16 +248,16 @@ void List::placeHeader() {
   const int width = std::max(totalWidth(), vr.width());
   h->visible = headerHeight > 0;
   h->rect = {left, vr.top - headerHeight, left + width, vr.top};
-  h->widthSpec = {layout_size_fixed, width};
-  h->heightSpec = {layout_size_fixed, headerHeight};
+  h->widthRule = {layout_size_fixed, width};
+  h->heightRule = {layout_size_fixed, headerHeight};
   int x = 0;
   for (Element* c : h->children()) {
     auto* cell = dynamic_cast<HeaderCell*>(c);
     if (cell == nullptr) continue;
     int w = cell->column < static_cast<int>(columns.size()) ? columns[static_cast<size_t>(cell->column)].width : 0;
     cell->rect = {x, 0, x + w, headerHeight};
-    cell->widthSpec = {layout_size_fixed, w};
-    cell->heightSpec = {layout_size_fixed, headerHeight};
+    cell->widthRule = {layout_size_fixed, w};
+    cell->heightRule = {layout_size_fixed, headerHeight};
     x += w;
     cell->arrange();
   }

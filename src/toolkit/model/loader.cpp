@@ -44,20 +44,20 @@ std::map<std::string, KindFactory>& factories() {
   return table;
 }
 
-std::optional<SizeSpec> parseSize(std::string_view v) {
+std::optional<SizeRule> parseSize(std::string_view v) {
   v = trimView(v);
-  if (equalsNoCase(v, "fill")) return SizeSpec{layout_size_fill, 1};
-  if (equalsNoCase(v, "auto")) return SizeSpec{layout_size_auto, 0};
+  if (equalsNoCase(v, "fill")) return SizeRule{layout_size_fill, 1};
+  if (equalsNoCase(v, "auto")) return SizeRule{layout_size_auto, 0};
   if (v.ends_with('*')) {
     v.remove_suffix(1);
-    if (v.empty()) return SizeSpec{layout_size_weight, 1};
+    if (v.empty()) return SizeRule{layout_size_weight, 1};
     auto n = parseInt(v);
     if (!n || *n <= 0) return std::nullopt;
-    return SizeSpec{layout_size_weight, std::min(*n, 10000)};
+    return SizeRule{layout_size_weight, std::min(*n, 10000)};
   }
   auto n = parseInt(v);
   if (!n || *n < 0) return std::nullopt;
-  return SizeSpec{layout_size_fixed, clampSize(*n)};
+  return SizeRule{layout_size_fixed, clampSize(*n)};
 }
 
 int parseEdges(std::string_view v) {
@@ -114,12 +114,12 @@ void applyAttribute(Element& e, std::string_view key, std::string_view value, co
       else e.rect.bottom += v - e.rect.top, e.rect.top = v;
     }
   } else if (key == "width" || key == "height") {
-    if (auto spec = parseSize(value)) {
+    if (auto rule = parseSize(value)) {
       bool horizontal = key == "width";
-      (horizontal ? e.widthSpec : e.heightSpec) = *spec;
-      if (spec->type == layout_size_fixed) {
-        if (horizontal) e.rect.right = e.rect.left + spec->value;
-        else e.rect.bottom = e.rect.top + spec->value;
+      (horizontal ? e.widthRule : e.heightRule) = *rule;
+      if (rule->type == layout_size_fixed) {
+        if (horizontal) e.rect.right = e.rect.left + rule->value;
+        else e.rect.bottom = e.rect.top + rule->value;
       }
     }
   } else if (key == "minWidth") {

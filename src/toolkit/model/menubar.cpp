@@ -42,7 +42,7 @@ int MenuBar::addButton(std::u16string_view text) {
   MenuBarButton* b = makeElement<MenuBarButton>(handle(), {0, 0, 0, buttonHeight});
   b->text = std::u16string(text);
   b->padding = {8, 0, 8, 0};
-  b->widthSpec = {layout_size_auto, 0};
+  b->widthRule = {layout_size_auto, 0};
   Menu* m = context().registry.create<Menu>();
   m->ownerButton = b->handle();
   b->menu = m->handle();

@@ -34,7 +34,7 @@ Button* TabLabel::closeButton() const {
 namespace {
 int closeWidth(const TabLabel& label) {
   Button* close = label.closeButton();
-  return close != nullptr && close->visible ? std::max(0, close->widthSpec.value) + 4 : 0;
+  return close != nullptr && close->visible ? std::max(0, close->widthRule.value) + 4 : 0;
 }
 }  // namespace
 
@@ -52,7 +52,7 @@ XRect TabLabel::textArea(const XRect& inner) const {
 
 void TabLabel::arrange() {
   if (Button* close = closeButton()) {
-    int w = std::max(0, close->widthSpec.value), h = std::max(0, close->heightSpec.value);
+    int w = std::max(0, close->widthRule.value), h = std::max(0, close->heightRule.value);
     int right = width() - padding.right - 3;
     int top = (height() - h) / 2;
     close->rect = {right - w, top, right, top + h};
@@ -92,7 +92,7 @@ int TabBar::addLabel(std::u16string_view text) {
   TabLabel* label = makeElement<TabLabel>(handle(), {0, 0, 0, 0});
   label->text = std::u16string(text);
   label->padding = {6, 0, 6, 0};
-  label->widthSpec = {layout_size_auto, 0};
+  label->widthRule = {layout_size_auto, 0};
   TabCloseButton* close = makeElement<TabCloseButton>(label->handle(), {0, 0, kCloseSize, kCloseSize});
   close->visible = closeEnabled;
   return indexOf(label);
@@ -147,12 +147,12 @@ void TabBar::arrange() {
   for (Element* c : children())
     if (c->visible) shown.push_back(c);
   if (tile) {
-    for (Element* c : shown) c->widthSpec = {layout_size_fill, 0};
+    for (Element* c : shown) c->widthRule = {layout_size_fill, 0};
   } else {
     for (Element* c : shown)
-      if (c->widthSpec.type == layout_size_fill) c->widthSpec = {layout_size_auto, 0};
+      if (c->widthRule.type == layout_size_fill) c->widthRule = {layout_size_auto, 0};
   }
-  for (Element* c : shown) c->heightSpec = {layout_size_fill, 0};
+  for (Element* c : shown) c->heightRule = {layout_size_fill, 0};
   flowLayout(shown, inner, false, labelSpacing, align_left, align_top);
   for (Element* c : shown) c->arrange();
 }
