@@ -91,6 +91,7 @@ function(tovalux_wine_test name)
   file(MAKE_DIRECTORY ${artefacts})
   add_test(NAME ${name} COMMAND ${name} --gtest_output=xml:${artefacts}/${name}.xml
            WORKING_DIRECTORY ${CMAKE_BINARY_DIR})
-  set_tests_properties(${name} PROPERTIES LABELS ${T_LABEL} TIMEOUT ${T_TIMEOUT}
+  # Wine runs of one build share a prefix, hence a wineserver and a desktop: one at a time.
+  set_tests_properties(${name} PROPERTIES LABELS ${T_LABEL} TIMEOUT ${T_TIMEOUT} RESOURCE_LOCK wine_desktop
                        ENVIRONMENT "TOVALUX_ARTEFACTS=${artefacts}")
 endfunction()
