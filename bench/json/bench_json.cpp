@@ -25,6 +25,7 @@
 #include <vector>
 
 #include "base/gbk.h"
+#include "base/text.h"
 #include "json/json_document.h"
 
 // --- Heap accounting: every malloc of the process passes here. -----------------------------------
@@ -100,26 +101,6 @@ size_t peakBytes(Read read) {
     (void)document;
   }
   return gPeak - before;
-}
-
-std::u16string utf8ToUtf16(std::string_view text) {
-  std::u16string out;
-  out.reserve(text.size());
-  for (size_t i = 0; i < text.size();) {
-    const auto lead = static_cast<unsigned char>(text[i]);
-    const int length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
-    uint32_t code = length == 1 ? lead : lead & (0x3F >> (length - 1));
-    for (int k = 1; k < length && i + k < text.size(); ++k) code = code << 6 | (text[i + k] & 0x3F);
-    i += length;
-    if (code >= 0x10000) {
-      code -= 0x10000;
-      out.push_back(char16_t(0xD800 + (code >> 10)));
-      out.push_back(char16_t(0xDC00 + (code & 0x3FF)));
-    } else {
-      out.push_back(char16_t(code));
-    }
-  }
-  return out;
 }
 
 std::string readFile(const std::filesystem::path& path) {
@@ -233,7 +214,7 @@ int main(int argc, char** argv) {
   std::vector<Row> rows;
   for (const auto& file : files) {
     const std::string utf8 = readFile(file);
-    const std::string gbk = tovalux::utf16ToGbk(utf8ToUtf16(utf8));
+    const std::string gbk = tovalux::utf16ToGbk(tovalux::utf8ToUtf16(utf8));
     Row row{file.filename().string(), benchTovalux(gbk), benchNlohmann(utf8), benchRapid(utf8)};
     std::printf("%-18s %9zu %5s | %10.1f %10.1f %10.1f | %9.2f %9.2f\n", row.name.c_str(), gbk.size() / 1024, "read",
                 row.ours.readMBs(), row.nlohmann.readMBs(), row.rapid.readMBs(),

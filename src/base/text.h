@@ -23,4 +23,9 @@ std::string_view trim(std::string_view text);
 // Decimal text of a signed 32-bit value ("-12", "0").
 std::string decimal(int64_t value);
 
+// UTF-8 <-> UTF-16 (beyond the BMP as surrogate pairs); malformed sequences and lone
+// surrogates become U+FFFD, never an error.
+std::u16string utf8ToUtf16(std::string_view utf8);
+std::string utf16ToUtf8(std::u16string_view utf16);
+
 }  // namespace tovalux

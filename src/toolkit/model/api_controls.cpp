@@ -1,6 +1,7 @@
 // Public surface: buttons, tool bars, tab bars, scroll bars, scroll views and edits.
 #include <algorithm>
 
+#include "toolkit/model/api_support.h"
 #include "toolkit/model/context.h"
 #include "toolkit/model/edit.h"
 #include "toolkit/model/image.h"
@@ -9,20 +10,7 @@
 #include "toolkit/model/xcgui.h"
 
 using namespace tovalux::tk;
-
-namespace {
-bool ready() { return context().initialized; }
-bool validParent(HXCGUI parent) { return parent == 0 || getElement(parent) != nullptr || getWindow(parent) != nullptr; }
-XRect rectOf(int x, int y, int w, int h) {
-  x = clampCoord(x), y = clampCoord(y);
-  return {x, y, x + clampSize(w), y + clampSize(h)};
-}
-bool validImage(HIMAGE image) { return image == 0 || context().registry.get<Image>(image) != nullptr; }
-}  // namespace
-
-#define KIND_OR_RETURN(T, h, ...)                                     \
-  T* e = ready() ? dynamic_cast<T*>(getElement(h)) : nullptr;          \
-  if (e == nullptr) return __VA_ARGS__
+using namespace tovalux::tk::api;
 
 // --- buttons -----------------------------------------------------------------------------
 

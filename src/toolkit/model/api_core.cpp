@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "base/gbk.h"
+#include "toolkit/model/api_support.h"
 #include "toolkit/model/context.h"
 #include "toolkit/model/descriptor.h"
 #include "toolkit/model/image.h"
@@ -12,10 +13,7 @@
 #include "toolkit/model/xcgui.h"
 
 using namespace tovalux::tk;
-
-namespace {
-bool ready() { return context().initialized; }
-}  // namespace
+using namespace tovalux::tk::api;
 
 bool XInitXCGUI(const char* appName) {
   Context& ctx = context();

@@ -1,6 +1,7 @@
 // Public surface: elements, layout elements and shapes.
 #include <algorithm>
 
+#include "toolkit/model/api_support.h"
 #include "toolkit/model/context.h"
 #include "toolkit/model/image.h"
 #include "toolkit/model/shape.h"
@@ -8,22 +9,10 @@
 #include "toolkit/model/xcgui.h"
 
 using namespace tovalux::tk;
-
-namespace {
-bool ready() { return context().initialized; }
-bool validParent(HXCGUI parent) { return parent == 0 || getElement(parent) != nullptr || getWindow(parent) != nullptr; }
-XRect rectOf(int x, int y, int w, int h) {
-  x = clampCoord(x), y = clampCoord(y);
-  return {x, y, x + clampSize(w), y + clampSize(h)};
-}
-}  // namespace
+using namespace tovalux::tk::api;
 
 #define ELEMENT_OR_RETURN(h, ...)                   \
   Element* e = ready() ? getElement(h) : nullptr;   \
-  if (e == nullptr) return __VA_ARGS__
-
-#define KIND_OR_RETURN(T, h, ...)                                     \
-  T* e = ready() ? dynamic_cast<T*>(getElement(h)) : nullptr;          \
   if (e == nullptr) return __VA_ARGS__
 
 HELE XEle_Create(int x, int y, int width, int height, HXCGUI parent) {

@@ -1,6 +1,7 @@
 // Public surface: menu bars and pop-up menus.
 #include <algorithm>
 
+#include "toolkit/model/api_support.h"
 #include "toolkit/model/context.h"
 #include "toolkit/model/image.h"
 #include "toolkit/model/menu.h"
@@ -8,18 +9,17 @@
 #include "toolkit/model/xcgui.h"
 
 using namespace tovalux::tk;
+using namespace tovalux::tk::api;
 
 namespace {
-bool ready() { return context().initialized; }
 Menu* menuOf(HMENUX h) { return ready() ? context().registry.get<Menu>(h) : nullptr; }
 MenuBar* barOf(HELE h) { return ready() ? dynamic_cast<MenuBar*>(getElement(h)) : nullptr; }
 HIMAGE imageOrNone(HIMAGE h) { return context().registry.get<Image>(h) != nullptr ? h : 0; }
 }  // namespace
 
 HELE XMenuBar_Create(int x, int y, int width, int height, HXCGUI parent) {
-  if (!ready() || (parent != 0 && getElement(parent) == nullptr && getWindow(parent) == nullptr)) return 0;
-  x = clampCoord(x), y = clampCoord(y);
-  return makeElement<MenuBar>(parent, {x, y, x + clampSize(width), y + clampSize(height)})->handle();
+  if (!ready() || !validParent(parent)) return 0;
+  return makeElement<MenuBar>(parent, rectOf(x, y, width, height))->handle();
 }
 
 void XMenuBar_SetButtonHeight(HELE bar, int height) {

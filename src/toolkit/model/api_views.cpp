@@ -1,6 +1,7 @@
 // Public surface: item templates, trees, list boxes, lists with header, list views, combo boxes.
 #include <algorithm>
 
+#include "toolkit/model/api_support.h"
 #include "toolkit/model/combobox.h"
 #include "toolkit/model/context.h"
 #include "toolkit/model/image.h"
@@ -12,15 +13,9 @@
 #include "toolkit/model/xcgui.h"
 
 using namespace tovalux::tk;
+using namespace tovalux::tk::api;
 
 namespace {
-bool ready() { return context().initialized; }
-bool validParent(HXCGUI parent) { return parent == 0 || getElement(parent) != nullptr || getWindow(parent) != nullptr; }
-XRect rectOf(int x, int y, int w, int h) {
-  x = clampCoord(x), y = clampCoord(y);
-  return {x, y, x + clampSize(w), y + clampSize(h)};
-}
-bool validImage(HIMAGE image) { return image == 0 || context().registry.get<Image>(image) != nullptr; }
 std::string nameOf(const XChar* name) { return name != nullptr ? utf16ToUtf8(fromX(name)) : std::string(); }
 
 template <class T>

@@ -8,13 +8,13 @@
 #include <string>
 #include <string_view>
 
+#include "base/text.h"
 #include "toolkit/model/types.h"
 
 namespace tovalux::tk {
 
-// UTF-8 <-> UTF-16; malformed sequences become U+FFFD, never an error.
-std::u16string utf8ToUtf16(std::string_view utf8);
-std::string utf16ToUtf8(std::u16string_view utf16);
+using ::tovalux::utf16ToUtf8;
+using ::tovalux::utf8ToUtf16;
 
 // XChar texts of the public surface <-> the model's char16_t texts (both UTF-16).
 inline std::u16string fromX(const XChar* text) {

@@ -9,29 +9,10 @@
 #include <string>
 
 #include "base/gbk.h"
+#include "base/text.h"
 #include "json/json_document.h"
 
 namespace tovalux::testing {
-
-// UTF-8 to UTF-16 (characters beyond the BMP as surrogate pairs).
-inline std::u16string utf8ToUtf16(std::string_view text) {
-  std::u16string out;
-  for (size_t i = 0; i < text.size();) {
-    const auto lead = static_cast<unsigned char>(text[i]);
-    const int length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
-    uint32_t code = length == 1 ? lead : lead & (0x3F >> (length - 1));
-    for (int k = 1; k < length && i + k < text.size(); ++k) code = code << 6 | (text[i + k] & 0x3F);
-    i += length;
-    if (code >= 0x10000) {
-      code -= 0x10000;
-      out.push_back(char16_t(0xD800 + (code >> 10)));
-      out.push_back(char16_t(0xDC00 + (code & 0x3FF)));
-    } else {
-      out.push_back(char16_t(code));
-    }
-  }
-  return out;
-}
 
 // A UTF-8 file under tests/unit/json/data as GBK (characters GBK lacks become '?').
 inline std::string gbkFixture(const std::string& name) {
