@@ -10,6 +10,7 @@ namespace tovalux::bea {
 
 using namespace x86;
 using detail::Text;
+using detail::isString;
 
 Options Options::fromBits(uint64_t bits) {
     Options o;
@@ -26,15 +27,6 @@ Options Options::fromBits(uint64_t bits) {
 }
 
 namespace {
-
-bool isString(Mnemonic m) {
-    switch (m) {
-    case Mnemonic::movs: case Mnemonic::cmps: case Mnemonic::stos: case Mnemonic::lods:
-    case Mnemonic::scas: case Mnemonic::ins: case Mnemonic::outs:
-        return true;
-    default: return false;
-    }
-}
 
 // Element size of a string command (its memory operand).
 unsigned stringSize(const Instruction& ins) {

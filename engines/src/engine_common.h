@@ -22,4 +22,14 @@ inline Status decodeForListing(const uint8_t* code, size_t size, uint32_t addres
     return decode(code, wait + 1, address, ins);
 }
 
+// String commands: their REP prefixes and element sizes print differently from other commands.
+inline bool isString(Mnemonic m) {
+    switch (m) {
+    case Mnemonic::movs: case Mnemonic::cmps: case Mnemonic::stos: case Mnemonic::lods:
+    case Mnemonic::scas: case Mnemonic::ins: case Mnemonic::outs:
+        return true;
+    default: return false;
+    }
+}
+
 }  // namespace tovalux::x86::detail

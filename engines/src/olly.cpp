@@ -10,17 +10,9 @@ namespace tovalux::olly {
 
 using namespace x86;
 using detail::Text;
+using detail::isString;
 
 namespace {
-
-bool isString(Mnemonic m) {
-    switch (m) {
-    case Mnemonic::movs: case Mnemonic::cmps: case Mnemonic::stos: case Mnemonic::lods:
-    case Mnemonic::scas: case Mnemonic::ins: case Mnemonic::outs:
-        return true;
-    default: return false;
-    }
-}
 
 bool isShift(Mnemonic m) {
     switch (m) {
