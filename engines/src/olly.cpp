@@ -1,8 +1,6 @@
 // The OllyDbg library's text style and record over the portable decoder.
 #include "tovalux/x86/olly.h"
 
-#include <cstring>
-
 #include "engine_common.h"
 #include "text.h"
 
@@ -138,7 +136,6 @@ struct Writer {
     const Instruction& ins;
     const Options& opt;
     Text& t;
-    bool explicitSize = false;
 
     bool upper() const { return !opt.lowercase; }
     void word(const char* s) { t.word(s, upper()); }
@@ -160,7 +157,6 @@ struct Writer {
     void memory(unsigned k) {
         const Operand& m = ins.op[k];
         const bool sized = showSize(ins, k);
-        if (sized && !(ins.flags & (kInsMmx | kInsSse | kInsVex | kIns3DNow))) explicitSize = true;
         const bool seg = opt.putdefseg || m.seg != defaultSegment(m);
         if (!opt.ideal) {
             if (sized) {
@@ -293,7 +289,15 @@ int32_t memType(const Instruction& ins) {
     return DEC_UNKNOWN;
 }
 
-int32_t cmdType(const Instruction& ins, bool explicitSize) {
+// Whether the text spells out the size of a memory operand (C_EXPL); SIMD operands do not count.
+bool explicitSize(const Instruction& ins) {
+    if (ins.flags & (kInsMmx | kInsSse | kInsVex | kIns3DNow)) return false;
+    for (unsigned k = 0; k < ins.operandCount; ++k)
+        if (ins.op[k].kind == OpKind::mem && showSize(ins, k)) return true;
+    return false;
+}
+
+int32_t cmdType(const Instruction& ins) {
     using M = Mnemonic;
     int32_t t = C_CMD;
     switch (ins.flow) {
@@ -321,7 +325,7 @@ int32_t cmdType(const Instruction& ins, bool explicitSize) {
         break;
     default: break;
     }
-    if (explicitSize && (t & 0xF0) != C_MMX) t |= C_EXPL;
+    if (explicitSize(ins) && (t & 0xF0) != C_MMX) t |= C_EXPL;
     return t;
 }
 
@@ -493,12 +497,8 @@ uint32_t disasm(const uint8_t* src, uint32_t srcsize, uint32_t srcip, TDisasm* o
         warnings |= DAW_SHIFT;
     out->warnings = warnings;
 
-    bool explicitSize;
     if (text) {
-        Text t(out->result, kTextLen);
-        Writer w{ins, options, t};
-        w.run();
-        explicitSize = w.explicitSize;
+        formatResult(ins, options, out->result, kTextLen);
         formatDump(ins, src, out->dump, kTextLen);
         const char* comment = warnings & DAW_PRIV    ? "Privileged command"
                               : warnings & DAW_IO    ? "I/O command"
@@ -509,15 +509,8 @@ uint32_t disasm(const uint8_t* src, uint32_t srcsize, uint32_t srcip, TDisasm* o
                               : warnings & DAW_SHIFT ? "Shift constant out of range 1..31"
                               : "";
         setText(out->comment, comment);
-    } else {
-        // Analysis only: the size flag still needs the operand scan.
-        char scratch[kTextLen];
-        Text s(scratch, sizeof scratch);
-        Writer probe{ins, options, s};
-        probe.run();
-        explicitSize = probe.explicitSize;
     }
-    out->cmdtype = cmdType(ins, explicitSize);
+    out->cmdtype = cmdType(ins);
     return ins.length;
 }
 

@@ -139,6 +139,26 @@ TEST(OllyModes, TextOnlyFromModeThreeOn) {
     EXPECT_STREQ(byRef.rec.dump, full.rec.dump);
 }
 
+TEST(OllyModes, AnalysisFieldsAreTheSameWithoutText) {
+    std::vector<const char*> samples = {"8D4508", "0F2800", "F3A5", "AC", "D7", "C5FC2800",
+                                        "FF2500104000", "D3E0", "668908", "DD1C24"};
+    for (const auto& row : engine_samples::kOllyRows) samples.push_back(row.hex);
+    for (const char* hex : samples) {
+        const auto code = bytes(hex);
+        const Result size = run(code, 0x401000, opts(0, 0, 0, 1), kSize);
+        const Result full = run(code, 0x401000, opts(0, 0, 0, 1), kCode);
+        EXPECT_EQ(size.length, full.length) << hex;
+        EXPECT_EQ(size.rec.cmdtype, full.rec.cmdtype) << hex;
+        EXPECT_EQ(size.rec.memtype, full.rec.memtype) << hex;
+        EXPECT_EQ(size.rec.warnings, full.rec.warnings) << hex;
+    }
+    // The size flag follows the text: spelled out for a lone memory operand, not when a
+    // register of the same size tells it, never for SIMD.
+    EXPECT_EQ(run(bytes("C745FC00000000"), 0, opts(0, 0, 0, 1), kSize).rec.cmdtype & C_EXPL, C_EXPL);
+    EXPECT_EQ(run(bytes("8B4508"), 0, opts(0, 0, 0, 1), kSize).rec.cmdtype & C_EXPL, 0);
+    EXPECT_EQ(run(bytes("0F2800"), 0, opts(0, 0, 0, 1), kSize).rec.cmdtype & C_EXPL, 0);
+}
+
 TEST(OllyRecord, CommentHoldsNoGarbageForImmediates) {
     // The published library left an uninitialised buffer in `comment` for immediates.
     for (const char* hex : {"68B39E4600", "C745FC00000000", "6AFF", "83EC08"}) {
