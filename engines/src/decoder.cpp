@@ -143,6 +143,13 @@ struct Decoder {
     // Status when byte i is needed but not there: the instruction either runs past the bytes
     // given or past the architectural 15.
     Status shortStatus() const { return i >= 15 ? Status::tooLong : Status::truncated; }
+    // Whether `n` more bytes are there; when not, i moves to where they run out (the bytes
+    // given or the architectural 15), the length fail() reports.
+    bool have(size_t n) {
+        if (i + n <= limit) return true;
+        i = i + n > 15 ? 15 : limit;
+        return false;
+    }
 
     Status run(size_t size);
     Status extended(uint8_t escape);
@@ -197,10 +204,7 @@ Status Decoder::decodeModrmMemory(Operand& m, unsigned memSize) {
         if (mod == 2) dispBytes = 2;
     }
     if (dispBytes) {
-        if (i + dispBytes > limit) {
-            i = i + dispBytes > 15 ? 15 : limit;
-            return shortStatus();
-        }
+        if (!have(dispBytes)) return shortStatus();
         ins.dispOffset = uint8_t(i);
         ins.dispSize = uint8_t(dispBytes);
         m.dispSize = uint8_t(dispBytes);
@@ -215,20 +219,14 @@ Status Decoder::decodeModrmMemory(Operand& m, unsigned memSize) {
 // opcode, ModRM with the usual SIB/displacement, then an immediate fixed by the map.
 Status Decoder::extended(uint8_t escape) {
     const size_t payload = escape == 0x62 ? 3 : 2;
-    if (i + payload > limit) {
-        i = i + payload > 15 ? 15 : limit;
-        return fail(shortStatus());
-    }
+    if (!have(payload)) return fail(shortStatus());
     const uint8_t p0 = code[i];
     const unsigned map = escape == 0x62 ? p0 & 7 : p0 & 0x1F;
     if (escape == 0x62 && (!(code[i + 1] & 4) || map == 0 || map == 4 || map == 7))
         return fail(Status::undefined);
     if (escape == 0x8F && map > 10) return fail(Status::undefined);
     i += payload;
-    if (i + 2 > limit) {
-        i = i + 2 > 15 ? 15 : limit;
-        return fail(shortStatus());
-    }
+    if (!have(2)) return fail(shortStatus());
     const uint8_t op = code[i++];
     ins.opcode = op;
     ins.modrm = code[i++];
@@ -244,10 +242,7 @@ Status Decoder::extended(uint8_t escape) {
     } else {
         imm = map == 8 ? 1 : map == 10 ? 4 : 0;
     }
-    if (i + imm > limit) {
-        i = i + imm > 15 ? 15 : limit;
-        return fail(shortStatus());
-    }
+    if (!have(imm)) return fail(shortStatus());
     i += imm;
     ins.length = uint8_t(i);
     return fail(Status::unsupported);
@@ -537,10 +532,7 @@ leaf:
             case OpSpecKind::Is4: bytes = 1; break;
             default: bytes = resolve(s.regSize); break;
             }
-            if (i + bytes > limit) {
-                i = i + bytes > 15 ? 15 : limit;
-                return fail(shortStatus());
-            }
+            if (!have(bytes)) return fail(shortStatus());
             const uint32_t raw = readLe(code + i, bytes);
             if (s.kind == OpSpecKind::Moffs) {
                 o.kind = OpKind::mem;
@@ -580,10 +572,7 @@ leaf:
             }
             i += bytes;
             if (s.kind == OpSpecKind::Far) {
-                if (i + 2 > limit) {
-                    i = i + 2 > 15 ? 15 : limit;
-                    return fail(shortStatus());
-                }
+                if (!have(2)) return fail(shortStatus());
                 o.selector = uint16_t(readLe(code + i, 2));
                 ins.imm2Offset = uint8_t(i);
                 ins.imm2Size = 2;
