@@ -25,8 +25,7 @@ enum NodeFlags : uint16_t {
     kPriv = 1 << 3,
     kIo = 1 << 4,
     kModIgnored = 1 << 5,  // MOV to/from CR/DR: ModRM.mod is ignored, the operand is a register
-    kOpReg = 1 << 6,       // register number in the low bits of the opcode
-    kFpu = 1 << 7,
+    kFpu = 1 << 6,
 };
 
 struct Node {

@@ -206,12 +206,7 @@ def expand(m, op, conds, mnemonic, ops, flags, n):
             name = mnemonic + suffix if packed else mnemonic + ('s' if w == 'w0' else 'd')
             out.append(Entry(m, op, rest + [w], name, ['Vx', 'Hx', 'Wx' if packed else src], flags, n))
     else:
-        ops = list(ops)
-        out.append(Entry(m, op, conds, mnemonic, ops, flags, n))
-    for e in out:
-        if m == '1' and 0x40 <= op <= 0x5F or m == '0F' and 0xC8 <= op <= 0xCF or \
-                m == '1' and (0x91 <= op <= 0x97 or 0xB0 <= op <= 0xBF):
-            e.opreg = op & 7
+        out.append(Entry(m, op, conds, mnemonic, list(ops), flags, n))
     return out
 
 
@@ -278,8 +273,6 @@ def main():
             flags.append('kIo')
         if 'rex' in e.flags:
             flags.append('kModIgnored')
-        if getattr(e, 'opreg', None) is not None:
-            flags.append('kOpReg')
         if e.map == '1' and 0xD8 <= e.opcode <= 0xDF:
             flags.append('kFpu')
         if len(e.ops) > 4:
