@@ -59,17 +59,10 @@ size_t decodeGbk(const GbkCodec& codec, const char* text, const char* end, char1
         continue;
       }
     }
-    const unsigned char byte = *p;
-    if (byte < 0x80) {
-      *o++ = byte;
-      ++p;
-    } else if (p + 1 < e && codec.isPair(byte, p[1])) {
-      *o++ = codec.pair[byte - 0x81][p[1]];
-      p += 2;
-    } else {
-      *o++ = codec.single[byte];
-      ++p;
-    }
+    if (*p < 0x80)
+      *o++ = *p++;
+    else
+      p += codec.decodeAt(p, e, *o++);
   }
   return size_t(o - out);
 }
@@ -79,7 +72,7 @@ size_t countGbkUnits(const GbkCodec& codec, const char* text, const char* end) {
   const auto* e = reinterpret_cast<const unsigned char*>(end);
   size_t units = 0;
   while (p < e) {
-    p += (p[0] >= 0x81 && p + 1 < e && codec.isPair(p[0], p[1])) ? 2 : 1;
+    p += codec.widthAt(p, e);
     ++units;
   }
   return units;

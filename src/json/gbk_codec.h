@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "base/gbk.h"
+
 namespace tovalux::json_detail {
 
 struct GbkCodec {
@@ -42,7 +44,22 @@ struct GbkCodec {
 
   // True when p[0] and p[1] are one character: p + 1 must be inside the text.
   bool isPair(unsigned char lead, unsigned char trail) const {
-    return lead >= 0x81 && lead <= 0xFE && pair[lead - 0x81][trail] != 0;
+    return isGbkLeadByte(lead) && pair[lead - 0x81][trail] != 0;
+  }
+
+  // The bytes the character at p takes (p < end): two for a pair, otherwise one.
+  size_t widthAt(const unsigned char* p, const unsigned char* end) const {
+    return (p + 1 < end && isPair(p[0], p[1])) ? 2 : 1;
+  }
+
+  // Decodes the character at p (p < end) into out; answers the bytes it took.
+  size_t decodeAt(const unsigned char* p, const unsigned char* end, char16_t& out) const {
+    if (p + 1 < end && isPair(p[0], p[1])) {
+      out = pair[p[0] - 0x81][p[1]];
+      return 2;
+    }
+    out = single[p[0]];
+    return 1;
   }
 };
 

@@ -48,9 +48,7 @@ struct GbkInput {
 
   static uint8_t classOf(Unit unit) { return kClasses.of[unit]; }
   // Units taken by the character at p (p < end).
-  size_t width(const Unit* p, const Unit* end) const {
-    return (p + 1 < end && codec.isPair(p[0], p[1])) ? 2 : 1;
-  }
+  size_t width(const Unit* p, const Unit* end) const { return codec.widthAt(p, end); }
   // The first byte from p that is not a digit, eight at a time: the bytes at or above 0x30,
   // those at or above 0x3A, and those not ASCII, compared as whole words.
   static const Unit* skipDigits(const Unit* p, const Unit* end) {
@@ -92,17 +90,10 @@ struct GbkInput {
   }
   // Decodes the one character at p (p < end) and steps past it.
   void decodeChar(const Unit*& p, const Unit* end, char16_t*& out) const {
-    const Unit c = *p;
-    if (c < 0x80) {
-      *out++ = c;
-      ++p;
-    } else if (p + 1 < end && codec.isPair(c, p[1])) {
-      *out++ = codec.pair[c - 0x81][p[1]];
-      p += 2;
-    } else {
-      *out++ = codec.single[c];
-      ++p;
-    }
+    if (*p < 0x80)
+      *out++ = *p++;
+    else
+      p += codec.decodeAt(p, end, *out++);
   }
   size_t decode(const Unit* begin, const Unit* end, char16_t* out) const {
     return decodeGbk(codec, reinterpret_cast<const char*>(begin), reinterpret_cast<const char*>(end), out);
