@@ -8,6 +8,7 @@
 #include <cstring>
 #include <limits>
 
+#include "base/text.h"
 #include "json/gbk_codec.h"
 #include "json/json_internal.h"
 
@@ -58,17 +59,13 @@ struct Segment {
   std::u16string name;
 };
 
-// The C library's atoi over the text between brackets: blanks, a sign, digits; saturating.
+// The C library's atoi over the text between brackets. Only ASCII blanks, signs and digits
+// count there, so every other unit becomes a byte at which atoi stops.
 int32_t indexOf(std::u16string_view text) {
-  size_t i = 0;
-  while (i < text.size() && (text[i] == u' ' || (text[i] >= u'\t' && text[i] <= u'\r'))) ++i;
-  bool negative = false;
-  if (i < text.size() && (text[i] == u'+' || text[i] == u'-')) negative = text[i++] == u'-';
-  int64_t value = 0;
-  for (; i < text.size() && text[i] >= u'0' && text[i] <= u'9'; ++i)
-    value = std::min<int64_t>(value * 10 + (text[i] - u'0'), int64_t(1) << 32);
-  value = negative ? -value : value;
-  return int32_t(std::clamp<int64_t>(value, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
+  std::string ascii(text.size(), '\x7F');
+  for (size_t i = 0; i < text.size(); ++i)
+    if (text[i] < 0x80) ascii[i] = char(text[i]);
+  return cAtoi(ascii);
 }
 
 std::vector<Segment> splitPath(std::string_view gbkPath) {
