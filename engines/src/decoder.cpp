@@ -456,6 +456,12 @@ leaf:
         default: return code8;
         }
     };
+    // A register operand of the spec's class and size, numbered by `number`'s low three bits.
+    auto setReg = [&](Operand& o, const OperandSpec& s, unsigned number) {
+        o.kind = OpKind::reg;
+        o.size = uint8_t(resolve(s.regSize));
+        o.reg = regOf(s.cls, number, o.size);
+    };
     unsigned count = 0;
     bool relative = false;
     for (unsigned k = 0; k < 4 && n->ops[k]; ++k) {
@@ -469,9 +475,7 @@ leaf:
                     return fail(st);
             } else {
                 if (s.flags & kOpMemOnly) return fail(Status::registerForm);
-                o.kind = OpKind::reg;
-                o.size = uint8_t(resolve(s.regSize));
-                o.reg = regOf(s.cls, ins.modrm, o.size);
+                setReg(o, s, ins.modrm);
             }
             break;
         case OpSpecKind::Reg: {
@@ -480,26 +484,18 @@ leaf:
             if ((s.cls == RegClass::Seg && (r > 5 || (r == 1 && count == 1))) ||
                 (s.cls == RegClass::Cr && (r == 1 || r > 4)))
                 deferred = Status::undefined;
-            o.kind = OpKind::reg;
-            o.size = uint8_t(resolve(s.regSize));
-            o.reg = regOf(s.cls, r, o.size);
+            setReg(o, s, r);
             break;
         }
         case OpSpecKind::Vvvv:
-            o.kind = OpKind::reg;
-            o.size = uint8_t(resolve(s.regSize));
-            o.reg = regOf(s.cls, vexV, o.size);
+            setReg(o, s, vexV);
             break;
         case OpSpecKind::Fixed:
-            o.kind = OpKind::reg;
-            o.size = uint8_t(resolve(s.regSize));
-            o.reg = regOf(s.cls, s.fixed, o.size);
+            setReg(o, s, s.fixed);
             o.implicit = true;
             break;
         case OpSpecKind::OpReg:
-            o.kind = OpKind::reg;
-            o.size = uint8_t(resolve(s.regSize));
-            o.reg = regOf(s.cls, b, o.size);
+            setReg(o, s, b);
             break;
         case OpSpecKind::One:
             o.kind = OpKind::imm;
@@ -551,9 +547,7 @@ leaf:
                 ins.relSize = uint8_t(bytes);
                 relative = true;
             } else if (s.kind == OpSpecKind::Is4) {
-                o.kind = OpKind::reg;
-                o.size = uint8_t(resolve(s.regSize));
-                o.reg = regOf(s.cls, raw >> 4, o.size);
+                setReg(o, s, raw >> 4);
                 ins.immOffset = uint8_t(i);
                 ins.immSize = 1;
             } else {
