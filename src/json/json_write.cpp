@@ -150,15 +150,15 @@ class Writer {
     }
   }
 
+  // A raw token's text as it is.
   void writeUnits(const char16_t* units, size_t size) {
     Char* o = reserve(size * 2);
-    for (size_t i = 0; i < size;) {
-      if (units[i] < 0x80)
-        *o++ = Char(units[i++]);
-      else
-        i += putUnit(o, units, i, size);
+    if constexpr (sizeof(Char) == 1) {
+      used_ += encodeGbk(*codec_, units, size, o);
+    } else {
+      std::copy_n(units, size, o);
+      used_ += size;
     }
-    used_ = size_t(o - buffer_);
   }
 
   void writeString(const char16_t* units, size_t size) {
