@@ -1,6 +1,5 @@
 #include "toolkit/win32/backend.h"
 
-#include "toolkit/model/context.h"
 #include "toolkit/model/window.h"
 #include "toolkit/win32/dropdown_host.h"
 #include "toolkit/win32/images.h"
@@ -45,7 +44,6 @@ Platform* Backend::start() {
   static Backend backend;
   if (g_running != nullptr) return g_running;
   backend.purge();
-  backend.uiThread_ = GetCurrentThreadId();
   backend.toolTip_ = std::make_unique<ToolTip>();
   startImageDecoding();
   startUiCalls();
@@ -110,13 +108,6 @@ bool Backend::ensureClass(const std::wstring& name, UINT classStyle) {
 NativeWindow* Backend::find(HWINDOW window) const {
   auto it = windows_.find(window);
   return it == windows_.end() ? nullptr : it->second.get();
-}
-
-NativeWindow* Backend::find(HWND hwnd) const {
-  if (hwnd == nullptr) return nullptr;
-  for (const auto& [handle, native] : windows_)
-    if (native->hwnd() == hwnd) return native.get();
-  return nullptr;
 }
 
 void Backend::purge() {

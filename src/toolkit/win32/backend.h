@@ -45,12 +45,10 @@ class Backend : public Platform {
   void toolkitExited() override;
 
   NativeWindow* find(HWINDOW window) const;
-  NativeWindow* find(HWND window) const;
   // Deletes retired native-window objects whose window is gone and whose window procedure is
   // not running.
   void purge();
   ToolTip* toolTip() { return toolTip_.get(); }
-  DWORD uiThread() const { return uiThread_; }
 
   // Registers a class with the toolkit's window procedure (once per name); answers whether the
   // class is usable.
@@ -60,7 +58,6 @@ class Backend : public Platform {
   Backend() = default;
   void stop();
 
-  DWORD uiThread_ = 0;
   GdiTextMeasurer measurer_;
   std::map<HWINDOW, std::unique_ptr<NativeWindow>> windows_;
   // Destroyed, waiting for their window procedure to return before they are deleted.

@@ -9,9 +9,11 @@
 
 namespace tovalux::tk::win32 {
 
+namespace {
 XRect intersectRect(const XRect& a, const XRect& b) {
   return {std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right), std::min(a.bottom, b.bottom)};
 }
+}  // namespace
 
 bool Surface::ensure(int width, int height) {
   width = std::max(width, 1), height = std::max(height, 1);

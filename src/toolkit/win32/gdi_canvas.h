@@ -27,8 +27,6 @@ class GdiCanvas : public Canvas {
   void pushClip(const XRect& rect) override;
   void popClip() override;
 
-  const XRect& clip() const { return clip_; }
-
  private:
   // Pixels are about to be touched directly: GDI must have finished its own writes.
   void syncPixels();
@@ -39,7 +37,5 @@ class GdiCanvas : public Canvas {
   std::vector<XRect> saved_;
   bool gdiPending_ = false;
 };
-
-XRect intersectRect(const XRect& a, const XRect& b);
 
 }  // namespace tovalux::tk::win32
