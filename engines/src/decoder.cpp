@@ -151,7 +151,7 @@ struct Decoder {
         return false;
     }
 
-    Status run(size_t size);
+    Status run();
     Status extended(uint8_t escape);
     Status decodeModrmMemory(Operand& m, unsigned memSize);
 };
@@ -248,8 +248,8 @@ Status Decoder::extended(uint8_t escape) {
     return fail(Status::unsupported);
 }
 
-Status Decoder::run(size_t size) {
-    if (size == 0) {
+Status Decoder::run() {
+    if (limit == 0) {
         ins.length = 0;
         return Status::truncated;
     }
@@ -646,7 +646,7 @@ Status decode(const uint8_t* code, size_t size, uint32_t address, Instruction& i
     ins = Instruction{};
     ins.address = address;
     Decoder d{code, size < 15 ? size : 15, 0, ins};
-    return d.run(size);
+    return d.run();
 }
 
 size_t instructionLength(const uint8_t* code, size_t size) {
