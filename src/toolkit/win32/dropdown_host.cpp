@@ -33,31 +33,18 @@ class DropDown : public Popup {
     Window* w = getWindow(popup_);
     ListBox* list = w != nullptr ? listOf(*w) : nullptr;
     if (list == nullptr) return false;
-    const int count = list->count(), page = std::max(1, list->viewRect().height() / std::max(1, list->itemHeight));
-    int row = list->selected;
     switch (key) {
       case key_escape:
         dismiss();
         return true;
       case key_return:
-        if (row >= 0) comboItemChosen(combo_, row);
+        if (list->selected >= 0) comboItemChosen(combo_, list->selected);
         else dismiss();
         return true;
-      case key_up: row = row < 0 ? count - 1 : row - 1; break;
-      case key_down: row = row + 1; break;
-      case key_prior: row = row < 0 ? 0 : row - page; break;
-      case key_next: row = row + page; break;
-      case key_home: row = 0; break;
-      case key_end: row = count - 1; break;
       default:
-        return false;
+        // The arrows, page keys, home and end move the selection as in any list box.
+        return list->onKeyDown(key, 0);
     }
-    if (count == 0) return true;
-    row = std::clamp(row, 0, count - 1);
-    const HELE handle = list->handle();
-    list->select(row, true);
-    if (auto* still = context().registry.get<ListBox>(handle)) still->showItem({row, 0});
-    return true;
   }
 
  private:
