@@ -7,6 +7,13 @@
 
 namespace tovalux::tk::win32 {
 
+namespace {
+bool sameLook(const Window::Shadow& a, const Window::Shadow& b) {
+  return a.size == b.size && a.depth == b.depth && a.cornerSize == b.cornerSize && a.rightAngle == b.rightAngle &&
+         a.color == b.color;
+}
+}  // namespace
+
 ShadowWindow::~ShadowWindow() {
   if (hwnd_ != nullptr) DestroyWindow(hwnd_);
 }
@@ -23,9 +30,7 @@ uint32_t ShadowWindow::pixel(int x, int y) const {
 }
 
 void ShadowWindow::render(int width, int height, const Window::Shadow& look) {
-  if (valid_ && width == width_ && height == height_ && look.size == drawn_.size && look.depth == drawn_.depth &&
-      look.cornerSize == drawn_.cornerSize && look.rightAngle == drawn_.rightAngle && look.color == drawn_.color)
-    return;
+  if (valid_ && width == width_ && height == height_ && sameLook(look, drawn_)) return;
   valid_ = false;
   if (!surface_.ensure(width, height)) return;
   width_ = width, height_ = height, drawn_ = look;
@@ -63,9 +68,7 @@ void ShadowWindow::update(HWND target, const Window::Shadow& look, bool show, bo
   if (!GetWindowRect(target, &rect)) return;
   const int s = look.size;
   const int width = rect.right - rect.left + 2 * s, height = rect.bottom - rect.top + 2 * s;
-  const bool same = valid_ && EqualRect(&rect, &placed_) && IsWindowVisible(hwnd_) && look.size == drawn_.size &&
-                    look.depth == drawn_.depth && look.cornerSize == drawn_.cornerSize &&
-                    look.rightAngle == drawn_.rightAngle && look.color == drawn_.color;
+  const bool same = valid_ && EqualRect(&rect, &placed_) && IsWindowVisible(hwnd_) && sameLook(look, drawn_);
   if (same && !restack) return;
   if (hwnd_ == nullptr) {
     Backend* backend = Backend::running();
