@@ -128,8 +128,6 @@ HELE addToolButton(HELE bar, const std::wstring& images, const ToolItem& item) {
 }
 
 void buildToolBars(Gallery& g, const std::wstring& images) {
-  g.toolBar0 = named(L"winToolBar0");
-  g.toolBar1 = named(L"winToolBar1");
   // The main tool bar with no project loaded and a program ready to run: edit commands off,
   // build and run on, debugging commands off.
   static const ToolItem kMain[] = {
@@ -291,7 +289,6 @@ void styleBarButtons(HELE bar, HELE open) {
 }
 
 void buildMenuBar(Gallery& g, const std::wstring& images) {
-  g.menuBar = named(L"winMainTopMenu");
   if (!XC_IsHXCGUI(g.menuBar, XC_MENUBAR)) return;
   XEle_EnableCSS(g.menuBar, false);
   XMenuBar_SetButtonHeight(g.menuBar, 18);
@@ -699,7 +696,6 @@ void styleCodeTabs(HELE bar) {
 }
 
 void buildCodeTabs(Gallery& g) {
-  g.codeTabs = named(L"codePageTab");
   if (!XC_IsHXCGUI(g.codeTabs, XC_TABBAR)) return;
   XTabBar_EnableClose(g.codeTabs, true);
   XTabBar_SetLabelSpacing(g.codeTabs, 0);
@@ -781,7 +777,6 @@ void keepOver(HELE element, HWND window) {
 }
 
 void buildCodeWindow(Gallery& g) {
-  g.codeView = named(L"eCodeView");
   if (!XC_IsHELE(g.codeView)) return;
   WNDCLASSEXW wc{};
   wc.cbSize = sizeof wc;
