@@ -116,15 +116,23 @@ HELE addSeparator(HELE bar) {
   return separator;
 }
 
-HELE addToolButton(HELE bar, const std::wstring& images, const ToolItem& item) {
+// A tool-bar button in the shell's look; `disabledIcon` 0: the button has no disabled icon.
+HELE addToolButton(HELE bar, HIMAGE icon, HIMAGE disabledIcon, const wchar_t* tip, bool enabled) {
   HELE button = XBtn_Create(0, 0, 20, 20, L"", bar);
-  XBtn_SetIcon(button, XImage_LoadFile((images + L"\\wintools\\" + item.icon).c_str(), false));
-  XBtn_SetIconDisable(button, XImage_LoadFile((images + L"\\wintools\\displayIcon\\" + item.icon).c_str(), false));
-  XEle_SetToolTip(button, item.tip);
+  XBtn_SetIcon(button, icon);
+  if (disabledIcon != 0) XBtn_SetIconDisable(button, disabledIcon);
+  XEle_SetToolTip(button, tip);
   setLook(button, look::kToolButton);
-  XEle_Enable(button, item.enabled);
+  if (!enabled) XEle_Enable(button, false);
   XToolBar_InsertEle(bar, button, -1);
   return button;
+}
+
+// A button of the main tool bars, its icons from the theme's wintools folder.
+HELE addToolButton(HELE bar, const std::wstring& images, const ToolItem& item) {
+  HIMAGE icon = XImage_LoadFile((images + L"\\wintools\\" + item.icon).c_str(), false);
+  HIMAGE disabled = XImage_LoadFile((images + L"\\wintools\\displayIcon\\" + item.icon).c_str(), false);
+  return addToolButton(bar, icon, disabled, item.tip, item.enabled);
 }
 
 void buildToolBars(Gallery& g, const std::wstring& images) {
@@ -530,11 +538,7 @@ void fillPaneToolBar(const wchar_t* name, std::initializer_list<const wchar_t*> 
       addSeparator(bar);
       continue;
     }
-    HELE button = XBtn_Create(0, 0, 20, 20, L"", bar);
-    XBtn_SetIcon(button, resImage(icon));
-    XEle_SetToolTip(button, tips[i++]);
-    setLook(button, look::kToolButton);
-    XToolBar_InsertEle(bar, button, -1);
+    addToolButton(bar, resImage(icon), 0, tips[i++], true);
   }
 }
 
