@@ -226,14 +226,13 @@ void addMenuEntries(HMENUX menu, const std::vector<MenuEntry>& entries, int firs
 }
 
 // Owner drawing of the pop-ups in the dark look the shell draws them in.
-int drawMenuBackground(HDRAW draw, XMenuDrawBackgroundInfo* info, bool*) {
+int drawMenuBackground(HELE bar, HDRAW draw, XMenuDrawBackgroundInfo* info, bool*) {
   RECT r{};
   XWnd_GetDrawRect(info->window, &r);
   XDraw_FillRectColor(draw, &r, RGB(51, 51, 51), 255);
   InflateRect(&r, -1, -1);
   XDraw_FillRectColor(draw, &r, RGB(27, 27, 28), 255);
   // Under the open bar button the pop-up's top frame line is erased: button and menu are one shape.
-  HELE bar = XC_GetObjectByName(L"winMainTopMenu");
   for (int i = 0; info->parentId == -1 && i < XEle_GetChildCount(bar); ++i)
     if (XMenuBar_GetMenu(bar, i) == info->menu) {
       XDraw_SetBrushColor(draw, RGB(27, 27, 28), 255);
@@ -356,7 +355,7 @@ void buildMenuBar(Gallery& g, const std::wstring& images) {
     else addMenuEntries(menu, {{L"(空)", L"", nullptr, menu_item_flag_disable, {}}}, (m + 1) * 100, 0, images);
   }
 
-  XEle_RegEventC(g.menuBar, XE_MENU_DRAW_BACKGROUND, &drawMenuBackground);
+  XEle_RegEventC1(g.menuBar, XE_MENU_DRAW_BACKGROUND, &drawMenuBackground);
   XEle_RegEventC(g.menuBar, XE_MENU_DRAWITEM, &drawMenuItem);
   XEle_RegEventC1(g.menuBar, XE_MENU_POPUP, [](HELE bar, HMENUX menu, bool*) {
     for (int i = 0; i < XEle_GetChildCount(bar); ++i)
