@@ -7,10 +7,10 @@
 #include <windows.h>
 
 #include <cstdlib>
-#include <cstring>
 #include <string>
 
 #include "base/screenshot.h"
+#include "base/text.h"
 #include "host.h"
 
 namespace {
@@ -39,9 +39,7 @@ Options parseOptions(int argc, char** argv) {
 std::string executableDirectory() {
   char path[MAX_PATH] = {};
   GetModuleFileNameA(nullptr, path, MAX_PATH);
-  char* separator = std::strrchr(path, '\\');
-  if (separator) *separator = '\0';
-  return path;
+  return std::string(tovalux::parentFolder(path));
 }
 
 constexpr int kSettleMs = 1500;

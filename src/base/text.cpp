@@ -48,6 +48,19 @@ std::string_view trim(std::string_view text) {
 
 std::string decimal(int64_t value) { return std::to_string(value); }
 
+std::string_view parentFolder(std::string_view path) {
+  size_t lastSeparator = std::string_view::npos;
+  for (size_t i = 0; i < path.size(); ++i) {
+    const auto byte = static_cast<unsigned char>(path[i]);
+    if (isGbkLeadByte(byte) && i + 1 < path.size()) {
+      ++i;
+    } else if (byte == '\\' || byte == '/') {
+      lastSeparator = i;
+    }
+  }
+  return lastSeparator == std::string_view::npos ? path : path.substr(0, lastSeparator);
+}
+
 std::u16string utf8ToUtf16(std::string_view s) {
   std::u16string out;
   out.reserve(s.size());

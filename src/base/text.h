@@ -23,6 +23,10 @@ std::string_view trim(std::string_view text);
 // Decimal text of a signed 32-bit value ("-12", "0").
 std::string decimal(int64_t value);
 
+// The path up to its last '\\' or '/', without it; the whole path when it has none. Walks
+// characters, not bytes: '\\' (0x5C) can be the trail byte of a GBK character.
+std::string_view parentFolder(std::string_view path);
+
 // UTF-8 <-> UTF-16 (beyond the BMP as surrogate pairs); malformed sequences and lone
 // surrogates become U+FFFD, never an error.
 std::u16string utf8ToUtf16(std::string_view utf8);

@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "base/text.h"
+
 namespace tovalux::testing {
 
 // A Linux path baked in at build time, as Wine sees it (Z:\...).
@@ -33,8 +35,7 @@ inline void pumpMessages(DWORD milliseconds = 0) {
 inline std::string programDirectory() {
   char path[MAX_PATH] = {};
   GetModuleFileNameA(nullptr, path, MAX_PATH);
-  std::string directory = path;
-  return directory.substr(0, directory.find_last_of('\\'));
+  return std::string(parentFolder(path));
 }
 
 // A window that looks like an open Notepad to the log: class "Notepad", an Edit as first child.

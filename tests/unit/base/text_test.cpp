@@ -46,5 +46,16 @@ TEST(Decimal, Signed) {
   EXPECT_EQ(decimal(4294967295LL), "4294967295");
 }
 
+TEST(ParentFolder, LastSeparatorOutsideDoubleByteCharacters) {
+  EXPECT_EQ(parentFolder("C:\\E\\e.exe"), "C:\\E");
+  EXPECT_EQ(parentFolder("Z:/build/host/ehost.exe"), "Z:/build/host");
+  EXPECT_EQ(parentFolder("C:\\"), "C:");
+  EXPECT_EQ(parentFolder("e.exe"), "e.exe");
+  EXPECT_EQ(parentFolder(""), "");
+  // "乗" is 81 5C in GBK: its trail byte is not a separator.
+  EXPECT_EQ(parentFolder("C:\\乗\\乗.exe"), "C:\\乗");
+  EXPECT_EQ(parentFolder("C:\\乗"), "C:");
+}
+
 }  // namespace
 }  // namespace tovalux
