@@ -31,11 +31,7 @@ class Combos : public ToolkitScreen {
       return 0;
     });
   }
-  std::string events() const {
-    std::string out;
-    for (const std::string& e : events_) out += (out.empty() ? "" : " ") + e;
-    return out;
-  }
+  std::string events() const { return spaced(events_); }
   HWND dropHwnd() { return XWnd_GetHWND(XComboBox_GetPopupWindow(combo_)); }
   // The centre of row `row` of the open drop-down, in its client coordinates.
   POINT rowPoint(int row) {

@@ -15,11 +15,7 @@ using Input = ToolkitScreen;
 struct Log {
   std::vector<std::string> lines;
   void add(const std::string& line) { lines.push_back(line); }
-  std::string joined() const {
-    std::string out;
-    for (const std::string& l : lines) out += (out.empty() ? "" : " ") + l;
-    return out;
-  }
+  std::string joined() const { return spaced(lines); }
 };
 
 // Records the mouse events of an element under a short name.
@@ -58,14 +54,6 @@ void record(HELE element, const std::string& name, Log& log) {
 std::pair<HWINDOW, HELE> testWindow(int width, int height) {
   HWINDOW w = XWnd_CreateEx(0, L"", L"input", 0, 150, 120, width, height, nullptr, 0);
   return {w, board(w)};
-}
-
-void show(HWINDOW w) {
-  XWnd_AdjustLayout(w);
-  XWnd_ShowWindow(w, SW_SHOW);
-  SetForegroundWindow(XWnd_GetHWND(w));
-  UpdateWindow(XWnd_GetHWND(w));
-  settle();
 }
 
 TEST_F(Input, ClicksRaiseDownUpClickInOrder) {

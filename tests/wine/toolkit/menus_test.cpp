@@ -54,11 +54,7 @@ class Menus : public ToolkitScreen {
         return {(row.rect.left + row.rect.right) / 2, (row.rect.top + row.rect.bottom) / 2};
     return {-1, -1};
   }
-  std::string events() const {
-    std::string out;
-    for (const std::string& e : events_) out += (out.empty() ? "" : " ") + e;
-    return out;
-  }
+  std::string events() const { return spaced(events_); }
 
   gallery::Gallery g_;
   HWND frame_ = nullptr;

@@ -88,14 +88,6 @@ std::pair<HWINDOW, HELE> testWindow(int width, int height, COLORREF background) 
   return {w, board(w)};
 }
 
-void show(HWINDOW w) {
-  XWnd_AdjustLayout(w);
-  XWnd_ShowWindow(w, SW_SHOW);
-  SetForegroundWindow(XWnd_GetHWND(w));
-  UpdateWindow(XWnd_GetHWND(w));
-  settle();
-}
-
 TEST_F(Painting, DescriptorPartsShowTheirColours) {
   gallery::Gallery g = showGallery();
   HWND frame = XWnd_GetHWND(g.frame);

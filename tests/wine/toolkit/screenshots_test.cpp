@@ -9,11 +9,6 @@ namespace {
 
 using Screenshots = ToolkitScreen;
 
-std::string artefactPath(const std::string& name) {
-  const char* folder = std::getenv("TOVALUX_ARTEFACTS");
-  return (folder != nullptr ? winePath(folder) : programDirectory()) + "\\" + name + ".png";
-}
-
 TEST_F(Screenshots, GalleryFrame) {
   gallery::Gallery g = showGallery();
   HWND frame = XWnd_GetHWND(g.frame);

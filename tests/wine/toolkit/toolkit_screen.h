@@ -213,12 +213,23 @@ inline std::string colorText(COLORREF c) {
   return text;
 }
 
+// Where the PNG test artefact `name` goes: TOVALUX_ARTEFACTS, else beside the test program.
+inline std::string artefactPath(const std::string& name) {
+  const char* folder = std::getenv("TOVALUX_ARTEFACTS");
+  return (folder != nullptr ? winePath(folder) : programDirectory()) + "\\" + name + ".png";
+}
+
 // Saves the window as a PNG test artefact; answers the file's path (empty when not saved).
 inline std::string saveArtefact(HWND window, const std::string& name) {
-  const char* folder = std::getenv("TOVALUX_ARTEFACTS");
-  std::string dir = folder != nullptr ? winePath(folder) : programDirectory();
-  std::string path = dir + "\\" + name + ".png";
+  const std::string path = artefactPath(name);
   return saveWindowPng(window, path) ? path : std::string();
+}
+
+// Recorded events as one line, separated by spaces, for comparing a sequence at once.
+inline std::string spaced(const std::vector<std::string>& items) {
+  std::string out;
+  for (const std::string& item : items) out += (out.empty() ? "" : " ") + item;
+  return out;
 }
 
 // --- element geometry ---------------------------------------------------------------------
@@ -243,6 +254,15 @@ inline HELE board(HWINDOW window) {
   XEle_SetLayoutHeight(e, layout_size_fill, 0);
   XEle_EnableBkTransparent(e, true);
   return e;
+}
+
+// Lays a test window out, shows it in front and serves messages until it has painted.
+inline void show(HWINDOW w) {
+  XWnd_AdjustLayout(w);
+  XWnd_ShowWindow(w, SW_SHOW);
+  SetForegroundWindow(XWnd_GetHWND(w));
+  UpdateWindow(XWnd_GetHWND(w));
+  settle();
 }
 
 // An initialised toolkit for each test; XExitXCGUI afterwards, so that start and exit run
