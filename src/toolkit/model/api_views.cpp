@@ -55,10 +55,6 @@ HIMAGE imageOf(const Record* r, int column) {
 int plain(int column) { return Adapter::validColumn(column) ? column : -1; }
 }  // namespace
 
-#define VIEW_OR_RETURN(T, h, ...)                                 \
-  T* v = ready() ? dynamic_cast<T*>(getElement(h)) : nullptr;      \
-  if (v == nullptr) return __VA_ARGS__
-
 // --- item templates ----------------------------------------------------------------------
 
 void XTemp_Destroy(HTEMP temp) {
@@ -87,151 +83,151 @@ HELE XTree_Create(int x, int y, int width, int height, HXCGUI parent) {
 }
 
 bool XTree_SetItemTemplateXML(HELE tree, const XChar* file) {
-  VIEW_OR_RETURN(Tree, tree, false);
-  return loadTemplate(*v, file, listType_tree);
+  KIND_OR_RETURN(Tree, tree, false);
+  return loadTemplate(*e, file, listType_tree);
 }
 
 bool XTree_SetItemTemplate(HELE tree, HTEMP temp) {
-  VIEW_OR_RETURN(Tree, tree, false);
-  return useTemplate(*v, temp);
+  KIND_OR_RETURN(Tree, tree, false);
+  return useTemplate(*e, temp);
 }
 
 void XTree_SetItemHeightDefault(HELE tree, int height, int selectedHeight) {
-  VIEW_OR_RETURN(Tree, tree);
-  v->setItemHeight(height, selectedHeight);
+  KIND_OR_RETURN(Tree, tree);
+  e->setItemHeight(height, selectedHeight);
 }
 
 void XTree_EnableConnectLine(HELE tree, bool enable) {
-  VIEW_OR_RETURN(Tree, tree);
-  v->connectLine = enable;
-  v->redraw();
+  KIND_OR_RETURN(Tree, tree);
+  e->connectLine = enable;
+  e->redraw();
 }
 
 void XTree_SetIndentation(HELE tree, int indentation) {
-  VIEW_OR_RETURN(Tree, tree);
-  v->indentation = std::clamp(indentation, 0, 1000);
-  v->reshape();
+  KIND_OR_RETURN(Tree, tree);
+  e->indentation = std::clamp(indentation, 0, 1000);
+  e->reshape();
 }
 
 int XTree_GetIndentation(HELE tree) {
-  VIEW_OR_RETURN(Tree, tree, 0);
-  return v->indentation;
+  KIND_OR_RETURN(Tree, tree, 0);
+  return e->indentation;
 }
 
 HADAPTER XTree_CreateAdapter(HELE tree) {
-  VIEW_OR_RETURN(Tree, tree, 0);
-  v->selected = -1;
-  v->useAdapter(v->newAdapter(), true);
-  return v->adapter();
+  KIND_OR_RETURN(Tree, tree, 0);
+  e->selected = -1;
+  e->useAdapter(e->newAdapter(), true);
+  return e->adapter();
 }
 
 HADAPTER XTree_GetAdapter(HELE tree) {
-  VIEW_OR_RETURN(Tree, tree, 0);
-  return v->nodes() != nullptr ? v->adapter() : 0;
+  KIND_OR_RETURN(Tree, tree, 0);
+  return e->nodes() != nullptr ? e->adapter() : 0;
 }
 
 int XTree_InsertItemText(HELE tree, const XChar* text, int parentId, int insertId) {
-  VIEW_OR_RETURN(Tree, tree, -1);
-  int id = treeInsert(*v, parentId, insertId);
-  setText(treeRecord(*v, id), 0, text);
+  KIND_OR_RETURN(Tree, tree, -1);
+  int id = treeInsert(*e, parentId, insertId);
+  setText(treeRecord(*e, id), 0, text);
   return id;
 }
 
 int XTree_InsertItemImage(HELE tree, HIMAGE image, int parentId, int insertId) {
-  VIEW_OR_RETURN(Tree, tree, -1);
+  KIND_OR_RETURN(Tree, tree, -1);
   if (!validImage(image)) return -1;
-  int id = treeInsert(*v, parentId, insertId);
-  setImage(treeRecord(*v, id), 0, image);
+  int id = treeInsert(*e, parentId, insertId);
+  setImage(treeRecord(*e, id), 0, image);
   return id;
 }
 
 void XTree_SetItemText(HELE tree, int id, int column, const XChar* text) {
-  VIEW_OR_RETURN(Tree, tree);
-  setText(treeRecord(*v, id), plain(column), text);
-  v->rebind({id, 0});
+  KIND_OR_RETURN(Tree, tree);
+  setText(treeRecord(*e, id), plain(column), text);
+  e->rebind({id, 0});
 }
 
 XString XTree_GetItemText(HELE tree, int id, int column) {
-  VIEW_OR_RETURN(Tree, tree, {});
-  return textOf(treeRecord(*v, id), plain(column));
+  KIND_OR_RETURN(Tree, tree, {});
+  return textOf(treeRecord(*e, id), plain(column));
 }
 
 void XTree_SetItemTextEx(HELE tree, int id, const XChar* name, const XChar* text) {
-  VIEW_OR_RETURN(Tree, tree);
-  Record* r = treeRecord(*v, id);
+  KIND_OR_RETURN(Tree, tree);
+  Record* r = treeRecord(*e, id);
   if (r == nullptr) return;
-  setText(r, columnByName(v->nodes(), name, true), text);
-  v->rebind({id, 0});
+  setText(r, columnByName(e->nodes(), name, true), text);
+  e->rebind({id, 0});
 }
 
 XString XTree_GetItemTextEx(HELE tree, int id, const XChar* name) {
-  VIEW_OR_RETURN(Tree, tree, {});
-  return textOf(treeRecord(*v, id), columnByName(v->nodes(), name, false));
+  KIND_OR_RETURN(Tree, tree, {});
+  return textOf(treeRecord(*e, id), columnByName(e->nodes(), name, false));
 }
 
 void XTree_SetItemImage(HELE tree, int id, int column, HIMAGE image) {
-  VIEW_OR_RETURN(Tree, tree);
-  setImage(treeRecord(*v, id), plain(column), image);
-  v->rebind({id, 0});
+  KIND_OR_RETURN(Tree, tree);
+  setImage(treeRecord(*e, id), plain(column), image);
+  e->rebind({id, 0});
 }
 
 HIMAGE XTree_GetItemImage(HELE tree, int id, int column) {
-  VIEW_OR_RETURN(Tree, tree, 0);
-  return imageOf(treeRecord(*v, id), plain(column));
+  KIND_OR_RETURN(Tree, tree, 0);
+  return imageOf(treeRecord(*e, id), plain(column));
 }
 
 void XTree_SetItemImageEx(HELE tree, int id, const XChar* name, HIMAGE image) {
-  VIEW_OR_RETURN(Tree, tree);
-  Record* r = treeRecord(*v, id);
+  KIND_OR_RETURN(Tree, tree);
+  Record* r = treeRecord(*e, id);
   if (r == nullptr) return;
-  setImage(r, columnByName(v->nodes(), name, true), image);
-  v->rebind({id, 0});
+  setImage(r, columnByName(e->nodes(), name, true), image);
+  e->rebind({id, 0});
 }
 
 HIMAGE XTree_GetItemImageEx(HELE tree, int id, const XChar* name) {
-  VIEW_OR_RETURN(Tree, tree, 0);
-  return imageOf(treeRecord(*v, id), columnByName(v->nodes(), name, false));
+  KIND_OR_RETURN(Tree, tree, 0);
+  return imageOf(treeRecord(*e, id), columnByName(e->nodes(), name, false));
 }
 
 void XTree_ExpandItem(HELE tree, int id, bool expand) {
-  VIEW_OR_RETURN(Tree, tree);
-  v->expand(id, expand, false);
+  KIND_OR_RETURN(Tree, tree);
+  e->expand(id, expand, false);
 }
 
 bool XTree_IsExpand(HELE tree, int id) {
-  VIEW_OR_RETURN(Tree, tree, false);
-  TreeAdapter::Node* n = treeNode(*v, id);
+  KIND_OR_RETURN(Tree, tree, false);
+  TreeAdapter::Node* n = treeNode(*e, id);
   return n != nullptr && n->expanded;
 }
 
 void XTree_DeleteItem(HELE tree, int id) {
-  VIEW_OR_RETURN(Tree, tree);
-  v->remove(id);
+  KIND_OR_RETURN(Tree, tree);
+  e->remove(id);
 }
 
 void XTree_DeleteItemAll(HELE tree) {
-  VIEW_OR_RETURN(Tree, tree);
-  v->clear();
+  KIND_OR_RETURN(Tree, tree);
+  e->clear();
 }
 
 int XTree_GetCount(HELE tree) {
-  VIEW_OR_RETURN(Tree, tree, 0);
-  return v->nodes() != nullptr ? v->nodes()->count() : 0;
+  KIND_OR_RETURN(Tree, tree, 0);
+  return e->nodes() != nullptr ? e->nodes()->count() : 0;
 }
 
 int XTree_GetSelectItem(HELE tree) {
-  VIEW_OR_RETURN(Tree, tree, -1);
-  return treeNode(*v, v->selected) != nullptr ? v->selected : -1;
+  KIND_OR_RETURN(Tree, tree, -1);
+  return treeNode(*e, e->selected) != nullptr ? e->selected : -1;
 }
 
 void XTree_SetSelectItem(HELE tree, int id) {
-  VIEW_OR_RETURN(Tree, tree);
-  v->select(id, false);
+  KIND_OR_RETURN(Tree, tree);
+  e->select(id, false);
 }
 
 int XTree_GetFirstChildItem(HELE tree, int id) {
-  VIEW_OR_RETURN(Tree, tree, -1);
-  TreeAdapter* a = v->nodes();
+  KIND_OR_RETURN(Tree, tree, -1);
+  TreeAdapter* a = e->nodes();
   if (a == nullptr) return -1;
   int first = 0;
   if (id == XC_ID_ROOT) first = a->firstRoot();
@@ -240,35 +236,35 @@ int XTree_GetFirstChildItem(HELE tree, int id) {
 }
 
 int XTree_GetNextSiblingItem(HELE tree, int id) {
-  VIEW_OR_RETURN(Tree, tree, -1);
-  TreeAdapter::Node* n = treeNode(*v, id);
+  KIND_OR_RETURN(Tree, tree, -1);
+  TreeAdapter::Node* n = treeNode(*e, id);
   return n != nullptr && n->next != 0 ? n->next : -1;
 }
 
 int XTree_GetParentItem(HELE tree, int id) {
-  VIEW_OR_RETURN(Tree, tree, -1);
-  TreeAdapter::Node* n = treeNode(*v, id);
+  KIND_OR_RETURN(Tree, tree, -1);
+  TreeAdapter::Node* n = treeNode(*e, id);
   return n != nullptr ? n->parent : -1;
 }
 
 void XTree_VisibleItem(HELE tree, int id) {
-  VIEW_OR_RETURN(Tree, tree);
-  v->showItem({id, 0});
+  KIND_OR_RETURN(Tree, tree);
+  e->showItem({id, 0});
 }
 
 void XTree_RefreshData(HELE tree) {
-  VIEW_OR_RETURN(Tree, tree);
-  v->refreshAll();
+  KIND_OR_RETURN(Tree, tree);
+  e->refreshAll();
 }
 
 void XTree_RefreshItem(HELE tree, int id) {
-  VIEW_OR_RETURN(Tree, tree);
-  v->refreshItem({id, 0});
+  KIND_OR_RETURN(Tree, tree);
+  e->refreshItem({id, 0});
 }
 
 HXCGUI XTree_GetTemplateObject(HELE tree, int id, int objectId) {
-  VIEW_OR_RETURN(Tree, tree, 0);
-  return v->templateObject({id, 0}, objectId);
+  KIND_OR_RETURN(Tree, tree, 0);
+  return e->templateObject({id, 0}, objectId);
 }
 
 // --- list boxes --------------------------------------------------------------------------
@@ -302,146 +298,146 @@ HELE XListBox_Create(int x, int y, int width, int height, HXCGUI parent) {
 }
 
 bool XListBox_SetItemTemplateXML(HELE list, const XChar* file) {
-  VIEW_OR_RETURN(ListBox, list, false);
-  return loadTemplate(*v, file, listType_listBox);
+  KIND_OR_RETURN(ListBox, list, false);
+  return loadTemplate(*e, file, listType_listBox);
 }
 
 bool XListBox_SetItemTemplate(HELE list, HTEMP temp) {
-  VIEW_OR_RETURN(ListBox, list, false);
-  return useTemplate(*v, temp);
+  KIND_OR_RETURN(ListBox, list, false);
+  return useTemplate(*e, temp);
 }
 
 void XListBox_SetItemHeightDefault(HELE list, int height, int selectedHeight) {
-  VIEW_OR_RETURN(ListBox, list);
-  v->setItemHeight(height, selectedHeight);
+  KIND_OR_RETURN(ListBox, list);
+  e->setItemHeight(height, selectedHeight);
 }
 
 bool XListBox_EnableMultiSel(HELE list, bool enable) {
-  VIEW_OR_RETURN(ListBox, list, false);
+  KIND_OR_RETURN(ListBox, list, false);
   return !enable;
 }
 
 HADAPTER XListBox_CreateAdapter(HELE list) {
-  VIEW_OR_RETURN(ListBox, list, 0);
-  v->selected = -1;
-  v->useAdapter(v->newAdapter(), true);
-  return v->adapter();
+  KIND_OR_RETURN(ListBox, list, 0);
+  e->selected = -1;
+  e->useAdapter(e->newAdapter(), true);
+  return e->adapter();
 }
 
 HADAPTER XListBox_GetAdapter(HELE list) {
-  VIEW_OR_RETURN(ListBox, list, 0);
-  return v->table() != nullptr ? v->adapter() : 0;
+  KIND_OR_RETURN(ListBox, list, 0);
+  return e->table() != nullptr ? e->adapter() : 0;
 }
 
 int XListBox_AddItemText(HELE list, const XChar* text) {
-  VIEW_OR_RETURN(ListBox, list, -1);
-  return boxAdd(*v, textRecord(text));
+  KIND_OR_RETURN(ListBox, list, -1);
+  return boxAdd(*e, textRecord(text));
 }
 
 int XListBox_AddItemImage(HELE list, HIMAGE image) {
-  VIEW_OR_RETURN(ListBox, list, -1);
+  KIND_OR_RETURN(ListBox, list, -1);
   if (!validImage(image)) return -1;
-  return boxAdd(*v, imageRecord(image));
+  return boxAdd(*e, imageRecord(image));
 }
 
 void XListBox_SetItemText(HELE list, int row, int column, const XChar* text) {
-  VIEW_OR_RETURN(ListBox, list);
-  setText(boxRow(*v, row), plain(column), text);
-  v->rebind({row, 0});
+  KIND_OR_RETURN(ListBox, list);
+  setText(boxRow(*e, row), plain(column), text);
+  e->rebind({row, 0});
 }
 
 XString XListBox_GetItemText(HELE list, int row, int column) {
-  VIEW_OR_RETURN(ListBox, list, {});
-  return textOf(boxRow(*v, row), plain(column));
+  KIND_OR_RETURN(ListBox, list, {});
+  return textOf(boxRow(*e, row), plain(column));
 }
 
 void XListBox_SetItemTextEx(HELE list, int row, const XChar* name, const XChar* text) {
-  VIEW_OR_RETURN(ListBox, list);
-  Record* r = boxRow(*v, row);
+  KIND_OR_RETURN(ListBox, list);
+  Record* r = boxRow(*e, row);
   if (r == nullptr) return;
-  setText(r, columnByName(v->table(), name, true), text);
-  v->rebind({row, 0});
+  setText(r, columnByName(e->table(), name, true), text);
+  e->rebind({row, 0});
 }
 
 XString XListBox_GetItemTextEx(HELE list, int row, const XChar* name) {
-  VIEW_OR_RETURN(ListBox, list, {});
-  return textOf(boxRow(*v, row), columnByName(v->table(), name, false));
+  KIND_OR_RETURN(ListBox, list, {});
+  return textOf(boxRow(*e, row), columnByName(e->table(), name, false));
 }
 
 void XListBox_SetItemImage(HELE list, int row, int column, HIMAGE image) {
-  VIEW_OR_RETURN(ListBox, list);
-  setImage(boxRow(*v, row), plain(column), image);
-  v->rebind({row, 0});
+  KIND_OR_RETURN(ListBox, list);
+  setImage(boxRow(*e, row), plain(column), image);
+  e->rebind({row, 0});
 }
 
 HIMAGE XListBox_GetItemImage(HELE list, int row, int column) {
-  VIEW_OR_RETURN(ListBox, list, 0);
-  return imageOf(boxRow(*v, row), plain(column));
+  KIND_OR_RETURN(ListBox, list, 0);
+  return imageOf(boxRow(*e, row), plain(column));
 }
 
 void XListBox_SetItemImageEx(HELE list, int row, const XChar* name, HIMAGE image) {
-  VIEW_OR_RETURN(ListBox, list);
-  Record* r = boxRow(*v, row);
+  KIND_OR_RETURN(ListBox, list);
+  Record* r = boxRow(*e, row);
   if (r == nullptr) return;
-  setImage(r, columnByName(v->table(), name, true), image);
-  v->rebind({row, 0});
+  setImage(r, columnByName(e->table(), name, true), image);
+  e->rebind({row, 0});
 }
 
 HIMAGE XListBox_GetItemImageEx(HELE list, int row, const XChar* name) {
-  VIEW_OR_RETURN(ListBox, list, 0);
-  return imageOf(boxRow(*v, row), columnByName(v->table(), name, false));
+  KIND_OR_RETURN(ListBox, list, 0);
+  return imageOf(boxRow(*e, row), columnByName(e->table(), name, false));
 }
 
 int XListBox_GetSelectItem(HELE list) {
-  VIEW_OR_RETURN(ListBox, list, -1);
-  return v->selected;
+  KIND_OR_RETURN(ListBox, list, -1);
+  return e->selected;
 }
 
 void XListBox_SetSelectItem(HELE list, int row) {
-  VIEW_OR_RETURN(ListBox, list);
-  v->select(row, false);
+  KIND_OR_RETURN(ListBox, list);
+  e->select(row, false);
 }
 
 int XListBox_GetCount(HELE list) {
-  VIEW_OR_RETURN(ListBox, list, 0);
-  return v->count();
+  KIND_OR_RETURN(ListBox, list, 0);
+  return e->count();
 }
 
 void XListBox_DeleteItem(HELE list, int row) {
-  VIEW_OR_RETURN(ListBox, list);
-  TableAdapter* t = v->table();
+  KIND_OR_RETURN(ListBox, list);
+  TableAdapter* t = e->table();
   if (t == nullptr || t->row(row) == nullptr) return;
   t->rows.erase(t->rows.begin() + row);
-  if (v->selected == row) v->selected = -1;
-  else if (v->selected > row) --v->selected;
-  v->rowsChanged(row);
+  if (e->selected == row) e->selected = -1;
+  else if (e->selected > row) --e->selected;
+  e->rowsChanged(row);
 }
 
 void XListBox_DeleteItemAll(HELE list) {
-  VIEW_OR_RETURN(ListBox, list);
-  if (TableAdapter* t = v->table()) t->rows.clear();
-  v->selected = -1;
-  v->rowsChanged(0);
+  KIND_OR_RETURN(ListBox, list);
+  if (TableAdapter* t = e->table()) t->rows.clear();
+  e->selected = -1;
+  e->rowsChanged(0);
 }
 
 void XListBox_VisibleItem(HELE list, int row) {
-  VIEW_OR_RETURN(ListBox, list);
-  v->showItem({row, 0});
+  KIND_OR_RETURN(ListBox, list);
+  e->showItem({row, 0});
 }
 
 void XListBox_RefreshItem(HELE list, int row) {
-  VIEW_OR_RETURN(ListBox, list);
-  v->refreshItem({row, 0});
+  KIND_OR_RETURN(ListBox, list);
+  e->refreshItem({row, 0});
 }
 
 void XListBox_RefreshData(HELE list) {
-  VIEW_OR_RETURN(ListBox, list);
-  v->refreshAll();
+  KIND_OR_RETURN(ListBox, list);
+  e->refreshAll();
 }
 
 HXCGUI XListBox_GetTemplateObject(HELE list, int row, int objectId) {
-  VIEW_OR_RETURN(ListBox, list, 0);
-  return v->templateObject({row, 0}, objectId);
+  KIND_OR_RETURN(ListBox, list, 0);
+  return e->templateObject({row, 0}, objectId);
 }
 
 // --- lists with header -------------------------------------------------------------------
@@ -458,178 +454,178 @@ HELE XList_Create(int x, int y, int width, int height, HXCGUI parent) {
 }
 
 bool XList_SetItemTemplateXML(HELE list, const XChar* file) {
-  VIEW_OR_RETURN(List, list, false);
-  return loadTemplate(*v, file, listType_list);
+  KIND_OR_RETURN(List, list, false);
+  return loadTemplate(*e, file, listType_list);
 }
 
 bool XList_SetItemTemplate(HELE list, HTEMP temp) {
-  VIEW_OR_RETURN(List, list, false);
-  return useTemplate(*v, temp);
+  KIND_OR_RETURN(List, list, false);
+  return useTemplate(*e, temp);
 }
 
 void XList_SetHeaderHeight(HELE list, int height) {
-  VIEW_OR_RETURN(List, list);
-  v->headerHeight = std::clamp(height, 0, 1000);
-  v->reshape();
+  KIND_OR_RETURN(List, list);
+  e->headerHeight = std::clamp(height, 0, 1000);
+  e->reshape();
 }
 
 int XList_GetHeaderHeight(HELE list) {
-  VIEW_OR_RETURN(List, list, 0);
-  return v->headerHeight;
+  KIND_OR_RETURN(List, list, 0);
+  return e->headerHeight;
 }
 
 void XList_SetItemHeightDefault(HELE list, int height, int selectedHeight) {
-  VIEW_OR_RETURN(List, list);
-  v->setItemHeight(height, selectedHeight);
+  KIND_OR_RETURN(List, list);
+  e->setItemHeight(height, selectedHeight);
 }
 
 void XList_SetRowSpace(HELE list, int space) {
-  VIEW_OR_RETURN(List, list);
-  v->rowSpace = std::clamp(space, 0, 1000);
-  v->reshape();
+  KIND_OR_RETURN(List, list);
+  e->rowSpace = std::clamp(space, 0, 1000);
+  e->reshape();
 }
 
 bool XList_EnableMultiSel(HELE list, bool enable) {
-  VIEW_OR_RETURN(List, list, false);
+  KIND_OR_RETURN(List, list, false);
   return !enable;
 }
 
 HADAPTER XList_CreateAdapterHeader(HELE list) {
-  VIEW_OR_RETURN(List, list, 0);
-  return v->createHeaderAdapter();
+  KIND_OR_RETURN(List, list, 0);
+  return e->createHeaderAdapter();
 }
 
 HADAPTER XList_CreateAdapter(HELE list) {
-  VIEW_OR_RETURN(List, list, 0);
-  v->selected = -1;
-  v->useAdapter(v->newAdapter(), true);
-  return v->adapter();
+  KIND_OR_RETURN(List, list, 0);
+  e->selected = -1;
+  e->useAdapter(e->newAdapter(), true);
+  return e->adapter();
 }
 
 HADAPTER XList_GetAdapter(HELE list) {
-  VIEW_OR_RETURN(List, list, 0);
-  return v->table() != nullptr ? v->adapter() : 0;
+  KIND_OR_RETURN(List, list, 0);
+  return e->table() != nullptr ? e->adapter() : 0;
 }
 
 int XList_AddColumnText(HELE list, int width, const XChar* name, const XChar* text) {
-  VIEW_OR_RETURN(List, list, -1);
-  return v->addColumn(width, nameOf(name), fromX(text));
+  KIND_OR_RETURN(List, list, -1);
+  return e->addColumn(width, nameOf(name), fromX(text));
 }
 
 int XList_GetColumnCount(HELE list) {
-  VIEW_OR_RETURN(List, list, 0);
-  return static_cast<int>(v->columns.size());
+  KIND_OR_RETURN(List, list, 0);
+  return static_cast<int>(e->columns.size());
 }
 
 int XList_GetColumnWidth(HELE list, int column) {
-  VIEW_OR_RETURN(List, list, 0);
-  if (column < 0 || column >= static_cast<int>(v->columns.size())) return 0;
-  return v->columns[static_cast<size_t>(column)].width;
+  KIND_OR_RETURN(List, list, 0);
+  if (column < 0 || column >= static_cast<int>(e->columns.size())) return 0;
+  return e->columns[static_cast<size_t>(column)].width;
 }
 
 int XList_AddItemText(HELE list, const XChar* text) {
-  VIEW_OR_RETURN(List, list, -1);
-  TableAdapter& t = v->ensureTable();
+  KIND_OR_RETURN(List, list, -1);
+  TableAdapter& t = e->ensureTable();
   if (t.rows.size() >= static_cast<size_t>(INT32_MAX)) return -1;
   t.rows.push_back(textRecord(text));
-  v->rowsChanged(t.count() - 1);
+  e->rowsChanged(t.count() - 1);
   return t.count() - 1;
 }
 
 void XList_SetItemText(HELE list, int row, int column, const XChar* text) {
-  VIEW_OR_RETURN(List, list);
-  setText(listRow(*v, row), plain(column), text);
-  v->rebind({row, 0});
+  KIND_OR_RETURN(List, list);
+  setText(listRow(*e, row), plain(column), text);
+  e->rebind({row, 0});
 }
 
 XString XList_GetItemText(HELE list, int row, int column) {
-  VIEW_OR_RETURN(List, list, {});
-  return textOf(listRow(*v, row), plain(column));
+  KIND_OR_RETURN(List, list, {});
+  return textOf(listRow(*e, row), plain(column));
 }
 
 void XList_SetItemImage(HELE list, int row, int column, HIMAGE image) {
-  VIEW_OR_RETURN(List, list);
-  setImage(listRow(*v, row), plain(column), image);
-  v->rebind({row, 0});
+  KIND_OR_RETURN(List, list);
+  setImage(listRow(*e, row), plain(column), image);
+  e->rebind({row, 0});
 }
 
 void XList_SetItemData(HELE list, int row, int column, int data) {
-  VIEW_OR_RETURN(List, list);
-  Record* r = listRow(*v, row);
+  KIND_OR_RETURN(List, list);
+  Record* r = listRow(*e, row);
   if (r != nullptr && plain(column) >= 0) r->at(column).data = data;
 }
 
 int XList_GetItemData(HELE list, int row, int column) {
-  VIEW_OR_RETURN(List, list, 0);
-  const Record* r = listRow(*v, row);
+  KIND_OR_RETURN(List, list, 0);
+  const Record* r = listRow(*e, row);
   const Cell* c = r != nullptr && plain(column) >= 0 ? r->find(column) : nullptr;
   return c != nullptr ? c->data : 0;
 }
 
 int XList_GetSelectItem(HELE list) {
-  VIEW_OR_RETURN(List, list, -1);
-  return v->selected;
+  KIND_OR_RETURN(List, list, -1);
+  return e->selected;
 }
 
 void XList_SetSelectItem(HELE list, int row) {
-  VIEW_OR_RETURN(List, list);
-  v->select(row);
+  KIND_OR_RETURN(List, list);
+  e->select(row);
 }
 
 int XList_GetCount(HELE list) {
-  VIEW_OR_RETURN(List, list, 0);
-  return v->count();
+  KIND_OR_RETURN(List, list, 0);
+  return e->count();
 }
 
 void XList_DeleteItem(HELE list, int row) {
-  VIEW_OR_RETURN(List, list);
-  TableAdapter* t = v->table();
+  KIND_OR_RETURN(List, list);
+  TableAdapter* t = e->table();
   if (t == nullptr || t->row(row) == nullptr) return;
   t->rows.erase(t->rows.begin() + row);
-  if (v->selected == row) v->selected = -1;
-  else if (v->selected > row) --v->selected;
-  v->rowsChanged(row);
+  if (e->selected == row) e->selected = -1;
+  else if (e->selected > row) --e->selected;
+  e->rowsChanged(row);
 }
 
 void XList_DeleteItemAll(HELE list) {
-  VIEW_OR_RETURN(List, list);
-  if (TableAdapter* t = v->table()) t->rows.clear();
-  v->selected = -1;
-  v->rowsChanged(0);
+  KIND_OR_RETURN(List, list);
+  if (TableAdapter* t = e->table()) t->rows.clear();
+  e->selected = -1;
+  e->rowsChanged(0);
 }
 
 void XList_VisibleItem(HELE list, int row) {
-  VIEW_OR_RETURN(List, list);
-  v->showItem({row, 0});
+  KIND_OR_RETURN(List, list);
+  e->showItem({row, 0});
 }
 
 void XList_RefreshItem(HELE list, int row) {
-  VIEW_OR_RETURN(List, list);
-  v->refreshItem({row, 0});
+  KIND_OR_RETURN(List, list);
+  e->refreshItem({row, 0});
 }
 
 void XList_RefreshData(HELE list) {
-  VIEW_OR_RETURN(List, list);
-  v->refreshAll();
+  KIND_OR_RETURN(List, list);
+  e->refreshAll();
 }
 
 HELE XList_GetHeaderHELE(HELE list) {
-  VIEW_OR_RETURN(List, list, 0);
-  ListHeader* h = v->header();
+  KIND_OR_RETURN(List, list, 0);
+  ListHeader* h = e->header();
   return h != nullptr ? h->handle() : 0;
 }
 
 HXCGUI XList_GetTemplateObject(HELE list, int row, int column, int objectId) {
-  VIEW_OR_RETURN(List, list, 0);
-  HXCGUI object = v->templateObject({row, 0}, objectId);
+  KIND_OR_RETURN(List, list, 0);
+  HXCGUI object = e->templateObject({row, 0}, objectId);
   if (object == 0 || column < 0) return object;
-  ItemRow* r = v->rowOf({row, 0});
-  return r != nullptr && v->columnOfObject(*r, object) == column ? object : 0;
+  ItemRow* r = e->rowOf({row, 0});
+  return r != nullptr && e->columnOfObject(*r, object) == column ? object : 0;
 }
 
 HXCGUI XList_GetHeaderTemplateObject(HELE list, int column, int objectId) {
-  VIEW_OR_RETURN(List, list, 0);
-  return v->headerObject(column, objectId);
+  KIND_OR_RETURN(List, list, 0);
+  return e->headerObject(column, objectId);
 }
 
 // --- list views --------------------------------------------------------------------------
@@ -639,49 +635,49 @@ HELE XListView_Create(int x, int y, int width, int height, HXCGUI parent) {
 }
 
 bool XListView_SetItemTemplateXML(HELE view, const XChar* file) {
-  VIEW_OR_RETURN(ListView, view, false);
-  return loadTemplate(*v, file, listType_listView);
+  KIND_OR_RETURN(ListView, view, false);
+  return loadTemplate(*e, file, listType_listView);
 }
 
 bool XListView_SetItemTemplate(HELE view, HTEMP temp) {
-  VIEW_OR_RETURN(ListView, view, false);
-  return useTemplate(*v, temp);
+  KIND_OR_RETURN(ListView, view, false);
+  return useTemplate(*e, temp);
 }
 
 bool XListView_EnableMultiSel(HELE view, bool enable) {
-  VIEW_OR_RETURN(ListView, view, false);
+  KIND_OR_RETURN(ListView, view, false);
   return !enable;
 }
 
 void XListView_SetItemSize(HELE view, int width, int height) {
-  VIEW_OR_RETURN(ListView, view);
-  v->setItemSize(width, height);
+  KIND_OR_RETURN(ListView, view);
+  e->setItemSize(width, height);
 }
 
 void XListView_GetItemSize(HELE view, XSize* out) {
   if (out == nullptr) return;
   *out = {};
-  VIEW_OR_RETURN(ListView, view);
-  *out = {v->itemWidth, v->itemHeight};
+  KIND_OR_RETURN(ListView, view);
+  *out = {e->itemWidth, e->itemHeight};
 }
 
 void XListView_SetGroupHeight(HELE view, int height) {
-  VIEW_OR_RETURN(ListView, view);
-  v->groupHeight = std::clamp(height, 1, kMaxCoord);
-  v->groupHeightGiven = true;
-  v->reshape();
+  KIND_OR_RETURN(ListView, view);
+  e->groupHeight = std::clamp(height, 1, kMaxCoord);
+  e->groupHeightGiven = true;
+  e->reshape();
 }
 
 HADAPTER XListView_CreateAdapter(HELE view) {
-  VIEW_OR_RETURN(ListView, view, 0);
-  v->selectedGroup = v->selectedItem = -1;
-  v->useAdapter(v->newAdapter(), true);
-  return v->adapter();
+  KIND_OR_RETURN(ListView, view, 0);
+  e->selectedGroup = e->selectedItem = -1;
+  e->useAdapter(e->newAdapter(), true);
+  return e->adapter();
 }
 
 HADAPTER XListView_GetAdapter(HELE view) {
-  VIEW_OR_RETURN(ListView, view, 0);
-  return v->groups() != nullptr ? v->adapter() : 0;
+  KIND_OR_RETURN(ListView, view, 0);
+  return e->groups() != nullptr ? e->adapter() : 0;
 }
 
 namespace {
@@ -704,108 +700,108 @@ int addViewItem(ListView& v, int group, Record record) {
 }  // namespace
 
 int XListView_Group_AddItemText(HELE view, const XChar* text) {
-  VIEW_OR_RETURN(ListView, view, -1);
-  ListViewAdapter& a = v->ensureGroups();
+  KIND_OR_RETURN(ListView, view, -1);
+  ListViewAdapter& a = e->ensureGroups();
   if (a.groups.size() >= 1u << 20) return -1;
   a.groups.emplace_back();
   a.groups.back().record.at(0).text = fromX(text);
-  v->reshape();
+  e->reshape();
   return static_cast<int>(a.groups.size()) - 1;
 }
 
 void XListView_Group_SetText(HELE view, int group, int field, const XChar* text) {
-  VIEW_OR_RETURN(ListView, view);
-  setText(groupRecord(*v, group), plain(field), text);
-  v->rebind({group, -1});
+  KIND_OR_RETURN(ListView, view);
+  setText(groupRecord(*e, group), plain(field), text);
+  e->rebind({group, -1});
 }
 
 XString XListView_Group_GetText(HELE view, int group, int field) {
-  VIEW_OR_RETURN(ListView, view, {});
-  return textOf(groupRecord(*v, group), plain(field));
+  KIND_OR_RETURN(ListView, view, {});
+  return textOf(groupRecord(*e, group), plain(field));
 }
 
 int XListView_Group_GetCount(HELE view) {
-  VIEW_OR_RETURN(ListView, view, 0);
-  return v->groups() != nullptr ? static_cast<int>(v->groups()->groups.size()) : 0;
+  KIND_OR_RETURN(ListView, view, 0);
+  return e->groups() != nullptr ? static_cast<int>(e->groups()->groups.size()) : 0;
 }
 
 int XListView_Item_AddItemText(HELE view, int group, const XChar* text) {
-  VIEW_OR_RETURN(ListView, view, -1);
-  return addViewItem(*v, group, textRecord(text));
+  KIND_OR_RETURN(ListView, view, -1);
+  return addViewItem(*e, group, textRecord(text));
 }
 
 int XListView_Item_AddItemImage(HELE view, int group, HIMAGE image) {
-  VIEW_OR_RETURN(ListView, view, -1);
+  KIND_OR_RETURN(ListView, view, -1);
   if (!validImage(image)) return -1;
-  return addViewItem(*v, group, imageRecord(image));
+  return addViewItem(*e, group, imageRecord(image));
 }
 
 void XListView_Item_SetText(HELE view, int group, int item, int field, const XChar* text) {
-  VIEW_OR_RETURN(ListView, view);
-  setText(viewItem(*v, group, item), plain(field), text);
-  v->rebind({group, item});
+  KIND_OR_RETURN(ListView, view);
+  setText(viewItem(*e, group, item), plain(field), text);
+  e->rebind({group, item});
 }
 
 XString XListView_Item_GetText(HELE view, int group, int item, int field) {
-  VIEW_OR_RETURN(ListView, view, {});
-  return textOf(viewItem(*v, group, item), plain(field));
+  KIND_OR_RETURN(ListView, view, {});
+  return textOf(viewItem(*e, group, item), plain(field));
 }
 
 void XListView_Item_SetImage(HELE view, int group, int item, int field, HIMAGE image) {
-  VIEW_OR_RETURN(ListView, view);
-  setImage(viewItem(*v, group, item), plain(field), image);
-  v->rebind({group, item});
+  KIND_OR_RETURN(ListView, view);
+  setImage(viewItem(*e, group, item), plain(field), image);
+  e->rebind({group, item});
 }
 
 HIMAGE XListView_Item_GetImage(HELE view, int group, int item, int field) {
-  VIEW_OR_RETURN(ListView, view, 0);
-  return imageOf(viewItem(*v, group, item), plain(field));
+  KIND_OR_RETURN(ListView, view, 0);
+  return imageOf(viewItem(*e, group, item), plain(field));
 }
 
 int XListView_Item_GetCount(HELE view, int group) {
-  VIEW_OR_RETURN(ListView, view, 0);
-  ListViewAdapter::Group* g = v->groups() != nullptr ? v->groups()->group(group) : nullptr;
+  KIND_OR_RETURN(ListView, view, 0);
+  ListViewAdapter::Group* g = e->groups() != nullptr ? e->groups()->group(group) : nullptr;
   return g != nullptr ? static_cast<int>(g->items.size()) : 0;
 }
 
 void XListView_ExpandGroup(HELE view, int group, bool expand) {
-  VIEW_OR_RETURN(ListView, view);
-  v->expandGroup(group, expand, false);
+  KIND_OR_RETURN(ListView, view);
+  e->expandGroup(group, expand, false);
 }
 
 bool XListView_IsGroupExpand(HELE view, int group) {
-  VIEW_OR_RETURN(ListView, view, false);
-  ListViewAdapter::Group* g = v->groups() != nullptr ? v->groups()->group(group) : nullptr;
+  KIND_OR_RETURN(ListView, view, false);
+  ListViewAdapter::Group* g = e->groups() != nullptr ? e->groups()->group(group) : nullptr;
   return g != nullptr && g->expanded;
 }
 
 void XListView_DeleteGroupAll(HELE view) {
-  VIEW_OR_RETURN(ListView, view);
-  v->clear();
+  KIND_OR_RETURN(ListView, view);
+  e->clear();
 }
 
 void XListView_SetSelectItem(HELE view, int group, int item) {
-  VIEW_OR_RETURN(ListView, view);
-  v->select(group, item, false);
+  KIND_OR_RETURN(ListView, view);
+  e->select(group, item, false);
 }
 
 bool XListView_GetSelectItem(HELE view, int* group, int* item) {
   if (group != nullptr) *group = -1;
   if (item != nullptr) *item = -1;
-  VIEW_OR_RETURN(ListView, view, false);
-  if (group != nullptr) *group = v->selectedGroup;
-  if (item != nullptr) *item = v->selectedItem;
-  return v->selectedGroup >= 0;
+  KIND_OR_RETURN(ListView, view, false);
+  if (group != nullptr) *group = e->selectedGroup;
+  if (item != nullptr) *item = e->selectedItem;
+  return e->selectedGroup >= 0;
 }
 
 void XListView_RefreshData(HELE view) {
-  VIEW_OR_RETURN(ListView, view);
-  v->refreshAll();
+  KIND_OR_RETURN(ListView, view);
+  e->refreshAll();
 }
 
 HXCGUI XListView_GetTemplateObject(HELE view, int group, int item, int objectId) {
-  VIEW_OR_RETURN(ListView, view, 0);
-  return v->templateObject({group, item < 0 ? -1 : item}, objectId);
+  KIND_OR_RETURN(ListView, view, 0);
+  return e->templateObject({group, item < 0 ? -1 : item}, objectId);
 }
 
 // --- combo boxes -------------------------------------------------------------------------
@@ -829,132 +825,132 @@ HELE XComboBox_Create(int x, int y, int width, int height, HXCGUI parent) {
 }
 
 void XComboBox_EnableEdit(HELE combo, bool enable) {
-  VIEW_OR_RETURN(ComboBox, combo);
-  v->editable = enable;
+  KIND_OR_RETURN(ComboBox, combo);
+  e->editable = enable;
 }
 
 bool XComboBox_IsEnableEdit(HELE combo) {
-  VIEW_OR_RETURN(ComboBox, combo, false);
-  return v->editable;
+  KIND_OR_RETURN(ComboBox, combo, false);
+  return e->editable;
 }
 
 bool XComboBox_SetItemTemplateXML(HELE combo, const XChar* file) {
-  VIEW_OR_RETURN(ComboBox, combo, false);
+  KIND_OR_RETURN(ComboBox, combo, false);
   if (file == nullptr) return false;
   Template* t = loadTemplateFile(toPath(fromX(file)), listType_comboBox);
   if (t == nullptr) return false;
-  if (v->setTemplate(t->handle(), true)) return true;
+  if (e->setTemplate(t->handle(), true)) return true;
   context().registry.erase(t->handle());
   return false;
 }
 
 HADAPTER XComboBox_CreateAdapter(HELE combo) {
-  VIEW_OR_RETURN(ComboBox, combo, 0);
-  return v->createAdapter();
+  KIND_OR_RETURN(ComboBox, combo, 0);
+  return e->createAdapter();
 }
 
 HADAPTER XComboBox_GetAdapter(HELE combo) {
-  VIEW_OR_RETURN(ComboBox, combo, 0);
-  return v->table() != nullptr ? v->adapter() : 0;
+  KIND_OR_RETURN(ComboBox, combo, 0);
+  return e->table() != nullptr ? e->adapter() : 0;
 }
 
 int XComboBox_AddItemText(HELE combo, const XChar* text) {
-  VIEW_OR_RETURN(ComboBox, combo, -1);
-  return comboAdd(*v, textRecord(text));
+  KIND_OR_RETURN(ComboBox, combo, -1);
+  return comboAdd(*e, textRecord(text));
 }
 
 int XComboBox_AddItemImage(HELE combo, HIMAGE image) {
-  VIEW_OR_RETURN(ComboBox, combo, -1);
+  KIND_OR_RETURN(ComboBox, combo, -1);
   if (!validImage(image)) return -1;
-  return comboAdd(*v, imageRecord(image));
+  return comboAdd(*e, imageRecord(image));
 }
 
 void XComboBox_SetItemText(HELE combo, int index, int column, const XChar* text) {
-  VIEW_OR_RETURN(ComboBox, combo);
-  setText(comboRow(*v, index), plain(column), text);
-  v->itemChanged(index);
+  KIND_OR_RETURN(ComboBox, combo);
+  setText(comboRow(*e, index), plain(column), text);
+  e->itemChanged(index);
 }
 
 XString XComboBox_GetItemText(HELE combo, int index, int column) {
-  VIEW_OR_RETURN(ComboBox, combo, {});
-  return textOf(comboRow(*v, index), plain(column));
+  KIND_OR_RETURN(ComboBox, combo, {});
+  return textOf(comboRow(*e, index), plain(column));
 }
 
 void XComboBox_SetItemImage(HELE combo, int index, int column, HIMAGE image) {
-  VIEW_OR_RETURN(ComboBox, combo);
-  setImage(comboRow(*v, index), plain(column), image);
-  v->itemChanged(index);
+  KIND_OR_RETURN(ComboBox, combo);
+  setImage(comboRow(*e, index), plain(column), image);
+  e->itemChanged(index);
 }
 
 HIMAGE XComboBox_GetItemImage(HELE combo, int index, int column) {
-  VIEW_OR_RETURN(ComboBox, combo, 0);
-  return imageOf(comboRow(*v, index), plain(column));
+  KIND_OR_RETURN(ComboBox, combo, 0);
+  return imageOf(comboRow(*e, index), plain(column));
 }
 
 void XComboBox_DeleteItem(HELE combo, int index) {
-  VIEW_OR_RETURN(ComboBox, combo);
-  TableAdapter* t = v->table();
+  KIND_OR_RETURN(ComboBox, combo);
+  TableAdapter* t = e->table();
   if (t == nullptr || t->row(index) == nullptr) return;
   t->rows.erase(t->rows.begin() + index);
-  if (v->selected == index) v->selected = -1;
-  else if (v->selected > index) --v->selected;
-  v->itemsChanged(index);
+  if (e->selected == index) e->selected = -1;
+  else if (e->selected > index) --e->selected;
+  e->itemsChanged(index);
 }
 
 void XComboBox_DeleteItemAll(HELE combo) {
-  VIEW_OR_RETURN(ComboBox, combo);
-  if (TableAdapter* t = v->table()) t->rows.clear();
-  v->selected = -1;
-  v->itemsChanged(0);
+  KIND_OR_RETURN(ComboBox, combo);
+  if (TableAdapter* t = e->table()) t->rows.clear();
+  e->selected = -1;
+  e->itemsChanged(0);
 }
 
 int XComboBox_GetCount(HELE combo) {
-  VIEW_OR_RETURN(ComboBox, combo, 0);
-  return v->count();
+  KIND_OR_RETURN(ComboBox, combo, 0);
+  return e->count();
 }
 
 void XComboBox_SetText(HELE combo, const XChar* text) {
-  VIEW_OR_RETURN(ComboBox, combo);
-  v->text = fromX(text);
-  v->redraw();
+  KIND_OR_RETURN(ComboBox, combo);
+  e->text = fromX(text);
+  e->redraw();
 }
 
 XString XComboBox_GetText(HELE combo) {
-  VIEW_OR_RETURN(ComboBox, combo, {});
-  return toX(v->text);
+  KIND_OR_RETURN(ComboBox, combo, {});
+  return toX(e->text);
 }
 
 void XComboBox_SetDropHeight(HELE combo, int height) {
-  VIEW_OR_RETURN(ComboBox, combo);
-  v->dropHeight = std::clamp(height, 1, kMaxCoord);
+  KIND_OR_RETURN(ComboBox, combo);
+  e->dropHeight = std::clamp(height, 1, kMaxCoord);
 }
 
 int XComboBox_GetDropHeight(HELE combo) {
-  VIEW_OR_RETURN(ComboBox, combo, 0);
-  return v->dropHeight;
+  KIND_OR_RETURN(ComboBox, combo, 0);
+  return e->dropHeight;
 }
 
 int XComboBox_GetSelItem(HELE combo) {
-  VIEW_OR_RETURN(ComboBox, combo, -1);
-  return v->selected;
+  KIND_OR_RETURN(ComboBox, combo, -1);
+  return e->selected;
 }
 
 void XComboBox_SetSelItem(HELE combo, int index) {
-  VIEW_OR_RETURN(ComboBox, combo);
-  v->setSelected(index);
+  KIND_OR_RETURN(ComboBox, combo);
+  e->setSelected(index);
 }
 
 HWINDOW XComboBox_PopupDropList(HELE combo) {
-  VIEW_OR_RETURN(ComboBox, combo, 0);
-  return v->openPopup();
+  KIND_OR_RETURN(ComboBox, combo, 0);
+  return e->openPopup();
 }
 
 HWINDOW XComboBox_GetPopupWindow(HELE combo) {
-  VIEW_OR_RETURN(ComboBox, combo, 0);
-  return v->popupWindow();
+  KIND_OR_RETURN(ComboBox, combo, 0);
+  return e->popupWindow();
 }
 
 void XComboBox_CloseDropList(HELE combo) {
-  VIEW_OR_RETURN(ComboBox, combo);
-  v->closePopup();
+  KIND_OR_RETURN(ComboBox, combo);
+  e->closePopup();
 }
