@@ -77,8 +77,7 @@ int XC_GetObjectType(HXCGUI h) {
 }
 
 HXCGUI XC_LoadLayout(const XChar* xmlFile, HXCGUI parent, XHWND attachWindow) {
-  if (!ready() || xmlFile == nullptr) return 0;
-  if (parent != 0 && getElement(parent) == nullptr && getWindow(parent) == nullptr) return 0;
+  if (!ready() || xmlFile == nullptr || !validParent(parent)) return 0;
   return loadLayoutFile(toPath(fromX(xmlFile)), parent, attachWindow);
 }
 
