@@ -341,6 +341,16 @@ int paintDescriptor(Canvas& canvas, const BkInfo& info, const XRect& element, ui
   return painted;
 }
 
+HBKM BkManager::ensure(HBKM& slot, HXCGUI owner) {
+  Registry& registry = context().registry;
+  if (slot == 0 || !registry.alive(slot)) {
+    BkManager* manager = registry.create<BkManager>();
+    manager->owner = owner;
+    slot = manager->handle();
+  }
+  return slot;
+}
+
 int BkManager::set(std::u16string_view text) {
   auto parsed = parseDescriptor(text);
   if (!parsed) return 0;

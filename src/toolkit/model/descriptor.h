@@ -77,6 +77,9 @@ class BkManager : public Object {
   const std::optional<BkInfo>& info() const { return info_; }
   const std::u16string& text() const { return text_; }
   HXCGUI owner = 0;
+  // The manager `slot` names, created for `owner` when it names none (elements and windows
+  // create theirs on first request).
+  static HBKM ensure(HBKM& slot, HXCGUI owner);
 
  private:
   std::optional<BkInfo> info_;

@@ -101,15 +101,7 @@ void Element::setName(std::u16string_view newName) {
   if (!name.empty()) ctx.names.emplace_back(name, h);
 }
 
-HBKM Element::bkm() {
-  Registry& registry = context().registry;
-  if (bkManager == 0 || !registry.alive(bkManager)) {
-    BkManager* manager = registry.create<BkManager>();
-    manager->owner = handle();
-    bkManager = manager->handle();
-  }
-  return bkManager;
-}
+HBKM Element::bkm() { return BkManager::ensure(bkManager, handle()); }
 
 const Font& Element::effectiveFont() const {
   Registry& registry = context().registry;

@@ -59,15 +59,7 @@ void Window::bind(int position, Element* element) {
   bound[position] = element;
 }
 
-HBKM Window::bkm() {
-  Registry& registry = context().registry;
-  if (bkManager == 0 || !registry.alive(bkManager)) {
-    BkManager* manager = registry.create<BkManager>();
-    manager->owner = handle();
-    bkManager = manager->handle();
-  }
-  return bkManager;
-}
+HBKM Window::bkm() { return BkManager::ensure(bkManager, handle()); }
 
 XRect Window::body() const {
   return {margins.left, margins.top, std::max(margins.left, clientWidth() - margins.right),
