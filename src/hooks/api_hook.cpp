@@ -10,8 +10,6 @@
 namespace tovalux {
 namespace {
 
-constexpr size_t kLookAhead = hooks::kMaxByteCount + 15;
-
 // Engine-wide: hooks are installed and removed one transaction at a time.
 std::mutex gEngineMutex;
 std::atomic<uint32_t> gThreadsMoved{0};
@@ -321,24 +319,29 @@ bool ApiHook::prepareInstall(const char* moduleName, const char* functionName, c
   if (!entry) return false;
   const auto target = reinterpret_cast<uintptr_t>(entry);
 
-  const size_t available = readableBytes(entry, kLookAhead);
-  uint8_t code[kLookAhead];
+  const size_t available = readableBytes(entry, kMaxEntryBytes);
+  uint8_t code[kMaxEntryBytes];
   std::memcpy(code, entry, available);
 
   // The hook keeps its slot across install and remove: a thread may still be finishing a call
   // through it. A slot whose moved instructions would change is retired, never rewritten.
   const size_t requested = byteCount < 0 ? 0 : static_cast<size_t>(byteCount);
+  auto buildAt = [&](const uint8_t* slot) {
+    return hooks::buildTrampoline(code, available, static_cast<uint32_t>(target),
+                                  static_cast<uint32_t>(reinterpret_cast<uintptr_t>(slot)), requested);
+  };
   auto* slot = static_cast<uint8_t*>(trampoline_.load());
+  hooks::Trampoline image;
   bool reuse = false;
   if (slot) {
-    const hooks::Trampoline again = hooks::buildTrampoline(code, available, static_cast<uint32_t>(target),
-                                                           static_cast<uint32_t>(reinterpret_cast<uintptr_t>(slot)), requested);
-    reuse = again.status == hooks::PrologueStatus::ok && again.size == image_.size &&
-            std::memcmp(again.code.data(), image_.code.data(), again.size) == 0;
+    image = buildAt(slot);
+    reuse = image.status == hooks::PrologueStatus::ok && image.size == image_.size &&
+            std::memcmp(image.code.data(), image_.code.data(), image.size) == 0;
   }
-  if (!reuse && !(slot = arena().allocate())) return false;
-  const hooks::Trampoline image = hooks::buildTrampoline(code, available, static_cast<uint32_t>(target),
-                                                         static_cast<uint32_t>(reinterpret_cast<uintptr_t>(slot)), requested);
+  if (!reuse) {
+    if (!(slot = arena().allocate())) return false;
+    image = buildAt(slot);
+  }
   lastStatus_ = image.status;
   DWORD oldProtection = 0;
   if (image.status != hooks::PrologueStatus::ok || !makeWritable(entry, image.movedCount, oldProtection)) {
@@ -349,7 +352,6 @@ bool ApiHook::prepareInstall(const char* moduleName, const char* functionName, c
   // Everything is ready before the jump goes live.
   if (!reuse) copyCode(slot, image.code.data(), image.size);
   image_ = image;
-  movedCount_ = image.movedCount;
   savedProtection_ = oldProtection;
   savedCount_ = image.movedCount;
   std::memcpy(savedBytes_.data(), code, savedCount_);
@@ -360,16 +362,16 @@ bool ApiHook::prepareInstall(const char* moduleName, const char* functionName, c
 
   // The bytes written over the entry: the jump, then the filler where it fits in the moved
   // bytes; the rest keeps its old values and is never executed.
-  std::memcpy(patch, code, movedCount_);
+  std::memcpy(patch, code, image.movedCount);
   std::memcpy(patch, jump.data(), jump.size());
-  const size_t fillerRoom = movedCount_ - hooks::kJumpLength;
+  const size_t fillerRoom = image.movedCount - hooks::kJumpLength;
   std::memcpy(patch + hooks::kJumpLength, filler.data(), filler.size() < fillerRoom ? filler.size() : fillerRoom);
   return true;
 }
 
 uintptr_t ApiHook::relocatedInstructionPointer(uintptr_t ip) const {
   const uintptr_t target = preparedTarget_;
-  if (ip - target >= movedCount_) return ip;
+  if (ip - target >= image_.movedCount) return ip;
   const auto offset = image_.trampolineOffsetOf(ip - target);
   return offset ? reinterpret_cast<uintptr_t>(trampoline_.load()) + *offset : ip;
 }
@@ -416,9 +418,10 @@ HookTransaction::~HookTransaction() { commit(); }
 bool HookTransaction::install(ApiHook& hook, const char* moduleName, const char* functionName, const void* replacement,
                               int byteCount, std::span<const uint8_t> filler) {
   if (hook.target_.load() != 0 || hook.pending_) return true;
-  Change change{&hook, true, {}, 0, 0};
+  Change change{&hook, true, 0, {}, 0, 0};
   if (!hook.prepareInstall(moduleName, functionName, replacement, byteCount, filler, change.bytes)) return false;
-  change.size = hook.movedCount_;
+  change.target = hook.preparedTarget_;
+  change.size = hook.image_.movedCount;
   change.protection = hook.savedProtection_;
   hook.pending_ = true;
   changes_.push_back(change);
@@ -427,8 +430,8 @@ bool HookTransaction::install(ApiHook& hook, const char* moduleName, const char*
 
 void HookTransaction::remove(ApiHook& hook) {
   if (hook.target_.load() == 0 || hook.pending_) return;
-  Change change{&hook, false, {}, hook.savedCount_, 0};
-  if (!makeWritable(reinterpret_cast<void*>(hook.target_.load()), change.size, change.protection)) return;
+  Change change{&hook, false, hook.target_.load(), {}, hook.savedCount_, 0};
+  if (!makeWritable(reinterpret_cast<void*>(change.target), change.size, change.protection)) return;
   std::memcpy(change.bytes, hook.savedBytes_.data(), hook.savedCount_);
   hook.pending_ = true;
   changes_.push_back(change);
@@ -445,22 +448,17 @@ void HookTransaction::commit() {
         if (change.install) ip = static_cast<DWORD>(change.hook->relocatedInstructionPointer(ip));
       return ip;
     });
-    for (const Change& change : changes_) {
-      const uintptr_t target = change.install ? change.hook->preparedTarget_ : change.hook->target_.load();
-      copyCode(reinterpret_cast<void*>(target), change.bytes, change.size);
-    }
+    for (const Change& change : changes_) copyCode(reinterpret_cast<void*>(change.target), change.bytes, change.size);
   }
   // Code pages get their protection back; in reverse, so a page two changes share ends as it
   // was before the first.
-  for (auto change = changes_.rbegin(); change != changes_.rend(); ++change) {
-    const uintptr_t target = change->install ? change->hook->preparedTarget_ : change->hook->target_.load();
-    restoreProtection(reinterpret_cast<void*>(target), change->size, change->protection);
-  }
+  for (auto change = changes_.rbegin(); change != changes_.rend(); ++change)
+    restoreProtection(reinterpret_cast<void*>(change->target), change->size, change->protection);
   for (const Change& change : changes_) {
     ApiHook& hook = *change.hook;
     hook.pending_ = false;
     if (change.install) {
-      hook.target_.store(hook.preparedTarget_, std::memory_order_release);
+      hook.target_.store(change.target, std::memory_order_release);
     } else {
       hook.savedCount_ = 0;
       hook.target_.store(0, std::memory_order_release);

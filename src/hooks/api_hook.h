@@ -20,6 +20,10 @@
 
 namespace tovalux {
 
+// Entry bytes read, saved or rewritten at most: room for the largest count raised to the end of
+// the instruction it cuts (an x86 instruction is at most 15 bytes long).
+inline constexpr size_t kMaxEntryBytes = hooks::kMaxByteCount + 15;
+
 class ApiHook {
  public:
   ApiHook() = default;
@@ -57,7 +61,7 @@ class ApiHook {
 
   bool installed() const { return target_.load(std::memory_order_acquire) != 0; }
   uintptr_t target() const { return target_.load(std::memory_order_acquire); }
-  size_t movedCount() const { return movedCount_; }
+  size_t movedCount() const { return image_.movedCount; }
   std::span<const uint8_t> savedBytes() const { return {savedBytes_.data(), savedCount_}; }
   std::span<const uint8_t> jumpPatch() const { return jumpPatch_; }
   // Why the last installHook refused the entry (ok when it did not).
@@ -80,11 +84,10 @@ class ApiHook {
   uintptr_t preparedTarget_ = 0;
   bool pending_ = false;  // part of an uncommitted transaction
   std::atomic<void*> trampoline_{nullptr};
-  std::array<uint8_t, hooks::kMaxByteCount + 15> savedBytes_{};
+  std::array<uint8_t, kMaxEntryBytes> savedBytes_{};
   size_t savedCount_ = 0;
   std::array<uint8_t, hooks::kJumpLength> jumpPatch_{};
-  hooks::Trampoline image_;
-  size_t movedCount_ = 0;
+  hooks::Trampoline image_;  // as last prepared; its movedCount is the patch's length
   unsigned long savedProtection_ = 0;  // of the entry before the hook; restored after every write
   hooks::PrologueStatus lastStatus_ = hooks::PrologueStatus::ok;
 };
@@ -109,7 +112,8 @@ class HookTransaction {
   struct Change {
     ApiHook* hook;
     bool install;
-    uint8_t bytes[hooks::kMaxByteCount + 15];
+    uintptr_t target;  // the entry written
+    uint8_t bytes[kMaxEntryBytes];
     size_t size;
     unsigned long protection;  // of the entry before the change
   };
