@@ -221,17 +221,6 @@ ProtectFunction protectFunction() {
 }
 
 void writeCodeChecked(void* address, const uint8_t* bytes, size_t size) {
-  // A private copy: `bytes` may overlap the destination.
-  uint8_t copy[64];
-  std::vector<uint8_t> large;
-  const uint8_t* source = bytes;
-  if (size <= sizeof copy) {
-    std::memcpy(copy, bytes, size);
-    source = copy;
-  } else {
-    large.assign(bytes, bytes + size);
-    source = large.data();
-  }
   PVOID base = address;
   SIZE_T length = size;
   ULONG old = 0;
@@ -239,7 +228,8 @@ void writeCodeChecked(void* address, const uint8_t* bytes, size_t size) {
   const bool changed = protect && protect(reinterpret_cast<HANDLE>(-1), &base, &length, PAGE_EXECUTE_READWRITE, &old) >= 0;
   // Writing where the protection could not be changed would fault inside the host.
   if (!changed && IsBadWritePtr(address, size)) return;
-  copyCode(address, source, size);
+  std::memmove(address, bytes, size);  // `bytes` may overlap the destination
+  FlushInstructionCache(GetCurrentProcess(), address, size);
   // Give the pages their protection back: a data page must not stay executable.
   if (changed) protect(reinterpret_cast<HANDLE>(-1), &base, &length, old, &old);
 }
