@@ -30,8 +30,8 @@ class HostWindows {
   HWND leftPanelItem1022() const { return leftPanelItem(1022); }  // support-library tree
   HWND leftPanelItem1019() const { return leftPanelItem(1019); }  // program tree
   HWND leftPanelItem1058() const { return leftPanelItem(1058); }  // component combo box
-  HWND leftPanelItem1059() const;                                 // event combo box
-  HWND leftPanelItem118() const;                                  // component-property grid
+  HWND leftPanelItem1059() const { return leftPanelItemOr(1059, shellFrame_); }  // event combo box
+  HWND leftPanelItem118() const { return leftPanelItemOr(118, propertyForm_); }  // component-property grid
 
   HWND mdiClient() const { return walk({kMdiClient}); }
   HWND mainToolBar() const { return walk({kToolBar}); }
@@ -62,6 +62,8 @@ class HostWindows {
   HWND walk(std::initializer_list<int> ids) const;
   HWND leftPanelItem(int id) const { return walk({kLeftDockBar, 129, 0, 1000, id}); }
   HWND bottomPanelItem(int id) const { return walk({kBottomDockBar, 130, 0, 1000, id}); }
+  // The left-panel item, or the item `id` of the window `movedTo` answers when the walk fails.
+  HWND leftPanelItemOr(int id, WindowSource movedTo) const;
 
   HWND main_ = nullptr;
   WindowSource shellFrame_ = nullptr;
