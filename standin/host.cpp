@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <string>
 
+#include "host/ide_functions.h"
+
 namespace standin {
 namespace {
 
@@ -20,8 +22,6 @@ LRESULT CALLBACK mainWindowProcedure(HWND window, UINT message, WPARAM wParam, L
 }
 
 void CALLBACK endMenuTimer(HWND, UINT, UINT_PTR, DWORD) { EndMenu(); }
-
-bool dockBarVisible(HWND bar) { return bar && (GetWindowLongA(bar, GWL_STYLE) & WS_VISIBLE) != 0; }
 
 }  // namespace
 
@@ -157,7 +157,7 @@ void Host::close() {
 void Host::recordDockBars(const char* moment) {
   std::string visible;
   for (HWND bar : {tree_.topDockBar, tree_.leftDockBar, tree_.bottomDockBar, tree_.rightDockBar})
-    visible += dockBarVisible(bar) ? '1' : '0';
+    visible += hasVisibleStyle(bar) ? '1' : '0';
   journal_.record(EntryBuilder("dock-bars").add("moment", moment).add("visible", visible));
 }
 
@@ -189,10 +189,13 @@ int32_t Host::runIdeFunction(uint32_t number, const int32_t* block) {
     if (auto* slot = reinterpret_cast<int32_t*>(static_cast<intptr_t>(param1))) *slot = value;
   };
   switch (number) {
-    case 0x05030002: writeSlot(0); return 1;  // page kind: no page is open
-    case 0x05030008: writeSlot(0); return 1;  // caret row
-    case 0x05030009: writeSlot(0); return 1;  // caret column
-    default: return 1;  // accepted
+    case tovalux::ide::kQueryPageKind:  // no page is open
+    case tovalux::ide::kQueryCaretRow:
+    case tovalux::ide::kQueryCaretColumn:
+      writeSlot(0);
+      return 1;
+    default:
+      return 1;  // accepted
   }
 }
 

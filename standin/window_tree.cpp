@@ -200,29 +200,30 @@ bool createWindowTree(HINSTANCE instance, WindowTree& t) {
   return true;
 }
 
+bool hasVisibleStyle(HWND window) { return window && (GetWindowLongA(window, GWL_STYLE) & WS_VISIBLE) != 0; }
+
 void layoutMainWindow(const WindowTree& t) {
   if (!t.main) return;
   RECT area;
   GetClientRect(t.main, &area);
-  auto visible = [](HWND window) { return window && (GetWindowLongA(window, GWL_STYLE) & WS_VISIBLE); };
-  if (visible(t.mainToolBar)) {
+  if (hasVisibleStyle(t.mainToolBar)) {
     MoveWindow(t.mainToolBar, area.left, area.top, area.right - area.left, kMainToolBarHeight, TRUE);
     area.top += kMainToolBarHeight;
   }
-  if (visible(t.topDockBar)) {
+  if (hasVisibleStyle(t.topDockBar)) {
     MoveWindow(t.topDockBar, area.left, area.top, area.right - area.left, kTopBarHeight, TRUE);
     area.top += kTopBarHeight;
   }
-  if (visible(t.bottomDockBar)) {
+  if (hasVisibleStyle(t.bottomDockBar)) {
     MoveWindow(t.bottomDockBar, area.left, area.bottom - kBottomBarHeight, area.right - area.left, kBottomBarHeight,
                TRUE);
     area.bottom -= kBottomBarHeight;
   }
-  if (visible(t.leftDockBar)) {
+  if (hasVisibleStyle(t.leftDockBar)) {
     MoveWindow(t.leftDockBar, area.left, area.top, kSideBarWidth, area.bottom - area.top, TRUE);
     area.left += kSideBarWidth;
   }
-  if (visible(t.rightDockBar)) {
+  if (hasVisibleStyle(t.rightDockBar)) {
     MoveWindow(t.rightDockBar, area.right - kSideBarWidth, area.top, kSideBarWidth, area.bottom - area.top, TRUE);
     area.right -= kSideBarWidth;
   }

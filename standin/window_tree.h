@@ -67,6 +67,9 @@ bool registerHostClasses(HINSTANCE instance, WNDPROC mainProcedure);
 // Creates the main window and every child in creation order; the main window stays hidden.
 bool createWindowTree(HINSTANCE instance, WindowTree& tree);
 
+// The window exists and has WS_VISIBLE (its parents may still hide it).
+bool hasVisibleStyle(HWND window);
+
 // Places the visible dock bars and lets the MDI client fill the rest, as MFC does with
 // control bars: a hidden bar takes no room.
 void layoutMainWindow(const WindowTree& tree);
