@@ -30,7 +30,7 @@ HIMAGE Record::image(int column) const {
 }
 
 int Adapter::column(std::string_view name, bool create) {
-  name = trimView(name);
+  name = trim(name);
   if (name.empty()) return -1;
   auto number = [](std::string_view digits) -> int {
     if (digits.empty() || digits.size() > 7) return -1;

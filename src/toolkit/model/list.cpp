@@ -165,7 +165,7 @@ Record* List::recordOf(const ItemKey& key) {
 
 int List::resolveColumn(std::string_view name) {
   for (size_t k = 0; k < columns.size(); ++k)
-    if (!columns[k].name.empty() && equalsNoCase(columns[k].name, trimView(name))) return static_cast<int>(k);
+    if (!columns[k].name.empty() && equalsNoCase(columns[k].name, trim(name))) return static_cast<int>(k);
   return DataView::resolveColumn(name);
 }
 

@@ -45,7 +45,7 @@ std::map<std::string, KindFactory>& factories() {
 }
 
 std::optional<SizeRule> parseSize(std::string_view v) {
-  v = trimView(v);
+  v = trim(v);
   if (equalsNoCase(v, "fill")) return SizeRule{layout_size_fill, 1};
   if (equalsNoCase(v, "auto")) return SizeRule{layout_size_auto, 0};
   if (v.ends_with('*')) {
@@ -66,7 +66,7 @@ int parseEdges(std::string_view v) {
   size_t start = 0;
   for (size_t i = 0; i <= v.size(); ++i) {
     if (i != v.size() && v[i] != '|') continue;
-    std::string_view w = trimView(v.substr(start, i - start));
+    std::string_view w = trim(v.substr(start, i - start));
     start = i + 1;
     if (equalsNoCase(w, "left")) flags |= edge_left;
     else if (equalsNoCase(w, "top")) flags |= edge_top;
@@ -77,7 +77,7 @@ int parseEdges(std::string_view v) {
 }
 
 HIMAGE imageValue(std::string_view v, const std::filesystem::path& folder) {
-  v = trimView(v);
+  v = trim(v);
   if (v.empty()) return 0;
   Context& ctx = context();
   if (v.front() == '@') return ctx.resources.image(v.substr(1));
@@ -179,7 +179,7 @@ void applyAttribute(Element& e, std::string_view key, std::string_view value, co
   } else if (key == "itemId") {
     if (auto n = parseInt(value); n && build.instance != nullptr) build.instance->ids.emplace_back(*n, e.handle());
   } else if (key == "column") {
-    if (build.instance != nullptr) build.instance->columns.emplace_back(e.handle(), std::string(trimView(value)));
+    if (build.instance != nullptr) build.instance->columns.emplace_back(e.handle(), std::string(trim(value)));
   } else if (!e.applyAttribute(key, value)) {
     if (auto* files = dynamic_cast<PathAttributes*>(&e)) files->applyPathAttribute(key, value, build.folder);
   }

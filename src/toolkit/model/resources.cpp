@@ -17,7 +17,7 @@ std::string_view stripBom(std::string_view text) {
 }  // namespace
 
 std::string ResourcePackage::key(std::string_view name) {
-  std::string out(trimView(name));
+  std::string out(trim(name));
   for (auto& c : out)
     if (c >= 'A' && c <= 'Z') c = char(c + 32);
   return out;
@@ -41,11 +41,11 @@ void ResourcePackage::parse(std::string_view text, const std::filesystem::path& 
   enum class Section { none, colors, images } section = Section::none;
   while (!text.empty()) {
     size_t end = text.find('\n');
-    std::string_view line = trimView(text.substr(0, end));
+    std::string_view line = trim(text.substr(0, end));
     text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
     if (line.empty() || line.front() == '#' || line.front() == ';') continue;
     if (line.front() == '[' && line.back() == ']') {
-      auto name = trimView(line.substr(1, line.size() - 2));
+      auto name = trim(line.substr(1, line.size() - 2));
       section = equalsNoCase(name, "colors")   ? Section::colors
                 : equalsNoCase(name, "images") ? Section::images
                                                : Section::none;
@@ -54,12 +54,12 @@ void ResourcePackage::parse(std::string_view text, const std::filesystem::path& 
     size_t eq = line.find('=');
     if (eq == std::string_view::npos) continue;
     std::string name = key(line.substr(0, eq));
-    std::string_view value = trimView(line.substr(eq + 1));
+    std::string_view value = trim(line.substr(eq + 1));
     if (name.empty() || value.empty()) continue;
     if (section == Section::colors) {
       if (auto color = parseColor(value, false)) colors_[name] = *color;
     } else if (section == Section::images) {
-      images_[name] = ImageEntry{std::string(trimView(line.substr(0, eq))), folder / toPath(value), 0, false};
+      images_[name] = ImageEntry{std::string(trim(line.substr(0, eq))), folder / toPath(value), 0, false};
     }
   }
 }
@@ -140,8 +140,8 @@ void StyleSheet::parse(std::string_view input) {
       start = i + 1;
       size_t colon = decl.find(':');
       if (colon == std::string_view::npos) continue;
-      std::string_view prop = trimView(decl.substr(0, colon));
-      std::string_view value = trimView(decl.substr(colon + 1));
+      std::string_view prop = trim(decl.substr(0, colon));
+      std::string_view value = trim(decl.substr(colon + 1));
       if (equalsNoCase(prop, "background-color")) {
         if (auto c = parseColor(value, true)) style.background = *c;
       } else if (equalsNoCase(prop, "color")) {
@@ -157,7 +157,7 @@ void StyleSheet::parse(std::string_view input) {
     size_t selStart = 0;
     for (size_t i = 0; i <= selectors.size(); ++i) {
       if (i != selectors.size() && selectors[i] != ',') continue;
-      std::string_view sel = trimView(selectors.substr(selStart, i - selStart));
+      std::string_view sel = trim(selectors.substr(selStart, i - selStart));
       selStart = i + 1;
       if (sel.empty()) continue;
       Rule rule;

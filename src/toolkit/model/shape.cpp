@@ -12,7 +12,7 @@ std::optional<int> parseTextAlign(std::string_view value) {
   size_t start = 0;
   for (size_t i = 0; i <= value.size(); ++i) {
     if (i != value.size() && value[i] != '|') continue;
-    std::string_view word = trimView(value.substr(start, i - start));
+    std::string_view word = trim(value.substr(start, i - start));
     start = i + 1;
     if (equalsNoCase(word, "left") || equalsNoCase(word, "top")) continue;
     if (equalsNoCase(word, "center")) flags |= text_align_center;

@@ -6,13 +6,6 @@
 
 namespace tovalux::tk {
 
-std::string_view trimView(std::string_view t) {
-  auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
-  while (!t.empty() && blank(t.front())) t.remove_prefix(1);
-  while (!t.empty() && blank(t.back())) t.remove_suffix(1);
-  return t;
-}
-
 namespace {
 template <class C>
 C lowerAscii(C c) {
@@ -31,7 +24,7 @@ bool equalsNoCase(std::string_view a, std::string_view b) { return equalsNoCaseT
 bool equalsNoCase(std::u16string_view a, std::u16string_view b) { return equalsNoCaseT(a, b); }
 
 std::optional<int32_t> parseInt(std::string_view text) {
-  text = trimView(text);
+  text = trim(text);
   if (!text.empty() && text.front() == '+') text.remove_prefix(1);
   int32_t value = 0;
   auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
@@ -40,7 +33,7 @@ std::optional<int32_t> parseInt(std::string_view text) {
 }
 
 std::optional<bool> parseBool(std::string_view text) {
-  text = trimView(text);
+  text = trim(text);
   if (equalsNoCase(text, "true") || text == "1" || equalsNoCase(text, "yes")) return true;
   if (equalsNoCase(text, "false") || text == "0" || equalsNoCase(text, "no")) return false;
   return std::nullopt;
@@ -52,7 +45,7 @@ std::vector<std::string_view> splitList(std::string_view text, char sep) {
   size_t start = 0;
   for (size_t i = 0; i <= text.size(); ++i) {
     if (i == text.size() || text[i] == sep) {
-      out.push_back(trimView(text.substr(start, i - start)));
+      out.push_back(trim(text.substr(start, i - start)));
       start = i + 1;
     }
   }
@@ -88,7 +81,7 @@ int hexDigit(char c) {
 }  // namespace
 
 std::optional<ColorValue> parseColor(std::string_view text, bool allowReference) {
-  text = trimView(text);
+  text = trim(text);
   ColorValue out;
   if (!text.empty() && text.front() == '@') {
     if (!allowReference || text.size() == 1) return std::nullopt;
