@@ -154,11 +154,15 @@ void Host::close() {
   DestroyWindow(tree_.main);
 }
 
-void Host::recordDockBars(const char* moment) {
+std::string Host::dockBarsVisible() const {
   std::string visible;
   for (HWND bar : {tree_.topDockBar, tree_.leftDockBar, tree_.bottomDockBar, tree_.rightDockBar})
     visible += hasVisibleStyle(bar) ? '1' : '0';
-  journal_.record(EntryBuilder("dock-bars").add("moment", moment).add("visible", visible));
+  return visible;
+}
+
+void Host::recordDockBars(const char* moment) {
+  journal_.record(EntryBuilder("dock-bars").add("moment", moment).add("visible", dockBarsVisible()));
 }
 
 int32_t Host::onLibraryCall(int32_t code, int32_t param1, int32_t param2) {

@@ -73,7 +73,9 @@ class Host {
   // Scripted actions a test may send as WM_COPYDATA text to the main window.
   void runControlCommand(const std::string& command);
 
-  // Records the visibility of the four dock bars (top, left, bottom, right) as "1010".
+  // The visibility of the four dock bars (top, left, bottom, right) as "1010"; recorded with
+  // the moment it was taken.
+  std::string dockBarsVisible() const;
   void recordDockBars(const char* moment);
 
   // Main window procedure pieces.

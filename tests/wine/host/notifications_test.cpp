@@ -22,13 +22,7 @@ size_t countKind(const std::vector<JournalEntry>& entries, const std::string& ki
   return static_cast<size_t>(std::count_if(entries.begin(), entries.end(), [&](const auto& e) { return e.kind == kind; }));
 }
 
-std::string dockBarsVisible() {
-  const standin::WindowTree& t = Host::instance().tree();
-  std::string visible;
-  for (HWND bar : {t.topDockBar, t.leftDockBar, t.bottomDockBar, t.rightDockBar})
-    visible += (GetWindowLongA(bar, GWL_STYLE) & WS_VISIBLE) ? '1' : '0';
-  return visible;
-}
+std::string dockBarsVisible() { return Host::instance().dockBarsVisible(); }
 
 int32_t notifyStart() {
   return Host::instance().notifyAll(1, static_cast<int32_t>(reinterpret_cast<intptr_t>(&standin::hostNotifyEntry)), 0);
