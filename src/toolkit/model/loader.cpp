@@ -18,17 +18,10 @@ namespace {
 
 constexpr size_t kMaxLayoutFile = 4u << 20;
 
-std::string lower(std::string_view s) {
-  std::string out(s);
-  for (auto& c : out)
-    if (c >= 'A' && c <= 'Z') c = char(c + 32);
-  return out;
-}
-
 std::map<std::string, KindFactory>& factories() {
   static std::map<std::string, KindFactory> table = [] {
     std::map<std::string, KindFactory> t;
-    auto add = [&t](std::string_view tag, KindFactory f) { t.emplace(lower(tag), std::move(f)); };
+    auto add = [&t](std::string_view tag, KindFactory f) { t.emplace(asciiLower(tag), std::move(f)); };
     add("element", [](HXCGUI p) -> Element* { return makeElement<Element>(p, {}); });
     add("layout", [](HXCGUI p) -> Element* { return makeElement<LayoutElement>(p, {}); });
     add("shapeText", [](HXCGUI p) -> Element* { return makeElement<ShapeText>(p, {}); });
@@ -200,7 +193,7 @@ void buildChildren(const XmlNode& node, Element& e, const Build& build, int dept
 
 Element* buildElement(const XmlNode& node, HXCGUI parent, const Build& build, int depth) {
   auto& table = factories();
-  auto it = table.find(lower(node.name));
+  auto it = table.find(asciiLower(node.name));
   if (it == table.end()) return nullptr;  // a kind this toolkit build does not have
   Element* e = it->second(parent);
   if (e == nullptr) return nullptr;
@@ -274,7 +267,7 @@ HXCGUI buildLayout(const XmlNode& root, const std::filesystem::path& folder, HXC
 
 }  // namespace
 
-void registerKind(std::string_view tag, KindFactory factory) { factories()[lower(tag)] = std::move(factory); }
+void registerKind(std::string_view tag, KindFactory factory) { factories()[asciiLower(tag)] = std::move(factory); }
 
 HXCGUI loadLayoutText(std::string_view xml, const std::filesystem::path& folder, HXCGUI parent, XHWND attach) {
   if (!context().initialized) return 0;

@@ -234,10 +234,7 @@ std::string declaredEncoding(std::string_view text) {
   if (q == std::string_view::npos) return {};
   size_t q2 = decl.find(decl[q], q + 1);
   if (q2 == std::string_view::npos) return {};
-  std::string enc(decl.substr(q + 1, q2 - q - 1));
-  for (auto& c : enc)
-    if (c >= 'A' && c <= 'Z') c = char(c + 32);
-  return enc;
+  return asciiLower(decl.substr(q + 1, q2 - q - 1));
 }
 
 }  // namespace
