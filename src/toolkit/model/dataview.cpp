@@ -11,10 +11,6 @@
 
 namespace tovalux::tk {
 
-namespace {
-bool contains(const XRect& r, XPoint p) { return p.x >= r.left && p.x < r.right && p.y >= r.top && p.y < r.bottom; }
-}  // namespace
-
 // --- rows ----------------------------------------------------------------------------------
 
 void ItemRow::arrange() {

@@ -14,11 +14,6 @@ constexpr int kDefaultGrab = 4;  // drag-border grab width when the element has 
 constexpr int kWheelLine = 20;   // pixels per wheel line
 constexpr int kWheelLines = 3;   // lines per notch
 
-bool contains(const XRect& r, XPoint p) { return p.x >= r.left && p.x < r.right && p.y >= r.top && p.y < r.bottom; }
-XRect intersect(const XRect& a, const XRect& b) {
-  return {std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right), std::min(a.bottom, b.bottom)};
-}
-
 Element* hitElement(Element& e, XPoint pt, const XRect& clip) {
   if (!e.visible) return nullptr;
   XRect r = e.windowRect();
@@ -182,7 +177,7 @@ std::vector<HELE> focusScopes(HELE h) {
     if (e->tracksFocusWithin()) out.push_back(e->handle());
   return out;
 }
-bool contains(const std::vector<HELE>& v, HELE h) { return std::find(v.begin(), v.end(), h) != v.end(); }
+bool listed(const std::vector<HELE>& v, HELE h) { return std::find(v.begin(), v.end(), h) != v.end(); }
 }  // namespace
 
 void setFocus(Window& window, HELE element) {
@@ -198,23 +193,23 @@ void setFocus(Window& window, HELE element) {
   if (Element* e = getElement(old)) {
     e->focused = false;
     e->redraw();  // a caret or focus look goes
-    if (!contains(after, old)) raiseEvent(old, XE_KILLFOCUS, EventArgs{});
+    if (!listed(after, old)) raiseEvent(old, XE_KILLFOCUS, EventArgs{});
   }
   // Their look follows the focus within them (a pane's active caption): repaint them too.
   for (HELE h : before)  // scopes left, innermost first
-    if (h != old && !contains(after, h)) {
+    if (h != old && !listed(after, h)) {
       if (Element* scope = getElement(h)) scope->redraw();
       if (focusStill()) raiseEvent(h, XE_KILLFOCUS, EventArgs{});
     }
   for (auto it = after.rbegin(); it != after.rend(); ++it)  // scopes entered, outermost first
-    if (*it != element && !contains(before, *it)) {
+    if (*it != element && !listed(before, *it)) {
       if (Element* scope = getElement(*it)) scope->redraw();
       if (focusStill()) raiseEvent(*it, XE_SETFOCUS, EventArgs{});
     }
   if (Element* e = getElement(element); e != nullptr && focusStill()) {
     e->focused = true;
     e->redraw();
-    if (!contains(before, element)) raiseEvent(element, XE_SETFOCUS, EventArgs{});
+    if (!listed(before, element)) raiseEvent(element, XE_SETFOCUS, EventArgs{});
   }
 }
 

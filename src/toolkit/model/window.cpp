@@ -15,9 +15,6 @@ constexpr size_t kMaxDirty = 32;
 XRect unite(const XRect& a, const XRect& b) {
   return {std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right), std::max(a.bottom, b.bottom)};
 }
-XRect intersect(const XRect& a, const XRect& b) {
-  return {std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right), std::min(a.bottom, b.bottom)};
-}
 }  // namespace
 
 Window* getWindow(HXCGUI handle) { return context().registry.get<Window>(handle); }
