@@ -52,6 +52,16 @@ int64_t RowGeometry::at(int64_t y) const {
   return selected + 1 + (y - selEnd) / pitch;
 }
 
+void passMouseThroughContainers(Element& root) {
+  std::vector<Element*> stack(root.children().begin(), root.children().end());
+  while (!stack.empty()) {
+    Element* e = stack.back();
+    stack.pop_back();
+    if (e->type() == XC_ELE || e->type() == XC_ELE_LAYOUT) e->mouseThrough = true;
+    stack.insert(stack.end(), e->children().begin(), e->children().end());
+  }
+}
+
 // --- view ----------------------------------------------------------------------------------
 
 DataView::DataView(int type) : ScrollView(type) { showH = false; }
@@ -247,14 +257,7 @@ ItemRow* DataView::buildRow(const Slot& slot) {
     if (const XmlNode* section = sectionFor(*t, slot.key)) {
       row->temp = temp;
       row->instance = instantiate(*section, t->folder, rowHandle);
-      // Containers let the mouse through to the view (which selects), buttons keep it.
-      std::vector<Element*> stack(row->children().begin(), row->children().end());
-      while (!stack.empty()) {
-        Element* e = stack.back();
-        stack.pop_back();
-        if (e->type() == XC_ELE || e->type() == XC_ELE_LAYOUT) e->mouseThrough = true;
-        stack.insert(stack.end(), e->children().begin(), e->children().end());
-      }
+      passMouseThroughContainers(*row);
       for (const auto& [object, name] : row->instance.columns) {
         int column = resolveColumn(name);
         if (column >= 0) row->bindings.emplace_back(object, column);

@@ -166,6 +166,10 @@ class DataView : public ScrollView, public PathAttributes {
   bool again_ = false;
 };
 
+// Template objects in a row or header cell: containers (elements, layouts) below `root` let the
+// mouse through to the view, which selects; buttons and the like keep it.
+void passMouseThroughContainers(Element& root);
+
 // Content is kept below 2^30 pixels so that window coordinates of any item fit an int.
 constexpr int64_t kMaxContentSize = int64_t(1) << 30;
 

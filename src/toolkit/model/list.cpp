@@ -278,13 +278,7 @@ void List::rebuildHeader() {
     cell->column = static_cast<int>(k);
     if (t == nullptr || !t->header) continue;
     cell->instance = instantiate(*t->header, t->folder, cell->handle());
-    std::vector<Element*> stack(cell->children().begin(), cell->children().end());
-    while (!stack.empty()) {
-      Element* e = stack.back();
-      stack.pop_back();
-      if (e->type() == XC_ELE || e->type() == XC_ELE_LAYOUT) e->mouseThrough = true;
-      stack.insert(stack.end(), e->children().begin(), e->children().end());
-    }
+    passMouseThroughContainers(*cell);
     const Record* rec = texts != nullptr ? texts->row(static_cast<int>(k)) : nullptr;
     for (const auto& [object, name] : cell->instance.columns) {
       int column = texts != nullptr ? texts->column(name, true) : -1;
