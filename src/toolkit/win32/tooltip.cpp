@@ -49,7 +49,8 @@ bool ToolTip::ensureWindow() {
 }
 
 void ToolTip::hover(HELE element) {
-  if (element == shown_ || (element != 0 && element == pending_)) return;
+  // Still on the same element; moving onto no element (0) drops a tip waiting for its delay.
+  if (element != 0 && (element == shown_ || element == pending_)) return;
   hide();
   const Element* e = getElement(element);
   if (e == nullptr || e->tooltip.empty() || !ensureWindow()) return;

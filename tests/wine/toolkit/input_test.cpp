@@ -372,5 +372,18 @@ TEST_F(Input, ToolTipsShowAfterRestingAndGoOnLeave) {
   EXPECT_FALSE(IsWindowVisible(tip));
 }
 
+TEST_F(Input, AToolTipStillWaitingForItsDelayIsDroppedWhenTheMouseMovesOffItsElement) {
+  // The button straight on the window: the window's body around it is no element at all.
+  HWINDOW w = XWnd_CreateEx(0, L"", L"input", 0, 150, 120, 300, 120, nullptr, 0);
+  HELE button = XBtn_Create(10, 10, 80, 30, L"A", w);
+  XEle_SetToolTip(button, L"提示");
+  show(w);
+  HWND hwnd = XWnd_GetHWND(w);
+  moveTo(hwnd, centre(button));
+  moveTo(hwnd, {250, 100});  // before the delay is over
+  EXPECT_FALSE(pumpUntil([] { return win32::toolTipWindow() != nullptr && IsWindowVisible(win32::toolTipWindow()); },
+                         1000));
+}
+
 }  // namespace
 }  // namespace tovalux::testing
