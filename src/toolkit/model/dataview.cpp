@@ -64,6 +64,14 @@ void passMouseThroughContainers(Element& root) {
 
 // --- view ----------------------------------------------------------------------------------
 
+void DataView::rowSlots(const RowGeometry& g, const XRect& area, int width, std::vector<Slot>& out) {
+  if (g.count == 0 || area.empty()) return;
+  for (int64_t k = g.at(area.top), last = std::min(g.at(area.bottom - 1), g.count - 1); k <= last; ++k) {
+    int64_t top = g.top(k);
+    out.push_back({{static_cast<int>(k), 0}, {0, static_cast<int>(top), width, static_cast<int>(top + g.extent(k))}});
+  }
+}
+
 DataView::DataView(int type) : ScrollView(type) { showH = false; }
 
 DataView::~DataView() {

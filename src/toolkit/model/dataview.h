@@ -138,6 +138,8 @@ class DataView : public ScrollView, public PathAttributes {
   virtual void itemPressed(const ItemKey& key, XPoint contentPoint, int flags) = 0;
   // Paints behind the rows (selection bands, lines) for the slots on screen.
   virtual void paintItems(Canvas& canvas, const XRect& abs, const std::vector<Slot>& slots);
+  // The slots of rows [0, g.count) of `width` pixels that meet `area` (list boxes, lists).
+  static void rowSlots(const RowGeometry& g, const XRect& area, int width, std::vector<Slot>& out);
   // The window rectangle of a content rectangle.
   XRect toWindow(const XRect& content) const;
   int viewportWidth() const { return viewRect().width(); }

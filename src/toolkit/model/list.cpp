@@ -145,13 +145,7 @@ RowGeometry List::geometry() const {
 }
 
 void List::collectSlots(const XRect& area, std::vector<Slot>& out) {
-  const RowGeometry g = geometry();
-  if (g.count == 0 || area.empty()) return;
-  const int width = std::max({totalWidth(), viewportWidth(), 1});
-  for (int64_t k = g.at(area.top), last = std::min(g.at(area.bottom - 1), g.count - 1); k <= last; ++k) {
-    int64_t top = g.top(k);
-    out.push_back({{static_cast<int>(k), 0}, {0, static_cast<int>(top), width, static_cast<int>(top + g.extent(k))}});
-  }
+  rowSlots(geometry(), area, std::max({totalWidth(), viewportWidth(), 1}), out);
 }
 
 XSize List::contentExtent() {
