@@ -173,13 +173,18 @@ void List::placeRow(ItemRow& row, const Slot& slot) {
   DataView::placeRow(row, slot);
 }
 
-int List::columnOfObject(const ItemRow& row, HXCGUI object) const {
-  for (Element* e = getElement(object); e != nullptr; e = e->parent()) {
-    if (e->parent() != &row) continue;
-    int i = row.indexOf(e);
-    return i >= 0 && static_cast<size_t>(i) < row.rootColumns.size() ? row.rootColumns[static_cast<size_t>(i)] : -1;
-  }
+namespace {
+// The index of the row's root object that is `object` or holds it; -1 when outside the row.
+int rootIndex(const ItemRow& row, HXCGUI object) {
+  for (Element* e = getElement(object); e != nullptr; e = e->parent())
+    if (e->parent() == &row) return row.indexOf(e);
   return -1;
+}
+}  // namespace
+
+int List::columnOfObject(const ItemRow& row, HXCGUI object) const {
+  int i = rootIndex(row, object);
+  return i >= 0 && static_cast<size_t>(i) < row.rootColumns.size() ? row.rootColumns[static_cast<size_t>(i)] : -1;
 }
 
 void List::created(ItemRow& row) {
@@ -187,12 +192,8 @@ void List::created(ItemRow& row) {
   const auto& roots = row.children();
   std::vector<int> columnOf(roots.size(), -1);
   for (const auto& [object, column] : row.bindings) {
-    for (Element* e = getElement(object); e != nullptr; e = e->parent()) {
-      if (e->parent() != &row) continue;
-      int i = row.indexOf(e);
-      if (i >= 0 && columnOf[static_cast<size_t>(i)] < 0) columnOf[static_cast<size_t>(i)] = column;
-      break;
-    }
+    int i = rootIndex(row, object);
+    if (i >= 0 && columnOf[static_cast<size_t>(i)] < 0) columnOf[static_cast<size_t>(i)] = column;
   }
   std::vector<HELE> missing;
   for (size_t i = 0; i < roots.size(); ++i)
