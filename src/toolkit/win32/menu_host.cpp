@@ -136,7 +136,7 @@ LRESULT menuPopupMessage(NativeWindow& popup, UINT message, WPARAM wParam, LPARA
       SetCursor(LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW)));
       return TRUE;
     case WM_MOUSEMOVE:
-      mouseMoved(screenPoint(hwnd, lParam), static_cast<int>(wParam & (MK_LBUTTON | MK_RBUTTON | MK_SHIFT | MK_CONTROL)));
+      mouseMoved(screenPoint(hwnd, lParam), mouseFlags(wParam));
       return 0;
     case WM_MOUSELEAVE:
       return 0;

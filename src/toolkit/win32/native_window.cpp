@@ -31,8 +31,6 @@ void hideToolTip() {
     backend->toolTip()->hide();
 }
 
-int mouseFlags(WPARAM wParam) { return static_cast<int>(wParam & (MK_LBUTTON | MK_RBUTTON | MK_SHIFT | MK_CONTROL)); }
-
 int keyFlags() {
   int flags = 0;
   if (GetKeyState(VK_SHIFT) < 0) flags |= mk_shift;

@@ -32,6 +32,11 @@ namespace tovalux::tk::win32 {
 
 class ShadowWindow;
 
+// The key and button flags of a mouse message that the model's input takes.
+inline int mouseFlags(WPARAM wParam) {
+  return static_cast<int>(wParam & (MK_LBUTTON | MK_RBUTTON | MK_SHIFT | MK_CONTROL));
+}
+
 class NativeWindow {
  public:
   explicit NativeWindow(HWINDOW handle);
