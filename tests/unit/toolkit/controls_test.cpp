@@ -10,12 +10,6 @@ namespace {
 
 using ControlsTest = ToolkitTest;
 
-XRect rectOf(HXCGUI e) {
-  XRect r;
-  XEle_GetRect(e, &r);
-  return r;
-}
-
 TEST_F(ControlsTest, ToolBarKeepsInsertionOrderAndCentresVertically) {
   HELE bar = XToolBar_Create(0, 0, 300, 28, 0);
   HELE a = XBtn_Create(0, 0, 20, 20, u"", 0);

@@ -8,11 +8,6 @@ namespace {
 
 using LayoutTest = ToolkitTest;
 
-XRect rectOf(HXCGUI e) {
-  XRect r;
-  XEle_GetRect(e, &r);
-  return r;
-}
 XRect inWindow(HXCGUI e) {
   XRect r;
   XEle_GetClientRect(e, &r);

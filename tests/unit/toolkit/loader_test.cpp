@@ -13,12 +13,6 @@ namespace {
 
 using LoaderTest = ToolkitTest;
 
-XRect rectOf(HXCGUI e) {
-  XRect r;
-  XEle_GetRect(e, &r);
-  return r;
-}
-
 // UTF-8 bytes, as the theme files are written (narrow literals here are GBK).
 constexpr const char8_t* kTopEdgeU8 = u8R"(<?xml version="1.0" encoding="UTF-8"?>
 <!-- top edge of the frame -->

@@ -50,6 +50,13 @@ inline std::string bmpBytes(int32_t width, int32_t height) {
   return b;
 }
 
+// An element's rectangle in its parent's coordinates (XEle_GetRect).
+inline XRect rectOf(HXCGUI e) {
+  XRect r;
+  XEle_GetRect(e, &r);
+  return r;
+}
+
 class ToolkitTest : public ::testing::Test {
  protected:
   void SetUp() override {
