@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "toolkit/model/canvas.h"
+#include "toolkit/model/values.h"
 #include "toolkit/model/window.h"
 #include "toolkit/model/xcgui.h"
 
@@ -57,8 +58,7 @@ double median(int rounds, const std::function<void(int)>& step) {
 
 XString file(const std::filesystem::path& p, const std::string& text) {
   std::ofstream(p, std::ios::binary) << text;
-  std::u16string u = p.u16string();
-  return XString(u.begin(), u.end());
+  return tk::toX(p.u16string());
 }
 
 size_t paint(HWINDOW w) {

@@ -80,10 +80,7 @@ class ToolkitTest : public ::testing::Test {
     std::ofstream(p, std::ios::binary).write(content.data(), static_cast<std::streamsize>(content.size()));
     return p;
   }
-  static XString x(const std::filesystem::path& p) {
-    std::u16string u = p.u16string();
-    return XString(u.begin(), u.end());
-  }
+  static XString x(const std::filesystem::path& p) { return tk::toX(p.u16string()); }
 
   std::filesystem::path dir_;
   FixedMeasurer measurer_;
