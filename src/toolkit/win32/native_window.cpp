@@ -3,6 +3,7 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 #include "toolkit/model/context.h"
@@ -272,9 +273,11 @@ bool NativeWindow::setCursor() {
 
 void NativeWindow::tipTarget(HELE element) {
   if (element == tipTarget_) return;
-  tipTarget_ = element;
-  if (Backend* backend = Backend::running(); backend != nullptr && backend->toolTip() != nullptr)
-    backend->toolTip()->hover(element);
+  const HELE left = std::exchange(tipTarget_, element);
+  Backend* backend = Backend::running();
+  if (backend == nullptr || backend->toolTip() == nullptr) return;
+  if (element != 0) backend->toolTip()->hover(element);
+  else backend->toolTip()->leave(left);
 }
 
 void NativeWindow::mouseMoved(POINT client, WPARAM flags) {

@@ -49,13 +49,16 @@ bool ToolTip::ensureWindow() {
 }
 
 void ToolTip::hover(HELE element) {
-  // Still on the same element; moving onto no element (0) drops a tip waiting for its delay.
-  if (element != 0 && (element == shown_ || element == pending_)) return;
+  if (element == shown_ || element == pending_) return;
   hide();
   const Element* e = getElement(element);
   if (e == nullptr || e->tooltip.empty() || !ensureWindow()) return;
   pending_ = element;
   SetTimer(hwnd_, kShowTimer, kDelay, nullptr);
+}
+
+void ToolTip::leave(HELE element) {
+  if (element != 0 && (element == shown_ || element == pending_)) hide();
 }
 
 void ToolTip::hide() {

@@ -21,8 +21,11 @@ class ToolTip {
   ToolTip(const ToolTip&) = delete;
   ToolTip& operator=(const ToolTip&) = delete;
 
-  // The element under the mouse changed (0: none).
+  // The mouse came onto `element`: any other element's tip goes, this one's shows after the delay.
   void hover(HELE element);
+  // The mouse left `element` for no element of its window: its tip goes, shown or still waiting.
+  // (Another window's tip stays: that window's leave message may come after the move into it.)
+  void leave(HELE element);
   void hide();
   HWND hwnd() const { return hwnd_; }
   static constexpr UINT kDelay = 500;  // milliseconds

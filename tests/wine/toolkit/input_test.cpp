@@ -385,5 +385,26 @@ TEST_F(Input, AToolTipStillWaitingForItsDelayIsDroppedWhenTheMouseMovesOffItsEle
                          1000));
 }
 
+TEST_F(Input, LeavingAWindowForAnotherKeepsTheOtherWindowsToolTip) {
+  HWINDOW first = XWnd_CreateEx(0, L"", L"first", 0, 150, 120, 200, 100, nullptr, 0);
+  HWINDOW second = XWnd_CreateEx(0, L"", L"second", 0, 350, 120, 200, 100, nullptr, 0);
+  HELE a = XBtn_Create(10, 10, 80, 30, L"A", first);
+  HELE b = XBtn_Create(10, 10, 80, 30, L"B", second);
+  XEle_SetToolTip(a, L"甲");
+  XEle_SetToolTip(b, L"乙");
+  show(first);
+  show(second);
+  moveTo(XWnd_GetHWND(first), centre(a));
+  moveTo(XWnd_GetHWND(second), centre(b));  // straight from one window's button to the other's
+  auto tipShown = [] { return win32::toolTipWindow() != nullptr && IsWindowVisible(win32::toolTipWindow()); };
+  ASSERT_TRUE(pumpUntil(tipShown));
+  // The first window's leave message comes a moment later under Wine: it must not take the tip.
+  pumpUntil([] { return false; }, 800);
+  EXPECT_TRUE(tipShown());
+  wchar_t text[16] = {};
+  GetWindowTextW(win32::toolTipWindow(), text, 16);
+  EXPECT_STREQ(text, L"乙");
+}
+
 }  // namespace
 }  // namespace tovalux::testing
