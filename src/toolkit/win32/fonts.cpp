@@ -66,10 +66,9 @@ void releaseFonts() {
 
 XSize GdiTextMeasurer::measure(std::u16string_view text, const Font& font) {
   FontEntry& entry = entryFor(font);
-  if (text.empty() || !entry.font) {
-    if (!entry.font) return {static_cast<int32_t>(text.size()) * entry.lineHeight / 2, entry.lineHeight};
-    return {0, entry.lineHeight};
-  }
+  // Without a GDI font, the rough width of half a line height per character.
+  if (!entry.font) return {static_cast<int32_t>(text.size()) * entry.lineHeight / 2, entry.lineHeight};
+  if (text.empty()) return {0, entry.lineHeight};
   Selection select(measuringDc(), entry.font.get());
   SIZE size{};
   const int length = static_cast<int>(std::min<size_t>(text.size(), 0x7FFFFFF));
