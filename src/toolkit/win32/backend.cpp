@@ -78,18 +78,17 @@ void Backend::stop() {
   purge();
   for (const std::wstring& name : classes_) UnregisterClassW(name.c_str(), moduleInstance());
   classes_.clear();
-  UnregisterClassW(kToolTipClass, moduleInstance());
   releaseFonts();
   stopImageDecoding();
   g_running = nullptr;
 }
 
-bool Backend::ensureClass(const std::wstring& name, UINT classStyle) {
+bool Backend::ensureClass(const std::wstring& name, UINT classStyle, WNDPROC proc) {
   if (classes_.count(name) != 0) return true;
   WNDCLASSEXW wc{};
   wc.cbSize = sizeof wc;
   wc.style = classStyle;
-  wc.lpfnWndProc = toolkitWindowProc;
+  wc.lpfnWndProc = proc;
   wc.cbWndExtra = sizeof(LONG_PTR);
   wc.hInstance = moduleInstance();
   wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
@@ -98,7 +97,7 @@ bool Backend::ensureClass(const std::wstring& name, UINT classStyle) {
     // Left registered by an earlier start of the toolkit in this process: usable if it is ours.
     WNDCLASSEXW existing{};
     existing.cbSize = sizeof existing;
-    if (!GetClassInfoExW(wc.hInstance, name.c_str(), &existing) || existing.lpfnWndProc != toolkitWindowProc)
+    if (!GetClassInfoExW(wc.hInstance, name.c_str(), &existing) || existing.lpfnWndProc != proc)
       return false;
   }
   classes_.insert(name);

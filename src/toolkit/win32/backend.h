@@ -29,6 +29,9 @@ inline constexpr wchar_t kToolTipClass[] = L"TovaluxToolTip";
 inline constexpr wchar_t kShadowClass[] = L"TovaluxShadow";
 inline constexpr wchar_t kCallClass[] = L"TovaluxUiCall";
 
+HINSTANCE moduleInstance();
+LRESULT CALLBACK toolkitWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+
 class Backend : public Platform {
  public:
   // The running backend, or null outside XInitXCGUI .. XExitXCGUI.
@@ -50,9 +53,9 @@ class Backend : public Platform {
   void purge();
   ToolTip* toolTip() { return toolTip_.get(); }
 
-  // Registers a class with the toolkit's window procedure (once per name); answers whether the
-  // class is usable.
-  bool ensureClass(const std::wstring& name, UINT classStyle);
+  // Registers a class of this module with `proc` (once per name, unregistered when the toolkit
+  // exits); answers whether the class is usable.
+  bool ensureClass(const std::wstring& name, UINT classStyle, WNDPROC proc = toolkitWindowProc);
 
  private:
   Backend() = default;
@@ -65,9 +68,6 @@ class Backend : public Platform {
   std::set<std::wstring> classes_;
   std::unique_ptr<ToolTip> toolTip_;
 };
-
-HINSTANCE moduleInstance();
-LRESULT CALLBACK toolkitWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
 // XC_CallUiThread's side on the UI thread (ui_thread.cpp).
 bool startUiCalls();

@@ -34,15 +34,8 @@ ToolTip::~ToolTip() {
 
 bool ToolTip::ensureWindow() {
   if (hwnd_ != nullptr) return true;
-  WNDCLASSEXW wc{};
-  wc.cbSize = sizeof wc;
-  wc.lpfnWndProc = toolTipProc;
-  wc.hInstance = moduleInstance();
-  wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-  wc.lpszClassName = kToolTipClass;
-  WNDCLASSEXW existing{};
-  existing.cbSize = sizeof existing;
-  if (!GetClassInfoExW(wc.hInstance, kToolTipClass, &existing) && RegisterClassExW(&wc) == 0) return false;
+  Backend* backend = Backend::running();
+  if (backend == nullptr || !backend->ensureClass(kToolTipClass, 0, toolTipProc)) return false;
   hwnd_ = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE | WS_EX_TRANSPARENT, kToolTipClass, L"",
                           WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, moduleInstance(), nullptr);
   return hwnd_ != nullptr;
