@@ -4,16 +4,11 @@
 #include <cmath>
 
 #include "toolkit/model/image.h"
+#include "toolkit/model/values.h"
 #include "toolkit/win32/fonts.h"
 #include "toolkit/win32/images.h"
 
 namespace tovalux::tk::win32 {
-
-namespace {
-XRect intersectRect(const XRect& a, const XRect& b) {
-  return {std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right), std::min(a.bottom, b.bottom)};
-}
-}  // namespace
 
 bool Surface::ensure(int width, int height) {
   width = std::max(width, 1), height = std::max(height, 1);
@@ -87,7 +82,7 @@ void GdiCanvas::blend(int x, int y, uint32_t pixel, uint8_t alpha) {
 }
 
 void GdiCanvas::fillRect(const XRect& rect, XColor color, uint8_t alpha) {
-  XRect r = intersectRect(rect, clip_);
+  XRect r = intersect(rect, clip_);
   if (r.empty() || alpha == 0) return;
   syncPixels();
   const uint32_t pixel = toPixel(color);
@@ -127,7 +122,7 @@ void GdiCanvas::line(int x1, int y1, int x2, int y2, XColor color, uint8_t alpha
   int err = dx + dy;
   int x = x1, y = y1;
   while (x != x2 || y != y2) {
-    if (x >= clip_.left && x < clip_.right && y >= clip_.top && y < clip_.bottom) blend(x, y, pixel, alpha);
+    if (contains(clip_, {x, y})) blend(x, y, pixel, alpha);
     int e2 = 2 * err;
     if (e2 >= dy) err += dy, x += sx;
     if (e2 <= dx) err += dx, y += sy;
@@ -141,7 +136,7 @@ void GdiCanvas::fillPolygon(const XPoint* points, int count, XColor color, uint8
     box.left = std::min(box.left, points[i].x), box.right = std::max(box.right, points[i].x);
     box.top = std::min(box.top, points[i].y), box.bottom = std::max(box.bottom, points[i].y);
   }
-  box = intersectRect(box, clip_);
+  box = intersect(box, clip_);
   if (box.empty()) return;
   syncPixels();
   const uint32_t pixel = toPixel(color);
@@ -176,7 +171,7 @@ void GdiCanvas::fillPolygon(const XPoint* points, int count, XColor color, uint8
 void GdiCanvas::text(std::u16string_view text, const XRect& rect, int align, const Font& font, XColor color,
                      uint8_t alpha) {
   if (text.empty() || alpha == 0) return;
-  XRect visible = intersectRect(rect, clip_);
+  XRect visible = intersect(rect, clip_);
   if (visible.empty()) return;
   HDC dc = surface_.dc();
   const int saved = SaveDC(dc);
@@ -199,7 +194,7 @@ void GdiCanvas::text(std::u16string_view text, const XRect& rect, int align, con
 void GdiCanvas::image(const Image& img, const XRect& dest, ImageMode mode) {
   const Pixels* src = pixelsOf(img);
   if (src == nullptr || src->width <= 0 || src->height <= 0) return;
-  XRect area = intersectRect(dest, clip_);
+  XRect area = intersect(dest, clip_);
   if (area.empty()) return;
   syncPixels();
   const int width = surface_.width();
@@ -246,7 +241,7 @@ void GdiCanvas::image(const Image& img, const XRect& dest, ImageMode mode) {
 
 void GdiCanvas::pushClip(const XRect& rect) {
   saved_.push_back(clip_);
-  clip_ = intersectRect(clip_, rect);
+  clip_ = intersect(clip_, rect);
   if (clip_.empty()) clip_ = {clip_.left, clip_.top, clip_.left, clip_.top};
 }
 

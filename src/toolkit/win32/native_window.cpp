@@ -10,6 +10,7 @@
 #include "toolkit/model/edit.h"
 #include "toolkit/model/input.h"
 #include "toolkit/model/pane.h"
+#include "toolkit/model/values.h"
 #include "toolkit/model/window.h"
 #include "toolkit/win32/backend.h"
 #include "toolkit/win32/dropdown_host.h"
@@ -261,10 +262,9 @@ bool NativeWindow::setCursor() {
   } else if (edge == edge_top || edge == edge_bottom) {
     cursor = reinterpret_cast<LPCWSTR>(IDC_SIZENS);
   } else if (auto* edit = dynamic_cast<Edit*>(tk::hitTest(*w, pt)); edit != nullptr && !edit->readOnly) {
-    XRect view = edit->viewRect();
-    XRect abs = edit->windowRect();
-    if (pt.x >= abs.left + view.left && pt.x < abs.left + view.right && pt.y >= abs.top + view.top &&
-        pt.y < abs.top + view.bottom)
+    const XRect view = edit->viewRect();
+    const XRect abs = edit->windowRect();
+    if (contains({abs.left + view.left, abs.top + view.top, abs.left + view.right, abs.top + view.bottom}, pt))
       cursor = reinterpret_cast<LPCWSTR>(IDC_IBEAM);
   }
   SetCursor(LoadCursorW(nullptr, cursor));
