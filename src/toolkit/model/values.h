@@ -27,8 +27,6 @@ inline std::u16string fromX(const XChar* text) {
 inline XString toX(std::u16string_view text) { return XString(text.begin(), text.end()); }
 
 using ::tovalux::trim;
-// The older name of trim, kept for the theme tests.
-inline std::string_view trimView(std::string_view text) { return trim(text); }
 bool equalsNoCase(std::string_view a, std::string_view b);
 bool equalsNoCase(std::u16string_view a, std::u16string_view b);
 

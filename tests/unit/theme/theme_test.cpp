@@ -219,7 +219,7 @@ std::vector<std::pair<std::string, std::string>> packageSection(const std::strin
   std::istringstream in(readFile(kDark / "resource.res"));
   std::string line, section;
   while (std::getline(in, line)) {
-    std::string_view t = tk::trimView(line);
+    std::string_view t = tk::trim(line);
     if (t.empty() || t[0] == '#' || t[0] == ';') continue;
     if (t[0] == '[') {
       section = std::string(t.substr(1, t.find(']') - 1));
@@ -227,7 +227,7 @@ std::vector<std::pair<std::string, std::string>> packageSection(const std::strin
     }
     const size_t eq = t.find('=');
     if (section == wanted && eq != std::string_view::npos)
-      out.emplace_back(std::string(tk::trimView(t.substr(0, eq))), std::string(tk::trimView(t.substr(eq + 1))));
+      out.emplace_back(std::string(tk::trim(t.substr(0, eq))), std::string(tk::trim(t.substr(eq + 1))));
   }
   return out;
 }
