@@ -11,4 +11,7 @@ namespace tovalux {
 // The whole window, frame included. False when the window or the file cannot be used.
 bool saveWindowPng(HWND window, const std::string& path);
 
+// A device-dependent bitmap (not selected into any DC) as a PNG file at a GBK path.
+bool saveBitmapPng(HBITMAP bitmap, const std::string& path);
+
 }  // namespace tovalux

@@ -43,6 +43,13 @@ bool saveWindowPng(HWND window, const std::string& path) {
   DeleteDC(memory);
   ReleaseDC(window, source);
 
+  const bool saved = saveBitmapPng(bitmap, path);
+  DeleteObject(bitmap);
+  return saved;
+}
+
+bool saveBitmapPng(HBITMAP bitmap, const std::string& path) {
+  if (bitmap == nullptr) return false;
   bool saved = false;
   Gdiplus::GdiplusStartupInput input;
   ULONG_PTR token = 0;
@@ -56,7 +63,6 @@ bool saveWindowPng(HWND window, const std::string& path) {
     }
     Gdiplus::GdiplusShutdown(token);
   }
-  DeleteObject(bitmap);
   return saved;
 }
 

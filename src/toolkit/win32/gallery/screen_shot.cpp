@@ -1,10 +1,8 @@
 #include "toolkit/win32/gallery/screen_shot.h"
 
-#include <gdiplus.h>
-
 #include <vector>
 
-#include "base/gbk.h"
+#include "base/screenshot.h"
 #include "toolkit/win32/gdi.h"
 
 namespace tovalux::gallery {
@@ -27,20 +25,6 @@ BOOL CALLBACK collect(HWND hwnd, LPARAM data) {
       GetWindowRect(hwnd, &r) && IntersectRect(&overlap, &r, &c->area))
     c->windows.push_back(hwnd);
   return TRUE;
-}
-
-bool pngEncoder(CLSID& clsid) {
-  UINT count = 0, size = 0;
-  if (Gdiplus::GetImageEncodersSize(&count, &size) != Gdiplus::Ok || size == 0) return false;
-  std::vector<unsigned char> buffer(size);
-  auto* encoders = reinterpret_cast<Gdiplus::ImageCodecInfo*>(buffer.data());
-  if (Gdiplus::GetImageEncoders(count, size, encoders) != Gdiplus::Ok) return false;
-  for (UINT i = 0; i < count; ++i)
-    if (std::wstring(encoders[i].MimeType) == L"image/png") {
-      clsid = encoders[i].Clsid;
-      return true;
-    }
-  return false;
 }
 
 }  // namespace
@@ -76,20 +60,7 @@ bool saveScreenPng(HWND window, const std::string& path, int margin) {
     }
   }
 
-  bool saved = false;
-  Gdiplus::GdiplusStartupInput input;
-  ULONG_PTR token = 0;
-  if (Gdiplus::GdiplusStartup(&token, &input, nullptr) == Gdiplus::Ok) {
-    {
-      Gdiplus::Bitmap image(bitmap.get(), nullptr);
-      CLSID clsid;
-      const std::u16string wide = gbkToUtf16(path);
-      if (pngEncoder(clsid))
-        saved = image.Save(reinterpret_cast<const wchar_t*>(wide.c_str()), &clsid, nullptr) == Gdiplus::Ok;
-    }
-    Gdiplus::GdiplusShutdown(token);
-  }
-  return saved;
+  return saveBitmapPng(bitmap.get(), path);
 }
 
 }  // namespace tovalux::gallery
