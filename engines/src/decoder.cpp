@@ -456,7 +456,7 @@ leaf:
         default: return code8;
         }
     };
-    // A register operand of the spec's class and size, numbered by `number`'s low three bits.
+    // A register operand of the table entry's class and size, numbered by `number`'s low three bits.
     auto setReg = [&](Operand& o, const OperandSpec& s, unsigned number) {
         o.kind = OpKind::reg;
         o.size = uint8_t(resolve(s.regSize));
