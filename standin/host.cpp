@@ -38,7 +38,8 @@ bool Host::createWindows() {
   HINSTANCE instance = GetModuleHandleA(nullptr);
   if (!registerHostClasses(instance, &mainWindowProcedure)) return false;
   if (!createWindowTree(instance, tree_)) return false;
-  journal_.record(EntryBuilder("main-window").add("hwnd", static_cast<int64_t>(reinterpret_cast<intptr_t>(tree_.main))));
+  journal_.record(
+      EntryBuilder("main-window").add("hwnd", static_cast<int64_t>(reinterpret_cast<intptr_t>(tree_.main))));
   return true;
 }
 
@@ -116,7 +117,8 @@ int32_t Host::notifyAll(int32_t code, int32_t param1, int32_t param2) {
   const std::vector<LoadedLibrary> libraries = libraries_;
   for (const LoadedLibrary& library : libraries) {
     if (!library.info || !library.info->notify) continue;
-    journal_.record(EntryBuilder("notify-sent").add("library", library.name).add("code", code).add("p1", param1).add("p2", param2));
+    journal_.record(
+        EntryBuilder("notify-sent").add("library", library.name).add("code", code).add("p1", param1).add("p2", param2));
     answer = library.info->notify(code, param1, param2);
     journal_.record(EntryBuilder("notify")
                         .add("library", library.name)
@@ -170,7 +172,8 @@ int32_t Host::onLibraryCall(int32_t code, int32_t param1, int32_t param2) {
   if (code == 1) {
     answer = static_cast<int32_t>(reinterpret_cast<intptr_t>(mainWindowForLibraries()));
   } else if (code == 2) {
-    answer = runIdeFunction(static_cast<uint32_t>(param1), reinterpret_cast<const int32_t*>(static_cast<intptr_t>(param2)));
+    answer =
+        runIdeFunction(static_cast<uint32_t>(param1), reinterpret_cast<const int32_t*>(static_cast<intptr_t>(param2)));
   }
   journal_.record(EntryBuilder("host-call")
                       .add("code", code)
@@ -188,18 +191,16 @@ int32_t Host::runIdeFunction(uint32_t number, const int32_t* block) {
   }
   const int32_t param1 = block[0];
   const int32_t param2 = block[1];
-  journal_.record(EntryBuilder("ide").addHex("number", number).add("p1", param1).add("p2", param2).add("thread", threadLabel()));
+  journal_.record(
+      EntryBuilder("ide").addHex("number", number).add("p1", param1).add("p2", param2).add("thread", threadLabel()));
   auto writeSlot = [&](int32_t value) {
     if (auto* slot = reinterpret_cast<int32_t*>(static_cast<intptr_t>(param1))) *slot = value;
   };
   switch (number) {
     case tovalux::ide::kQueryPageKind:  // no page is open
     case tovalux::ide::kQueryCaretRow:
-    case tovalux::ide::kQueryCaretColumn:
-      writeSlot(0);
-      return 1;
-    default:
-      return 1;  // accepted
+    case tovalux::ide::kQueryCaretColumn: writeSlot(0); return 1;
+    default: return 1;  // accepted
   }
 }
 
@@ -222,19 +223,17 @@ LRESULT Host::handleMainMessage(HWND window, UINT message, WPARAM wParam, LPARAM
       if (window == tree_.main) layoutMainWindow(tree_);
       handled = false;
       return 0;
-    case kRelayoutMessage:
-      layoutMainWindow(tree_);
-      return 0;
-    case WM_CLOSE:
-      close();
-      return 0;
+    case kRelayoutMessage: layoutMainWindow(tree_); return 0;
+    case WM_CLOSE: close(); return 0;
     case WM_DESTROY:
       if (closing_) PostQuitMessage(0);
       handled = false;
       return 0;
     case WM_COMMAND:
       if (lParam == 0)
-        journal_.record(EntryBuilder("command").add("id", static_cast<int64_t>(LOWORD(wParam))).add("wparam", static_cast<int64_t>(wParam)));
+        journal_.record(EntryBuilder("command")
+                            .add("id", static_cast<int64_t>(LOWORD(wParam)))
+                            .add("wparam", static_cast<int64_t>(wParam)));
       handled = false;
       return 0;
     case WM_CONTEXTMENU:
@@ -260,9 +259,7 @@ LRESULT Host::handleMainMessage(HWND window, UINT message, WPARAM wParam, LPARAM
       }
       return 0;
     }
-    default:
-      handled = false;
-      return 0;
+    default: handled = false; return 0;
   }
 }
 

@@ -23,8 +23,8 @@ constexpr int32_t kHostMajorVersion = 5;
 constexpr int32_t kHostMinorVersion = 9;
 
 struct LoadedLibrary {
-  std::string name;               // file name, or a label for an in-process library
-  HMODULE module = nullptr;       // null for an in-process library
+  std::string name;          // file name, or a label for an in-process library
+  HMODULE module = nullptr;  // null for an in-process library
   const tovalux::LibraryInfo* info = nullptr;
 };
 

@@ -137,9 +137,7 @@ EntryBuilder& EntryBuilder::add(const std::string& name, const std::string& valu
   return *this;
 }
 
-EntryBuilder& EntryBuilder::add(const std::string& name, int64_t value) {
-  return add(name, std::to_string(value));
-}
+EntryBuilder& EntryBuilder::add(const std::string& name, int64_t value) { return add(name, std::to_string(value)); }
 
 EntryBuilder& EntryBuilder::addHex(const std::string& name, uint32_t value) {
   char text[16];

@@ -28,10 +28,14 @@ Options parseOptions(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     const bool hasValue = i + 1 < argc;
-    if (arg == "--journal" && hasValue) options.journal = argv[++i];
-    else if (arg == "--screenshot" && hasValue) options.screenshot = argv[++i];
-    else if (arg == "--exit-after" && hasValue) options.exitAfterMs = std::atoi(argv[++i]);
-    else if (arg == "--demo") options.demo = true;
+    if (arg == "--journal" && hasValue)
+      options.journal = argv[++i];
+    else if (arg == "--screenshot" && hasValue)
+      options.screenshot = argv[++i];
+    else if (arg == "--exit-after" && hasValue)
+      options.exitAfterMs = std::atoi(argv[++i]);
+    else if (arg == "--demo")
+      options.demo = true;
   }
   return options;
 }
@@ -60,7 +64,8 @@ void CALLBACK onTimer(HWND, UINT, UINT_PTR timer, DWORD) {
   standin::Host& host = standin::Host::instance();
   if (timer == gScreenshotTimer) {
     const bool saved = tovalux::saveWindowPng(captureTarget(), gOptions.screenshot);
-    host.journal().record(standin::EntryBuilder("screenshot").add("path", gOptions.screenshot).add("saved", saved ? 1 : 0));
+    host.journal().record(
+        standin::EntryBuilder("screenshot").add("path", gOptions.screenshot).add("saved", saved ? 1 : 0));
     host.close();
   } else if (timer == gExitTimer) {
     host.close();

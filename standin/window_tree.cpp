@@ -176,7 +176,8 @@ bool createWindowTree(HINSTANCE instance, WindowTree& t) {
   t.variableDescription = child(t.bottomTabs, kTextPaneClass, "", WS_VISIBLE, id::kVariableDescription, 4, 26);
   t.variableValue = child(t.bottomTabs, kTextPaneClass, "", WS_VISIBLE, id::kVariableValue, 4, 26);
   t.stackLevelCombo = child(t.bottomTabs, "ComboBox", "", kCombo, id::kStackLevelCombo, 4, 26, kPanelWidth, 300);
-  t.watchList = child(t.bottomTabs, WC_LISTVIEWA, "", WS_VISIBLE | LVS_REPORT | LVS_SHOWSELALWAYS, id::kWatchList, 4, 26);
+  t.watchList =
+      child(t.bottomTabs, WC_LISTVIEWA, "", WS_VISIBLE | LVS_REPORT | LVS_SHOWSELALWAYS, id::kWatchList, 4, 26);
   t.searchList1 = child(t.bottomTabs, "ListBox", "", WS_VISIBLE | WS_VSCROLL | LBS_NOTIFY, id::kSearchList1, 4, 26);
   t.searchList2 = child(t.bottomTabs, "ListBox", "", WS_VISIBLE | WS_VSCROLL | LBS_NOTIFY, id::kSearchList2, 4, 26);
 
@@ -191,10 +192,9 @@ bool createWindowTree(HINSTANCE instance, WindowTree& t) {
 
   CLIENTCREATESTRUCT client{};
   client.idFirstChild = 0xFF00;
-  t.mdiClient = CreateWindowExA(WS_EX_CLIENTEDGE, "MDIClient", nullptr,
-                                WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_VSCROLL | WS_HSCROLL, 0, 0, 100, 100,
-                                t.main, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id::kMdiClient)), instance,
-                                &client);
+  t.mdiClient = CreateWindowExA(
+      WS_EX_CLIENTEDGE, "MDIClient", nullptr, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_VSCROLL | WS_HSCROLL, 0, 0,
+      100, 100, t.main, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id::kMdiClient)), instance, &client);
   if (!t.mdiClient) return false;
   layoutMainWindow(t);
   return true;
@@ -227,8 +227,7 @@ void layoutMainWindow(const WindowTree& t) {
     MoveWindow(t.rightDockBar, area.right - kSideBarWidth, area.top, kSideBarWidth, area.bottom - area.top, TRUE);
     area.right -= kSideBarWidth;
   }
-  if (t.mdiClient)
-    MoveWindow(t.mdiClient, area.left, area.top, area.right - area.left, area.bottom - area.top, TRUE);
+  if (t.mdiClient) MoveWindow(t.mdiClient, area.left, area.top, area.right - area.left, area.bottom - area.top, TRUE);
 }
 
 }  // namespace standin

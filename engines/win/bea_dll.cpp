@@ -6,8 +6,8 @@
 extern "C" {
 
 int32_t __stdcall Disasm(tovalux::bea::Disasm32* rec) {
-    if (!rec) return tovalux::bea::kUnknownOpcode;
-    return tovalux::bea::disasm(*rec, reinterpret_cast<const uint8_t*>(uintptr_t(rec->EIP)));
+  if (!rec) return tovalux::bea::kUnknownOpcode;
+  return tovalux::bea::disasm(*rec, reinterpret_cast<const uint8_t*>(uintptr_t(rec->EIP)));
 }
 
 // No arguments: the stdcall and cdecl names reach the same code safely.

@@ -11,16 +11,14 @@ tovalux::olly::Options g_options;
 
 extern "C" {
 
-uint32_t __stdcall Disasm(char* src, uint32_t srcsize, uint32_t srcip,
-                          tovalux::olly::TDisasm* disasm, int disasmmode) {
-    return tovalux::olly::disasm(reinterpret_cast<const uint8_t*>(src), srcsize, srcip, disasm,
-                                 disasmmode, g_options);
+uint32_t __stdcall Disasm(char* src, uint32_t srcsize, uint32_t srcip, tovalux::olly::TDisasm* disasm, int disasmmode) {
+  return tovalux::olly::disasm(reinterpret_cast<const uint8_t*>(src), srcsize, srcip, disasm, disasmmode, g_options);
 }
 
 // Any non-zero value switches a flag on: VB callers that pass an argument by reference send
 // its address.
 void __stdcall VB_SetOptions(int isIdeal, int isLower, int DoTabs, int DispSeg) {
-    g_options = {isIdeal != 0, isLower != 0, DoTabs != 0, DispSeg != 0};
+  g_options = {isIdeal != 0, isLower != 0, DoTabs != 0, DispSeg != 0};
 }
 
 }  // extern "C"

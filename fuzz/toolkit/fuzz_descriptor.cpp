@@ -23,9 +23,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string_view text(reinterpret_cast<const char*>(data), size);
   auto info = tovalux::tk::parseDescriptor(text);
   if (!info) return 0;
-  static constexpr uint32_t kStates[] = {XBK_NORMAL, XBK_HOVER, XBK_PRESSED, XBK_DISABLE | XBK_UNCHECKED,
-                                         XBK_NORMAL | XBK_UNCHECKED, XBK_HOVER | XBK_CHECKED,
-                                         XBK_NORMAL | XBK_CHECKED | XBK_PANE_ACTIVE, XBK_WINDOW_INACTIVE | XBK_NORMAL};
+  static constexpr uint32_t kStates[] = {XBK_NORMAL,
+                                         XBK_HOVER,
+                                         XBK_PRESSED,
+                                         XBK_DISABLE | XBK_UNCHECKED,
+                                         XBK_NORMAL | XBK_UNCHECKED,
+                                         XBK_HOVER | XBK_CHECKED,
+                                         XBK_NORMAL | XBK_CHECKED | XBK_PANE_ACTIVE,
+                                         XBK_WINDOW_INACTIVE | XBK_NORMAL};
   for (uint32_t state : kStates) {
     tovalux::tk::RecordingCanvas canvas;
     tovalux::tk::paintDescriptor(canvas, *info, {0, 0, 37, 21}, state, tovalux::tk::context().resources);

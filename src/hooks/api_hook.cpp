@@ -25,9 +25,11 @@ class ExecutableArena {
   uint8_t* allocate() {
     if (free_.empty()) {
       constexpr size_t kChunk = 64 * 1024;
-      auto* chunk = static_cast<uint8_t*>(VirtualAlloc(nullptr, kChunk, MEM_COMMIT | MEM_RESERVE, PAGE_EXECUTE_READWRITE));
+      auto* chunk =
+          static_cast<uint8_t*>(VirtualAlloc(nullptr, kChunk, MEM_COMMIT | MEM_RESERVE, PAGE_EXECUTE_READWRITE));
       if (!chunk) return nullptr;
-      for (size_t offset = kChunk; offset >= kSlotSize; offset -= kSlotSize) free_.push_back(chunk + offset - kSlotSize);
+      for (size_t offset = kChunk; offset >= kSlotSize; offset -= kSlotSize)
+        free_.push_back(chunk + offset - kSlotSize);
     }
     uint8_t* slot = free_.back();
     free_.pop_back();
@@ -225,7 +227,8 @@ void writeCodeChecked(void* address, const uint8_t* bytes, size_t size) {
   SIZE_T length = size;
   ULONG old = 0;
   ProtectFunction protect = protectFunction();
-  const bool changed = protect && protect(reinterpret_cast<HANDLE>(-1), &base, &length, PAGE_EXECUTE_READWRITE, &old) >= 0;
+  const bool changed =
+      protect && protect(reinterpret_cast<HANDLE>(-1), &base, &length, PAGE_EXECUTE_READWRITE, &old) >= 0;
   // Writing where the protection could not be changed would fault inside the host.
   if (!changed && IsBadWritePtr(address, size)) return;
   std::memmove(address, bytes, size);  // `bytes` may overlap the destination
@@ -345,7 +348,8 @@ bool ApiHook::prepareInstall(const char* moduleName, const char* functionName, c
   savedProtection_ = oldProtection;
   savedCount_ = image.movedCount;
   std::memcpy(savedBytes_.data(), code, savedCount_);
-  const auto jump = hooks::encodeJump(static_cast<uint32_t>(target), static_cast<uint32_t>(reinterpret_cast<uintptr_t>(replacement)));
+  const auto jump =
+      hooks::encodeJump(static_cast<uint32_t>(target), static_cast<uint32_t>(reinterpret_cast<uintptr_t>(replacement)));
   std::memcpy(jumpPatch_.data(), jump.data(), jump.size());
   preparedTarget_ = target;
   trampoline_.store(slot, std::memory_order_release);
@@ -395,10 +399,9 @@ int32_t ApiHook::callThroughWithArgs(std::span<const int32_t> args) const {
   const void* stub = argumentStub();
   void* trampoline = trampolineOf();
   if (!stub || !trampoline) return 0;
-  return static_cast<int32_t>(CallWindowProcA(reinterpret_cast<WNDPROC>(const_cast<void*>(stub)),
-                                              reinterpret_cast<HWND>(trampoline),
-                                              static_cast<UINT>(reinterpret_cast<uintptr_t>(args.data())),
-                                              static_cast<WPARAM>(args.size()), 0));
+  return static_cast<int32_t>(CallWindowProcA(
+      reinterpret_cast<WNDPROC>(const_cast<void*>(stub)), reinterpret_cast<HWND>(trampoline),
+      static_cast<UINT>(reinterpret_cast<uintptr_t>(args.data())), static_cast<WPARAM>(args.size()), 0));
 }
 
 HookTransaction::HookTransaction() : lock_(gEngineMutex) {}

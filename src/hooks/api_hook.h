@@ -87,7 +87,7 @@ class ApiHook {
   std::array<uint8_t, kMaxEntryBytes> savedBytes_{};
   size_t savedCount_ = 0;
   std::array<uint8_t, hooks::kJumpLength> jumpPatch_{};
-  hooks::Trampoline image_;  // as last prepared; its movedCount is the patch's length
+  hooks::Trampoline image_;            // as last prepared; its movedCount is the patch's length
   unsigned long savedProtection_ = 0;  // of the entry before the hook; restored after every write
   hooks::PrologueStatus lastStatus_ = hooks::PrologueStatus::ok;
 };

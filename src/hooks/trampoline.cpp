@@ -26,8 +26,7 @@ bool isUnmovableBranch(const x86::Instruction& ins) {
     case Mnemonic::loopne:
     case Mnemonic::jecxz:
     case Mnemonic::jcxz:
-    case Mnemonic::xbegin:
-      return true;
+    case Mnemonic::xbegin: return true;
     default:
       // With a 66 prefix even a rel8 branch wraps the instruction pointer to 16 bits.
       return ins.relSize == 2 || ins.operandSize == 2;
@@ -80,9 +79,8 @@ Trampoline buildTrampoline(const uint8_t* code, size_t available, uint32_t targe
   size_t offset = 0;
   while (offset < requestedCount) {
     x86::Instruction& ins = moved[count];
-    if (offset >= available ||
-        x86::decode(code + offset, available - offset, targetAddress + static_cast<uint32_t>(offset), ins) !=
-            x86::Status::ok) {
+    if (offset >= available || x86::decode(code + offset, available - offset,
+                                           targetAddress + static_cast<uint32_t>(offset), ins) != x86::Status::ok) {
       t.status = PrologueStatus::undecodable;
       return t;
     }
@@ -141,7 +139,8 @@ Trampoline buildTrampoline(const uint8_t* code, size_t available, uint32_t targe
   }
 
   t.boundaries[t.boundaryCount++] = {static_cast<uint8_t>(t.movedCount), static_cast<uint8_t>(out)};
-  const auto back = encodeJump(trampolineAddress + static_cast<uint32_t>(out), targetAddress + static_cast<uint32_t>(t.movedCount));
+  const auto back =
+      encodeJump(trampolineAddress + static_cast<uint32_t>(out), targetAddress + static_cast<uint32_t>(t.movedCount));
   std::memcpy(t.code.data() + out, back.data(), back.size());
   t.size = out + back.size();
   t.status = PrologueStatus::ok;

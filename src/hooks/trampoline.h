@@ -27,11 +27,11 @@ std::array<uint8_t, kJumpLength> encodeJump(uint32_t from, uint32_t to);
 
 enum class PrologueStatus {
   ok,
-  badCount,          // the requested count is below 5 or above 25
-  undecodable,       // the bytes are not a valid instruction, or end inside one
-  endsTooSoon,       // a ret, jmp or int ends the function before the requested count
-  unmovableBranch,   // loop, loopcc, jecxz, xbegin or a 16-bit relative branch
-  branchIntoPatch,   // a branch among the moved bytes lands inside them
+  badCount,         // the requested count is below 5 or above 25
+  undecodable,      // the bytes are not a valid instruction, or end inside one
+  endsTooSoon,      // a ret, jmp or int ends the function before the requested count
+  unmovableBranch,  // loop, loopcc, jecxz, xbegin or a 16-bit relative branch
+  branchIntoPatch,  // a branch among the moved bytes lands inside them
 };
 
 const char* toString(PrologueStatus status);
@@ -46,7 +46,7 @@ struct Trampoline {
   PrologueStatus status = PrologueStatus::undecodable;
   size_t movedCount = 0;  // bytes taken from the target
   std::array<uint8_t, kMaxTrampolineSize> code{};
-  size_t size = 0;        // code bytes, the final jump back included
+  size_t size = 0;  // code bytes, the final jump back included
   // Every moved instruction start, then (movedCount, offset of the jump back).
   std::array<Boundary, kMaxByteCount + 16> boundaries{};
   size_t boundaryCount = 0;

@@ -27,8 +27,8 @@ class DescriptorBuilder {
     pending_.push_back(ArgumentInfo{name, description, 0, 0, type, 0, 0});
   }
 
-  void declareCommand(const char* name, const char* englishName, const char* description,
-                      const char* category, CommandFunction entry) {
+  void declareCommand(const char* name, const char* englishName, const char* description, const char* category,
+                      CommandFunction entry) {
     std::vector<ArgumentInfo>& arguments = argumentLists_.emplace_back(std::move(pending_));
     pending_.clear();
     CommandInfo command{};
@@ -128,10 +128,11 @@ void buildDescriptor() {
                           kTypeInt32);
   builder.declareArgument(kAddressArgument, kAddressDescription, kTypeInt32);
   builder.declareArgument(kLengthArgument, kLengthDescription, kTypeInt32);
-  builder.declareCommand("Tovalux_反汇编_BE", "Tovalux_Dis_BE",
-                         "使用BeaEngine引擎,查看当前调试进程指定位置的反汇编代码，反汇编结果将在Tovalux 反汇编列表中显示。"
-                         "注意:  本命令仅作为调试时使用,不支持编译,编译时请删除本命令",
-                         kDebugCategory, &disassembleWithBea);
+  builder.declareCommand(
+      "Tovalux_反汇编_BE", "Tovalux_Dis_BE",
+      "使用BeaEngine引擎,查看当前调试进程指定位置的反汇编代码，反汇编结果将在Tovalux 反汇编列表中显示。"
+      "注意:  本命令仅作为调试时使用,不支持编译,编译时请删除本命令",
+      kDebugCategory, &disassembleWithBea);
 
   builder.publishCategories();
   info.dataTypeCount = 0;

@@ -12,11 +12,11 @@ namespace tovalux {
 
 // Notification codes the host sends.
 enum HostNotification : int32_t {
-  kNotifyStart = 1,           // param1: the host's function
+  kNotifyStart = 1,  // param1: the host's function
   kNotifyFreeLibraryData = 6,
   kNotifyRestore = 17,
   kNotifyCheckUpdate = 18,
-  kNotifyPopupMenu = 19,      // param1, param2: the pop-up's identifiers
+  kNotifyPopupMenu = 19,  // param1, param2: the pop-up's identifiers
 };
 
 // Codes the library sends to the host.

@@ -27,9 +27,9 @@ class HostWindows {
   HWND bottomDockBar() const { return walk({kBottomDockBar}); }
   HWND rightDockBar() const { return walk({kRightDockBar}); }
 
-  HWND leftPanelItem1022() const { return leftPanelItem(1022); }  // support-library tree
-  HWND leftPanelItem1019() const { return leftPanelItem(1019); }  // program tree
-  HWND leftPanelItem1058() const { return leftPanelItem(1058); }  // component combo box
+  HWND leftPanelItem1022() const { return leftPanelItem(1022); }                 // support-library tree
+  HWND leftPanelItem1019() const { return leftPanelItem(1019); }                 // program tree
+  HWND leftPanelItem1058() const { return leftPanelItem(1058); }                 // component combo box
   HWND leftPanelItem1059() const { return leftPanelItemOr(1059, shellFrame_); }  // event combo box
   HWND leftPanelItem118() const { return leftPanelItemOr(118, propertyForm_); }  // component-property grid
 

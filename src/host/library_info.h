@@ -63,42 +63,42 @@ struct ConstantInfo {
 static_assert(sizeof(ConstantInfo) == 32);
 
 struct LibraryInfo {
-  uint32_t formatVersion;              //  0
-  const char* guid;                    //  4
-  int32_t majorVersion;                //  8
-  int32_t minorVersion;                // 12
-  int32_t buildNumber;                 // 16
-  int32_t requiredHostMajor;           // 20
-  int32_t requiredHostMinor;           // 24
-  int32_t requiredCoreMajor;           // 28
-  int32_t requiredCoreMinor;           // 32
-  const char* name;                    // 36
-  int32_t language;                    // 40
-  const char* description;             // 44
-  uint32_t stateFlags;                 // 48
-  const char* author;                  // 52
-  const char* postalCode;              // 56
-  const char* address;                 // 60
-  const char* telephone;               // 64
-  const char* fax;                     // 68
-  const char* email;                   // 72
-  const char* homePage;                // 76
-  const char* otherInfo;               // 80
-  int32_t dataTypeCount;               // 84
-  const void* dataTypes;               // 88
-  int32_t categoryCount;               // 92
-  const char* categories;              // 96: NUL-terminated entries, closed by an empty one
-  int32_t commandCount;                // 100
-  const CommandInfo* commands;         // 104
+  uint32_t formatVersion;                   //  0
+  const char* guid;                         //  4
+  int32_t majorVersion;                     //  8
+  int32_t minorVersion;                     // 12
+  int32_t buildNumber;                      // 16
+  int32_t requiredHostMajor;                // 20
+  int32_t requiredHostMinor;                // 24
+  int32_t requiredCoreMajor;                // 28
+  int32_t requiredCoreMinor;                // 32
+  const char* name;                         // 36
+  int32_t language;                         // 40
+  const char* description;                  // 44
+  uint32_t stateFlags;                      // 48
+  const char* author;                       // 52
+  const char* postalCode;                   // 56
+  const char* address;                      // 60
+  const char* telephone;                    // 64
+  const char* fax;                          // 68
+  const char* email;                        // 72
+  const char* homePage;                     // 76
+  const char* otherInfo;                    // 80
+  int32_t dataTypeCount;                    // 84
+  const void* dataTypes;                    // 88
+  int32_t categoryCount;                    // 92
+  const char* categories;                   // 96: NUL-terminated entries, closed by an empty one
+  int32_t commandCount;                     // 100
+  const CommandInfo* commands;              // 104
   const CommandFunction* commandFunctions;  // 108
-  const void* addInRunner;             // 112
-  const char* addInList;               // 116
-  NotifyFunction notify;               // 120
-  const void* superTemplateRunner;     // 124
-  const char* superTemplateList;       // 128
-  int32_t constantCount;               // 132
-  const ConstantInfo* constants;       // 136
-  const char* dependentFiles;          // 140
+  const void* addInRunner;                  // 112
+  const char* addInList;                    // 116
+  NotifyFunction notify;                    // 120
+  const void* superTemplateRunner;          // 124
+  const char* superTemplateList;            // 128
+  int32_t constantCount;                    // 132
+  const ConstantInfo* constants;            // 136
+  const char* dependentFiles;               // 140
 };
 static_assert(sizeof(LibraryInfo) == 144);
 static_assert(offsetof(LibraryInfo, notify) == 120);

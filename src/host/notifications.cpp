@@ -10,20 +10,15 @@ namespace tovalux {
 
 int32_t __stdcall onHostNotify(int32_t code, int32_t param1, int32_t param2) {
   switch (code) {
-    case kNotifyStart:
-      return startUp(reinterpret_cast<NotifyFunction>(static_cast<intptr_t>(param1)));
-    case kNotifyFreeLibraryData:
-      return shutDown(ShutdownKind::kFreeLibraryData);
-    case kNotifyRestore:
-      return shutDown(ShutdownKind::kRestoreOnly);
-    case kNotifyCheckUpdate:
-      return 0;  // answered at once; the update check runs on a thread of its own
+    case kNotifyStart: return startUp(reinterpret_cast<NotifyFunction>(static_cast<intptr_t>(param1)));
+    case kNotifyFreeLibraryData: return shutDown(ShutdownKind::kFreeLibraryData);
+    case kNotifyRestore: return shutDown(ShutdownKind::kRestoreOnly);
+    case kNotifyCheckUpdate: return 0;  // answered at once; the update check runs on a thread of its own
     case kNotifyPopupMenu: {
       logToNotepad("弹出菜单 : " + decimal(param1) + "," + decimal(param2));
       return redrawShell() ? 1 : 0;
     }
-    default:
-      return 0;
+    default: return 0;
   }
 }
 

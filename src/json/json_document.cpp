@@ -369,7 +369,8 @@ bool JsonDocument::parseUtf16(std::u16string_view text, int flags) noexcept {
   return parseUtf16(text, flags, code, position);
 }
 
-std::string JsonDocument::toText(std::string_view path, bool pretty, bool escape, int initialBufferSize) const noexcept {
+std::string JsonDocument::toText(std::string_view path, bool pretty, bool escape,
+                                 int initialBufferSize) const noexcept {
   try {
     const Resolved at = resolve(impl_, path);
     if (!at.value) return {};

@@ -44,7 +44,7 @@ enum class JsonKind : uint8_t {
 // Answers of JsonDocument::parse.
 enum JsonError : int {
   kJsonOk = 0,
-  kJsonNoText = -2,        // no text, or nothing but blanks
+  kJsonNoText = -2,  // no text, or nothing but blanks
   kJsonOutOfMemory = -3,
   kJsonObjectSyntax = -4,  // syntax error inside an object
   kJsonUnclosed = -5,      // the text ended inside a string or with an object or array open

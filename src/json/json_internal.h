@@ -227,9 +227,9 @@ struct Value {
   uint32_t size;  // string and raw: UTF-16 units; numbers: text bytes; containers: elements
   union {
     bool boolean;
-    const char* text;        // integer and floating: the token (ASCII) in the arena
-    NumberBox* box;          // integer and floating with kExplicitNumber
-    const char16_t* units;   // string and raw
+    const char* text;       // integer and floating: the token (ASCII) in the arena
+    NumberBox* box;         // integer and floating with kExplicitNumber
+    const char16_t* units;  // string and raw
     ArrayBlock* array;
     ObjectBlock* object;
   };

@@ -374,11 +374,26 @@ class Reader {
             *o++ = char16_t(next);
             p += 2;
             break;
-          case 'b': *o++ = u'\b'; p += 2; break;
-          case 't': *o++ = u'\t'; p += 2; break;
-          case 'n': *o++ = u'\n'; p += 2; break;
-          case 'r': *o++ = u'\r'; p += 2; break;
-          case 'f': *o++ = u'\f'; p += 2; break;
+          case 'b':
+            *o++ = u'\b';
+            p += 2;
+            break;
+          case 't':
+            *o++ = u'\t';
+            p += 2;
+            break;
+          case 'n':
+            *o++ = u'\n';
+            p += 2;
+            break;
+          case 'r':
+            *o++ = u'\r';
+            p += 2;
+            break;
+          case 'f':
+            *o++ = u'\f';
+            p += 2;
+            break;
           case 'u':
             if (const int unit = hex4(p + 2, end_); unit >= 0) {
               if (decodeUnicode_) {
@@ -534,7 +549,8 @@ class Reader {
       block->capacity = uint32_t(count);
       block->bucketCount = 0;
       block->index = nullptr;
-      size = count > kLinearMembers ? keepIndexed(block, read, uint32_t(count)) : keepLinear(block, read, uint32_t(count));
+      size =
+          count > kLinearMembers ? keepIndexed(block, read, uint32_t(count)) : keepLinear(block, read, uint32_t(count));
       members_.resize(frame.base);
     }
     Value& object = slot();
@@ -599,9 +615,9 @@ class Reader {
   const Unit* const end_;
   const bool decodeUnicode_;
   Value* root_ = nullptr;
-  Buffer<Value> values_;    // elements of the open arrays
-  Buffer<Member> members_;  // members of the open objects
-  Buffer<Frame> frames_;    // the open containers
+  Buffer<Value> values_;      // elements of the open arrays
+  Buffer<Member> members_;    // members of the open objects
+  Buffer<Frame> frames_;      // the open containers
   Buffer<char16_t> scratch_;  // the string being read
 };
 

@@ -200,9 +200,7 @@ void releaseValue(Arena& arena, Value& value) noexcept {
   auto visit = [&](const Value& v) {
     switch (v.kind) {
       case JsonKind::String:
-      case JsonKind::Raw:
-        arena.release(const_cast<char16_t*>(v.units), v.size * sizeof(char16_t));
-        break;
+      case JsonKind::Raw: arena.release(const_cast<char16_t*>(v.units), v.size * sizeof(char16_t)); break;
       case JsonKind::Integer:
       case JsonKind::Floating:
         if (v.flags & kExplicitNumber)
@@ -216,8 +214,7 @@ void releaseValue(Arena& arena, Value& value) noexcept {
       case JsonKind::Object:
         if (v.object) pending.push(v);
         break;
-      default:
-        break;
+      default: break;
     }
   };
   try {
@@ -260,9 +257,7 @@ Value copyShallow(Arena& arena, const Value& source, Buffer<CopyFrame>& pending,
   Value copy = source;
   switch (source.kind) {
     case JsonKind::String:
-    case JsonKind::Raw:
-      copy.units = copyUnits(arena, unitsOf(source));
-      break;
+    case JsonKind::Raw: copy.units = copyUnits(arena, unitsOf(source)); break;
     case JsonKind::Integer:
     case JsonKind::Floating:
       if (source.flags & kExplicitNumber) {
@@ -301,8 +296,7 @@ Value copyShallow(Arena& arena, const Value& source, Buffer<CopyFrame>& pending,
         copy.object = block;
       }
       break;
-    default:
-      break;
+    default: break;
   }
   if (copy.isContainer() && copy.size) {
     *target = copy;
@@ -345,19 +339,14 @@ Value copyValue(Arena& arena, const Value& source) {
 static bool sameShallow(const Value& a, const Value& b) {
   if (a.kind != b.kind) return false;
   switch (a.kind) {
-    case JsonKind::Boolean:
-      return a.boolean == b.boolean;
+    case JsonKind::Boolean: return a.boolean == b.boolean;
     case JsonKind::Integer:
-    case JsonKind::Floating:
-      return NumberText(a).view() == NumberText(b).view();
+    case JsonKind::Floating: return NumberText(a).view() == NumberText(b).view();
     case JsonKind::String:
-    case JsonKind::Raw:
-      return unitsOf(a) == unitsOf(b);
+    case JsonKind::Raw: return unitsOf(a) == unitsOf(b);
     case JsonKind::Array:
-    case JsonKind::Object:
-      return a.size == b.size;
-    default:
-      return true;
+    case JsonKind::Object: return a.size == b.size;
+    default: return true;
   }
 }
 

@@ -185,9 +185,7 @@ class Writer {
   void writeValue(const Value& value) {
     switch (value.kind) {
       case JsonKind::None:
-      case JsonKind::Null:
-        putAscii("null", 4);
-        break;
+      case JsonKind::Null: putAscii("null", 4); break;
       case JsonKind::Boolean:
         if (value.boolean)
           putAscii("true", 4);
@@ -205,12 +203,8 @@ class Writer {
           putAscii(text.view().data(), text.view().size());
         }
         break;
-      case JsonKind::Raw:
-        writeUnits(value.units, value.size);
-        break;
-      case JsonKind::String:
-        writeString(value.units, value.size);
-        break;
+      case JsonKind::Raw: writeUnits(value.units, value.size); break;
+      case JsonKind::String: writeString(value.units, value.size); break;
       case JsonKind::Array:
         if (value.size == 0) {
           putAscii("[]", 2);
@@ -248,8 +242,7 @@ void writeGbk(const Value& value, const WriteOptions& options, JsonAllocator& st
   Writer<std::string>(out, options, stackAllocator).write(value);
 }
 
-void writeUtf16(const Value& value, const WriteOptions& options, JsonAllocator& stackAllocator,
-                std::u16string& out) {
+void writeUtf16(const Value& value, const WriteOptions& options, JsonAllocator& stackAllocator, std::u16string& out) {
   Writer<std::u16string>(out, options, stackAllocator).write(value);
 }
 

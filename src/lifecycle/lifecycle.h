@@ -8,10 +8,10 @@
 namespace tovalux {
 
 enum class LifecycleState {
-  kLoaded,             // the host loaded the library
-  kWaitingForHost,     // notification 1 came before the host had a main window
-  kRunning,            // start-up finished
-  kClosed,             // notifications 6 or 17 gave the host its window back
+  kLoaded,          // the host loaded the library
+  kWaitingForHost,  // notification 1 came before the host had a main window
+  kRunning,         // start-up finished
+  kClosed,          // notifications 6 or 17 gave the host its window back
 };
 
 LifecycleState lifecycleState();

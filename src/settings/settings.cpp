@@ -43,8 +43,8 @@ std::string settingsFilePath() { return hostPath("lib\\Tovalux\\Tovalux.ini"); }
 std::string readSetting(std::string_view section, std::string_view key) {
   std::vector<char> buffer(kReadBufferSize, '\0');
   const std::string path = settingsFilePath();
-  const DWORD length = GetPrivateProfileStringA(ownString(section).c_str(), ownString(key).c_str(), "",
-                                                buffer.data(), kReadBufferSize, path.c_str());
+  const DWORD length = GetPrivateProfileStringA(ownString(section).c_str(), ownString(key).c_str(), "", buffer.data(),
+                                                kReadBufferSize, path.c_str());
   return std::string(buffer.data(), length);  // at most the buffer size - 1
 }
 

@@ -13,7 +13,7 @@ namespace setting {
 constexpr char kThemeSection[] = "Theme";
 constexpr char kFontName[] = "FontName";
 constexpr char kFontSize[] = "FontSize";
-constexpr char kWindowWidth[] = "WinodwWidth";    // the file's own spelling
+constexpr char kWindowWidth[] = "WinodwWidth";  // the file's own spelling
 constexpr char kWindowHeight[] = "WinodwHeight";
 constexpr char kCaption[] = "Caption";
 constexpr char kMenuButtonWidth[] = "MenuButtonWidth";
@@ -46,14 +46,14 @@ bool writeBoolSetting(std::string_view section, std::string_view key, bool value
 int32_t readIntSetting(std::string_view section, std::string_view key);
 
 // The keys whose missing or invalid values are replaced by a default that is also written back.
-std::string fontNameSetting();          // empty: "微软雅黑"
-int32_t fontSizeSetting();              // below 1: 9
-bool captionSetting();                  // empty: true
-int32_t menuButtonWidthSetting();       // below 1: 58
-bool libTreeSetting();                  // empty: true
-bool codeTipSetting();                  // absent: false, nothing written
-bool codeTreeSetting();                 // absent: false, nothing written
-bool propertyGridFontSetting();         // 1 or above: on
+std::string fontNameSetting();     // empty: "微软雅黑"
+int32_t fontSizeSetting();         // below 1: 9
+bool captionSetting();             // empty: true
+int32_t menuButtonWidthSetting();  // below 1: 58
+bool libTreeSetting();             // empty: true
+bool codeTipSetting();             // absent: false, nothing written
+bool codeTreeSetting();            // absent: false, nothing written
+bool propertyGridFontSetting();    // 1 or above: on
 
 struct WindowSize {
   int32_t width;

@@ -39,8 +39,7 @@ inline uint64_t gbkConversionDigest() {
   };
   for (unsigned byte = 0; byte < 256; ++byte) addWide(gbkToUtf16(std::string(1, char(byte))));
   for (unsigned lead = 0x81; lead <= 0xFE; ++lead)
-    for (unsigned trail = 0; trail < 256; ++trail)
-      addWide(gbkToUtf16(std::string{char(lead), char(trail)}));
+    for (unsigned trail = 0; trail < 256; ++trail) addWide(gbkToUtf16(std::string{char(lead), char(trail)}));
   for (unsigned unit = 0; unit < 0x10000; ++unit) addNarrow(utf16ToGbk(std::u16string(1, char16_t(unit))));
   return digest.value();
 }

@@ -17,8 +17,9 @@ LONG WINAPI failOnCrash(EXCEPTION_POINTERS* exception) {
                          static_cast<LPCSTR>(record->ExceptionAddress), &module))
     GetModuleFileNameA(module, name, sizeof name);
   std::fprintf(stderr, "\nCRASH: exception 0x%08lX at %p (%s+0x%lx)\n", record->ExceptionCode, record->ExceptionAddress,
-               name, static_cast<unsigned long>(reinterpret_cast<uintptr_t>(record->ExceptionAddress) -
-                                                reinterpret_cast<uintptr_t>(module)));
+               name,
+               static_cast<unsigned long>(reinterpret_cast<uintptr_t>(record->ExceptionAddress) -
+                                          reinterpret_cast<uintptr_t>(module)));
   std::fflush(stderr);
   std::fflush(stdout);
   TerminateProcess(GetCurrentProcess(), 3);

@@ -65,10 +65,14 @@ int TreeAdapter::insert(int parent, int position) {
   Node* p = parent == kRoot ? nullptr : node(parent);
   if (parent != kRoot && p == nullptr) return -1;
   int after;  // the sibling the new item follows; 0: none (it becomes the first)
-  if (position == kLast) after = p != nullptr ? p->last : lastRoot_;
-  else if (position == kFirst) after = 0;
-  else if (Node* s = node(position); s != nullptr && s->parent == parent) after = position;
-  else return -1;
+  if (position == kLast)
+    after = p != nullptr ? p->last : lastRoot_;
+  else if (position == kFirst)
+    after = 0;
+  else if (Node* s = node(position); s != nullptr && s->parent == parent)
+    after = position;
+  else
+    return -1;
   if (base_ + static_cast<int64_t>(nodes_.size()) >= INT32_MAX) return -1;
   const int id = base_ + static_cast<int>(nodes_.size());
   nodes_.emplace_back();
@@ -81,10 +85,14 @@ int TreeAdapter::insert(int parent, int position) {
   n.depth = p != nullptr ? p->depth + 1 : 0;
   n.prev = after;
   n.next = after != 0 ? node(after)->next : first;
-  if (n.prev != 0) node(n.prev)->next = id;
-  else first = id;
-  if (n.next != 0) node(n.next)->prev = id;
-  else last = id;
+  if (n.prev != 0)
+    node(n.prev)->next = id;
+  else
+    first = id;
+  if (n.next != 0)
+    node(n.next)->prev = id;
+  else
+    last = id;
   ++count_;
   ++shape_;
   return id;
@@ -95,10 +103,14 @@ void TreeAdapter::unlink(int id) {
   Node* p = n.parent == kRoot ? nullptr : node(n.parent);
   int& first = p != nullptr ? p->first : firstRoot_;
   int& last = p != nullptr ? p->last : lastRoot_;
-  if (n.prev != 0) node(n.prev)->next = n.next;
-  else first = n.next;
-  if (n.next != 0) node(n.next)->prev = n.prev;
-  else last = n.prev;
+  if (n.prev != 0)
+    node(n.prev)->next = n.next;
+  else
+    first = n.next;
+  if (n.next != 0)
+    node(n.next)->prev = n.prev;
+  else
+    last = n.prev;
   n.prev = n.next = 0;
 }
 

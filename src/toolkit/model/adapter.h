@@ -16,8 +16,8 @@
 
 namespace tovalux::tk {
 
-constexpr int kMaxColumn = 1 << 20;         // plain columns are 0 .. kMaxColumn-1
-constexpr int kNamedColumnBase = 1 << 24;   // named columns count from here
+constexpr int kMaxColumn = 1 << 20;        // plain columns are 0 .. kMaxColumn-1
+constexpr int kNamedColumnBase = 1 << 24;  // named columns count from here
 
 struct Cell {
   int column = 0;

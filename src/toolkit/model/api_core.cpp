@@ -103,8 +103,10 @@ HXCGUI findId(Element& e, int id) {
 HXCGUI XC_GetObjectByID(HWINDOW window, int id) {
   if (!ready() || id == 0) return 0;
   std::vector<HWINDOW> scope;
-  if (window == 0) scope = context().windows;
-  else scope.push_back(window);
+  if (window == 0)
+    scope = context().windows;
+  else
+    scope.push_back(window);
   for (HWINDOW h : scope) {
     Window* w = getWindow(h);
     if (w == nullptr) continue;
@@ -204,13 +206,13 @@ HWINDOW XWnd_CreateEx(uint32_t exStyle, const XChar* className, const XChar* tit
   return makeWindow(false, exStyle, className, title, style, x, y, width, height, parent, xcStyle);
 }
 
-HWINDOW XFrameWnd_CreateEx(uint32_t exStyle, const XChar* className, const XChar* title, uint32_t style, int x,
-                           int y, int width, int height, XHWND parent, int xcStyle) {
+HWINDOW XFrameWnd_CreateEx(uint32_t exStyle, const XChar* className, const XChar* title, uint32_t style, int x, int y,
+                           int width, int height, XHWND parent, int xcStyle) {
   return makeWindow(true, exStyle, className, title, style, x, y, width, height, parent, xcStyle);
 }
 
-#define WINDOW_OR_RETURN(h, ...)                          \
-  Window* w = ready() ? getWindow(h) : nullptr;           \
+#define WINDOW_OR_RETURN(h, ...)                \
+  Window* w = ready() ? getWindow(h) : nullptr; \
   if (w == nullptr) return __VA_ARGS__
 
 void XWnd_SetMinimumSize(HWINDOW window, int width, int height) {

@@ -43,7 +43,8 @@ void XDraw_SetBrushColor(HDRAW draw, XColor color, int alpha) {
 void XDraw_DrawLine(HDRAW draw, int x1, int y1, int x2, int y2) {
   DrawContext* d = drawOf(draw);
   if (d == nullptr) return;
-  XPoint a = d->toCanvas(XPoint{clampCoord(x1), clampCoord(y1)}), b = d->toCanvas(XPoint{clampCoord(x2), clampCoord(y2)});
+  XPoint a = d->toCanvas(XPoint{clampCoord(x1), clampCoord(y1)}),
+         b = d->toCanvas(XPoint{clampCoord(x2), clampCoord(y2)});
   d->canvas.line(a.x, a.y, b.x, b.y, d->brushColor, d->brushAlpha);
 }
 

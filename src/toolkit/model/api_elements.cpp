@@ -11,8 +11,8 @@
 using namespace tovalux::tk;
 using namespace tovalux::tk::api;
 
-#define ELEMENT_OR_RETURN(h, ...)                   \
-  Element* e = ready() ? getElement(h) : nullptr;   \
+#define ELEMENT_OR_RETURN(h, ...)                 \
+  Element* e = ready() ? getElement(h) : nullptr; \
   if (e == nullptr) return __VA_ARGS__
 
 HELE XEle_Create(int x, int y, int width, int height, HXCGUI parent) {

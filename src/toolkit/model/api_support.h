@@ -26,6 +26,6 @@ inline bool validImage(HIMAGE image) { return image == 0 || context().registry.g
 }  // namespace tovalux::tk::api
 
 // Declares `e` as the element of kind T behind handle h, or returns __VA_ARGS__.
-#define KIND_OR_RETURN(T, h, ...)                                            \
+#define KIND_OR_RETURN(T, h, ...)                                                 \
   T* e = ::tovalux::tk::api::ready() ? dynamic_cast<T*>(getElement(h)) : nullptr; \
   if (e == nullptr) return __VA_ARGS__

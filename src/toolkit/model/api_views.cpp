@@ -230,8 +230,10 @@ int XTree_GetFirstChildItem(HELE tree, int id) {
   TreeAdapter* a = e->nodes();
   if (a == nullptr) return -1;
   int first = 0;
-  if (id == XC_ID_ROOT) first = a->firstRoot();
-  else if (TreeAdapter::Node* n = a->node(id)) first = n->first;
+  if (id == XC_ID_ROOT)
+    first = a->firstRoot();
+  else if (TreeAdapter::Node* n = a->node(id))
+    first = n->first;
   return first != 0 ? first : -1;
 }
 
@@ -408,8 +410,10 @@ void XListBox_DeleteItem(HELE list, int row) {
   TableAdapter* t = e->table();
   if (t == nullptr || t->row(row) == nullptr) return;
   t->rows.erase(t->rows.begin() + row);
-  if (e->selected == row) e->selected = -1;
-  else if (e->selected > row) --e->selected;
+  if (e->selected == row)
+    e->selected = -1;
+  else if (e->selected > row)
+    --e->selected;
   e->rowsChanged(row);
 }
 
@@ -582,8 +586,10 @@ void XList_DeleteItem(HELE list, int row) {
   TableAdapter* t = e->table();
   if (t == nullptr || t->row(row) == nullptr) return;
   t->rows.erase(t->rows.begin() + row);
-  if (e->selected == row) e->selected = -1;
-  else if (e->selected > row) --e->selected;
+  if (e->selected == row)
+    e->selected = -1;
+  else if (e->selected > row)
+    --e->selected;
   e->rowsChanged(row);
 }
 
@@ -892,8 +898,10 @@ void XComboBox_DeleteItem(HELE combo, int index) {
   TableAdapter* t = e->table();
   if (t == nullptr || t->row(index) == nullptr) return;
   t->rows.erase(t->rows.begin() + index);
-  if (e->selected == index) e->selected = -1;
-  else if (e->selected > index) --e->selected;
+  if (e->selected == index)
+    e->selected = -1;
+  else if (e->selected > index)
+    --e->selected;
   e->itemsChanged(index);
 }
 

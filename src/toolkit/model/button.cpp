@@ -21,8 +21,8 @@ bool Button::setCheck(bool value) {
   if (value && buttonType == button_type_radio && group != 0 && parent() != nullptr) {
     std::vector<HELE> partners;
     for (Element* sibling : parent()->children())
-      if (auto* b = dynamic_cast<Button*>(sibling); b != nullptr && b != this && b->group == group &&
-                                                    b->buttonType == button_type_radio && b->checked)
+      if (auto* b = dynamic_cast<Button*>(sibling);
+          b != nullptr && b != this && b->group == group && b->buttonType == button_type_radio && b->checked)
         partners.push_back(b->handle());
     for (HELE h : partners)
       if (auto* b = context().registry.get<Button>(h)) b->setCheck(false);
@@ -34,9 +34,7 @@ bool Button::setCheck(bool value) {
   return true;
 }
 
-uint32_t Button::bkState() const {
-  return Element::bkState() | (checked ? XBK_CHECKED : XBK_UNCHECKED);
-}
+uint32_t Button::bkState() const { return Element::bkState() | (checked ? XBK_CHECKED : XBK_UNCHECKED); }
 
 XSize Button::contentSize() {
   Context& ctx = context();
@@ -53,10 +51,10 @@ XSize Button::contentSize() {
 
 void Button::paintDefaultBackground(Canvas& canvas, const XRect& abs) {
   if (buttonType == button_type_checkbox || buttonType == button_type_radio) return;
-  XColor fill = !enabled ? XRGB(45, 45, 48)
+  XColor fill = !enabled               ? XRGB(45, 45, 48)
                 : (pressed || checked) ? XRGB(0, 122, 204)
-                : hovered ? XRGB(62, 62, 64)
-                          : XRGB(51, 51, 55);
+                : hovered              ? XRGB(62, 62, 64)
+                                       : XRGB(51, 51, 55);
   canvas.fillRect(abs, fill, 255);
 }
 
@@ -88,14 +86,9 @@ void Button::defaultAction(int event, const EventArgs&) {
   if (event != XE_BNCLICK || !enabled) return;
   switch (buttonType) {
     case button_type_check:
-    case button_type_checkbox:
-      setCheck(!checked);
-      return;
-    case button_type_radio:
-      setCheck(true);
-      return;
-    default:
-      break;
+    case button_type_checkbox: setCheck(!checked); return;
+    case button_type_radio: setCheck(true); return;
+    default: break;
   }
   Window* w = window();
   if (role == WindowRole::none || w == nullptr) return;
@@ -112,19 +105,27 @@ bool Button::applyAttribute(std::string_view name, std::string_view value) {
   if (name == "text") {
     text = utf8ToUtf16(value);
   } else if (name == "type") {
-    if (equalsNoCase(value, "push")) buttonType = button_type_push;
-    else if (equalsNoCase(value, "check")) buttonType = button_type_check;
-    else if (equalsNoCase(value, "checkBox")) buttonType = button_type_checkbox;
-    else if (equalsNoCase(value, "radio")) buttonType = button_type_radio;
-    else if (auto n = parseInt(value); n && *n >= 0 && *n <= 3) buttonType = *n;
+    if (equalsNoCase(value, "push"))
+      buttonType = button_type_push;
+    else if (equalsNoCase(value, "check"))
+      buttonType = button_type_check;
+    else if (equalsNoCase(value, "checkBox"))
+      buttonType = button_type_checkbox;
+    else if (equalsNoCase(value, "radio"))
+      buttonType = button_type_radio;
+    else if (auto n = parseInt(value); n && *n >= 0 && *n <= 3)
+      buttonType = *n;
   } else if (name == "checked") {
     if (auto b = parseBool(value)) checked = *b;
   } else if (name == "group") {
     if (auto n = parseInt(value)) group = *n;
   } else if (name == "role") {
-    if (equalsNoCase(value, "maximize")) role = WindowRole::maximize;
-    else if (equalsNoCase(value, "minimize")) role = WindowRole::minimize;
-    else if (equalsNoCase(value, "close")) role = WindowRole::close;
+    if (equalsNoCase(value, "maximize"))
+      role = WindowRole::maximize;
+    else if (equalsNoCase(value, "minimize"))
+      role = WindowRole::minimize;
+    else if (equalsNoCase(value, "close"))
+      role = WindowRole::close;
   } else if (name == "textAlign") {
     if (auto a = parseTextAlign(value)) textAlign = *a;
   } else {

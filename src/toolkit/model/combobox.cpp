@@ -111,7 +111,8 @@ HWINDOW ComboBox::openPopup() {
   }
   auto listHeight = [this](const ListBox& list) {
     int rows = std::max(1, list.count());
-    int64_t content = int64_t(rows) * list.itemHeight + (list.selected >= 0 ? list.selectedHeight - list.itemHeight : 0);
+    int64_t content =
+        int64_t(rows) * list.itemHeight + (list.selected >= 0 ? list.selectedHeight - list.itemHeight : 0);
     return static_cast<int>(std::clamp<int64_t>(content, 1, std::max(1, dropHeight)));
   };
   const int width = std::max(1, at.width());
@@ -131,10 +132,12 @@ HWINDOW ComboBox::openPopup() {
   const HWINDOW popup = popup_;
   const HELE listHandle = popupList_;
   const XRect windowBefore = w->rect, listBefore = list->rect;
-  raiseEvent(self, XE_COMBOBOX_POPUP_LIST, EventArgs{2, {static_cast<intptr_t>(popup), static_cast<intptr_t>(listHandle)}});
+  raiseEvent(self, XE_COMBOBOX_POPUP_LIST,
+             EventArgs{2, {static_cast<intptr_t>(popup), static_cast<intptr_t>(listHandle)}});
   w = getWindow(popup);
   list = context().registry.get<ListBox>(listHandle);
-  if (context().registry.get<ComboBox>(self) != this || w == nullptr || list == nullptr) return w != nullptr ? popup : 0;
+  if (context().registry.get<ComboBox>(self) != this || w == nullptr || list == nullptr)
+    return w != nullptr ? popup : 0;
   // Sized by the items the handlers left, unless a handler sized the pop-up itself.
   if (w->rect == windowBefore && list->rect == listBefore) {
     height = listHeight(*list);
@@ -170,8 +173,10 @@ void comboItemChosen(HELE combo, int index) {
 
 void ComboBox::defaultAction(int event, const EventArgs& args) {
   if (event == XE_LBUTTONDOWN && enabled) {
-    if (popupWindow() != 0) closePopup();
-    else openPopup();
+    if (popupWindow() != 0)
+      closePopup();
+    else
+      openPopup();
   } else if (event == XE_COMBOBOX_SELECT) {
     int index = static_cast<int>(args[0]);
     if (index >= 0 && index < count()) setSelected(index);

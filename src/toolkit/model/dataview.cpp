@@ -22,9 +22,9 @@ void ItemRow::arrange() {
   for (size_t i = 0; i < kids.size(); ++i) {
     Element* c = kids[i];
     int column = i < rootColumns.size() ? rootColumns[i] : -1;
-    XRect inner = column < 0 ? XRect{0, 0, width(), height()}
+    XRect inner = column < 0                                ? XRect{0, 0, width(), height()}
                   : column < static_cast<int>(cells.size()) ? cells[static_cast<size_t>(column)]
-                                                             : XRect{};
+                                                            : XRect{};
     // Each root starts at its cell's corner (the cells move as columns change width).
     c->rect = {inner.left, inner.top, inner.left + c->width(), inner.top + c->height()};
     placeFree(*c, inner);
@@ -189,8 +189,10 @@ void DataView::showItem(const ItemKey& key) {
   if (v == nullptr) return;
   const int viewHeight = viewRect().height();
   int pos = v->pos;
-  if (r.top < pos) pos = r.top;
-  else if (r.bottom > pos + viewHeight) pos = r.bottom - viewHeight;
+  if (r.top < pos)
+    pos = r.top;
+  else if (r.bottom > pos + viewHeight)
+    pos = r.bottom - viewHeight;
   v->scrollTo(pos);
 }
 
@@ -232,8 +234,10 @@ bool DataView::syncRows() {
     if (row == nullptr) continue;
     bool wanted = !stale_ && std::find(staleKeys_.begin(), staleKeys_.end(), row->key) == staleKeys_.end() &&
                   std::any_of(slots.begin(), slots.end(), [&](const Slot& s) { return s.key == row->key; });
-    if (wanted) keep.push_back(h);
-    else Element::destroy(row);
+    if (wanted)
+      keep.push_back(h);
+    else
+      Element::destroy(row);
   }
   rows_ = std::move(keep);
   stale_ = false;

@@ -223,9 +223,12 @@ std::optional<BkInfo> parseDescriptor(std::string_view text) {
   for (size_t s = 0; s + 1 < segments.size(); ++s) {
     std::string_view seg = segments[s];
     BkPart::Kind kind;
-    if (seg.starts_with("5:")) kind = BkPart::Kind::rect;
-    else if (seg.starts_with("3:")) kind = BkPart::Kind::image;
-    else return std::nullopt;
+    if (seg.starts_with("5:"))
+      kind = BkPart::Kind::rect;
+    else if (seg.starts_with("3:"))
+      kind = BkPart::Kind::image;
+    else
+      return std::nullopt;
     std::vector<Property> props;
     if (!parseProperties(seg.substr(2), props, false)) return std::nullopt;
     auto part = buildPart(kind, props);
@@ -272,13 +275,19 @@ XRect partRect(const BkPart& part, const XRect& e) {
   const XRect& d = part.dist;
   XRect r;
   bool left = part.anchors & edge_left, right = part.anchors & edge_right;
-  if (left && right) r.left = e.left + d.left, r.right = e.right - d.right;
-  else if (right) r.right = e.right - d.right, r.left = r.right - d.left;
-  else r.left = e.left + d.left, r.right = r.left + d.right;
+  if (left && right)
+    r.left = e.left + d.left, r.right = e.right - d.right;
+  else if (right)
+    r.right = e.right - d.right, r.left = r.right - d.left;
+  else
+    r.left = e.left + d.left, r.right = r.left + d.right;
   bool top = part.anchors & edge_top, bottom = part.anchors & edge_bottom;
-  if (top && bottom) r.top = e.top + d.top, r.bottom = e.bottom - d.bottom;
-  else if (bottom) r.bottom = e.bottom - d.bottom, r.top = r.bottom - d.top;
-  else r.top = e.top + d.top, r.bottom = r.top + d.bottom;
+  if (top && bottom)
+    r.top = e.top + d.top, r.bottom = e.bottom - d.bottom;
+  else if (bottom)
+    r.bottom = e.bottom - d.bottom, r.top = r.bottom - d.top;
+  else
+    r.top = e.top + d.top, r.bottom = r.top + d.bottom;
   return r;
 }
 

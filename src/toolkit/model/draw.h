@@ -40,7 +40,8 @@ class DrawBrush : public Object {
 
 class DrawContext : public Object {
  public:
-  DrawContext(Canvas& canvas, XPoint origin, const Font& font) : Object(XC_DRAW), canvas(canvas), origin(origin), font(&font) {}
+  DrawContext(Canvas& canvas, XPoint origin, const Font& font)
+      : Object(XC_DRAW), canvas(canvas), origin(origin), font(&font) {}
   ~DrawContext() override;
 
   Canvas& canvas;

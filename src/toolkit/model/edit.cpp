@@ -12,8 +12,10 @@ namespace tovalux::tk {
 
 void Edit::changed(size_t fromLine) {
   // Appending only touches the last line: logs of many lines are not laid out anew per line.
-  if (fromLine == 0) linesValid_ = false;
-  else reflowFrom_ = std::min(reflowFrom_, fromLine);
+  if (fromLine == 0)
+    linesValid_ = false;
+  else
+    reflowFrom_ = std::min(reflowFrom_, fromLine);
   size_t n = length();
   selStart_ = std::min(selStart_, n);
   selEnd_ = std::min(selEnd_, n);
@@ -31,8 +33,10 @@ void Edit::setText(std::u16string_view text) {
 void Edit::addText(std::u16string_view text, int style) {
   if (text.empty()) return;
   if (style < 0 || style >= static_cast<int>(styles_.size())) style = 0;
-  if (!runs_.empty() && runs_.back().style == style) runs_.back().text += text;
-  else runs_.push_back({std::u16string(text), style});
+  if (!runs_.empty() && runs_.back().style == style)
+    runs_.back().text += text;
+  else
+    runs_.push_back({std::u16string(text), style});
   changed(linesValid_ && !lines_.empty() ? lines_.size() - 1 : 0);
 }
 
@@ -101,7 +105,8 @@ size_t Edit::lineStart(size_t i) {
   const auto& all = lines();
   if (i >= all.size()) return length();
   size_t offset = 0;
-  for (int r = 0; r < all[i].startRun && r < static_cast<int>(runs_.size()); ++r) offset += runs_[static_cast<size_t>(r)].text.size();
+  for (int r = 0; r < all[i].startRun && r < static_cast<int>(runs_.size()); ++r)
+    offset += runs_[static_cast<size_t>(r)].text.size();
   return offset + all[i].startOffset;
 }
 
@@ -125,7 +130,8 @@ int Edit::xOf(size_t offset) {
     if (offset <= global) break;
     const Run& run = runs_[static_cast<size_t>(p.run)];
     size_t count = std::min(p.count, offset - global);
-    x = p.x + context().measurer().measure(std::u16string_view(run.text).substr(p.offset, count), styleFont(run.style)).cx;
+    x = p.x +
+        context().measurer().measure(std::u16string_view(run.text).substr(p.offset, count), styleFont(run.style)).cx;
     if (count < p.count) break;
   }
   return x;
@@ -162,19 +168,16 @@ bool Edit::onKeyDown(int key, int /*flags*/) {
     case key_back:
     case key_delete:
       if (readOnly || !enabled) return false;
-      if (selEnd_ > selStart_) erase(selStart_, selEnd_);
-      else if (key == key_back && caret > 0) erase(caret - 1, caret);
-      else if (key == key_delete && caret < n) erase(caret, caret + 1);
+      if (selEnd_ > selStart_)
+        erase(selStart_, selEnd_);
+      else if (key == key_back && caret > 0)
+        erase(caret - 1, caret);
+      else if (key == key_delete && caret < n)
+        erase(caret, caret + 1);
       return true;
-    case key_left:
-      to = caret > 0 ? caret - 1 : 0;
-      break;
-    case key_right:
-      to = std::min(caret + 1, n);
-      break;
-    case key_home:
-      to = lineStart(lineOf(caret));
-      break;
+    case key_left: to = caret > 0 ? caret - 1 : 0; break;
+    case key_right: to = std::min(caret + 1, n); break;
+    case key_home: to = lineStart(lineOf(caret)); break;
     case key_end: {
       size_t line = lineOf(caret);
       to = offsetAt(line, 1 << 20);
@@ -188,8 +191,7 @@ bool Edit::onKeyDown(int key, int /*flags*/) {
       to = offsetAt(key == key_up ? line - 1 : line + 1, xOf(caret));
       break;
     }
-    default:
-      return false;
+    default: return false;
   }
   caret = to;
   selStart_ = selEnd_ = to;
@@ -283,8 +285,10 @@ void Edit::layoutLines(int wrapWidth, size_t fromLine) {
 
 const std::vector<Edit::Line>& Edit::lines() {
   int wrap = autoWrap ? viewRect().width() - padding.left - padding.right : -1;
-  if (!linesValid_ || wrap != linesWrapWidth_) layoutLines(wrap, 0);
-  else if (reflowFrom_ != SIZE_MAX) layoutLines(wrap, reflowFrom_);
+  if (!linesValid_ || wrap != linesWrapWidth_)
+    layoutLines(wrap, 0);
+  else if (reflowFrom_ != SIZE_MAX)
+    layoutLines(wrap, reflowFrom_);
   return lines_;
 }
 

@@ -66,8 +66,10 @@ void Element::destroy(Element* element) {
 }
 
 void attachToParent(Element* element, HXCGUI parent) {
-  if (Element* p = getElement(parent)) p->insertChild(element);
-  else if (Window* w = getWindow(parent)) w->insertChild(element);
+  if (Element* p = getElement(parent))
+    p->insertChild(element);
+  else if (Window* w = getWindow(parent))
+    w->insertChild(element);
 }
 
 XRect Element::windowRect() const {
@@ -149,16 +151,12 @@ XSize preferredSize(Element& e) {
     int minimum = horizontal ? e.minSize.cx : e.minSize.cy;
     int v;
     switch (rule.type) {
-      case layout_size_fixed:
-        v = rule.value;
-        break;
+      case layout_size_fixed: v = rule.value; break;
       case layout_size_auto:
         if (content.cx < 0) content = e.contentSize();
         v = horizontal ? content.cx : content.cy;
         break;
-      default:
-        v = minimum;
-        break;
+      default: v = minimum; break;
     }
     return std::max({v, minimum, 0});
   };
@@ -195,9 +193,12 @@ void placeFree(Element& child, const XRect& inner) {
   auto size = [&](const SizeRule& rule, bool horizontal) {
     int minimum = horizontal ? child.minSize.cx : child.minSize.cy;
     int v;
-    if (rule.type == layout_size_fixed) v = rule.value;
-    else if (rule.type == layout_size_auto) v = horizontal ? child.contentSize().cx : child.contentSize().cy;
-    else v = horizontal ? inner.width() : inner.height();
+    if (rule.type == layout_size_fixed)
+      v = rule.value;
+    else if (rule.type == layout_size_auto)
+      v = horizontal ? child.contentSize().cx : child.contentSize().cy;
+    else
+      v = horizontal ? inner.width() : inner.height();
     return std::max({v, minimum, 0});
   };
   int w = size(child.widthRule, true), h = size(child.heightRule, false);
@@ -222,13 +223,15 @@ void flowLayout(const std::vector<Element*>& items, const XRect& inner, bool ver
     Element& e = *items[i];
     const SizeRule& rule = vertical ? e.heightRule : e.widthRule;
     int minimum = std::max(0, vertical ? e.minSize.cy : e.minSize.cx);
-    if (rule.type == layout_size_fill) weight[i] = 1;
-    else if (rule.type == layout_size_weight) weight[i] = std::max(0, rule.value);
+    if (rule.type == layout_size_fill)
+      weight[i] = 1;
+    else if (rule.type == layout_size_weight)
+      weight[i] = std::max(0, rule.value);
     if (weight[i] > 0) {
       weights += weight[i];
       continue;
     }
-    int v = rule.type == layout_size_auto ? (vertical ? e.contentSize().cy : e.contentSize().cx)
+    int v = rule.type == layout_size_auto    ? (vertical ? e.contentSize().cy : e.contentSize().cx)
             : rule.type == layout_size_fixed ? rule.value
                                              : 0;
     main[i] = std::max(v, minimum);
@@ -255,8 +258,10 @@ void flowLayout(const std::vector<Element*>& items, const XRect& inner, bool ver
     int align = vertical ? alignV : alignH;
     bool center = vertical ? align == align_center_v : align == align_center_h;
     bool end = vertical ? align == align_bottom : align == align_right;
-    if (center) pos += (mainSize - total) / 2;
-    else if (end) pos += mainSize - total;
+    if (center)
+      pos += (mainSize - total) / 2;
+    else if (end)
+      pos += mainSize - total;
   }
   const int crossAlign = vertical ? alignH : alignV;
   for (size_t i = 0; i < n; ++i) {
@@ -264,19 +269,26 @@ void flowLayout(const std::vector<Element*>& items, const XRect& inner, bool ver
     const SizeRule& rule = vertical ? e.widthRule : e.heightRule;
     int minimum = std::max(0, vertical ? e.minSize.cx : e.minSize.cy);
     int c;
-    if (rule.type == layout_size_fill || rule.type == layout_size_weight) c = crossSize;
-    else if (rule.type == layout_size_auto) c = vertical ? e.contentSize().cx : e.contentSize().cy;
-    else c = rule.value;
+    if (rule.type == layout_size_fill || rule.type == layout_size_weight)
+      c = crossSize;
+    else if (rule.type == layout_size_auto)
+      c = vertical ? e.contentSize().cx : e.contentSize().cy;
+    else
+      c = rule.value;
     c = std::max(c, minimum);
     int offset = 0;
     bool center = vertical ? crossAlign == align_center_h : crossAlign == align_center_v;
     bool end = vertical ? crossAlign == align_right : crossAlign == align_bottom;
-    if (center) offset = std::max(0, (crossSize - c) / 2);
-    else if (end) offset = std::max(0, crossSize - c);
+    if (center)
+      offset = std::max(0, (crossSize - c) / 2);
+    else if (end)
+      offset = std::max(0, crossSize - c);
     int p0 = clampCoord(pos), p1 = clampCoord(pos + main[i]);
     int c0 = clampCoord(int64_t(vertical ? inner.left : inner.top) + offset), c1 = clampCoord(int64_t(c0) + c);
-    if (vertical) e.rect = {c0, p0, c1, p1};
-    else e.rect = {p0, c0, p1, c1};
+    if (vertical)
+      e.rect = {c0, p0, c1, p1};
+    else
+      e.rect = {p0, c0, p1, c1};
     pos += main[i] + spacing;
   }
 }
@@ -287,8 +299,10 @@ void Element::arrange() {
   std::vector<Element*> flowItems;
   for (Element* c : children_) {
     if (!c->visible) continue;
-    if (flows && !c->floating) flowItems.push_back(c);
-    else placeFree(*c, inner);
+    if (flows && !c->floating)
+      flowItems.push_back(c);
+    else
+      placeFree(*c, inner);
   }
   if (flows) flowLayout(flowItems, inner, vertical, spacing, alignH, alignV);
   for (Element* c : children_)

@@ -41,7 +41,7 @@ class Element : public Object {
   // --- tree -------------------------------------------------------------------------------
   Element* parent() const { return parent_; }
   Window* parentWindow() const { return parentWindow_; }  // direct parent when it is a window
-  Window* window() const;                                   // the window holding the element
+  Window* window() const;                                 // the window holding the element
   const std::vector<Element*>& children() const { return children_; }
   int indexOf(const Element* child) const;
   // Moves `child` under this element at `index` (-1 or past the end: last).

@@ -80,8 +80,10 @@ void FrameWindow::arrangeBody(const XRect& area) {
   for (Element* c : children()) {
     if (!c->visible || c == view || std::find(std::begin(bound), std::end(bound), c) != std::end(bound)) continue;
     if (dock_ && dock_->manages(*c)) continue;
-    if (c->floating) placeFree(*c, area);
-    else flowItems.push_back(c);
+    if (c->floating)
+      placeFree(*c, area);
+    else
+      flowItems.push_back(c);
   }
   flowLayout(flowItems, area, false, 0, align_left, align_top);
 }
@@ -225,8 +227,7 @@ bool DockSite::tidy() {
       destroyElement(std::exchange(g.tabBar, 0));
       g.labels.clear();
     }
-    if (getElement(g.splitter) == nullptr)
-      g.splitter = makeElement<DockSplitter>(fh, {}, fh, g.align, g.id)->handle();
+    if (getElement(g.splitter) == nullptr) g.splitter = makeElement<DockSplitter>(fh, {}, fh, g.align, g.id)->handle();
     ++gi;
   }
   for (int align = 0; align < 4; ++align) {
@@ -322,7 +323,8 @@ void DockSite::floatPane(Pane& pane) {
   Context& ctx = context();
   const HELE ph = pane.handle();
   const HWINDOW fh = frame_.handle();
-  homes_[ph] = {g->align, g->id, static_cast<size_t>(std::find(g->panes.begin(), g->panes.end(), ph) - g->panes.begin())};
+  homes_[ph] = {g->align, g->id,
+                static_cast<size_t>(std::find(g->panes.begin(), g->panes.end(), ph) - g->panes.begin())};
   // Where it was on the screen, at its size then (its created size when it never had one).
   XRect r = pane.windowRect();
   if (r.empty()) r = {60, 60, 60 + pane.createdSize.cx, 60 + pane.createdSize.cy};
@@ -424,16 +426,20 @@ XRect DockSite::arrange(const XRect& body) {
     XRect area = rest, band = rest;
     switch (align) {
       case 0:
-        area.right = rest.left + size, band.left = area.right, band.right = band.left + kSplitter, rest.left = band.right;
+        area.right = rest.left + size, band.left = area.right, band.right = band.left + kSplitter,
+        rest.left = band.right;
         break;
       case 2:
-        area.left = rest.right - size, band.right = area.left, band.left = band.right - kSplitter, rest.right = band.left;
+        area.left = rest.right - size, band.right = area.left, band.left = band.right - kSplitter,
+        rest.right = band.left;
         break;
       case 1:
-        area.bottom = rest.top + size, band.top = area.bottom, band.bottom = band.top + kSplitter, rest.top = band.bottom;
+        area.bottom = rest.top + size, band.top = area.bottom, band.bottom = band.top + kSplitter,
+        rest.top = band.bottom;
         break;
       default:
-        area.top = rest.bottom - size, band.bottom = area.top, band.top = band.bottom - kSplitter, rest.bottom = band.top;
+        area.top = rest.bottom - size, band.bottom = area.top, band.top = band.bottom - kSplitter,
+        rest.bottom = band.top;
         break;
     }
     if (rest.right < rest.left) rest.right = rest.left;
@@ -467,11 +473,13 @@ void DockSite::arrangeSide(int align, const XRect& area) {
   const int avail = std::max(0, total - (n - 1) * kSplitter);
   std::vector<int> len(static_cast<size_t>(n), 0);
   int64_t sum = 0;
-  for (int i = 0; i + 1 < n; ++i) sum += len[static_cast<size_t>(i)] = std::max(kMinGroup, shown[static_cast<size_t>(i)]->extent);
+  for (int i = 0; i + 1 < n; ++i)
+    sum += len[static_cast<size_t>(i)] = std::max(kMinGroup, shown[static_cast<size_t>(i)]->extent);
   const int keep = std::max(0, avail - kMinGroup);  // the last group keeps at least its minimum
   if (sum > keep) {
     int64_t scaled = 0;
-    for (int i = 0; i + 1 < n; ++i) scaled += len[static_cast<size_t>(i)] = static_cast<int>(len[static_cast<size_t>(i)] * keep / sum);
+    for (int i = 0; i + 1 < n; ++i)
+      scaled += len[static_cast<size_t>(i)] = static_cast<int>(len[static_cast<size_t>(i)] * keep / sum);
     sum = scaled;
   }
   if (n > 0) len[static_cast<size_t>(n - 1)] = static_cast<int>(std::max<int64_t>(0, avail - sum));
@@ -479,14 +487,16 @@ void DockSite::arrangeSide(int align, const XRect& area) {
   for (int i = 0; i < n; ++i) {
     Group& g = *shown[static_cast<size_t>(i)];
     g.length = len[static_cast<size_t>(i)];
-    XRect r = stacked ? XRect{area.left, pos, area.right, pos + g.length} : XRect{pos, area.top, pos + g.length, area.bottom};
+    XRect r =
+        stacked ? XRect{area.left, pos, area.right, pos + g.length} : XRect{pos, area.top, pos + g.length, area.bottom};
     arrangeGroup(g, r);
     pos += g.length;
     Element* split = getElement(g.splitter);
     if (split == nullptr) continue;
     split->visible = i + 1 < n;
     if (!split->visible) continue;
-    split->rect = stacked ? XRect{area.left, pos, area.right, pos + kSplitter} : XRect{pos, area.top, pos + kSplitter, area.bottom};
+    split->rect = stacked ? XRect{area.left, pos, area.right, pos + kSplitter}
+                          : XRect{pos, area.top, pos + kSplitter, area.bottom};
     split->dragBorder = stacked ? edge_bottom : edge_right;
     split->border = stacked ? XRect{0, 0, 0, kSplitter} : XRect{0, 0, kSplitter, 0};
     pos += kSplitter;

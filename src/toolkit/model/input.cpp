@@ -122,14 +122,18 @@ int dragEdge(Element& e, int edge, int delta) {
     grow = std::min(grow, std::max(0, boundSize - boundMin));
   }
   if (grow == 0) return 0;
-  if (horizontal) e.setWidth(size + grow);
-  else e.setHeight(size + grow);
+  if (horizontal)
+    e.setWidth(size + grow);
+  else
+    e.setHeight(size + grow);
   // A fixed-size neighbour gives up what this one takes; a filling one follows by layout.
   if (bound != nullptr) {
     const SizeRule& rule = horizontal ? bound->widthRule : bound->heightRule;
     if (rule.type == layout_size_fixed) {
-      if (horizontal) bound->setWidth(bound->width() - grow);
-      else bound->setHeight(bound->height() - grow);
+      if (horizontal)
+        bound->setWidth(bound->width() - grow);
+      else
+        bound->setHeight(bound->height() - grow);
     }
   }
   return (edge == edge_right || edge == edge_bottom) ? grow : -grow;
@@ -137,7 +141,8 @@ int dragEdge(Element& e, int edge, int delta) {
 
 void mouseMove(Window& w, XPoint pt, int flags) {
   if (w.drag.kind == Window::Drag::Kind::slider) {
-    if (auto* bar = dynamic_cast<ScrollBar*>(getElement(w.drag.element))) bar->scrollTo(bar->positionAt(along(*bar, pt) - w.drag.grab));
+    if (auto* bar = dynamic_cast<ScrollBar*>(getElement(w.drag.element)))
+      bar->scrollTo(bar->positionAt(along(*bar, pt) - w.drag.grab));
     return;
   }
   if (w.drag.kind == Window::Drag::Kind::border) {
@@ -151,16 +156,18 @@ void mouseMove(Window& w, XPoint pt, int flags) {
       HWINDOW self = w.handle();
       // Raises 36, whose handlers may do anything. A child of the window itself shares the
       // window's body with its siblings: the window lays them out.
-      if (e->parent() != nullptr) adjustLayout(*e->parent());
-      else if (Window* owner = e->window()) owner->adjustLayout();
-      else adjustLayout(*e);
+      if (e->parent() != nullptr)
+        adjustLayout(*e->parent());
+      else if (Window* owner = e->window())
+        owner->adjustLayout();
+      else
+        adjustLayout(*e);
       if (Window* still = alive(self)) still->invalidateAll(false);
     }
     return;
   }
   Element* target = eventTarget(w, pt);
-  if (Element* captured = getElement(w.captured))
-    target = contains(captured->windowRect(), pt) ? captured : nullptr;
+  if (Element* captured = getElement(w.captured)) target = contains(captured->windowRect(), pt) ? captured : nullptr;
   changeHover(w, target, pt, flags);
 }
 
@@ -245,8 +252,7 @@ void leftDown(Window& window, XPoint pt, int flags) {
   Window* w = &window;
   HELE edgeOwner = 0;
   if (int edge = dragEdgeAt(*w, pt, &edgeOwner)) {
-    w->drag = {Window::Drag::Kind::border, edgeOwner, edge,
-              (edge == edge_left || edge == edge_right) ? pt.x : pt.y};
+    w->drag = {Window::Drag::Kind::border, edgeOwner, edge, (edge == edge_left || edge == edge_right) ? pt.x : pt.y};
     return;
   }
   Element* target = eventTarget(*w, pt);
@@ -259,11 +265,12 @@ void leftDown(Window& window, XPoint pt, int flags) {
   target->pressed = true;
   target->redraw();
   w->captured = h;
-  if (auto* button = dynamic_cast<ScrollBarButton*>(target); button != nullptr && button->part == ScrollBarButton::Part::slider) {
+  if (auto* button = dynamic_cast<ScrollBarButton*>(target);
+      button != nullptr && button->part == ScrollBarButton::Part::slider) {
     if (auto* bar = dynamic_cast<ScrollBar*>(button->parent())) {
       XRect s = button->windowRect(), b = bar->windowRect();
       w->drag = {Window::Drag::Kind::slider, bar->handle(), 0,
-                along(*bar, pt) - (bar->horizontal ? s.left - b.left : s.top - b.top)};
+                 along(*bar, pt) - (bar->horizontal ? s.left - b.left : s.top - b.top)};
     }
   } else if (auto* bar = dynamic_cast<ScrollBar*>(target)) {
     // A click on the track pages towards the cursor.

@@ -46,7 +46,10 @@ void ListHeader::paintContent(Canvas& canvas, const XRect&) {
       if (cell == nullptr) continue;
     }
     if (!handled) {
-      canvas.fillRect(r, state == header_state_pressed ? kHeaderPressed : state == header_state_hover ? kHeaderHover : kHeaderFace,
+      canvas.fillRect(r,
+                      state == header_state_pressed ? kHeaderPressed
+                      : state == header_state_hover ? kHeaderHover
+                                                    : kHeaderFace,
                       255);
       canvas.line(r.right - 1, r.top, r.right - 1, r.bottom, kHeaderRule, 255);
     }
@@ -56,8 +59,8 @@ void ListHeader::paintContent(Canvas& canvas, const XRect&) {
         std::u16string text = rec->text(0);
         auto [color, alpha] = effectiveTextColor();
         if (!text.empty())
-          canvas.text(text, {r.left + 6, r.top, r.right - 4, r.bottom}, text_align_left | text_align_vcenter, effectiveFont(),
-                      color, alpha);
+          canvas.text(text, {r.left + 6, r.top, r.right - 4, r.bottom}, text_align_left | text_align_vcenter,
+                      effectiveFont(), color, alpha);
       }
     }
   }
@@ -148,9 +151,7 @@ void List::collectSlots(const XRect& area, std::vector<Slot>& out) {
   rowSlots(geometry(), area, std::max({totalWidth(), viewportWidth(), 1}), out);
 }
 
-XSize List::contentExtent() {
-  return {totalWidth(), static_cast<int>(std::min(geometry().total(), kMaxContentSize))};
-}
+XSize List::contentExtent() { return {totalWidth(), static_cast<int>(std::min(geometry().total(), kMaxContentSize))}; }
 
 Record* List::recordOf(const ItemKey& key) {
   TableAdapter* t = table();
@@ -225,8 +226,9 @@ void List::paintItems(Canvas& canvas, const XRect&, const std::vector<Slot>& slo
         DrawScope scope(canvas, {0, 0}, effectiveFont(), &cell);
         XListItemRecord record{s.key.a, static_cast<int>(c), chosen ? item_state_selected : item_state_normal, cell, 0};
         if (ItemRow* r = rowOf(s.key)) record.row = r->handle();
-        handled = raiseEvent(self, XE_LIST_DRAWITEM,
-                             EventArgs{2, {static_cast<intptr_t>(scope.handle()), reinterpret_cast<intptr_t>(&record)}});
+        handled =
+            raiseEvent(self, XE_LIST_DRAWITEM,
+                       EventArgs{2, {static_cast<intptr_t>(scope.handle()), reinterpret_cast<intptr_t>(&record)}});
         if (getElement(self) != this) return;
       }
       if (!handled && chosen) canvas.fillRect(cell, kSelectionColor, 255);

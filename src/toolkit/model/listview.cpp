@@ -149,8 +149,8 @@ void ListView::paintItems(Canvas& canvas, const XRect& abs, const std::vector<Sl
     const Record* r = recordOf(s.key);
     if (r == nullptr) continue;
     XRect w = toWindow(s.rect);
-    canvas.text(r->text(0), {w.left + 6, w.top, w.right, w.bottom}, text_align_left | text_align_vcenter, effectiveFont(),
-                color, alpha);
+    canvas.text(r->text(0), {w.left + 6, w.top, w.right, w.bottom}, text_align_left | text_align_vcenter,
+                effectiveFont(), color, alpha);
   }
 }
 
@@ -160,7 +160,8 @@ bool ListView::applyAttribute(std::string_view name, std::string_view value) {
     return true;
   }
   if (name == "groupHeight") {
-    if (auto n = parseInt(value); n && *n > 0) groupHeight = std::min(*n, kMaxCoord), groupHeightGiven = true, reshape();
+    if (auto n = parseInt(value); n && *n > 0)
+      groupHeight = std::min(*n, kMaxCoord), groupHeightGiven = true, reshape();
     return true;
   }
   return DataView::applyAttribute(name, value);

@@ -61,10 +61,14 @@ int parseEdges(std::string_view v) {
     if (i != v.size() && v[i] != '|') continue;
     std::string_view w = trim(v.substr(start, i - start));
     start = i + 1;
-    if (equalsNoCase(w, "left")) flags |= edge_left;
-    else if (equalsNoCase(w, "top")) flags |= edge_top;
-    else if (equalsNoCase(w, "right")) flags |= edge_right;
-    else if (equalsNoCase(w, "bottom")) flags |= edge_bottom;
+    if (equalsNoCase(w, "left"))
+      flags |= edge_left;
+    else if (equalsNoCase(w, "top"))
+      flags |= edge_top;
+    else if (equalsNoCase(w, "right"))
+      flags |= edge_right;
+    else if (equalsNoCase(w, "bottom"))
+      flags |= edge_bottom;
   }
   return flags;
 }
@@ -103,16 +107,20 @@ void applyAttribute(Element& e, std::string_view key, std::string_view value, co
   } else if (key == "x" || key == "y") {
     if (auto n = parseInt(value)) {
       int v = clampCoord(*n);
-      if (key == "x") e.rect.right += v - e.rect.left, e.rect.left = v;
-      else e.rect.bottom += v - e.rect.top, e.rect.top = v;
+      if (key == "x")
+        e.rect.right += v - e.rect.left, e.rect.left = v;
+      else
+        e.rect.bottom += v - e.rect.top, e.rect.top = v;
     }
   } else if (key == "width" || key == "height") {
     if (auto rule = parseSize(value)) {
       bool horizontal = key == "width";
       (horizontal ? e.widthRule : e.heightRule) = *rule;
       if (rule->type == layout_size_fixed) {
-        if (horizontal) e.rect.right = e.rect.left + rule->value;
-        else e.rect.bottom = e.rect.top + rule->value;
+        if (horizontal)
+          e.rect.right = e.rect.left + rule->value;
+        else
+          e.rect.bottom = e.rect.top + rule->value;
       }
     }
   } else if (key == "minWidth") {
@@ -122,8 +130,10 @@ void applyAttribute(Element& e, std::string_view key, std::string_view value, co
   } else if (key == "float") {
     if (auto b = parseBool(value)) e.floating = *b;
   } else if (key == "flow") {
-    if (equalsNoCase(value, "horizontal")) e.flows = true, e.vertical = false;
-    else if (equalsNoCase(value, "vertical")) e.flows = true, e.vertical = true;
+    if (equalsNoCase(value, "horizontal"))
+      e.flows = true, e.vertical = false;
+    else if (equalsNoCase(value, "vertical"))
+      e.flows = true, e.vertical = true;
   } else if (key == "padding") {
     if (auto r = parseSides(value)) e.padding = *r;
   } else if (key == "border") {
@@ -131,13 +141,19 @@ void applyAttribute(Element& e, std::string_view key, std::string_view value, co
   } else if (key == "spacing") {
     if (auto n = parseInt(value)) e.spacing = clampSize(*n);
   } else if (key == "alignH") {
-    if (equalsNoCase(value, "left")) e.alignH = align_left;
-    else if (equalsNoCase(value, "center")) e.alignH = align_center_h;
-    else if (equalsNoCase(value, "right")) e.alignH = align_right;
+    if (equalsNoCase(value, "left"))
+      e.alignH = align_left;
+    else if (equalsNoCase(value, "center"))
+      e.alignH = align_center_h;
+    else if (equalsNoCase(value, "right"))
+      e.alignH = align_right;
   } else if (key == "alignV") {
-    if (equalsNoCase(value, "top")) e.alignV = align_top;
-    else if (equalsNoCase(value, "center")) e.alignV = align_center_v;
-    else if (equalsNoCase(value, "bottom")) e.alignV = align_bottom;
+    if (equalsNoCase(value, "top"))
+      e.alignV = align_top;
+    else if (equalsNoCase(value, "center"))
+      e.alignV = align_center_v;
+    else if (equalsNoCase(value, "bottom"))
+      e.alignV = align_bottom;
   } else if (key == "visible") {
     if (auto b = parseBool(value)) e.visible = *b;
   } else if (key == "enabled") {
@@ -146,8 +162,10 @@ void applyAttribute(Element& e, std::string_view key, std::string_view value, co
     e.tooltip = utf8ToUtf16(value);
   } else if (key == "textColor") {
     if (auto c = parseColor(value, true)) {
-      if (c->reference.empty()) e.textColor = std::make_pair(c->color, c->alpha);
-      else if (auto named = ctx.resources.color(c->reference)) e.textColor = std::make_pair(named->color, named->alpha);
+      if (c->reference.empty())
+        e.textColor = std::make_pair(c->color, c->alpha);
+      else if (auto named = ctx.resources.color(c->reference))
+        e.textColor = std::make_pair(named->color, named->alpha);
     }
   } else if (key == "font") {
     if (auto f = parseFont(value)) e.font = ctx.font(f->face, f->size, f->style);
@@ -213,8 +231,10 @@ void applyWindowAttribute(Window& w, std::string_view key, std::string_view valu
   } else if (key == "x" || key == "y") {
     if (auto n = parseInt(value)) {
       int v = clampCoord(*n);
-      if (key == "x") w.rect.right += v - w.rect.left, w.rect.left = v;
-      else w.rect.bottom += v - w.rect.top, w.rect.top = v;
+      if (key == "x")
+        w.rect.right += v - w.rect.left, w.rect.left = v;
+      else
+        w.rect.bottom += v - w.rect.top, w.rect.top = v;
     }
   } else if (key == "width") {
     if (auto n = parseInt(value); n && *n >= 0) w.rect.right = w.rect.left + clampSize(*n);
@@ -307,9 +327,12 @@ Template* loadTemplateText(std::string_view xml, const std::filesystem::path& fo
   t->listType = listType;
   t->folder = folder;
   for (XmlNode& section : root->children) {
-    if (equalsNoCase(section.name, "item")) t->item = std::move(section);
-    else if (equalsNoCase(section.name, "header")) t->header = std::move(section);
-    else if (equalsNoCase(section.name, "group")) t->group = std::move(section);
+    if (equalsNoCase(section.name, "item"))
+      t->item = std::move(section);
+    else if (equalsNoCase(section.name, "header"))
+      t->header = std::move(section);
+    else if (equalsNoCase(section.name, "group"))
+      t->group = std::move(section);
   }
   return t;
 }

@@ -51,7 +51,7 @@ Template* loadTemplateText(std::string_view xml, const std::filesystem::path& fo
 // The objects created from one template section.
 struct TemplateInstance {
   std::vector<HXCGUI> roots;
-  std::vector<std::pair<int, HXCGUI>> ids;               // itemId -> object
+  std::vector<std::pair<int, HXCGUI>> ids;              // itemId -> object
   std::vector<std::pair<HXCGUI, std::string>> columns;  // object -> column it shows
   HXCGUI find(int itemId) const;
 };

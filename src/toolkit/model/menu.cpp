@@ -22,8 +22,8 @@ constexpr int kRightArea = 28;  // room at the right for a submenu arrow
 constexpr int kMinWidth = 120;
 constexpr int kShowNoActivate = 4;  // SW_SHOWNOACTIVATE: a pop-up never takes the focus
 // Virtual-key numbers, as the backend passes them on.
-constexpr int kKeyReturn = 0x0D, kKeyEscape = 0x1B, kKeySpace = 0x20, kKeyLeft = 0x25, kKeyUp = 0x26,
-              kKeyRight = 0x27, kKeyDown = 0x28;
+constexpr int kKeyReturn = 0x0D, kKeyEscape = 0x1B, kKeySpace = 0x20, kKeyLeft = 0x25, kKeyUp = 0x26, kKeyRight = 0x27,
+              kKeyDown = 0x28;
 
 const XColor kMenuBg = XRGB(27, 27, 28), kMenuFrame = XRGB(51, 51, 55), kHotFill = XRGB(51, 51, 52),
              kText = XRGB(241, 241, 241), kGreyText = XRGB(100, 100, 100), kArrow = XRGB(153, 153, 153);
@@ -187,7 +187,8 @@ void setHot(size_t depth, int row) {
     if (MenuWindow* sub = levelWindow(depth + 1))
       for (size_t i = 0; i < w->rows.size(); ++i)
         if (w->rows[i].key == sub->parentKey) row = static_cast<int>(i);
-  } else if (MenuWindow* sub = levelWindow(depth + 1); sub != nullptr && sub->parentKey != w->rows[static_cast<size_t>(row)].key) {
+  } else if (MenuWindow* sub = levelWindow(depth + 1);
+             sub != nullptr && sub->parentKey != w->rows[static_cast<size_t>(row)].key) {
     closeBelow(depth);
   }
   if (row != w->hot) {
@@ -419,24 +420,27 @@ bool menuKeyDown(int key) {
       return true;
     case kKeyRight: {
       const MenuItem* item = w->hot >= 0 ? m->byKey(w->rows[static_cast<size_t>(w->hot)].key) : nullptr;
-      if (item != nullptr && !item->disabled() && m->hasChildren(item->key)) openSubmenu(depth, w->hot, true);
-      else switchBarMenu(1);
+      if (item != nullptr && !item->disabled() && m->hasChildren(item->key))
+        openSubmenu(depth, w->hot, true);
+      else
+        switchBarMenu(1);
       return true;
     }
     case kKeyLeft:
-      if (depth > 0) closeBelow(depth - 1);
-      else switchBarMenu(-1);
+      if (depth > 0)
+        closeBelow(depth - 1);
+      else
+        switchBarMenu(-1);
       return true;
     case kKeyReturn:
-    case kKeySpace:
-      activate(depth, w->hot, true);
-      return true;
+    case kKeySpace: activate(depth, w->hot, true); return true;
     case kKeyEscape:
-      if (depth > 0) closeBelow(depth - 1);
-      else endSession(std::nullopt);
+      if (depth > 0)
+        closeBelow(depth - 1);
+      else
+        endSession(std::nullopt);
       return true;
-    default:
-      return false;
+    default: return false;
   }
 }
 

@@ -21,16 +21,20 @@ uint32_t MenuBarButton::bkState() const {
 }
 
 void MenuBarButton::paintDefaultBackground(Canvas& canvas, const XRect& abs) {
-  if (menuOpenButton() == handle()) canvas.fillRect(abs, XRGB(27, 27, 28), 255);
-  else if (hovered && enabled) canvas.fillRect(abs, XRGB(62, 62, 64), 255);
+  if (menuOpenButton() == handle())
+    canvas.fillRect(abs, XRGB(27, 27, 28), 255);
+  else if (hovered && enabled)
+    canvas.fillRect(abs, XRGB(62, 62, 64), 255);
 }
 
 void MenuBarButton::defaultAction(int event, const EventArgs&) {
   if (!enabled || bar() == nullptr) return;
   const HELE open = menuOpenButton();
   if (event == XE_BNCLICK) {
-    if (open == handle()) menuDismiss();
-    else openBarMenu(*this, false);
+    if (open == handle())
+      menuDismiss();
+    else
+      openBarMenu(*this, false);
   } else if (event == XE_MOUSESTAY && open != 0 && open != handle()) {
     // Sliding along the bar with a menu open shows each button's menu in turn.
     auto* other = context().registry.get<MenuBarButton>(open);

@@ -91,14 +91,19 @@ void PaneCaptionButton::defaultAction(int event, const EventArgs&) {
   Pane* p = pane();
   DockSite* site = p != nullptr ? p->dock() : nullptr;
   if (site == nullptr) return;
-  if (role == Role::close) site->showPane(*p, false);
-  else if (p->place == Pane::Place::docked) site->floatPane(*p);
-  else if (p->place == Pane::Place::floating) site->dockBack(*p);
+  if (role == Role::close)
+    site->showPane(*p, false);
+  else if (p->place == Pane::Place::docked)
+    site->floatPane(*p);
+  else if (p->place == Pane::Place::floating)
+    site->dockBack(*p);
 }
 
 void PaneCaptionButton::paintDefaultBackground(Canvas& canvas, const XRect& abs) {
-  if (pressed) canvas.fillRect(abs, XRGB(0, 122, 204), 255);
-  else if (hovered) canvas.fillRect(abs, XRGB(62, 62, 64), 255);
+  if (pressed)
+    canvas.fillRect(abs, XRGB(0, 122, 204), 255);
+  else if (hovered)
+    canvas.fillRect(abs, XRGB(62, 62, 64), 255);
 }
 
 void PaneCaptionButton::paintContent(Canvas& canvas, const XRect& abs) {
@@ -142,8 +147,10 @@ void FloatWindow::defaultAction(int event, const EventArgs&) {
   if (event != 16) return;  // WM_CLOSE
   auto* p = context().registry.get<Pane>(pane);
   auto* f = context().registry.get<FrameWindow>(frame);
-  if (p != nullptr && f != nullptr && p->floatWindow == handle()) f->dock().dockBack(*p);  // destroys this window
-  else Window::destroy(this);
+  if (p != nullptr && f != nullptr && p->floatWindow == handle())
+    f->dock().dockBack(*p);  // destroys this window
+  else
+    Window::destroy(this);
 }
 
 }  // namespace tovalux::tk

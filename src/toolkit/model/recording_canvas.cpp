@@ -27,12 +27,11 @@ CanvasOp makeOp(CanvasOp::Kind kind, const XRect& rect = {}, XColor color = 0, u
 
 std::string CanvasOp::describe() const {
   switch (kind) {
-    case Kind::fill:
-      return "fill " + rectText(rect) + " " + colorText(color, alpha);
+    case Kind::fill: return "fill " + rectText(rect) + " " + colorText(color, alpha);
     case Kind::frame:
-      return "frame " + rectText(rect) + " " + colorText(color, alpha) + (width != 1 ? " w" + std::to_string(width) : "");
-    case Kind::line:
-      return "line " + rectText(rect) + " " + colorText(color, alpha);
+      return "frame " + rectText(rect) + " " + colorText(color, alpha) +
+             (width != 1 ? " w" + std::to_string(width) : "");
+    case Kind::line: return "line " + rectText(rect) + " " + colorText(color, alpha);
     case Kind::polygon: {
       std::string out = "polygon";
       for (const XPoint& p : points) out += " " + std::to_string(p.x) + "," + std::to_string(p.y);
@@ -45,10 +44,8 @@ std::string CanvasOp::describe() const {
       const char* m = mode == ImageMode::natural ? "natural" : mode == ImageMode::stretch ? "stretch" : "tile";
       return "image " + utf16ToUtf8(text) + " " + rectText(rect) + " " + m;
     }
-    case Kind::pushClip:
-      return "clip " + rectText(rect);
-    case Kind::popClip:
-      return "unclip";
+    case Kind::pushClip: return "clip " + rectText(rect);
+    case Kind::popClip: return "unclip";
   }
   return {};
 }

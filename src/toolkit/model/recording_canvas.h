@@ -13,8 +13,8 @@ struct CanvasOp {
   XRect rect;  // fill, frame, text, image, pushClip; line: (x1, y1, x2, y2)
   XColor color = 0;
   uint8_t alpha = 0;
-  int width = 0;   // frame width
-  int align = 0;   // text
+  int width = 0;                            // frame width
+  int align = 0;                            // text
   FillMode fillMode = FillMode::alternate;  // polygon
   std::u16string text;
   HIMAGE image = 0;

@@ -176,15 +176,20 @@ void StyleSheet::parse(std::string_view input) {
       if (ok && p < sel.size() && sel[p] == ':') {
         std::string_view state = sel.substr(p + 1);
         p = sel.size();
-        if (equalsNoCase(state, "hover")) rule.state = css_hover;
-        else if (equalsNoCase(state, "pressed") || equalsNoCase(state, "active")) rule.state = css_pressed;
-        else if (equalsNoCase(state, "checked")) rule.state = css_checked;
-        else if (equalsNoCase(state, "disabled")) rule.state = css_disabled;
-        else ok = false;
+        if (equalsNoCase(state, "hover"))
+          rule.state = css_hover;
+        else if (equalsNoCase(state, "pressed") || equalsNoCase(state, "active"))
+          rule.state = css_pressed;
+        else if (equalsNoCase(state, "checked"))
+          rule.state = css_checked;
+        else if (equalsNoCase(state, "disabled"))
+          rule.state = css_disabled;
+        else
+          ok = false;
         rule.specificity += 5;
       }
-      if (!ok || p != sel.size() || (rule.kind.empty() && rule.className.empty() && sel != "*" &&
-                                     !sel.starts_with("*:"))) {
+      if (!ok || p != sel.size() ||
+          (rule.kind.empty() && rule.className.empty() && sel != "*" && !sel.starts_with("*:"))) {
         continue;
       }
       rule.style = style;

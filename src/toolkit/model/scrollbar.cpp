@@ -9,11 +9,14 @@ namespace tovalux::tk {
 
 void ScrollBarButton::defaultAction(int event, const EventArgs&) {
   if (event != XE_BNCLICK || !enabled || part == Part::slider) return;
-  if (auto* bar = dynamic_cast<ScrollBar*>(parent())) bar->scrollTo(bar->pos + (part == Part::up ? -bar->step : bar->step));
+  if (auto* bar = dynamic_cast<ScrollBar*>(parent()))
+    bar->scrollTo(bar->pos + (part == Part::up ? -bar->step : bar->step));
 }
 
 void ScrollBarButton::paintDefaultBackground(Canvas& canvas, const XRect& abs) {
-  XColor c = part == Part::slider ? (pressed ? XRGB(239, 235, 239) : hovered ? XRGB(158, 158, 158) : XRGB(104, 104, 104))
+  XColor c = part == Part::slider ? (pressed   ? XRGB(239, 235, 239)
+                                     : hovered ? XRGB(158, 158, 158)
+                                               : XRGB(104, 104, 104))
                                   : (pressed ? XRGB(0, 122, 204) : XRGB(62, 62, 66));
   canvas.fillRect(abs, c, 255);
 }
@@ -112,7 +115,9 @@ void ScrollBar::arrange() {
   place(slider(), at, at + len, sliderPadding);
 }
 
-void ScrollBar::paintDefaultBackground(Canvas& canvas, const XRect& abs) { canvas.fillRect(abs, XRGB(62, 62, 66), 255); }
+void ScrollBar::paintDefaultBackground(Canvas& canvas, const XRect& abs) {
+  canvas.fillRect(abs, XRGB(62, 62, 66), 255);
+}
 
 bool ScrollBar::applyAttribute(std::string_view name, std::string_view value) {
   if (name == "orientation") {
@@ -156,9 +161,7 @@ ScrollBar* ScrollView::barH() const {
 
 bool ScrollView::isBar(const Element* e) const { return e == barV() || e == barH(); }
 
-void ScrollView::setTotalSize(XSize size) {
-  totalSize = {clampSize(size.cx), clampSize(size.cy)};
-}
+void ScrollView::setTotalSize(XSize size) { totalSize = {clampSize(size.cx), clampSize(size.cy)}; }
 
 void ScrollView::scrollTo(XPoint p) {
   if (ScrollBar* v = barV()) v->scrollTo(p.y);
@@ -174,7 +177,8 @@ void ScrollView::barScrolled(ScrollBar* bar) {
 void ScrollView::arrange() {
   XRect edge{border.left + insets.left, border.top + insets.top, border.right + insets.right,
              border.bottom + insets.bottom};
-  XRect inner{edge.left, edge.top, std::max(edge.left, width() - edge.right), std::max(edge.top, height() - edge.bottom)};
+  XRect inner{edge.left, edge.top, std::max(edge.left, width() - edge.right),
+              std::max(edge.top, height() - edge.bottom)};
   XSize content = measureContent();
   ScrollBar* v = barV();
   ScrollBar* h = barH();
@@ -213,8 +217,10 @@ void ScrollView::arrange() {
   std::vector<Element*> flowItems;
   for (Element* c : children()) {
     if (isBar(c) || !c->visible) continue;
-    if (flows && !c->floating) flowItems.push_back(c);
-    else placeFree(*c, area);
+    if (flows && !c->floating)
+      flowItems.push_back(c);
+    else
+      placeFree(*c, area);
   }
   if (flows) flowLayout(flowItems, area, vertical, spacing, alignH, alignV);
   for (Element* c : children())

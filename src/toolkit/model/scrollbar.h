@@ -72,9 +72,9 @@ class ScrollView : public Element {
   bool showH = true;
   bool autoShow = true;
   int barSize = 17;
-  XRect insets;      // XSView_SetBorderSize
-  XSize totalSize;   // content size
-  XPoint scroll;     // content offset shown at the view's top-left
+  XRect insets;     // XSView_SetBorderSize
+  XSize totalSize;  // content size
+  XPoint scroll;    // content offset shown at the view's top-left
   // The area the content shows in (element coordinates), valid after arrange().
   XRect viewRect() const { return viewRect_; }
   void setTotalSize(XSize size);

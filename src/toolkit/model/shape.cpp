@@ -15,11 +15,16 @@ std::optional<int> parseTextAlign(std::string_view value) {
     std::string_view word = trim(value.substr(start, i - start));
     start = i + 1;
     if (equalsNoCase(word, "left") || equalsNoCase(word, "top")) continue;
-    if (equalsNoCase(word, "center")) flags |= text_align_center;
-    else if (equalsNoCase(word, "right")) flags |= text_align_right;
-    else if (equalsNoCase(word, "vcenter")) flags |= text_align_vcenter;
-    else if (equalsNoCase(word, "bottom")) flags |= text_align_bottom;
-    else return std::nullopt;
+    if (equalsNoCase(word, "center"))
+      flags |= text_align_center;
+    else if (equalsNoCase(word, "right"))
+      flags |= text_align_right;
+    else if (equalsNoCase(word, "vcenter"))
+      flags |= text_align_vcenter;
+    else if (equalsNoCase(word, "bottom"))
+      flags |= text_align_bottom;
+    else
+      return std::nullopt;
   }
   return flags;
 }

@@ -109,8 +109,8 @@ void Tree::collectSlots(const XRect& area, std::vector<Slot>& out) {
     const int64_t indent = std::min<int64_t>(int64_t(a->node(id)->depth) * indentation, kMaxCoord);
     const int64_t top = g.top(k);
     out.push_back({{id, 0},
-                   {static_cast<int>(indent), static_cast<int>(top), static_cast<int>(std::max<int64_t>(width, indent + 1)),
-                    static_cast<int>(top + g.extent(k))}});
+                   {static_cast<int>(indent), static_cast<int>(top),
+                    static_cast<int>(std::max<int64_t>(width, indent + 1)), static_cast<int>(top + g.extent(k))}});
   }
 }
 
@@ -124,7 +124,7 @@ Record* Tree::recordOf(const ItemKey& key) {
 
 namespace {
 XTreeItemRecord recordFor(const TreeAdapter::Node& n, int id, int selected, const XRect& window, HTEMP temp, HELE row) {
-  return {id, n.depth, window.height(), n.expanded, id == selected ? item_state_selected : item_state_normal, window,
+  return {id,   n.depth, window.height(), n.expanded, id == selected ? item_state_selected : item_state_normal, window,
           temp, row};
 }
 }  // namespace

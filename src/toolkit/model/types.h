@@ -33,9 +33,7 @@ static_assert(sizeof(XChar) == 2, "toolkit texts are UTF-16");
 
 // COLORREF: red | green << 8 | blue << 16. Alpha travels separately.
 using XColor = uint32_t;
-constexpr XColor XRGB(unsigned r, unsigned g, unsigned b) {
-  return (r & 0xFF) | (g & 0xFF) << 8 | (b & 0xFF) << 16;
-}
+constexpr XColor XRGB(unsigned r, unsigned g, unsigned b) { return (r & 0xFF) | (g & 0xFF) << 8 | (b & 0xFF) << 16; }
 
 // Same member names and layout as RECT / POINT / SIZE.
 struct XRect {
@@ -124,7 +122,7 @@ enum XEleEvent : int {
 
 // Window events that are not window messages (XWnd_RegEventC).
 enum XWndEvent : int {
-  XWM_FLOAT_PANE = 28690,       // (HWINDOW floatWindow, HELE pane)
+  XWM_FLOAT_PANE = 28690,  // (HWINDOW floatWindow, HELE pane)
   XWM_DOCK_LAYOUT_CHANGE = 28692,
 };
 
@@ -152,7 +150,14 @@ enum XLayoutSize : int {
 
 // Alignment (XLayout_SetAlignH / XLayout_SetAlignV) and text-alignment flags.
 // Horizontal: 0 left, 1 centre, 2 right. Vertical: 0 top, 4 centre, 8 bottom (the text flags' bits).
-enum XAlign : int { align_left = 0, align_center_h = 1, align_right = 2, align_top = 0, align_center_v = 4, align_bottom = 8 };
+enum XAlign : int {
+  align_left = 0,
+  align_center_h = 1,
+  align_right = 2,
+  align_top = 0,
+  align_center_v = 4,
+  align_bottom = 8
+};
 enum XTextAlign : int {
   text_align_left = 0,
   text_align_center = 1,
@@ -189,7 +194,19 @@ enum XKey : int {
 };
 
 // Font styles (XFont_Create2).
-enum XFontStyle : int { font_style_regular = 0, font_style_bold = 1, font_style_italic = 2, font_style_underline = 4, font_style_strikeout = 8 };
+enum XFontStyle : int {
+  font_style_regular = 0,
+  font_style_bold = 1,
+  font_style_italic = 2,
+  font_style_underline = 4,
+  font_style_strikeout = 8
+};
 
 // Item-template list kinds (XTemp_Load).
-enum XListType : int { listType_listBox = 1, listType_list = 2, listType_tree = 3, listType_listView = 4, listType_comboBox = 5 };
+enum XListType : int {
+  listType_listBox = 1,
+  listType_list = 2,
+  listType_tree = 3,
+  listType_listView = 4,
+  listType_comboBox = 5
+};

@@ -134,11 +134,16 @@ std::optional<FontValue> parseFont(std::string_view text) {
       out.style = *n & 15;
     } else {
       for (auto word : splitList(parts[2], '|')) {
-        if (equalsNoCase(word, "bold")) out.style |= font_style_bold;
-        else if (equalsNoCase(word, "italic")) out.style |= font_style_italic;
-        else if (equalsNoCase(word, "underline")) out.style |= font_style_underline;
-        else if (equalsNoCase(word, "strikeout")) out.style |= font_style_strikeout;
-        else if (!equalsNoCase(word, "regular")) return std::nullopt;
+        if (equalsNoCase(word, "bold"))
+          out.style |= font_style_bold;
+        else if (equalsNoCase(word, "italic"))
+          out.style |= font_style_italic;
+        else if (equalsNoCase(word, "underline"))
+          out.style |= font_style_underline;
+        else if (equalsNoCase(word, "strikeout"))
+          out.style |= font_style_strikeout;
+        else if (!equalsNoCase(word, "regular"))
+          return std::nullopt;
       }
     }
   }

@@ -37,7 +37,9 @@ constexpr int32_t kMaxCoord = 1 << 20;
 constexpr int32_t clampCoord(int64_t v) { return v < -kMaxCoord ? -kMaxCoord : v > kMaxCoord ? kMaxCoord : int32_t(v); }
 constexpr int32_t clampSize(int64_t v) { return v < 0 ? 0 : v > kMaxCoord ? kMaxCoord : int32_t(v); }
 // Rectangles hold their left and top edges, not their right and bottom ones.
-constexpr bool contains(const XRect& r, XPoint p) { return p.x >= r.left && p.x < r.right && p.y >= r.top && p.y < r.bottom; }
+constexpr bool contains(const XRect& r, XPoint p) {
+  return p.x >= r.left && p.x < r.right && p.y >= r.top && p.y < r.bottom;
+}
 constexpr XRect intersect(const XRect& a, const XRect& b) {
   return {std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right), std::min(a.bottom, b.bottom)};
 }

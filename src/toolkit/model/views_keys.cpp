@@ -73,8 +73,10 @@ bool Tree::onKeyDown(int key, int) {
     const int id = selected;
     if (key == key_right) {
       if (node->first == 0) return true;
-      if (!node->expanded) expand(id, true, true);
-      else move(node->first);
+      if (!node->expanded)
+        expand(id, true, true);
+      else
+        move(node->first);
     } else if (node->expanded && node->first != 0) {
       expand(id, false, true);
     } else if (node->parent != TreeAdapter::kRoot) {

@@ -90,8 +90,10 @@ void Window::arrangeBody(const XRect& area) {
   for (Element* c : children_) {
     if (!c->visible || std::find(std::begin(bound), std::end(bound), c) != std::end(bound)) continue;
     if (frame != nullptr && frame->view == c) continue;
-    if (c->floating) placeFree(*c, area);
-    else flowItems.push_back(c);
+    if (c->floating)
+      placeFree(*c, area);
+    else
+      flowItems.push_back(c);
   }
   flowLayout(flowItems, area, false, 0, align_left, align_top);
 }

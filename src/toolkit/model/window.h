@@ -32,7 +32,7 @@ class Window : public Object {
   int clientWidth() const { return rect.width(); }
   int clientHeight() const { return rect.height(); }
   XSize minSize;
-  XRect margins;  // XWnd_SetLayoutSize
+  XRect margins;           // XWnd_SetLayoutSize
   Element* bound[4] = {};  // top, bottom, left, right
   int transparentType = 0;
   int transparentAlpha = 255;

@@ -56,8 +56,8 @@ HTEMP XTemp_Load(int listType, const XChar* xmlFile);
 // --- windows -------------------------------------------------------------------------------
 HWINDOW XWnd_CreateEx(uint32_t exStyle, const XChar* className, const XChar* title, uint32_t style, int x, int y,
                       int width, int height, XHWND parent = nullptr, int xcStyle = 0);
-HWINDOW XFrameWnd_CreateEx(uint32_t exStyle, const XChar* className, const XChar* title, uint32_t style, int x,
-                           int y, int width, int height, XHWND parent = nullptr, int xcStyle = 0);
+HWINDOW XFrameWnd_CreateEx(uint32_t exStyle, const XChar* className, const XChar* title, uint32_t style, int x, int y,
+                           int width, int height, XHWND parent = nullptr, int xcStyle = 0);
 void XWnd_SetMinimumSize(HWINDOW window, int width, int height);
 void XWnd_SetTransparentType(HWINDOW window, int type);
 void XWnd_SetTransparentAlpha(HWINDOW window, int alpha);
@@ -136,14 +136,19 @@ intptr_t eventArg(const tovalux::tk::EventArgs& args, int index);
 
 template <class T>
 T fromArg(intptr_t v) {
-  if constexpr (std::is_pointer_v<T>) return reinterpret_cast<T>(v);
-  else if constexpr (std::is_same_v<T, bool>) return v != 0;
-  else return static_cast<T>(v);
+  if constexpr (std::is_pointer_v<T>)
+    return reinterpret_cast<T>(v);
+  else if constexpr (std::is_same_v<T, bool>)
+    return v != 0;
+  else
+    return static_cast<T>(v);
 }
 template <class T>
 intptr_t toArg(T v) {
-  if constexpr (std::is_pointer_v<T>) return reinterpret_cast<intptr_t>(v);
-  else return static_cast<intptr_t>(v);
+  if constexpr (std::is_pointer_v<T>)
+    return reinterpret_cast<intptr_t>(v);
+  else
+    return static_cast<intptr_t>(v);
 }
 
 template <bool WithSelf, class R, class... A>
@@ -160,7 +165,7 @@ RawHandler wrap(std::function<R(A...)> fn) {
         return fromArg<T>(eventArg(args, static_cast<int>(K) - (WithSelf ? 1 : 0)));
       }
     };
-    auto call = [&]<size_t... K>(std::index_sequence<K...>) -> int {
+    auto call = [&]<size_t... K>(std::index_sequence<K...>)->int {
       if constexpr (std::is_void_v<R>) {
         fn(pick(std::integral_constant<size_t, K>{})...);
         return 0;

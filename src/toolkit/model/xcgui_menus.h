@@ -140,7 +140,8 @@ template <XPointShaped P>
 XHRGN XDraw_CreatePolygonRgn(HDRAW draw, const P* points, int count, int fillMode) {
   if (points == nullptr || count <= 0) return nullptr;
   std::vector<XPoint> pts(static_cast<size_t>(count));
-  for (int i = 0; i < count; ++i) pts[static_cast<size_t>(i)] = {static_cast<int32_t>(points[i].x), static_cast<int32_t>(points[i].y)};
+  for (int i = 0; i < count; ++i)
+    pts[static_cast<size_t>(i)] = {static_cast<int32_t>(points[i].x), static_cast<int32_t>(points[i].y)};
   return XDraw_CreatePolygonRgn(draw, pts.data(), count, fillMode);
 }
 template <XRectShaped R>

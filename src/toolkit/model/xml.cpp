@@ -89,18 +89,23 @@ class Parser {
     if (end == std::string_view::npos || end - pos_ > 12) return false;
     std::string_view ref = s_.substr(pos_ + 1, end - pos_ - 1);
     pos_ = end + 1;
-    if (ref == "lt") out += '<';
-    else if (ref == "gt") out += '>';
-    else if (ref == "amp") out += '&';
-    else if (ref == "quot") out += '"';
-    else if (ref == "apos") out += '\'';
+    if (ref == "lt")
+      out += '<';
+    else if (ref == "gt")
+      out += '>';
+    else if (ref == "amp")
+      out += '&';
+    else if (ref == "quot")
+      out += '"';
+    else if (ref == "apos")
+      out += '\'';
     else if (ref.size() > 1 && ref[0] == '#') {
       uint32_t cp = 0;
       bool hex = ref[1] == 'x';
       std::string_view digits = ref.substr(hex ? 2 : 1);
       if (digits.empty()) return false;
       for (char c : digits) {
-        int d = (c >= '0' && c <= '9') ? c - '0'
+        int d = (c >= '0' && c <= '9')        ? c - '0'
                 : hex && c >= 'a' && c <= 'f' ? c - 'a' + 10
                 : hex && c >= 'A' && c <= 'F' ? c - 'A' + 10
                                               : -1;

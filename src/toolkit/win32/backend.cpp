@@ -54,8 +54,7 @@ Platform* Backend::start() {
 void Backend::toolkitExited() {
   try {
     stop();
-  } catch (...) {
-  }
+  } catch (...) {}
 }
 
 void Backend::stop() {
@@ -97,8 +96,7 @@ bool Backend::ensureClass(const std::wstring& name, UINT classStyle, WNDPROC pro
     // Left registered by an earlier start of the toolkit in this process: usable if it is ours.
     WNDCLASSEXW existing{};
     existing.cbSize = sizeof existing;
-    if (!GetClassInfoExW(wc.hInstance, name.c_str(), &existing) || existing.lpfnWndProc != proc)
-      return false;
+    if (!GetClassInfoExW(wc.hInstance, name.c_str(), &existing) || existing.lpfnWndProc != proc) return false;
   }
   classes_.insert(name);
   return true;
@@ -128,8 +126,7 @@ void Backend::windowCreated(Window& window) {
       windows_.erase(window.handle());
       purge();
     }
-  } catch (...) {
-  }
+  } catch (...) {}
 }
 
 void Backend::windowDestroyed(Window& window) {
@@ -143,15 +140,14 @@ void Backend::windowDestroyed(Window& window) {
     native->destroyFromModel();
     retired_.push_back(std::move(native));
     purge();
-  } catch (...) {
-  }
+  } catch (...) {}
 }
 
 void Backend::invalidate(Window& window, const XRect& area, bool immediate) {
   try {
-    if (NativeWindow* native = find(window.handle())) native->invalidate({area.left, area.top, area.right, area.bottom}, immediate);
-  } catch (...) {
-  }
+    if (NativeWindow* native = find(window.handle()))
+      native->invalidate({area.left, area.top, area.right, area.bottom}, immediate);
+  } catch (...) {}
 }
 
 void Backend::showWindow(Window& window, int nCmdShow) {
@@ -164,8 +160,7 @@ void Backend::showWindow(Window& window, int nCmdShow) {
     still->applyLook();
     if (still->kind() == NativeWindow::Kind::menu && nCmdShow != SW_HIDE) menuPopupShown(*still);
     if (still->kind() == NativeWindow::Kind::dropDown && nCmdShow != SW_HIDE) dropDownShown(*still);
-  } catch (...) {
-  }
+  } catch (...) {}
 }
 
 void Backend::windowCommand(Window& window, WindowCommand command) {
@@ -173,22 +168,15 @@ void Backend::windowCommand(Window& window, WindowCommand command) {
     NativeWindow* native = find(window.handle());
     if (native == nullptr || native->hwnd() == nullptr) return;
     switch (command) {
-      case WindowCommand::maximize:
-        ShowWindow(native->hwnd(), SW_MAXIMIZE);
-        break;
-      case WindowCommand::restore:
-        ShowWindow(native->hwnd(), SW_RESTORE);
-        break;
-      case WindowCommand::minimize:
-        ShowWindow(native->hwnd(), SW_MINIMIZE);
-        break;
+      case WindowCommand::maximize: ShowWindow(native->hwnd(), SW_MAXIMIZE); break;
+      case WindowCommand::restore: ShowWindow(native->hwnd(), SW_RESTORE); break;
+      case WindowCommand::minimize: ShowWindow(native->hwnd(), SW_MINIMIZE); break;
       case WindowCommand::close:
         // After the click that asked for it has finished; the close goes through event 16.
         PostMessageW(native->hwnd(), WM_CLOSE, 0, 0);
         break;
     }
-  } catch (...) {
-  }
+  } catch (...) {}
 }
 
 void Backend::windowMoved(Window& window) {
@@ -197,8 +185,7 @@ void Backend::windowMoved(Window& window) {
     if (native == nullptr || native->hwnd() == nullptr) return;
     const XRect& r = window.rect;
     SetWindowPos(native->hwnd(), nullptr, r.left, r.top, r.width(), r.height(), SWP_NOZORDER | SWP_NOACTIVATE);
-  } catch (...) {
-  }
+  } catch (...) {}
 }
 
 bool probeWindow(HWINDOW window, WindowProbe* out) {

@@ -34,12 +34,12 @@ class DropDown : public Popup {
     ListBox* list = w != nullptr ? listOf(*w) : nullptr;
     if (list == nullptr) return false;
     switch (key) {
-      case key_escape:
-        dismiss();
-        return true;
+      case key_escape: dismiss(); return true;
       case key_return:
-        if (list->selected >= 0) comboItemChosen(combo_, list->selected);
-        else dismiss();
+        if (list->selected >= 0)
+          comboItemChosen(combo_, list->selected);
+        else
+          dismiss();
         return true;
       default:
         // The arrows, page keys, home and end move the selection as in any list box.
@@ -78,8 +78,10 @@ void placeDropDown(Window& window) {
   if (r.bottom > work.bottom) {
     // Above the box instead: its top is the drop-down's top less the box's height.
     const int boxTop = r.top - combo->height();
-    if (boxTop - height >= work.top) r.top = boxTop - height;
-    else r.top = work.bottom - height;
+    if (boxTop - height >= work.top)
+      r.top = boxTop - height;
+    else
+      r.top = work.bottom - height;
   }
   r.left = std::clamp<int>(r.left, work.left, std::max<int>(work.left, work.right - width));
   r.right = r.left + width;
@@ -111,10 +113,8 @@ LRESULT dropDownMessage(NativeWindow& popup, UINT message, WPARAM, LPARAM lParam
   *handled = true;
   HWND hwnd = popup.hwnd();
   switch (message) {
-    case WM_MOUSEACTIVATE:
-      return MA_NOACTIVATE;
-    case WM_NCHITTEST:
-      return HTCLIENT;
+    case WM_MOUSEACTIVATE: return MA_NOACTIVATE;
+    case WM_NCHITTEST: return HTCLIENT;
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN:
@@ -130,11 +130,8 @@ LRESULT dropDownMessage(NativeWindow& popup, UINT message, WPARAM, LPARAM lParam
     case WM_CAPTURECHANGED:
       if (reinterpret_cast<HWND>(lParam) != hwnd) close(popup.handle());
       return 0;
-    case WM_CANCELMODE:
-      close(popup.handle());
-      return 0;
-    default:
-      break;
+    case WM_CANCELMODE: close(popup.handle()); return 0;
+    default: break;
   }
   *handled = false;
   return 0;

@@ -110,8 +110,10 @@ void GdiCanvas::line(int x1, int y1, int x2, int y2, XColor color, uint8_t alpha
   if (x1 == x2 || y1 == y2) {
     // Axis-parallel: a one-pixel rectangle, the end point left out as LineTo does.
     XRect r{std::min(x1, x2), std::min(y1, y2), std::max(x1, x2), std::max(y1, y2)};
-    if (x1 == x2) r.right = r.left + 1, r.top = y1 < y2 ? y1 : y2 + 1, r.bottom = y1 < y2 ? y2 : y1 + 1;
-    else r.bottom = r.top + 1, r.left = x1 < x2 ? x1 : x2 + 1, r.right = x1 < x2 ? x2 : x1 + 1;
+    if (x1 == x2)
+      r.right = r.left + 1, r.top = y1 < y2 ? y1 : y2 + 1, r.bottom = y1 < y2 ? y2 : y1 + 1;
+    else
+      r.bottom = r.top + 1, r.left = x1 < x2 ? x1 : x2 + 1, r.right = x1 < x2 ? x2 : x1 + 1;
     fillRect(r, color, alpha);
     return;
   }
@@ -180,10 +182,14 @@ void GdiCanvas::text(std::u16string_view text, const XRect& rect, int align, con
   SetTextColor(dc, color);
   SetBkMode(dc, TRANSPARENT);
   UINT format = DT_SINGLELINE | DT_NOPREFIX | DT_NOCLIP;
-  if (align & text_align_center) format |= DT_CENTER;
-  else if (align & text_align_right) format |= DT_RIGHT;
-  if (align & text_align_vcenter) format |= DT_VCENTER;
-  else if (align & text_align_bottom) format |= DT_BOTTOM;
+  if (align & text_align_center)
+    format |= DT_CENTER;
+  else if (align & text_align_right)
+    format |= DT_RIGHT;
+  if (align & text_align_vcenter)
+    format |= DT_VCENTER;
+  else if (align & text_align_bottom)
+    format |= DT_BOTTOM;
   RECT r{rect.left, rect.top, rect.right, rect.bottom};
   const int length = static_cast<int>(std::min<size_t>(text.size(), 0x7FFFFFF));
   DrawTextW(dc, reinterpret_cast<const wchar_t*>(text.data()), length, &r, format);

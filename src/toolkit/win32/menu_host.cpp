@@ -58,8 +58,10 @@ void forwardToOwner(POINT screen, int flags) {
   ScreenToClient(owner->native, &p);
   RECT client;
   GetClientRect(owner->native, &client);
-  if (PtInRect(&client, p) && WindowFromPoint(screen) == owner->native) mouseMove(*owner, {p.x, p.y}, flags);
-  else if (owner->hovered != 0) mouseLeave(*owner);
+  if (PtInRect(&client, p) && WindowFromPoint(screen) == owner->native)
+    mouseMove(*owner, {p.x, p.y}, flags);
+  else if (owner->hovered != 0)
+    mouseLeave(*owner);
 }
 
 void mouseMoved(POINT screen, int flags) {
@@ -128,18 +130,11 @@ LRESULT menuPopupMessage(NativeWindow& popup, UINT message, WPARAM wParam, LPARA
   *handled = true;
   HWND hwnd = popup.hwnd();
   switch (message) {
-    case WM_MOUSEACTIVATE:
-      return MA_NOACTIVATE;
-    case WM_NCHITTEST:
-      return HTCLIENT;
-    case WM_SETCURSOR:
-      SetCursor(LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW)));
-      return TRUE;
-    case WM_MOUSEMOVE:
-      mouseMoved(screenPoint(hwnd, lParam), mouseFlags(wParam));
-      return 0;
-    case WM_MOUSELEAVE:
-      return 0;
+    case WM_MOUSEACTIVATE: return MA_NOACTIVATE;
+    case WM_NCHITTEST: return HTCLIENT;
+    case WM_SETCURSOR: SetCursor(LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW))); return TRUE;
+    case WM_MOUSEMOVE: mouseMoved(screenPoint(hwnd, lParam), mouseFlags(wParam)); return 0;
+    case WM_MOUSELEAVE: return 0;
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN:
@@ -161,8 +156,7 @@ LRESULT menuPopupMessage(NativeWindow& popup, UINT message, WPARAM wParam, LPARA
     case WM_CANCELMODE:
       if (menuIsOpen()) menuDismiss();
       return 0;
-    default:
-      break;
+    default: break;
   }
   *handled = false;
   return 0;

@@ -47,7 +47,8 @@ XPoint clientPoint(LPARAM lParam) { return {GET_X_LPARAM(lParam), GET_Y_LPARAM(l
 bool isControl(Element& e) {
   if (e.type() != XC_ELE && e.type() != XC_ELE_LAYOUT) return true;
   if (e.dragBorder != 0) return true;
-  for (int event : {XE_MOUSESTAY, XE_MOUSELEAVE, XE_LBUTTONDOWN, XE_LBUTTONUP, XE_RBUTTONUP, XE_LBUTTONDBCLICK, XE_BNCLICK})
+  for (int event :
+       {XE_MOUSESTAY, XE_MOUSELEAVE, XE_LBUTTONDOWN, XE_LBUTTONUP, XE_RBUTTONUP, XE_LBUTTONDBCLICK, XE_BNCLICK})
     if (e.events()->has(event)) return true;
   return false;
 }
@@ -67,9 +68,7 @@ NativeWindow::~NativeWindow() = default;
 
 Window* NativeWindow::model() const { return getWindow(handle_); }
 
-bool NativeWindow::isChild() const {
-  return hwnd_ != nullptr && (GetWindowLongW(hwnd_, GWL_STYLE) & WS_CHILD) != 0;
-}
+bool NativeWindow::isChild() const { return hwnd_ != nullptr && (GetWindowLongW(hwnd_, GWL_STYLE) & WS_CHILD) != 0; }
 
 bool NativeWindow::create() {
   Window* w = model();
@@ -122,8 +121,8 @@ bool NativeWindow::create() {
     }
   }
   std::wstring title(w->title.begin(), w->title.end());
-  HWND created = CreateWindowExW(exStyle, className.c_str(), title.c_str(), style, r.left, r.top, r.width(),
-                                 r.height(), w->parentNative, nullptr, moduleInstance(), this);
+  HWND created = CreateWindowExW(exStyle, className.c_str(), title.c_str(), style, r.left, r.top, r.width(), r.height(),
+                                 w->parentNative, nullptr, moduleInstance(), this);
   if (created == nullptr) return false;
   applyLook();
   return true;
@@ -276,8 +275,10 @@ void NativeWindow::tipTarget(HELE element) {
   const HELE left = std::exchange(tipTarget_, element);
   Backend* backend = Backend::running();
   if (backend == nullptr || backend->toolTip() == nullptr) return;
-  if (element != 0) backend->toolTip()->hover(element);
-  else backend->toolTip()->leave(left);
+  if (element != 0)
+    backend->toolTip()->hover(element);
+  else
+    backend->toolTip()->leave(left);
 }
 
 void NativeWindow::mouseMoved(POINT client, WPARAM flags) {
@@ -322,8 +323,7 @@ LRESULT NativeWindow::own(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_NCACTIVATE:
       // Nothing to draw in a non-client area; keep the activation itself.
       return TRUE;
-    case WM_NCHITTEST:
-      return hitTest({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+    case WM_NCHITTEST: return hitTest({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
     case WM_GETMINMAXINFO: {
       auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
       if (Window* w = model(); w != nullptr && (w->minSize.cx > 0 || w->minSize.cy > 0)) {
@@ -334,7 +334,8 @@ LRESULT NativeWindow::own(UINT message, WPARAM wParam, LPARAM lParam) {
       monitor.cbSize = sizeof monitor;
       if (GetMonitorInfoW(MonitorFromWindow(hwnd, MONITOR_DEFAULTTONEAREST), &monitor)) {
         // Maximised, the borderless window covers the work area exactly (taskbar kept).
-        info->ptMaxPosition = {monitor.rcWork.left - monitor.rcMonitor.left, monitor.rcWork.top - monitor.rcMonitor.top};
+        info->ptMaxPosition = {monitor.rcWork.left - monitor.rcMonitor.left,
+                               monitor.rcWork.top - monitor.rcMonitor.top};
         info->ptMaxSize = {monitor.rcWork.right - monitor.rcWork.left, monitor.rcWork.bottom - monitor.rcWork.top};
       }
       return 0;
@@ -367,9 +368,7 @@ LRESULT NativeWindow::own(UINT message, WPARAM wParam, LPARAM lParam) {
       if (Window* still = model()) still->invalidateAll(false);
       return 0;
     }
-    case WM_MOVE:
-      syncRect();
-      return 0;
+    case WM_MOVE: syncRect(); return 0;
     case WM_ACTIVATE:
       if (Window* w = model()) {
         w->active = LOWORD(wParam) != WA_INACTIVE;
@@ -384,17 +383,12 @@ LRESULT NativeWindow::own(UINT message, WPARAM wParam, LPARAM lParam) {
       if (Window* w = model()) w->visible = wParam != FALSE;
       if (!wParam && shadow_) shadow_->hide();
       return DefWindowProcW(hwnd, message, wParam, lParam);
-    case WM_ERASEBKGND:
-      return 1;
-    case WM_PAINT:
-      paint();
-      return 0;
+    case WM_ERASEBKGND: return 1;
+    case WM_PAINT: paint(); return 0;
     case WM_SETCURSOR:
       if (LOWORD(lParam) == HTCLIENT && reinterpret_cast<HWND>(wParam) == hwnd && setCursor()) return TRUE;
       return DefWindowProcW(hwnd, message, wParam, lParam);
-    case WM_MOUSEMOVE:
-      mouseMoved({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}, wParam);
-      return 0;
+    case WM_MOUSEMOVE: mouseMoved({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}, wParam); return 0;
     case WM_NCMOUSEMOVE:
       // Onto the window's own caption or edge: the elements lose the mouse at once (the
       // leave message may come a moment later).
@@ -413,8 +407,10 @@ LRESULT NativeWindow::own(UINT message, WPARAM wParam, LPARAM lParam) {
       Window* w = model();
       if (w == nullptr) return 0;
       SetCapture(hwnd);
-      if (message == WM_LBUTTONDOWN) leftDown(*w, clientPoint(lParam), mouseFlags(wParam));
-      else leftDoubleClick(*w, clientPoint(lParam), mouseFlags(wParam));
+      if (message == WM_LBUTTONDOWN)
+        leftDown(*w, clientPoint(lParam), mouseFlags(wParam));
+      else
+        leftDoubleClick(*w, clientPoint(lParam), mouseFlags(wParam));
       // Pop-ups never take the keyboard (it would activate them): their keys come through the
       // pop-up key hook.
       if (Window* still = model(); still != nullptr && kind_ == Kind::window) {

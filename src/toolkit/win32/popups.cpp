@@ -25,12 +25,13 @@ LRESULT CALLBACK keyHook(int code, WPARAM wParam, LPARAM lParam) {
       try {
         const int key = static_cast<int>(message->wParam);
         bool used = false;
-        if (menuIsOpen()) used = menuKeyDown(key);
-        else if (!g_open.empty()) used = g_open.back()->keyDown(key);
+        if (menuIsOpen())
+          used = menuKeyDown(key);
+        else if (!g_open.empty())
+          used = g_open.back()->keyDown(key);
         if (used) message->message = WM_NULL;
         popupsChanged();
-      } catch (...) {
-      }
+      } catch (...) {}
     }
   }
   return CallNextHookEx(nullptr, code, wParam, lParam);
@@ -51,8 +52,8 @@ void closePopupsOf(HWINDOW owner) {
   dismissMenus(owner);
   // Newest first; dismissing one may close (and remove) others.
   for (;;) {
-    auto it = std::find_if(g_open.rbegin(), g_open.rend(),
-                           [owner](Popup* p) { return owner == 0 || p->owner() == owner; });
+    auto it =
+        std::find_if(g_open.rbegin(), g_open.rend(), [owner](Popup* p) { return owner == 0 || p->owner() == owner; });
     if (it == g_open.rend()) break;
     Popup* popup = *it;
     std::erase(g_open, popup);

@@ -37,7 +37,8 @@ void ShadowWindow::render(int width, int height, const Window::Shadow& look) {
   const int s = look.size;
   // The window's own rectangle inside the bitmap, with its corner radius.
   const double left = s, top = s, right = width - s, bottom = height - s;
-  const double radius = look.rightAngle ? 0.0 : std::min<double>(look.cornerSize, std::min(right - left, bottom - top) / 2);
+  const double radius =
+      look.rightAngle ? 0.0 : std::min<double>(look.cornerSize, std::min(right - left, bottom - top) / 2);
   const unsigned r = GetRValue(look.color), g = GetGValue(look.color), b = GetBValue(look.color);
   uint32_t* bits = surface_.bits();
   for (int y = 0; y < height_; ++y) {
@@ -74,9 +75,8 @@ void ShadowWindow::update(HWND target, const Window::Shadow& look, bool show, bo
     Backend* backend = Backend::running();
     if (backend == nullptr || !backend->ensureClass(kShadowClass, 0)) return;
     // Owned like its window, so it stays in the same band of the z-order; click-through.
-    hwnd_ = CreateWindowExW(WS_EX_LAYERED | WS_EX_TRANSPARENT | WS_EX_NOACTIVATE | WS_EX_TOOLWINDOW, kShadowClass,
-                            L"", WS_POPUP, 0, 0, 1, 1, GetWindow(target, GW_OWNER), nullptr, moduleInstance(),
-                            nullptr);
+    hwnd_ = CreateWindowExW(WS_EX_LAYERED | WS_EX_TRANSPARENT | WS_EX_NOACTIVATE | WS_EX_TOOLWINDOW, kShadowClass, L"",
+                            WS_POPUP, 0, 0, 1, 1, GetWindow(target, GW_OWNER), nullptr, moduleInstance(), nullptr);
     if (hwnd_ == nullptr) return;
   }
   render(width, height, look);

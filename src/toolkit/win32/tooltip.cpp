@@ -22,8 +22,7 @@ LRESULT CALLBACK toolTipProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
   try {
     if (Backend* backend = Backend::running(); backend != nullptr && backend->toolTip() != nullptr)
       return backend->toolTip()->handle(hwnd, message, wParam, lParam);
-  } catch (...) {
-  }
+  } catch (...) {}
   return DefWindowProcW(hwnd, message, wParam, lParam);
 }
 }  // namespace
@@ -121,12 +120,9 @@ LRESULT ToolTip::handle(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
       }
       break;
-    case WM_ERASEBKGND:
-      return 1;
-    case WM_MOUSEACTIVATE:
-      return MA_NOACTIVATE;
-    case WM_NCHITTEST:
-      return HTTRANSPARENT;
+    case WM_ERASEBKGND: return 1;
+    case WM_MOUSEACTIVATE: return MA_NOACTIVATE;
+    case WM_NCHITTEST: return HTTRANSPARENT;
     case WM_NCDESTROY:
       if (hwnd == hwnd_) hwnd_ = nullptr;
       break;

@@ -81,8 +81,7 @@ LRESULT CALLBACK callWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
   if (message == kRunJobs) {
     try {
       if (auto state = currentState(); state != nullptr && state->window == hwnd) runJobs(*state);
-    } catch (...) {
-    }
+    } catch (...) {}
     return 0;
   }
   return DefWindowProcW(hwnd, message, wParam, lParam);

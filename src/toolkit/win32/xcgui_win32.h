@@ -31,12 +31,12 @@ namespace tovalux::tk::win32 {
 // What the backend shows of a window, for tests and diagnostics.
 struct WindowProbe {
   HWND window = nullptr;
-  int paints = 0;       // WM_PAINTs served so far
-  RECT lastPaint{};     // client area the last one painted (bounding box)
-  int lastAreas = 0;    // rectangles it was painted as
+  int paints = 0;     // WM_PAINTs served so far
+  RECT lastPaint{};   // client area the last one painted (bounding box)
+  int lastAreas = 0;  // rectangles it was painted as
   HWND shadow = nullptr;
   bool shadowVisible = false;
-  RECT shadowRect{};    // screen rectangle of the shadow window
+  RECT shadowRect{};  // screen rectangle of the shadow window
 };
 bool probeWindow(HWINDOW window, WindowProbe* out);
 // Premultiplied 0xAARRGGBB of the window's drop shadow at (x, y) in shadow-window coordinates

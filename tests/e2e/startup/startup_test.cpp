@@ -137,7 +137,10 @@ TEST(HostStartup, PopupMenusAreAnnouncedAndLogged) {
   for (int i = 0; i < 400 && !main; ++i) {
     // The host's main window becomes visible once start-up has run.
     main = FindWindowA("ENewFrame", nullptr);
-    if (!main || !IsWindowVisible(main)) { main = nullptr; Sleep(25); }
+    if (!main || !IsWindowVisible(main)) {
+      main = nullptr;
+      Sleep(25);
+    }
   }
   ASSERT_NE(main, nullptr);
   sendControl(main, "popup");

@@ -16,9 +16,7 @@ using Bytes = std::vector<uint8_t>;
 constexpr uint32_t kTarget = 0x7B401000;
 constexpr uint32_t kSlot = 0x00A30000;
 
-Bytes le32(uint32_t value) {
-  return {uint8_t(value), uint8_t(value >> 8), uint8_t(value >> 16), uint8_t(value >> 24)};
-}
+Bytes le32(uint32_t value) { return {uint8_t(value), uint8_t(value >> 8), uint8_t(value >> 16), uint8_t(value >> 24)}; }
 
 Bytes concat(std::initializer_list<Bytes> parts) {
   Bytes out;
@@ -83,8 +81,9 @@ TEST(Trampoline, ShortConditionalJumpIsWidened) {
   ASSERT_EQ(t.status, PrologueStatus::ok);
   EXPECT_EQ(t.movedCount, 5u);
   const uint32_t destination = kTarget + 4 + 0x10;
-  EXPECT_EQ(image(t), concat({{0x85, 0xC0, 0x0F, 0x84}, le32(destination - (kSlot + 8)), {0x55},
-                              jumpBack(kSlot + 9, kTarget + 5)}));
+  EXPECT_EQ(
+      image(t),
+      concat({{0x85, 0xC0, 0x0F, 0x84}, le32(destination - (kSlot + 8)), {0x55}, jumpBack(kSlot + 9, kTarget + 5)}));
   // Every instruction start has its place in the trampoline, and back.
   EXPECT_EQ(t.trampolineOffsetOf(0), 0u);
   EXPECT_EQ(t.trampolineOffsetOf(2), 2u);

@@ -123,7 +123,8 @@ TEST(JsonLimits, CodecMatchesTheSharedConverter) {
   }
   // Longer texts: lead bytes at the end, before NUL and before each other; surrogate pairs.
   std::mt19937 random(99);
-  const char bytes[] = {'a', '\0', '\\', '"', char(0x80), char(0x81), char(0xA1), char(0xD6), char(0xFE), char(0xFF), '@'};
+  const char bytes[] = {'a',        '\0',       '\\',       '"',        char(0x80), char(0x81),
+                        char(0xA1), char(0xD6), char(0xFE), char(0xFF), '@'};
   const char16_t units[] = {u'a', u'\0', u'\\', 0x4E2D, 0xD83D, 0xDE00, 0xE000, 0xF8F5, 0x20AC, 0xFFFF, 0x00E9};
   for (int round = 0; round < 20000; ++round) {
     std::string gbk;

@@ -25,11 +25,11 @@ TEST(JsonPath, GrammarAndEscapes) {
   EXPECT_EQ(doc.getText("a\\.b"), "dot");
   EXPECT_EQ(doc.getText("x\\[1\\]"), "brackets");
   EXPECT_EQ(doc.getText("c\\\\d"), "backslash");
-  EXPECT_EQ(doc.getText("a\\qb"), "other");      // a backslash before another character stays
+  EXPECT_EQ(doc.getText("a\\qb"), "other");  // a backslash before another character stays
   EXPECT_EQ(doc.getText("名称"), "值");
-  EXPECT_EQ(doc.getText("[5]"), "empty");          // an index on an object is a member position
-  EXPECT_EQ(doc.getText("a.b"), "");               // no member "a"
-  EXPECT_EQ(doc.getText("list.eName"), "");        // a name on an array fails
+  EXPECT_EQ(doc.getText("[5]"), "empty");    // an index on an object is a member position
+  EXPECT_EQ(doc.getText("a.b"), "");         // no member "a"
+  EXPECT_EQ(doc.getText("list.eName"), "");  // a name on an array fails
   EXPECT_EQ(doc.getText("list[-1].eName"), "");
   EXPECT_EQ(doc.getText("list[4000000000].eName"), "");
   EXPECT_EQ(doc.kind("[7]"), JsonKind::None);
@@ -43,9 +43,9 @@ TEST(JsonPath, CreationRules) {
   EXPECT_EQ(doc.count("Folder"), 5);
   ASSERT_TRUE(doc.setText("Folder.[0].name", "n"));  // null becomes an object
   EXPECT_EQ(doc.toText("Folder.[0]"), R"({"name":"n"})");
-  ASSERT_TRUE(doc.setText("Folder.[3].[1]", "y"));   // a string becomes an array
+  ASSERT_TRUE(doc.setText("Folder.[3].[1]", "y"));  // a string becomes an array
   EXPECT_EQ(doc.toText("Folder.[3]"), R"([null,"y"])");
-  ASSERT_TRUE(doc.setText("Folder.k", "z"));         // an array becomes an object
+  ASSERT_TRUE(doc.setText("Folder.k", "z"));  // an array becomes an object
   EXPECT_EQ(doc.toText(), R"({"Folder":{"k":"z"}})");
   ASSERT_TRUE(doc.setText("", "root"));
   EXPECT_EQ(doc.toText(), R"("root")");
@@ -55,11 +55,11 @@ TEST(JsonPath, IndexOnAnObjectNeverDropsItsMembers) {
   JsonDocument doc = parsed(R"({"a":"1","b":{"c":"2"}})");
   ASSERT_TRUE(doc.setText("[1].c", "changed"));  // member position, as reading takes it
   EXPECT_EQ(doc.toText(), R"({"a":"1","b":{"c":"changed"}})");
-  EXPECT_FALSE(doc.setText("[2]", "x"));          // past the last member: nothing to name it
+  EXPECT_FALSE(doc.setText("[2]", "x"));  // past the last member: nothing to name it
   EXPECT_FALSE(doc.removeAt("[5]", 0));
   EXPECT_EQ(doc.toText(), R"({"a":"1","b":{"c":"changed"}})");
   JsonDocument empty = parsed("{}");
-  ASSERT_TRUE(empty.setText("[1]", "x"));         // an empty object has nothing to lose
+  ASSERT_TRUE(empty.setText("[1]", "x"));  // an empty object has nothing to lose
   EXPECT_EQ(empty.toText(), R"([null,"x"])");
 }
 
@@ -161,7 +161,7 @@ TEST(JsonPath, TypedValues) {
 
 TEST(JsonPath, DocumentsOfAKindAndCopies) {
   const std::pair<JsonKind, const char*> kinds[] = {
-      {JsonKind::Object, "{}"}, {JsonKind::Array, "[]"},     {JsonKind::Null, "null"}, {JsonKind::Boolean, "false"},
+      {JsonKind::Object, "{}"},   {JsonKind::Array, "[]"},     {JsonKind::Null, "null"}, {JsonKind::Boolean, "false"},
       {JsonKind::String, "\"\""}, {JsonKind::Floating, "0.0"}, {JsonKind::Integer, "0"}, {JsonKind::Raw, ""}};
   for (const auto& [kind, text] : kinds) {
     const JsonDocument doc = JsonDocument::withRoot(kind);

@@ -33,20 +33,20 @@ TEST(JsonRead, ErrorCodesAndPositions) {
   const Case cases[] = {
       {"", kJsonNoText, 0},
       {" \r\n\t", kJsonNoText, 4},
-      {"{\"a\":\"b\"", kJsonUnclosed, 8},          // closing brace missing
-      {"{\"名\":\"值\"", kJsonUnclosed, 8},        // counted in characters, not bytes
-      {"[\"abc", kJsonUnclosed, 5},                // string still open
+      {"{\"a\":\"b\"", kJsonUnclosed, 8},    // closing brace missing
+      {"{\"名\":\"值\"", kJsonUnclosed, 8},  // counted in characters, not bytes
+      {"[\"abc", kJsonUnclosed, 5},          // string still open
       {"[1", kJsonUnclosed, 2},
-      {"{\"a\" 1}", kJsonObjectSyntax, 5},         // colon missing
-      {"{\"a\":1]", kJsonObjectSyntax, 6},         // wrong bracket
-      {"{a:1}", kJsonObjectSyntax, 1},             // names are quoted
+      {"{\"a\" 1}", kJsonObjectSyntax, 5},  // colon missing
+      {"{\"a\":1]", kJsonObjectSyntax, 6},  // wrong bracket
+      {"{a:1}", kJsonObjectSyntax, 1},      // names are quoted
       {"{\"a\":1,}", kJsonObjectSyntax, 7},
-      {"{\"a\":}", kJsonObjectSyntax, 5},          // empty value
+      {"{\"a\":}", kJsonObjectSyntax, 5},  // empty value
       {"[1}", kJsonValueSyntax, 2},
       {"[1,]", kJsonValueSyntax, 3},
-      {"x[1]", kJsonValueSyntax, 0},               // the root is an object or an array
+      {"x[1]", kJsonValueSyntax, 0},  // the root is an object or an array
       {"\"text\"", kJsonValueSyntax, 0},
-      {"[1] x", kJsonValueSyntax, 4},              // nothing after the root
+      {"[1] x", kJsonValueSyntax, 4},  // nothing after the root
       {"名[1]", kJsonValueSyntax, 0},
       {"[\"名\",}", kJsonValueSyntax, 5},
   };
@@ -132,8 +132,8 @@ TEST(JsonRead, EscapesInStrings) {
   EXPECT_EQ(doc.getUtf16Text("[0]"), u"\\ / \" \b \t \n \r \f");
   EXPECT_EQ(doc.getUtf16Text("[1]"), u"\\x \\' \\q");  // other characters keep the backslash
   EXPECT_EQ(doc.getUtf16Text("[2]"), u"a\"b");
-  EXPECT_EQ(doc.getUtf16Text("[3]"), u"it\\'s");       // skipped while looking for the quote
-  EXPECT_EQ(doc.getUtf16Text("[4]"), u"\\u12");        // not four hex digits
+  EXPECT_EQ(doc.getUtf16Text("[3]"), u"it\\'s");  // skipped while looking for the quote
+  EXPECT_EQ(doc.getUtf16Text("[4]"), u"\\u12");   // not four hex digits
   EXPECT_EQ(doc.getUtf16Text("[5]"), u"\\u4e2d");
 }
 
@@ -144,9 +144,9 @@ TEST(JsonRead, LongStringsWithEscapesAndGbkEverywhere) {
     const char* text;
     std::u16string_view read;
   };
-  const Piece pieces[] = {{"abcdefgh", u"abcdefgh"}, {"中文", u"中文"}, {"\\\\", u"\\"}, {"\\\"", u"\""},
-                          {"\\t", u"\t"},            {"\\x", u"\\x"},   {"\\u4e2d", u"\\u4e2d"}, {"€", u"€"},
-                          {"'", u"'"},                {"\x81\x30", u"?"}};
+  const Piece pieces[] = {
+      {"abcdefgh", u"abcdefgh"}, {"中文", u"中文"},       {"\\\\", u"\\"}, {"\\\"", u"\""}, {"\\t", u"\t"},
+      {"\\x", u"\\x"},           {"\\u4e2d", u"\\u4e2d"}, {"€", u"€"},     {"'", u"'"},     {"\x81\x30", u"?"}};
   std::string text = "[";
   std::vector<std::u16string> expected;
   for (int length = 0; length < 1200; length += 7) {
@@ -231,9 +231,10 @@ TEST(JsonRead, FreshDocumentHasNoRoot) {
 // position, same tree. Random texts over an alphabet of JSON syntax, GBK lead bytes, bytes that
 // form no character, NUL and the escapes.
 TEST(JsonRead, GbkReadsAsItsUtf16Conversion) {
-  const std::string alphabet[] = {"{", "}", "[", "]", "\"", "'", ":", ",", " ", "\\", "u", "4e2d", "1", ".", "e",
-                                  "-", "true", "null", "x", std::string(1, '\0'), "\x81", "\xA1", "\xD6\xD0",
-                                  "\x80", "\xFF", "\x81\x30", "\xFE"};
+  const std::string alphabet[] = {
+      "{",    "}",    "[",        "]",    "\"",   "'",        ":",    ",",    " ", "\\",
+      "u",    "4e2d", "1",        ".",    "e",    "-",        "true", "null", "x", std::string(1, '\0'),
+      "\x81", "\xA1", "\xD6\xD0", "\x80", "\xFF", "\x81\x30", "\xFE"};
   std::mt19937 random(1234);
   int parsed = 0;
   for (int round = 0; round < 20000; ++round) {

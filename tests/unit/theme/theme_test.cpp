@@ -68,24 +68,41 @@ struct Kind {
 };
 
 Kind parseKind(const std::string& text) {
-  static const std::map<std::string, int> kTypes = {
-      {"window", XC_WINDOW},     {"element", XC_ELE},       {"layout", XC_ELE_LAYOUT}, {"shapeText", XC_SHAPE_TEXT},
-      {"shapePic", XC_SHAPE_PICTURE}, {"button", XC_BUTTON}, {"toolBar", XC_TOOLBAR},   {"tabBar", XC_TABBAR},
-      {"scrollBar", XC_SCROLLBAR}, {"scrollView", XC_SCROLLVIEW}, {"edit", XC_EDIT},    {"comboBox", XC_COMBOBOX},
-      {"listBox", XC_LISTBOX},   {"list", XC_LIST},         {"tree", XC_TREE},         {"listView", XC_LISTVIEW},
-      {"menuBar", XC_MENUBAR}};
-  static const std::map<std::string, int> kButtonTypes = {
-      {"push", button_type_push}, {"check", button_type_check}, {"checkBox", button_type_checkbox}, {"radio", button_type_radio}};
+  static const std::map<std::string, int> kTypes = {{"window", XC_WINDOW},
+                                                    {"element", XC_ELE},
+                                                    {"layout", XC_ELE_LAYOUT},
+                                                    {"shapeText", XC_SHAPE_TEXT},
+                                                    {"shapePic", XC_SHAPE_PICTURE},
+                                                    {"button", XC_BUTTON},
+                                                    {"toolBar", XC_TOOLBAR},
+                                                    {"tabBar", XC_TABBAR},
+                                                    {"scrollBar", XC_SCROLLBAR},
+                                                    {"scrollView", XC_SCROLLVIEW},
+                                                    {"edit", XC_EDIT},
+                                                    {"comboBox", XC_COMBOBOX},
+                                                    {"listBox", XC_LISTBOX},
+                                                    {"list", XC_LIST},
+                                                    {"tree", XC_TREE},
+                                                    {"listView", XC_LISTVIEW},
+                                                    {"menuBar", XC_MENUBAR}};
+  static const std::map<std::string, int> kButtonTypes = {{"push", button_type_push},
+                                                          {"check", button_type_check},
+                                                          {"checkBox", button_type_checkbox},
+                                                          {"radio", button_type_radio}};
   Kind k;
   const size_t dot = text.find('.');
   k.tag = text.substr(0, dot);
   auto t = kTypes.find(k.tag);
-  if (t == kTypes.end()) ADD_FAILURE() << "unknown kind " << text;
-  else k.type = t->second;
+  if (t == kTypes.end())
+    ADD_FAILURE() << "unknown kind " << text;
+  else
+    k.type = t->second;
   if (dot != std::string::npos) {
     auto b = kButtonTypes.find(text.substr(dot + 1));
-    if (b == kButtonTypes.end()) ADD_FAILURE() << "unknown button type " << text;
-    else k.buttonType = b->second;
+    if (b == kButtonTypes.end())
+      ADD_FAILURE() << "unknown button type " << text;
+    else
+      k.buttonType = b->second;
   }
   return k;
 }
@@ -257,9 +274,7 @@ class Theme : public ::testing::Test {
     return known[tag] = ok;
   }
 
-  static std::optional<tk::XmlNode> document(const std::string& file) {
-    return tk::parseXml(readFile(kDark / file));
-  }
+  static std::optional<tk::XmlNode> document(const std::string& file) { return tk::parseXml(readFile(kDark / file)); }
 
   // Depth-first search of a parsed layout for the element whose attribute `key` is `value`.
   static const tk::XmlNode* findNode(const tk::XmlNode& node, const std::string& key, const std::string& value) {
@@ -630,7 +645,9 @@ TEST_F(Theme, ItemTemplatesHoldTheirObjects) {
     for (const auto& o : l.templateObjects) {
       if (o.file != file) continue;
       SCOPED_TRACE(o.section + " " + std::to_string(o.itemId));
-      const std::optional<tk::XmlNode>& section = o.section == "item" ? t->item : o.section == "header" ? t->header : t->group;
+      const std::optional<tk::XmlNode>& section = o.section == "item"     ? t->item
+                                                  : o.section == "header" ? t->header
+                                                                          : t->group;
       ASSERT_TRUE(section) << "no " << o.section << " section";
       HXCGUI scratch = XLayout_Create(0, 0, 300, 30);
       tk::TemplateInstance instance = tk::instantiate(*section, t->folder, scratch);
@@ -724,11 +741,14 @@ TEST_F(Theme, EveryDescriptorFindsItsColoursAndImages) {
 // Colour and image references of every layout and template: bkColor, textColor, image, icon,
 // iconDisable, bkInfo; the templates a view names load for that view.
 TEST_F(Theme, EveryLayoutReferenceResolves) {
-  static const std::map<std::string, int> kViews = {{"comboBox", listType_comboBox}, {"listBox", listType_listBox},
-                                                    {"list", listType_list},         {"tree", listType_tree},
+  static const std::map<std::string, int> kViews = {{"comboBox", listType_comboBox},
+                                                    {"listBox", listType_listBox},
+                                                    {"list", listType_list},
+                                                    {"tree", listType_tree},
                                                     {"listView", listType_listView}};
   int references = 0;
-  std::function<void(const tk::XmlNode&, const std::string&)> walk = [&](const tk::XmlNode& n, const std::string& file) {
+  std::function<void(const tk::XmlNode&, const std::string&)> walk = [&](const tk::XmlNode& n,
+                                                                         const std::string& file) {
     for (const auto& [key, value] : n.attributes) {
       SCOPED_TRACE(file + ": " + n.name + " " + key + "=" + value);
       if (key == "bkColor" || key == "textColor") {
@@ -742,8 +762,8 @@ TEST_F(Theme, EveryLayoutReferenceResolves) {
         ++references;
         if (value.starts_with("@")) {
           EXPECT_NE(XRes_GetImage(x(value.substr(1)).c_str()), 0u);
-        }
-        else EXPECT_TRUE(tk::sniffImage(readFile(kDark / tk::toPath(value))));
+        } else
+          EXPECT_TRUE(tk::sniffImage(readFile(kDark / tk::toPath(value))));
       } else if (key == "bkInfo") {
         auto info = tk::parseDescriptor(value);
         ASSERT_TRUE(info);

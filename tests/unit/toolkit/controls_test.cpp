@@ -232,7 +232,7 @@ TEST_F(ControlsTest, AppendingLaysOutOnlyTheLastLineAndAgreesWithAFullLayout) {
     EXPECT_EQ(la[k].pieces.size(), lb[k].pieces.size()) << k;
   }
   EXPECT_EQ(la[3].width, 9 * 8);  // "tail more": two runs on one line
-  EXPECT_EQ(la[3].height, 21);     // the 14-point style sets the line height
+  EXPECT_EQ(la[3].height, 21);    // the 14-point style sets the line height
 }
 
 TEST_F(ControlsTest, ButtonPaintsDisabledIconAndWindowRole) {

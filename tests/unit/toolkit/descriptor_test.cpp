@@ -20,9 +20,9 @@ class DescriptorTest : public ToolkitTest {
     ToolkitTest::SetUp();
     for (const char* name : {"cd.png", "cd2.png"}) write(std::string("img/") + name, pngBytes(7, 4));
     for (const char* name : {"paneSP.png", "paneSP1.png"}) write(std::string("img/") + name, pngBytes(4, 5));
-    for (const char* name : {"tabBarNcClose.png", "tabBarNcClose1.png", "tabBarNcClose2.png", "tabBarActClose.png",
-                             "tabBarActClose1.png", "tabBarActClose2.png", "CollapseRgnWhite.png",
-                             "CollapseRgn_xWhite.png"})
+    for (const char* name :
+         {"tabBarNcClose.png", "tabBarNcClose1.png", "tabBarNcClose2.png", "tabBarActClose.png", "tabBarActClose1.png",
+          "tabBarActClose2.png", "CollapseRgnWhite.png", "CollapseRgn_xWhite.png"})
       write(std::string("img/") + name, pngBytes(14, 14));
     write("resource.res",
           "[colors]\n"
@@ -59,10 +59,9 @@ class DescriptorTest : public ToolkitTest {
 
 TEST_F(DescriptorTest, EveryRowParsesWithItsPartsAndStates) {
   // (parts, state entries) per row, counted from the texts.
-  const std::pair<size_t, size_t> shape[28] = {{0, 0}, {2, 1}, {2, 1}, {2, 1}, {4, 1}, {4, 1}, {2, 1}, {2, 1},
-                                               {4, 1}, {5, 3}, {6, 2}, {6, 2}, {6, 3}, {4, 3}, {1, 3}, {1, 3},
-                                               {5, 4}, {5, 4}, {3, 3}, {3, 3}, {4, 4}, {2, 1}, {3, 3}, {4, 4},
-                                               {7, 2}, {5, 2}, {5, 5}, {2, 1}};
+  const std::pair<size_t, size_t> shape[28] = {
+      {0, 0}, {2, 1}, {2, 1}, {2, 1}, {4, 1}, {4, 1}, {2, 1}, {2, 1}, {4, 1}, {5, 3}, {6, 2}, {6, 2}, {6, 3}, {4, 3},
+      {1, 3}, {1, 3}, {5, 4}, {5, 4}, {3, 3}, {3, 3}, {4, 4}, {2, 1}, {3, 3}, {4, 4}, {7, 2}, {5, 2}, {5, 5}, {2, 1}};
   for (int row = 1; row <= 27; ++row) {
     auto info = parseDescriptor(kDescriptorRows[static_cast<size_t>(row)]);
     ASSERT_TRUE(info) << "row " << row;
@@ -99,23 +98,20 @@ TEST_F(DescriptorTest, FrameEdgesPaintLinesAtTheirSides) {
   EXPECT_EQ(paint(5, XBK_NORMAL), (Ops{"fill 10,20-110,44 #2D2D30/255", "fill 10,20-11,44 #007ACC/255",
                                        "fill 109,20-110,44 #007ACC/255", "fill 10,20-110,21 #007ACC/255"}));
   // Row 1, top edge debugging look: a bordered fill, then its bottom border erased.
-  EXPECT_EQ(paint(1, XBK_NORMAL), (Ops{"fill 10,20-110,44 #2D2D30/255", "frame 10,20-110,44 #CA5100/255",
-                                       "fill 11,43-109,44 #2D2D30/255"}));
+  EXPECT_EQ(paint(1, XBK_NORMAL),
+            (Ops{"fill 10,20-110,44 #2D2D30/255", "frame 10,20-110,44 #CA5100/255", "fill 11,43-109,44 #2D2D30/255"}));
   // Row 8, bottom edge: a 6-pixel WinBg strip over the WinBd band.
-  EXPECT_EQ(paint(8, XBK_NORMAL, 100, 32),
-            (Ops{"fill 10,26-110,52 #007ACC/255", "fill 11,20-109,26 #2D2D30/255", "fill 109,20-110,52 #007ACC/255",
-                 "fill 10,20-11,52 #007ACC/255"}));
+  EXPECT_EQ(paint(8, XBK_NORMAL, 100, 32), (Ops{"fill 10,26-110,52 #007ACC/255", "fill 11,20-109,26 #2D2D30/255",
+                                                "fill 109,20-110,52 #007ACC/255", "fill 10,20-11,52 #007ACC/255"}));
 }
 
 TEST_F(DescriptorTest, PaneCaptionActiveInactiveAndNormal) {
   const uint32_t active = XBK_NORMAL | XBK_CHECKED | XBK_PANE_ACTIVE;
   const uint32_t inactive = XBK_NORMAL | XBK_CHECKED | XBK_PANE_INACTIVE;
   // Active: the blue fill, then the lighter grip tiled between 60 and width - 60, 5 from the top.
-  EXPECT_EQ(paint(9, active, 300, 24),
-            (Ops{"fill 10,20-310,44 #007ACC/255", "image paneSP1.png 70,25-250,30 tile"}));
-  EXPECT_EQ(paint(9, inactive, 300, 24),
-            (Ops{"fill 10,20-310,44 #2D2D30/255", "frame 10,20-310,44 #3F3F46/255", "fill 11,43-309,44 #2D2D30/255",
-                 "image paneSP.png 70,25-250,30 tile"}));
+  EXPECT_EQ(paint(9, active, 300, 24), (Ops{"fill 10,20-310,44 #007ACC/255", "image paneSP1.png 70,25-250,30 tile"}));
+  EXPECT_EQ(paint(9, inactive, 300, 24), (Ops{"fill 10,20-310,44 #2D2D30/255", "frame 10,20-310,44 #3F3F46/255",
+                                              "fill 11,43-309,44 #2D2D30/255", "image paneSP.png 70,25-250,30 tile"}));
   EXPECT_EQ(paint(9, XBK_NORMAL, 300, 24), (Ops{"fill 10,20-310,44 #2D2D30/255", "frame 10,20-310,44 #3F3F46/255"}));
 }
 
@@ -220,21 +216,21 @@ TEST(DescriptorParse, MalformedTextsAreRejected) {
       "",
       "{}",
       "{99:1.9.9;}",
-      "{99:1.9.9;98:16(0);}",                                 // no parts
-      "{99:1.9.9;5:2(15)21(3)22(1)23(255);}",                 // no state table
-      "{99:1.9.9;5:2(15)21(3)22(1)23(255);98:16(1);}",        // part 1 does not exist
-      "{99:1.9.9;5:2(15)21(3)22(1)23(255);98:16(0)",          // unterminated
-      "{99:1.9.9;5:2(15;98:16(0);}",                          // unclosed property
-      "{99:1.9.9;5:2()21(3);98:16(0);}",                      // empty arguments
-      "{99:1.9.9;5:2(15)3(1,2,3);98:16(0);}",                 // three distances
-      "{99:1.9.9;5:2(15)23(256);98:16(0);}",                  // alpha out of range
-      "{99:1.9.9;3:2(15);98:16(0);}",                         // image part without image
-      "{99:1.9.9;7:2(15);98:16(0);}",                         // unknown part kind
-      "{99:1.9.9;5:2(15)25(@);98:16(0);}",                    // empty name
-      "{99:1.9.9;5:2(99999999999)21(5);98:16(0);}",           // number too large
-      "{98:1.9.9;5:2(15);98:16(0);}",                         // wrong version
-      "{99:1.9.9;5:2(15)x;98:16(0);}",                        // junk between properties
-      "{99:1.9.9;5:2(15);98:16(-1);}",                        // negative part index
+      "{99:1.9.9;98:16(0);}",                           // no parts
+      "{99:1.9.9;5:2(15)21(3)22(1)23(255);}",           // no state table
+      "{99:1.9.9;5:2(15)21(3)22(1)23(255);98:16(1);}",  // part 1 does not exist
+      "{99:1.9.9;5:2(15)21(3)22(1)23(255);98:16(0)",    // unterminated
+      "{99:1.9.9;5:2(15;98:16(0);}",                    // unclosed property
+      "{99:1.9.9;5:2()21(3);98:16(0);}",                // empty arguments
+      "{99:1.9.9;5:2(15)3(1,2,3);98:16(0);}",           // three distances
+      "{99:1.9.9;5:2(15)23(256);98:16(0);}",            // alpha out of range
+      "{99:1.9.9;3:2(15);98:16(0);}",                   // image part without image
+      "{99:1.9.9;7:2(15);98:16(0);}",                   // unknown part kind
+      "{99:1.9.9;5:2(15)25(@);98:16(0);}",              // empty name
+      "{99:1.9.9;5:2(99999999999)21(5);98:16(0);}",     // number too large
+      "{98:1.9.9;5:2(15);98:16(0);}",                   // wrong version
+      "{99:1.9.9;5:2(15)x;98:16(0);}",                  // junk between properties
+      "{99:1.9.9;5:2(15);98:16(-1);}",                  // negative part index
   };
   for (const char* text : bad) EXPECT_FALSE(parseDescriptor(std::string_view(text))) << text;
 }
@@ -262,10 +258,10 @@ TEST(DescriptorState, MostSpecificMatchingEntryWins) {
     const auto* e = tk::selectState(*info, s);
     return e == nullptr ? 0u : e->state;
   };
-  EXPECT_EQ(pick(XBK_HOVER | XBK_UNCHECKED), 288u);   // two bits beat one
+  EXPECT_EQ(pick(XBK_HOVER | XBK_UNCHECKED), 288u);  // two bits beat one
   EXPECT_EQ(pick(XBK_HOVER | XBK_CHECKED), 32u);
-  EXPECT_EQ(pick(XBK_PRESSED), 16u);                  // no match: the normal entry
-  EXPECT_EQ(pick(XBK_DISABLE), 0u);                   // disabled without an entry: nothing
+  EXPECT_EQ(pick(XBK_PRESSED), 16u);                       // no match: the normal entry
+  EXPECT_EQ(pick(XBK_DISABLE), 0u);                        // disabled without an entry: nothing
   EXPECT_EQ(pick(XBK_WINDOW_INACTIVE | XBK_NORMAL), 16u);  // tie: the earlier entry
 }
 

@@ -27,11 +27,11 @@ TEST_F(DrawTest, FillsLinesAndTextUseTheContextOriginAndBrush) {
   tk::DrawScope scope(canvas, {100, 50}, font());
   HDRAW d = scope.handle();
   XRect r{0, 0, 10, 5};
-  XDraw_FillRectColor(d, &r, XRGB(1, 2, 3), 300);  // alpha clamps to 255
+  XDraw_FillRectColor(d, &r, XRGB(1, 2, 3), 300);               // alpha clamps to 255
   XDraw_FillRectColor(d, &r, 0xAB000000u | XRGB(1, 2, 3), -4);  // stray high byte dropped, alpha 0
   XRect empty{5, 5, 5, 9};
   XDraw_FillRectColor(d, &empty, 0, 255);  // nothing to fill
-  XDraw_DrawLine(d, 0, 0, 4, 0);  // default brush: black, opaque
+  XDraw_DrawLine(d, 0, 0, 4, 0);           // default brush: black, opaque
   XDraw_SetBrushColor(d, XRGB(241, 241, 241), 255);
   XDraw_DrawLine(d, 1, 2, 3, 4);
   XDraw_SetTextAlign(d, 2 | 4 | 0x70);  // bits beyond the four flags are dropped
@@ -40,11 +40,10 @@ TEST_F(DrawTest, FillsLinesAndTextUseTheContextOriginAndBrush) {
   XDraw_DrawText(d, u"Ctrl+O", -1, &wr);
   XDraw_DrawText(d, u"ab\0cd", 5, &wr);  // never past the terminating 0
   XDraw_DrawText(d, u"", -1, &wr);
-  EXPECT_EQ(canvas.drawn(), (Ops{"fill 100,50-110,55 #010203/255", "fill 100,50-110,55 #010203/0",
-                                 "line 100,50-104,50 #000000/255", "line 101,52-103,54 #F1F1F1/255",
-                                 "text \"Open(O)\" 136,50-300,72 #F1F1F1/255 a6",
-                                 "text \"Ctrl+O\" 136,50-300,72 #F1F1F1/255 a6",
-                                 "text \"ab\" 136,50-300,72 #F1F1F1/255 a6"}));
+  EXPECT_EQ(canvas.drawn(),
+            (Ops{"fill 100,50-110,55 #010203/255", "fill 100,50-110,55 #010203/0", "line 100,50-104,50 #000000/255",
+                 "line 101,52-103,54 #F1F1F1/255", "text \"Open(O)\" 136,50-300,72 #F1F1F1/255 a6",
+                 "text \"Ctrl+O\" 136,50-300,72 #F1F1F1/255 a6", "text \"ab\" 136,50-300,72 #F1F1F1/255 a6"}));
 }
 
 TEST_F(DrawTest, PolygonRegionsAndBrushesBelongToTheirContext) {

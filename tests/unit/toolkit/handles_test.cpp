@@ -23,10 +23,10 @@ TEST_F(HandlesTest, TypesAndDerivedKinds) {
 
   EXPECT_EQ(XC_GetObjectType(frame), XC_FRAMEWND);
   EXPECT_TRUE(XC_IsHWINDOW(frame) && XC_IsHWINDOW(wnd));
-  EXPECT_TRUE(XC_IsHXCGUI(frame, XC_WINDOW));   // the frame is a window
+  EXPECT_TRUE(XC_IsHXCGUI(frame, XC_WINDOW));  // the frame is a window
   EXPECT_FALSE(XC_IsHXCGUI(wnd, XC_FRAMEWND));
   EXPECT_TRUE(XC_IsHELE(ele) && XC_IsHELE(layout) && XC_IsHELE(button) && XC_IsHELE(edit));
-  EXPECT_FALSE(XC_IsHELE(text));               // shapes are not elements
+  EXPECT_FALSE(XC_IsHELE(text));  // shapes are not elements
   EXPECT_FALSE(XC_IsHELE(frame));
   EXPECT_TRUE(XC_IsHXCGUI(text, XC_SHAPE_TEXT));
   EXPECT_TRUE(XC_IsHXCGUI(edit, XC_EDIT) && XC_IsHXCGUI(edit, XC_SCROLLVIEW));
@@ -48,7 +48,8 @@ TEST_F(HandlesTest, StaleAndForeignHandlesAnswerNothing) {
     EXPECT_EQ(XC_GetObjectType(h), 0);
     EXPECT_EQ(XEle_GetWidth(h), 0);
     EXPECT_EQ(XEle_GetChildCount(h), 0);
-    EXPECT_FALSE(XEle_RegEventC(h, XE_BNCLICK, +[](bool*) { return 0; }));
+    EXPECT_FALSE(XEle_RegEventC(
+        h, XE_BNCLICK, +[](bool*) { return 0; }));
   }
   EXPECT_EQ(XBtn_GetText(child), XString());
   EXPECT_EQ(XBkM_SetBkInfo(bkm, u"{99:1.9.9;5:2(15)21(3)22(1)23(255);98:16(0);}"), 0);
@@ -95,7 +96,7 @@ TEST_F(HandlesTest, ExitDestroysEverythingAndLaterCallsFailQuietly) {
   EXPECT_EQ(XWnd_CreateEx(0, u"", u"", 0, 0, 0, 1, 1), 0u);
   EXPECT_EQ(XC_LoadLayout(u"missing.xml", 0, nullptr), 0u);
   XWnd_CloseWindow(w);
-  XExitXCGUI();  // twice is harmless
+  XExitXCGUI();                        // twice is harmless
   ASSERT_TRUE(XInitXCGUI("Tovalux"));  // for TearDown
 }
 
@@ -105,7 +106,8 @@ TEST_F(HandlesTest, CloseWindowDestroysItsTreeWithoutTheCloseEvent) {
   HELE inner = XBtn_Create(0, 0, 10, 10, u"x", e);
   static int closes = 0;
   closes = 0;
-  XWnd_RegEventC(w, 16, +[](intptr_t, intptr_t, bool*) { return ++closes, 0; });
+  XWnd_RegEventC(
+      w, 16, +[](intptr_t, intptr_t, bool*) { return ++closes, 0; });
   XWnd_CloseWindow(w);
   EXPECT_EQ(closes, 0);
   EXPECT_FALSE(XC_IsHWINDOW(w));

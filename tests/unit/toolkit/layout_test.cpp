@@ -142,11 +142,12 @@ TEST_F(LayoutTest, SizeEventFollowsEveryRectangleChangeIncludingMoves) {
   HELE watched = XEle_Create(0, 0, 30, 30, box);
   static int sizes = 0;
   sizes = 0;
-  XEle_RegEventC(watched, XE_SIZE, +[](int, bool*) { return ++sizes, 0; });
+  XEle_RegEventC(
+      watched, XE_SIZE, +[](int, bool*) { return ++sizes, 0; });
   XWnd_AdjustLayout(w);
   EXPECT_EQ(sizes, 1);
   XWnd_AdjustLayout(w);
-  EXPECT_EQ(sizes, 1);  // nothing changed
+  EXPECT_EQ(sizes, 1);     // nothing changed
   XEle_SetWidth(pad, 25);  // moves `watched` 5 pixels without resizing it
   XWnd_AdjustLayout(w);
   EXPECT_EQ(sizes, 2);

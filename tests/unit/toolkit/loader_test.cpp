@@ -14,7 +14,8 @@ namespace {
 using LoaderTest = ToolkitTest;
 
 // UTF-8 bytes, as the theme files are written (narrow literals here are GBK).
-constexpr const char8_t* kTopEdgeU8 = u8R"(<?xml version="1.0" encoding="UTF-8"?>
+constexpr const char8_t* kTopEdgeU8 =
+    u8R"(<?xml version="1.0" encoding="UTF-8"?>
 <!-- top edge of the frame -->
 <layout name="topEdge" width="fill" height="fill" flow="vertical">
   <layout height="30" width="fill" alignV="center" padding="6,0,0,0" spacing="4">
@@ -79,7 +80,8 @@ TEST_F(LoaderTest, LayoutFileCreatesTheNamedTreeUnderItsParent) {
 }
 
 TEST_F(LoaderTest, WindowLayoutsBindEdgesAndScopeIdsPerWindow) {
-  auto tips = write("TipsWnd.xml", u8(u8R"(<window title="tip" width="400" height="106" margin="1,24,1,1" dragWindow="false">
+  auto tips =
+      write("TipsWnd.xml", u8(u8R"(<window title="tip" width="400" height="106" margin="1,24,1,1" dragWindow="false">
       <layout bind="top" width="fill" height="fill" padding="6,0,0,0">
         <shapeText id="1" text="Tovalux IDE 更新" width="fill" height="fill" font="微软雅黑,9,bold"/>
       </layout>

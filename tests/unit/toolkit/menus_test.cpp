@@ -43,14 +43,16 @@ class MenuTest : public ToolkitTest {
     for (int ev : {XE_MENU_POPUP, XE_MENU_EXIT})
       XEle_RegEventC1(bar, ev, [this, ev](HELE self, intptr_t arg, bool*) {
         EXPECT_EQ(self, bar);
-        log.push_back(std::to_string(ev) + (ev == XE_MENU_POPUP ? (arg == static_cast<intptr_t>(file) ? " file" : " edit") : ""));
+        log.push_back(std::to_string(ev) +
+                      (ev == XE_MENU_POPUP ? (arg == static_cast<intptr_t>(file) ? " file" : " edit") : ""));
         return 0;
       });
     XEle_RegEventC1(bar, XE_MENU_POPUP_WND, [this](HELE, XMenuPopupInfo* info, bool*) {
       log.push_back("58 " + std::to_string(info->parentId));
       return 0;
     });
-    XEle_RegEventC1(bar, XE_MENU_SELECT, [this](HELE, int id, bool*) { return log.push_back("59 " + std::to_string(id)), 0; });
+    XEle_RegEventC1(bar, XE_MENU_SELECT,
+                    [this](HELE, int id, bool*) { return log.push_back("59 " + std::to_string(id)), 0; });
   }
   HIMAGE image(int w, int h) {
     std::string png = pngBytes(w, h);
@@ -67,7 +69,8 @@ class MenuTest : public ToolkitTest {
     tk::MenuWindow& w = popup(depth);
     const auto* m = tk::context().registry.get<tk::Menu>(w.menu);
     for (const auto& row : w.rows)
-      if (m->byKey(row.key)->id == id) return {(row.rect.left + row.rect.right) / 2, (row.rect.top + row.rect.bottom) / 2};
+      if (m->byKey(row.key)->id == id)
+        return {(row.rect.left + row.rect.right) / 2, (row.rect.top + row.rect.bottom) / 2};
     ADD_FAILURE() << "no item " << id;
     return {};
   }
@@ -149,7 +152,9 @@ TEST_F(MenuTest, BarButtonsAndTheirLayout) {
   EXPECT_EQ(XEle_GetHeight(button(2)), 20);
 
   // The layout tag.
-  auto path = write("top.xml", R"(<layout width="400" height="30"><menuBar name="winMainTopMenu" width="fill" height="24" buttonHeight="18"/></layout>)");
+  auto path = write(
+      "top.xml",
+      R"(<layout width="400" height="30"><menuBar name="winMainTopMenu" width="fill" height="24" buttonHeight="18"/></layout>)");
   HXCGUI root = XC_LoadLayout(x(path).c_str(), 0);
   HXCGUI loaded = XC_GetObjectByName(u"winMainTopMenu");
   ASSERT_TRUE(XC_IsHXCGUI(loaded, XC_MENUBAR));
@@ -179,7 +184,7 @@ TEST_F(MenuTest, ClickHoverSubmenuAndPick) {
   ASSERT_NE(sub, 0u);
   EXPECT_EQ(popup(1).rect.left, popup(0).rect.right);
   EXPECT_EQ(popup(1).rect.top, popup(0).rect.top + 2 + 22 + 22 + 7 - 2);  // first item beside its parent
-  tk::menuMouseMove(popup(0), {5, 2 + 22 + 22 + 3});  // the separator: the parent stays hot
+  tk::menuMouseMove(popup(0), {5, 2 + 22 + 22 + 3});                      // the separator: the parent stays hot
   EXPECT_EQ(hotId(0), 601);
   EXPECT_TRUE(XC_IsHWINDOW(sub));
   tk::menuMouseMove(popup(0), at(0, 100));
@@ -338,7 +343,8 @@ TEST_F(MenuTest, OwnerDrawingRecordsAndDefaultLook) {
   EXPECT_EQ(items[3].state, menu_item_flag_popup);
   EXPECT_EQ(items[3].icon, 0u);
   // Only what the handlers drew: no look of the toolkit's own under or over it.
-  EXPECT_EQ(canvas.drawn(), (std::vector<std::string>{"fill 0,0-" + std::to_string(width) + "," + std::to_string(w.rect.height()) + " #333333/255",
+  EXPECT_EQ(canvas.drawn(), (std::vector<std::string>{"fill 0,0-" + std::to_string(width) + "," +
+                                                          std::to_string(w.rect.height()) + " #333333/255",
                                                       "line 32,29-" + std::to_string(width - 8) + ",29 #333334/255"}));
   EXPECT_EQ(canvas.clipDepth(), 0);
 

@@ -23,7 +23,7 @@ class PaneTest : public ToolkitTest {
     view = XLayout_Create(0, 0, 10, 10, frame);
     XFrameWnd_SetView(frame, view);
     XWnd_RegEventC(frame, XWM_DOCK_LAYOUT_CHANGE, [this](bool*) { return ++tabNotices, 0; });
-    const char16_t* titles[12] = {u"易支持库", u"项目结构", u"组件属性", u"常用模块", u"系统组件", u"帮助提示",
+    const char16_t* titles[12] = {u"易支持库", u"项目结构", u"组件属性", u"常用模块",  u"系统组件",  u"帮助提示",
                                   u"调试输出", u"断点栈堆", u"变量监视", u"搜寻结果1", u"搜寻结果2", u"反汇编显示"};
     for (int i = 0; i < 12; ++i) {
       XSize size = i < 4 ? XSize{320, 260} : i == 4 ? XSize{260, 260} : XSize{260, 320};
@@ -66,7 +66,8 @@ class PaneTest : public ToolkitTest {
   }
   tk::DockSplitter* splitter(int align, bool side) const {
     for (tk::Element* c : tk::getWindow(frame)->children())
-      if (auto* s = dynamic_cast<tk::DockSplitter*>(c); s != nullptr && s->align == align && (s->group == 0) == side && s->visible)
+      if (auto* s = dynamic_cast<tk::DockSplitter*>(c);
+          s != nullptr && s->align == align && (s->group == 0) == side && s->visible)
         return s;
     return nullptr;
   }
@@ -356,14 +357,17 @@ TEST_F(PaneTest, SplittersDragWithinLimits) {
   tk::paintElement(canvas, *left, {0, 0});
   XRect r = left->windowRect();
   EXPECT_EQ(r.width(), tk::DockSite::kSplitter);
-  EXPECT_EQ(canvas.drawn().at(0), "fill " + std::to_string(r.left) + ",117-" + std::to_string(r.right) + ",768 #2D2D30/200");
+  EXPECT_EQ(canvas.drawn().at(0),
+            "fill " + std::to_string(r.left) + ",117-" + std::to_string(r.right) + ",768 #2D2D30/200");
 }
 
 TEST_F(PaneTest, FocusInsideAPaneMakesItActive) {
   Log focus;
   for (int i : {0, 5})
     for (int ev : {XE_SETFOCUS, XE_KILLFOCUS})
-      XEle_RegEventC(pane[i], ev, [&focus, i, ev](bool*) { return focus.push_back(std::to_string(i) + ":" + std::to_string(ev)), 0; });
+      XEle_RegEventC(pane[i], ev, [&focus, i, ev](bool*) {
+        return focus.push_back(std::to_string(i) + ":" + std::to_string(ev)), 0;
+      });
   HELE leftView = XLayout_Create(0, 0, 10, 10, 0), bottomView = XLayout_Create(0, 0, 10, 10, 0);
   HELE a = XBtn_Create(0, 0, 20, 20, u"a", leftView), b = XBtn_Create(0, 0, 20, 20, u"b", leftView);
   HELE c = XBtn_Create(0, 0, 20, 20, u"c", bottomView);

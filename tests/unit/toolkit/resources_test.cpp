@@ -95,7 +95,7 @@ TEST_F(ResourcesTest, StyleSheetCascadeAndEnableCss) {
   };
   EXPECT_EQ(paintOf(plain)[0], "fill 0,0-50,20 #333337/255");
   tk::getElement(plain)->hovered = true;
-  EXPECT_EQ(paintOf(plain)[0], "fill 0,0-50,20 #3E3E40/255");  // the state rule wins
+  EXPECT_EQ(paintOf(plain)[0], "fill 0,0-50,20 #3E3E40/255");    // the state rule wins
   EXPECT_EQ(paintOf(classy)[0], "fill 0,20-50,40 #007ACC/255");  // the class rule wins
   EXPECT_EQ(paintOf(classy)[1], "frame 0,20-50,40 #3F3F46/255");
   EXPECT_EQ(tk::getElement(plain)->effectiveTextColor().first, XRGB(220, 220, 220));

@@ -62,9 +62,8 @@ class ToolkitTest : public ::testing::Test {
   void SetUp() override {
     ASSERT_TRUE(XInitXCGUI("Tovalux"));
     tk::context().measurerOverride = &measurer_;
-    dir_ = std::filesystem::temp_directory_path() /
-           ("tovalux-tk-" + std::to_string(::getpid()) + "-" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    dir_ = std::filesystem::temp_directory_path() / ("tovalux-tk-" + std::to_string(::getpid()) + "-" +
+                                                     ::testing::UnitTest::GetInstance()->current_test_info()->name());
     std::filesystem::remove_all(dir_);
     std::filesystem::create_directories(dir_);
   }

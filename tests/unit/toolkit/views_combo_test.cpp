@@ -152,7 +152,9 @@ TEST_F(ViewsCombo, HandlersMaySizeTheDropDownAndIconRowsShowTheirText) {
 TEST_F(ViewsKinds, LayoutTagsMakeTheViewsWithTheirAttributes) {
   write("t/tree.xml", kTreeTemplate);
   write("t/combo.xml", kComboTemplate);
-  write("t/box.xml", R"(<template for="listBox"><item height="24"><shapeText itemId="1" column="0" height="fill"/></item></template>)");
+  write(
+      "t/box.xml",
+      R"(<template for="listBox"><item height="24"><shapeText itemId="1" column="0" height="fill"/></item></template>)");
   const auto layout = write("pane.xml", R"(<layout width="300" height="400" flow="vertical">
     <comboBox name="c" width="fill" height="22" itemTemplate="t/combo.xml" editable="true" dropHeight="150"/>
     <listBox name="b" width="fill" height="60" itemTemplate="t\box.xml"/>

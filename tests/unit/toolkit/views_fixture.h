@@ -14,9 +14,7 @@ namespace tovalux::testing {
 
 class ViewsTest : public ToolkitTest {
  protected:
-  HWINDOW window(int width = 400, int height = 300) {
-    return XWnd_CreateEx(0, u"", u"", 0, 0, 0, width, height);
-  }
+  HWINDOW window(int width = 400, int height = 300) { return XWnd_CreateEx(0, u"", u"", 0, 0, 0, width, height); }
   static tk::Window& win(HWINDOW h) { return *tk::getWindow(h); }
   static tk::RecordingCanvas paint(HWINDOW h) {
     tk::RecordingCanvas canvas;

@@ -98,7 +98,8 @@ TEST_F(ViewsListBox, ClicksSelectDeletingShiftsAndScrollingBuildsTheNewRows) {
   }
   std::vector<int> selections, built;
   XEle_RegEventC(box, XE_LISTBOX_SELECT, [&](int row, bool*) { return selections.push_back(row), 0; });
-  XEle_RegEventC(box, XE_LISTBOX_TEMP_CREATE_END, [&](XListBoxItemRecord* item, bool*) { return built.push_back(item->index), 0; });
+  XEle_RegEventC(box, XE_LISTBOX_TEMP_CREATE_END,
+                 [&](XListBoxItemRecord* item, bool*) { return built.push_back(item->index), 0; });
   XWnd_AdjustLayout(w);
   EXPECT_EQ(built, (std::vector<int>{0, 1, 2, 3, 4}));
   click(w, {60, 45});
@@ -228,7 +229,8 @@ TEST_F(ViewsList, CellsHeaderItemDataAndTheDrawEvents) {
   });
   XList_SetSelectItem(list, 1);
   auto ops = paint(w).ops;
-  EXPECT_EQ(cells, (std::vector<std::pair<int, int>>{{0, 0}, {0, 1}, {0, 2}, {1, 0}, {1, 1}, {1, 2}, {2, 0}, {2, 1}, {2, 2}}));
+  EXPECT_EQ(cells,
+            (std::vector<std::pair<int, int>>{{0, 0}, {0, 1}, {0, 2}, {1, 0}, {1, 1}, {1, 2}, {2, 0}, {2, 1}, {2, 2}}));
   EXPECT_EQ(headings, (std::vector<int>{0, 1, 2}));
   auto fills = [&](XRect r) {
     std::vector<XColor> out;

@@ -11,11 +11,11 @@ using ViewsTree = ViewsTest;
 TEST_F(ViewsTree, IdsFollowInsertionOrderWhateverThePosition) {
   HELE tree = XTree_Create(0, 0, 200, 100);
   HIMAGE icon = XImage_LoadMemory(pngBytes(16, 16).data(), 24);
-  EXPECT_EQ(XTree_InsertItemText(tree, u"A"), 1);                         // last at the top level
+  EXPECT_EQ(XTree_InsertItemText(tree, u"A"), 1);                           // last at the top level
   EXPECT_EQ(XTree_InsertItemText(tree, u"B", XC_ID_ROOT, XC_ID_FIRST), 2);  // first at the top level
   EXPECT_EQ(XTree_InsertItemImage(tree, icon, 1), 3);                       // under A
   EXPECT_EQ(XTree_InsertItemText(tree, u"A2", 1, XC_ID_FIRST), 4);
-  EXPECT_EQ(XTree_InsertItemText(tree, u"after 4", 1, 4), 5);               // after a sibling
+  EXPECT_EQ(XTree_InsertItemText(tree, u"after 4", 1, 4), 5);  // after a sibling
   // Refused: unknown parent, a position that is not a child of the parent, a negative parent.
   EXPECT_EQ(XTree_InsertItemText(tree, u"x", 99), -1);
   EXPECT_EQ(XTree_InsertItemText(tree, u"x", 2, 3), -1);
@@ -42,7 +42,8 @@ TEST_F(ViewsTree, IdsFollowInsertionOrderWhateverThePosition) {
   XTree_InsertItemText(tree, u"other", 2);
   int first = XTree_GetFirstChildItem(tree, lib);
   std::vector<XString> listed;
-  for (int id = first; XTree_GetParentItem(tree, id) == first - 1; ++id) listed.push_back(XTree_GetItemText(tree, id, 0));
+  for (int id = first; XTree_GetParentItem(tree, id) == first - 1; ++id)
+    listed.push_back(XTree_GetItemText(tree, id, 0));
   EXPECT_EQ(listed, (std::vector<XString>{u"c1", u"c2", u"c3"}));
 
   // Deleting takes the descendants; ids are never handed out again, also after deleting all.
@@ -102,8 +103,8 @@ TEST_F(ViewsTree, TemplateEventsBuildOnlyShownItemsAndMayPickTheTemplate) {
   XTree_ExpandItem(tree, root, true);
   paint(w);
   EXPECT_TRUE(expands.empty());
-  EXPECT_EQ(log, (std::vector<std::string>{"121 2", "122 2 depth 1", "121 3", "122 3 depth 1", "121 4",
-                                           "122 4 depth 1"}));
+  EXPECT_EQ(log,
+            (std::vector<std::string>{"121 2", "122 2 depth 1", "121 3", "122 3 depth 1", "121 4", "122 4 depth 1"}));
   HXCGUI button = XTree_GetTemplateObject(tree, root, 0);
   EXPECT_TRUE(XBtn_IsCheck(button));
   // The children are indented by one level.
@@ -188,9 +189,13 @@ TEST_F(ViewsTree, ConnectingLinesJoinChildrenToTheirParents) {
   };
   // Rows: r (0-20), 1 (20-40), 1.1 (40-60), 2 (60-80). Level 0's line runs at x 10, level 1's at 30.
   EXPECT_EQ(lines(), (std::vector<XRect>{
-                         {10, 30, 20, 30}, {10, 20, 10, 40},                    // 1: joins r, r goes on
-                         {30, 50, 40, 50}, {30, 40, 30, 51}, {10, 40, 10, 60},  // 1.1: last child; r's line
-                         {10, 70, 20, 70}, {10, 60, 10, 71},                    // 2: last child of r
+                         {10, 30, 20, 30},
+                         {10, 20, 10, 40},  // 1: joins r, r goes on
+                         {30, 50, 40, 50},
+                         {30, 40, 30, 51},
+                         {10, 40, 10, 60},  // 1.1: last child; r's line
+                         {10, 70, 20, 70},
+                         {10, 60, 10, 71},  // 2: last child of r
                      }));
   XTree_EnableConnectLine(tree, false);
   EXPECT_TRUE(lines().empty());
@@ -226,10 +231,10 @@ TEST_F(ViewsTree, ObjectsAndPaintingFollowTheItemsOnScreenNotTheItemCount) {
     XWnd_CloseWindow(w);
     return s;
   };
-  const Shown small = shown(10, 9, 0);          // 100 items
-  const Shown large = shown(1000, 99, 0);       // 100,000 items
+  const Shown small = shown(10, 9, 0);            // 100 items
+  const Shown large = shown(1000, 99, 0);         // 100,000 items
   const Shown middle = shown(1000, 99, 1000000);  // scrolled half-way
-  EXPECT_EQ(small.built, 5);  // 100 pixels of 20-pixel lines
+  EXPECT_EQ(small.built, 5);                      // 100 pixels of 20-pixel lines
   EXPECT_EQ(large.built, small.built);
   EXPECT_EQ(large.objects, small.objects);
   EXPECT_EQ(large.ops, small.ops);
@@ -244,7 +249,8 @@ TEST_F(ViewsTree, ScrollingBuildsOnlyTheItemsThatCameIntoView) {
   XTree_SetItemTemplateXML(tree, templateFile("item.xml", kTreeTemplate).c_str());
   for (int i = 0; i < 50; ++i) XTree_SetItemText(tree, XTree_InsertItemText(tree, u""), 1, u"item");
   std::vector<int> built;
-  XEle_RegEventC(tree, XE_TREE_TEMP_CREATE_END, [&](XTreeItemRecord* item, bool*) { return built.push_back(item->id), 0; });
+  XEle_RegEventC(tree, XE_TREE_TEMP_CREATE_END,
+                 [&](XTreeItemRecord* item, bool*) { return built.push_back(item->id), 0; });
   XWnd_AdjustLayout(w);
   EXPECT_EQ(built, (std::vector<int>{1, 2, 3, 4, 5}));
   HXCGUI kept = XTree_GetTemplateObject(tree, 3, 2);

@@ -16,8 +16,8 @@ namespace {
 using Bytes = std::vector<uint8_t>;
 
 Bytes entryBytes(const char* module, const char* function, size_t count) {
-  const auto* entry = reinterpret_cast<const uint8_t*>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA(module), function)));
+  const auto* entry =
+      reinterpret_cast<const uint8_t*>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA(module), function)));
   return Bytes(entry, entry + count);
 }
 
@@ -61,7 +61,7 @@ HWND WINAPI onCreateWindow(DWORD exStyle, LPCSTR className, LPCSTR name, DWORD s
                            int height, HWND parent, HMENU menu, HINSTANCE instance, LPVOID parameter) {
   saw(reinterpret_cast<uintptr_t>(className), static_cast<uintptr_t>(width));
   return gCreateWindow.original<decltype(&CreateWindowExA)>()(exStyle, className, name, style, x, y, width, height,
-                                                               parent, menu, instance, parameter);
+                                                              parent, menu, instance, parameter);
 }
 BOOL WINAPI onCreateProcess(LPCSTR application, LPSTR commandLine, LPSECURITY_ATTRIBUTES processAttributes,
                             LPSECURITY_ATTRIBUTES threadAttributes, BOOL inherit, DWORD flags, LPVOID environment,
@@ -172,7 +172,8 @@ INSTANTIATE_TEST_SUITE_P(Hooks, EveryHookedFunction, ::testing::ValuesIn(kCases)
 class HookedCalls : public ::testing::Test {
  protected:
   void SetUp() override {
-    for (const HookCase& c : kCases) ASSERT_TRUE(c.hook->installHook(c.module, c.function, c.replacement, c.byteCount)) << c.function;
+    for (const HookCase& c : kCases)
+      ASSERT_TRUE(c.hook->installHook(c.module, c.function, c.replacement, c.byteCount)) << c.function;
     gSeen = Seen{};
   }
   void TearDown() override {
@@ -181,7 +182,8 @@ class HookedCalls : public ::testing::Test {
 };
 
 TEST_F(HookedCalls, WindowFunctions) {
-  HWND window = CreateWindowExA(0, "Static", "hooked text", WS_POPUP, 10, 10, 123, 45, nullptr, nullptr, nullptr, nullptr);
+  HWND window =
+      CreateWindowExA(0, "Static", "hooked text", WS_POPUP, 10, 10, 123, 45, nullptr, nullptr, nullptr, nullptr);
   ASSERT_NE(window, nullptr);
   EXPECT_EQ(std::string(reinterpret_cast<const char*>(gSeen.first)), "Static");
   EXPECT_EQ(gSeen.second, 123u);

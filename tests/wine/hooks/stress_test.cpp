@@ -39,7 +39,8 @@ TEST(ApiHookStress, FourThreadsCallWhileHooksComeAndGo) {
       // Each thread sends to its own window, so no call waits for another thread.
       char title[32];
       std::snprintf(title, sizeof title, "stress window %d", i);
-      HWND window = CreateWindowExA(0, "Static", title, WS_POPUP, 0, 0, 100 + i, 50 + i, nullptr, nullptr, nullptr, nullptr);
+      HWND window =
+          CreateWindowExA(0, "Static", title, WS_POPUP, 0, 0, 100 + i, 50 + i, nullptr, nullptr, nullptr, nullptr);
       const LRESULT length = static_cast<LRESULT>(std::strlen(title));
       ready.fetch_add(1);
       while (!stop.load(std::memory_order_relaxed)) {
@@ -78,9 +79,11 @@ TEST(ApiHookStress, FourThreadsCallWhileHooksComeAndGo) {
   stop = true;
   for (std::thread& worker : workers) worker.join();
 
-  std::printf("%d install/remove cycles in %lu ms; calls %ld, through the replacements %ld, threads moved into "
-              "trampolines %u\n", kCycles, GetTickCount() - started, calls.load(), gThroughReplacement.load(),
-              ApiHook::threadsMoved() - movedBefore);
+  std::printf(
+      "%d install/remove cycles in %lu ms; calls %ld, through the replacements %ld, threads moved into "
+      "trampolines %u\n",
+      kCycles, GetTickCount() - started, calls.load(), gThroughReplacement.load(),
+      ApiHook::threadsMoved() - movedBefore);
   EXPECT_EQ(installed, 2 * kCycles);
   EXPECT_EQ(wrong.load(), 0);
   EXPECT_GT(calls.load(), 0);

@@ -55,7 +55,8 @@ TEST(Descriptor, EveryFieldAtItsOffset) {
   EXPECT_EQ(u32(r, 40), 1u);
   EXPECT_EQ(u32(r, 48), 0x100u);
   for (size_t offset : {52u, 56u, 60u, 64u, 72u, 76u}) EXPECT_NE(pointerAt(r, offset), nullptr) << offset;
-  for (size_t offset : {68u, 80u, 88u, 112u, 116u, 124u, 128u, 140u}) EXPECT_EQ(pointerAt(r, offset), nullptr) << offset;
+  for (size_t offset : {68u, 80u, 88u, 112u, 116u, 124u, 128u, 140u})
+    EXPECT_EQ(pointerAt(r, offset), nullptr) << offset;
   EXPECT_EQ(u32(r, 84), 0u);
   EXPECT_EQ(u32(r, 92), 1u);
   EXPECT_EQ(u32(r, 100), 2u);
@@ -159,7 +160,8 @@ TEST(PluginFile, ExportsOnlyGetNewInfUnderItsName) {
       const size_t s = sectionTable + i * 40u;
       const uint32_t virtualAddress = u32(image.data(), s + 12);
       const uint32_t rawSize = u32(image.data(), s + 16);
-      if (rva >= virtualAddress && rva < virtualAddress + rawSize) return rva - virtualAddress + u32(image.data(), s + 20);
+      if (rva >= virtualAddress && rva < virtualAddress + rawSize)
+        return rva - virtualAddress + u32(image.data(), s + 20);
     }
     return 0;
   };

@@ -19,7 +19,8 @@ using standin::Host;
 using standin::JournalEntry;
 
 size_t countKind(const std::vector<JournalEntry>& entries, const std::string& kind) {
-  return static_cast<size_t>(std::count_if(entries.begin(), entries.end(), [&](const auto& e) { return e.kind == kind; }));
+  return static_cast<size_t>(
+      std::count_if(entries.begin(), entries.end(), [&](const auto& e) { return e.kind == kind; }));
 }
 
 std::string dockBarsVisible() { return Host::instance().dockBarsVisible(); }

@@ -42,7 +42,8 @@ TEST(StandIn, RefusesLibrariesItCannotHost) {
 }
 
 TEST(StandIn, JournalLinesRoundTrip) {
-  const JournalEntry entry = EntryBuilder("ide").addHex("number", 0x05030002).add("text", "引号\"与\\反斜杠\r\n").add("p1", -7);
+  const JournalEntry entry =
+      EntryBuilder("ide").addHex("number", 0x05030002).add("text", "引号\"与\\反斜杠\r\n").add("p1", -7);
   const std::string line = entry.toJsonLine();
   EXPECT_EQ(line.find('\n'), std::string::npos);
   const auto parsed = parseJournalLine(line);

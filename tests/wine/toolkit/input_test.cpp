@@ -381,8 +381,8 @@ TEST_F(Input, AToolTipStillWaitingForItsDelayIsDroppedWhenTheMouseMovesOffItsEle
   HWND hwnd = XWnd_GetHWND(w);
   moveTo(hwnd, centre(button));
   moveTo(hwnd, {250, 100});  // before the delay is over
-  EXPECT_FALSE(pumpUntil([] { return win32::toolTipWindow() != nullptr && IsWindowVisible(win32::toolTipWindow()); },
-                         1000));
+  EXPECT_FALSE(
+      pumpUntil([] { return win32::toolTipWindow() != nullptr && IsWindowVisible(win32::toolTipWindow()); }, 1000));
 }
 
 TEST_F(Input, LeavingAWindowForAnotherKeepsTheOtherWindowsToolTip) {

@@ -382,8 +382,8 @@ TEST_F(Painting, NativeChildWindowsKeepTheirPixels) {
   XEle_SetLayoutHeight(spot, layout_size_fill, 0);
   XBkM_SetBkInfo(XEle_GetBkManager(spot), L"{99:1.9.9;5:2(15)20(1)21(3)26(0)22(-16776961)23(255);98:16(0);}");
   // A native child in a colour of its own, kept over the element by its size event.
-  HWND native = CreateWindowExW(0, L"Static", L"", WS_CHILD | WS_VISIBLE | SS_WHITERECT, 0, 0, 10, 10,
-                                XWnd_GetHWND(w), nullptr, GetModuleHandleW(nullptr), nullptr);
+  HWND native = CreateWindowExW(0, L"Static", L"", WS_CHILD | WS_VISIBLE | SS_WHITERECT, 0, 0, 10, 10, XWnd_GetHWND(w),
+                                nullptr, GetModuleHandleW(nullptr), nullptr);
   XEle_RegEventC1(spot, XE_SIZE, [native](HELE self, int, bool*) {
     RECT r{0, 0, XEle_GetWidth(self), XEle_GetHeight(self)};
     XEle_RectClientToWndClient(self, &r);

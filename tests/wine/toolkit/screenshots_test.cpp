@@ -52,7 +52,8 @@ TEST_F(Screenshots, FrameLayouts) {
     HWND frame = XWnd_GetHWND(g.frame);
     UpdateWindow(frame);
     settle();
-    EXPECT_TRUE(gallery::saveScreenPng(frame, artefactPath(compact ? "toolkit-frame-layouts-compact" : "toolkit-frame-layouts")));
+    EXPECT_TRUE(gallery::saveScreenPng(
+        frame, artefactPath(compact ? "toolkit-frame-layouts-compact" : "toolkit-frame-layouts")));
     XWnd_CloseWindow(g.frame);
   }
 }

@@ -73,11 +73,7 @@ TEST_F(UiThread, OnTheUiThreadItRunsAtOnce) {
   // Nested: a function handed over calls it again.
   static Call inner{0, 0, 5};
   inner.runs = 0;
-  int outer = XC_CallUiThread(
-      [](void*) {
-        return XC_CallUiThread(&recordCall, &inner) + 1;
-      },
-      nullptr);
+  int outer = XC_CallUiThread([](void*) { return XC_CallUiThread(&recordCall, &inner) + 1; }, nullptr);
   EXPECT_EQ(outer, 6);
   EXPECT_EQ(inner.runs, 1);
   EXPECT_EQ(XC_CallUiThread(nullptr, nullptr), 0);

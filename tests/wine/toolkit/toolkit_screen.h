@@ -146,8 +146,10 @@ inline void drag(HWND window, POINT from, POINT to) {
   for (INPUT& i : input) i.type = INPUT_MOUSE;
   input[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
   input[1].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-  input[1].mi.dx = static_cast<LONG>((end.x * 65536 + GetSystemMetrics(SM_CXSCREEN) / 2) / GetSystemMetrics(SM_CXSCREEN));
-  input[1].mi.dy = static_cast<LONG>((end.y * 65536 + GetSystemMetrics(SM_CYSCREEN) / 2) / GetSystemMetrics(SM_CYSCREEN));
+  input[1].mi.dx =
+      static_cast<LONG>((end.x * 65536 + GetSystemMetrics(SM_CXSCREEN) / 2) / GetSystemMetrics(SM_CXSCREEN));
+  input[1].mi.dy =
+      static_cast<LONG>((end.y * 65536 + GetSystemMetrics(SM_CYSCREEN) / 2) / GetSystemMetrics(SM_CYSCREEN));
   input[2].mi.dwFlags = MOUSEEVENTF_LEFTUP;
   SendInput(3, input, sizeof input[0]);
   settle();

@@ -16,105 +16,154 @@ namespace tovalux::bea {
 enum : int32_t { kUnknownOpcode = -1, kOutOfBlock = 0 };
 
 enum OptionBits : uint64_t {
-    NoTabulation = 0, Tabulation = 0x1,
-    MasmSyntax = 0, GoAsmSyntax = 0x100, NasmSyntax = 0x200, ATSyntax = 0x400,
-    SuffixedNumeral = 0, PrefixedNumeral = 0x10000,
-    ShowSegmentRegs = 0x01000000,
+  NoTabulation = 0,
+  Tabulation = 0x1,
+  MasmSyntax = 0,
+  GoAsmSyntax = 0x100,
+  NasmSyntax = 0x200,
+  ATSyntax = 0x400,
+  SuffixedNumeral = 0,
+  PrefixedNumeral = 0x10000,
+  ShowSegmentRegs = 0x01000000,
 };
 
 enum class Syntax : uint8_t { masm, goasm, nasm, att };
 
 struct Options {
-    Syntax syntax = Syntax::masm;
-    bool tabulation = false;
-    bool prefixedNumeral = false;
-    bool showSegmentRegs = false;
+  Syntax syntax = Syntax::masm;
+  bool tabulation = false;
+  bool prefixedNumeral = false;
+  bool showSegmentRegs = false;
 
-    // Each field is compared for equality within its byte, as the library does.
-    static Options fromBits(uint64_t bits);
+  // Each field is compared for equality within its byte, as the library does.
+  static Options fromBits(uint64_t bits);
 };
 
 // Argument and instruction constants of the record.
 enum ArgTypeBits : uint32_t {
-    NO_ARGUMENT = 0x10000000, REGISTER_TYPE = 0x20000000, MEMORY_TYPE = 0x40000000,
-    CONSTANT_TYPE = 0x80000000, MMX_REG = 0x10000, GENERAL_REG = 0x20000, FPU_REG = 0x40000,
-    SSE_REG = 0x80000, CR_REG = 0x100000, DR_REG = 0x200000, SPECIAL_REG = 0x400000,
-    SEGMENT_REG = 0x1000000, RELATIVE_ = 0x4000000, ABSOLUTE_ = 0x8000000,
+  NO_ARGUMENT = 0x10000000,
+  REGISTER_TYPE = 0x20000000,
+  MEMORY_TYPE = 0x40000000,
+  CONSTANT_TYPE = 0x80000000,
+  MMX_REG = 0x10000,
+  GENERAL_REG = 0x20000,
+  FPU_REG = 0x40000,
+  SSE_REG = 0x80000,
+  CR_REG = 0x100000,
+  DR_REG = 0x200000,
+  SPECIAL_REG = 0x400000,
+  SEGMENT_REG = 0x1000000,
+  RELATIVE_ = 0x4000000,
+  ABSOLUTE_ = 0x8000000,
 };
 enum AccessMode : uint32_t { READ = 1, WRITE = 2 };
 enum SegmentReg : uint32_t { ESReg = 1, DSReg = 2, FSReg = 3, GSReg = 4, CSReg = 5, SSReg = 6 };
 enum BranchType : int32_t {
-    JO = 1, JC = 2, JE = 3, JA = 4, JS = 5, JP = 6, JL = 7, JG = 8, JB = 2, JECXZ = 10,
-    JmpType = 11, CallType = 12, RetType = 13,
-    JNO = -1, JNC = -2, JNE = -3, JNA = -4, JNS = -5, JNP = -6, JNL = -7, JNG = -8, JNB = -2,
+  JO = 1,
+  JC = 2,
+  JE = 3,
+  JA = 4,
+  JS = 5,
+  JP = 6,
+  JL = 7,
+  JG = 8,
+  JB = 2,
+  JECXZ = 10,
+  JmpType = 11,
+  CallType = 12,
+  RetType = 13,
+  JNO = -1,
+  JNC = -2,
+  JNE = -3,
+  JNA = -4,
+  JNS = -5,
+  JNP = -6,
+  JNL = -7,
+  JNG = -8,
+  JNB = -2,
 };
 enum Category : int32_t {
-    GENERAL_PURPOSE_INSTRUCTION = 0x10000, FPU_INSTRUCTION = 0x20000, MMX_INSTRUCTION = 0x40000,
-    SSE_INSTRUCTION = 0x80000, SYSTEM_INSTRUCTION = 0x2000000, AVX_INSTRUCTION = 0x8000000,
-    DATA_TRANSFER = 1, ARITHMETIC_INSTRUCTION = 2, LOGICAL_INSTRUCTION = 3, SHIFT_ROTATE = 4,
-    BIT_UINT8 = 5, CONTROL_TRANSFER = 6, STRING_INSTRUCTION = 7, InOutINSTRUCTION = 8,
-    ENTER_LEAVE_INSTRUCTION = 9, FLAG_CONTROL_INSTRUCTION = 10, SEGMENT_REGISTER = 11,
-    MISCELLANEOUS_INSTRUCTION = 12,
+  GENERAL_PURPOSE_INSTRUCTION = 0x10000,
+  FPU_INSTRUCTION = 0x20000,
+  MMX_INSTRUCTION = 0x40000,
+  SSE_INSTRUCTION = 0x80000,
+  SYSTEM_INSTRUCTION = 0x2000000,
+  AVX_INSTRUCTION = 0x8000000,
+  DATA_TRANSFER = 1,
+  ARITHMETIC_INSTRUCTION = 2,
+  LOGICAL_INSTRUCTION = 3,
+  SHIFT_ROTATE = 4,
+  BIT_UINT8 = 5,
+  CONTROL_TRANSFER = 6,
+  STRING_INSTRUCTION = 7,
+  InOutINSTRUCTION = 8,
+  ENTER_LEAVE_INSTRUCTION = 9,
+  FLAG_CONTROL_INSTRUCTION = 10,
+  SEGMENT_REGISTER = 11,
+  MISCELLANEOUS_INSTRUCTION = 12,
 };
 enum PrefixState : uint8_t {
-    NotUsedPrefix = 0, InUsePrefix = 1, SuperfluousPrefix = 2, InvalidPrefix = 4,
-    MandatoryPrefix = 8,
+  NotUsedPrefix = 0,
+  InUsePrefix = 1,
+  SuperfluousPrefix = 2,
+  InvalidPrefix = 4,
+  MandatoryPrefix = 8,
 };
 
 #pragma pack(push, 1)
 struct EFLStruct {
-    uint8_t OF_, SF_, ZF_, AF_, PF_, CF_, TF_, IF_, DF_, NT_, RF_, alignment;
+  uint8_t OF_, SF_, ZF_, AF_, PF_, CF_, TF_, IF_, DF_, NT_, RF_, alignment;
 };
 struct MemoryType {
-    int32_t BaseRegister;
-    int32_t IndexRegister;
-    int32_t Scale;
-    int64_t Displacement;
+  int32_t BaseRegister;
+  int32_t IndexRegister;
+  int32_t Scale;
+  int64_t Displacement;
 };
 struct InstrType {
-    int32_t Category;
-    int32_t Opcode;
-    char Mnemonic[16];
-    int32_t BranchType;
-    EFLStruct Flags;
-    uint64_t AddrValue;
-    int64_t Immediat;
-    uint32_t ImplicitModifiedRegs;
+  int32_t Category;
+  int32_t Opcode;
+  char Mnemonic[16];
+  int32_t BranchType;
+  EFLStruct Flags;
+  uint64_t AddrValue;
+  int64_t Immediat;
+  uint32_t ImplicitModifiedRegs;
 };
 struct ArgType {
-    char ArgMnemonic[64];
-    int32_t ArgType;
-    int32_t ArgSize;
-    int32_t ArgPosition;
-    uint32_t AccessMode;
-    MemoryType Memory;
-    uint32_t SegmentReg;
+  char ArgMnemonic[64];
+  int32_t ArgType;
+  int32_t ArgSize;
+  int32_t ArgPosition;
+  uint32_t AccessMode;
+  MemoryType Memory;
+  uint32_t SegmentReg;
 };
 struct RexStruct {
-    uint8_t W_, R_, X_, B_, state;
+  uint8_t W_, R_, X_, B_, state;
 };
 struct PrefixInfo {
-    int32_t Number;
-    int32_t NbUndefined;
-    uint8_t LockPrefix, OperandSize, AddressSize, RepnePrefix, RepPrefix, FSPrefix, SSPrefix,
-        GSPrefix, ESPrefix, CSPrefix, DSPrefix, BranchTaken, BranchNotTaken;
-    RexStruct REX;
-    char alignment[2];
+  int32_t Number;
+  int32_t NbUndefined;
+  uint8_t LockPrefix, OperandSize, AddressSize, RepnePrefix, RepPrefix, FSPrefix, SSPrefix, GSPrefix, ESPrefix,
+      CSPrefix, DSPrefix, BranchTaken, BranchNotTaken;
+  RexStruct REX;
+  char alignment[2];
 };
 // DISASM of the 32-bit library (EIP is a 32-bit pointer there).
 struct Disasm32 {
-    uint32_t EIP;
-    uint64_t VirtualAddr;
-    uint32_t SecurityBlock;
-    char CompleteInstr[64];
-    uint32_t Archi;
-    uint64_t Options;
-    InstrType Instruction;
-    ArgType Argument1;
-    ArgType Argument2;
-    ArgType Argument3;
-    PrefixInfo Prefix;
-    uint32_t Reserved_[40];
+  uint32_t EIP;
+  uint64_t VirtualAddr;
+  uint32_t SecurityBlock;
+  char CompleteInstr[64];
+  uint32_t Archi;
+  uint64_t Options;
+  InstrType Instruction;
+  ArgType Argument1;
+  ArgType Argument2;
+  ArgType Argument3;
+  PrefixInfo Prefix;
+  uint32_t Reserved_[40];
 };
 #pragma pack(pop)
 

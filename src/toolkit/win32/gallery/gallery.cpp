@@ -76,7 +76,8 @@ const wchar_t* const kTabCloseActive =
     L"{99:1.9.9;3:2(15)4(@tabBarActClose.png);3:2(15)4(@tabBarActClose1.png);3:2(15)4(@tabBarActClose2.png);"
     L"98:16(0)32(1)64(2);}";
 const wchar_t* const kCodeTab =
-    L"{99:1.9.9;5:2(15)20(1)21(5)26(0)25(@ID_COLOR_WinBg);5:2(15)3(0,0,0,1)20(1)21(5)26(0)25(@ID_COLOR_CodeTab_Btn_Hov);"
+    L"{99:1.9.9;5:2(15)20(1)21(5)26(0)25(@ID_COLOR_WinBg);5:2(15)3(0,0,0,1)20(1)21(5)26(0)25(@ID_COLOR_CodeTab_Btn_Hov)"
+    L";"
     L"5:2(15)20(1)21(5)26(0)25(@ID_COLOR_WinBg);5:2(15)20(1)21(5)26(0)25(@ID_COLOR_WinBd);"
     L"98:272(0)288(2,1)320(0,1)128(3);}";
 const wchar_t* const kTreeExpand =
@@ -139,20 +140,33 @@ void buildToolBars(Gallery& g, const std::wstring& images) {
   // The main tool bar with no project loaded and a program ready to run: edit commands off,
   // build and run on, debugging commands off.
   static const ToolItem kMain[] = {
-      {L"Backward_16x.png", L"后退", false},     {L"Forward_16x.png", L"前进", false},
-      {nullptr, nullptr, false},                 {L"NewFileCollection_16x.png", L"新建", true},
-      {L"OpenFolder_16x.png", L"打开", true},    {L"SaveStatusBar1_16x.png", L"保存", true},
-      {nullptr, nullptr, false},                 {L"Cut_16x.png", L"剪切", false},
-      {L"Copy_16x.png", L"复制", true},          {L"Paste_16x.png", L"粘贴", true},
-      {L"Undo_16x.png", L"撤销", false},         {L"Redo_16x.png", L"重做", false},
-      {nullptr, nullptr, false},                 {L"BuildSelection_16x.png", L"编译", true},
-      {L"BuildSolution_16x.png", L"静态编译", true}, {nullptr, nullptr, false},
-      {L"Run_16x.png", L"运行", true},           {L"Stop_16x.png", L"终止", false},
+      {L"Backward_16x.png", L"后退", false},
+      {L"Forward_16x.png", L"前进", false},
+      {nullptr, nullptr, false},
+      {L"NewFileCollection_16x.png", L"新建", true},
+      {L"OpenFolder_16x.png", L"打开", true},
+      {L"SaveStatusBar1_16x.png", L"保存", true},
+      {nullptr, nullptr, false},
+      {L"Cut_16x.png", L"剪切", false},
+      {L"Copy_16x.png", L"复制", true},
+      {L"Paste_16x.png", L"粘贴", true},
+      {L"Undo_16x.png", L"撤销", false},
+      {L"Redo_16x.png", L"重做", false},
+      {nullptr, nullptr, false},
+      {L"BuildSelection_16x.png", L"编译", true},
+      {L"BuildSolution_16x.png", L"静态编译", true},
+      {nullptr, nullptr, false},
+      {L"Run_16x.png", L"运行", true},
+      {L"Stop_16x.png", L"终止", false},
       {L"ToggleAllBreakpoints_16x.png", L"设置或清除断点", true},
-      {L"StepOver_16x.png", L"单步跟踪", false}, {L"StepIn_16x.png", L"单步跟踪进入", false},
-      {L"StepOut_16x.png", L"跟踪返回", false},  {nullptr, nullptr, false},
-      {L"Bookmark_16x.png", L"设置或取消书签", true}, {L"PreviousBookmark_16x.png", L"到上一个书签", true},
-      {L"NextBookmark_16x.png", L"到下一个书签", true}, {nullptr, nullptr, false},
+      {L"StepOver_16x.png", L"单步跟踪", false},
+      {L"StepIn_16x.png", L"单步跟踪进入", false},
+      {L"StepOut_16x.png", L"跟踪返回", false},
+      {nullptr, nullptr, false},
+      {L"Bookmark_16x.png", L"设置或取消书签", true},
+      {L"PreviousBookmark_16x.png", L"到上一个书签", true},
+      {L"NextBookmark_16x.png", L"到下一个书签", true},
+      {nullptr, nullptr, false},
       {L"Settings_16x.png", L"系统设置", true},
   };
   if (XC_IsHXCGUI(g.toolBar0, XC_TOOLBAR)) {
@@ -173,20 +187,27 @@ void buildToolBars(Gallery& g, const std::wstring& images) {
   }
   // The window-designer tool bar while no designer page is open: every button disabled.
   static const ToolItem kDesigner[] = {
-      {L"RunTestDialog_16x.png", L"预览", false},   {nullptr, nullptr, false},
-      {L"AlignLeft_16x.png", L"左对齐", false},      {L"AlignRight_16x.png", L"右对齐", false},
-      {L"AlignTop_16x.png", L"顶对齐", false},       {L"AlignBottom_16x.png", L"底对齐", false},
-      {nullptr, nullptr, false},                     {L"TextCenterInFormHorizontal_16x.png", L"水平居中", false},
-      {L"CenterInFormVertical_16x.png", L"垂直居中", false}, {nullptr, nullptr, false},
-      {L"SpaceAcross_16x.png", L"水平等距", false},  {L"SpaceDown_16x.png", L"垂直等距", false},
+      {L"RunTestDialog_16x.png", L"预览", false},
+      {nullptr, nullptr, false},
+      {L"AlignLeft_16x.png", L"左对齐", false},
+      {L"AlignRight_16x.png", L"右对齐", false},
+      {L"AlignTop_16x.png", L"顶对齐", false},
+      {L"AlignBottom_16x.png", L"底对齐", false},
+      {nullptr, nullptr, false},
+      {L"TextCenterInFormHorizontal_16x.png", L"水平居中", false},
+      {L"CenterInFormVertical_16x.png", L"垂直居中", false},
+      {nullptr, nullptr, false},
+      {L"SpaceAcross_16x.png", L"水平等距", false},
+      {L"SpaceDown_16x.png", L"垂直等距", false},
   };
   if (XC_IsHXCGUI(g.toolBar1, XC_TOOLBAR))
     for (const ToolItem& item : kDesigner) {
-      if (item.icon == nullptr) addSeparator(g.toolBar1);
-      else addToolButton(g.toolBar1, images, item);
+      if (item.icon == nullptr)
+        addSeparator(g.toolBar1);
+      else
+        addToolButton(g.toolBar1, images, item);
     }
 }
-
 
 // --- menu bar ------------------------------------------------------------------------------
 
@@ -255,8 +276,8 @@ int drawMenuItem(HDRAW draw, XMenuDrawItemInfo* info, bool*) {
   if (state & menu_item_flag_popup) {
     POINT tri[3] = {{r.right - 12, r.top + 5}, {r.right - 12, r.top + 15}, {r.right - 7, r.top + 10}};
     const COLORREF color = state == (menu_item_flag_hot | menu_item_flag_popup) ? RGB(0, 122, 204)
-                           : (state & menu_item_flag_disable)                    ? RGB(100, 100, 100)
-                                                                                  : RGB(153, 153, 153);
+                           : (state & menu_item_flag_disable)                   ? RGB(100, 100, 100)
+                                                                                : RGB(153, 153, 153);
     XDraw_FillRgn(draw, XDraw_CreatePolygonRgn(draw, tri, 3, 1), XDraw_CreateSolidBrush(draw, color, 255));
   }
   const int left = XMenu_GetLeftWidth(info->menu);
@@ -330,14 +351,20 @@ void buildMenuBar(Gallery& g, const std::wstring& images) {
       {nullptr, nullptr, nullptr, 0, {}},
       {L"打印", L"Ctrl+P", L"Print_16x.png", menu_item_flag_disable, {}},
       {L"配置(U)", L"", L"Settings_16x.png", 0, {}},
-      {L"最近打开(R)", L"", nullptr, menu_item_flag_popup,
+      {L"最近打开(R)",
+       L"",
+       nullptr,
+       menu_item_flag_popup,
        {{L"窗口程序.e", L"", L"Logo3.png", 0, {}}, {L"计算器.e", L"", L"Logo3.png", 0, {}}}},
       {nullptr, nullptr, nullptr, 0, {}},
       {L"退出(X)", L"", nullptr, 0, {}},
   };
   const std::vector<MenuEntry> debug = {
       {L"运行(S)", L"F5", L"Run_16x.png", 0, {}},
-      {L"以指定类型运行(M)", L"", nullptr, menu_item_flag_popup,
+      {L"以指定类型运行(M)",
+       L"",
+       nullptr,
+       menu_item_flag_popup,
        {{L"Windows窗口程序", L"", nullptr, 0, {}}, {L"Windows控制台程序", L"", nullptr, 0, {}}}},
       {L"终止(E)", L"Shift+F5", L"Stop_16x.png", menu_item_flag_disable, {}},
       {nullptr, nullptr, nullptr, 0, {}},
@@ -350,9 +377,12 @@ void buildMenuBar(Gallery& g, const std::wstring& images) {
     XMenu_SetItemHeight(menu, 22);
     XMenu_EnableDrawBackground(menu, true);
     XMenu_EnableDrawItem(menu, true);
-    if (m == 0) addMenuEntries(menu, file, 100, 0, images);
-    else if (m == 5) addMenuEntries(menu, debug, 600, 0, images);
-    else addMenuEntries(menu, {{L"(空)", L"", nullptr, menu_item_flag_disable, {}}}, (m + 1) * 100, 0, images);
+    if (m == 0)
+      addMenuEntries(menu, file, 100, 0, images);
+    else if (m == 5)
+      addMenuEntries(menu, debug, 600, 0, images);
+    else
+      addMenuEntries(menu, {{L"(空)", L"", nullptr, menu_item_flag_disable, {}}}, (m + 1) * 100, 0, images);
   }
 
   XEle_RegEventC1(g.menuBar, XE_MENU_DRAW_BACKGROUND, &drawMenuBackground);
@@ -374,7 +404,6 @@ void buildMenuBar(Gallery& g, const std::wstring& images) {
   });
   styleBarButtons(g.menuBar, 0);
 }
-
 
 // --- combo boxes ---------------------------------------------------------------------------
 
@@ -422,7 +451,6 @@ void buildCombos(Gallery& g, const std::wstring& theme) {
   fillCombo(g.navVoid, {L"_启动窗口_创建完毕", L"_按钮1_被单击", L"_按钮2_被单击", L"_时钟1_周期事件"}, 1);
 }
 
-
 // --- dock panes ----------------------------------------------------------------------------
 
 struct PaneEntry {
@@ -432,11 +460,11 @@ struct PaneEntry {
 };
 // The shell's twelve panes, with sizes that suit the gallery's frame.
 const PaneEntry kPanes[12] = {
-    {L"易支持库", 290, 260, L"LibsTreeView2.xml"},    {L"项目结构", 290, 260, L"ProjectTreeView.xml"},
-    {L"组件属性", 290, 260, L"CtrlProView.xml"},      {L"常用模块", 290, 260, L"EcTreeView.xml"},
-    {L"系统组件", 230, 260, L"ControlBoxView.xml"},   {L"帮助提示", 380, 210, L"OutHelpTipView.xml"},
-    {L"调试输出", 380, 210, L"OutDbugTipView.xml"},   {L"断点栈堆", 380, 210, L"StackFrameView.xml"},
-    {L"变量监视", 380, 210, L"WatchVariableView.xml"}, {L"搜寻结果1", 380, 210, L"SearchResultView1.xml"},
+    {L"易支持库", 290, 260, L"LibsTreeView2.xml"},      {L"项目结构", 290, 260, L"ProjectTreeView.xml"},
+    {L"组件属性", 290, 260, L"CtrlProView.xml"},        {L"常用模块", 290, 260, L"EcTreeView.xml"},
+    {L"系统组件", 230, 260, L"ControlBoxView.xml"},     {L"帮助提示", 380, 210, L"OutHelpTipView.xml"},
+    {L"调试输出", 380, 210, L"OutDbugTipView.xml"},     {L"断点栈堆", 380, 210, L"StackFrameView.xml"},
+    {L"变量监视", 380, 210, L"WatchVariableView.xml"},  {L"搜寻结果1", 380, 210, L"SearchResultView1.xml"},
     {L"搜寻结果2", 380, 210, L"SearchResultView2.xml"}, {L"反汇编显示", 380, 210, L"DisassemblyView.xml"},
 };
 
@@ -450,7 +478,8 @@ void styleTabBars(HWINDOW frame) {
     XTabBar_SetLabelSpacing(bar, 0);
     for (int k = 0; k < XTabBar_GetLabelCount(bar); ++k) {
       HELE label = XTabBar_GetLabel(bar, k);
-      if (XBtn_GetType(label) == button_type_check && XBtn_IsCheck(label)) XEle_SetTextColor(label, RGB(0, 151, 251), 255);
+      if (XBtn_GetType(label) == button_type_check && XBtn_IsCheck(label))
+        XEle_SetTextColor(label, RGB(0, 151, 251), 255);
       if (std::find(styled.begin(), styled.end(), label) != styled.end()) continue;
       styled.push_back(label);
       XEle_RegEventC1(label, XE_MOUSESTAY, [](HELE self, int, POINT*, bool*) {
@@ -590,8 +619,10 @@ void fillStack(Gallery& g) {
     XList_AddColumnText(g.stackList, 70, L"name1", L"名称");
     XList_AddColumnText(g.stackList, 90, L"name2", L"值");
     XList_AddColumnText(g.stackList, 60, L"name3", L"类型");
-    const wchar_t* const rows[][3] = {{L"计数", L"3", L"整数型"}, {L"标签1.标题", L"“已单击 3 次”", L"文本型"},
-                                      {L"启用", L"真", L"逻辑型"}, {L"位置", L"(120, 48)", L"坐标"}};
+    const wchar_t* const rows[][3] = {{L"计数", L"3", L"整数型"},
+                                      {L"标签1.标题", L"“已单击 3 次”", L"文本型"},
+                                      {L"启用", L"真", L"逻辑型"},
+                                      {L"位置", L"(120, 48)", L"坐标"}};
     for (const auto& r : rows) {
       int row = XList_AddItemText(g.stackList, r[0]);
       XList_SetItemText(g.stackList, row, 1, r[1]);
@@ -609,19 +640,20 @@ void fillToolbox(Gallery& g, const std::wstring& controlIcons) {
     const wchar_t* icon;
     const wchar_t* name;
   };
-  static const Item kCommon[] = {{L"Pointer.png", L"指针"},   {L"Button.png", L"按钮"},     {L"EditBox.png", L"编辑框"},
-                                 {L"Label.png", L"标签"},     {L"PicBox.png", L"图片框"},   {L"CheckBox.png", L"选择框"},
+  static const Item kCommon[] = {{L"Pointer.png", L"指针"},    {L"Button.png", L"按钮"},   {L"EditBox.png", L"编辑框"},
+                                 {L"Label.png", L"标签"},      {L"PicBox.png", L"图片框"}, {L"CheckBox.png", L"选择框"},
                                  {L"RadioBox.png", L"单选框"}, {L"ListBox.png", L"列表框"}};
   const int common = XListView_Group_AddItemText(g.toolbox, L"基本组件");
   XListView_Group_SetText(g.toolbox, common, 1, L"系统核心支持库");
   for (const Item& item : kCommon) {
-    int index =
-        XListView_Item_AddItemImage(g.toolbox, common, XImage_LoadFile((controlIcons + L"\\" + item.icon).c_str(), false));
+    int index = XListView_Item_AddItemImage(g.toolbox, common,
+                                            XImage_LoadFile((controlIcons + L"\\" + item.icon).c_str(), false));
     XListView_Item_SetText(g.toolbox, common, index, 1, item.name);
   }
   const int more = XListView_Group_AddItemText(g.toolbox, L"扩展组件");
   XListView_Group_SetText(g.toolbox, more, 1, L"扩展界面支持库");
-  int index = XListView_Item_AddItemImage(g.toolbox, more, XImage_LoadFile((controlIcons + L"\\DatePicker.png").c_str(), false));
+  int index = XListView_Item_AddItemImage(g.toolbox, more,
+                                          XImage_LoadFile((controlIcons + L"\\DatePicker.png").c_str(), false));
   XListView_Item_SetText(g.toolbox, more, index, 1, L"日期框");
   XListView_ExpandGroup(g.toolbox, common, true);
   XListView_ExpandGroup(g.toolbox, more, false);
