@@ -14,6 +14,13 @@ add_compile_options(
   "$<$<COMPILE_LANGUAGE:C,CXX>:-Wall>"
   "$<$<COMPILE_LANGUAGE:C,CXX>:-Wextra>")
 
+# ccache, when the machine has it, makes rebuilds in several work trees cheap; nothing depends on it.
+find_program(TOVALUX_CCACHE ccache)
+if(TOVALUX_CCACHE AND NOT CMAKE_CXX_COMPILER_LAUNCHER)
+  set(CMAKE_C_COMPILER_LAUNCHER ${TOVALUX_CCACHE})
+  set(CMAKE_CXX_COMPILER_LAUNCHER ${TOVALUX_CCACHE})
+endif()
+
 set(TOVALUX_ROOT ${CMAKE_CURRENT_LIST_DIR}/..)
 cmake_path(NORMAL_PATH TOVALUX_ROOT)
 
