@@ -63,14 +63,18 @@ else()
   endif()
 endif()
 
-# Adds every listed subfolder that has a CMakeLists.txt, so areas can land one at a time.
+# Adds the listed subfolders; a listed folder without a CMakeLists.txt is an error (a misspelt
+# name would otherwise drop a whole area from the build unnoticed).
 function(tovalux_add_subdirs)
   foreach(dir IN LISTS ARGN)
-    if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${dir}/CMakeLists.txt)
-      add_subdirectory(${dir})
+    if(NOT EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${dir}/CMakeLists.txt)
+      message(FATAL_ERROR "tovalux_add_subdirs: ${CMAKE_CURRENT_SOURCE_DIR}/${dir} has no CMakeLists.txt")
     endif()
+    add_subdirectory(${dir})
   endforeach()
 endfunction()
+
+include(TovaluxLayers)
 
 # tovalux_unit_test(name SOURCES ... LIBS ...): a native GoogleTest program, one CTest entry per case.
 function(tovalux_unit_test name)

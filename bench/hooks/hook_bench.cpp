@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "hooks/api_hook.h"
+#include "hooks/engine/api_hook.h"
 
 namespace {
 

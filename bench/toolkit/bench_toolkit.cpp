@@ -17,10 +17,10 @@
 #include <string>
 #include <vector>
 
-#include "toolkit/model/canvas.h"
-#include "toolkit/model/values.h"
-#include "toolkit/model/window.h"
-#include "toolkit/model/xcgui.h"
+#include "toolkit/model/core/canvas.h"
+#include "toolkit/model/theme/values.h"
+#include "toolkit/model/tree/window.h"
+#include "toolkit/xcgui.h"
 
 namespace tk = tovalux::tk;
 

@@ -4,10 +4,10 @@
 #include <cstdint>
 #include <string_view>
 
-#include "toolkit/model/context.h"
-#include "toolkit/model/descriptor.h"
-#include "toolkit/model/recording_canvas.h"
-#include "toolkit/model/xcgui.h"
+#include "toolkit/model/core/context.h"
+#include "toolkit/model/core/recording_canvas.h"
+#include "toolkit/model/theme/descriptor.h"
+#include "toolkit/xcgui.h"
 
 namespace {
 void setUp() {

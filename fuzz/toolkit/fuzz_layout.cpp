@@ -4,12 +4,12 @@
 #include <cstdint>
 #include <string_view>
 
-#include "toolkit/model/context.h"
-#include "toolkit/model/input.h"
-#include "toolkit/model/loader.h"
-#include "toolkit/model/recording_canvas.h"
-#include "toolkit/model/window.h"
-#include "toolkit/model/xcgui.h"
+#include "toolkit/model/core/context.h"
+#include "toolkit/model/core/recording_canvas.h"
+#include "toolkit/model/theme/loader.h"
+#include "toolkit/model/tree/input.h"
+#include "toolkit/model/tree/window.h"
+#include "toolkit/xcgui.h"
 
 using namespace tovalux::tk;
 

@@ -1,4 +1,4 @@
-#include "settings/diagnostic_log.h"
+#include "base/diagnostics.h"
 
 #include <windows.h>
 

@@ -1,6 +1,4 @@
-// The two library commands. A program under debugging calls them; they disassemble a range of
-// its memory and send the text to the IDE's disassembly pane.
-#include "host/descriptor.h"
+#include "debugging/disassembly_commands.h"
 
 namespace tovalux {
 

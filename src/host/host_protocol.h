@@ -1,5 +1,6 @@
-// The two functions through which the host and the library talk: onHostNotify (ours, called by
-// the host) and hostNotify (the host's, handed to us with notification 1).
+// How the library talks to the host: hostNotify (the host's function, handed to us with
+// notification 1), the requests sent through it and the notification codes the host sends to our
+// callback (lifecycle/notifications.h).
 #pragma once
 
 #include <windows.h>
@@ -24,8 +25,6 @@ enum HostRequest : int32_t {
   kRequestMainWindow = 1,
   kRequestRunIdeFunction = 2,
 };
-
-int32_t __stdcall onHostNotify(int32_t code, int32_t param1, int32_t param2);
 
 // The stored host function; null before notification 1.
 NotifyFunction hostNotifyFunction();

@@ -1,11 +1,12 @@
-#include "host/descriptor.h"
+#include "lifecycle/descriptor.h"
 
 #include <deque>
 #include <mutex>
 #include <string>
 #include <vector>
 
-#include "host/host_protocol.h"
+#include "debugging/disassembly_commands.h"
+#include "lifecycle/notifications.h"
 
 namespace tovalux {
 namespace {

@@ -1,4 +1,5 @@
-// The library descriptor the host reads through GetNewInf.
+// The library descriptor the host reads through GetNewInf: the record, its category list and the
+// library commands with their entry points.
 #pragma once
 
 #include "host/library_info.h"
@@ -7,10 +8,6 @@ namespace tovalux {
 
 // Builds the record on the first call and answers the same address on every call.
 const LibraryInfo* libraryDescriptor();
-
-// The two library commands (their work runs inside a program under debugging).
-void __cdecl disassembleWithOlly(void* result, int32_t argumentCount, CommandArgument* arguments);
-void __cdecl disassembleWithBea(void* result, int32_t argumentCount, CommandArgument* arguments);
 
 }  // namespace tovalux
 

@@ -4,9 +4,9 @@
 
 #include <atomic>
 
+#include "base/diagnostics.h"
 #include "host/host_protocol.h"
 #include "host/host_windows.h"
-#include "settings/diagnostic_log.h"
 
 namespace tovalux {
 namespace {

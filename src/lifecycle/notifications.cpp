@@ -1,10 +1,12 @@
 // onHostNotify: what each notification from the host triggers.
+#include "lifecycle/notifications.h"
+
 #include <string>
 
+#include "base/diagnostics.h"
 #include "base/text.h"
 #include "host/host_protocol.h"
 #include "lifecycle/lifecycle.h"
-#include "settings/diagnostic_log.h"
 
 namespace tovalux {
 

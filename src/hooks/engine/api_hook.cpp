@@ -1,4 +1,4 @@
-#include "hooks/api_hook.h"
+#include "hooks/engine/api_hook.h"
 
 #include <windows.h>
 #include <tlhelp32.h>

@@ -16,7 +16,7 @@
 #include <span>
 #include <vector>
 
-#include "hooks/trampoline.h"
+#include "hooks/engine/trampoline.h"
 
 namespace tovalux {
 

@@ -1,4 +1,4 @@
-#include "hooks/trampoline.h"
+#include "hooks/engine/trampoline.h"
 
 #include <cstring>
 

@@ -1,11 +1,11 @@
 #include "toolkit/win32/backend.h"
 
-#include "toolkit/model/window.h"
+#include "toolkit/model/tree/window.h"
 #include "toolkit/win32/dropdown_host.h"
 #include "toolkit/win32/images.h"
 #include "toolkit/win32/menu_host.h"
-#include "toolkit/win32/popups.h"
 #include "toolkit/win32/native_window.h"
+#include "toolkit/win32/popups.h"
 #include "toolkit/win32/shadow.h"
 #include "toolkit/win32/tooltip.h"
 #include "toolkit/win32/xcgui_win32.h"

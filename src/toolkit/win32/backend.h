@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "toolkit/model/platform.h"
+#include "toolkit/model/core/platform.h"
 #include "toolkit/win32/fonts.h"
 #include "toolkit/win32/xcgui_win32.h"
 

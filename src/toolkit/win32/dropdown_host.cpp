@@ -6,12 +6,12 @@
 #include <map>
 #include <memory>
 
-#include "toolkit/model/combobox.h"
-#include "toolkit/model/context.h"
-#include "toolkit/model/window.h"
-#include "toolkit/model/xcgui.h"
+#include "toolkit/model/core/context.h"
+#include "toolkit/model/tree/window.h"
+#include "toolkit/model/views/combobox.h"
 #include "toolkit/win32/native_window.h"
 #include "toolkit/win32/popups.h"
+#include "toolkit/xcgui.h"
 
 namespace tovalux::tk::win32 {
 

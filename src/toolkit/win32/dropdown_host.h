@@ -12,7 +12,7 @@
 
 #include <windows.h>
 
-#include "toolkit/model/types.h"
+#include "toolkit/types.h"
 
 namespace tovalux::tk {
 class Window;

@@ -5,7 +5,7 @@
 #include <string>
 #include <tuple>
 
-#include "toolkit/model/image.h"
+#include "toolkit/model/theme/image.h"
 #include "toolkit/win32/gdi.h"
 
 namespace tovalux::tk::win32 {

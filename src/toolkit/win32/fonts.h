@@ -5,7 +5,7 @@
 
 #include <windows.h>
 
-#include "toolkit/model/text_measure.h"
+#include "toolkit/model/core/text_measure.h"
 
 namespace tovalux::tk::win32 {
 

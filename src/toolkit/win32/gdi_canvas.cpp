@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "toolkit/model/image.h"
-#include "toolkit/model/values.h"
+#include "toolkit/model/theme/image.h"
+#include "toolkit/model/theme/values.h"
 #include "toolkit/win32/fonts.h"
 #include "toolkit/win32/images.h"
 

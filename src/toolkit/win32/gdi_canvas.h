@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "toolkit/model/canvas.h"
+#include "toolkit/model/core/canvas.h"
 #include "toolkit/win32/gdi.h"
 
 namespace tovalux::tk::win32 {

@@ -8,7 +8,7 @@
 #include <memory>
 #include <unordered_map>
 
-#include "toolkit/model/image.h"
+#include "toolkit/model/theme/image.h"
 
 namespace tovalux::tk::win32 {
 

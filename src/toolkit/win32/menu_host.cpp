@@ -4,9 +4,9 @@
 
 #include <algorithm>
 
-#include "toolkit/model/context.h"
-#include "toolkit/model/input.h"
-#include "toolkit/model/menu.h"
+#include "toolkit/model/core/context.h"
+#include "toolkit/model/menus/menu.h"
+#include "toolkit/model/tree/input.h"
 #include "toolkit/win32/native_window.h"
 #include "toolkit/win32/popups.h"
 

@@ -6,12 +6,12 @@
 #include <utility>
 #include <vector>
 
-#include "toolkit/model/context.h"
-#include "toolkit/model/edit.h"
-#include "toolkit/model/input.h"
-#include "toolkit/model/pane.h"
-#include "toolkit/model/values.h"
-#include "toolkit/model/window.h"
+#include "toolkit/model/controls/edit.h"
+#include "toolkit/model/core/context.h"
+#include "toolkit/model/docking/pane.h"
+#include "toolkit/model/theme/values.h"
+#include "toolkit/model/tree/input.h"
+#include "toolkit/model/tree/window.h"
 #include "toolkit/win32/backend.h"
 #include "toolkit/win32/dropdown_host.h"
 #include "toolkit/win32/gdi_canvas.h"

@@ -21,7 +21,7 @@
 
 #include <memory>
 
-#include "toolkit/model/types.h"
+#include "toolkit/types.h"
 #include "toolkit/win32/gdi.h"
 
 namespace tovalux::tk {

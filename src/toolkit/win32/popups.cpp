@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "toolkit/model/menu.h"
+#include "toolkit/model/menus/menu.h"
 #include "toolkit/win32/menu_host.h"
 
 namespace tovalux::tk::win32 {

@@ -3,7 +3,7 @@
 // window has the focus. They close when their owner is clicked, deactivated or destroyed.
 #pragma once
 
-#include "toolkit/model/types.h"
+#include "toolkit/types.h"
 
 namespace tovalux::tk::win32 {
 

@@ -11,7 +11,7 @@
 
 #include <cstdint>
 
-#include "toolkit/model/window.h"
+#include "toolkit/model/tree/window.h"
 #include "toolkit/win32/gdi.h"
 
 namespace tovalux::tk::win32 {

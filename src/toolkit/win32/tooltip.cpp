@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "toolkit/model/context.h"
-#include "toolkit/model/element.h"
+#include "toolkit/model/core/context.h"
+#include "toolkit/model/tree/element.h"
 #include "toolkit/win32/backend.h"
 #include "toolkit/win32/gdi_canvas.h"
 

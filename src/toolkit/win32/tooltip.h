@@ -9,7 +9,7 @@
 
 #include <string>
 
-#include "toolkit/model/types.h"
+#include "toolkit/types.h"
 #include "toolkit/win32/gdi.h"
 
 namespace tovalux::tk::win32 {

@@ -8,7 +8,7 @@
 
 #include <cstdint>
 
-#include "toolkit/model/xcgui.h"
+#include "toolkit/xcgui.h"
 
 // Toolkit window styles (the last argument of XWnd_CreateEx and XFrameWnd_CreateEx; the frame
 // uses 47 = caption | border | center | drag border | allow max).

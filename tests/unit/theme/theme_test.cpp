@@ -19,16 +19,16 @@
 #include <vector>
 
 #include "json/json_document.h"
-#include "toolkit/model/context.h"
-#include "toolkit/model/descriptor.h"
-#include "toolkit/model/element.h"
-#include "toolkit/model/image.h"
-#include "toolkit/model/loader.h"
-#include "toolkit/model/scrollbar.h"
-#include "toolkit/model/values.h"
-#include "toolkit/model/window.h"
-#include "toolkit/model/xcgui.h"
-#include "toolkit/model/xml.h"
+#include "toolkit/model/controls/scrollbar.h"
+#include "toolkit/model/core/context.h"
+#include "toolkit/model/theme/descriptor.h"
+#include "toolkit/model/theme/image.h"
+#include "toolkit/model/theme/loader.h"
+#include "toolkit/model/theme/values.h"
+#include "toolkit/model/theme/xml.h"
+#include "toolkit/model/tree/element.h"
+#include "toolkit/model/tree/window.h"
+#include "toolkit/xcgui.h"
 
 namespace tovalux {
 namespace {

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "toolkit/model/edit.h"
-#include "toolkit/model/recording_canvas.h"
-#include "toolkit/model/window.h"
+#include "toolkit/model/controls/edit.h"
+#include "toolkit/model/core/recording_canvas.h"
+#include "toolkit/model/tree/window.h"
 #include "toolkit_fixture.h"
 
 namespace tovalux::testing {

@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
 #include "descriptor_rows.h"
-#include "toolkit/model/descriptor.h"
-#include "toolkit/model/element.h"
-#include "toolkit/model/recording_canvas.h"
-#include "toolkit/model/window.h"
+#include "toolkit/model/core/recording_canvas.h"
+#include "toolkit/model/theme/descriptor.h"
+#include "toolkit/model/tree/element.h"
+#include "toolkit/model/tree/window.h"
 #include "toolkit_fixture.h"
 
 namespace tovalux::testing {

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "toolkit/model/draw.h"
-#include "toolkit/model/recording_canvas.h"
+#include "toolkit/model/core/recording_canvas.h"
+#include "toolkit/model/tree/draw.h"
 #include "toolkit_fixture.h"
 
 namespace tovalux::testing {

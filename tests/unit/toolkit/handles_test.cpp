@@ -2,7 +2,7 @@
 
 #include <set>
 
-#include "toolkit/model/window.h"
+#include "toolkit/model/tree/window.h"
 #include "toolkit_fixture.h"
 
 namespace tovalux::testing {

@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "toolkit/model/input.h"
-#include "toolkit/model/window.h"
+#include "toolkit/model/tree/input.h"
+#include "toolkit/model/tree/window.h"
 #include "toolkit_fixture.h"
 
 namespace tovalux::testing {

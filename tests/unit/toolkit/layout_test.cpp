@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "toolkit/model/element.h"
+#include "toolkit/model/tree/element.h"
 #include "toolkit_fixture.h"
 
 namespace tovalux::testing {

@@ -1,11 +1,11 @@
 #include <gtest/gtest.h>
 
-#include "toolkit/model/button.h"
-#include "toolkit/model/loader.h"
-#include "toolkit/model/recording_canvas.h"
-#include "toolkit/model/shape.h"
-#include "toolkit/model/window.h"
-#include "toolkit/model/xml.h"
+#include "toolkit/model/controls/button.h"
+#include "toolkit/model/controls/shape.h"
+#include "toolkit/model/core/recording_canvas.h"
+#include "toolkit/model/theme/loader.h"
+#include "toolkit/model/theme/xml.h"
+#include "toolkit/model/tree/window.h"
 #include "toolkit_fixture.h"
 
 namespace tovalux::testing {

@@ -3,10 +3,10 @@
 #include <string>
 #include <vector>
 
-#include "toolkit/model/input.h"
-#include "toolkit/model/menu.h"
-#include "toolkit/model/menubar.h"
-#include "toolkit/model/recording_canvas.h"
+#include "toolkit/model/core/recording_canvas.h"
+#include "toolkit/model/menus/menu.h"
+#include "toolkit/model/menus/menubar.h"
+#include "toolkit/model/tree/input.h"
 #include "toolkit_fixture.h"
 
 namespace tovalux::testing {

@@ -3,9 +3,9 @@
 #include <string>
 #include <vector>
 
-#include "toolkit/model/frame.h"
-#include "toolkit/model/input.h"
-#include "toolkit/model/recording_canvas.h"
+#include "toolkit/model/core/recording_canvas.h"
+#include "toolkit/model/docking/dock_site.h"
+#include "toolkit/model/tree/input.h"
 #include "toolkit_fixture.h"
 
 namespace tovalux::testing {

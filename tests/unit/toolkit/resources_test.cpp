@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
-#include "toolkit/model/image.h"
-#include "toolkit/model/recording_canvas.h"
-#include "toolkit/model/resources.h"
-#include "toolkit/model/values.h"
-#include "toolkit/model/window.h"
+#include "toolkit/model/core/recording_canvas.h"
+#include "toolkit/model/theme/image.h"
+#include "toolkit/model/theme/resources.h"
+#include "toolkit/model/theme/values.h"
+#include "toolkit/model/tree/window.h"
 #include "toolkit_fixture.h"
 
 namespace tovalux::testing {

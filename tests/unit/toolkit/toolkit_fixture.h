@@ -12,10 +12,10 @@
 
 #include <unistd.h>
 
-#include "toolkit/model/context.h"
-#include "toolkit/model/image.h"
-#include "toolkit/model/text_measure.h"
-#include "toolkit/model/xcgui.h"
+#include "toolkit/model/core/context.h"
+#include "toolkit/model/core/text_measure.h"
+#include "toolkit/model/theme/image.h"
+#include "toolkit/xcgui.h"
 
 namespace tovalux::testing {
 

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "toolkit/model/combobox.h"
-#include "toolkit/model/loader.h"
+#include "toolkit/model/theme/loader.h"
+#include "toolkit/model/views/combobox.h"
 #include "views_fixture.h"
 
 namespace tovalux::testing {

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "toolkit/model/input.h"
-#include "toolkit/model/recording_canvas.h"
-#include "toolkit/model/window.h"
+#include "toolkit/model/core/recording_canvas.h"
+#include "toolkit/model/tree/input.h"
+#include "toolkit/model/tree/window.h"
 #include "toolkit_fixture.h"
 
 namespace tovalux::testing {

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "toolkit/model/dataview.h"
-#include "toolkit/model/shape.h"
+#include "toolkit/model/controls/shape.h"
+#include "toolkit/model/views/dataview.h"
 #include "views_fixture.h"
 
 namespace tovalux::testing {

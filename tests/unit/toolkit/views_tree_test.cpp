@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "toolkit/model/tree.h"
+#include "toolkit/model/views/tree.h"
 #include "views_fixture.h"
 
 namespace tovalux::testing {

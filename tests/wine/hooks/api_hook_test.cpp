@@ -1,7 +1,7 @@
 // The hook engine on the real system DLLs of this process: every function the shell redirects,
 // hooked with the byte count it uses, must see its caller's arguments, give the original result
 // through its trampoline and come back byte for byte when removed.
-#include "hooks/api_hook.h"
+#include "hooks/engine/api_hook.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>

@@ -9,7 +9,7 @@
 #include <thread>
 #include <vector>
 
-#include "hooks/api_hook.h"
+#include "hooks/engine/api_hook.h"
 
 namespace tovalux {
 namespace {

@@ -9,8 +9,9 @@
 #include <vector>
 
 #include "common/win32_support.h"
-#include "host/descriptor.h"
-#include "host/host_protocol.h"
+#include "debugging/disassembly_commands.h"
+#include "lifecycle/descriptor.h"
+#include "lifecycle/notifications.h"
 
 namespace tovalux {
 namespace {

@@ -6,10 +6,10 @@
 
 #include "common/win32_support.h"
 #include "host.h"
-#include "host/descriptor.h"
 #include "host/host_protocol.h"
 #include "host/host_windows.h"
 #include "host/ide_functions.h"
+#include "lifecycle/descriptor.h"
 #include "lifecycle/lifecycle.h"
 
 namespace tovalux {

@@ -4,8 +4,8 @@
 
 #include <string>
 
+#include "base/diagnostics.h"
 #include "common/win32_support.h"
-#include "settings/diagnostic_log.h"
 
 namespace tovalux {
 namespace {

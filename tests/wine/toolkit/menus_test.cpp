@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "toolkit/model/menu.h"
+#include "toolkit/model/menus/menu.h"
 #include "toolkit_screen.h"
 
 namespace tovalux::testing {

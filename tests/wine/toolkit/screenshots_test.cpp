@@ -1,6 +1,6 @@
 // Screenshots of the gallery kept as test artefacts (TOVALUX_ARTEFACTS): the whole frame, the
 // frame with an open menu and submenu, and the theme's frame layouts alone.
-#include "toolkit/model/menu.h"
+#include "toolkit/model/menus/menu.h"
 #include "toolkit/win32/gallery/screen_shot.h"
 #include "toolkit_screen.h"
 

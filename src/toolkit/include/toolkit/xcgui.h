@@ -17,7 +17,7 @@
 #include <type_traits>
 #include <utility>
 
-#include "toolkit/model/types.h"
+#include "toolkit/types.h"
 
 namespace tovalux::tk {
 struct EventArgs;
@@ -376,5 +376,5 @@ void XSView_GetBorderSize(HELE view, R* out) {
   XSView_GetBorderSize(view, &r);
   if (out != nullptr) xcgui_detail::toShaped(r, out);
 }
-#include "toolkit/model/xcgui_views.h"
-#include "toolkit/model/xcgui_menus.h"
+#include "toolkit/xcgui_menus.h"
+#include "toolkit/xcgui_views.h"

@@ -6,7 +6,7 @@
 #include <type_traits>
 #include <vector>
 
-#include "toolkit/model/xcgui.h"
+#include "toolkit/xcgui.h"
 
 // Regions and brushes of a draw context. On Windows they have the HRGN/HBRUSH types, so code
 // written for GDI-typed handles compiles unchanged, but they are toolkit objects: they belong

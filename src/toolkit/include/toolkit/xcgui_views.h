@@ -11,7 +11,7 @@
 // Bad indexes, ids and handles answer 0, -1, false or an empty text and change nothing.
 #pragma once
 
-#include "toolkit/model/types.h"
+#include "toolkit/types.h"
 
 // Item states in the event records.
 enum XItemState : int { item_state_normal = 0, item_state_hover = 1, item_state_selected = 2 };

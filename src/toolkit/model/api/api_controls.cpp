@@ -1,13 +1,13 @@
 // Public surface: buttons, tool bars, tab bars, scroll bars, scroll views and edits.
 #include <algorithm>
 
-#include "toolkit/model/api_support.h"
-#include "toolkit/model/context.h"
-#include "toolkit/model/edit.h"
-#include "toolkit/model/image.h"
-#include "toolkit/model/toolbar.h"
-#include "toolkit/model/window.h"
-#include "toolkit/model/xcgui.h"
+#include "toolkit/model/api/api_support.h"
+#include "toolkit/model/controls/edit.h"
+#include "toolkit/model/controls/toolbar.h"
+#include "toolkit/model/core/context.h"
+#include "toolkit/model/theme/image.h"
+#include "toolkit/model/tree/window.h"
+#include "toolkit/xcgui.h"
 
 using namespace tovalux::tk;
 using namespace tovalux::tk::api;

@@ -3,14 +3,14 @@
 #include <utility>
 
 #include "base/gbk.h"
-#include "toolkit/model/api_support.h"
-#include "toolkit/model/context.h"
-#include "toolkit/model/descriptor.h"
-#include "toolkit/model/image.h"
-#include "toolkit/model/loader.h"
-#include "toolkit/model/platform.h"
-#include "toolkit/model/window.h"
-#include "toolkit/model/xcgui.h"
+#include "toolkit/model/api/api_support.h"
+#include "toolkit/model/core/context.h"
+#include "toolkit/model/core/platform.h"
+#include "toolkit/model/theme/descriptor.h"
+#include "toolkit/model/theme/image.h"
+#include "toolkit/model/theme/loader.h"
+#include "toolkit/model/tree/window.h"
+#include "toolkit/xcgui.h"
 
 using namespace tovalux::tk;
 using namespace tovalux::tk::api;

@@ -1,10 +1,10 @@
 // Public surface: the XDraw_ operations of draw events.
 #include <algorithm>
 
-#include "toolkit/model/context.h"
-#include "toolkit/model/draw.h"
-#include "toolkit/model/image.h"
-#include "toolkit/model/xcgui.h"
+#include "toolkit/model/core/context.h"
+#include "toolkit/model/theme/image.h"
+#include "toolkit/model/tree/draw.h"
+#include "toolkit/xcgui.h"
 
 using namespace tovalux::tk;
 

@@ -1,12 +1,12 @@
 // Public surface: elements, layout elements and shapes.
 #include <algorithm>
 
-#include "toolkit/model/api_support.h"
-#include "toolkit/model/context.h"
-#include "toolkit/model/image.h"
-#include "toolkit/model/shape.h"
-#include "toolkit/model/window.h"
-#include "toolkit/model/xcgui.h"
+#include "toolkit/model/api/api_support.h"
+#include "toolkit/model/controls/shape.h"
+#include "toolkit/model/core/context.h"
+#include "toolkit/model/theme/image.h"
+#include "toolkit/model/tree/window.h"
+#include "toolkit/xcgui.h"
 
 using namespace tovalux::tk;
 using namespace tovalux::tk::api;

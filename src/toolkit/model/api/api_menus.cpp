@@ -1,12 +1,12 @@
 // Public surface: menu bars and pop-up menus.
 #include <algorithm>
 
-#include "toolkit/model/api_support.h"
-#include "toolkit/model/context.h"
-#include "toolkit/model/image.h"
-#include "toolkit/model/menu.h"
-#include "toolkit/model/menubar.h"
-#include "toolkit/model/xcgui.h"
+#include "toolkit/model/api/api_support.h"
+#include "toolkit/model/core/context.h"
+#include "toolkit/model/menus/menu.h"
+#include "toolkit/model/menus/menubar.h"
+#include "toolkit/model/theme/image.h"
+#include "toolkit/xcgui.h"
 
 using namespace tovalux::tk;
 using namespace tovalux::tk::api;

@@ -1,9 +1,9 @@
 // Public surface: dock panes and frame docking.
 #include <algorithm>
 
-#include "toolkit/model/context.h"
-#include "toolkit/model/frame.h"
-#include "toolkit/model/xcgui.h"
+#include "toolkit/model/core/context.h"
+#include "toolkit/model/docking/dock_site.h"
+#include "toolkit/xcgui.h"
 
 using namespace tovalux::tk;
 

@@ -2,9 +2,9 @@
 // initialised and that handles name live objects of the right kind before touching them.
 #pragma once
 
-#include "toolkit/model/context.h"
-#include "toolkit/model/image.h"
-#include "toolkit/model/window.h"
+#include "toolkit/model/core/context.h"
+#include "toolkit/model/theme/image.h"
+#include "toolkit/model/tree/window.h"
 
 namespace tovalux::tk::api {
 

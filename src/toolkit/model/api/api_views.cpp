@@ -1,16 +1,16 @@
 // Public surface: item templates, trees, list boxes, lists with header, list views, combo boxes.
 #include <algorithm>
 
-#include "toolkit/model/api_support.h"
-#include "toolkit/model/combobox.h"
-#include "toolkit/model/context.h"
-#include "toolkit/model/image.h"
-#include "toolkit/model/list.h"
-#include "toolkit/model/listbox.h"
-#include "toolkit/model/listview.h"
-#include "toolkit/model/tree.h"
-#include "toolkit/model/window.h"
-#include "toolkit/model/xcgui.h"
+#include "toolkit/model/api/api_support.h"
+#include "toolkit/model/core/context.h"
+#include "toolkit/model/theme/image.h"
+#include "toolkit/model/tree/window.h"
+#include "toolkit/model/views/combobox.h"
+#include "toolkit/model/views/list.h"
+#include "toolkit/model/views/listbox.h"
+#include "toolkit/model/views/listview.h"
+#include "toolkit/model/views/tree.h"
+#include "toolkit/xcgui.h"
 
 using namespace tovalux::tk;
 using namespace tovalux::tk::api;

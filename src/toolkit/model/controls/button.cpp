@@ -1,11 +1,11 @@
-#include "toolkit/model/button.h"
+#include "toolkit/model/controls/button.h"
 
-#include "toolkit/model/canvas.h"
-#include "toolkit/model/context.h"
-#include "toolkit/model/image.h"
-#include "toolkit/model/platform.h"
-#include "toolkit/model/shape.h"
-#include "toolkit/model/window.h"
+#include "toolkit/model/controls/shape.h"
+#include "toolkit/model/core/canvas.h"
+#include "toolkit/model/core/context.h"
+#include "toolkit/model/core/platform.h"
+#include "toolkit/model/theme/image.h"
+#include "toolkit/model/tree/window.h"
 
 namespace tovalux::tk {
 

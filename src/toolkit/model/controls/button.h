@@ -8,7 +8,7 @@
 // Every real change of the checked state raises 35 (also from XBtn_SetCheck).
 #pragma once
 
-#include "toolkit/model/element.h"
+#include "toolkit/model/tree/element.h"
 
 namespace tovalux::tk {
 

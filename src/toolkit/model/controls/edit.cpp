@@ -1,12 +1,12 @@
-#include "toolkit/model/edit.h"
+#include "toolkit/model/controls/edit.h"
 
 #include <algorithm>
 #include <cstdlib>
 
-#include "toolkit/model/canvas.h"
-#include "toolkit/model/context.h"
-#include "toolkit/model/image.h"
-#include "toolkit/model/shape.h"
+#include "toolkit/model/controls/shape.h"
+#include "toolkit/model/core/canvas.h"
+#include "toolkit/model/core/context.h"
+#include "toolkit/model/theme/image.h"
 
 namespace tovalux::tk {
 

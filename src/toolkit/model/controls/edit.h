@@ -3,7 +3,7 @@
 // auto-wrap, at the view's width.
 #pragma once
 
-#include "toolkit/model/scrollbar.h"
+#include "toolkit/model/controls/scrollbar.h"
 
 namespace tovalux::tk {
 

@@ -1,9 +1,9 @@
-#include "toolkit/model/scrollbar.h"
+#include "toolkit/model/controls/scrollbar.h"
 
 #include <algorithm>
 
-#include "toolkit/model/canvas.h"
-#include "toolkit/model/context.h"
+#include "toolkit/model/core/canvas.h"
+#include "toolkit/model/core/context.h"
 
 namespace tovalux::tk {
 

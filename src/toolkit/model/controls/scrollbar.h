@@ -7,7 +7,7 @@
 // scroll position, clipped to the view area (the element less its insets and the bars).
 #pragma once
 
-#include "toolkit/model/button.h"
+#include "toolkit/model/controls/button.h"
 
 namespace tovalux::tk {
 

@@ -1,8 +1,8 @@
-#include "toolkit/model/shape.h"
+#include "toolkit/model/controls/shape.h"
 
-#include "toolkit/model/canvas.h"
-#include "toolkit/model/context.h"
-#include "toolkit/model/image.h"
+#include "toolkit/model/core/canvas.h"
+#include "toolkit/model/core/context.h"
+#include "toolkit/model/theme/image.h"
 
 namespace tovalux::tk {
 

@@ -1,7 +1,7 @@
 // Layout elements, plain elements and the two shapes (text and picture).
 #pragma once
 
-#include "toolkit/model/element.h"
+#include "toolkit/model/tree/element.h"
 
 namespace tovalux::tk {
 

@@ -1,10 +1,10 @@
-#include "toolkit/model/toolbar.h"
+#include "toolkit/model/controls/toolbar.h"
 
 #include <algorithm>
 
-#include "toolkit/model/canvas.h"
-#include "toolkit/model/context.h"
-#include "toolkit/model/shape.h"
+#include "toolkit/model/controls/shape.h"
+#include "toolkit/model/core/canvas.h"
+#include "toolkit/model/core/context.h"
 
 namespace tovalux::tk {
 

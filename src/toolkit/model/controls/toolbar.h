@@ -9,7 +9,7 @@
 // marked it handled) deletes the label.
 #pragma once
 
-#include "toolkit/model/button.h"
+#include "toolkit/model/controls/button.h"
 
 namespace tovalux::tk {
 

@@ -1,10 +1,10 @@
-#include "toolkit/model/context.h"
+#include "toolkit/model/core/context.h"
 
-#include "toolkit/model/element.h"
-#include "toolkit/model/image.h"
-#include "toolkit/model/platform.h"
-#include "toolkit/model/values.h"
-#include "toolkit/model/window.h"
+#include "toolkit/model/core/platform.h"
+#include "toolkit/model/theme/image.h"
+#include "toolkit/model/theme/values.h"
+#include "toolkit/model/tree/element.h"
+#include "toolkit/model/tree/window.h"
 
 namespace tovalux::tk {
 

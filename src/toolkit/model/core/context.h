@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "toolkit/model/object.h"
-#include "toolkit/model/resources.h"
-#include "toolkit/model/text_measure.h"
+#include "toolkit/model/core/object.h"
+#include "toolkit/model/core/text_measure.h"
+#include "toolkit/model/theme/resources.h"
 
 namespace tovalux::tk {
 

@@ -1,8 +1,8 @@
-#include "toolkit/model/object.h"
+#include "toolkit/model/core/object.h"
 
 #include <algorithm>
 
-#include "toolkit/model/context.h"
+#include "toolkit/model/core/context.h"
 
 namespace tovalux::tk {
 

@@ -13,7 +13,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "toolkit/model/types.h"
+#include "toolkit/types.h"
 
 namespace tovalux::tk {
 

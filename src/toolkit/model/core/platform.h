@@ -2,7 +2,7 @@
 // request; the model keeps working without a platform (natively, in tests).
 #pragma once
 
-#include "toolkit/model/types.h"
+#include "toolkit/types.h"
 
 namespace tovalux::tk {
 

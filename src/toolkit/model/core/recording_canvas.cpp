@@ -1,9 +1,9 @@
-#include "toolkit/model/recording_canvas.h"
+#include "toolkit/model/core/recording_canvas.h"
 
 #include <cstdio>
 
-#include "toolkit/model/image.h"
-#include "toolkit/model/values.h"
+#include "toolkit/model/theme/image.h"
+#include "toolkit/model/theme/values.h"
 
 namespace tovalux::tk {
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "toolkit/model/canvas.h"
+#include "toolkit/model/core/canvas.h"
 
 namespace tovalux::tk {
 

@@ -1,6 +1,6 @@
-#include "toolkit/model/text_measure.h"
+#include "toolkit/model/core/text_measure.h"
 
-#include "toolkit/model/image.h"
+#include "toolkit/model/theme/image.h"
 
 namespace tovalux::tk {
 

@@ -4,7 +4,7 @@
 
 #include <string_view>
 
-#include "toolkit/model/types.h"
+#include "toolkit/types.h"
 
 namespace tovalux::tk {
 

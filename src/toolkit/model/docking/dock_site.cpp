@@ -1,9 +1,9 @@
-#include "toolkit/model/frame.h"
+#include "toolkit/model/docking/dock_site.h"
 
 #include <algorithm>
 
-#include "toolkit/model/context.h"
-#include "toolkit/model/platform.h"
+#include "toolkit/model/core/context.h"
+#include "toolkit/model/core/platform.h"
 
 namespace tovalux::tk {
 

@@ -35,7 +35,7 @@
 #include <map>
 #include <vector>
 
-#include "toolkit/model/pane.h"
+#include "toolkit/model/docking/pane.h"
 
 namespace tovalux::tk {
 

@@ -1,11 +1,11 @@
-#include "toolkit/model/pane.h"
+#include "toolkit/model/docking/pane.h"
 
 #include <algorithm>
 
-#include "toolkit/model/canvas.h"
-#include "toolkit/model/context.h"
-#include "toolkit/model/frame.h"
-#include "toolkit/model/shape.h"
+#include "toolkit/model/controls/shape.h"
+#include "toolkit/model/core/canvas.h"
+#include "toolkit/model/core/context.h"
+#include "toolkit/model/docking/dock_site.h"
 
 namespace tovalux::tk {
 

@@ -7,9 +7,9 @@
 // that (tab switches included), so native windows kept over a pane's content can follow.
 #pragma once
 
-#include "toolkit/model/button.h"
-#include "toolkit/model/toolbar.h"
-#include "toolkit/model/window.h"
+#include "toolkit/model/controls/button.h"
+#include "toolkit/model/controls/toolbar.h"
+#include "toolkit/model/tree/window.h"
 
 namespace tovalux::tk {
 

@@ -1,6 +1,6 @@
 // Registers the layout tags of the menu bar and the dock panes.
-#include "toolkit/model/loader.h"
-#include "toolkit/model/menubar.h"
+#include "toolkit/model/menus/menubar.h"
+#include "toolkit/model/theme/loader.h"
 
 namespace tovalux::tk {
 

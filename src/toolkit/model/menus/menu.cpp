@@ -1,15 +1,15 @@
-#include "toolkit/model/menu.h"
+#include "toolkit/model/menus/menu.h"
 
 #include <algorithm>
 
-#include "toolkit/model/canvas.h"
-#include "toolkit/model/context.h"
-#include "toolkit/model/draw.h"
-#include "toolkit/model/image.h"
-#include "toolkit/model/menubar.h"
-#include "toolkit/model/platform.h"
-#include "toolkit/model/values.h"
-#include "toolkit/model/xcgui.h"
+#include "toolkit/model/core/canvas.h"
+#include "toolkit/model/core/context.h"
+#include "toolkit/model/core/platform.h"
+#include "toolkit/model/menus/menubar.h"
+#include "toolkit/model/theme/image.h"
+#include "toolkit/model/theme/values.h"
+#include "toolkit/model/tree/draw.h"
+#include "toolkit/xcgui.h"
 
 namespace tovalux::tk {
 

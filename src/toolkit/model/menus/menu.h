@@ -56,7 +56,7 @@
 #include <string>
 #include <vector>
 
-#include "toolkit/model/window.h"
+#include "toolkit/model/tree/window.h"
 
 namespace tovalux::tk {
 

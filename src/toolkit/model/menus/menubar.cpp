@@ -1,10 +1,10 @@
-#include "toolkit/model/menubar.h"
+#include "toolkit/model/menus/menubar.h"
 
-#include "toolkit/model/canvas.h"
-#include "toolkit/model/context.h"
-#include "toolkit/model/menu.h"
-#include "toolkit/model/window.h"
-#include "toolkit/model/xcgui.h"
+#include "toolkit/model/core/canvas.h"
+#include "toolkit/model/core/context.h"
+#include "toolkit/model/menus/menu.h"
+#include "toolkit/model/tree/window.h"
+#include "toolkit/xcgui.h"
 
 namespace tovalux::tk {
 

@@ -3,7 +3,7 @@
 // menus' events (57 to 62, see menu.h).
 #pragma once
 
-#include "toolkit/model/button.h"
+#include "toolkit/model/controls/button.h"
 
 namespace tovalux::tk {
 

@@ -1,12 +1,12 @@
-#include "toolkit/model/descriptor.h"
+#include "toolkit/model/theme/descriptor.h"
 
 #include <bit>
 #include <charconv>
 
-#include "toolkit/model/canvas.h"
-#include "toolkit/model/context.h"
-#include "toolkit/model/image.h"
-#include "toolkit/model/resources.h"
+#include "toolkit/model/core/canvas.h"
+#include "toolkit/model/core/context.h"
+#include "toolkit/model/theme/image.h"
+#include "toolkit/model/theme/resources.h"
 
 namespace tovalux::tk {
 

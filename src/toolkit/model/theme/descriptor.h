@@ -15,7 +15,7 @@
 #include <string_view>
 #include <vector>
 
-#include "toolkit/model/object.h"
+#include "toolkit/model/core/object.h"
 
 namespace tovalux::tk {
 

@@ -1,9 +1,9 @@
-#include "toolkit/model/image.h"
+#include "toolkit/model/theme/image.h"
 
 #include <cstdint>
 
-#include "toolkit/model/context.h"
-#include "toolkit/model/values.h"
+#include "toolkit/model/core/context.h"
+#include "toolkit/model/theme/values.h"
 
 namespace tovalux::tk {
 

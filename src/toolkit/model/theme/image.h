@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "toolkit/model/object.h"
+#include "toolkit/model/core/object.h"
 
 namespace tovalux::tk {
 

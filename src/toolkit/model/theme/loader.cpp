@@ -1,16 +1,16 @@
-#include "toolkit/model/loader.h"
+#include "toolkit/model/theme/loader.h"
 
 #include <algorithm>
 #include <map>
 
-#include "toolkit/model/button.h"
-#include "toolkit/model/context.h"
-#include "toolkit/model/descriptor.h"
-#include "toolkit/model/edit.h"
-#include "toolkit/model/image.h"
-#include "toolkit/model/shape.h"
-#include "toolkit/model/toolbar.h"
-#include "toolkit/model/window.h"
+#include "toolkit/model/controls/button.h"
+#include "toolkit/model/controls/edit.h"
+#include "toolkit/model/controls/shape.h"
+#include "toolkit/model/controls/toolbar.h"
+#include "toolkit/model/core/context.h"
+#include "toolkit/model/theme/descriptor.h"
+#include "toolkit/model/theme/image.h"
+#include "toolkit/model/tree/window.h"
 
 namespace tovalux::tk {
 

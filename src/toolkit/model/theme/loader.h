@@ -8,8 +8,8 @@
 #include <string_view>
 #include <vector>
 
-#include "toolkit/model/element.h"
-#include "toolkit/model/xml.h"
+#include "toolkit/model/theme/xml.h"
+#include "toolkit/model/tree/element.h"
 
 namespace tovalux::tk {
 

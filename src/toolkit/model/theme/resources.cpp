@@ -1,9 +1,9 @@
-#include "toolkit/model/resources.h"
+#include "toolkit/model/theme/resources.h"
 
 #include <algorithm>
 
-#include "toolkit/model/context.h"
-#include "toolkit/model/image.h"
+#include "toolkit/model/core/context.h"
+#include "toolkit/model/theme/image.h"
 
 namespace tovalux::tk {
 

@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "toolkit/model/values.h"
+#include "toolkit/model/theme/values.h"
 
 namespace tovalux::tk {
 

@@ -1,4 +1,4 @@
-#include "toolkit/model/values.h"
+#include "toolkit/model/theme/values.h"
 
 #include <charconv>
 #include <fstream>

@@ -10,7 +10,7 @@
 #include <string_view>
 
 #include "base/text.h"
-#include "toolkit/model/types.h"
+#include "toolkit/types.h"
 
 namespace tovalux::tk {
 

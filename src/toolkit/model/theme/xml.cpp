@@ -1,7 +1,7 @@
-#include "toolkit/model/xml.h"
+#include "toolkit/model/theme/xml.h"
 
 #include "base/gbk.h"
-#include "toolkit/model/values.h"
+#include "toolkit/model/theme/values.h"
 
 namespace tovalux::tk {
 

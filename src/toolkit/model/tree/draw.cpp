@@ -1,6 +1,6 @@
-#include "toolkit/model/draw.h"
+#include "toolkit/model/tree/draw.h"
 
-#include "toolkit/model/context.h"
+#include "toolkit/model/core/context.h"
 
 namespace tovalux::tk {
 

@@ -12,8 +12,8 @@
 
 #include <vector>
 
-#include "toolkit/model/canvas.h"
-#include "toolkit/model/object.h"
+#include "toolkit/model/core/canvas.h"
+#include "toolkit/model/core/object.h"
 
 namespace tovalux::tk {
 

@@ -1,12 +1,12 @@
-#include "toolkit/model/element.h"
+#include "toolkit/model/tree/element.h"
 
 #include <algorithm>
 
-#include "toolkit/model/canvas.h"
-#include "toolkit/model/context.h"
-#include "toolkit/model/descriptor.h"
-#include "toolkit/model/image.h"
-#include "toolkit/model/window.h"
+#include "toolkit/model/core/canvas.h"
+#include "toolkit/model/core/context.h"
+#include "toolkit/model/theme/descriptor.h"
+#include "toolkit/model/theme/image.h"
+#include "toolkit/model/tree/window.h"
 
 namespace tovalux::tk {
 

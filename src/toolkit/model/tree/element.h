@@ -12,8 +12,8 @@
 #include <utility>
 #include <vector>
 
-#include "toolkit/model/object.h"
-#include "toolkit/model/values.h"
+#include "toolkit/model/core/object.h"
+#include "toolkit/model/theme/values.h"
 
 namespace tovalux::tk {
 
@@ -179,7 +179,7 @@ void attachToParent(Element* element, HXCGUI parent);
 
 }  // namespace tovalux::tk
 
-#include "toolkit/model/context.h"
+#include "toolkit/model/core/context.h"
 
 namespace tovalux::tk {
 template <class T, class... A>

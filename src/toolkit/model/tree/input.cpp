@@ -1,10 +1,10 @@
-#include "toolkit/model/input.h"
+#include "toolkit/model/tree/input.h"
 
 #include <algorithm>
 
-#include "toolkit/model/context.h"
-#include "toolkit/model/scrollbar.h"
-#include "toolkit/model/window.h"
+#include "toolkit/model/controls/scrollbar.h"
+#include "toolkit/model/core/context.h"
+#include "toolkit/model/tree/window.h"
 
 namespace tovalux::tk {
 

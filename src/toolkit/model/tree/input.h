@@ -21,7 +21,7 @@
 // Disabled elements get no events; mouse-through elements and shapes are never hit.
 #pragma once
 
-#include "toolkit/model/element.h"
+#include "toolkit/model/tree/element.h"
 
 namespace tovalux::tk {
 

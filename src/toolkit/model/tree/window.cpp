@@ -1,11 +1,11 @@
-#include "toolkit/model/window.h"
+#include "toolkit/model/tree/window.h"
 
 #include <algorithm>
 
-#include "toolkit/model/canvas.h"
-#include "toolkit/model/context.h"
-#include "toolkit/model/descriptor.h"
-#include "toolkit/model/platform.h"
+#include "toolkit/model/core/canvas.h"
+#include "toolkit/model/core/context.h"
+#include "toolkit/model/core/platform.h"
+#include "toolkit/model/theme/descriptor.h"
 
 namespace tovalux::tk {
 

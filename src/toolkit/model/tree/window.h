@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "toolkit/model/element.h"
+#include "toolkit/model/tree/element.h"
 
 namespace tovalux::tk {
 

@@ -1,8 +1,8 @@
-#include "toolkit/model/adapter.h"
+#include "toolkit/model/views/adapter.h"
 
 #include <algorithm>
 
-#include "toolkit/model/values.h"
+#include "toolkit/model/theme/values.h"
 
 namespace tovalux::tk {
 

@@ -1,13 +1,13 @@
-#include "toolkit/model/combobox.h"
+#include "toolkit/model/views/combobox.h"
 
 #include <algorithm>
 
-#include "toolkit/model/canvas.h"
-#include "toolkit/model/context.h"
-#include "toolkit/model/descriptor.h"
-#include "toolkit/model/platform.h"
-#include "toolkit/model/shape.h"
-#include "toolkit/model/window.h"
+#include "toolkit/model/controls/shape.h"
+#include "toolkit/model/core/canvas.h"
+#include "toolkit/model/core/context.h"
+#include "toolkit/model/core/platform.h"
+#include "toolkit/model/theme/descriptor.h"
+#include "toolkit/model/tree/window.h"
 
 namespace tovalux::tk {
 

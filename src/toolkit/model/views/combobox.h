@@ -10,7 +10,7 @@
 // The backend closes an open drop-down (closePopup) when the pop-up loses the activation.
 #pragma once
 
-#include "toolkit/model/listbox.h"
+#include "toolkit/model/views/listbox.h"
 
 namespace tovalux::tk {
 

@@ -1,13 +1,13 @@
-#include "toolkit/model/dataview.h"
+#include "toolkit/model/views/dataview.h"
 
 #include <algorithm>
 
-#include "toolkit/model/button.h"
-#include "toolkit/model/canvas.h"
-#include "toolkit/model/context.h"
-#include "toolkit/model/input.h"
-#include "toolkit/model/shape.h"
-#include "toolkit/model/window.h"
+#include "toolkit/model/controls/button.h"
+#include "toolkit/model/controls/shape.h"
+#include "toolkit/model/core/canvas.h"
+#include "toolkit/model/core/context.h"
+#include "toolkit/model/tree/input.h"
+#include "toolkit/model/tree/window.h"
 
 namespace tovalux::tk {
 

@@ -14,9 +14,9 @@
 #include <functional>
 #include <vector>
 
-#include "toolkit/model/adapter.h"
-#include "toolkit/model/loader.h"
-#include "toolkit/model/scrollbar.h"
+#include "toolkit/model/controls/scrollbar.h"
+#include "toolkit/model/theme/loader.h"
+#include "toolkit/model/views/adapter.h"
 
 namespace tovalux::tk {
 

@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <optional>
 
-#include "toolkit/model/context.h"
-#include "toolkit/model/list.h"
-#include "toolkit/model/listbox.h"
-#include "toolkit/model/tree.h"
+#include "toolkit/model/core/context.h"
+#include "toolkit/model/views/list.h"
+#include "toolkit/model/views/listbox.h"
+#include "toolkit/model/views/tree.h"
 
 namespace tovalux::tk {
 

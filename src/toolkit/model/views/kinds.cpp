@@ -1,10 +1,10 @@
 // Registers the layout tags of the data views.
-#include "toolkit/model/combobox.h"
-#include "toolkit/model/list.h"
-#include "toolkit/model/listbox.h"
-#include "toolkit/model/listview.h"
-#include "toolkit/model/loader.h"
-#include "toolkit/model/tree.h"
+#include "toolkit/model/theme/loader.h"
+#include "toolkit/model/views/combobox.h"
+#include "toolkit/model/views/list.h"
+#include "toolkit/model/views/listbox.h"
+#include "toolkit/model/views/listview.h"
+#include "toolkit/model/views/tree.h"
 
 namespace tovalux::tk {
 

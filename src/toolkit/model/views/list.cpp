@@ -1,12 +1,12 @@
-#include "toolkit/model/list.h"
+#include "toolkit/model/views/list.h"
 
 #include <algorithm>
 
-#include "toolkit/model/canvas.h"
-#include "toolkit/model/context.h"
-#include "toolkit/model/draw.h"
-#include "toolkit/model/shape.h"
-#include "toolkit/model/xcgui_views.h"
+#include "toolkit/model/controls/shape.h"
+#include "toolkit/model/core/canvas.h"
+#include "toolkit/model/core/context.h"
+#include "toolkit/model/tree/draw.h"
+#include "toolkit/xcgui_views.h"
 
 namespace tovalux::tk {
 

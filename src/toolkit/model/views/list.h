@@ -10,7 +10,7 @@
 // header element for every heading as it is painted (the default paints its face).
 #pragma once
 
-#include "toolkit/model/dataview.h"
+#include "toolkit/model/views/dataview.h"
 
 namespace tovalux::tk {
 

@@ -1,10 +1,10 @@
-#include "toolkit/model/listbox.h"
+#include "toolkit/model/views/listbox.h"
 
 #include <algorithm>
 
-#include "toolkit/model/combobox.h"
-#include "toolkit/model/context.h"
-#include "toolkit/model/xcgui_views.h"
+#include "toolkit/model/core/context.h"
+#include "toolkit/model/views/combobox.h"
+#include "toolkit/xcgui_views.h"
 
 namespace tovalux::tk {
 

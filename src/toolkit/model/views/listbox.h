@@ -2,7 +2,7 @@
 // A combo box's drop-down is a list box too (comboOwner set): a click on a row there chooses it.
 #pragma once
 
-#include "toolkit/model/dataview.h"
+#include "toolkit/model/views/dataview.h"
 
 namespace tovalux::tk {
 

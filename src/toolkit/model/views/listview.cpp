@@ -1,9 +1,9 @@
-#include "toolkit/model/listview.h"
+#include "toolkit/model/views/listview.h"
 
 #include <algorithm>
 
-#include "toolkit/model/canvas.h"
-#include "toolkit/model/context.h"
+#include "toolkit/model/core/canvas.h"
+#include "toolkit/model/core/context.h"
 
 namespace tovalux::tk {
 

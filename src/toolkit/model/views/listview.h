@@ -6,7 +6,7 @@
 // group (147: group, expanded).
 #pragma once
 
-#include "toolkit/model/dataview.h"
+#include "toolkit/model/views/dataview.h"
 
 namespace tovalux::tk {
 

@@ -1,11 +1,11 @@
-#include "toolkit/model/tree.h"
+#include "toolkit/model/views/tree.h"
 
 #include <algorithm>
 
-#include "toolkit/model/button.h"
-#include "toolkit/model/canvas.h"
-#include "toolkit/model/context.h"
-#include "toolkit/model/xcgui_views.h"
+#include "toolkit/model/controls/button.h"
+#include "toolkit/model/core/canvas.h"
+#include "toolkit/model/core/context.h"
+#include "toolkit/xcgui_views.h"
 
 namespace tovalux::tk {
 

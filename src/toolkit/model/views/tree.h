@@ -7,7 +7,7 @@
 // another template for it; 122 follows the building.
 #pragma once
 
-#include "toolkit/model/dataview.h"
+#include "toolkit/model/views/dataview.h"
 
 namespace tovalux::tk {
 

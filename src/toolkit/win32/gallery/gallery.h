@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "toolkit/model/types.h"
+#include "toolkit/types.h"
 
 namespace tovalux::gallery {
 
