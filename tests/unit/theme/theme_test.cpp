@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "json/json_document.h"
+#include "toolkit/model/controls/scroll_view.h"
 #include "toolkit/model/controls/scrollbar.h"
 #include "toolkit/model/core/context.h"
 #include "toolkit/model/theme/descriptor.h"

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "toolkit/model/core/recording_canvas.h"
+#include "toolkit/model/theme/font.h"
 #include "toolkit/model/theme/image.h"
 #include "toolkit/model/theme/resources.h"
 #include "toolkit/model/theme/values.h"

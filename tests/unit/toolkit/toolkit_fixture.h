@@ -14,6 +14,7 @@
 
 #include "toolkit/model/core/context.h"
 #include "toolkit/model/core/text_measure.h"
+#include "toolkit/model/theme/font.h"
 #include "toolkit/model/theme/image.h"
 #include "toolkit/xcgui.h"
 

@@ -3,6 +3,7 @@
 
 #include "toolkit/model/api/api_support.h"
 #include "toolkit/model/controls/edit.h"
+#include "toolkit/model/controls/tabbar.h"
 #include "toolkit/model/controls/toolbar.h"
 #include "toolkit/model/core/context.h"
 #include "toolkit/model/theme/image.h"

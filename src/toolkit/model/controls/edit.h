@@ -3,6 +3,7 @@
 // auto-wrap, at the view's width.
 #pragma once
 
+#include "toolkit/model/controls/scroll_view.h"
 #include "toolkit/model/controls/scrollbar.h"
 
 namespace tovalux::tk {

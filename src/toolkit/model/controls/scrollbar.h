@@ -1,10 +1,6 @@
-// Scroll bars and scroll views.
-//
-// A scroll bar has three button children: the up (left) arrow, the down (right) arrow and the
+// Scroll bars: three button children, the up (left) arrow, the down (right) arrow and the
 // slider; the slider moves in the track between the arrows over the range 0..range. Every real
-// change of the position raises 56 with the new position. A scroll view owns a vertical and a
-// horizontal scroll bar as children and shows its other children (the content) shifted by the
-// scroll position, clipped to the view area (the element less its insets and the bars).
+// change of the position raises 56 with the new position.
 #pragma once
 
 #include "toolkit/model/controls/button.h"
@@ -57,42 +53,6 @@ class ScrollBar : public Element {
   void arrange() override;
   void paintDefaultBackground(Canvas& canvas, const XRect& abs) override;
   bool applyAttribute(std::string_view name, std::string_view value) override;
-};
-
-class ScrollView : public Element {
- public:
-  explicit ScrollView(int type = XC_SCROLLVIEW) : Element(type) {}
-  bool isA(int type) const override { return type == XC_SCROLLVIEW || Element::isA(type); }
-  void kindNames(std::vector<std::string_view>& out) const override { out.push_back("scrollView"); }
-  void build() override;
-
-  ScrollBar* barV() const;
-  ScrollBar* barH() const;
-  bool showV = true;
-  bool showH = true;
-  bool autoShow = true;
-  int barSize = 17;
-  XRect insets;     // XSView_SetBorderSize
-  XSize totalSize;  // content size
-  XPoint scroll;    // content offset shown at the view's top-left
-  // The area the content shows in (element coordinates), valid after arrange().
-  XRect viewRect() const { return viewRect_; }
-  void setTotalSize(XSize size);
-  void scrollTo(XPoint p);
-  virtual void barScrolled(ScrollBar* bar);
-
-  void arrange() override;
-  XPoint childOffset(const Element* child) const override;
-  XRect childClip(const Element* child) const override;
-  bool applyAttribute(std::string_view name, std::string_view value) override;
-
- protected:
-  // The content's size when nothing was set (edits measure their text).
-  virtual XSize measureContent() { return totalSize; }
-  bool isBar(const Element* e) const;
-
- private:
-  XRect viewRect_;
 };
 
 }  // namespace tovalux::tk

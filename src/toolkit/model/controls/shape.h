@@ -1,4 +1,4 @@
-// Layout elements, plain elements and the two shapes (text and picture).
+// The two shapes: text and picture.
 #pragma once
 
 #include "toolkit/model/tree/element.h"
@@ -6,16 +6,6 @@
 namespace tovalux::tk {
 
 class Image;
-
-// XLayout_Create: a container that flows its children (horizontally unless told otherwise).
-class LayoutElement : public Element {
- public:
-  LayoutElement() : Element(XC_ELE_LAYOUT) { flows = true; }
-  void kindNames(std::vector<std::string_view>& out) const override {
-    out.push_back("layout");
-    out.push_back("element");
-  }
-};
 
 class ShapeText : public Element {
  public:

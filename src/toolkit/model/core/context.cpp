@@ -1,6 +1,7 @@
 #include "toolkit/model/core/context.h"
 
 #include "toolkit/model/core/platform.h"
+#include "toolkit/model/theme/font.h"
 #include "toolkit/model/theme/image.h"
 #include "toolkit/model/theme/values.h"
 #include "toolkit/model/tree/element.h"

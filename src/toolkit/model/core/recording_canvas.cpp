@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "toolkit/model/theme/font.h"
 #include "toolkit/model/theme/image.h"
 #include "toolkit/model/theme/values.h"
 

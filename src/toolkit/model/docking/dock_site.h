@@ -35,6 +35,7 @@
 #include <map>
 #include <vector>
 
+#include "toolkit/model/docking/frame_window.h"
 #include "toolkit/model/docking/pane.h"
 
 namespace tovalux::tk {

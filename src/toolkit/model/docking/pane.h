@@ -1,6 +1,6 @@
 // Dock panes: a caption (title, close button at child index 0, float/dock button at index 1)
 // over a content area that holds the pane's view. Where a pane sits - docked in a group of the
-// frame, floating in a window of its own, hidden - is the frame's dock site (frame.h).
+// frame, floating in a window of its own, hidden - is the frame's dock site (dock_site.h).
 //
 // States (XPane_GetState): 1 hidden (or never docked), 2 docked, 3 floating. A docked pane is
 // displayed while it is shown and in front of its group; event 37 reports every change of
@@ -8,6 +8,7 @@
 #pragma once
 
 #include "toolkit/model/controls/button.h"
+#include "toolkit/model/controls/tabbar.h"
 #include "toolkit/model/controls/toolbar.h"
 #include "toolkit/model/tree/window.h"
 

@@ -1,4 +1,4 @@
-// Images and fonts as toolkit objects. The model only needs an image's size (read from the PNG
+// Images as toolkit objects. The model only needs an image's size (read from the PNG
 // or BMP header, so no window, GPU or decoder is involved); the backend decodes the bytes.
 #pragma once
 
@@ -40,19 +40,5 @@ class Image : public Object {
 // Registers an image read from a file or memory; null when the data is not a PNG or BMP.
 Image* loadImageFile(const std::filesystem::path& path, bool stretch);
 Image* loadImageMemory(std::string_view bytes, bool stretch);
-
-class Font : public Object {
- public:
-  Font(std::u16string face, int size, int style)
-      : Object(XC_FONT), face_(std::move(face)), size_(size), style_(style) {}
-  const std::u16string& face() const { return face_; }
-  int size() const { return size_; }  // points
-  int style() const { return style_; }
-
- private:
-  std::u16string face_;
-  int size_;
-  int style_;
-};
 
 }  // namespace tovalux::tk

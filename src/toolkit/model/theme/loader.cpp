@@ -5,7 +5,10 @@
 
 #include "toolkit/model/controls/button.h"
 #include "toolkit/model/controls/edit.h"
+#include "toolkit/model/controls/layout_element.h"
+#include "toolkit/model/controls/scroll_view.h"
 #include "toolkit/model/controls/shape.h"
+#include "toolkit/model/controls/tabbar.h"
 #include "toolkit/model/controls/toolbar.h"
 #include "toolkit/model/core/context.h"
 #include "toolkit/model/theme/descriptor.h"
@@ -302,62 +305,12 @@ HXCGUI loadLayoutFile(const std::filesystem::path& file, HXCGUI parent, XHWND at
   return loadLayoutText(*text, file.parent_path(), parent, attach);
 }
 
-// --- templates ---------------------------------------------------------------------------
-
-HXCGUI TemplateInstance::find(int itemId) const {
-  for (const auto& [id, h] : ids)
-    if (id == itemId) return h;
-  return 0;
-}
-
-Template* loadTemplateText(std::string_view xml, const std::filesystem::path& folder, int listType) {
-  if (!context().initialized) return nullptr;
-  auto root = parseXml(xml);
-  if (!root || !equalsNoCase(root->name, "template")) return nullptr;
-  static constexpr std::pair<std::string_view, int> kKinds[] = {{"listBox", listType_listBox},
-                                                                {"list", listType_list},
-                                                                {"tree", listType_tree},
-                                                                {"listView", listType_listView},
-                                                                {"comboBox", listType_comboBox}};
-  if (const std::string* kind = root->attribute("for"); kind != nullptr && listType != 0) {
-    for (const auto& [name, type] : kKinds)
-      if (equalsNoCase(*kind, name) && type != listType) return nullptr;
-  }
-  Template* t = context().registry.create<Template>();
-  t->listType = listType;
-  t->folder = folder;
-  for (XmlNode& section : root->children) {
-    if (equalsNoCase(section.name, "item"))
-      t->item = std::move(section);
-    else if (equalsNoCase(section.name, "header"))
-      t->header = std::move(section);
-    else if (equalsNoCase(section.name, "group"))
-      t->group = std::move(section);
-  }
-  return t;
-}
-
-Template* loadTemplateFile(const std::filesystem::path& file, int listType) {
-  auto text = readFile(file, kMaxLayoutFile);
-  if (!text) return nullptr;
-  return loadTemplateText(*text, file.parent_path(), listType);
-}
-
 TemplateInstance instantiate(const XmlNode& section, const std::filesystem::path& folder, HXCGUI parent) {
   TemplateInstance instance;
   Build build{folder, &instance};
   for (const XmlNode& child : section.children)
     if (Element* e = buildElement(child, parent, build, 2)) instance.roots.push_back(e->handle());
   return instance;
-}
-
-XSize sectionSize(const XmlNode& section) {
-  XSize s;
-  if (const std::string* w = section.attribute("width"))
-    if (auto n = parseInt(*w)) s.cx = clampSize(*n);
-  if (const std::string* h = section.attribute("height"))
-    if (auto n = parseInt(*h)) s.cy = clampSize(*n);
-  return s;
 }
 
 }  // namespace tovalux::tk

@@ -2,8 +2,8 @@
 //
 // Geometry: `rect` is in the parent's coordinates (the parent's top-left corner is 0,0);
 // windowRect() walks up to window-client coordinates. A parent that flows (layout elements,
-// tool bars, window bodies) places its children with the box layout of layout.cpp; any other
-// parent leaves them at their own position and only applies their size rules.
+// tool bars, window bodies) places its children with the box layout of tree/layout.cpp; any
+// other parent leaves them at their own position and only applies their size rules.
 #pragma once
 
 #include <optional>

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "toolkit/model/controls/scroll_view.h"
 #include "toolkit/model/controls/scrollbar.h"
 #include "toolkit/model/core/context.h"
 #include "toolkit/model/tree/window.h"

@@ -1,3 +1,4 @@
+#include "toolkit/model/docking/frame_window.h"
 #include "toolkit/model/tree/window.h"
 
 #include <algorithm>

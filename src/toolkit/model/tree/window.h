@@ -92,25 +92,6 @@ class Window : public Object {
   EventTable events_;
 };
 
-class DockSite;
-
-// A frame window: a window with dock panes (frame.h) around a central view, which takes the
-// area of the body the docked panes leave.
-class FrameWindow : public Window {
- public:
-  FrameWindow();
-  ~FrameWindow() override;
-  bool isA(int type) const override { return type == XC_FRAMEWND || Window::isA(type); }
-  Element* view = nullptr;
-  DockSite& dock();
-
- protected:
-  void arrangeBody(const XRect& body) override;
-
- private:
-  std::unique_ptr<DockSite> dock_;
-};
-
 Window* getWindow(HXCGUI handle);
 
 // Registers a window (a frame when `frame`); the caller fills it in, then calls

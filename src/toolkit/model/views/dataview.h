@@ -14,6 +14,7 @@
 #include <functional>
 #include <vector>
 
+#include "toolkit/model/controls/scroll_view.h"
 #include "toolkit/model/controls/scrollbar.h"
 #include "toolkit/model/theme/loader.h"
 #include "toolkit/model/views/adapter.h"

@@ -1,0 +1,60 @@
+#include "toolkit/model/theme/template.h"
+
+#include "toolkit/model/core/context.h"
+#include "toolkit/model/theme/values.h"
+
+namespace tovalux::tk {
+
+namespace {
+constexpr size_t kMaxTemplateFile = 4u << 20;
+}  // namespace
+
+HXCGUI TemplateInstance::find(int itemId) const {
+  for (const auto& [id, h] : ids)
+    if (id == itemId) return h;
+  return 0;
+}
+
+Template* loadTemplateText(std::string_view xml, const std::filesystem::path& folder, int listType) {
+  if (!context().initialized) return nullptr;
+  auto root = parseXml(xml);
+  if (!root || !equalsNoCase(root->name, "template")) return nullptr;
+  static constexpr std::pair<std::string_view, int> kKinds[] = {{"listBox", listType_listBox},
+                                                                {"list", listType_list},
+                                                                {"tree", listType_tree},
+                                                                {"listView", listType_listView},
+                                                                {"comboBox", listType_comboBox}};
+  if (const std::string* kind = root->attribute("for"); kind != nullptr && listType != 0) {
+    for (const auto& [name, type] : kKinds)
+      if (equalsNoCase(*kind, name) && type != listType) return nullptr;
+  }
+  Template* t = context().registry.create<Template>();
+  t->listType = listType;
+  t->folder = folder;
+  for (XmlNode& section : root->children) {
+    if (equalsNoCase(section.name, "item"))
+      t->item = std::move(section);
+    else if (equalsNoCase(section.name, "header"))
+      t->header = std::move(section);
+    else if (equalsNoCase(section.name, "group"))
+      t->group = std::move(section);
+  }
+  return t;
+}
+
+Template* loadTemplateFile(const std::filesystem::path& file, int listType) {
+  auto text = readFile(file, kMaxTemplateFile);
+  if (!text) return nullptr;
+  return loadTemplateText(*text, file.parent_path(), listType);
+}
+
+XSize sectionSize(const XmlNode& section) {
+  XSize s;
+  if (const std::string* w = section.attribute("width"))
+    if (auto n = parseInt(*w)) s.cx = clampSize(*n);
+  if (const std::string* h = section.attribute("height"))
+    if (auto n = parseInt(*h)) s.cy = clampSize(*n);
+  return s;
+}
+
+}  // namespace tovalux::tk

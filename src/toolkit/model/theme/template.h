@@ -1,0 +1,39 @@
+// Item templates (XTemp_Load): the parsed sections of a template file, and the objects one
+// section created for an item (loader.h instantiates them). Format: FORMATS.md 2.
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "toolkit/model/core/object.h"
+#include "toolkit/model/theme/xml.h"
+
+namespace tovalux::tk {
+
+// An item template: the parsed sections of a template file.
+class Template : public Object {
+ public:
+  Template() : Object(XC_TEMP) {}
+  int listType = 0;
+  std::filesystem::path folder;
+  std::optional<XmlNode> item, header, group;
+};
+
+Template* loadTemplateFile(const std::filesystem::path& file, int listType);
+Template* loadTemplateText(std::string_view xml, const std::filesystem::path& folder, int listType);
+
+// The objects created from one template section.
+struct TemplateInstance {
+  std::vector<HXCGUI> roots;
+  std::vector<std::pair<int, HXCGUI>> ids;              // itemId -> object
+  std::vector<std::pair<HXCGUI, std::string>> columns;  // object -> column it shows
+  HXCGUI find(int itemId) const;
+};
+// The item size a section asks for (0 when it gives none).
+XSize sectionSize(const XmlNode& section);
+
+}  // namespace tovalux::tk
