@@ -90,7 +90,7 @@ function(tovalux_link_check library)
   target_link_libraries(${check} PRIVATE "$<LINK_LIBRARY:WHOLE_ARCHIVE,${library}>")
   # Nothing is exported: the DLL only has to link.
   target_link_options(${check} PRIVATE -Wl,--exclude-all-symbols)
-  set_target_properties(${check} PROPERTIES
+  set_target_properties(${check} PROPERTIES PREFIX ""
     RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/link_check
     ARCHIVE_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/link_check)
   if(C_EXCLUDE_FROM_ALL)
