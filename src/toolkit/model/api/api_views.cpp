@@ -53,6 +53,116 @@ HIMAGE imageOf(const Record* r, int column) {
   return context().registry.get<Image>(h) != nullptr ? h : 0;
 }
 int plain(int column) { return Adapter::validColumn(column) ? column : -1; }
+
+// The item accessors every data view publishes (Set/GetItemText and Set/GetItemImage, by column
+// number or by name), once: ItemAccess<View> says how the view finds an item's record, where its
+// named columns live and what it refreshes after a change.
+template <class View>
+struct ItemAccess;
+
+template <class View>
+void setItemText(HELE h, int item, int column, const XChar* text) {
+  KIND_OR_RETURN(View, h);
+  setText(ItemAccess<View>::record(*e, item), plain(column), text);
+  ItemAccess<View>::changed(*e, item);
+}
+
+template <class View>
+XString getItemText(HELE h, int item, int column) {
+  KIND_OR_RETURN(View, h, {});
+  return textOf(ItemAccess<View>::record(*e, item), plain(column));
+}
+
+template <class View>
+void setItemTextEx(HELE h, int item, const XChar* name, const XChar* text) {
+  KIND_OR_RETURN(View, h);
+  Record* r = ItemAccess<View>::record(*e, item);
+  if (r == nullptr) return;
+  setText(r, columnByName(ItemAccess<View>::columns(*e), name, true), text);
+  ItemAccess<View>::changed(*e, item);
+}
+
+template <class View>
+XString getItemTextEx(HELE h, int item, const XChar* name) {
+  KIND_OR_RETURN(View, h, {});
+  return textOf(ItemAccess<View>::record(*e, item), columnByName(ItemAccess<View>::columns(*e), name, false));
+}
+
+template <class View>
+void setItemImage(HELE h, int item, int column, HIMAGE image) {
+  KIND_OR_RETURN(View, h);
+  setImage(ItemAccess<View>::record(*e, item), plain(column), image);
+  ItemAccess<View>::changed(*e, item);
+}
+
+template <class View>
+HIMAGE getItemImage(HELE h, int item, int column) {
+  KIND_OR_RETURN(View, h, 0);
+  return imageOf(ItemAccess<View>::record(*e, item), plain(column));
+}
+
+template <class View>
+void setItemImageEx(HELE h, int item, const XChar* name, HIMAGE image) {
+  KIND_OR_RETURN(View, h);
+  Record* r = ItemAccess<View>::record(*e, item);
+  if (r == nullptr) return;
+  setImage(r, columnByName(ItemAccess<View>::columns(*e), name, true), image);
+  ItemAccess<View>::changed(*e, item);
+}
+
+template <class View>
+HIMAGE getItemImageEx(HELE h, int item, const XChar* name) {
+  KIND_OR_RETURN(View, h, 0);
+  return imageOf(ItemAccess<View>::record(*e, item), columnByName(ItemAccess<View>::columns(*e), name, false));
+}
+
+// List boxes, lists and combo boxes keep their items as the rows of a table adapter.
+template <class View>
+Record* tableRow(View& v, int row) {
+  TableAdapter* t = v.table();
+  return t != nullptr ? t->row(row) : nullptr;
+}
+
+template <class View>
+int addRow(View& v, Record record) {
+  TableAdapter& t = v.ensureTable();
+  if (t.rows.size() >= static_cast<size_t>(INT32_MAX)) return -1;
+  t.rows.push_back(std::move(record));
+  ItemAccess<View>::rowsChanged(v, t.count() - 1);
+  return t.count() - 1;
+}
+
+template <class View>
+void deleteRow(HELE h, int row) {
+  KIND_OR_RETURN(View, h);
+  TableAdapter* t = e->table();
+  if (t == nullptr || t->row(row) == nullptr) return;
+  t->rows.erase(t->rows.begin() + row);
+  if (e->selected == row)
+    e->selected = -1;
+  else if (e->selected > row)
+    --e->selected;
+  ItemAccess<View>::rowsChanged(*e, row);
+}
+
+template <class View>
+void deleteAllRows(HELE h) {
+  KIND_OR_RETURN(View, h);
+  if (TableAdapter* t = e->table()) t->rows.clear();
+  e->selected = -1;
+  ItemAccess<View>::rowsChanged(*e, 0);
+}
+
+Record textRecord(const XChar* text) {
+  Record r;
+  r.at(0).text = fromX(text);
+  return r;
+}
+Record imageRecord(HIMAGE image) {
+  Record r;
+  r.at(0).image = image;
+  return r;
+}
 }  // namespace
 
 // --- item templates ----------------------------------------------------------------------
@@ -76,6 +186,13 @@ int treeInsert(Tree& t, int parent, int position) {
   if (parent < 0) return -1;
   return t.insert(parent, position);
 }
+
+template <>
+struct ItemAccess<Tree> {
+  static Record* record(Tree& t, int id) { return treeRecord(t, id); }
+  static Adapter* columns(Tree& t) { return t.nodes(); }
+  static void changed(Tree& t, int id) { t.rebind({id, 0}); }
+};
 }  // namespace
 
 HELE XTree_Create(int x, int y, int width, int height, HXCGUI parent) {
@@ -141,53 +258,25 @@ int XTree_InsertItemImage(HELE tree, HIMAGE image, int parentId, int insertId) {
   return id;
 }
 
-void XTree_SetItemText(HELE tree, int id, int column, const XChar* text) {
-  KIND_OR_RETURN(Tree, tree);
-  setText(treeRecord(*e, id), plain(column), text);
-  e->rebind({id, 0});
-}
+void XTree_SetItemText(HELE tree, int id, int column, const XChar* text) { setItemText<Tree>(tree, id, column, text); }
 
-XString XTree_GetItemText(HELE tree, int id, int column) {
-  KIND_OR_RETURN(Tree, tree, {});
-  return textOf(treeRecord(*e, id), plain(column));
-}
+XString XTree_GetItemText(HELE tree, int id, int column) { return getItemText<Tree>(tree, id, column); }
 
 void XTree_SetItemTextEx(HELE tree, int id, const XChar* name, const XChar* text) {
-  KIND_OR_RETURN(Tree, tree);
-  Record* r = treeRecord(*e, id);
-  if (r == nullptr) return;
-  setText(r, columnByName(e->nodes(), name, true), text);
-  e->rebind({id, 0});
+  setItemTextEx<Tree>(tree, id, name, text);
 }
 
-XString XTree_GetItemTextEx(HELE tree, int id, const XChar* name) {
-  KIND_OR_RETURN(Tree, tree, {});
-  return textOf(treeRecord(*e, id), columnByName(e->nodes(), name, false));
-}
+XString XTree_GetItemTextEx(HELE tree, int id, const XChar* name) { return getItemTextEx<Tree>(tree, id, name); }
 
-void XTree_SetItemImage(HELE tree, int id, int column, HIMAGE image) {
-  KIND_OR_RETURN(Tree, tree);
-  setImage(treeRecord(*e, id), plain(column), image);
-  e->rebind({id, 0});
-}
+void XTree_SetItemImage(HELE tree, int id, int column, HIMAGE image) { setItemImage<Tree>(tree, id, column, image); }
 
-HIMAGE XTree_GetItemImage(HELE tree, int id, int column) {
-  KIND_OR_RETURN(Tree, tree, 0);
-  return imageOf(treeRecord(*e, id), plain(column));
-}
+HIMAGE XTree_GetItemImage(HELE tree, int id, int column) { return getItemImage<Tree>(tree, id, column); }
 
 void XTree_SetItemImageEx(HELE tree, int id, const XChar* name, HIMAGE image) {
-  KIND_OR_RETURN(Tree, tree);
-  Record* r = treeRecord(*e, id);
-  if (r == nullptr) return;
-  setImage(r, columnByName(e->nodes(), name, true), image);
-  e->rebind({id, 0});
+  setItemImageEx<Tree>(tree, id, name, image);
 }
 
-HIMAGE XTree_GetItemImageEx(HELE tree, int id, const XChar* name) {
-  KIND_OR_RETURN(Tree, tree, 0);
-  return imageOf(treeRecord(*e, id), columnByName(e->nodes(), name, false));
-}
+HIMAGE XTree_GetItemImageEx(HELE tree, int id, const XChar* name) { return getItemImageEx<Tree>(tree, id, name); }
 
 void XTree_ExpandItem(HELE tree, int id, bool expand) {
   KIND_OR_RETURN(Tree, tree);
@@ -272,27 +361,13 @@ HXCGUI XTree_GetTemplateObject(HELE tree, int id, int objectId) {
 // --- list boxes --------------------------------------------------------------------------
 
 namespace {
-Record* boxRow(ListBox& b, int row) {
-  TableAdapter* t = b.table();
-  return t != nullptr ? t->row(row) : nullptr;
-}
-int boxAdd(ListBox& b, Record record) {
-  TableAdapter& t = b.ensureTable();
-  if (t.rows.size() >= static_cast<size_t>(INT32_MAX)) return -1;
-  t.rows.push_back(std::move(record));
-  b.rowsChanged(t.count() - 1);
-  return t.count() - 1;
-}
-Record textRecord(const XChar* text) {
-  Record r;
-  r.at(0).text = fromX(text);
-  return r;
-}
-Record imageRecord(HIMAGE image) {
-  Record r;
-  r.at(0).image = image;
-  return r;
-}
+template <>
+struct ItemAccess<ListBox> {
+  static Record* record(ListBox& b, int row) { return tableRow(b, row); }
+  static Adapter* columns(ListBox& b) { return b.table(); }
+  static void changed(ListBox& b, int row) { b.rebind({row, 0}); }
+  static void rowsChanged(ListBox& b, int from) { b.rowsChanged(from); }
+};
 }  // namespace
 
 HELE XListBox_Create(int x, int y, int width, int height, HXCGUI parent) {
@@ -333,61 +408,41 @@ HADAPTER XListBox_GetAdapter(HELE list) {
 
 int XListBox_AddItemText(HELE list, const XChar* text) {
   KIND_OR_RETURN(ListBox, list, -1);
-  return boxAdd(*e, textRecord(text));
+  return addRow(*e, textRecord(text));
 }
 
 int XListBox_AddItemImage(HELE list, HIMAGE image) {
   KIND_OR_RETURN(ListBox, list, -1);
   if (!validImage(image)) return -1;
-  return boxAdd(*e, imageRecord(image));
+  return addRow(*e, imageRecord(image));
 }
 
 void XListBox_SetItemText(HELE list, int row, int column, const XChar* text) {
-  KIND_OR_RETURN(ListBox, list);
-  setText(boxRow(*e, row), plain(column), text);
-  e->rebind({row, 0});
+  setItemText<ListBox>(list, row, column, text);
 }
 
-XString XListBox_GetItemText(HELE list, int row, int column) {
-  KIND_OR_RETURN(ListBox, list, {});
-  return textOf(boxRow(*e, row), plain(column));
-}
+XString XListBox_GetItemText(HELE list, int row, int column) { return getItemText<ListBox>(list, row, column); }
 
 void XListBox_SetItemTextEx(HELE list, int row, const XChar* name, const XChar* text) {
-  KIND_OR_RETURN(ListBox, list);
-  Record* r = boxRow(*e, row);
-  if (r == nullptr) return;
-  setText(r, columnByName(e->table(), name, true), text);
-  e->rebind({row, 0});
+  setItemTextEx<ListBox>(list, row, name, text);
 }
 
 XString XListBox_GetItemTextEx(HELE list, int row, const XChar* name) {
-  KIND_OR_RETURN(ListBox, list, {});
-  return textOf(boxRow(*e, row), columnByName(e->table(), name, false));
+  return getItemTextEx<ListBox>(list, row, name);
 }
 
 void XListBox_SetItemImage(HELE list, int row, int column, HIMAGE image) {
-  KIND_OR_RETURN(ListBox, list);
-  setImage(boxRow(*e, row), plain(column), image);
-  e->rebind({row, 0});
+  setItemImage<ListBox>(list, row, column, image);
 }
 
-HIMAGE XListBox_GetItemImage(HELE list, int row, int column) {
-  KIND_OR_RETURN(ListBox, list, 0);
-  return imageOf(boxRow(*e, row), plain(column));
-}
+HIMAGE XListBox_GetItemImage(HELE list, int row, int column) { return getItemImage<ListBox>(list, row, column); }
 
 void XListBox_SetItemImageEx(HELE list, int row, const XChar* name, HIMAGE image) {
-  KIND_OR_RETURN(ListBox, list);
-  Record* r = boxRow(*e, row);
-  if (r == nullptr) return;
-  setImage(r, columnByName(e->table(), name, true), image);
-  e->rebind({row, 0});
+  setItemImageEx<ListBox>(list, row, name, image);
 }
 
 HIMAGE XListBox_GetItemImageEx(HELE list, int row, const XChar* name) {
-  KIND_OR_RETURN(ListBox, list, 0);
-  return imageOf(boxRow(*e, row), columnByName(e->table(), name, false));
+  return getItemImageEx<ListBox>(list, row, name);
 }
 
 int XListBox_GetSelectItem(HELE list) {
@@ -405,24 +460,9 @@ int XListBox_GetCount(HELE list) {
   return e->count();
 }
 
-void XListBox_DeleteItem(HELE list, int row) {
-  KIND_OR_RETURN(ListBox, list);
-  TableAdapter* t = e->table();
-  if (t == nullptr || t->row(row) == nullptr) return;
-  t->rows.erase(t->rows.begin() + row);
-  if (e->selected == row)
-    e->selected = -1;
-  else if (e->selected > row)
-    --e->selected;
-  e->rowsChanged(row);
-}
+void XListBox_DeleteItem(HELE list, int row) { deleteRow<ListBox>(list, row); }
 
-void XListBox_DeleteItemAll(HELE list) {
-  KIND_OR_RETURN(ListBox, list);
-  if (TableAdapter* t = e->table()) t->rows.clear();
-  e->selected = -1;
-  e->rowsChanged(0);
-}
+void XListBox_DeleteItemAll(HELE list) { deleteAllRows<ListBox>(list); }
 
 void XListBox_VisibleItem(HELE list, int row) {
   KIND_OR_RETURN(ListBox, list);
@@ -447,10 +487,12 @@ HXCGUI XListBox_GetTemplateObject(HELE list, int row, int objectId) {
 // --- lists with header -------------------------------------------------------------------
 
 namespace {
-Record* listRow(List& l, int row) {
-  TableAdapter* t = l.table();
-  return t != nullptr ? t->row(row) : nullptr;
-}
+template <>
+struct ItemAccess<List> {
+  static Record* record(List& l, int row) { return tableRow(l, row); }
+  static void changed(List& l, int row) { l.rebind({row, 0}); }
+  static void rowsChanged(List& l, int from) { l.rowsChanged(from); }
+};
 }  // namespace
 
 HELE XList_Create(int x, int y, int width, int height, HXCGUI parent) {
@@ -529,39 +571,26 @@ int XList_GetColumnWidth(HELE list, int column) {
 
 int XList_AddItemText(HELE list, const XChar* text) {
   KIND_OR_RETURN(List, list, -1);
-  TableAdapter& t = e->ensureTable();
-  if (t.rows.size() >= static_cast<size_t>(INT32_MAX)) return -1;
-  t.rows.push_back(textRecord(text));
-  e->rowsChanged(t.count() - 1);
-  return t.count() - 1;
+  return addRow(*e, textRecord(text));
 }
 
 void XList_SetItemText(HELE list, int row, int column, const XChar* text) {
-  KIND_OR_RETURN(List, list);
-  setText(listRow(*e, row), plain(column), text);
-  e->rebind({row, 0});
+  setItemText<List>(list, row, column, text);
 }
 
-XString XList_GetItemText(HELE list, int row, int column) {
-  KIND_OR_RETURN(List, list, {});
-  return textOf(listRow(*e, row), plain(column));
-}
+XString XList_GetItemText(HELE list, int row, int column) { return getItemText<List>(list, row, column); }
 
-void XList_SetItemImage(HELE list, int row, int column, HIMAGE image) {
-  KIND_OR_RETURN(List, list);
-  setImage(listRow(*e, row), plain(column), image);
-  e->rebind({row, 0});
-}
+void XList_SetItemImage(HELE list, int row, int column, HIMAGE image) { setItemImage<List>(list, row, column, image); }
 
 void XList_SetItemData(HELE list, int row, int column, int data) {
   KIND_OR_RETURN(List, list);
-  Record* r = listRow(*e, row);
+  Record* r = tableRow(*e, row);
   if (r != nullptr && plain(column) >= 0) r->at(column).data = data;
 }
 
 int XList_GetItemData(HELE list, int row, int column) {
   KIND_OR_RETURN(List, list, 0);
-  const Record* r = listRow(*e, row);
+  const Record* r = tableRow(*e, row);
   const Cell* c = r != nullptr && plain(column) >= 0 ? r->find(column) : nullptr;
   return c != nullptr ? c->data : 0;
 }
@@ -581,24 +610,9 @@ int XList_GetCount(HELE list) {
   return e->count();
 }
 
-void XList_DeleteItem(HELE list, int row) {
-  KIND_OR_RETURN(List, list);
-  TableAdapter* t = e->table();
-  if (t == nullptr || t->row(row) == nullptr) return;
-  t->rows.erase(t->rows.begin() + row);
-  if (e->selected == row)
-    e->selected = -1;
-  else if (e->selected > row)
-    --e->selected;
-  e->rowsChanged(row);
-}
+void XList_DeleteItem(HELE list, int row) { deleteRow<List>(list, row); }
 
-void XList_DeleteItemAll(HELE list) {
-  KIND_OR_RETURN(List, list);
-  if (TableAdapter* t = e->table()) t->rows.clear();
-  e->selected = -1;
-  e->rowsChanged(0);
-}
+void XList_DeleteItemAll(HELE list) { deleteAllRows<List>(list); }
 
 void XList_VisibleItem(HELE list, int row) {
   KIND_OR_RETURN(List, list);
@@ -813,17 +827,12 @@ HXCGUI XListView_GetTemplateObject(HELE view, int group, int item, int objectId)
 // --- combo boxes -------------------------------------------------------------------------
 
 namespace {
-Record* comboRow(ComboBox& c, int index) {
-  TableAdapter* t = c.table();
-  return t != nullptr ? t->row(index) : nullptr;
-}
-int comboAdd(ComboBox& c, Record record) {
-  TableAdapter& t = c.ensureTable();
-  if (t.rows.size() >= static_cast<size_t>(INT32_MAX)) return -1;
-  t.rows.push_back(std::move(record));
-  c.itemsChanged(t.count() - 1);
-  return t.count() - 1;
-}
+template <>
+struct ItemAccess<ComboBox> {
+  static Record* record(ComboBox& c, int index) { return tableRow(c, index); }
+  static void changed(ComboBox& c, int index) { c.itemChanged(index); }
+  static void rowsChanged(ComboBox& c, int from) { c.itemsChanged(from); }
+};
 }  // namespace
 
 HELE XComboBox_Create(int x, int y, int width, int height, HXCGUI parent) {
@@ -862,55 +871,32 @@ HADAPTER XComboBox_GetAdapter(HELE combo) {
 
 int XComboBox_AddItemText(HELE combo, const XChar* text) {
   KIND_OR_RETURN(ComboBox, combo, -1);
-  return comboAdd(*e, textRecord(text));
+  return addRow(*e, textRecord(text));
 }
 
 int XComboBox_AddItemImage(HELE combo, HIMAGE image) {
   KIND_OR_RETURN(ComboBox, combo, -1);
   if (!validImage(image)) return -1;
-  return comboAdd(*e, imageRecord(image));
+  return addRow(*e, imageRecord(image));
 }
 
 void XComboBox_SetItemText(HELE combo, int index, int column, const XChar* text) {
-  KIND_OR_RETURN(ComboBox, combo);
-  setText(comboRow(*e, index), plain(column), text);
-  e->itemChanged(index);
+  setItemText<ComboBox>(combo, index, column, text);
 }
 
-XString XComboBox_GetItemText(HELE combo, int index, int column) {
-  KIND_OR_RETURN(ComboBox, combo, {});
-  return textOf(comboRow(*e, index), plain(column));
-}
+XString XComboBox_GetItemText(HELE combo, int index, int column) { return getItemText<ComboBox>(combo, index, column); }
 
 void XComboBox_SetItemImage(HELE combo, int index, int column, HIMAGE image) {
-  KIND_OR_RETURN(ComboBox, combo);
-  setImage(comboRow(*e, index), plain(column), image);
-  e->itemChanged(index);
+  setItemImage<ComboBox>(combo, index, column, image);
 }
 
 HIMAGE XComboBox_GetItemImage(HELE combo, int index, int column) {
-  KIND_OR_RETURN(ComboBox, combo, 0);
-  return imageOf(comboRow(*e, index), plain(column));
+  return getItemImage<ComboBox>(combo, index, column);
 }
 
-void XComboBox_DeleteItem(HELE combo, int index) {
-  KIND_OR_RETURN(ComboBox, combo);
-  TableAdapter* t = e->table();
-  if (t == nullptr || t->row(index) == nullptr) return;
-  t->rows.erase(t->rows.begin() + index);
-  if (e->selected == index)
-    e->selected = -1;
-  else if (e->selected > index)
-    --e->selected;
-  e->itemsChanged(index);
-}
+void XComboBox_DeleteItem(HELE combo, int index) { deleteRow<ComboBox>(combo, index); }
 
-void XComboBox_DeleteItemAll(HELE combo) {
-  KIND_OR_RETURN(ComboBox, combo);
-  if (TableAdapter* t = e->table()) t->rows.clear();
-  e->selected = -1;
-  e->itemsChanged(0);
-}
+void XComboBox_DeleteItemAll(HELE combo) { deleteAllRows<ComboBox>(combo); }
 
 int XComboBox_GetCount(HELE combo) {
   KIND_OR_RETURN(ComboBox, combo, 0);
