@@ -1,5 +1,6 @@
 // Saves what a window shows as a PNG file (Windows only). Reads the window's own DC, so it
-// works while another window covers it; used by the demo and by on-screen tests.
+// works while another window covers it; used by the demo and by on-screen tests. For programs:
+// GDI+, started by the first picture, stays up until the process ends.
 #pragma once
 
 #include <windows.h>

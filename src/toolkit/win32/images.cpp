@@ -8,6 +8,7 @@
 #include <memory>
 #include <unordered_map>
 
+#include "base/win32_handles.h"
 #include "toolkit/model/theme/image.h"
 
 namespace tovalux::tk::win32 {
@@ -20,11 +21,12 @@ std::unordered_map<HXCGUI, std::unique_ptr<Pixels>> g_cache;
 
 std::unique_ptr<Pixels> decode(const std::string& bytes) {
   if (g_token == 0 || bytes.empty() || bytes.size() > 0x7FFFFFFF) return nullptr;
-  IStream* stream = SHCreateMemStream(reinterpret_cast<const BYTE*>(bytes.data()), static_cast<UINT>(bytes.size()));
-  if (stream == nullptr) return nullptr;
+  ComPtr<IStream> stream(
+      SHCreateMemStream(reinterpret_cast<const BYTE*>(bytes.data()), static_cast<UINT>(bytes.size())));
+  if (!stream) return nullptr;
   std::unique_ptr<Pixels> out;
   {
-    Gdiplus::Bitmap bitmap(stream);
+    Gdiplus::Bitmap bitmap(stream.get());
     const int w = static_cast<int>(bitmap.GetWidth()), h = static_cast<int>(bitmap.GetHeight());
     if (bitmap.GetLastStatus() == Gdiplus::Ok && w > 0 && h > 0) {
       Gdiplus::Rect all(0, 0, w, h);
@@ -41,7 +43,6 @@ std::unique_ptr<Pixels> decode(const std::string& bytes) {
       }
     }
   }
-  stream->Release();
   return out;
 }
 

@@ -13,6 +13,7 @@
 #include <memory>
 #include <mutex>
 
+#include "base/win32_handles.h"
 #include "toolkit/win32/backend.h"
 #include "toolkit/win32/xcgui_win32.h"
 
@@ -22,28 +23,18 @@ namespace {
 
 constexpr UINT kRunJobs = WM_APP + 1;
 
-struct Handle {
-  HANDLE h;
-  explicit Handle(HANDLE handle) : h(handle) {}
-  ~Handle() {
-    if (h != nullptr) CloseHandle(h);
-  }
-  Handle(const Handle&) = delete;
-  Handle& operator=(const Handle&) = delete;
-};
-
 struct Job {
   int (*fn)(void*);
   void* data;
   int result = 0;
-  Handle done{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+  UniqueHandle done{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
 };
 
 // One per XInitXCGUI; callers hold it while they wait, so its events outlive the toolkit.
 struct CallState {
   DWORD uiThread = 0;
   HWND window = nullptr;
-  Handle exited{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+  UniqueHandle exited{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
   std::mutex lock;
   std::deque<std::shared_ptr<Job>> jobs;
   bool open = true;
@@ -73,7 +64,7 @@ void runJobs(CallState& state) {
       result = 0;
     }
     job->result = result;
-    SetEvent(job->done.h);
+    SetEvent(job->done.get());
   }
 }
 
@@ -101,7 +92,7 @@ bool startUiCalls() {
   auto state = std::make_shared<CallState>();
   state->uiThread = GetCurrentThreadId();
   state->window = CreateWindowExW(0, kCallClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, moduleInstance(), nullptr);
-  if (state->window == nullptr || state->exited.h == nullptr) {
+  if (state->window == nullptr || !state->exited) {
     if (state->window != nullptr) DestroyWindow(state->window);
     return false;
   }
@@ -122,7 +113,7 @@ void stopUiCalls() {
     state->open = false;
     state->jobs.clear();
   }
-  SetEvent(state->exited.h);
+  SetEvent(state->exited.get());
   DestroyWindow(state->window);
   UnregisterClassW(kCallClass, moduleInstance());
 }
@@ -140,7 +131,7 @@ int XC_CallUiThread(int (*fn)(void* data), void* data) {
     auto job = std::make_shared<Job>();
     job->fn = fn;
     job->data = data;
-    if (job->done.h == nullptr) return 0;
+    if (!job->done) return 0;
     {
       std::lock_guard guard(state->lock);
       if (!state->open) return 0;
@@ -151,10 +142,10 @@ int XC_CallUiThread(int (*fn)(void* data), void* data) {
       std::erase(state->jobs, job);
       return 0;
     }
-    HANDLE waits[2] = {job->done.h, state->exited.h};
+    HANDLE waits[2] = {job->done.get(), state->exited.get()};
     DWORD woke = WaitForMultipleObjects(2, waits, FALSE, INFINITE);
     // Done wins over exit when both are set: the function did run.
-    if (woke == WAIT_OBJECT_0 || WaitForSingleObject(job->done.h, 0) == WAIT_OBJECT_0) return job->result;
+    if (woke == WAIT_OBJECT_0 || WaitForSingleObject(job->done.get(), 0) == WAIT_OBJECT_0) return job->result;
     return 0;
   } catch (...) {
     return 0;

@@ -5,7 +5,7 @@
 #include <utility>
 
 #include "base/gbk.h"
-#include "toolkit/win32/gdi.h"
+#include "base/win32_handles.h"
 #include "toolkit/win32/xcgui_win32.h"
 
 namespace tovalux::gallery {
@@ -757,8 +757,6 @@ void buildCodeTabs(Gallery& g) {
 // Stands where the shell keeps the IDE's own main window: a plain native window with its own
 // painting, kept over "eCodeView" as the element moves (event 36).
 LRESULT CALLBACK codeWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  using tk::win32::GdiObject;
-  using tk::win32::Selection;
   if (message == WM_ERASEBKGND) return 1;
   if (message != WM_PAINT) return DefWindowProcW(hwnd, message, wParam, lParam);
   PAINTSTRUCT ps;

@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "base/screenshot.h"
-#include "toolkit/win32/gdi.h"
+#include "base/win32_handles.h"
 
 namespace tovalux::gallery {
 
@@ -37,14 +37,14 @@ bool saveScreenPng(HWND window, const std::string& path, int margin) {
   Collect c{GetCurrentProcessId(), area, {}};
   EnumWindows(&collect, reinterpret_cast<LPARAM>(&c));
 
-  tk::win32::WindowDc screen(nullptr);
-  tk::win32::MemoryDc memory(screen.get());
-  tk::win32::GdiObject<HBITMAP> bitmap(CreateCompatibleBitmap(screen.get(), width, height));
+  WindowDc screen(nullptr);
+  MemoryDc memory(screen.get());
+  GdiObject<HBITMAP> bitmap(CreateCompatibleBitmap(screen.get(), width, height));
   if (!memory || !bitmap) return false;
   {
-    tk::win32::Selection select(memory.get(), bitmap.get());
+    Selection select(memory.get(), bitmap.get());
     RECT all{0, 0, width, height};
-    tk::win32::GdiObject<HBRUSH> back(CreateSolidBrush(RGB(20, 20, 20)));
+    GdiObject<HBRUSH> back(CreateSolidBrush(RGB(20, 20, 20)));
     FillRect(memory.get(), &all, back.get());
     // Bottom of the z-order first; only `window` and what lies above it.
     bool above = false;
@@ -53,10 +53,10 @@ bool saveScreenPng(HWND window, const std::string& path, int margin) {
       if (!above) continue;
       RECT r;
       GetWindowRect(*it, &r);
-      HDC source = GetWindowDC(*it);
-      BitBlt(memory.get(), r.left - area.left, r.top - area.top, r.right - r.left, r.bottom - r.top, source, 0, 0,
+      WindowDc source(*it, WindowDc::kWholeWindow);
+      if (!source) continue;
+      BitBlt(memory.get(), r.left - area.left, r.top - area.top, r.right - r.left, r.bottom - r.top, source.get(), 0, 0,
              SRCCOPY);
-      ReleaseDC(*it, source);
     }
   }
 
