@@ -1,0 +1,35 @@
+// Character-wise scans of GBK text. A GBK trail byte runs from 0x40 to 0xFE, so it can equal
+// '\\' (0x5C), '|' (0x7C), '[' (0x5B), ']' (0x5D) or '~' (0x7E): a byte-wise search for those
+// splits characters such as 乗 (81 5C) or 東 (96 7C). These walk from the start of the text,
+// taking a lead byte (0x81..0xFE) and the byte after it as one character.
+#pragma once
+
+#include <cstddef>
+#include <string_view>
+#include <vector>
+
+namespace tovalux {
+
+inline constexpr bool isGbkLeadByte(unsigned char byte) { return byte >= 0x81 && byte <= 0xFE; }
+
+// Length in bytes of the character that starts at `offset` (1 or 2; 1 for a lead byte at the end).
+size_t gbkCharLength(std::string_view text, size_t offset);
+
+// Position of the first / last single-byte character equal to `c`; npos when there is none.
+size_t gbkFind(std::string_view text, char c, size_t from = 0);
+size_t gbkFindLast(std::string_view text, char c);
+// Position of the first occurrence of `needle` that starts on a character boundary.
+size_t gbkFindText(std::string_view text, std::string_view needle, size_t from = 0);
+
+bool gbkEndsWith(std::string_view text, char c);
+
+// The pieces between single-byte separators `c` (empty pieces kept).
+std::vector<std::string_view> gbkSplit(std::string_view text, char c);
+
+// The longest prefix of at most `maxBytes` bytes that does not end in the middle of a character.
+size_t gbkSafeCut(std::string_view text, size_t maxBytes);
+
+// The text after the last '\\' (a file name from a path); the whole text when it has none.
+std::string_view gbkFileName(std::string_view path);
+
+}  // namespace tovalux
