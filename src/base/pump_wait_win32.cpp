@@ -1,6 +1,7 @@
 #include "base/pump_wait.h"
 
 #include <algorithm>
+#include <cstdint>
 
 namespace tovalux {
 namespace {

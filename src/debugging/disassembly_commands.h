@@ -9,7 +9,7 @@
 
 namespace tovalux {
 
-void __cdecl disassembleWithOlly(void* result, int32_t argumentCount, CommandArgument* arguments);
-void __cdecl disassembleWithBea(void* result, int32_t argumentCount, CommandArgument* arguments);
+void __cdecl disassembleWithOlly(void* result, int32_t argumentCount, CommandArgument* arguments) noexcept;
+void __cdecl disassembleWithBea(void* result, int32_t argumentCount, CommandArgument* arguments) noexcept;
 
 }  // namespace tovalux

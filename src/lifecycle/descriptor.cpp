@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "base/guard.h"
 #include "debugging/disassembly_commands.h"
 #include "lifecycle/notifications.h"
 
@@ -157,4 +158,7 @@ const LibraryInfo* libraryDescriptor() {
 
 }  // namespace tovalux
 
-extern "C" const tovalux::LibraryInfo* __stdcall GetNewInf() { return tovalux::libraryDescriptor(); }
+extern "C" const tovalux::LibraryInfo* __stdcall GetNewInf() noexcept {
+  return tovalux::guarded(
+      tovalux::GuardSite::kDescriptor, [] { return tovalux::libraryDescriptor(); }, nullptr);
+}

@@ -12,4 +12,4 @@ const LibraryInfo* libraryDescriptor();
 }  // namespace tovalux
 
 // The library's only export.
-extern "C" const tovalux::LibraryInfo* __stdcall GetNewInf();
+extern "C" const tovalux::LibraryInfo* __stdcall GetNewInf() noexcept;

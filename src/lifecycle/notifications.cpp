@@ -4,13 +4,19 @@
 #include <string>
 
 #include "base/diagnostics.h"
+#include "base/guard.h"
 #include "base/text.h"
 #include "host/host_protocol.h"
 #include "lifecycle/lifecycle.h"
 
 namespace tovalux {
+namespace {
 
-int32_t __stdcall onHostNotify(int32_t code, int32_t param1, int32_t param2) {
+// The first failure of each kind caught at our entry points goes to the Notepad log.
+void logFailure(const char* line) { logToNotepad(line); }
+const bool gFailureSinkInstalled = (setFailureSink(&logFailure), true);
+
+int32_t dispatch(int32_t code, int32_t param1, int32_t param2) {
   switch (code) {
     case kNotifyStart: return startUp(reinterpret_cast<NotifyFunction>(static_cast<intptr_t>(param1)));
     case kNotifyFreeLibraryData: return shutDown(ShutdownKind::kFreeLibraryData);
@@ -22,6 +28,14 @@ int32_t __stdcall onHostNotify(int32_t code, int32_t param1, int32_t param2) {
     }
     default: return 0;
   }
+}
+
+}  // namespace
+
+int32_t __stdcall onHostNotify(int32_t code, int32_t param1, int32_t param2) noexcept {
+  // Notification 1 answers 1 on every path, the others 0, also when something failed inside.
+  return guarded(
+      GuardSite::kNotification, [&] { return dispatch(code, param1, param2); }, code == kNotifyStart ? 1 : 0);
 }
 
 }  // namespace tovalux

@@ -6,6 +6,6 @@
 
 namespace tovalux {
 
-int32_t __stdcall onHostNotify(int32_t code, int32_t param1, int32_t param2);
+int32_t __stdcall onHostNotify(int32_t code, int32_t param1, int32_t param2) noexcept;
 
 }  // namespace tovalux

@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-#include "toolkit/model/xcgui.h"
+#include "toolkit/xcgui.h"
 
 namespace tovalux {
 

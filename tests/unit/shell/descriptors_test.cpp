@@ -6,7 +6,7 @@
 #include <sstream>
 
 #include "shell/descriptors.h"
-#include "toolkit/model/descriptor.h"
+#include "toolkit/model/theme/descriptor.h"
 
 namespace tovalux {
 namespace {
