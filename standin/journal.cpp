@@ -1,5 +1,7 @@
 #include "journal.h"
 
+#include <windows.h>
+
 #include <cstdio>
 #include <cstdlib>
 
@@ -85,7 +87,7 @@ std::optional<JournalEntry> parseJournalLine(const std::string& line) {
     std::string key, value;
     if (!parseString(line, i, key) || i >= line.size() || line[i++] != ':') return std::nullopt;
     if (!parseString(line, i, value)) return std::nullopt;
-    if (key == "kind")
+    if (key == "kind" && entry.kind.empty())  // the first "kind" names the entry
       entry.kind = value;
     else
       entry.fields.emplace_back(std::move(key), std::move(value));
@@ -93,6 +95,20 @@ std::optional<JournalEntry> parseJournalLine(const std::string& line) {
   }
   if (entry.kind.empty()) return std::nullopt;
   return entry;
+}
+
+bool entryMatches(const JournalEntry& entry, const std::string& kind,
+                  const std::vector<std::pair<std::string, std::string>>& fields) {
+  if (entry.kind != kind) return false;
+  for (const auto& [name, value] : fields)
+    if (entry.get(name) != value) return false;
+  return true;
+}
+
+Journal::Journal() : changed_(CreateEventA(nullptr, FALSE, FALSE, nullptr)) {}
+
+Journal::~Journal() {
+  if (changed_) CloseHandle(changed_);
 }
 
 void Journal::openFile(const std::string& path) {
@@ -112,6 +128,7 @@ void Journal::record(JournalEntry entry) {
     }
   }
   entries_.push_back(std::move(entry));
+  if (changed_) SetEvent(changed_);
 }
 
 std::vector<JournalEntry> Journal::entries() const {
@@ -125,6 +142,17 @@ std::vector<JournalEntry> Journal::entriesOfKind(const std::string& kind) const 
   for (const JournalEntry& entry : entries_)
     if (entry.kind == kind) out.push_back(entry);
   return out;
+}
+
+std::vector<JournalEntry> Journal::entriesFrom(size_t first) const {
+  std::lock_guard lock(mutex_);
+  if (first >= entries_.size()) return {};
+  return std::vector<JournalEntry>(entries_.begin() + static_cast<std::ptrdiff_t>(first), entries_.end());
+}
+
+size_t Journal::size() const {
+  std::lock_guard lock(mutex_);
+  return entries_.size();
 }
 
 void Journal::clear() {

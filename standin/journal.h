@@ -26,18 +26,35 @@ struct JournalEntry {
 // Parses one line written by toJsonLine (flat object, string and integer values).
 std::optional<JournalEntry> parseJournalLine(const std::string& line);
 
+// The entry has `kind` and every field of `fields` with exactly that text.
+bool entryMatches(const JournalEntry& entry, const std::string& kind,
+                  const std::vector<std::pair<std::string, std::string>>& fields);
+
+// Safe from any thread (the debugger thread and library workers record too).
 class Journal {
  public:
+  Journal();
+  ~Journal();
+  Journal(const Journal&) = delete;
+  Journal& operator=(const Journal&) = delete;
+
   void openFile(const std::string& path);
+  const std::string& filePath() const { return filePath_; }
   void record(JournalEntry entry);
   std::vector<JournalEntry> entries() const;
   std::vector<JournalEntry> entriesOfKind(const std::string& kind) const;
+  // Entries from position `first` on (positions count from the last clear).
+  std::vector<JournalEntry> entriesFrom(size_t first) const;
+  size_t size() const;
   void clear();
+  // An auto-reset event set by every record: a waiter sleeps on it together with its messages.
+  void* changeEvent() const { return changed_; }
 
  private:
-  mutable std::mutex mutex_;  // the debugger thread records too; never held while calling out
+  mutable std::mutex mutex_;  // never held while calling out
   std::vector<JournalEntry> entries_;
   std::string filePath_;
+  void* changed_ = nullptr;  // HANDLE; the header stays free of <windows.h>
 };
 
 // Builds an entry field by field: entry("notify").add("code", 1).add("answer", 1).

@@ -1,25 +1,40 @@
 // ehost.exe: the stand-in IDE. It loads every H\lib\*.fne and behaves towards them as the host.
 //
-//   ehost.exe [--journal FILE] [--screenshot FILE] [--exit-after MS] [--demo]
+//   ehost.exe [--journal FILE] [--script FILE] [--no-plugins] [--artefacts DIR] [--watchdog]
+//             [--screenshot FILE] [--exit-after MS] [--demo] [--list-actions]
 //
+// --script runs a host script (script.h) once start-up is done; a failing script closes the
+//   host normally and ends it with exit code 3.
+// --no-plugins loads no library: the same run without the plug-in, for ratio benchmarks.
+// --artefacts is where the screenshot action writes (default: the journal's folder).
+// --watchdog answers dialog boxes nobody expected (journaled as "dialog", answered=watchdog).
 // --screenshot saves a PNG of the window after start-up settles, then closes the host
-// normally (so libraries see notification 6). --exit-after closes it after MS milliseconds.
+//   normally (so libraries see notification 6). --exit-after closes it after MS milliseconds.
+// --list-actions prints every action with its usage and exits.
 #include <windows.h>
 
+#include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <string>
 
 #include "base/screenshot.h"
 #include "base/text.h"
-#include "host.h"
+#include "script.h"
+#include "standin_host.h"
 
 namespace {
 
 struct Options {
   std::string journal;
+  std::string script;
+  std::string artefacts;
   std::string screenshot;
   int exitAfterMs = -1;
+  bool plugins = true;
+  bool watchdog = false;
   bool demo = false;
+  bool listActions = false;
 };
 
 Options parseOptions(int argc, char** argv) {
@@ -30,12 +45,22 @@ Options parseOptions(int argc, char** argv) {
     const bool hasValue = i + 1 < argc;
     if (arg == "--journal" && hasValue)
       options.journal = argv[++i];
+    else if (arg == "--script" && hasValue)
+      options.script = argv[++i];
+    else if (arg == "--artefacts" && hasValue)
+      options.artefacts = argv[++i];
     else if (arg == "--screenshot" && hasValue)
       options.screenshot = argv[++i];
     else if (arg == "--exit-after" && hasValue)
       options.exitAfterMs = std::atoi(argv[++i]);
+    else if (arg == "--no-plugins")
+      options.plugins = false;
+    else if (arg == "--watchdog")
+      options.watchdog = true;
     else if (arg == "--demo")
       options.demo = true;
+    else if (arg == "--list-actions")
+      options.listActions = true;
   }
   return options;
 }
@@ -47,21 +72,38 @@ std::string executableDirectory() {
 }
 
 constexpr int kSettleMs = 1500;
+constexpr UINT kScriptTickMs = 10;
 Options gOptions;
 UINT_PTR gScreenshotTimer = 0;
 UINT_PTR gExitTimer = 0;
+UINT_PTR gScriptTimer = 0;
+std::unique_ptr<standin::ScriptRunner> gScript;
 
-// The window to capture: the top-level window that holds the host's main window (a library
-// may have placed it inside a frame of its own).
 HWND captureTarget() {
   HWND main = standin::Host::instance().mainWindow();
   HWND root = main ? GetAncestor(main, GA_ROOT) : nullptr;
   return root ? root : main;
 }
 
+void failScript(standin::Host& host) {
+  host.setExitCode(3);
+  host.close();
+}
+
 void CALLBACK onTimer(HWND, UINT, UINT_PTR timer, DWORD) {
-  KillTimer(nullptr, timer);
   standin::Host& host = standin::Host::instance();
+  if (timer == gScriptTimer) {
+    // A thread timer: modal loops a library runs dispatch it too, so the script goes on while a
+    // menu or dialog of the library is open.
+    const auto state = gScript->advance();
+    if (gScript->finished()) {
+      KillTimer(nullptr, gScriptTimer);
+      gScriptTimer = 0;
+      if (state == standin::ScriptRunner::State::kFailed) failScript(host);
+    }
+    return;
+  }
+  KillTimer(nullptr, timer);
   if (timer == gScreenshotTimer) {
     const bool saved = tovalux::saveWindowPng(captureTarget(), gOptions.screenshot);
     host.journal().record(
@@ -72,22 +114,54 @@ void CALLBACK onTimer(HWND, UINT, UINT_PTR timer, DWORD) {
   }
 }
 
+void listActions() {
+  for (const auto& [name, action] : standin::ActionTable::instance().entries())
+    std::printf("%s\n", action.usage.c_str());
+  std::printf("wait-journal KIND [field=value ...] [timeout=MS]: (scripts) waits for a journal entry\n");
+  std::printf("sleep-ms MS: (scripts) pauses, for demo pacing only\n");
+  std::fflush(stdout);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   gOptions = parseOptions(argc, argv);
+  if (gOptions.listActions) {
+    listActions();
+    return 0;
+  }
   standin::Host& host = standin::Host::instance();
   const std::string directory = executableDirectory();
   host.setDirectory(directory);
+  host.setQuitOnClose(true);
   SetCurrentDirectoryA(directory.c_str());
   if (!gOptions.journal.empty()) host.journal().openFile(gOptions.journal);
+  std::string artefacts = gOptions.artefacts;
+  if (artefacts.empty())
+    artefacts = gOptions.journal.empty() ? directory : std::string(tovalux::parentFolder(gOptions.journal));
+  host.setArtefactsFolder(artefacts);
+  host.journal().record(standin::EntryBuilder("host-start")
+                            .add("plugins", gOptions.plugins ? 1 : 0)
+                            .add("script", gOptions.script)
+                            .add("pid", static_cast<int64_t>(GetCurrentProcessId())));
+  if (gOptions.watchdog) host.watchdog().start();
 
   if (!host.createWindows()) return 1;
-  host.loadLibraries();
+  if (gOptions.plugins) host.loadLibraries();
   host.show(SW_SHOWNORMAL);
   UpdateWindow(host.mainWindow());
   host.startLibraries();
+  host.journal().record(standin::EntryBuilder("started"));
 
+  if (!gOptions.script.empty()) {
+    if (auto lines = standin::ScriptRunner::readFile(gOptions.script)) {
+      gScript = std::make_unique<standin::ScriptRunner>(host, std::move(*lines));
+      gScriptTimer = SetTimer(nullptr, 0, kScriptTickMs, &onTimer);
+    } else {
+      host.journal().record(standin::EntryBuilder("script-failed").add("error", "cannot read " + gOptions.script));
+      failScript(host);
+    }
+  }
   if (!gOptions.screenshot.empty()) gScreenshotTimer = SetTimer(nullptr, 0, kSettleMs, &onTimer);
   if (gOptions.exitAfterMs >= 0) gExitTimer = SetTimer(nullptr, 0, static_cast<UINT>(gOptions.exitAfterMs), &onTimer);
 
@@ -96,7 +170,8 @@ int main(int argc, char** argv) {
     TranslateMessage(&message);
     DispatchMessageA(&message);
   }
+  host.watchdog().stop();
   host.unloadLibraries();
-  host.journal().record(standin::EntryBuilder("exit"));
-  return 0;
+  host.journal().record(standin::EntryBuilder("exit").add("code", host.exitCode()));
+  return host.exitCode();
 }

@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include "control_traffic.h"
+
 namespace standin {
 namespace {
 
@@ -166,7 +168,7 @@ bool createWindowTree(HINSTANCE instance, WindowTree& t) {
     TCITEMA item{};
     item.mask = TCIF_TEXT;
     item.pszText = const_cast<char*>(kTabs[i]);
-    SendMessageA(t.bottomTabs, TCM_INSERTITEMA, i, reinterpret_cast<LPARAM>(&item));
+    hostSend(t.bottomTabs, TCM_INSERTITEMA, i, reinterpret_cast<LPARAM>(&item));
   }
   constexpr DWORD kEdit = WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL;
   t.tipsBox = child(t.bottomTabs, "Edit", "", kEdit | ES_READONLY, id::kTipsBox, 4, 26);
@@ -196,8 +198,39 @@ bool createWindowTree(HINSTANCE instance, WindowTree& t) {
       WS_EX_CLIENTEDGE, "MDIClient", nullptr, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_VSCROLL | WS_HSCROLL, 0, 0,
       100, 100, t.main, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id::kMdiClient)), instance, &client);
   if (!t.mdiClient) return false;
+  watchTreeControls(t);
   layoutMainWindow(t);
   return true;
+}
+
+void watchTreeControls(const WindowTree& t) {
+  const struct {
+    HWND window;
+    const char* name;
+    ControlKind kind;
+  } kWatched[] = {
+      {t.unitCombo, "629", ControlKind::kComboBox},
+      {t.memberCombo, "630", ControlKind::kComboBox},
+      {t.libraryTree, "1022", ControlKind::kTree},
+      {t.programTree, "1019", ControlKind::kTree},
+      {t.componentCombo, "1058", ControlKind::kComboBox},
+      {t.eventCombo, "1059", ControlKind::kComboBox},
+      {t.propertyGrid, "118", ControlKind::kOther},
+      {t.bottomTabs, "1000", ControlKind::kTabStrip},
+      {t.tipsBox, "1001", ControlKind::kEdit},
+      {t.outputBox, "1011", ControlKind::kEdit},
+      {t.callStackTree, "1224", ControlKind::kTree},
+      {t.variablesTree, "1109", ControlKind::kTree},
+      {t.variableDescription, "1115", ControlKind::kOther},
+      {t.variableValue, "1010", ControlKind::kOther},
+      {t.stackLevelCombo, "1167", ControlKind::kComboBox},
+      {t.watchList, "1187", ControlKind::kListView},
+      {t.searchList1, "1182", ControlKind::kListBox},
+      {t.searchList2, "1183", ControlKind::kListBox},
+      {t.toolboxTree, "1225", ControlKind::kTree},
+      {t.mdiClient, "59648", ControlKind::kMdiClient},
+  };
+  for (const auto& control : kWatched) watchControl(control.window, control.name, control.kind);
 }
 
 bool hasVisibleStyle(HWND window) { return window && (GetWindowLongA(window, GWL_STYLE) & WS_VISIBLE) != 0; }

@@ -67,6 +67,10 @@ bool registerHostClasses(HINSTANCE instance, WNDPROC mainProcedure);
 // Creates the main window and every child in creation order; the main window stays hidden.
 bool createWindowTree(HINSTANCE instance, WindowTree& tree);
 
+// Puts the host's traffic watch (control_traffic.h) on every panel control; createWindowTree
+// does it before any library can see them.
+void watchTreeControls(const WindowTree& tree);
+
 // The window exists and has WS_VISIBLE (its parents may still hide it).
 bool hasVisibleStyle(HWND window);
 
