@@ -85,10 +85,11 @@ function(tovalux_unit_test name)
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 120 PROPERTIES LABELS unit)
 endfunction()
 
-# tovalux_wine_test(name SOURCES ... LIBS ... [LABEL wine|e2e] [TIMEOUT s]): a Windows GoogleTest
-# program run under Wine through the runner; one CTest entry per program (a Wine start is not free).
+# tovalux_wine_test(name SOURCES ... LIBS ... [LABEL wine|e2e] [TIMEOUT s] [WINVER win7|win10]): a
+# Windows GoogleTest program run under Wine through the runner; one CTest entry per program (a Wine
+# start is not free). WINVER picks the Wine prefix template the program runs in (default win7).
 function(tovalux_wine_test name)
-  cmake_parse_arguments(T "" "LABEL;TIMEOUT" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "" "LABEL;TIMEOUT;WINVER" "SOURCES;LIBS" ${ARGN})
   if(NOT T_LABEL)
     set(T_LABEL wine)
   endif()
@@ -103,6 +104,9 @@ function(tovalux_wine_test name)
   add_test(NAME ${name} COMMAND ${name} --gtest_output=xml:${artefacts}/${name}.xml
            WORKING_DIRECTORY ${CMAKE_BINARY_DIR})
   # Wine runs of one build share a prefix, hence a wineserver and a desktop: one at a time.
+  if(NOT T_WINVER)
+    set(T_WINVER win7)
+  endif()
   set_tests_properties(${name} PROPERTIES LABELS ${T_LABEL} TIMEOUT ${T_TIMEOUT} RESOURCE_LOCK wine_desktop
-                       ENVIRONMENT "TOVALUX_ARTEFACTS=${artefacts}")
+                       ENVIRONMENT "TOVALUX_ARTEFACTS=${artefacts};TOVALUX_WINVER=${T_WINVER}")
 endfunction()
