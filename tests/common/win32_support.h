@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 
 #include "base/text.h"
@@ -29,6 +30,22 @@ inline void pumpMessages(DWORD milliseconds = 0) {
     }
     if (milliseconds) Sleep(5);
   } while (GetTickCount() - start < milliseconds);
+}
+
+// Pumps messages until `condition` holds or `timeoutMs` passes; answers the condition. Sleeps
+// only while nothing arrives: on this thread's messages and on `wake` (an event that a
+// condition's source sets, such as the journal's), and at most 5 ms at a time for conditions
+// that nothing signals (another thread's or process's work).
+inline bool pumpMessagesUntil(const std::function<bool()>& condition, DWORD timeoutMs = 5000, HANDLE wake = nullptr) {
+  const DWORD start = GetTickCount();
+  for (;;) {
+    pumpMessages();
+    if (condition()) return true;
+    const DWORD elapsed = GetTickCount() - start;
+    if (elapsed >= timeoutMs) return false;
+    const DWORD slice = timeoutMs - elapsed < 5 ? timeoutMs - elapsed : 5;
+    MsgWaitForMultipleObjects(wake ? 1 : 0, wake ? &wake : nullptr, FALSE, slice, QS_ALLINPUT);
+  }
 }
 
 // The folder of the running test program.

@@ -3,20 +3,17 @@
 
 #include <gtest/gtest.h>
 
-#include "host.h"
+#include "common/host_fixture.h"
 
 namespace tovalux {
 namespace {
 
 class HostWindowsTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    ASSERT_TRUE(host().createWindows());
-    windows.setMainWindow(host().mainWindow());
-  }
-  void TearDown() override { host().destroyWindows(); }
-  static standin::Host& host() { return standin::Host::instance(); }
+  void SetUp() override { windows.setMainWindow(host().mainWindow()); }
+  standin::Host& host() { return fixture.host(); }
 
+  testing::HostFixture fixture{testing::HostOptions{.addPlugin = false}};
   HostWindows windows;
 };
 
