@@ -60,10 +60,14 @@ ActionResult openSink(Host& host, const ActionArgs& args) {
   return ActionResult::success();
 }
 
-ActionResult closeSink(Host&, const ActionArgs&) {
-  if (!gSink || !IsWindow(gSink)) return ActionResult::failure("no Notepad sink");
-  DestroyWindow(gSink);
+void destroySink(Host&) {
+  if (gSink && IsWindow(gSink)) DestroyWindow(gSink);
   gSink = gSinkEdit = nullptr;
+}
+
+ActionResult closeSink(Host& host, const ActionArgs&) {
+  if (!gSink || !IsWindow(gSink)) return ActionResult::failure("no Notepad sink");
+  destroySink(host);
   return ActionResult::success();
 }
 
@@ -73,6 +77,8 @@ const ActionRegistration kRegistrations[] = {
      &openSink},
     {"notepad-close", "notepad-close: destroys the Notepad sink", &closeSink},
 };
+
+const TeardownRegistration kTeardown{"notepad sink", &destroySink};
 
 }  // namespace
 }  // namespace standin

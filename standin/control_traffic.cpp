@@ -160,8 +160,10 @@ bool namedTreeItem(UINT message, WPARAM wParam, LPARAM lParam, HTREEITEM& item, 
       item = reinterpret_cast<const TVITEMA*>(lParam)->hItem;
       return true;
     case TVM_GETNEXTITEM:
+      // With no item these answer no item; only a stale one is a risk.
+      allowNull = true;
       switch (wParam) {
-        case TVGN_CHILD: allowNull = true; [[fallthrough]];
+        case TVGN_CHILD:
         case TVGN_NEXT:
         case TVGN_PREVIOUS:
         case TVGN_PARENT:

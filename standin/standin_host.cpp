@@ -113,6 +113,7 @@ void Host::destroyWindows() {
   tree_ = WindowTree{};
   model_.pages.clear();
   model_.activePage = nullptr;
+  for (const auto& [area, teardown] : TeardownTable::instance().entries()) teardown(*this);
 }
 
 LONG_PTR Host::ownProcedure(HWND window) const {

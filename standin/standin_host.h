@@ -73,6 +73,14 @@ struct MainMessageRegistration {
   MainMessageRegistration(UINT message, MainMessageHandler run) { MainMessageTable::instance().add(message, run); }
 };
 
+// What an area must undo when the host's windows go (its own windows, threads, files): run by
+// destroyWindows, after the main window is destroyed, so a test's next host starts clean.
+using TeardownHandler = void (*)(Host& host);
+using TeardownTable = Registry<std::string, TeardownHandler>;
+struct TeardownRegistration {
+  TeardownRegistration(const char* area, TeardownHandler run) { TeardownTable::instance().add(area, run); }
+};
+
 class Host {
  public:
   static Host& instance();
@@ -105,7 +113,7 @@ class Host {
   // Registers the classes and creates the main window with the whole tree (hidden until show()).
   bool createWindows();
   void show(int command = SW_SHOWNORMAL);
-  // Destroys the tree without notifications.
+  // Destroys the tree without notifications, then runs every area's teardown.
   void destroyWindows();
   HWND mainWindow() const { return tree_.main; }
   const WindowTree& tree() const { return tree_; }

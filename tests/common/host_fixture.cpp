@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "base/os_info.h"
 #include "common/win32_support.h"
 #include "script.h"
 
@@ -48,6 +49,7 @@ HostFixture::~HostFixture() {
   pump();
   host().watchdog().stop();
   installUiSeams(previousSeams_);
+  setElevationOverride(ElevationOverride::kNone);
 
   if (!options_.allowDeadHandles)
     for (const standin::JournalEntry& dead : entries("dead-handle"))

@@ -42,6 +42,17 @@ TEST(Script, RunsActionsAndWaitsForEntriesInOrder) {
   EXPECT_EQ(error, "line 2: unknown action \"no-such-action\"");
 }
 
+TEST(Script, TheHostsNotepadSinkJournalsWhatTheLibraryLogsAndGoesWithTheHost) {
+  for (int round = 0; round < 2; ++round) {  // the second host opens its own sink again
+    HostFixture host;
+    ASSERT_TRUE(host.action("notepad-open").ok);
+    EXPECT_FALSE(host.action("notepad-open").ok);  // one at a time
+    ASSERT_EQ(host.startShell(), 1);
+    EXPECT_EQ(host.popupMenu(3, 7), 1);
+    EXPECT_TRUE(host.waitForJournal("notepad", fieldIs("text", "弹出菜单 : 3,7")));
+  }
+}
+
 // Items the host inserts itself, through its own sends.
 HTREEITEM hostInsert(HWND tree, HTREEITEM parent, const char* text) {
   TVINSERTSTRUCTA insert{};
