@@ -47,7 +47,10 @@ const ActionRegistration kRegistrations[] = {
     {"start", "start: notification 1 with the host's function, then records the dock bars", &start},
     {"close", "close: posts WM_CLOSE to the main window (the host's own close: 6, destroy, quit)", &close},
     {"popup", "popup [P1 P2]: notification 19, then a pop-up menu that closes itself (default 3 7)", &popup},
-    {"mode", "mode NAME [VALUE]: sets a host switch (refuse-close=N refuses the next N closes)", &setMode},
+    {"mode",
+     "mode NAME [VALUE]: sets a host switch (refuse-close N: refuse the next N closes; quiet-traffic 1: no "
+     "ctl-msg entries)",
+     &setMode},
     {"mark", "mark TEXT: a \"mark\" journal entry, to find a point in the journal", &mark},
 };
 

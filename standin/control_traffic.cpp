@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <map>
 #include <set>
 #include <vector>
@@ -25,6 +26,7 @@ struct Watched {
   std::string name;
   ControlKind kind;
   WNDPROC original;
+  std::vector<UINT> alsoJournal;
   std::set<HTREEITEM> liveItems;  // trees only
 };
 
@@ -104,6 +106,9 @@ std::string boundedText(LPARAM lParam) {
 int64_t asNumber(UINT_PTR value) { return static_cast<int64_t>(static_cast<intptr_t>(value)); }
 
 void recordOutsideMessage(const Watched& watched, HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  // Benchmarks switch the record off so a library's traffic costs the same as without the
+  // journal; dead handles are still checked and recorded.
+  if (Host::instance().mode("quiet-traffic")) return;
   const DWORD sent = InSendMessageEx(nullptr);
   const bool crossThread = (sent & (ISMEX_SEND | ISMEX_NOTIFY | ISMEX_CALLBACK)) != 0;
   EntryBuilder entry("ctl-msg");
@@ -292,7 +297,9 @@ LRESULT CALLBACK watchedProcedure(HWND window, UINT message, WPARAM wParam, LPAR
       SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original));
     return CallWindowProcA(original, window, message, wParam, lParam);
   }
-  if (!isWatchedMessage(kind, message)) return CallWindowProcA(original, window, message, wParam, lParam);
+  const std::vector<UINT>& also = found->second.alsoJournal;
+  if (!isWatchedMessage(kind, message) && std::find(also.begin(), also.end(), message) == also.end())
+    return CallWindowProcA(original, window, message, wParam, lParam);
 
   if (!isOwn(window, message, wParam, lParam)) {
     recordOutsideMessage(found->second, window, message, wParam, lParam);
@@ -331,10 +338,10 @@ LRESULT CALLBACK watchedProcedure(HWND window, UINT message, WPARAM wParam, LPAR
 
 }  // namespace
 
-void watchControl(HWND control, const std::string& name, ControlKind kind) {
+void watchControl(HWND control, const std::string& name, ControlKind kind, std::vector<UINT> alsoJournal) {
   if (!control || gWatched.count(control)) return;
   const auto original = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(control, GWLP_WNDPROC));
-  gWatched[control] = Watched{name, kind, original, {}};
+  gWatched[control] = Watched{name, kind, original, std::move(alsoJournal), {}};
   SetWindowLongPtrA(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&watchedProcedure));
 }
 

@@ -13,6 +13,7 @@
 #include <commctrl.h>
 
 #include <string>
+#include <vector>
 
 namespace standin {
 
@@ -28,8 +29,9 @@ enum class ControlKind {
 };
 
 // Subclasses `control` (call before any library sees it). `name` names it in the journal, e.g.
-// "1019" or "programTree". WM_SETTEXT from outside is journaled for every kind.
-void watchControl(HWND control, const std::string& name, ControlKind kind);
+// "1019". WM_SETTEXT from outside is journaled for every kind; `alsoJournal` adds messages
+// (a library's posted WM_LBUTTONDBLCLK, its WM_KEYDOWN...), which the host never sends itself.
+void watchControl(HWND control, const std::string& name, ControlKind kind, std::vector<UINT> alsoJournal = {});
 bool isWatched(HWND control);
 // The procedure that was there before watchControl (the control's own).
 WNDPROC watchedOriginalProcedure(HWND control);

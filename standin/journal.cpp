@@ -108,24 +108,27 @@ bool entryMatches(const JournalEntry& entry, const std::string& kind,
 Journal::Journal() : changed_(CreateEventA(nullptr, FALSE, FALSE, nullptr)) {}
 
 Journal::~Journal() {
+  if (file_) CloseHandle(file_);
   if (changed_) CloseHandle(changed_);
 }
 
 void Journal::openFile(const std::string& path) {
   std::lock_guard lock(mutex_);
+  if (file_) CloseHandle(file_);
   filePath_ = path;
-  if (FILE* file = std::fopen(path.c_str(), "wb")) std::fclose(file);
+  // Readers (a test's runner) open it while the host writes; each line goes out in one
+  // unbuffered write, so a reader sees every line even if the host crashes.
+  file_ = CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                      CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file_ == INVALID_HANDLE_VALUE) file_ = nullptr;
 }
 
 void Journal::record(JournalEntry entry) {
   std::lock_guard lock(mutex_);
-  if (!filePath_.empty()) {
-    // Appended and closed at once, so a reader sees every line even if the host crashes.
-    if (FILE* file = std::fopen(filePath_.c_str(), "ab")) {
-      const std::string line = entry.toJsonLine() + "\n";
-      std::fwrite(line.data(), 1, line.size(), file);
-      std::fclose(file);
-    }
+  if (file_) {
+    const std::string line = entry.toJsonLine() + "\n";
+    DWORD written = 0;
+    WriteFile(file_, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
   }
   entries_.push_back(std::move(entry));
   if (changed_) SetEvent(changed_);

@@ -54,7 +54,8 @@ class Journal {
   mutable std::mutex mutex_;  // never held while calling out
   std::vector<JournalEntry> entries_;
   std::string filePath_;
-  void* changed_ = nullptr;  // HANDLE; the header stays free of <windows.h>
+  void* file_ = nullptr;  // HANDLEs; the header stays free of <windows.h>
+  void* changed_ = nullptr;
 };
 
 // Builds an entry field by field: entry("notify").add("code", 1).add("answer", 1).

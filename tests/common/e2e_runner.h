@@ -31,7 +31,7 @@ std::string artefactsFolder();
 struct EhostOptions {
   std::string name = "ehost";               // names the artefacts
   bool plugins = true;                      // false: --no-plugins, the same run without any library
-  std::string script;                       // script text; empty: no script
+  std::string script = "";                  // script text; empty: no script
   bool watchdog = true;                     // --watchdog: dialog boxes nobody expected get closed
   std::vector<std::string> arguments = {};  // more ehost.exe arguments
 };
