@@ -10,7 +10,8 @@
 // --watchdog answers dialog boxes nobody expected (journaled as "dialog", answered=watchdog).
 // --screenshot saves a PNG of the window after start-up settles, then closes the host
 //   normally (so libraries see notification 6). --exit-after closes it after MS milliseconds.
-// --list-actions prints every action with its usage and exits.
+// --list-actions prints every action with its usage, and the IDE functions the host answers, and
+//   exits.
 #include <windows.h>
 
 #include <cstdio>
@@ -119,6 +120,8 @@ void listActions() {
     std::printf("%s\n", action.usage.c_str());
   std::printf("wait-journal KIND [field=value ...] [timeout=MS]: (scripts) waits for a journal entry\n");
   std::printf("sleep-ms MS: (scripts) pauses, for demo pacing only\n");
+  for (const auto& [number, function] : standin::IdeFunctionTable::instance().entries())
+    std::printf("IDE function 0x%08X: %s\n", number, function.name.c_str());
   std::fflush(stdout);
 }
 
