@@ -9,35 +9,13 @@
 #include <initializer_list>
 
 #include "base/gbk.h"
+#include "base/win32_handles.h"
 
 namespace tovalux {
 namespace {
 
 std::atomic<int> gWmiConnects{0};
 std::atomic<ElevationOverride> gElevation{ElevationOverride::kNone};
-
-// Releases a COM interface when it goes out of scope.
-template <typename T>
-class ComRef {
- public:
-  ComRef() = default;
-  ~ComRef() { reset(); }
-  ComRef(const ComRef&) = delete;
-  ComRef& operator=(const ComRef&) = delete;
-  T** out() {
-    reset();
-    return &pointer_;
-  }
-  T* get() const { return pointer_; }
-  explicit operator bool() const { return pointer_ != nullptr; }
-  void reset() {
-    if (pointer_) pointer_->Release();
-    pointer_ = nullptr;
-  }
-
- private:
-  T* pointer_ = nullptr;
-};
 
 // Clears a VARIANT when it goes out of scope.
 struct Variant {
@@ -76,9 +54,9 @@ IDispatch* dispatchOf(const Variant& value) { return value.value.vt == VT_DISPAT
 std::string queryCaption() {
   CLSID locatorClass;
   if (FAILED(CLSIDFromProgID(L"WbemScripting.SWbemLocator", &locatorClass))) return {};
-  ComRef<IDispatch> locator;
+  ComPtr<IDispatch> locator;
   if (FAILED(CoCreateInstance(locatorClass, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch,
-                              reinterpret_cast<void**>(locator.out()))))
+                              reinterpret_cast<void**>(locator.put()))))
     return {};
 
   ++gWmiConnects;
@@ -100,12 +78,12 @@ std::string queryCaption() {
                       : enumerator.value.vt == VT_DISPATCH ? enumerator.value.pdispVal
                                                            : nullptr;
   if (!unknown) return {};
-  ComRef<IEnumVARIANT> items;
-  if (FAILED(unknown->QueryInterface(IID_IEnumVARIANT, reinterpret_cast<void**>(items.out())))) return {};
+  ComPtr<IEnumVARIANT> items;
+  if (FAILED(unknown->QueryInterface(IID_IEnumVARIANT, reinterpret_cast<void**>(items.put())))) return {};
 
   Variant item;
   ULONG fetched = 0;
-  if (items.get()->Next(1, &item.value, &fetched) != S_OK || fetched != 1 || !dispatchOf(item)) return {};
+  if (items->Next(1, &item.value, &fetched) != S_OK || fetched != 1 || !dispatchOf(item)) return {};
   Variant caption;
   if (!invoke(dispatchOf(item), L"Caption", {}, caption) || caption.value.vt != VT_BSTR || !caption.value.bstrVal)
     return {};
