@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "base/os_info.h"
+#include "base/workers.h"
 #include "common/win32_support.h"
 #include "script.h"
 
@@ -29,6 +30,7 @@ HostFixture::HostFixture(HostOptions options) : options_(options), ui_(std::make
   EXPECT_FALSE(gFixtureAlive) << "one HostFixture at a time";
   gFixtureAlive = true;
   host().reset();
+  resetWorkerStopForTests();
   host().setQuitOnClose(false);
   host().setDirectory(programDirectory());
   host().setArtefactsFolder(programDirectory());
@@ -47,6 +49,10 @@ HostFixture::~HostFixture() {
   if (host().librariesRunning()) notify(6);
   host().destroyWindows();
   pump();
+  // No plug-in thread outlives its test. Pumping: a worker may be waiting on this thread.
+  requestWorkerStop();
+  if (!pumpMessagesUntil([] { return runningWorkers() == 0; }, 5000))
+    ADD_FAILURE() << runningWorkers() << " plug-in worker thread(s) still running after the shell was taken down";
   host().watchdog().stop();
   installUiSeams(previousSeams_);
   setElevationOverride(ElevationOverride::kNone);

@@ -10,9 +10,10 @@
 // Construction resets the host (the stand-in is one per process), creates the window tree, adds
 // the plug-in, installs a ScriptedUi for the plug-in's message boxes and dialogs, and starts the
 // dialog watchdog. Destruction sends notification 6 when the host's libraries still run,
-// destroys the windows, puts the real UI back, clears an elevation override, and fails the test
-// for every dead-handle entry in the journal, every dialog the watchdog had to close and every
-// unscripted UI call (each can be allowed in the options).
+// destroys the windows, stops the plug-in's worker threads (failing the test if one does not end
+// within 5 s), puts the real UI back, clears an elevation override, and fails the test for every
+// dead-handle entry in the journal, every dialog the watchdog had to close and every unscripted
+// UI call (each can be allowed in the options).
 #pragma once
 
 #include <gtest/gtest.h>
