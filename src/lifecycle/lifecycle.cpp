@@ -2,16 +2,44 @@
 
 #include <windows.h>
 
-#include <atomic>
+#include <iterator>
 
 #include "base/diagnostics.h"
+#include "base/embedded_files.h"
+#include "base/workers.h"
+#include "host/host_paths.h"
 #include "host/host_protocol.h"
 #include "host/host_windows.h"
+#include "host/shell_state.h"
+#include "host/subclasses.h"
+#include "host/ui_jobs.h"
+#include "settings/settings.h"
+#include "shell/host_mirrors.h"
+#include "shell/shell.h"
+#include "toolkit/win32/xcgui_win32.h"
 
 namespace tovalux {
 namespace {
 
-std::atomic<LifecycleState> gState{LifecycleState::kLoaded};
+constexpr LONG kRestoredHostStyle = 0x14CF0000;  // WS_VISIBLE | WS_CLIPSIBLINGS | WS_OVERLAPPEDWINDOW
+
+HostHookSteps gHookSteps;
+
+// Start-up step 18, in this order.
+constexpr PaneBuilder kPaneBuilders[] = {
+    {"debug output", nullptr},
+    {"support-library browser", nullptr},
+    {"project structure tree", nullptr},
+    {"code-page tabs and navigation bar", nullptr},
+    {"breakpoint and stack pane", nullptr},
+    {"watch pane", nullptr},
+    {"search-result panes", nullptr},
+    {"properties and events pane", nullptr},
+    {"code scroll bars", nullptr},
+    {"disassembly pane", nullptr},
+    {"toolbox", nullptr},
+    {"module manager", nullptr},
+};
 
 // The host's four dock bars, in the order they are hidden and shown again.
 void showDockBars(int command) {
@@ -20,11 +48,54 @@ void showDockBars(int command) {
     if (bar) ShowWindow(bar, command);
 }
 
+void stripHostFrame(HWND host) {
+  SetWindowLongA(host, GWL_STYLE, GetWindowLongA(host, GWL_STYLE) & ~static_cast<LONG>(WS_CAPTION));
+  SetWindowLongA(host, GWL_STYLE, GetWindowLongA(host, GWL_STYLE) & ~static_cast<LONG>(WS_THICKFRAME));
+}
+
+XString wide(const std::string& gbk) { return XC_AnsiToUnicode(gbk.c_str()); }
+
+void initialiseToolkit() {
+  XInitXCGUI("Tovalux");
+  XC_LoadResource(wide("lib\\Tovalux\\Dark\\resource.res").c_str());
+  XC_LoadStyle(wide("lib\\Tovalux\\Dark\\style.css").c_str());
+  logProgress("开始创建字体...");
+  // Both settings write their defaults back when the stored value is empty or below 1.
+  const std::string fontName = fontNameSetting();
+  const int32_t fontSize = fontSizeSetting();
+  HFONTX font = XFont_Create2(wide(fontName).c_str(), fontSize, 0);
+  if (font != 0) XC_SetDefaultFont(font);
+}
+
+void buildShell(HWND host) {
+  // Running from here on: the subclasses installed during the build act at once.
+  setShellState(ShellState::kRunning);
+  ensureEmbeddedFile(TOVALUX_RES_OLLY, hostPath("olly.dll"));
+  logProgress("入口函数开始加载...");
+  setDarkTheme(true);
+  stripHostFrame(host);
+  initialiseToolkit();
+  openUiJobs();
+  hostWindows().setFallbackSources(&shellFrameHwnd, &propertyForm);
+
+  logProgress("开始创建框架...");
+  createFrame();
+  logProgress("开始获取内存...");
+  if (gHookSteps.install) gHookSteps.install();
+  logProgress("开始重新绘制...");
+  for (const PaneBuilder& row : kPaneBuilders)
+    if (row.build) row.build();
+  activatePaneByTitle("易支持库");
+  activatePaneByTitle("帮助提示");
+  logProgress("即将完成初始化数据...");
+  layerHostMainWindow();
+  if (shellExists()) attachWindow(shellFrameHwnd(), host, 0, 0);
+  syncHostWindow();
+  createAuxiliaryWindow();
+  logProgress("初始化数据加载完成...");
+}
+
 }  // namespace
-
-LifecycleState lifecycleState() { return gState.load(); }
-
-bool shellExists() { return gState.load() == LifecycleState::kRunning; }
 
 int32_t startUp(NotifyFunction hostFunction) {
   setHostNotifyFunction(hostFunction);
@@ -36,31 +107,56 @@ int32_t startUp(NotifyFunction hostFunction) {
   showDockBars(SW_HIDE);
 
   logProgress("开始初始化设置...");
-  if (shellExists()) return 1;
-  if (!mainWindow) {
-    gState = LifecycleState::kWaitingForHost;
+  const StartDecision decision = decideStart(shellState(), handleValue(mainWindow) >= 1);
+  if (!decision.build) {
+    setShellState(decision.next);
     return 1;
   }
-
-  gState = LifecycleState::kRunning;
+  buildShell(mainWindow);
   return 1;
 }
 
 int32_t shutDown(ShutdownKind kind) {
   if (kind == ShutdownKind::kFreeLibraryData) logToNotepad("#NL_FREE_LIB_DATA");
   HWND mainWindow = getHostMainWindow();
-  if (!shellExists() || !mainWindow) return 0;
+  if (!shellExists() || handleValue(mainWindow) < 1) return 0;
+  const ShutdownDecision decision = decideShutdown(shellState());
+  if (!decision.restore) return 0;
+  // Closed from here on: every subclass and hook that is still reached passes through.
+  setShellState(decision.next);
+  requestWorkerStop();
 
+  if (gHookSteps.remove) gHookSteps.remove();
+  clearHostMirrors();
+  restoreSubclasses();
+
+  // The host's own controls leave the frame and the form before those close.
+  returnHostControls();
+  detachHostMainWindow();
+  unlayerHostMainWindow();
+  closeFrame();
+  SetWindowLongA(mainWindow, GWL_STYLE, kRestoredHostStyle);
   showDockBars(SW_SHOW);
   UpdateWindow(mainWindow);
-  gState = LifecycleState::kClosed;
+  releasePropertyForm(kind == ShutdownKind::kFreeLibraryData);
+  closeUiJobs();
+  XExitXCGUI();
   return 0;
 }
 
 bool redrawShell() {
-  if (!shellExists() || !getHostMainWindow()) return false;
-  // The frame is redrawn here once it is built.
+  if (!shellExists() || handleValue(getHostMainWindow()) < 1) return false;
+  XWnd_RedrawWnd(shellFrame(), false);
   return true;
+}
+
+PaneBuilderTable paneBuilders() { return {kPaneBuilders, static_cast<int>(std::size(kPaneBuilders))}; }
+
+void setHostHookSteps(const HostHookSteps& steps) { gHookSteps = steps; }
+
+void resetLifecycleForTests() {
+  resetShellStateForTests();
+  resetWorkerStopForTests();
 }
 
 }  // namespace tovalux

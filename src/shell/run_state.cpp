@@ -14,9 +14,7 @@ std::atomic<uint32_t> gThreadId{0};
 bool debugging() { return gDebugging.load(std::memory_order_acquire) != 0; }
 void setDebugging(bool value) { gDebugging.store(value ? 1 : 0, std::memory_order_release); }
 
-DebuggedProcess debuggedProcess() {
-  return {gProcess.load(), gThread.load(), gProcessId.load(), gThreadId.load()};
-}
+DebuggedProcess debuggedProcess() { return {gProcess.load(), gThread.load(), gProcessId.load(), gThreadId.load()}; }
 uint32_t debuggedProcessId() { return gProcessId.load(std::memory_order_acquire); }
 
 void setDebuggedProcess(const DebuggedProcess& process) {

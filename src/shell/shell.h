@@ -7,6 +7,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -15,6 +16,17 @@
 namespace tovalux {
 
 // --- the frame --------------------------------------------------------------------------------
+
+// Builds the frame with its layouts, panes, tool bars and menu bar and shows it (start-up, once).
+// False when the toolkit could not make the window.
+bool createFrame();
+// The exit question, owned by the frame ("Tovalux 提示" from the frame's close, "提示" from the
+// close button); true for Yes.
+bool confirmExit(const std::string& title);
+// What Yes to the exit question does: the host main window leaves the frame and is posted
+// WM_CLOSE (the host then shuts the shell down with notification 6 outside our handlers); when
+// the host refuses to close, it goes back into the frame.
+void closeFromFrame();
 
 // The toolkit frame window; 0 before start-up built it and after shut-down closed it.
 HWINDOW shellFrame();
@@ -38,6 +50,14 @@ std::string currentProjectPath();
 bool isWindows10();
 // The host process runs elevated (token closed on every path).
 bool isElevated();
+
+// The dark-theme flag: set at start-up and never cleared.
+bool darkTheme();
+void setDarkTheme(bool dark);
+
+// Where the update check's tip window is (Part of the update subsystem); the frame keeps it at
+// its lower right corner while it exists.
+void setUpdateTipWindowSource(HWINDOW (*source)());
 
 // --- dock panes -------------------------------------------------------------------------------
 
@@ -72,6 +92,40 @@ bool attachWindow(HWND newParent, HWND window, int x, int y, int width = -1, int
 // Gives `window` back its recorded parent and style; does nothing when it carries no record.
 bool detachWindow(HWND window, int x, int y, int width = -1, int height = -1);
 
+// Host controls that the shell's panes re-parent (the property grid 118, the event combo 1059):
+// borrowHostControl records where the control belongs (parent, styles, place) the first time it
+// is called for it; shut-down gives every borrowed control back before the frame or the form
+// closes, so none dies with them.
+void borrowHostControl(HWND control);
+// Answers how many controls were given back alive.
+int returnHostControls();
+
+// Start-up step 21 and its undoing: on Windows 10 the host main window is made layered with a
+// colour key; shut-down clears the bit when we set it.
+void layerHostMainWindow();
+void unlayerHostMainWindow();
+
+// Shut-down: the host main window leaves the frame when it is in it (parent, style and place
+// restored, at (0, 0)), then the frame closes. The hidden auxiliary window closes too.
+void detachHostMainWindow();
+void closeFrame();
+// The hidden auxiliary window of start-up (class and title "Tovalux", never shown).
+void createAuxiliaryWindow();
+
+// --- the component-property host form --------------------------------------------------------
+
+// Creates the form (a plain native window of ours), moves the host's property grid into it and
+// places it over the properties pane's "CtrlProLayout"; registers the form's handlers on the pane
+// and on that element. The properties pane calls it while building its view. Answers the form.
+HWND createPropertyForm(HELE ctrlProLayout);
+HWND propertyForm();
+void showPropertyForm(bool show);
+// The properties pane raises it when it shows the form while pane 2 is docked: the next close of
+// the window that holds the pane refits the form instead of hiding it.
+void setPropertyFormOneShot();
+// Shut-down: notification 6 destroys the form; 17 keeps it, hidden and out of the frame.
+void releasePropertyForm(bool destroy);
+
 // --- theme operations -------------------------------------------------------------------------
 
 void setBackground(HXCGUI element, std::string_view descriptor);
@@ -80,6 +134,15 @@ void setTextColor(HXCGUI element, int red, int green, int blue);
 void applyFrameLook(bool debugging);
 void styleTabBars();
 void applyScrollViewLook(HXCGUI element);
+// The pane descriptor on all twelve panes (start-up, dark theme).
+void applyPaneLook();
+// A descriptor set from a mouse event: the element is redrawn after it.
+void setBackgroundAndRedraw(HXCGUI element, std::string_view descriptor);
+// The shared hover look of combo boxes (descriptor rows 11 over, 10 away).
+void registerComboBoxHover(HELE comboBox);
+// The hover look of a menu-bar button (rows 14 over, 15 away), skipped while a menu is open
+// (FrameBuilders::mainMenuOpen).
+void registerMenuBarButtonHover(HELE button);
 
 // --- what layers above the shell plug in ------------------------------------------------------
 
@@ -94,5 +157,17 @@ struct FrameBuilders {
 };
 void setFrameBuilders(const FrameBuilders& builders);
 const FrameBuilders& frameBuilders();
+
+// --- counters (tests and benchmarks) ----------------------------------------------------------
+
+struct ShellCounters {
+  uint32_t hostWindowMoves = 0;  // syncHostWindow calls that moved the host main window
+  uint32_t hostWindowSyncs = 0;  // syncHostWindow calls with a frame
+  uint32_t undockRefusals = 0;   // undock clicks refused (not Windows 10)
+  uint32_t closeRequests = 0;    // WM_CLOSE posted to the host main window
+  uint32_t refusedCloses = 0;    // host windows taken back after a refused close
+};
+ShellCounters shellCounters();
+void resetShellCountersForTests();
 
 }  // namespace tovalux

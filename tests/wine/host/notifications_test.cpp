@@ -7,6 +7,7 @@
 #include "host/host_protocol.h"
 #include "host/host_windows.h"
 #include "host/ide_functions.h"
+#include "host/shell_state.h"
 #include "lifecycle/lifecycle.h"
 
 namespace tovalux {
@@ -16,12 +17,15 @@ using testing::fieldIs;
 using testing::HostFixture;
 using testing::HostOptions;
 
+// The real host starts the shell once per process; each test here starts it again.
+const bool kLifecycleResets = (HostFixture::setAfterTeardown(&resetLifecycleForTests), true);
+
 TEST(Notifications, StartUpHidesTheDockBarsAndAsksForTheMainWindow) {
   HostFixture host;
   ASSERT_EQ(host.host().dockBarsVisible(), "1111");
   EXPECT_EQ(host.startShell(), 1);
   EXPECT_EQ(host.host().dockBarsVisible(), "0000");
-  EXPECT_EQ(lifecycleState(), LifecycleState::kRunning);
+  EXPECT_EQ(shellState(), ShellState::kRunning);
   EXPECT_EQ(hostWindows().mainWindow(), host.mainWindow());
   EXPECT_EQ(getHostMainWindow(), host.mainWindow());
   const auto calls = host.entries("host-call");
@@ -31,20 +35,20 @@ TEST(Notifications, StartUpHidesTheDockBarsAndAsksForTheMainWindow) {
 
   EXPECT_EQ(host.freeLibraryData(), 0);
   EXPECT_EQ(host.host().dockBarsVisible(), "1111");
-  EXPECT_EQ(lifecycleState(), LifecycleState::kClosed);
+  EXPECT_EQ(shellState(), ShellState::kClosed);
 }
 
 TEST(Notifications, EarlyNotificationBuildsNothingAndALaterOneGoesOn) {
   HostFixture host(HostOptions{.createWindows = false});
   EXPECT_EQ(host.startShell(), 1);  // the host has no main window yet
-  EXPECT_EQ(lifecycleState(), LifecycleState::kWaitingForHost);
+  EXPECT_EQ(shellState(), ShellState::kWaiting);
   EXPECT_FALSE(host.host().librariesRunning());
   EXPECT_EQ(host.freeLibraryData(), 0);  // nothing to restore
-  EXPECT_EQ(lifecycleState(), LifecycleState::kWaitingForHost);
+  EXPECT_EQ(shellState(), ShellState::kWaiting);
 
   ASSERT_TRUE(host.createWindows());
   EXPECT_EQ(host.startShell(), 1);
-  EXPECT_EQ(lifecycleState(), LifecycleState::kRunning);
+  EXPECT_EQ(shellState(), ShellState::kRunning);
   EXPECT_EQ(host.host().dockBarsVisible(), "0000");
 }
 
@@ -64,7 +68,7 @@ TEST(Notifications, ARepeatedNotificationReplacesTheHostFunctionAndHidesTheBarsA
   EXPECT_EQ(hostNotifyFunction(), &secondHostFunction);
   EXPECT_GE(gSecondHostCalls, 2);
   EXPECT_EQ(host.host().dockBarsVisible(), "0000");
-  EXPECT_EQ(lifecycleState(), LifecycleState::kRunning);
+  EXPECT_EQ(shellState(), ShellState::kRunning);
   getHostMainWindow();
   EXPECT_GE(gSecondHostCalls, 3);
 }
@@ -76,7 +80,7 @@ TEST(Notifications, RestoreWithoutTheLogLine) {
   EXPECT_EQ(host.restore(), 0);
   EXPECT_EQ(host.host().dockBarsVisible(), "1111");
   EXPECT_EQ(log.text(), "");
-  EXPECT_EQ(lifecycleState(), LifecycleState::kClosed);
+  EXPECT_EQ(shellState(), ShellState::kClosed);
 
   // Notification 6 after that changes nothing but writes its line.
   ShowWindow(host.tree().topDockBar, SW_HIDE);
@@ -90,7 +94,7 @@ TEST(Notifications, UnlistedCodesAnswerZeroAndChangeNothing) {
   testing::NotepadSink log("TovaluxLog.txt - 记事本");
   for (int32_t code : {0, 2, 3, 5, 7, 16, 20, 42, -1}) EXPECT_EQ(host.notify(code, 3, 7), 0) << code;
   EXPECT_EQ(host.count("host-call"), 0u);
-  EXPECT_NE(lifecycleState(), LifecycleState::kRunning);
+  EXPECT_NE(shellState(), ShellState::kRunning);
   EXPECT_EQ(host.host().dockBarsVisible(), "1111");
   EXPECT_EQ(log.text(), "");
 }

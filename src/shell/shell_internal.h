@@ -1,0 +1,54 @@
+// What the shell's own files share: the frame's parts and small helpers. Not for other layers.
+#pragma once
+
+#include <windows.h>
+
+#include <array>
+#include <string>
+#include <string_view>
+
+#include "shell/shell.h"
+#include "shell/shell_rules.h"
+#include "toolkit/win32/xcgui_win32.h"
+
+namespace tovalux::shell_detail {
+
+struct FrameParts {
+  HWINDOW frame = 0;
+  // The four edge elements, from the edge layout files.
+  HELE top = 0, left = 0, right = 0, bottom = 0;
+  HELE codeView = 0;  // "eCodeView"
+  HELE mainView = 0;  // "codeMainView"
+  std::array<HELE, shell_rules::kPaneCount> panes{};
+};
+FrameParts& parts();
+
+// GBK in, toolkit text out.
+XString wide(std::string_view gbk);
+std::string narrow(const XString& text);
+// "lib\Tovalux\Dark\<name>" as the toolkit takes it (relative to the current directory).
+XString themeFile(std::string_view name);
+HXCGUI named(const char* name);
+
+bool isEdge(HXCGUI element);
+
+// The host main window when the host answers one (1 or above), null otherwise.
+HWND hostMainWindow();
+
+// Part of buildPanes and the frame's handlers.
+void buildPaneTable();
+int onPaneFloated(HWINDOW window, HELE pane);
+void registerPaneTextColours();
+void countUndockRefusal();
+
+// The property form's side of floating panes (property_form.cpp).
+void onPropertiesPaneFloated(HWINDOW window);
+void onOtherPaneFloated(HWINDOW window);
+void propertyFormBackToFrame();
+
+// The message box and the programs the shell starts (explorer, the browser).
+int askUser(HWND owner, const std::string& text, const std::string& title, UINT flags);
+bool openInBrowser(const std::string& address);
+bool selectInExplorer(const std::string& path);
+
+}  // namespace tovalux::shell_detail
