@@ -132,13 +132,14 @@ int32_t shutDown(ShutdownKind kind) {
 
   // The host's own controls leave the frame and the form before those close.
   returnHostControls();
+  releasePropertyForm(false);
   detachHostMainWindow();
   unlayerHostMainWindow();
   closeFrame();
   SetWindowLongA(mainWindow, GWL_STYLE, kRestoredHostStyle);
   showDockBars(SW_SHOW);
   UpdateWindow(mainWindow);
-  releasePropertyForm(kind == ShutdownKind::kFreeLibraryData);
+  if (kind == ShutdownKind::kFreeLibraryData) releasePropertyForm(true);
   closeUiJobs();
   XExitXCGUI();
   return 0;

@@ -123,7 +123,8 @@ void showPropertyForm(bool show);
 // The properties pane raises it when it shows the form while pane 2 is docked: the next close of
 // the window that holds the pane refits the form instead of hiding it.
 void setPropertyFormOneShot();
-// Shut-down: notification 6 destroys the form; 17 keeps it, hidden and out of the frame.
+// Shut-down: before the frame closes the form leaves it (hidden, top-level again); notification
+// 6 then destroys it, 17 keeps it.
 void releasePropertyForm(bool destroy);
 
 // --- theme operations -------------------------------------------------------------------------

@@ -1,0 +1,513 @@
+// The shell around the stand-in IDE in this process: start-up builds the frame with its twelve
+// panes around the host main window, both shut-down paths give every host window back, and the
+// frame's re-hosting, floating and looks behave.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <array>
+#include <atomic>
+#include <cstdio>
+#include <thread>
+
+#include "common/win32_support.h"
+#include "host.h"
+#include "host/descriptor.h"
+#include "host/host_protocol.h"
+#include "host/host_windows.h"
+#include "host/shell_state.h"
+#include "host/subclasses.h"
+#include "lifecycle/lifecycle.h"
+#include "settings/settings.h"
+#include "shell/shell.h"
+#include "toolkit/win32/xcgui_win32.h"
+
+namespace tovalux {
+namespace {
+
+using standin::Host;
+
+int32_t notifyStart() {
+  return Host::instance().notifyAll(1, static_cast<int32_t>(reinterpret_cast<intptr_t>(&standin::hostNotifyEntry)), 0);
+}
+
+std::string iniPath() { return testing::programDirectory() + "\\lib\\Tovalux\\Tovalux.ini"; }
+
+std::string className(HWND window) {
+  char name[64] = {};
+  GetClassNameA(window, name, sizeof name);
+  return name;
+}
+
+std::string windowTitle(HWND window) {
+  char text[256] = {};
+  GetWindowTextA(window, text, sizeof text);
+  return text;
+}
+
+RECT rectInParent(HWND window) {
+  RECT r{};
+  GetWindowRect(window, &r);
+  MapWindowPoints(nullptr, GetParent(window), reinterpret_cast<POINT*>(&r), 2);
+  return r;
+}
+
+RECT elementRectInWindow(HXCGUI element) {
+  RECT r{};
+  XEle_GetClientRect(element, &r);
+  XEle_RectClientToWndClient(element, &r);
+  return r;
+}
+
+bool sameRect(const RECT& a, const RECT& b) {
+  return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+
+// The tab button of a pane group with that title (the frame's pane tab bars).
+HELE tabButton(const std::string& title) {
+  HWINDOW frame = shellFrame();
+  for (int i = 0; i < XWnd_GetChildCount(frame); ++i) {
+    HXCGUI bar = XWnd_GetChildByIndex(frame, i);
+    if (!XC_IsHXCGUI(bar, XC_TABBAR)) continue;
+    for (int b = 0; b < XEle_GetChildCount(bar); ++b) {
+      HXCGUI button = XEle_GetChildByIndex(bar, b);
+      if (XC_IsHXCGUI(button, XC_BUTTON) && XC_wtoa(XBtn_GetText(button).c_str()) == title) return button;
+    }
+  }
+  return 0;
+}
+
+bool tabInFront(const std::string& title) {
+  HELE button = tabButton(title);
+  return button != 0 && XBtn_IsCheck(button);
+}
+
+BOOL CALLBACK countFrame(HWND window, LPARAM data) {
+  if (className(window) == "Tovalux" && IsWindowVisible(window)) ++*reinterpret_cast<size_t*>(data);
+  return TRUE;
+}
+
+// Visible top-level windows of class "Tovalux" (the hidden auxiliary window is never shown).
+size_t topLevelFrames() {
+  size_t frames = 0;
+  EnumWindows(&countFrame, reinterpret_cast<LPARAM>(&frames));
+  return frames;
+}
+
+std::atomic<int> gPaints{0};
+WNDPROC gPreviousProc = nullptr;
+LRESULT CALLBACK countingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_PAINT) ++gPaints;
+  return CallWindowProcA(gPreviousProc, window, message, wParam, lParam);
+}
+
+// Presses a button of the message box with that title when it shows (the shell's message boxes
+// are modal; a test must not wait on them).
+class BoxAnswerer {
+ public:
+  BoxAnswerer(const char* title, int button) : title_(title), button_(button) {
+    thread_ = std::thread([this] {
+      while (!stop_) {
+        if (HWND box = FindWindowA("#32770", title_.c_str())) {
+          ++answered_;
+          PostMessageA(box, WM_COMMAND, button_, 0);
+          while (!stop_ && IsWindow(box)) Sleep(5);
+        }
+        Sleep(5);
+      }
+    });
+  }
+  ~BoxAnswerer() {
+    stop_ = true;
+    thread_.join();
+  }
+  int answered() const { return answered_; }
+
+ private:
+  std::string title_;
+  int button_;
+  std::atomic<bool> stop_{false};
+  std::atomic<int> answered_{0};
+  std::thread thread_;
+};
+
+class ShellTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    ASSERT_TRUE(Host::instance().addLibrary(&GetNewInf, "in-process"));
+    // Theme paths are relative to the current directory, the host's folder.
+    SetCurrentDirectoryA(testing::winePath(TOVALUX_HOST_DIR).c_str());
+    CreateDirectoryA((testing::programDirectory() + "\\lib").c_str(), nullptr);
+    CreateDirectoryA((testing::programDirectory() + "\\lib\\Tovalux").c_str(), nullptr);
+  }
+
+  void SetUp() override {
+    resetLifecycleForTests();
+    resetShellCountersForTests();
+    DeleteFileA(iniPath().c_str());
+    Host& host = Host::instance();
+    host.journal().clear();
+    ASSERT_TRUE(host.createWindows());
+    host.show(SW_SHOWNORMAL);
+  }
+
+  void TearDown() override {
+    Host::instance().notifyAll(6);
+    Host::instance().destroyWindows();
+  }
+
+  void start() {
+    ASSERT_EQ(notifyStart(), 1);
+    ASSERT_TRUE(shellExists());
+    testing::pumpMessages(50);
+  }
+
+  const standin::WindowTree& tree() { return Host::instance().tree(); }
+
+  // What the properties pane does while building its view: the layout into pane 2, then the form.
+  HWND buildPropertyForm() {
+    HELE pane2 = pane(kPaneProperties);
+    HXCGUI view = XC_LoadLayout(XC_AnsiToUnicode("lib\\Tovalux\\Dark\\CtrlProView.xml").c_str(), pane2);
+    XPane_SetView(pane2, view);
+    XEle_AdjustLayout(pane2);
+    HELE layout = frameElement("CtrlProLayout");
+    if (!XC_IsHELE(layout)) return nullptr;
+    return createPropertyForm(layout);
+  }
+};
+
+TEST_F(ShellTest, StartUpPutsTheHostInsideTheFrameOverTheCodeView) {
+  start();
+  HWND frame = shellFrameHwnd();
+  HWND main = tree().main;
+  EXPECT_EQ(className(frame), "Tovalux");
+  EXPECT_EQ(windowTitle(frame), "易语言 - Tovalux IDE");
+  RECT outer{};
+  GetWindowRect(frame, &outer);
+  EXPECT_EQ(outer.right - outer.left, 1100);
+  EXPECT_EQ(outer.bottom - outer.top, 800);
+
+  EXPECT_EQ(GetParent(main), frame);
+  const LONG style = GetWindowLongA(main, GWL_STYLE);
+  EXPECT_EQ(style & (WS_CAPTION | WS_THICKFRAME), 0);
+  EXPECT_NE(style & WS_CHILD, 0);
+  EXPECT_EQ(Host::instance().dockBarsVisible(), "0000");
+  HXCGUI codeView = frameElement("eCodeView");
+  ASSERT_TRUE(XC_IsHELE(codeView));
+  EXPECT_TRUE(sameRect(rectInParent(main), elementRectInWindow(codeView)));
+
+  // The settings the start-up wrote back on an empty file.
+  EXPECT_EQ(readSetting("Theme", "FontName"), "微软雅黑");
+  EXPECT_EQ(readSetting("Theme", "FontSize"), "9");
+  EXPECT_EQ(readSetting("Theme", "Caption"), "true");
+
+  // Under Wine the process is elevated.
+  HXCGUI userType = frameElement("userType");
+  ASSERT_TRUE(XC_IsHXCGUI(userType, XC_BUTTON));
+  EXPECT_EQ(XC_wtoa(XBtn_GetText(userType).c_str()), isElevated() ? "管理员" : "非管理员");
+
+  // A second notification 1 builds nothing more.
+  EXPECT_EQ(notifyStart(), 1);
+  EXPECT_EQ(topLevelFrames(), 1u);
+  EXPECT_EQ(shellFrameHwnd(), frame);
+}
+
+TEST_F(ShellTest, TwelvePanesInTheirGroupsWithTheFirstTabsInFront) {
+  start();
+  const char* titles[] = {"易支持库", "项目结构", "组件属性", "常用模块",  "系统组件",  "帮助提示",
+                          "调试输出", "断点栈堆", "变量监视", "搜寻结果1", "搜寻结果2", "反汇编显示"};
+  for (int i = 0; i < kPaneCount; ++i) {
+    HELE each = pane(i);
+    ASSERT_TRUE(XC_IsHXCGUI(each, XC_PANE)) << i;
+    EXPECT_EQ(XEle_GetID(each), 10001 + i);
+    EXPECT_EQ(XC_wtoa(XPane_GetTitle(each).c_str()), titles[i]);
+    EXPECT_EQ(XPane_IsShowPane(each), i != kPaneToolbox) << i;
+  }
+  EXPECT_TRUE(tabInFront("易支持库"));
+  EXPECT_TRUE(tabInFront("帮助提示"));
+  EXPECT_FALSE(tabInFront("调试输出"));
+  // The left group's tabs share one bar, the bottom group's another.
+  HELE left = XEle_GetParentEle(tabButton("项目结构")), bottom = XEle_GetParentEle(tabButton("反汇编显示"));
+  EXPECT_EQ(XEle_GetParentEle(tabButton("常用模块")), left);
+  EXPECT_EQ(XEle_GetParentEle(tabButton("变量监视")), bottom);
+  EXPECT_NE(left, bottom);
+
+  // Activation by title, after the user brought another tab forward.
+  activatePaneByTitle("调试输出");
+  EXPECT_TRUE(tabInFront("调试输出"));
+  EXPECT_FALSE(tabInFront("帮助提示"));
+  activatePaneByTitle("帮助提示");
+  EXPECT_TRUE(tabInFront("帮助提示"));
+  activatePaneByTitle("没有这个窗格");
+  EXPECT_TRUE(tabInFront("帮助提示"));
+  // The toolbox pane shows and hides on request.
+  showToolboxPane(true);
+  EXPECT_TRUE(XPane_IsShowPane(pane(kPaneToolbox)));
+  showToolboxPane(false);
+  EXPECT_FALSE(XPane_IsShowPane(pane(kPaneToolbox)));
+}
+
+TEST_F(ShellTest, TopMarginFollowsTheCaptionSetting) {
+  writeSetting("Theme", "Caption", "fasle");
+  start();
+  const int withoutCaption = elementRectInWindow(frameElement("eCodeView")).top;
+  Host::instance().notifyAll(6);
+  Host::instance().destroyWindows();
+
+  resetLifecycleForTests();
+  ASSERT_TRUE(Host::instance().createWindows());
+  Host::instance().show(SW_SHOWNORMAL);
+  writeSetting("Theme", "Caption", "TRUE");
+  start();
+  EXPECT_EQ(elementRectInWindow(frameElement("eCodeView")).top - withoutCaption, 117 - 97);
+}
+
+TEST_F(ShellTest, StoredSizesOpenTheFrameAndInvalidOnesFallBack) {
+  writeSetting("Theme", "WinodwWidth", "1300");
+  writeSetting("Theme", "WinodwHeight", "0");
+  start();
+  RECT r{};
+  GetWindowRect(shellFrameHwnd(), &r);
+  EXPECT_EQ(r.right - r.left, 1100);
+  EXPECT_EQ(r.bottom - r.top, 800);
+  // The end of a move or resize stores the size.
+  SetWindowPos(shellFrameHwnd(), nullptr, 0, 0, 900, 700, SWP_NOMOVE | SWP_NOZORDER);
+  SendMessageA(shellFrameHwnd(), WM_EXITSIZEMOVE, 0, 0);
+  EXPECT_EQ(readSetting("Theme", "WinodwWidth"), "900");
+  EXPECT_EQ(readSetting("Theme", "WinodwHeight"), "700");
+}
+
+TEST_F(ShellTest, NotificationSixGivesEveryHostWindowBack) {
+  start();
+  HWND grid = tree().propertyGrid, events = tree().eventCombo;
+  HWND gridParent = tree().leftContainer, eventsParent = GetParent(events);
+  const LONG gridExStyle = GetWindowLongA(grid, GWL_EXSTYLE);
+  const LONG gridStyle = GetWindowLongA(grid, GWL_STYLE);
+  HWND form = buildPropertyForm();
+  ASSERT_NE(form, nullptr);
+  EXPECT_EQ(GetParent(grid), form);
+  EXPECT_EQ(GetWindowLongA(grid, GWL_STYLE) & WS_BORDER, 0);
+  EXPECT_EQ(GetWindowLongA(grid, GWL_EXSTYLE) & WS_EX_CLIENTEDGE, 0);
+  EXPECT_EQ(GetParent(form), shellFrameHwnd());
+  // The walk still finds the grid through the form.
+  EXPECT_EQ(hostWindows().leftPanelItem118(), grid);
+  // What the properties pane does with the event combo while its list is open.
+  borrowHostControl(events);
+  SetParent(events, shellFrameHwnd());
+  MoveWindow(events, -5000, -5000, 0, 0, FALSE);
+  EXPECT_EQ(hostWindows().leftPanelItem1059(), events);
+
+  EXPECT_EQ(Host::instance().notifyAll(6), 0);
+  EXPECT_EQ(shellState(), ShellState::kClosed);
+  EXPECT_FALSE(shellExists());
+  HWND main = tree().main;
+  EXPECT_EQ(GetParent(main), nullptr);
+  EXPECT_EQ(static_cast<DWORD>(GetWindowLongA(main, GWL_STYLE)), 0x14CF0000u);
+  EXPECT_EQ(Host::instance().dockBarsVisible(), "1111");
+  EXPECT_FALSE(IsWindow(form));
+  ASSERT_TRUE(IsWindow(grid));
+  ASSERT_TRUE(IsWindow(events));
+  EXPECT_EQ(GetParent(grid), gridParent);
+  EXPECT_EQ(GetParent(events), eventsParent);
+  EXPECT_EQ(GetWindowLongA(grid, GWL_EXSTYLE), gridExStyle);
+  EXPECT_EQ(GetWindowLongA(grid, GWL_STYLE), gridStyle);
+  EXPECT_EQ(subclassCount(), 0u);
+}
+
+TEST_F(ShellTest, NotificationSeventeenKeepsTheFormAndTheHostRunsOn) {
+  start();
+  HWND form = buildPropertyForm();
+  ASSERT_NE(form, nullptr);
+  HWND grid = tree().propertyGrid;
+  EXPECT_EQ(Host::instance().notifyAll(17), 0);
+  EXPECT_EQ(shellState(), ShellState::kClosed);
+  EXPECT_TRUE(IsWindow(form));
+  EXPECT_EQ(GetParent(form), nullptr);
+  EXPECT_FALSE(IsWindowVisible(form));
+  EXPECT_EQ(GetParent(grid), tree().leftContainer);
+  EXPECT_EQ(GetParent(tree().main), nullptr);
+  EXPECT_EQ(topLevelFrames(), 0u);
+
+  // The host goes on: its own traffic to its controls and windows for two seconds.
+  const DWORD until = GetTickCount() + 2000;
+  int rounds = 0;
+  while (GetTickCount() < until) {
+    SendMessageA(tree().componentCombo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>("按钮1"));
+    SendMessageA(tree().componentCombo, CB_SETCURSEL, 0, 0);
+    SendMessageA(tree().outputBox, EM_REPLACESEL, 0, reinterpret_cast<LPARAM>("编译成功\r\n"));
+    SendMessageA(tree().main, 0x362, 0, 0);
+    MoveWindow(tree().main, 0, 0, 800 + rounds % 50, 600, TRUE);
+    InvalidateRect(grid, nullptr, TRUE);
+    testing::pumpMessages(10);
+    ++rounds;
+  }
+  EXPECT_GT(rounds, 0);
+  // A later notification 1 answers 1 and builds nothing.
+  EXPECT_EQ(notifyStart(), 1);
+  EXPECT_EQ(topLevelFrames(), 0u);
+  EXPECT_EQ(shellState(), ShellState::kClosed);
+  releasePropertyForm(true);
+}
+
+TEST_F(ShellTest, AttachAndDetachATopLevelWindow) {
+  start();
+  HWND window = CreateWindowExA(0, "STATIC", "top", WS_OVERLAPPED | WS_CAPTION | WS_VISIBLE, 30, 40, 200, 100, nullptr,
+                                nullptr, GetModuleHandleA(nullptr), nullptr);
+  const LONG style = GetWindowLongA(window, GWL_STYLE);
+  ASSERT_TRUE(attachWindow(shellFrameHwnd(), window, 10, 20, 120, 60));
+  EXPECT_EQ(GetParent(window), shellFrameHwnd());
+  EXPECT_NE(GetWindowLongA(window, GWL_STYLE) & WS_CHILD, 0);
+  EXPECT_TRUE(sameRect(rectInParent(window), RECT{10, 20, 130, 80}));
+
+  ASSERT_TRUE(detachWindow(window, 5, 6));
+  EXPECT_EQ(GetParent(window), nullptr);
+  EXPECT_EQ(GetWindowLongA(window, GWL_STYLE), style);
+  RECT r{};
+  GetWindowRect(window, &r);
+  EXPECT_EQ(r.left, 5);
+  EXPECT_EQ(r.top, 6);
+  EXPECT_EQ(r.right - r.left, 120);  // the size is kept
+
+  // A second detach finds no record and changes nothing.
+  EXPECT_FALSE(detachWindow(window, 0, 0));
+  EXPECT_EQ(GetWindowLongA(window, GWL_STYLE), style);
+  EXPECT_TRUE(IsWindowVisible(window));
+  DestroyWindow(window);
+}
+
+TEST_F(ShellTest, TheHostIsMovedOnlyWhenTheCodeViewMoved) {
+  start();
+  HWND main = tree().main;
+  const ShellCounters before = shellCounters();
+  for (int i = 0; i < 20; ++i) syncHostWindow();
+  EXPECT_EQ(shellCounters().hostWindowMoves, before.hostWindowMoves);
+  EXPECT_EQ(shellCounters().hostWindowSyncs, before.hostWindowSyncs + 20);
+
+  // A frame resize moves the code view and the host follows it.
+  SetWindowPos(shellFrameHwnd(), nullptr, 0, 0, 1000, 700, SWP_NOMOVE | SWP_NOZORDER);
+  testing::pumpMessages(50);
+  EXPECT_GT(shellCounters().hostWindowMoves, before.hostWindowMoves);
+  EXPECT_TRUE(sameRect(rectInParent(main), elementRectInWindow(frameElement("eCodeView"))));
+
+  // Idle: the host main window paints at most twice in two seconds.
+  gPaints = 0;
+  gPreviousProc =
+      reinterpret_cast<WNDPROC>(SetWindowLongPtrA(main, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&countingProc)));
+  const uint32_t moves = shellCounters().hostWindowMoves;
+  testing::pumpMessages(2000);
+  SetWindowLongPtrA(main, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(gPreviousProc));
+  EXPECT_LE(gPaints.load(), 2);
+  EXPECT_EQ(shellCounters().hostWindowMoves, moves);
+}
+
+TEST_F(ShellTest, FloatingThePropertiesPaneAndClosingItsWindowPutsTheGridBack) {
+  start();
+  HWND form = buildPropertyForm();
+  ASSERT_NE(form, nullptr);
+  HWND grid = tree().propertyGrid;
+  HELE pane2 = pane(kPaneProperties);
+  XPane_FloatPane(pane2);
+  testing::pumpMessages(50);
+  ASSERT_EQ(XPane_GetState(pane2), pane_state_float);
+  HWINDOW floating = XEle_GetWindow(pane2);
+  ASSERT_NE(floating, shellFrame());
+  EXPECT_EQ(GetParent(form), XWnd_GetHWND(floating));
+
+  SendMessageA(XWnd_GetHWND(floating), WM_CLOSE, 0, 0);
+  testing::pumpMessages(50);
+  ASSERT_TRUE(IsWindow(form));
+  ASSERT_TRUE(IsWindow(grid));
+  EXPECT_EQ(GetParent(form), shellFrameHwnd());
+  EXPECT_EQ(GetParent(grid), form);
+
+  // A floating window destroyed without its close event does not take the form along.
+  XPane_FloatPane(pane2);
+  testing::pumpMessages(50);
+  floating = XEle_GetWindow(pane2);
+  ASSERT_EQ(GetParent(form), XWnd_GetHWND(floating));
+  DestroyWindow(XWnd_GetHWND(floating));
+  testing::pumpMessages(50);
+  EXPECT_TRUE(IsWindow(form));
+  EXPECT_TRUE(IsWindow(grid));
+  EXPECT_EQ(GetParent(form), shellFrameHwnd());
+}
+
+TEST_F(ShellTest, UndockIsRefusedWithAMessageBeforeWindows10) {
+  if (isWindows10()) GTEST_SKIP() << "a Windows 10 prefix floats the pane";
+  start();
+  BoxAnswerer answerer("提示", IDOK);
+  HELE help = pane(kPaneHelpTips);
+  HXCGUI undock = XEle_GetChildByIndex(help, 1);
+  ASSERT_TRUE(XC_IsHELE(undock));
+  XEle_SendEvent(undock, XE_BNCLICK);
+  XEle_SendEvent(undock, XE_BNCLICK);
+  EXPECT_EQ(shellCounters().undockRefusals, 2u);
+  EXPECT_EQ(answerer.answered(), 2);
+  EXPECT_EQ(XPane_GetState(help), pane_state_dock);
+  EXPECT_EQ(GetWindowLongA(tree().main, GWL_EXSTYLE) & WS_EX_LAYERED, 0);
+}
+
+TEST_F(ShellTest, DebuggingLookAndBackLeavesTheFrameAsCreated) {
+  start();
+  HWND frame = shellFrameHwnd();
+  auto capture = [frame] {
+    RECT r{};
+    GetClientRect(frame, &r);
+    HDC screen = GetDC(frame), memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, r.right, r.bottom);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    RedrawWindow(frame, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    BitBlt(memory, 0, 0, r.right, r.bottom, screen, 0, 0, SRCCOPY);
+    std::string pixels(static_cast<size_t>(r.right * r.bottom * 4), '\0');
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), r.right, -r.bottom, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    SelectObject(memory, old);
+    GetDIBits(memory, bitmap, 0, r.bottom, pixels.data(), &info, DIB_RGB_COLORS);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(frame, screen);
+    return pixels;
+  };
+  testing::pumpMessages(100);
+  const std::string created = capture();
+  applyFrameLook(true);
+  testing::pumpMessages(50);
+  EXPECT_NE(capture(), created);
+  applyFrameLook(false);
+  testing::pumpMessages(50);
+  EXPECT_EQ(capture(), created);
+}
+
+TEST_F(ShellTest, FiftyLookRoundsLeakNothing) {
+  start();
+  auto counts = [] {
+    DWORD handles = 0;
+    GetProcessHandleCount(GetCurrentProcess(), &handles);
+    return std::array<long, 3>{static_cast<long>(GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS)),
+                               static_cast<long>(GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS)),
+                               static_cast<long>(handles)};
+  };
+  const auto before = counts();
+  if (before == std::array<long, 3>{0, 0, 0}) GTEST_SKIP() << "this Wine answers no resource counters";
+  for (int i = 0; i < 50; ++i) {
+    applyFrameLook(true);
+    applyFrameLook(false);
+    styleTabBars();
+    testing::pumpMessages();
+  }
+  testing::pumpMessages(50);
+  const auto after = counts();
+  for (size_t i = 0; i < before.size(); ++i) EXPECT_NEAR(after[i], before[i], 2) << "counter " << i;
+  std::printf("GDI %ld -> %ld, USER %ld -> %ld, handles %ld -> %ld\n", before[0], after[0], before[1], after[1],
+              before[2], after[2]);
+}
+
+TEST_F(ShellTest, NotificationSixWithoutAShellWritesItsLineOnly) {
+  testing::NotepadSink log("TovaluxLog.txt - 记事本");
+  EXPECT_EQ(Host::instance().notifyAll(6), 0);
+  EXPECT_EQ(log.text(), "#NL_FREE_LIB_DATA\r\n");
+  EXPECT_EQ(Host::instance().dockBarsVisible(), "1111");
+  EXPECT_EQ(shellState(), ShellState::kLoaded);
+}
+
+}  // namespace
+}  // namespace tovalux
