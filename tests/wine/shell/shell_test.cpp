@@ -501,6 +501,66 @@ TEST_F(ShellTest, FiftyLookRoundsLeakNothing) {
               before[2], after[2]);
 }
 
+// The host's answer to WM_CLOSE, played by a subclass of its main window: it refuses (its save
+// question cancelled) or it closes the way the host does (notification 6 inside WM_CLOSE).
+std::atomic<int> gCloseMessages{0};
+bool gHostRefuses = false;
+WNDPROC gHostProc = nullptr;
+LRESULT CALLBACK closingHostProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_CLOSE) {
+    ++gCloseMessages;
+    if (!gHostRefuses) Host::instance().notifyAll(6);
+    return 0;
+  }
+  return CallWindowProcA(gHostProc, window, message, wParam, lParam);
+}
+
+TEST_F(ShellTest, ARefusedCloseTakesTheHostBackAndASecondYesCloses) {
+  start();
+  HWND main = tree().main;
+  gCloseMessages = 0;
+  gHostRefuses = true;
+  gHostProc =
+      reinterpret_cast<WNDPROC>(SetWindowLongPtrA(main, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&closingHostProc)));
+  {
+    BoxAnswerer yes("Tovalux 提示", IDYES);
+    SendMessageA(shellFrameHwnd(), WM_CLOSE, 0, 0);  // the frame's close: question, Yes
+    testing::pumpMessages(100);
+    EXPECT_EQ(yes.answered(), 1);
+  }
+  EXPECT_EQ(gCloseMessages.load(), 1);
+  EXPECT_TRUE(shellExists());
+  EXPECT_EQ(GetParent(main), shellFrameHwnd());
+  EXPECT_NE(GetWindowLongA(main, GWL_STYLE) & WS_CHILD, 0);
+  EXPECT_EQ(shellCounters().refusedCloses, 1u);
+  EXPECT_TRUE(sameRect(rectInParent(main), elementRectInWindow(frameElement("eCodeView"))));
+
+  // No leaves everything as it is.
+  {
+    BoxAnswerer no("Tovalux 提示", IDNO);
+    SendMessageA(shellFrameHwnd(), WM_CLOSE, 0, 0);
+    testing::pumpMessages(100);
+    EXPECT_EQ(no.answered(), 1);
+  }
+  EXPECT_EQ(gCloseMessages.load(), 1);
+  EXPECT_EQ(GetParent(main), shellFrameHwnd());
+
+  // Yes again, and this time the host closes: one WM_CLOSE, notification 6 outside our handler.
+  gHostRefuses = false;
+  {
+    BoxAnswerer yes("提示", IDYES);
+    XEle_SendEvent(frameElement("winClose"), XE_BNCLICK);
+    testing::pumpMessages(100);
+    EXPECT_EQ(yes.answered(), 1);
+  }
+  EXPECT_EQ(gCloseMessages.load(), 2);
+  EXPECT_FALSE(shellExists());
+  EXPECT_EQ(shellState(), ShellState::kClosed);
+  EXPECT_EQ(GetParent(main), nullptr);
+  EXPECT_EQ(static_cast<DWORD>(GetWindowLongA(main, GWL_STYLE)), 0x14CF0000u);
+  SetWindowLongPtrA(main, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(gHostProc));
+}
+
 TEST_F(ShellTest, NotificationSixWithoutAShellWritesItsLineOnly) {
   testing::NotepadSink log("TovaluxLog.txt - 记事本");
   EXPECT_EQ(Host::instance().notifyAll(6), 0);
