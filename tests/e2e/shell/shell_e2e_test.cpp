@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -65,13 +66,13 @@ size_t count(const std::vector<JournalEntry>& entries, const std::string& kind, 
   return n;
 }
 
-// The shell frame of the host process, once start-up has shown it.
+// The shell frame of the host process, once start-up has put the host main window into it.
 HWND waitForFrame(DWORD processId) {
   for (int i = 0; i < 800; ++i) {
     HWND frame = FindWindowA("Tovalux", "易语言 - Tovalux IDE");
     DWORD owner = 0;
     if (frame) GetWindowThreadProcessId(frame, &owner);
-    if (frame && owner == processId && IsWindowVisible(frame)) return frame;
+    if (frame && owner == processId && FindWindowExA(frame, nullptr, "ENewFrame", nullptr)) return frame;
     testing::pumpMessages(25);
   }
   return nullptr;
@@ -90,9 +91,39 @@ bool answerBox(const char* title, int button, DWORD timeoutMs = 20000) {
   return false;
 }
 
+std::string readAll(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+TEST(ShellEndToEnd, ThePluginCarriesTheEnginesAndPictures) {
+  HMODULE plugin =
+      LoadLibraryExA(testing::winePath(TOVALUX_HOST_DIR "/lib/Tovalux.fne").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  ASSERT_NE(plugin, nullptr);
+  auto rcdata = [plugin](int id) {
+    HRSRC info = FindResourceA(plugin, MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(10));
+    HGLOBAL data = info ? LoadResource(plugin, info) : nullptr;
+    return data ? std::string(static_cast<const char*>(LockResource(data)), SizeofResource(plugin, info)) : "";
+  };
+  EXPECT_EQ(rcdata(101), readAll(testing::winePath(TOVALUX_BUILD_DIR "/engines/olly.dll")));
+  EXPECT_EQ(rcdata(102), readAll(testing::winePath(TOVALUX_BUILD_DIR "/engines/BeaEngine.dll")));
+  EXPECT_EQ(rcdata(103).substr(1, 3), "PNG");
+  HBITMAP banner = LoadBitmapA(plugin, MAKEINTRESOURCEA(620));
+  ASSERT_NE(banner, nullptr);
+  BITMAP info{};
+  GetObjectA(banner, sizeof info, &info);
+  EXPECT_EQ(info.bmWidth, 500);
+  EXPECT_EQ(info.bmHeight, 300);
+  DeleteObject(banner);
+  FreeLibrary(plugin);
+}
+
 TEST(ShellEndToEnd, TheHostStandsInsideTheFrameAndClosesThroughIt) {
   const std::string journal = artefact("e2e_shell_close_journal.txt");
   DeleteFileA(journal.c_str());
+  // Start-up writes the engine beside the host when it is missing.
+  const std::string olly = testing::winePath(TOVALUX_HOST_DIR "/olly.dll");
+  DeleteFileA(olly.c_str());
   PROCESS_INFORMATION process = startHost("--journal \"" + journal + "\"");
   ASSERT_NE(process.hProcess, nullptr);
   HWND frame = waitForFrame(process.dwProcessId);
@@ -117,6 +148,7 @@ TEST(ShellEndToEnd, TheHostStandsInsideTheFrameAndClosesThroughIt) {
   EXPECT_EQ(count(entries, "notify", "code", "1"), 1u);
   ASSERT_FALSE(entries.empty());
   EXPECT_EQ(entries.back().kind, "exit");
+  EXPECT_EQ(readAll(olly), readAll(testing::winePath(TOVALUX_BUILD_DIR "/engines/olly.dll")));
 }
 
 uint32_t bigEndian(const unsigned char* bytes) {
