@@ -1,0 +1,110 @@
+// The shell's cost to the host, under Wine, each figure beside its peer measured in the same run:
+//
+//   start-up   notification 1 (frame, panes, re-hosting) against the stand-in creating its own
+//              window tree
+//   re-fit     100 frame resizes, each carrying the host main window along over the code view,
+//              against the stand-in resizing its own main window 100 times
+//
+//   bench_shell [ROUNDS]      default 10 start-ups
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "host.h"
+#include "host/descriptor.h"
+#include "lifecycle/lifecycle.h"
+#include "shell/shell.h"
+
+namespace {
+
+using standin::Host;
+
+double now() {
+  static LARGE_INTEGER frequency = [] {
+    LARGE_INTEGER f;
+    QueryPerformanceFrequency(&f);
+    return f;
+  }();
+  LARGE_INTEGER counter;
+  QueryPerformanceCounter(&counter);
+  return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+double timed(const std::function<void()>& work) {
+  const double start = now();
+  work();
+  return now() - start;
+}
+
+void pump() {
+  MSG message;
+  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+  }
+}
+
+double median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  return values[values.size() / 2];
+}
+
+int32_t notifyStart() {
+  return Host::instance().notifyAll(1, static_cast<int32_t>(reinterpret_cast<intptr_t>(&standin::hostNotifyEntry)), 0);
+}
+
+// 100 sizes, each applied to `window` and followed by the messages it caused.
+double resizeStorm(HWND window) {
+  return timed([window] {
+    for (int i = 0; i < 100; ++i) {
+      SetWindowPos(window, nullptr, 0, 0, 900 + (i % 10) * 20, 650 + (i % 7) * 15, SWP_NOMOVE | SWP_NOZORDER);
+      pump();
+    }
+  });
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 10;
+  // The theme is found relative to the current directory: the stand-in's folder.
+  SetCurrentDirectoryA(TOVALUX_HOST_DIR_WINE);
+  Host& host = Host::instance();
+  host.addLibrary(&GetNewInf, "in-process");
+
+  std::vector<double> tree, startUp, hostResize, frameResize;
+  uint32_t moves = 0;
+  for (int r = 0; r < rounds; ++r) {
+    tovalux::resetLifecycleForTests();
+    tree.push_back(timed([&] { host.createWindows(); }));
+    host.show(SW_SHOWNORMAL);
+    pump();
+    // The stand-in alone: its own main window resized.
+    hostResize.push_back(resizeStorm(host.mainWindow()));
+    startUp.push_back(timed([] { notifyStart(); }));
+    pump();
+    const uint32_t before = tovalux::shellCounters().hostWindowMoves;
+    frameResize.push_back(resizeStorm(tovalux::shellFrameHwnd()));
+    moves += tovalux::shellCounters().hostWindowMoves - before;
+    host.notifyAll(6);
+    host.destroyWindows();
+    pump();
+  }
+
+  const double treeMs = median(tree) * 1000, startMs = median(startUp) * 1000;
+  const double hostMs = median(hostResize) * 1000, frameMs = median(frameResize) * 1000;
+  std::printf("rounds                              %d\n", rounds);
+  std::printf("stand-in window tree creation       %8.2f ms (median)\n", treeMs);
+  std::printf("shell start-up (notification 1)     %8.2f ms (median)\n", startMs);
+  std::printf("  ratio start-up / window tree      %8.2f\n", startMs / treeMs);
+  std::printf("100 resizes of the host main window %8.2f ms (median)\n", hostMs);
+  std::printf("100 resizes of the shell frame      %8.2f ms (median), host moved %.1f times per storm\n", frameMs,
+              static_cast<double>(moves) / rounds);
+  std::printf("  ratio frame / host resizes        %8.2f\n", frameMs / hostMs);
+  return 0;
+}
