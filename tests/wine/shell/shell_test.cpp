@@ -561,6 +561,73 @@ TEST_F(ShellTest, ARefusedCloseTakesTheHostBackAndASecondYesCloses) {
   SetWindowLongPtrA(main, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(gHostProc));
 }
 
+std::atomic<int> gPageFocus{0};
+LRESULT CALLBACK pageProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_SETFOCUS) ++gPageFocus;
+  return DefMDIChildProcA(window, message, wParam, lParam);
+}
+
+HWINDOW gTip = 0;
+HWINDOW tipSource() { return gTip; }
+
+TEST_F(ShellTest, FocusGoesToTheActivePageAndTheTipFollowsTheCorner) {
+  start();
+  HWND mdi = tree().mdiClient;
+  // No page: the hand-over sends nothing.
+  gPageFocus = 0;
+  SetCursorPos(2000, 2000);
+  SendMessageA(shellFrameHwnd(), WM_SETFOCUS, 0, 0);
+  EXPECT_EQ(gPageFocus.load(), 0);
+
+  WNDCLASSA wc{};
+  wc.lpfnWndProc = &pageProc;
+  wc.hInstance = GetModuleHandleA(nullptr);
+  wc.lpszClassName = "ShellTestPage";
+  RegisterClassA(&wc);
+  MDICREATESTRUCTA create{
+      "ShellTestPage", "程序集: 窗口程序集_启动窗口", GetModuleHandleA(nullptr), 0, 0, 300, 200, WS_VISIBLE, 0};
+  HWND page = reinterpret_cast<HWND>(SendMessageA(mdi, WM_MDICREATE, 0, reinterpret_cast<LPARAM>(&create)));
+  ASSERT_NE(page, nullptr);
+  SendMessageA(mdi, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(page), 0);
+  gPageFocus = 0;
+  SendMessageA(shellFrameHwnd(), WM_SETFOCUS, 0, 0);
+  EXPECT_EQ(gPageFocus.load(), 1);
+  SendMessageA(mdi, WM_MDIDESTROY, reinterpret_cast<WPARAM>(page), 0);
+
+  // The update tip stays at the frame's lower right corner.
+  gTip = XWnd_CreateEx(0, L"", L"tip", 0, 0, 0, 100, 50, nullptr, 0);
+  setUpdateTipWindowSource(&tipSource);
+  SetWindowPos(shellFrameHwnd(), nullptr, 40, 30, 1000, 700, SWP_NOZORDER);
+  testing::pumpMessages(20);
+  RECT tip{};
+  GetWindowRect(XWnd_GetHWND(gTip), &tip);
+  EXPECT_TRUE(sameRect(tip, RECT{40 + 1000 - 418, 30 + 700 - 146, 40 + 1000 - 418 + 400, 30 + 700 - 146 + 106}));
+  setUpdateTipWindowSource(nullptr);
+  XWnd_CloseWindow(gTip);
+}
+
+TEST_F(ShellTest, ThePropertyFormFollowsThePropertiesPane) {
+  start();
+  HWND form = buildPropertyForm();
+  ASSERT_NE(form, nullptr);
+  HELE pane2 = pane(kPaneProperties);
+  activatePaneByTitle("组件属性");
+  testing::pumpMessages(20);
+  // Over "CtrlProLayout", with the host's grid filling it and shown.
+  EXPECT_TRUE(sameRect(rectInParent(form), elementRectInWindow(frameElement("CtrlProLayout"))));
+  RECT client{};
+  GetClientRect(form, &client);
+  EXPECT_TRUE(sameRect(rectInParent(tree().propertyGrid), client));
+  EXPECT_TRUE(IsWindowVisible(tree().propertyGrid));
+  // Hiding the pane hides the form; showing it again shows it.
+  XPane_HidePane(pane2);
+  testing::pumpMessages(20);
+  EXPECT_FALSE(IsWindowVisible(form));
+  XPane_ShowPane(pane2);
+  testing::pumpMessages(20);
+  EXPECT_TRUE(IsWindowVisible(form));
+}
+
 TEST_F(ShellTest, NotificationSixWithoutAShellWritesItsLineOnly) {
   testing::NotepadSink log("TovaluxLog.txt - 记事本");
   EXPECT_EQ(Host::instance().notifyAll(6), 0);
