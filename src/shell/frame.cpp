@@ -277,6 +277,8 @@ bool confirmExit(const std::string& title) {
 }
 
 void closeFromFrame() {
+  // The exit question is modal: the host may have shut the shell down while it was open.
+  if (!shellRunning() || !shellExists()) return;
   HWND host = hostMainWindow();
   if (host == nullptr) return;
   detachWindow(host, 0, 0);
