@@ -18,7 +18,10 @@
 #include "host/subclasses.h"
 #include "lifecycle/lifecycle.h"
 #include "settings/settings.h"
+#include "shell/descriptors.h"
 #include "shell/shell.h"
+#include "toolkit/model/context.h"
+#include "toolkit/model/descriptor.h"
 #include "toolkit/win32/xcgui_win32.h"
 
 namespace tovalux {
@@ -56,6 +59,15 @@ RECT elementRectInWindow(HXCGUI element) {
   XEle_GetClientRect(element, &r);
   XEle_RectClientToWndClient(element, &r);
   return r;
+}
+
+// The background descriptor an element or window carries now.
+std::string descriptorOf(HXCGUI object) {
+  const HBKM manager = XC_IsHWINDOW(object) ? XWnd_GetBkManager(object) : XEle_GetBkManager(object);
+  const auto* bkm = tk::context().registry.get<tk::BkManager>(manager);
+  if (bkm == nullptr) return {};
+  const std::u16string& text = bkm->text();
+  return std::string(text.begin(), text.end());  // descriptors are ASCII
 }
 
 bool sameRect(const RECT& a, const RECT& b) {
@@ -411,6 +423,7 @@ TEST_F(ShellTest, FloatingThePropertiesPaneAndClosingItsWindowPutsTheGridBack) {
   HWINDOW floating = XEle_GetWindow(pane2);
   ASSERT_NE(floating, shellFrame());
   EXPECT_EQ(GetParent(form), XWnd_GetHWND(floating));
+  EXPECT_EQ(descriptorOf(floating), descriptor::kFloatingPaneWindow);
 
   SendMessageA(XWnd_GetHWND(floating), WM_CLOSE, 0, 0);
   testing::pumpMessages(50);
@@ -429,6 +442,11 @@ TEST_F(ShellTest, FloatingThePropertiesPaneAndClosingItsWindowPutsTheGridBack) {
   EXPECT_TRUE(IsWindow(form));
   EXPECT_TRUE(IsWindow(grid));
   EXPECT_EQ(GetParent(form), shellFrameHwnd());
+
+  // The disassembly pane's floating window has a background of its own.
+  XPane_FloatPane(pane(kPaneDisassembly));
+  testing::pumpMessages(50);
+  EXPECT_EQ(descriptorOf(XEle_GetWindow(pane(kPaneDisassembly))), descriptor::kFloatingDisassemblyWindow);
 }
 
 TEST_F(ShellTest, UndockIsRefusedWithAMessageBeforeWindows10) {
@@ -472,9 +490,13 @@ TEST_F(ShellTest, DebuggingLookAndBackLeavesTheFrameAsCreated) {
   applyFrameLook(true);
   testing::pumpMessages(50);
   EXPECT_NE(capture(), created);
+  HXCGUI top = frameElement("winTopEdge");
+  EXPECT_EQ(descriptorOf(top), descriptor::kFrameTopDebugging);
   applyFrameLook(false);
   testing::pumpMessages(50);
   EXPECT_EQ(capture(), created);
+  EXPECT_EQ(descriptorOf(top), descriptor::kFrameTopNormal);
+  EXPECT_EQ(descriptorOf(pane(kPaneWatch)), descriptor::kPane);
 }
 
 TEST_F(ShellTest, FiftyLookRoundsLeakNothing) {
