@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "host.h"
-#include "host/descriptor.h"
+#include "lifecycle/descriptor.h"
 #include "lifecycle/lifecycle.h"
 #include "shell/shell.h"
 

@@ -11,7 +11,7 @@
 
 #include "common/win32_support.h"
 #include "host.h"
-#include "host/descriptor.h"
+#include "lifecycle/descriptor.h"
 #include "host/host_protocol.h"
 #include "host/host_windows.h"
 #include "host/shell_state.h"
@@ -20,8 +20,8 @@
 #include "settings/settings.h"
 #include "shell/descriptors.h"
 #include "shell/shell.h"
-#include "toolkit/model/context.h"
-#include "toolkit/model/descriptor.h"
+#include "toolkit/model/core/context.h"
+#include "toolkit/model/theme/descriptor.h"
 #include "toolkit/win32/xcgui_win32.h"
 
 namespace tovalux {
