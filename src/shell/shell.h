@@ -11,6 +11,7 @@
 #include <string>
 #include <string_view>
 
+#include "base/os_info.h"
 #include "toolkit/xcgui.h"
 
 namespace tovalux {
@@ -46,9 +47,10 @@ void syncHostWindow();
 // names no existing file.
 std::string currentProjectPath();
 
-// The operating system's caption names Windows 10 (computed once per process).
-bool isWindows10();
-// The host process runs elevated (token closed on every path).
+// isWindows10() (base/os_info.h): the operating system's WMI caption names Windows 10, asked
+// once per process.
+// The host process runs elevated: a system with token elevation (6.0 or later) and an elevated
+// token (base's processIsElevated, which tests override).
 bool isElevated();
 
 // The dark-theme flag: set at start-up and never cleared.

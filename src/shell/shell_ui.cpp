@@ -1,24 +1,22 @@
-// The shell's message boxes and the programs it starts.
-#include <windows.h>
-#include <shellapi.h>
-
+// The shell's message boxes and the programs it starts go through base's seams, so tests answer
+// them from a script and nothing is started under Wine.
+#include "base/ui_seams.h"
 #include "shell/shell_internal.h"
 
 namespace tovalux::shell_detail {
 
 int askUser(HWND owner, const std::string& text, const std::string& title, UINT flags) {
-  return MessageBoxA(owner, text.c_str(), title.c_str(), flags);
+  return showMessageBox(owner, text, title, flags);
 }
 
 bool openInBrowser(const std::string& address) {
-  return reinterpret_cast<intptr_t>(ShellExecuteA(nullptr, "open", address.c_str(), nullptr, nullptr, SW_SHOWNORMAL)) >
-         32;
+  LaunchRequest request;
+  request.verb = "open";
+  request.file = address;
+  request.show = SW_SHOWNORMAL;
+  return shellExecute(request);
 }
 
-bool selectInExplorer(const std::string& path) {
-  const std::string arguments = "/select,\"" + path + "\"";
-  return reinterpret_cast<intptr_t>(
-             ShellExecuteA(nullptr, "open", "explorer.exe", arguments.c_str(), nullptr, SW_SHOWNORMAL)) > 32;
-}
+bool selectInExplorer(const std::string& path) { return startExplorer(explorerSelectArguments(path)); }
 
 }  // namespace tovalux::shell_detail

@@ -7,10 +7,10 @@
 #include <array>
 #include <atomic>
 #include <cstdio>
-#include <thread>
 
+#include "common/counters.h"
+#include "common/host_fixture.h"
 #include "common/win32_support.h"
-#include "host.h"
 #include "lifecycle/descriptor.h"
 #include "host/host_protocol.h"
 #include "host/host_windows.h"
@@ -27,11 +27,10 @@
 namespace tovalux {
 namespace {
 
-using standin::Host;
+// Lets the frame and the host handle what a step caused.
+void pumpFor(DWORD milliseconds = 0) { testing::pumpMessages(milliseconds); }
 
-int32_t notifyStart() {
-  return Host::instance().notifyAll(1, static_cast<int32_t>(reinterpret_cast<intptr_t>(&standin::hostNotifyEntry)), 0);
-}
+using standin::Host;
 
 std::string iniPath() { return testing::programDirectory() + "\\lib\\Tovalux\\Tovalux.ini"; }
 
@@ -105,47 +104,16 @@ size_t topLevelFrames() {
   return frames;
 }
 
-std::atomic<int> gPaints{0};
-WNDPROC gPreviousProc = nullptr;
-LRESULT CALLBACK countingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_PAINT) ++gPaints;
-  return CallWindowProcA(gPreviousProc, window, message, wParam, lParam);
-}
+using testing::fieldIs;
+using testing::HostFixture;
+using testing::ScriptedUi;
 
-// Presses a button of the message box with that title when it shows (the shell's message boxes
-// are modal; a test must not wait on them).
-class BoxAnswerer {
- public:
-  BoxAnswerer(const char* title, int button) : title_(title), button_(button) {
-    thread_ = std::thread([this] {
-      while (!stop_) {
-        if (HWND box = FindWindowA("#32770", title_.c_str())) {
-          ++answered_;
-          PostMessageA(box, WM_COMMAND, button_, 0);
-          while (!stop_ && IsWindow(box)) Sleep(5);
-        }
-        Sleep(5);
-      }
-    });
-  }
-  ~BoxAnswerer() {
-    stop_ = true;
-    thread_.join();
-  }
-  int answered() const { return answered_; }
-
- private:
-  std::string title_;
-  int button_;
-  std::atomic<bool> stop_{false};
-  std::atomic<int> answered_{0};
-  std::thread thread_;
-};
+// The real host starts the shell once per process; each test here starts it again.
+const bool kLifecycleResets = (HostFixture::setAfterTeardown(&resetLifecycleForTests), true);
 
 class ShellTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    ASSERT_TRUE(Host::instance().addLibrary(&GetNewInf, "in-process"));
     // Theme paths are relative to the current directory, the host's folder.
     SetCurrentDirectoryA(testing::winePath(TOVALUX_HOST_DIR).c_str());
     CreateDirectoryA((testing::programDirectory() + "\\lib").c_str(), nullptr);
@@ -153,27 +121,18 @@ class ShellTest : public ::testing::Test {
   }
 
   void SetUp() override {
-    resetLifecycleForTests();
     resetShellCountersForTests();
     DeleteFileA(iniPath().c_str());
-    Host& host = Host::instance();
-    host.journal().clear();
-    ASSERT_TRUE(host.createWindows());
-    host.show(SW_SHOWNORMAL);
-  }
-
-  void TearDown() override {
-    Host::instance().notifyAll(6);
-    Host::instance().destroyWindows();
   }
 
   void start() {
-    ASSERT_EQ(notifyStart(), 1);
+    host.host().show(SW_SHOWNORMAL);
+    ASSERT_EQ(host.startShell(), 1);
     ASSERT_TRUE(shellExists());
-    testing::pumpMessages(50);
+    host.pump();
   }
 
-  const standin::WindowTree& tree() { return Host::instance().tree(); }
+  const standin::WindowTree& tree() { return host.tree(); }
 
   // What the properties pane does while building its view: the layout into pane 2, then the form.
   HWND buildPropertyForm() {
@@ -185,6 +144,8 @@ class ShellTest : public ::testing::Test {
     if (!XC_IsHELE(layout)) return nullptr;
     return createPropertyForm(layout);
   }
+
+  HostFixture host;
 };
 
 TEST_F(ShellTest, StartUpPutsTheHostInsideTheFrameOverTheCodeView) {
@@ -202,7 +163,7 @@ TEST_F(ShellTest, StartUpPutsTheHostInsideTheFrameOverTheCodeView) {
   const LONG style = GetWindowLongA(main, GWL_STYLE);
   EXPECT_EQ(style & (WS_CAPTION | WS_THICKFRAME), 0);
   EXPECT_NE(style & WS_CHILD, 0);
-  EXPECT_EQ(Host::instance().dockBarsVisible(), "0000");
+  EXPECT_EQ(host.host().dockBarsVisible(), "0000");
   HXCGUI codeView = frameElement("eCodeView");
   ASSERT_TRUE(XC_IsHELE(codeView));
   EXPECT_TRUE(sameRect(rectInParent(main), elementRectInWindow(codeView)));
@@ -218,7 +179,7 @@ TEST_F(ShellTest, StartUpPutsTheHostInsideTheFrameOverTheCodeView) {
   EXPECT_EQ(XC_wtoa(XBtn_GetText(userType).c_str()), isElevated() ? "管理员" : "非管理员");
 
   // A second notification 1 builds nothing more.
-  EXPECT_EQ(notifyStart(), 1);
+  EXPECT_EQ(host.startShell(), 1);
   EXPECT_EQ(topLevelFrames(), 1u);
   EXPECT_EQ(shellFrameHwnd(), frame);
 }
@@ -262,12 +223,11 @@ TEST_F(ShellTest, TopMarginFollowsTheCaptionSetting) {
   writeSetting("Theme", "Caption", "fasle");
   start();
   const int withoutCaption = elementRectInWindow(frameElement("eCodeView")).top;
-  Host::instance().notifyAll(6);
-  Host::instance().destroyWindows();
+  host.freeLibraryData();
+  host.host().destroyWindows();
 
   resetLifecycleForTests();
-  ASSERT_TRUE(Host::instance().createWindows());
-  Host::instance().show(SW_SHOWNORMAL);
+  ASSERT_TRUE(host.createWindows());
   writeSetting("Theme", "Caption", "TRUE");
   start();
   EXPECT_EQ(elementRectInWindow(frameElement("eCodeView")).top - withoutCaption, 117 - 97);
@@ -308,13 +268,13 @@ TEST_F(ShellTest, NotificationSixGivesEveryHostWindowBack) {
   MoveWindow(events, -5000, -5000, 0, 0, FALSE);
   EXPECT_EQ(hostWindows().leftPanelItem1059(), events);
 
-  EXPECT_EQ(Host::instance().notifyAll(6), 0);
+  EXPECT_EQ(host.freeLibraryData(), 0);
   EXPECT_EQ(shellState(), ShellState::kClosed);
   EXPECT_FALSE(shellExists());
   HWND main = tree().main;
   EXPECT_EQ(GetParent(main), nullptr);
   EXPECT_EQ(static_cast<DWORD>(GetWindowLongA(main, GWL_STYLE)), 0x14CF0000u);
-  EXPECT_EQ(Host::instance().dockBarsVisible(), "1111");
+  EXPECT_EQ(host.host().dockBarsVisible(), "1111");
   EXPECT_FALSE(IsWindow(form));
   ASSERT_TRUE(IsWindow(grid));
   ASSERT_TRUE(IsWindow(events));
@@ -330,7 +290,7 @@ TEST_F(ShellTest, NotificationSeventeenKeepsTheFormAndTheHostRunsOn) {
   HWND form = buildPropertyForm();
   ASSERT_NE(form, nullptr);
   HWND grid = tree().propertyGrid;
-  EXPECT_EQ(Host::instance().notifyAll(17), 0);
+  EXPECT_EQ(host.restore(), 0);
   EXPECT_EQ(shellState(), ShellState::kClosed);
   EXPECT_TRUE(IsWindow(form));
   EXPECT_EQ(GetParent(form), nullptr);
@@ -349,12 +309,12 @@ TEST_F(ShellTest, NotificationSeventeenKeepsTheFormAndTheHostRunsOn) {
     SendMessageA(tree().main, 0x362, 0, 0);
     MoveWindow(tree().main, 0, 0, 800 + rounds % 50, 600, TRUE);
     InvalidateRect(grid, nullptr, TRUE);
-    testing::pumpMessages(10);
+    pumpFor(10);
     ++rounds;
   }
   EXPECT_GT(rounds, 0);
   // A later notification 1 answers 1 and builds nothing.
-  EXPECT_EQ(notifyStart(), 1);
+  EXPECT_EQ(host.startShell(), 1);
   EXPECT_EQ(topLevelFrames(), 0u);
   EXPECT_EQ(shellState(), ShellState::kClosed);
   releasePropertyForm(true);
@@ -396,18 +356,16 @@ TEST_F(ShellTest, TheHostIsMovedOnlyWhenTheCodeViewMoved) {
 
   // A frame resize moves the code view and the host follows it.
   SetWindowPos(shellFrameHwnd(), nullptr, 0, 0, 1000, 700, SWP_NOMOVE | SWP_NOZORDER);
-  testing::pumpMessages(50);
+  pumpFor(50);
   EXPECT_GT(shellCounters().hostWindowMoves, before.hostWindowMoves);
   EXPECT_TRUE(sameRect(rectInParent(main), elementRectInWindow(frameElement("eCodeView"))));
 
   // Idle: the host main window paints at most twice in two seconds.
-  gPaints = 0;
-  gPreviousProc =
-      reinterpret_cast<WNDPROC>(SetWindowLongPtrA(main, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&countingProc)));
+  pumpFor(100);  // the resize's own paints
+  const int paints = host.host().mainPaintCount();
   const uint32_t moves = shellCounters().hostWindowMoves;
-  testing::pumpMessages(2000);
-  SetWindowLongPtrA(main, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(gPreviousProc));
-  EXPECT_LE(gPaints.load(), 2);
+  pumpFor(2000);
+  EXPECT_LE(host.host().mainPaintCount() - paints, 2);
   EXPECT_EQ(shellCounters().hostWindowMoves, moves);
 }
 
@@ -418,7 +376,7 @@ TEST_F(ShellTest, FloatingThePropertiesPaneAndClosingItsWindowPutsTheGridBack) {
   HWND grid = tree().propertyGrid;
   HELE pane2 = pane(kPaneProperties);
   XPane_FloatPane(pane2);
-  testing::pumpMessages(50);
+  pumpFor(50);
   ASSERT_EQ(XPane_GetState(pane2), pane_state_float);
   HWINDOW floating = XEle_GetWindow(pane2);
   ASSERT_NE(floating, shellFrame());
@@ -426,7 +384,7 @@ TEST_F(ShellTest, FloatingThePropertiesPaneAndClosingItsWindowPutsTheGridBack) {
   EXPECT_EQ(descriptorOf(floating), descriptor::kFloatingPaneWindow);
 
   SendMessageA(XWnd_GetHWND(floating), WM_CLOSE, 0, 0);
-  testing::pumpMessages(50);
+  pumpFor(50);
   ASSERT_TRUE(IsWindow(form));
   ASSERT_TRUE(IsWindow(grid));
   EXPECT_EQ(GetParent(form), shellFrameHwnd());
@@ -434,32 +392,36 @@ TEST_F(ShellTest, FloatingThePropertiesPaneAndClosingItsWindowPutsTheGridBack) {
 
   // A floating window destroyed without its close event does not take the form along.
   XPane_FloatPane(pane2);
-  testing::pumpMessages(50);
+  pumpFor(50);
   floating = XEle_GetWindow(pane2);
   ASSERT_EQ(GetParent(form), XWnd_GetHWND(floating));
   DestroyWindow(XWnd_GetHWND(floating));
-  testing::pumpMessages(50);
+  pumpFor(50);
   EXPECT_TRUE(IsWindow(form));
   EXPECT_TRUE(IsWindow(grid));
   EXPECT_EQ(GetParent(form), shellFrameHwnd());
 
   // The disassembly pane's floating window has a background of its own.
   XPane_FloatPane(pane(kPaneDisassembly));
-  testing::pumpMessages(50);
+  pumpFor(50);
   EXPECT_EQ(descriptorOf(XEle_GetWindow(pane(kPaneDisassembly))), descriptor::kFloatingDisassemblyWindow);
 }
 
 TEST_F(ShellTest, UndockIsRefusedWithAMessageBeforeWindows10) {
   if (isWindows10()) GTEST_SKIP() << "a Windows 10 prefix floats the pane";
   start();
-  BoxAnswerer answerer("提示", IDOK);
+  host.ui().answerMessageBox(IDOK);
+  host.ui().answerMessageBox(IDOK);
   HELE help = pane(kPaneHelpTips);
   HXCGUI undock = XEle_GetChildByIndex(help, 1);
   ASSERT_TRUE(XC_IsHELE(undock));
   XEle_SendEvent(undock, XE_BNCLICK);
   XEle_SendEvent(undock, XE_BNCLICK);
   EXPECT_EQ(shellCounters().undockRefusals, 2u);
-  EXPECT_EQ(answerer.answered(), 2);
+  const auto boxes = host.ui().calls(ScriptedUi::Kind::kMessageBox);
+  ASSERT_EQ(boxes.size(), 2u);
+  EXPECT_EQ(boxes[0].text, "目前停靠功能仅 Windows 10 操作系统支持");
+  EXPECT_EQ(boxes[0].flags, static_cast<UINT>(MB_ICONINFORMATION));
   EXPECT_EQ(XPane_GetState(help), pane_state_dock);
   EXPECT_EQ(GetWindowLongA(tree().main, GWL_EXSTYLE) & WS_EX_LAYERED, 0);
 }
@@ -485,15 +447,15 @@ TEST_F(ShellTest, DebuggingLookAndBackLeavesTheFrameAsCreated) {
     ReleaseDC(frame, screen);
     return pixels;
   };
-  testing::pumpMessages(100);
+  pumpFor(100);
   const std::string created = capture();
   applyFrameLook(true);
-  testing::pumpMessages(50);
+  pumpFor(50);
   EXPECT_NE(capture(), created);
   HXCGUI top = frameElement("winTopEdge");
   EXPECT_EQ(descriptorOf(top), descriptor::kFrameTopDebugging);
   applyFrameLook(false);
-  testing::pumpMessages(50);
+  pumpFor(50);
   EXPECT_EQ(capture(), created);
   EXPECT_EQ(descriptorOf(top), descriptor::kFrameTopNormal);
   EXPECT_EQ(descriptorOf(pane(kPaneWatch)), descriptor::kPane);
@@ -501,86 +463,61 @@ TEST_F(ShellTest, DebuggingLookAndBackLeavesTheFrameAsCreated) {
 
 TEST_F(ShellTest, FiftyLookRoundsLeakNothing) {
   start();
-  auto counts = [] {
-    DWORD handles = 0;
-    GetProcessHandleCount(GetCurrentProcess(), &handles);
-    return std::array<long, 3>{static_cast<long>(GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS)),
-                               static_cast<long>(GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS)),
-                               static_cast<long>(handles)};
-  };
-  const auto before = counts();
-  if (before == std::array<long, 3>{0, 0, 0}) GTEST_SKIP() << "this Wine answers no resource counters";
+  pumpFor(50);
+  const testing::ResourceCounts before = testing::countResources();
   for (int i = 0; i < 50; ++i) {
     applyFrameLook(true);
     applyFrameLook(false);
     styleTabBars();
-    testing::pumpMessages();
+    pumpFor();
   }
-  testing::pumpMessages(50);
-  const auto after = counts();
-  for (size_t i = 0; i < before.size(); ++i) EXPECT_NEAR(after[i], before[i], 2) << "counter " << i;
-  std::printf("GDI %ld -> %ld, USER %ld -> %ld, handles %ld -> %ld\n", before[0], after[0], before[1], after[1],
-              before[2], after[2]);
-}
-
-// The host's answer to WM_CLOSE, played by a subclass of its main window: it refuses (its save
-// question cancelled) or it closes the way the host does (notification 6 inside WM_CLOSE).
-std::atomic<int> gCloseMessages{0};
-bool gHostRefuses = false;
-WNDPROC gHostProc = nullptr;
-LRESULT CALLBACK closingHostProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_CLOSE) {
-    ++gCloseMessages;
-    if (!gHostRefuses) Host::instance().notifyAll(6);
-    return 0;
-  }
-  return CallWindowProcA(gHostProc, window, message, wParam, lParam);
+  pumpFor(50);
+  const testing::ResourceCounts after = testing::countResources();
+  EXPECT_GT(before.gdiObjects, 0);  // the counters read something
+  EXPECT_NEAR(after.gdiObjects, before.gdiObjects, 2);
+  EXPECT_NEAR(after.userObjects, before.userObjects, 2);
+  EXPECT_NEAR(after.handles, before.handles, 2);
+  std::printf("before: %s\nafter:  %s\n", testing::describe(before).c_str(), testing::describe(after).c_str());
 }
 
 TEST_F(ShellTest, ARefusedCloseTakesTheHostBackAndASecondYesCloses) {
   start();
   HWND main = tree().main;
-  gCloseMessages = 0;
-  gHostRefuses = true;
-  gHostProc =
-      reinterpret_cast<WNDPROC>(SetWindowLongPtrA(main, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&closingHostProc)));
-  {
-    BoxAnswerer yes("Tovalux 提示", IDYES);
-    SendMessageA(shellFrameHwnd(), WM_CLOSE, 0, 0);  // the frame's close: question, Yes
-    testing::pumpMessages(100);
-    EXPECT_EQ(yes.answered(), 1);
-  }
-  EXPECT_EQ(gCloseMessages.load(), 1);
+  ASSERT_TRUE(host.action("mode refuse-close 1").ok);
+  // The frame's close: the question, Yes; the host refuses (its save prompt cancelled).
+  host.ui().answerMessageBox(IDYES);
+  SendMessageA(shellFrameHwnd(), WM_CLOSE, 0, 0);
+  ASSERT_TRUE(host.waitForJournal("close-refused"));
+  ASSERT_TRUE(host.pumpUntil([] { return shellCounters().refusedCloses == 1; }));
   EXPECT_TRUE(shellExists());
   EXPECT_EQ(GetParent(main), shellFrameHwnd());
   EXPECT_NE(GetWindowLongA(main, GWL_STYLE) & WS_CHILD, 0);
-  EXPECT_EQ(shellCounters().refusedCloses, 1u);
   EXPECT_TRUE(sameRect(rectInParent(main), elementRectInWindow(frameElement("eCodeView"))));
+  auto boxes = host.ui().calls(ScriptedUi::Kind::kMessageBox);
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].title, "Tovalux 提示");
+  EXPECT_EQ(boxes[0].text, "你确定退出并关闭易语言吗?");
+  EXPECT_EQ(boxes[0].flags, static_cast<UINT>(MB_YESNO | MB_ICONQUESTION));
+  EXPECT_EQ(boxes[0].owner, shellFrameHwnd());
 
   // No leaves everything as it is.
-  {
-    BoxAnswerer no("Tovalux 提示", IDNO);
-    SendMessageA(shellFrameHwnd(), WM_CLOSE, 0, 0);
-    testing::pumpMessages(100);
-    EXPECT_EQ(no.answered(), 1);
-  }
-  EXPECT_EQ(gCloseMessages.load(), 1);
+  host.ui().answerMessageBox(IDNO);
+  SendMessageA(shellFrameHwnd(), WM_CLOSE, 0, 0);
+  host.pump();
+  EXPECT_EQ(host.count("close-refused"), 1u);
   EXPECT_EQ(GetParent(main), shellFrameHwnd());
 
-  // Yes again, and this time the host closes: one WM_CLOSE, notification 6 outside our handler.
-  gHostRefuses = false;
-  {
-    BoxAnswerer yes("提示", IDYES);
-    XEle_SendEvent(frameElement("winClose"), XE_BNCLICK);
-    testing::pumpMessages(100);
-    EXPECT_EQ(yes.answered(), 1);
-  }
-  EXPECT_EQ(gCloseMessages.load(), 2);
+  // Yes on the close button: this time the host closes, with notification 6 outside our handler.
+  host.ui().answerMessageBox(IDYES);
+  XEle_SendEvent(frameElement("winClose"), XE_BNCLICK);
+  ASSERT_TRUE(host.waitForJournal("closed"));
+  boxes = host.ui().calls(ScriptedUi::Kind::kMessageBox);
+  ASSERT_EQ(boxes.size(), 3u);
+  EXPECT_EQ(boxes[2].title, "提示");
+  EXPECT_EQ(host.count("notify", fieldIs("code", 6)), 1u);
+  EXPECT_EQ(host.count("close-refused") + host.count("closed"), 2u);  // two WM_CLOSE in all
   EXPECT_FALSE(shellExists());
   EXPECT_EQ(shellState(), ShellState::kClosed);
-  EXPECT_EQ(GetParent(main), nullptr);
-  EXPECT_EQ(static_cast<DWORD>(GetWindowLongA(main, GWL_STYLE)), 0x14CF0000u);
-  SetWindowLongPtrA(main, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(gHostProc));
 }
 
 std::atomic<int> gPageFocus{0};
@@ -620,7 +557,7 @@ TEST_F(ShellTest, FocusGoesToTheActivePageAndTheTipFollowsTheCorner) {
   gTip = XWnd_CreateEx(0, L"", L"tip", 0, 0, 0, 100, 50, nullptr, 0);
   setUpdateTipWindowSource(&tipSource);
   SetWindowPos(shellFrameHwnd(), nullptr, 40, 30, 1000, 700, SWP_NOZORDER);
-  testing::pumpMessages(20);
+  pumpFor(20);
   RECT tip{};
   GetWindowRect(XWnd_GetHWND(gTip), &tip);
   EXPECT_TRUE(sameRect(tip, RECT{40 + 1000 - 418, 30 + 700 - 146, 40 + 1000 - 418 + 400, 30 + 700 - 146 + 106}));
@@ -634,7 +571,7 @@ TEST_F(ShellTest, ThePropertyFormFollowsThePropertiesPane) {
   ASSERT_NE(form, nullptr);
   HELE pane2 = pane(kPaneProperties);
   activatePaneByTitle("组件属性");
-  testing::pumpMessages(20);
+  pumpFor(20);
   // Over "CtrlProLayout", with the host's grid filling it and shown.
   EXPECT_TRUE(sameRect(rectInParent(form), elementRectInWindow(frameElement("CtrlProLayout"))));
   RECT client{};
@@ -643,18 +580,18 @@ TEST_F(ShellTest, ThePropertyFormFollowsThePropertiesPane) {
   EXPECT_TRUE(IsWindowVisible(tree().propertyGrid));
   // Hiding the pane hides the form; showing it again shows it.
   XPane_HidePane(pane2);
-  testing::pumpMessages(20);
+  pumpFor(20);
   EXPECT_FALSE(IsWindowVisible(form));
   XPane_ShowPane(pane2);
-  testing::pumpMessages(20);
+  pumpFor(20);
   EXPECT_TRUE(IsWindowVisible(form));
 }
 
 TEST_F(ShellTest, NotificationSixWithoutAShellWritesItsLineOnly) {
   testing::NotepadSink log("TovaluxLog.txt - 记事本");
-  EXPECT_EQ(Host::instance().notifyAll(6), 0);
+  EXPECT_EQ(host.freeLibraryData(), 0);
   EXPECT_EQ(log.text(), "#NL_FREE_LIB_DATA\r\n");
-  EXPECT_EQ(Host::instance().dockBarsVisible(), "1111");
+  EXPECT_EQ(host.host().dockBarsVisible(), "1111");
   EXPECT_EQ(shellState(), ShellState::kLoaded);
 }
 
