@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cstdio>
 
+#include "base/os_info.h"
 #include "common/counters.h"
 #include "common/host_fixture.h"
 #include "common/win32_support.h"
@@ -299,17 +300,17 @@ TEST_F(ShellTest, NotificationSeventeenKeepsTheFormAndTheHostRunsOn) {
   EXPECT_EQ(GetParent(tree().main), nullptr);
   EXPECT_EQ(topLevelFrames(), 0u);
 
-  // The host goes on: its own traffic to its controls and windows for two seconds.
+  // The host goes on: two seconds of its own traffic (pages, caption, run state, its controls).
   const DWORD until = GetTickCount() + 2000;
   int rounds = 0;
   while (GetTickCount() < until) {
-    SendMessageA(tree().componentCombo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>("按钮1"));
-    SendMessageA(tree().componentCombo, CB_SETCURSEL, 0, 0);
+    ASSERT_TRUE(host.action("page-open \"程序集: 窗口程序集_启动窗口\"").ok);
+    ASSERT_TRUE(host.action("run-state running").ok);
+    ASSERT_TRUE(host.action("run-state idle").ok);
+    ASSERT_TRUE(host.action("page-close \"程序集: 窗口程序集_启动窗口\"").ok);
     SendMessageA(tree().outputBox, EM_REPLACESEL, 0, reinterpret_cast<LPARAM>("编译成功\r\n"));
-    SendMessageA(tree().main, 0x362, 0, 0);
     MoveWindow(tree().main, 0, 0, 800 + rounds % 50, 600, TRUE);
-    InvalidateRect(grid, nullptr, TRUE);
-    pumpFor(10);
+    host.pump();
     ++rounds;
   }
   EXPECT_GT(rounds, 0);
@@ -585,6 +586,41 @@ TEST_F(ShellTest, ThePropertyFormFollowsThePropertiesPane) {
   XPane_ShowPane(pane2);
   pumpFor(20);
   EXPECT_TRUE(IsWindowVisible(form));
+}
+
+TEST_F(ShellTest, CaptionButtonsOpenTheProjectFolderAndTheGroupPage) {
+  // A project file that exists, with a comma and a blank in its path.
+  const std::string folder = testing::programDirectory() + "\\工程 a,b";
+  CreateDirectoryA(folder.c_str(), nullptr);
+  const std::string project = folder + "\\演示.e";
+  CloseHandle(CreateFileA(project.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+  setElevationOverride(ElevationOverride::kNotElevated);
+  start();
+  EXPECT_EQ(XC_wtoa(XBtn_GetText(frameElement("userType")).c_str()), "非管理员");
+
+  // No project: the button does nothing.
+  EXPECT_EQ(currentProjectPath(), "");
+  XEle_SendEvent(frameElement("proJectNameBtn"), XE_BNCLICK);
+  EXPECT_TRUE(host.ui().calls(ScriptedUi::Kind::kShellExecute).empty());
+
+  ASSERT_TRUE(host.action("project \"" + project + "\"").ok);
+  EXPECT_EQ(currentProjectPath(), project);
+  ASSERT_TRUE(host.action("run-state paused").ok);
+  EXPECT_EQ(currentProjectPath(), project);
+  ASSERT_TRUE(host.action("project \"" + project + "\" variant=test").ok);
+  EXPECT_EQ(currentProjectPath(), project);  // the third piece
+  host.ui().answerShellExecute(true);
+  XEle_SendEvent(frameElement("proJectNameBtn"), XE_BNCLICK);
+  host.ui().answerShellExecute(true);
+  XEle_SendEvent(frameElement("JoinQQGroup"), XE_BNCLICK);
+  const auto launches = host.ui().calls(ScriptedUi::Kind::kShellExecute);
+  ASSERT_EQ(launches.size(), 2u);
+  EXPECT_EQ(launches[0].text, "explorer.exe");
+  EXPECT_EQ(launches[0].parameters, "/select,\"" + project + "\"");
+  EXPECT_EQ(launches[1].title, "open");
+  EXPECT_EQ(launches[1].text.rfind("https://", 0), 0u);
+  DeleteFileA(project.c_str());
+  RemoveDirectoryA(folder.c_str());
 }
 
 TEST_F(ShellTest, NotificationSixWithoutAShellWritesItsLineOnly) {
