@@ -17,6 +17,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <vector>
 #include <string>
 
 #include "base/screenshot.h"
@@ -156,7 +157,16 @@ int main(int argc, char** argv) {
   host.startLibraries();
   host.journal().record(standin::EntryBuilder("started"));
 
-  if (!gOptions.script.empty()) {
+  if (gOptions.demo && gOptions.script.empty()) {
+    // The demo opens a sample project with a code page, so the shell has something to show.
+    CreateDirectoryA((directory + "\\samples").c_str(), nullptr);
+    std::vector<std::string> lines = {
+        "project \"" + directory + "\\samples\\演示.e\" create=1",
+        "page-open \"程序集: 窗口程序集_启动窗口\"",
+    };
+    gScript = std::make_unique<standin::ScriptRunner>(host, std::move(lines));
+    gScriptTimer = SetTimer(nullptr, 0, kScriptTickMs, &onTimer);
+  } else if (!gOptions.script.empty()) {
     if (auto lines = standin::ScriptRunner::readFile(gOptions.script)) {
       gScript = std::make_unique<standin::ScriptRunner>(host, std::move(*lines));
       gScriptTimer = SetTimer(nullptr, 0, kScriptTickMs, &onTimer);
