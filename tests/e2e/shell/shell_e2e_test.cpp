@@ -107,5 +107,41 @@ TEST(ShellEndToEnd, TheHostStandsInsideTheFrameAndClosesThroughIt) {
   EXPECT_EQ(bigEndian(header + 20), 800u);
 }
 
+TEST(ShellEndToEnd, AfterSeventeenTheHostRunsOnAndANewStartBuildsNothing) {
+  EhostRun run({.name = "e2e_shell17"});
+  ASSERT_TRUE(run.start());
+  ASSERT_TRUE(run.waitForJournal("started"));
+  HWND main = run.mainWindow();
+  ASSERT_TRUE(run.send("notify 17"));
+  ASSERT_TRUE(run.send("window-state after-17"));
+  auto state = run.waitForJournal("window-state", fieldIs("label", "after-17"));
+  ASSERT_TRUE(state);
+  EXPECT_EQ(state->get("main-parent"), "0");
+  EXPECT_EQ(state->get("main-style"), "0x14CF0000");
+  EXPECT_EQ(state->get("main-layered"), "0");
+  EXPECT_EQ(state->get("grid-alive"), "1");
+  EXPECT_EQ(state->get("combo1059-alive"), "1");
+  EXPECT_EQ(state->get("dock-bars"), "1111");
+
+  // Two seconds of the host's own traffic, then notification 1 again: answered, nothing built.
+  const DWORD until = GetTickCount() + 2000;
+  while (GetTickCount() < until) {
+    ASSERT_TRUE(run.send("page-open \"程序集: 窗口程序集_启动窗口\""));
+    ASSERT_TRUE(run.send("run-state running"));
+    ASSERT_TRUE(run.send("run-state idle"));
+    ASSERT_TRUE(run.send("page-close \"程序集: 窗口程序集_启动窗口\""));
+  }
+  ASSERT_TRUE(run.send("start"));
+  ASSERT_TRUE(run.send("window-state restarted"));
+  state = run.waitForJournal("window-state", fieldIs("label", "restarted"));
+  ASSERT_TRUE(state);
+  EXPECT_EQ(state->get("main-parent"), "0");
+  EXPECT_EQ(FindWindowA("Tovalux", "易语言 - Tovalux IDE"), nullptr);
+  EXPECT_EQ(GetParent(main), nullptr);
+  ASSERT_TRUE(run.send("close"));
+  EXPECT_EQ(run.waitForExit(), 0);
+  EXPECT_EQ(run.count("notify", fieldIs("code", 1)), 2u);
+}
+
 }  // namespace
 }  // namespace tovalux
