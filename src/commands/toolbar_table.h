@@ -1,0 +1,54 @@
+// The two tool bars as data: every button's tooltip and icon in order (separators included, so
+// the positions the state rules address are the toolkit's element indexes), the name a click
+// is dispatched by, and what each name does.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string_view>
+
+namespace tovalux::commands {
+
+struct ToolButtonSpec {
+  std::string_view tooltip;  // "|" is a separator
+  std::string_view icon;     // file name in the tool icon folders
+};
+
+inline constexpr std::string_view kToolSeparator = "|";
+
+// "winToolBar0": positions 0..12, then position 13 (the linker selector), then 14..40.
+std::span<const ToolButtonSpec> mainToolBarFirstGroup();
+std::span<const ToolButtonSpec> mainToolBarSecondGroup();
+// "winToolBar1": positions 0..17.
+std::span<const ToolButtonSpec> designerToolBar();
+
+inline constexpr int kLinkerPosition = 13;
+inline constexpr int kMainToolBarCount = 41;
+inline constexpr int kDesignerToolBarCount = 18;
+
+// The text before the first '(' of a tooltip; the whole tooltip when it has none or nothing
+// stands before it.
+std::string_view toolButtonName(std::string_view tooltip);
+
+enum class ToolActionKind : uint8_t {
+  kNothing,
+  kRunIdeFunction,  // value: the function number
+  kCompile,         // clear the build output, bring 调试输出 forward, run value
+  kRun,             // clear the build output, run value
+  kRestart,         // 重新运行
+  kHelpTip,         // 查看帮助提示
+  kBlackMoonBuild,  // 黑月静态编译
+};
+
+struct ToolAction {
+  ToolActionKind kind = ToolActionKind::kNothing;
+  uint32_t value = 0;
+};
+
+// The action of a button name (names compared whole, first match in table order).
+ToolAction toolActionFor(std::string_view name);
+
+// Every name the click table knows, in table order (tests walk it).
+std::span<const std::string_view> toolActionNames();
+
+}  // namespace tovalux::commands
