@@ -1,0 +1,80 @@
+#include <windows.h>
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include <atomic>
+
+#include "commands/commands.h"
+#include "commands/commands_internal.h"
+#include "commands/dialog_calls.h"
+#include "commands/toolbar_builder.h"
+#include "host/host_protocol.h"
+#include "host/host_text.h"
+#include "host/host_windows.h"
+#include "host/ide_functions.h"
+#include "shell/run_state.h"
+#include "shell/shell.h"
+
+namespace tovalux {
+namespace {
+
+std::atomic<void (*)()> gClearBuildOutput{nullptr};
+std::atomic<void (*)()> gOpenSettingsDialog{nullptr};
+
+// A caption longer than this is cut (the markers sit at its end only on absurd paths).
+constexpr size_t kCaptionCap = 32 * 1024;
+
+}  // namespace
+
+void installCommandBuilders() {
+  FrameBuilders builders;
+  builders.buildToolBars = &buildToolBars;
+  builders.buildMainMenu = &buildMainMenu;
+  builders.mainMenuOpen = &mainMenuOpen;
+  setFrameBuilders(builders);
+}
+
+void setClearBuildOutput(void (*clear)()) { gClearBuildOutput.store(clear); }
+
+void clearBuildOutput() {
+  if (auto clear = gClearBuildOutput.load()) clear();
+}
+
+void setSettingsDialogOpener(void (*open)()) { gOpenSettingsDialog.store(open); }
+
+namespace commands {
+
+void openSettingsDialog() {
+  if (auto open = gOpenSettingsDialog.load()) open();
+}
+
+std::string hostCaption() { return windowTextCapped(getHostMainWindow(), kCaptionCap); }
+
+RunState readRunState(bool withPageKind) {
+  RunState state;
+  HWND tree = hostWindows().leftPanelItem1019();
+  state.projectLoaded = tree != nullptr && SendMessageA(tree, TVM_GETCOUNT, 0, 0) >= 2;
+  state.debugging = debugging();
+  if (withPageKind && state.projectLoaded) state.pageKind = queryIdeValue(ide::kQueryPageKind, 0);
+  if (state.debugging) readCaptionMarkers(hostCaption(), state);
+  return state;
+}
+
+XString toX(std::string_view gbk) { return XC_AnsiToUnicode(std::string(gbk).c_str()); }
+
+std::string fromX(const XChar* text) { return text != nullptr ? XC_wtoa(text) : std::string(); }
+
+void setDescriptor(HXCGUI element, std::string_view descriptor) { setBackground(element, descriptor); }
+
+int messageBox(std::string_view text, UINT flags) {
+  return dialogCalls().messageBox(shellFrameHwnd(), std::string(text), "Tovalux", flags);
+}
+
+bool aboutBox(std::string_view app, std::string_view other) {
+  return dialogCalls().aboutBox(shellFrameHwnd(), std::string(app), std::string(other));
+}
+
+bool openWebPage(std::string_view address) { return dialogCalls().openWebPage(std::string(address)); }
+
+}  // namespace commands
+}  // namespace tovalux

@@ -1,0 +1,244 @@
+// The menu bar: built once from the table, recent files read from the registry at that moment;
+// picks dispatched to the host (IDE functions, WM_COMMAND) or acted on inside the shell.
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "base/guard.h"
+#include "base/text.h"
+#include "commands/blackmoon.h"
+#include "commands/commands.h"
+#include "commands/commands_internal.h"
+#include "commands/menu_table.h"
+#include "commands/recent_files.h"
+#include "commands/toolbar_builder.h"
+#include "host/host_protocol.h"
+#include "host/ide_functions.h"
+#include "settings/settings.h"
+#include "shell/shell.h"
+
+namespace tovalux {
+
+namespace {
+
+using namespace commands;
+
+constexpr char kMenuBarName[] = "winMainTopMenu";
+constexpr int kButtonHeight = 18;
+constexpr int kItemHeight = 22;
+constexpr int kWideButtonExtra = 16;  // "数据库(B)"
+constexpr int kDatabaseMenu = 5;
+constexpr char kAboutApp[] = "Tovalux IDE";
+constexpr char kAboutText[] = "易语言 - Tovalux IDE 预览版 v1.0.3\r\n由 Tovalux 开发者制作";
+constexpr char kHelpAddress[] = "https://tovalux.example/help";
+constexpr char kContactAddress[] = "https://tovalux.example/contact";
+
+// The recent entries the File menu shows: which FileN each id came from, and its name.
+struct RecentEntry {
+  int number = 0;
+  std::string name;
+};
+
+struct MenuBarState {
+  HELE bar = 0;
+  std::vector<RecentEntry> recent;
+  int exitId = kFirstRecentFileId;
+};
+
+MenuBarState& state() {
+  static MenuBarState s;
+  return s;
+}
+
+void addRows(HMENUX menu, const std::vector<MenuRow>& rows) {
+  for (const MenuRow& row : rows) {
+    if (row.flags == 8) {
+      XMenu_AddItem(menu, 0, toX("").c_str(), row.parentId, 8);
+      continue;
+    }
+    const XString label = toX(row.label);
+    if (!row.icon.empty()) {
+      // A missing image leaves the item without one; the item is still added.
+      XMenu_AddItemIcon(menu, row.id, label.c_str(), row.parentId, loadThemeImage("winMenu", row.icon), 0);
+    } else {
+      XMenu_AddItem(menu, row.id, label.c_str(), row.parentId, 0);
+    }
+    if (row.flags == 4) XMenu_SetItemFlags(menu, row.id, 4);
+  }
+}
+
+// The recent entries shown: files that still exist, with a name to show.
+std::vector<RecentEntry> shownRecentEntries() {
+  std::vector<RecentEntry> entries;
+  for (const RecentFile& file : readRecentFiles()) {
+    if (!projectFileExists(file.path)) continue;
+    std::string name = recentEntryName(file.path);
+    // A path that names a folder (ends with '\\') or only blanks has nothing to show or open.
+    if (name.empty()) continue;
+    entries.push_back({file.number, std::move(name)});
+  }
+  return entries;
+}
+
+void openProject(const std::string& path) {
+  runIdeFunction(ide::kOpenProjectByName, static_cast<int32_t>(reinterpret_cast<intptr_t>(path.c_str())));
+}
+
+// Ids 108 .. exit id - 1. Answers whether a project was opened.
+bool openRecentEntry(HELE bar, int id) {
+  const MenuBarState& s = state();
+  const size_t index = static_cast<size_t>(id - kFirstRecentFileId);
+  if (id < kFirstRecentFileId || id >= s.exitId || index >= s.recent.size()) return false;
+  HMENUX fileMenu = XMenuBar_GetMenu(bar, 0);
+  if (!XC_IsHXCGUI(fileMenu, XC_MENU)) return false;
+  const std::string label(trim(fromX(XMenu_GetItemText(fileMenu, id).c_str())));
+  if (label.empty() || label == kExitLabel) return false;
+
+  // The value this entry came from, if it still names the same file.
+  const RecentEntry& entry = s.recent[index];
+  if (std::optional<std::string> path = readRecentFile(entry.number);
+      path && recentEntryName(*path) == label && projectFileExists(*path)) {
+    openProject(*path);
+    return true;
+  }
+  // The list changed since start-up: the first value with that name.
+  for (const RecentFile& file : readRecentFiles()) {
+    if (recentEntryName(file.path) != label) continue;
+    openProject(file.path);
+    return true;
+  }
+  return false;
+}
+
+void togglePane(int index) {
+  HELE p = pane(index);
+  if (!XC_IsHXCGUI(p, XC_PANE)) return;
+  if (XPane_IsShowPane(p))
+    XPane_HidePane(p);
+  else
+    XPane_ShowPane(p);
+  XEle_AdjustLayout(p);
+  styleTabBars();
+}
+
+// The frame's caption copies the host's title (after 关闭 and 另存为).
+void refreshCaption() {
+  HXCGUI title = frameElement("winTitle");
+  if (!XC_IsHXCGUI(title, XC_SHAPE_TEXT)) return;
+  XShapeText_SetText(title, toX(hostCaption()).c_str());
+  XShape_Redraw(title);
+}
+
+void insertByPageKind() {
+  const uint32_t command = insertCommandForPageKind(queryIdeValue(ide::kQueryPageKind, 0));
+  if (command != 0) runIdeFunction(command);
+}
+
+void sendHostCommand(uint32_t id) {
+  if (HWND main = getHostMainWindow()) SendMessageA(main, WM_COMMAND, id, 0);
+}
+
+void closeShell() {
+  // The frame's own close path asks the user first, as its close button does.
+  if (HWND frame = shellFrameHwnd()) PostMessageA(frame, WM_CLOSE, 0, 0);
+}
+
+void perform(const MenuAction& action) {
+  switch (action.kind) {
+    case MenuActionKind::kRunIdeFunction:
+      runIdeFunction(action.value);
+      if (action.refreshCaption) refreshCaption();
+      break;
+    case MenuActionKind::kSendCommand: sendHostCommand(action.value); break;
+    case MenuActionKind::kTogglePane: togglePane(static_cast<int>(action.value)); break;
+    case MenuActionKind::kSettingsDialog: openSettingsDialog(); break;
+    case MenuActionKind::kInsertByPageKind: insertByPageKind(); break;
+    case MenuActionKind::kBlackMoonBuild: startBlackMoonBuild(); break;
+    case MenuActionKind::kHelpPage: openWebPage(kHelpAddress); break;
+    case MenuActionKind::kContactLink: openWebPage(kContactAddress); break;
+    case MenuActionKind::kAboutBox: aboutBox(kAboutApp, kAboutText); break;
+    case MenuActionKind::kExit: closeShell(); break;
+    case MenuActionKind::kRecentFile:
+    case MenuActionKind::kNothing: break;
+  }
+}
+
+}  // namespace
+
+void buildMainMenu() {
+  guarded(GuardSite::kToolkit, [] {
+    MenuBarState& s = state();
+    HXCGUI found = frameElement(kMenuBarName);
+    // Built once per frame: a bar that is still alive keeps its menus.
+    if (!XC_IsHXCGUI(found, XC_MENUBAR) || found == s.bar) return;
+    HELE bar = static_cast<HELE>(found);
+    s = MenuBarState{};
+    s.bar = bar;
+    resetMenuOpen();
+    const int width = menuButtonWidthSetting();
+
+    XEle_EnableCSS(bar, false);
+    XMenuBar_SetButtonHeight(bar, kButtonHeight);
+    registerBarMenuDrawing(bar);
+    XEle_RegEventC1(bar, XE_MENU_SELECT, &onMenuSelect);
+
+    for (const BarMenu& menu : barMenus()) XMenuBar_AddButton(bar, toX(menu.name).c_str());
+    for (int i = 0; i < XEle_GetChildCount(bar); ++i) {
+      HXCGUI button = XEle_GetChildByIndex(bar, i);
+      if (XC_IsHXCGUI(button, XC_MENUBAR_BUTTON))
+        XEle_SetWidth(button, i == kDatabaseMenu - 1 ? width + kWideButtonExtra : width);
+    }
+    XEle_AdjustLayout(bar);
+
+    s.recent = shownRecentEntries();
+    s.exitId = exitItemId(s.recent.size());
+    std::vector<std::string> names;
+    for (const RecentEntry& entry : s.recent) names.push_back(entry.name);
+
+    for (int m = 1; m <= kMenuCount; ++m) {
+      HMENUX menu = XMenuBar_GetMenu(bar, m - 1);
+      if (!XC_IsHXCGUI(menu, XC_MENU)) continue;
+      XMenu_SetItemHeight(menu, kItemHeight);
+      XMenu_EnableDrawBackground(menu, true);
+      XMenu_EnableDrawItem(menu, true);
+      addRows(menu, layoutMenu(m, names));
+    }
+
+    for (int i = 0; i < XEle_GetChildCount(bar); ++i) {
+      HXCGUI button = XEle_GetChildByIndex(bar, i);
+      if (XC_IsHXCGUI(button, XC_MENUBAR_BUTTON)) styleBarButton(static_cast<HELE>(button));
+    }
+  });
+}
+
+namespace commands {
+
+HELE menuBar() { return XC_IsHXCGUI(state().bar, XC_MENUBAR) ? state().bar : 0; }
+
+int onMenuSelect(HELE bar, int id, bool*) {
+  guarded(GuardSite::kToolkit, [&] {
+    if (id >= kPaneToggleFirstId && id <= kPaneToggleLastId) {
+      togglePane(id - kPaneToggleFirstId);
+      return;
+    }
+    if (id == kSettingsDialogId) {
+      openSettingsDialog();
+      return;
+    }
+    if (id >= kFirstRecentFileId && id < state().exitId) {
+      // A recent entry opens its project; one whose file left the list does nothing.
+      openRecentEntry(bar, id);
+      return;
+    }
+    if (id == state().exitId) {
+      perform({MenuActionKind::kExit, 0, false});
+      return;
+    }
+    perform(menuActionFor(id));
+  });
+  return 0;
+}
+
+}  // namespace commands
+}  // namespace tovalux

@@ -1,0 +1,252 @@
+// The main and designer tool bars: built from the table, clicks dispatched by the button's
+// name, enabled states following the run state (redrawn only when one changed).
+#include <windows.h>
+
+#include <unordered_map>
+#include <vector>
+
+#include "base/guard.h"
+#include "base/pump_wait.h"
+#include "commands/blackmoon.h"
+#include "commands/commands.h"
+#include "commands/commands_internal.h"
+#include "commands/host_queries.h"
+#include "commands/toolbar_builder.h"
+#include "commands/toolbar_table.h"
+#include "host/host_protocol.h"
+#include "host/ide_functions.h"
+#include "host/ui_jobs.h"
+#include "settings/diagnostic_log.h"
+#include "shell/descriptors.h"
+#include "shell/run_state.h"
+#include "shell/shell.h"
+
+namespace tovalux {
+namespace {
+
+using namespace commands;
+
+constexpr char kMainToolBar[] = "winToolBar0";
+constexpr char kDesignerToolBarName[] = "winToolBar1";
+constexpr char kBuildOutputPane[] = "调试输出";
+// How long "重新运行" waits for the stop to be handled before it gives up.
+constexpr DWORD kRestartStopLimitMs = 5000;
+
+struct ToolBarsState {
+  HELE main = 0;
+  HELE designer = 0;
+  HELE slot13 = 0;
+  HELE (*linkerFactory)(HELE) = nullptr;
+  std::unordered_map<HXCGUI, XColor> textColors;  // the colour last set on each element
+  int redraws = 0;
+  bool restarting = false;
+  DWORD restartEnded = 0;  // tick count when the last restart finished
+};
+
+ToolBarsState& bars() {
+  static ToolBarsState s;
+  return s;
+}
+
+int onToolButtonClick(HELE button, bool*);
+
+void addGroup(ToolBarBuilder& builder, std::span<const ToolButtonSpec> group) {
+  for (const ToolButtonSpec& spec : group) {
+    if (spec.tooltip == kToolSeparator) {
+      builder.addSeparator();
+      continue;
+    }
+    HELE button = builder.addButton(spec.tooltip, loadToolIcon(spec.icon), loadToolIconDisabled(spec.icon), true);
+    if (button != 0) XEle_RegEventC1(button, XE_BNCLICK, &onToolButtonClick);
+  }
+}
+
+// Keeps position 13 until the linker selector takes it: a combo box, so the state rules treat
+// the position as they treat the selector.
+HELE makePlaceholder(HELE toolBar) {
+  HELE combo = XComboBox_Create(0, 0, 160, 22, toolBar);
+  if (combo == 0) return 0;
+  XComboBox_EnableEdit(combo, false);
+  XEle_SetPadding(combo, 2, 0, 2, 0);
+  setDescriptor(combo, descriptor::kComboBoxAway);
+  return combo;
+}
+
+void applyElementState(HXCGUI element, const ToolElementState& state, bool& changed) {
+  if (!state.touched || !XC_IsHELE(element)) return;
+  if (XEle_IsEnable(element) != state.enabled) {
+    XEle_Enable(element, state.enabled);
+    changed = true;
+  }
+  if (state.hasTextColor) {
+    auto [it, inserted] = bars().textColors.try_emplace(element, state.textColor);
+    if (inserted || it->second != state.textColor) {
+      it->second = state.textColor;
+      XEle_SetTextColor(element, state.textColor, 255);
+      changed = true;
+    }
+  }
+}
+
+// --- the help tip ----------------------------------------------------------------------------
+
+void runHelpTip() {
+  readHelpTipText([](HelpTipQuery& query) {
+    // The host's record: {first, second, text address, text length}.
+    int32_t record[4] = {query.first, query.second, static_cast<int32_t>(reinterpret_cast<intptr_t>(query.text)),
+                         query.length};
+    runIdeFunction(ide::kQueryHelpTipText, static_cast<int32_t>(reinterpret_cast<intptr_t>(record)));
+    if (query.text == nullptr) query.length = record[3];
+  });
+  const int32_t row = queryIdeValue(ide::kQueryCaretRow, 0);
+  const int32_t column = queryIdeValue(ide::kQueryCaretColumn, 0);
+  runIdeFunction(ide::kShowHelpAt, row, column);
+}
+
+// --- 重新运行 ----------------------------------------------------------------------------------
+
+void restart() {
+  ToolBarsState& s = bars();
+  // A click while the stop is awaited, or the second press of a double click, starts nothing.
+  if (s.restarting) return;
+  if (s.restartEnded != 0 && GetTickCount() - s.restartEnded < GetDoubleClickTime()) return;
+  s.restarting = true;
+  clearBuildOutput();
+  runIdeFunction(ide::kStop);
+  // The host stops the program on its debugger thread; the run state drops when it has.
+  const PumpResult waited = pumpingWait(kRestartStopLimitMs, [] { return !debugging(); });
+  if (waited == PumpResult::kConditionMet)
+    runIdeFunction(ide::kRun);
+  else
+    logToNotepad(waited == PumpResult::kTimedOut ? "重新运行: 程序未能停止" : "重新运行: 已在等待中");
+  s.restarting = false;
+  s.restartEnded = GetTickCount();
+  if (s.restartEnded == 0) s.restartEnded = 1;
+}
+
+void perform(const ToolAction& action) {
+  switch (action.kind) {
+    case ToolActionKind::kRunIdeFunction: runIdeFunction(action.value); break;
+    case ToolActionKind::kCompile:
+      clearBuildOutput();
+      activatePaneByTitle(kBuildOutputPane);
+      runIdeFunction(action.value);
+      break;
+    case ToolActionKind::kRun:
+      clearBuildOutput();
+      runIdeFunction(action.value);
+      break;
+    case ToolActionKind::kRestart: restart(); break;
+    case ToolActionKind::kHelpTip: runHelpTip(); break;
+    case ToolActionKind::kBlackMoonBuild: startBlackMoonBuild(); break;
+    case ToolActionKind::kNothing: break;
+  }
+}
+
+int onToolButtonClick(HELE button, bool*) {
+  guarded(GuardSite::kToolkit, [&] {
+    const std::string tooltip = fromX(XEle_GetToolTip(button).c_str());
+    const std::string_view name = toolButtonName(tooltip);
+    logToNotepad(name);
+    perform(toolActionFor(name));
+  });
+  return 0;
+}
+
+}  // namespace
+
+void buildToolBars() {
+  guarded(GuardSite::kToolkit, [] {
+    ToolBarsState& s = bars();
+    // Built once per frame: bars that are still alive keep their buttons.
+    if (!XC_IsHXCGUI(s.main, XC_TOOLBAR)) s.main = 0, s.slot13 = 0, s.textColors.clear();
+    if (!XC_IsHXCGUI(s.designer, XC_TOOLBAR)) s.designer = 0;
+    ToolBarBuilder main;
+    if (s.main == 0 && main.attach(frameElement(kMainToolBar))) {
+      s.main = main.toolBar();
+      addGroup(main, mainToolBarFirstGroup());
+      HELE selector = s.linkerFactory != nullptr ? s.linkerFactory(s.main) : 0;
+      if (!XC_IsHELE(selector)) selector = makePlaceholder(s.main);
+      s.slot13 = main.addElement(selector);
+      addGroup(main, mainToolBarSecondGroup());
+    }
+    ToolBarBuilder designer;
+    if (s.designer == 0 && designer.attach(frameElement(kDesignerToolBarName))) {
+      s.designer = designer.toolBar();
+      addGroup(designer, designerToolBar());
+    }
+  });
+}
+
+void syncToolBarState() {
+  guarded(GuardSite::kToolkit, [] {
+    HXCGUI bar = frameElement(kMainToolBar);
+    if (!XC_IsHXCGUI(bar, XC_TOOLBAR)) return;
+    const int count = XToolBar_GetEleCount(static_cast<HELE>(bar));
+    std::vector<HELE> elements(static_cast<size_t>(count));
+    std::vector<ToolElementKind> kinds(static_cast<size_t>(count), ToolElementKind::kOther);
+    for (int i = 0; i < count; ++i) {
+      elements[i] = XToolBar_GetEle(static_cast<HELE>(bar), i);
+      if (XC_IsHXCGUI(elements[i], XC_BUTTON)) kinds[i] = ToolElementKind::kButton;
+      if (XC_IsHXCGUI(elements[i], XC_COMBOBOX)) kinds[i] = ToolElementKind::kComboBox;
+    }
+    const std::vector<ToolElementState> states = mainToolBarStates(kinds, readRunState(false));
+    bool changed = false;
+    for (int i = 0; i < count; ++i) applyElementState(elements[i], states[i], changed);
+    if (changed) {
+      XEle_RedrawEle(bar, false);
+      ++bars().redraws;
+    }
+  });
+}
+
+void requestToolBarSync() {
+  postUiJob([] { syncToolBarState(); }, kToolBarRefresh);
+}
+
+void syncDesignerToolBar(bool windowPage) {
+  guarded(GuardSite::kToolkit, [&] {
+    HXCGUI bar = frameElement(kDesignerToolBarName);
+    if (!XC_IsHXCGUI(bar, XC_TOOLBAR)) return;
+    const bool enabled = designerButtonsEnabled(windowPage, debugging());
+    bool changed = false;
+    for (int i = 0; i < XToolBar_GetEleCount(static_cast<HELE>(bar)); ++i) {
+      HELE element = XToolBar_GetEle(static_cast<HELE>(bar), i);
+      if (!XC_IsHXCGUI(element, XC_BUTTON) || XEle_IsEnable(element) == enabled) continue;
+      XEle_Enable(element, enabled);
+      changed = true;
+    }
+    if (changed) {
+      XEle_RedrawEle(bar, false);
+      ++bars().redraws;
+    }
+  });
+}
+
+int toolBarRedrawCount() { return bars().redraws; }
+
+void setLinkerSelectorFactory(HELE (*create)(HELE toolBar)) { bars().linkerFactory = create; }
+
+HELE toolBarSlot13() {
+  HELE element = toolBarElement(bars().main, kLinkerPosition);
+  return XC_IsHELE(element) ? element : 0;
+}
+
+bool replaceToolBarPosition13(HELE element) {
+  ToolBarsState& s = bars();
+  if (!XC_IsHXCGUI(s.main, XC_TOOLBAR) || !XC_IsHELE(element)) return false;
+  HELE previous = toolBarElement(s.main, kLinkerPosition);
+  if (previous == element) return true;
+  if (XToolBar_InsertEle(s.main, element, kLinkerPosition) != kLinkerPosition) return false;
+  if (XC_IsHELE(previous)) {
+    s.textColors.erase(previous);
+    XEle_Destroy(previous);
+  }
+  s.slot13 = element;
+  syncToolBarState();
+  XEle_AdjustLayout(s.main);
+  XEle_RedrawEle(s.main, false);
+  return true;
+}
+
+}  // namespace tovalux
