@@ -7,6 +7,7 @@
 #include "common/win32_support.h"
 #include "host/host_protocol.h"
 #include "host/host_windows.h"
+#include "host/ui_jobs.h"
 #include "shell/run_state.h"
 #include "shell/shell.h"
 #include "toolkit/model/context.h"
@@ -36,10 +37,12 @@ void CommandsTest::SetUp() {
     return true;
   };
   ASSERT_TRUE(XInitXCGUI("Tovalux"));
+  ASSERT_TRUE(openUiJobs());
   createTestFrame();
 }
 
 void CommandsTest::TearDown() {
+  closeUiJobs();
   destroyTestFrame();
   XExitXCGUI();
   setDebugging(false);
