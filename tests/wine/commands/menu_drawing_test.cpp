@@ -123,3 +123,51 @@ TEST_F(MenuDrawing, BarButtonsIgnoreHoverWhileAMenuIsOpen) {
 
 }  // namespace
 }  // namespace tovalux::testing
+
+namespace tovalux::testing {
+namespace {
+
+// The project tree's context menu look, on a free menu popped up for an element.
+TEST_F(MenuDrawing, ContextMenuVariant) {
+  HMENUX menu = XMenu_Create();
+  XMenu_SetItemHeight(menu, 22);
+  XMenu_EnableDrawBackground(menu, true);
+  XMenu_EnableDrawItem(menu, true);
+  XMenu_AddItem(menu, 1, XC_AnsiToUnicode("新建文件夹").c_str(), 0, 0);
+  XMenu_AddItem(menu, 2, XC_AnsiToUnicode("删除所选的项目(D)").c_str(), 0, 16);
+  XMenu_AddItem(menu, -1, XC_AnsiToUnicode("").c_str(), 0, 8);
+  XMenu_AddItem(menu, 3, XC_AnsiToUnicode("插入").c_str(), 0, 4);
+  XMenu_AddItem(menu, 30, XC_AnsiToUnicode("子程序").c_str(), 3, 0);
+  HELE receiver = XEle_GetParentEle(menuBar());  // the menu-bar row stands in for the project tree
+  ASSERT_TRUE(XC_IsHELE(receiver));
+  attachContextMenuLook(receiver);
+  attachContextMenuLook(receiver);  // once per element
+
+  HMENUX file = XMenuBar_GetMenu(menuBar(), 0);
+  XMenu_SetItemFlags(file, 102, 0);  // the sync runs when the context menu pops up too
+  int draws = 0;
+  XEle_RegEventC(receiver, XE_MENU_DRAWITEM, [&](HDRAW, XMenuDrawItemInfo*, bool*) {
+    ++draws;
+    return 0;
+  });
+  RECT frame{};
+  GetWindowRect(frameWindow(), &frame);
+  ASSERT_TRUE(XMenu_Popup(menu, frameWindow(), frame.left + 300, frame.top + 300, receiver, 0));
+  settle();
+  HWND p = popup(0);
+  ASSERT_TRUE(IsWindow(p));
+  EXPECT_EQ(itemFlags(0, 102), 16);
+  EXPECT_NE(GetClassLongA(p, GCL_STYLE) & CS_DROPSHADOW, 0u);
+  EXPECT_EQ(draws, 4) << "each top-level item drawn once: the look was registered once";
+
+  Capture shot(p);
+  saveArtefact(p, "commands-context-menu");
+  EXPECT_EQ(shot.at(5, 0), RGB(51, 51, 51)) << "no open-button line";
+  EXPECT_EQ(shot.at(5, 20), RGB(27, 27, 28));
+  EXPECT_GT(shot.count(textArea(rowOf(0, 2)), RGB(101, 101, 101)), 5) << "disabled text";
+  EXPECT_GT(shot.count(textArea(rowOf(0, 1)), RGB(241, 241, 241)), 5);
+  EXPECT_GT(shot.count(arrowArea(rowOf(0, 3)), RGB(153, 153, 153)), 10) << "arrow of a state-4 parent";
+}
+
+}  // namespace
+}  // namespace tovalux::testing
