@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "base/guard.h"
+#include "base/last_error.h"
 #include "base/pump_wait.h"
 #include "commands/blackmoon.h"
 #include "commands/commands.h"
@@ -179,6 +180,8 @@ void buildToolBars() {
 }
 
 void syncToolBarState() {
+  // Called from the host main window's subclass: the host's last error stays as it was.
+  LastErrorGuard lastError;
   guarded(GuardSite::kToolkit, [] {
     HXCGUI bar = frameElement(kMainToolBar);
     if (!XC_IsHXCGUI(bar, XC_TOOLBAR)) return;
@@ -201,10 +204,12 @@ void syncToolBarState() {
 }
 
 void requestToolBarSync() {
+  LastErrorGuard lastError;  // the debugger thread's hooks call it
   postUiJob([] { syncToolBarState(); }, kToolBarRefresh);
 }
 
 void syncDesignerToolBar(bool windowPage) {
+  LastErrorGuard lastError;
   guarded(GuardSite::kToolkit, [&] {
     HXCGUI bar = frameElement(kDesignerToolBarName);
     if (!XC_IsHXCGUI(bar, XC_TOOLBAR)) return;

@@ -7,6 +7,7 @@
 #include "commands/commands.h"
 #include "commands/menu_table.h"
 #include "commands_fixture.h"
+#include "shell/shell.h"
 
 namespace tovalux::testing {
 namespace {
@@ -69,6 +70,63 @@ TEST_F(MenuBar, EveryPickReachesTheHostOnce) {
       }
     }
   }
+}
+
+}  // namespace
+}  // namespace tovalux::testing
+
+namespace tovalux::testing {
+namespace {
+
+int gSettingsOpened = 0;
+int gOutputCleared = 0;
+
+TEST_F(MenuBar, ShellItemsPanesSettingsExitAndLinks) {
+  setSettingsDialogOpener([] { ++gSettingsOpened; });
+  buildCommands();
+  // 1000..1010 toggle panes 0..10; twice restores the visibility.
+  for (int id = 1000; id <= 1010; ++id) {
+    HELE p = pane(id - 1000);
+    const bool shown = XPane_IsShowPane(p);
+    const int stylings = testFrame().tabBarStylings;
+    pick(id);
+    EXPECT_NE(XPane_IsShowPane(p), shown) << id;
+    EXPECT_EQ(testFrame().tabBarStylings, stylings + 1) << id;
+    pick(id);
+    EXPECT_EQ(XPane_IsShowPane(p), shown) << id;
+  }
+  EXPECT_TRUE(ideCalls().empty());
+
+  pick(1200);
+  EXPECT_EQ(gSettingsOpened, 1);
+  setSettingsDialogOpener(nullptr);
+  pick(1200);  // nothing registered: nothing happens
+  EXPECT_EQ(gSettingsOpened, 1);
+
+  pick(108);  // 退出(X) without recent files: the frame's own close path
+  EXPECT_EQ(testFrame().closeRequests, 1);
+  EXPECT_TRUE(ideCalls().empty());
+
+  for (int id : {1300, 1301, 1302, 1303}) pick(id);
+  ASSERT_EQ(dialogs.size(), 4u);
+  EXPECT_EQ(dialogs[0], "web https://tovalux.example/help");
+  EXPECT_EQ(dialogs[1], "web https://tovalux.example/contact");
+  EXPECT_EQ(dialogs[2], dialogs[1]);
+  EXPECT_EQ(dialogs[3].rfind("about Tovalux IDE|易语言 - Tovalux IDE 预览版 v1.0.3\r\n", 0), 0u) << dialogs[3];
+  EXPECT_EQ(dialogs[3].find("not owned"), std::string::npos);
+}
+
+TEST_F(MenuBar, BuildOutputIsClearedByTheBuildButtonsOnly) {
+  setClearBuildOutput([] { ++gOutputCleared; });
+  buildCommands();
+  setProjectLoaded(true);
+  syncToolBarState();
+  HELE bar = static_cast<HELE>(frameElement("winToolBar0"));
+  for (int position : {15, 16, 21}) XEle_SendEvent(XToolBar_GetEle(bar, position), XE_BNCLICK);
+  EXPECT_EQ(gOutputCleared, 3);
+  pick(700);  // the menu's 编译 runs the host command only
+  EXPECT_EQ(gOutputCleared, 3);
+  setClearBuildOutput(nullptr);
 }
 
 }  // namespace
