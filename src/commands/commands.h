@@ -5,7 +5,7 @@
 
 #include <string_view>
 
-#include "toolkit/model/xcgui.h"
+#include "toolkit/xcgui.h"
 
 namespace tovalux {
 

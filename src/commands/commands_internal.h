@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "commands/run_state_rules.h"
-#include "toolkit/model/xcgui.h"
+#include "toolkit/xcgui.h"
 
 namespace tovalux::commands {
 

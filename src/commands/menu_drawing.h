@@ -5,7 +5,7 @@
 // attachContextMenuLook.
 #pragma once
 
-#include "toolkit/model/xcgui.h"
+#include "toolkit/xcgui.h"
 
 namespace tovalux {
 

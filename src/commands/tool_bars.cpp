@@ -17,7 +17,7 @@
 #include "host/host_protocol.h"
 #include "host/ide_functions.h"
 #include "host/ui_jobs.h"
-#include "settings/diagnostic_log.h"
+#include "base/diagnostics.h"
 #include "shell/descriptors.h"
 #include "shell/run_state.h"
 #include "shell/shell.h"

@@ -15,7 +15,7 @@
 #include <string>
 #include <string_view>
 
-#include "toolkit/model/xcgui.h"
+#include "toolkit/xcgui.h"
 
 namespace tovalux {
 

@@ -10,8 +10,8 @@
 #include "host/ui_jobs.h"
 #include "shell/run_state.h"
 #include "shell/shell.h"
-#include "toolkit/model/context.h"
-#include "toolkit/model/menu.h"
+#include "toolkit/model/core/context.h"
+#include "toolkit/model/menus/menu.h"
 #include "toolkit/win32/xcgui_win32.h"
 
 namespace tovalux::testing {

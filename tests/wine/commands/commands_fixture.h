@@ -11,7 +11,7 @@
 
 #include "host.h"
 #include "test_frame.h"
-#include "toolkit/model/xcgui.h"
+#include "toolkit/xcgui.h"
 
 namespace tovalux::testing {
 

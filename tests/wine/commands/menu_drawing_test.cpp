@@ -8,9 +8,9 @@
 #include "commands_fixture.h"
 #include "shell/descriptors.h"
 #include "shell/run_state.h"
-#include "toolkit/model/descriptor.h"
-#include "toolkit/model/context.h"
-#include "toolkit/model/menu.h"
+#include "toolkit/model/theme/descriptor.h"
+#include "toolkit/model/core/context.h"
+#include "toolkit/model/menus/menu.h"
 #include "wine/toolkit/toolkit_screen.h"
 
 namespace tovalux::testing {

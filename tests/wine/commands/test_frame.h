@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "toolkit/model/xcgui.h"
+#include "toolkit/xcgui.h"
 
 namespace tovalux::testing {
 

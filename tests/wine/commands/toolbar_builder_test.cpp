@@ -9,9 +9,9 @@
 #include "commands/toolbar_builder.h"
 #include "common/win32_support.h"
 #include "shell/descriptors.h"
-#include "toolkit/model/button.h"
-#include "toolkit/model/context.h"
-#include "toolkit/model/descriptor.h"
+#include "toolkit/model/controls/button.h"
+#include "toolkit/model/core/context.h"
+#include "toolkit/model/theme/descriptor.h"
 #include "toolkit/win32/xcgui_win32.h"
 
 namespace tovalux::testing {
