@@ -59,6 +59,9 @@ class UiSeams {
   virtual FontAnswer chooseFont(const FontRequest& request) = 0;
   // True when the program or document was started.
   virtual bool shellExecute(const LaunchRequest& request) = 0;
+  // The Windows About box (ShellAboutA, no icon): `app` goes to its title, `other` below the
+  // system's lines. True when it was shown.
+  virtual bool aboutBox(HWND owner, const std::string& app, const std::string& other) = 0;
 };
 
 // The seams in use. Safe from any thread.
@@ -71,6 +74,7 @@ int showMessageBox(HWND owner, const std::string& text, const std::string& title
 OpenFileAnswer askOpenFiles(const OpenFileRequest& request);
 FontAnswer askFont(const FontRequest& request);
 bool shellExecute(const LaunchRequest& request);
+bool showAboutBox(HWND owner, const std::string& app, const std::string& other);
 
 // Starts explorer.exe with `arguments` through shellExecute.
 bool startExplorer(const std::string& arguments);

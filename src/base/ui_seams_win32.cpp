@@ -65,6 +65,10 @@ class SystemUi final : public UiSeams {
     return reinterpret_cast<INT_PTR>(result) > 32;
   }
 
+  bool aboutBox(HWND window, const std::string& app, const std::string& other) override {
+    return ShellAboutA(owner(window), app.c_str(), other.c_str(), nullptr) != FALSE;
+  }
+
  private:
   // A destroyed owner would make the dialog fail; it then goes without one.
   static HWND owner(HWND window) { return window && IsWindow(window) ? window : nullptr; }
@@ -101,6 +105,10 @@ OpenFileAnswer askOpenFiles(const OpenFileRequest& request) { return uiSeams().o
 FontAnswer askFont(const FontRequest& request) { return uiSeams().chooseFont(request); }
 
 bool shellExecute(const LaunchRequest& request) { return uiSeams().shellExecute(request); }
+
+bool showAboutBox(HWND owner, const std::string& app, const std::string& other) {
+  return uiSeams().aboutBox(owner, app, other);
+}
 
 bool startExplorer(const std::string& arguments) {
   LaunchRequest request;

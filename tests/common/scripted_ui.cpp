@@ -32,6 +32,11 @@ void ScriptedUi::answerShellExecute(bool started) {
   launchAnswers_.push_back(started);
 }
 
+void ScriptedUi::answerAboutBox() {
+  std::lock_guard lock(mutex_);
+  ++aboutAnswers_;
+}
+
 std::vector<ScriptedUi::Call> ScriptedUi::calls() const {
   std::lock_guard lock(mutex_);
   return calls_;
@@ -55,6 +60,7 @@ void ScriptedUi::clear() {
   fileAnswers_.clear();
   fontAnswers_.clear();
   launchAnswers_.clear();
+  aboutAnswers_ = 0;
   calls_.clear();
 }
 
@@ -141,6 +147,19 @@ bool ScriptedUi::shellExecute(const LaunchRequest& request) {
   }
   calls_.push_back(call);
   return started;
+}
+
+bool ScriptedUi::aboutBox(HWND owner, const std::string& app, const std::string& other) {
+  std::lock_guard lock(mutex_);
+  Call call;
+  call.kind = Kind::kAboutBox;
+  call.owner = owner;
+  call.title = app;
+  call.text = other;
+  call.scripted = aboutAnswers_ > 0;
+  if (call.scripted) --aboutAnswers_;
+  calls_.push_back(call);
+  return true;
 }
 
 }  // namespace tovalux::testing

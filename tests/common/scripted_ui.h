@@ -16,14 +16,14 @@ namespace tovalux::testing {
 
 class ScriptedUi final : public UiSeams {
  public:
-  enum class Kind { kMessageBox, kOpenFiles, kFont, kShellExecute };
+  enum class Kind { kMessageBox, kOpenFiles, kFont, kShellExecute, kAboutBox };
 
   struct Call {
     Kind kind;
     bool scripted = false;
     HWND owner = nullptr;
-    std::string text;        // message text; the launched file
-    std::string title;       // box or dialog title; the launch verb
+    std::string text;        // message text; the launched file; the About box's other text
+    std::string title;       // box or dialog title; the launch verb; the About box's app
     UINT flags = 0;          // MB_* / OFN_* / CF_* flags
     std::string parameters;  // launch parameters; the dialog's filter or initial folder
     bool multiSelect = false;
@@ -36,6 +36,7 @@ class ScriptedUi final : public UiSeams {
   void answerFont(const LOGFONTA& font, int pointSizeTenths);
   void cancelFont();
   void answerShellExecute(bool started);
+  void answerAboutBox();  // the About box shown and closed
 
   std::vector<Call> calls() const;
   std::vector<Call> calls(Kind kind) const;
@@ -47,6 +48,7 @@ class ScriptedUi final : public UiSeams {
   OpenFileAnswer openFiles(const OpenFileRequest& request) override;
   FontAnswer chooseFont(const FontRequest& request) override;
   bool shellExecute(const LaunchRequest& request) override;
+  bool aboutBox(HWND owner, const std::string& app, const std::string& other) override;
 
   // What an unscripted box answers for its MB_* type.
   static int safeAnswer(UINT flags);
@@ -57,6 +59,7 @@ class ScriptedUi final : public UiSeams {
   std::deque<OpenFileAnswer> fileAnswers_;
   std::deque<FontAnswer> fontAnswers_;
   std::deque<bool> launchAnswers_;
+  int aboutAnswers_ = 0;
   std::vector<Call> calls_;
 };
 
