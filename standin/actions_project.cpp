@@ -49,8 +49,10 @@ ActionResult setRunState(Host& host, const ActionArgs& args) {
   return ActionResult::success();
 }
 
-// Query slots: p1 is the address the host writes to.
+// Query slots: p1 is the address the host writes to. With the silent-queries switch the host
+// answers without writing anything (a library must not read garbage then).
 void writeSlot(int32_t address, int32_t value) {
+  if (Host::instance().mode("silent-queries")) return;
   if (auto* slot = reinterpret_cast<int32_t*>(static_cast<intptr_t>(address))) *slot = value;
 }
 
