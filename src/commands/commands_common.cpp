@@ -4,9 +4,9 @@
 
 #include <atomic>
 
+#include "base/ui_seams.h"
 #include "commands/commands.h"
 #include "commands/commands_internal.h"
-#include "commands/dialog_calls.h"
 #include "commands/toolbar_builder.h"
 #include "host/host_protocol.h"
 #include "host/host_text.h"
@@ -67,14 +67,20 @@ std::string fromX(const XChar* text) { return text != nullptr ? XC_wtoa(text) : 
 void setDescriptor(HXCGUI element, std::string_view descriptor) { setBackground(element, descriptor); }
 
 int messageBox(std::string_view text, UINT flags) {
-  return dialogCalls().messageBox(shellFrameHwnd(), std::string(text), "Tovalux", flags);
+  return showMessageBox(shellFrameHwnd(), std::string(text), "Tovalux", flags);
 }
 
 bool aboutBox(std::string_view app, std::string_view other) {
-  return dialogCalls().aboutBox(shellFrameHwnd(), std::string(app), std::string(other));
+  return showAboutBox(shellFrameHwnd(), std::string(app), std::string(other));
 }
 
-bool openWebPage(std::string_view address) { return dialogCalls().openWebPage(std::string(address)); }
+bool openWebPage(std::string_view address) {
+  LaunchRequest request;
+  request.verb = "open";
+  request.file = std::string(address);
+  request.show = SW_SHOWNORMAL;
+  return shellExecute(request);
+}
 
 }  // namespace commands
 }  // namespace tovalux

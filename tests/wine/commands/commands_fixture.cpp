@@ -1,9 +1,6 @@
 #include "commands_fixture.h"
 
-#include <commctrl.h>
-
 #include "commands/commands.h"
-#include "commands/dialog_calls.h"
 #include "common/win32_support.h"
 #include "host/host_protocol.h"
 #include "host/host_windows.h"
@@ -17,25 +14,11 @@
 namespace tovalux::testing {
 
 void CommandsTest::SetUp() {
+  // Theme paths are relative to the host's folder, the current directory.
   SetCurrentDirectoryA(winePath(TOVALUX_HOST_DIR).c_str());
-  ASSERT_TRUE(host().createWindows());
-  host().journal().clear();
   setHostNotifyFunction(&standin::hostNotifyEntry);
-  hostWindows().setMainWindow(host().mainWindow());
+  hostWindows().setMainWindow(fixture_.mainWindow());
   setDebugging(false);
-  commands::DialogCalls& calls = commands::dialogCalls();
-  calls.messageBox = [this](HWND, const std::string& text, const std::string&, UINT flags) {
-    dialogs.push_back("message " + std::to_string(flags) + " " + text);
-    return IDOK;
-  };
-  calls.aboutBox = [this](HWND owner, const std::string& app, const std::string& other) {
-    dialogs.push_back("about " + app + "|" + other + (owner == shellFrameHwnd() ? "" : " (not owned by the frame)"));
-    return true;
-  };
-  calls.openWebPage = [this](const std::string& address) {
-    dialogs.push_back("web " + address);
-    return true;
-  };
   ASSERT_TRUE(XInitXCGUI("Tovalux"));
   ASSERT_TRUE(openUiJobs());
   createTestFrame();
@@ -46,9 +29,8 @@ void CommandsTest::TearDown() {
   destroyTestFrame();
   XExitXCGUI();
   setDebugging(false);
-  host().destroyWindows();
+  setHostNotifyFunction(nullptr);
   pumpMessages();
-  commands::dialogCalls() = commands::realDialogCalls();
 }
 
 void CommandsTest::buildCommands() {
@@ -90,36 +72,19 @@ int CommandsTest::itemFlags(int menuIndex, int id) {
 
 std::vector<uint32_t> CommandsTest::ideCalls(size_t since) {
   std::vector<uint32_t> numbers;
-  const auto entries = host().journal().entries();
-  for (size_t i = since; i < entries.size(); ++i)
-    if (entries[i].kind == "ide") numbers.push_back(static_cast<uint32_t>(entries[i].number("number")));
+  for (const standin::JournalEntry& e : fixture_.entries("ide", since))
+    numbers.push_back(static_cast<uint32_t>(e.number("number")));
   return numbers;
 }
 
 std::vector<uint32_t> CommandsTest::commandsSent(size_t since) {
   std::vector<uint32_t> ids;
-  const auto entries = host().journal().entries();
-  for (size_t i = since; i < entries.size(); ++i)
-    if (entries[i].kind == "command") ids.push_back(static_cast<uint32_t>(entries[i].number("id")));
+  for (const standin::JournalEntry& e : fixture_.entries("command", since))
+    ids.push_back(static_cast<uint32_t>(e.number("id")));
   return ids;
 }
 
-void CommandsTest::setProjectLoaded(bool loaded) {
-  HWND tree = host().tree().programTree;
-  TreeView_DeleteAllItems(tree);
-  if (!loaded) return;
-  TVINSERTSTRUCTA insert{};
-  insert.hInsertAfter = TVI_LAST;
-  insert.item.mask = TVIF_TEXT;
-  insert.item.pszText = const_cast<char*>("解决方案项目结构");
-  HTREEITEM root =
-      reinterpret_cast<HTREEITEM>(SendMessageA(tree, TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&insert)));
-  insert.hParent = root;
-  insert.item.pszText = const_cast<char*>("窗口程序集_启动窗口");
-  SendMessageA(tree, TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&insert));
-}
-
-void CommandsTest::setCaption(const std::string& caption) { SetWindowTextA(hostMain(), caption.c_str()); }
+void CommandsTest::setCaption(const std::string& caption) { SetWindowTextA(fixture_.mainWindow(), caption.c_str()); }
 
 void CommandsTest::pick(int id) {
   XEle_SendEvent(menuBar(), XE_MENU_SELECT, id);

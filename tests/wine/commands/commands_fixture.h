@@ -1,15 +1,16 @@
-// The commands inside the stand-in IDE (in-process): the host's window tree, the plug-in's host
-// calls going to the stand-in, the theme's frame with the menu bar and tool bars built by the
-// commands, and helpers to read back what the toolkit holds and to open bar menus by real clicks.
+// The commands inside the stand-in IDE (in-process, common/host_fixture.h): the plug-in's host
+// calls going to the stand-in, the theme's frame with the menu bar and tool bars the commands
+// build, and helpers to read back what the toolkit holds.
 #pragma once
 
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
-#include "host.h"
+#include "common/host_fixture.h"
 #include "test_frame.h"
 #include "toolkit/xcgui.h"
 
@@ -32,8 +33,8 @@ class CommandsTest : public ::testing::Test {
   // Builds the bar and the tool bars (the frame's step 13).
   void buildCommands();
 
-  standin::Host& host() { return standin::Host::instance(); }
-  HWND hostMain() { return host().mainWindow(); }
+  HostFixture& fixture() { return fixture_; }
+  void act(const std::string& line) { ASSERT_TRUE(fixture_.action(line).ok) << line; }
   HWND frameWindow();
   HELE menuBar();
   HELE toolBar(int index);
@@ -44,19 +45,18 @@ class CommandsTest : public ::testing::Test {
   // IDE function numbers and WM_COMMAND ids the stand-in journaled since `since`.
   std::vector<uint32_t> ideCalls(size_t since = 0);
   std::vector<uint32_t> commandsSent(size_t since = 0);
-  size_t journalSize() { return host().journal().entries().size(); }
+  size_t journalSize() { return fixture_.journalSize(); }
 
-  // The project as the menus see it: the program tree holds 2 items (or none).
-  void setProjectLoaded(bool loaded);
+  // The caption the host shows (its markers are what the run state reads).
   void setCaption(const std::string& caption);
 
   // Picks an item the way the toolkit reports a pick (event 59 on the bar).
   void pick(int id);
-
+  // Serves messages for `quietMs` (the host's posted work included).
   void settle(DWORD quietMs = 30);
 
-  // What the commands showed or launched: "message 16 <text>", "about <app>|<text>", "web <address>".
-  std::vector<std::string> dialogs;
+ private:
+  HostFixture fixture_;
 };
 
 }  // namespace tovalux::testing

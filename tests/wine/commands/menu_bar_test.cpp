@@ -46,6 +46,8 @@ TEST_F(MenuBar, TheToolkitHoldsTheTable) {
 
 TEST_F(MenuBar, EveryPickReachesTheHostOnce) {
   buildCommands();
+  fixture().ui().answerAboutBox();
+  for (int i = 0; i < 3; ++i) fixture().ui().answerShellExecute(true);
   const std::vector<int> silent = {105, 601, 704, 705, 900, 1300, 1301, 1302, 1303, 1200};
   for (int m = 1; m <= 13; ++m) {
     if (m == 10) continue;  // the pane toggles act inside the shell
@@ -103,23 +105,33 @@ TEST_F(MenuBar, ShellItemsPanesSettingsExitAndLinks) {
   pick(1200);  // nothing registered: nothing happens
   EXPECT_EQ(gSettingsOpened, 1);
 
+  const size_t start = journalSize();
   pick(108);  // 退出(X) without recent files: the frame's own close path
   EXPECT_EQ(testFrame().closeRequests, 1);
-  EXPECT_TRUE(ideCalls().empty());
+  EXPECT_TRUE(ideCalls(start).empty());
 
+  ScriptedUi& ui = fixture().ui();
+  for (int i = 0; i < 3; ++i) ui.answerShellExecute(true);
+  ui.answerAboutBox();
   for (int id : {1300, 1301, 1302, 1303}) pick(id);
-  ASSERT_EQ(dialogs.size(), 4u);
-  EXPECT_EQ(dialogs[0], "web https://tovalux.example/help");
-  EXPECT_EQ(dialogs[1], "web https://tovalux.example/contact");
-  EXPECT_EQ(dialogs[2], dialogs[1]);
-  EXPECT_EQ(dialogs[3].rfind("about Tovalux IDE|易语言 - Tovalux IDE 预览版 v1.0.3\r\n", 0), 0u) << dialogs[3];
-  EXPECT_EQ(dialogs[3].find("not owned"), std::string::npos);
+  const auto links = ui.calls(ScriptedUi::Kind::kShellExecute);
+  ASSERT_EQ(links.size(), 3u);
+  EXPECT_EQ(links[0].text, "https://tovalux.example/help");
+  EXPECT_EQ(links[1].text, "https://tovalux.example/contact");
+  EXPECT_EQ(links[2].text, links[1].text);
+  EXPECT_EQ(links[0].title, "open");
+  EXPECT_EQ(links[0].owner, nullptr);
+  const auto about = ui.calls(ScriptedUi::Kind::kAboutBox);
+  ASSERT_EQ(about.size(), 1u);
+  EXPECT_EQ(about[0].title, "Tovalux IDE");
+  EXPECT_EQ(about[0].text.rfind("易语言 - Tovalux IDE 预览版 v1.0.3\r\n", 0), 0u) << about[0].text;
+  EXPECT_EQ(about[0].owner, frameWindow());
 }
 
 TEST_F(MenuBar, BuildOutputIsClearedByTheBuildButtonsOnly) {
   setClearBuildOutput([] { ++gOutputCleared; });
   buildCommands();
-  setProjectLoaded(true);
+  act("program-tree 3");
   syncToolBarState();
   HELE bar = static_cast<HELE>(frameElement("winToolBar0"));
   for (int position : {15, 16, 21}) XEle_SendEvent(XToolBar_GetEle(bar, position), XE_BNCLICK);

@@ -84,7 +84,7 @@ TEST_F(MenuDrawing, FrameFillButtonLineAndDisabledItems) {
 }
 
 TEST_F(MenuDrawing, HotRowsAndAHotSubmenuParent) {
-  setProjectLoaded(true);
+  act("program-tree 3");
   open(5);
   HWND p = popup(0);
   const RECT run = rowOf(0, 600);

@@ -61,11 +61,10 @@ TestFrame& testFrame() { return *gFrame; }
 // --- the shell's functions, answered from the test frame -------------------------------------
 
 HWINDOW shellFrame() { return testing::gFrame != nullptr ? testing::gFrame->frame : 0; }
-bool shellExists() { return XC_IsHWINDOW(shellFrame()); }
-HWND shellFrameHwnd() { return shellExists() ? XWnd_GetHWND(shellFrame()) : nullptr; }
+HWND shellFrameHwnd() { return XC_IsHWINDOW(shellFrame()) ? XWnd_GetHWND(shellFrame()) : nullptr; }
 
 HXCGUI frameElement(std::string_view name) {
-  if (!shellExists()) return 0;
+  if (!XC_IsHWINDOW(shellFrame())) return 0;
   return XC_GetObjectByName(XC_AnsiToUnicode(std::string(name).c_str()).c_str());
 }
 

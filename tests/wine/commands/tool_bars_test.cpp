@@ -29,7 +29,7 @@ class ToolBars : public CommandsTest {
     buildCommands();
   }
   void enter(Column c) {
-    setProjectLoaded(c != kNoProject);
+    act(c != kNoProject ? "program-tree 3" : "program-tree 0");
     setDebugging(c == kRunning || c == kPaused || c == kNoMarker);
     const std::string path = "C:\\EProjects\\demo.e";
     setCaption(c == kNoProject ? "易语言"
@@ -152,7 +152,7 @@ TEST_F(ToolBars, Position13TakesTheLinkerSelector) {
 }
 
 TEST_F(ToolBars, ClicksReachTheHostAndTheLogOncePerPress) {
-  NotepadSink log("TovaluxLog.txt - 记事本");
+  act("notepad-open");
   enter(kProject);
   syncToolBarState();
   struct Press {
@@ -166,23 +166,28 @@ TEST_F(ToolBars, ClicksReachTheHostAndTheLogOncePerPress) {
       {0, 21, 0x05020002, "运行"},         {0, 25, 0x05010005, "查看"},          {0, 40, 0x04020010, "系统设置"},
       {1, 11, 0x02020064, "组件垂直居中"}, {1, 13, 0x02020064, "垂直平均分布"},  {1, 0, 0x0402000E, "预览窗口设计"},
   };
-  std::string expectedLog;
   for (const Press& p : presses) {
     const size_t before = journalSize();
     XEle_SendEvent(at(p.bar, p.position), XE_BNCLICK);
     settle();
     EXPECT_EQ(ideCalls(before), std::vector<uint32_t>{p.function}) << p.name;
-    expectedLog += std::string(p.name) + "\r\n";
+    const auto lines = fixture().entries("notepad", before);
+    ASSERT_EQ(lines.size(), 1u) << p.name;
+    EXPECT_EQ(lines[0].get("text"), std::string(p.name));
   }
-  EXPECT_EQ(log.text(), expectedLog);
   EXPECT_EQ(testFrame().activatedPanes, std::vector<std::string>{"调试输出"}) << "静态编译 brings the output forward";
 }
 
 TEST_F(ToolBars, BlackMoonNeedsItsPlugin) {
   const size_t before = journalSize();
+  fixture().ui().answerMessageBox(IDOK);
   XEle_SendEvent(at(0, 17), XE_BNCLICK);
   settle();
-  EXPECT_EQ(dialogs, std::vector<std::string>{"message 16 " + std::string(kBlackMoonMissingText)});
+  const auto boxes = fixture().ui().calls(ScriptedUi::Kind::kMessageBox);
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].text, kBlackMoonMissingText);
+  EXPECT_EQ(boxes[0].flags, static_cast<UINT>(MB_ICONERROR));
+  EXPECT_EQ(boxes[0].owner, frameWindow());
   EXPECT_FALSE(blackMoonBuildPending());
   EXPECT_TRUE(commandsSent(before).empty());
 
@@ -195,13 +200,12 @@ TEST_F(ToolBars, BlackMoonNeedsItsPlugin) {
   ASSERT_TRUE(CopyFileA((std::string(system) + "\\version.dll").c_str(), copy.c_str(), FALSE));
   HMODULE module = LoadLibraryA(copy.c_str());
   ASSERT_NE(module, nullptr);
-  dialogs.clear();
   XEle_SendEvent(at(0, 17), XE_BNCLICK);
   EXPECT_TRUE(commandsSent(before).empty()) << "posted, not sent";
   settle();
   EXPECT_EQ(commandsSent(before), std::vector<uint32_t>{0x9001});
   EXPECT_TRUE(blackMoonBuildPending());
-  EXPECT_TRUE(dialogs.empty());
+  EXPECT_EQ(fixture().ui().calls(ScriptedUi::Kind::kMessageBox).size(), 1u) << "no second box";
   setBlackMoonBuildPending(false);
   FreeLibrary(module);
   DeleteFileA(copy.c_str());
