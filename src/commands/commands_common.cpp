@@ -50,9 +50,21 @@ void openSettingsDialog() {
 
 std::string hostCaption() { return windowTextCapped(getHostMainWindow(), kCaptionCap); }
 
+// The host's program tree. Walking to it takes five GetDlgItem calls, which cost more than the
+// whole sync that runs at every status-line message, so the last tree found is kept while it is
+// still a window with its id under the same parent; a tree the host recreated is walked to anew.
+HWND programTree() {
+  static HWND tree = nullptr;
+  static HWND parent = nullptr;
+  if (tree && IsWindow(tree) && GetDlgCtrlID(tree) == 1019 && GetParent(tree) == parent) return tree;
+  tree = hostWindows().leftPanelItem1019();
+  parent = tree ? GetParent(tree) : nullptr;
+  return tree;
+}
+
 RunState readRunState(bool withPageKind) {
   RunState state;
-  HWND tree = hostWindows().leftPanelItem1019();
+  HWND tree = programTree();
   state.projectLoaded = tree != nullptr && SendMessageA(tree, TVM_GETCOUNT, 0, 0) >= 2;
   state.debugging = debugging();
   if (withPageKind && state.projectLoaded) state.pageKind = queryIdeValue(ide::kQueryPageKind, 0);

@@ -2,7 +2,6 @@
 // name, enabled states following the run state (redrawn only when one changed).
 #include <windows.h>
 
-#include <unordered_map>
 #include <vector>
 
 #include "base/guard.h"
@@ -32,13 +31,20 @@ constexpr char kDesignerToolBarName[] = "winToolBar1";
 constexpr char kBuildOutputPane[] = "调试输出";
 // How long "重新运行" waits for the stop to be handled before it gives up.
 constexpr DWORD kRestartStopLimitMs = 5000;
+constexpr XColor kNoColor = 0xFFFFFFFF;
 
 struct ToolBarsState {
   HELE main = 0;
   HELE designer = 0;
   HELE slot13 = 0;
   HELE (*linkerFactory)(HELE) = nullptr;
-  std::unordered_map<HXCGUI, XColor> textColors;  // the colour last set on each element
+  // What the main tool bar holds, position by position, and the text colour last set on each:
+  // taken again when the bar or its element count changes (the sync runs at every status-line
+  // message, so it does not walk the bar each time).
+  HELE layoutBar = 0;
+  std::vector<HELE> elements;
+  std::vector<ToolElementKind> kinds;
+  std::vector<XColor> textColors;  // kNoColor: none set yet
   int redraws = 0;
   bool restarting = false;
   DWORD restartEnded = 0;  // tick count when the last restart finished
@@ -73,20 +79,34 @@ HELE makePlaceholder(HELE toolBar) {
   return combo;
 }
 
-void applyElementState(HXCGUI element, const ToolElementState& state, bool& changed) {
-  if (!state.touched || !XC_IsHELE(element)) return;
+void applyElementState(HXCGUI element, const ToolElementState& state, XColor& lastColor, bool& changed) {
+  if (!state.touched) return;
   if (XEle_IsEnable(element) != state.enabled) {
     XEle_Enable(element, state.enabled);
     changed = true;
   }
-  if (state.hasTextColor) {
-    auto [it, inserted] = bars().textColors.try_emplace(element, state.textColor);
-    if (inserted || it->second != state.textColor) {
-      it->second = state.textColor;
-      XEle_SetTextColor(element, state.textColor, 255);
-      changed = true;
-    }
+  if (state.hasTextColor && lastColor != state.textColor) {
+    lastColor = state.textColor;
+    XEle_SetTextColor(element, state.textColor, 255);
+    changed = true;
   }
+}
+
+// The main bar's positions as they are now (after a build, a replacement, an insert).
+bool refreshLayout(HELE bar) {
+  ToolBarsState& s = bars();
+  const int count = XToolBar_GetEleCount(bar);
+  if (bar == s.layoutBar && static_cast<size_t>(count) == s.elements.size()) return true;
+  s.layoutBar = bar;
+  s.elements.assign(static_cast<size_t>(count), 0);
+  s.kinds.assign(static_cast<size_t>(count), ToolElementKind::kOther);
+  s.textColors.assign(static_cast<size_t>(count), kNoColor);
+  for (int i = 0; i < count; ++i) {
+    s.elements[i] = XToolBar_GetEle(bar, i);
+    if (XC_IsHXCGUI(s.elements[i], XC_BUTTON)) s.kinds[i] = ToolElementKind::kButton;
+    if (XC_IsHXCGUI(s.elements[i], XC_COMBOBOX)) s.kinds[i] = ToolElementKind::kComboBox;
+  }
+  return true;
 }
 
 // --- the help tip ----------------------------------------------------------------------------
@@ -160,7 +180,7 @@ void buildToolBars() {
   guarded(GuardSite::kToolkit, [] {
     ToolBarsState& s = bars();
     // Built once per frame: bars that are still alive keep their buttons.
-    if (!XC_IsHXCGUI(s.main, XC_TOOLBAR)) s.main = 0, s.slot13 = 0, s.textColors.clear();
+    if (!XC_IsHXCGUI(s.main, XC_TOOLBAR)) s.main = 0, s.slot13 = 0, s.layoutBar = 0;
     if (!XC_IsHXCGUI(s.designer, XC_TOOLBAR)) s.designer = 0;
     ToolBarBuilder main;
     if (s.main == 0 && main.attach(frameElement(kMainToolBar))) {
@@ -185,17 +205,11 @@ void syncToolBarState() {
   guarded(GuardSite::kToolkit, [] {
     HXCGUI bar = frameElement(kMainToolBar);
     if (!XC_IsHXCGUI(bar, XC_TOOLBAR)) return;
-    const int count = XToolBar_GetEleCount(static_cast<HELE>(bar));
-    std::vector<HELE> elements(static_cast<size_t>(count));
-    std::vector<ToolElementKind> kinds(static_cast<size_t>(count), ToolElementKind::kOther);
-    for (int i = 0; i < count; ++i) {
-      elements[i] = XToolBar_GetEle(static_cast<HELE>(bar), i);
-      if (XC_IsHXCGUI(elements[i], XC_BUTTON)) kinds[i] = ToolElementKind::kButton;
-      if (XC_IsHXCGUI(elements[i], XC_COMBOBOX)) kinds[i] = ToolElementKind::kComboBox;
-    }
-    const std::vector<ToolElementState> states = mainToolBarStates(kinds, readRunState(false));
+    ToolBarsState& s = bars();
+    refreshLayout(static_cast<HELE>(bar));
+    const std::vector<ToolElementState> states = mainToolBarStates(s.kinds, readRunState(false));
     bool changed = false;
-    for (int i = 0; i < count; ++i) applyElementState(elements[i], states[i], changed);
+    for (size_t i = 0; i < states.size(); ++i) applyElementState(s.elements[i], states[i], s.textColors[i], changed);
     if (changed) {
       XEle_RedrawEle(bar, false);
       ++bars().redraws;
@@ -243,11 +257,9 @@ bool replaceToolBarPosition13(HELE element) {
   HELE previous = toolBarElement(s.main, kLinkerPosition);
   if (previous == element) return true;
   if (XToolBar_InsertEle(s.main, element, kLinkerPosition) != kLinkerPosition) return false;
-  if (XC_IsHELE(previous)) {
-    s.textColors.erase(previous);
-    XEle_Destroy(previous);
-  }
+  if (XC_IsHELE(previous)) XEle_Destroy(previous);
   s.slot13 = element;
+  s.layoutBar = 0;  // the positions are taken again
   syncToolBarState();
   XEle_AdjustLayout(s.main);
   XEle_RedrawEle(s.main, false);
