@@ -19,13 +19,15 @@
 #include "common/win32_support.h"
 #include "host/host_protocol.h"
 #include "host/host_windows.h"
-#include "host/ui_jobs.h"
+#include "host/library_info.h"
 #include "shell/run_state.h"
 #include "shell/shell.h"
 #include "standin_host.h"
-#include "test_frame.h"
 #include "toolkit/model/menus/menu.h"
 #include "toolkit/win32/xcgui_win32.h"
+
+// The plug-in's only export, linked in.
+extern "C" const tovalux::LibraryInfo* __stdcall GetNewInf();
 
 namespace {
 
@@ -77,17 +79,12 @@ int main(int argc, char** argv) {
   SetCurrentDirectoryA(testing::winePath(TOVALUX_HOST_DIR).c_str());
   standin::Host& host = standin::Host::instance();
   host.reset();
-  if (!host.createWindows()) return 1;
+  host.setDirectory(testing::programDirectory());
+  if (!host.createWindows() || !host.addLibrary(&GetNewInf, "Tovalux.fne")) return 1;
   host.setMode("quiet-traffic", 1);
   const HWND main = host.mainWindow();
-  setHostNotifyFunction(&standin::hostNotifyEntry);
-  hostWindows().setMainWindow(main);
-  if (!XInitXCGUI("Tovalux") || !openUiJobs()) return 1;
-  testing::createTestFrame();
-  installCommandBuilders();
-  frameBuilders().buildToolBars();
-  frameBuilders().buildMainMenu();
-  XWnd_AdjustLayout(shellFrame());
+  // The shell as the host starts it: the frame builds the menu bar and the tool bars.
+  if (host.notifyStart() != 1 || !shellExists()) return 1;
   pump();
   host.runAction("program-tree 3");
 
@@ -106,7 +103,7 @@ int main(int argc, char** argv) {
               synced / alone);
   std::printf("0x362 x %d, sync while running:      %8.2f us per message  ratio %.2f (goal <= 2)\n", messages,
               syncedRunning, syncedRunning / alone);
-  // While running the sync also asks the host for its main window (to read the caption's run
+  // While running, the sync also asks the host for its main window (to read the caption's run
   // marker); the stand-in journals that call, which a real host does not.
   double hostCall = 1e30;
   for (int run = 0; run < 5; ++run) {
@@ -114,7 +111,7 @@ int main(int argc, char** argv) {
     for (int i = 0; i < messages; ++i) (void)getHostMainWindow();
     hostCall = std::min(hostCall, (secondsNow() - start) * 1e6 / messages);
   }
-  std::printf("  of which the stand-in's journaled main-window request: %.2f us per message\n", hostCall);
+  std::printf("  (one main-window request, which the stand-in journals: %.2f us)\n", hostCall);
 
   // 2. Redraws: none while nothing changes, one per change.
   syncToolBarState();
@@ -170,9 +167,7 @@ int main(int argc, char** argv) {
         "pop-up to last item drawn (%zu menus opened): median %.2f ms, 90%% %.2f ms, max %.2f ms (goal < 16 ms)\n",
         times.size(), times[times.size() / 2], times[times.size() * 9 / 10], times.back());
 
-  closeUiJobs();
-  testing::destroyTestFrame();
-  XExitXCGUI();
+  host.notifyAll(6);
   host.destroyWindows();
   return 0;
 }

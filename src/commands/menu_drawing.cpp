@@ -12,6 +12,7 @@
 #include "commands/commands_internal.h"
 #include "commands/menu_table.h"
 #include "shell/descriptors.h"
+#include "shell/shell.h"
 
 namespace tovalux {
 namespace {
@@ -69,20 +70,6 @@ int onMenuExit(HELE bar, bool*) {
   guarded(GuardSite::kToolkit, [&] {
     gMenuOpen = false;
     forEachBarButton(bar, [](HELE button) { giveLook(button, descriptor::kMenuBarButtonClosed); });
-  });
-  return 0;
-}
-
-int onBarButtonHover(HELE button, bool*) {
-  guarded(GuardSite::kToolkit, [&] {
-    if (!gMenuOpen) giveLook(button, descriptor::kMenuBarButtonOver);
-  });
-  return 0;
-}
-
-int onBarButtonLeave(HELE button, bool*) {
-  guarded(GuardSite::kToolkit, [&] {
-    if (!gMenuOpen) giveLook(button, descriptor::kMenuBarButtonAway);
   });
   return 0;
 }
@@ -252,8 +239,8 @@ void registerBarMenuDrawing(HELE bar) {
 
 void styleBarButton(HELE button) {
   XEle_EnableCSS(button, false);
-  XEle_RegEventC1(button, XE_MOUSESTAY, &onBarButtonHover);
-  XEle_RegEventC1(button, XE_MOUSELEAVE, &onBarButtonLeave);
+  // Hover and leave looks (skipped while a menu is open: mainMenuOpen).
+  registerMenuBarButtonHover(button);
   setDescriptor(button, descriptor::kMenuBarButtonClosed);
   XEle_SetTextColor(button, kBarButtonText, 255);
 }

@@ -7,6 +7,7 @@
 #include "base/diagnostics.h"
 #include "base/embedded_files.h"
 #include "base/workers.h"
+#include "commands/commands.h"
 #include "host/host_paths.h"
 #include "host/host_protocol.h"
 #include "host/host_windows.h"
@@ -79,6 +80,7 @@ void buildShell(HWND host) {
   hostWindows().setFallbackSources(&shellFrameHwnd, &propertyForm);
 
   logProgress("开始创建框架...");
+  installCommandBuilders();  // the frame fills its menu bar and tool bars through them
   createFrame();
   logProgress("开始获取内存...");
   if (gHookSteps.install) gHookSteps.install();

@@ -4,7 +4,7 @@
 #include "common/win32_support.h"
 #include "host/host_protocol.h"
 #include "host/host_windows.h"
-#include "host/ui_jobs.h"
+#include "lifecycle/lifecycle.h"
 #include "shell/run_state.h"
 #include "shell/shell.h"
 #include "toolkit/model/core/context.h"
@@ -13,31 +13,29 @@
 
 namespace tovalux::testing {
 
+namespace {
+// The real host starts the shell once per process; each test here starts it again.
+const bool kLifecycleResets = (HostFixture::setAfterTeardown(&resetLifecycleForTests), true);
+}  // namespace
+
 void CommandsTest::SetUp() {
-  // Theme paths are relative to the host's folder, the current directory.
+  // Theme paths are relative to the host's folder, the current directory; the settings file is
+  // beside the test program.
   SetCurrentDirectoryA(winePath(TOVALUX_HOST_DIR).c_str());
-  setHostNotifyFunction(&standin::hostNotifyEntry);
-  hostWindows().setMainWindow(fixture_.mainWindow());
+  CreateDirectoryA((programDirectory() + "\\lib").c_str(), nullptr);
+  CreateDirectoryA((programDirectory() + "\\lib\\Tovalux").c_str(), nullptr);
   setDebugging(false);
-  ASSERT_TRUE(XInitXCGUI("Tovalux"));
-  ASSERT_TRUE(openUiJobs());
-  createTestFrame();
 }
 
 void CommandsTest::TearDown() {
-  closeUiJobs();
-  destroyTestFrame();
-  XExitXCGUI();
   setDebugging(false);
-  setHostNotifyFunction(nullptr);
-  pumpMessages();
+  settle();
 }
 
 void CommandsTest::buildCommands() {
-  installCommandBuilders();
-  frameBuilders().buildToolBars();
-  frameBuilders().buildMainMenu();
-  XWnd_AdjustLayout(shellFrame());
+  fixture_.host().show(SW_SHOWNORMAL);
+  ASSERT_EQ(fixture_.startShell(), 1);
+  ASSERT_TRUE(shellExists());
   settle();
 }
 

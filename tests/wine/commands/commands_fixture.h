@@ -1,6 +1,6 @@
-// The commands inside the stand-in IDE (in-process, common/host_fixture.h): the plug-in's host
-// calls going to the stand-in, the theme's frame with the menu bar and tool bars the commands
-// build, and helpers to read back what the toolkit holds.
+// The commands inside the stand-in IDE (in-process, common/host_fixture.h): the shell started by
+// notification 1, its frame with the menu bar and tool bars the commands build, and helpers to
+// read back what the toolkit holds.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -11,7 +11,6 @@
 #include <vector>
 
 #include "common/host_fixture.h"
-#include "test_frame.h"
 #include "toolkit/xcgui.h"
 
 namespace tovalux::testing {
@@ -30,7 +29,8 @@ class CommandsTest : public ::testing::Test {
   void SetUp() override;
   void TearDown() override;
 
-  // Builds the bar and the tool bars (the frame's step 13).
+  // Starts the shell (notification 1): the frame builds the menu bar and the tool bars, reading
+  // the recent files as the registry holds them then.
   void buildCommands();
 
   HostFixture& fixture() { return fixture_; }
