@@ -1,13 +1,11 @@
 #include <windows.h>
 #include <commctrl.h>
-#include <shellapi.h>
 
 #include <atomic>
 
 #include "base/ui_seams.h"
 #include "commands/commands.h"
 #include "commands/commands_internal.h"
-#include "commands/toolbar_builder.h"
 #include "host/host_protocol.h"
 #include "host/host_text.h"
 #include "host/host_windows.h"

@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "base/diagnostics.h"
 #include "base/guard.h"
 #include "base/last_error.h"
 #include "base/pump_wait.h"
@@ -16,7 +17,6 @@
 #include "host/host_protocol.h"
 #include "host/ide_functions.h"
 #include "host/ui_jobs.h"
-#include "base/diagnostics.h"
 #include "shell/descriptors.h"
 #include "shell/run_state.h"
 #include "shell/shell.h"
@@ -93,10 +93,10 @@ void applyElementState(HXCGUI element, const ToolElementState& state, XColor& la
 }
 
 // The main bar's positions as they are now (after a build, a replacement, an insert).
-bool refreshLayout(HELE bar) {
+void refreshLayout(HELE bar) {
   ToolBarsState& s = bars();
   const int count = XToolBar_GetEleCount(bar);
-  if (bar == s.layoutBar && static_cast<size_t>(count) == s.elements.size()) return true;
+  if (bar == s.layoutBar && static_cast<size_t>(count) == s.elements.size()) return;
   s.layoutBar = bar;
   s.elements.assign(static_cast<size_t>(count), 0);
   s.kinds.assign(static_cast<size_t>(count), ToolElementKind::kOther);
@@ -106,7 +106,6 @@ bool refreshLayout(HELE bar) {
     if (XC_IsHXCGUI(s.elements[i], XC_BUTTON)) s.kinds[i] = ToolElementKind::kButton;
     if (XC_IsHXCGUI(s.elements[i], XC_COMBOBOX)) s.kinds[i] = ToolElementKind::kComboBox;
   }
-  return true;
 }
 
 // --- the help tip ----------------------------------------------------------------------------
@@ -131,18 +130,23 @@ void restart() {
   // A click while the stop is awaited, or the second press of a double click, starts nothing.
   if (s.restarting) return;
   if (s.restartEnded != 0 && GetTickCount() - s.restartEnded < GetDoubleClickTime()) return;
-  s.restarting = true;
+  struct Busy {
+    ToolBarsState& s;
+    explicit Busy(ToolBarsState& state) : s(state) { s.restarting = true; }
+    ~Busy() {
+      s.restarting = false;
+      s.restartEnded = GetTickCount() | 1;  // never 0, which means "none yet"
+    }
+  } busy(s);
   clearBuildOutput();
   runIdeFunction(ide::kStop);
-  // The host stops the program on its debugger thread; the run state drops when it has.
+  // The host stops the program on its debugger thread; the run state drops when it has. A
+  // stop that is not handled in time (or a wait already running below us) starts nothing.
   const PumpResult waited = pumpingWait(kRestartStopLimitMs, [] { return !debugging(); });
   if (waited == PumpResult::kConditionMet)
     runIdeFunction(ide::kRun);
   else
-    logToNotepad(waited == PumpResult::kTimedOut ? "重新运行: 程序未能停止" : "重新运行: 已在等待中");
-  s.restarting = false;
-  s.restartEnded = GetTickCount();
-  if (s.restartEnded == 0) s.restartEnded = 1;
+    logToNotepad(waited == PumpResult::kTimedOut ? "重新运行: 程序未能及时停止" : "重新运行: 另一个等待尚未结束");
 }
 
 void perform(const ToolAction& action) {
