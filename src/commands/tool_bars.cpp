@@ -201,6 +201,9 @@ void buildToolBars() {
       addGroup(designer, designerToolBar());
     }
   });
+  // The bars start in the state the host is in (no page is active yet).
+  syncToolBarState();
+  syncDesignerToolBar(false);
 }
 
 void syncToolBarState() {

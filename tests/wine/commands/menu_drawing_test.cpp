@@ -57,6 +57,7 @@ TEST_F(MenuDrawing, FrameFillButtonLineAndDisabledItems) {
   HWND p = popup(0);
   Capture shot(p);
   saveArtefact(p, "commands-menu-debug-no-project");
+  saveArtefact(frameWindow(), "commands-frame-menu-open");
   const int buttonWidth = XEle_GetWidth(barButton(5));
   EXPECT_EQ(shot.at(0, 40), RGB(51, 51, 51)) << "the 1-pixel frame";
   EXPECT_EQ(shot.at(5, 40), RGB(27, 27, 28)) << "the fill";

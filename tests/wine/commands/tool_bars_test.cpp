@@ -69,6 +69,10 @@ TEST_F(ToolBars, EveryPositionHoldsItsElement) {
   const auto designer = commands::designerToolBar();
   for (int i = 0; i < commands::kDesignerToolBarCount; ++i)
     EXPECT_EQ(XC_IsHXCGUI(at(1, i), XC_BUTTON), designer[i].tooltip != commands::kToolSeparator) << i;
+  // Built in the host's state: no project, no page.
+  EXPECT_TRUE(XEle_IsEnable(at(0, 4)));
+  EXPECT_FALSE(XEle_IsEnable(at(0, 21)));
+  EXPECT_FALSE(XEle_IsEnable(at(1, 0)));
 }
 
 TEST_F(ToolBars, EveryCellOfTheStateTable) {
