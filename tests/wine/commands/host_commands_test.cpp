@@ -121,11 +121,17 @@ TEST_F(HostCommands, InsertFollowsThePageKind) {
     if (page.insert != 0) expected.push_back(page.insert);
     EXPECT_EQ(ideCalls(before), expected) << page.title;
   }
-  // A host that writes nothing into the slot inserts nothing.
+  // A host that writes nothing into the slot inserts nothing, and the last page open being a
+  // window page does not enable the designer items.
+  syncMenuState();
+  EXPECT_EQ(itemFlags(2, 311), 0);
   act("mode silent-queries 1");
   const size_t before = journalSize();
   pick(400);
   EXPECT_EQ(ideCalls(before), std::vector<uint32_t>{0x05030002});
+  syncMenuState();
+  EXPECT_EQ(itemFlags(2, 311), 16);
+  EXPECT_EQ(itemFlags(7, 800), 16);
 }
 
 TEST_F(HostCommands, MenuStateInTheToolkit) {
