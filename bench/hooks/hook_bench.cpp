@@ -52,8 +52,8 @@ int main(int argc, char** argv) {
   // Without the hooks the "hooked" figures would time the plain calls again.
   if (!gTick.installHook("kernel32.dll", "GetTickCount", reinterpret_cast<const void*>(&passTick)) ||
       !gRect.installHook("user32.dll", "GetClientRect", reinterpret_cast<const void*>(&passRect), 7)) {
-    std::fprintf(stderr, "bench_hooks: a hook could not be installed (%s, %s)\n",
-                 tovalux::hooks::toString(gTick.lastStatus()), tovalux::hooks::toString(gRect.lastStatus()));
+    std::fprintf(stderr, "bench_hooks: a hook could not be installed (%s, %s)\n", tovalux::toString(gTick.lastStatus()),
+                 tovalux::toString(gRect.lastStatus()));
     return 1;
   }
   const double tickHooked = nanosecondsPerCall(calls, tick);

@@ -186,17 +186,29 @@ void copyCode(void* address, const uint8_t* bytes, size_t size) {
   FlushInstructionCache(GetCurrentProcess(), address, size);
 }
 
-// How many bytes at `address` can be read, up to `wanted`: the entry may sit at the end of a
-// mapped region.
-size_t readableBytes(const void* address, size_t wanted) {
-  MEMORY_BASIC_INFORMATION info{};
-  if (!VirtualQuery(address, &info, sizeof info) || info.State != MEM_COMMIT ||
-      (info.Protect & (PAGE_NOACCESS | PAGE_GUARD)))
-    return 0;
-  const auto end = reinterpret_cast<uintptr_t>(info.BaseAddress) + info.RegionSize;
-  const size_t available = end - reinterpret_cast<uintptr_t>(address);
-  return available < wanted ? available : wanted;
+constexpr DWORD kReadable = PAGE_READONLY | PAGE_READWRITE | PAGE_WRITECOPY | PAGE_EXECUTE_READ |
+                            PAGE_EXECUTE_READWRITE | PAGE_EXECUTE_WRITECOPY;
+constexpr DWORD kWritable = PAGE_READWRITE | PAGE_WRITECOPY | PAGE_EXECUTE_READWRITE | PAGE_EXECUTE_WRITECOPY;
+
+// How many bytes from `address` on, up to `wanted`, are committed with one of the `allowed`
+// protections, walking region by region: the entry may sit at the end of a mapped region, and a
+// range may run into a reserved or guarded one.
+size_t accessibleBytes(const void* address, size_t wanted, DWORD allowed) {
+  const auto begin = reinterpret_cast<uintptr_t>(address);
+  size_t covered = 0;
+  while (covered < wanted) {
+    MEMORY_BASIC_INFORMATION info{};
+    if (!VirtualQuery(reinterpret_cast<const void*>(begin + covered), &info, sizeof info) || info.State != MEM_COMMIT ||
+        (info.Protect & (PAGE_NOACCESS | PAGE_GUARD)) || !(info.Protect & allowed))
+      break;
+    const uintptr_t end = reinterpret_cast<uintptr_t>(info.BaseAddress) + info.RegionSize;
+    if (end <= begin + covered) break;  // the top of the address space
+    covered = end - begin;
+  }
+  return covered < wanted ? covered : wanted;
 }
+
+size_t readableBytes(const void* address, size_t wanted) { return accessibleBytes(address, wanted, kReadable); }
 
 // Makes [address, address + size) writable and answers the protection it had before. Queried
 // first: when two hooks share a page, the second must see the page as it was, not as the
@@ -222,19 +234,24 @@ ProtectFunction protectFunction() {
   return function;
 }
 
-void writeCodeChecked(void* address, const uint8_t* bytes, size_t size) {
+bool writeCodeChecked(void* address, const uint8_t* bytes, size_t size) {
   PVOID base = address;
   SIZE_T length = size;
   ULONG old = 0;
   ProtectFunction protect = protectFunction();
   const bool changed =
       protect && protect(reinterpret_cast<HANDLE>(-1), &base, &length, PAGE_EXECUTE_READWRITE, &old) >= 0;
-  // Writing where the protection could not be changed would fault inside the host.
-  if (!changed && IsBadWritePtr(address, size)) return;
+  // Writing anywhere that is not writable now would fault inside the host: the protection may
+  // not have been changed, or only part of the range is committed.
+  if (accessibleBytes(address, size, kWritable) < size) {
+    if (changed) protect(reinterpret_cast<HANDLE>(-1), &base, &length, old, &old);
+    return false;
+  }
   std::memmove(address, bytes, size);  // `bytes` may overlap the destination
   FlushInstructionCache(GetCurrentProcess(), address, size);
   // Give the pages their protection back: a data page must not stay executable.
   if (changed) protect(reinterpret_cast<HANDLE>(-1), &base, &length, old, &old);
+  return true;
 }
 
 // The argument stub entered through CallWindowProcA(stub, function, args, count, cdecl):
@@ -276,6 +293,36 @@ const void* argumentStub() {
 
 }  // namespace
 
+HookStatus toHookStatus(hooks::PrologueStatus status) {
+  switch (status) {
+    case hooks::PrologueStatus::ok: return HookStatus::ok;
+    case hooks::PrologueStatus::badCount: return HookStatus::badCount;
+    case hooks::PrologueStatus::undecodable: return HookStatus::undecodable;
+    case hooks::PrologueStatus::endsTooSoon: return HookStatus::endsTooSoon;
+    case hooks::PrologueStatus::unmovableBranch: return HookStatus::unmovableBranch;
+    case hooks::PrologueStatus::branchIntoPatch: return HookStatus::branchIntoPatch;
+  }
+  return HookStatus::undecodable;
+}
+
+const char* toString(HookStatus status) {
+  switch (status) {
+    case HookStatus::ok: return "ok";
+    case HookStatus::invalidArgument: return "no module, function or replacement given";
+    case HookStatus::moduleNotFound: return "module not found";
+    case HookStatus::exportNotFound: return "export not found";
+    case HookStatus::noSlot: return "no executable memory for the trampoline";
+    case HookStatus::protectFailed: return "page protection could not be changed";
+    case HookStatus::notInstalled: return "not installed";
+    case HookStatus::badCount: return hooks::toString(hooks::PrologueStatus::badCount);
+    case HookStatus::undecodable: return hooks::toString(hooks::PrologueStatus::undecodable);
+    case HookStatus::endsTooSoon: return hooks::toString(hooks::PrologueStatus::endsTooSoon);
+    case HookStatus::unmovableBranch: return hooks::toString(hooks::PrologueStatus::unmovableBranch);
+    case HookStatus::branchIntoPatch: return hooks::toString(hooks::PrologueStatus::branchIntoPatch);
+  }
+  return "?";
+}
+
 uint32_t ApiHook::threadsMoved() { return gThreadsMoved.load(); }
 
 ApiHook::~ApiHook() {
@@ -297,19 +344,24 @@ bool ApiHook::installHook(const char* moduleName, const char* functionName, cons
   return transaction.install(*this, moduleName, functionName, replacement, byteCount, filler);
 }
 
-void ApiHook::removeHook() {
+bool ApiHook::removeHook() {
   HookTransaction transaction;
-  transaction.remove(*this);
+  return transaction.remove(*this);
+}
+
+bool ApiHook::report(HookStatus status) {
+  lastStatus_.store(status, std::memory_order_relaxed);
+  return status == HookStatus::ok;
 }
 
 bool ApiHook::prepareInstall(const char* moduleName, const char* functionName, const void* replacement, int byteCount,
                              std::span<const uint8_t> filler, uint8_t* patch) {
-  if (!moduleName || !functionName || !replacement) return false;
+  if (!moduleName || !functionName || !replacement) return report(HookStatus::invalidArgument);
   HMODULE module = GetModuleHandleA(moduleName);
   if (!module) module = LoadLibraryA(moduleName);
-  if (!module) return false;
+  if (!module) return report(HookStatus::moduleNotFound);
   auto* entry = reinterpret_cast<uint8_t*>(reinterpret_cast<void*>(GetProcAddress(module, functionName)));
-  if (!entry) return false;
+  if (!entry) return report(HookStatus::exportNotFound);
   const auto target = reinterpret_cast<uintptr_t>(entry);
 
   const size_t available = readableBytes(entry, kMaxEntryBytes);
@@ -332,14 +384,16 @@ bool ApiHook::prepareInstall(const char* moduleName, const char* functionName, c
             std::memcmp(image.code.data(), image_.code.data(), image.size) == 0;
   }
   if (!reuse) {
-    if (!(slot = arena().allocate())) return false;
+    if (!(slot = arena().allocate())) return report(HookStatus::noSlot);
     image = buildAt(slot);
   }
-  lastStatus_ = image.status;
   DWORD oldProtection = 0;
-  if (image.status != hooks::PrologueStatus::ok || !makeWritable(entry, image.movedCount, oldProtection)) {
+  const HookStatus status = image.status != hooks::PrologueStatus::ok               ? toHookStatus(image.status)
+                            : !makeWritable(entry, image.movedCount, oldProtection) ? HookStatus::protectFailed
+                                                                                    : HookStatus::ok;
+  if (status != HookStatus::ok) {
     if (!reuse) arena().release(slot);
-    return false;
+    return report(status);
   }
 
   // Everything is ready before the jump goes live.
@@ -360,7 +414,7 @@ bool ApiHook::prepareInstall(const char* moduleName, const char* functionName, c
   std::memcpy(patch, jump.data(), jump.size());
   const size_t fillerRoom = image.movedCount - hooks::kJumpLength;
   std::memcpy(patch + hooks::kJumpLength, filler.data(), filler.size() < fillerRoom ? filler.size() : fillerRoom);
-  return true;
+  return report(HookStatus::ok);
 }
 
 uintptr_t ApiHook::relocatedInstructionPointer(uintptr_t ip) const {
@@ -370,10 +424,10 @@ uintptr_t ApiHook::relocatedInstructionPointer(uintptr_t ip) const {
   return offset ? reinterpret_cast<uintptr_t>(trampoline_.load()) + *offset : ip;
 }
 
-void ApiHook::writeTargetBytes(std::span<const uint8_t> bytes, bool relocateIntoTrampoline) {
+bool ApiHook::writeTargetBytes(std::span<const uint8_t> bytes, bool relocateIntoTrampoline) {
   auto* entry = reinterpret_cast<void*>(target_.load());
   DWORD protection = 0;
-  if (!makeWritable(entry, bytes.size(), protection)) return;
+  if (!makeWritable(entry, bytes.size(), protection)) return false;
   {
     ThreadFreezer frozen;
     if (relocateIntoTrampoline)
@@ -381,18 +435,19 @@ void ApiHook::writeTargetBytes(std::span<const uint8_t> bytes, bool relocateInto
     copyCode(entry, bytes.data(), bytes.size());
   }
   restoreProtection(entry, bytes.size(), protection);
+  return true;
 }
 
-void ApiHook::suspendHook() {
+bool ApiHook::suspendHook() {
   std::lock_guard lock(gEngineMutex);
-  if (target_.load() == 0) return;
-  writeTargetBytes(savedBytes(), false);
+  if (target_.load() == 0) return report(HookStatus::notInstalled);
+  return report(writeTargetBytes(savedBytes(), false) ? HookStatus::ok : HookStatus::protectFailed);
 }
 
-void ApiHook::resumeHook() {
+bool ApiHook::resumeHook() {
   std::lock_guard lock(gEngineMutex);
-  if (target_.load() == 0) return;
-  writeTargetBytes(jumpPatch_, true);
+  if (target_.load() == 0) return report(HookStatus::notInstalled);
+  return report(writeTargetBytes(jumpPatch_, true) ? HookStatus::ok : HookStatus::protectFailed);
 }
 
 int32_t ApiHook::callThroughWithArgs(std::span<const int32_t> args) const {
@@ -410,7 +465,7 @@ HookTransaction::~HookTransaction() { commit(); }
 
 bool HookTransaction::install(ApiHook& hook, const char* moduleName, const char* functionName, const void* replacement,
                               int byteCount, std::span<const uint8_t> filler) {
-  if (hook.target_.load() != 0 || hook.pending_) return true;
+  if (hook.target_.load() != 0 || hook.pending_) return hook.report(HookStatus::ok);
   Change change{&hook, true, 0, {}, 0, 0};
   if (!hook.prepareInstall(moduleName, functionName, replacement, byteCount, filler, change.bytes)) return false;
   change.target = hook.preparedTarget_;
@@ -421,13 +476,17 @@ bool HookTransaction::install(ApiHook& hook, const char* moduleName, const char*
   return true;
 }
 
-void HookTransaction::remove(ApiHook& hook) {
-  if (hook.target_.load() == 0 || hook.pending_) return;
+bool HookTransaction::remove(ApiHook& hook) {
+  // A hook whose install or removal is already part of this transaction is not installed yet,
+  // or no longer.
+  if (hook.target_.load() == 0 || hook.pending_) return hook.report(HookStatus::notInstalled);
   Change change{&hook, false, hook.target_.load(), {}, hook.savedCount_, 0};
-  if (!makeWritable(reinterpret_cast<void*>(change.target), change.size, change.protection)) return;
+  if (!makeWritable(reinterpret_cast<void*>(change.target), change.size, change.protection))
+    return hook.report(HookStatus::protectFailed);
   std::memcpy(change.bytes, hook.savedBytes_.data(), hook.savedCount_);
   hook.pending_ = true;
   changes_.push_back(change);
+  return hook.report(HookStatus::ok);
 }
 
 void HookTransaction::commit() {
@@ -460,16 +519,16 @@ void HookTransaction::commit() {
   changes_.clear();
 }
 
-void writeCode(void* address, std::span<const uint8_t> bytes) {
-  if (bytes.empty() || IsBadReadPtr(address, 1)) return;
-  writeCodeChecked(address, bytes.data(), bytes.size());
+bool writeCode(void* address, std::span<const uint8_t> bytes) {
+  if (bytes.empty() || readableBytes(address, 1) == 0) return false;
+  return writeCodeChecked(address, bytes.data(), bytes.size());
 }
 
-void writeCodeInt32(void* address, int32_t value) {
-  if (IsBadReadPtr(address, 4)) return;
+bool writeCodeInt32(void* address, int32_t value) {
+  if (readableBytes(address, 4) < 4) return false;
   uint8_t bytes[4];
   std::memcpy(bytes, &value, 4);
-  writeCodeChecked(address, bytes, 4);
+  return writeCodeChecked(address, bytes, 4);
 }
 
 }  // namespace tovalux

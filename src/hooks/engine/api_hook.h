@@ -24,6 +24,26 @@ namespace tovalux {
 // the instruction it cuts (an x86 instruction is at most 15 bytes long).
 inline constexpr size_t kMaxEntryBytes = hooks::kMaxByteCount + 15;
 
+// What the last operation on a hook found; everything but ok is a failure that wrote nothing.
+enum class HookStatus {
+  ok,
+  invalidArgument,  // no module name, function name or replacement
+  moduleNotFound,   // neither loaded nor loadable
+  exportNotFound,   // the module has no such export
+  noSlot,           // no executable memory left for the trampoline
+  protectFailed,    // the entry's page protection could not be changed
+  notInstalled,     // suspend, resume or remove of a hook that is not installed
+  // Why the entry cannot be moved (hooks::PrologueStatus).
+  badCount,
+  undecodable,
+  endsTooSoon,
+  unmovableBranch,
+  branchIntoPatch,
+};
+
+HookStatus toHookStatus(hooks::PrologueStatus status);
+const char* toString(HookStatus status);
+
 class ApiHook {
  public:
   ApiHook() = default;
@@ -37,7 +57,7 @@ class ApiHook {
   // [in] filler: written after the jump, within the moved bytes
   // True when the hook is installed, also when it already was (then nothing is written).
   // False when the export cannot be found, its entry cannot be moved safely, or memory cannot
-  // be made writable; nothing is written then.
+  // be made writable; nothing is written then, and lastStatus() says which.
   bool installHook(const char* moduleName, const char* functionName, const void* replacement,
                    int byteCount = static_cast<int>(hooks::kDefaultByteCount), std::span<const uint8_t> filler = {});
 
@@ -49,12 +69,14 @@ class ApiHook {
     return reinterpret_cast<Function>(trampolineOf());
   }
 
-  // Restores the saved bytes; nothing when not installed. The entry's page protection is
-  // changed only while bytes are written, never left writable.
-  void removeHook();
-  // Writes the saved bytes back / the jump again, without changing the installed state.
-  void suspendHook();
-  void resumeHook();
+  // Restores the saved bytes. False, with nothing written, when the hook is not installed or
+  // the entry cannot be made writable. The entry's page protection is changed only while bytes
+  // are written, never left writable.
+  bool removeHook();
+  // Writes the saved bytes back / the jump again, without changing the installed state. False,
+  // with nothing written, when the hook is not installed or the entry cannot be made writable.
+  bool suspendHook();
+  bool resumeHook();
 
   // Calls the trampoline with `args` as stdcall arguments and answers its result.
   int32_t callThroughWithArgs(std::span<const int32_t> args) const;
@@ -64,8 +86,8 @@ class ApiHook {
   size_t movedCount() const { return image_.movedCount; }
   std::span<const uint8_t> savedBytes() const { return {savedBytes_.data(), savedCount_}; }
   std::span<const uint8_t> jumpPatch() const { return jumpPatch_; }
-  // Why the last installHook refused the entry (ok when it did not).
-  hooks::PrologueStatus lastStatus() const { return lastStatus_; }
+  // Why the last install, remove, suspend or resume failed; ok when it succeeded.
+  HookStatus lastStatus() const { return lastStatus_.load(std::memory_order_relaxed); }
 
   // Threads found inside patched bytes and moved, since the library was loaded (diagnostics).
   static uint32_t threadsMoved();
@@ -78,7 +100,9 @@ class ApiHook {
                       std::span<const uint8_t> filler, uint8_t* patch);
   // Where a thread stopped at `ip` continues once the prepared jump is live.
   uintptr_t relocatedInstructionPointer(uintptr_t ip) const;
-  void writeTargetBytes(std::span<const uint8_t> bytes, bool relocateIntoTrampoline);
+  bool writeTargetBytes(std::span<const uint8_t> bytes, bool relocateIntoTrampoline);
+  // Records `status` as the last operation's outcome and answers whether it is ok.
+  bool report(HookStatus status);
 
   std::atomic<uintptr_t> target_{0};
   uintptr_t preparedTarget_ = 0;
@@ -89,7 +113,7 @@ class ApiHook {
   std::array<uint8_t, hooks::kJumpLength> jumpPatch_{};
   hooks::Trampoline image_;            // as last prepared; its movedCount is the patch's length
   unsigned long savedProtection_ = 0;  // of the entry before the hook; restored after every write
-  hooks::PrologueStatus lastStatus_ = hooks::PrologueStatus::ok;
+  std::atomic<HookStatus> lastStatus_{HookStatus::ok};
 };
 
 // Changes to several hooks written under one freeze of the other threads: start-up installs
@@ -105,7 +129,7 @@ class HookTransaction {
   bool install(ApiHook& hook, const char* moduleName, const char* functionName, const void* replacement,
                int byteCount = static_cast<int>(hooks::kDefaultByteCount), std::span<const uint8_t> filler = {});
   // As ApiHook::removeHook; the bytes come back at commit().
-  void remove(ApiHook& hook);
+  bool remove(ApiHook& hook);
   void commit();
 
  private:
@@ -121,9 +145,10 @@ class HookTransaction {
   std::vector<Change> changes_;
 };
 
-// Writes bytes into code or data of this process after making them writable; an address that
-// cannot be read is left alone.
-void writeCode(void* address, std::span<const uint8_t> bytes);
-void writeCodeInt32(void* address, int32_t value);
+// Writes bytes into code or data of this process after making them writable. An address that
+// cannot be read, or a range that can be neither made nor found writable, is left alone: the
+// answer is false then.
+bool writeCode(void* address, std::span<const uint8_t> bytes);
+bool writeCodeInt32(void* address, int32_t value);
 
 }  // namespace tovalux

@@ -15,6 +15,7 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
+// The first `count` bytes of an export (of this program when `module` is null).
 Bytes entryBytes(const char* module, const char* function, size_t count) {
   const auto* entry =
       reinterpret_cast<const uint8_t*>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA(module), function)));
@@ -132,7 +133,7 @@ class EveryHookedFunction : public ::testing::TestWithParam<HookCase> {
   }
   void TearDown() override {
     const HookCase& c = GetParam();
-    c.hook->removeHook();
+    EXPECT_TRUE(c.hook->removeHook());
     EXPECT_FALSE(c.hook->installed());
     EXPECT_EQ(entryBytes(c.module, c.function, 40), original) << "entry not restored";
   }
@@ -157,10 +158,10 @@ TEST_P(EveryHookedFunction, InstallsOnceAndRestoresExactly) {
   EXPECT_EQ(entryBytes(c.module, c.function, 40), hooked);
 
   // Suspending puts the original bytes back while staying installed; resuming patches again.
-  c.hook->suspendHook();
+  EXPECT_TRUE(c.hook->suspendHook());
   EXPECT_EQ(entryBytes(c.module, c.function, 40), original);
   EXPECT_TRUE(c.hook->installed());
-  c.hook->resumeHook();
+  EXPECT_TRUE(c.hook->resumeHook());
   EXPECT_EQ(entryBytes(c.module, c.function, 40), hooked);
 }
 
@@ -258,26 +259,182 @@ TEST_F(HookedCalls, DebuggingFunctions) {
   EXPECT_EQ(gSeen.calls, 1);
 }
 
-TEST(ApiHookEngine, RemovingANeverInstalledHookDoesNothing) {
-  ApiHook hook;
-  hook.removeHook();
-  hook.suspendHook();
-  hook.resumeHook();
+// A hook the engine tests install for a moment: its replacement answers as IsWindow does, in
+// case anything calls it meanwhile.
+ApiHook gProbe;
+BOOL WINAPI onIsWindow(HWND window) { return gProbe.original<decltype(&IsWindow)>()(window); }
+
+TEST(ApiHookEngine, SuspendResumeAndRemoveOfAHookNotInstalledReportFailure) {
+  ApiHook& hook = gProbe;
+  EXPECT_FALSE(hook.removeHook());
+  EXPECT_EQ(hook.lastStatus(), HookStatus::notInstalled);
+  EXPECT_FALSE(hook.suspendHook());
+  EXPECT_EQ(hook.lastStatus(), HookStatus::notInstalled);
+  EXPECT_FALSE(hook.resumeHook());
+  EXPECT_EQ(hook.lastStatus(), HookStatus::notInstalled);
   EXPECT_FALSE(hook.installed());
   EXPECT_EQ(hook.trampolineOf(), nullptr);
   EXPECT_EQ(hook.callThroughWithArgs({}), 0);
+
+  // Installed, each succeeds; removed, they fail again. A removal queued in a transaction
+  // cannot be queued twice.
+  ASSERT_TRUE(hook.installHook("user32.dll", "IsWindow", reinterpret_cast<const void*>(&onIsWindow)));
+  EXPECT_TRUE(hook.suspendHook());
+  EXPECT_EQ(hook.lastStatus(), HookStatus::ok);
+  EXPECT_TRUE(hook.resumeHook());
+  {
+    HookTransaction transaction;
+    EXPECT_TRUE(transaction.remove(hook));
+    EXPECT_FALSE(transaction.remove(hook));
+    EXPECT_EQ(hook.lastStatus(), HookStatus::notInstalled);
+  }
+  EXPECT_FALSE(hook.installed());
+  EXPECT_FALSE(hook.removeHook());
+  EXPECT_FALSE(hook.resumeHook());
+  EXPECT_EQ(hook.lastStatus(), HookStatus::notInstalled);
 }
 
-TEST(ApiHookEngine, UnknownExportsAndBadCountsWriteNothing) {
-  ApiHook hook;
-  EXPECT_FALSE(hook.installHook("no-such-module.dll", "Anything", reinterpret_cast<const void*>(&onDebugStop)));
-  EXPECT_FALSE(hook.installHook("user32.dll", "NoSuchExport", reinterpret_cast<const void*>(&onDebugStop)));
+// Entries of this program with known bytes, exported so that the engine finds them by name:
+// one a thread can be parked in, and one for each reason an entry cannot be moved.
+extern "C" {
+void parkingSpot();
+volatile LONG gParkingSpotRan = 0;
+volatile LONG gParkedReplacementRan = 0;
+void parkedReplacement() { gParkedReplacementRan = 1; }
+}
+asm(R"(
+  .text
+  .globl _parkingSpot, _endsAtOnce, _loopsAtEntry, _branchesIntoItsEntry, _undefinedAtEntry
+_parkingSpot:
+  movl %edi, %edi
+  nop
+  nop
+  nop
+  movl $1, _gParkingSpotRan
+  ret
+_endsAtOnce:
+  ret
+  .byte 0x90, 0x90, 0x90, 0x90, 0x90
+_loopsAtEntry:
+  .byte 0xE2, 0xFE, 0x90, 0x90, 0x90, 0xC3
+_branchesIntoItsEntry:
+  .byte 0x74, 0x01, 0x90, 0x90, 0x90, 0x90, 0xC3
+_undefinedAtEntry:
+  .byte 0xFF, 0xFF, 0x90, 0x90, 0x90, 0xC3
+  .section .drectve
+  .ascii " -export:parkingSpot -export:endsAtOnce -export:loopsAtEntry"
+  .ascii " -export:branchesIntoItsEntry -export:undefinedAtEntry"
+  .text
+)");
+
+std::string programPath() {
+  char path[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, path, MAX_PATH);
+  return path;
+}
+
+TEST(ApiHookEngine, EveryFailureLeavesItsStatusAndWritesNothing) {
+  const std::string program = programPath();
+  const auto* replacement = reinterpret_cast<const void*>(&onDebugStop);
+  struct Failure {
+    const char* module;
+    const char* function;
+    const void* replacement;
+    int byteCount;
+    HookStatus status;
+  };
+  const Failure failures[] = {
+      {"user32.dll", "IsWindow", nullptr, 5, HookStatus::invalidArgument},
+      {nullptr, "IsWindow", replacement, 5, HookStatus::invalidArgument},
+      {"no-such-module.dll", "Anything", replacement, 5, HookStatus::moduleNotFound},
+      {"user32.dll", "NoSuchExport", replacement, 5, HookStatus::exportNotFound},
+      {"user32.dll", "IsWindow", replacement, 4, HookStatus::badCount},
+      {"user32.dll", "IsWindow", replacement, 26, HookStatus::badCount},
+      {program.c_str(), "endsAtOnce", replacement, 5, HookStatus::endsTooSoon},
+      {program.c_str(), "loopsAtEntry", replacement, 5, HookStatus::unmovableBranch},
+      {program.c_str(), "branchesIntoItsEntry", replacement, 5, HookStatus::branchIntoPatch},
+      {program.c_str(), "undefinedAtEntry", replacement, 5, HookStatus::undecodable},
+  };
+  ApiHook& hook = gProbe;
   const Bytes before = entryBytes("user32.dll", "IsWindow", 40);
-  EXPECT_FALSE(hook.installHook("user32.dll", "IsWindow", reinterpret_cast<const void*>(&onDebugStop), 4));
-  EXPECT_EQ(hook.lastStatus(), hooks::PrologueStatus::badCount);
-  EXPECT_FALSE(hook.installHook("user32.dll", "IsWindow", reinterpret_cast<const void*>(&onDebugStop), 26));
+  for (const Failure& f : failures) {
+    // A success first, so that a failure that forgot its status would read as ok.
+    ASSERT_TRUE(hook.installHook("user32.dll", "IsWindow", reinterpret_cast<const void*>(&onIsWindow)));
+    ASSERT_TRUE(hook.removeHook());
+    ASSERT_EQ(hook.lastStatus(), HookStatus::ok);
+    const bool own = f.module == program.c_str();
+    const Bytes ownBefore = own ? entryBytes(nullptr, f.function, 7) : Bytes{};
+    EXPECT_FALSE(hook.installHook(f.module, f.function, f.replacement, f.byteCount)) << f.function;
+    EXPECT_EQ(hook.lastStatus(), f.status)
+        << (f.module ? f.module : "(no module)") << " " << f.function << ": " << toString(hook.lastStatus());
+    EXPECT_FALSE(hook.installed());
+    if (own) {
+      EXPECT_EQ(entryBytes(nullptr, f.function, 7), ownBefore) << f.function;
+    }
+  }
   EXPECT_EQ(entryBytes("user32.dll", "IsWindow", 40), before);
-  EXPECT_FALSE(hook.installed());
+}
+
+// A thread stopped inside the bytes an install overwrites continues at the same instruction in
+// the trampoline. Parked on the entry's second instruction, it must be found there afterwards.
+DWORD WINAPI spinUntilStopped(void* parameter) {
+  auto* spins = static_cast<volatile LONG*>(parameter);  // count, stop
+  while (spins[1] == 0) InterlockedIncrement(&spins[0]);
+  return 0;
+}
+
+TEST(ApiHookEngine, AThreadStoppedInsideTheEntryContinuesInTheTrampoline) {
+  const std::string program = programPath();
+  const auto entry = reinterpret_cast<uintptr_t>(&parkingSpot);
+  ASSERT_EQ(reinterpret_cast<uintptr_t>(GetProcAddress(GetModuleHandleA(nullptr), "parkingSpot")), entry);
+  gParkingSpotRan = 0;
+  volatile LONG spins[2] = {0, 0};
+  HANDLE thread = CreateThread(nullptr, 0, spinUntilStopped, const_cast<LONG*>(spins), 0, nullptr);
+  ASSERT_NE(thread, nullptr);
+  while (spins[0] == 0) SwitchToThread();  // running its loop
+
+  // As if the loop had called the parking spot and been stopped after its first instruction:
+  // a return address to where it was, and the instruction pointer on entry + 2.
+  ASSERT_NE(SuspendThread(thread), static_cast<DWORD>(-1));
+  CONTEXT context{};
+  context.ContextFlags = CONTEXT_CONTROL;
+  ASSERT_TRUE(GetThreadContext(thread, &context));
+  context.Esp -= 4;
+  *reinterpret_cast<DWORD*>(context.Esp) = context.Eip;
+  context.Eip = static_cast<DWORD>(entry + 2);
+  ASSERT_TRUE(SetThreadContext(thread, &context));
+
+  ApiHook hook;
+  const uint32_t movedBefore = ApiHook::threadsMoved();
+  ASSERT_TRUE(hook.installHook(program.c_str(), "parkingSpot", reinterpret_cast<const void*>(&parkedReplacement)));
+  EXPECT_EQ(hook.movedCount(), 5u);
+  context = CONTEXT{};
+  context.ContextFlags = CONTEXT_CONTROL;
+  ASSERT_TRUE(GetThreadContext(thread, &context));
+  EXPECT_EQ(context.Eip, reinterpret_cast<uintptr_t>(hook.trampolineOf()) + 2) << "moved to the same instruction";
+  EXPECT_EQ(ApiHook::threadsMoved() - movedBefore, 1u);
+
+  // Let go, it runs the rest of the moved bytes, jumps back to the entry's remainder and
+  // returns to its loop.
+  ResumeThread(thread);
+  const LONG spinsBefore = spins[0];
+  const DWORD start = GetTickCount();
+  while ((gParkingSpotRan == 0 || spins[0] == spinsBefore) && GetTickCount() - start < 10000) SwitchToThread();
+  EXPECT_EQ(gParkingSpotRan, 1);
+  EXPECT_NE(spins[0], spinsBefore) << "back in its loop";
+  spins[1] = 1;
+  EXPECT_EQ(WaitForSingleObject(thread, 10000), static_cast<DWORD>(WAIT_OBJECT_0));
+  CloseHandle(thread);
+
+  // The entry leads to the replacement, the trampoline to the original.
+  gParkingSpotRan = 0;
+  gParkedReplacementRan = 0;
+  parkingSpot();
+  EXPECT_EQ(gParkedReplacementRan, 1);
+  EXPECT_EQ(gParkingSpotRan, 0);
+  hook.original<void (*)()>()();
+  EXPECT_EQ(gParkingSpotRan, 1);
+  EXPECT_TRUE(hook.removeHook());
 }
 
 ApiHook gThreadId, gMulDiv;
@@ -300,28 +457,49 @@ TEST(ApiHookEngine, CallThroughWithArgs) {
 }
 
 TEST(WriteCode, UnreadableAddressesAreLeftAlone) {
+  const uint8_t bytes[] = {1, 2, 3};
+  MEMORY_BASIC_INFORMATION info{};
   void* page = VirtualAlloc(nullptr, 4096, MEM_COMMIT | MEM_RESERVE, PAGE_NOACCESS);
   ASSERT_NE(page, nullptr);
-  writeCodeInt32(page, 0x12345678);
-  const uint8_t bytes[] = {1, 2, 3};
-  writeCode(page, bytes);
-  MEMORY_BASIC_INFORMATION info{};
-  VirtualQuery(page, &info, sizeof info);
+  EXPECT_FALSE(writeCodeInt32(page, 0x12345678));
+  EXPECT_FALSE(writeCode(page, bytes));
+  ASSERT_TRUE(VirtualQuery(page, &info, sizeof info));
   EXPECT_EQ(info.Protect, static_cast<DWORD>(PAGE_NOACCESS));
-  // Reserved but not committed memory: also unreadable.
-  void* reserved = VirtualAlloc(nullptr, 4096, MEM_RESERVE, PAGE_NOACCESS);
-  writeCodeInt32(reserved, 1);
+  DWORD old = 0;
+  ASSERT_TRUE(VirtualProtect(page, 4096, PAGE_READONLY, &old));
+  EXPECT_EQ(*static_cast<const uint32_t*>(page), 0u) << "nothing written";
   VirtualFree(page, 0, MEM_RELEASE);
+
+  // Reserved but not committed memory: also unreadable, and it stays reserved.
+  void* reserved = VirtualAlloc(nullptr, 4096, MEM_RESERVE, PAGE_NOACCESS);
+  ASSERT_NE(reserved, nullptr);
+  EXPECT_FALSE(writeCodeInt32(reserved, 1));
+  EXPECT_FALSE(writeCode(reserved, bytes));
+  ASSERT_TRUE(VirtualQuery(reserved, &info, sizeof info));
+  EXPECT_EQ(info.State, static_cast<DWORD>(MEM_RESERVE));
   VirtualFree(reserved, 0, MEM_RELEASE);
+
+  // A range that starts in writable memory and runs into reserved memory: none of it.
+  auto* two = static_cast<uint8_t*>(VirtualAlloc(nullptr, 8192, MEM_RESERVE, PAGE_NOACCESS));
+  ASSERT_NE(two, nullptr);
+  ASSERT_NE(VirtualAlloc(two, 4096, MEM_COMMIT, PAGE_READWRITE), nullptr);
+  const uint8_t eight[8] = {9, 9, 9, 9, 9, 9, 9, 9};
+  EXPECT_FALSE(writeCode(two + 4092, eight));
+  EXPECT_EQ(two[4092] | two[4093] | two[4094] | two[4095], 0);
+  ASSERT_TRUE(VirtualQuery(two + 4096, &info, sizeof info));
+  EXPECT_EQ(info.State, static_cast<DWORD>(MEM_RESERVE));
+  EXPECT_TRUE(writeCode(two + 4088, eight)) << "the same bytes inside the committed page";
+  EXPECT_EQ(two[4095], 9);
+  VirtualFree(two, 0, MEM_RELEASE);
 }
 
 TEST(WriteCode, WritesReadOnlyDataAndGivesItsProtectionBack) {
   auto* page = static_cast<int32_t*>(VirtualAlloc(nullptr, 4096, MEM_COMMIT | MEM_RESERVE, PAGE_READONLY));
   ASSERT_NE(page, nullptr);
-  writeCodeInt32(page + 3, -42);
+  EXPECT_TRUE(writeCodeInt32(page + 3, -42));
   EXPECT_EQ(page[3], -42);
   const uint8_t bytes[] = {0xAA, 0xBB};
-  writeCode(page, bytes);
+  EXPECT_TRUE(writeCode(page, bytes));
   EXPECT_EQ(reinterpret_cast<uint8_t*>(page)[1], 0xBB);
   MEMORY_BASIC_INFORMATION info{};
   VirtualQuery(page, &info, sizeof info);

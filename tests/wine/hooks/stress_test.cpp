@@ -1,11 +1,13 @@
 // Hooks installed and removed over and over while other threads call the hooked functions in
-// tight loops: no call may crash or answer wrongly, whatever instruction a thread was on.
+// tight loops: no call may crash or answer wrongly, whatever instruction a thread was on, and
+// threads caught inside the patched bytes must be moved (and carry on correctly).
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include <atomic>
 #include <cstdio>
 #include <cstring>
+#include <latch>
 #include <thread>
 #include <vector>
 
@@ -14,7 +16,7 @@
 namespace tovalux {
 namespace {
 
-ApiHook gStressClientRect, gStressSendMessage;
+ApiHook gStressClientRect, gStressSendMessage, gStressSpin;
 std::atomic<long> gThroughReplacement{0};
 
 BOOL WINAPI stressGetClientRect(HWND window, LPRECT rect) {
@@ -26,11 +28,36 @@ LRESULT WINAPI stressSendMessage(HWND window, UINT message, WPARAM wParam, LPARA
   return gStressSendMessage.original<decltype(&SendMessageA)>()(window, message, wParam, lParam);
 }
 
+// An entry that is almost all patched bytes, and slow ones: a thread calling it in a loop is
+// inside its first five bytes nearly all the time, so an install almost always has to move it.
+// (The system functions are long: a worker sits in their first bytes only rarely.)
+extern "C" void spinEntry();
+asm(R"(
+  .text
+  .globl _spinEntry
+_spinEntry:
+  pause
+  pause
+  nop
+  ret
+  .section .drectve
+  .ascii " -export:spinEntry"
+  .text
+)");
+
+std::atomic<long> gSpinReplaced{0};
+extern "C" void spinReplacement() {
+  gSpinReplaced.fetch_add(1, std::memory_order_relaxed);
+  gStressSpin.original<void (*)()>()();
+}
+
 TEST(ApiHookStress, FourThreadsCallWhileHooksComeAndGo) {
   constexpr int kThreads = 4;
   constexpr int kCycles = 1000;
+  char program[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, program, MAX_PATH);
   std::atomic<bool> stop{false};
-  std::atomic<int> ready{0};
+  std::latch ready(kThreads);
   std::atomic<long> calls{0}, wrong{0};
 
   std::vector<std::thread> workers;
@@ -42,7 +69,7 @@ TEST(ApiHookStress, FourThreadsCallWhileHooksComeAndGo) {
       HWND window =
           CreateWindowExA(0, "Static", title, WS_POPUP, 0, 0, 100 + i, 50 + i, nullptr, nullptr, nullptr, nullptr);
       const LRESULT length = static_cast<LRESULT>(std::strlen(title));
-      ready.fetch_add(1);
+      ready.count_down();
       while (!stop.load(std::memory_order_relaxed)) {
         RECT rect{};
         if (!GetClientRect(window, &rect) || rect.right != 100 + i || rect.bottom != 50 + i) wrong.fetch_add(1);
@@ -52,42 +79,82 @@ TEST(ApiHookStress, FourThreadsCallWhileHooksComeAndGo) {
       DestroyWindow(window);
     });
   }
-  while (ready.load() < kThreads) Sleep(1);
+  // A fifth thread calls the spinning entry while every kSpinEvery-th install is under way
+  // (spinning all the time it would take a processor from the others).
+  constexpr int kSpinEvery = 8;
+  HANDLE go = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+  std::atomic<bool> armed{false}, spinning{false};
+  long spins = 0;
+  std::thread spinner([&] {
+    while (WaitForSingleObject(go, INFINITE) == WAIT_OBJECT_0 && !stop.load()) {
+      spinning = true;
+      while (armed.load(std::memory_order_relaxed)) {
+        spinEntry();
+        ++spins;
+      }
+      spinning = false;
+    }
+  });
+  ready.wait();
 
   const uint32_t movedBefore = ApiHook::threadsMoved();
   const DWORD started = GetTickCount();
-  int installed = 0;
+  int installed = 0, failedRemovals = 0;
   for (int cycle = 0; cycle < kCycles; ++cycle) {
-    // Both hooks change under one freeze of the workers, as at start-up.
+    const bool spin = cycle % kSpinEvery == 0;
+    if (spin) {
+      armed = true;
+      SetEvent(go);
+      while (!spinning.load()) SwitchToThread();  // in its loop
+    }
+    // The hooks change under one freeze of the workers, as at start-up.
     {
       HookTransaction transaction;
       installed += transaction.install(gStressClientRect, "user32.dll", "GetClientRect",
                                        reinterpret_cast<const void*>(&stressGetClientRect), 7);
       installed += transaction.install(gStressSendMessage, "user32.dll", "SendMessageA",
                                        reinterpret_cast<const void*>(&stressSendMessage));
+      installed +=
+          transaction.install(gStressSpin, program, "spinEntry", reinterpret_cast<const void*>(&spinReplacement));
     }
+    if (spin) {
+      armed = false;
+      while (spinning.load()) SwitchToThread();  // out of it
+    }
+    bool removed = true;
     if (cycle % 2 == 0) {
       HookTransaction transaction;
-      transaction.remove(gStressClientRect);
-      transaction.remove(gStressSendMessage);
+      removed &= transaction.remove(gStressClientRect);
+      removed &= transaction.remove(gStressSendMessage);
+      removed &= transaction.remove(gStressSpin);
     } else {
       // One at a time too, the way a single hook is removed.
-      gStressClientRect.removeHook();
-      gStressSendMessage.removeHook();
+      removed &= gStressClientRect.removeHook();
+      removed &= gStressSendMessage.removeHook();
+      removed &= gStressSpin.removeHook();
     }
+    if (!removed) ++failedRemovals;
   }
   stop = true;
+  SetEvent(go);
+  spinner.join();
   for (std::thread& worker : workers) worker.join();
+  CloseHandle(go);
 
+  const uint32_t moved = ApiHook::threadsMoved() - movedBefore;
   std::printf(
-      "%d install/remove cycles in %lu ms; calls %ld, through the replacements %ld, threads moved into "
-      "trampolines %u\n",
-      kCycles, GetTickCount() - started, calls.load(), gThroughReplacement.load(),
-      ApiHook::threadsMoved() - movedBefore);
-  EXPECT_EQ(installed, 2 * kCycles);
+      "%d install/remove cycles in %lu ms; calls %ld, through the replacements %ld; spinning entry %ld calls, %ld "
+      "through its replacement; threads moved into trampolines %u\n",
+      kCycles, GetTickCount() - started, calls.load(), gThroughReplacement.load(), spins, gSpinReplaced.load(), moved);
+  EXPECT_EQ(installed, 3 * kCycles);
+  EXPECT_EQ(failedRemovals, 0);
   EXPECT_EQ(wrong.load(), 0);
   EXPECT_GT(calls.load(), 0);
   EXPECT_GT(gThroughReplacement.load(), 0);
+  EXPECT_GT(gSpinReplaced.load(), 0);
+  // The spinning thread is caught inside the entry's patched bytes at nearly every install it
+  // spins through; none in over a hundred would mean the engine stopped moving threads.
+  EXPECT_GT(moved, 0u) << "no install moved a thread out of the patched bytes";
 }
 
 }  // namespace
