@@ -457,7 +457,9 @@ double JsonDocument::getFloat(std::string_view path) const noexcept {
     const Value& v = *at.value;
     const bool boxed = v.flags & kExplicitNumber;
     if (v.kind == JsonKind::Floating) return boxed ? v.box->floating : floatingOfText(NumberText(v).view());
-    if (v.kind == JsonKind::Integer) return double(boxed ? v.box->integer : integerOfText(NumberText(v).view()));
+    // An integer's text is read as a double directly: beyond the 64-bit range it still gives the
+    // nearest double (not the saturated integer), and "-0" keeps its sign.
+    if (v.kind == JsonKind::Integer) return boxed ? double(v.box->integer) : floatingOfText(NumberText(v).view());
     return 0;
   } catch (...) {
     return 0;

@@ -108,8 +108,10 @@ class JsonDocument {
   std::u16string getUtf16Text(std::string_view path) const noexcept;
   // True only for a true boolean.
   bool getBool(std::string_view path) const noexcept;
-  // Numbers convert between the two numeric kinds (a floating value is truncated towards zero
-  // and saturates); anything else gives 0.
+  // Numbers convert between the two numeric kinds: getInteger truncates a floating value
+  // towards zero and saturates, and so does it with an integer beyond 64 bits; getFloat answers
+  // the double nearest to an integer's text (also beyond 64 bits; "-0" is -0.0). Anything else
+  // gives 0.
   int64_t getInteger(std::string_view path) const noexcept;
   double getFloat(std::string_view path) const noexcept;
   // The text of an integer or floating value as it will be written; empty for other kinds.

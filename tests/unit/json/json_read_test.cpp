@@ -2,6 +2,7 @@
 // repeated names, and GBK read exactly as its UTF-16 conversion would be.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <random>
 
 #include "base/gbk.h"
@@ -124,6 +125,63 @@ TEST(JsonRead, NumbersKeepTheirText) {
       EXPECT_EQ(doc.getNumberText(path), number) << length;
     }
   }
+}
+
+TEST(JsonRead, IntegersBeyond64BitsReadAsTheNearestDouble) {
+  const char* text =
+      "[100000000000000000000, 123456789012345678901234567890, -100000000000000000000, +100000000000000000000, "
+      "9223372036854775808, 18446744073709551616, 1 00000 00000 00000 00000, 1e20]";
+  JsonDocument doc;
+  ASSERT_TRUE(doc.parse(text));
+  for (int i = 0; i < 7; ++i) EXPECT_EQ(doc.kind("[" + std::to_string(i) + "]"), JsonKind::Integer) << i;
+  EXPECT_EQ(doc.getFloat("[0]"), 1e20);
+  EXPECT_EQ(doc.getFloat("[1]"), 123456789012345678901234567890.0);
+  EXPECT_EQ(doc.getFloat("[2]"), -1e20);
+  EXPECT_EQ(doc.getFloat("[3]"), 1e20);
+  EXPECT_EQ(doc.getFloat("[4]"), 9223372036854775808.0);
+  EXPECT_EQ(doc.getFloat("[5]"), 18446744073709551616.0);
+  EXPECT_EQ(doc.getFloat("[6]"), 1e20);
+  EXPECT_EQ(doc.getFloat("[7]"), 1e20);
+  // As integers they still saturate; the texts are kept.
+  EXPECT_EQ(doc.getInteger("[0]"), INT64_MAX);
+  EXPECT_EQ(doc.getInteger("[2]"), INT64_MIN);
+  EXPECT_EQ(doc.getNumberText("[1]"), "123456789012345678901234567890");
+  EXPECT_EQ(doc.toText(),
+            "[100000000000000000000,123456789012345678901234567890,-100000000000000000000,+100000000000000000000,"
+            "9223372036854775808,18446744073709551616,1 00000 00000 00000 00000,1e20]");
+  // Within 64 bits an integer reads as exactly the double it converts to.
+  ASSERT_TRUE(doc.parse("[9007199254740993, -42, 0]"));
+  EXPECT_EQ(doc.getFloat("[0]"), 9007199254740992.0);  // the nearest, ties to even
+  EXPECT_EQ(doc.getFloat("[1]"), -42.0);
+  EXPECT_EQ(doc.getInteger("[0]"), 9007199254740993);
+}
+
+TEST(JsonRead, NegativeZeroKeepsItsSign) {
+  JsonDocument doc;
+  ASSERT_TRUE(doc.parse("[-0, -0.0, 0, 0.0, -0e5, - 0]"));
+  const bool negative[] = {true, true, false, false, true, true};
+  for (int i = 0; i < 6; ++i) {
+    const std::string path = "[" + std::to_string(i) + "]";
+    EXPECT_EQ(doc.getFloat(path), 0.0) << i;
+    EXPECT_EQ(std::signbit(doc.getFloat(path)), negative[i]) << i;
+    EXPECT_EQ(doc.getInteger(path), 0) << i;
+  }
+  EXPECT_EQ(doc.kind("[0]"), JsonKind::Integer);
+  EXPECT_EQ(doc.kind("[1]"), JsonKind::Floating);
+  // Written back as read, and a value set from -0.0 is written with its sign.
+  ASSERT_TRUE(doc.setFloat("[6]", -0.0));
+  ASSERT_TRUE(doc.setFloat("[7]", 0.0));
+  EXPECT_EQ(doc.toText(), "[-0,-0.0,0,0.0,-0e5,- 0,-0.0,0.0]");
+  EXPECT_TRUE(std::signbit(doc.getFloat("[6]")));
+  EXPECT_FALSE(std::signbit(doc.getFloat("[7]")));
+  JsonDocument back;
+  ASSERT_TRUE(back.parseUtf16(doc.toUtf16Text()));
+  EXPECT_TRUE(back == doc);
+  EXPECT_TRUE(std::signbit(back.getFloat("[0]")));
+  EXPECT_TRUE(std::signbit(back.getFloat("[6]")));
+  const JsonDocument copy = JsonDocument::copyOf(back);
+  EXPECT_TRUE(std::signbit(copy.getFloat("[0]")));
+  EXPECT_TRUE(std::signbit(copy.getFloat("[1]")));
 }
 
 TEST(JsonRead, EscapesInStrings) {
