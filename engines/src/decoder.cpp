@@ -165,6 +165,21 @@ struct Decoder {
   size_t i = 0;
   Instruction& ins;
 
+  // Prefixes.
+  bool has66 = false, has67 = false;
+  uint8_t lastRep = 0;  // F2 or F3, whichever came last
+  bool wait = false;    // an FWAIT that belongs to the x87 instruction after it
+  // Opcode map and VEX.
+  const uint16_t* root = kRoot1;
+  uint8_t opcode = 0;
+  bool vex = false, vexPrefixed = false;
+  unsigned vexPp = 0, vexV = 0;
+  // Selector walk.
+  Status deferred = Status::ok;  // undefined, but parse on so that the length is known
+  unsigned pfxSlot = 0;
+  bool repIgnored = false;  // F2/F3 where the row allows no prefix: parsed without it
+  bool memForm = false;
+
   Status fail(Status s) {
     size_t len = i == 0 ? 1 : i;
     if (len > limit) len = limit;
@@ -185,8 +200,27 @@ struct Decoder {
     i = i + n > 15 ? 15 : limit;
     return false;
   }
+  // EVEX (62 with a register-form next byte) and XOP (8F with a map from 8) instead of BOUND
+  // and POP; i is just past the escape byte.
+  bool startsExtended(uint8_t b) const {
+    if (i >= limit) return false;
+    return (b == 0x62 && (code[i] & 0xC0) == 0xC0) || (b == 0x8F && (code[i] & 0x1F) >= 8);
+  }
 
+  // The steps of run(), in encoding order. Each answers ok or the status run() fails with.
   Status run();
+  Status readPrefixes();
+  Status readOpcode(uint8_t b);
+  Status readVex(uint8_t escape);
+  Status selectForm(const Node*& leaf);
+  bool memoryFormExists(const Node* sel) const;
+  Status readLeafModrm(const Node& leaf);
+  Status readOperands(const Node& leaf, unsigned& count, bool& relative);
+  Status readImmediate(Operand& o, const OperandSpec& s, bool& relative);
+  Status finish(const Node& leaf, unsigned count, bool relative);
+  unsigned resolveSize(uint8_t code8) const;
+  void setReg(Operand& o, const OperandSpec& s, unsigned number) const;
+
   Status extended(uint8_t escape);
   Status decodeModrmMemory(Operand& m, unsigned memSize);
 };
@@ -284,13 +318,25 @@ Status Decoder::run() {
     ins.length = 0;
     return Status::truncated;
   }
-  // Prefixes.
+  if (Status st = readPrefixes(); st != Status::ok) return fail(st);
+  ins.opcodeOffset = uint8_t(i);
+  const uint8_t b = code[i++];
+  if (startsExtended(b)) return extended(b);
+  if (Status st = readOpcode(b); st != Status::ok) return fail(st);
+  const Node* leaf = nullptr;
+  if (Status st = selectForm(leaf); st != Status::ok) return fail(st);
+  if (Status st = readLeafModrm(*leaf); st != Status::ok) return fail(st);
+  unsigned count = 0;
+  bool relative = false;
+  if (Status st = readOperands(*leaf, count, relative); st != Status::ok) return fail(st);
+  return finish(*leaf, count, relative);
+}
+
+// Legacy prefixes, and an FWAIT that belongs to the x87 instruction after it.
+Status Decoder::readPrefixes() {
   uint8_t groupsSeen = 0;
-  bool has66 = false, has67 = false;
-  uint8_t lastRep = 0;  // F2 or F3, whichever came last
-  bool wait = false;
   for (;;) {
-    if (i >= limit) return fail(shortStatus());
+    if (i >= limit) return shortStatus();
     const uint8_t b = code[i];
     const uint8_t g = kPrefixGroup.v[b];
     if (!g) {
@@ -335,89 +381,95 @@ Status Decoder::run() {
   ins.prefixCount = uint8_t(i);
   ins.repPrefix = lastRep;
   ins.addressSize = has67 ? 2 : 4;
+  return Status::ok;
+}
 
-  // Opcode and map.
-  ins.opcodeOffset = uint8_t(i);
-  uint8_t b = code[i++];
-  const uint16_t* root = kRoot1;
-  bool vex = false, vexPrefixed = false;
-  unsigned vexPp = 0, vexV = 0;
+// The opcode map (one byte, 0F, 0F 38, 0F 3A or VEX) and the opcode byte; `b` is the byte
+// after the prefixes, i just past it.
+Status Decoder::readOpcode(uint8_t b) {
   if (b == 0x0F) {
-    if (i >= limit) return fail(shortStatus());
+    if (i >= limit) return shortStatus();
     b = code[i++];
     ins.map = 1;
     root = kRoot0F;
     if (b == 0x38 || b == 0x3A) {
-      if (i >= limit) return fail(shortStatus());
+      if (i >= limit) return shortStatus();
       ins.map = b == 0x38 ? 2 : 3;
       root = b == 0x38 ? kRoot0F38 : kRoot0F3A;
       b = code[i++];
     }
-  } else if (b == 0x62 && i < limit && (code[i] & 0xC0) == 0xC0) {
-    // EVEX: as with VEX, a register ModRM would be an invalid BOUND.
-    return extended(b);
-  } else if (b == 0x8F && i < limit && (code[i] & 0x1F) >= 8) {
-    // XOP: map numbers from 8 cannot be a POP's ModRM (its reg field would not be 0).
-    return extended(b);
+    opcode = b;
   } else if ((b == 0xC4 || b == 0xC5) && i < limit && (code[i] & 0xC0) == 0xC0) {
     // VEX: in 32-bit mode the byte after C4/C5 would be a register ModRM for LES/LDS,
     // which those do not allow, so it is a VEX prefix instead.
-    vex = true;
-    if (b == 0xC5) {
-      const uint8_t v1 = code[i++];
-      ins.map = 1;
-      vexV = (~v1 >> 3) & 0xF;
-      ins.vexL = (v1 >> 2) & 1;
-      vexPp = v1 & 3;
-    } else {
-      const uint8_t v1 = code[i++];
-      if (i >= limit) return fail(shortStatus());
-      const uint8_t v2 = code[i++];
-      ins.map = v1 & 0x1F;
-      ins.vexW = v2 >> 7;
-      vexV = (~v2 >> 3) & 0xF;
-      ins.vexL = (v2 >> 2) & 1;
-      vexPp = v2 & 3;
-    }
-    if (i >= limit) return fail(shortStatus());
-    b = code[i++];
-    if (ins.map < 1 || ins.map > 3) return fail(Status::undefined);
-    root = ins.map == 1 ? kRootV1 : ins.map == 2 ? kRootV2 : kRootV3;
-    ins.flags |= kInsVex;
-    // A legacy 66/F2/F3/LOCK before VEX is #UD.
-    if (ins.prefixes & (kPrefixLock | kPrefixRep | kPrefixRepne | kPrefixOpSize)) vexPrefixed = true;
+    if (Status st = readVex(b); st != Status::ok) return st;
+  } else {
+    opcode = b;
   }
-  ins.opcode = b;
-
-  // Walk the selector tree.
-  Status deferred = Status::ok;  // undefined, but parse on so that the length is known
+  ins.opcode = opcode;
   has66 = has66 && !vex;
-  const unsigned pfxSlot = vex ? vexPp : lastRep == 0xF3 ? 2 : lastRep == 0xF2 ? 3 : has66 ? 1 : 0;
-  const Node* n = &kNodes[root[b]];
-  bool regSlot = false, repIgnored = false;
+  pfxSlot = vex ? vexPp : lastRep == 0xF3 ? 2 : lastRep == 0xF2 ? 3 : has66 ? 1 : 0;
   if (vexPrefixed) deferred = Status::undefined;
+  return Status::ok;
+}
+
+// The two- or three-byte VEX prefix and the opcode after it.
+Status Decoder::readVex(uint8_t escape) {
+  vex = true;
+  if (escape == 0xC5) {
+    const uint8_t v1 = code[i++];
+    ins.map = 1;
+    vexV = (~v1 >> 3) & 0xF;
+    ins.vexL = (v1 >> 2) & 1;
+    vexPp = v1 & 3;
+  } else {
+    const uint8_t v1 = code[i++];
+    if (i >= limit) return shortStatus();
+    const uint8_t v2 = code[i++];
+    ins.map = v1 & 0x1F;
+    ins.vexW = v2 >> 7;
+    vexV = (~v2 >> 3) & 0xF;
+    ins.vexL = (v2 >> 2) & 1;
+    vexPp = v2 & 3;
+  }
+  if (i >= limit) return shortStatus();
+  opcode = code[i++];
+  if (ins.map < 1 || ins.map > 3) return Status::undefined;
+  root = ins.map == 1 ? kRootV1 : ins.map == 2 ? kRootV2 : kRootV3;
+  ins.flags |= kInsVex;
+  // A legacy 66/F2/F3/LOCK before VEX is #UD.
+  if (ins.prefixes & (kPrefixLock | kPrefixRep | kPrefixRepne | kPrefixOpSize)) vexPrefixed = true;
+  return Status::ok;
+}
+
+// Whether the memory form of this ModRM is an instruction (then the register form is the error
+// "register where memory is required", as for LEA EAX,ECX).
+bool Decoder::memoryFormExists(const Node* sel) const {
+  const Node* m = &kNodes[sel->value];
+  for (;;) {
+    switch (m->type) {
+      case NodeType::Leaf: return true;
+      case NodeType::SelReg: m = &kNodes[m->value + ((ins.modrm >> 3) & 7)]; break;
+      case NodeType::SelRm: m = &kNodes[m->value + (ins.modrm & 7)]; break;
+      case NodeType::SelOpSize: m = &kNodes[m->value + (has66 ? 0 : 1)]; break;
+      case NodeType::SelAddrSize: m = &kNodes[m->value + (has67 ? 0 : 1)]; break;
+      default: return false;
+    }
+  }
+}
+
+// Walks the selector tree of the generated tables from the opcode to its leaf, reading the
+// ModRM byte when a selector needs it.
+Status Decoder::selectForm(const Node*& leaf) {
+  const Node* n = &kNodes[root[opcode]];
+  bool regSlot = false;
   const Node* pfxNode = nullptr;
   const Node* modNode = nullptr;
-  // Whether the memory form of this ModRM is an instruction (then the register form is
-  // the error "register where memory is required", as for LEA EAX,ECX).
-  auto memoryFormExists = [&](const Node* sel) {
-    const Node* m = &kNodes[sel->value];
-    for (;;) {
-      switch (m->type) {
-        case NodeType::Leaf: return true;
-        case NodeType::SelReg: m = &kNodes[m->value + ((ins.modrm >> 3) & 7)]; break;
-        case NodeType::SelRm: m = &kNodes[m->value + (ins.modrm & 7)]; break;
-        case NodeType::SelOpSize: m = &kNodes[m->value + (has66 ? 0 : 1)]; break;
-        case NodeType::SelAddrSize: m = &kNodes[m->value + (has67 ? 0 : 1)]; break;
-        default: return false;
-      }
-    }
-  };
   unsigned pfxPick = 0;
   for (;;) {
     unsigned pick;
     switch (n->type) {
-      case NodeType::Leaf: goto leaf;
+      case NodeType::Leaf: leaf = n; return Status::ok;
       case NodeType::Invalid:
         if (pfxNode && pfxPick != 0) {
           // A prefix with no form of its own under this opcode (F3 0F AE /0, 66 0F C7
@@ -427,7 +479,7 @@ Status Decoder::run() {
           deferred = Status::undefined;
           continue;
         }
-        return fail(regSlot && memoryFormExists(modNode) ? Status::registerForm : Status::undefined);
+        return regSlot && memoryFormExists(modNode) ? Status::registerForm : Status::undefined;
       case NodeType::SelPrefix:
         pick = pfxSlot;
         pfxNode = n;
@@ -446,7 +498,7 @@ Status Decoder::run() {
       case NodeType::SelAddrSize: pick = has67 ? 0 : 1; break;
       default:
         if (!ins.hasModrm) {
-          if (i >= limit) return fail(shortStatus());
+          if (i >= limit) return shortStatus();
           ins.modrm = code[i++];
           ins.hasModrm = true;
         }
@@ -461,11 +513,15 @@ Status Decoder::run() {
     }
     n = &kNodes[n->value + pick];
   }
-leaf:
-  ins.mnemonic = Mnemonic(n->value);
+}
+
+// What the leaf settles: the mnemonic, a mandatory prefix, the operand size, the instruction's
+// flags, and the ModRM byte when no selector read it yet.
+Status Decoder::readLeafModrm(const Node& leaf) {
+  ins.mnemonic = Mnemonic(leaf.value);
   if (repIgnored) {
     deferred = Status::undefined;
-  } else if ((n->flags & kMandatory) && pfxSlot && !vex) {
+  } else if ((leaf.flags & kMandatory) && pfxSlot && !vex) {
     ins.mandatoryPrefix = pfxSlot == 1 ? 0x66 : pfxSlot == 2 ? 0xF3 : 0xF2;
     ins.flags |= kInsMandatory;
     if (pfxSlot == 1)
@@ -474,52 +530,55 @@ leaf:
       ins.repPrefix = 0;
   }
   ins.operandSize = has66 ? 2 : 4;
-  if ((n->flags & kModrm) && !ins.hasModrm) {
-    if (i >= limit) return fail(shortStatus());
+  if ((leaf.flags & kModrm) && !ins.hasModrm) {
+    if (i >= limit) return shortStatus();
     ins.modrm = code[i++];
     ins.hasModrm = true;
   }
-  const bool memForm = ins.hasModrm && (ins.modrm >> 6) != 3 && !(n->flags & kModIgnored);
-  if (n->flags & kPriv) ins.flags |= kInsPrivileged;
-  if (n->flags & kIo) ins.flags |= kInsIo;
-  if (n->flags & kFpu) ins.flags |= kInsFpu;
+  memForm = ins.hasModrm && (ins.modrm >> 6) != 3 && !(leaf.flags & kModIgnored);
+  if (leaf.flags & kPriv) ins.flags |= kInsPrivileged;
+  if (leaf.flags & kIo) ins.flags |= kInsIo;
+  if (leaf.flags & kFpu) ins.flags |= kInsFpu;
   if (wait) {
     ins.flags |= kInsWait;
     if (Mnemonic w = waitForm(ins.mnemonic); w != Mnemonic::invalid) ins.mnemonic = w;
   }
+  return Status::ok;
+}
 
-  // Operands, in encoding order: ModRM memory first (its displacement precedes any
-  // immediate), then the immediates as the operand list names them.
+unsigned Decoder::resolveSize(uint8_t code8) const {
   const unsigned osz = ins.operandSize;
-  auto resolve = [&](uint8_t code8) -> unsigned {
-    switch (code8) {
-      case kSizeV: return osz;
-      case kSizeX: return ins.vexL ? 32 : 16;
-      case kSizeP: return osz + 2;
-      case kSizeA: return osz * 2;
-      case kSizeEnv: return osz == 2 ? 14 : 28;
-      case kSizeSave: return osz == 2 ? 94 : 108;
-      default: return code8;
-    }
-  };
-  // A register operand of the table entry's class and size, numbered by `number`'s low three bits.
-  auto setReg = [&](Operand& o, const OperandSpec& s, unsigned number) {
-    o.kind = OpKind::reg;
-    o.size = uint8_t(resolve(s.regSize));
-    o.reg = regOf(s.cls, number, o.size);
-  };
-  unsigned count = 0;
-  bool relative = false;
-  for (unsigned k = 0; k < 4 && n->ops[k]; ++k) {
-    const OperandSpec& s = kOperandSpecs[n->ops[k]];
+  switch (code8) {
+    case kSizeV: return osz;
+    case kSizeX: return ins.vexL ? 32 : 16;
+    case kSizeP: return osz + 2;
+    case kSizeA: return osz * 2;
+    case kSizeEnv: return osz == 2 ? 14 : 28;
+    case kSizeSave: return osz == 2 ? 94 : 108;
+    default: return code8;
+  }
+}
+
+// A register operand of the table entry's class and size, numbered by `number`'s low three bits.
+void Decoder::setReg(Operand& o, const OperandSpec& s, unsigned number) const {
+  o.kind = OpKind::reg;
+  o.size = uint8_t(resolveSize(s.regSize));
+  o.reg = regOf(s.cls, number, o.size);
+}
+
+// Operands, in encoding order: ModRM memory first (its displacement precedes any immediate),
+// then the immediates as the operand list names them.
+Status Decoder::readOperands(const Node& leaf, unsigned& count, bool& relative) {
+  for (unsigned k = 0; k < 4 && leaf.ops[k]; ++k) {
+    const OperandSpec& s = kOperandSpecs[leaf.ops[k]];
     Operand& o = ins.op[count++];
     switch (s.kind) {
       case OpSpecKind::Rm:
         if (memForm) {
           if (s.flags & kOpRegOnly) deferred = Status::undefined;
-          if (Status st = decodeModrmMemory(o, resolve(s.memSize)); st != Status::ok) return fail(st);
+          if (Status st = decodeModrmMemory(o, resolveSize(s.memSize)); st != Status::ok) return st;
         } else {
-          if (s.flags & kOpMemOnly) return fail(Status::registerForm);
+          if (s.flags & kOpMemOnly) return Status::registerForm;
           setReg(o, s, ins.modrm);
         }
         break;
@@ -537,7 +596,7 @@ leaf:
         setReg(o, s, s.fixed);
         o.implicit = true;
         break;
-      case OpSpecKind::OpReg: setReg(o, s, b); break;
+      case OpSpecKind::OpReg: setReg(o, s, opcode); break;
       case OpSpecKind::One:
         o.kind = OpKind::imm;
         o.size = 1;
@@ -548,7 +607,7 @@ leaf:
       case OpSpecKind::Xlat: {
         o.kind = OpKind::mem;
         o.implicit = true;
-        o.size = uint8_t(resolve(s.memSize));
+        o.size = uint8_t(resolveSize(s.memSize));
         const bool a16 = ins.addressSize == 2;
         if (s.kind == OpSpecKind::StrDst) {
           o.base = a16 ? Reg::di : Reg::edi;
@@ -559,67 +618,77 @@ leaf:
         }
         break;
       }
-      default: {  // immediates, relative targets, moffs, far pointers, is4
-        unsigned bytes;
-        switch (s.kind) {
-          case OpSpecKind::ImmSx: bytes = 1; break;
-          case OpSpecKind::Moffs: bytes = ins.addressSize; break;
-          case OpSpecKind::Far: bytes = osz; break;
-          case OpSpecKind::Is4: bytes = 1; break;
-          default: bytes = resolve(s.regSize); break;
-        }
-        if (!have(bytes)) return fail(shortStatus());
-        const uint32_t raw = readLe(code + i, bytes);
-        if (s.kind == OpSpecKind::Moffs) {
-          o.kind = OpKind::mem;
-          o.size = uint8_t(resolve(s.memSize));
-          o.disp = int32_t(raw);
-          o.dispSize = uint8_t(bytes);
-          o.seg = ins.segPrefix != Reg::none ? ins.segPrefix : Reg::ds;
-          ins.dispOffset = uint8_t(i);
-          ins.dispSize = uint8_t(bytes);
-        } else if (s.kind == OpSpecKind::Rel) {
-          o.kind = OpKind::rel;
-          o.size = uint8_t(osz);
-          o.immSize = uint8_t(bytes);
-          o.imm = signExtend(raw, bytes);  // made absolute below, once length is known
-          ins.relOffset = uint8_t(i);
-          ins.relSize = uint8_t(bytes);
-          relative = true;
-        } else if (s.kind == OpSpecKind::Is4) {
-          setReg(o, s, raw >> 4);
-          ins.immOffset = uint8_t(i);
-          ins.immSize = 1;
-        } else {
-          o.kind = s.kind == OpSpecKind::Far ? OpKind::farPtr : OpKind::imm;
-          o.immSize = uint8_t(bytes);
-          o.size = uint8_t(s.kind == OpSpecKind::ImmSx ? osz : bytes);
-          o.imm = s.kind == OpSpecKind::ImmSx ? signExtend(raw, 1) & (osz == 2 ? 0xFFFF : ~0u) : raw;
-          if (ins.immOffset == 0) {
-            ins.immOffset = uint8_t(i);
-            ins.immSize = uint8_t(bytes);
-          } else {
-            ins.imm2Offset = uint8_t(i);
-            ins.imm2Size = uint8_t(bytes);
-          }
-        }
-        i += bytes;
-        if (s.kind == OpSpecKind::Far) {
-          if (!have(2)) return fail(shortStatus());
-          o.selector = uint16_t(readLe(code + i, 2));
-          ins.imm2Offset = uint8_t(i);
-          ins.imm2Size = 2;
-          i += 2;
-        }
+      default:
+        if (Status st = readImmediate(o, s, relative); st != Status::ok) return st;
         break;
-      }
     }
     if (o.kind == OpKind::reg) {
       if (s.cls == RegClass::Mm) ins.flags |= kInsMmx;
       if (s.cls == RegClass::Xmm && !vex) ins.flags |= kInsSse;
     }
   }
+  return Status::ok;
+}
 
+// Immediates, relative targets, moffs, far pointers and is4: the bytes after ModRM.
+Status Decoder::readImmediate(Operand& o, const OperandSpec& s, bool& relative) {
+  const unsigned osz = ins.operandSize;
+  unsigned bytes;
+  switch (s.kind) {
+    case OpSpecKind::ImmSx: bytes = 1; break;
+    case OpSpecKind::Moffs: bytes = ins.addressSize; break;
+    case OpSpecKind::Far: bytes = osz; break;
+    case OpSpecKind::Is4: bytes = 1; break;
+    default: bytes = resolveSize(s.regSize); break;
+  }
+  if (!have(bytes)) return shortStatus();
+  const uint32_t raw = readLe(code + i, bytes);
+  if (s.kind == OpSpecKind::Moffs) {
+    o.kind = OpKind::mem;
+    o.size = uint8_t(resolveSize(s.memSize));
+    o.disp = int32_t(raw);
+    o.dispSize = uint8_t(bytes);
+    o.seg = ins.segPrefix != Reg::none ? ins.segPrefix : Reg::ds;
+    ins.dispOffset = uint8_t(i);
+    ins.dispSize = uint8_t(bytes);
+  } else if (s.kind == OpSpecKind::Rel) {
+    o.kind = OpKind::rel;
+    o.size = uint8_t(osz);
+    o.immSize = uint8_t(bytes);
+    o.imm = signExtend(raw, bytes);  // made absolute in finish(), once the length is known
+    ins.relOffset = uint8_t(i);
+    ins.relSize = uint8_t(bytes);
+    relative = true;
+  } else if (s.kind == OpSpecKind::Is4) {
+    setReg(o, s, raw >> 4);
+    ins.immOffset = uint8_t(i);
+    ins.immSize = 1;
+  } else {
+    o.kind = s.kind == OpSpecKind::Far ? OpKind::farPtr : OpKind::imm;
+    o.immSize = uint8_t(bytes);
+    o.size = uint8_t(s.kind == OpSpecKind::ImmSx ? osz : bytes);
+    o.imm = s.kind == OpSpecKind::ImmSx ? signExtend(raw, 1) & (osz == 2 ? 0xFFFF : ~0u) : raw;
+    if (ins.immOffset == 0) {
+      ins.immOffset = uint8_t(i);
+      ins.immSize = uint8_t(bytes);
+    } else {
+      ins.imm2Offset = uint8_t(i);
+      ins.imm2Size = uint8_t(bytes);
+    }
+  }
+  i += bytes;
+  if (s.kind == OpSpecKind::Far) {
+    if (!have(2)) return shortStatus();
+    o.selector = uint16_t(readLe(code + i, 2));
+    ins.imm2Offset = uint8_t(i);
+    ins.imm2Size = 2;
+    i += 2;
+  }
+  return Status::ok;
+}
+
+// The checks that need the whole instruction, the length, absolute branch targets and the flow.
+Status Decoder::finish(const Node& leaf, unsigned count, bool relative) {
   // Rows the table keeps only to know their length.
   if (ins.mnemonic == Mnemonic::invalid) deferred = Status::undefined;
   if (ins.mnemonic == Mnemonic::unsupported) deferred = Status::unsupported;
@@ -627,7 +696,7 @@ leaf:
   // A VEX instruction without a vvvv operand must leave the field at 1111b.
   if (vex && vexV != 0) {
     bool usesV = false;
-    for (unsigned k = 0; k < 4 && n->ops[k]; ++k) usesV |= kOperandSpecs[n->ops[k]].kind == OpSpecKind::Vvvv;
+    for (unsigned k = 0; k < 4 && leaf.ops[k]; ++k) usesV |= kOperandSpecs[leaf.ops[k]].kind == OpSpecKind::Vvvv;
     if (!usesV) return fail(Status::undefined);
   }
   if (ins.mnemonic == Mnemonic::amd3dnow) {
@@ -641,14 +710,14 @@ leaf:
   ins.length = uint8_t(i);
 
   if (ins.prefixes & kPrefixLock) {
-    if (!(n->flags & kLock) || ins.op[0].kind != OpKind::mem) return fail(Status::badLock);
+    if (!(leaf.flags & kLock) || ins.op[0].kind != OpKind::mem) return fail(Status::badLock);
   }
   if (relative) {
     for (unsigned k = 0; k < count; ++k) {
       Operand& o = ins.op[k];
       if (o.kind != OpKind::rel) continue;
       uint32_t t = ins.address + ins.length + o.imm;
-      if (osz == 2) t &= 0xFFFF;
+      if (ins.operandSize == 2) t &= 0xFFFF;
       o.imm = t;
       ins.target = t;
     }
