@@ -16,7 +16,8 @@ int32_t cAtoi(std::string_view text) {
   while (i < text.size() && isCBlank(text[i])) ++i;
   bool negative = false;
   if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
-  // Accumulate as a negative number so INT32_MIN is reachable without overflow.
+  // The magnitude in 64 bits, capped one past INT32_MAX: that is exactly INT32_MIN's magnitude,
+  // and on the positive side it saturates to INT32_MAX.
   constexpr int64_t kLimit = int64_t(std::numeric_limits<int32_t>::max()) + 1;
   int64_t magnitude = 0;
   for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {

@@ -20,7 +20,7 @@ std::string asciiLower(std::string_view text);
 // are never the trail byte of a double-byte character.
 std::string_view trim(std::string_view text);
 
-// Decimal text of a signed 32-bit value ("-12", "0").
+// Decimal text of a signed 64-bit value ("-12", "0").
 std::string decimal(int64_t value);
 
 // The path up to its last '\\' or '/', without it; the whole path when it has none. Walks
