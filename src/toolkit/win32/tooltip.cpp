@@ -10,7 +10,6 @@
 namespace tovalux::tk::win32 {
 
 namespace {
-constexpr UINT_PTR kShowTimer = 1;
 constexpr int kPadX = 8, kPadY = 4;
 
 std::pair<XColor, uint8_t> themeColor(const char* name, XColor fallback) {

@@ -28,7 +28,8 @@ class ToolTip {
   void leave(HELE element);
   void hide();
   HWND hwnd() const { return hwnd_; }
-  static constexpr UINT kDelay = 500;  // milliseconds
+  static constexpr UINT kDelay = 500;        // milliseconds
+  static constexpr UINT_PTR kShowTimer = 1;  // the pop-up's timer that ends the delay
 
   LRESULT handle(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 

@@ -41,14 +41,18 @@ TEST(HostStartup, LoadsThePluginHidesTheDockBarsAndRestoresThemOnClose) {
   EXPECT_EQ(entries[answered].number("answer"), 1);
   // The plug-in asked for the main window during the notification.
   const size_t ask = find(entries, "host-call", fieldIs("code", 1), sent);
-  EXPECT_LT(ask, answered);
+  ASSERT_LT(ask, answered);
   EXPECT_NE(entries[ask].number("answer"), 0);
-  EXPECT_EQ(entries[find(entries, "dock-bars", fieldIs("moment", "after-notify-1"))].get("visible"), "0000");
+  const size_t hidden = find(entries, "dock-bars", fieldIs("moment", "after-notify-1"));
+  ASSERT_LT(hidden, entries.size());
+  EXPECT_EQ(entries[hidden].get("visible"), "0000");
 
   const size_t closed = find(entries, "notify", fieldIs("code", 6));
   ASSERT_LT(closed, entries.size());
   EXPECT_EQ(entries[closed].number("answer"), 0);
-  EXPECT_EQ(entries[find(entries, "dock-bars", fieldIs("moment", "after-notify-6"))].get("visible"), "1111");
+  const size_t shown = find(entries, "dock-bars", fieldIs("moment", "after-notify-6"));
+  ASSERT_LT(shown, entries.size());
+  EXPECT_EQ(entries[shown].get("visible"), "1111");
   EXPECT_EQ(entries.back().kind, "exit");  // the host ended its loop normally
 }
 
@@ -61,7 +65,9 @@ TEST(HostStartup, SavesAScreenshotAndClosesNormally) {
   const std::vector<JournalEntry>& entries = run.journal();
   const size_t shot = find(entries, "screenshot", fieldIs("saved", 1));
   ASSERT_LT(shot, entries.size());
-  EXPECT_LT(shot, find(entries, "notify", fieldIs("code", 6)));
+  const size_t closed = find(entries, "notify", fieldIs("code", 6));
+  ASSERT_LT(closed, entries.size()) << "the library was never told the host closes";
+  EXPECT_LT(shot, closed);
   std::ifstream file(picture, std::ios::binary);
   char signature[8] = {};
   file.read(signature, 8);

@@ -62,10 +62,8 @@ TEST(NotepadLog, ARealNotepadReceivesTheLines) {
                              &process));
   WaitForInputIdle(process.hProcess, 10000);
   HWND notepad = nullptr;
-  for (int i = 0; i < 200 && !notepad; ++i) {
-    notepad = FindWindowA("Notepad", "TovaluxLog.txt - 记事本");
-    if (!notepad) Sleep(50);
-  }
+  testing::pumpMessagesUntil([&] { return (notepad = FindWindowA("Notepad", "TovaluxLog.txt - 记事本")) != nullptr; },
+                             10000);
   ASSERT_NE(notepad, nullptr) << "Notepad's title did not match";
   logToNotepad("第一行");
   logToNotepad("line 2");

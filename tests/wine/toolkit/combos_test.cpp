@@ -121,8 +121,7 @@ TEST_F(Combos, PressesOutsideAndOnTheBoxClose) {
   click(frame_, centre(combo_));
   HWINDOW other = XWnd_CreateEx(0, L"", L"other", 0, 10, 10, 200, 100, nullptr, 0);
   XWnd_ShowWindow(other, SW_SHOW);
-  SetForegroundWindow(XWnd_GetHWND(other));
-  settle();
+  showInFront(XWnd_GetHWND(other));
   EXPECT_EQ(XComboBox_GetPopupWindow(combo_), 0u);
 }
 
@@ -189,7 +188,11 @@ TEST_F(Combos, OpensAboveWhenTheScreenHasNoRoomBelow) {
   GetWindowRect(frame_, &frameRect);
   const int y = monitor.rcWork.bottom - 20 - box.bottom;
   MoveWindow(frame_, frameRect.left, y, frameRect.right - frameRect.left, frameRect.bottom - frameRect.top, TRUE);
-  settle();
+  waitFor("the frame moved", [&] {
+    RECT now{};
+    GetWindowRect(frame_, &now);
+    return now.top == y;
+  });
   click(frame_, centre(combo_));
   HWND drop = dropHwnd();
   ASSERT_TRUE(IsWindow(drop));

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "toolkit/win32/tooltip.h"
 #include "toolkit_screen.h"
 
 namespace tovalux::testing {
@@ -203,7 +204,7 @@ TEST_F(Input, SizeAndShowEvents) {
     return 0;
   });
   MoveWindow(XWnd_GetHWND(w), 150, 120, 340, 220, TRUE);
-  settle();
+  waitFor("the size event", [&] { return !log.lines.empty(); });
   EXPECT_EQ(XEle_GetWidth(fill), 340);
   XEle_Show(inner, false);
   XEle_Show(inner, true);
@@ -379,10 +380,21 @@ TEST_F(Input, AToolTipStillWaitingForItsDelayIsDroppedWhenTheMouseMovesOffItsEle
   XEle_SetToolTip(button, L"提示");
   show(w);
   HWND hwnd = XWnd_GetHWND(w);
+  // The test plays the delay itself: the tip's own timer is taken away as soon as the tip
+  // waits for it (stopping it also proves that it was waiting), and its end is sent by hand.
   moveTo(hwnd, centre(button));
-  moveTo(hwnd, {250, 100});  // before the delay is over
-  EXPECT_FALSE(
-      pumpUntil([] { return win32::toolTipWindow() != nullptr && IsWindowVisible(win32::toolTipWindow()); }, 1000));
+  HWND tip = win32::toolTipWindow();
+  ASSERT_NE(tip, nullptr);
+  ASSERT_TRUE(KillTimer(tip, win32::ToolTip::kShowTimer)) << "the tip is not waiting for its delay";
+  moveTo(hwnd, {250, 100});  // off the element, onto none
+  SendMessageW(tip, WM_TIMER, win32::ToolTip::kShowTimer, 0);
+  EXPECT_FALSE(IsWindowVisible(tip)) << "the delay ended after the mouse had left";
+
+  // The same delay ending while the mouse still rests on the element shows the tip.
+  moveTo(hwnd, centre(button));
+  ASSERT_TRUE(KillTimer(tip, win32::ToolTip::kShowTimer));
+  SendMessageW(tip, WM_TIMER, win32::ToolTip::kShowTimer, 0);
+  EXPECT_TRUE(IsWindowVisible(tip));
 }
 
 TEST_F(Input, LeavingAWindowForAnotherKeepsTheOtherWindowsToolTip) {
@@ -394,13 +406,19 @@ TEST_F(Input, LeavingAWindowForAnotherKeepsTheOtherWindowsToolTip) {
   XEle_SetToolTip(b, L"乙");
   show(first);
   show(second);
+  // The first window's leave message comes a moment after the move under Wine, before or after
+  // the second tip shows: seen by a handler of the first window (it runs before the toolkit's
+  // own handling, which is over when the dispatch returns).
+  bool firstLeft = false;
+  XWnd_RegEventC(first, WM_MOUSELEAVE, [&firstLeft](WPARAM, LPARAM, bool*) {
+    firstLeft = true;
+    return 0;
+  });
   moveTo(XWnd_GetHWND(first), centre(a));
   moveTo(XWnd_GetHWND(second), centre(b));  // straight from one window's button to the other's
   auto tipShown = [] { return win32::toolTipWindow() != nullptr && IsWindowVisible(win32::toolTipWindow()); };
-  ASSERT_TRUE(pumpUntil(tipShown));
-  // The first window's leave message comes a moment later under Wine: it must not take the tip.
-  pumpUntil([] { return false; }, 800);
-  EXPECT_TRUE(tipShown());
+  // Once the leave has been handled, the second window's tip must (still) show.
+  ASSERT_TRUE(waitFor("the first window's leave and the second tip", [&] { return firstLeft && tipShown(); }));
   wchar_t text[16] = {};
   GetWindowTextW(win32::toolTipWindow(), text, 16);
   EXPECT_STREQ(text, L"乙");

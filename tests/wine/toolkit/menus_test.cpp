@@ -257,7 +257,7 @@ TEST_F(Menus, FreeContextMenusAndScreenEdges) {
   XMenu_AddItem(again, 9, L"项", 0, 0);
   ASSERT_TRUE(XMenu_Popup(again, frame_, 300, 300, receiver));
   XWnd_CloseWindow(g_.frame);
-  settle();
+  waitFor("the frame closed", [&] { return IsWindow(frame_) == FALSE; });
   EXPECT_FALSE(tk::menuIsOpen());
   EXPECT_EQ(picked.size(), 1u);
 }

@@ -138,8 +138,7 @@ TEST_F(Painting, HoverAndPressedLooksFollowTheMouse) {
 
   moveTo(frame, centre(g.runButton));
   EXPECT_EQ(Capture(frame).at(corner), kToolBtnHov) << "state 288: the hover fill";
-  sendMouse(MOUSEEVENTF_LEFTDOWN);
-  settle();
+  buttonDown();
   EXPECT_EQ(Capture(frame).at(corner), kWinBd) << "state 320: the pressed fill";
   // Off the button with the button held: the pressed element keeps the capture but is no
   // longer under the mouse.
@@ -163,7 +162,7 @@ TEST_F(Painting, HoverAndPressedLooksFollowTheMouse) {
       return 0;
     });
     XEle_RedrawEle(combo, false);
-    settle();
+    serveQueued();
     RECT box = clientRect(combo);
     const POINT inside{box.left + 4, box.top + 4};
     EXPECT_EQ(Capture(frame).at(inside), RGB(0x33, 0x33, 0x37)) << "ID_COLOR_ComboBoxBg";
@@ -197,7 +196,7 @@ TEST_F(Painting, DisabledButtonsShowTheirDisabledIcon) {
 
   XEle_Enable(g.stopButton, true);
   XEle_RedrawEle(g.stopButton, false);
-  settle();
+  serveQueued();
   Capture enabled(frame);
   EXPECT_EQ(enabled.count(icon, salmon), 144) << "enabled, the normal icon, all of it";
   EXPECT_EQ(count(enabled, grey), 0);
@@ -330,7 +329,7 @@ TEST_F(Painting, OnlyTheDirtyAreaIsRepainted) {
   win32::WindowProbe before;
   ASSERT_TRUE(win32::probeWindow(g.frame, &before));
   EXPECT_GT(before.paints, 0);
-  settle();
+  serveQueued();
   ASSERT_TRUE(win32::probeWindow(g.frame, &before));
 
   moveTo(frame, centre(g.runButton));
@@ -350,7 +349,7 @@ TEST_F(Painting, OnlyTheDirtyAreaIsRepainted) {
   // Two areas far apart are painted as two rectangles, not as everything between them.
   XEle_RedrawEle(g.runButton, false);
   XEle_RedrawEle(g.statusText, false);
-  settle();
+  serveQueued();
   win32::WindowProbe two;
   ASSERT_TRUE(win32::probeWindow(g.frame, &two));
   EXPECT_EQ(two.paints, status.paints + 1);
@@ -363,7 +362,7 @@ TEST_F(Painting, OnlyTheDirtyAreaIsRepainted) {
   win32::WindowProbe whole;
   ASSERT_TRUE(win32::probeWindow(g.frame, &whole));
   EXPECT_EQ(whole.paints, two.paints);
-  settle();
+  serveQueued();
   ASSERT_TRUE(win32::probeWindow(g.frame, &whole));
   RECT client{};
   GetClientRect(frame, &client);
@@ -404,7 +403,7 @@ TEST_F(Painting, NativeChildWindowsKeepTheirPixels) {
 
   // Resizing moves the child with its element.
   MoveWindow(XWnd_GetHWND(w), 120, 80, 400, 260, TRUE);
-  settle();
+  serveQueued();
   GetWindowRect(native, &r);
   MapWindowPoints(nullptr, XWnd_GetHWND(w), reinterpret_cast<POINT*>(&r), 2);
   EXPECT_EQ(r.right, 380);

@@ -112,13 +112,13 @@ TEST_F(Panes, FloatingAPaneAndDockingItBack) {
   saveArtefact(window, "toolkit-floating-pane");
   // Smaller than its minimum: refused.
   MoveWindow(window, r.left, r.top, 120, 90, TRUE);
-  settle();
+  serveQueued();
   GetWindowRect(window, &r);
   EXPECT_EQ(r.right - r.left, 200);
 
   // Closing it docks the pane back (window event 16's default action).
   SendMessageW(window, WM_CLOSE, 0, 0);
-  settle();
+  waitFor("the floating window closed", [&] { return IsWindow(window) == FALSE; });
   EXPECT_FALSE(IsWindow(window));
   EXPECT_FALSE(XC_IsHWINDOW(floated));
   EXPECT_EQ(XPane_GetState(project), pane_state_dock);
@@ -148,8 +148,7 @@ TEST_F(Panes, DraggingASplitterResizesTheSide) {
   POINT grip{pane.right + 2, (pane.top + pane.bottom) / 2};
   moveTo(frame_, grip);
   EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_SIZEWE)));
-  sendMouse(MOUSEEVENTF_LEFTDOWN);
-  settle();
+  buttonDown();
   moveTo(frame_, {grip.x + 40, grip.y});
   release();
   EXPECT_EQ(XEle_GetWidth(project), width + 40);

@@ -50,8 +50,7 @@ TEST_F(Screenshots, FrameLayouts) {
     EXPECT_TRUE(XC_IsHELE(g.codeView));
     XWnd_ShowWindow(g.frame, SW_SHOW);
     HWND frame = XWnd_GetHWND(g.frame);
-    UpdateWindow(frame);
-    settle();
+    showInFront(frame);
     EXPECT_TRUE(gallery::saveScreenPng(
         frame, artefactPath(compact ? "toolkit-frame-layouts-compact" : "toolkit-frame-layouts")));
     XWnd_CloseWindow(g.frame);

@@ -96,19 +96,23 @@ TEST_F(UiThread, AfterExitItAnswersZeroWithoutWaiting) {
 TEST_F(UiThread, ACallerWaitingAtExitIsReleased) {
   Call call{0, 0, 3};
   std::atomic<int> answer{-1};
-  std::atomic<bool> started{false};
-  std::thread worker([&] {
-    started = true;
-    answer = XC_CallUiThread(&recordCall, &call);
-  });
-  // Let the worker queue its call without serving it (no message retrieval).
-  while (!started) Sleep(1);
-  Sleep(100);
+  auto sentWaiting = [] { return (HIWORD(GetQueueStatus(QS_SENDMESSAGE)) & QS_SENDMESSAGE) != 0; };
+  ASSERT_TRUE(serveQueued());
+  ASSERT_FALSE(sentWaiting());
+  std::thread worker([&] { answer = XC_CallUiThread(&recordCall, &call); });
+  // The worker has queued its call once its wake-up message waits for this thread. Nothing here
+  // retrieves messages meanwhile (the wait serves no sent message), so the call is not served.
+  const DWORD start = GetTickCount();
+  while (!sentWaiting() && GetTickCount() - start < 10000)
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_SENDMESSAGE);
+  EXPECT_TRUE(sentWaiting()) << "the worker's wake-up message never came";
+  EXPECT_EQ(answer.load(), -1) << "still waiting for the UI thread";
   XExitXCGUI();
   worker.join();
   EXPECT_EQ(answer.load(), 0);
   EXPECT_EQ(call.runs, 0) << "a call not yet served when the toolkit exits never runs";
-  settle();  // the wake-up message left behind finds no toolkit
+  // The wake-up message left behind finds no toolkit.
+  waitFor("the wake-up message served", [&] { return !sentWaiting(); });
   EXPECT_EQ(call.runs, 0);
   ASSERT_TRUE(XInitXCGUI("Tovalux"));
 }

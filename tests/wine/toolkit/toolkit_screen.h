@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <cstdlib>
 #include <functional>
+#include <initializer_list>
+#include <source_location>
 #include <string>
 #include <vector>
 
@@ -21,7 +23,13 @@ namespace tovalux::testing {
 
 namespace win32 = tk::win32;
 
-// Serves messages until `done` answers true or `limit` milliseconds passed; answers `done()`.
+// --- waiting on conditions ------------------------------------------------------------------
+// The helpers below wait for what they caused to be seen (the input they sent taken from the
+// queue, a window shown) and then for the queue to be empty, so that what that set off is
+// served as well.
+
+// Serves messages (as wide messages: the toolkit's windows are) until `done` answers true or
+// `limit` milliseconds passed; answers `done()`.
 inline bool pumpUntil(const std::function<bool()>& done, DWORD limit = 5000) {
   const DWORD start = GetTickCount();
   for (;;) {
@@ -36,19 +44,74 @@ inline bool pumpUntil(const std::function<bool()>& done, DWORD limit = 5000) {
   }
 }
 
-// Serves what is queued now, and what the system delivers in response, until it is quiet.
-inline void settle() {
-  for (int quiet = 0; quiet < 3;) {
-    MSG message;
-    bool any = false;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&message);
-      DispatchMessageW(&message);
-      any = true;
+// Nothing waits in this thread's queue: no input, posted or sent message, paint or due timer.
+inline bool queueEmpty() { return HIWORD(GetQueueStatus(QS_ALLINPUT)) == 0; }
+
+// Serves messages until `done()` holds and the queue is empty; a test failure naming `what`
+// (at the caller's line) when that does not happen within `limit` milliseconds.
+inline bool waitFor(const char* what, const std::function<bool()>& done, DWORD limit = 5000,
+                    std::source_location where = std::source_location::current()) {
+  if (pumpUntil([&] { return done() && queueEmpty(); }, limit)) return true;
+  ADD_FAILURE_AT(where.file_name(), static_cast<int>(where.line())) << "waited in vain for " << what;
+  return false;
+}
+
+// Serves the queue until it is empty: what is queued now, and what serving it queues in turn
+// (layout, paints, posted messages).
+inline bool serveQueued(std::source_location where = std::source_location::current()) {
+  return waitFor(
+      "an empty message queue", [] { return true; }, 5000, where);
+}
+
+// What the UI thread took from its queue, seen by a message hook: what the test's pump and the
+// modal loops of windows (moving, sizing) retrieve, whenever the system delivers it. (Wine's
+// caption handling takes some button messages without calling hooks; awaitInput copes.)
+struct Retrieved {
+  unsigned moves = 0;  // mouse moves, client or non-client
+  POINT lastMove{-1, -1};
+  unsigned buttonDowns = 0, buttonUps = 0, wheels = 0, keyUps = 0;
+};
+
+inline Retrieved& retrieved() {
+  static Retrieved seen;
+  return seen;
+}
+
+inline LRESULT CALLBACK retrievalHook(int code, WPARAM wParam, LPARAM lParam) {
+  if (code == HC_ACTION && wParam == PM_REMOVE) {
+    const MSG& m = *reinterpret_cast<const MSG*>(lParam);
+    Retrieved& seen = retrieved();
+    switch (m.message) {
+      case WM_MOUSEMOVE:
+      case WM_NCMOUSEMOVE:
+        ++seen.moves;
+        seen.lastMove = m.pt;
+        break;
+      case WM_LBUTTONDOWN:
+      case WM_LBUTTONDBLCLK:
+      case WM_RBUTTONDOWN:
+      case WM_RBUTTONDBLCLK:
+      case WM_NCLBUTTONDOWN:
+      case WM_NCLBUTTONDBLCLK:
+      case WM_NCRBUTTONDOWN:
+      case WM_NCRBUTTONDBLCLK: ++seen.buttonDowns; break;
+      case WM_LBUTTONUP:
+      case WM_RBUTTONUP:
+      case WM_NCLBUTTONUP:
+      case WM_NCRBUTTONUP: ++seen.buttonUps; break;
+      case WM_MOUSEWHEEL: ++seen.wheels; break;
+      case WM_KEYUP:
+      case WM_SYSKEYUP: ++seen.keyUps; break;
     }
-    quiet = any ? 0 : quiet + 1;
-    if (!any) Sleep(5);
   }
+  return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+// What the UI thread has retrieved so far; the hook goes in on the first call (on the UI thread).
+inline Retrieved seenSoFar() {
+  static const HHOOK hook = SetWindowsHookExW(WH_GETMESSAGE, retrievalHook, nullptr, GetCurrentThreadId());
+  EXPECT_NE(hook, nullptr) << "no message hook: input waits cannot see anything";
+  return retrieved();
 }
 
 inline std::wstring themeFolder() {
@@ -57,6 +120,8 @@ inline std::wstring themeFolder() {
 }
 
 // --- real input ---------------------------------------------------------------------------
+// Each helper sends real input and returns once the UI thread has taken it and served what it
+// set off.
 
 inline POINT toScreen(HWND window, POINT client) {
   ClientToScreen(window, &client);
@@ -71,61 +136,104 @@ inline void sendMouse(DWORD flags, int wheel = 0) {
   SendInput(1, &input, sizeof input);
 }
 
-// Moves the cursor to a client point of `window` (the system then sends the moves).
-inline void moveTo(HWND window, POINT client) {
-  POINT p = toScreen(window, client);
+// Waits until the input just sent has been taken by the UI thread, and what it set off served.
+// Input the send put into this thread's queue at once (`bits` present now) has been taken once
+// the queue is empty, also when a loop of the system took it without calling hooks (Wine's
+// caption handling does so with some button messages); input that arrives later must be seen
+// by the message hook.
+inline void awaitInput(const char* what, UINT bits, const std::function<bool()>& seen, std::source_location where) {
+  const bool queued = (HIWORD(GetQueueStatus(bits)) & bits) != 0;
+  waitFor(
+      what, [&] { return queued || seen(); }, 5000, where);
+}
+
+// Moves the cursor to a screen point (no move comes when it is there already).
+inline void moveToScreen(POINT p, std::source_location where = std::source_location::current()) {
+  POINT now{};
+  GetCursorPos(&now);
+  const bool there = now.x == p.x && now.y == p.y;
+  const Retrieved before = seenSoFar();
   SetCursorPos(p.x, p.y);
-  settle();
+  awaitInput(
+      "the mouse move", QS_MOUSEMOVE,
+      [&] {
+        const Retrieved seen = seenSoFar();
+        return there || (seen.moves != before.moves && seen.lastMove.x == p.x && seen.lastMove.y == p.y);
+      },
+      where);
 }
 
-inline void press(HWND window, POINT client) {
-  moveTo(window, client);
-  sendMouse(MOUSEEVENTF_LEFTDOWN);
-  settle();
+// Moves the cursor to a client point of `window`.
+inline void moveTo(HWND window, POINT client, std::source_location where = std::source_location::current()) {
+  moveToScreen(toScreen(window, client), where);
 }
 
-inline void release() {
-  sendMouse(MOUSEEVENTF_LEFTUP);
-  settle();
+// Mouse buttons going down or up where the cursor is; done when `ups` of them came up (when
+// 0: when one went down).
+inline void sendButtons(std::initializer_list<DWORD> flags, unsigned ups, const char* what,
+                        std::source_location where) {
+  const Retrieved before = seenSoFar();
+  for (DWORD f : flags) sendMouse(f);
+  awaitInput(
+      what, QS_MOUSEBUTTON,
+      [&] {
+        const Retrieved seen = seenSoFar();
+        return ups != 0 ? seen.buttonUps - before.buttonUps >= ups : seen.buttonDowns != before.buttonDowns;
+      },
+      where);
 }
 
-inline void click(HWND window, POINT client) {
-  press(window, client);
-  release();
+inline void buttonDown(std::source_location where = std::source_location::current()) {
+  sendButtons({MOUSEEVENTF_LEFTDOWN}, 0, "the button going down", where);
 }
 
-inline void doubleClick(HWND window, POINT client) {
-  moveTo(window, client);
-  for (int i = 0; i < 2; ++i) {
-    sendMouse(MOUSEEVENTF_LEFTDOWN);
-    sendMouse(MOUSEEVENTF_LEFTUP);
-  }
-  settle();
+inline void release(std::source_location where = std::source_location::current()) {
+  sendButtons({MOUSEEVENTF_LEFTUP}, 1, "the button going up", where);
 }
 
-inline void rightClick(HWND window, POINT client) {
-  moveTo(window, client);
-  sendMouse(MOUSEEVENTF_RIGHTDOWN);
-  sendMouse(MOUSEEVENTF_RIGHTUP);
-  settle();
+inline void press(HWND window, POINT client, std::source_location where = std::source_location::current()) {
+  moveTo(window, client, where);
+  buttonDown(where);
 }
 
-inline void wheel(HWND window, POINT client, int notches) {
-  moveTo(window, client);
+inline void click(HWND window, POINT client, std::source_location where = std::source_location::current()) {
+  press(window, client, where);
+  release(where);
+}
+
+inline void doubleClick(HWND window, POINT client, std::source_location where = std::source_location::current()) {
+  moveTo(window, client, where);
+  sendButtons({MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP}, 2, "both clicks",
+              where);
+}
+
+inline void rightClick(HWND window, POINT client, std::source_location where = std::source_location::current()) {
+  moveTo(window, client, where);
+  sendButtons({MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP}, 1, "the right click", where);
+}
+
+inline void wheel(HWND window, POINT client, int notches,
+                  std::source_location where = std::source_location::current()) {
+  moveTo(window, client, where);
+  const unsigned before = seenSoFar().wheels;
   sendMouse(MOUSEEVENTF_WHEEL, notches * WHEEL_DELTA);
-  settle();
+  awaitInput(
+      "the wheel", QS_MOUSEBUTTON, [&] { return seenSoFar().wheels != before; }, where);
 }
 
-inline void key(WORD vk) {
+inline void key(WORD vk, std::source_location where = std::source_location::current()) {
   INPUT input[2]{};
   input[0].type = input[1].type = INPUT_KEYBOARD;
   input[0].ki.wVk = input[1].ki.wVk = vk;
   input[1].ki.dwFlags = KEYEVENTF_KEYUP;
+  const unsigned before = seenSoFar().keyUps;
   SendInput(2, input, sizeof input[0]);
-  settle();
+  awaitInput(
+      "the key", QS_KEY, [&] { return seenSoFar().keyUps != before; }, where);
 }
 
-inline void type(const std::wstring& text) {
+inline void type(const std::wstring& text, std::source_location where = std::source_location::current()) {
+  const unsigned before = seenSoFar().keyUps;
   for (wchar_t c : text) {
     INPUT input[2]{};
     input[0].type = input[1].type = INPUT_KEYBOARD;
@@ -134,13 +242,14 @@ inline void type(const std::wstring& text) {
     input[1].ki.dwFlags = KEYEVENTF_UNICODE | KEYEVENTF_KEYUP;
     SendInput(2, input, sizeof input[0]);
   }
-  settle();
+  awaitInput(
+      "the typed text", QS_KEY, [&] { return seenSoFar().keyUps - before >= text.size(); }, where);
 }
 
 // A drag with the left button from one client point of `window` to another, queued as one
 // gesture before anything is served: a move or size loop of the system then runs through it.
-inline void drag(HWND window, POINT from, POINT to) {
-  moveTo(window, from);
+inline void drag(HWND window, POINT from, POINT to, std::source_location where = std::source_location::current()) {
+  moveTo(window, from, where);
   POINT end = toScreen(window, to);
   INPUT input[3]{};
   for (INPUT& i : input) i.type = INPUT_MOUSE;
@@ -151,14 +260,25 @@ inline void drag(HWND window, POINT from, POINT to) {
   input[1].mi.dy =
       static_cast<LONG>((end.y * 65536 + GetSystemMetrics(SM_CYSCREEN) / 2) / GetSystemMetrics(SM_CYSCREEN));
   input[2].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+  const unsigned before = seenSoFar().buttonUps;
   SendInput(3, input, sizeof input[0]);
-  settle();
+  awaitInput(
+      "the end of the drag", QS_MOUSEBUTTON, [&] { return seenSoFar().buttonUps != before; }, where);
 }
 
-// Parks the cursor where no test window is.
-inline void parkCursor() {
-  SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 2, GetSystemMetrics(SM_CYSCREEN) - 2);
-  settle();
+// Parks the cursor where no test window is. The windows it leaves hear of it later (their leave
+// messages); tests that care wait for those.
+inline void parkCursor(std::source_location where = std::source_location::current()) {
+  const POINT corner{GetSystemMetrics(SM_CXSCREEN) - 2, GetSystemMetrics(SM_CYSCREEN) - 2};
+  SetCursorPos(corner.x, corner.y);
+  waitFor(
+      "the cursor in its corner",
+      [&] {
+        POINT now{};
+        GetCursorPos(&now);
+        return now.x == corner.x && now.y == corner.y;
+      },
+      5000, where);
 }
 
 // --- what a window shows ----------------------------------------------------------------------
@@ -258,13 +378,22 @@ inline HELE board(HWINDOW window) {
   return e;
 }
 
-// Lays a test window out, shows it in front and serves messages until it has painted.
-inline void show(HWINDOW w) {
+// Shows a window in front, painted: it is visible, the foreground window, and nothing (its
+// paint included) is left in the queue.
+inline void showInFront(HWND window, std::source_location where = std::source_location::current()) {
+  ShowWindow(window, SW_SHOW);
+  SetForegroundWindow(window);
+  UpdateWindow(window);
+  waitFor(
+      "the window shown in front", [&] { return IsWindowVisible(window) && GetForegroundWindow() == window; }, 5000,
+      where);
+}
+
+// Lays a test window out and shows it in front, painted.
+inline void show(HWINDOW w, std::source_location where = std::source_location::current()) {
   XWnd_AdjustLayout(w);
   XWnd_ShowWindow(w, SW_SHOW);
-  SetForegroundWindow(XWnd_GetHWND(w));
-  UpdateWindow(XWnd_GetHWND(w));
-  settle();
+  showInFront(XWnd_GetHWND(w), where);
 }
 
 // An initialised toolkit for each test; XExitXCGUI afterwards, so that start and exit run
@@ -277,7 +406,7 @@ class ToolkitScreen : public ::testing::Test {
   }
   void TearDown() override {
     XExitXCGUI();
-    settle();
+    serveQueued();
   }
 
   // The gallery frame, shown and painted.
@@ -285,10 +414,7 @@ class ToolkitScreen : public ::testing::Test {
     gallery::Gallery g = gallery::buildGallery(themeFolder(), compact);
     EXPECT_TRUE(XC_IsHWINDOW(g.frame));
     XWnd_ShowWindow(g.frame, SW_SHOW);
-    HWND frame = XWnd_GetHWND(g.frame);
-    SetForegroundWindow(frame);
-    UpdateWindow(frame);
-    settle();
+    showInFront(XWnd_GetHWND(g.frame));
     return g;
   }
 };

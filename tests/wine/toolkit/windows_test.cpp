@@ -95,7 +95,7 @@ TEST_F(FrameWindow, EdgesResizeCaptionMovesControlsStayClickable) {
   // Maximised, the edges no longer resize.
   XWnd_EnableDragWindow(g.frame, false);
   ShowWindow(frame, SW_MAXIMIZE);
-  settle();
+  waitFor("the frame maximised", [&] { return IsZoomed(frame) != FALSE; });
   GetClientRect(frame, &c);
   EXPECT_EQ(hitTestAt(frame, {c.right - 2, c.bottom / 2}), HTCLIENT);
 }
@@ -132,8 +132,13 @@ TEST_F(FrameWindow, RefusesToBecomeSmallerThanItsMinimum) {
   EXPECT_EQ(info.ptMinTrackSize.x, 600);
   EXPECT_EQ(info.ptMinTrackSize.y, 600);
 
+  // The layout follows the window's real size, whatever the window made of the request.
+  auto laidOut = [&] {
+    const RECT real = windowRect(frame);
+    return XEle_GetWidth(g.top) == real.right - real.left;
+  };
   MoveWindow(frame, 40, 30, 300, 450, TRUE);
-  settle();
+  waitFor("the layout at the frame's size", laidOut);
   RECT r = windowRect(frame);
   EXPECT_EQ(r.right - r.left, 600);
   EXPECT_EQ(r.bottom - r.top, 600);
@@ -146,7 +151,7 @@ TEST_F(FrameWindow, RefusesToBecomeSmallerThanItsMinimum) {
   EXPECT_EQ(XEle_GetHeight(g.left), 600 - 117 - 32);
 
   MoveWindow(frame, 40, 30, 900, 700, TRUE);
-  settle();
+  waitFor("the layout at the frame's size", laidOut);
   r = windowRect(frame);
   EXPECT_EQ(r.right - r.left, 900);
   EXPECT_EQ(XEle_GetWidth(g.top), 900);
@@ -234,7 +239,7 @@ TEST_F(ToolkitWindow, MessagesReachHandlersBeforeTheToolkit) {
   XWnd_AdjustLayout(window);
   HWND hwnd = XWnd_GetHWND(window);
   XWnd_ShowWindow(window, SW_SHOW);
-  settle();
+  waitFor("the window shown", [&] { return IsWindowVisible(hwnd) != FALSE; });
 
   std::vector<std::pair<int, LPARAM>> seen;
   int sizeEvents = 0;
@@ -248,7 +253,8 @@ TEST_F(ToolkitWindow, MessagesReachHandlersBeforeTheToolkit) {
       return 0;
     });
   MoveWindow(hwnd, 80, 60, 320, 240, TRUE);
-  settle();
+  waitFor("WM_SIZE at the handlers",
+          [&] { return std::any_of(seen.begin(), seen.end(), [](auto& s) { return s.first == WM_SIZE; }); });
   ASSERT_GE(seen.size(), 2u);
   auto sized = std::find_if(seen.begin(), seen.end(), [](auto& s) { return s.first == WM_SIZE; });
   ASSERT_NE(sized, seen.end());
@@ -265,7 +271,7 @@ TEST_F(ToolkitWindow, MessagesReachHandlersBeforeTheToolkit) {
     return 0;
   });
   MoveWindow(hwnd, 80, 60, 400, 260, TRUE);
-  settle();
+  waitFor("the window at its new size", [&] { return windowRect(hwnd).right - windowRect(hwnd).left == 400; });
   EXPECT_EQ(sizeEvents, 1);
   EXPECT_EQ(XEle_GetWidth(filler), 320);
 }
@@ -312,7 +318,7 @@ TEST_F(FrameWindow, LayeringAlphaAndShadowFollowTheirSettings) {
   XWnd_SetTransparentType(g.frame, 2);
   XWnd_SetTransparentAlpha(g.frame, 255);
   XWnd_SetShadowInfo(g.frame, 10, 180, 10, true, RGB(0, 122, 204));
-  settle();
+  waitFor("the shadow shown", [&] { return win32::probeWindow(g.frame, &probe) && probe.shadowVisible; });
   EXPECT_NE(GetWindowLongW(frame, GWL_EXSTYLE) & WS_EX_LAYERED, 0);
   BYTE alpha = 0;
   DWORD flags = 0;
@@ -350,21 +356,21 @@ TEST_F(FrameWindow, LayeringAlphaAndShadowFollowTheirSettings) {
 
   // Rounded corners fade along the corner.
   XWnd_SetShadowInfo(g.frame, 10, 180, 10, false, RGB(0, 122, 204));
-  settle();
+  serveQueued();
   EXPECT_LT(win32::shadowPixel(g.frame, 9, 9) >> 24, edge >> 24);
 
   // The shadow follows the window, and goes while it is maximised.
   MoveWindow(frame, 60, 40, 800, 640, TRUE);
-  settle();
+  waitFor("the frame moved", [&] { return windowRect(frame).left == 60; });
   ASSERT_TRUE(win32::probeWindow(g.frame, &probe));
   EXPECT_EQ(probe.shadowRect.left, 50);
   EXPECT_EQ(probe.shadowRect.bottom, 40 + 640 + 10);
   ShowWindow(frame, SW_MAXIMIZE);
-  settle();
+  waitFor("the frame maximised", [&] { return IsZoomed(frame) != FALSE; });
   ASSERT_TRUE(win32::probeWindow(g.frame, &probe));
   EXPECT_FALSE(probe.shadowVisible);
   ShowWindow(frame, SW_RESTORE);
-  settle();
+  waitFor("the frame restored", [&] { return IsZoomed(frame) == FALSE; });
   ASSERT_TRUE(win32::probeWindow(g.frame, &probe));
   EXPECT_TRUE(probe.shadowVisible);
 
@@ -375,7 +381,7 @@ TEST_F(FrameWindow, LayeringAlphaAndShadowFollowTheirSettings) {
   EXPECT_EQ(alpha, 200);
   XWnd_SetTransparentType(g.frame, 0);
   XWnd_RedrawWnd(g.frame, false);
-  settle();
+  serveQueued();
   EXPECT_EQ(GetWindowLongW(frame, GWL_EXSTYLE) & WS_EX_LAYERED, 0);
   ASSERT_TRUE(win32::probeWindow(g.frame, &probe));
   EXPECT_FALSE(probe.shadowVisible);
