@@ -162,12 +162,17 @@ TEST_F(UiJobs, SynchronousCallsWaitAndCloseReleasesAndRefuses) {
   postUiJob([&] { dropped = false; });
   std::atomic<bool> lateAnswer{true};
   std::thread waiter([&] { lateAnswer = runOnUiThread([] {}); });
-  // The waiter's job is queued behind ours; close before serving any of them.
-  while (pendingUiJobs() < 2) Sleep(1);
+  // The waiter's job is queued behind ours; close before serving any of them. (Its queueing
+  // posts nothing: the wake-up of the first job stands for both, so the count is watched.)
+  const DWORD start = GetTickCount();
+  while (pendingUiJobs() < 2 && GetTickCount() - start < 10000) SwitchToThread();
+  EXPECT_EQ(pendingUiJobs(), 2u);
   closeUiJobs();
   waiter.join();
   EXPECT_FALSE(lateAnswer.load());
-  pumpingWait(20);
+  // Whatever the close left in this thread's queue (the wake-up went with its window) is served
+  // and runs nothing.
+  EXPECT_EQ(pumpingWait(5000, [] { return HIWORD(GetQueueStatus(QS_ALLINPUT)) == 0; }), PumpResult::kConditionMet);
   EXPECT_TRUE(dropped);
   EXPECT_FALSE(postUiJob([] {}));
 }
