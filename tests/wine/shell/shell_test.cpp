@@ -28,8 +28,12 @@
 namespace tovalux {
 namespace {
 
-// Lets the frame and the host handle what a step caused.
-void pumpFor(DWORD milliseconds = 0) { testing::pumpMessages(milliseconds); }
+// Lets the frame and the host handle what a step caused: serves this thread's queue until it
+// holds nothing (no input, posted or sent message, paint or due timer).
+void serveQueued() {
+  EXPECT_TRUE(testing::pumpMessagesUntil([] { return HIWORD(GetQueueStatus(QS_ALLINPUT)) == 0; }))
+      << "the message queue never emptied";
+}
 
 using standin::Host;
 
@@ -357,15 +361,16 @@ TEST_F(ShellTest, TheHostIsMovedOnlyWhenTheCodeViewMoved) {
 
   // A frame resize moves the code view and the host follows it.
   SetWindowPos(shellFrameHwnd(), nullptr, 0, 0, 1000, 700, SWP_NOMOVE | SWP_NOZORDER);
-  pumpFor(50);
+  serveQueued();
   EXPECT_GT(shellCounters().hostWindowMoves, before.hostWindowMoves);
   EXPECT_TRUE(sameRect(rectInParent(main), elementRectInWindow(frameElement("eCodeView"))));
 
   // Idle: the host main window paints at most twice in two seconds.
-  pumpFor(100);  // the resize's own paints
+  serveQueued();  // the resize's own paints
   const int paints = host.host().mainPaintCount();
   const uint32_t moves = shellCounters().hostWindowMoves;
-  pumpFor(2000);
+  // Two seconds of idling, served as they come: what is measured is what the time brings.
+  testing::pumpMessagesUntil([] { return false; }, 2000);
   EXPECT_LE(host.host().mainPaintCount() - paints, 2);
   EXPECT_EQ(shellCounters().hostWindowMoves, moves);
 }
@@ -377,7 +382,7 @@ TEST_F(ShellTest, FloatingThePropertiesPaneAndClosingItsWindowPutsTheGridBack) {
   HWND grid = tree().propertyGrid;
   HELE pane2 = pane(kPaneProperties);
   XPane_FloatPane(pane2);
-  pumpFor(50);
+  serveQueued();
   ASSERT_EQ(XPane_GetState(pane2), pane_state_float);
   HWINDOW floating = XEle_GetWindow(pane2);
   ASSERT_NE(floating, shellFrame());
@@ -385,7 +390,7 @@ TEST_F(ShellTest, FloatingThePropertiesPaneAndClosingItsWindowPutsTheGridBack) {
   EXPECT_EQ(descriptorOf(floating), descriptor::kFloatingPaneWindow);
 
   SendMessageA(XWnd_GetHWND(floating), WM_CLOSE, 0, 0);
-  pumpFor(50);
+  serveQueued();
   ASSERT_TRUE(IsWindow(form));
   ASSERT_TRUE(IsWindow(grid));
   EXPECT_EQ(GetParent(form), shellFrameHwnd());
@@ -393,18 +398,18 @@ TEST_F(ShellTest, FloatingThePropertiesPaneAndClosingItsWindowPutsTheGridBack) {
 
   // A floating window destroyed without its close event does not take the form along.
   XPane_FloatPane(pane2);
-  pumpFor(50);
+  serveQueued();
   floating = XEle_GetWindow(pane2);
   ASSERT_EQ(GetParent(form), XWnd_GetHWND(floating));
   DestroyWindow(XWnd_GetHWND(floating));
-  pumpFor(50);
+  serveQueued();
   EXPECT_TRUE(IsWindow(form));
   EXPECT_TRUE(IsWindow(grid));
   EXPECT_EQ(GetParent(form), shellFrameHwnd());
 
   // The disassembly pane's floating window has a background of its own.
   XPane_FloatPane(pane(kPaneDisassembly));
-  pumpFor(50);
+  serveQueued();
   EXPECT_EQ(descriptorOf(XEle_GetWindow(pane(kPaneDisassembly))), descriptor::kFloatingDisassemblyWindow);
 }
 
@@ -448,15 +453,15 @@ TEST_F(ShellTest, DebuggingLookAndBackLeavesTheFrameAsCreated) {
     ReleaseDC(frame, screen);
     return pixels;
   };
-  pumpFor(100);
+  serveQueued();
   const std::string created = capture();
   applyFrameLook(true);
-  pumpFor(50);
+  serveQueued();
   EXPECT_NE(capture(), created);
   HXCGUI top = frameElement("winTopEdge");
   EXPECT_EQ(descriptorOf(top), descriptor::kFrameTopDebugging);
   applyFrameLook(false);
-  pumpFor(50);
+  serveQueued();
   EXPECT_EQ(capture(), created);
   EXPECT_EQ(descriptorOf(top), descriptor::kFrameTopNormal);
   EXPECT_EQ(descriptorOf(pane(kPaneWatch)), descriptor::kPane);
@@ -464,15 +469,15 @@ TEST_F(ShellTest, DebuggingLookAndBackLeavesTheFrameAsCreated) {
 
 TEST_F(ShellTest, FiftyLookRoundsLeakNothing) {
   start();
-  pumpFor(50);
+  serveQueued();
   const testing::ResourceCounts before = testing::countResources();
   for (int i = 0; i < 50; ++i) {
     applyFrameLook(true);
     applyFrameLook(false);
     styleTabBars();
-    pumpFor();
+    serveQueued();
   }
-  pumpFor(50);
+  serveQueued();
   const testing::ResourceCounts after = testing::countResources();
   EXPECT_GT(before.gdiObjects, 0);  // the counters read something
   EXPECT_NEAR(after.gdiObjects, before.gdiObjects, 2);
@@ -558,7 +563,7 @@ TEST_F(ShellTest, FocusGoesToTheActivePageAndTheTipFollowsTheCorner) {
   gTip = XWnd_CreateEx(0, L"", L"tip", 0, 0, 0, 100, 50, nullptr, 0);
   setUpdateTipWindowSource(&tipSource);
   SetWindowPos(shellFrameHwnd(), nullptr, 40, 30, 1000, 700, SWP_NOZORDER);
-  pumpFor(20);
+  serveQueued();
   RECT tip{};
   GetWindowRect(XWnd_GetHWND(gTip), &tip);
   EXPECT_TRUE(sameRect(tip, RECT{40 + 1000 - 418, 30 + 700 - 146, 40 + 1000 - 418 + 400, 30 + 700 - 146 + 106}));
@@ -572,7 +577,7 @@ TEST_F(ShellTest, ThePropertyFormFollowsThePropertiesPane) {
   ASSERT_NE(form, nullptr);
   HELE pane2 = pane(kPaneProperties);
   activatePaneByTitle("组件属性");
-  pumpFor(20);
+  serveQueued();
   // Over "CtrlProLayout", with the host's grid filling it and shown.
   EXPECT_TRUE(sameRect(rectInParent(form), elementRectInWindow(frameElement("CtrlProLayout"))));
   RECT client{};
@@ -581,10 +586,10 @@ TEST_F(ShellTest, ThePropertyFormFollowsThePropertiesPane) {
   EXPECT_TRUE(IsWindowVisible(tree().propertyGrid));
   // Hiding the pane hides the form; showing it again shows it.
   XPane_HidePane(pane2);
-  pumpFor(20);
+  serveQueued();
   EXPECT_FALSE(IsWindowVisible(form));
   XPane_ShowPane(pane2);
-  pumpFor(20);
+  serveQueued();
   EXPECT_TRUE(IsWindowVisible(form));
 }
 
