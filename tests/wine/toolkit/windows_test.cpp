@@ -2,6 +2,8 @@
 // minimum size, maximise and restore, closing with and without event 16, window messages
 // reaching handlers first, layering, window alpha and the drop shadow.
 #include <algorithm>
+#include <cstdio>
+#include <string>
 #include <vector>
 
 #include "toolkit_screen.h"
@@ -16,6 +18,18 @@ RECT windowRect(HWND window) {
   RECT r{};
   GetWindowRect(window, &r);
   return r;
+}
+
+// The windows below `window` in the z-order, nearest first, as "handle class" (for messages).
+std::string windowsBelow(HWND window, int count = 4) {
+  std::string out;
+  for (HWND h = GetWindow(window, GW_HWNDNEXT); h != nullptr && count-- > 0; h = GetWindow(h, GW_HWNDNEXT)) {
+    char line[96] = {}, name[64] = {};
+    GetClassNameA(h, name, sizeof name);
+    std::snprintf(line, sizeof line, "%p %s%s; ", static_cast<void*>(h), name, IsWindowVisible(h) ? "" : " (hidden)");
+    out += line;
+  }
+  return out;
 }
 
 LRESULT hitTestAt(HWND window, POINT client) {
@@ -336,7 +350,9 @@ TEST_F(FrameWindow, LayeringAlphaAndShadowFollowTheirSettings) {
   EXPECT_EQ(probe.shadowRect.bottom, r.bottom + 10);
   EXPECT_NE(GetWindowLongW(probe.shadow, GWL_EXSTYLE) & WS_EX_LAYERED, 0);
   EXPECT_NE(GetWindowLongW(probe.shadow, GWL_EXSTYLE) & WS_EX_TRANSPARENT, 0) << "clicks go through the shadow";
-  EXPECT_EQ(GetWindow(frame, GW_HWNDNEXT), probe.shadow) << "just below its window";
+  // Wine may restack windows when the X server's events about them come in.
+  waitFor("the shadow just below its window", [&] { return GetWindow(frame, GW_HWNDNEXT) == probe.shadow; });
+  EXPECT_EQ(GetWindow(frame, GW_HWNDNEXT), probe.shadow) << "below the frame: " << windowsBelow(frame);
 
   // Strongest at the window's edge, fading out over `size` pixels, in the shadow's colour.
   const int midY = (r.bottom - r.top) / 2 + 10;
