@@ -14,4 +14,9 @@ void logProgress(std::string_view text);
 // is open; never opens, creates or writes a file. Safe from any thread.
 void logToNotepad(std::string_view text);
 
+// The same log in two steps, for callers that build their line only when someone reads it: the
+// Notepad window's edit, looked up now (null when no log window is open), and the write to it.
+void* notepadLogSink();
+void logToNotepadSink(void* sink, std::string_view text);
+
 }  // namespace tovalux

@@ -8,20 +8,24 @@ namespace tovalux {
 
 void logProgress(std::string_view) {}
 
-void logToNotepad(std::string_view text) {
+void* notepadLogSink() {
   constexpr const char* kTitles[] = {"TovaluxLog.txt - 记事本", "*TovaluxLog.txt - 记事本", "TovaluxLog - 记事本"};
   HWND notepad = nullptr;
   for (const char* title : kTitles) {
     notepad = FindWindowA("Notepad", title);
     if (notepad) break;
   }
-  if (!notepad) return;
-  HWND edit = GetWindow(notepad, GW_CHILD);
-  if (!edit) return;
+  return notepad ? GetWindow(notepad, GW_CHILD) : nullptr;
+}
+
+void logToNotepadSink(void* sink, std::string_view text) {
+  if (!sink) return;
   std::string line(text);
   line += "\r\n";
   // wParam 1: the insertion can be undone in Notepad.
-  SendMessageA(edit, EM_REPLACESEL, 1, reinterpret_cast<LPARAM>(line.c_str()));
+  SendMessageA(static_cast<HWND>(sink), EM_REPLACESEL, 1, reinterpret_cast<LPARAM>(line.c_str()));
 }
+
+void logToNotepad(std::string_view text) { logToNotepadSink(notepadLogSink(), text); }
 
 }  // namespace tovalux

@@ -1,60 +1,185 @@
-// Mirror slots: how what the host sends to its own controls reaches the pane that shows it.
+// The plug points between the hooks on the host (hooks/host) and the subsystems that act on what
+// they see (codeview, panes, debugging, commands, the start page). All of them sit above the
+// shell, so none includes another: this header, owned by the shell, is the only thing they share.
+// Every registration is a typed function pointer (stored atomically, read from any thread); an
+// empty one means "not built (yet)": the hook or procedure behind it passes the host's call
+// through untouched. src/hooks/host/README.md lists who fills each one.
 //
-// The SendMessageA router (hooks/host) recognises a host control and a message and calls the
-// slot of that control; the pane that mirrors the control (codeview, panes, debugging) fills
-// the slot when it is built. Both sit above the shell, so neither includes the other: this
-// table, owned by the shell, is the only thing they share. An empty slot means the pane is not
-// built (or not yet): the router passes the message through untouched.
-//
-// Threading: the router calls a slot on the thread that sent the message (normally the host's
-// UI thread, but not always). A slot touches toolkit objects only on the UI thread; elsewhere it
-// copies what it needs and hands the work over with postUiJob. A slot must not send a watched
-// message back to the same control expecting to be mirrored again: sends made from inside a slot
-// pass straight through the router.
+// Mirror slots. The SendMessageA router recognises a host control and a message and calls the
+// slot of that control. It never hands a slot a pointer of the host's: the text and the item
+// fields the message carries are copied into HostMessage (a callback or null text, a mask without
+// the text flag, or item data of a list without strings give no text). A slot always runs on the
+// UI thread: when the host sends from another thread, the router copies the message and hands it
+// over through the UI job queue. Sends made from inside a slot pass straight through the router.
 #pragma once
 
 #include <windows.h>
+#include <commctrl.h>
 
 #include <cstdint>
+#include <string>
+#include <string_view>
 
 namespace tovalux {
 
 enum class HostMirror : uint8_t {
-  kUnitCombo,       // topBarItem629: CB_SETCURSEL
-  kMemberCombo,     // topBarItem630: CB_SETCURSEL
-  kToolboxTree,     // rightPanelItem1225: TVM_INSERTITEMA, TVM_DELETEITEM, TVM_SELECTITEM
-  kComponentCombo,  // leftPanelItem1058: CB_ADDSTRING, CB_RESETCONTENT, CB_SETCURSEL
-  kEventCombo,      // leftPanelItem1059: CB_SETCURSEL
-  kOutputTabs,      // the parent of bottomPanelItem1011: TCM_SETCURSEL
-  kOutputText,      // bottomPanelItem1011: EM_REPLACESEL, EM_SETSEL(-1, 0)
-  kCallStack,       // bottomPanelItem1224: TVM_INSERTITEMA, TVM_DELETEITEM
-  kVariables,       // bottomPanelItem1109: TVM_INSERTITEMA, TVM_DELETEITEM
-  kWatchList,       // bottomPanelItem1187: LVM_INSERTITEMA, LVM_SETITEMA, LVM_DELETEALLITEMS, LVM_DELETEITEM
+  kUnitCombo,       // topBarItem629: CB_SETCURSEL (after)
+  kMemberCombo,     // topBarItem630: CB_SETCURSEL (after)
+  kToolboxTree,     // rightPanelItem1225: TVM_INSERTITEMA (after), TVM_DELETEITEM of TVI_ROOT or 0,
+                    // TVM_SELECTITEM with TVGN_CARET (text: the item's)
+  kComponentCombo,  // leftPanelItem1058: CB_ADDSTRING, CB_RESETCONTENT, CB_SETCURSEL (after; text:
+                    // the combo's window text)
+  kEventCombo,      // leftPanelItem1059: CB_SETCURSEL (after; text: the combo's window text)
+  kOutputTabs,      // the parent of bottomPanelItem1011: TCM_SETCURSEL (the router brings the pane
+                    // forward itself; a slot here is told as well)
+  kOutputText,      // bottomPanelItem1011: EM_REPLACESEL, EM_SETSEL(-1, 0) (build output)
+  kCallStack,       // bottomPanelItem1224: TVM_INSERTITEMA (after), TVM_DELETEITEM
+  kVariables,       // bottomPanelItem1109: TVM_INSERTITEMA (after), TVM_DELETEITEM
+  kWatchList,       // bottomPanelItem1187: LVM_INSERTITEMA, LVM_SETITEMA (lParam > 0),
+                    // LVM_DELETEALLITEMS, LVM_DELETEITEM
   kSearchResults1,  // bottomPanelItem1182: LB_ADDSTRING, LB_RESETCONTENT
   kSearchResults2,  // bottomPanelItem1183: LB_ADDSTRING, LB_RESETCONTENT
-  kLibraryTree,     // leftPanelItem1022: TVM_INSERTITEMA, TVM_DELETEITEM
-  kTipsText,        // bottomPanelItem1001: EM_SCROLLCARET
-  kProgramTree,     // leftPanelItem1019: TVM_INSERTITEMA, TVM_DELETEITEM, TVM_EXPAND
+  kLibraryTree,     // leftPanelItem1022: TVM_INSERTITEMA (after), TVM_DELETEITEM
+  kTipsText,        // bottomPanelItem1001: EM_SCROLLCARET (text: windowText; the help-tip pane)
+  kProgramTree,     // leftPanelItem1019: TVM_INSERTITEMA (after), TVM_DELETEITEM, TVM_EXPAND 1 or 2
+  kTipsStatus,      // the same EM_SCROLLCARET, second consumer: the status text "stateText"
+  kOutputScan,      // the same EM_REPLACESEL, second consumer, after kOutputText: the BlackMoon
+                    // build watch (scanBlackMoonOutput)
   kCount
+};
+
+// TVM_INSERTITEMA: the fields of the host's TVINSERTSTRUCTA, copied.
+struct HostTreeInsert {
+  HTREEITEM parent = nullptr;
+  HTREEITEM insertAfter = nullptr;
+  UINT mask = 0;
+  int image = 0;
+  int selectedImage = 0;
+  LPARAM param = 0;
+};
+
+// LVM_INSERTITEMA / LVM_SETITEMA: the fields of the host's LVITEMA, copied.
+struct HostListItem {
+  UINT mask = 0;
+  int item = 0;
+  int subItem = 0;
 };
 
 // One observed send. For a row that passes the message on first, `answer` is the host control's
 // own answer (the new HTREEITEM of an insert, for example) and `passedThrough` is true; for a row
-// that mirrors first, the slot runs before the control sees the message.
+// that mirrors first, the slot runs before the control sees the message. `lParam` is a number
+// only: the host's memory behind it may be gone by the time a handed-over slot runs.
 struct HostMessage {
-  HWND window;
-  UINT message;
-  WPARAM wParam;
-  LPARAM lParam;
-  LRESULT answer;
-  bool passedThrough;
+  HWND window = nullptr;
+  UINT message = 0;
+  WPARAM wParam = 0;
+  LPARAM lParam = 0;
+  LRESULT answer = 0;
+  bool passedThrough = false;
+  bool hasText = false;
+  std::string text;  // GBK, as the host gave it (a window text with the 50,000-byte rule)
+  HostTreeInsert treeInsert;
+  HostListItem listItem;
 };
 
 using MirrorHandler = void (*)(const HostMessage& message);
 
 void setHostMirror(HostMirror slot, MirrorHandler handler);
 MirrorHandler hostMirror(HostMirror slot);
-// Shut-down and tests: every slot empty again.
+// Shut-down and tests: every mirror slot empty again (the other registrations below stay: they
+// are code, never reached once the shell is closed).
 void clearHostMirrors();
+
+// --- procedures on host windows --------------------------------------------------------------
+//
+// Window procedures the hooks install on host windows as the host makes them. Each is written
+// with runSubclass (host/subclasses.h) and finds the procedure it replaced with
+// previousProcedure(window, itself): the subclass registry is the map of previous procedures.
+// Register them before the hooks are installed (start-up step 17).
+enum class HostProcedure : uint8_t {
+  kMdiClient,      // codeview: the MDI client, subclassed when the hooks are installed
+  kCodeView,       // codeview: every code view as the host creates it (creation rule 7)
+  kToolboxButton,  // panes: every toolbox group button as the host creates it (creation rule 6)
+  kStartPageLink,  // start page: the links "新建", "打开...", "最近" and "清空" (creation rule 1)
+  kCount
+};
+void setHostProcedure(HostProcedure slot, WNDPROC procedure);
+WNDPROC hostProcedure(HostProcedure slot);
+
+// The captions the start-page links were created with (creation rule 1 stores them; the link
+// procedure paints them). Empty for a window that is not such a link. Emptied at shut-down.
+void setLinkCaption(HWND link, std::string_view caption);
+std::string linkCaption(HWND link);
+// The window-designer pages (the code-page tabs fill and read it). Emptied at shut-down.
+void addDesignerPage(HWND page);
+void removeDesignerPage(HWND page);
+bool isDesignerPage(HWND page);
+// Shut-down: both tables above empty.
+void clearHostWindowTables();
+
+// --- the start page (filled by the start-page subsystem) -------------------------------------
+struct StartPageHooks {
+  // Creation rule 1, on the creating thread, once the "清空" link exists: start the watcher
+  // (through startWorker, so its handle is closed and shut-down waits for it).
+  void (*clearLinkCreated)(HWND link) = nullptr;
+  // Creation rule 3, on the UI thread: cover the host's 400 x 280 window with the splash.
+  void (*coverSplash)(HWND window) = nullptr;
+  // Main-window message 99999, on the UI thread, COM initialised for the call: attach to the
+  // document of the web view under `shellEmbedding`; true when attached (the subsystem then
+  // starts the injection worker once the document is ready). Not re-entered.
+  bool (*injectStartPage)(HWND shellEmbedding) = nullptr;
+};
+void setStartPageHooks(const StartPageHooks& hooks);
+StartPageHooks startPageHooks();
+
+// --- debugging (filled by the debugging subsystem) -------------------------------------------
+//
+// The three hooks on the host's debugger thread run their rules through these; the hooks pass
+// the call through, keep the host's last error and never run a rule once the shell is closed.
+struct CreateProcessCall {
+  LPCSTR applicationName;
+  LPSTR commandLine;
+  LPSECURITY_ATTRIBUTES processAttributes;
+  LPSECURITY_ATTRIBUTES threadAttributes;
+  BOOL inheritHandles;
+  DWORD creationFlags;
+  LPVOID environment;
+  LPCSTR currentDirectory;
+  LPSTARTUPINFOA startupInfo;
+  LPPROCESS_INFORMATION processInformation;
+  BOOL result;  // what CreateProcessA answered
+};
+struct DebugHookRules {
+  // After CreateProcessA answered.
+  void (*processCreated)(const CreateProcessCall& call) = nullptr;
+  // Before WaitForDebugEvent waits, with the event the host's buffer still holds (never null).
+  void (*beforeWaitForDebugEvent)(const DEBUG_EVENT& held, DWORD milliseconds) = nullptr;
+  // Before DebugActiveProcessStop.
+  void (*beforeDebugStop)(DWORD processId) = nullptr;
+};
+void setDebugHookRules(const DebugHookRules& rules);
+DebugHookRules debugHookRules();
+
+// The largest disassembly block (the sender's process id and the text) the host main window
+// takes; the sender truncates its text to fit.
+inline constexpr uint32_t kDisassemblyBlockCap = 4u << 20;
+
+// Main-window message 89963: the text of a block from the debugged process, copied out of the
+// block before the sender is answered (UI thread).
+void setDisassemblySink(void (*show)(std::string_view text));
+using DisassemblySink = void (*)(std::string_view text);
+DisassemblySink disassemblySink();
+
+// --- the host main window ----------------------------------------------------------------------
+
+// Message 9909 with (1, 1): reload the module pane from its file (panes).
+void setModuleReload(void (*reload)());
+using ModuleReload = void (*)();
+ModuleReload moduleReload();
+
+// 0x362 after every host caption change: re-apply the main tool bar's states (commands).
+void setToolBarStateSync(void (*sync)());
+using ToolBarStateSync = void (*)();
+ToolBarStateSync toolBarStateSync();
 
 }  // namespace tovalux
