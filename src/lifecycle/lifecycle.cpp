@@ -8,6 +8,7 @@
 #include "base/embedded_files.h"
 #include "base/workers.h"
 #include "commands/commands.h"
+#include "hooks/host/host_hooks.h"
 #include "host/host_paths.h"
 #include "host/host_protocol.h"
 #include "host/host_windows.h"
@@ -24,7 +25,7 @@ namespace {
 
 constexpr LONG kRestoredHostStyle = 0x14CF0000;  // WS_VISIBLE | WS_CLIPSIBLINGS | WS_OVERLAPPEDWINDOW
 
-HostHookSteps gHookSteps;
+HostHookSteps gHookSteps{&installHostHooks, &removeHostHooks};
 
 // Start-up step 18, in this order.
 constexpr PaneBuilder kPaneBuilders[] = {

@@ -1,0 +1,41 @@
+// The host controls the hooks compare windows with, found once and kept while they live.
+//
+// HostWindows walks GetDlgItem paths from the main window on every call (about 12 us a step
+// under Wine): far too slow for a router that runs on every send. A control found once is kept
+// and compared by handle; it is walked again only when the kept window died or stopped carrying
+// its id (the host made it anew). The property grid and the event combo box keep their handles
+// when the shell re-parents them, so they stay found.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+#include "hooks/host/router_rules.h"
+
+namespace tovalux {
+
+enum class HostControl : uint8_t {
+  // routing::Control values first, in their order
+  kPropertyGrid = static_cast<uint8_t>(routing::Control::kCount),  // leftPanelItem118
+  kRightDockBar,
+  kMdiClient,
+  kCount
+};
+
+inline HostControl hostControlOf(routing::Control control) { return static_cast<HostControl>(control); }
+
+// The control's window; null when the host has none.
+HWND hostControl(HostControl control);
+// True when `window` is that control. Never true for a null window or a control the host lacks.
+bool isHostControl(HWND window, HostControl control);
+inline bool isHostControl(HWND window, routing::Control control) {
+  return isHostControl(window, hostControlOf(control));
+}
+// Forget every kept handle (installation, removal, a new host main window).
+void forgetHostControls();
+
+// The code-completion list: a "SysTreeView32" with id 1109 whose parent is an untitled "#32770".
+bool isCompletionList(HWND window);
+
+}  // namespace tovalux
