@@ -74,6 +74,12 @@ HWND hostControl(HostControl control) {
   return found;
 }
 
+HWND keptHostControl(HostControl control) {
+  if (control >= HostControl::kCount) return nullptr;
+  const HWND kept = gKept[static_cast<size_t>(control)].load(std::memory_order_acquire);
+  return kept != nullptr ? kept : hostControl(control);
+}
+
 bool isHostControl(HWND window, HostControl control) {
   if (window == nullptr || control >= HostControl::kCount) return false;
   if (control == hostControlOf(Control::kCompletionList)) return isCompletionList(window);

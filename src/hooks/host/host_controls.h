@@ -32,6 +32,9 @@ bool isHostControl(HWND window, HostControl control);
 inline bool isHostControl(HWND window, routing::Control control) {
   return isHostControl(window, hostControlOf(control));
 }
+// The kept handle as it is, without asking Windows whether it still lives (a walk only when none
+// is kept yet): for the hottest tests, which compare a window with it and look closer on a match.
+HWND keptHostControl(HostControl control);
 // Forget every kept handle (installation, removal, a new host main window).
 void forgetHostControls();
 

@@ -46,6 +46,7 @@ std::atomic<HGDIOBJ> gStockGuiFont{nullptr};
 std::string gGridFontFace;  // written at installation on the UI thread, before hook 12 can run
 std::mutex gGridFontLock;
 std::atomic<HFONT> gGridFont{nullptr};
+std::atomic<uint32_t> gGridMisses{0};
 
 DWORD depthSlot() {
   static const DWORD slot = TlsAlloc();
@@ -54,14 +55,16 @@ DWORD depthSlot() {
 
 // --- GetClientRect's record of code pages ---------------------------------------------------
 //
-// Deciding "is this a code page" costs a GetParent (as much as the call itself under Wine), and
-// GetClientRect is one of the most frequent calls of the host. Two direct-mapped tables remember
-// the answer per window handle, each slot one atomic handle (no torn entries across threads). A
-// page stays a page for its life (MDI children are not re-parented); a handle is forgotten when
-// a window is created with it, so a reused handle is decided afresh.
+// Deciding "is this a code page, and the start page" costs a GetParent and a caption read (each
+// about as much as the call itself under Wine), and GetClientRect is one of the host's most
+// frequent calls. Direct-mapped tables remember the answer per window handle, each slot one
+// atomic handle (no torn entries across threads): not a page, a page whose title was still empty
+// (asked again), the start page, another page. A page stays a page for its life (MDI children
+// are not re-parented) and keeps the first title it is given; a handle is forgotten when a window
+// is created with it, so a reused handle is decided afresh.
+enum class PageKind : uint8_t { kNotPage, kUntitledPage, kStartPage, kOtherPage, kCount };
 constexpr size_t kPageSlots = 512;
-std::array<std::atomic<HWND>, kPageSlots> gPages{};
-std::array<std::atomic<HWND>, kPageSlots> gNotPages{};
+std::array<std::array<std::atomic<HWND>, kPageSlots>, static_cast<size_t>(PageKind::kCount)> gPageTables{};
 std::atomic<HWND> gMdiClient{nullptr};  // as found at installation
 
 size_t pageSlot(HWND window) {
@@ -70,41 +73,55 @@ size_t pageSlot(HWND window) {
   return (value * 0x9E3779B1u) >> (32 - 9);
 }
 
-bool isCodePage(HWND window) {
-  if (window == nullptr) return false;
-  const size_t slot = pageSlot(window);
-  if (gNotPages[slot].load(std::memory_order_relaxed) == window) return false;
-  if (gPages[slot].load(std::memory_order_relaxed) == window) return true;
-  LastErrorGuard keep;
-  const HWND mdi = gMdiClient.load(std::memory_order_relaxed);
-  const bool page = mdi != nullptr && GetParent(window) == mdi;
-  (page ? gPages : gNotPages)[slot].store(window, std::memory_order_relaxed);
-  HWND same = window;
-  (page ? gNotPages : gPages)[slot].compare_exchange_strong(same, nullptr, std::memory_order_relaxed);
-  return page;
+std::atomic<HWND>& pageEntry(PageKind kind, size_t slot) { return gPageTables[static_cast<size_t>(kind)][slot]; }
+
+void rememberPage(HWND window, size_t slot, PageKind kind) {
+  for (size_t k = 0; k < static_cast<size_t>(PageKind::kCount); ++k) {
+    HWND same = window;
+    if (k != static_cast<size_t>(kind))
+      pageEntry(static_cast<PageKind>(k), slot).compare_exchange_strong(same, nullptr, std::memory_order_relaxed);
+  }
+  pageEntry(kind, slot).store(window, std::memory_order_relaxed);
 }
 
-bool hasStartPageTitle(HWND page) {
-  // The stored caption, read without a message (a WM_GETTEXT costs five times the call itself);
-  // one character more than the title tells a longer one apart.
+// The start page's title "起始页", read as stored (no message) and one character more than it.
+PageKind titledKind(HWND page) {
   WCHAR title[5] = {};
   const int length = InternalGetWindowText(page, title, 5);
-  return length == 3 && std::wcscmp(title, L"起始页") == 0;
+  if (length == 0) return PageKind::kUntitledPage;
+  return length == 3 && std::wcscmp(title, L"起始页") == 0 ? PageKind::kStartPage : PageKind::kOtherPage;
+}
+
+PageKind pageKind(HWND window) {
+  if (window == nullptr) return PageKind::kNotPage;
+  const size_t slot = pageSlot(window);
+  for (PageKind kind : {PageKind::kNotPage, PageKind::kOtherPage, PageKind::kStartPage})
+    if (pageEntry(kind, slot).load(std::memory_order_relaxed) == window) return kind;
+  LastErrorGuard keep;
+  if (pageEntry(PageKind::kUntitledPage, slot).load(std::memory_order_relaxed) != window) {
+    const HWND mdi = gMdiClient.load(std::memory_order_relaxed);
+    if (mdi == nullptr || GetParent(window) != mdi) {
+      rememberPage(window, slot, PageKind::kNotPage);
+      return PageKind::kNotPage;
+    }
+  }
+  const PageKind kind = titledKind(window);
+  rememberPage(window, slot, kind);
+  return kind;
 }
 
 BOOL WINAPI hookedGetClientRect(HWND window, LPRECT rect) {
   const auto pass = original<decltype(&GetClientRect)>(HostHook::kGetClientRect);
-  if (!shellRunning() || !isCodePage(window)) return pass(window, rect);
+  if (!shellRunning()) return pass(window, rect);
+  const PageKind kind = pageKind(window);
+  if (kind == PageKind::kNotPage) return pass(window, rect);
   const BOOL result = pass(window, rect);
   // A failure (a dead window, no rectangle) is answered as it is, never grown over garbage.
   if (!result || rect == nullptr) return result;
-  guarded(GuardSite::kHookReplacement, [&] {
-    LastErrorGuard keep;
-    const hostrules::Rect32 grown =
-        hostrules::pageClientRect({rect->left, rect->top, rect->right, rect->bottom}, hasStartPageTitle(window));
-    // The caller's own rectangle, just filled by the call: written directly.
-    *rect = RECT{grown.left, grown.top, grown.right, grown.bottom};
-  });
+  const hostrules::Rect32 grown =
+      hostrules::pageClientRect({rect->left, rect->top, rect->right, rect->bottom}, kind == PageKind::kStartPage);
+  // The caller's own rectangle, just filled by the call: written directly.
+  *rect = RECT{grown.left, grown.top, grown.right, grown.bottom};
   return TRUE;
 }
 
@@ -257,13 +274,15 @@ HWND WINAPI hookedCreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR window
 
 // --- TextOutA ---------------------------------------------------------------------------------
 
-// The DC's window is the host's code tip: only windows of this thread are asked (a send to
-// another thread's window would wait on it), and only for as many bytes as tell the tip apart.
+// The DC's window is the host's code tip: only windows of this thread are asked, and only for as
+// many characters as tell the tip apart. The caption is read as stored (InternalGetWindowText):
+// WM_GETTEXT would make a code editor produce its whole text, and Wine's default handling
+// converts the whole caption even for a short buffer.
 bool isTipWindow(HWND window) {
   if (window == nullptr || GetWindowThreadProcessId(window, nullptr) != GetCurrentThreadId()) return false;
-  char text[hostrules::kTipTextProbeBytes + 1] = {};
-  const int length = GetWindowTextA(window, text, sizeof text);
-  return length == static_cast<int>(hostrules::kTipWindowText.size()) && hostrules::kTipWindowText == text;
+  WCHAR text[hostrules::kTipTextProbeBytes + 1] = {};
+  const int length = InternalGetWindowText(window, text, static_cast<int>(std::size(text)));
+  return length == static_cast<int>(hostrules::kTipWindowText.size()) && std::wcscmp(text, L"CTipWnd") == 0;
 }
 
 void applyTextRules(HDC dc, LPCSTR text, int count) {
@@ -320,9 +339,15 @@ HGDIOBJ WINAPI hookedSelectObject(HDC dc, HGDIOBJ object) {
   const HGDIOBJ own = guarded(GuardSite::kHookReplacement, [&]() -> HGDIOBJ {
     LastErrorGuard keep;
     const HWND window = WindowFromDC(dc);
-    if (window == nullptr || GetDlgCtrlID(window) != 118 || !isHostControl(window, HostControl::kPropertyGrid))
-      return nullptr;
-    return gridFont();
+    if (window == nullptr) return nullptr;
+    // Most DCs are not the grid's: compared with the kept grid alone, which is looked at again
+    // (and walked for anew when it died) only now and then.
+    if (window != keptHostControl(HostControl::kPropertyGrid)) {
+      if ((gGridMisses.fetch_add(1, std::memory_order_relaxed) & 0xFFF) == 0xFFF)
+        hostControl(HostControl::kPropertyGrid);
+      if (window != keptHostControl(HostControl::kPropertyGrid)) return nullptr;
+    }
+    return isHostControl(window, HostControl::kPropertyGrid) ? gridFont() : nullptr;
   });
   // The grid's font is answered instead of selecting the stock one (the host selects what it is
   // answered back into the DC when it is done, which puts our font in).
@@ -408,16 +433,16 @@ bool OwnWork::active() { return TlsGetValue(depthSlot()) != nullptr; }
 Counters& counters() { return gCounters; }
 
 void forgetPageCache() {
-  for (auto& slot : gPages) slot.store(nullptr, std::memory_order_relaxed);
-  for (auto& slot : gNotPages) slot.store(nullptr, std::memory_order_relaxed);
+  for (auto& table : gPageTables)
+    for (auto& slot : table) slot.store(nullptr, std::memory_order_relaxed);
 }
 
 void forgetPage(HWND window) {
   const size_t slot = pageSlot(window);
-  HWND same = window;
-  gPages[slot].compare_exchange_strong(same, nullptr, std::memory_order_relaxed);
-  same = window;
-  gNotPages[slot].compare_exchange_strong(same, nullptr, std::memory_order_relaxed);
+  for (auto& table : gPageTables) {
+    HWND same = window;
+    table[slot].compare_exchange_strong(same, nullptr, std::memory_order_relaxed);
+  }
 }
 
 }  // namespace detail
