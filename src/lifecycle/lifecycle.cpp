@@ -82,6 +82,7 @@ void buildShell(HWND host) {
 
   logProgress("开始创建框架...");
   installCommandBuilders();  // the frame fills its menu bar and tool bars through them
+  setToolBarStateSync(&syncToolBarState);  // 0x362 on the host main window re-applies the main bar
   createFrame();
   logProgress("开始获取内存...");
   if (gHookSteps.install) gHookSteps.install();
