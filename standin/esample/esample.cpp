@@ -12,7 +12,8 @@
 //   call olly|bea count=N|null    a command with a wrong argument count, or no argument array
 //   noaccess                      a page of code whose last instruction runs into a no-access
 //                                 page; symbol "edge" is 16 bytes before that page
-//   buffer SIZE                   SIZE bytes of this program's own code, repeated; symbol "buf"
+//   buffer SIZE [sample]          SIZE bytes of this program's own code (or of a run of plain
+//                                 instructions both engines decode), repeated; symbol "buf"
 //   int3 | av                     a breakpoint / an access violation at a known address, handled
 //   raise CODE [N]                RaiseException(CODE) N times (default 1), each handled
 //   ods TEXT [N]                  OutputDebugStringA(TEXT + CR LF), N times ("%n" numbers them)
@@ -159,13 +160,18 @@ bool makeNoAccessEdge() {
   return true;
 }
 
-// SIZE bytes of this program's own code section, repeated.
-bool makeBuffer(uint32_t size) {
+// A run of instructions both engines decode, as a compiler writes them: a frame, locals, a
+// call, the epilogue (28 bytes).
+constexpr uint8_t kSampleCode[] = {0x55, 0x8B, 0xEC, 0x83, 0xEC, 0x10, 0x8B, 0x45, 0x08, 0x89, 0x45, 0xFC, 0xC7, 0x45,
+                                   0xF8, 0x00, 0x00, 0x00, 0x00, 0xE8, 0x00, 0x00, 0x00, 0x00, 0x8B, 0xE5, 0x5D, 0xC3};
+
+// SIZE bytes of this program's own code section repeated, or of the sample run above.
+bool makeBuffer(uint32_t size, bool sample) {
   auto* base = reinterpret_cast<uint8_t*>(GetModuleHandleA(nullptr));
   auto* dos = reinterpret_cast<IMAGE_DOS_HEADER*>(base);
   auto* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
-  const uint8_t* code = base + nt->OptionalHeader.BaseOfCode;
-  const uint32_t codeSize = nt->OptionalHeader.SizeOfCode;
+  const uint8_t* code = sample ? kSampleCode : base + nt->OptionalHeader.BaseOfCode;
+  const uint32_t codeSize = sample ? sizeof kSampleCode : nt->OptionalHeader.SizeOfCode;
   auto* buffer = static_cast<uint8_t*>(VirtualAlloc(nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
   if (!buffer || codeSize == 0) return false;
   for (uint32_t at = 0; at < size; at += codeSize) std::memcpy(buffer + at, code, std::min(codeSize, size - at));
@@ -221,7 +227,7 @@ bool run(const std::vector<std::string>& w, int& exitCode, bool& exitNow) {
     return true;
   }
   if (name == "noaccess") return makeNoAccessEdge();
-  if (name == "buffer") return makeBuffer(static_cast<uint32_t>(value(arg(1))));
+  if (name == "buffer") return makeBuffer(static_cast<uint32_t>(value(arg(1))), arg(2) == "sample");
   if (name == "int3") {
     report("int3 at=" + hex(gSymbols["int3"]));
     esample_int3();
