@@ -9,6 +9,8 @@
 #include "base/workers.h"
 #include "commands/commands.h"
 #include "hooks/host/host_hooks.h"
+#include "debugging/debug_output.h"
+#include "debugging/disassembly_pane.h"
 #include "host/host_paths.h"
 #include "host/host_protocol.h"
 #include "host/host_windows.h"
@@ -29,7 +31,7 @@ HostHookSteps gHookSteps{&installHostHooks, &removeHostHooks};
 
 // Start-up step 18, in this order.
 constexpr PaneBuilder kPaneBuilders[] = {
-    {"debug output", nullptr},
+    {"debug output", &buildOutputPanes},
     {"support-library browser", nullptr},
     {"project structure tree", nullptr},
     {"code-page tabs and navigation bar", nullptr},
@@ -38,7 +40,7 @@ constexpr PaneBuilder kPaneBuilders[] = {
     {"search-result panes", nullptr},
     {"properties and events pane", nullptr},
     {"code scroll bars", nullptr},
-    {"disassembly pane", nullptr},
+    {"disassembly pane", &buildDisassemblyPane},
     {"toolbox", nullptr},
     {"module manager", nullptr},
 };

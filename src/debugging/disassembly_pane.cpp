@@ -1,0 +1,107 @@
+#include "debugging/disassembly_pane.h"
+
+#include <string>
+
+#include "base/gbk.h"
+#include "base/guard.h"
+#include "debugging/disassembly_rules.h"
+#include "shell/shell.h"
+#include "toolkit/xcgui_views.h"
+
+namespace tovalux {
+namespace {
+
+constexpr XColor kCodeCellColour = XRGB(45, 45, 48);         // columns 0 and 1
+constexpr XColor kInstructionCellColour = XRGB(37, 37, 38);  // column 2
+constexpr XColor kTextColour = XRGB(240, 240, 240);
+constexpr int kColumns = 3;
+
+HELE gList = 0;
+
+XString toX(std::string_view gbk) {
+  const std::u16string wide = gbkToUtf16(gbk);
+  return XString(wide.begin(), wide.end());
+}
+
+bool isList(HELE list) { return XC_IsHXCGUI(list, XC_LIST); }
+
+XColor cellColour(int column) { return column == 2 ? kInstructionCellColour : kCodeCellColour; }
+
+void registerDrawing(HELE list) {
+  // Header cells in the normal and hovered states take the code columns' colour.
+  XEle_RegEventC(XList_GetHeaderHELE(list), XE_LIST_HEADER_DRAWITEM,
+                 [](HDRAW draw, XListHeaderItemRecord* item, bool* handled) {
+                   guarded(GuardSite::kToolkit, [&] {
+                     if (item == nullptr || (item->state != 0 && item->state != 1)) return;
+                     XDraw_FillRectColor(draw, &item->rect, kCodeCellColour, 255);
+                     *handled = true;
+                   });
+                   return 0;
+                 });
+  // The texts of a new row are light.
+  XEle_RegEventC1(list, XE_LIST_TEMP_CREATE_END, [](HELE self, XListItemRecord* item, bool*) {
+    guarded(GuardSite::kToolkit, [&] {
+      if (item == nullptr) return;
+      for (int column = 0; column < kColumns; ++column) {
+        const HXCGUI text = XList_GetTemplateObject(self, item->index, column, column + 1);
+        if (XC_IsHXCGUI(text, XC_SHAPE_TEXT)) XShapeText_SetTextColor(text, kTextColour, 255);
+      }
+    });
+    return 0;
+  });
+  // Each cell is filled with the colour stored as its item data; the text is drawn over it.
+  XEle_RegEventC1(list, XE_LIST_DRAWITEM, [](HELE self, HDRAW draw, XListItemRecord* item, bool*) {
+    guarded(GuardSite::kToolkit, [&] {
+      if (item == nullptr) return;
+      XDraw_FillRectColor(draw, &item->rect, static_cast<XColor>(XList_GetItemData(self, item->index, item->column)),
+                          255);
+    });
+    return 0;
+  });
+}
+
+}  // namespace
+
+void buildDisassemblyPane() {
+  gList = 0;
+  const HELE target = pane(kPaneDisassembly);
+  if (!XC_IsHELE(target)) return;
+  const HXCGUI view = XC_LoadLayout(toX("lib\\Tovalux\\Dark\\DisassemblyView.xml").c_str(), target);
+  if (!XC_IsHELE(view)) return;
+  XPane_SetView(target, view);
+  const HXCGUI list = XC_GetObjectByName(toX("disassemblyList").c_str());
+  if (!isList(list)) return;
+  gList = list;
+  XList_SetRowSpace(list, 0);
+  XList_SetHeaderHeight(list, 20);
+  XList_SetItemHeightDefault(list, 18, 18);
+  XList_SetItemTemplateXML(list, toX("lib\\Tovalux\\Dark\\ListItem.xml").c_str());
+  XList_CreateAdapterHeader(list);
+  XList_CreateAdapter(list);
+  XList_AddColumnText(list, 80, toX("name1").c_str(), toX("地址").c_str());
+  XList_AddColumnText(list, 200, toX("name2").c_str(), toX("机器代码").c_str());
+  XList_AddColumnText(list, 260, toX("name3").c_str(), toX("汇编代码").c_str());
+  registerDrawing(list);
+  XEle_AdjustLayout(list);
+  XEle_AdjustLayout(target);
+}
+
+void showDisassembly(std::string_view text) {
+  if (!isList(gList)) return;
+  XList_DeleteItemAll(gList);
+  XList_RefreshData(gList);
+  for (const disasm::Row& row : disasm::rows(text)) {
+    const int index = XList_AddItemText(gList, toX(row.address).c_str());
+    if (index < 0) continue;
+    XList_SetItemText(gList, index, 1, toX(row.code).c_str());
+    XList_SetItemText(gList, index, 2, toX(row.instruction).c_str());
+    for (int column = 0; column < kColumns; ++column)
+      XList_SetItemData(gList, index, column, static_cast<int>(cellColour(column)));
+  }
+  XList_RefreshData(gList);
+  XEle_RedrawEle(gList, false);
+}
+
+HELE disassemblyList() { return isList(gList) ? gList : 0; }
+
+}  // namespace tovalux
