@@ -9,9 +9,8 @@
 // never waits for the debugger thread either: stop terminates the program and returns at once.
 //
 // The debuggee's actions come from `debuggee-script`; it finds the plug-in through
-// ESTANDIN_PLUGIN. IDE function 0x05020002 (运行) starts a run only once a script is set, and
-// 0x05020001/0x05020007 write compile output only with `mode compile-output 1`, so tests of
-// other areas that press those buttons see the host they saw before.
+// ESTANDIN_PLUGIN. A run is started with `debug-run` and ended with `debug-stop` (the IDE
+// functions 运行 and 终止 keep the commands area's simulated run, which no program backs).
 #include <algorithm>
 #include <atomic>
 #include <cstring>
@@ -30,10 +29,6 @@ namespace {
 constexpr UINT kDebuggerJobMessage = WM_APP + 0x21;  // lParam: a std::function<void()>* to run
 constexpr UINT kHangMessage = WM_APP + 0x22;         // wParam: milliseconds the UI thread sleeps
 constexpr UINT kDisasmTextMessage = 89963;
-constexpr uint32_t kRunFunction = 0x05020002;
-constexpr uint32_t kStopFunction = 0x05020003;
-constexpr uint32_t kCompileFunction = 0x05020001;
-constexpr uint32_t kStaticCompileFunction = 0x05020007;
 constexpr char kFrameStandInClass[] = "Tovalux";
 
 enum class Launch { kDebug, kPlain, kMissing };
@@ -60,7 +55,6 @@ struct Session {
 
 std::shared_ptr<Session> gSession;
 std::string gDebuggeeScript;
-bool gDebuggeeArmed = false;
 int gRunNumber = 0;
 HWND gFrameStandIn = nullptr;
 
@@ -329,7 +323,6 @@ bool resume() {
 
 ActionResult debuggeeScript(Host&, const ActionArgs& args) {
   gDebuggeeScript = args.text(0);
-  gDebuggeeArmed = true;
   return ActionResult::success();
 }
 
@@ -394,29 +387,6 @@ ActionResult frameStandIn(Host& host, const ActionArgs&) {
   return ActionResult::success();
 }
 
-int32_t runFunction(Host& host, int32_t, int32_t) {
-  if (resume()) return 1;
-  if (!gDebuggeeArmed || runActive() || host.model().projectPath.empty()) return 1;
-  if (host.mode("compile-output")) compile(host, false);
-  launch(host, Launch::kDebug, host.mode("pause-on-break") != 0);
-  return 1;
-}
-
-int32_t stopFunction(Host&, int32_t, int32_t) {
-  stop();
-  return 1;
-}
-
-int32_t compileFunction(Host& host, int32_t, int32_t) {
-  if (host.mode("compile-output")) compile(host, false);
-  return 1;
-}
-
-int32_t staticCompileFunction(Host& host, int32_t, int32_t) {
-  if (host.mode("compile-output")) compile(host, true);
-  return 1;
-}
-
 LRESULT runDebuggerJob(Host&, WPARAM, LPARAM lParam, bool& handled) {
   handled = true;
   std::unique_ptr<std::function<void()>> job(reinterpret_cast<std::function<void()>*>(lParam));
@@ -474,14 +444,13 @@ void teardown(Host&) {
     gSession.reset();
   }
   gDebuggeeScript.clear();
-  gDebuggeeArmed = false;
   if (gFrameStandIn) DestroyWindow(gFrameStandIn);
   gFrameStandIn = nullptr;
 }
 
 const ActionRegistration kRegistrations[] = {
     {"debuggee-script",
-     "debuggee-script \"ACTIONS\": e-sample's actions (';'-separated) for the next run; arms IDE function 运行",
+     "debuggee-script \"ACTIONS\": e-sample's actions (';'-separated) for the next debug-run",
      &debuggeeScript},
     {"debug-run",
      "debug-run [launch=debug|plain|missing] [pause=1]: the debugger thread starts e-sample as H\\temp\\e_<n>.tmp "
@@ -498,13 +467,6 @@ const ActionRegistration kRegistrations[] = {
     {"frame-stand-in",
      "frame-stand-in: (no libraries) a top-level \"Tovalux\" window holding the main window, as the shell's frame",
      &frameStandIn},
-};
-
-const IdeFunctionRegistration kIdeFunctions[] = {
-    {kRunFunction, "run (starts e-sample once debuggee-script armed it; resumes a paused run)", &runFunction},
-    {kStopFunction, "stop running", &stopFunction},
-    {kCompileFunction, "compile (output with mode compile-output)", &compileFunction},
-    {kStaticCompileFunction, "static compile (output with mode compile-output)", &staticCompileFunction},
 };
 
 const MainMessageRegistration kMessages[] = {
