@@ -11,7 +11,7 @@
 //                 showDisassembly of that text against filling the same rows into the list
 //                 directly
 //
-//   bench_debugging [ROUNDS]      default 3
+//   bench_debugging [ROUNDS] [events|show|deliver]      default 3 rounds, every part
 #include <windows.h>
 
 #include <algorithm>
@@ -146,8 +146,8 @@ void benchEvents(Host& host, int rounds, const std::string& script, const std::s
     closeHost(host);
   }
   const double withMs = median(f.with) * 1000, withoutMs = median(f.without) * 1000;
-  std::printf("%-34s with the plug-in %8.1f ms, stand-in alone %8.1f ms, ratio %.2f (goal <= 1.5); %s\n",
-              what.c_str(), withMs, withoutMs, withMs / withoutMs,
+  std::printf("%-34s with the plug-in %8.1f ms, stand-in alone %8.1f ms, ratio %.2f (goal <= 1.5); %s\n", what.c_str(),
+              withMs, withoutMs, withMs / withoutMs,
               f.complete ? "complete and in order" : "INCOMPLETE OR OUT OF ORDER");
 }
 
@@ -160,13 +160,14 @@ std::string sampleText() {
    public:
     uint32_t read(uint32_t address, uint8_t* out, uint32_t count) override {
       uint32_t n = 0;
-      for (; n < count && address + n < 0x400000 + 65536; ++n) out[n] = kPattern[(address + n - 0x400000) % sizeof kPattern];
+      for (; n < count && address + n < 0x400000 + 65536; ++n)
+        out[n] = kPattern[(address + n - 0x400000) % sizeof kPattern];
       return n;
     }
   } memory;
   tovalux::disasm::OllyLines olly([](const uint8_t* source, uint32_t size, uint32_t ip, tovalux::olly::TDisasm* rec) {
-    return tovalux::olly::disasm(source, size, ip, rec, tovalux::olly::kCode, tovalux::olly::Options{false, false,
-                                                                                                       false, true});
+    return tovalux::olly::disasm(source, size, ip, rec, tovalux::olly::kCode,
+                                 tovalux::olly::Options{false, false, false, true});
   });
   return tovalux::disasm::walk(memory, olly, {0x400000, 0x400000 + 65536}, 4u << 20).text;
 }
@@ -233,25 +234,29 @@ void benchDelivery(Host& host) {
 
 int main(int argc, char** argv) {
   const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 3;
+  const std::string only = argc > 2 ? argv[2] : "";
+  const auto part = [&](const char* name) { return only.empty() || only == name; };
   SetCurrentDirectoryA(TOVALUX_HOST_DIR_WINE);
   Host& host = Host::instance();
   host.setQuitOnClose(false);
 
-  benchEvents(host, rounds, "load;raise 0xE06D7363 2000;exit 0", "2,000 handled exceptions", [] {
-    const std::string log = tovalux::editText(tovalux::debugLogEdit());
-    return countOf(log, "未记录的错误代码:-529697949") == 2000 && log.find("开始调试") < log.find("未记录") &&
-           log.rfind("停止调试") > log.rfind("未记录");
-  });
-  benchEvents(host, rounds, "ods \\\"调试输出 %n\\\" 2000;exit 0", "2,000 output-debug-string lines", [] {
-    const std::string output = tovalux::editText(tovalux::buildOutputEdit());
-    size_t at = 0;
-    for (int i = 1; i <= 2000; ++i) {
-      at = output.find("调试输出 " + std::to_string(i) + "\r\n", at);
-      if (at == std::string::npos) return false;
-    }
-    return true;
-  });
-  benchShowDisassembly(host, rounds);
-  benchDelivery(host);
+  if (part("events"))
+    benchEvents(host, rounds, "load;raise 0xE06D7363 2000;exit 0", "2,000 handled exceptions", [] {
+      const std::string log = tovalux::editText(tovalux::debugLogEdit());
+      return countOf(log, "未记录的错误代码:-529697949") == 2000 && log.find("开始调试") < log.find("未记录") &&
+             log.rfind("停止调试") > log.rfind("未记录");
+    });
+  if (part("events"))
+    benchEvents(host, rounds, "ods \\\"调试输出 %n\\\" 2000;exit 0", "2,000 output-debug-string lines", [] {
+      const std::string output = tovalux::editText(tovalux::buildOutputEdit());
+      size_t at = 0;
+      for (int i = 1; i <= 2000; ++i) {
+        at = output.find("调试输出 " + std::to_string(i) + "\r\n", at);
+        if (at == std::string::npos) return false;
+      }
+      return true;
+    });
+  if (part("show")) benchShowDisassembly(host, rounds);
+  if (part("deliver")) benchDelivery(host);
   return 0;
 }

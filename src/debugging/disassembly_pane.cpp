@@ -1,5 +1,6 @@
 #include "debugging/disassembly_pane.h"
 
+#include <algorithm>
 #include <string>
 
 #include "base/gbk.h"
@@ -18,7 +19,10 @@ constexpr int kColumns = 3;
 
 HELE gList = 0;
 
+// Most of a disassembly is ASCII (addresses, machine code, mnemonics), which widens as it is.
 XString toX(std::string_view gbk) {
+  if (std::all_of(gbk.begin(), gbk.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+    return XString(gbk.begin(), gbk.end());
   const std::u16string wide = gbkToUtf16(gbk);
   return XString(wide.begin(), wide.end());
 }
