@@ -12,7 +12,7 @@
 #include "commands/commands_internal.h"
 #include "commands/menu_table.h"
 #include "commands/recent_files.h"
-#include "commands/toolbar_builder.h"
+#include "shell/toolbar_builder.h"
 #include "host/host_protocol.h"
 #include "host/ide_functions.h"
 #include "settings/settings.h"

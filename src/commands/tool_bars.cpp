@@ -12,7 +12,7 @@
 #include "commands/commands.h"
 #include "commands/commands_internal.h"
 #include "commands/host_queries.h"
-#include "commands/toolbar_builder.h"
+#include "shell/toolbar_builder.h"
 #include "commands/toolbar_table.h"
 #include "host/host_protocol.h"
 #include "host/ide_functions.h"

@@ -10,7 +10,7 @@
 #include "base/text.h"
 #include "commands/commands.h"
 #include "commands/menu_table.h"
-#include "commands/toolbar_builder.h"
+#include "shell/toolbar_builder.h"
 #include "commands_fixture.h"
 #include "common/counters.h"
 #include "shell/run_state.h"

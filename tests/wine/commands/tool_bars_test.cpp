@@ -6,7 +6,7 @@
 
 #include "commands/blackmoon.h"
 #include "commands/commands.h"
-#include "commands/toolbar_builder.h"
+#include "shell/toolbar_builder.h"
 #include "commands/toolbar_table.h"
 #include "commands_fixture.h"
 #include "common/win32_support.h"

@@ -6,7 +6,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "commands/toolbar_builder.h"
+#include "shell/toolbar_builder.h"
 #include "common/win32_support.h"
 #include "shell/descriptors.h"
 #include "toolkit/model/controls/button.h"

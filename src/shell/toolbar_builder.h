@@ -1,7 +1,8 @@
 // Fills a tool bar of the shell in the theme's look: 20 x 20 icon buttons whose tooltip is their
 // only label, and 2 x 21 separators that let the mouse through, each appended at the end of the
 // bar. The main and designer tool bars are built with it, and so is every pane's own tool bar
-// (project tree, module manager, watch list, build output). UI thread only.
+// (project tree, module manager, watch list, build output): it lives in the shell so that all of
+// those subsystems, peers of one layer, can reach it. UI thread only.
 //
 //   ToolBarBuilder bar;
 //   if (bar.attach(XC_GetObjectByName(L"outDbugToolBar"))) {

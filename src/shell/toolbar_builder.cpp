@@ -1,4 +1,4 @@
-#include "commands/toolbar_builder.h"
+#include "shell/toolbar_builder.h"
 
 #include "base/guard.h"
 #include "shell/descriptors.h"
