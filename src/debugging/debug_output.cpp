@@ -112,7 +112,7 @@ void writeBuildOutput(std::string_view text) {
   scrollToEnd(edit);
 }
 
-void clearBuildOutput() {
+void clearBuildOutputPane() {
   if (!isEdit(gPanes.buildOutput)) return;
   XEdit_SetText(gPanes.buildOutput, XString().c_str());
   XEle_RedrawEle(gPanes.buildOutput, false);

@@ -16,8 +16,9 @@ void buildOutputPanes();
 // One text the host appended to its output box: a marked line in its colour, anything else as
 // it is; then the pane scrolls to the end.
 void writeBuildOutput(std::string_view text);
-// The host emptied its output box, or the user pressed "全部清除" or a build button.
-void clearBuildOutput();
+// Empties the build output: the host emptied its output box, or the user pressed "全部清除" or a
+// build button (the commands subsystem's clearBuildOutput comes here once start-up links it).
+void clearBuildOutputPane();
 // The debugging-run log (also the module manager's log).
 void appendDebugLine(std::string_view text);
 void clearDebugLog();

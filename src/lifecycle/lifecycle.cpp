@@ -10,6 +10,7 @@
 #include "commands/commands.h"
 #include "hooks/host/host_hooks.h"
 #include "debugging/debug_output.h"
+#include "debugging/debug_run.h"
 #include "debugging/disassembly_pane.h"
 #include "host/host_paths.h"
 #include "host/host_protocol.h"
@@ -71,6 +72,12 @@ void initialiseToolkit() {
   if (font != 0) XC_SetDefaultFont(font);
 }
 
+// The debugging aids and the commands reach each other through these (peers of one layer).
+void linkDebuggingAids() {
+  setClearBuildOutput(&clearBuildOutputPane);
+  setToolBarRefresh(&syncToolBarState);
+}
+
 void buildShell(HWND host) {
   // Running from here on: the subclasses installed during the build act at once.
   setShellState(ShellState::kRunning);
@@ -85,6 +92,7 @@ void buildShell(HWND host) {
   logProgress("开始创建框架...");
   installCommandBuilders();  // the frame fills its menu bar and tool bars through them
   setToolBarStateSync(&syncToolBarState);  // 0x362 on the host main window re-applies the main bar
+  linkDebuggingAids();
   createFrame();
   logProgress("开始获取内存...");
   if (gHookSteps.install) gHookSteps.install();

@@ -134,8 +134,8 @@ TEST_F(MenuBar, ShellItemsPanesSettingsExitAndLinks) {
 }
 
 TEST_F(MenuBar, BuildOutputIsClearedByTheBuildButtonsOnly) {
-  setClearBuildOutput([] { ++gOutputCleared; });
   buildCommands();
+  setClearBuildOutput([] { ++gOutputCleared; });  // instead of the pane's, which start-up linked
   act("program-tree 3");
   syncToolBarState();
   HELE bar = static_cast<HELE>(frameElement("winToolBar0"));

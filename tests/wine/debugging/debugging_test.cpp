@@ -11,6 +11,7 @@
 
 #include "base/gbk.h"
 #include "common/host_fixture.h"
+#include "commands/commands.h"
 #include "common/win32_support.h"
 #include "debugging/debug_output.h"
 #include "debugging/debug_run.h"
@@ -161,7 +162,7 @@ TEST_F(DebuggingTest, BuildOutputShowsMarkedLinesInTheirColours) {
   EXPECT_EQ(colourOf(2), XRGB(229, 20, 0));
   EXPECT_EQ(colourOf(4), XRGB(255, 204, 0));
 
-  clearBuildOutput();
+  clearBuildOutputPane();
   EXPECT_EQ(output(), "");
 }
 
@@ -177,6 +178,15 @@ TEST_F(DebuggingTest, TheToolBarClearsTogglesWrapAndSelectsAll) {
   XEle_SendEvent(wrap, XE_BUTTON_CHECK, false);
   EXPECT_FALSE(edit->autoWrap);
   XEle_SendEvent(XToolBar_GetEle(bar, 0), XE_BNCLICK);
+  EXPECT_EQ(output(), "");
+}
+
+TEST_F(DebuggingTest, TheMainToolBarsBuildButtonsEmptyTheBuildOutput) {
+  start();
+  ASSERT_TRUE(host.action("program-tree 3").ok);  // a loaded project enables the build buttons
+  syncToolBarState();
+  writeBuildOutput("上次的编译\r\n");
+  XEle_SendEvent(XToolBar_GetEle(static_cast<HELE>(frameElement("winToolBar0")), 15), XE_BNCLICK);  // 编译
   EXPECT_EQ(output(), "");
 }
 
