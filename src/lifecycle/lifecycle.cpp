@@ -7,6 +7,7 @@
 #include "base/diagnostics.h"
 #include "base/embedded_files.h"
 #include "base/workers.h"
+#include "codeview/codeview.h"
 #include "commands/commands.h"
 #include "hooks/host/host_hooks.h"
 #include "debugging/debug_output.h"
@@ -35,12 +36,12 @@ constexpr PaneBuilder kPaneBuilders[] = {
     {"debug output", &buildOutputPanes},
     {"support-library browser", nullptr},
     {"project structure tree", nullptr},
-    {"code-page tabs and navigation bar", nullptr},
+    {"code-page tabs and navigation bar", &setupCodeTabs},
     {"breakpoint and stack pane", nullptr},
     {"watch pane", nullptr},
     {"search-result panes", nullptr},
     {"properties and events pane", nullptr},
-    {"code scroll bars", nullptr},
+    {"code scroll bars", &setupCodeScrollBars},
     {"disassembly pane", &buildDisassemblyPane},
     {"toolbox", nullptr},
     {"module manager", nullptr},
@@ -95,6 +96,9 @@ void buildShell(HWND host) {
   linkDebuggingAids();
   createFrame();
   logProgress("开始获取内存...");
+  // The procedures the hooks put on host windows as they install and as the host makes them.
+  registerCodeViewProcedures();
+  setCodeViewPeers({&syncDesignerToolBar});
   if (gHookSteps.install) gHookSteps.install();
   logProgress("开始重新绘制...");
   for (const PaneBuilder& row : kPaneBuilders)
@@ -142,6 +146,7 @@ int32_t shutDown(ShutdownKind kind) {
 
   if (gHookSteps.remove) gHookSteps.remove();
   clearHostMirrors();
+  shutDownCodeView();
   restoreSubclasses();
 
   // The host's own controls leave the frame and the form before those close.

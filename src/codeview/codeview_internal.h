@@ -1,0 +1,29 @@
+// What the three parts of the code view companions share.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <string_view>
+
+#include "codeview/codeview.h"
+#include "toolkit/xcgui.h"
+
+namespace tovalux::codeview {
+
+CodeViewCounters& counters();
+const CodeViewPeers& peers();
+
+// GBK in, UTF-16 to the toolkit.
+XString wide(std::string_view gbk);
+
+// The shell's element of that name when it is an object of `type` (XC_TABBAR...), else 0.
+HXCGUI frameObject(std::string_view name, int type);
+
+// The navigation bar's start-up part (called from setupCodeTabs) and its shut-down part.
+void setupNavigationBar();
+void stopNavigation();
+// The caret timer's shut-down part.
+void stopCaretTimer();
+
+}  // namespace tovalux::codeview
