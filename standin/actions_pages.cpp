@@ -75,6 +75,7 @@ LRESULT CALLBACK pageProcedure(HWND window, UINT message, WPARAM wParam, LPARAM 
       if (reinterpret_cast<HWND>(lParam) == window) {
         host.model().activePage = window;
         host.journal().record(EntryBuilder("page-activated").add("hwnd", handleNumber(window)));
+        for (const auto& [area, activated] : PageActivatedTable::instance().entries()) activated.run(host, window);
       }
       break;
     case WM_SETFOCUS: {
@@ -138,6 +139,14 @@ LRESULT CALLBACK codeViewProcedure(HWND window, UINT message, WPARAM wParam, LPA
         Host::instance().journal().record(
             EntryBuilder("caret").add("row", page->caretRow).add("column", page->caretColumn));
       }
+      // A drag-selection: the view keeps the mouse until the button comes up.
+      SetCapture(window);
+      return 0;
+    }
+    case WM_LBUTTONUP: {
+      // Whether the selection kept the mouse all along (a library that took it away ends it).
+      Host::instance().journal().record(EntryBuilder("selection-end").add("capture", GetCapture() == window ? 1 : 0));
+      if (GetCapture() == window) ReleaseCapture();
       return 0;
     }
     case WM_NCDESTROY:
@@ -220,7 +229,8 @@ ActionResult openPage(Host& host, const ActionArgs& args) {
   record.window = page;
   record.title = title;
   record.kind = kind;
-  record.ownProcedure = GetWindowLongPtrA(page, GWLP_WNDPROC);
+  // The class's procedure: a library may have subclassed the page before WM_MDICREATE returned.
+  record.ownProcedure = reinterpret_cast<LONG_PTR>(&pageProcedure);
   record.mainView = GetDlgItem(page, kViewId);
   record.codeView = GetDlgItem(record.mainView, kViewId);
   record.editor = GetDlgItem(record.codeView ? record.codeView : record.mainView, kEditorId);
@@ -237,6 +247,10 @@ ActionResult openPage(Host& host, const ActionArgs& args) {
   if (activatedAtCreation && previous && IsWindow(previous))
     hostSend(client, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(previous), 0);
   hostSend(client, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(page), 0);
+  // The first page's activation happened inside WM_MDICREATE, before it had its record: the
+  // host's follow-up of an activation runs now.
+  if (activatedAtCreation && !(previous && IsWindow(previous)))
+    for (const auto& [area, activated] : PageActivatedTable::instance().entries()) activated.run(host, page);
   host.updateCaption();
   return ActionResult::success();
 }

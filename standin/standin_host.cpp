@@ -87,6 +87,7 @@ bool Host::createWindows() {
   HINSTANCE instance = GetModuleHandleA(nullptr);
   if (!registerHostClasses(instance, &mainWindowProcedure)) return false;
   if (!createWindowTree(instance, tree_)) return false;
+  for (const auto& [area, setup] : TreeSetupTable::instance().entries()) setup.run(*this);
   for (HWND window : {tree_.main, tree_.mainToolBar, tree_.mdiClient, tree_.propertyGrid, tree_.eventCombo})
     rememberOwnProcedure(window);
 

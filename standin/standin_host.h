@@ -81,6 +81,30 @@ struct TeardownRegistration {
   TeardownRegistration(const char* area, TeardownHandler run) { TeardownTable::instance().add(area, run); }
 };
 
+// What an area sets up on the host's windows once the tree exists, before any library sees it
+// (a subclass of the host's own on one of its controls): run by createWindows.
+// (The handlers are wrapped: a table is its entry type, and the teardown table holds the same
+// function type.)
+struct TreeSetup {
+  void (*run)(Host& host) = nullptr;
+};
+using TreeSetupTable = Registry<std::string, TreeSetup>;
+struct TreeSetupRegistration {
+  TreeSetupRegistration(const char* area, void (*run)(Host& host)) { TreeSetupTable::instance().add(area, {run}); }
+};
+
+// What an area does when a code page has become the active one (the host's follow-up of an
+// activation: its combo boxes, its caret): run by the page's own procedure.
+struct PageActivated {
+  void (*run)(Host& host, HWND page) = nullptr;
+};
+using PageActivatedTable = Registry<std::string, PageActivated>;
+struct PageActivatedRegistration {
+  PageActivatedRegistration(const char* area, void (*run)(Host& host, HWND page)) {
+    PageActivatedTable::instance().add(area, {run});
+  }
+};
+
 class Host {
  public:
   static Host& instance();

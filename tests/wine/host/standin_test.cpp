@@ -97,6 +97,8 @@ TEST(Actions, EveryTableEntryIsUniqueAndDescribed) {
   EXPECT_TRUE(CommandTable::instance().duplicates().empty());
   EXPECT_TRUE(MainMessageTable::instance().duplicates().empty());
   EXPECT_TRUE(TeardownTable::instance().duplicates().empty());
+  EXPECT_TRUE(TreeSetupTable::instance().duplicates().empty());
+  EXPECT_TRUE(PageActivatedTable::instance().duplicates().empty());
   for (const auto& [name, action] : ActionTable::instance().entries()) {
     EXPECT_EQ(action.usage.rfind(name, 0), 0u) << name << ": the usage starts with the name";
     EXPECT_NE(action.run, nullptr) << name;
