@@ -156,11 +156,11 @@ int main(int argc, char** argv) {
   std::vector<std::string> names;
   for (int i = 0; i < members; ++i) names.push_back("全局变量" + std::to_string(i + 1));
 
-  std::vector<double> fills, ownFills, latencies, slices;
+  std::vector<double> fills, ownFills, latencies, slices, opens;
   for (int r = 0; r < rounds; ++r) {
     probe.start();
     const double fill = timed([&] {
-      XComboBox_PopupDropList(combo);
+      opens.push_back(timed([&] { XComboBox_PopupDropList(combo); }) * 1000);
       while (tovalux::codeViewCounters().tableFillItems < static_cast<uint32_t>(members)) {
         pump();
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 1, QS_ALLINPUT);
@@ -174,7 +174,8 @@ int main(int argc, char** argv) {
     const HWND own = host.tree().memberCombo;
     ownFills.push_back(timed([&] {
       standin::hostSend(own, CB_RESETCONTENT, 0, 0);
-      for (const std::string& name : names) standin::hostSend(own, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
+      for (const std::string& name : names)
+        standin::hostSend(own, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
       pump();
     }));
   }
@@ -217,8 +218,12 @@ int main(int argc, char** argv) {
   std::printf("  ratio table fill / own combo          %8.2f\n", fillMs / ownMs);
   std::printf("  slices of the last fill               %8u, longest %.2f ms (median of rounds)\n", sliceCount,
               median(slices));
+  std::printf("  drop-down opening (tree read, first slice) %5.2f ms (median)\n", median(opens));
   std::printf("  longest UI message wait during fill   %8.2f ms (median of rounds; goal <= 50), worst %.2f ms\n",
               median(latencies), *std::max_element(latencies.begin(), latencies.end()));
+  std::printf("  per round: wait / opening / fill      ");
+  for (size_t i = 0; i < latencies.size(); ++i) std::printf(" %.1f/%.1f/%.1f", latencies[i], opens[i], fills[i] * 1000);
+  std::printf(" ms\n");
   std::printf("%d code-view paints, plain             %8.2f ms (median)\n", paints, plainMs);
   std::printf("%d code-view paints, scroll mirror     %8.2f ms (median)\n", paints, mirroredMs);
   std::printf("  ratio mirrored / plain                %8.2f (goal <= 1.2)\n", mirroredMs / plainMs);

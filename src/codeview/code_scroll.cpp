@@ -43,36 +43,72 @@ BarState gHorizontal{"codeScrollBarH", WM_HSCROLL, kHorizontalBarId, {}};
 // Above 0 while we move a shell bar to the host's position: its 56 must not go back to the host.
 int gApplyingHost = 0;
 
-// The host windows of the active page; null where the walk fails.
-struct ActivePage {
+// The host windows of the active page; null where the walk fails. The page's own windows are
+// found once per page and kept while they are still where they were found (a paint must not cost
+// a walk of the page's children every time); the active page is asked for at every use.
+struct PageWindows {
   HWND page = nullptr;
-  HWND mainView = nullptr;
+  HWND mainView = nullptr;    // 0xE900
+  HWND vertical = nullptr;    // 0xE900 -> 0xEA10
+  HWND horizontal = nullptr;  // 0xE900 -> 0xEA00
+  HWND editor = nullptr;      // 0xE900 -> 0xE900 -> 1
+  HWND designer = nullptr;    // 0xE900 -> 1 (a window-designer page)
 };
+PageWindows gPageWindows;
 
-ActivePage activePage() {
-  ActivePage active;
-  if (const HWND client = hostWindows().mdiClient())
-    active.page = reinterpret_cast<HWND>(SendMessageA(client, WM_MDIGETACTIVE, 0, 0));
-  if (active.page != nullptr) active.mainView = GetDlgItem(active.page, kMainViewId);
-  return active;
+bool stillChild(HWND child, HWND parent, int id) {
+  return child == nullptr || (IsWindow(child) && GetParent(child) == parent && GetDlgCtrlID(child) == id);
 }
 
-HWND hostBar(const ActivePage& active, const BarState& bar) {
-  return active.mainView != nullptr ? GetDlgItem(active.mainView, bar.hostBarId) : nullptr;
+bool stillValid(const PageWindows& w) {
+  if (!IsWindow(w.page) || !stillChild(w.mainView, w.page, kMainViewId)) return false;
+  return stillChild(w.vertical, w.mainView, kVerticalBarId) && stillChild(w.horizontal, w.mainView, kHorizontalBarId) &&
+         stillChild(w.designer, w.mainView, kEditorId) &&
+         (w.editor == nullptr ||
+          (IsWindow(w.editor) && GetDlgCtrlID(w.editor) == kEditorId && GetParent(GetParent(w.editor)) == w.mainView));
 }
 
-HWND hostEditor(const ActivePage& active) {
-  const HWND view = active.mainView != nullptr ? GetDlgItem(active.mainView, kMainViewId) : nullptr;
-  return view != nullptr ? GetDlgItem(view, kEditorId) : nullptr;
+PageWindows findPageWindows(HWND page) {
+  PageWindows w;
+  w.page = page;
+  if (page == nullptr) return w;
+  w.mainView = GetDlgItem(page, kMainViewId);
+  if (w.mainView == nullptr) return w;
+  w.vertical = GetDlgItem(w.mainView, kVerticalBarId);
+  w.horizontal = GetDlgItem(w.mainView, kHorizontalBarId);
+  w.designer = GetDlgItem(w.mainView, kEditorId);
+  if (const HWND view = GetDlgItem(w.mainView, kMainViewId)) w.editor = GetDlgItem(view, kEditorId);
+  return w;
+}
+
+// The MDI client, kept while it is still the main window's child 0xE900: finding it walks the
+// host's children through the server (tens of microseconds under Wine), too much for every paint.
+HWND mdiClient() {
+  static HWND client = nullptr;
+  const HWND main = hostWindows().mainWindow();
+  if (client == nullptr || !IsWindow(client) || GetParent(client) != main ||
+      GetDlgCtrlID(client) != HostWindows::kMdiClient)
+    client = hostWindows().mdiClient();
+  return client;
+}
+
+const PageWindows& activePage() {
+  HWND page = nullptr;
+  if (const HWND client = mdiClient()) page = reinterpret_cast<HWND>(SendMessageA(client, WM_MDIGETACTIVE, 0, 0));
+  if (page != gPageWindows.page || (page != nullptr && !stillValid(gPageWindows))) gPageWindows = findPageWindows(page);
+  return gPageWindows;
+}
+
+HWND hostBar(const PageWindows& active, const BarState& bar) {
+  return bar.hostBarId == kVerticalBarId ? active.vertical : active.horizontal;
 }
 
 // --- shell to host ---------------------------------------------------------------------------
 
 void sendToEditor(const BarState& bar, uint32_t wParam) {
-  const ActivePage active = activePage();
-  const HWND editor = hostEditor(active);
-  if (editor == nullptr) return;
-  SendMessageA(editor, bar.message, wParam, reinterpret_cast<LPARAM>(hostBar(active, bar)));
+  const PageWindows& active = activePage();
+  if (active.editor == nullptr) return;
+  SendMessageA(active.editor, bar.message, wParam, reinterpret_cast<LPARAM>(hostBar(active, bar)));
 }
 
 template <BarState& bar>
@@ -122,7 +158,7 @@ void setupBar() {
 
 // --- host to shell ---------------------------------------------------------------------------
 
-void mirrorBar(const ActivePage& active, BarState& bar) {
+void mirrorBar(const PageWindows& active, BarState& bar) {
   const HWND host = hostBar(active, bar);
   // Preset: a missing bar (or a host that writes nothing) reads as zeros.
   int32_t minimum = 0, maximum = 0;
@@ -147,11 +183,10 @@ void mirrorBar(const ActivePage& active, BarState& bar) {
 
 void mirrorScrollBars() {
   ++counters().scrollPaints;
-  const ActivePage active = activePage();
+  const PageWindows& active = activePage();
   // A designer page: the main view holds the designer surface (id 1).
-  if (active.mainView != nullptr)
-    if (const HWND designer = GetDlgItem(active.mainView, kEditorId))
-      logToNotepad("窗口设计器:" + decimal(static_cast<int64_t>(reinterpret_cast<intptr_t>(designer))));
+  if (active.designer != nullptr)
+    logToNotepad("窗口设计器:" + decimal(static_cast<int64_t>(reinterpret_cast<intptr_t>(active.designer))));
   mirrorBar(active, gVertical);
   mirrorBar(active, gHorizontal);
 }
@@ -243,6 +278,7 @@ LRESULT onCodeViewMessage(SubclassCall& call) {
 void stopCaretTimer() {
   if (gCaretTimer != 0) KillTimer(nullptr, gCaretTimer);
   gCaretTimer = 0;
+  gPageWindows = {};
 }
 
 }  // namespace tovalux::codeview
