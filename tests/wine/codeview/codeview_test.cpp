@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "codeview/codeview.h"
+#include "commands/commands.h"
 #include "common/counters.h"
 #include "common/host_fixture.h"
 #include "common/win32_support.h"
@@ -74,7 +75,23 @@ std::string windowTitle(HWND window) {
 
 // What the designer tool bar was told, in order.
 std::vector<bool> gDesignerSyncs;
-void recordDesignerSync(bool windowPage) { gDesignerSyncs.push_back(windowPage); }
+void recordDesignerSync(bool windowPage) {
+  gDesignerSyncs.push_back(windowPage);
+  syncDesignerToolBar(windowPage);
+}
+
+// Every button of the designer tool bar is enabled.
+bool designerBarEnabled() {
+  const HELE bar = frameElement("winToolBar1");
+  int buttons = 0, enabled = 0;
+  for (int i = 0; i < XToolBar_GetEleCount(bar); ++i) {
+    const HELE element = XToolBar_GetEle(bar, i);
+    if (!XC_IsHXCGUI(element, XC_BUTTON)) continue;
+    ++buttons;
+    if (XEle_IsEnable(element)) ++enabled;
+  }
+  return buttons > 0 && enabled == buttons;
+}
 
 class CodeViewTest : public ::testing::Test {
  protected:
@@ -87,17 +104,18 @@ class CodeViewTest : public ::testing::Test {
   void SetUp() override {
     resetCodeViewCountersForTests();
     gDesignerSyncs.clear();
-    setCodeViewPeers({&recordDesignerSync});
     host.host().show(SW_SHOWNORMAL);
     ASSERT_EQ(host.startShell(), 1);
     ASSERT_TRUE(shellExists());
+    // What start-up wired (the commands' designer bar), seen on its way.
+    setCodeViewPeers({&recordDesignerSync});
     router.install(host.host());
     host.pump();
   }
 
   void TearDown() override {
     router.uninstall();
-    setCodeViewPeers({});
+    setCodeViewPeers({&syncDesignerToolBar});
   }
 
   // Opens a page as the host does; the hooks' creation rule subclasses its views.
@@ -159,9 +177,11 @@ TEST_F(CodeViewTest, OneTabPerPageWithCaptionsAndTheDesignerLooks) {
   gDesignerSyncs.clear();
   ASSERT_TRUE(host.action("page-activate \"窗口: _启动窗口\"").ok);
   EXPECT_TRUE(XPane_IsShowPane(pane(kPaneToolbox)));
+  EXPECT_TRUE(designerBarEnabled());
   EXPECT_TRUE(XBtn_IsCheck(labelOf(designer)));
   ASSERT_TRUE(host.action("page-activate \"全局变量表\"").ok);
   EXPECT_FALSE(XPane_IsShowPane(pane(kPaneToolbox)));
+  EXPECT_FALSE(designerBarEnabled());
   // Once per activation, for the page that became active only.
   EXPECT_EQ(gDesignerSyncs, (std::vector<bool>{true, false}));
 
