@@ -142,8 +142,6 @@ int main(int argc, char** argv) {
   host.runAction("mode quiet-traffic 1");
   host.notifyStart();
   pump();
-  // What the hooks would install: the MDI client's procedure (pages get their tabs).
-  tovalux::subclassWindow(host.tree().mdiClient, tovalux::hostProcedure(tovalux::HostProcedure::kMdiClient));
 
   LatencyProbe probe;
 
@@ -196,6 +194,9 @@ int main(int argc, char** argv) {
   };
   std::vector<double> plain, mirrored;
   uint32_t updates = 0;
+  // Start-up's hooks put creation rule 7's subclass on the view already: take every subclass
+  // off so the plain storm meets the host's own procedure only.
+  tovalux::restoreSubclasses();
   for (int r = 0; r < rounds; ++r) {
     plain.push_back(paintStorm());
     // Creation rule 7's subclass, put on and taken off around the storm.

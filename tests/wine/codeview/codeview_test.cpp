@@ -18,7 +18,6 @@
 #include "host/shell_state.h"
 #include "host/subclasses.h"
 #include "lifecycle/lifecycle.h"
-#include "router_standin.h"
 #include "shell/descriptors.h"
 #include "shell/shell.h"
 #include "toolkit/model/controls/shape.h"
@@ -109,14 +108,10 @@ class CodeViewTest : public ::testing::Test {
     ASSERT_TRUE(shellExists());
     // What start-up wired (the commands' designer bar), seen on its way.
     setCodeViewPeers({&recordDesignerSync});
-    router.install(host.host());
     host.pump();
   }
 
-  void TearDown() override {
-    router.uninstall();
-    setCodeViewPeers({&syncDesignerToolBar});
-  }
+  void TearDown() override { setCodeViewPeers({&syncDesignerToolBar}); }
 
   // Opens a page as the host does; the hooks' creation rule subclasses its views.
   HWND open(const std::string& title) {
@@ -124,7 +119,6 @@ class CodeViewTest : public ::testing::Test {
     EXPECT_TRUE(result.ok) << result.error;
     standin::PageRecord* page = host.model().pageByTitle(title);
     if (page == nullptr) return nullptr;
-    router.pageMade(*page);
     host.pump();
     return page->window;
   }
@@ -150,7 +144,6 @@ class CodeViewTest : public ::testing::Test {
   }
 
   HostFixture host;
-  testing::RouterStandIn router;
 };
 
 // --- tabs ------------------------------------------------------------------------------------

@@ -6,6 +6,7 @@
 
 #include "commands/blackmoon.h"
 #include "commands/commands.h"
+#include "shell/host_mirrors.h"
 #include "shell/toolbar_builder.h"
 #include "commands/toolbar_table.h"
 #include "commands_fixture.h"
@@ -113,8 +114,12 @@ TEST_F(ToolBars, RedrawsOnlyWhenAStateChanged) {
   EXPECT_EQ(toolBarRedrawCount(), first + 2);
   EXPECT_FALSE(XEle_IsEnable(toolBarSlot13()));
 
-  // Requests from another thread coalesce into one sync on the UI thread.
+  // Requests from another thread coalesce into one sync on the UI thread. The host's own 0x362
+  // would apply the new state at once: the state changes here with that path unplugged.
+  setToolBarStateSync(nullptr);
   enter(kProject);
+  settle();
+  setToolBarStateSync(&syncToolBarState);
   const int before = toolBarRedrawCount();
   HANDLE thread = CreateThread(nullptr, 0, &requestSyncs, nullptr, 0, nullptr);
   WaitForSingleObject(thread, 5000);

@@ -138,10 +138,6 @@ void HooksTest::start(HookSettings settings) {
   SlotRecorder::instance().clear();
   plugPointLog() = {};
   resetHostHookCountersForTests();
-  setHostProcedure(HostProcedure::kMdiClient, &testMdiClientProc);
-  setHostProcedure(HostProcedure::kCodeView, &testCodeViewProc);
-  setHostProcedure(HostProcedure::kToolboxButton, &testToolboxButtonProc);
-  setHostProcedure(HostProcedure::kStartPageLink, &testLinkProc);
   StartPageHooks startPage;
   startPage.clearLinkCreated = &watcherStarted;
   startPage.coverSplash = &splashCovered;
@@ -151,8 +147,14 @@ void HooksTest::start(HookSettings settings) {
 
   ASSERT_EQ(host_->startShell(), 1);
   ASSERT_TRUE(shellExists());
-  // Start-up plugs the commands' sync in; the test's own counts the calls.
+  // Start-up plugs the commands' sync and the code view's and panes' procedures in; the test's
+  // own count the calls and mark the windows made from now on (the MDI client keeps the code
+  // view's procedure it got at start-up).
   setToolBarStateSync(&toolBarSynced);
+  setHostProcedure(HostProcedure::kMdiClient, &testMdiClientProc);
+  setHostProcedure(HostProcedure::kCodeView, &testCodeViewProc);
+  setHostProcedure(HostProcedure::kToolboxButton, &testToolboxButtonProc);
+  setHostProcedure(HostProcedure::kStartPageLink, &testLinkProc);
   plugRecordingMirrors();
 }
 
