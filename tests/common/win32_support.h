@@ -32,6 +32,10 @@ inline void pumpMessages(DWORD milliseconds = 0) {
   } while (GetTickCount() - start < milliseconds);
 }
 
+// Serves this thread's messages until its queue is empty: what a step posted or sent (UI jobs
+// included) has been handled. Answers false when the queue never emptied within `timeoutMs`.
+inline bool serveQueuedMessages(DWORD timeoutMs = 5000);
+
 // Pumps messages until `condition` holds or `timeoutMs` passes; answers the condition. Sleeps
 // only while nothing arrives: on this thread's messages and on `wake` (an event that a
 // condition's source sets, such as the journal's), and at most 5 ms at a time for conditions
@@ -87,5 +91,9 @@ class NotepadSink {
   HWND window_ = nullptr;
   HWND edit_ = nullptr;
 };
+
+inline bool serveQueuedMessages(DWORD timeoutMs) {
+  return pumpMessagesUntil([] { return HIWORD(GetQueueStatus(QS_ALLINPUT)) == 0; }, timeoutMs);
+}
 
 }  // namespace tovalux::testing

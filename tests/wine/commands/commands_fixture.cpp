@@ -89,6 +89,6 @@ void CommandsTest::pick(int id) {
   settle();
 }
 
-void CommandsTest::settle(DWORD quietMs) { pumpMessages(quietMs); }
+void CommandsTest::settle() { EXPECT_TRUE(serveQueuedMessages()) << "the message queue never emptied"; }
 
 }  // namespace tovalux::testing

@@ -52,8 +52,9 @@ class CommandsTest : public ::testing::Test {
 
   // Picks an item the way the toolkit reports a pick (event 59 on the bar).
   void pick(int id);
-  // Serves messages for `quietMs` (the host's posted work included).
-  void settle(DWORD quietMs = 30);
+  // Serves what the last step posted or sent until the queue is empty (the host's posted work
+  // and the shell's UI jobs included).
+  void settle();
 
  private:
   HostFixture fixture_;

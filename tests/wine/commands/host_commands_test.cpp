@@ -229,7 +229,12 @@ TEST_F(HostCommands, RestartWaitsForTheStop) {
   };
   SetTimer(nullptr, 0, 50, &Second::press);
   XEle_SendEvent(restart, XE_BNCLICK);
-  settle(100);
+  // The restart's run and the timer's second press, both served.
+  ASSERT_TRUE(fixture().pumpUntil([&] {
+    return pressedAgain && fixture().count("run-started", {}, before) > 0 &&
+           fixture().count("run-ended", {}, before) > 0;
+  }));
+  settle();
   std::vector<std::string> order;
   for (const auto& e : fixture().journal().entriesFrom(before)) {
     if (e.kind == "ide") order.push_back(*e.get("number"));
@@ -252,7 +257,7 @@ TEST_F(HostCommands, TwoHundredMenuCyclesLeaveTheCountersFlat) {
     click(frameWindow(), centre(button));
     opened += tk::menuIsOpen() ? 1 : 0;
     tk::menuDismiss();
-    settle(0);
+    settle();
   };
   for (int i = 0; i < 5; ++i) cycle();  // first images, fonts, classes
   const ResourceCounts before = countResources();

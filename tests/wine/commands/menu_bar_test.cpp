@@ -109,7 +109,7 @@ TEST_F(MenuBar, ShellItemsPanesSettingsExitAndLinks) {
   ui.answerMessageBox(IDNO);
   const size_t start = journalSize();
   pick(108);
-  settle(100);
+  settle();
   const auto questions = ui.calls(ScriptedUi::Kind::kMessageBox);
   ASSERT_EQ(questions.size(), 1u);
   EXPECT_EQ(questions[0].title, "Tovalux 提示");

@@ -124,7 +124,8 @@ TEST_F(ToolBars, RedrawsOnlyWhenAStateChanged) {
   HANDLE thread = CreateThread(nullptr, 0, &requestSyncs, nullptr, 0, nullptr);
   WaitForSingleObject(thread, 5000);
   CloseHandle(thread);
-  settle(100);
+  ASSERT_TRUE(fixture().pumpUntil([&] { return toolBarRedrawCount() > before; }));
+  settle();
   EXPECT_EQ(toolBarRedrawCount(), before + 1);
   EXPECT_TRUE(XEle_IsEnable(at(0, 15)));
 }

@@ -30,10 +30,7 @@ namespace {
 
 // Lets the frame and the host handle what a step caused: serves this thread's queue until it
 // holds nothing (no input, posted or sent message, paint or due timer).
-void serveQueued() {
-  EXPECT_TRUE(testing::pumpMessagesUntil([] { return HIWORD(GetQueueStatus(QS_ALLINPUT)) == 0; }))
-      << "the message queue never emptied";
-}
+void serveQueued() { EXPECT_TRUE(testing::serveQueuedMessages()) << "the message queue never emptied"; }
 
 using standin::Host;
 
