@@ -8,6 +8,7 @@
 #include "debugging/output_tool_bar.h"
 #include "debugging/run_log_rules.h"
 #include "settings/settings.h"
+#include "shell/host_mirrors.h"
 #include "shell/shell.h"
 
 namespace tovalux {
@@ -71,6 +72,21 @@ void scrollToEnd(HELE edit) {
   XEle_RedrawEle(edit, false);
 }
 
+// The host's output box: EM_REPLACESEL appends a text at the caret (the end), EM_SETSEL(-1, 0)
+// is how the host empties it before a build. A text the router could not copy shows nothing.
+void onHostOutput(const HostMessage& message) {
+  if (message.message == EM_REPLACESEL) {
+    if (message.hasText) writeBuildOutput(message.text);
+  } else if (message.message == EM_SETSEL) {
+    clearBuildOutputPane();
+  }
+}
+
+// The host's tips box scrolled to its caret: its whole text is the tip of the moment.
+void onHostTip(const HostMessage& message) {
+  if (message.hasText) showHelpTip(message.text);
+}
+
 }  // namespace
 
 void buildOutputPanes() {
@@ -80,6 +96,7 @@ void buildOutputPanes() {
     styleEdit(gPanes.helpTip, true);
     if (isEdit(gPanes.helpTip)) XEdit_EnableMultiLine(gPanes.helpTip, true);
   }
+  setHostMirror(HostMirror::kTipsText, &onHostTip);
   if (!loadPaneView(kPaneDebugOutput, "OutDbugTipView.xml")) return;
   const HELE left = namedElement("outDbugTipEle");
   const HELE right = namedElement("outDbugHelpEle");
@@ -98,6 +115,7 @@ void buildOutputPanes() {
   if (isEdit(gPanes.buildOutput)) addMarkerStyles(gPanes.buildOutput);
   gPanes.toolBar = namedElement("outDbugToolBar");
   fillOutputToolBar(gPanes.toolBar, gPanes.buildOutput);
+  setHostMirror(HostMirror::kOutputText, &onHostOutput);
 }
 
 void writeBuildOutput(std::string_view text) {

@@ -6,12 +6,14 @@
 #include "base/gbk.h"
 #include "base/guard.h"
 #include "debugging/debug_output.h"
+#include "debugging/disassembly_pane.h"
 #include "debugging/run_log_rules.h"
 #include "host/host_protocol.h"
 #include "host/host_windows.h"
 #include "host/ide_functions.h"
 #include "host/shell_state.h"
 #include "host/ui_jobs.h"
+#include "shell/host_mirrors.h"
 #include "shell/run_state.h"
 #include "shell/shell.h"
 #include "shell/shell_rules.h"
@@ -141,6 +143,17 @@ void onBeforeDebugStop(DWORD processId) {
 std::string debuggedProgramName() {
   std::lock_guard lock(gNameLock);
   return gProgramName;
+}
+
+void registerDebuggingHooks() {
+  DebugHookRules rules;
+  rules.processCreated = [](const CreateProcessCall& call) {
+    onProcessCreated(call.result, call.commandLine, call.creationFlags, call.processInformation);
+  };
+  rules.beforeWaitForDebugEvent = [](const DEBUG_EVENT& held, DWORD) { onBeforeWaitForDebugEvent(&held); };
+  rules.beforeDebugStop = &onBeforeDebugStop;
+  setDebugHookRules(rules);
+  setDisassemblySink(&showDisassembly);
 }
 
 void setToolBarRefresh(void (*refresh)()) { gToolBarRefresh.store(refresh, std::memory_order_release); }

@@ -28,6 +28,11 @@ std::string debuggedProgramName();
 // and a burst of requests (one per debug event) ends in one run.
 void setToolBarRefresh(void (*refresh)());
 
+// Plugs the three rules above into the host hooks (CreateProcessA, WaitForDebugEvent,
+// DebugActiveProcessStop on the host's debugger thread) and the disassembly pane into the host
+// main window's 89963 row. Before the hooks are installed (start-up step 17).
+void registerDebuggingHooks();
+
 // The run state back to "not debugging" (tests; the real host starts one shell per process).
 void resetDebugRunForTests();
 

@@ -77,6 +77,7 @@ void initialiseToolkit() {
 void linkDebuggingAids() {
   setClearBuildOutput(&clearBuildOutputPane);
   setToolBarRefresh(&syncToolBarState);
+  registerDebuggingHooks();  // before start-up step 17 installs the hooks that call them
 }
 
 void buildShell(HWND host) {
@@ -91,7 +92,7 @@ void buildShell(HWND host) {
   hostWindows().setFallbackSources(&shellFrameHwnd, &propertyForm);
 
   logProgress("开始创建框架...");
-  installCommandBuilders();  // the frame fills its menu bar and tool bars through them
+  installCommandBuilders();                // the frame fills its menu bar and tool bars through them
   setToolBarStateSync(&syncToolBarState);  // 0x362 on the host main window re-applies the main bar
   linkDebuggingAids();
   createFrame();

@@ -344,6 +344,40 @@ TEST_F(DebuggingTest, AfterNotification17ARunProducesNoPluginWork) {
   EXPECT_EQ(host.count("ide", {}, since), 0u);
 }
 
+// The panes fed by the host's own traffic through the hooks, not by direct calls: the output
+// box's appends and its emptying, and a real debugging run of e-sample on the host's debugger
+// thread (CreateProcessA, WaitForDebugEvent, DebugActiveProcessStop).
+TEST_F(DebuggingTest, TheHostsOwnOutputAndDebuggerThreadReachThePanesThroughTheHooks) {
+  host.host().setDirectory(testing::winePath(TOVALUX_HOST_DIR));  // where e-sample.exe is
+  start();
+  ASSERT_TRUE(host.action("output-line \"* “tv.s” | 编译成功\"").ok);
+  ASSERT_TRUE(host.action("output-line 第二行").ok);
+  drainUiJobs();
+  EXPECT_EQ(output(), "* 编译成功\r\n第二行\r\n");
+  ASSERT_TRUE(host.action("output-clear").ok);
+  drainUiJobs();
+  EXPECT_EQ(output(), "");
+
+  ASSERT_TRUE(host.action("debuggee-script \"load;raise 0xC0000005 1;exit 0\"").ok);
+  const size_t since = host.journalSize();
+  ASSERT_TRUE(host.action("debug-run").ok);
+  const auto ended = host.waitForJournal("debug-ended", {}, 20000, since);
+  if (!ended)
+    for (const auto& e : host.journal().entriesFrom(since)) ADD_FAILURE() << e.toJsonLine();
+  ASSERT_TRUE(ended);
+  ASSERT_TRUE(host.pumpUntil([&] { return log().find("停止调试") != std::string::npos; }, 10000)) << log();
+  const std::string text = log();
+  const size_t started = text.find("开始调试"), raised = text.find("程序正在读写一个不可访问的地址"),
+               stopped = text.find("停止调试");
+  ASSERT_NE(started, std::string::npos) << text;
+  ASSERT_NE(raised, std::string::npos) << text;
+  EXPECT_LT(started, raised);
+  EXPECT_LT(raised, stopped);
+  EXPECT_EQ(debugRunCounters().runsStarted, 1u);
+  EXPECT_EQ(debugRunCounters().runsStopped, 1u);
+  EXPECT_FALSE(debugging());
+}
+
 TEST_F(DebuggingTest, TheHelpTipPaneShowsTheTipText) {
   start();
   showHelpTip("如果 (条件)\r\n说明");

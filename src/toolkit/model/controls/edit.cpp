@@ -302,12 +302,11 @@ XSize Edit::measureContent() {
 }
 
 void Edit::arrange() {
-  // Wrapping depends on the view width, which depends on whether a bar shows: lay out twice.
+  // Wrapping depends on the view width, which depends on whether a bar shows: arrange twice.
+  // lines() lays the text out anew only when the wrap width changed, so a log that appends and
+  // scrolls to its end per line stays linear.
   ScrollView::arrange();
-  if (autoWrap) {
-    linesValid_ = false;
-    ScrollView::arrange();
-  }
+  if (autoWrap) ScrollView::arrange();
 }
 
 void Edit::paintDefaultBackground(Canvas& canvas, const XRect& abs) { canvas.fillRect(abs, XRGB(30, 30, 30), 255); }
