@@ -138,23 +138,23 @@ void HooksTest::start(HookSettings settings) {
   SlotRecorder::instance().clear();
   plugPointLog() = {};
   resetHostHookCountersForTests();
+
+  ASSERT_EQ(host_->startShell(), 1);
+  ASSERT_TRUE(shellExists());
+  // Start-up plugs the commands' sync, the code view's and panes' procedures, the debugging
+  // sinks in; the test's own count the calls and mark the windows made from now on (the MDI
+  // client keeps the code view's procedure it got at start-up).
+  setToolBarStateSync(&toolBarSynced);
+  setHostProcedure(HostProcedure::kMdiClient, &testMdiClientProc);
+  setHostProcedure(HostProcedure::kCodeView, &testCodeViewProc);
+  setHostProcedure(HostProcedure::kToolboxButton, &testToolboxButtonProc);
+  setHostProcedure(HostProcedure::kStartPageLink, &testLinkProc);
   StartPageHooks startPage;
   startPage.clearLinkCreated = &watcherStarted;
   startPage.coverSplash = &splashCovered;
   setStartPageHooks(startPage);
   setDisassemblySink(&disassemblyShown);
   setModuleReload(&modulesReloaded);
-
-  ASSERT_EQ(host_->startShell(), 1);
-  ASSERT_TRUE(shellExists());
-  // Start-up plugs the commands' sync and the code view's and panes' procedures in; the test's
-  // own count the calls and mark the windows made from now on (the MDI client keeps the code
-  // view's procedure it got at start-up).
-  setToolBarStateSync(&toolBarSynced);
-  setHostProcedure(HostProcedure::kMdiClient, &testMdiClientProc);
-  setHostProcedure(HostProcedure::kCodeView, &testCodeViewProc);
-  setHostProcedure(HostProcedure::kToolboxButton, &testToolboxButtonProc);
-  setHostProcedure(HostProcedure::kStartPageLink, &testLinkProc);
   plugRecordingMirrors();
 }
 
