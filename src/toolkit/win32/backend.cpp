@@ -1,5 +1,7 @@
 #include "toolkit/win32/backend.h"
 
+#include "base/guard.h"
+
 #include "toolkit/model/tree/window.h"
 #include "toolkit/win32/dropdown_host.h"
 #include "toolkit/win32/images.h"
@@ -52,9 +54,7 @@ Platform* Backend::start() {
 }
 
 void Backend::toolkitExited() {
-  try {
-    stop();
-  } catch (...) {}
+  guarded(GuardSite::kToolkit, [&] { stop(); });
 }
 
 void Backend::stop() {
@@ -115,7 +115,7 @@ void Backend::purge() {
 
 // The model calls the platform from inside the host's calls: nothing may unwind out of them.
 void Backend::windowCreated(Window& window) {
-  try {
+  guarded(GuardSite::kToolkit, [&] {
     purge();
     auto native = std::make_unique<NativeWindow>(window.handle());
     NativeWindow* raw = native.get();
@@ -126,11 +126,11 @@ void Backend::windowCreated(Window& window) {
       windows_.erase(window.handle());
       purge();
     }
-  } catch (...) {}
+  });
 }
 
 void Backend::windowDestroyed(Window& window) {
-  try {
+  guarded(GuardSite::kToolkit, [&] {
     if (toolTip_) toolTip_->hide();
     auto it = windows_.find(window.handle());
     if (it == windows_.end()) return;
@@ -140,18 +140,18 @@ void Backend::windowDestroyed(Window& window) {
     native->destroyFromModel();
     retired_.push_back(std::move(native));
     purge();
-  } catch (...) {}
+  });
 }
 
 void Backend::invalidate(Window& window, const XRect& area, bool immediate) {
-  try {
+  guarded(GuardSite::kToolkit, [&] {
     if (NativeWindow* native = find(window.handle()))
       native->invalidate({area.left, area.top, area.right, area.bottom}, immediate);
-  } catch (...) {}
+  });
 }
 
 void Backend::showWindow(Window& window, int nCmdShow) {
-  try {
+  guarded(GuardSite::kToolkit, [&] {
     NativeWindow* native = find(window.handle());
     if (native == nullptr || native->hwnd() == nullptr) return;
     ShowWindow(native->hwnd(), nCmdShow);
@@ -160,11 +160,11 @@ void Backend::showWindow(Window& window, int nCmdShow) {
     still->applyLook();
     if (still->kind() == NativeWindow::Kind::menu && nCmdShow != SW_HIDE) menuPopupShown(*still);
     if (still->kind() == NativeWindow::Kind::dropDown && nCmdShow != SW_HIDE) dropDownShown(*still);
-  } catch (...) {}
+  });
 }
 
 void Backend::windowCommand(Window& window, WindowCommand command) {
-  try {
+  guarded(GuardSite::kToolkit, [&] {
     NativeWindow* native = find(window.handle());
     if (native == nullptr || native->hwnd() == nullptr) return;
     switch (command) {
@@ -176,16 +176,16 @@ void Backend::windowCommand(Window& window, WindowCommand command) {
         PostMessageW(native->hwnd(), WM_CLOSE, 0, 0);
         break;
     }
-  } catch (...) {}
+  });
 }
 
 void Backend::windowMoved(Window& window) {
-  try {
+  guarded(GuardSite::kToolkit, [&] {
     NativeWindow* native = find(window.handle());
     if (native == nullptr || native->hwnd() == nullptr) return;
     const XRect& r = window.rect;
     SetWindowPos(native->hwnd(), nullptr, r.left, r.top, r.width(), r.height(), SWP_NOZORDER | SWP_NOACTIVATE);
-  } catch (...) {}
+  });
 }
 
 bool probeWindow(HWINDOW window, WindowProbe* out) {

@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "base/guard.h"
 #include "toolkit/model/controls/edit.h"
 #include "toolkit/model/core/context.h"
 #include "toolkit/model/docking/pane.h"
@@ -491,13 +492,9 @@ LRESULT CALLBACK toolkitWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARA
   }
   if (native == nullptr) return DefWindowProcW(hwnd, message, wParam, lParam);
   ++native->depth_;
-  LRESULT result = 0;
-  try {
-    result = native->handle(message, wParam, lParam);
-  } catch (...) {
-    // Nothing may unwind into the host's message loop.
-    result = 0;
-  }
+  // Nothing may unwind into the host's message loop.
+  const LRESULT result = guarded(
+      GuardSite::kToolkit, [&] { return native->handle(message, wParam, lParam); }, LRESULT{0});
   --native->depth_;
   if (native->depth_ == 0 && native->retired())
     if (Backend* backend = Backend::running()) backend->purge();

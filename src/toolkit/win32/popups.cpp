@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "base/guard.h"
 #include "toolkit/model/menus/menu.h"
 #include "toolkit/win32/menu_host.h"
 
@@ -22,7 +23,7 @@ LRESULT CALLBACK keyHook(int code, WPARAM wParam, LPARAM lParam) {
   if (code == HC_ACTION && wParam == PM_REMOVE) {
     auto* message = reinterpret_cast<MSG*>(lParam);
     if (message->message == WM_KEYDOWN || message->message == WM_SYSKEYDOWN) {
-      try {
+      guarded(GuardSite::kToolkit, [&] {
         const int key = static_cast<int>(message->wParam);
         bool used = false;
         if (menuIsOpen())
@@ -31,7 +32,7 @@ LRESULT CALLBACK keyHook(int code, WPARAM wParam, LPARAM lParam) {
           used = g_open.back()->keyDown(key);
         if (used) message->message = WM_NULL;
         popupsChanged();
-      } catch (...) {}
+      });
     }
   }
   return CallNextHookEx(nullptr, code, wParam, lParam);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "base/guard.h"
 #include "toolkit/model/core/context.h"
 #include "toolkit/model/tree/element.h"
 #include "toolkit/win32/backend.h"
@@ -18,11 +19,17 @@ std::pair<XColor, uint8_t> themeColor(const char* name, XColor fallback) {
 }
 
 LRESULT CALLBACK toolTipProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  try {
-    if (Backend* backend = Backend::running(); backend != nullptr && backend->toolTip() != nullptr)
-      return backend->toolTip()->handle(hwnd, message, wParam, lParam);
-  } catch (...) {}
-  return DefWindowProcW(hwnd, message, wParam, lParam);
+  LRESULT answer = 0;
+  const bool handled = guarded(
+      GuardSite::kToolkit,
+      [&] {
+        Backend* backend = Backend::running();
+        if (backend == nullptr || backend->toolTip() == nullptr) return false;
+        answer = backend->toolTip()->handle(hwnd, message, wParam, lParam);
+        return true;
+      },
+      false);
+  return handled ? answer : DefWindowProcW(hwnd, message, wParam, lParam);
 }
 }  // namespace
 

@@ -13,6 +13,7 @@
 #include <memory>
 #include <mutex>
 
+#include "base/guard.h"
 #include "base/win32_handles.h"
 #include "toolkit/win32/backend.h"
 #include "toolkit/win32/xcgui_win32.h"
@@ -57,22 +58,17 @@ void runJobs(CallState& state) {
       job = std::move(state.jobs.front());
       state.jobs.pop_front();
     }
-    int result = 0;
-    try {
-      result = job->fn(job->data);
-    } catch (...) {
-      result = 0;
-    }
-    job->result = result;
+    job->result = guarded(
+        GuardSite::kToolkit, [&] { return job->fn(job->data); }, 0);
     SetEvent(job->done.get());
   }
 }
 
 LRESULT CALLBACK callWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == kRunJobs) {
-    try {
+    guarded(GuardSite::kToolkit, [&] {
       if (auto state = currentState(); state != nullptr && state->window == hwnd) runJobs(*state);
-    } catch (...) {}
+    });
     return 0;
   }
   return DefWindowProcW(hwnd, message, wParam, lParam);
@@ -148,6 +144,7 @@ int XC_CallUiThread(int (*fn)(void* data), void* data) {
     if (woke == WAIT_OBJECT_0 || WaitForSingleObject(job->done.get(), 0) == WAIT_OBJECT_0) return job->result;
     return 0;
   } catch (...) {
+    tovalux::detail::recordCurrentException(tovalux::GuardSite::kToolkit);
     return 0;
   }
 }

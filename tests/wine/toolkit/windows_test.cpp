@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "base/guard.h"
 #include "toolkit_screen.h"
 
 namespace tovalux::testing {
@@ -288,6 +289,25 @@ TEST_F(ToolkitWindow, MessagesReachHandlersBeforeTheToolkit) {
   waitFor("the window at its new size", [&] { return windowRect(hwnd).right - windowRect(hwnd).left == 400; });
   EXPECT_EQ(sizeEvents, 1);
   EXPECT_EQ(XEle_GetWidth(filler), 320);
+}
+
+TEST_F(ToolkitWindow, AFailureInsideItsProcedureIsRecordedAndTheWindowGoesOn) {
+  HWINDOW window = XWnd_CreateEx(0, L"", L"", 0, 50, 50, 300, 200, nullptr, 0);
+  HWND hwnd = XWnd_GetHWND(window);
+  int seen = 0;
+  XWnd_RegEventC(window, WM_USER + 7, [&seen](WPARAM, LPARAM, bool*) {
+    ++seen;
+    return 0;
+  });
+  resetFailuresForTests();
+  armFailureInjection(GuardSite::kToolkit);
+  EXPECT_EQ(SendMessageW(hwnd, WM_USER + 7, 0, 0), 0);  // answered the safe value, nothing unwound
+  EXPECT_EQ(failureCount(GuardSite::kToolkit), 1u);
+  EXPECT_EQ(seen, 0);
+  SendMessageW(hwnd, WM_USER + 7, 0, 0);
+  EXPECT_EQ(seen, 1);
+  EXPECT_EQ(failureCount(GuardSite::kToolkit), 1u);
+  XWnd_CloseWindow(window);
 }
 
 TEST_F(ToolkitWindow, ShowHideChildAndOwnedWindows) {
