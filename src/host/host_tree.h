@@ -12,6 +12,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace tovalux {
 
@@ -29,5 +30,20 @@ int32_t treeCount(HWND tree);                     // TVM_GETCOUNT
 std::string treeItemText(HWND tree, HTREEITEM item);
 // TVM_SELECTITEM with TVGN_CARET; true when the control answers above 0.
 bool treeSelect(HWND tree, HTREEITEM item);
+
+// --- the helpers the panes use on the host's program, library and toolbox trees ------------
+// The item's text (treeItemText) with leading and trailing blanks removed.
+std::string hostItemText(HWND tree, HTREEITEM item);
+// The item's image index through TVM_GETITEMA with TVIF_IMAGE; -1 when the control does not
+// answer (no such item, no tree).
+int hostItemImage(HWND tree, HTREEITEM item);
+// The item is expanded (TVIS_EXPANDED); false for an unknown item.
+bool hostItemExpanded(HWND tree, HTREEITEM item);
+// TVM_SELECTITEM with TVGN_CARET (treeSelect).
+bool selectHostItem(HWND tree, HTREEITEM item);
+// The selected item (TVGN_CARET); null when none.
+HTREEITEM selectedHostItem(HWND tree);
+// Every item in pre-order: at most TVM_GETCOUNT of them, read in one go (no pumping).
+std::vector<HTREEITEM> listHostItems(HWND tree);
 
 }  // namespace tovalux

@@ -202,3 +202,34 @@ TEST_F(ViewsKinds, LayoutTagsMakeTheViewsWithTheirAttributes) {
 
 }  // namespace
 }  // namespace tovalux::testing
+
+namespace tovalux::testing {
+namespace {
+
+// Search boxes: an editable combo box takes typed characters at the end of its text and tells
+// its handlers (180) after each change; a combo box that is not editable ignores the keys.
+TEST_F(ViewsCombo, AnEditableBoxTakesTypingAndRaisesTheChange) {
+  HWINDOW w = window();
+  HELE combo = XComboBox_Create(0, 0, 160, 22, w);
+  XComboBox_EnableEdit(combo, true);
+  XWnd_AdjustLayout(w);
+  std::vector<XString> seen;
+  XEle_RegEventC(combo, XE_EDIT_CHANGED, [&](bool*) {
+    seen.push_back(XComboBox_GetText(combo));
+    return 0;
+  });
+  click(w, {50, 10});  // focus (the drop-down opens and is closed again)
+  XComboBox_CloseDropList(combo);
+  for (char16_t c : std::u16string(u"全a")) EXPECT_TRUE(tk::charInput(win(w), c));
+  EXPECT_TRUE(tk::keyDown(win(w), key_back, 0));
+  EXPECT_FALSE(tk::charInput(win(w), u'\t'));  // control characters are not text
+  EXPECT_TRUE(tk::keyDown(win(w), key_escape, 0));
+  EXPECT_EQ(seen, (std::vector<XString>{u"全", u"全a", u"全", u""}));
+
+  XComboBox_EnableEdit(combo, false);
+  EXPECT_FALSE(tk::charInput(win(w), u'b'));
+  EXPECT_EQ(XComboBox_GetText(combo), XString());
+}
+
+}  // namespace
+}  // namespace tovalux::testing

@@ -351,3 +351,37 @@ TEST_F(ViewsTree, BadHandlesIdsAndColumnsAnswerNothing) {
 
 }  // namespace
 }  // namespace tovalux::testing
+
+namespace tovalux::testing {
+namespace {
+
+// A right click does not select; the pane hit-tests its point to find the item under it.
+TEST_F(ViewsTree, HitTestNamesTheItemUnderAPointAndNothingOutsideTheRows) {
+  HWINDOW w = window(200, 200);
+  HELE tree = XTree_Create(0, 0, 200, 100, w);
+  ASSERT_TRUE(XTree_SetItemTemplateXML(tree, templateFile("tree.xml", kTreeTemplate).c_str()));
+  XTree_SetItemHeightDefault(tree, 20, 20);
+  const int a = XTree_InsertItemText(tree, u"A");
+  const int a1 = XTree_InsertItemText(tree, u"A1", a);
+  const int b = XTree_InsertItemText(tree, u"B");
+  XWnd_AdjustLayout(w);
+  XRect view;
+  XEle_GetClientRect(tree, &view);
+  const auto at = [&](int row) { return XPoint{view.left + 60, view.top + row * 20 + 10}; };
+  XPoint p = at(0);
+  EXPECT_EQ(XTree_HitTest(tree, &p), a);
+  p = at(1);
+  EXPECT_EQ(XTree_HitTest(tree, &p), b);  // A is collapsed: B is the second row
+  XTree_ExpandItem(tree, a, true);
+  p = at(1);
+  EXPECT_EQ(XTree_HitTest(tree, &p), a1);
+  p = at(4);
+  EXPECT_EQ(XTree_HitTest(tree, &p), -1);  // below the last row
+  p = {-5, 5};
+  EXPECT_EQ(XTree_HitTest(tree, &p), -1);
+  EXPECT_EQ(XTree_HitTest(tree, nullptr), -1);
+  EXPECT_EQ(XTree_GetSelectItem(tree), -1);  // hit-testing selects nothing
+}
+
+}  // namespace
+}  // namespace tovalux::testing

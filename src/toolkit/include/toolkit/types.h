@@ -106,6 +106,7 @@ enum XEleEvent : int {
   XE_MENU_EXIT = 62,
   XE_COMBOBOX_SELECT = 71,
   XE_COMBOBOX_POPUP_LIST = 72,
+  XE_EDIT_CHANGED = 180,  // (): the text of an editable combo box changed by typing
   XE_LISTBOX_TEMP_CREATE_END = 82,
   XE_LISTBOX_SELECT = 86,
   XE_LIST_TEMP_CREATE_END = 102,

@@ -97,6 +97,9 @@ void XTree_VisibleItem(HELE tree, int id);
 void XTree_RefreshData(HELE tree);
 void XTree_RefreshItem(HELE tree, int id);
 HXCGUI XTree_GetTemplateObject(HELE tree, int id, int objectId);
+// The id of the item under `point` (the tree's own coordinates, as its mouse events give them);
+// -1 when no item is there. A right click does not select: hit-test its point.
+int XTree_HitTest(HELE tree, const XPoint* point);
 
 // --- list boxes ----------------------------------------------------------------------------
 HELE XListBox_Create(int x, int y, int width, int height, HXCGUI parent = 0);

@@ -289,6 +289,13 @@ bool XTree_IsExpand(HELE tree, int id) {
   return n != nullptr && n->expanded;
 }
 
+int XTree_HitTest(HELE tree, const XPoint* point) {
+  KIND_OR_RETURN(Tree, tree, -1);
+  if (point == nullptr) return -1;
+  const ItemKey key = e->keyAt(*point);
+  return key.a > 0 ? key.a : -1;
+}
+
 void XTree_DeleteItem(HELE tree, int id) {
   KIND_OR_RETURN(Tree, tree);
   e->remove(id);

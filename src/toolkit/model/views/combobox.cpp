@@ -183,6 +183,31 @@ void ComboBox::defaultAction(int event, const EventArgs& args) {
   }
 }
 
+bool ComboBox::onChar(char16_t c) {
+  if (!editable || !enabled || c < 0x20 || c == 0x7F) return false;
+  text.push_back(c);
+  redraw();
+  raiseEvent(handle(), XE_EDIT_CHANGED, EventArgs{});
+  return true;
+}
+
+bool ComboBox::onKeyDown(int key, int /*flags*/) {
+  if (!editable || !enabled) return false;
+  if (key == key_back) {
+    if (text.empty()) return true;
+    const bool pair = text.size() >= 2 && text.back() >= 0xDC00 && text.back() <= 0xDFFF;
+    text.resize(text.size() - (pair ? 2 : 1));
+  } else if (key == key_escape) {
+    if (text.empty()) return false;
+    text.clear();
+  } else {
+    return false;
+  }
+  redraw();
+  raiseEvent(handle(), XE_EDIT_CHANGED, EventArgs{});
+  return true;
+}
+
 XSize ComboBox::contentSize() {
   XSize t = context().measurer().measure(text, effectiveFont());
   return {t.cx + kArrowWidth + padding.left + padding.right, t.cy + padding.top + padding.bottom};

@@ -7,6 +7,7 @@
 //                         either), then the window is shown
 //   click on a row        the drop-down closes, 71 is raised with the row; unless handled, the
 //                         row becomes the selection and its text the box's text
+//   typing (editable)     the text changes at its end, 180 is raised
 // The backend closes an open drop-down (closePopup) when the pop-up loses the activation.
 #pragma once
 
@@ -50,6 +51,10 @@ class ComboBox : public Element, public PathAttributes {
   void paintDefaultBackground(Canvas& canvas, const XRect& abs) override;
   void paintContent(Canvas& canvas, const XRect& abs) override;
   void defaultAction(int event, const EventArgs& args) override;
+  // Editable: typed characters go to the end of the text, backspace takes the last one back and
+  // escape empties it; each change raises 180.
+  bool onChar(char16_t c) override;
+  bool onKeyDown(int key, int flags) override;
   bool applyAttribute(std::string_view name, std::string_view value) override;
   bool applyPathAttribute(std::string_view name, std::string_view value, const std::filesystem::path& folder) override;
 

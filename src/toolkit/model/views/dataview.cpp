@@ -358,21 +358,25 @@ void DataView::paintItems(Canvas& canvas, const XRect&, const std::vector<Slot>&
     if (isSelected(s.key)) canvas.fillRect(toWindow(s.rect), kSelectionColor, 255);
 }
 
+ItemKey DataView::keyAt(XPoint at) {
+  const XRect vr = viewRect();
+  if (!contains(vr, at)) return {};
+  const XPoint content{at.x - vr.left + scroll.x, at.y - vr.top + scroll.y};
+  std::vector<Slot> slots;
+  collectSlots({content.x, content.y, content.x + 1, content.y + 1}, slots);
+  for (const Slot& s : slots)
+    if (contains(s.rect, content)) return s.key;
+  return {};
+}
+
 void DataView::defaultAction(int event, const EventArgs& args) {
   if (event != XE_LBUTTONDOWN || !enabled) return;
   const auto* at = reinterpret_cast<const XPoint*>(args[1]);
   if (at == nullptr) return;
-  XRect vr = viewRect();
-  if (!contains(vr, *at)) return;
-  XPoint content{at->x - vr.left + scroll.x, at->y - vr.top + scroll.y};
-  std::vector<Slot> slots;
-  collectSlots({content.x, content.y, content.x + 1, content.y + 1}, slots);
-  for (const Slot& s : slots) {
-    if (contains(s.rect, content)) {
-      itemPressed(s.key, content, static_cast<int>(args[0]));
-      return;
-    }
-  }
+  const ItemKey key = keyAt(*at);
+  if (key == ItemKey{}) return;
+  const XRect vr = viewRect();
+  itemPressed(key, {at->x - vr.left + scroll.x, at->y - vr.top + scroll.y}, static_cast<int>(args[0]));
 }
 
 bool DataView::applyAttribute(std::string_view name, std::string_view value) {

@@ -106,6 +106,9 @@ class DataView : public ScrollView, public PathAttributes {
   XRect slotRect(const ItemKey& key);
   // Scrolls the least distance that shows the item.
   void showItem(const ItemKey& key);
+  // The item under `at` (the view's own coordinates, as mouse events give them); key.a -1 when
+  // the point is outside the viewport or over no item.
+  ItemKey keyAt(XPoint at);
 
   // --- element -------------------------------------------------------------------------------
   void arrange() override;
