@@ -9,6 +9,7 @@
 #include "base/workers.h"
 #include "codeview/codeview.h"
 #include "commands/commands.h"
+#include "commands/menu_drawing.h"
 #include "hooks/host/host_hooks.h"
 #include "debugging/debug_output.h"
 #include "debugging/debug_run.h"
@@ -19,6 +20,8 @@
 #include "host/shell_state.h"
 #include "host/subclasses.h"
 #include "host/ui_jobs.h"
+#include "panes/library_browser.h"
+#include "panes/project_tree.h"
 #include "settings/settings.h"
 #include "shell/host_mirrors.h"
 #include "shell/shell.h"
@@ -34,8 +37,8 @@ HostHookSteps gHookSteps{&installHostHooks, &removeHostHooks};
 // Start-up step 18, in this order.
 constexpr PaneBuilder kPaneBuilders[] = {
     {"debug output", &buildOutputPanes},
-    {"support-library browser", nullptr},
-    {"project structure tree", nullptr},
+    {"support-library browser", &buildLibraryPane},
+    {"project structure tree", &buildProjectPane},
     {"code-page tabs and navigation bar", &setupCodeTabs},
     {"breakpoint and stack pane", nullptr},
     {"watch pane", nullptr},
@@ -100,6 +103,7 @@ void buildShell(HWND host) {
   // The procedures the hooks put on host windows as they install and as the host makes them.
   registerCodeViewProcedures();
   setCodeViewPeers({&syncDesignerToolBar});
+  setProjectMenuLook(&attachContextMenuLook);  // the commands' context-menu look
   if (gHookSteps.install) gHookSteps.install();
   logProgress("开始重新绘制...");
   for (const PaneBuilder& row : kPaneBuilders)
@@ -147,6 +151,8 @@ int32_t shutDown(ShutdownKind kind) {
 
   if (gHookSteps.remove) gHookSteps.remove();
   clearHostMirrors();
+  resetLibraryPane();
+  resetProjectPane();
   shutDownCodeView();
   restoreSubclasses();
 

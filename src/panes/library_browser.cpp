@@ -1,0 +1,306 @@
+#include "panes/library_browser.h"
+
+#include <unordered_map>
+
+#include "base/guard.h"
+#include "host/host_text.h"
+#include "host/host_tree.h"
+#include "host/host_windows.h"
+#include "host/ui_jobs.h"
+#include "panes/project_tree_common.h"
+#include "panes/project_tree_search.h"
+#include "settings/settings.h"
+#include "shell/host_mirrors.h"
+#include "shell/shell.h"
+#include "toolkit/xcgui_views.h"
+
+namespace tovalux {
+namespace {
+
+using project::HostHandle;
+
+constexpr uint32_t kRefreshKey = kFirstFreeUiJobKey + 9;
+constexpr XColor kMatchColour = XRGB(255, 204, 102);
+constexpr XColor kListTextColour = XRGB(218, 218, 217);
+
+struct LibraryPane {
+  bool split = false;
+  HELE tree = 0;
+  HELE list = 0;
+  HELE tips = 0;
+  HELE find = 0;
+  HTEMP leafTemplate = 0;
+  project::HostItemMap map;
+  PaneItems items;
+  std::unordered_map<int, std::string_view> icons;
+  TreeSearch search;
+  bool refreshPending = false;
+};
+
+LibraryPane gPane;
+
+bool live() { return XC_IsHXCGUI(gPane.tree, XC_TREE); }
+bool listLive() { return XC_IsHXCGUI(gPane.list, XC_LISTBOX); }
+bool tipsLive() { return XC_IsHXCGUI(gPane.tips, XC_EDIT); }
+HWND hostTree() { return hostWindows().leftPanelItem1022(); }
+HTREEITEM asItem(HostHandle handle) { return reinterpret_cast<HTREEITEM>(static_cast<uintptr_t>(handle)); }
+
+void requestRefresh() {
+  if (gPane.refreshPending) return;
+  gPane.refreshPending = true;
+  if (!postUiJob([] { flushLibraryTree(); }, kRefreshKey)) flushLibraryTree();
+}
+
+// The host's tips box into "eLibsTtipsEdit" (capped, with the note of what was left out).
+void showHostTips() {
+  if (!tipsLive()) return;
+  HWND tips = hostWindows().bottomPanelItem1001();
+  XEdit_SetText(gPane.tips, toX(tips ? windowText(tips) : std::string()).c_str());
+  XEle_RedrawEle(gPane.tips);
+}
+
+void selectInHost(int id) {
+  const HostHandle host = gPane.map.hostOf(id);
+  HWND tree = hostTree();
+  if (host == 0 || !tree) return;
+  selectHostItem(tree, asItem(host));
+  showHostTips();
+}
+
+void fillList(int id) {
+  const int first = XTree_GetFirstChildItem(gPane.tree, id);
+  // An entry whose children are categories lists nothing; its members are one level down.
+  if (first <= 0 || XTree_GetFirstChildItem(gPane.tree, first) > 0) return;
+  for (int child = first; child > 0; child = XTree_GetNextSiblingItem(gPane.tree, child)) {
+    const int row = XListBox_AddItemImage(gPane.list, XTree_GetItemImage(gPane.tree, child, 0));
+    if (row < 0) continue;
+    XListBox_SetItemText(gPane.list, row, 1, XTree_GetItemText(gPane.tree, child, 1).c_str());
+    XListBox_SetItemText(gPane.list, row, 2, toX(std::to_string(child)).c_str());
+  }
+}
+
+void relayoutPane() {
+  for (HELE element = gPane.tree; XC_IsHELE(element); element = XEle_GetParentEle(element)) {
+    if (XC_IsHXCGUI(element, XC_PANE)) {
+      XEle_AdjustLayout(element);
+      XEle_RedrawEle(element);
+      return;
+    }
+  }
+}
+
+void setUpSplitAreas() {
+  const HXCGUI left = XC_GetObjectByName(L"libsTreeEle_Left");
+  const HXCGUI right = XC_GetObjectByName(L"libsTreeEle_Right");
+  const HXCGUI top = XC_GetObjectByName(L"libsTreeEle_Right_Top");
+  const HXCGUI bottom = XC_GetObjectByName(L"libsTreeEle_Right_Bottom");
+  for (HXCGUI area : {left, right}) {
+    if (!XC_IsHELE(area)) continue;
+    XEle_SetMinSize(area, 80, 100);
+    XEle_SetBorderSize(area, 5, 5, 5, 5);
+  }
+  if (XC_IsHELE(left) && XC_IsHELE(right)) {
+    XEle_SetDragBorder(left, edge_right);
+    XEle_SetDragBorderBindEle(left, edge_right, right, 5);
+  }
+  for (HXCGUI area : {top, bottom})
+    if (XC_IsHELE(area)) XEle_SetBorderSize(area, 5, 5, 5, 5);
+  if (XC_IsHELE(top) && XC_IsHELE(bottom)) {
+    XEle_SetDragBorder(top, edge_bottom);
+    XEle_SetDragBorderBindEle(top, edge_bottom, bottom, 5);
+  }
+  if (XC_IsHXCGUI(gPane.list, XC_LISTBOX)) {
+    XListBox_SetItemTemplateXML(gPane.list, L"lib\\Tovalux\\Dark\\LibsListBoxItem.xml");
+    XListBox_SetItemHeightDefault(gPane.list, 20, 20);
+    XListBox_EnableMultiSel(gPane.list, false);
+    XListBox_CreateAdapter(gPane.list);
+    applyScrollViewLook(gPane.list);
+    XEle_RegEventC(gPane.list, XE_LISTBOX_TEMP_CREATE_END, [](XListBoxItemRecord* item, bool*) {
+      guarded(GuardSite::kToolkit, [&] {
+        if (item == nullptr || !darkTheme()) return;
+        const HXCGUI text = XListBox_GetTemplateObject(gPane.list, item->index, 0);
+        if (XC_IsHXCGUI(text, XC_SHAPE_TEXT)) XShapeText_SetTextColor(text, kListTextColour, 255);
+      });
+      return 0;
+    });
+    XEle_RegEventC(gPane.list, XE_LISTBOX_SELECT, [](int row, bool*) {
+      guarded(GuardSite::kToolkit, [&] { onLibraryListSelect(row); });
+      return 0;
+    });
+  } else {
+    gPane.list = 0;
+  }
+  if (XC_IsHXCGUI(gPane.tips, XC_EDIT)) {
+    XEdit_EnableAutoWrap(gPane.tips, true);
+    XEdit_EnableMultiLine(gPane.tips, true);
+    XEdit_EnableReadOnly(gPane.tips, true);
+    applyScrollViewLook(gPane.tips);
+  } else {
+    gPane.tips = 0;
+  }
+}
+
+void registerTreeEvents(HELE tree) {
+  XEle_RegEventC(tree, XE_TREE_TEMP_CREATE, [](XTreeItemRecord* item, bool*) {
+    guarded(GuardSite::kToolkit, [&] {
+      if (item != nullptr && gPane.leafTemplate != 0 && XTree_GetFirstChildItem(gPane.tree, item->id) <= 0)
+        item->temp = gPane.leafTemplate;
+    });
+    return 0;
+  });
+  XEle_RegEventC(tree, XE_TREE_TEMP_CREATE_END, [](XTreeItemRecord* item, bool*) {
+    guarded(GuardSite::kToolkit, [&] {
+      if (item == nullptr) return;
+      const bool match = gPane.search.matches(gPane.items, item->id);
+      stylePaneTreeItem(gPane.tree, item->id, match ? kMatchColour : kPaneTreeTextColour);
+    });
+    return 0;
+  });
+  XEle_RegEventC(tree, XE_TREE_SELECT, [](int id, bool*) {
+    guarded(GuardSite::kToolkit, [&] { onLibraryTreeSelect(id); });
+    return 0;
+  });
+  XEle_RegEventC(tree, XE_TREE_EXPAND, [](int id, int expanded, bool*) {
+    guarded(GuardSite::kToolkit, [&] { gPane.search.rememberExpansion(id, expanded != 0); });
+    return 0;
+  });
+}
+
+}  // namespace
+
+void buildLibraryPane() {
+  resetLibraryPane();
+  const HELE target = pane(kPaneLibraries);
+  if (!XC_IsHELE(target)) return;
+  // Read once: a change takes effect at the next start.
+  gPane.split = !libTreeSetting();
+  const char* layout = gPane.split ? "lib\\Tovalux\\Dark\\LibsTreeView.xml" : "lib\\Tovalux\\Dark\\LibsTreeView2.xml";
+  const HXCGUI view = XC_LoadLayout(toX(layout).c_str(), target);
+  if (!XC_IsHELE(view)) return;
+  XPane_SetView(target, view);
+  gPane.find = XC_GetObjectByName(L"libsFindComboBox");
+  const HXCGUI tree = XC_GetObjectByName(L"eLibsTree");
+  if (gPane.split) {
+    gPane.list = XC_GetObjectByName(L"eLibsListBox");
+    gPane.tips = XC_GetObjectByName(L"eLibsTtipsEdit");
+    setUpSplitAreas();
+  }
+  if (XC_IsHXCGUI(gPane.find, XC_COMBOBOX)) {
+    XEle_SetTextColor(gPane.find, kPaneTreeTextColour, 255);
+    registerComboBoxHover(gPane.find);
+    XEle_RegEventC(gPane.find, XE_EDIT_CHANGED, [](bool*) {
+      guarded(GuardSite::kToolkit, [] { searchLibraryTree(fromX(XComboBox_GetText(gPane.find))); });
+      return 0;
+    });
+  }
+  if (!XC_IsHXCGUI(tree, XC_TREE)) return;
+  gPane.tree = tree;
+  gPane.leafTemplate = setUpPaneTree(tree);
+  registerTreeEvents(tree);
+  applyScrollViewLook(tree);
+  setHostMirror(HostMirror::kLibraryTree, &onLibraryTreeMessage);
+}
+
+void onLibraryTreeMessage(const HostMessage& message) {
+  if (message.message == TVM_DELETEITEM) {
+    mirrorLibraryClear();
+    return;
+  }
+  if (message.message != TVM_INSERTITEMA) return;
+  const auto item = static_cast<HostHandle>(static_cast<uintptr_t>(message.answer));
+  if (item == 0) return;
+  HWND tree = message.window;
+  const std::string text = message.hasText ? message.text : hostItemText(tree, asItem(item));
+  const int image =
+      (message.treeInsert.mask & TVIF_IMAGE) != 0 ? message.treeInsert.image : hostItemImage(tree, asItem(item));
+  mirrorLibraryInsert(text, static_cast<HostHandle>(reinterpret_cast<uintptr_t>(message.treeInsert.parent)), image,
+                      item);
+}
+
+void mirrorLibraryInsert(std::string_view text, HostHandle hostParent, int hostImage, HostHandle newHostItem) {
+  if (!live() || newHostItem == 0) return;
+  if (hostParent == project::kTviRoot) hostParent = 0;
+  int parentId = 0;
+  if (hostParent != 0) {
+    parentId = gPane.map.paneOf(hostParent);
+    if (parentId <= 0) return;
+  }
+  const std::string_view icon = project::libraryIcon(hostImage);
+  const int id = addPaneTreeItem(gPane.tree, parentId, text, icon, 0);
+  if (id <= 0) return;
+  gPane.map.add(newHostItem, id);
+  gPane.items.add(id, parentId, std::string(text));
+  gPane.icons[id] = icon;
+  gPane.search.itemInserted(gPane.tree, gPane.items, id);
+  requestRefresh();
+}
+
+void mirrorLibraryClear() {
+  if (!live()) return;
+  XTree_DeleteItemAll(gPane.tree);
+  XTree_RefreshData(gPane.tree);
+  gPane.map.clear();
+  gPane.items.clear();
+  gPane.icons.clear();
+  gPane.search.forgetItems();
+  requestRefresh();
+}
+
+void onLibraryTreeSelect(int id) {
+  if (!live()) return;
+  if (listLive()) XListBox_DeleteItemAll(gPane.list);
+  if (id > 0 && gPane.map.hostOf(id) != 0) {
+    selectInHost(id);
+    if (listLive()) fillList(id);
+  }
+  if (listLive()) XListBox_RefreshData(gPane.list);
+  relayoutPane();
+}
+
+void onLibraryListSelect(int row) {
+  if (!listLive() || row < 0) return;
+  const HostHandle id = project::parseHandle(fromX(XListBox_GetItemText(gPane.list, row, 2)));
+  if (id == 0 || id > 0x7FFFFFFFu) return;
+  selectInHost(static_cast<int>(id));
+}
+
+void searchLibraryTree(std::string_view query) {
+  if (!live()) return;
+  const int first = gPane.search.apply(gPane.tree, gPane.items, query);
+  gPane.refreshPending = false;
+  XTree_RefreshData(gPane.tree);
+  if (first > 0) XTree_VisibleItem(gPane.tree, first);
+  XEle_RedrawEle(gPane.tree);
+}
+
+void flushLibraryTree() {
+  gPane.refreshPending = false;
+  if (!live()) return;
+  XTree_RefreshData(gPane.tree);
+  XEle_RedrawEle(gPane.tree);
+}
+
+bool librarySplitLayout() { return gPane.split; }
+HELE libraryTree() { return live() ? gPane.tree : 0; }
+HELE libraryList() { return listLive() ? gPane.list : 0; }
+HELE libraryTipsEdit() { return tipsLive() ? gPane.tips : 0; }
+HELE libraryFindCombo() { return XC_IsHELE(gPane.find) ? gPane.find : 0; }
+int libraryItemOf(HostHandle hostItem) { return gPane.map.paneOf(hostItem); }
+HostHandle libraryHostItem(int paneId) { return gPane.map.hostOf(paneId); }
+
+std::string libraryItemLabel(int paneId) {
+  const PaneItems::Item* item = gPane.items.find(paneId);
+  return item == nullptr ? std::string() : item->label;
+}
+
+std::string_view libraryItemIcon(int paneId) {
+  const auto found = gPane.icons.find(paneId);
+  return found == gPane.icons.end() ? std::string_view() : found->second;
+}
+
+void resetLibraryPane() {
+  setHostMirror(HostMirror::kLibraryTree, nullptr);
+  gPane = LibraryPane{};
+}
+
+}  // namespace tovalux

@@ -1,0 +1,437 @@
+#include "panes/project_tree.h"
+
+#include <unordered_map>
+#include <vector>
+
+#include "base/guard.h"
+#include "base/ui_seams.h"
+#include "host/host_protocol.h"
+#include "host/host_tree.h"
+#include "host/host_windows.h"
+#include "host/ui_jobs.h"
+#include "panes/project_tree_common.h"
+#include "panes/project_tree_search.h"
+#include "shell/host_mirrors.h"
+#include "shell/shell.h"
+#include "shell/toolbar_builder.h"
+#include "toolkit/xcgui_menus.h"
+#include "toolkit/xcgui_views.h"
+
+namespace tovalux {
+namespace {
+
+using project::HostHandle;
+
+constexpr uint32_t kRefreshKey = kFirstFreeUiJobKey + 8;
+constexpr XColor kMatchColour = XRGB(255, 204, 102);
+
+struct ProjectPane {
+  HELE tree = 0;
+  HELE toolBar = 0;
+  HELE find = 0;
+  HTEMP leafTemplate = 0;
+  project::HostItemMap map;
+  PaneItems items;
+  std::unordered_map<int, std::string_view> icons;
+  TreeSearch search;
+  bool refreshPending = false;
+};
+
+ProjectPane gPane;
+void (*gMenuLook)(HELE) = nullptr;
+
+bool live() { return XC_IsHXCGUI(gPane.tree, XC_TREE); }
+HWND hostTree() { return hostWindows().leftPanelItem1019(); }
+
+HTREEITEM asItem(HostHandle handle) { return reinterpret_cast<HTREEITEM>(static_cast<uintptr_t>(handle)); }
+
+void requestRefresh() {
+  if (gPane.refreshPending) return;
+  gPane.refreshPending = true;
+  if (!postUiJob([] { flushProjectTree(); }, kRefreshKey)) flushProjectTree();
+}
+
+int addItem(int parentId, std::string_view label, std::string_view icon, HostHandle host) {
+  const int id = addPaneTreeItem(gPane.tree, parentId, label, icon, host);
+  if (id <= 0) return -1;  // the toolkit refused (a dead parent): the insert is dropped
+  gPane.items.add(id, parentId, std::string(label));
+  gPane.icons[id] = icon;
+  return id;
+}
+
+void forgetItem(int id) {
+  gPane.map.removePane(id);
+  gPane.items.remove(id);
+  gPane.icons.erase(id);
+}
+
+void sendCommand(uint32_t id) {
+  if (HWND main = getHostMainWindow()) SendMessageA(main, WM_COMMAND, id, 0);
+}
+
+void addModuleReference() {
+  OpenFileRequest request;
+  request.title = "请选择需要添加的模块";
+  request.filter = std::string("易模块文件(*.ec)\0*.ec\0", sizeof "易模块文件(*.ec)\0*.ec\0" - 1);
+  const OpenFileAnswer answer = askOpenFiles(request);
+  if (!answer.accepted || answer.paths.empty() || answer.paths.front().empty()) return;
+  const std::string& path = answer.paths.front();
+  int32_t result = 0;  // the host writes its answer here, or nothing
+  runIdeFunction(project::ide::kAddModuleReference, static_cast<int32_t>(reinterpret_cast<intptr_t>(path.c_str())),
+                 static_cast<int32_t>(reinterpret_cast<intptr_t>(&result)));
+}
+
+// The host root selected, then `command`; `refusal` when the host tree is empty.
+void commandOnHostRoot(uint32_t command, const char* refusal) {
+  HWND tree = hostTree();
+  const std::vector<HTREEITEM> items = tree ? listHostItems(tree) : std::vector<HTREEITEM>{};
+  if (items.empty()) {
+    showMessageBox(nullptr, refusal, "", MB_OK | MB_ICONINFORMATION);
+    return;
+  }
+  selectHostItem(tree, items.front());
+  sendCommand(command);
+}
+
+void newFolder() {
+  if (!live()) return;
+  const int selected = XTree_GetSelectItem(gPane.tree);
+  if (selected <= 0) return;
+  const HostHandle host = gPane.map.hostOf(selected);
+  HWND tree = hostTree();
+  if (host != 0 && tree && hostItemImage(tree, asItem(host)) == 16) {
+    selectHostItem(tree, asItem(host));
+    sendCommand(project::command::kNewFolder);
+    return;
+  }
+  commandOnHostRoot(project::command::kNewFolder, "无法建立根文件夹");
+}
+
+void runAction(const project::HostAction& action) {
+  using project::HostAction;
+  switch (action.kind) {
+    case HostAction::kNone: return;
+    case HostAction::kIdeFunction:
+      runIdeFunction(action.first);
+      if (action.second != 0) runIdeFunction(action.second);
+      return;
+    case HostAction::kCommand: sendCommand(action.first); return;
+    case HostAction::kAddModuleReference: addModuleReference(); return;
+    case HostAction::kNewFolder: newFolder(); return;
+    case HostAction::kTidyFolders: commandOnHostRoot(project::command::kTidyFolders, "无法整理分类文件夹"); return;
+    case HostAction::kCollapseAll: collapseAllProjectItems(); return;
+  }
+}
+
+std::string labelOf(int id) {
+  const PaneItems::Item* item = gPane.items.find(id);
+  return item == nullptr ? std::string() : item->label;
+}
+
+// --- toolkit events --------------------------------------------------------------------------
+
+void onItemTemplate(XTreeItemRecord* item) {
+  if (item == nullptr || gPane.leafTemplate == 0 || XTree_GetFirstChildItem(gPane.tree, item->id) > 0) return;
+  const HostHandle host = projectHostItem(item->id);
+  HWND tree = hostTree();
+  if (host == 0 || !tree) return;
+  const int image = hostItemImage(tree, asItem(host));
+  if (image != 16 && image != 14 && image != 3) item->temp = gPane.leafTemplate;
+}
+
+void onItemStyled(XTreeItemRecord* item) {
+  if (item == nullptr) return;
+  const bool match = gPane.search.matches(gPane.items, item->id);
+  stylePaneTreeItem(gPane.tree, item->id, match ? kMatchColour : kPaneTreeTextColour);
+}
+
+// The user expanded or collapsed an item: the host item takes the same state.
+void onItemExpand(int id, bool expanded) {
+  gPane.search.rememberExpansion(id, expanded);
+  const HostHandle host = projectHostItem(id);
+  HWND tree = hostTree();
+  if (host == 0 || !tree) return;
+  SendMessageA(tree, TVM_EXPAND, expanded ? TVE_EXPAND : TVE_COLLAPSE, static_cast<LPARAM>(host));
+}
+
+void onContextMenu(const XPoint* point) {
+  if (!live() || point == nullptr) return;
+  // The toolkit selects on the left button only: the item under the cursor is the one the menu
+  // is for, selected first so that what the user sees and what the host acts on agree.
+  const int id = XTree_HitTest(gPane.tree, point);
+  if (id <= 0) return;
+  if (XTree_GetSelectItem(gPane.tree) != id) {
+    XTree_SetSelectItem(gPane.tree, id);
+    XEle_RedrawEle(gPane.tree);
+  }
+  const HostHandle host = projectHostItem(id);
+  HWND tree = hostTree();
+  if (host == 0 || !tree) return;
+  const int image = hostItemImage(tree, asItem(host));
+  const std::string hostText = hostItemText(tree, asItem(host));
+  selectHostItem(tree, asItem(host));
+  const std::vector<project::MenuRow> rows =
+      project::contextMenu(image, hostText, labelOf(XTree_GetParentItem(gPane.tree, id)));
+  if (rows.empty()) return;
+  const bool hasChildren = XTree_GetFirstChildItem(gPane.tree, id) > 0;
+  const HMENUX menu = XMenu_Create();
+  for (const project::MenuRow& row : rows) {
+    const int flags = project::menuFlags(row, hasChildren);
+    if (row.id < 0)
+      XMenu_AddItem(menu, -1, L"", 0, flags);
+    else
+      XMenu_AddItemIcon(menu, row.id, toX(row.text).c_str(), 0, row.icon.empty() ? 0 : themeIcon(row.icon), flags);
+  }
+  if (gMenuLook != nullptr) {
+    XMenu_EnableDrawBackground(menu, true);
+    XMenu_EnableDrawItem(menu, true);
+  }
+  POINT cursor{};
+  GetCursorPos(&cursor);
+  XMenu_Popup(menu, shellFrameHwnd(), cursor.x, cursor.y, gPane.tree);
+}
+
+void onDoubleClick(const XPoint* point) {
+  if (!live()) return;
+  int id = point != nullptr ? XTree_HitTest(gPane.tree, point) : -1;
+  if (id <= 0) id = XTree_GetSelectItem(gPane.tree);
+  if (id <= 0) return;
+  const HostHandle host = projectHostItem(id);
+  HWND tree = hostTree();
+  if (host == 0 || !tree) return;
+  selectHostItem(tree, asItem(host));
+  sendCommand(project::command::kGoTo);
+}
+
+void registerEvents(HELE tree) {
+  XEle_RegEventC(tree, XE_TREE_TEMP_CREATE, [](XTreeItemRecord* item, bool*) {
+    guarded(GuardSite::kToolkit, [&] { onItemTemplate(item); });
+    return 0;
+  });
+  XEle_RegEventC(tree, XE_TREE_TEMP_CREATE_END, [](XTreeItemRecord* item, bool*) {
+    guarded(GuardSite::kToolkit, [&] { onItemStyled(item); });
+    return 0;
+  });
+  XEle_RegEventC(tree, XE_TREE_EXPAND, [](int id, int expanded, bool*) {
+    guarded(GuardSite::kToolkit, [&] { onItemExpand(id, expanded != 0); });
+    return 0;
+  });
+  XEle_RegEventC(tree, XE_RBUTTONUP, [](int, XPoint* point, bool*) {
+    guarded(GuardSite::kToolkit, [&] { onContextMenu(point); });
+    return 0;
+  });
+  XEle_RegEventC(tree, XE_LBUTTONDBCLICK, [](int, XPoint* point, bool*) {
+    guarded(GuardSite::kToolkit, [&] { onDoubleClick(point); });
+    return 0;
+  });
+  XEle_RegEventC(tree, XE_MENU_SELECT, [](int id, bool*) {
+    guarded(GuardSite::kToolkit, [&] { runAction(project::menuAction(id)); });
+    return 0;
+  });
+  if (gMenuLook != nullptr) gMenuLook(tree);
+}
+
+void buildToolBar(HELE bar) {
+  ToolBarBuilder builder;
+  if (!builder.attach(bar)) return;
+  for (const project::ToolButton& button : project::projectToolButtons()) {
+    if (button.text == "|") {
+      builder.addSeparator();
+      continue;
+    }
+    const HIMAGE icon = themeIcon(button.icon);
+    // The click handler tells the button by its tooltip, read back.
+    builder.addButton(button.text, icon, icon, true,
+                      [](HELE self) { runAction(project::toolButtonAction(fromX(XEle_GetToolTip(self)))); });
+  }
+}
+
+std::vector<int> subtree(int root) {
+  std::vector<int> ids{root};
+  for (size_t i = 0; i < ids.size(); ++i)
+    for (int child = XTree_GetFirstChildItem(gPane.tree, ids[i]); child > 0;
+         child = XTree_GetNextSiblingItem(gPane.tree, child))
+      ids.push_back(child);
+  return ids;
+}
+
+}  // namespace
+
+void setProjectMenuLook(void (*attach)(HELE receiver)) { gMenuLook = attach; }
+
+void buildProjectPane() {
+  resetProjectPane();
+  const HELE target = pane(kPaneProject);
+  if (!XC_IsHELE(target)) return;
+  const HXCGUI view = XC_LoadLayout(toX("lib\\Tovalux\\Dark\\ProjectTreeView.xml").c_str(), target);
+  if (!XC_IsHELE(view)) return;
+  XPane_SetView(target, view);
+  gPane.toolBar = XC_GetObjectByName(L"ProJectToolBar");
+  gPane.find = XC_GetObjectByName(L"ProjectFindComboBox");
+  const HXCGUI tree = XC_GetObjectByName(L"ProjectTree");
+  buildToolBar(gPane.toolBar);
+  if (XC_IsHXCGUI(gPane.find, XC_COMBOBOX)) {
+    registerComboBoxHover(gPane.find);
+    XEle_RegEventC(gPane.find, XE_EDIT_CHANGED, [](bool*) {
+      guarded(GuardSite::kToolkit, [] { searchProjectTree(fromX(XComboBox_GetText(gPane.find))); });
+      return 0;
+    });
+  }
+  if (!XC_IsHXCGUI(tree, XC_TREE)) return;
+  gPane.tree = tree;
+  gPane.leafTemplate = setUpPaneTree(tree);
+  registerEvents(tree);
+  applyScrollViewLook(tree);
+  setHostMirror(HostMirror::kProgramTree, &onProgramTreeMessage);
+}
+
+void onProgramTreeMessage(const HostMessage& message) {
+  switch (message.message) {
+    case TVM_INSERTITEMA: {
+      const auto item = static_cast<HostHandle>(static_cast<uintptr_t>(message.answer));
+      if (item == 0) return;  // the host refused the insert
+      HWND tree = message.window;
+      // A text or an image the insert did not carry is read back from the host's new item.
+      const std::string text = message.hasText ? message.text : hostItemText(tree, asItem(item));
+      const int image =
+          (message.treeInsert.mask & TVIF_IMAGE) != 0 ? message.treeInsert.image : hostItemImage(tree, asItem(item));
+      mirrorProjectInsert(text, static_cast<HostHandle>(reinterpret_cast<uintptr_t>(message.treeInsert.parent)), image,
+                          item);
+      return;
+    }
+    case TVM_DELETEITEM: mirrorProjectDelete(static_cast<HostHandle>(message.lParam)); return;
+    case TVM_EXPAND:
+      if (message.wParam == TVE_EXPAND || message.wParam == TVE_COLLAPSE)
+        mirrorProjectExpand(static_cast<HostHandle>(message.lParam), message.wParam == TVE_EXPAND);
+      return;
+    default: return;
+  }
+}
+
+void mirrorProjectInsert(std::string_view text, HostHandle hostParent, int hostImage, HostHandle newHostItem) {
+  if (!live() || newHostItem == 0 || project::isHiddenBranch(text)) return;
+  if (hostParent == project::kTviRoot) hostParent = 0;  // TVI_ROOT as a parent is the top level
+  int id = -1;
+  if (hostParent == 0) {
+    id = addItem(0, project::topLevelLabel(text), project::kRootIcon, newHostItem);
+    if (id <= 0) return;
+    gPane.map.add(newHostItem, id);
+    if (gPane.search.active()) {
+      gPane.search.itemInserted(gPane.tree, gPane.items, id);
+      gPane.search.rememberExpansion(id, true);
+    } else {
+      XTree_ExpandItem(gPane.tree, id, true);
+    }
+  } else {
+    const int parentId = gPane.map.paneOf(hostParent);
+    if (parentId <= 0) return;
+    const std::string parentLabel = labelOf(parentId);
+    const project::ItemLabel label = project::childLabel(text);
+    id = addItem(parentId, label.label, project::programIcon(hostImage, text, parentLabel), newHostItem);
+    if (id <= 0) return;
+    gPane.map.add(newHostItem, id);
+    gPane.search.itemInserted(gPane.tree, gPane.items, id);
+    if (label.viewConstantsChild) {
+      // The child stands for the same host item; the map keeps pointing at its parent.
+      const int child = addItem(id, project::kViewConstantsLabel, project::kViewConstantsIcon, newHostItem);
+      if (child > 0) gPane.search.itemInserted(gPane.tree, gPane.items, child);
+    }
+  }
+  requestRefresh();
+}
+
+void mirrorProjectDelete(HostHandle hostItem) {
+  if (!live()) return;
+  if (hostItem == project::kTviRoot || hostItem == 0) {
+    XTree_DeleteItemAll(gPane.tree);
+    gPane.map.clear();
+    gPane.items.clear();
+    gPane.icons.clear();
+    gPane.search.forgetItems();
+    requestRefresh();
+    return;
+  }
+  const int id = gPane.map.paneOf(hostItem);
+  if (id <= 0) return;
+  // The keys of the whole subtree go: a later insert under one of them is dropped, never
+  // written into an item that no longer exists.
+  for (const int gone : subtree(id)) forgetItem(gone);
+  XTree_DeleteItem(gPane.tree, id);
+  requestRefresh();
+}
+
+void mirrorProjectExpand(HostHandle hostItem, bool expand) {
+  if (!live()) return;
+  const int id = gPane.map.paneOf(hostItem);
+  if (id <= 0) return;
+  // The host's tree refuses to expand an item without children; so does the mirror, or a child
+  // inserted later would show under an item the host keeps collapsed.
+  HWND tree = hostTree();
+  if (expand && tree && !treeChild(tree, asItem(hostItem))) return;
+  if (gPane.search.active()) {
+    gPane.search.rememberExpansion(id, expand);
+    return;
+  }
+  if (XTree_IsExpand(gPane.tree, id) == expand) return;
+  XTree_ExpandItem(gPane.tree, id, expand);
+  requestRefresh();
+}
+
+void collapseAllProjectItems() {
+  if (!live()) return;
+  if (gPane.search.active()) {
+    gPane.search.cancel();
+    if (XC_IsHXCGUI(gPane.find, XC_COMBOBOX)) XComboBox_SetText(gPane.find, L"");
+  }
+  for (const int id : paneTreeItems(gPane.tree))
+    if (XTree_IsExpand(gPane.tree, id)) XTree_ExpandItem(gPane.tree, id, false);
+  // The host's items follow, so that both trees agree and a later expand is not a toggle.
+  if (HWND tree = hostTree()) {
+    for (HTREEITEM item : listHostItems(tree))
+      if (hostItemExpanded(tree, item)) SendMessageA(tree, TVM_EXPAND, TVE_COLLAPSE, reinterpret_cast<LPARAM>(item));
+  }
+  flushProjectTree();
+}
+
+void searchProjectTree(std::string_view query) {
+  if (!live()) return;
+  const int first = gPane.search.apply(gPane.tree, gPane.items, query);
+  gPane.refreshPending = false;
+  XTree_RefreshData(gPane.tree);
+  if (first > 0) XTree_VisibleItem(gPane.tree, first);
+  XEle_RedrawEle(gPane.tree);
+}
+
+void flushProjectTree() {
+  gPane.refreshPending = false;
+  if (!live()) return;
+  XTree_RefreshData(gPane.tree);
+  XEle_RedrawEle(gPane.tree);
+}
+
+HELE projectTree() { return live() ? gPane.tree : 0; }
+HELE projectToolBar() { return XC_IsHELE(gPane.toolBar) ? gPane.toolBar : 0; }
+HELE projectFindCombo() { return XC_IsHELE(gPane.find) ? gPane.find : 0; }
+
+int projectItemOf(HostHandle hostItem) { return gPane.map.paneOf(hostItem); }
+
+HostHandle projectHostItem(int paneId) {
+  if (!live() || paneId <= 0) return 0;
+  return project::parseHandle(fromX(XTree_GetItemText(gPane.tree, paneId, 2)));
+}
+
+std::string projectItemLabel(int paneId) { return labelOf(paneId); }
+
+std::string_view projectItemIcon(int paneId) {
+  const auto found = gPane.icons.find(paneId);
+  return found == gPane.icons.end() ? std::string_view() : found->second;
+}
+
+bool projectSearchMatches(int paneId) { return gPane.search.matches(gPane.items, paneId); }
+
+void resetProjectPane() {
+  setHostMirror(HostMirror::kProgramTree, nullptr);
+  gPane = ProjectPane{};
+}
+
+}  // namespace tovalux

@@ -1,0 +1,109 @@
+#include "panes/project_tree_search.h"
+
+#include <unordered_set>
+
+#include "panes/project_tree_rules.h"
+#include "toolkit/xcgui_views.h"
+
+namespace tovalux {
+
+std::vector<int> paneTreeItems(HELE tree) {
+  std::vector<int> items;
+  std::vector<int> pending;  // next siblings still to visit, deepest last
+  for (int id = XTree_GetFirstChildItem(tree, 0); id > 0 || !pending.empty();) {
+    if (id <= 0) {
+      id = pending.back();
+      pending.pop_back();
+      continue;
+    }
+    items.push_back(id);
+    const int next = XTree_GetNextSiblingItem(tree, id);
+    const int child = XTree_GetFirstChildItem(tree, id);
+    if (child > 0) {
+      if (next > 0) pending.push_back(next);
+      id = child;
+    } else {
+      id = next;
+    }
+  }
+  return items;
+}
+
+void PaneItems::add(int id, int parent, std::string label) {
+  items_[id] = Item{std::move(label), parent, 0};
+  if (const auto found = items_.find(parent); found != items_.end()) ++found->second.children;
+}
+
+void PaneItems::remove(int id) {
+  const auto found = items_.find(id);
+  if (found == items_.end()) return;
+  if (const auto parent = items_.find(found->second.parent); parent != items_.end()) --parent->second.children;
+  items_.erase(found);
+}
+
+const PaneItems::Item* PaneItems::find(int id) const {
+  const auto found = items_.find(id);
+  return found == items_.end() ? nullptr : &found->second;
+}
+
+bool TreeSearch::matches(const PaneItems& items, int id) const {
+  if (query_.empty()) return false;
+  const PaneItems::Item* item = items.find(id);
+  return item != nullptr && project::labelMatches(item->label, query_);
+}
+
+int TreeSearch::apply(HELE tree, const PaneItems& items, std::string_view typed) {
+  const std::string_view query = project::trimQuery(typed);
+  if (query.empty()) {
+    if (!active()) return -1;
+    for (const auto& [id, expanded] : saved_)
+      if (items.find(id) != nullptr) XTree_ExpandItem(tree, id, expanded);
+    cancel();
+    return -1;
+  }
+  if (!active()) {
+    saved_.clear();
+    for (const auto& [id, item] : items.all())
+      if (item.children > 0) saved_[id] = XTree_IsExpand(tree, id);
+  }
+  query_.assign(query);
+  // The matches open their ancestors; every other parent closes. Only parents cost a toolkit
+  // call, so a keystroke follows the number of parents, not of items.
+  std::unordered_set<int> open;
+  int first = -1;  // the earliest inserted match (ids grow with each insert)
+  for (const auto& [id, item] : items.all()) {
+    if (!project::labelMatches(item.label, query_)) continue;
+    if (first < 0 || id < first) first = id;
+    for (int parent = item.parent; parent > 0 && open.insert(parent).second;) {
+      const PaneItems::Item* up = items.find(parent);
+      parent = up != nullptr ? up->parent : 0;
+    }
+  }
+  for (const auto& [id, item] : items.all()) {
+    if (item.children <= 0) continue;
+    const bool wanted = open.count(id) != 0;
+    if (XTree_IsExpand(tree, id) != wanted) XTree_ExpandItem(tree, id, wanted);
+  }
+  return first;
+}
+
+void TreeSearch::itemInserted(HELE tree, const PaneItems& items, int id) {
+  if (!active()) return;
+  if (saved_.count(id) == 0) saved_[id] = false;  // a new item starts collapsed
+  if (!matches(items, id)) return;
+  for (const PaneItems::Item* item = items.find(id); item != nullptr && item->parent > 0;) {
+    XTree_ExpandItem(tree, item->parent, true);
+    item = items.find(item->parent);
+  }
+}
+
+void TreeSearch::rememberExpansion(int id, bool expanded) {
+  if (active()) saved_[id] = expanded;
+}
+
+void TreeSearch::cancel() {
+  query_.clear();
+  saved_.clear();
+}
+
+}  // namespace tovalux

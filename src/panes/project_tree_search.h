@@ -1,0 +1,63 @@
+// Search and collapse-all over a pane tree that mirrors a host tree (the project tree and the
+// support-library tree). A search shows the items whose label contains the query with their
+// ancestors expanded and every other parent collapsed; the expansion the user had is saved when
+// the search begins and put back when the query is emptied. While a search runs, expansions
+// the host or the user make are written into the saved state, so clearing the search shows
+// what the host tree shows. UI thread only.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "toolkit/xcgui.h"
+
+namespace tovalux {
+
+// What a pane keeps of each item it mirrors, so that a search needs no toolkit call per item:
+// the label (GBK), the parent (0: top level) and how many children it has.
+class PaneItems {
+ public:
+  struct Item {
+    std::string label;
+    int parent = 0;
+    int children = 0;
+  };
+  void add(int id, int parent, std::string label);
+  // Forgets one item (its parent counts one child less); forget a subtree from its top down.
+  void remove(int id);
+  void clear() { items_.clear(); }
+  const Item* find(int id) const;
+  const std::unordered_map<int, Item>& all() const { return items_; }
+
+ private:
+  std::unordered_map<int, Item> items_;
+};
+
+// Every item of `tree` in pre-order (ids).
+std::vector<int> paneTreeItems(HELE tree);
+
+class TreeSearch {
+ public:
+  // Applies `query` (blanks around it ignored). Answers the first matching item in pre-order,
+  // -1 when none (or the search ended).
+  int apply(HELE tree, const PaneItems& items, std::string_view query);
+  bool active() const { return !query_.empty(); }
+  const std::string& query() const { return query_; }
+  bool matches(const PaneItems& items, int id) const;
+  // A new item during a search: when it matches, its ancestors are expanded.
+  void itemInserted(HELE tree, const PaneItems& items, int id);
+  // An expansion made while the search runs, kept for the moment it ends.
+  void rememberExpansion(int id, bool expanded);
+  // Ends the search without restoring anything (collapse-all).
+  void cancel();
+  // The tree was emptied: the search goes on for the items to come, nothing is left to restore.
+  void forgetItems() { saved_.clear(); }
+
+ private:
+  std::string query_;
+  std::unordered_map<int, bool> saved_;
+};
+
+}  // namespace tovalux
