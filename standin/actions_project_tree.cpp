@@ -172,13 +172,15 @@ int32_t prepareLongText(Host&, int32_t, int32_t) { return 1; }
 int32_t newLongText(Host&, int32_t, int32_t) { return newElement("常量表...", "长文本常量", kImageConstant), 1; }
 
 // 0x02020087: p1 the .ec path, p2 the int the host writes its answer to (nonzero: added).
-int32_t addModuleReference(Host&, int32_t pathAddress, int32_t resultAddress) {
+int32_t addModuleReference(Host& host, int32_t pathAddress, int32_t resultAddress) {
   HWND tree = programTree();
   auto* result = reinterpret_cast<int32_t*>(static_cast<intptr_t>(resultAddress));
   const char* path = reinterpret_cast<const char*>(static_cast<intptr_t>(pathAddress));
-  const bool open = tree && hostSend(tree, TVM_GETCOUNT, 0, 0) >= 2;
-  if (!open || !path) {
-    if (result) *result = 0;
+  const bool open = tree && path && hostSend(tree, TVM_GETCOUNT, 0, 0) >= 2;
+  host.journal().record(EntryBuilder("module-reference").add("path", path ? path : "").add("added", open ? 1 : 0));
+  // silent-queries: the host leaves the answer slot as it found it.
+  if (!open) {
+    if (result && !host.mode("silent-queries")) *result = 0;
     return 0;
   }
   std::string name(path);
@@ -187,7 +189,7 @@ int32_t addModuleReference(Host&, int32_t pathAddress, int32_t resultAddress) {
   if (!table) table = insertItem(tree, relative(tree, TVGN_ROOT, nullptr), "模块引用表", kImageModuleTable);
   insertItem(tree, table, name, kImageModule);
   expand(tree, table);
-  if (result) *result = 1;
+  if (result && !host.mode("silent-queries")) *result = 1;
   return 1;
 }
 

@@ -22,6 +22,9 @@
 #include "host/ui_jobs.h"
 #include "panes/library_browser.h"
 #include "panes/project_tree.h"
+#include "panes/module_manager.h"
+#include "panes/properties_pane.h"
+#include "panes/toolbox.h"
 #include "settings/settings.h"
 #include "shell/host_mirrors.h"
 #include "shell/shell.h"
@@ -43,11 +46,11 @@ constexpr PaneBuilder kPaneBuilders[] = {
     {"breakpoint and stack pane", nullptr},
     {"watch pane", nullptr},
     {"search-result panes", nullptr},
-    {"properties and events pane", nullptr},
+    {"properties and events pane", &buildPropertiesPane},
     {"code scroll bars", &setupCodeScrollBars},
     {"disassembly pane", &buildDisassemblyPane},
-    {"toolbox", nullptr},
-    {"module manager", nullptr},
+    {"toolbox", &buildToolboxPane},
+    {"module manager", &buildModulePane},
 };
 
 // The host's four dock bars, in the order they are hidden and shown again.
@@ -102,6 +105,9 @@ void buildShell(HWND host) {
   logProgress("开始获取内存...");
   // The procedures the hooks put on host windows as they install and as the host makes them.
   registerCodeViewProcedures();
+  setHostProcedure(HostProcedure::kToolboxButton, &toolboxButtonProcedure);
+  setModuleReload(&reloadModuleTree);
+  setModuleLogSink(&appendDebugLine);
   setCodeViewPeers({&syncDesignerToolBar});
   setProjectMenuLook(&attachContextMenuLook);  // the commands' context-menu look
   if (gHookSteps.install) gHookSteps.install();

@@ -251,11 +251,12 @@ TEST_F(ShellTest, StoredSizesOpenTheFrameAndInvalidOnesFallBack) {
 }
 
 TEST_F(ShellTest, NotificationSixGivesEveryHostWindowBack) {
-  start();
+  // The host's own styles, taken before start-up (the properties pane borrows the grid there).
   HWND grid = tree().propertyGrid, events = tree().eventCombo;
-  HWND gridParent = tree().leftContainer, eventsParent = GetParent(events);
   const LONG gridExStyle = GetWindowLongA(grid, GWL_EXSTYLE);
   const LONG gridStyle = GetWindowLongA(grid, GWL_STYLE);
+  start();
+  HWND gridParent = tree().leftContainer, eventsParent = GetParent(events);
   HWND form = buildPropertyForm();
   ASSERT_NE(form, nullptr);
   EXPECT_EQ(GetParent(grid), form);

@@ -1,0 +1,37 @@
+// The module manager pane ("常用模块"): the user's own library of E module files grouped in
+// category folders, kept in H\lib\Tovalux\EcManager.json. A double click on a module adds it as
+// a module reference to the program open in the host. UI thread only.
+//
+// The list file is never lost: every change reads the file again, edits it and saves it through
+// a temporary file moved over the old one; a file that exists but cannot be read or parsed is
+// never written over (changes are refused with a message).
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "toolkit/xcgui.h"
+
+namespace tovalux {
+
+// Start-up: the pane's view, its tool bar and tree, then the tree filled from the file.
+void buildModulePane();
+// Empties the tree and fills it again from the file (message 9909 with (1, 1) runs it too).
+void reloadModuleTree();
+
+// Where "引用模块>" lines go: the debugging log (the lifecycle plugs appendDebugLine in).
+void setModuleLogSink(void (*append)(std::string_view line));
+
+// H\lib\Tovalux\EcManager.json.
+std::string moduleListPath();
+
+// For tests: the tree, the tool bar, the open name-entry window (0 when none).
+HELE moduleTree();
+HELE moduleToolBar();
+HWINDOW moduleNameWindow();
+// The tree's double click as the user makes it on the selected item.
+void addSelectedModuleReference();
+// The pane's state back to "not built" (the fixture's teardown).
+void resetModulePaneForTests();
+
+}  // namespace tovalux

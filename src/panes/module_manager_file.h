@@ -1,0 +1,37 @@
+// The module manager's files: the list file read whole and saved atomically, and the digest of
+// a module file read in blocks.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+#include "panes/module_manager_rules.h"
+
+namespace tovalux::modules {
+
+// The file's bytes; `exists` false only when there is no such file (any other failure to open
+// or read is `readFailed`).
+FileBytes readFileBytes(const std::string& path);
+
+// Writes `bytes` to a temporary file in the same folder, flushes it and moves it over `path`
+// (replacing it in one step): a crash or a full disk on the way leaves the old file whole. The
+// temporary file is removed when the save fails. False when `path` was not replaced.
+bool saveFileAtomically(const std::string& path, std::string_view bytes);
+
+// Tests: the temporary file's name for `path` in this process.
+std::string temporaryPathFor(const std::string& path);
+
+// Tests: called while a save runs, after each block written (`written` bytes so far), before the
+// flush and before the move. Answering false ends the save on the spot as a killed process would:
+// nothing is cleaned up and `path` is not touched.
+enum class SaveStage { kWritten, kBeforeFlush, kBeforeMove };
+using SaveFault = bool (*)(SaveStage stage, size_t written);
+void setSaveFaultForTests(SaveFault fault);
+
+// The MD5 of the file's content as hex, read in 64 KiB blocks; empty when it cannot be read.
+std::string fileDigest(const std::string& path);
+
+bool regularFileExists(const std::string& path);
+
+}  // namespace tovalux::modules

@@ -1,0 +1,266 @@
+#include "panes/properties_pane.h"
+
+#include <string>
+
+#include "base/gbk.h"
+#include "base/guard.h"
+#include "base/pump_wait.h"
+#include "base/ui_seams.h"
+#include "host/host_text.h"
+#include "host/host_windows.h"
+#include "host/shell_state.h"
+#include "panes/properties_pane_rules.h"
+#include "shell/shell.h"
+#include "toolkit/xcgui_menus.h"
+#include "toolkit/xcgui_views.h"
+
+namespace tovalux {
+namespace {
+
+using properties::EventRows;
+
+constexpr DWORD kHostReactionWait = 120;           // ms the host gets to react before the simulated pick
+constexpr WPARAM kListSelectionChanged = 0x103E8;  // control 1000, notification 1
+
+struct State {
+  HELE combo = 0;
+  HELE events = 0;
+  EventRows rows;
+  bool choosing = false;  // a choice is waiting for the host: another one is not started
+};
+
+State& state() {
+  static State s;
+  return s;
+}
+
+XString toX(std::string_view gbk) {
+  const std::u16string wide = gbkToUtf16(gbk);
+  return XString(wide.begin(), wide.end());
+}
+
+std::string fromX(const XString& text) { return utf16ToGbk(std::u16string(text.begin(), text.end())); }
+
+bool isCombo(HELE combo) { return XC_IsHXCGUI(combo, XC_COMBOBOX); }
+
+// Gives the host time to react while its messages (and ours) keep flowing. False when the shell
+// closed meanwhile or the control is gone: the caller then stops.
+bool waitForHost(HWND control) {
+  pumpingWait(kHostReactionWait);
+  return shellRunning() && IsWindow(control);
+}
+
+// The rest of a list choice the host's own drop-down would make: the combo's list box tells it
+// the selection changed, and the combo tells its owner.
+void simulateListChoice(HWND hostCombo, bool sendWithoutList) {
+  COMBOBOXINFO info{};
+  info.cbSize = sizeof(info);
+  if (!SendMessageA(hostCombo, CB_GETCOMBOBOXINFO, 0, reinterpret_cast<LPARAM>(&info))) {
+    const DWORD error = GetLastError();
+    showMessageBox(nullptr, "无法根据组件自动生成事件\r\n错误代码: " + std::to_string(error), "", MB_OK | MB_ICONSTOP);
+    if (!sendWithoutList) return;
+    info.hwndList = nullptr;
+  }
+  SendMessageA(hostCombo, WM_COMMAND, kListSelectionChanged, reinterpret_cast<LPARAM>(info.hwndList));
+}
+
+void redraw(HELE element) {
+  if (XC_IsHELE(element)) XEle_RedrawEle(element, false);
+}
+
+struct ChoiceScope {
+  ChoiceScope() { state().choosing = true; }
+  ~ChoiceScope() { state().choosing = false; }
+};
+
+void registerCombo(HELE combo, const char* itemTemplate) {
+  XComboBox_SetItemTemplateXML(combo, toX(itemTemplate).c_str());
+  XComboBox_CreateAdapter(combo);
+  XComboBox_SetDropHeight(combo, 200);
+  XComboBox_EnableEdit(combo, false);
+  registerComboBoxHover(combo);
+}
+
+void onCaptionClicked() {
+  if (propertyForm() == nullptr) return;
+  const int paneState = XPane_GetState(pane(kPaneProperties));
+  if (paneState == 1) {
+    showPropertyForm(false);
+    return;
+  }
+  showPropertyForm(true);
+  if (paneState != 2) setPropertyFormOneShot();
+}
+
+}  // namespace
+
+void mirrorComponentCombo(const HostMessage& message) {
+  State& s = state();
+  if (!isCombo(s.combo)) return;
+  switch (message.message) {
+    case CB_ADDSTRING:
+      if (message.hasText) XComboBox_AddItemText(s.combo, toX(message.text).c_str());
+      break;
+    case CB_RESETCONTENT: XComboBox_DeleteItemAll(s.combo); break;
+    case CB_SETCURSEL: XComboBox_SetText(s.combo, toX(message.text).c_str()); break;
+    default: return;
+  }
+  redraw(s.combo);
+}
+
+void mirrorEventCombo(const HostMessage& message) {
+  State& s = state();
+  if (message.message != CB_SETCURSEL || !isCombo(s.events)) return;
+  XComboBox_SetText(s.events, toX(message.text).c_str());
+  redraw(s.events);
+  if (message.text == properties::kNoEvents && isCombo(s.combo)) {
+    XComboBox_SetText(s.combo, toX(properties::kNoComponent).c_str());
+    redraw(s.combo);
+  }
+}
+
+void onComponentChosen(int row) {
+  State& s = state();
+  if (s.choosing || !isCombo(s.combo) || row < 0) return;
+  const std::string text = fromX(XComboBox_GetItemText(s.combo, row, 0));
+  HWND host = hostWindows().leftPanelItem1058();
+  if (host == nullptr || text.empty()) return;
+  ChoiceScope scope;
+  // The exact name first: "按钮1" must not pick an earlier "按钮10".
+  LRESULT index =
+      SendMessageA(host, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(text.c_str()));
+  if (index == CB_ERR)
+    index = SendMessageA(host, CB_FINDSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(text.c_str()));
+  if (index == CB_ERR) return;
+  SendMessageA(host, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+  if (!waitForHost(host)) return;
+  simulateListChoice(host, false);
+}
+
+void onEventListPopup(HWINDOW popup, HELE list) {
+  State& s = state();
+  if (!isCombo(s.events)) return;
+  if (XC_IsHELE(list)) applyScrollViewLook(list);
+  const std::string current = fromX(XComboBox_GetText(s.events));
+  if (current == properties::kNoEvents) {
+    if (XComboBox_GetCount(s.events) > 0) {
+      XComboBox_DeleteItemAll(s.events);
+      s.rows.clear();
+      redraw(s.events);
+    }
+    return;
+  }
+  XComboBox_SetText(s.events, toX(properties::kLoadingEvents).c_str());
+  XComboBox_DeleteItemAll(s.events);
+  s.rows.clear();
+  redraw(s.events);
+
+  HWND host = hostWindows().leftPanelItem1059();
+  if (host == nullptr) return;
+  HWND frame = shellFrameHwnd();
+  if (frame != nullptr && GetParent(host) != frame) {
+    // Given back at shut-down, before the frame closes.
+    borrowHostControl(host);
+    SetParent(host, frame);
+  }
+  MoveWindow(host, -5000, -5000, 0, 0, FALSE);
+
+  // The host fills its event list when the list opens.
+  SendMessageA(host, CB_SHOWDROPDOWN, TRUE, 0);
+  const LRESULT count = SendMessageA(host, CB_GETCOUNT, 0, 0);
+  const HIMAGE icon = XRes_GetImage(toX("Event_left_16x.png").c_str());
+  for (LRESULT i = 0; i < count && i < 100000; ++i) {
+    if (SendMessageA(host, CB_GETLBTEXTLEN, static_cast<WPARAM>(i), 0) == CB_ERR) continue;
+    const std::string text = comboItemText(host, static_cast<int>(i));
+    const int row = XComboBox_AddItemText(s.events, toX("").c_str());
+    if (row < 0) continue;
+    XComboBox_SetItemText(s.events, row, 1, toX(text).c_str());
+    if (!properties::isSeparatorEntry(text) && icon) XComboBox_SetItemImage(s.events, row, 0, icon);
+    s.rows.add(static_cast<int>(i));
+  }
+  SendMessageA(host, CB_SHOWDROPDOWN, FALSE, 0);
+  XComboBox_SetText(s.events, toX(current).c_str());
+
+  if (XC_IsHWINDOW(popup) && XC_IsHELE(list) && XEle_GetHeight(list) != 200) {
+    if (HWND window = XWnd_GetHWND(popup)) {
+      RECT at{};
+      GetWindowRect(window, &at);
+      MoveWindow(window, at.left, at.top, 318, 200, TRUE);
+    }
+    XEle_SetWidth(list, 318);
+    XEle_SetHeight(list, 200);
+    XWnd_AdjustLayout(popup);
+  }
+}
+
+void onEventChosen(int row) {
+  State& s = state();
+  if (s.choosing || row < 0) return;
+  const int hostIndex = s.rows.hostIndex(row);
+  HWND host = hostWindows().leftPanelItem1059();
+  if (host == nullptr || hostIndex < 0) return;
+  ChoiceScope scope;
+  SendMessageA(host, CB_SHOWDROPDOWN, TRUE, 0);
+  if (!waitForHost(host)) return;
+  SendMessageA(host, CB_SETCURSEL, static_cast<WPARAM>(hostIndex), 0);
+  simulateListChoice(host, true);
+  redraw(s.events);
+}
+
+void buildPropertiesPane() {
+  State& s = state();
+  s.combo = s.events = 0;
+  s.rows.clear();
+  const HELE target = pane(kPaneProperties);
+  if (!XC_IsHELE(target)) return;
+  const HXCGUI view = XC_LoadLayout(toX("lib\\Tovalux\\Dark\\CtrlProView.xml").c_str(), target);
+  if (!XC_IsHELE(view)) return;
+  XPane_SetView(target, static_cast<HELE>(view));
+  const HXCGUI caption = XEle_GetChildByIndex(target, 1);
+  if (XC_IsHELE(caption))
+    XEle_RegEventC(caption, XE_BNCLICK, [](bool*) {
+      guarded(GuardSite::kToolkit, [] { onCaptionClicked(); });
+      return 0;
+    });
+  const HXCGUI combo = XC_GetObjectByName(toX("CtrlComboBox").c_str());
+  if (XC_IsHXCGUI(combo, XC_COMBOBOX)) {
+    s.combo = static_cast<HELE>(combo);
+    registerCombo(s.combo, "lib\\Tovalux\\Dark\\ComboBoxListBoxItem.xml");
+    XEle_RegEventC(s.combo, XE_COMBOBOX_SELECT, [](int row, bool*) {
+      guarded(GuardSite::kToolkit, [&] { onComponentChosen(row); });
+      return 0;
+    });
+    XEle_RegEventC(s.combo, XE_COMBOBOX_POPUP_LIST, [](HWINDOW, HELE list, bool*) {
+      guarded(GuardSite::kToolkit, [&] {
+        if (XC_IsHELE(list)) applyScrollViewLook(list);
+      });
+      return 0;
+    });
+  }
+  const HXCGUI events = XC_GetObjectByName(toX("CtrlEventComboBox").c_str());
+  if (XC_IsHXCGUI(events, XC_COMBOBOX)) {
+    s.events = static_cast<HELE>(events);
+    registerCombo(s.events, "lib\\Tovalux\\Dark\\EventListBoxItem.xml");
+    XEle_RegEventC(s.events, XE_COMBOBOX_POPUP_LIST, [](HWINDOW popup, HELE list, bool*) {
+      guarded(GuardSite::kToolkit, [&] { onEventListPopup(popup, list); });
+      return 0;
+    });
+    XEle_RegEventC(s.events, XE_COMBOBOX_SELECT, [](int row, bool*) {
+      guarded(GuardSite::kToolkit, [&] { onEventChosen(row); });
+      return 0;
+    });
+  }
+  const HXCGUI layout = XC_GetObjectByName(toX("CtrlProLayout").c_str());
+  createPropertyForm(XC_IsHELE(layout) ? static_cast<HELE>(layout) : 0);
+  setHostMirror(HostMirror::kComponentCombo, &mirrorComponentCombo);
+  setHostMirror(HostMirror::kEventCombo, &mirrorEventCombo);
+  XEle_AdjustLayout(target);
+  XEle_RedrawEle(target, false);
+}
+
+HELE componentCombo() { return isCombo(state().combo) ? state().combo : 0; }
+HELE eventCombo() { return isCombo(state().events) ? state().events : 0; }
+
+void resetPropertiesPaneForTests() { state() = State{}; }
+
+}  // namespace tovalux

@@ -1,0 +1,155 @@
+// The module list's rules: digests, the list file as it is read and changed, odd folder names,
+// and the digests kept by the item that shows them.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "panes/module_manager_rules.h"
+
+namespace tovalux::modules {
+namespace {
+
+TEST(ModuleDigest, MatchesTheReferenceDigestsWhateverTheBlockSizes) {
+  EXPECT_EQ(md5Hex(""), "d41d8cd98f00b204e9800998ecf8427e");
+  EXPECT_EQ(md5Hex("abc"), "900150983cd24fb0d6963f7d28e17f72");
+  EXPECT_EQ(md5Hex("The quick brown fox jumps over the lazy dog"), "9e107d9d372bb6826bd81d3542a419d6");
+  const std::string digits = "12345678901234567890123456789012345678901234567890123456789012345678901234567890";
+  EXPECT_EQ(md5Hex(digits), "57edf4a22be3c955ac49da2e2107b67a");
+  // Fed in pieces of every size across the 64-byte blocks.
+  std::string big;
+  for (int i = 0; i < 1000; ++i) big += static_cast<char>(i * 7);
+  for (size_t piece : {1u, 3u, 63u, 64u, 65u, 999u}) {
+    Md5 md5;
+    for (size_t at = 0; at < big.size(); at += piece) md5.update(big.data() + at, std::min(piece, big.size() - at));
+    EXPECT_EQ(md5.finishHex(), md5Hex(big)) << piece;
+  }
+}
+
+TEST(ModuleListFile, OnlyAMissingFileStartsEmpty) {
+  ModuleList missing = readModuleList({});
+  EXPECT_EQ(missing.state, ListState::kMissing);
+  EXPECT_TRUE(missing.writable());
+  EXPECT_EQ(missing.document.count(""), 0);
+
+  EXPECT_EQ(readModuleList({true, true, ""}).state, ListState::kUnreadable);
+  for (const char* broken : {"", "{\"a\":[\"x\"", "[1,2]", "\"text\"", "{\"a\":[\"C:\\\\x.ec\"]}garbage"}) {
+    const ModuleList list = readModuleList({true, false, broken});
+    EXPECT_EQ(list.state, ListState::kBroken) << broken;
+    EXPECT_FALSE(list.writable());
+    EXPECT_FALSE(refusedChangeMessage(list).empty());
+  }
+  const ModuleList ready = readModuleList({true, false, "{\"常用\":[\"C:\\\\a.ec\"],\"空\":\"\"}"});
+  ASSERT_EQ(ready.state, ListState::kReady);
+  const std::vector<FolderEntry> entries = folders(ready.document);
+  ASSERT_EQ(entries.size(), 2u);
+  EXPECT_EQ(entries[0].name, "常用");
+  EXPECT_EQ(entries[0].modules, std::vector<std::string>{"C:\\a.ec"});
+  EXPECT_TRUE(entries[1].modules.empty());
+}
+
+TEST(ModuleListFile, Utf8FromAnotherEditorIsReadAsUtf8OrRefused) {
+  const std::string gbk = "{\"常用\":[\"C:\\\\模块\\\\a.ec\"]}";
+  const std::string utf8 = reinterpret_cast<const char*>(u8"{\"常用\":[\"C:\\\\模块\\\\a.ec\"]}");
+  for (const std::string& bytes : {utf8, "\xEF\xBB\xBF" + utf8}) {
+    const ModuleList list = readModuleList({true, false, bytes});
+    ASSERT_EQ(list.state, ListState::kReady);
+    EXPECT_TRUE(list.wasUtf8);
+    EXPECT_EQ(listText(list.document), gbk);
+  }
+  // GBK as this program writes it stays GBK.
+  const ModuleList own = readModuleList({true, false, gbk});
+  ASSERT_EQ(own.state, ListState::kReady);
+  EXPECT_FALSE(own.wasUtf8);
+  EXPECT_EQ(listText(own.document), gbk);
+  // A character GBK cannot hold, or a mark before bytes that are not UTF-8: refused.
+  EXPECT_EQ(readModuleList({true, false, reinterpret_cast<const char*>(u8"{\"😀\":\"\"}")}).state, ListState::kBroken);
+  EXPECT_EQ(readModuleList({true, false, "\xEF\xBB\xBF{\"\xC4\xE3\":\"\"}"}).state, ListState::kBroken);
+}
+
+TEST(ModuleListFile, OddFolderNamesAreNeverReadAsPathSyntax) {
+  const std::string trail5c = "模\x81\x5C块";  // a character whose second byte is "\"
+  const std::string trail5b = "\x81\x5B";      // ... and one whose second byte is "["
+  const std::vector<std::string> names = {"v1.2", "a[1]", "[0]", "x\\", "a.b[2].c", trail5c, trail5b, "\\\\"};
+  JsonDocument list = JsonDocument::withRoot(JsonKind::Object);
+  for (const std::string& name : names) ASSERT_TRUE(addFolder(list, name)) << name;
+  for (size_t i = 0; i < names.size(); ++i)
+    ASSERT_TRUE(appendModule(list, static_cast<int>(i), "C:\\m\\" + std::to_string(i) + ".ec"));
+  ASSERT_TRUE(appendModule(list, 0, "C:\\m\\second.ec"));
+
+  // Written and read back: the same members, each with its own modules.
+  const ModuleList again = readModuleList({true, false, listText(list)});
+  ASSERT_EQ(again.state, ListState::kReady);
+  const std::vector<FolderEntry> entries = folders(again.document);
+  ASSERT_EQ(entries.size(), names.size());
+  for (size_t i = 0; i < names.size(); ++i) {
+    EXPECT_EQ(entries[i].name, names[i]);
+    ASSERT_FALSE(entries[i].modules.empty()) << names[i];
+    EXPECT_EQ(entries[i].modules[0], "C:\\m\\" + std::to_string(i) + ".ec");
+  }
+  EXPECT_EQ(entries[0].modules.size(), 2u);
+  for (size_t i = 0; i < names.size(); ++i) EXPECT_EQ(findFolder(again.document, -1, names[i]), static_cast<int>(i));
+}
+
+TEST(ModuleListFile, ChangesKeepEveryOtherFolder) {
+  ModuleList list = readModuleList({true, false, "{\"a\":[\"1.ec\",\"2.ec\"],\"b\":\"\",\"c\":[\"3.ec\"]}"});
+  ASSERT_EQ(list.state, ListState::kReady);
+  // An existing name is refused instead of wiping that folder's list.
+  EXPECT_FALSE(addFolder(list.document, "a"));
+  EXPECT_FALSE(addFolder(list.document, ""));
+  EXPECT_EQ(folders(list.document)[0].modules.size(), 2u);
+  // A "" folder becomes a one-element array.
+  ASSERT_TRUE(appendModule(list.document, 1, "C:\\new.ec"));
+  EXPECT_EQ(list.document.kind("[1]"), JsonKind::Array);
+  EXPECT_EQ(findFolder(list.document, 2, "c"), 2);
+  EXPECT_EQ(findFolder(list.document, 0, "c"), 2);  // the folder moved: found by its name
+  EXPECT_EQ(findFolder(list.document, 0, "gone"), -1);
+  EXPECT_TRUE(removeModule(list.document, 2, "3.ec"));
+  EXPECT_FALSE(removeModule(list.document, 2, "3.ec"));
+  EXPECT_TRUE(removeModule(list.document, 0, "2.ec"));
+  EXPECT_TRUE(removeFolder(list.document, 1));
+  EXPECT_FALSE(removeFolder(list.document, 5));
+  EXPECT_EQ(listText(list.document), "{\"a\":[\"1.ec\"],\"c\":[]}");
+}
+
+TEST(ModuleListFile, TwoFoldersOfOneNameAreShownButNeverWritten) {
+  // The parser keeps one member of a name; saving that would lose the other folder's list.
+  const ModuleList list = readModuleList({true, false, "{\"a\":[\"1.ec\"],\"b\":{\"a\":1},\"a\":[\"3.ec\"]}"});
+  EXPECT_EQ(list.state, ListState::kBroken);
+  EXPECT_FALSE(list.writable());
+  EXPECT_GT(list.document.count(""), 0);
+  // Names that only look alike, or repeat inside a value, are no duplicates.
+  EXPECT_EQ(readModuleList({true, false, "{\"a\":[\"a\",\"a\"],\"\x81\x5C\":\"\",\"\x81\x5C\\\\\":\"\"}"}).state,
+            ListState::kReady);
+}
+
+TEST(ModuleTexts, NamesPathsAndMessages) {
+  EXPECT_EQ(fileNameOf("C:\\模块\\工具.ec"), "工具.ec");
+  EXPECT_EQ(fileNameOf("C:\\d\\\x81\x5C.ec"), "\x81\x5C.ec");  // the trail byte is no separator
+  EXPECT_EQ(fileNameOf("plain.ec"), "plain.ec");
+  EXPECT_TRUE(isModulePath("C:\\a.ec"));
+  EXPECT_TRUE(isModulePath("C:\\a.ec.bak"));
+  EXPECT_FALSE(isModulePath("C:\\a.EC"));
+  EXPECT_FALSE(isModulePath("C:\\readme.txt"));
+  EXPECT_EQ(trimBlanks("  常用 模块  "), "常用 模块");
+  EXPECT_EQ(trimBlanks("   "), "");
+  EXPECT_EQ(missingModuleMessage("C:\\a.ec"), "模块丢失:C:\\a.ec,已移除");
+  EXPECT_EQ(duplicateModuleMessage("C:\\b.ec", "常用"), "重复添加:C:\\b.ec,已存在于分类文件 < 常用 >");
+}
+
+TEST(ModuleDigests, AreRemovedByTheItemThatHoldsThem) {
+  DigestRegistry digests;
+  digests.add(5, "d1", "常用");
+  digests.add(6, "d2", "其它");
+  EXPECT_EQ(digests.holder("d1"), "常用");
+  EXPECT_EQ(digests.holder("none"), "");
+  // The item's file changed meanwhile: removing the item still frees what it was added with.
+  digests.removeItem(5);
+  EXPECT_FALSE(digests.contains("d1"));
+  EXPECT_TRUE(digests.contains("d2"));
+  digests.removeItem(99);
+  digests.clear();
+  EXPECT_EQ(digests.size(), 0u);
+}
+
+}  // namespace
+}  // namespace tovalux::modules
