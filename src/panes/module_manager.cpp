@@ -379,16 +379,16 @@ void reloadModuleTree() {
   if (!treeLive()) return;
   XTree_DeleteItemAll(s.tree);
   s.digests.clear();
+  // What parsed is shown, also from a file that is refused for changes (a folder named twice);
+  // a file that did not parse shows nothing.
   const ModuleList list = readList();
-  if (list.state == ListState::kReady) {
-    std::vector<int> items;
-    const std::vector<FolderEntry> entries = folders(list.document);
-    for (const FolderEntry& entry : entries) items.push_back(addFolderItem(entry.name));
-    for (size_t i = 0; i < entries.size(); ++i) {
-      if (items[i] < 0) continue;
-      // A module whose file is gone is skipped silently (it stays in the file).
-      for (const std::string& path : entries[i].modules) addModuleNode(items[i], path);
-    }
+  std::vector<int> items;
+  const std::vector<FolderEntry> entries = folders(list.document);
+  for (const FolderEntry& entry : entries) items.push_back(addFolderItem(entry.name));
+  for (size_t i = 0; i < entries.size(); ++i) {
+    if (items[i] < 0) continue;
+    // A module whose file is gone is skipped silently (it stays in the file).
+    for (const std::string& path : entries[i].modules) addModuleNode(items[i], path);
   }
   refreshTree();
   XEle_AdjustLayout(s.tree);

@@ -195,6 +195,12 @@ TEST_F(PanesModulesTest, ListIsReadAddedToWithDuplicatesReportedAndReloadedTheSa
   EXPECT_EQ(text, "{\"常用\":[\"" + quoted(ec("a.ec")) + "\",\"" + quoted(ec("gone.ec")) + "\"],\"空\":[\"" +
                       quoted(ec("b.ec")) + "\",\"" + quoted(ec("d.ec")) + "\"]}");
 
+  // 全部收缩 collapses every folder.
+  for (const char* name : {"常用", "空"}) XTree_ExpandItem(moduleTree(), folderItem(name), true);
+  clickTool(0);
+  EXPECT_FALSE(XTree_IsExpand(moduleTree(), folderItem("常用")));
+  EXPECT_FALSE(XTree_IsExpand(moduleTree(), folderItem("空")));
+
   // 9909 (1, 0) only passes; (1, 1) reloads and builds the same tree.
   writeFile(listPath, "{\"其它\":\"\"}");
   ASSERT_TRUE(host.action("send-main 9909 1 0").ok);
@@ -212,8 +218,13 @@ TEST_F(PanesModulesTest, NewFoldersWithOddNamesRoundTripAndAnExistingNameIsRefus
   newFolder("   ");
   ASSERT_EQ(host.ui().calls(ScriptedUi::Kind::kMessageBox).size(), 1u);
   EXPECT_EQ(host.ui().calls(ScriptedUi::Kind::kMessageBox)[0].text, "分类名称不得为空");
-  EXPECT_NE(moduleNameWindow(), 0);  // the window stays
+  const HWINDOW first = moduleNameWindow();
+  EXPECT_NE(first, 0);  // the window stays
   EXPECT_FALSE(exists(listPath));
+  // A second one closes the first.
+  clickTool(2);
+  EXPECT_NE(moduleNameWindow(), first);
+  EXPECT_FALSE(XC_IsHWINDOW(first));
 
   const std::vector<std::string> names = {"v1.2", "a[1]", "[0]", "x\\", "模\x81\x5C块"};
   const std::vector<std::string> files = {"a.ec", "b.ec", "d.ec", "e.ec", "readme.ec"};
@@ -261,6 +272,7 @@ TEST_F(PanesModulesTest, AFileThatCannotBeUsedIsNeverWrittenOver) {
     EXPECT_NE(boxes[0].text.find("EcManager.json"), std::string::npos);
     EXPECT_EQ(folderItem("新的"), -1);
     if (HWINDOW window = moduleNameWindow()) XWnd_CloseWindow(window);
+    if (bytes.find("\"a\":[\"1.ec\"],\"a\"") != std::string::npos) EXPECT_EQ(treeDump(), "a:");  // shown, not written
   }
   // A UTF-8 file from another editor is read as UTF-8 and written back whole, as GBK.
   const std::string utf8 = reinterpret_cast<const char*>(u8"\xEF\xBB\xBF{\"常用\":\"\"}");
