@@ -12,6 +12,7 @@
 // one, which fills 1059 with its events. 1059 is subclassed: CB_SHOWDROPDOWN TRUE refills it
 // (and shows no real drop-down), WM_COMMAND 0x103E8 creates the handler of the selected event
 // ("event-handler"); WM_COMMAND 0x103E8 on 1058 selects the component at its selection.
+// Switches: `combo-info-error 1` makes CB_GETCOMBOBOXINFO fail on both combos.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -212,8 +213,16 @@ void selectComponent(Host& host, int index) {
                                              : std::string()));
 }
 
+// The combo's list box cannot be described (the combo-info-error switch): answers 0 with an error.
+bool refuseComboInfo(Host& host, UINT message) {
+  if (message != CB_GETCOMBOBOXINFO || !host.mode("combo-info-error")) return false;
+  SetLastError(ERROR_ACCESS_DENIED);
+  return true;
+}
+
 LRESULT CALLBACK componentProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   Designer& d = designer();
+  if (refuseComboInfo(Host::instance(), message)) return 0;
   const LRESULT answer = CallWindowProcA(d.componentProcedure, window, message, wParam, lParam);
   if (message == WM_COMMAND && wParam == 0x103E8)
     selectComponent(Host::instance(), static_cast<int>(hostSend(window, CB_GETCURSEL, 0, 0)));
@@ -229,6 +238,7 @@ LRESULT CALLBACK eventProcedure(HWND window, UINT message, WPARAM wParam, LPARAM
     host.journal().record(EntryBuilder("event-dropdown").add("open", static_cast<int64_t>(wParam != 0)));
     return TRUE;
   }
+  if (refuseComboInfo(host, message)) return 0;
   if (message == CB_GETLBTEXTLEN && host.mode("event-length-error") == static_cast<int64_t>(wParam) + 1) return CB_ERR;
   if (message == WM_COMMAND && wParam == 0x103E8) {
     const LRESULT answer = CallWindowProcA(d.eventProcedure, window, message, wParam, lParam);

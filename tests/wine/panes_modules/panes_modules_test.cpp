@@ -560,12 +560,28 @@ TEST_F(PropertiesTest, EventRowsKeepTheHostsIndexesAndAChoiceCreatesTheHandler) 
   ASSERT_TRUE(handler);
   EXPECT_EQ(handler->get("name").value_or(""), "__启动窗口_将被销毁");
 
-  // Given back to its parent at notification 17.
+  // The host's combo cannot describe its list: told with the error code; an event choice still
+  // goes out, a component choice does not.
+  ASSERT_TRUE(host.action("mode combo-info-error 1").ok);
+  host.ui().clear();
+  mark = host.journalSize();
+  onEventChosen(0);
+  ASSERT_TRUE(host.waitForJournal("event-handler", fieldIs("name", "__启动窗口_创建完毕"), 2000, mark));
+  onComponentChosen(1);
+  EXPECT_EQ(host.count("component-selected", {}, mark), 0u);
+  const auto boxes = host.ui().calls(ScriptedUi::Kind::kMessageBox);
+  ASSERT_EQ(boxes.size(), 2u);
+  EXPECT_EQ(boxes[0].text, "无法根据组件自动生成事件\r\n错误代码: 5");
+  EXPECT_EQ(boxes[0].flags & MB_ICONMASK, static_cast<UINT>(MB_ICONSTOP));
+
+  // 1059 and the property grid are given back to their parents at notification 17.
   HWND combo1059 = host.tree().eventCombo;
   const HWND home = GetParent(host.tree().componentCombo);
   EXPECT_EQ(host.restore(), 0);
   EXPECT_TRUE(IsWindow(combo1059));
   EXPECT_EQ(GetParent(combo1059), home);
+  EXPECT_TRUE(IsWindow(host.tree().propertyGrid));
+  EXPECT_EQ(GetParent(host.tree().propertyGrid), home);
 }
 
 TEST_F(PropertiesTest, AThousandEventsAreReadWithTheHeapIntact) {
