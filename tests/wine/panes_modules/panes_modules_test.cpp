@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <fstream>
 #include <random>
 #include <sstream>
@@ -405,6 +406,54 @@ TEST_F(PanesModulesTest, ASaveStoppedAnywhereLeavesTheOldListOrTheNewOne) {
   EXPECT_EQ(readFile(listPath), oldText);
   EXPECT_EQ(folderItem("新的"), -1);
   EXPECT_EQ(host.ui().calls(ScriptedUi::Kind::kMessageBox).size(), 1u);
+}
+
+// A writer child killed at a random point of its saves: the file is always a complete list.
+TEST_F(PanesModulesTest, AWriterKilledAnywhereLeavesACompleteList) {
+  const char* kSaved = "TovaluxModulesWriterSaved";
+  HANDLE saved = CreateEventA(nullptr, FALSE, FALSE, kSaved);
+  ASSERT_NE(saved, nullptr);
+  std::mt19937 random(1909);
+  std::vector<size_t> counts;
+  for (int round = 0; round < 100; ++round) {
+    std::string command =
+        "\"" + testing::winePath(TOVALUX_LIST_WRITER) + "\" \"" + listPath + "\" " + std::string(kSaved);
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION child{};
+    ASSERT_TRUE(
+        CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &child));
+    // Some saves done, the next one under way (or just begun): killed there.
+    const int saves = 1 + static_cast<int>(random() % 6);
+    for (int i = 0; i < saves; ++i) ASSERT_EQ(WaitForSingleObject(saved, 10000), WAIT_OBJECT_0) << round;
+    TerminateProcess(child.hProcess, 9);
+    WaitForSingleObject(child.hProcess, 10000);
+    CloseHandle(child.hThread);
+    CloseHandle(child.hProcess);
+
+    const modules::ModuleList read = list();
+    ASSERT_EQ(read.state, modules::ListState::kReady) << round;
+    const std::vector<modules::FolderEntry> entries = modules::folders(read.document);
+    ASSERT_EQ(entries.size(), 1u) << round;
+    ASSERT_FALSE(entries[0].modules.empty()) << round;
+    for (size_t k = 0; k < entries[0].modules.size(); ++k)
+      ASSERT_EQ(entries[0].modules[k], "C:\\m" + std::to_string(k) + ".ec") << round;
+    counts.push_back(entries[0].modules.size());
+  }
+  CloseHandle(saved);
+  // The kills landed at different points.
+  std::sort(counts.begin(), counts.end());
+  EXPECT_GT(std::unique(counts.begin(), counts.end()) - counts.begin(), 1);
+  // What the killed writers left: their temporary files, never the list.
+  WIN32_FIND_DATAA found{};
+  const std::string pattern = listPath + ".*.tmp";
+  HANDLE search = FindFirstFileA(pattern.c_str(), &found);
+  if (search != INVALID_HANDLE_VALUE) {
+    const std::string folderOf = listPath.substr(0, listPath.rfind('\\') + 1);
+    do DeleteFileA((folderOf + found.cFileName).c_str());
+    while (FindNextFileA(search, &found));
+    FindClose(search);
+  }
 }
 
 // --- toolbox ---------------------------------------------------------------------------------
