@@ -12,7 +12,8 @@
 // one, which fills 1059 with its events. 1059 is subclassed: CB_SHOWDROPDOWN TRUE refills it
 // (and shows no real drop-down), WM_COMMAND 0x103E8 creates the handler of the selected event
 // ("event-handler"); WM_COMMAND 0x103E8 on 1058 selects the component at its selection.
-// Switches: `combo-info-error 1` makes CB_GETCOMBOBOXINFO fail on both combos.
+// Switches: `combo-info-error 1` makes CB_GETCOMBOBOXINFO fail on both combos; `toolbox-extra N`
+// adds N components to 基本组件, `toolbox-english 1` adds "WEBBROWSER" to 外部组件.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -62,6 +63,8 @@ std::vector<std::string> groupComponents(Host& host, int group) {
     case 2: names = {"浏览器"}; break;
     default: break;
   }
+  // An ActiveX component known by its English name, in another letter case, on request.
+  if (group == 2 && host.mode("toolbox-english")) names.push_back("WEBBROWSER");
   // A larger group on request (benchmarks): "组件1", "组件2", ...
   for (int64_t i = 1, extra = host.mode("toolbox-extra"); group == 0 && i <= extra; ++i)
     names.push_back("组件" + std::to_string(i));

@@ -108,7 +108,8 @@ class PanesModulesTest : public ::testing::Test {
     SetCurrentDirectoryA(hostDir.c_str());
     for (const char* folder : {"lib", "lib\\Tovalux", "lib\\Tovalux\\Control", "lib\\Tovalux\\Control\\DarkIcons"})
       CreateDirectoryA(hostPath(folder).c_str(), nullptr);
-    for (const char* file : {"lib\\Tovalux\\Control\\icon.json", "lib\\Tovalux\\Control\\DarkIcons\\Button.png"})
+    for (const char* file : {"lib\\Tovalux\\Control\\icon.json", "lib\\Tovalux\\Control\\DarkIcons\\Button.png",
+                             "lib\\Tovalux\\Control\\DarkIcons\\WebBrowser.png"})
       CopyFileA((hostDir + "\\" + file).c_str(), hostPath(file).c_str(), FALSE);
   }
 
@@ -500,6 +501,13 @@ TEST_F(ToolboxTest, GroupsFollowTheButtonsAndExpandingFillsTheRightGroup) {
   EXPECT_EQ(itemText(0, 1), "按钮");
   EXPECT_NE(XListView_Item_GetImage(list, 0, 1, 0), 0);
   EXPECT_EQ(XListView_Item_GetImage(list, 0, 8, 0), 0);  // "组件2" is not in icon.json
+
+  // An English name in another letter case finds its icon.
+  ASSERT_TRUE(host.action("mode toolbox-english 1").ok);
+  XEle_SendEvent(list, XE_LISTVIEW_EXPAND, 2, 1);
+  ASSERT_EQ(XListView_Item_GetCount(list, 2), 3);
+  EXPECT_EQ(itemText(2, 2), "WEBBROWSER");
+  EXPECT_NE(XListView_Item_GetImage(list, 2, 2, 0), 0);
 
   // The buttons made again (a project opened): the groups go and come back.
   ASSERT_TRUE(host.action("toolbox-buttons recreate=1").ok);
