@@ -276,6 +276,17 @@ TEST_F(PanesModulesTest, AFileThatCannotBeUsedIsNeverWrittenOver) {
     if (HWINDOW window = moduleNameWindow()) XWnd_CloseWindow(window);
     if (bytes.find("\"a\":[\"1.ec\"],\"a\"") != std::string::npos) EXPECT_EQ(treeDump(), "a:");  // shown, not written
   }
+  // A file another program holds open without sharing cannot be read: refused the same way.
+  writeFile(listPath, "{\"常用\":\"\"}");
+  HANDLE locked = CreateFileA(listPath.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(locked, INVALID_HANDLE_VALUE);
+  host.ui().clear();
+  newFolder("新的");
+  CloseHandle(locked);
+  EXPECT_EQ(host.ui().calls(ScriptedUi::Kind::kMessageBox).size(), 1u);
+  EXPECT_EQ(readFile(listPath), "{\"常用\":\"\"}");
+  if (HWINDOW window = moduleNameWindow()) XWnd_CloseWindow(window);
+
   // A UTF-8 file from another editor is read as UTF-8 and written back whole, as GBK.
   const std::string utf8 = reinterpret_cast<const char*>(u8"\xEF\xBB\xBF{\"常用\":\"\"}");
   writeFile(listPath, utf8);
