@@ -74,8 +74,8 @@ bool saveFileAtomically(const std::string& path, std::string_view bytes) {
   const std::string temporary = temporaryPathFor(path);
   {
     FileHandle out;
-    out.handle = CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                             FILE_ATTRIBUTE_NORMAL | FILE_FLAG_WRITE_THROUGH, nullptr);
+    out.handle = CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                             nullptr);  // made durable by the flush below
     if (out.handle == INVALID_HANDLE_VALUE) return false;
     size_t done = 0;
     bool written = true;
