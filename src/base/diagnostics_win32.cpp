@@ -10,6 +10,9 @@ void logProgress(std::string_view) {}
 
 void* notepadLogSink() {
   constexpr const char* kTitles[] = {"TovaluxLog.txt - 记事本", "*TovaluxLog.txt - 记事本", "TovaluxLog - 记事本"};
+  // The host's notifications come through here by the thousand (a tree delete sends one per
+  // item): without any Notepad window, one lookup answers instead of one per title.
+  if (FindWindowA("Notepad", nullptr) == nullptr) return nullptr;
   HWND notepad = nullptr;
   for (const char* title : kTitles) {
     notepad = FindWindowA("Notepad", title);
