@@ -25,6 +25,9 @@
 #include "panes/module_manager.h"
 #include "panes/properties_pane.h"
 #include "panes/toolbox.h"
+#include "panes/search_results.h"
+#include "panes/stack_pane.h"
+#include "panes/watch_pane.h"
 #include "settings/settings.h"
 #include "shell/host_mirrors.h"
 #include "shell/shell.h"
@@ -43,9 +46,9 @@ constexpr PaneBuilder kPaneBuilders[] = {
     {"support-library browser", &buildLibraryPane},
     {"project structure tree", &buildProjectPane},
     {"code-page tabs and navigation bar", &setupCodeTabs},
-    {"breakpoint and stack pane", nullptr},
-    {"watch pane", nullptr},
-    {"search-result panes", nullptr},
+    {"breakpoint and stack pane", &buildStackPane},
+    {"watch pane", &buildWatchPane},
+    {"search-result panes", &buildSearchPanes},
     {"properties and events pane", &buildPropertiesPane},
     {"code scroll bars", &setupCodeScrollBars},
     {"disassembly pane", &buildDisassemblyPane},

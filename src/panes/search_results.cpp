@@ -1,0 +1,154 @@
+#include "panes/search_results.h"
+
+#include "base/guard.h"
+#include "host/host_text.h"
+#include "host/host_windows.h"
+#include "panes/search_results_rules.h"
+#include "panes/stack_pane_rules.h"
+#include "panes/stack_pane_text.h"
+#include "shell/shell.h"
+#include "toolkit/xcgui_views.h"
+
+namespace tovalux {
+namespace {
+
+using panes::gbkToX;
+using panes::toX;
+
+struct SearchPane {
+  PaneIndex pane;
+  const char16_t* layout;
+  const char16_t* element;
+  HELE list = 0;
+  uint32_t redraws = 0;
+};
+
+SearchPane gPanes[] = {
+    {kPaneSearch1, u"lib\\Tovalux\\Dark\\SearchResultView1.xml", u"searchResult1ListBox"},
+    {kPaneSearch2, u"lib\\Tovalux\\Dark\\SearchResultView2.xml", u"searchResult2ListBox"},
+};
+
+bool isListBox(HELE list) { return XC_IsHXCGUI(list, XC_LISTBOX); }
+
+SearchPane* paneOf(int list) {
+  if (list < 0 || list > 1 || !isListBox(gPanes[list].list)) return nullptr;
+  return &gPanes[list];
+}
+
+HWND hostListOf(int list) {
+  const HostWindows& windows = hostWindows();
+  return list == 0 ? windows.bottomPanelItem1182() : windows.bottomPanelItem1183();
+}
+
+void redrawWhole(SearchPane& pane) {
+  XListBox_RefreshData(pane.list);
+  XEle_RedrawEle(pane.list, false);
+  ++pane.redraws;
+}
+
+template <int kList>
+void onSearchMessage(const HostMessage& message) {
+  if (message.message == LB_ADDSTRING) {
+    // Owner-drawn lists without strings carry item data, not a text: the row still exists.
+    mirrorSearchAdd(kList, message.hasText ? std::string_view(message.text) : std::string_view());
+  } else if (message.message == LB_RESETCONTENT) {
+    mirrorSearchClear(kList);
+  }
+}
+
+void onTipsMessage(const HostMessage&) { showTipInStatus(); }
+
+void buildOne(int index) {
+  SearchPane& search = gPanes[index];
+  search.list = 0;
+  search.redraws = 0;
+  const HELE target = pane(search.pane);
+  if (!XC_IsHELE(target)) return;
+  const HXCGUI view = XC_LoadLayout(toX(search.layout).c_str(), target);
+  if (!XC_IsHELE(view)) return;
+  XPane_SetView(target, view);
+  const HXCGUI list = XC_GetObjectByName(toX(search.element).c_str());
+  if (!isListBox(list)) return;
+  search.list = list;
+  XListBox_SetItemTemplateXML(list, toX(u"lib\\Tovalux\\Dark\\searchResultListBoxItem.xml").c_str());
+  XListBox_SetItemHeightDefault(list, 20, 20);
+  XListBox_EnableMultiSel(list, false);
+  XListBox_CreateAdapter(list);
+  applyScrollViewLook(list);
+  if (index == 0)
+    XEle_RegEventC(list, XE_LBUTTONDBCLICK, [](int, XPoint*, bool*) {
+      guarded(GuardSite::kToolkit, [] { onSearchDoubleClick(0); });
+      return 0;
+    });
+  else
+    XEle_RegEventC(list, XE_LBUTTONDBCLICK, [](int, XPoint*, bool*) {
+      guarded(GuardSite::kToolkit, [] { onSearchDoubleClick(1); });
+      return 0;
+    });
+  setHostMirror(index == 0 ? HostMirror::kSearchResults1 : HostMirror::kSearchResults2,
+                index == 0 ? &onSearchMessage<0> : &onSearchMessage<1>);
+}
+
+}  // namespace
+
+void buildSearchPanes() {
+  buildOne(0);
+  buildOne(1);
+  setHostMirror(HostMirror::kTipsStatus, &onTipsMessage);
+  for (const SearchPane& search : gPanes) {
+    const HELE target = pane(search.pane);
+    if (!XC_IsHELE(target)) continue;
+    XEle_AdjustLayout(target);
+    XEle_RedrawEle(target, false);
+  }
+}
+
+void mirrorSearchAdd(int list, std::string_view text) {
+  SearchPane* search = paneOf(list);
+  if (search == nullptr) return;
+  const std::u16string line = gbkToUtf16(text);
+  const int row = XListBox_AddItemText(search->list, toX(line).c_str());
+  if (row >= 0) XListBox_RefreshItem(search->list, row);
+  // A search's lines arrive in a burst; the list is drawn once, at the summary that closes it.
+  if (panes::isSearchSummary(line)) redrawWhole(*search);
+}
+
+void mirrorSearchClear(int list) {
+  SearchPane* search = paneOf(list);
+  if (search == nullptr) return;
+  XListBox_DeleteItemAll(search->list);
+  redrawWhole(*search);
+}
+
+void onSearchDoubleClick(int list) {
+  SearchPane* search = paneOf(list);
+  if (search == nullptr) return;
+  const int row = XListBox_GetSelectItem(search->list);
+  HWND host = hostListOf(list);
+  if (row < 0 || host == nullptr) return;
+  // A row the host list does not have gets nothing: no selection, no click at a made-up place.
+  const LRESULT count = SendMessageA(host, LB_GETCOUNT, 0, 0);
+  if (count == LB_ERR || row >= count) return;
+  SendMessageA(host, LB_SETCURSEL, static_cast<WPARAM>(row), 0);
+  RECT rect{};
+  if (SendMessageA(host, LB_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&rect)) == LB_ERR) return;
+  SendMessageA(host, WM_LBUTTONDBLCLK, MK_LBUTTON,
+               static_cast<LPARAM>(panes::centreLParam(rect.left, rect.top, rect.right, rect.bottom)));
+}
+
+void showTipInStatus() {
+  const HXCGUI status = frameElement("stateText");
+  if (!XC_IsHXCGUI(status, XC_SHAPE_TEXT)) return;
+  const std::string tip = windowText(hostWindows().bottomPanelItem1001());
+  XShapeText_SetText(status, toX(panes::statusLineText(gbkToUtf16(tip))).c_str());
+  XShape_Redraw(status);
+}
+
+HELE searchList(int list) {
+  const SearchPane* search = paneOf(list);
+  return search != nullptr ? search->list : 0;
+}
+
+uint32_t searchListRedraws(int list) { return list >= 0 && list <= 1 ? gPanes[list].redraws : 0; }
+
+}  // namespace tovalux

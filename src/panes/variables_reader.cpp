@@ -1,0 +1,276 @@
+#include "panes/variables_reader.h"
+
+#include <atomic>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "base/guard.h"
+#include "base/workers.h"
+#include "host/host_text.h"
+#include "host/host_tree.h"
+#include "host/host_windows.h"
+#include "host/ui_jobs.h"
+#include "panes/stack_pane_text.h"
+#include "panes/variables_reader_rules.h"
+#include "settings/settings.h"
+#include "shell/shell.h"
+#include "toolkit/xcgui_views.h"
+
+namespace tovalux {
+namespace {
+
+using panes::gbkToX;
+using panes::toX;
+
+constexpr XColor kCellTextColour = XRGB(240, 240, 240);
+constexpr XColor kHeadingTextColour = XRGB(255, 255, 255);
+constexpr XColor kHeadingBand = XRGB(63, 63, 70);
+constexpr int kColumns = 4;
+constexpr int kStrikeOut = 8;
+// A tree larger than this is not a variables page; the walk stops there.
+constexpr size_t kMostItems = 100000;
+
+HELE gList = 0;          // UI thread
+HFONTX gStrikeFont = 0;  // UI thread: made once, again only when its handle died
+
+std::atomic<bool> gBusy{false};
+std::atomic<uint32_t> gGeneration{0};
+std::atomic<uint32_t> gThreads{0}, gWalks{0}, gRestarts{0}, gCompleted{0}, gStrikeFonts{0};
+
+bool isVariablesList(HELE list) { return XC_IsHXCGUI(list, XC_LIST); }
+
+void redrawList() {
+  XList_RefreshData(gList);
+  XEle_RedrawEle(gList, false);
+}
+
+void clearRows() {
+  if (!isVariablesList(gList)) return;
+  XList_DeleteItemAll(gList);
+  redrawList();
+}
+
+HFONTX strikeFont() {
+  if (XC_IsHXCGUI(gStrikeFont, XC_FONT)) return gStrikeFont;
+  gStrikeFont = XFont_Create2(gbkToX(fontNameSetting()).c_str(), fontSizeSetting(), kStrikeOut);
+  if (gStrikeFont != 0) ++gStrikeFonts;
+  return gStrikeFont;
+}
+
+void onVariableItemStyled(HELE list, const XListItemRecord& item) {
+  bool unsupported = false;
+  for (int column = 0; column < kColumns; ++column) {
+    const HXCGUI text = XList_GetTemplateObject(list, item.index, column, column + 1);
+    if (!XC_IsHXCGUI(text, XC_SHAPE_TEXT)) continue;
+    if (panes::isUnsupportedValueText(panes::fromX(XShapeText_GetText(text)))) unsupported = true;
+    if (darkTheme()) XShapeText_SetTextColor(text, kCellTextColour, 250);
+  }
+  const HXCGUI first = XList_GetTemplateObject(list, item.index, 0, 1);
+  if (XC_IsHXCGUI(first, XC_SHAPE_TEXT) && panes::isVariableCategory(panes::fromX(XShapeText_GetText(first))))
+    XShapeText_SetTextColor(first, kHeadingTextColour, 255);
+  if (!unsupported) return;
+  const HXCGUI value = XList_GetTemplateObject(list, item.index, 1, 2);
+  if (XC_IsHXCGUI(value, XC_SHAPE_TEXT)) XShapeText_SetFont(value, strikeFont());
+}
+
+void onVariableItemDrawn(HELE list, HDRAW draw, const XListItemRecord& item) {
+  if (item.state != item_state_normal) return;
+  if (!panes::isVariableCategory(panes::fromX(XList_GetItemText(list, item.index, 0)))) return;
+  XDraw_FillRectColor(draw, &item.rect, kHeadingBand, 255);
+}
+
+// --- the reader -----------------------------------------------------------------------------
+
+struct HostItem {
+  HTREEITEM handle;
+  std::u16string text;  // trimmed
+};
+
+// Every item of the tree in pre-order, with its text. One UI-thread step: the host cannot change
+// the tree between these sends.
+std::vector<HostItem> listHostItems(HWND tree) {
+  std::vector<HostItem> items;
+  HTREEITEM item = treeRoot(tree);
+  while (item != nullptr && items.size() < kMostItems) {
+    items.push_back({item, std::u16string(panes::trimBlanks(gbkToUtf16(treeItemText(tree, item))))});
+    HTREEITEM next = treeChild(tree, item);
+    while (next == nullptr && item != nullptr) {
+      next = treeNext(tree, item);
+      if (next == nullptr) item = treeParent(tree, item);
+    }
+    item = next;
+  }
+  return items;
+}
+
+enum class Step { kDone, kChanged, kStopped };
+
+// Runs `body` on the UI thread unless the tree moved on since `generation` (or the shell is
+// closing): the check and the body are one step there.
+Step onUiThreadIfUnchanged(uint32_t generation, const std::function<void()>& body) {
+  auto outcome = std::make_shared<Step>(Step::kStopped);
+  const bool ran = runOnUiThread([&, outcome] {
+    if (workerStopRequested()) return;
+    if (gGeneration.load() != generation) {
+      *outcome = Step::kChanged;
+      return;
+    }
+    body();
+    *outcome = Step::kDone;
+  });
+  return ran ? *outcome : Step::kStopped;
+}
+
+// One walk: the rows replaced by those of the tree as it is now. kDone when the tree stayed the
+// same from the listing to the last read.
+Step walkOnce() {
+  ++gWalks;
+  uint32_t generation = 0;
+  std::vector<HostItem> items;
+  HWND tree = nullptr, valueWindow = nullptr, descriptionWindow = nullptr;
+  const bool listed = runOnUiThread([&] {
+    if (workerStopRequested()) return;
+    const HostWindows& windows = hostWindows();
+    tree = windows.bottomPanelItem1109();
+    valueWindow = windows.bottomPanelItem1010();
+    descriptionWindow = windows.bottomPanelItem1115();
+    generation = gGeneration.load();
+    clearRows();
+    if (tree != nullptr) items = listHostItems(tree);
+  });
+  if (!listed || workerStopRequested()) return Step::kStopped;
+
+  for (const HostItem& item : items) {
+    if (item.text.empty()) continue;
+    if (panes::isVariableCategory(item.text)) {
+      const Step step = onUiThreadIfUnchanged(generation, [&] { addVariableHeading(item.text); });
+      if (step != Step::kDone) return step;
+      continue;
+    }
+    Step step = onUiThreadIfUnchanged(generation, [&] { treeSelect(tree, item.handle); });
+    if (step != Step::kDone) return step;
+    // The host shows the value and description of the selected variable in its two windows.
+    if (waitForWorkerStop(kReaderValueWait)) return Step::kStopped;
+    step = onUiThreadIfUnchanged(generation, [&] {
+      const std::string value = windowText(valueWindow);
+      const std::string description = windowText(descriptionWindow);
+      addVariableRow(panes::joinVariable(item.text, gbkToUtf16(value), gbkToUtf16(description)));
+    });
+    if (step != Step::kDone) return step;
+  }
+  // The busy flag is given up in the same UI-thread step that finds the tree unchanged: an insert
+  // (its slot runs on the UI thread too) either came before and is seen here, or comes after and
+  // finds the flag clear.
+  bool finished = false;
+  const bool checked = runOnUiThread([&] {
+    if (workerStopRequested() || gGeneration.load() != generation) return;
+    gBusy.store(false);
+    finished = true;
+  });
+  if (!checked) return Step::kStopped;
+  return finished ? Step::kDone : Step::kChanged;
+}
+
+void readHostVariables() {
+  for (;;) {
+    // One reader covers every insert of the host's burst: it waits for the burst to end first.
+    if (waitForWorkerStop(kReaderStartWait)) break;
+    const Step step = walkOnce();
+    if (step == Step::kDone) {
+      ++gCompleted;
+      return;
+    }
+    if (step == Step::kStopped) break;
+    ++gRestarts;
+  }
+  gBusy.store(false);
+}
+
+void startReaderWhenIdle() {
+  if (gBusy.exchange(true)) return;
+  if (startWorker(&readHostVariables))
+    ++gThreads;
+  else
+    gBusy.store(false);
+}
+
+}  // namespace
+
+void setUpVariablesList(HXCGUI list) {
+  gList = 0;
+  if (!isVariablesList(list)) return;
+  gList = list;
+  XList_SetHeaderHeight(list, 20);
+  XList_EnableMultiSel(list, false);
+  XList_SetItemHeightDefault(list, 18, 18);
+  XList_SetItemTemplateXML(list, toX(u"lib\\Tovalux\\Dark\\ListItem.xml").c_str());
+  XList_CreateAdapterHeader(list);
+  XList_CreateAdapter(list);
+  XList_AddColumnText(list, 220, toX(u"name1").c_str(), toX(u"名称").c_str());
+  XList_AddColumnText(list, 260, toX(u"name2").c_str(), toX(u"值").c_str());
+  XList_AddColumnText(list, 180, toX(u"name3").c_str(), toX(u"类型").c_str());
+  applyScrollViewLook(list);
+  XEle_RegEventC1(list, XE_LIST_TEMP_CREATE_END, [](HELE self, XListItemRecord* item, bool*) {
+    guarded(GuardSite::kToolkit, [&] {
+      if (item != nullptr) onVariableItemStyled(self, *item);
+    });
+    return 0;
+  });
+  XEle_RegEventC1(list, XE_LIST_DRAWITEM, [](HELE self, HDRAW draw, XListItemRecord* item, bool*) {
+    guarded(GuardSite::kToolkit, [&] {
+      if (item != nullptr) onVariableItemDrawn(self, draw, *item);
+    });
+    return 0;
+  });
+  setHostMirror(HostMirror::kVariables, &onVariablesMessage);
+}
+
+void onVariablesMessage(const HostMessage& message) {
+  if (message.message == TVM_DELETEITEM) {
+    // Any delete may kill an item a walk holds.
+    ++gGeneration;
+    mirrorVariablesClear(message.lParam);
+  } else if (message.message == TVM_INSERTITEMA) {
+    ++gGeneration;
+    if (isVariablesList(gList)) startReaderWhenIdle();
+  }
+}
+
+void mirrorVariablesClear(LPARAM item) {
+  if (static_cast<uint32_t>(item) != 0xFFFF0000u && item != 0) return;
+  clearRows();
+}
+
+void addVariableHeading(std::u16string_view text) {
+  if (!isVariablesList(gList)) return;
+  XList_AddItemText(gList, toX(text).c_str());
+  XEle_RedrawEle(gList, false);
+}
+
+void addVariableRow(std::u16string_view joined) {
+  if (!isVariablesList(gList)) return;
+  const auto row = panes::variableRow(joined);
+  if (!row) return;
+  const int index = XList_AddItemText(gList, toX(row->name).c_str());
+  if (index < 0) return;
+  XList_SetItemText(gList, index, 1, toX(row->value).c_str());
+  XList_SetItemText(gList, index, 2, toX(row->type).c_str());
+  XList_RefreshItem(gList, index);
+  XEle_RedrawEle(gList, false);
+}
+
+HELE variablesList() { return isVariablesList(gList) ? gList : 0; }
+
+VariablesReaderStats variablesReaderStats() {
+  return {gThreads.load(), gWalks.load(), gRestarts.load(), gCompleted.load(), gStrikeFonts.load(), gGeneration.load()};
+}
+
+bool variablesReaderBusy() { return gBusy.load(); }
+
+void resetVariablesReaderForTests() {
+  gThreads = gWalks = gRestarts = gCompleted = gStrikeFonts = 0;
+  if (runningWorkers() == 0) gBusy.store(false);
+}
+
+}  // namespace tovalux

@@ -1,0 +1,159 @@
+#include "panes/watch_pane.h"
+
+#include <commctrl.h>
+
+#include "base/guard.h"
+#include "host/host_protocol.h"
+#include "host/host_windows.h"
+#include "panes/stack_pane_text.h"
+#include "panes/watch_pane_rules.h"
+#include "shell/shell.h"
+#include "shell/toolbar_builder.h"
+#include "toolkit/xcgui_views.h"
+
+namespace tovalux {
+namespace {
+
+using panes::gbkToX;
+using panes::toX;
+
+constexpr XColor kCellTextColour = XRGB(240, 240, 240);
+constexpr uint32_t kWatchFunction = 0x05010005;
+
+HELE gList = 0;
+HELE gToolBar = 0;
+
+bool isWatchList(HELE list) { return XC_IsHXCGUI(list, XC_LIST); }
+
+void redraw() { XEle_RedrawEle(gList, false); }
+
+// The list has only appends: a row inserted inside it is appended and the cells below moved
+// down one row.
+int insertRow(int requested, const XString& text) {
+  const int count = XList_GetCount(gList);
+  const int row = panes::watchInsertRow(requested, count);
+  const int added = XList_AddItemText(gList, text.c_str());
+  if (added < 0 || row >= added) return added;
+  for (int moved = added; moved > row; --moved)
+    for (int column = 0; column < panes::kWatchColumns; ++column)
+      XList_SetItemText(gList, moved, column, XList_GetItemText(gList, moved - 1, column).c_str());
+  XList_SetItemText(gList, row, 0, text.c_str());
+  for (int column = 1; column < panes::kWatchColumns; ++column)
+    XList_SetItemText(gList, row, column, XString().c_str());
+  XList_RefreshData(gList);
+  return row;
+}
+
+void styleRow(HELE list, const XListItemRecord& item) {
+  for (int column = 0; column < panes::kWatchColumns; ++column) {
+    const HXCGUI text = XList_GetTemplateObject(list, item.index, column, column + 1);
+    if (XC_IsHXCGUI(text, XC_SHAPE_TEXT)) XShapeText_SetTextColor(text, kCellTextColour, column == 0 ? 255 : 250);
+  }
+}
+
+void buildToolBar() {
+  ToolBarBuilder bar;
+  if (!bar.attach(XC_GetObjectByName(toX(u"variableToolBar").c_str()))) return;
+  gToolBar = bar.toolBar();
+  bar.addButton("添加变量", XRes_GetImage(toX(u"AddWatch_16x.png").c_str()), 0, false, [](HELE) { onAddWatch(); });
+  bar.addSeparator();
+  bar.addButton("删除选择", XRes_GetImage(toX(u"DeleteWatch_16x.png").c_str()), 0, false,
+                [](HELE) { onDeleteWatch(); });
+}
+
+}  // namespace
+
+void buildWatchPane() {
+  gList = gToolBar = 0;
+  const HELE target = pane(kPaneWatch);
+  if (!XC_IsHELE(target)) return;
+  const HXCGUI view = XC_LoadLayout(toX(u"lib\\Tovalux\\Dark\\WatchVariableView.xml").c_str(), target);
+  if (!XC_IsHELE(view)) return;
+  XPane_SetView(target, view);
+  const HXCGUI list = XC_GetObjectByName(toX(u"variableList").c_str());
+  if (isWatchList(list)) {
+    gList = list;
+    XList_SetItemTemplateXML(list, toX(u"lib\\Tovalux\\Dark\\ListItem.xml").c_str());
+    XList_SetHeaderHeight(list, 20);
+    XList_EnableMultiSel(list, false);
+    XList_SetItemHeightDefault(list, 18, 18);
+    XList_CreateAdapterHeader(list);
+    XList_CreateAdapter(list);
+    applyScrollViewLook(list);
+    XList_AddColumnText(list, 200, toX(u"name1").c_str(), toX(u"表达式/变量").c_str());
+    XList_AddColumnText(list, 120, toX(u"name2").c_str(), toX(u"起始监视位置").c_str());
+    XList_AddColumnText(list, 120, toX(u"name3").c_str(), toX(u"数据类型").c_str());
+    XList_AddColumnText(list, 400, toX(u"name4").c_str(), toX(u"值").c_str());
+    XEle_RegEventC1(list, XE_LIST_TEMP_CREATE_END, [](HELE self, XListItemRecord* item, bool*) {
+      guarded(GuardSite::kToolkit, [&] {
+        if (item != nullptr) styleRow(self, *item);
+      });
+      return 0;
+    });
+    setHostMirror(HostMirror::kWatchList, &onWatchListMessage);
+  }
+  buildToolBar();
+  XEle_AdjustLayout(target);
+}
+
+void onWatchListMessage(const HostMessage& message) {
+  if (!isWatchList(gList)) return;
+  switch (message.message) {
+    case LVM_INSERTITEMA: {
+      // The host's row exists whatever its text: an insert without one keeps the rows aligned.
+      const bool text = (message.listItem.mask & LVIF_TEXT) != 0 && message.hasText;
+      const int row = insertRow(message.listItem.item, text ? gbkToX(message.text) : XString());
+      if (row >= 0) XList_RefreshItem(gList, row);
+      redraw();
+      return;
+    }
+    case LVM_SETITEMA: {
+      const int row = message.listItem.item;
+      if (!panes::watchSetApplies(message.listItem.mask, message.hasText, row, message.listItem.subItem,
+                                  XList_GetCount(gList)))
+        return;
+      XList_SetItemText(gList, row, message.listItem.subItem, gbkToX(message.text).c_str());
+      XList_RefreshItem(gList, row);
+      redraw();
+      return;
+    }
+    case LVM_DELETEALLITEMS:
+      XList_DeleteItemAll(gList);
+      XList_RefreshData(gList);
+      redraw();
+      return;
+    case LVM_DELETEITEM: {
+      const auto row = static_cast<int>(message.wParam);
+      if (row < 0 || row >= XList_GetCount(gList)) return;
+      XList_DeleteItem(gList, row);
+      XList_RefreshData(gList);
+      redraw();
+      return;
+    }
+    default: return;
+  }
+}
+
+void onAddWatch() { runIdeFunction(kWatchFunction); }
+
+void onDeleteWatch() {
+  if (!isWatchList(gList)) return;
+  const int row = XList_GetSelectItem(gList);
+  if (row < 0) return;
+  HWND host = hostWindows().bottomPanelItem1187();
+  if (host == nullptr || row >= static_cast<int>(SendMessageA(host, LVM_GETITEMCOUNT, 0, 0))) return;
+  // Every row unselected first: the host deletes whatever is selected, so exactly this one.
+  LVITEMA state{};
+  state.mask = LVIF_STATE;
+  state.state = 0;
+  state.stateMask = LVIS_SELECTED;
+  SendMessageA(host, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&state));
+  state.state = LVIS_SELECTED;
+  SendMessageA(host, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&state));
+  SendMessageA(host, WM_KEYDOWN, VK_DELETE, 0);
+}
+
+HELE watchList() { return isWatchList(gList) ? gList : 0; }
+HELE watchToolBar() { return XC_IsHXCGUI(gToolBar, XC_TOOLBAR) ? gToolBar : 0; }
+
+}  // namespace tovalux
