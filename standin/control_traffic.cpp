@@ -347,6 +347,14 @@ void watchControl(HWND control, const std::string& name, ControlKind kind, std::
 
 bool isWatched(HWND control) { return gWatched.count(control) != 0; }
 
+void journalAlso(HWND control, const std::vector<UINT>& messages) {
+  const auto found = gWatched.find(control);
+  if (found == gWatched.end()) return;
+  std::vector<UINT>& also = found->second.alsoJournal;
+  for (UINT message : messages)
+    if (std::find(also.begin(), also.end(), message) == also.end()) also.push_back(message);
+}
+
 WNDPROC watchedOriginalProcedure(HWND control) {
   const auto found = gWatched.find(control);
   return found == gWatched.end() ? nullptr : found->second.original;

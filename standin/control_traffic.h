@@ -33,6 +33,9 @@ enum class ControlKind {
 // (a library's posted WM_LBUTTONDBLCLK, its WM_KEYDOWN...), which the host never sends itself.
 void watchControl(HWND control, const std::string& name, ControlKind kind, std::vector<UINT> alsoJournal = {});
 bool isWatched(HWND control);
+// More messages to journal on a control watched already (an area that plays the control's
+// host side wants a library's keys or clicks on it).
+void journalAlso(HWND control, const std::vector<UINT>& messages);
 // The procedure that was there before watchControl (the control's own).
 WNDPROC watchedOriginalProcedure(HWND control);
 
