@@ -1,0 +1,206 @@
+// What the stack, variables and search panes cost, under Wine, each figure beside its peer
+// measured in the same run:
+//
+//   search    the host's search into list 1: LB_RESETCONTENT, 500 LB_ADDSTRING and the summary
+//             line, with the plug-in mirroring them into "搜寻结果1" against the stand-in alone
+//             (its dock bars hidden, as the shell hides them)
+//   reader    100 variables read after a pause, from the host's first insert until the reader
+//             has ended, against the reader's own waits (100 ms, then 50 ms per variable)
+//   latency   the UI thread's round trip (a message posted to a window of ours and served)
+//             while the reader reads 100 variables, against the same with no reader
+//
+//   bench_panes_debug [ROUNDS] [search|reader|latency]      default 5 rounds, every part
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "base/workers.h"
+#include "lifecycle/descriptor.h"
+#include "lifecycle/lifecycle.h"
+#include "panes/search_results.h"
+#include "panes/variables_reader.h"
+#include "standin_host.h"
+#include "toolkit/xcgui_views.h"
+
+namespace {
+
+using standin::Host;
+
+double now() {
+  static LARGE_INTEGER frequency = [] {
+    LARGE_INTEGER f;
+    QueryPerformanceFrequency(&f);
+    return f;
+  }();
+  LARGE_INTEGER counter;
+  QueryPerformanceCounter(&counter);
+  return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+void pump() {
+  MSG message;
+  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+  }
+}
+
+bool pumpUntil(const std::function<bool()>& done, double seconds = 120) {
+  const double start = now();
+  while (!done()) {
+    if (now() - start > seconds) return false;
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 1, QS_ALLINPUT);
+    pump();
+  }
+  return true;
+}
+
+double percentile(std::vector<double> values, double share) {
+  if (values.empty()) return 0;
+  std::sort(values.begin(), values.end());
+  const size_t at = std::min(values.size() - 1, static_cast<size_t>(share * static_cast<double>(values.size())));
+  return values[at];
+}
+
+double median(std::vector<double> values) { return percentile(std::move(values), 0.5); }
+
+void openHost(Host& host, bool plugin) {
+  tovalux::resetLifecycleForTests();
+  tovalux::resetVariablesReaderForTests();
+  host.reset();
+  host.setDirectory(TOVALUX_HOST_DIR_WINE);
+  if (plugin) host.addLibrary(&GetNewInf, "in-process");
+  host.runAction("mode quiet-traffic 1");
+  host.createWindows();
+  host.show(SW_SHOWNORMAL);
+  if (plugin) {
+    host.notifyStart();
+  } else {
+    const standin::WindowTree& t = host.tree();
+    for (HWND bar : {t.topDockBar, t.leftDockBar, t.bottomDockBar, t.rightDockBar}) ShowWindow(bar, SW_HIDE);
+  }
+  pump();
+}
+
+void closeHost(Host& host) {
+  if (!host.libraries().empty()) host.notifyAll(6);
+  tovalux::waitForWorkers(5000);
+  host.destroyWindows();
+  pump();
+}
+
+bool readerIdle() { return !tovalux::variablesReaderBusy() && tovalux::runningWorkers() == 0; }
+
+void benchSearch(Host& host, int rounds) {
+  std::vector<double> times[2];
+  for (int plugin = 0; plugin < 2; ++plugin) {
+    openHost(host, plugin == 1);
+    for (int round = 0; round < rounds * 4; ++round) {
+      const double start = now();
+      host.runAction("search 1 500");
+      pump();
+      times[plugin].push_back(now() - start);
+    }
+    if (plugin == 1 && XListBox_GetCount(tovalux::searchList(0)) != 501)
+      std::printf("search: the pane has the wrong rows\n");
+    closeHost(host);
+  }
+  const double alone = median(times[0]), mirrored = median(times[1]);
+  std::printf(
+      "search    500 lines + summary: stand-in alone %.2f ms, with the plug-in %.2f ms, ratio %.2f (goal <= 1.5)\n",
+      alone * 1e3, mirrored * 1e3, alone > 0 ? mirrored / alone : 0);
+}
+
+// A window of ours whose posted message marks the time it was served.
+double gServedAt = 0;
+LRESULT CALLBACK pingProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_APP + 1) {
+    gServedAt = now();
+    return 0;
+  }
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+HWND pingWindow() {
+  static HWND window = [] {
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = &pingProcedure;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "BenchPing";
+    RegisterClassA(&wc);
+    return CreateWindowExA(0, "BenchPing", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
+  }();
+  return window;
+}
+
+// Round trips of posted messages while `running` holds (at least `minimum` of them).
+std::vector<double> roundTrips(const std::function<bool()>& running, size_t minimum) {
+  std::vector<double> trips;
+  while (running() || trips.size() < minimum) {
+    gServedAt = 0;
+    const double posted = now();
+    PostMessageA(pingWindow(), WM_APP + 1, 0, 0);
+    pumpUntil([] { return gServedAt != 0; }, 10);
+    trips.push_back(gServedAt - posted);
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 2, QS_ALLINPUT);
+    pump();
+  }
+  return trips;
+}
+
+void benchReader(Host& host, int rounds, bool latency) {
+  openHost(host, true);
+  host.setMode("variables-count", 100);
+  std::vector<double> reads, during, idle;
+  for (int round = 0; round < rounds; ++round) {
+    const double start = now();
+    host.runAction("pause-page");
+    if (latency) {
+      const std::vector<double> trips = roundTrips([] { return !readerIdle(); }, 0);
+      during.insert(during.end(), trips.begin(), trips.end());
+    } else {
+      pumpUntil(readerIdle);
+    }
+    reads.push_back(now() - start);
+    if (XList_GetCount(tovalux::variablesList()) != 101) std::printf("reader: the list has the wrong rows\n");
+    host.runAction("resume-page");
+    pumpUntil(readerIdle);
+    if (latency) {
+      const std::vector<double> trips = roundTrips([] { return false; }, 200);
+      idle.insert(idle.end(), trips.begin(), trips.end());
+    }
+  }
+  closeHost(host);
+  const double waits = (tovalux::kReaderStartWait + 100.0 * tovalux::kReaderValueWait) / 1e3;
+  if (!latency) {
+    std::printf(
+        "reader    100 variables: %.0f ms (median of %d), its own waits %.0f ms, overhead %.1f%% (goal <= 10%%)\n",
+        median(reads) * 1e3, rounds, waits * 1e3, (median(reads) / waits - 1) * 100);
+  } else {
+    std::printf(
+        "latency   UI round trip during a read: p50 %.2f ms, p99 %.2f ms, max %.2f ms (%zu trips; goal p99 <= 20 ms); "
+        "idle: p50 %.2f ms, p99 %.2f ms\n",
+        percentile(during, 0.5) * 1e3, percentile(during, 0.99) * 1e3, percentile(during, 1.0) * 1e3, during.size(),
+        percentile(idle, 0.5) * 1e3, percentile(idle, 0.99) * 1e3);
+  }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
+  const std::string only = argc > 2 ? argv[2] : "";
+  const auto part = [&](const char* name) { return only.empty() || only == name; };
+  SetCurrentDirectoryA(TOVALUX_HOST_DIR_WINE);
+  Host& host = Host::instance();
+  host.setQuitOnClose(false);
+  if (part("search")) benchSearch(host, rounds);
+  if (part("reader")) benchReader(host, rounds, false);
+  if (part("latency")) benchReader(host, std::max(1, rounds / 2), true);
+  return 0;
+}
