@@ -274,7 +274,9 @@ TEST_F(PanesModulesTest, AFileThatCannotBeUsedIsNeverWrittenOver) {
     EXPECT_NE(boxes[0].text.find("EcManager.json"), std::string::npos);
     EXPECT_EQ(folderItem("新的"), -1);
     if (HWINDOW window = moduleNameWindow()) XWnd_CloseWindow(window);
-    if (bytes.find("\"a\":[\"1.ec\"],\"a\"") != std::string::npos) EXPECT_EQ(treeDump(), "a:");  // shown, not written
+    if (bytes.find("\"a\":[\"1.ec\"],\"a\"") != std::string::npos) {
+      EXPECT_EQ(treeDump(), "a:");  // shown, not written
+    }
   }
   // A file another program holds open without sharing cannot be read: refused the same way.
   writeFile(listPath, "{\"常用\":\"\"}");
