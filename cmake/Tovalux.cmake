@@ -26,6 +26,13 @@ cmake_path(NORMAL_PATH TOVALUX_ROOT)
 
 if(WIN32)
   add_compile_definitions(_WIN32_WINNT=0x0601 WINVER=0x0601 NOMINMAX STRICT)
+  # Reproducible programs: no build folder in __FILE__ or the debug information, and no link time
+  # in the PE header, so two builds of one commit in different folders give the same bytes.
+  # GCC tries the last map first: the build folder (inside the source tree) comes last.
+  string(REGEX REPLACE "/$" "" tovalux_source_prefix "${TOVALUX_ROOT}")
+  add_compile_options("$<$<COMPILE_LANGUAGE:C,CXX>:-ffile-prefix-map=${tovalux_source_prefix}/=>"
+                      "$<$<COMPILE_LANGUAGE:C,CXX>:-ffile-prefix-map=${CMAKE_BINARY_DIR}/=>")
+  add_link_options(-Wl,--no-insert-timestamp)
   # The stand-in IDE's folder: H in every test and in the demo.
   set(TOVALUX_HOST_DIR ${CMAKE_BINARY_DIR}/host)
   file(MAKE_DIRECTORY ${TOVALUX_HOST_DIR}/lib)

@@ -7,6 +7,7 @@
 
 #include "base/guard.h"
 #include "base/text.h"
+#include "base/version.h"
 #include "commands/blackmoon.h"
 #include "commands/commands.h"
 #include "commands/commands_internal.h"
@@ -30,7 +31,7 @@ constexpr int kItemHeight = 22;
 constexpr int kWideButtonExtra = 16;  // "数据库(B)"
 constexpr int kDatabaseMenu = 5;
 constexpr char kAboutApp[] = "Tovalux IDE";
-constexpr char kAboutText[] = "易语言 - Tovalux IDE 预览版 v1.0.3\r\n由 Tovalux 开发者制作";
+constexpr char kAboutText[] = "易语言 - Tovalux IDE 预览版 v" TOVALUX_VERSION "\r\n由 Tovalux 开发者制作";
 constexpr char kHelpAddress[] = "https://tovalux.example/help";
 constexpr char kContactAddress[] = "https://tovalux.example/contact";
 
