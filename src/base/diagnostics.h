@@ -19,4 +19,19 @@ void logToNotepad(std::string_view text);
 void* notepadLogSink();
 void logToNotepadSink(void* sink, std::string_view text);
 
+// While one lives on a thread, that thread looks the Notepad window up once: a host call that
+// sends thousands of notifications to a logging window (a tree delete sends one per item) logs
+// them all to the window found first instead of searching the desktop for each. Nests; a scope
+// on another thread at the same time leaves this thread looking up as usual.
+class NotepadLookupScope {
+ public:
+  NotepadLookupScope();
+  ~NotepadLookupScope();
+  NotepadLookupScope(const NotepadLookupScope&) = delete;
+  NotepadLookupScope& operator=(const NotepadLookupScope&) = delete;
+
+ private:
+  bool owner_ = false;
+};
+
 }  // namespace tovalux

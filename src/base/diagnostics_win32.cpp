@@ -2,13 +2,19 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <string>
 
 namespace tovalux {
+namespace {
 
-void logProgress(std::string_view) {}
+// The one thread whose lookups are kept (0: none); the rest is touched by that thread only.
+std::atomic<DWORD> gScopeThread{0};
+int gScopeDepth = 0;
+bool gScopeLooked = false;
+void* gScopeSink = nullptr;
 
-void* notepadLogSink() {
+void* findNotepadSink() {
   constexpr const char* kTitles[] = {"TovaluxLog.txt - 记事本", "*TovaluxLog.txt - 记事本", "TovaluxLog - 记事本"};
   // The host's notifications come through here by the thousand (a tree delete sends one per
   // item): without any Notepad window, one lookup answers instead of one per title.
@@ -19,6 +25,36 @@ void* notepadLogSink() {
     if (notepad) break;
   }
   return notepad ? GetWindow(notepad, GW_CHILD) : nullptr;
+}
+
+}  // namespace
+
+void logProgress(std::string_view) {}
+
+NotepadLookupScope::NotepadLookupScope() {
+  const DWORD me = GetCurrentThreadId();
+  DWORD none = 0;
+  if (gScopeThread.load(std::memory_order_acquire) == me) {
+    ++gScopeDepth;
+    owner_ = true;
+  } else if (gScopeThread.compare_exchange_strong(none, me, std::memory_order_acq_rel)) {
+    gScopeDepth = 1;
+    gScopeLooked = false;
+    owner_ = true;
+  }
+}
+
+NotepadLookupScope::~NotepadLookupScope() {
+  if (owner_ && --gScopeDepth == 0) gScopeThread.store(0, std::memory_order_release);
+}
+
+void* notepadLogSink() {
+  if (gScopeThread.load(std::memory_order_acquire) != GetCurrentThreadId()) return findNotepadSink();
+  if (!gScopeLooked) {
+    gScopeSink = findNotepadSink();
+    gScopeLooked = true;
+  }
+  return gScopeSink;
 }
 
 void logToNotepadSink(void* sink, std::string_view text) {

@@ -11,8 +11,10 @@
 #include <commctrl.h>
 
 #include <cstring>
+#include <optional>
 #include <string>
 
+#include "base/diagnostics.h"
 #include "base/guard.h"
 #include "base/last_error.h"
 #include "hooks/host/host_controls.h"
@@ -252,6 +254,10 @@ void bringOutputPane(HWND tabs, WPARAM index) {
 LRESULT WINAPI routedSendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   const auto pass = original<decltype(&SendMessageA)>(HostHook::kSendMessageA);
   if (!routing::routerWatches(message) || !shellRunning()) return pass(window, message, wParam, lParam);
+  // A tree delete notifies the host main window once per item, and its logging row would look
+  // for the Notepad log window each time: once per delete is enough.
+  std::optional<NotepadLookupScope> oneLookup;
+  if (message == TVM_DELETEITEM) oneLookup.emplace();
 
   Match match;
   {

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <optional>
 #include <string>
 
 #include "base/diagnostics.h"
@@ -30,6 +31,34 @@ TEST(NotepadLog, TitlesAreTriedInOrder) {
     }
     EXPECT_EQ(third.text(), "one\r\n");
   }
+}
+
+DWORD WINAPI logFromAnotherThread(void*) {
+  logToNotepad("other");
+  return 0;
+}
+
+TEST(NotepadLog, AScopeLooksTheWindowUpOnceOnItsThreadOnly) {
+  std::optional<NotepadSink> sink;
+  {
+    NotepadLookupScope outer;
+    logToNotepad("before");  // no window yet: the scope keeps that answer
+    sink.emplace("TovaluxLog.txt - 记事本");
+    {
+      NotepadLookupScope nested;
+      logToNotepad("inside");
+    }
+    logToNotepad("inside");
+    EXPECT_EQ(sink->text(), "");
+    // Another thread looks up as usual (its send is served while this thread pumps).
+    HANDLE thread = CreateThread(nullptr, 0, &logFromAnotherThread, nullptr, 0, nullptr);
+    ASSERT_NE(thread, nullptr);
+    EXPECT_TRUE(testing::pumpMessagesUntil([&] { return WaitForSingleObject(thread, 0) == WAIT_OBJECT_0; }));
+    CloseHandle(thread);
+    EXPECT_EQ(sink->text(), "other\r\n");
+  }
+  logToNotepad("after");
+  EXPECT_EQ(sink->text(), "other\r\nafter\r\n");
 }
 
 TEST(NotepadLog, LinesLandAtTheCaretReplacingTheSelection) {
