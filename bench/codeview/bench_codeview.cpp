@@ -29,40 +29,16 @@
 #include "shell/shell.h"
 #include "standin_host.h"
 #include "toolkit/win32/xcgui_win32.h"
+#include "bench_support.h"
 
 namespace {
 
+using tovalux::bench::median;
+using tovalux::bench::now;
+using tovalux::bench::pump;
+using tovalux::bench::timed;
+
 using standin::Host;
-
-double now() {
-  static LARGE_INTEGER frequency = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return f;
-  }();
-  LARGE_INTEGER counter;
-  QueryPerformanceCounter(&counter);
-  return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-double timed(const std::function<void()>& work) {
-  const double start = now();
-  work();
-  return now() - start;
-}
-
-void pump() {
-  MSG message;
-  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&message);
-    DispatchMessageA(&message);
-  }
-}
-
-double median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  return values[values.size() / 2];
-}
 
 uint32_t ticks() {
   LARGE_INTEGER counter;

@@ -34,35 +34,16 @@
 #include "shell/shell.h"
 #include "standin_host.h"
 #include "toolkit/xcgui_views.h"
+#include "bench_support.h"
 
 namespace {
 
+using tovalux::bench::median;
+using tovalux::bench::now;
+using tovalux::bench::pump;
+using tovalux::bench::timed;
+
 using standin::Host;
-
-double now() {
-  static LARGE_INTEGER frequency = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return f;
-  }();
-  LARGE_INTEGER counter;
-  QueryPerformanceCounter(&counter);
-  return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-double timed(const std::function<void()>& work) {
-  const double start = now();
-  work();
-  return now() - start;
-}
-
-void pump() {
-  MSG message;
-  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&message);
-    DispatchMessageA(&message);
-  }
-}
 
 // Serves messages until `done` holds or `seconds` pass; false on the timeout.
 bool pumpUntil(const std::function<bool()>& done, double seconds = 120) {
@@ -73,11 +54,6 @@ bool pumpUntil(const std::function<bool()>& done, double seconds = 120) {
     pump();
   }
   return true;
-}
-
-double median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  return values.empty() ? 0 : values[values.size() / 2];
 }
 
 size_t countOf(const std::string& text, const std::string& piece) {

@@ -27,29 +27,14 @@
 #include "shell/host_mirrors.h"
 #include "standin_host.h"
 #include "toolkit/xcgui_views.h"
+#include "bench_support.h"
 
 namespace {
 
+using tovalux::bench::now;
+using tovalux::bench::pump;
+
 using standin::Host;
-
-double now() {
-  static LARGE_INTEGER frequency = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return f;
-  }();
-  LARGE_INTEGER counter;
-  QueryPerformanceCounter(&counter);
-  return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-void pump() {
-  MSG message;
-  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&message);
-    DispatchMessageA(&message);
-  }
-}
 
 bool pumpUntil(const std::function<bool()>& done, double seconds = 120) {
   const double start = now();

@@ -29,39 +29,20 @@
 #include "shell/shell.h"
 #include "standin_host.h"
 #include "toolkit/xcgui_views.h"
+#include "bench_support.h"
 
 namespace {
 
-using standin::Host;
+using tovalux::bench::median;
+using tovalux::bench::now;
+using tovalux::bench::pump;
 
-double now() {
-  static LARGE_INTEGER frequency = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return f;
-  }();
-  LARGE_INTEGER counter;
-  QueryPerformanceCounter(&counter);
-  return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
+using standin::Host;
 
 double timedMs(const std::function<void()>& work) {
   const double start = now();
   work();
   return (now() - start) * 1000;
-}
-
-void pump() {
-  MSG message;
-  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&message);
-    DispatchMessageA(&message);
-  }
-}
-
-double median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  return values.empty() ? 0 : values[values.size() / 2];
 }
 
 // The host's burst, then everything it queued (the mirror's one refresh) until the queue is empty.

@@ -22,21 +22,13 @@
 #include "settings/settings.h"
 #include "shell/host_mirrors.h"
 #include "standin_host.h"
+#include "bench_support.h"
 
 namespace {
 
-using standin::Host;
+using tovalux::bench::now;
 
-double now() {
-  static const LARGE_INTEGER frequency = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return f;
-  }();
-  LARGE_INTEGER counter;
-  QueryPerformanceCounter(&counter);
-  return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
+using standin::Host;
 
 // One run, in nanoseconds per call.
 double nanosecondsPerCall(long calls, const std::function<void()>& call) {

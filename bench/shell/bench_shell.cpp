@@ -20,40 +20,16 @@
 #include "lifecycle/descriptor.h"
 #include "lifecycle/lifecycle.h"
 #include "shell/shell.h"
+#include "bench_support.h"
 
 namespace {
 
+using tovalux::bench::median;
+using tovalux::bench::now;
+using tovalux::bench::pump;
+using tovalux::bench::timed;
+
 using standin::Host;
-
-double now() {
-  static LARGE_INTEGER frequency = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return f;
-  }();
-  LARGE_INTEGER counter;
-  QueryPerformanceCounter(&counter);
-  return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-double timed(const std::function<void()>& work) {
-  const double start = now();
-  work();
-  return now() - start;
-}
-
-void pump() {
-  MSG message;
-  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&message);
-    DispatchMessageA(&message);
-  }
-}
-
-double median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  return values[values.size() / 2];
-}
 
 // 100 sizes, each applied to `window` and followed by the messages it caused.
 double resizeStorm(HWND window) {
