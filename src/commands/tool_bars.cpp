@@ -57,13 +57,13 @@ ToolBarsState& bars() {
 
 int onToolButtonClick(HELE button, bool*);
 
-void addGroup(ToolBarBuilder& builder, std::span<const ToolButtonSpec> group) {
-  for (const ToolButtonSpec& spec : group) {
-    if (spec.tooltip == kToolSeparator) {
+void addGroup(ToolBarBuilder& builder, std::span<const ToolButton> group) {
+  for (const ToolButton& entry : group) {
+    if (entry.tooltip == kToolSeparator) {
       builder.addSeparator();
       continue;
     }
-    HELE button = builder.addButton(spec.tooltip, loadToolIcon(spec.icon), loadToolIconDisabled(spec.icon), true);
+    HELE button = builder.addButton(entry.tooltip, loadToolIcon(entry.icon), loadToolIconDisabled(entry.icon), true);
     if (button != 0) XEle_RegEventC1(button, XE_BNCLICK, &onToolButtonClick);
   }
 }

@@ -7,7 +7,7 @@
 namespace tovalux::commands {
 namespace {
 
-constexpr ToolButtonSpec kFirstGroup[] = {
+constexpr ToolButton kFirstGroup[] = {
     {"跳回前跳转处", "Backward_16x.png"},        // 0
     {"跳到调用命令处", "Forward_16x.png"},       // 1
     {"|", "|"},                                  // 2
@@ -23,7 +23,7 @@ constexpr ToolButtonSpec kFirstGroup[] = {
     {"|", "|"},                                  // 12
 };
 
-constexpr ToolButtonSpec kSecondGroup[] = {
+constexpr ToolButton kSecondGroup[] = {
     {"|", "|"},                                           // 14
     {"编译(F7)", "BuildSelection_16x.png"},               // 15
     {"静态编译(Shift+F7)", "BuildSolution_16x.png"},      // 16
@@ -53,7 +53,7 @@ constexpr ToolButtonSpec kSecondGroup[] = {
     {"系统设置", "Builder_16x.png"},                      // 40
 };
 
-constexpr ToolButtonSpec kDesigner[] = {
+constexpr ToolButton kDesigner[] = {
     {"预览窗口设计", "RunTestDialog_16x.png"},               // 0
     {"|", "|"},                                              // 1
     {"左对齐", "AlignLeft_16x.png"},                         // 2
@@ -138,9 +138,9 @@ constexpr auto kActionNames = [] {
 
 }  // namespace
 
-std::span<const ToolButtonSpec> mainToolBarFirstGroup() { return kFirstGroup; }
-std::span<const ToolButtonSpec> mainToolBarSecondGroup() { return kSecondGroup; }
-std::span<const ToolButtonSpec> designerToolBar() { return kDesigner; }
+std::span<const ToolButton> mainToolBarFirstGroup() { return kFirstGroup; }
+std::span<const ToolButton> mainToolBarSecondGroup() { return kSecondGroup; }
+std::span<const ToolButton> designerToolBar() { return kDesigner; }
 
 std::string_view toolButtonName(std::string_view tooltip) {
   const size_t paren = gbkFind(tooltip, '(');

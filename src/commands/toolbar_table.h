@@ -9,7 +9,7 @@
 
 namespace tovalux::commands {
 
-struct ToolButtonSpec {
+struct ToolButton {
   std::string_view tooltip;  // "|" is a separator
   std::string_view icon;     // file name in the tool icon folders
 };
@@ -17,10 +17,10 @@ struct ToolButtonSpec {
 inline constexpr std::string_view kToolSeparator = "|";
 
 // "winToolBar0": positions 0..12, then position 13 (the linker selector), then 14..40.
-std::span<const ToolButtonSpec> mainToolBarFirstGroup();
-std::span<const ToolButtonSpec> mainToolBarSecondGroup();
+std::span<const ToolButton> mainToolBarFirstGroup();
+std::span<const ToolButton> mainToolBarSecondGroup();
 // "winToolBar1": positions 0..17.
-std::span<const ToolButtonSpec> designerToolBar();
+std::span<const ToolButton> designerToolBar();
 
 inline constexpr int kLinkerPosition = 13;
 inline constexpr int kMainToolBarCount = 41;

@@ -85,21 +85,21 @@ namespace shell_detail {
 void buildPaneTable() {
   FrameParts& p = parts();
   for (int i = 0; i < shell_rules::kPaneCount; ++i) {
-    const shell_rules::PaneSpec& spec = kPanes[i];
-    HELE created = XPane_Create(wide(spec.title).c_str(), spec.width, spec.height, p.frame);
+    const shell_rules::PaneLayout& layout = kPanes[i];
+    HELE created = XPane_Create(wide(layout.title).c_str(), layout.width, layout.height, p.frame);
     p.panes[i] = created;
     if (!XC_IsHELE(created)) continue;
-    XEle_SetID(created, spec.elementId);
+    XEle_SetID(created, layout.elementId);
     HXCGUI undock = XEle_GetChildByIndex(created, kCaptionUndockButton);
     if (XC_IsHELE(undock)) XEle_RegEventC(undock, XE_BNCLICK, &onUndockClicked);
   }
   for (int i = 0; i < shell_rules::kPaneCount; ++i) {
-    const shell_rules::PaneSpec& spec = kPanes[i];
-    switch (spec.dock) {
+    const shell_rules::PaneLayout& layout = kPanes[i];
+    switch (layout.dock) {
       case shell_rules::PaneDock::kLeftGroup: XFrameWnd_AddPane(p.frame, 0, p.panes[i], pane_align_left); break;
       case shell_rules::PaneDock::kRightAlone: XFrameWnd_AddPane(p.frame, 0, p.panes[i], pane_align_right); break;
       case shell_rules::PaneDock::kBottomGroup: XFrameWnd_AddPane(p.frame, 0, p.panes[i], pane_align_bottom); break;
-      case shell_rules::PaneDock::kMerged: XFrameWnd_MergePane(p.frame, p.panes[spec.mergeInto], p.panes[i]); break;
+      case shell_rules::PaneDock::kMerged: XFrameWnd_MergePane(p.frame, p.panes[layout.mergeInto], p.panes[i]); break;
     }
   }
   if (XC_IsHELE(p.panes[kPaneLibraries])) XEle_RegEventC(p.panes[kPaneLibraries], XE_SIZE, &onLibrariesPaneSized);

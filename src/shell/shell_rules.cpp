@@ -5,7 +5,7 @@
 
 namespace tovalux::shell_rules {
 
-const std::array<PaneSpec, kPaneCount> kPanes = {{
+const std::array<PaneLayout, kPaneCount> kPanes = {{
     {"易支持库", 320, 260, 10001, PaneDock::kLeftGroup, -1, true},
     {"项目结构", 320, 260, 10002, PaneDock::kMerged, 0, true},
     {"组件属性", 320, 260, 10003, PaneDock::kMerged, 0, true},

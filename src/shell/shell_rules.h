@@ -19,7 +19,7 @@ enum class PaneDock : uint8_t {
   kMerged,       // merged into the group of `mergeInto`
 };
 
-struct PaneSpec {
+struct PaneLayout {
   const char* title;  // GBK
   int width;
   int height;
@@ -33,7 +33,7 @@ inline constexpr int kPaneCount = 12;
 inline constexpr int kFirstPaneId = 10001;
 
 // Index order: the order the panes are created in.
-extern const std::array<PaneSpec, kPaneCount> kPanes;
+extern const std::array<PaneLayout, kPaneCount> kPanes;
 
 // The order the pane look, the text colours and the focus handlers are applied in.
 inline constexpr std::array<int, kPaneCount> kPaneStyleOrder = {1, 2, 3, 5, 6, 9, 10, 0, 4, 7, 8, 11};

@@ -9,8 +9,8 @@
 
 namespace tovalux::hostrules {
 
-bool hookWanted(const HookSpec& spec, bool codeTip, int32_t gridFontSetting) {
-  switch (spec.when) {
+bool hookWanted(const HookEntry& hook, bool codeTip, int32_t gridFontSetting) {
+  switch (hook.when) {
     case HookWhen::kAlways: return true;
     case HookWhen::kCodeTip: return codeTip;
     case HookWhen::kGridFont: return gridFontSetting > 0;

@@ -16,7 +16,7 @@ namespace tovalux::hostrules {
 
 enum class HookWhen : uint8_t { kAlways, kCodeTip, kGridFont };
 
-struct HookSpec {
+struct HookEntry {
   const char* function;
   const char* module;
   int byteCount;  // entry bytes to move (the engine raises it to an instruction boundary)
@@ -25,7 +25,7 @@ struct HookSpec {
 };
 
 // In installation order; the index is the hook's number minus one.
-inline constexpr std::array<HookSpec, 12> kHostHooks = {{
+inline constexpr std::array<HookEntry, 12> kHostHooks = {{
     {"GetClientRect", "user32.dll", 7, HookWhen::kAlways, true},
     {"SendMessageA", "user32.dll", 5, HookWhen::kAlways, true},
     {"LoadBitmapA", "user32.dll", 5, HookWhen::kAlways, true},
@@ -40,8 +40,8 @@ inline constexpr std::array<HookSpec, 12> kHostHooks = {{
     {"SelectObject", "gdi32.dll", 5, HookWhen::kGridFont, false},
 }};
 
-// Whether hook `spec` belongs to this start, given the two settings read at installation.
-bool hookWanted(const HookSpec& spec, bool codeTip, int32_t gridFontSetting);
+// Whether `hook` belongs to this start, given the two settings read at installation.
+bool hookWanted(const HookEntry& hook, bool codeTip, int32_t gridFontSetting);
 
 // --- colours (COLORREF 0x00BBGGRR) ----------------------------------------------------------
 

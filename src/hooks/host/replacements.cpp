@@ -473,9 +473,9 @@ void installHostHooks() {
   // function alone and the shell runs on without that rule.
   HookTransaction transaction;
   for (size_t i = 0; i < hostrules::kHostHooks.size(); ++i) {
-    const hostrules::HookSpec& spec = hostrules::kHostHooks[i];
-    if (hostrules::hookWanted(spec, codeTip, gridFontSetting))
-      transaction.install(gHooks[i], spec.module, spec.function, detail::kReplacements[i], spec.byteCount);
+    const hostrules::HookEntry& hook = hostrules::kHostHooks[i];
+    if (hostrules::hookWanted(hook, codeTip, gridFontSetting))
+      transaction.install(gHooks[i], hook.module, hook.function, detail::kReplacements[i], hook.byteCount);
   }
   transaction.commit();
 }

@@ -94,10 +94,10 @@ TEST(MenuState, CaptionMarkersAreFoundByCharacter) {
 // The kinds "winToolBar0" holds: buttons, separators, and the combo box at 13.
 std::vector<ToolElementKind> mainKinds() {
   std::vector<ToolElementKind> kinds;
-  for (const ToolButtonSpec& b : mainToolBarFirstGroup())
+  for (const ToolButton& b : mainToolBarFirstGroup())
     kinds.push_back(b.tooltip == kToolSeparator ? ToolElementKind::kOther : ToolElementKind::kButton);
   kinds.push_back(ToolElementKind::kComboBox);
-  for (const ToolButtonSpec& b : mainToolBarSecondGroup())
+  for (const ToolButton& b : mainToolBarSecondGroup())
     kinds.push_back(b.tooltip == kToolSeparator ? ToolElementKind::kOther : ToolElementKind::kButton);
   return kinds;
 }

@@ -30,8 +30,8 @@ TEST(ToolBarTable, NamesAreTheTextBeforeTheFirstParenthesis) {
 TEST(ToolBarTable, EveryButtonHasAnActionAndTheGroupsHaveTheirPositions) {
   size_t count = 0;
   std::set<std::string_view> names;
-  auto walk = [&](std::span<const ToolButtonSpec> group) {
-    for (const ToolButtonSpec& b : group) {
+  auto walk = [&](std::span<const ToolButton> group) {
+    for (const ToolButton& b : group) {
       ++count;
       if (b.tooltip == kToolSeparator) {
         EXPECT_EQ(b.icon, kToolSeparator);

@@ -161,12 +161,12 @@ TEST(BannerBitmap, FindsThePixelsOfAPackedDibAndRefusesShortOrOddOnes) {
 
 TEST(HookTable, OrderConditionsAndWhatShutDownRemoves) {
   std::vector<std::string> always, codeTip, gridFont, removed;
-  for (const HookSpec& spec : kHostHooks) {
-    (spec.when == HookWhen::kAlways    ? always
-     : spec.when == HookWhen::kCodeTip ? codeTip
+  for (const HookEntry& hook : kHostHooks) {
+    (hook.when == HookWhen::kAlways    ? always
+     : hook.when == HookWhen::kCodeTip ? codeTip
                                        : gridFont)
-        .push_back(spec.function);
-    if (spec.removedAtShutdown) removed.push_back(spec.function);
+        .push_back(hook.function);
+    if (hook.removedAtShutdown) removed.push_back(hook.function);
   }
   EXPECT_EQ(always,
             (std::vector<std::string>{"GetClientRect", "SendMessageA", "LoadBitmapA", "SetBkColor", "CreateWindowExA",

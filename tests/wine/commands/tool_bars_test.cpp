@@ -50,8 +50,8 @@ class ToolBars : public CommandsTest {
 TEST_F(ToolBars, EveryPositionHoldsItsElement) {
   ASSERT_EQ(XToolBar_GetEleCount(toolBar(0)), commands::kMainToolBarCount);
   ASSERT_EQ(XToolBar_GetEleCount(toolBar(1)), commands::kDesignerToolBarCount);
-  std::vector<commands::ToolButtonSpec> main(commands::mainToolBarFirstGroup().begin(),
-                                             commands::mainToolBarFirstGroup().end());
+  std::vector<commands::ToolButton> main(commands::mainToolBarFirstGroup().begin(),
+                                         commands::mainToolBarFirstGroup().end());
   main.push_back({"", ""});  // position 13
   main.insert(main.end(), commands::mainToolBarSecondGroup().begin(), commands::mainToolBarSecondGroup().end());
   for (int i = 0; i < commands::kMainToolBarCount; ++i) {
