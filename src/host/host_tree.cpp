@@ -4,42 +4,13 @@
 #include <string_view>
 
 #include "base/gbk_scan.h"
+#include "host/host_memory.h"
 
 namespace tovalux {
 namespace {
 
 HTREEITEM nextItem(HWND tree, WPARAM relation, HTREEITEM item) {
   return reinterpret_cast<HTREEITEM>(SendMessageA(tree, TVM_GETNEXTITEM, relation, reinterpret_cast<LPARAM>(item)));
-}
-
-constexpr DWORD kReadable = PAGE_READONLY | PAGE_READWRITE | PAGE_WRITECOPY | PAGE_EXECUTE_READ |
-                            PAGE_EXECUTE_READWRITE | PAGE_EXECUTE_WRITECOPY;
-
-// Bytes readable from `address` to the end of its region; 0 when it is not readable.
-size_t readableRun(const void* address) {
-  MEMORY_BASIC_INFORMATION info;
-  if (VirtualQuery(address, &info, sizeof info) != sizeof info) return 0;
-  if (info.State != MEM_COMMIT || (info.Protect & (PAGE_GUARD | PAGE_NOACCESS)) != 0 || (info.Protect & kReadable) == 0)
-    return 0;
-  return reinterpret_cast<uintptr_t>(info.BaseAddress) + info.RegionSize - reinterpret_cast<uintptr_t>(address);
-}
-
-// A NUL-terminated text the control keeps elsewhere, at most `cap` bytes.
-std::string foreignText(const char* text, size_t cap) {
-  std::string out;
-  while (out.size() < cap) {
-    const size_t run = readableRun(text);
-    if (run == 0) return {};
-    const size_t take = run < cap - out.size() ? run : cap - out.size();
-    if (const void* end = std::memchr(text, 0, take)) {
-      out.append(text, static_cast<const char*>(end) - text);
-      return out;
-    }
-    out.append(text, take);
-    text += take;
-  }
-  out.resize(gbkSafeCut(out, cap));
-  return out;
 }
 
 }  // namespace
@@ -69,8 +40,8 @@ std::string treeItemText(HWND tree, HTREEITEM item) {
     const std::string_view read(buffer, strnlen(buffer, kTreeItemTextCap));
     return std::string(read.substr(0, gbkSafeCut(read, kTreeItemTextCap)));
   }
-  if (text == nullptr || text == LPSTR_TEXTCALLBACKA) return {};
-  return foreignText(text, kTreeItemTextCap);
+  // A text the control keeps elsewhere: read as far as it is readable.
+  return readHostText(text, kTreeItemTextCap).value_or(std::string());
 }
 
 bool treeSelect(HWND tree, HTREEITEM item) {

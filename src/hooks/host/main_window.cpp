@@ -12,7 +12,7 @@
 #include "base/last_error.h"
 #include "hooks/host/hook_rules.h"
 #include "hooks/host/host_hooks.h"
-#include "hooks/host/host_memory.h"
+#include "host/host_memory.h"
 #include "hooks/host/hooks_internal.h"
 #include "host/host_protocol.h"
 #include "host/host_text.h"

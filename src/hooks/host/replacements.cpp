@@ -21,7 +21,7 @@
 #include "hooks/host/hook_rules.h"
 #include "hooks/host/host_controls.h"
 #include "hooks/host/host_hooks.h"
-#include "hooks/host/host_memory.h"
+#include "host/host_memory.h"
 #include "hooks/host/hooks_internal.h"
 #include "host/host_windows.h"
 #include "host/shell_state.h"

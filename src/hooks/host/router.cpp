@@ -18,7 +18,7 @@
 #include "base/guard.h"
 #include "base/last_error.h"
 #include "hooks/host/host_controls.h"
-#include "hooks/host/host_memory.h"
+#include "host/host_memory.h"
 #include "hooks/host/hooks_internal.h"
 #include "hooks/host/router_rules.h"
 #include "host/host_text.h"

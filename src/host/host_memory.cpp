@@ -1,4 +1,4 @@
-#include "hooks/host/host_memory.h"
+#include "host/host_memory.h"
 
 #include <cstring>
 #include <string_view>
