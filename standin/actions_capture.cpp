@@ -31,6 +31,45 @@ ActionResult screenshot(Host& host, const ActionArgs& args) {
   return saved ? ActionResult::success() : ActionResult::failure("could not save " + path);
 }
 
+// A real left click (system input, as a user's hand makes it) at X, Y of the captured window,
+// counted from its top-left corner; the cursor stays there. Scripts use it to press what a
+// library drew itself, such as its pane tabs.
+ActionResult click(Host& host, const ActionArgs& args) {
+  if (args.text(1).empty()) return ActionResult::failure("click X Y");
+  RECT window;
+  HWND target = captureTarget(host);
+  if (!target || !GetWindowRect(target, &window)) return ActionResult::failure("no window to click");
+  const int x = window.left + static_cast<int>(args.number(0));
+  const int y = window.top + static_cast<int>(args.number(1));
+  if (!SetCursorPos(x, y)) return ActionResult::failure("cannot move the cursor");
+  INPUT input[2]{};
+  input[0].type = input[1].type = INPUT_MOUSE;
+  input[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+  input[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+  if (SendInput(2, input, sizeof input[0]) != 2) return ActionResult::failure("input refused");
+  // The input comes back through the display server: serve messages until the button's release
+  // has been dispatched, then what it set off, so the next line sees the click's outcome.
+  bool released = false;
+  const DWORD start = GetTickCount();
+  while (GetTickCount() - start < 5000) {
+    MSG message;
+    if (!PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+      if (released) break;
+      MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+      continue;
+    }
+    if (message.message == WM_QUIT) {
+      PostQuitMessage(static_cast<int>(message.wParam));
+      break;
+    }
+    if (message.message == WM_LBUTTONUP) released = true;
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+  }
+  host.journal().record(EntryBuilder("click").add("x", x).add("y", y).add("served", released ? 1 : 0));
+  return released ? ActionResult::success() : ActionResult::failure("the click never arrived");
+}
+
 // Each line a library appends (EM_REPLACESEL) is journaled as "notepad".
 LRESULT CALLBACK sinkEditProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == EM_REPLACESEL && lParam) {
@@ -73,6 +112,7 @@ ActionResult closeSink(Host& host, const ActionArgs&) {
 
 const ActionRegistration kRegistrations[] = {
     {"screenshot", "screenshot NAME: saves the window holding the main window as ARTEFACTS\\NAME.png", &screenshot},
+    {"click", "click X Y: a real left click at X, Y of the window holding the main window (from its corner)", &click},
     {"notepad-open", "notepad-open [TITLE]: a Notepad log sink in the host; each line is journaled as \"notepad\"",
      &openSink},
     {"notepad-close", "notepad-close: destroys the Notepad sink", &closeSink},

@@ -10,6 +10,8 @@
 // during WM_MDICREATE whatever its style, and WM_MDIACTIVATE of the active page does nothing: the
 // page that was active before is activated again first, then the new one. The first page has
 // none before it; its activation stays unseen (journaled as activated-at-creation).
+#include <cstring>
+
 #include "control_traffic.h"
 #include "standin_host.h"
 
@@ -114,6 +116,42 @@ LRESULT CALLBACK mainViewProcedure(HWND window, UINT message, WPARAM wParam, LPA
   return DefWindowProcA(window, message, wParam, lParam);
 }
 
+// The host paints its code view with its own colours: the light blue background (filled as an
+// opaque text background, also behind each line), keywords in pure blue, comments in grey, the
+// rest in black. Never
+// pure black as the background: a layered main window keys black out.
+void paintCodeLines(HWND view, HDC dc) {
+  static const struct {
+    COLORREF colour;
+    const char* text;
+  } kLines[] = {
+      {0x808080, "' 窗口程序集_启动窗口: the start window's program set"},
+      {0xFF0000, ".版本 2"},
+      {0x000000, ""},
+      {0xFF0000, ".程序集 窗口程序集_启动窗口"},
+      {0xFF0000, ".子程序 _启动窗口_创建完毕"},
+      {0xFF0000, ".局部变量 计次, 整数型"},
+      {0x000000, ""},
+      {0xFF0000, ".计次循环首 (10, 计次)"},
+      {0x000000, "    调试输出 (\"第\" ＋ 到文本 (计次) ＋ \"次\")"},
+      {0xFF0000, ".计次循环尾 ()"},
+      {0x808080, "' // TODO: 标题 = \"演示\""},
+  };
+  RECT rect;
+  GetClientRect(view, &rect);
+  SetBkColor(dc, 0xFFF1EB);
+  ExtTextOutA(dc, 0, 0, ETO_OPAQUE, &rect, "", 0, nullptr);
+  HGDIOBJ previousFont = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
+  int top = 4;
+  for (const auto& line : kLines) {
+    SetBkColor(dc, 0xFFF1EB);
+    SetTextColor(dc, line.colour);
+    TextOutA(dc, 24, top, line.text, static_cast<int>(strlen(line.text)));
+    top += kRowHeight + 2;
+  }
+  SelectObject(dc, previousFont);
+}
+
 PageRecord* pageOfView(HWND view) {
   HWND page = GetParent(GetParent(view));
   return Host::instance().model().page(page);
@@ -122,12 +160,9 @@ PageRecord* pageOfView(HWND view) {
 LRESULT CALLBACK codeViewProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_PAINT: {
-      // Never pure black: a layered main window keys black out.
       PAINTSTRUCT paint;
       HDC dc = BeginPaint(window, &paint);
-      RECT rect;
-      GetClientRect(window, &rect);
-      FillRect(dc, &rect, GetSysColorBrush(COLOR_WINDOW));
+      paintCodeLines(window, dc);
       EndPaint(window, &paint);
       return 0;
     }
@@ -154,6 +189,33 @@ LRESULT CALLBACK codeViewProcedure(HWND window, UINT message, WPARAM wParam, LPA
       break;
   }
   return DefWindowProcA(window, message, wParam, lParam);
+}
+
+// The window designer: the window being designed, with its caption and a button, on the
+// designer's grey surface.
+LRESULT CALLBACK designerProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message != WM_PAINT) return DefWindowProcA(window, message, wParam, lParam);
+  PAINTSTRUCT paint;
+  HDC dc = BeginPaint(window, &paint);
+  RECT surface;
+  GetClientRect(window, &surface);
+  FillRect(dc, &surface, GetSysColorBrush(COLOR_APPWORKSPACE));
+  RECT form{16, 16, 16 + 360, 16 + 220};
+  FillRect(dc, &form, GetSysColorBrush(COLOR_BTNFACE));
+  DrawEdge(dc, &form, EDGE_RAISED, BF_RECT);
+  RECT caption{form.left + 2, form.top + 2, form.right - 2, form.top + 22};
+  FillRect(dc, &caption, GetSysColorBrush(COLOR_ACTIVECAPTION));
+  HGDIOBJ previousFont = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, GetSysColor(COLOR_CAPTIONTEXT));
+  TextOutA(dc, caption.left + 6, caption.top + 3, "_启动窗口", 9);
+  RECT button{form.left + 24, form.top + 48, form.left + 24 + 96, form.top + 48 + 28};
+  DrawFrameControl(dc, &button, DFC_BUTTON, DFCS_BUTTONPUSH);
+  SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
+  DrawTextA(dc, "按钮1", -1, &button, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+  SelectObject(dc, previousFont);
+  EndPaint(window, &paint);
+  return 0;
 }
 
 // The editor scrolls for the scroll bars: lines by 1, thumb positions as given.
@@ -187,7 +249,7 @@ void registerPageClasses() {
                   {kMainViewClass, &mainViewProcedure},
                   {kCodeViewClass, &codeViewProcedure},
                   {kEditorClass, &editorProcedure},
-                  {kDesignerClass, &DefWindowProcA}};
+                  {kDesignerClass, &designerProcedure}};
   for (const auto& entry : kClasses) {
     WNDCLASSA wc{};
     wc.style = CS_DBLCLKS;
@@ -247,6 +309,8 @@ ActionResult openPage(Host& host, const ActionArgs& args) {
   if (activatedAtCreation && previous && IsWindow(previous))
     hostSend(client, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(previous), 0);
   hostSend(client, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(page), 0);
+  // The host keeps its pages maximized; tests see the plain size unless they ask.
+  if (args.optionNumber("maximized", 0)) hostSend(client, WM_MDIMAXIMIZE, reinterpret_cast<WPARAM>(page), 0);
   // The first page's activation happened inside WM_MDICREATE, before it had its record: the
   // host's follow-up of an activation runs now.
   if (activatedAtCreation && !(previous && IsWindow(previous)))
@@ -279,7 +343,7 @@ ActionResult closePage(Host& host, const ActionArgs& args) {
 }
 
 const ActionRegistration kRegistrations[] = {
-    {"page-open", "page-open TITLE [kind=N]: creates, titles, shows and activates a code page (kind from the title)",
+    {"page-open", "page-open TITLE [kind=N] [maximized=1]: creates, titles, shows and activates a code page (kind from the title)",
      &openPage},
     {"page-activate", "page-activate TITLE: WM_MDIACTIVATE through the MDI client, then 0x362", &activatePage},
     {"page-close", "page-close TITLE [via=mdi|destroy]: closes a page by WM_MDIDESTROY or DestroyWindow", &closePage},

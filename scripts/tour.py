@@ -1,0 +1,234 @@
+#!/usr/bin/env python3
+"""The demo tour: the release zip unzipped into a stand-in IDE folder, played, one screenshot a step.
+
+    tour.py --build build/windows [--zip Tovalux-<version>.zip] [--out BUILD/tour] [--bench]
+
+The IDE folder is made anew under OUT/ide: the stand-in IDE's own files (ehost.exe, e-sample.exe,
+the engines), then the release zip unzipped over it, exactly as a user installs it. A user's
+first settings are written beside it (the code-colour rules switched on, a module list with two
+folders), then ehost.exe plays standin/tour/tour.txt. The tour passes when ehost exits 0, the
+script ran to its end and every step left a screenshot that is not blank and differs from the
+one before. Without --zip the zip is packed from the build first.
+"""
+import argparse
+import os
+import shutil
+import struct
+import subprocess
+import sys
+import zipfile
+import zlib
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+ROOT = os.path.normpath(os.path.join(HERE, '..'))
+sys.path.insert(0, HERE)
+import package  # noqa: E402
+
+TOUR = os.path.join(ROOT, 'standin', 'tour', 'tour.txt')
+# What the stand-in's build folder holds that is not the IDE's own: the plug-in as built (the
+# zip brings it), the debugger's temporary files and other runs' folders.
+NOT_COPIED = {'lib', 'temp', 'samples', 'modules-test', 'modules'}
+# A step's picture must change at least this many pixels: a caret or a cursor is not a step.
+MIN_CHANGED_PIXELS = 2000
+# Fewer colours than this is a blank (or a single-colour) window.
+MIN_COLOURS = 16
+
+USER_SETTINGS = '[Theme]\r\nCodeTip=true\r\n'
+
+
+def fail(message):
+    print('tour: ' + message, file=sys.stderr)
+    sys.exit(1)
+
+
+def wine_path(path):
+    return 'Z:' + os.path.abspath(path).replace('/', '\\')
+
+
+def read_png(path):
+    """Width, height and the RGB(A) rows of a PNG, every filter undone."""
+    data = open(path, 'rb').read()
+    if data[:8] != b'\x89PNG\r\n\x1a\n':
+        raise ValueError('not a PNG')
+    pos, idat, width, height, colour = 8, [], 0, 0, 0
+    while pos + 8 <= len(data):
+        length, kind = struct.unpack('>I4s', data[pos:pos + 8])
+        body = data[pos + 8:pos + 8 + length]
+        if kind == b'IHDR':
+            width, height, depth, colour = struct.unpack('>IIBB', body[:10])
+            if depth != 8 or colour not in (2, 6):
+                raise ValueError('unexpected PNG format %d/%d' % (depth, colour))
+        elif kind == b'IDAT':
+            idat.append(body)
+        pos += 12 + length
+    bpp = 3 if colour == 2 else 4
+    stride = width * bpp
+    raw = zlib.decompress(b''.join(idat))
+    if len(raw) != height * (stride + 1):
+        raise ValueError('truncated PNG')
+    rows, previous = [], bytearray(stride)
+    for y in range(height):
+        start = y * (stride + 1)
+        kind, line = raw[start], bytearray(raw[start + 1:start + 1 + stride])
+        if kind == 1:
+            for i in range(bpp, stride):
+                line[i] = (line[i] + line[i - bpp]) & 255
+        elif kind == 2:
+            for i in range(stride):
+                line[i] = (line[i] + previous[i]) & 255
+        elif kind == 3:
+            for i in range(stride):
+                left = line[i - bpp] if i >= bpp else 0
+                line[i] = (line[i] + (left + previous[i]) // 2) & 255
+        elif kind == 4:
+            for i in range(stride):
+                a = line[i - bpp] if i >= bpp else 0
+                b = previous[i]
+                c = previous[i - bpp] if i >= bpp else 0
+                p = a + b - c
+                pa, pb, pc = abs(p - a), abs(p - b), abs(p - c)
+                line[i] = (line[i] + (a if pa <= pb and pa <= pc else b if pb <= pc else c)) & 255
+        elif kind != 0:
+            raise ValueError('unknown PNG filter %d' % kind)
+        rows.append(bytes(line))
+        previous = line
+    return width, height, bpp, rows
+
+
+def pixels(rows, bpp):
+    for row in rows:
+        for i in range(0, len(row), bpp):
+            yield row[i:i + 3]
+
+
+def colour_count(rows, bpp, limit):
+    seen = set()
+    for p in pixels(rows, bpp):
+        seen.add(p)
+        if len(seen) >= limit:
+            break
+    return len(seen)
+
+
+def changed_pixels(before, after, bpp):
+    changed = 0
+    for a, b in zip(before, after):
+        if a != b:
+            changed += sum(1 for i in range(0, len(a), bpp) if a[i:i + 3] != b[i:i + 3])
+    return changed
+
+
+def make_ide_folder(build, zip_path, ide):
+    host = os.path.join(build, 'host')
+    if not os.path.isfile(os.path.join(host, 'ehost.exe')):
+        fail('no stand-in IDE in %s (build the windows preset first)' % host)
+    shutil.rmtree(ide, ignore_errors=True)
+    os.makedirs(ide)
+    for name in sorted(os.listdir(host)):
+        source = os.path.join(host, name)
+        if name in NOT_COPIED:
+            continue
+        if os.path.isdir(source):
+            shutil.copytree(source, os.path.join(ide, name))
+        else:
+            shutil.copy2(source, ide)
+    with zipfile.ZipFile(zip_path) as z:
+        z.extractall(ide)
+    # A user's own files, which the zip never carries.
+    folder = os.path.join(ide, 'lib', 'Tovalux')
+    with open(os.path.join(folder, 'Tovalux.ini'), 'w', encoding='gbk', newline='') as f:
+        f.write(USER_SETTINGS)
+    modules = os.path.join(ide, 'modules')
+    os.makedirs(modules)
+    lists = {'常用模块': ['界面扩展.ec', '网络通讯.ec', '数据加密.ec'], '工具': ['文件操作.ec']}
+    entries = []
+    for folder_name, files in lists.items():
+        paths = []
+        for name in files:
+            with open(os.path.join(modules, name), 'wb') as f:
+                f.write(('module ' + name).encode('gbk'))
+            paths.append('"%s"' % (wine_path(os.path.join(modules, name)).replace('\\', '\\\\')))
+        entries.append('"%s":[%s]' % (folder_name, ','.join(paths)))
+    with open(os.path.join(folder, 'EcManager.json'), 'w', encoding='utf-8') as f:
+        f.write('{' + ','.join(entries) + '}')
+    os.makedirs(os.path.join(ide, 'samples'))
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.split('\n')[0])
+    parser.add_argument('--build', default=os.path.join(ROOT, 'build/windows'))
+    parser.add_argument('--zip', help='the release zip (default: packed from the build)')
+    parser.add_argument('--out', default=None, help='default: BUILD/tour')
+    parser.add_argument('--timeout', type=int, default=300)
+    parser.add_argument('--bench', action='store_true',
+                        help='then measure start to first screenshot in the unzipped folder (bench_startup)')
+    args = parser.parse_args()
+    build = os.path.abspath(args.build)
+    out = os.path.abspath(args.out or os.path.join(build, 'tour'))
+    os.makedirs(out, exist_ok=True)
+
+    zip_path = args.zip
+    if not zip_path:
+        zip_path = os.path.join(out, 'Tovalux-%s.zip' % package.version())
+        package.write_zip(package.collect(build), zip_path)
+    ide = os.path.join(out, 'ide')
+    make_ide_folder(build, zip_path, ide)
+
+    text = open(TOUR, encoding='utf-8-sig').read().replace('%HOST%', wine_path(ide))
+    steps = [line.split()[1] for line in text.splitlines() if line.startswith('screenshot ')]
+    script = os.path.join(out, 'tour.txt')
+    with open(script, 'w', encoding='utf-8-sig', newline='\r\n') as f:
+        f.write(text)
+    shots = os.path.join(out, 'shots')
+    shutil.rmtree(shots, ignore_errors=True)
+    os.makedirs(shots)
+    journal = os.path.join(out, 'journal.txt')
+    if os.path.exists(journal):
+        os.remove(journal)
+
+    command = [os.path.join(ROOT, 'scripts', 'wine-run'), '--build', build, os.path.join(ide, 'ehost.exe'),
+               '--script', wine_path(script), '--artefacts', wine_path(shots), '--journal', wine_path(journal),
+               '--watchdog']
+    try:
+        code = subprocess.run(command, timeout=args.timeout).returncode
+    except subprocess.TimeoutExpired:
+        fail('ehost did not finish the tour in %d s' % args.timeout)
+    entries = open(journal, encoding='utf-8', errors='replace').read() if os.path.exists(journal) else ''
+    if code != 0:
+        failed = [line for line in entries.splitlines() if 'failed' in line or '"dialog"' in line]
+        fail('ehost exited %d\n%s' % (code, '\n'.join(failed[-5:])))
+    if '"script-done"' not in entries:
+        fail('the tour did not run to its end')
+
+    problems, previous = [], None
+    print('%-16s %8s %10s' % ('step', 'colours', 'changed'))
+    for step in steps:
+        path = os.path.join(shots, step + '.png')
+        if not os.path.isfile(path):
+            problems.append('%s: no screenshot' % step)
+            previous = None
+            continue
+        width, height, bpp, rows = read_png(path)
+        colours = colour_count(rows, bpp, 1000)
+        changed = changed_pixels(previous, rows, bpp) if previous else width * height
+        print('%-16s %8s %10d' % (step, colours if colours < 1000 else '1000+', changed))
+        if colours < MIN_COLOURS:
+            problems.append('%s: blank (%d colours)' % (step, colours))
+        if previous is not None and changed < MIN_CHANGED_PIXELS:
+            problems.append('%s: only %d pixels differ from the step before' % (step, changed))
+        previous = rows
+    for p in problems:
+        print('tour: ' + p, file=sys.stderr)
+    if problems:
+        sys.exit(1)
+    print('tour: %d steps, screenshots in %s' % (len(steps), shots))
+    if args.bench:
+        bench = os.path.join(build, 'bench', 'release', 'bench_startup.exe')
+        if not os.path.isfile(bench):
+            fail('no %s (build the windows preset first)' % bench)
+        sys.exit(subprocess.run([os.path.join(ROOT, 'scripts', 'wine-run'), '--build', build, bench,
+                                 wine_path(ide)]).returncode)
+
+
+if __name__ == '__main__':
+    main()
