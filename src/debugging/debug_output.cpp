@@ -29,8 +29,6 @@ XString toX(std::string_view gbk) {
   return XString(wide.begin(), wide.end());
 }
 
-XString themeFile(const char* name) { return toX(std::string("lib\\Tovalux\\Dark\\") + name); }
-
 bool isEdit(HELE edit) { return XC_IsHXCGUI(edit, XC_EDIT); }
 
 HELE namedElement(const char* name) {
@@ -39,15 +37,6 @@ HELE namedElement(const char* name) {
 }
 
 // Loads a pane's layout and makes it the pane's view; the view, or 0 when the layout is missing.
-HELE loadPaneView(int paneIndex, const char* layout) {
-  const HELE target = pane(paneIndex);
-  if (!XC_IsHELE(target)) return 0;
-  const HXCGUI view = XC_LoadLayout(themeFile(layout).c_str(), target);
-  if (!XC_IsHELE(view)) return 0;
-  XPane_SetView(target, view);
-  return view;
-}
-
 void styleEdit(HELE edit, bool wrap) {
   if (!isEdit(edit)) return;
   XEdit_EnableAutoWrap(edit, wrap);

@@ -68,11 +68,8 @@ void registerDrawing(HELE list) {
 
 void buildDisassemblyPane() {
   gList = 0;
+  if (!loadPaneView(kPaneDisassembly, "DisassemblyView.xml")) return;
   const HELE target = pane(kPaneDisassembly);
-  if (!XC_IsHELE(target)) return;
-  const HXCGUI view = XC_LoadLayout(toX("lib\\Tovalux\\Dark\\DisassemblyView.xml").c_str(), target);
-  if (!XC_IsHELE(view)) return;
-  XPane_SetView(target, view);
   const HXCGUI list = XC_GetObjectByName(toX("disassemblyList").c_str());
   if (!isList(list)) return;
   gList = list;

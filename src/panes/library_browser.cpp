@@ -170,14 +170,9 @@ void registerTreeEvents(HELE tree) {
 
 void buildLibraryPane() {
   resetLibraryPane();
-  const HELE target = pane(kPaneLibraries);
-  if (!XC_IsHELE(target)) return;
   // Read once: a change takes effect at the next start.
   gPane.split = !libTreeSetting();
-  const char* layout = gPane.split ? "lib\\Tovalux\\Dark\\LibsTreeView.xml" : "lib\\Tovalux\\Dark\\LibsTreeView2.xml";
-  const HXCGUI view = XC_LoadLayout(toX(layout).c_str(), target);
-  if (!XC_IsHELE(view)) return;
-  XPane_SetView(target, view);
+  if (!loadPaneView(kPaneLibraries, gPane.split ? "LibsTreeView.xml" : "LibsTreeView2.xml")) return;
   gPane.find = XC_GetObjectByName(L"libsFindComboBox");
   const HXCGUI tree = XC_GetObjectByName(L"eLibsTree");
   if (gPane.split) {

@@ -352,11 +352,8 @@ void buildModulePane() {
   s.toolBar = 0;
   s.nameWindow = 0;
   s.digests.clear();
+  if (!loadPaneView(kPaneModules, "EcTreeView.xml")) return;
   const HELE target = pane(kPaneModules);
-  if (!XC_IsHELE(target)) return;
-  const HXCGUI view = XC_LoadLayout(toX("lib\\Tovalux\\Dark\\EcTreeView.xml").c_str(), target);
-  if (!XC_IsHELE(view)) return;
-  XPane_SetView(target, static_cast<HELE>(view));
   const HXCGUI tree = XC_GetObjectByName(toX("ecViewTree").c_str());
   if (!XC_IsHXCGUI(tree, XC_TREE)) return;
   s.tree = static_cast<HELE>(tree);

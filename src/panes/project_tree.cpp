@@ -261,11 +261,7 @@ void setProjectMenuLook(void (*attach)(HELE receiver)) { gMenuLook = attach; }
 
 void buildProjectPane() {
   resetProjectPane();
-  const HELE target = pane(kPaneProject);
-  if (!XC_IsHELE(target)) return;
-  const HXCGUI view = XC_LoadLayout(toX("lib\\Tovalux\\Dark\\ProjectTreeView.xml").c_str(), target);
-  if (!XC_IsHELE(view)) return;
-  XPane_SetView(target, view);
+  if (!loadPaneView(kPaneProject, "ProjectTreeView.xml")) return;
   gPane.toolBar = XC_GetObjectByName(L"ProJectToolBar");
   gPane.find = XC_GetObjectByName(L"ProjectFindComboBox");
   const HXCGUI tree = XC_GetObjectByName(L"ProjectTree");

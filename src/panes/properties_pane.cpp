@@ -211,11 +211,8 @@ void buildPropertiesPane() {
   State& s = state();
   s.combo = s.events = 0;
   s.rows.clear();
+  if (!loadPaneView(kPaneProperties, "CtrlProView.xml")) return;
   const HELE target = pane(kPaneProperties);
-  if (!XC_IsHELE(target)) return;
-  const HXCGUI view = XC_LoadLayout(toX("lib\\Tovalux\\Dark\\CtrlProView.xml").c_str(), target);
-  if (!XC_IsHELE(view)) return;
-  XPane_SetView(target, static_cast<HELE>(view));
   const HXCGUI caption = XEle_GetChildByIndex(target, 1);
   if (XC_IsHELE(caption))
     XEle_RegEventC(caption, XE_BNCLICK, [](bool*) {

@@ -17,15 +17,15 @@ using panes::toX;
 
 struct SearchPane {
   PaneIndex pane;
-  const char16_t* layout;
+  const char* layout;
   const char16_t* element;
   HELE list = 0;
   uint32_t redraws = 0;
 };
 
 SearchPane gPanes[] = {
-    {kPaneSearch1, u"lib\\Tovalux\\Dark\\SearchResultView1.xml", u"searchResult1ListBox"},
-    {kPaneSearch2, u"lib\\Tovalux\\Dark\\SearchResultView2.xml", u"searchResult2ListBox"},
+    {kPaneSearch1, "SearchResultView1.xml", u"searchResult1ListBox"},
+    {kPaneSearch2, "SearchResultView2.xml", u"searchResult2ListBox"},
 };
 
 bool isListBox(HELE list) { return XC_IsHXCGUI(list, XC_LISTBOX); }
@@ -62,11 +62,7 @@ void buildOne(int index) {
   SearchPane& search = gPanes[index];
   search.list = 0;
   search.redraws = 0;
-  const HELE target = pane(search.pane);
-  if (!XC_IsHELE(target)) return;
-  const HXCGUI view = XC_LoadLayout(toX(search.layout).c_str(), target);
-  if (!XC_IsHELE(view)) return;
-  XPane_SetView(target, view);
+  if (!loadPaneView(search.pane, search.layout)) return;
   const HXCGUI list = XC_GetObjectByName(toX(search.element).c_str());
   if (!isListBox(list)) return;
   search.list = list;

@@ -102,11 +102,8 @@ void setUpStackList(HELE list) {
 
 void buildStackPane() {
   gStackList = 0;
+  if (!loadPaneView(kPaneStack, "StackFrameView.xml")) return;
   const HELE target = pane(kPaneStack);
-  if (!XC_IsHELE(target)) return;
-  const HXCGUI view = XC_LoadLayout(toX(u"lib\\Tovalux\\Dark\\StackFrameView.xml").c_str(), target);
-  if (!XC_IsHELE(view)) return;
-  XPane_SetView(target, view);
   setUpLayoutAreas();
   const HXCGUI list = XC_GetObjectByName(toX(u"stackListBox").c_str());
   if (isStackList(list)) {

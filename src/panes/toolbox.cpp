@@ -201,11 +201,8 @@ void onToolGroupExpanded(int group) { clickGroupButton(group); }
 void buildToolboxPane() {
   State& s = state();
   s.list = 0;
+  if (!loadPaneView(kPaneToolbox, "ControlBoxView.xml")) return;
   const HELE target = pane(kPaneToolbox);
-  if (!XC_IsHELE(target)) return;
-  const HXCGUI view = XC_LoadLayout(toX("lib\\Tovalux\\Dark\\ControlBoxView.xml").c_str(), target);
-  if (!XC_IsHELE(view)) return;
-  XPane_SetView(target, static_cast<HELE>(view));
   const HXCGUI list = XC_GetObjectByName(toX("ControlListView").c_str());
   if (!XC_IsHXCGUI(list, XC_LISTVIEW)) return;
   s.list = static_cast<HELE>(list);

@@ -65,11 +65,8 @@ void buildToolBar() {
 
 void buildWatchPane() {
   gList = gToolBar = 0;
+  if (!loadPaneView(kPaneWatch, "WatchVariableView.xml")) return;
   const HELE target = pane(kPaneWatch);
-  if (!XC_IsHELE(target)) return;
-  const HXCGUI view = XC_LoadLayout(toX(u"lib\\Tovalux\\Dark\\WatchVariableView.xml").c_str(), target);
-  if (!XC_IsHELE(view)) return;
-  XPane_SetView(target, view);
   const HXCGUI list = XC_GetObjectByName(toX(u"variableList").c_str());
   if (isWatchList(list)) {
     gList = list;

@@ -134,6 +134,15 @@ HELE pane(int index) {
   return XC_IsHELE(handle) ? handle : 0;
 }
 
+HELE loadPaneView(int index, std::string_view layoutFile) {
+  const HELE target = pane(index);
+  if (!target) return 0;
+  const HXCGUI view = XC_LoadLayout(themeFile(layoutFile).c_str(), target);
+  if (!XC_IsHELE(view)) return 0;
+  XPane_SetView(target, static_cast<HELE>(view));
+  return static_cast<HELE>(view);
+}
+
 void activatePaneByTitle(std::string_view title) {
   HWINDOW frame = shellFrame();
   if (frame == 0) return;

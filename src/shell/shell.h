@@ -81,6 +81,10 @@ enum PaneIndex : int {
 
 // The pane of that index; 0 when there is no frame.
 HELE pane(int index);
+// Loads the theme layout `layoutFile` (a file of lib\Tovalux\Dark\) into the pane of that index and
+// makes it the pane's view; the view, or 0 when there is no such pane or the layout does not load
+// (a builder then leaves its pane empty).
+HELE loadPaneView(int index, std::string_view layoutFile);
 // Brings the tab whose button text is `title` to the front (showing its pane when hidden).
 void activatePaneByTitle(std::string_view title);
 // Shows (true) or hides (false) the toolbox pane.
