@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """The demo tour: the release zip unzipped into a stand-in IDE folder, played, one screenshot a step.
 
-    tour.py --build build/windows [--zip Tovalux-<version>.zip] [--out BUILD/tour] [--bench]
+    tour.py --build build/windows [--zip Tovalux-<version>.zip] [--out BUILD/tour] [--pace MS] [--bench]
 
 The IDE folder is made anew under OUT/ide: the stand-in IDE's own files (ehost.exe, e-sample.exe,
 the engines), then the release zip unzipped over it, exactly as a user installs it. A user's
@@ -160,6 +160,8 @@ def main():
     parser.add_argument('--zip', help='the release zip (default: packed from the build)')
     parser.add_argument('--out', default=None, help='default: BUILD/tour')
     parser.add_argument('--timeout', type=int, default=300)
+    parser.add_argument('--pace', type=int, default=0,
+                        help='milliseconds to hold each step after its screenshot (for watching on a display)')
     parser.add_argument('--bench', action='store_true',
                         help='then measure start to first screenshot in the unzipped folder (bench_startup)')
     args = parser.parse_args()
@@ -176,6 +178,10 @@ def main():
 
     text = open(TOUR, encoding='utf-8-sig').read().replace('%HOST%', wine_path(ide))
     steps = [line.split()[1] for line in text.splitlines() if line.startswith('screenshot ')]
+    if args.pace > 0:
+        text = '\n'.join(line + ('\nsleep-ms %d' % args.pace if line.startswith('screenshot ') else '')
+                         for line in text.splitlines()) + '\n'
+    timeout = args.timeout + args.pace * len(steps) // 1000
     script = os.path.join(out, 'tour.txt')
     with open(script, 'w', encoding='utf-8-sig', newline='\r\n') as f:
         f.write(text)
@@ -190,9 +196,9 @@ def main():
                '--script', wine_path(script), '--artefacts', wine_path(shots), '--journal', wine_path(journal),
                '--watchdog']
     try:
-        code = subprocess.run(command, timeout=args.timeout).returncode
+        code = subprocess.run(command, timeout=timeout).returncode
     except subprocess.TimeoutExpired:
-        fail('ehost did not finish the tour in %d s' % args.timeout)
+        fail('ehost did not finish the tour in %d s' % timeout)
     entries = open(journal, encoding='utf-8', errors='replace').read() if os.path.exists(journal) else ''
     if code != 0:
         failed = [line for line in entries.splitlines() if 'failed' in line or '"dialog"' in line]
