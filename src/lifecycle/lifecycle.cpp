@@ -11,6 +11,7 @@
 #include "commands/commands.h"
 #include "commands/menu_drawing.h"
 #include "hooks/host/host_hooks.h"
+#include "hooks/host/start_page.h"
 #include "debugging/debug_output.h"
 #include "debugging/debug_run.h"
 #include "debugging/disassembly_pane.h"
@@ -109,6 +110,7 @@ void buildShell(HWND host) {
   // The procedures the hooks put on host windows as they install and as the host makes them.
   registerCodeViewProcedures();
   setHostProcedure(HostProcedure::kToolboxButton, &toolboxButtonProcedure);
+  registerStartPage();  // the links' procedure, the watcher, the splash and the page styling
   setModuleReload(&reloadModuleTree);
   setModuleLogSink(&appendDebugLine);
   setCodeViewPeers({&syncDesignerToolBar});
