@@ -231,9 +231,10 @@ LRESULT CALLBACK serverProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
   return DefWindowProcA(window, message, wParam, lParam);
 }
 
-void registerClass(const char* name, WNDPROC procedure, HBRUSH background = nullptr) {
+void registerClass(const char* name, WNDPROC procedure, HBRUSH background = nullptr, UINT style = 0) {
   WNDCLASSA wc{};
   if (GetClassInfoA(GetModuleHandleA(nullptr), name, &wc)) return;
+  wc.style = style;
   wc.lpfnWndProc = procedure;
   wc.hInstance = GetModuleHandleA(nullptr);
   wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
@@ -284,6 +285,8 @@ void teardown(Host& host) {
     if (IsWindow(*it)) DestroyWindow(*it);
   if (gPage.document) gPage.document->Release();
   gPage = StartPage{};
+  // The next start page may ask for another class style.
+  UnregisterClassA(kLinkClass, GetModuleHandleA(nullptr));
 }
 
 // The start page as the host builds it, inside the page "起始页" when one is open.
@@ -291,13 +294,15 @@ ActionResult showStartPage(Host& host, const ActionArgs& args) {
   if (gPage.clearLink) return ActionResult::failure("the start page exists (start-page-close first)");
   const std::string webView = args.option("web-view").value_or("");
   if (!webView.empty() && webView != "now" && webView != "none" && webView != "later")
-    return ActionResult::failure("start-page [web-view=now|later|none] [ready-ms=N] [never-ready=1] [refuse=1]");
+    return ActionResult::failure(
+        "start-page [web-view=now|later|none] [ready-ms=N] [never-ready=1] [refuse=1] [own-dc=1]");
   gPage.readyMs = static_cast<int>(args.optionNumber("ready-ms", 800));
   gPage.neverReady = args.optionNumber("never-ready", 0) != 0;
   gPage.refuse = args.optionNumber("refuse", 0) != 0;
   const PageRecord* page = host.model().pageByTitle("起始页");
   gPage.parent = page ? page->window : host.tree().main;
-  registerClass(kLinkClass, &hostLinkProc);
+  // own-dc=1: the links keep one DC for their life, so what a paint leaves selected stays there.
+  registerClass(kLinkClass, &hostLinkProc, nullptr, args.optionNumber("own-dc", 0) != 0 ? CS_OWNDC : 0);
   registerClass(kContainerClass, &DefWindowProcA);
   registerClass(kBrowserClass, &DefWindowProcA);
   registerClass(kDocViewClass, &DefWindowProcA);
@@ -352,7 +357,8 @@ ActionResult showSplash(Host& host, const ActionArgs&) {
 
 const ActionRegistration kRegistrations[] = {
     {"start-page",
-     "start-page [web-view=now|later|none] [web-view-ms=N] [ready-ms=N] [never-ready=1] [refuse=1]: the start "
+     "start-page [web-view=now|later|none] [web-view-ms=N] [ready-ms=N] [never-ready=1] [refuse=1] [own-dc=1]: the "
+     "start "
      "page's windows; the document turns \"complete\" ready-ms after the web view exists (\"start-page\", "
      "\"web-view\", \"page-request\", \"page-ready-read\", \"page-complete\", \"page-script\")",
      &showStartPage},

@@ -170,6 +170,22 @@ TEST_F(StartPageTest, GdiObjectsStayFlatOverAThousandLinkPaints) {
   EXPECT_EQ(gdiObjectCount(), before);
 }
 
+// A link with a DC of its own keeps whatever a paint left selected: the paint must leave the
+// DC's font as it found it (a deleted font left selected would be drawn with next time).
+TEST_F(StartPageTest, APaintLeavesTheLinksOwnDcWithTheFontItHad) {
+  ASSERT_TRUE(host().action("start-page web-view=none own-dc=1").ok);
+  HWND window = link("最近");
+  ASSERT_TRUE(window);
+  ASSERT_TRUE(GetClassLongA(window, GCL_STYLE) & CS_OWNDC);
+  HDC dc = GetDC(window);
+  const HGDIOBJ before = GetCurrentObject(dc, OBJ_FONT);
+  const uint32_t paints = startPageCounters().linkPaints;
+  RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+  ASSERT_EQ(startPageCounters().linkPaints, paints + 1);
+  EXPECT_EQ(GetCurrentObject(dc, OBJ_FONT), before);
+  ReleaseDC(window, dc);
+}
+
 // The web view appears after the watcher has started; its document completes 700 ms later on a
 // timer of this (the UI) thread, which only fires while the thread keeps serving messages.
 TEST_F(StartPageTest, TheStyleScriptIsRunOnceAfterThePageIsCompleteWhileTheUiKeepsServing) {
