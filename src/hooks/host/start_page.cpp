@@ -47,7 +47,7 @@ constexpr UINT kWatcherSendTimeoutMs = 1000;
 struct Counters {
   std::atomic<uint32_t> linkPaints{0}, watchersStarted{0}, watchersRunning{0}, watcherRequests{0}, watchersAccepted{0},
       watchersLinkGone{0}, watchersStopped{0}, readinessChecks{0}, scriptsInjected{0}, pagesGivenUp{0},
-      splashesCovered{0};
+      splashesCovered{0}, splashPicturesLoaded{0};
 };
 Counters& counters() {
   static Counters c;
@@ -209,6 +209,18 @@ bool requestInjection(HWND shellEmbedding) {
 
 // --- the splash --------------------------------------------------------------------------------
 
+// The splash picture, decoded once: every 400 x 280 window the host makes is covered, and each
+// decode would stay in the toolkit until it closes. A handle from an earlier toolkit life reads
+// as zero-sized and is made again.
+HIMAGE splashPicture() {
+  static HIMAGE picture = 0;
+  if (picture != 0 && XImage_GetWidth(picture) > 0) return picture;
+  const std::string_view png = embeddedData(TOVALUX_RES_SPLASH);
+  picture = png.empty() ? 0 : XImage_LoadMemory(png.data(), static_cast<int>(png.size()), false);
+  if (picture != 0) ++counters().splashPicturesLoaded;
+  return picture;
+}
+
 void coverSplash(HWND window) {
   LastErrorGuard keep;
   const SplashPlace place = splashPlace(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
@@ -217,10 +229,7 @@ void coverSplash(HWND window) {
       XWnd_CreateEx(0, L"Tovalux", L"Tovalux", WS_CHILD | WS_VISIBLE, 0, 0, kSplashWidth, kSplashHeight, window, 0);
   if (cover == 0) return;
   const HSHAPE picture = XShapePic_Create(0, 0, kSplashWidth, kSplashHeight, cover);
-  const std::string_view png = embeddedData(TOVALUX_RES_SPLASH);
-  if (!png.empty())
-    if (const HIMAGE image = XImage_LoadMemory(png.data(), static_cast<int>(png.size()), false))
-      XShapePic_SetImage(picture, image);
+  if (const HIMAGE image = splashPicture()) XShapePic_SetImage(picture, image);
   XWnd_AdjustLayout(cover);
   XWnd_ShowWindow(cover, SW_SHOW);
   XWnd_RedrawWnd(cover);
@@ -326,13 +335,15 @@ StartPageCounters startPageCounters() {
   out.scriptsInjected = c.scriptsInjected;
   out.pagesGivenUp = c.pagesGivenUp;
   out.splashesCovered = c.splashesCovered;
+  out.splashPicturesLoaded = c.splashPicturesLoaded;
   return out;
 }
 
 void resetStartPageForTests() {
   Counters& c = counters();
   for (auto* value : {&c.linkPaints, &c.watchersStarted, &c.watcherRequests, &c.watchersAccepted, &c.watchersLinkGone,
-                      &c.watchersStopped, &c.readinessChecks, &c.scriptsInjected, &c.pagesGivenUp, &c.splashesCovered})
+                      &c.watchersStopped, &c.readinessChecks, &c.scriptsInjected, &c.pagesGivenUp, &c.splashesCovered,
+                      &c.splashPicturesLoaded})
     value->store(0);
   progress() = InjectProgress();
 }

@@ -57,6 +57,7 @@ struct StartPageCounters {
   uint32_t scriptsInjected = 0;
   uint32_t pagesGivenUp = 0;  // not complete within the limit
   uint32_t splashesCovered = 0;
+  uint32_t splashPicturesLoaded = 0;  // decodes of the splash picture
 };
 StartPageCounters startPageCounters();
 void resetStartPageForTests();

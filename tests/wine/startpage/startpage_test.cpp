@@ -193,7 +193,9 @@ TEST_F(StartPageTest, TheStyleScriptIsRunOnceAfterThePageIsCompleteWhileTheUiKee
   // Serve messages ourselves and time every one: the longest is what a user would feel.
   LARGE_INTEGER frequency, start, end;
   QueryPerformanceFrequency(&frequency);
-  double longestMs = 0;
+  double longestMs = 0, longestRequestMs = 0;
+  UINT longestMessage = 0;
+  char longestClass[64] = "";
   const DWORD until = GetTickCount() + 15000;
   while (startPageCounters().watchersRunning > 0 && static_cast<int32_t>(until - GetTickCount()) > 0) {
     MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
@@ -207,14 +209,26 @@ TEST_F(StartPageTest, TheStyleScriptIsRunOnceAfterThePageIsCompleteWhileTheUiKee
         DispatchMessageA(&message);
       }
       QueryPerformanceCounter(&end);
-      longestMs = std::max(longestMs, 1000.0 * static_cast<double>(end.QuadPart - start.QuadPart) /
-                                          static_cast<double>(frequency.QuadPart));
+      const double ms =
+          1000.0 * static_cast<double>(end.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart);
+      // A peek that found nothing to post-dispatch served the sent messages: the watcher's requests.
+      if (!got) longestRequestMs = std::max(longestRequestMs, ms);
+      if (ms > longestMs) {
+        longestMs = ms;
+        longestMessage = got ? message.message : 0;
+        longestClass[0] = 0;
+        if (got && message.hwnd) GetClassNameA(message.hwnd, longestClass, sizeof longestClass);
+      }
       if (!got) break;
     }
   }
   ASSERT_EQ(startPageCounters().watchersRunning, 0u);
   ASSERT_TRUE(waitFor([] { return startPageCounters().scriptsInjected == 1; }));
-  std::printf("[ figures  ] longest message served while the page loaded: %.1f ms (goal <= 50 ms)\n", longestMs);
+  std::printf(
+      "[ figures  ] while the page loaded: longest request (99999) served %.1f ms; longest message of any "
+      "kind %.1f ms (0x%X to \"%s\"); goal <= 50 ms\n",
+      longestRequestMs, longestMs, longestMessage, longestClass);
+  RecordProperty("longest_request_ms", std::to_string(longestRequestMs));
   RecordProperty("longest_message_ms", std::to_string(longestMs));
 
   const auto scripts = host().entries("page-script");
@@ -300,6 +314,11 @@ TEST_F(StartPageTest, TheSplashCoversTheCentreOfTheScreen) {
   const COLORREF middle = pixels[210 * 680 + 340];
   EXPECT_LT(GetRValue(middle) + GetGValue(middle) + GetBValue(middle), 3 * 128) << std::hex << middle;
   DestroyWindow(window);
+  // Another one: covered again with the picture already decoded.
+  ASSERT_TRUE(host().action("splash").ok);
+  EXPECT_EQ(startPageCounters().splashesCovered, 2u);
+  EXPECT_EQ(startPageCounters().splashPicturesLoaded, 1u);
+  DestroyWindow(reinterpret_cast<HWND>(host().entries("splash").back().number("hwnd")));
 }
 
 TEST_F(StartPageTest, BitmapSixHundredTwentyIsOurs) {
