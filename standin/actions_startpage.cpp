@@ -179,7 +179,8 @@ struct StartPage {
   int requests = 0;
   int readyMs = 800;
   bool neverReady = false;
-  bool refuse = false;  // the server answers WM_HTML_GETOBJECT with 0
+  bool refuse = false;   // the server answers WM_HTML_GETOBJECT with 0
+  bool garbage = false;  // ... with a number that is no marshalled object
 };
 StartPage gPage;
 
@@ -211,6 +212,7 @@ LRESULT answerDocumentRequest(HWND window, WPARAM wParam) {
                                         .add("state", gPage.document ? gPage.document->state() : std::string())
                                         .add("refused", gPage.refuse ? 1 : 0));
   if (gPage.refuse || gPage.document == nullptr || window != gPage.server) return 0;
+  if (gPage.garbage) return 0xC0DE;
   const HRESULT com = CoInitialize(nullptr);
   const LRESULT answer = LresultFromObject(IID_IDispatch, wParam, gPage.document);
   if (com == S_OK || com == S_FALSE) CoUninitialize();
@@ -295,10 +297,11 @@ ActionResult showStartPage(Host& host, const ActionArgs& args) {
   const std::string webView = args.option("web-view").value_or("");
   if (!webView.empty() && webView != "now" && webView != "none" && webView != "later")
     return ActionResult::failure(
-        "start-page [web-view=now|later|none] [ready-ms=N] [never-ready=1] [refuse=1] [own-dc=1]");
+        "start-page [web-view=now|later|none] [ready-ms=N] [never-ready=1] [refuse=1] [garbage=1] [own-dc=1]");
   gPage.readyMs = static_cast<int>(args.optionNumber("ready-ms", 800));
   gPage.neverReady = args.optionNumber("never-ready", 0) != 0;
   gPage.refuse = args.optionNumber("refuse", 0) != 0;
+  gPage.garbage = args.optionNumber("garbage", 0) != 0;
   const PageRecord* page = host.model().pageByTitle("起始页");
   gPage.parent = page ? page->window : host.tree().main;
   // own-dc=1: the links keep one DC for their life, so what a paint leaves selected stays there.
@@ -357,7 +360,8 @@ ActionResult showSplash(Host& host, const ActionArgs&) {
 
 const ActionRegistration kRegistrations[] = {
     {"start-page",
-     "start-page [web-view=now|later|none] [web-view-ms=N] [ready-ms=N] [never-ready=1] [refuse=1] [own-dc=1]: the "
+     "start-page [web-view=now|later|none] [web-view-ms=N] [ready-ms=N] [never-ready=1] [refuse=1] [garbage=1] "
+     "[own-dc=1]: the "
      "start "
      "page's windows; the document turns \"complete\" ready-ms after the web view exists (\"start-page\", "
      "\"web-view\", \"page-request\", \"page-ready-read\", \"page-complete\", \"page-script\")",

@@ -19,6 +19,7 @@
 #include "hooks/host/start_page.h"
 #include "hooks/host/start_page_script.h"
 #include "lifecycle/lifecycle.h"
+#include "shell/host_mirrors.h"
 #include "shell/shell.h"
 
 namespace tovalux::testing {
@@ -143,6 +144,10 @@ TEST_F(StartPageTest, TheFourLinksArePaintedDarkAndOnlyClearStartsAWatcher) {
     EXPECT_GT(bluish * 2, text) << caption;
   }
   EXPECT_GE(startPageCounters().linkPaints - paintsBefore, 4u);
+  // A link whose caption is not known paints a filled rectangle and nothing else.
+  HWND unknown = link("最近");
+  setLinkCaption(unknown, "");
+  for (COLORREF p : capture(unknown)) ASSERT_EQ(p, kDark);
   // "帮助" keeps the host's own look.
   const std::vector<COLORREF> help = capture(stage.take(link("帮助")));
   ASSERT_FALSE(help.empty());
@@ -263,14 +268,20 @@ TEST_F(StartPageTest, APageNeverCompleteIsLeftAloneFiveSecondsAfterItWasFirstRea
 }
 
 TEST_F(StartPageTest, TheWatcherEndsWhenItsLinkDiesAndADocumentOutOfReachIsNeverStyled) {
-  ASSERT_TRUE(host().action("start-page refuse=1").ok);
-  ASSERT_TRUE(host().waitForJournal("page-request", fieldIs("n", 3), 10000));
-  EXPECT_EQ(startPageCounters().readinessChecks, 0u);
-  ASSERT_TRUE(host().action("start-page-close").ok);
-  ASSERT_TRUE(waitFor([] { return startPageCounters().watchersRunning == 0; }));
-  EXPECT_EQ(startPageCounters().watchersLinkGone, 1u);
-  EXPECT_EQ(startPageCounters().watchersAccepted, 0u);
-  EXPECT_EQ(host().count("page-script"), 0u);
+  // A server that answers 0, then one that answers a number that is no object.
+  uint32_t linksGone = 0;
+  for (const char* variant : {"refuse=1", "garbage=1"}) {
+    SCOPED_TRACE(variant);
+    const size_t since = host().journalSize();
+    ASSERT_TRUE(host().action(std::string("start-page ") + variant).ok);
+    ASSERT_TRUE(host().waitForJournal("page-request", fieldIs("n", 3), 10000, since));
+    EXPECT_EQ(startPageCounters().readinessChecks, 0u);
+    ASSERT_TRUE(host().action("start-page-close").ok);
+    ASSERT_TRUE(waitFor([] { return startPageCounters().watchersRunning == 0; }));
+    EXPECT_EQ(startPageCounters().watchersLinkGone, ++linksGone);
+    EXPECT_EQ(startPageCounters().watchersAccepted, 0u);
+    EXPECT_EQ(host().count("page-script"), 0u);
+  }
 }
 
 TEST_F(StartPageTest, AWebViewThatNeverComesKeepsTheWatcherOnlyUntilShutDown) {
