@@ -176,8 +176,8 @@ void startWatcher(HWND link) {
 
 // --- the injection -----------------------------------------------------------------------------
 
-// A UI job, run after the request that found the page complete was answered (the watcher is no
-// longer waiting in its send).
+// A UI job queued by the request that found the page complete (the request itself only looks and
+// decides); it attaches afresh, so no COM pointer is kept across messages.
 void injectStartPageStyle(HWND view) {
   if (!shellRunning() || !IsWindow(view)) return;
   {
