@@ -36,6 +36,7 @@ SYSTEM_DLLS = {
     'uxtheme.dll', 'dwmapi.dll', 'shlwapi.dll', 'version.dll', 'wininet.dll', 'ws2_32.dll',
     'psapi.dll', 'imm32.dll', 'winmm.dll', 'wbemuuid.dll', 'crypt32.dll', 'bcrypt.dll',
     'usp10.dll', 'winhttp.dll', 'urlmon.dll', 'secur32.dll', 'dbghelp.dll', 'ntdll.dll',
+    'oleacc.dll',
 }
 LICENCE_SOURCES = {
     'LICENSES/GPL-3.0.txt': '/usr/share/common-licenses/GPL-3',

@@ -125,8 +125,9 @@ struct StartPageHooks {
   // Creation rule 3, on the UI thread: cover the host's 400 x 280 window with the splash.
   void (*coverSplash)(HWND window) = nullptr;
   // Main-window message 99999, on the UI thread, COM initialised for the call: attach to the
-  // document of the web view under `shellEmbedding`; true when attached (the subsystem then
-  // starts the injection worker once the document is ready). Not re-entered.
+  // document of the web view under `shellEmbedding` and read its readiness once, never waiting
+  // (the page loads through this thread's messages); true when the request is settled (styled,
+  // given up or done before), false to be asked again. Not re-entered.
   bool (*injectStartPage)(HWND shellEmbedding) = nullptr;
 };
 void setStartPageHooks(const StartPageHooks& hooks);
