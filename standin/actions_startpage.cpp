@@ -10,6 +10,9 @@
 #include <oleacc.h>
 
 #include <atomic>
+#include <cstdlib>
+#include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -108,6 +111,32 @@ class RecordingDocument : public NamedDispatch {
   int reads_ = 0;
 };
 
+// Wine has no browser engine to draw the page; the server window draws the little a page shows at
+// a glance, the body's background and the article text's colour, as the scripts run so far set
+// them ("$('body').css('background-color', '#rrggbb')", "$('.artbody').css('color', ...)").
+struct PageLook {
+  COLORREF background = RGB(255, 255, 255);
+  COLORREF text = RGB(0, 0, 0);
+};
+PageLook gPageLook;
+void repaintPage();
+
+std::optional<COLORREF> cssColour(const std::string& script, const std::string& selector, const std::string& property) {
+  const std::string statement = "$('" + selector + "').css('" + property + "', '#";
+  const size_t at = script.find(statement);
+  if (at == std::string::npos || at + statement.size() + 6 > script.size()) return std::nullopt;
+  const std::string hex = script.substr(at + statement.size(), 6);
+  if (hex.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos) return std::nullopt;
+  const unsigned long value = std::strtoul(hex.c_str(), nullptr, 16);
+  return RGB((value >> 16) & 0xFF, (value >> 8) & 0xFF, value & 0xFF);
+}
+
+void applyPageLook(const std::string& script) {
+  if (const auto colour = cssColour(script, "body", "background-color")) gPageLook.background = *colour;
+  if (const auto colour = cssColour(script, ".artbody", "color")) gPageLook.text = *colour;
+  repaintPage();
+}
+
 // The document's window: execScript (1).
 class RecordingWindow : public NamedDispatch {
  public:
@@ -130,6 +159,7 @@ class RecordingWindow : public NamedDispatch {
                                           .add("state", document_ ? document_->state() : std::string())
                                           .add("thread", GetCurrentThreadId() == uiThread_ ? "ui" : "other")
                                           .add("script", script));
+    applyPageLook(script);
     if (result) VariantInit(result);
     return S_OK;
   }
@@ -219,8 +249,38 @@ LRESULT answerDocumentRequest(HWND window, WPARAM wParam) {
   return answer < 0 ? 0 : answer;
 }
 
+void repaintPage() {
+  if (gPage.server && IsWindow(gPage.server)) InvalidateRect(gPage.server, nullptr, TRUE);
+}
+
+void paintPage(HWND window) {
+  static const char* const kLines[] = {"易语言 起始页", "", "最近打开的项目", "  演示.e", "  窗口程序.e", "",
+                                       "新闻与教程", "  如何使用支持库", "  调试技巧"};
+  PAINTSTRUCT paint{};
+  HDC dc = BeginPaint(window, &paint);
+  RECT client{};
+  GetClientRect(window, &client);
+  HBRUSH brush = CreateSolidBrush(gPageLook.background);
+  FillRect(dc, &client, brush);
+  DeleteObject(brush);
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, gPageLook.text);
+  HGDIOBJ previous = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
+  int top = 16;
+  for (const char* line : kLines) {
+    TextOutA(dc, 20, top, line, static_cast<int>(std::strlen(line)));
+    top += 20;
+  }
+  SelectObject(dc, previous);
+  EndPaint(window, &paint);
+}
+
 LRESULT CALLBACK serverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   static const UINT getObject = RegisterWindowMessageA("WM_HTML_GETOBJECT");
+  if (message == WM_PAINT) {
+    paintPage(window);
+    return 0;
+  }
   if (getObject != 0 && message == getObject) return answerDocumentRequest(window, wParam);
   if (message == WM_TIMER && wParam == kReadyTimer) {
     KillTimer(window, kReadyTimer);
@@ -287,6 +347,7 @@ void teardown(Host& host) {
     if (IsWindow(*it)) DestroyWindow(*it);
   if (gPage.document) gPage.document->Release();
   gPage = StartPage{};
+  gPageLook = PageLook{};
   // The next start page may ask for another class style.
   UnregisterClassA(kLinkClass, GetModuleHandleA(nullptr));
 }
