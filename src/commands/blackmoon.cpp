@@ -2,12 +2,71 @@
 
 #include <windows.h>
 
+#include <atomic>
+#include <string>
+
+#include "base/guard.h"
+#include "base/last_error.h"
+#include "commands/blackmoon_rules.h"
 #include "commands/commands_internal.h"
 #include "host/host_protocol.h"
 
 namespace tovalux {
 namespace {
+
+using namespace commands;
+
 bool gPending = false;
+std::atomic<void (*)(std::string_view)> gOutputSink{nullptr};
+
+void writeLine(std::string_view line) {
+  if (auto write = gOutputSink.load()) write(line);
+}
+
+using Routine = void(__stdcall*)(const char* path, int32_t zero);
+
+// The headers as mapped: as many bytes of the image's first region as it has, at most 64 KB.
+size_t mappedHeaderSize(const void* base) {
+  MEMORY_BASIC_INFORMATION region{};
+  if (VirtualQuery(base, &region, sizeof region) == 0 || region.State != MEM_COMMIT) return 0;
+  const size_t size =
+      region.RegionSize - (static_cast<const uint8_t*>(base) - static_cast<uint8_t*>(region.BaseAddress));
+  return size < 0x10000 ? size : 0x10000;
+}
+
+std::optional<FileVersion> loadedVersion(HMODULE module) {
+  HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(VS_VERSION_INFO), MAKEINTRESOURCEA(16));  // RT_VERSION
+  if (found == nullptr) return std::nullopt;
+  HGLOBAL loaded = LoadResource(module, found);
+  const auto* data = loaded ? static_cast<const uint8_t*>(LockResource(loaded)) : nullptr;
+  return fixedFileVersion(data, SizeofResource(module, found));
+}
+
+// Takes the plug-in at the moment of the call and keeps it loaded until the routine returns.
+void handToPlugin(const std::string& path) {
+  HMODULE module = nullptr;
+  if (!GetModuleHandleExA(0, kBlackMoonModule, &module) || module == nullptr) {
+    writeLine(blackMoonGoneLine(path));
+    return;
+  }
+  struct Release {
+    HMODULE module;
+    ~Release() { FreeLibrary(module); }
+  } release{module};
+  const std::optional<FileVersion> version = loadedVersion(module);
+  if (!version || !isExpectedBlackMoonVersion(*version)) {
+    writeLine(blackMoonWrongVersionLine(version, path));
+    return;
+  }
+  const auto* base = reinterpret_cast<const uint8_t*>(module);
+  if (!rvaInExecutableSection(base, mappedHeaderSize(base), kBlackMoonRoutineOffset)) {
+    writeLine(blackMoonNotCodeLine(path));
+    return;
+  }
+  const auto routine = reinterpret_cast<Routine>(reinterpret_cast<uintptr_t>(base) + kBlackMoonRoutineOffset);
+  routine(path.c_str(), 0);  // a copy: the host's text may change under a re-entrant send
+}
+
 }  // namespace
 
 void startBlackMoonBuild() {
@@ -22,5 +81,28 @@ void startBlackMoonBuild() {
 
 bool blackMoonBuildPending() { return gPending; }
 void setBlackMoonBuildPending(bool pending) { gPending = pending; }
+
+void noteBuildCommandStarted() { gPending = false; }
+
+void scanBlackMoonOutput(std::string_view text) {
+  if (!gPending) return;
+  const BlackMoonResult result = readBlackMoonResult(text);
+  if (!result.resultLine) return;
+  // Lowered before the call: the routine may write to the output box again.
+  gPending = false;
+  if (result.path.empty()) {
+    writeLine(std::string(kBlackMoonNoPathLine) + "\r\n");
+    return;
+  }
+  handToPlugin(result.path);
+}
+
+void watchBlackMoonOutput(const HostMessage& message) {
+  LastErrorGuard lastError;
+  if (message.message != EM_REPLACESEL || !message.hasText) return;
+  guarded(GuardSite::kHookReplacement, [&] { scanBlackMoonOutput(message.text); });
+}
+
+void setBlackMoonOutputSink(void (*write)(std::string_view line)) { gOutputSink.store(write); }
 
 }  // namespace tovalux

@@ -1,7 +1,12 @@
 // The BlackMoon static build as the menu and the tool bar start it: the plug-in must be loaded
-// in the host; the build itself is its command, posted to the host main window. The output
-// watch that finishes the build reads and clears the pending flag.
+// in the host; the build itself is its command, posted to the host main window. The watch on the
+// host's output box finishes it: the result line's executable goes to the plug-in's routine,
+// after the loaded plug-in proved to be the version that routine belongs to.
 #pragma once
+
+#include <string_view>
+
+#include "shell/host_mirrors.h"
 
 namespace tovalux {
 
@@ -17,5 +22,19 @@ void startBlackMoonBuild();
 // written on the UI thread.
 bool blackMoonBuildPending();
 void setBlackMoonBuildPending(bool pending);
+
+// The shell starts one of the host's own builds (编译, 静态编译, 运行...): a BlackMoon build still
+// waiting for its result line is given up, so this build's line is not handed to the plug-in.
+void noteBuildCommandStarted();
+
+// Every text the host appends to its output box (EM_REPLACESEL on 1011, after the build-output
+// pane copied it). Does nothing unless a BlackMoon build is pending; a result line ends it.
+void scanBlackMoonOutput(std::string_view text);
+// The same, as the router's kOutputScan slot.
+void watchBlackMoonOutput(const HostMessage& message);
+
+// Where the lines about a result the plug-in was not given go (the build-output pane; set by
+// start-up). Until set they are dropped.
+void setBlackMoonOutputSink(void (*write)(std::string_view line));
 
 }  // namespace tovalux

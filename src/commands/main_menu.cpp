@@ -9,6 +9,7 @@
 #include "base/text.h"
 #include "base/version.h"
 #include "commands/blackmoon.h"
+#include "commands/blackmoon_rules.h"
 #include "commands/commands.h"
 #include "commands/commands_internal.h"
 #include "commands/menu_table.h"
@@ -148,6 +149,7 @@ void closeShell() {
 void perform(const MenuAction& action) {
   switch (action.kind) {
     case MenuActionKind::kRunIdeFunction:
+      if (isBuildFunction(action.value)) noteBuildCommandStarted();
       runIdeFunction(action.value);
       if (action.refreshCaption) refreshCaption();
       break;

@@ -138,6 +138,7 @@ void restart() {
       s.restartEnded = GetTickCount() | 1;  // never 0, which means "none yet"
     }
   } busy(s);
+  noteBuildCommandStarted();
   clearBuildOutput();
   runIdeFunction(ide::kStop);
   // The host stops the program on its debugger thread; the run state drops when it has. A
@@ -153,11 +154,13 @@ void perform(const ToolAction& action) {
   switch (action.kind) {
     case ToolActionKind::kRunIdeFunction: runIdeFunction(action.value); break;
     case ToolActionKind::kCompile:
+      noteBuildCommandStarted();
       clearBuildOutput();
       activatePaneByTitle(kBuildOutputPane);
       runIdeFunction(action.value);
       break;
     case ToolActionKind::kRun:
+      noteBuildCommandStarted();
       clearBuildOutput();
       runIdeFunction(action.value);
       break;

@@ -8,7 +8,9 @@
 #include "base/embedded_files.h"
 #include "base/workers.h"
 #include "codeview/codeview.h"
+#include "commands/blackmoon.h"
 #include "commands/commands.h"
+#include "commands/linker_selector.h"
 #include "commands/menu_drawing.h"
 #include "hooks/host/host_hooks.h"
 #include "hooks/host/start_page.h"
@@ -105,6 +107,9 @@ void buildShell(HWND host) {
   installCommandBuilders();                // the frame fills its menu bar and tool bars through them
   setToolBarStateSync(&syncToolBarState);  // 0x362 on the host main window re-applies the main bar
   linkDebuggingAids();
+  setLinkerSelectorFactory(&createLinkerSelector);  // position 13 of the main tool bar
+  setBlackMoonOutputSink(&writeBuildOutput);        // the BlackMoon watch's own lines
+  setHostMirror(HostMirror::kOutputScan, &watchBlackMoonOutput);
   createFrame();
   logProgress("开始获取内存...");
   // The procedures the hooks put on host windows as they install and as the host makes them.
