@@ -104,7 +104,8 @@ void teardown(Host&) { unloadModule(); }
 
 const ActionRegistration kRegistrations[] = {
     {"blackmoon-load",
-     "blackmoon-load [version=3.66|3.70] [from=DIR]: loads DIR\\blackmoon\\VERSION\\BlackMoon.fne (DIR: H), whose "
+     "blackmoon-load [version=3.66|3.70|3.66-nocode] [from=DIR]: loads DIR\\blackmoon\\VERSION\\BlackMoon.fne (DIR: "
+     "H), whose "
      "routine journals \"blackmoon-routine\"",
      &load},
     {"blackmoon-unload", "blackmoon-unload: frees the BlackMoon stand-in", &unload},

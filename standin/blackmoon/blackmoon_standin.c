@@ -9,11 +9,18 @@
  * tests check the exported routine's offset. */
 #include <windows.h>
 
+/* BLACKMOON_ROUTINE_PADDING 0 builds a plug-in whose code ends before offset 0x16D0. */
+#ifndef BLACKMOON_ROUTINE_PADDING
+#define BLACKMOON_ROUTINE_PADDING 0x6D0
+#endif
+#define BLACKMOON_TEXT(x) #x
+#define BLACKMOON_FILL(n) "  .fill " BLACKMOON_TEXT(n) ", 1, 0xCC\n"
+
 __asm__(
     ".text\n"
     "  .globl _BlackMoonCodeStart\n"
     "_BlackMoonCodeStart:\n"
-    "  .fill 0x6D0, 1, 0xCC\n"
+    BLACKMOON_FILL(BLACKMOON_ROUTINE_PADDING)
     "  .globl _BlackMoonRoutine@8\n"
     "_BlackMoonRoutine@8:\n"
     "  jmp _BlackMoonTakeTarget@8\n");

@@ -156,6 +156,19 @@ TEST_F(BlackMoon, AShellBuildAfterASilentStartHandsNothingToThePlugin) {
   EXPECT_EQ(routineCalls(before), std::vector<std::string>{"C:\\EProjects\\other.exe"});
 }
 
+TEST_F(BlackMoon, ARoutineOffsetOutsideTheCodeIsNotCalled) {
+  load("3.66-nocode");
+  HMODULE module = GetModuleHandleA(kBlackMoonModule);
+  ASSERT_NE(module, nullptr);
+  EXPECT_FALSE(commands::rvaInExecutableSection(reinterpret_cast<const uint8_t*>(module), 0x1000,
+                                                commands::kBlackMoonRoutineOffset));
+  const size_t before = journalSize();
+  press(kBlackMoonButton);
+  EXPECT_TRUE(routineCalls(before).empty());
+  EXPECT_FALSE(blackMoonBuildPending());
+  EXPECT_NE(pane().find("黑月编译插件的处理程序不在其可执行代码中"), std::string::npos) << pane();
+}
+
 TEST_F(BlackMoon, APluginGoneBeforeTheResultIsNotCalled) {
   load();
   act("blackmoon-mode silent");
