@@ -36,7 +36,7 @@ bool isBuildFunction(uint32_t f) {
     case 0x05020007:  // 静态编译
     case 0x05020008:  // 编译为易包
       return true;
-    default: return f >= 0x0502000D && f <= 0x05020013;  // 编译 / 静态编译为指定类型
+    default: return f >= 0x05020009 && f <= 0x05020013;  // 运行 / 编译 / 静态编译为指定类型
   }
 }
 

@@ -120,10 +120,10 @@ TEST(BlackMoonRules, ResultLine) {
 }
 
 TEST(BlackMoonRules, BuildFunctions) {
-  for (uint32_t f : {0x05020001u, 0x05020002u, 0x05020005u, 0x05020006u, 0x05020007u, 0x05020008u, 0x0502000Du,
-                     0x05020010u, 0x05020013u})
+  for (uint32_t f : {0x05020001u, 0x05020002u, 0x05020005u, 0x05020006u, 0x05020007u, 0x05020008u, 0x05020009u,
+                     0x0502000Cu, 0x0502000Du, 0x05020010u, 0x05020013u})
     EXPECT_TRUE(isBuildFunction(f)) << std::hex << f;
-  for (uint32_t f : {0x05020003u, 0x05020004u, 0x0502000Cu, 0x05020014u, 0x05010002u, 0x03010001u, 0u})
+  for (uint32_t f : {0x05020003u, 0x05020004u, 0x05020014u, 0x05010002u, 0x03010001u, 0u})
     EXPECT_FALSE(isBuildFunction(f)) << std::hex << f;
 }
 
