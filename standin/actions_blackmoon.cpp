@@ -85,7 +85,10 @@ ActionResult mode(Host&, const ActionArgs& args) {
 // WM_COMMAND 0x9001: the plug-in's build, as the host's main window runs it.
 void build(Host& host, WPARAM) {
   const bool loaded = GetModuleHandleA(kModuleName) != nullptr;
-  host.journal().record(EntryBuilder("blackmoon-build").add("loaded", loaded ? 1 : 0).add("thread", threadLabel()));
+  host.journal().record(EntryBuilder("blackmoon-build")
+                            .add("loaded", loaded ? 1 : 0)
+                            .add("sent", InSendMessage() ? 1 : 0)
+                            .add("thread", threadLabel()));
   if (!loaded) return;
   appendOutput(host, "黑月编译: 开始静态编译\r\n");
   char line[1024] = {};

@@ -83,7 +83,8 @@ TEST_F(BlackMoon, TheQuotedPathGoesToTheRoutineOnce) {
   const size_t before = journalSize();
   press(kBlackMoonButton);
   EXPECT_EQ(commandsSent(before), std::vector<uint32_t>{0x9001});
-  ASSERT_EQ(fixture().count("blackmoon-build", fieldIs("loaded", 1), before), 1u);
+  ASSERT_EQ(fixture().count("blackmoon-build", both(fieldIs("loaded", 1), fieldIs("sent", 0)), before), 1u)
+      << "posted to the host, run on its UI thread";
   EXPECT_EQ(routineCalls(before), std::vector<std::string>{kDemoTarget}) << pane();
   EXPECT_FALSE(blackMoonBuildPending());
   EXPECT_NE(pane().find(std::string("写出可执行文件\"") + kDemoTarget + "\"成功"), std::string::npos)
