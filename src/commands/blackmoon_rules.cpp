@@ -60,8 +60,10 @@ std::optional<FileVersion> fixedFileVersion(const uint8_t* resource, size_t size
                      static_cast<uint16_t>(low)};
 }
 
+// "3.66" written as 3.66.x.x, or digit by digit as 3.6.6.x.
 bool isExpectedBlackMoonVersion(const FileVersion& v) {
-  return v.major == kBlackMoonMajor && v.minor == kBlackMoonMinor;
+  if (v.major != kBlackMoonMajor) return false;
+  return v.minor == kBlackMoonMinor || (v.minor == kBlackMoonMinor / 10 && v.build == kBlackMoonMinor % 10);
 }
 
 std::string versionText(const FileVersion& v) { return std::to_string(v.major) + "." + std::to_string(v.minor); }

@@ -39,6 +39,7 @@ struct FileVersion {
 // The file version of a VS_VERSIONINFO resource as it lies in memory (the fixed part after the
 // "VS_VERSION_INFO" key); nothing when the block is cut short or carries no fixed part.
 std::optional<FileVersion> fixedFileVersion(const uint8_t* resource, size_t size);
+// 3.66: file version 3.66.x.x or 3.6.6.x.
 bool isExpectedBlackMoonVersion(const FileVersion& version);
 std::string versionText(const FileVersion& version);  // "3.66"
 

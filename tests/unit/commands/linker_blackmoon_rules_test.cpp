@@ -153,6 +153,9 @@ TEST(BlackMoonRules, VersionResource) {
   EXPECT_EQ(v->build, 7);
   EXPECT_EQ(v->revision, 9);
   EXPECT_TRUE(isExpectedBlackMoonVersion(*v));
+  EXPECT_TRUE(isExpectedBlackMoonVersion({3, 6, 6, 0})) << "written digit by digit";
+  EXPECT_FALSE(isExpectedBlackMoonVersion({3, 6, 7, 0}));
+  EXPECT_FALSE(isExpectedBlackMoonVersion({4, 66, 0, 0}));
   block = versionBlock(3, 70);
   EXPECT_FALSE(isExpectedBlackMoonVersion(*fixedFileVersion(block.data(), block.size())));
   EXPECT_EQ(versionText(*fixedFileVersion(block.data(), block.size())), "3.70");
