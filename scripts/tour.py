@@ -6,9 +6,10 @@
 The IDE folder is made anew under OUT/ide: the stand-in IDE's own files (ehost.exe, e-sample.exe,
 the engines), then the release zip unzipped over it, exactly as a user installs it. A user's
 first settings are written beside it (the code-colour rules switched on, a module list with two
-folders), then ehost.exe plays standin/tour/tour.txt. The tour passes when ehost exits 0, the
-script ran to its end and every step left a screenshot that is not blank and differs from the
-one before. Without --zip the zip is packed from the build first.
+folders), with the IDE's linker setting and two linkers; then ehost.exe plays
+standin/tour/tour.txt. The tour passes when ehost exits 0, the script ran to its end and every
+step left a screenshot that is not blank and differs from the one before. Without --zip the zip
+is packed from the build first.
 """
 import argparse
 import os
@@ -27,7 +28,7 @@ import package  # noqa: E402
 TOUR = os.path.join(ROOT, 'standin', 'tour', 'tour.txt')
 # What the stand-in's build folder holds that is not the IDE's own: the plug-in as built (the
 # zip brings it), the debugger's temporary files and other runs' folders.
-NOT_COPIED = {'lib', 'temp', 'samples', 'modules-test', 'modules'}
+NOT_COPIED = {'lib', 'temp', 'samples', 'modules-test', 'modules', 'tools', 'linker', 'blackmoon'}
 # A step's picture must change at least this many pixels: a caret or a cursor is not a step.
 MIN_CHANGED_PIXELS = 2000
 # Fewer colours than this is a blank (or a single-colour) window.
@@ -152,6 +153,13 @@ def make_ide_folder(build, zip_path, ide):
     with open(os.path.join(folder, 'EcManager.json'), 'w', encoding='utf-8') as f:
         f.write('{' + ','.join(entries) + '}')
     os.makedirs(os.path.join(ide, 'samples'))
+    # The IDE's own linker setting and two linkers to choose from (the tool bar's linker selector).
+    for name in ('VC2017', 'VC6'):
+        os.makedirs(os.path.join(ide, 'linker', name, 'bin'))
+        open(os.path.join(ide, 'linker', name, 'bin', 'link.exe'), 'wb').close()
+    os.makedirs(os.path.join(ide, 'tools'), exist_ok=True)
+    with open(os.path.join(ide, 'tools', 'link.ini'), 'w', encoding='gbk', newline='') as f:
+        f.write('[linker]\r\nlinker=%s\r\n' % wine_path(os.path.join(ide, 'linker', 'VC2017', 'bin', 'link.exe')))
 
 
 def main():
