@@ -29,6 +29,7 @@
 #include "panes/search_results.h"
 #include "panes/stack_pane.h"
 #include "panes/watch_pane.h"
+#include "settings/dialog/settings_dialog.h"
 #include "settings/settings.h"
 #include "shell/host_mirrors.h"
 #include "shell/shell.h"
@@ -40,6 +41,10 @@ namespace {
 constexpr LONG kRestoredHostStyle = 0x14CF0000;  // WS_VISIBLE | WS_CLIPSIBLINGS | WS_OVERLAPPEDWINDOW
 
 HostHookSteps gHookSteps{&installHostHooks, &removeHostHooks};
+
+// Menu entry 1200 opens the settings dialog. Registered once at load rather than at start-up, so
+// an opener a test puts in place before starting the shell is not replaced.
+const bool gSettingsDialogWired = (setSettingsDialogOpener(&openSettingsDialogFromMenu), true);
 
 // Start-up step 18, in this order.
 constexpr PaneBuilder kPaneBuilders[] = {
