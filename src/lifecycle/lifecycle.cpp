@@ -34,6 +34,7 @@
 #include "shell/host_mirrors.h"
 #include "shell/shell.h"
 #include "toolkit/win32/xcgui_win32.h"
+#include "update/update_check.h"
 
 namespace tovalux {
 namespace {
@@ -110,6 +111,7 @@ void buildShell(HWND host) {
   installCommandBuilders();                // the frame fills its menu bar and tool bars through them
   setToolBarStateSync(&syncToolBarState);  // 0x362 on the host main window re-applies the main bar
   linkDebuggingAids();
+  setUpdateTipWindowSource(&updateTipWindow);  // the frame keeps the tip in its corner
   createFrame();
   logProgress("开始获取内存...");
   // The procedures the hooks put on host windows as they install and as the host makes them.
@@ -172,6 +174,7 @@ int32_t shutDown(ShutdownKind kind) {
   shutDownCodeView();
   restoreSubclasses();
 
+  closeUpdateTip();
   // The host's own controls leave the frame and the form before those close.
   returnHostControls();
   releasePropertyForm(false);
