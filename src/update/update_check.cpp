@@ -61,6 +61,9 @@ struct Transfer {
   DWORD status = 0;  // the last completion (WINHTTP_CALLBACK_STATUS_...), written before `step`
   DWORD length = 0;  // bytes read for READ_COMPLETE
   DWORD error = 0;   // for REQUEST_ERROR
+  // The read buffer lives here, not on the worker's stack: a read still pending when the worker
+  // leaves may complete into it up to the closing notice.
+  char chunk[kReadChunk];
 };
 
 void release(Transfer* transfer) {
@@ -167,15 +170,14 @@ class Request {
     for (;;) {
       // One byte more than the cap may arrive: that is how an oversized body without a declared
       // length is recognised, without reading the rest of it.
-      const size_t room = update::kMaxAnswerBytes + 1 - body.size();
-      const size_t offset = body.size();
-      body.resize(offset + std::min<size_t>(room, kReadChunk));
-      if (!WinHttpReadData(request_.get(), body.data() + offset, static_cast<DWORD>(body.size() - offset), nullptr) ||
+      const DWORD want = static_cast<DWORD>(std::min<size_t>(update::kMaxAnswerBytes + 1 - body.size(), kReadChunk));
+      if (!WinHttpReadData(request_.get(), transfer_->chunk, want, nullptr) ||
           !waitFor(WINHTTP_CALLBACK_STATUS_READ_COMPLETE))
         return std::nullopt;
-      body.resize(offset + transfer_->length);
+      const DWORD got = std::min(transfer_->length, want);
+      if (got == 0) return body;
+      body.append(transfer_->chunk, got);
       if (body.size() > update::kMaxAnswerBytes) return std::nullopt;
-      if (transfer_->length == 0) return body;
     }
   }
 
