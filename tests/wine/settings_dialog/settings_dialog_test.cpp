@@ -14,6 +14,9 @@
 #include "settings/dialog/settings_dialog.h"
 #include "settings/settings.h"
 #include "shell/shell.h"
+#include "toolkit/model/controls/edit.h"
+#include "toolkit/model/controls/scrollbar.h"
+#include "toolkit/model/core/context.h"
 #include "toolkit/xcgui.h"
 
 namespace tovalux {
@@ -97,6 +100,23 @@ TEST_F(SettingsDialogTest, MenuEntryOpensTheDialogFilledFromTheFileAndSaveWrites
   EXPECT_EQ(text(dialog, 208), "宋体");
   EXPECT_EQ(text(dialog, 210), "11");
   EXPECT_EQ(text(dialog, 211), "64");
+  const auto* fontName = tk::context().registry.get<tk::Edit>(element(dialog, 208));
+  ASSERT_NE(fontName, nullptr);
+  EXPECT_TRUE(fontName->readOnly);
+
+  // The scrolling area's bars: class "style_", no arrow buttons, the slider drawn without CSS.
+  HXCGUI area = XC_GetObjectByID(dialog, 10);
+  int bars = 0;
+  for (int i = 0; i < XEle_GetChildCount(area); ++i) {
+    const auto* bar = tk::context().registry.get<tk::ScrollBar>(XEle_GetChildByIndex(area, i));
+    if (bar == nullptr) continue;
+    ++bars;
+    EXPECT_EQ(bar->cssClass, u"style_");
+    EXPECT_FALSE(bar->showButtons);
+    ASSERT_NE(bar->slider(), nullptr);
+    EXPECT_FALSE(bar->slider()->cssEnabled);
+  }
+  EXPECT_GE(bars, 1);
 
   // Each radio button's partner takes the opposite state, both ways.
   XBtn_SetCheck(element(dialog, 202), true);
