@@ -108,6 +108,15 @@ TEST_F(UpdateTest, AnyOtherVersionShowsOneTipASecondReplacesItAndTheButtonOpensT
   EXPECT_EQ(tip.top, frame.bottom - 146);
   EXPECT_EQ(tip.right - tip.left, 400);
   EXPECT_EQ(tip.bottom - tip.top, 106);
+  // The frame keeps it in its corner when it moves.
+  const RECT before = frame;
+  SetWindowPos(shellFrameHwnd(), nullptr, frame.left + 40, frame.top + 30, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  testing::serveQueuedMessages();
+  GetWindowRect(shellFrameHwnd(), &frame);
+  ASSERT_EQ(frame.left, before.left + 40);
+  GetWindowRect(XWnd_GetHWND(first), &tip);
+  EXPECT_EQ(tip.left, frame.right - 418);
+  EXPECT_EQ(tip.top, frame.bottom - 146);
 
   host.ui().answerShellExecute(true);
   clickTipButton(first);
