@@ -31,10 +31,12 @@
 #include "panes/search_results.h"
 #include "panes/stack_pane.h"
 #include "panes/watch_pane.h"
+#include "settings/dialog/settings_dialog.h"
 #include "settings/settings.h"
 #include "shell/host_mirrors.h"
 #include "shell/shell.h"
 #include "toolkit/win32/xcgui_win32.h"
+#include "update/update_check.h"
 
 namespace tovalux {
 namespace {
@@ -42,6 +44,10 @@ namespace {
 constexpr LONG kRestoredHostStyle = 0x14CF0000;  // WS_VISIBLE | WS_CLIPSIBLINGS | WS_OVERLAPPEDWINDOW
 
 HostHookSteps gHookSteps{&installHostHooks, &removeHostHooks};
+
+// Menu entry 1200 opens the settings dialog. Registered once at load rather than at start-up, so
+// an opener a test puts in place before starting the shell is not replaced.
+const bool gSettingsDialogWired = (setSettingsDialogOpener(&openSettingsDialogFromMenu), true);
 
 // Start-up step 18, in this order.
 constexpr PaneBuilder kPaneBuilders[] = {
@@ -110,6 +116,7 @@ void buildShell(HWND host) {
   setLinkerSelectorFactory(&createLinkerSelector);  // position 13 of the main tool bar
   setBlackMoonOutputSink(&writeBuildOutput);        // the BlackMoon watch's own lines
   setHostMirror(HostMirror::kOutputScan, &watchBlackMoonOutput);
+  setUpdateTipWindowSource(&updateTipWindow);  // the frame keeps the tip in its corner
   createFrame();
   logProgress("开始获取内存...");
   // The procedures the hooks put on host windows as they install and as the host makes them.
@@ -172,6 +179,7 @@ int32_t shutDown(ShutdownKind kind) {
   shutDownCodeView();
   restoreSubclasses();
 
+  closeUpdateTip();
   // The host's own controls leave the frame and the form before those close.
   returnHostControls();
   releasePropertyForm(false);

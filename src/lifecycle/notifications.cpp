@@ -8,6 +8,7 @@
 #include "base/text.h"
 #include "host/host_protocol.h"
 #include "lifecycle/lifecycle.h"
+#include "update/update_check.h"
 
 namespace tovalux {
 namespace {
@@ -21,7 +22,9 @@ int32_t dispatch(int32_t code, int32_t param1, int32_t param2) {
     case kNotifyStart: return startUp(reinterpret_cast<NotifyFunction>(static_cast<intptr_t>(param1)));
     case kNotifyFreeLibraryData: return shutDown(ShutdownKind::kFreeLibraryData);
     case kNotifyRestore: return shutDown(ShutdownKind::kRestoreOnly);
-    case kNotifyCheckUpdate: return 0;  // answered at once; the update check runs on a thread of its own
+    case kNotifyCheckUpdate:  // answered at once; the update check runs on a thread of its own
+      startUpdateCheck();
+      return 0;
     case kNotifyPopupMenu: {
       logToNotepad("弹出菜单 : " + decimal(param1) + "," + decimal(param2));
       return redrawShell() ? 1 : 0;
