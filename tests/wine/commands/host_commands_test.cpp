@@ -207,6 +207,13 @@ TEST_F(HostCommands, HelpTipSequence) {
 }
 
 TEST_F(HostCommands, RestartWaitsForTheStop) {
+  // The double-click window is long enough for a loaded machine to press twice "at once" below;
+  // the system's own comes back afterwards.
+  struct DoubleClickTime {
+    const UINT saved = GetDoubleClickTime();
+    DoubleClickTime() { SetDoubleClickTime(30000); }
+    ~DoubleClickTime() { SetDoubleClickTime(saved); }
+  } doubleClickTime;
   act("project \"C:\\EProjects\\demo.e\" create=1");
   act("program-tree 3");
   standin::setRunListeners([] { setDebugging(true); }, [] { setDebugging(false); });
