@@ -211,7 +211,7 @@ TEST_F(HostCommands, RestartWaitsForTheStop) {
   // the system's own comes back afterwards.
   struct DoubleClickTime {
     const UINT saved = GetDoubleClickTime();
-    DoubleClickTime() { SetDoubleClickTime(30000); }
+    DoubleClickTime() { SetDoubleClickTime(5000); }  // the longest the system takes
     ~DoubleClickTime() { SetDoubleClickTime(saved); }
   } doubleClickTime;
   act("project \"C:\\EProjects\\demo.e\" create=1");
