@@ -14,16 +14,16 @@ is packed from the build first.
 import argparse
 import os
 import shutil
-import struct
 import subprocess
 import sys
 import zipfile
-import zlib
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.normpath(os.path.join(HERE, '..'))
 sys.path.insert(0, HERE)
+sys.path.insert(0, os.path.join(ROOT, 'theme', 'tools'))
 import package  # noqa: E402
+import pngkit  # noqa: E402
 
 TOUR = os.path.join(ROOT, 'standin', 'tour', 'tour.txt')
 # What the stand-in's build folder holds that is not the IDE's own: the plug-in as built (the
@@ -46,76 +46,29 @@ def wine_path(path):
     return 'Z:' + os.path.abspath(path).replace('/', '\\')
 
 
-def read_png(path):
-    """Width, height and the RGB(A) rows of a PNG, every filter undone."""
-    data = open(path, 'rb').read()
-    if data[:8] != b'\x89PNG\r\n\x1a\n':
-        raise ValueError('not a PNG')
-    pos, idat, width, height, colour = 8, [], 0, 0, 0
-    while pos + 8 <= len(data):
-        length, kind = struct.unpack('>I4s', data[pos:pos + 8])
-        body = data[pos + 8:pos + 8 + length]
-        if kind == b'IHDR':
-            width, height, depth, colour = struct.unpack('>IIBB', body[:10])
-            if depth != 8 or colour not in (2, 6):
-                raise ValueError('unexpected PNG format %d/%d' % (depth, colour))
-        elif kind == b'IDAT':
-            idat.append(body)
-        pos += 12 + length
-    bpp = 3 if colour == 2 else 4
-    stride = width * bpp
-    raw = zlib.decompress(b''.join(idat))
-    if len(raw) != height * (stride + 1):
-        raise ValueError('truncated PNG')
-    rows, previous = [], bytearray(stride)
-    for y in range(height):
-        start = y * (stride + 1)
-        kind, line = raw[start], bytearray(raw[start + 1:start + 1 + stride])
-        if kind == 1:
-            for i in range(bpp, stride):
-                line[i] = (line[i] + line[i - bpp]) & 255
-        elif kind == 2:
-            for i in range(stride):
-                line[i] = (line[i] + previous[i]) & 255
-        elif kind == 3:
-            for i in range(stride):
-                left = line[i - bpp] if i >= bpp else 0
-                line[i] = (line[i] + (left + previous[i]) // 2) & 255
-        elif kind == 4:
-            for i in range(stride):
-                a = line[i - bpp] if i >= bpp else 0
-                b = previous[i]
-                c = previous[i - bpp] if i >= bpp else 0
-                p = a + b - c
-                pa, pb, pc = abs(p - a), abs(p - b), abs(p - c)
-                line[i] = (line[i] + (a if pa <= pb and pa <= pc else b if pb <= pc else c)) & 255
-        elif kind != 0:
-            raise ValueError('unknown PNG filter %d' % kind)
-        rows.append(bytes(line))
-        previous = line
-    return width, height, bpp, rows
+def read_picture(path):
+    """The screenshot's pixels, 4 bytes each (RGBA)."""
+    with open(path, 'rb') as f:
+        image = pngkit.decode_png(f.read())
+    return image.width, image.height, bytes(image.pixels)
 
 
-def pixels(rows, bpp):
-    for row in rows:
-        for i in range(0, len(row), bpp):
-            yield row[i:i + 3]
-
-
-def colour_count(rows, bpp, limit):
+def colour_count(pixels, limit):
     seen = set()
-    for p in pixels(rows, bpp):
-        seen.add(p)
+    for i in range(0, len(pixels), 4):
+        seen.add(pixels[i:i + 3])
         if len(seen) >= limit:
             break
     return len(seen)
 
 
-def changed_pixels(before, after, bpp):
-    changed = 0
-    for a, b in zip(before, after):
+def changed_pixels(before, after, width):
+    """How many pixels differ, compared a row at a time (most rows of two steps are equal)."""
+    stride, changed = width * 4, 0
+    for row in range(0, len(after), stride):
+        a, b = before[row:row + stride], after[row:row + stride]
         if a != b:
-            changed += sum(1 for i in range(0, len(a), bpp) if a[i:i + 3] != b[i:i + 3])
+            changed += sum(1 for i in range(0, stride, 4) if a[i:i + 3] != b[i:i + 3])
     return changed
 
 
@@ -222,15 +175,15 @@ def main():
             problems.append('%s: no screenshot' % step)
             previous = None
             continue
-        width, height, bpp, rows = read_png(path)
-        colours = colour_count(rows, bpp, 1000)
-        changed = changed_pixels(previous, rows, bpp) if previous else width * height
+        width, height, pixels = read_picture(path)
+        colours = colour_count(pixels, 1000)
+        changed = changed_pixels(previous, pixels, width) if previous else width * height
         print('%-16s %8s %10d' % (step, colours if colours < 1000 else '1000+', changed))
         if colours < MIN_COLOURS:
             problems.append('%s: blank (%d colours)' % (step, colours))
         if previous is not None and changed < MIN_CHANGED_PIXELS:
             problems.append('%s: only %d pixels differ from the step before' % (step, changed))
-        previous = rows
+        previous = pixels
     for p in problems:
         print('tour: ' + p, file=sys.stderr)
     if problems:
