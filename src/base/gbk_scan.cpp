@@ -31,6 +31,32 @@ size_t gbkFindText(std::string_view text, std::string_view needle, size_t from) 
   return std::string_view::npos;
 }
 
+namespace {
+
+constexpr char foldAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c; }
+
+// Both texts start on a character boundary here, so their characters stay in step.
+bool matchesIgnoringCaseAt(std::string_view text, size_t at, std::string_view needle) {
+  if (text.size() - at < needle.size()) return false;
+  for (size_t j = 0; j < needle.size(); j += gbkCharLength(needle, j)) {
+    if (gbkCharLength(needle, j) == 2) {
+      if (text.compare(at + j, 2, needle.substr(j, 2)) != 0) return false;
+    } else if (foldAscii(text[at + j]) != foldAscii(needle[j])) {
+      return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+size_t gbkFindTextIgnoringCase(std::string_view text, std::string_view needle, size_t from) {
+  if (from > text.size()) return std::string_view::npos;
+  for (size_t i = from; i <= text.size(); i += i < text.size() ? gbkCharLength(text, i) : 1)
+    if (matchesIgnoringCaseAt(text, i, needle)) return i;
+  return std::string_view::npos;
+}
+
 bool gbkEndsWith(std::string_view text, char c) { return !text.empty() && gbkFindLast(text, c) == text.size() - 1; }
 
 std::vector<std::string_view> gbkSplit(std::string_view text, char c) {

@@ -8,9 +8,9 @@
 #include <string_view>
 #include <vector>
 
-namespace tovalux {
+#include "base/gbk.h"  // isGbkLeadByte
 
-inline constexpr bool isGbkLeadByte(unsigned char byte) { return byte >= 0x81 && byte <= 0xFE; }
+namespace tovalux {
 
 // Length in bytes of the character that starts at `offset` (1 or 2; 1 for a lead byte at the end).
 size_t gbkCharLength(std::string_view text, size_t offset);
@@ -20,6 +20,10 @@ size_t gbkFind(std::string_view text, char c, size_t from = 0);
 size_t gbkFindLast(std::string_view text, char c);
 // Position of the first occurrence of `needle` that starts on a character boundary.
 size_t gbkFindText(std::string_view text, std::string_view needle, size_t from = 0);
+
+// As gbkFindText, with ASCII letters matching in either case; a double-byte character matches only
+// itself (its trail byte may be a letter). `from` must be a character boundary.
+size_t gbkFindTextIgnoringCase(std::string_view text, std::string_view needle, size_t from = 0);
 
 bool gbkEndsWith(std::string_view text, char c);
 

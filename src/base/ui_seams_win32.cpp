@@ -6,6 +6,7 @@
 #include <atomic>
 
 #include "base/gbk.h"
+#include "base/gbk_scan.h"
 
 namespace tovalux {
 namespace {
@@ -76,15 +77,6 @@ class SystemUi final : public UiSeams {
 
 SystemUi gSystemUi;
 
-// Walks characters: 0x5C can be the trail byte of a double-byte GBK character ("乗").
-bool endsWithBackslash(const std::string& path) {
-  bool last = false;
-  for (size_t i = 0; i < path.size(); ++i) {
-    last = path[i] == '\\';
-    if (isGbkLeadByte(static_cast<unsigned char>(path[i])) && i + 1 < path.size()) ++i;
-  }
-  return last;
-}
 std::atomic<UiSeams*> gInstalled{nullptr};
 
 }  // namespace
@@ -131,7 +123,7 @@ std::vector<std::string> splitOpenFileBuffer(const char* buffer, size_t size) {
   }
   if (parts.size() <= 1) return parts;  // one file: already its full path
   std::string folder = parts.front();
-  if (!endsWithBackslash(folder)) folder += '\\';
+  if (!gbkEndsWith(folder, '\\')) folder += '\\';
   std::vector<std::string> paths;
   for (size_t n = 1; n < parts.size(); ++n) paths.push_back(folder + parts[n]);
   return paths;

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "base/gbk_scan.h"
 #include "commands/linker_rules.h"
 
 namespace tovalux::commands {
@@ -20,8 +21,8 @@ constexpr uint32_t kSectionExecutes = 0x20000000;  // IMAGE_SCN_MEM_EXECUTE
 
 BlackMoonResult readBlackMoonResult(std::string_view text) {
   BlackMoonResult result;
-  result.resultLine = findIgnoringCase(text, kResultWrote) != std::string_view::npos &&
-                      findIgnoringCase(text, kResultSucceeded) != std::string_view::npos;
+  result.resultLine = gbkFindTextIgnoringCase(text, kResultWrote) != std::string_view::npos &&
+                      gbkFindTextIgnoringCase(text, kResultSucceeded) != std::string_view::npos;
   if (result.resultLine)
     result.path = textBetween(text, std::string(kResultWrote) + "#引号", "#引号" + std::string(kResultSucceeded));
   return result;

@@ -1,5 +1,5 @@
 // The linker selector's rules on plain text: where the host keeps its linkers and its setting,
-// how the name in use is cut out of the setting, and the GBK-aware text searches they rest on.
+// and how the name in use is cut out of the setting (GBK-aware searches, base/gbk_scan.h).
 // Every text is GBK; H is the host's folder without a trailing backslash.
 #pragma once
 
@@ -18,18 +18,8 @@ inline constexpr std::string_view kLinkerItemTemplate = "lib\\Tovalux\\Dark\\Com
 // GetPrivateProfileStringA's buffer for the setting.
 inline constexpr size_t kLinkerSettingBuffer = 10240;
 
-// The first place at or after `from` where `what` stands in `text`, or npos. Walks characters,
-// not bytes: a match starts only where a character starts, ASCII letters match in either case,
-// and a double-byte character matches only itself (its trail byte may equal '\\' or a letter).
-// `from` must be a character boundary (0 or the end of an earlier match).
-size_t findIgnoringCase(std::string_view text, std::string_view what, size_t from = 0);
-
-// True when the last character of `path` is a backslash (not the trail byte of a double-byte
-// character).
-bool endsWithBackslash(std::string_view path);
-
 // The text between the first `start` marker and the first `end` marker after it (both searched
-// with findIgnoringCase, "#引号" in a marker read as '"'); empty when either is missing.
+// with gbkFindTextIgnoringCase, "#引号" in a marker read as '"'); empty when either is missing.
 std::string textBetween(std::string_view text, std::string_view start, std::string_view end);
 
 // H\tools\link.ini, H\linker, H\linker\<name>\bin\link.exe.

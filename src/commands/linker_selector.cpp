@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "base/gbk_scan.h"
 #include "base/guard.h"
 #include "commands/commands_internal.h"
 #include "commands/linker_rules.h"
@@ -79,7 +80,7 @@ std::string currentLinkerName() {
 
 std::vector<std::string> listSubfolders(std::string_view folder, bool withPath) {
   std::string base(folder);
-  if (!endsWithBackslash(base)) base += '\\';
+  if (!gbkEndsWith(base, '\\')) base += '\\';
   std::vector<std::string> names;
   WIN32_FIND_DATAA found;
   HANDLE search = FindFirstFileA((base + "*.*").c_str(), &found);

@@ -9,6 +9,7 @@
 
 #include "commands/blackmoon_rules.h"
 #include "commands/linker_rules.h"
+#include "base/gbk_scan.h"
 
 namespace tovalux::commands {
 namespace {
@@ -26,29 +27,30 @@ TEST(LinkerRules, CharacterSetAssumptions) {
 }
 
 TEST(LinkerRules, FindIgnoresAsciiCaseOnly) {
-  EXPECT_EQ(findIgnoringCase("C:\\E\\Linker\\x", "\\LINKER\\"), 4u);
-  EXPECT_EQ(findIgnoringCase("abcABC", "abc", 1), 3u);
-  EXPECT_EQ(findIgnoringCase("abc", ""), 0u);
-  EXPECT_EQ(findIgnoringCase("abc", "abcd"), std::string_view::npos);
-  EXPECT_EQ(findIgnoringCase("abc", "a", 4), std::string_view::npos);
+  EXPECT_EQ(gbkFindTextIgnoringCase("C:\\E\\Linker\\x", "\\LINKER\\"), 4u);
+  EXPECT_EQ(gbkFindTextIgnoringCase("abcABC", "abc", 1), 3u);
+  EXPECT_EQ(gbkFindTextIgnoringCase("abc", ""), 0u);
+  EXPECT_EQ(gbkFindTextIgnoringCase("abc", "abcd"), std::string_view::npos);
+  EXPECT_EQ(gbkFindTextIgnoringCase("abc", "a", 4), std::string_view::npos);
   // A double-byte character matches only itself, whatever its trail byte looks like.
-  EXPECT_EQ(findIgnoringCase(kUpperTrail, kLowerTrail), std::string_view::npos);
-  EXPECT_EQ(findIgnoringCase(std::string("x") + kUpperTrail, kUpperTrail), 1u);
+  EXPECT_EQ(gbkFindTextIgnoringCase(kUpperTrail, kLowerTrail), std::string_view::npos);
+  EXPECT_EQ(gbkFindTextIgnoringCase(std::string("x") + kUpperTrail, kUpperTrail), 1u);
   // A match never starts on a trail byte: "乗" holds '\\' but no backslash.
-  EXPECT_EQ(findIgnoringCase(kBackslashTrail, "\\"), std::string_view::npos);
-  EXPECT_EQ(findIgnoringCase(std::string(kUpperTrail) + "a", "Aa"), std::string_view::npos);
-  EXPECT_EQ(findIgnoringCase(std::string(kUpperTrail) + "A", "a"), 2u);
+  EXPECT_EQ(gbkFindTextIgnoringCase(kBackslashTrail, "\\"), std::string_view::npos);
+  EXPECT_EQ(gbkFindTextIgnoringCase(std::string(kUpperTrail) + "a", "Aa"), std::string_view::npos);
+  EXPECT_EQ(gbkFindTextIgnoringCase(std::string(kUpperTrail) + "A", "a"), 2u);
 }
 
 TEST(LinkerRules, EndsWithBackslashWalksCharacters) {
-  EXPECT_TRUE(endsWithBackslash("C:\\a\\"));
-  EXPECT_FALSE(endsWithBackslash("C:\\a"));
-  EXPECT_FALSE(endsWithBackslash(""));
-  EXPECT_FALSE(endsWithBackslash(std::string("C:\\") + kBackslashTrail));
-  EXPECT_TRUE(endsWithBackslash(std::string("C:\\") + kBackslashTrail + "\\"));
+  EXPECT_TRUE(gbkEndsWith("C:\\a\\", '\\'));
+  EXPECT_FALSE(gbkEndsWith("C:\\a", '\\'));
+  EXPECT_FALSE(gbkEndsWith("", '\\'));
+  EXPECT_FALSE(gbkEndsWith(std::string("C:\\") + kBackslashTrail, '\\'));
+  EXPECT_TRUE(gbkEndsWith(std::string("C:\\") + kBackslashTrail + "\\", '\\'));
   EXPECT_TRUE(
-      endsWithBackslash("\x81"
-                        "\\\\"));
+      gbkEndsWith("\x81"
+                  "\\\\",
+                  '\\'));
 }
 
 TEST(LinkerRules, TextBetweenMarkers) {
