@@ -215,8 +215,6 @@ std::optional<std::string> fetchAnswer() {
   return request.get(wideOf(requestAddress()));
 }
 
-XString wide(const std::string& gbk) { return XC_AnsiToUnicode(gbk.c_str()); }
-
 void placeTip(HWINDOW tip) {
   RECT frame{};
   if (!shellExists() || !GetWindowRect(shellFrameHwnd(), &frame)) return;
@@ -248,20 +246,20 @@ void showUpdateTip(const std::string& title, const std::string& description, con
   if (!shellExists()) return;
   if (XC_IsHWINDOW(gTipWindow)) XWnd_CloseWindow(gTipWindow);
   gTipWindow = 0;
-  HXCGUI loaded = XC_LoadLayout(wide(kTipLayout).c_str(), shellFrame());
+  HXCGUI loaded = XC_LoadLayout(XC_AnsiToUnicode(kTipLayout).c_str(), shellFrame());
   if (!XC_IsHWINDOW(loaded)) return;
   HWINDOW tip = static_cast<HWINDOW>(loaded);
   gTipWindow = tip;
   XWnd_EnableDragWindow(tip, false);
   XWnd_EnableDragCaption(tip, false);
-  const XString face = wide(fontNameSetting());
+  const XString face = XC_AnsiToUnicode(fontNameSetting().c_str());
   if (HXCGUI heading = XC_GetObjectByID(tip, 1); XC_GetObjectType(heading) == XC_SHAPE_TEXT) {
     XShapeText_SetFont(static_cast<HSHAPE>(heading), XFont_Create2(face.c_str(), 9, font_style_bold));
-    XShapeText_SetText(static_cast<HSHAPE>(heading), wide(title).c_str());
+    XShapeText_SetText(static_cast<HSHAPE>(heading), XC_AnsiToUnicode(title.c_str()).c_str());
   }
   if (HXCGUI text = XC_GetObjectByID(tip, 2); XC_GetObjectType(text) == XC_SHAPE_TEXT) {
     XShapeText_SetFont(static_cast<HSHAPE>(text), XFont_Create2(face.c_str(), 9, font_style_regular));
-    XShapeText_SetText(static_cast<HSHAPE>(text), wide(description).c_str());
+    XShapeText_SetText(static_cast<HSHAPE>(text), XC_AnsiToUnicode(description.c_str()).c_str());
   }
   if (HXCGUI button = XC_GetObjectByID(tip, 3); XC_GetObjectType(button) == XC_BUTTON) {
     // The address comes from the network: only a web page is ever opened, never a file, a

@@ -39,7 +39,6 @@ constexpr char kSavedMessage[] = "Tovalux 设置已更新,重启易语言后即�
 constexpr char kSaveFailedMessage[] = "Tovalux 设置保存失败,请检查设置文件是否只读:\r\n";
 constexpr char kEmptyFontMessage[] = "字体名称不得为空!";
 
-XString wide(const std::string& gbk) { return XC_AnsiToUnicode(gbk.c_str()); }
 std::string narrow(const XString& text) { return XC_wtoa(text.c_str()); }
 
 // Every handler finds its controls through the window its element sits in, so two dialogs open
@@ -77,7 +76,8 @@ void fillCheck(HWINDOW dialog, int id, std::string_view key) {
 }
 
 void fillEdit(HWINDOW dialog, int id, std::string_view key) {
-  if (HELE e = edit(dialog, id)) XEdit_SetText(e, wide(readSetting(setting::kThemeSection, key)).c_str());
+  if (HELE e = edit(dialog, id))
+    XEdit_SetText(e, XC_AnsiToUnicode(readSetting(setting::kThemeSection, key).c_str()).c_str());
 }
 
 void fillFromSettings(HWINDOW dialog) {
@@ -150,7 +150,7 @@ int onChooseFont(HELE self, bool* handled) {
     return 0;
   }
   if (HELE name = edit(dialog, kFontName)) {
-    XEdit_SetText(name, wide(face).c_str());
+    XEdit_SetText(name, XC_AnsiToUnicode(face.c_str()).c_str());
     XEle_RedrawEle(name);
   }
   return 0;
@@ -164,7 +164,7 @@ void restyleScrollBars(HWINDOW dialog) {
     HXCGUI child = XEle_GetChildByIndex(area, i);
     if (XC_GetObjectType(child) != XC_SCROLLBAR) continue;
     HELE bar = static_cast<HELE>(child);
-    XEle_SetCssName(bar, wide("style_").c_str());
+    XEle_SetCssName(bar, XC_AnsiToUnicode("style_").c_str());
     XSBar_ShowButton(bar, false);
     XEle_EnableCSS(XSBar_GetButtonSlider(bar), false);
   }
@@ -174,9 +174,9 @@ void restyleScrollBars(HWINDOW dialog) {
 
 HWINDOW openSettingsDialog() {
   const std::string fontName = fontNameSetting();
-  HFONTX dialogFont = XFont_Create2(wide(fontName).c_str(), 14, 0);
+  HFONTX dialogFont = XFont_Create2(XC_AnsiToUnicode(fontName.c_str()).c_str(), 14, 0);
   const std::string layout = gLayoutOverride.empty() ? kDefaultLayout : gLayoutOverride;
-  HXCGUI loaded = XC_LoadLayout(wide(layout).c_str(), shellFrame());
+  HXCGUI loaded = XC_LoadLayout(XC_AnsiToUnicode(layout.c_str()).c_str(), shellFrame());
   if (!XC_IsHWINDOW(loaded)) return 0;
   HWINDOW dialog = static_cast<HWINDOW>(loaded);
 
@@ -186,7 +186,7 @@ HWINDOW openSettingsDialog() {
       XShapeText_SetFont(static_cast<HSHAPE>(heading), dialogFont);
   if (HELE name = edit(dialog, kFontName)) XEdit_EnableReadOnly(name, true);
   if (HXCGUI note = XC_GetObjectByID(dialog, kNote); XC_GetObjectType(note) == XC_SHAPE_TEXT)
-    XShapeText_SetFont(static_cast<HSHAPE>(note), XFont_Create2(wide(fontName).c_str(), 8, 0));
+    XShapeText_SetFont(static_cast<HSHAPE>(note), XFont_Create2(XC_AnsiToUnicode(fontName.c_str()).c_str(), 8, 0));
 
   fillFromSettings(dialog);
   for (int id : {kCaptionYes, kCaptionNo, kLibTreeYes, kLibTreeNo})
