@@ -27,16 +27,6 @@ bool hasNonAscii(std::string_view bytes) {
   return false;
 }
 
-// Bytes this program could have written as GBK: every byte beyond ASCII is 0x80 (the euro sign of
-// code page 936) or a lead byte with its trail byte.
-bool isWellFormedGbk(std::string_view bytes) {
-  for (size_t i = 0; i < bytes.size(); i += gbkCharLength(bytes, i)) {
-    const auto byte = static_cast<unsigned char>(bytes[i]);
-    if (byte > 0x80 && gbkCharLength(bytes, i) == 1) return false;
-  }
-  return true;
-}
-
 }  // namespace
 
 Md5::Md5() : state_{0x67452301, 0xefcdab89, 0x98badcfe, 0x10325476} {}
@@ -199,6 +189,14 @@ std::string modulePath(int position, int moduleIndex) {
 }
 
 // --- the file ------------------------------------------------------------------------------
+
+bool isWellFormedGbk(std::string_view bytes) {
+  for (size_t i = 0; i < bytes.size(); i += gbkCharLength(bytes, i)) {
+    const auto byte = static_cast<unsigned char>(bytes[i]);
+    if (byte > 0x80 && gbkCharLength(bytes, i) == 1) return false;
+  }
+  return true;
+}
 
 bool decodeUtf8(std::string_view bytes, std::u16string& out) {
   out.clear();

@@ -82,6 +82,10 @@ struct ModuleList {
 // so the next save would lose the other): the reader itself reports it.
 ModuleList readModuleList(const FileBytes& file);
 
+// Bytes this program could have written as GBK: every byte beyond ASCII is 0x80 (the euro sign of
+// code page 936) or a lead byte with its trail byte (base/gbk.h's pairing rule).
+bool isWellFormedGbk(std::string_view bytes);
+
 // Strict UTF-8 to UTF-16; false for anything that is not well-formed UTF-8.
 bool decodeUtf8(std::string_view bytes, std::u16string& out);
 
