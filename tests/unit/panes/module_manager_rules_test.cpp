@@ -213,5 +213,36 @@ TEST(ModuleDigests, AreRemovedByTheItemThatHoldsThem) {
   EXPECT_EQ(digests.size(), 0u);
 }
 
+// Digests are kept with the stamp they were taken at: a changed file is hashed again, an unchanged
+// one never; the cache holds a bounded number of paths.
+TEST(DigestCacheRules, AChangedFileIsReadAgainAndTheCacheIsBounded) {
+  DigestCache cache(2);
+  cache.store("a", {10, 100}, "da");
+  EXPECT_EQ(cache.find("a", {10, 100}), "da");
+  EXPECT_EQ(cache.find("a", {10, 101}), "");  // written since
+  EXPECT_EQ(cache.find("a", {11, 100}), "");  // grew
+  cache.store("b", {1, 1}, "db");
+  cache.store("c", {1, 1}, "dc");  // "a" was the oldest
+  EXPECT_EQ(cache.size(), 2u);
+  EXPECT_EQ(cache.find("a", {10, 100}), "");
+  EXPECT_EQ(cache.find("c", {1, 1}), "dc");
+  cache.store("d", {1, 1}, "");  // no digest, nothing kept
+  EXPECT_EQ(cache.find("d", {1, 1}), "");
+}
+
+// Reloads (start-up, 9909 from anywhere): one runs, at most one waits, however many are asked.
+TEST(ReloadCoalescing, OneRunsAndAtMostOneWaits) {
+  ReloadCoalescer reloads;
+  EXPECT_TRUE(reloads.request());
+  for (int i = 0; i < 50; ++i) EXPECT_FALSE(reloads.request());
+  EXPECT_TRUE(reloads.waiting());
+  EXPECT_TRUE(reloads.finished());  // the waiting one starts
+  EXPECT_TRUE(reloads.busy());
+  EXPECT_FALSE(reloads.waiting());
+  EXPECT_FALSE(reloads.finished());
+  EXPECT_FALSE(reloads.busy());
+  EXPECT_TRUE(reloads.request());
+}
+
 }  // namespace
 }  // namespace tovalux::modules
