@@ -510,7 +510,10 @@ void startReload() {
       if (workerStopRequested()) return;  // shut-down: nothing is handed over
       result.digest = cachedFileDigest(result.path, digestCache());
     }
-    postUiJob([generation, work = std::move(work)] { applyDigests(generation, work); });
+    // The reload ends only when its digests arrive: a full queue is waited out, not skipped.
+    const UiJob apply = [generation, work = std::move(work)] { applyDigests(generation, work); };
+    while (!postUiJob(apply))
+      if (!uiJobsOpen() || waitForWorkerStop(100)) return;
   });
   if (!started) s.reloads.reset();  // shutting down: the list stays as shown
 }
