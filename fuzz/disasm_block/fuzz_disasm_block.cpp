@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "base/gbk_scan.h"
 #include "debugging/disassembly_rules.h"
 #include "hooks/host/hook_rules.h"
 
@@ -47,7 +48,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       require(row.address == all[i].address && row.instruction == all[i].instruction, "the capped rows differ");
       require(!blankAtEdge(row.address) && !blankAtEdge(row.code) && !blankAtEdge(row.instruction),
               "a cell keeps a blank at its edge");
-      for (char c : row.instruction) require(!(c >= 'A' && c <= 'Z'), "an instruction keeps a capital");
+      // A capital may be the trail byte of a two-byte character; a letter of its own never is one.
+      for (size_t at = 0; at < row.instruction.size(); at += gbkCharLength(row.instruction, at))
+        if (gbkCharLength(row.instruction, at) == 1)
+          require(!(row.instruction[at] >= 'A' && row.instruction[at] <= 'Z'), "an instruction keeps a capital");
     }
   }
   if (!all.empty()) require(!disasm::leftOutRowText(all.size()).empty(), "no text for the left-out rows");

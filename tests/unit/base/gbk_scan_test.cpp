@@ -62,7 +62,7 @@ TEST(GbkScan, SafeCutNeverSplitsACharacter) {
 // One pairing rule for the scans and the converter: a lead byte pairs only with a trail byte
 // (0x40..0xFE without 0x7F), so a stray lead byte never hides the quote, separator or NUL after it.
 TEST(GbkScan, ALeadByteBeforeANonTrailByteStandsAloneAsTheConverterReadsIt) {
-  for (const char follower : {'"', '|', '\0', '0', '\x7F', '\t'}) {
+  for (const char follower : {'"', ',', '\0', '0', '\x7F', '\t'}) {
     const std::string text = std::string("a\x81") + follower + "b";
     SCOPED_TRACE(static_cast<int>(follower));
     EXPECT_EQ(gbkCharLength(text, 1), 1u);

@@ -63,8 +63,9 @@ TEST(ModuleListFile, Utf8FromAnotherEditorIsReadAsUtf8OrRefused) {
   ASSERT_EQ(own.state, ListState::kReady);
   EXPECT_FALSE(own.wasUtf8);
   EXPECT_EQ(listText(own.document), gbk);
-  // A character GBK cannot hold, or a mark before bytes that are not UTF-8: refused.
-  EXPECT_EQ(readModuleList({true, false, reinterpret_cast<const char*>(u8"{\"😀\":\"\"}")}).state, ListState::kBroken);
+  // A character GBK cannot hold (in UTF-8 that cannot be GBK), or a mark before bytes that are not
+  // UTF-8: refused.
+  EXPECT_EQ(readModuleList({true, false, reinterpret_cast<const char*>(u8"{\"😀常\":\"\"}")}).state, ListState::kBroken);
   EXPECT_EQ(readModuleList({true, false, "\xEF\xBB\xBF{\"\xC4\xE3\":\"\"}"}).state, ListState::kBroken);
 }
 
