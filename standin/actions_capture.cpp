@@ -5,7 +5,6 @@
 namespace standin {
 namespace {
 
-
 // The window to capture: the top-level window that holds the host's main window (a library
 // may have placed it inside a frame of its own).
 HWND captureTarget(Host& host) {

@@ -22,9 +22,7 @@ void require(bool condition, const char* what) {
   }
 }
 
-bool blankAtEdge(const std::string& text) {
-  return !text.empty() && (text.front() == ' ' || text.back() == ' ');
-}
+bool blankAtEdge(const std::string& text) { return !text.empty() && (text.front() == ' ' || text.back() == ' '); }
 
 }  // namespace
 

@@ -194,7 +194,6 @@ bool disassemblyFilling() { return gFill.active; }
 
 DisassemblyPaneCounters disassemblyPaneCounters() { return gCounters; }
 
-
 HELE disassemblyList() { return isList(gList) ? gList : 0; }
 
 }  // namespace tovalux

@@ -336,8 +336,8 @@ void deleteModule() {
   const bool deletable = deletableModuleFile(path);
   if (choice == IDNO &&
       showMessageBox(nullptr,
-                     deleteFilesQuestion(deletable ? 1 : 0, deletable ? std::vector<std::string>{}
-                                                                       : std::vector<std::string>{path}),
+                     deleteFilesQuestion(deletable ? 1 : 0,
+                                         deletable ? std::vector<std::string>{} : std::vector<std::string>{path}),
                      "", MB_YESNO | MB_ICONQUESTION) != IDYES)
     return;
   ModuleList list;

@@ -66,14 +66,15 @@ class NotepadSink {
  public:
   explicit NotepadSink(const char* title, bool hung = false) {
     static int opened = 0;
-    const std::string prefix = "TovaluxTestNotepad-" + std::to_string(GetCurrentProcessId()) + "-" +
-                               std::to_string(++opened);
+    const std::string prefix =
+        "TovaluxTestNotepad-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++opened);
     const std::string readyName = prefix + "-ready";
     HANDLE ready = CreateEventA(nullptr, TRUE, FALSE, readyName.c_str());
     if (hung) release_ = CreateEventA(nullptr, TRUE, FALSE, (prefix + "-release").c_str());
     const std::string program = winePath(TOVALUX_HOST_DIR "/notepad/notepad.exe");
     std::string command = "\"" + program + "\" \"" + std::string(title) + "\" " + readyName +
-                          " parent=" + std::to_string(GetCurrentProcessId()) + (hung ? " hang=" + prefix + "-release" : "");
+                          " parent=" + std::to_string(GetCurrentProcessId()) +
+                          (hung ? " hang=" + prefix + "-release" : "");
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     if (CreateProcessA(program.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,

@@ -80,8 +80,9 @@ void modules() {
 }
 
 void startPage(HWND own) {
-  const HWND kWindows[] = {nullptr, reinterpret_cast<HWND>(1), reinterpret_cast<HWND>(0xFFFFFFF0u), GetDesktopWindow(),
-                           own, gIde, GetParent(gIde), GetWindow(gIde, GW_CHILD)};
+  const HWND kWindows[] = {
+      nullptr,         reinterpret_cast<HWND>(1), reinterpret_cast<HWND>(0xFFFFFFF0u), GetDesktopWindow(), own, gIde,
+      GetParent(gIde), GetWindow(gIde, GW_CHILD)};
   for (HWND window : kWindows) send(kStartPage, reinterpret_cast<WPARAM>(window), 0);
   flood(kStartPage, reinterpret_cast<WPARAM>(own), 0, 5000);
   for (int i = 0; i < 300; ++i) send(kStartPage, reinterpret_cast<WPARAM>(own), i);
@@ -121,12 +122,18 @@ int main(int argc, char** argv) {
   if (!IsWindow(gIde)) return 2;
   const std::string variant = argv[2];
   HWND own = CreateWindowExA(0, "STATIC", "hostile", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
-  if (variant == "disasm") disasm();
-  else if (variant == "refit") refit();
-  else if (variant == "modules") modules();
-  else if (variant == "startpage") startPage(own);
-  else if (variant == "caption") caption();
-  else if (variant == "copydata") copyData(own);
+  if (variant == "disasm")
+    disasm();
+  else if (variant == "refit")
+    refit();
+  else if (variant == "modules")
+    modules();
+  else if (variant == "startpage")
+    startPage(own);
+  else if (variant == "caption")
+    caption();
+  else if (variant == "copydata")
+    copyData(own);
   else if (variant == "mixed") {
     for (int round = 0; round < 3; ++round) {
       caption();

@@ -272,8 +272,8 @@ TEST(JsonRead, RepeatedNamesAreReportedByTheObjectAndTheRead) {
   EXPECT_FALSE(doc.repeatsNames("b"));
   EXPECT_TRUE(doc.repeatsNames("c[0]"));
   EXPECT_TRUE(doc.readRepeatedNames());
-  for (const char* text : {R"({'a':1,"a":2})", R"({"a/":1,"a\/":2})", R"({"A":1,"A":2})",
-                           "{\"\xD6\xD0\":1,'\xD6\xD0':2}"}) {
+  for (const char* text :
+       {R"({'a':1,"a":2})", R"({"a/":1,"a\/":2})", R"({"A":1,"A":2})", "{\"\xD6\xD0\":1,'\xD6\xD0':2}"}) {
     SCOPED_TRACE(text);
     ASSERT_TRUE(doc.parse(text, kJsonDecodeUnicodeEscapes));
     EXPECT_TRUE(doc.repeatsNames(""));

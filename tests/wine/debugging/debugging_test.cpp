@@ -523,15 +523,16 @@ TEST(DisassemblyCommands, NothingThrowsAcrossTheEnumWindowsCallback) {
   wc.hInstance = GetModuleHandleA(nullptr);
   wc.lpszClassName = "Tovalux";
   RegisterClassA(&wc);
-  HWND ide = CreateWindowExA(0, "Tovalux", "易语言 - 另一个", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+  HWND ide =
+      CreateWindowExA(0, "Tovalux", "易语言 - 另一个", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
   ASSERT_NE(ide, nullptr);
-  ASSERT_TRUE(gEnumHook.installHook("user32.dll", "EnumWindows", reinterpret_cast<const void*>(&enumWithRefusedAllocations)));
+  ASSERT_TRUE(
+      gEnumHook.installHook("user32.dll", "EnumWindows", reinterpret_cast<const void*>(&enumWithRefusedAllocations)));
   gThrowsAcrossCallback = 0;
   std::vector<IdeWindow> found;
   try {
     found = findIdeWindows();
-  } catch (...) {
-  }
+  } catch (...) {}
   gEnumHook.removeHook();
   EXPECT_EQ(gThrowsAcrossCallback, 0);
   bool listed = false;

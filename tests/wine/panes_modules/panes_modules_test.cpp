@@ -156,7 +156,9 @@ class PanesModulesTest : public ::testing::Test {
 
   // The list's files are hashed on a worker: waits until the digests of every reload have
   // arrived and the tree shows what they decided.
-  void settle() { ASSERT_TRUE(host.pumpUntil([] { return moduleReloadIdle(); }, 20000)); }
+  void settle() {
+    ASSERT_TRUE(host.pumpUntil([] { return moduleReloadIdle(); }, 20000));
+  }
   void reload() {
     reloadModuleTree();
     settle();
@@ -457,8 +459,7 @@ TEST_F(PanesModulesTest, OnlyRegularModuleFilesAreDeletedAndTheQuestionSaysWhich
   clickTool(6);
   EXPECT_TRUE(exists(ec("x.ec.exe")));
   ASSERT_EQ(host.ui().calls(ScriptedUi::Kind::kMessageBox).size(), 2u);
-  EXPECT_EQ(host.ui().calls(ScriptedUi::Kind::kMessageBox)[1].text,
-            modules::deleteFilesQuestion(0, {ec("x.ec.exe")}));
+  EXPECT_EQ(host.ui().calls(ScriptedUi::Kind::kMessageBox)[1].text, modules::deleteFilesQuestion(0, {ec("x.ec.exe")}));
   // The add dialog takes the same rule: x.ec.exe is no module, A.EC is one.
   host.ui().clear();
   writeFile(ec("b.EC"), "module b");

@@ -105,8 +105,9 @@ TEST_F(SettingsTest, IntegersConvertAsAtoiAndBadOnesFallBack) {
 // A hand-edited number the shell cannot draw with (MenuButtonWidth=2147483647 overflowed the menu
 // bar's sum) reads as the key's default, like one below 1.
 TEST_F(SettingsTest, NumbersOutsideTheirRangeReadAsTheDefault) {
-  writeFile("[Theme]\r\nFontSize=100000\r\nMenuButtonWidth=2147483647\r\nWinodwWidth=99999999\r\n"
-            "WinodwHeight=900\r\n");
+  writeFile(
+      "[Theme]\r\nFontSize=100000\r\nMenuButtonWidth=2147483647\r\nWinodwWidth=99999999\r\n"
+      "WinodwHeight=900\r\n");
   EXPECT_EQ(fontSizeSetting(), 9);
   EXPECT_EQ(readSetting("Theme", "FontSize"), "9");
   EXPECT_EQ(menuButtonWidthSetting(), 58);

@@ -158,8 +158,8 @@ BOOL WINAPI recordSetOption(HINTERNET handle, DWORD option, LPVOID buffer, DWORD
 // Certificate errors are never ignored (an https address or redirect with a bad certificate then
 // fails, and no tip comes), and the server's text is shown as plain text, a bounded amount of it.
 TEST_F(UpdateTest, CertificateErrorsAreNeverIgnoredAndTheTipShowsPlainText) {
-  ASSERT_TRUE(gSetOptionHook.installHook("winhttp.dll", "WinHttpSetOption",
-                                         reinterpret_cast<const void*>(&recordSetOption)));
+  ASSERT_TRUE(
+      gSetOptionHook.installHook("winhttp.dll", "WinHttpSetOption", reinterpret_cast<const void*>(&recordSetOption)));
   gOptionsSet.clear();
   std::string description = "第一行\r\n第二行\x01\x1B[31m\x07";
   while (description.size() < 5000) description += "很长的说明";
