@@ -5,11 +5,6 @@
 namespace standin {
 namespace {
 
-constexpr char kSinkClass[] = "Notepad";
-HWND gSink = nullptr;
-HWND gSinkEdit = nullptr;
-WNDPROC gEditProcedure = nullptr;
-
 // The window to capture: the top-level window that holds the host's main window (a library
 // may have placed it inside a frame of its own).
 HWND captureTarget(Host& host) {
@@ -70,42 +65,108 @@ ActionResult click(Host& host, const ActionArgs& args) {
   return released ? ActionResult::success() : ActionResult::failure("the click never arrived");
 }
 
-// Each line a library appends (EM_REPLACESEL) is journaled as "notepad".
-LRESULT CALLBACK sinkEditProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == EM_REPLACESEL && lParam) {
-    std::string text(reinterpret_cast<const char*>(lParam));
-    while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
-    Host::instance().journal().record(EntryBuilder("notepad").add("text", text));
+// The sink is H\notepad\notepad.exe (standin/notepad), a process of its own whose image is
+// notepad.exe, as the plug-in requires of a log window. It hands each line it receives to the
+// relay window below before taking it, so the line is journaled as "notepad" by the time the
+// library's send returns. The relay lives on a thread of its own: the library's send may come
+// from the UI thread and block it until the sink answers.
+struct Sink {
+  PROCESS_INFORMATION process{};
+  HWND relay = nullptr;
+  int opened = 0;
+};
+Sink gNotepad;
+
+LRESULT CALLBACK relayProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_COPYDATA && lParam) {
+    const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
+    if (data->dwData == 1) {
+      std::string text(static_cast<const char*>(data->lpData), data->cbData);
+      while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
+      Host::instance().journal().record(EntryBuilder("notepad").add("text", text));
+      return 1;
+    }
   }
-  return CallWindowProcA(gEditProcedure, window, message, wParam, lParam);
+  return DefWindowProcA(window, message, wParam, lParam);
 }
 
-ActionResult openSink(Host& host, const ActionArgs& args) {
-  if (gSink && IsWindow(gSink)) return ActionResult::failure("a Notepad sink is open");
+DWORD WINAPI relayThread(void* ready) {
   WNDCLASSA wc{};
-  wc.lpfnWndProc = DefWindowProcA;
+  wc.lpfnWndProc = &relayProcedure;
   wc.hInstance = GetModuleHandleA(nullptr);
-  wc.lpszClassName = kSinkClass;
+  wc.lpszClassName = "TovaluxNotepadRelay";
   RegisterClassA(&wc);
+  gNotepad.relay = CreateWindowExA(0, wc.lpszClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                   GetModuleHandleA(nullptr), nullptr);
+  SetEvent(static_cast<HANDLE>(ready));
+  MSG message;
+  while (GetMessageA(&message, nullptr, 0, 0) > 0) DispatchMessageA(&message);
+  return 0;
+}
+
+HWND relayWindow() {
+  if (gNotepad.relay && IsWindow(gNotepad.relay)) return gNotepad.relay;
+  HANDLE ready = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  HANDLE thread = CreateThread(nullptr, 0, &relayThread, ready, 0, nullptr);
+  if (thread) {
+    WaitForSingleObject(ready, 10000);
+    CloseHandle(thread);  // it serves the relay for the rest of the process
+  }
+  CloseHandle(ready);
+  return gNotepad.relay;
+}
+
+bool sinkOpen() {
+  return gNotepad.process.hProcess && WaitForSingleObject(gNotepad.process.hProcess, 0) == WAIT_TIMEOUT;
+}
+
+std::string notepadProgram(Host& host) { return host.directory() + "\\notepad\\notepad.exe"; }
+
+ActionResult openSink(Host& host, const ActionArgs& args) {
+  if (sinkOpen()) return ActionResult::failure("a Notepad sink is open");
   const std::string title = args.text(0).empty() ? "TovaluxLog.txt - 记事本" : args.text(0);
-  gSink = CreateWindowExA(0, kSinkClass, title.c_str(), WS_OVERLAPPEDWINDOW, 0, 0, 400, 300, nullptr, nullptr,
-                          GetModuleHandleA(nullptr), nullptr);
-  gSinkEdit = CreateWindowExA(0, "Edit", "", WS_CHILD | WS_VISIBLE | ES_MULTILINE, 0, 0, 380, 280, gSink, nullptr,
-                              GetModuleHandleA(nullptr), nullptr);
-  if (!gSink || !gSinkEdit) return ActionResult::failure("cannot create the sink");
-  gEditProcedure = reinterpret_cast<WNDPROC>(
-      SetWindowLongPtrA(gSinkEdit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&sinkEditProcedure)));
+  HWND relay = relayWindow();
+  if (!relay) return ActionResult::failure("cannot create the Notepad relay");
+  const std::string readyName =
+      "TovaluxNotepadSink-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++gNotepad.opened);
+  HANDLE ready = CreateEventA(nullptr, TRUE, FALSE, readyName.c_str());
+  const std::string program = notepadProgram(host);
+  std::string command = "\"" + program + "\" \"" + title + "\" " + readyName +
+                        " relay=" + std::to_string(reinterpret_cast<intptr_t>(relay)) +
+                        " parent=" + std::to_string(GetCurrentProcessId());
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  const bool started = CreateProcessA(program.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                                      &startup, &process) != FALSE;
+  HANDLE waits[2] = {ready, process.hProcess};
+  const bool up = started && WaitForMultipleObjects(2, waits, FALSE, 20000) == WAIT_OBJECT_0;
+  CloseHandle(ready);
+  if (!up) {
+    if (started) {
+      TerminateProcess(process.hProcess, 1);
+      CloseHandle(process.hThread);
+      CloseHandle(process.hProcess);
+    }
+    return ActionResult::failure("cannot start " + program);
+  }
+  CloseHandle(process.hThread);
+  process.hThread = nullptr;
+  gNotepad.process = process;
   host.journal().record(EntryBuilder("notepad-open").add("title", title));
   return ActionResult::success();
 }
 
 void destroySink(Host&) {
-  if (gSink && IsWindow(gSink)) DestroyWindow(gSink);
-  gSink = gSinkEdit = nullptr;
+  if (!gNotepad.process.hProcess) return;
+  TerminateProcess(gNotepad.process.hProcess, 0);
+  WaitForSingleObject(gNotepad.process.hProcess, 10000);
+  CloseHandle(gNotepad.process.hProcess);
+  gNotepad.process = {};
 }
 
 ActionResult closeSink(Host& host, const ActionArgs&) {
-  if (!gSink || !IsWindow(gSink)) return ActionResult::failure("no Notepad sink");
+  if (!sinkOpen()) return ActionResult::failure("no Notepad sink");
   destroySink(host);
   return ActionResult::success();
 }
@@ -113,7 +174,8 @@ ActionResult closeSink(Host& host, const ActionArgs&) {
 const ActionRegistration kRegistrations[] = {
     {"screenshot", "screenshot NAME: saves the window holding the main window as ARTEFACTS\\NAME.png", &screenshot},
     {"click", "click X Y: a real left click at X, Y of the window holding the main window (from its corner)", &click},
-    {"notepad-open", "notepad-open [TITLE]: a Notepad log sink in the host; each line is journaled as \"notepad\"",
+    {"notepad-open",
+     "notepad-open [TITLE]: a Notepad log sink (H\\notepad\\notepad.exe); each line is journaled as \"notepad\"",
      &openSink},
     {"notepad-close", "notepad-close: destroys the Notepad sink", &closeSink},
 };

@@ -10,8 +10,10 @@ namespace tovalux {
 void logProgress(std::string_view text);
 
 // Appends text + "\r\n" at the caret of an open Notepad window titled "TovaluxLog.txt - 记事本",
-// "*TovaluxLog.txt - 记事本" or "TovaluxLog - 记事本" (tried in that order). Does nothing when none
-// is open; never opens, creates or writes a file. Safe from any thread.
+// "*TovaluxLog.txt - 记事本" or "TovaluxLog - 记事本" (tried in that order) whose process is a
+// Notepad (notepad.exe). Does nothing when none is open; never opens, creates or writes a file.
+// Safe from any thread. A window that does not answer within a few hundred milliseconds is
+// skipped until it answers a probe again (base/notepad_rules.h): the caller never hangs on it.
 void logToNotepad(std::string_view text);
 
 // The same log in two steps, for callers that build their line only when someone reads it: the

@@ -3,7 +3,10 @@
 #include <windows.h>
 
 #include <atomic>
+#include <mutex>
 #include <string>
+
+#include "base/notepad_rules.h"
 
 namespace tovalux {
 namespace {
@@ -13,6 +16,38 @@ std::atomic<DWORD> gScopeThread{0};
 int gScopeDepth = 0;
 bool gScopeLooked = false;
 void* gScopeSink = nullptr;
+
+notepad::SinkGate& sinkGate() {
+  static notepad::SinkGate* gate = new notepad::SinkGate;  // never destroyed: any thread may log late
+  return *gate;
+}
+
+// Whether the top-level window belongs to a Notepad process. The last answer is kept with the
+// window and its process id, so a log line costs no process lookup while the same window is open.
+bool ownedByNotepad(HWND window) {
+  static std::mutex cacheLock;
+  static HWND cachedWindow = nullptr;
+  static DWORD cachedProcess = 0;
+  static bool cachedAnswer = false;
+  DWORD processId = 0;
+  if (!GetWindowThreadProcessId(window, &processId) || processId == 0) return false;
+  {
+    std::lock_guard guard(cacheLock);
+    if (window == cachedWindow && processId == cachedProcess) return cachedAnswer;
+  }
+  bool answer = false;
+  if (HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId)) {
+    char image[MAX_PATH * 2] = {};
+    DWORD size = sizeof image;
+    if (QueryFullProcessImageNameA(process, 0, image, &size)) answer = notepad::isNotepadImage({image, size});
+    CloseHandle(process);
+  }
+  std::lock_guard guard(cacheLock);
+  cachedWindow = window;
+  cachedProcess = processId;
+  cachedAnswer = answer;
+  return answer;
+}
 
 void* findNotepadSink() {
   constexpr const char* kTitles[] = {"TovaluxLog.txt - 记事本", "*TovaluxLog.txt - 记事本", "TovaluxLog - 记事本"};
@@ -24,7 +59,17 @@ void* findNotepadSink() {
     notepad = FindWindowA("Notepad", title);
     if (notepad) break;
   }
-  return notepad ? GetWindow(notepad, GW_CHILD) : nullptr;
+  // A window of that class and title that is not a Notepad's (any program can make one) gets
+  // nothing: the log's paths and numbers go to Notepad only.
+  if (!notepad || !ownedByNotepad(notepad)) return nullptr;
+  return GetWindow(notepad, GW_CHILD);
+}
+
+// A send the window answers within `timeoutMs`; never waits longer, and never for a window the
+// system already knows is hung.
+bool sendWithin(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT timeoutMs) {
+  DWORD_PTR result = 0;
+  return SendMessageTimeoutA(window, message, wParam, lParam, SMTO_ABORTIFHUNG | SMTO_BLOCK, timeoutMs, &result) != 0;
 }
 
 }  // namespace
@@ -59,10 +104,22 @@ void* notepadLogSink() {
 
 void logToNotepadSink(void* sink, std::string_view text) {
   if (!sink) return;
+  HWND edit = static_cast<HWND>(sink);
+  const auto key = reinterpret_cast<uintptr_t>(edit);
+  notepad::SinkGate& gate = sinkGate();
+  switch (gate.before(key, GetTickCount())) {
+    case notepad::SinkGate::Step::kSkip: return;
+    case notepad::SinkGate::Step::kProbe:
+      if (!sendWithin(edit, WM_NULL, 0, 0, notepad::kProbeTimeoutMs)) return;
+      gate.answered(key);
+      break;
+    case notepad::SinkGate::Step::kSend: break;
+  }
   std::string line(text);
   line += "\r\n";
   // wParam 1: the insertion can be undone in Notepad.
-  SendMessageA(static_cast<HWND>(sink), EM_REPLACESEL, 1, reinterpret_cast<LPARAM>(line.c_str()));
+  if (!sendWithin(edit, EM_REPLACESEL, 1, reinterpret_cast<LPARAM>(line.c_str()), notepad::kSendTimeoutMs))
+    gate.timedOut(key, GetTickCount());
 }
 
 void logToNotepad(std::string_view text) { logToNotepadSink(notepadLogSink(), text); }

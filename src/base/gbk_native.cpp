@@ -103,14 +103,12 @@ std::u16string gbkToUtf16(std::string_view gbk) {
       out.push_back(u'\u20AC');
     } else if (byte == 0xFF) {
       out.push_back(u'\uF8F5');
-    } else if (i + 1 < gbk.size() && gbk[i + 1] != '\0') {
-      // A lead byte takes the next byte with it, even when the pair is not a character.
+    } else if (i + 1 < gbk.size() && isGbkPair(byte, static_cast<unsigned char>(gbk[i + 1]))) {
       const auto trail = static_cast<unsigned char>(gbk[++i]);
-      char16_t unit = 0;
-      if (trail >= 0x40 && trail <= 0xFE) unit = t.toUnicode[byte - 0x81][trail - 0x40];
+      const char16_t unit = t.toUnicode[byte - 0x81][trail - 0x40];
       out.push_back(unit ? unit : kReplacement);
     } else {
-      out.push_back(kReplacement);  // a lead byte at the end or before a NUL
+      out.push_back(kReplacement);  // a lead byte alone: the next byte is read on its own
     }
   }
   return out;

@@ -3,7 +3,9 @@
 namespace tovalux {
 
 size_t gbkCharLength(std::string_view text, size_t offset) {
-  if (offset + 1 < text.size() && isGbkLeadByte(static_cast<unsigned char>(text[offset]))) return 2;
+  if (offset + 1 < text.size() &&
+      isGbkPair(static_cast<unsigned char>(text[offset]), static_cast<unsigned char>(text[offset + 1])))
+    return 2;
   return 1;
 }
 

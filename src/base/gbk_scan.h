@@ -1,18 +1,20 @@
 // Character-wise scans of GBK text. A GBK trail byte runs from 0x40 to 0xFE, so it can equal
 // '\\' (0x5C), '|' (0x7C), '[' (0x5B), ']' (0x5D) or '~' (0x7E): a byte-wise search for those
 // splits characters such as 乗 (81 5C) or 東 (96 7C). These walk from the start of the text,
-// taking a lead byte (0x81..0xFE) and the byte after it as one character.
+// taking a lead byte and the trail byte after it as one character (isGbkPair, the converter's
+// rule): a lead byte before anything else is a character of its own.
 #pragma once
 
 #include <cstddef>
 #include <string_view>
 #include <vector>
 
-#include "base/gbk.h"  // isGbkLeadByte
+#include "base/gbk.h"  // isGbkPair
 
 namespace tovalux {
 
-// Length in bytes of the character that starts at `offset` (1 or 2; 1 for a lead byte at the end).
+// Length in bytes of the character that starts at `offset` (1 or 2; 1 for a lead byte at the end
+// or before a byte that is no trail byte).
 size_t gbkCharLength(std::string_view text, size_t offset);
 
 // Position of the first / last single-byte character equal to `c`; npos when there is none.

@@ -7,13 +7,42 @@ namespace tovalux {
 
 constexpr UINT kGbkCodePage = 936;
 
-std::u16string gbkToUtf16(std::string_view gbk) {
-  if (gbk.empty()) return {};
+namespace {
+
+void appendConverted(std::string_view gbk, std::u16string& out) {
+  if (gbk.empty()) return;
   const int size = static_cast<int>(gbk.size());
   const int needed = MultiByteToWideChar(kGbkCodePage, 0, gbk.data(), size, nullptr, 0);
-  if (needed <= 0) return {};
-  std::u16string out(static_cast<size_t>(needed), u'\0');
-  MultiByteToWideChar(kGbkCodePage, 0, gbk.data(), size, reinterpret_cast<wchar_t*>(out.data()), needed);
+  if (needed <= 0) return;
+  const size_t at = out.size();
+  out.resize(at + static_cast<size_t>(needed));
+  const int written =
+      MultiByteToWideChar(kGbkCodePage, 0, gbk.data(), size, reinterpret_cast<wchar_t*>(out.data() + at), needed);
+  out.resize(at + static_cast<size_t>(written > 0 ? written : 0));
+}
+
+}  // namespace
+
+std::u16string gbkToUtf16(std::string_view gbk) {
+  // The system's pairing rule (isGbkPair), not the platform's: a lead byte that is not followed by
+  // a trail byte becomes '?' on its own, and the text around it is converted as it stands.
+  std::u16string out;
+  size_t start = 0;
+  for (size_t i = 0; i < gbk.size();) {
+    const auto byte = static_cast<unsigned char>(gbk[i]);
+    if (!isGbkLeadByte(byte)) {
+      ++i;
+      continue;
+    }
+    if (i + 1 < gbk.size() && isGbkTrailByte(static_cast<unsigned char>(gbk[i + 1]))) {
+      i += 2;
+      continue;
+    }
+    appendConverted(gbk.substr(start, i - start), out);
+    out.push_back(u'?');
+    start = ++i;
+  }
+  appendConverted(gbk.substr(start), out);
   return out;
 }
 

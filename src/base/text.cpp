@@ -2,7 +2,7 @@
 
 #include <limits>
 
-#include "base/gbk.h"
+#include "base/gbk_scan.h"
 
 namespace tovalux {
 
@@ -32,7 +32,7 @@ std::string asciiLower(std::string_view text) {
   std::string out(text);
   for (size_t i = 0; i < out.size(); ++i) {
     const auto byte = static_cast<unsigned char>(out[i]);
-    if (isGbkLeadByte(byte)) {
+    if (gbkCharLength(out, i) == 2) {
       ++i;  // skip the trail byte
     } else if (byte >= 'A' && byte <= 'Z') {
       out[i] = static_cast<char>(byte + ('a' - 'A'));
@@ -53,7 +53,7 @@ std::string_view parentFolder(std::string_view path) {
   size_t lastSeparator = std::string_view::npos;
   for (size_t i = 0; i < path.size(); ++i) {
     const auto byte = static_cast<unsigned char>(path[i]);
-    if (isGbkLeadByte(byte) && i + 1 < path.size()) {
+    if (gbkCharLength(path, i) == 2) {
       ++i;
     } else if (byte == '\\' || byte == '/') {
       lastSeparator = i;

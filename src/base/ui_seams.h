@@ -76,8 +76,11 @@ FontAnswer askFont(const FontRequest& request);
 bool shellExecute(const LaunchRequest& request);
 bool showAboutBox(HWND owner, const std::string& app, const std::string& other);
 
-// Starts explorer.exe with `arguments` through shellExecute.
+// Starts explorer.exe from the Windows directory (its full path, never the bare name) with
+// `arguments` through shellExecute.
 bool startExplorer(const std::string& arguments);
+// GetWindowsDirectoryA + "\\explorer.exe"; empty when the directory cannot be had.
+std::string explorerPath();
 // "/select,\"path\"": the path quoted, so a comma or a blank in it stays part of it.
 std::string explorerSelectArguments(const std::string& path);
 

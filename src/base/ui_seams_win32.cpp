@@ -102,10 +102,23 @@ bool showAboutBox(HWND owner, const std::string& app, const std::string& other) 
   return uiSeams().aboutBox(owner, app, other);
 }
 
+std::string explorerPath() {
+  char folder[MAX_PATH + 1] = {};
+  const UINT length = GetWindowsDirectoryA(folder, MAX_PATH);
+  if (length == 0 || length > MAX_PATH) return {};
+  std::string path(folder, length);
+  if (path.back() != '\\') path += '\\';
+  return path + "explorer.exe";
+}
+
 bool startExplorer(const std::string& arguments) {
+  // By its full path: a bare name is searched for in the IDE's folder and the current directory
+  // first (which the host's open dialogs move into project folders).
+  const std::string program = explorerPath();
+  if (program.empty()) return false;
   LaunchRequest request;
   request.verb = "open";
-  request.file = "explorer.exe";
+  request.file = program;
   request.parameters = arguments;
   return shellExecute(request);
 }

@@ -14,6 +14,7 @@
 #include "codeview/codeview.h"
 #include "codeview/codeview_internal.h"
 #include "codeview/codeview_rules.h"
+#include "host/host_memory.h"
 #include "host/host_protocol.h"
 #include "host/host_windows.h"
 #include "host/subclasses.h"
@@ -269,11 +270,12 @@ void pageGone(HWND page) {
   }
 }
 
-// The title WM_SETTEXT carries, read no further than a page title can be.
+// The title WM_SETTEXT carries, read no further than a page title can be and cut on a character
+// boundary (a longer title would otherwise end in half a character); an unreadable pointer gives
+// no title.
+constexpr size_t kPageTitleBytes = 1024;
 std::string titleOf(LPARAM lParam) {
-  const auto* text = reinterpret_cast<const char*>(lParam);
-  if (text == nullptr) return {};
-  return std::string(text, strnlen(text, 1024));
+  return readHostText(reinterpret_cast<const char*>(lParam), kPageTitleBytes).value_or(std::string());
 }
 
 LRESULT onPageMessage(SubclassCall& call) {

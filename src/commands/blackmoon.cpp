@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <vector>
+
 #include <atomic>
 #include <string>
 
@@ -25,13 +27,18 @@ void writeLine(std::string_view line) {
 
 using Routine = void(__stdcall*)(const char* path, int32_t zero);
 
-// The headers as mapped: as many bytes of the image's first region as it has, at most 64 KB.
-size_t mappedHeaderSize(const void* base) {
+// A copy of the headers as mapped: as many bytes of the image's first region as it has, at most
+// 64 KB, copied with ReadProcessMemory (a read that fails, never faults).
+std::vector<uint8_t> mappedHeaders(const void* base) {
   MEMORY_BASIC_INFORMATION region{};
-  if (VirtualQuery(base, &region, sizeof region) == 0 || region.State != MEM_COMMIT) return 0;
+  if (VirtualQuery(base, &region, sizeof region) == 0 || region.State != MEM_COMMIT) return {};
   const size_t size =
       region.RegionSize - (static_cast<const uint8_t*>(base) - static_cast<uint8_t*>(region.BaseAddress));
-  return size < 0x10000 ? size : 0x10000;
+  std::vector<uint8_t> headers(size < 0x10000 ? size : 0x10000);
+  SIZE_T read = 0;
+  if (!ReadProcessMemory(GetCurrentProcess(), base, headers.data(), headers.size(), &read)) return {};
+  headers.resize(read);
+  return headers;
 }
 
 std::optional<FileVersion> loadedVersion(HMODULE module) {
@@ -59,7 +66,8 @@ void handToPlugin(const std::string& path) {
     return;
   }
   const auto* base = reinterpret_cast<const uint8_t*>(module);
-  if (!rvaInExecutableSection(base, mappedHeaderSize(base), kBlackMoonRoutineOffset)) {
+  const std::vector<uint8_t> headers = mappedHeaders(base);
+  if (!rvaInExecutableSection(headers.data(), headers.size(), kBlackMoonRoutineOffset)) {
     writeLine(blackMoonNotCodeLine(path));
     return;
   }

@@ -5,6 +5,7 @@
 #include <array>
 
 #include "base/gbk.h"
+#include "debugging/log_bounds.h"
 #include "debugging/output_tool_bar.h"
 #include "debugging/run_log_rules.h"
 #include "settings/settings.h"
@@ -23,6 +24,13 @@ struct OutputPanes {
   std::array<int, 4> styles{};
 };
 OutputPanes gPanes;
+
+// What the two log panes hold, kept within a size: past 1 MiB the oldest texts go until 768 KiB
+// remain, and the pane is filled again from what stays (styles included).
+constexpr size_t kPaneMaxBytes = 1u << 20;
+constexpr size_t kPaneKeepBytes = 768u << 10;
+debuglog::BoundedText gBuildOutputText(kPaneMaxBytes, kPaneKeepBytes);
+debuglog::BoundedText gLogText(kPaneMaxBytes, kPaneKeepBytes);
 
 XString toX(std::string_view gbk) {
   const std::u16string wide = gbkToUtf16(gbk);
@@ -61,6 +69,23 @@ void scrollToEnd(HELE edit) {
   XEle_RedrawEle(edit, false);
 }
 
+void addStyled(HELE edit, std::string_view text, int style) {
+  if (style > 0)
+    XEdit_AddTextEx(edit, toX(text).c_str(), style);
+  else
+    XEdit_AddText(edit, toX(text).c_str());
+}
+
+// Appends to the pane and to what it keeps; when older text had to go, the pane is filled again.
+void appendBounded(HELE edit, debuglog::BoundedText& kept, std::string_view text, int style) {
+  if (!kept.append(text, style)) {
+    addStyled(edit, text, style);
+    return;
+  }
+  XEdit_SetText(edit, XString().c_str());
+  for (const debuglog::BoundedText::Segment& segment : kept.segments()) addStyled(edit, segment.text, segment.style);
+}
+
 // The host's output box: EM_REPLACESEL appends a text at the caret (the end), EM_SETSEL(-1, 0)
 // is how the host empties it before a build. A text the router could not copy shows nothing.
 void onHostOutput(const HostMessage& message) {
@@ -80,6 +105,8 @@ void onHostTip(const HostMessage& message) {
 
 void buildOutputPanes() {
   gPanes = {};
+  gBuildOutputText.clear();
+  gLogText.clear();
   if (loadPaneView(kPaneHelpTips, "OutHelpTipView.xml")) {
     gPanes.helpTip = namedElement("outTipHelpEdit");
     styleEdit(gPanes.helpTip, true);
@@ -112,14 +139,12 @@ void writeBuildOutput(std::string_view text) {
   if (!isEdit(edit)) return;
   const debuglog::OutputLine line = debuglog::classifyOutput(text);
   const int style = gPanes.styles[static_cast<size_t>(line.style)];
-  if (line.style != debuglog::OutputStyle::kDefault && style > 0)
-    XEdit_AddTextEx(edit, toX(line.text).c_str(), style);
-  else
-    XEdit_AddText(edit, toX(line.text).c_str());
+  appendBounded(edit, gBuildOutputText, line.text, line.style != debuglog::OutputStyle::kDefault ? style : 0);
   scrollToEnd(edit);
 }
 
 void clearBuildOutputPane() {
+  gBuildOutputText.clear();
   if (!isEdit(gPanes.buildOutput)) return;
   XEdit_SetText(gPanes.buildOutput, XString().c_str());
   XEle_RedrawEle(gPanes.buildOutput, false);
@@ -127,11 +152,12 @@ void clearBuildOutputPane() {
 
 void appendDebugLine(std::string_view text) {
   if (!isEdit(gPanes.log)) return;
-  XEdit_AddText(gPanes.log, toX(text).c_str());
+  appendBounded(gPanes.log, gLogText, text, 0);
   scrollToEnd(gPanes.log);
 }
 
 void clearDebugLog() {
+  gLogText.clear();
   if (!isEdit(gPanes.log)) return;
   XEdit_SetText(gPanes.log, XString().c_str());
   XEle_RedrawEle(gPanes.log, false);

@@ -1,6 +1,8 @@
 // The panes "帮助提示" (help tips) and "调试输出" (debug output): the build output the host writes
 // into its output box, copied and coloured by marker, beside the log of the debugging run.
-// Everything here runs on the UI thread and does nothing when its element does not exist.
+// Everything here runs on the UI thread and does nothing when its element does not exist. The
+// build output and the log keep at most 1 MiB each: past that the oldest texts go (down to
+// 768 KiB), so a build or a program that prints without end never grows the IDE's memory.
 #pragma once
 
 #include <string>

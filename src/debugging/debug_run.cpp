@@ -7,6 +7,7 @@
 #include "base/guard.h"
 #include "debugging/debug_output.h"
 #include "debugging/disassembly_pane.h"
+#include "debugging/log_bounds.h"
 #include "debugging/run_log_rules.h"
 #include "host/host_protocol.h"
 #include "host/host_windows.h"
@@ -30,6 +31,20 @@ std::atomic<uint32_t> gRunsStopped{0};
 std::atomic<uint32_t> gExceptionLines{0};
 std::atomic<uint32_t> gRefreshRequests{0};
 std::atomic<uint32_t> gSaveRequests{0};
+
+// Exception lines wait here for the UI thread, at most kMaxWaitingLines of them: a program that
+// raises first-chance exceptions in a loop must not grow the IDE's memory. One UI job (coalesced)
+// takes them all; lines past the bound are counted and reported in one line.
+constexpr size_t kMaxWaitingLines = 256;
+constexpr uint32_t kExceptionLinesKey = kFirstFreeUiJobKey + 12;
+debuglog::PendingLines& waitingExceptionLines() {
+  static debuglog::PendingLines* lines = new debuglog::PendingLines(kMaxWaitingLines);  // any thread, any time
+  return *lines;
+}
+
+void appendWaitingExceptionLines() {
+  for (const std::string& line : waitingExceptionLines().take()) appendDebugLine(line);
+}
 
 void setProgramName(std::string name) {
   std::lock_guard lock(gNameLock);
@@ -95,6 +110,7 @@ void onProcessCreated(BOOL succeeded, LPCSTR commandLine, DWORD creationFlags,
     setProgramName(name);
     setDebugging(true);
     gRunsStarted.fetch_add(1);
+    waitingExceptionLines().clear();
     postUiJob([line = debuglog::startLine(info.dwProcessId, name)] {
       enableDesignerButtons(false);
       clearDebugLog();
@@ -117,10 +133,9 @@ void onBeforeWaitForDebugEvent(const DEBUG_EVENT* held) {
     if (event.dwDebugEventCode != debuglog::kExceptionDebugEvent) return;
     const EXCEPTION_RECORD& record = event.u.Exception.ExceptionRecord;
     gExceptionLines.fetch_add(1);
-    postUiJob([line = debuglog::exceptionLine(
-                   record.ExceptionCode, static_cast<uint32_t>(reinterpret_cast<uintptr_t>(record.ExceptionAddress)))] {
-      appendDebugLine(line);
-    });
+    waitingExceptionLines().push(debuglog::exceptionLine(
+        record.ExceptionCode, static_cast<uint32_t>(reinterpret_cast<uintptr_t>(record.ExceptionAddress))));
+    postUiJob(&appendWaitingExceptionLines, kExceptionLinesKey);
   });
 }
 
@@ -133,6 +148,7 @@ void onBeforeDebugStop(DWORD processId) {
     setDebugging(false);
     gRunsStopped.fetch_add(1);
     postUiJob([line = std::move(line)] {
+      appendWaitingExceptionLines();  // whatever is still waiting comes before the stop
       appendDebugLine(line);
       if (debuglog::designerPageTitle(activePageTitle())) enableDesignerButtons(true);
       applyFrameLook(false);
@@ -159,6 +175,7 @@ void registerDebuggingHooks() {
 void setToolBarRefresh(void (*refresh)()) { gToolBarRefresh.store(refresh, std::memory_order_release); }
 
 void resetDebugRunForTests() {
+  waitingExceptionLines().clear();
   clearDebuggedProcess();
   setDebugging(false);
   setProgramName({});

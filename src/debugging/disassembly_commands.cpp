@@ -1,6 +1,7 @@
 #include "debugging/disassembly_commands.h"
 
 #include <atomic>
+#include <cstring>
 #include <mutex>
 
 #include "base/diagnostics.h"
@@ -132,18 +133,21 @@ void disassembleAndSend(disasm::LineDecoder& decoder, const disasm::Range& range
   sendBlockToIdes(disasm::block(GetCurrentProcessId(), result.text));
 }
 
-BOOL CALLBACK collectIdeWindow(HWND window, LPARAM context) {
+// The windows EnumWindows reports run through a callback inside the system's own frames, in the
+// debugged program: nothing in it may throw (no allocation, no std::string), so it only notes the
+// handles, at most kMaxIdeWindows of them; their details are read after EnumWindows returned.
+constexpr size_t kMaxIdeWindows = 64;
+struct FoundWindows {
+  HWND windows[kMaxIdeWindows];
+  size_t count = 0;
+};
+
+BOOL CALLBACK collectIdeWindow(HWND window, LPARAM context) noexcept {
   char className[51] = {};
   GetClassNameA(window, className, sizeof className);
-  if (std::string_view(className) != "Tovalux") return TRUE;
-  IdeWindow ide;
-  ide.window = window;
-  ide.threadId = GetWindowThreadProcessId(window, &ide.processId);
-  char title[257] = {};
-  GetWindowTextA(window, title, sizeof title);
-  ide.title = title;
-  ide.className = className;
-  reinterpret_cast<std::vector<IdeWindow>*>(context)->push_back(std::move(ide));
+  if (std::strcmp(className, "Tovalux") != 0) return TRUE;
+  auto* found = reinterpret_cast<FoundWindows*>(context);
+  if (found->count < kMaxIdeWindows) found->windows[found->count++] = window;
   return TRUE;
 }
 
@@ -173,8 +177,19 @@ bool sendToIde(const IdeWindow& ide, HWND hostMain, const std::string& block) {
 }  // namespace
 
 std::vector<IdeWindow> findIdeWindows() {
+  FoundWindows found;
+  EnumWindows(&collectIdeWindow, reinterpret_cast<LPARAM>(&found));
   std::vector<IdeWindow> windows;
-  EnumWindows(&collectIdeWindow, reinterpret_cast<LPARAM>(&windows));
+  for (size_t i = 0; i < found.count; ++i) {
+    IdeWindow ide;
+    ide.window = found.windows[i];
+    ide.threadId = GetWindowThreadProcessId(ide.window, &ide.processId);
+    char title[257] = {};
+    GetWindowTextA(ide.window, title, sizeof title);
+    ide.title = title;
+    ide.className = "Tovalux";
+    windows.push_back(std::move(ide));
+  }
   return windows;
 }
 

@@ -1,7 +1,10 @@
 #include "debugging/disassembly_pane.h"
 
+#include <windows.h>
+
 #include <algorithm>
 #include <string>
+#include <vector>
 
 #include "base/gbk.h"
 #include "base/guard.h"
@@ -18,6 +21,24 @@ constexpr XColor kTextColour = XRGB(240, 240, 240);
 constexpr int kColumns = 3;
 
 HELE gList = 0;
+
+// A block's rows are added a slice at a time: between slices the UI thread serves its messages
+// (a thread timer, which comes after input and paint), so a block at the cap never freezes the
+// IDE. One block fills at a time; the newest one that arrives meanwhile waits, older waiting ones
+// are dropped (counted).
+constexpr size_t kRowsPerSlice = 2000;
+struct Fill {
+  disasm::ShownRows shown;
+  size_t next = 0;
+  bool active = false;
+  bool waiting = false;
+  std::string waitingText;
+  UINT_PTR timer = 0;
+};
+Fill gFill;
+DisassemblyPaneCounters gCounters;
+
+void beginFill(std::string_view text);
 
 // Most of a disassembly is ASCII (addresses, machine code, mnemonics), which widens as it is.
 XString toX(std::string_view gbk) {
@@ -68,6 +89,8 @@ void registerDrawing(HELE list) {
 
 void buildDisassemblyPane() {
   gList = 0;
+  if (gFill.timer) KillTimer(nullptr, gFill.timer);
+  gFill = {};
   if (!loadPaneView(kPaneDisassembly, "DisassemblyView.xml")) return;
   const HELE target = pane(kPaneDisassembly);
   const HXCGUI list = XC_GetObjectByName(toX("disassemblyList").c_str());
@@ -87,21 +110,89 @@ void buildDisassemblyPane() {
   XEle_AdjustLayout(target);
 }
 
-void showDisassembly(std::string_view text) {
+namespace {
+
+void addRow(const disasm::Row& row) {
+  const int index = XList_AddItemText(gList, toX(row.address).c_str());
+  if (index < 0) return;
+  XList_SetItemText(gList, index, 1, toX(row.code).c_str());
+  XList_SetItemText(gList, index, 2, toX(row.instruction).c_str());
+  for (int column = 0; column < kColumns; ++column)
+    XList_SetItemData(gList, index, column, static_cast<int>(cellColour(column)));
+}
+
+void stopTimer() {
+  if (gFill.timer) KillTimer(nullptr, gFill.timer);
+  gFill.timer = 0;
+}
+
+void fillSlice();
+
+void CALLBACK onSliceTimer(HWND, UINT, UINT_PTR, DWORD) {
+  stopTimer();
+  guarded(GuardSite::kToolkit, [] { fillSlice(); });
+}
+
+void fillSlice() {
+  if (!gFill.active) return;
+  if (!isList(gList)) {  // the pane went away (shut-down): nothing more to fill
+    gFill = {};
+    return;
+  }
+  const std::vector<disasm::Row>& rows = gFill.shown.rows;
+  const size_t end = std::min(rows.size(), gFill.next + kRowsPerSlice);
+  for (; gFill.next < end; ++gFill.next) addRow(rows[gFill.next]);
+  ++gCounters.slices;
+  XList_RefreshData(gList);
+  XEle_RedrawEle(gList, false);
+  if (gFill.next < rows.size()) {
+    gFill.timer = SetTimer(nullptr, 0, 0, &onSliceTimer);
+    if (gFill.timer) return;
+    fillSlice();  // no timer to be had: the rest at once rather than never
+    return;
+  }
+  if (gFill.shown.leftOut > 0) {
+    addRow({"", "", disasm::leftOutRowText(gFill.shown.leftOut)});
+    XList_RefreshData(gList);
+    XEle_RedrawEle(gList, false);
+  }
+  gFill.active = false;
+  gFill.shown = {};
+  ++gCounters.blocksShown;
+  if (gFill.waiting) {
+    gFill.waiting = false;
+    const std::string next = std::move(gFill.waitingText);
+    gFill.waitingText.clear();
+    beginFill(next);
+  }
+}
+
+void beginFill(std::string_view text) {
   if (!isList(gList)) return;
   XList_DeleteItemAll(gList);
   XList_RefreshData(gList);
-  for (const disasm::Row& row : disasm::rows(text)) {
-    const int index = XList_AddItemText(gList, toX(row.address).c_str());
-    if (index < 0) continue;
-    XList_SetItemText(gList, index, 1, toX(row.code).c_str());
-    XList_SetItemText(gList, index, 2, toX(row.instruction).c_str());
-    for (int column = 0; column < kColumns; ++column)
-      XList_SetItemData(gList, index, column, static_cast<int>(cellColour(column)));
-  }
-  XList_RefreshData(gList);
-  XEle_RedrawEle(gList, false);
+  gFill.shown = disasm::shownRows(text);
+  gFill.next = 0;
+  gFill.active = true;
+  fillSlice();
 }
+
+}  // namespace
+
+void showDisassembly(std::string_view text) {
+  if (!isList(gList)) return;
+  if (gFill.active) {
+    if (gFill.waiting) ++gCounters.blocksDropped;
+    gFill.waiting = true;
+    gFill.waitingText.assign(text);
+    return;
+  }
+  beginFill(text);
+}
+
+bool disassemblyFilling() { return gFill.active; }
+
+DisassemblyPaneCounters disassemblyPaneCounters() { return gCounters; }
 
 HELE disassemblyList() { return isList(gList) ? gList : 0; }
 

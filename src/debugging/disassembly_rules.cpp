@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 
 #include "base/gbk_scan.h"
 #include "base/text.h"
@@ -152,21 +153,33 @@ std::string block(uint32_t processId, std::string_view text) {
   return bytes;
 }
 
-std::vector<Row> rows(std::string_view text) {
-  std::vector<Row> result;
-  if (text.empty()) return result;
+ShownRows shownRows(std::string_view text, size_t maxRows) {
+  ShownRows shown;
+  if (text.empty()) return shown;
   size_t start = 0;
   for (;;) {
     const size_t end = text.find("\r\n", start);  // CR and LF are never GBK trail bytes
     const std::string_view piece = text.substr(start, end == std::string_view::npos ? end : end - start);
-    const std::vector<std::string_view> parts = gbkSplit(piece, '|');
-    if (parts.size() == 3)
-      result.push_back(
-          {std::string(trimBlanks(parts[0])), std::string(trimBlanks(parts[1])), asciiLower(trimBlanks(parts[2]))});
+    // Past the cap a line is only counted: three parts means exactly two bars outside characters.
+    if (shown.rows.size() < maxRows) {
+      const std::vector<std::string_view> parts = gbkSplit(piece, '|');
+      if (parts.size() == 3)
+        shown.rows.push_back(
+            {std::string(trimBlanks(parts[0])), std::string(trimBlanks(parts[1])), asciiLower(trimBlanks(parts[2]))});
+    } else {
+      size_t bars = 0;
+      for (size_t at = gbkFind(piece, '|'); at != std::string_view::npos && bars < 3; at = gbkFind(piece, '|', at + 1))
+        ++bars;
+      if (bars == 2) ++shown.leftOut;
+    }
     if (end == std::string_view::npos) break;
     start = end + 2;
   }
-  return result;
+  return shown;
 }
+
+std::vector<Row> rows(std::string_view text) { return shownRows(text, SIZE_MAX).rows; }
+
+std::string leftOutRowText(size_t leftOut) { return "… 另有 " + std::to_string(leftOut) + " 行未显示"; }
 
 }  // namespace tovalux::disasm

@@ -111,4 +111,16 @@ struct Row {
 // a row, its parts trimmed of blanks (ASCII and full-width) at both ends.
 std::vector<Row> rows(std::string_view text);
 
+// The pane shows at most this many rows of a block (a block at the cap holds about 150,000): more
+// would take seconds to add and tens of megabytes in a 32-bit process. A last row says how many
+// were left out.
+inline constexpr size_t kMaxShownRows = 100000;
+struct ShownRows {
+  std::vector<Row> rows;  // at most maxRows
+  size_t leftOut = 0;     // rows the text holds beyond them
+};
+ShownRows shownRows(std::string_view text, size_t maxRows = kMaxShownRows);
+// The last row's instruction column when rows were left out: "… 另有 N 行未显示".
+std::string leftOutRowText(size_t leftOut);
+
 }  // namespace tovalux::disasm

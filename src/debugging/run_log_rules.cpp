@@ -8,9 +8,11 @@
 namespace tovalux::debuglog {
 namespace {
 
-constexpr std::string_view kSuccessMarker = "* “tv.s” | ";
-constexpr std::string_view kWarningMarker = "* “tv.w” | ";
-constexpr std::string_view kDebugMarker = "* “tv.d” | ";
+// "* “tv.s” | " and the like, spelt as their GBK bytes (“ is A1 B0, ” is A1 B1) so that a build
+// whose literals stay UTF-8 (the fuzz preset's clang) compares the same bytes.
+constexpr std::string_view kSuccessMarker = "* \xA1\xB0tv.s\xA1\xB1 | ";
+constexpr std::string_view kWarningMarker = "* \xA1\xB0tv.w\xA1\xB1 | ";
+constexpr std::string_view kDebugMarker = "* \xA1\xB0tv.d\xA1\xB1 | ";
 static_assert(kSuccessMarker.size() == kMarkerBytes && kWarningMarker.size() == kMarkerBytes &&
               kDebugMarker.size() == kMarkerBytes);
 

@@ -8,51 +8,43 @@
 namespace tovalux {
 namespace {
 
-constexpr DWORD kReadable = PAGE_READONLY | PAGE_READWRITE | PAGE_WRITECOPY | PAGE_EXECUTE_READ |
-                            PAGE_EXECUTE_READWRITE | PAGE_EXECUTE_WRITECOPY;
+// The system's page size (4 KiB on every Windows this runs on): reads never cross a page inside
+// one call, so a page that went away ends the read exactly there.
+constexpr uintptr_t kPage = 4096;
 
-// How many bytes from `address` on lie in the readable region that holds it; 0 when unreadable.
-size_t readableRun(const void* address) {
-  MEMORY_BASIC_INFORMATION info;
-  if (VirtualQuery(address, &info, sizeof info) != sizeof info) return 0;
-  if (info.State != MEM_COMMIT || (info.Protect & (PAGE_GUARD | PAGE_NOACCESS)) != 0 || (info.Protect & kReadable) == 0)
-    return 0;
-  const auto end = reinterpret_cast<uintptr_t>(info.BaseAddress) + info.RegionSize;
-  return end - reinterpret_cast<uintptr_t>(address);
+// Copies what lies at [address, address + size) in this process with ReadProcessMemory, which
+// fails where a page is missing or unreadable instead of raising an access violation. No check
+// comes before the copy: another thread may free the memory at any moment, and only the copy
+// itself can tell.
+bool copyOwnMemory(const void* address, void* out, size_t size) {
+  SIZE_T read = 0;
+  return ReadProcessMemory(GetCurrentProcess(), address, out, size, &read) != FALSE && read == size;
 }
 
 }  // namespace
 
 bool readHostBytes(const void* address, void* out, size_t size) {
   if (address == nullptr || out == nullptr) return false;
-  const auto* from = static_cast<const uint8_t*>(address);
-  auto* to = static_cast<uint8_t*>(out);
-  while (size > 0) {
-    const size_t run = readableRun(from);
-    if (run == 0) return false;
-    const size_t take = run < size ? run : size;
-    std::memcpy(to, from, take);
-    from += take;
-    to += take;
-    size -= take;
-  }
-  return true;
+  if (size == 0) return true;
+  return copyOwnMemory(address, out, size);
 }
 
 std::optional<std::string> readHostText(const char* text, size_t capBytes) {
   // LPSTR_TEXTCALLBACKA is (LPSTR)-1: the control asks its parent for the text later.
   if (text == nullptr || text == LPSTR_TEXTCALLBACKA) return std::nullopt;
   std::string out;
-  const char* at = text;
+  auto at = reinterpret_cast<uintptr_t>(text);
+  char piece[kPage];
   while (out.size() < capBytes) {
-    const size_t run = readableRun(at);
-    if (run == 0) return std::nullopt;
-    const size_t take = run < capBytes - out.size() ? run : capBytes - out.size();
-    if (const void* end = std::memchr(at, 0, take)) {
-      out.append(at, static_cast<const char*>(end) - at);
+    // Up to the end of the page (a NUL may end the text just before an unreadable one).
+    const size_t toPageEnd = static_cast<size_t>(kPage - (at % kPage));
+    const size_t take = toPageEnd < capBytes - out.size() ? toPageEnd : capBytes - out.size();
+    if (!copyOwnMemory(reinterpret_cast<const void*>(at), piece, take)) return std::nullopt;
+    if (const void* end = std::memchr(piece, 0, take)) {
+      out.append(piece, static_cast<const char*>(end) - piece);
       return out;
     }
-    out.append(at, take);
+    out.append(piece, take);
     at += take;
   }
   out.resize(gbkSafeCut(out, capBytes));

@@ -1,5 +1,7 @@
 // Reading what the host hands us by pointer (texts, item records, message blocks) without
-// trusting it: a null, unreadable or unterminated pointer gives "nothing", never a fault.
+// trusting it: a null, unreadable or unterminated pointer gives "nothing", never a fault. Every
+// read is a ReadProcessMemory on this process, never a check followed by a copy: a page another
+// thread frees between the two would fault inside a hook, where no C++ guard catches it.
 #pragma once
 
 #include <windows.h>
@@ -11,7 +13,7 @@
 
 namespace tovalux {
 
-// Copies `size` bytes at `address` when all of them are readable (checked page by page).
+// Copies `size` bytes at `address`; false (nothing usable) when any of them cannot be read.
 bool readHostBytes(const void* address, void* out, size_t size);
 
 template <class T>

@@ -18,9 +18,14 @@ struct Pending {
   uint32_t key;
 };
 
+// Beyond this many waiting jobs a new one is refused (and counted): the UI thread is far behind
+// (or not serving at all), and a queue without a bound would take the process's memory.
+constexpr size_t kMaxPendingJobs = 16384;
+
 struct Queue {
   std::mutex lock;
   std::deque<Pending> jobs;
+  size_t refused = 0;
   std::unordered_set<uint32_t> pendingKeys;
   HWND window = nullptr;
   DWORD uiThread = 0;
@@ -119,7 +124,12 @@ bool postUiJob(UiJob job, uint32_t coalescingKey) {
   {
     std::lock_guard guard(q.lock);
     if (!q.open) return false;
-    if (coalescingKey != kNoCoalescing && !q.pendingKeys.insert(coalescingKey).second) return true;
+    if (coalescingKey != kNoCoalescing && q.pendingKeys.count(coalescingKey) != 0) return true;
+    if (q.jobs.size() >= kMaxPendingJobs) {
+      ++q.refused;
+      return false;
+    }
+    if (coalescingKey != kNoCoalescing) q.pendingKeys.insert(coalescingKey);
     try {
       q.jobs.push_back({std::move(job), coalescingKey});
     } catch (...) {
@@ -175,6 +185,12 @@ size_t pendingUiJobs() {
   Queue& q = queue();
   std::lock_guard guard(q.lock);
   return q.jobs.size();
+}
+
+size_t refusedUiJobs() {
+  Queue& q = queue();
+  std::lock_guard guard(q.lock);
+  return q.refused;
 }
 
 }  // namespace tovalux

@@ -47,5 +47,9 @@ bool runOnUiThread(const UiJob& job, DWORD timeoutMs = INFINITE);
 // Runs what is pending now (UI thread only; tests and shut-down use it).
 void flushUiJobs();
 size_t pendingUiJobs();
+// At most 16,384 jobs wait: past that postUiJob refuses (answers false) and counts the refusal.
+// A coalesced request whose key already waits is always taken. Producers that can flood (debug
+// events, other threads' sends) bound themselves well below this.
+size_t refusedUiJobs();
 
 }  // namespace tovalux

@@ -47,6 +47,7 @@ struct JsonDocument::Impl {
   explicit Impl(JsonAllocator& allocator) : arena(allocator) {}
   Arena arena;
   Value root = Value::of(JsonKind::None);
+  bool readRepeatedNames = false;  // the last parse met an object that named a member twice
 };
 
 namespace {
@@ -330,13 +331,17 @@ bool parseWith(JsonDocument::Impl* impl, Read read, int& errorCode, int& errorPo
   }
   impl->arena.reset();
   impl->root = Value::of(JsonKind::None);
+  impl->readRepeatedNames = false;
   ReadResult result;
   try {
     result = read(impl->arena, impl->root);
   } catch (...) {
     result.error = kJsonOutOfMemory;
   }
-  if (result.error == kJsonOk) return true;
+  if (result.error == kJsonOk) {
+    impl->readRepeatedNames = result.repeatedNames;
+    return true;
+  }
   // A failed read leaves an empty object, which takes no memory.
   impl->arena.reset();
   impl->root = Value::of(JsonKind::Object);
@@ -475,6 +480,17 @@ std::string JsonDocument::getNumberText(std::string_view path) const noexcept {
     return {};
   }
 }
+
+bool JsonDocument::repeatsNames(std::string_view path) const noexcept {
+  try {
+    const Resolved at = resolve(impl_, path);
+    return at.value && at.value->kind == JsonKind::Object && (at.value->flags & kRepeatedNames) != 0;
+  } catch (...) {
+    return false;
+  }
+}
+
+bool JsonDocument::readRepeatedNames() const noexcept { return impl_ && impl_->readRepeatedNames; }
 
 int JsonDocument::count(std::string_view path) const noexcept {
   try {
@@ -667,6 +683,7 @@ void JsonDocument::clear() noexcept {
   if (!impl_) return;
   impl_->arena.reset();
   impl_->root = Value::of(JsonKind::None);
+  impl_->readRepeatedNames = false;
 }
 
 }  // namespace tovalux

@@ -118,6 +118,11 @@ class JsonDocument {
   std::string getNumberText(std::string_view path) const noexcept;
   // Elements of an array or members of an object; 0 for anything else.
   int count(std::string_view path) const noexcept;
+  // Whether the object at path named a member twice in the text it was read from (the reader
+  // keeps one value per name, so writing it back loses the other), and whether any object of the
+  // last parse did. Only a parse sets them; a copy keeps the object's.
+  bool repeatsNames(std::string_view path) const noexcept;
+  bool readRepeatedNames() const noexcept;
   // The member names of the object at path in order, and their number; 0 and none otherwise.
   int memberNames(std::string_view path, std::vector<std::string>& names) const noexcept;
   // Copies of the value at path and of the container holding it (no root when there is none).

@@ -217,6 +217,8 @@ struct NumberBox;
 // flags of integer and floating values.
 inline constexpr uint8_t kExplicitNumber = 1;  // set with a value of its own: `box`
 inline constexpr uint8_t kInlineNumber = 2;    // text packed into the value itself, see below
+// flags of objects.
+inline constexpr uint8_t kRepeatedNames = 4;  // the text named a member twice; one value was kept
 
 static_assert(std::endian::native == std::endian::little, "values are built from whole words");
 
@@ -459,7 +461,8 @@ bool equalValues(const Value& a, const Value& b, JsonAllocator& stackAllocator);
 // Reader and writer (json_read.cpp, json_write.cpp).
 struct ReadResult {
   int error = kJsonOk;
-  size_t position = 0;  // UTF-16 index where reading stopped
+  size_t position = 0;         // UTF-16 index where reading stopped
+  bool repeatedNames = false;  // some object of the text named a member twice
 };
 ReadResult readGbk(Arena& arena, std::string_view text, int flags, Value& root);
 ReadResult readUtf16(Arena& arena, std::u16string_view text, int flags, Value& root);

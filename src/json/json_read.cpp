@@ -10,6 +10,8 @@
 //   - an unquoted value runs to the next ",", "]" or "}"; without its blanks it is null, true,
 //     false, a number (first character a digit, sign or "."; then digits, at most one ".", one
 //     "e"/"E" and one further sign; spaces ignored), or else a raw token kept as text;
+//   - a name repeated inside one object keeps the later value at the first name's place, and the
+//     object (and the read) remember that it happened: writing such a tree back loses a value;
 //   - containers are tracked on explicit stacks, so depth is limited only by memory.
 #include <algorithm>
 #include <bit>
@@ -216,7 +218,7 @@ class Reader {
     root_ = &root;
     try {
       const int error = run();
-      if (error == kJsonOk) return {};
+      if (error == kJsonOk) return {kJsonOk, 0, repeatedNames_};
       return {error, input_.position(begin_, p_)};
     } catch (const std::bad_alloc&) {
       return {kJsonOutOfMemory, input_.position(begin_, p_)};
@@ -557,6 +559,10 @@ class Reader {
     object = Value::of(JsonKind::Object);
     object.size = size;
     object.object = block;
+    if (size < count) {
+      object.flags = kRepeatedNames;
+      repeatedNames_ = true;
+    }
   }
 
   // A repeated name keeps the later value at the first member's position.
@@ -615,6 +621,7 @@ class Reader {
   const Unit* const end_;
   const bool decodeUnicode_;
   Value* root_ = nullptr;
+  bool repeatedNames_ = false;
   Buffer<Value> values_;      // elements of the open arrays
   Buffer<Member> members_;    // members of the open objects
   Buffer<Frame> frames_;      // the open containers

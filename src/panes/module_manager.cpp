@@ -4,16 +4,20 @@
 #include <commctrl.h>
 
 #include <cstdint>
+#include <map>
+#include <set>
 #include <vector>
 
 #include "base/gbk.h"
 #include "base/guard.h"
 #include "base/ui_seams.h"
+#include "base/workers.h"
 #include "host/host_paths.h"
 #include "host/host_protocol.h"
 #include "host/host_tree.h"
 #include "host/host_windows.h"
 #include "host/ide_functions.h"
+#include "host/ui_jobs.h"
 #include "panes/module_manager_file.h"
 #include "panes/module_manager_rules.h"
 #include "shell/shell.h"
@@ -29,6 +33,13 @@ constexpr char kFolderMark[] = "1";
 constexpr int kLabel = 1;  // name2
 constexpr int kData = 2;   // name3
 
+// What the hashing worker learnt about one listed module.
+struct Hashed {
+  int item = -1;
+  std::string path;
+  std::string digest;  // empty: no regular file there, or it cannot be read
+};
+
 struct State {
   HELE tree = 0;
   HELE toolBar = 0;
@@ -37,7 +48,19 @@ struct State {
   HTEMP moduleTemplate = 0;
   DigestRegistry digests;
   void (*log)(std::string_view line) = nullptr;
+  // Reloads: one runs (its files hashed on a worker), at most one waits.
+  ReloadCoalescer reloads;
+  uint32_t generation = 0;
+  std::map<int, std::string> pendingItems;  // module items whose digest has not arrived: item -> path
+  std::set<int> regularFiles;               // module items whose file was found (their template)
+  ModulePaneCounters counters;
 };
+
+// Digests by path, size and write time; shared with the hashing worker, never destroyed.
+DigestCache& digestCache() {
+  static DigestCache* cache = new DigestCache;
+  return *cache;
+}
 
 State& state() {
   static State s;
@@ -94,21 +117,37 @@ int addFolderItem(const std::string& name) {
   return id;
 }
 
+int insertModuleItem(int folderItem, const std::string& path) {
+  State& s = state();
+  const int id = XTree_InsertItemText(s.tree, toX("").c_str(), folderItem, XC_ID_LAST);
+  if (id < 0) return -1;
+  if (HIMAGE icon = XRes_GetImage(toX("ec.png").c_str())) XTree_SetItemImage(s.tree, id, 0, icon);
+  XTree_SetItemText(s.tree, id, kLabel, toX(fileNameOf(path)).c_str());
+  XTree_SetItemText(s.tree, id, kData, toX(path).c_str());
+  return id;
+}
+
+void forgetItem(int item) {
+  State& s = state();
+  s.digests.removeItem(item);
+  s.pendingItems.erase(item);
+  s.regularFiles.erase(item);
+}
+
 // Adds the module item for `path` under `folderItem` unless its file is missing or its content
-// is listed already; answers the message for the user (empty when added).
+// is listed already; answers the message for the user (empty when added). The user picked these
+// files a moment ago: they are hashed here, through the cache.
 std::string addModuleNode(int folderItem, const std::string& path, int* added = nullptr) {
   State& s = state();
   if (added) *added = -1;
   // No file (or a folder, or one that cannot be read) gives no digest.
-  const std::string digest = fileDigest(path);
+  const std::string digest = cachedFileDigest(path, digestCache());
   if (digest.empty()) return missingModuleMessage(path);
   if (s.digests.contains(digest)) return duplicateModuleMessage(path, s.digests.holder(digest));
-  const int id = XTree_InsertItemText(s.tree, toX("").c_str(), folderItem, XC_ID_LAST);
+  const int id = insertModuleItem(folderItem, path);
   if (id < 0) return {};
-  if (HIMAGE icon = XRes_GetImage(toX("ec.png").c_str())) XTree_SetItemImage(s.tree, id, 0, icon);
-  XTree_SetItemText(s.tree, id, kLabel, toX(fileNameOf(path)).c_str());
-  XTree_SetItemText(s.tree, id, kData, toX(path).c_str());
   s.digests.add(id, digest, itemText(folderItem, kLabel));
+  s.regularFiles.insert(id);
   if (added) *added = id;
   return {};
 }
@@ -197,6 +236,14 @@ void collapseAll() {
   refreshTree();
 }
 
+// A folder whose value is not a list of modules is shown but never changed: refused with the
+// damaged file's message.
+bool refuseNonListFolder(const ModuleList& list, int position, const std::string& name) {
+  if (position < 0 || folderTakesModules(list.document, position)) return false;
+  message(refusedChangeMessage(notAListProblem(name)), MB_ICONERROR);
+  return true;
+}
+
 void addModules() {
   State& s = state();
   if (!treeLive()) return;
@@ -204,6 +251,12 @@ void addModules() {
   if (!isFolderItem(folder)) {
     message("请选择一个要添加模块的分类文件夹", MB_ICONINFORMATION);
     return;
+  }
+  {
+    const ModuleList before = readList();
+    const std::string name = itemText(folder, kLabel);
+    if (before.writable() && refuseNonListFolder(before, findFolder(before.document, positionOf(folder), name), name))
+      return;
   }
   OpenFileRequest request;
   request.owner = shellFrameHwnd();
@@ -219,6 +272,7 @@ void addModules() {
     message("分类文件夹 < " + itemText(folder, kLabel) + " > 已不在模块列表文件中, 请重新载入", MB_ICONEXCLAMATION);
     return;
   }
+  if (refuseNonListFolder(list, position, itemText(folder, kLabel))) return;
   std::string messages;
   bool changed = false;
   for (const std::string& path : answer.paths) {
@@ -245,23 +299,25 @@ void deleteFolder() {
       "是否仅从 Tovalux中移除文件夹及文件夹下的所有模块?\r\n[是] 仅移除文件夹和模块\r\n[否] "
       "移除文件夹和模块后，并删除本地模块");
   if (choice != IDYES && choice != IDNO) return;
+  // Only the module files the user saw under the folder may be deleted from disk, and of those
+  // only regular files named *.ec: the paths come from the file, which anyone may have edited.
+  std::vector<std::string> deletable, kept;
+  for (int child : childrenOf(folder)) {
+    const std::string path = itemText(child, kData);
+    (deletableModuleFile(path) ? deletable : kept).push_back(path);
+  }
   if (choice == IDNO &&
-      showMessageBox(nullptr, "你确定[删除]该文件内的[所有本地模块文件]么?", "", MB_YESNO | MB_ICONQUESTION) != IDYES)
+      showMessageBox(nullptr, deleteFilesQuestion(deletable.size(), kept), "", MB_YESNO | MB_ICONQUESTION) != IDYES)
     return;
   ModuleList list;
   if (!listForChange(list)) return;
   const int position = findFolder(list.document, positionOf(folder), itemText(folder, kLabel));
-  // Only the modules the user saw under the folder are deleted from disk.
-  std::vector<std::string> shown;
-  for (int child : childrenOf(folder)) {
-    shown.push_back(itemText(child, kData));
-    s.digests.removeItem(child);
-  }
+  for (int child : childrenOf(folder)) forgetItem(child);
   if (position >= 0) removeFolder(list.document, position);
   XTree_DeleteItem(s.tree, folder);
   refreshTree();
   if (choice == IDNO)
-    for (const std::string& path : shown) DeleteFileA(path.c_str());
+    for (const std::string& path : deletable) deleteModuleFile(path);
   if (position >= 0) saveOrReload(list);
 }
 
@@ -276,19 +332,23 @@ void deleteModule() {
   const int choice =
       askYesNoCancel("是否仅从 Tovalux中移除该模块?\r\n[是] 仅移除模块\r\n[否] 移除模块后，并删除本地模块");
   if (choice != IDYES && choice != IDNO) return;
+  const std::string path = itemText(module, kData);
+  const bool deletable = deletableModuleFile(path);
   if (choice == IDNO &&
-      showMessageBox(nullptr, "你确定[删除]选中的的[本地模块文件]么?", "", MB_YESNO | MB_ICONQUESTION) != IDYES)
+      showMessageBox(nullptr,
+                     deleteFilesQuestion(deletable ? 1 : 0,
+                                         deletable ? std::vector<std::string>{} : std::vector<std::string>{path}),
+                     "", MB_YESNO | MB_ICONQUESTION) != IDYES)
     return;
   ModuleList list;
   if (!listForChange(list)) return;
   const int folder = XTree_GetParentItem(s.tree, module);
-  const std::string path = itemText(module, kData);
   const int position = findFolder(list.document, positionOf(folder), itemText(folder, kLabel));
   const bool removed = position >= 0 && removeModule(list.document, position, path);
-  s.digests.removeItem(module);
+  forgetItem(module);
   XTree_DeleteItem(s.tree, module);
   refreshTree();
-  if (choice == IDNO) DeleteFileA(path.c_str());
+  if (choice == IDNO && deletable) deleteModuleFile(path);
   if (removed) saveOrReload(list);
 }
 
@@ -297,10 +357,11 @@ void deleteModule() {
 void onItemTemplate(XTreeItemRecord* item) {
   State& s = state();
   if (item == nullptr || !treeLive() || XTree_GetFirstChildItem(s.tree, item->id) >= 0) return;
-  const std::string data = itemText(item->id, kData);
-  if (data == kFolderMark) {
+  // No file is looked at here (the template is made on the UI thread for every item scrolled
+  // into view): what the hashing found is kept with the item.
+  if (isFolderItem(item->id)) {
     if (s.emptyFolderTemplate) item->temp = s.emptyFolderTemplate;
-  } else if (regularFileExists(data)) {
+  } else if (s.regularFiles.count(item->id) != 0) {
     if (s.moduleTemplate) item->temp = s.moduleTemplate;
   }
 }
@@ -352,6 +413,10 @@ void buildModulePane() {
   s.toolBar = 0;
   s.nameWindow = 0;
   s.digests.clear();
+  s.pendingItems.clear();
+  s.regularFiles.clear();
+  s.reloads.reset();
+  ++s.generation;
   if (!loadPaneView(kPaneModules, "EcTreeView.xml")) return;
   const HELE target = pane(kPaneModules);
   const HXCGUI tree = XC_GetObjectByName(toX("ecViewTree").c_str());
@@ -371,25 +436,100 @@ void buildModulePane() {
   XEle_AdjustLayout(target);
 }
 
-void reloadModuleTree() {
+namespace {
+
+void startReload();
+
+// The running reload is over: the waiting one, if any, starts now.
+void finishReload() {
+  if (state().reloads.finished()) startReload();
+}
+
+// On the UI thread: the digests of one reload, in list order. A module whose file is gone, or
+// whose content is listed above it already, leaves the tree (it stays in the file), as the first
+// one listed keeps the content.
+void applyDigests(uint32_t generation, const std::vector<Hashed>& hashed) {
   State& s = state();
-  if (!treeLive()) return;
+  if (generation != s.generation) return;  // the pane was built again meanwhile
+  if (treeLive()) {
+    for (const Hashed& result : hashed) {
+      const auto pending = s.pendingItems.find(result.item);
+      if (pending == s.pendingItems.end() || pending->second != result.path) continue;  // deleted meanwhile
+      s.pendingItems.erase(pending);
+      if (result.digest.empty() || s.digests.contains(result.digest)) {
+        XTree_DeleteItem(s.tree, result.item);
+        continue;
+      }
+      const int folder = XTree_GetParentItem(s.tree, result.item);
+      s.digests.add(result.item, result.digest, itemText(folder, kLabel));
+      s.regularFiles.insert(result.item);
+    }
+    refreshTree();
+  }
+  ++s.counters.reloadsFinished;
+  finishReload();
+}
+
+// Shows the list at once and hands its files to a worker: a module on an unreachable share or a
+// very large file must not hold the UI thread (start-up runs this inside notification 1, and any
+// program can ask for it with message 9909).
+void startReload() {
+  State& s = state();
+  if (!treeLive()) {
+    s.reloads.reset();
+    return;
+  }
+  const uint32_t generation = ++s.generation;
+  ++s.counters.reloadsStarted;
   XTree_DeleteItemAll(s.tree);
   s.digests.clear();
+  s.pendingItems.clear();
+  s.regularFiles.clear();
   // What parsed is shown, also from a file that is refused for changes (a folder named twice);
   // a file that did not parse shows nothing.
   const ModuleList list = readList();
-  std::vector<int> items;
-  const std::vector<FolderEntry> entries = folders(list.document);
-  for (const FolderEntry& entry : entries) items.push_back(addFolderItem(entry.name));
-  for (size_t i = 0; i < entries.size(); ++i) {
-    if (items[i] < 0) continue;
-    // A module whose file is gone is skipped silently (it stays in the file).
-    for (const std::string& path : entries[i].modules) addModuleNode(items[i], path);
+  std::vector<Hashed> work;
+  for (const FolderEntry& entry : folders(list.document)) {
+    const int folder = addFolderItem(entry.name);
+    if (folder < 0) continue;
+    for (const std::string& path : entry.modules) {
+      const int item = insertModuleItem(folder, path);
+      if (item < 0) continue;
+      s.pendingItems[item] = path;
+      work.push_back({item, path, {}});
+    }
   }
   refreshTree();
   XEle_AdjustLayout(s.tree);
+  if (work.empty()) {
+    applyDigests(generation, work);
+    return;
+  }
+  const bool started = startWorker([generation, work = std::move(work)]() mutable {
+    for (Hashed& result : work) {
+      if (workerStopRequested()) return;  // shut-down: nothing is handed over
+      result.digest = cachedFileDigest(result.path, digestCache());
+    }
+    // The reload ends only when its digests arrive: a full queue is waited out, not skipped.
+    const UiJob apply = [generation, work = std::move(work)] { applyDigests(generation, work); };
+    while (!postUiJob(apply))
+      if (!uiJobsOpen() || waitForWorkerStop(100)) return;
+  });
+  if (!started) s.reloads.reset();  // shutting down: the list stays as shown
 }
+
+}  // namespace
+
+void reloadModuleTree() {
+  State& s = state();
+  if (!treeLive()) return;
+  ++s.counters.reloadRequests;
+  if (s.reloads.request()) startReload();
+}
+
+bool moduleReloadIdle() { return !state().reloads.busy(); }
+
+ModulePaneCounters modulePaneCounters() { return state().counters; }
 
 void addSelectedModuleReference() {
   State& s = state();
@@ -419,6 +559,12 @@ void resetModulePaneForTests() {
   s.nameWindow = 0;
   s.emptyFolderTemplate = s.moduleTemplate = 0;
   s.digests.clear();
+  s.pendingItems.clear();
+  s.regularFiles.clear();
+  s.reloads.reset();
+  s.counters = {};
+  ++s.generation;
+  digestCache().clear();
 }
 
 }  // namespace tovalux

@@ -16,8 +16,19 @@ namespace tovalux {
 
 // Start-up: the pane's view, its tool bar and tree, then the tree filled from the file.
 void buildModulePane();
-// Empties the tree and fills it again from the file (message 9909 with (1, 1) runs it too).
+// Empties the tree and fills it again from the file (message 9909 with (1, 1) runs it too). The
+// list is shown at once; its files are hashed on a worker, and when the digests arrive a module
+// whose file is gone or whose content is listed above it leaves the tree (it stays in the file).
+// One reload runs at a time and at most one waits: a burst of requests makes two.
 void reloadModuleTree();
+// True when no reload runs or waits (tests wait on it).
+bool moduleReloadIdle();
+struct ModulePaneCounters {
+  uint32_t reloadRequests = 0;
+  uint32_t reloadsStarted = 0;
+  uint32_t reloadsFinished = 0;
+};
+ModulePaneCounters modulePaneCounters();
 
 // Where "引用模块>" lines go: the debugging log (the lifecycle plugs appendDebugLine in).
 void setModuleLogSink(void (*append)(std::string_view line));

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -33,5 +34,29 @@ void setSaveFaultForTests(SaveFault fault);
 std::string fileDigest(const std::string& path);
 
 bool regularFileExists(const std::string& path);
+
+// The file's size and last write time; nullopt for a path that is no regular file (missing, a
+// folder, unreachable).
+std::optional<FileStamp> fileStamp(const std::string& path);
+// The digest through the cache: read again only when the file's stamp changed. Empty when the
+// path is no regular file or cannot be read.
+std::string cachedFileDigest(const std::string& path, DigestCache& cache);
+
+// Whether the path may be deleted as a module file: its name ends with ".ec" (any case) and it is
+// a regular file, not a folder and not a link or other reparse point.
+bool deletableModuleFile(const std::string& path);
+// Deletes it when it is. The check and the delete act on one open handle of the path itself
+// (never of a link's target), so a file swapped for a link in between is not followed.
+bool deleteModuleFile(const std::string& path);
+
+// After a successful save: the temporary files "<path>.<pid>.tmp" left by saves that were killed
+// mid-way, of processes that are no longer running, are removed.
+void removeStaleTemporaries(const std::string& path);
+
+// Tests: called with each path before its file is hashed, stamped or probed (the thread it runs
+// on tells whether the UI thread waits for files).
+enum class FileProbe { kExists, kStamp, kHash };
+using FileProbeObserver = void (*)(const std::string& path, FileProbe probe);
+void setFileProbeObserverForTests(FileProbeObserver observer);
 
 }  // namespace tovalux::modules

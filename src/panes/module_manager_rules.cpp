@@ -3,7 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
-#include "base/gbk.h"
+#include "base/gbk_scan.h"
+#include "base/text.h"
 
 namespace tovalux::modules {
 namespace {
@@ -24,46 +25,6 @@ bool hasNonAscii(std::string_view bytes) {
   for (char c : bytes)
     if (static_cast<unsigned char>(c) >= 0x80) return true;
   return false;
-}
-
-// The names of the root object's members as they are written (escapes kept), GBK-aware; stops
-// quietly on text that is not JSON (the parser reports that).
-std::vector<std::string> rootMemberNames(std::string_view text) {
-  std::vector<std::string> names;
-  int depth = 0;
-  bool expectName = false;
-  for (size_t i = 0; i < text.size(); ++i) {
-    const char c = text[i];
-    if (c == '"') {
-      std::string value;
-      for (++i; i < text.size() && text[i] != '"'; ++i) {
-        if (isGbkLeadByte(static_cast<unsigned char>(text[i])) && i + 1 < text.size()) {
-          value += text[i];
-          value += text[++i];
-        } else if (text[i] == '\\' && i + 1 < text.size()) {
-          value += text[i];
-          value += text[++i];
-        } else {
-          value += text[i];
-        }
-      }
-      if (depth == 1 && expectName) names.push_back(std::move(value));
-      expectName = false;
-    } else if (c == '{' || c == '[') {
-      ++depth;
-      expectName = depth == 1 && c == '{';
-    } else if (c == '}' || c == ']') {
-      --depth;
-    } else if (c == ',' && depth == 1) {
-      expectName = true;
-    }
-  }
-  return names;
-}
-
-bool hasDuplicates(std::vector<std::string> names) {
-  std::sort(names.begin(), names.end());
-  return std::adjacent_find(names.begin(), names.end()) != names.end();
 }
 
 }  // namespace
@@ -210,7 +171,7 @@ std::string escapePathName(std::string_view name) {
   path.reserve(name.size() + 4);
   for (size_t i = 0; i < name.size(); ++i) {
     const char c = name[i];
-    if (isGbkLeadByte(static_cast<unsigned char>(c)) && i + 1 < name.size()) {
+    if (gbkCharLength(name, i) == 2) {
       path += c;
       path += name[++i];
       continue;
@@ -228,6 +189,14 @@ std::string modulePath(int position, int moduleIndex) {
 }
 
 // --- the file ------------------------------------------------------------------------------
+
+bool isWellFormedGbk(std::string_view bytes) {
+  for (size_t i = 0; i < bytes.size(); i += gbkCharLength(bytes, i)) {
+    const auto byte = static_cast<unsigned char>(bytes[i]);
+    if (byte > 0x80 && gbkCharLength(bytes, i) == 1) return false;
+  }
+  return true;
+}
 
 bool decodeUtf8(std::string_view bytes, std::u16string& out) {
   out.clear();
@@ -284,7 +253,10 @@ ModuleList readModuleList(const FileBytes& file) {
   const bool bom = bytes.size() >= 3 && bytes.substr(0, 3) == "\xEF\xBB\xBF";
   if (bom) bytes.remove_prefix(3);
   std::u16string wide;
-  if (bom || (hasNonAscii(bytes) && decodeUtf8(bytes, wide))) {
+  // The encoding the file was written in: a byte-order mark says UTF-8; without one it is GBK (as
+  // this program writes it) unless the bytes can only be UTF-8. A GBK list whose bytes happen to
+  // form UTF-8 is read as GBK, never rewritten under other names.
+  if (bom || (hasNonAscii(bytes) && !isWellFormedGbk(bytes) && decodeUtf8(bytes, wide))) {
     if (bom && !decodeUtf8(bytes, wide)) {
       list.state = ListState::kBroken;
       list.problem = "文件以 UTF-8 标记开头, 但内容不是 UTF-8";
@@ -308,10 +280,16 @@ ModuleList readModuleList(const FileBytes& file) {
     return list;
   }
   list.document = std::move(document);
-  if (hasDuplicates(rootMemberNames(bytes))) {
-    // Read as one folder, a second list of the same name would be lost by the next save.
+  // The reader keeps one value per name: the next save would lose the other folder's list (or
+  // the other value of a name repeated deeper down).
+  if (list.document.repeatsNames("")) {
     list.state = ListState::kBroken;
     list.problem = "文件中有同名的分类文件夹";
+    return list;
+  }
+  if (list.document.readRepeatedNames()) {
+    list.state = ListState::kBroken;
+    list.problem = "文件中有重复的名称";
     return list;
   }
   list.state = ListState::kReady;
@@ -353,8 +331,15 @@ bool addFolder(JsonDocument& list, std::string_view name) {
   return list.setText(escapePathName(name), "");
 }
 
-bool appendModule(JsonDocument& list, int position, std::string_view path) {
+bool folderTakesModules(const JsonDocument& list, int position) {
   if (position < 0 || position >= list.count("")) return false;
+  const std::string folder = folderPath(position);
+  const JsonKind kind = list.kind(folder);
+  return kind == JsonKind::Array || (kind == JsonKind::String && list.getText(folder).empty());
+}
+
+bool appendModule(JsonDocument& list, int position, std::string_view path) {
+  if (!folderTakesModules(list, position)) return false;
   const std::string folder = folderPath(position);
   const int next = list.kind(folder) == JsonKind::Array ? list.count(folder) : 0;
   if (list.kind(folder) != JsonKind::Array && !list.setEmptyArray(folder)) return false;
@@ -387,15 +372,21 @@ std::string duplicateModuleMessage(std::string_view path, std::string_view folde
   return "重复添加:" + std::string(path) + ",已存在于分类文件 < " + std::string(folder) + " >";
 }
 
-std::string refusedChangeMessage(const ModuleList& list) {
-  return "模块列表文件 EcManager.json 已存在但无法使用(" + list.problem +
+std::string refusedChangeMessage(const ModuleList& list) { return refusedChangeMessage(list.problem); }
+
+std::string refusedChangeMessage(std::string_view problem) {
+  return "模块列表文件 EcManager.json 已存在但无法使用(" + std::string(problem) +
          ").\r\n为避免覆盖其中的内容, 本次修改没有保存. 请修复或移走该文件后重新载入.";
+}
+
+std::string notAListProblem(std::string_view folder) {
+  return "分类文件夹 < " + std::string(folder) + " > 的内容不是模块列表";
 }
 
 std::string fileNameOf(std::string_view path) {
   size_t start = 0;
   for (size_t i = 0; i < path.size(); ++i) {
-    if (isGbkLeadByte(static_cast<unsigned char>(path[i])) && i + 1 < path.size()) {
+    if (gbkCharLength(path, i) == 2) {
       ++i;
       continue;
     }
@@ -404,7 +395,19 @@ std::string fileNameOf(std::string_view path) {
   return std::string(path.substr(start));
 }
 
-bool isModulePath(std::string_view path) { return path.rfind(".ec") != std::string_view::npos; }
+bool isModulePath(std::string_view path) {
+  // '.' is never a trail byte, so the suffix always starts on a character.
+  return path.size() >= 3 && asciiLower(path.substr(path.size() - 3)) == ".ec";
+}
+
+std::string deleteFilesQuestion(size_t deletable, const std::vector<std::string>& kept) {
+  std::string text = "你确定[删除]这 " + std::to_string(deletable) + " 个[本地模块文件]么?";
+  if (!kept.empty()) {
+    text += "\r\n以下路径不是模块文件, 不会删除:";
+    for (const std::string& path : kept) text += "\r\n" + path;
+  }
+  return text;
+}
 
 std::string trimBlanks(std::string_view text) {
   size_t begin = 0;
@@ -438,6 +441,53 @@ void DigestRegistry::removeItem(int item) {
 void DigestRegistry::clear() {
   byDigest_.clear();
   byItem_.clear();
+}
+
+// --- hashing off the UI thread --------------------------------------------------------------
+
+std::string DigestCache::find(const std::string& path, const FileStamp& stamp) const {
+  std::lock_guard guard(lock_);
+  const auto found = entries_.find(path);
+  if (found == entries_.end() || !(found->second.stamp == stamp)) return {};
+  return found->second.digest;
+}
+
+void DigestCache::store(const std::string& path, const FileStamp& stamp, const std::string& digest) {
+  if (digest.empty() || capacity_ == 0) return;
+  std::lock_guard guard(lock_);
+  auto found = entries_.find(path);
+  if (found == entries_.end() && entries_.size() >= capacity_) {
+    auto oldest = entries_.begin();
+    for (auto it = entries_.begin(); it != entries_.end(); ++it)
+      if (it->second.age < oldest->second.age) oldest = it;
+    entries_.erase(oldest);
+  }
+  entries_[path] = {stamp, digest, ++clock_};
+}
+
+void DigestCache::clear() {
+  std::lock_guard guard(lock_);
+  entries_.clear();
+}
+
+size_t DigestCache::size() const {
+  std::lock_guard guard(lock_);
+  return entries_.size();
+}
+
+bool ReloadCoalescer::request() {
+  if (running_) {
+    pending_ = true;
+    return false;
+  }
+  running_ = true;
+  return true;
+}
+
+bool ReloadCoalescer::finished() {
+  running_ = pending_;
+  pending_ = false;
+  return running_;
 }
 
 }  // namespace tovalux::modules

@@ -12,6 +12,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <map>
+#include <mutex>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -74,11 +75,16 @@ struct ModuleList {
   bool writable() const { return state == ListState::kReady || state == ListState::kMissing; }
 };
 
-// Reads the file's bytes: GBK as written; UTF-8 with a byte-order mark, or without one when the
-// bytes are UTF-8 with characters beyond ASCII, converted to GBK (refused when a character has
-// no GBK form). Anything that does not parse to an object is kBroken, and so is an object with
-// two members of one name (the parser keeps one of them).
+// Reads the file's bytes: UTF-8 when they start with a byte-order mark; otherwise GBK, unless they
+// are well-formed UTF-8 (beyond ASCII) and not well-formed GBK. UTF-8 is converted to GBK
+// (refused when a character has no GBK form). Anything that does not parse to an object is
+// kBroken, and so is a file in which an object names a member twice (the parser keeps one value,
+// so the next save would lose the other): the reader itself reports it.
 ModuleList readModuleList(const FileBytes& file);
+
+// Bytes this program could have written as GBK: every byte beyond ASCII is 0x80 (the euro sign of
+// code page 936) or a lead byte with its trail byte (base/gbk.h's pairing rule).
+bool isWellFormedGbk(std::string_view bytes);
 
 // Strict UTF-8 to UTF-16; false for anything that is not well-formed UTF-8.
 bool decodeUtf8(std::string_view bytes, std::u16string& out);
@@ -95,7 +101,11 @@ int findFolder(const JsonDocument& list, int position, std::string_view name);
 bool hasFolder(const JsonDocument& list, std::string_view name);
 // Appends a folder holding "" (false when the name exists or the change fails).
 bool addFolder(JsonDocument& list, std::string_view name);
-// Appends a path to the folder's array ("" becomes a one-element array).
+// A folder modules can be added to: an array, or "" (an empty folder as the file writes it). A
+// folder holding anything else (an object, a path, a number) is shown but never changed.
+bool folderTakesModules(const JsonDocument& list, int position);
+// Appends a path to the folder's array ("" becomes a one-element array); false, with the list
+// unchanged, for a folder that does not take modules.
 bool appendModule(JsonDocument& list, int position, std::string_view path);
 bool removeFolder(JsonDocument& list, int position);
 // Removes the first element equal to `path`; false when there is none.
@@ -111,10 +121,17 @@ std::string missingModuleMessage(std::string_view path);
 std::string duplicateModuleMessage(std::string_view path, std::string_view folder);
 // The message shown when a change is refused because the list file cannot be kept safe.
 std::string refusedChangeMessage(const ModuleList& list);
+std::string refusedChangeMessage(std::string_view problem);
+// The problem of a folder whose value is not a list of modules.
+std::string notAListProblem(std::string_view folder);
+// The second question before module files are deleted: how many, and the paths that are not
+// module files (they stay).
+std::string deleteFilesQuestion(size_t deletable, const std::vector<std::string>& kept);
 
 // The file name of a path: what follows the last "\" (GBK-aware).
 std::string fileNameOf(std::string_view path);
-// A path the add command takes: it contains ".ec" (case-sensitive, like the host's filter).
+// A module file's path: it ends with ".ec" in any letter case ("x.ec.exe" does not). The add
+// command takes only these, and only these are ever deleted from disk.
 bool isModulePath(std::string_view path);
 // The name typed into the name-entry window without its leading and trailing blanks.
 std::string trimBlanks(std::string_view text);
@@ -136,6 +153,56 @@ class DigestRegistry {
  private:
   std::map<std::string, std::pair<std::string, int>> byDigest_;  // digest -> folder, item
   std::map<int, std::string> byItem_;
+};
+
+// --- hashing off the UI thread -------------------------------------------------------------------
+
+// A file as the hashing worker found it: its size and last write time identify the content it
+// was hashed with, so an unchanged file is never read again.
+struct FileStamp {
+  uint64_t size = 0;
+  uint64_t writeTime = 0;
+  bool operator==(const FileStamp&) const = default;
+};
+
+// Digests by path, valid while the file keeps its stamp; at most `capacity` paths (the oldest
+// entry goes first). Safe from any thread.
+class DigestCache {
+ public:
+  explicit DigestCache(size_t capacity = 4096) : capacity_(capacity) {}
+  // The digest kept for the path with this stamp; empty when there is none or the file changed.
+  std::string find(const std::string& path, const FileStamp& stamp) const;
+  void store(const std::string& path, const FileStamp& stamp, const std::string& digest);
+  void clear();
+  size_t size() const;
+
+ private:
+  struct Entry {
+    FileStamp stamp;
+    std::string digest;
+    uint64_t age = 0;
+  };
+  mutable std::mutex lock_;
+  size_t capacity_;
+  std::map<std::string, Entry> entries_;
+  uint64_t clock_ = 0;
+};
+
+// Reloads of the list (start-up, message 9909 from any program): one runs at a time, at most one
+// waits; more requests while one waits are the same request.
+class ReloadCoalescer {
+ public:
+  // True: start a reload now. False: one runs; this request waits (merged with any waiting one).
+  bool request();
+  // The running reload has finished. True: start the waiting one now.
+  bool finished();
+  bool busy() const { return running_; }
+  bool waiting() const { return pending_; }
+  void reset() { running_ = pending_ = false; }
+
+ private:
+  bool running_ = false;
+  bool pending_ = false;
 };
 
 }  // namespace tovalux::modules

@@ -1,6 +1,6 @@
 #include "panes/toolbox_rules.h"
 
-#include "base/gbk.h"
+#include "base/gbk_scan.h"
 #include "json/json_document.h"
 #include "panes/module_manager_rules.h"
 
@@ -19,7 +19,7 @@ std::string lowerText(std::string_view gbk) {
   std::string lowered(gbk);
   for (size_t i = 0; i < lowered.size(); ++i) {
     const auto c = static_cast<unsigned char>(lowered[i]);
-    if (isGbkLeadByte(c) && i + 1 < lowered.size()) {
+    if (gbkCharLength(lowered, i) == 2) {
       ++i;
       continue;
     }

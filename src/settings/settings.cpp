@@ -6,11 +6,16 @@
 
 #include "base/text.h"
 #include "host/host_paths.h"
+#include "settings/settings_rules.h"
 
 namespace tovalux {
 
 namespace {
 constexpr DWORD kReadBufferSize = 10240;
+static_assert(setting_rules::kFontSizeRange.fallback == setting::kDefaultFontSize);
+static_assert(setting_rules::kMenuButtonWidthRange.fallback == setting::kDefaultMenuButtonWidth);
+static_assert(setting_rules::kWindowWidthRange.fallback == setting::kDefaultWindowWidth);
+static_assert(setting_rules::kWindowHeightRange.fallback == setting::kDefaultWindowHeight);
 
 std::string ownString(std::string_view text) { return std::string(text); }
 
@@ -21,11 +26,12 @@ std::string readTextOrDefault(std::string_view section, std::string_view key, st
   return ownString(fallback);
 }
 
-int32_t readPositiveIntOrDefault(std::string_view section, std::string_view key, int32_t fallback) {
+// A number outside its range is replaced by the default, which is written back.
+int32_t readNumberOrDefault(std::string_view section, std::string_view key, setting_rules::NumberRange range) {
   const int32_t value = readIntSetting(section, key);
-  if (value >= 1) return value;
-  writeSetting(section, key, decimal(fallback));
-  return fallback;
+  if (setting_rules::inRange(value, range)) return value;
+  writeSetting(section, key, decimal(range.fallback));
+  return range.fallback;
 }
 
 bool readBoolOrDefaultTrue(std::string_view section, std::string_view key) {
@@ -69,13 +75,13 @@ std::string fontNameSetting() {
 }
 
 int32_t fontSizeSetting() {
-  return readPositiveIntOrDefault(setting::kThemeSection, setting::kFontSize, setting::kDefaultFontSize);
+  return readNumberOrDefault(setting::kThemeSection, setting::kFontSize, setting_rules::kFontSizeRange);
 }
 
 bool captionSetting() { return readBoolOrDefaultTrue(setting::kThemeSection, setting::kCaption); }
 
 int32_t menuButtonWidthSetting() {
-  return readPositiveIntOrDefault(setting::kThemeSection, setting::kMenuButtonWidth, setting::kDefaultMenuButtonWidth);
+  return readNumberOrDefault(setting::kThemeSection, setting::kMenuButtonWidth, setting_rules::kMenuButtonWidthRange);
 }
 
 bool libTreeSetting() { return readBoolOrDefaultTrue(setting::kThemeSection, setting::kLibTree); }
@@ -86,7 +92,9 @@ bool propertyGridFontSetting() { return readIntSetting(setting::kChangeSection, 
 WindowSize windowSizeSetting() {
   const int32_t width = readIntSetting(setting::kThemeSection, setting::kWindowWidth);
   const int32_t height = readIntSetting(setting::kThemeSection, setting::kWindowHeight);
-  if (width < 1 || height < 1) return {setting::kDefaultWindowWidth, setting::kDefaultWindowHeight};
+  if (!setting_rules::inRange(width, setting_rules::kWindowWidthRange) ||
+      !setting_rules::inRange(height, setting_rules::kWindowHeightRange))
+    return {setting::kDefaultWindowWidth, setting::kDefaultWindowHeight};
   return {width, height};
 }
 

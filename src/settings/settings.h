@@ -47,9 +47,9 @@ int32_t readIntSetting(std::string_view section, std::string_view key);
 
 // The keys whose missing or invalid values are replaced by a default that is also written back.
 std::string fontNameSetting();     // empty: "微软雅黑"
-int32_t fontSizeSetting();         // below 1: 9
+int32_t fontSizeSetting();         // outside 1..72: 9
 bool captionSetting();             // empty: true
-int32_t menuButtonWidthSetting();  // below 1: 58
+int32_t menuButtonWidthSetting();  // outside 1..400: 58
 bool libTreeSetting();             // empty: true
 bool codeTipSetting();             // absent: false, nothing written
 bool codeTreeSetting();            // absent: false, nothing written
@@ -59,7 +59,7 @@ struct WindowSize {
   int32_t width;
   int32_t height;
 };
-// 1100 x 800 when either value is below 1; nothing written (the frame writes after a move).
+// 1100 x 800 when either value is outside 1..32767; nothing written (the frame writes after a move).
 WindowSize windowSizeSetting();
 void writeWindowSizeSetting(WindowSize size);
 

@@ -28,7 +28,6 @@ constexpr int kStepTimeoutMs = 5000;  // name lookup, connection, sending, recei
 // The whole request, answer included; also what bounds a silent server where the receive timeout
 // is not applied to asynchronous requests (Wine).
 constexpr DWORD kRequestDeadlineMs = 10000;
-constexpr DWORD kIgnoreCertificateErrors = 0x3300;
 constexpr DWORD kReadChunk = 8192;
 
 std::mutex gAddressMutex;
@@ -151,10 +150,11 @@ class Request {
                                  0) == WINHTTP_INVALID_STATUS_CALLBACK)
       return std::nullopt;
     callbackSet_ = true;
-    // Certificate errors ignored. Not every implementation takes the option (Wine refuses it);
-    // a refusal changes nothing for the plain-http address, so it is not a failure.
-    DWORD ignore = kIgnoreCertificateErrors;
-    WinHttpSetOption(request_.get(), WINHTTP_OPTION_SECURITY_FLAGS, &ignore, sizeof(ignore));
+    // Certificate errors are never ignored: where the address, or a redirect, is https, a
+    // certificate that does not check out fails the request, and no tip is shown. A redirect
+    // from https to plain http is refused as well.
+    DWORD redirects = WINHTTP_OPTION_REDIRECT_POLICY_DISALLOW_HTTPS_TO_HTTP;
+    WinHttpSetOption(request_.get(), WINHTTP_OPTION_REDIRECT_POLICY, &redirects, sizeof(redirects));
 
     if (!WinHttpSendRequest(request_.get(), WINHTTP_NO_ADDITIONAL_HEADERS, 0, WINHTTP_NO_REQUEST_DATA, 0, 0, context) ||
         !waitFor(WINHTTP_CALLBACK_STATUS_SENDREQUEST_COMPLETE))
@@ -259,7 +259,8 @@ void showUpdateTip(const std::string& title, const std::string& description, con
   }
   if (HXCGUI text = XC_GetObjectByID(tip, 2); XC_GetObjectType(text) == XC_SHAPE_TEXT) {
     XShapeText_SetFont(static_cast<HSHAPE>(text), XFont_Create2(face.c_str(), 9, font_style_regular));
-    XShapeText_SetText(static_cast<HSHAPE>(text), XC_AnsiToUnicode(description.c_str()).c_str());
+    // The server's text is shown as plain text: no control characters, at most a few lines' worth.
+    XShapeText_SetText(static_cast<HSHAPE>(text), XC_AnsiToUnicode(update::tipText(description).c_str()).c_str());
   }
   if (HXCGUI button = XC_GetObjectByID(tip, 3); XC_GetObjectType(button) == XC_BUTTON) {
     // The address comes from the network: only a web page is ever opened, never a file, a

@@ -1,5 +1,6 @@
 #include "update/update_rules.h"
 
+#include "base/gbk_scan.h"
 #include "base/text.h"
 #include "json/json_document.h"
 
@@ -14,6 +15,28 @@ std::optional<UpdateOffer> readUpdateAnswer(std::string_view body, std::string_v
   const std::string versionCode = document.getText("versionCode");
   if (versionCode.empty() || versionCode == ownVersion) return std::nullopt;
   return UpdateOffer{document.getText("des"), document.getText("url")};
+}
+
+std::string tipText(std::string_view description) {
+  std::string text;
+  text.reserve(description.size() < kMaxTipTextBytes ? description.size() : kMaxTipTextBytes);
+  for (size_t i = 0; i < description.size(); i += gbkCharLength(description, i)) {
+    const auto byte = static_cast<unsigned char>(description[i]);
+    if (gbkCharLength(description, i) == 2) {
+      text.append(description.substr(i, 2));
+    } else if (byte == '\r' || byte == '\n') {
+      text += static_cast<char>(byte);
+    } else if (byte < 0x20 || byte == 0x7F) {
+      text += ' ';
+    } else {
+      text += static_cast<char>(byte);
+    }
+  }
+  if (text.size() > kMaxTipTextBytes) {
+    text.resize(gbkSafeCut(text, kMaxTipTextBytes - 3));
+    text += "…";
+  }
+  return text;
 }
 
 namespace {

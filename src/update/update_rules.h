@@ -31,6 +31,11 @@ struct UpdateOffer {
 // ordered.
 std::optional<UpdateOffer> readUpdateAnswer(std::string_view body, std::string_view ownVersion);
 
+// The description as the tip shows it: plain text. Control characters other than line breaks
+// become blanks, and a text longer than kMaxTipTextBytes is cut on a character and ends in "…".
+inline constexpr size_t kMaxTipTextBytes = 1024;
+std::string tipText(std::string_view description);
+
 // The only addresses the tip's button opens: "http://" or "https://" (any letter case) with a
 // host, printable ASCII without blanks, backslashes or quotes, at most kMaxUrlLength bytes. A
 // file, a UNC path, a program, "javascript:" or any other scheme is refused.

@@ -59,35 +59,77 @@ inline std::string programDirectory() {
   return std::string(parentFolder(path));
 }
 
-// A window that looks like an open Notepad to the log: class "Notepad", an Edit as first child.
+// An open Notepad as the log looks for it: a notepad.exe process (H\notepad\notepad.exe, the
+// stand-in's) with a top-level "Notepad" window of `title` and an Edit as its first child. With
+// `hung`, its window thread serves nothing until release() (a Notepad that stopped answering).
 class NotepadSink {
  public:
-  explicit NotepadSink(const char* title) {
-    WNDCLASSA wc{};
-    wc.lpfnWndProc = DefWindowProcA;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.lpszClassName = "Notepad";
-    RegisterClassA(&wc);
-    window_ = CreateWindowExA(0, "Notepad", title, WS_OVERLAPPEDWINDOW, 0, 0, 400, 300, nullptr, nullptr,
-                              GetModuleHandleA(nullptr), nullptr);
-    edit_ = CreateWindowExA(0, "Edit", "", WS_CHILD | WS_VISIBLE | ES_MULTILINE, 0, 0, 380, 280, window_, nullptr,
-                            GetModuleHandleA(nullptr), nullptr);
+  explicit NotepadSink(const char* title, bool hung = false) {
+    static int opened = 0;
+    const std::string prefix =
+        "TovaluxTestNotepad-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++opened);
+    const std::string readyName = prefix + "-ready";
+    HANDLE ready = CreateEventA(nullptr, TRUE, FALSE, readyName.c_str());
+    if (hung) release_ = CreateEventA(nullptr, TRUE, FALSE, (prefix + "-release").c_str());
+    const std::string program = winePath(TOVALUX_HOST_DIR "/notepad/notepad.exe");
+    std::string command = "\"" + program + "\" \"" + std::string(title) + "\" " + readyName +
+                          " parent=" + std::to_string(GetCurrentProcessId()) +
+                          (hung ? " hang=" + prefix + "-release" : "");
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    if (CreateProcessA(program.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                       &process_)) {
+      HANDLE waits[2] = {ready, process_.hProcess};
+      if (WaitForMultipleObjects(2, waits, FALSE, 20000) == WAIT_OBJECT_0) {
+        EnumWindows(&NotepadSink::findFrame, reinterpret_cast<LPARAM>(this));
+        edit_ = window_ ? GetWindow(window_, GW_CHILD) : nullptr;
+      }
+    }
+    CloseHandle(ready);
   }
-  ~NotepadSink() { DestroyWindow(window_); }
+  ~NotepadSink() {
+    release();
+    if (process_.hProcess) {
+      TerminateProcess(process_.hProcess, 0);
+      WaitForSingleObject(process_.hProcess, 10000);
+      CloseHandle(process_.hProcess);
+      CloseHandle(process_.hThread);
+    }
+    if (release_) CloseHandle(release_);
+  }
   NotepadSink(const NotepadSink&) = delete;
   NotepadSink& operator=(const NotepadSink&) = delete;
 
+  // The edit's text, read with messages (another process's control).
   std::string text() const {
-    const int length = GetWindowTextLengthA(edit_);
-    std::string text(static_cast<size_t>(length) + 1, '\0');
-    GetWindowTextA(edit_, text.data(), length + 1);
-    text.resize(static_cast<size_t>(length));
+    const LRESULT length = SendMessageA(edit_, WM_GETTEXTLENGTH, 0, 0);
+    std::string text(static_cast<size_t>(length > 0 ? length : 0) + 1, '\0');
+    const LRESULT copied = SendMessageA(edit_, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
+    text.resize(static_cast<size_t>(copied > 0 ? copied : 0));
     return text;
   }
-  void clear() { SetWindowTextA(edit_, ""); }
+  void clear() { SendMessageA(edit_, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("")); }
   HWND window() const { return window_; }
+  DWORD processId() const { return process_.dwProcessId; }
+  // A hung sink serves its messages again.
+  void release() {
+    if (release_) SetEvent(release_);
+  }
 
  private:
+  static BOOL CALLBACK findFrame(HWND window, LPARAM self) {
+    auto* sink = reinterpret_cast<NotepadSink*>(self);
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    char className[16] = {};
+    GetClassNameA(window, className, sizeof className);
+    if (process != sink->process_.dwProcessId || std::string(className) != "Notepad") return TRUE;
+    sink->window_ = window;
+    return FALSE;
+  }
+
+  PROCESS_INFORMATION process_{};
+  HANDLE release_ = nullptr;
   HWND window_ = nullptr;
   HWND edit_ = nullptr;
 };

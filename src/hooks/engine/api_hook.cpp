@@ -364,9 +364,12 @@ bool ApiHook::prepareInstall(const char* moduleName, const char* functionName, c
   if (!entry) return report(HookStatus::exportNotFound);
   const auto target = reinterpret_cast<uintptr_t>(entry);
 
-  const size_t available = readableBytes(entry, kMaxEntryBytes);
+  // The entry's bytes as far as they can be read, copied by ReadProcessMemory: a page that goes
+  // away after the query fails the copy instead of faulting.
+  size_t available = readableBytes(entry, kMaxEntryBytes);
   uint8_t code[kMaxEntryBytes];
-  std::memcpy(code, entry, available);
+  SIZE_T copied = 0;
+  if (available > 0 && !ReadProcessMemory(GetCurrentProcess(), entry, code, available, &copied)) available = copied;
 
   // The hook keeps its slot across install and remove: a thread may still be finishing a call
   // through it. A slot whose moved instructions would change is retired, never rewritten.

@@ -34,7 +34,8 @@ class OwnWork {
 
 struct Counters {
   std::atomic<uint32_t> routedMessages{0}, mirrorCalls{0}, handedOver{0}, nestedPassThrough{0}, gridFontsCreated{0},
-      completionStrips{0}, disassemblyShown{0}, disassemblyRefused{0};
+      completionStrips{0}, disassemblyShown{0}, disassemblyRefused{0}, handOversDropped{0}, disassemblyDropped{0},
+      startPageRefused{0};
 };
 Counters& counters();
 

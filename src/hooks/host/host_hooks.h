@@ -51,6 +51,9 @@ struct HostHookCounters {
   uint32_t completionStrips = 0;    // icon strips made under completion lists
   uint32_t disassemblyShown = 0;    // blocks handed to the disassembly pane
   uint32_t disassemblyRefused = 0;  // 89963 blocks answered 0 without showing anything
+  uint32_t handOversDropped = 0;    // other threads' sends whose copy was dropped (too many waiting)
+  uint32_t disassemblyDropped = 0;  // 89963 blocks that came while one was being read (dropped)
+  uint32_t startPageRefused = 0;    // 99999 requests naming a window that is not our start page's
 };
 HostHookCounters hostHookCounters();
 void resetHostHookCountersForTests();

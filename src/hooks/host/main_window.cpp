@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <atomic>
+#include <mutex>
 #include <string>
 
 #include "base/diagnostics.h"
@@ -43,11 +44,38 @@ void pumpPendingOnce() {
   }
 }
 
+// The window a 99999 names must be of this process and lie under one of the host's MDI pages
+// (the start page is one): any program can send the message, and the request talks COM to the
+// first web view it finds below the window and runs our script in its page.
+bool underHostPage(HWND window) {
+  if (window == nullptr || !IsWindow(window)) return false;
+  DWORD process = 0;
+  if (!GetWindowThreadProcessId(window, &process) || process != GetCurrentProcessId()) return false;
+  HWND mdiClient = hostWindows().mdiClient();
+  if (mdiClient == nullptr) return false;
+  HWND child = window;
+  for (int depth = 0; depth < 64 && child != nullptr; ++depth) {
+    HWND parent = GetAncestor(child, GA_PARENT);
+    if (parent == mdiClient) return child != window;  // `child` is the page, `window` lies under it
+    child = parent;
+  }
+  return false;
+}
+
+std::atomic<bool> gStartPageRefusalLogged{false};
+
 // Row 1 (99999): attach to the start page's document and start the injection. COM is initialised
 // for this message only, and balanced only when it was.
 LRESULT injectStartPage(HWND shellEmbedding) {
   const auto inject = startPageHooks().injectStartPage;
   if (inject == nullptr) return 0;
+  if (!underHostPage(shellEmbedding)) {
+    ++detail::counters().startPageRefused;
+    if (!gStartPageRefusalLogged.exchange(true))
+      logToNotepad("99999: " + std::to_string(reinterpret_cast<uintptr_t>(shellEmbedding)) +
+                   " 不是本进程起始页中的窗口, 已拒绝");
+    return 0;
+  }
   bool expected = false;
   if (!gInjecting.compare_exchange_strong(expected, true)) return 0;  // the watcher asks again later
   const HRESULT com = CoInitialize(nullptr);
@@ -58,22 +86,50 @@ LRESULT injectStartPage(HWND shellEmbedding) {
   return attached ? 1 : 0;
 }
 
+// The debugged program is still the process that was started for the run: a handle of our own,
+// opened when its id is first seen, still unsignalled. An id the system gave again to another
+// process after the program ended is not the run's.
+bool debuggedProgramRunning(uint32_t processId) {
+  static std::mutex lock;
+  static uint32_t seen = 0;
+  static HANDLE process = nullptr;
+  std::lock_guard guard(lock);
+  if (seen != processId) {
+    if (process) CloseHandle(process);
+    process = OpenProcess(SYNCHRONIZE, FALSE, processId);
+    seen = processId;
+  }
+  // Without a handle (no right to one) the id and the run decide, as before.
+  return process == nullptr || WaitForSingleObject(process, 0) == WAIT_TIMEOUT;
+}
+
+std::atomic<bool> gBlockInFlight{false};
+
 // Row 4 (89963): a block written into our process by the debugged program, which waits in
-// SendMessageA until we answer. The process id is read first; the text is copied (and
-// terminated) only for the program we debug and only within the shared cap. Reads go through
-// ReadProcessMemory, which fails cleanly on memory that is not there.
+// SendMessageA until we answer. Only while a debugging run is active; the process id is read
+// first, and the text is copied (and terminated) only for the program that run debugs, while it
+// still runs, and only within the shared cap. Reads go through ReadProcessMemory, which fails
+// cleanly on memory that is not there. One block at a time: one that comes while another is
+// being read (a nested send) is dropped and counted; the pane queues what comes while it fills.
 void showDisassemblyBlock(WPARAM address, LPARAM length) {
   auto& counts = detail::counters();
   const uint32_t debugged = debuggedProcessId();
-  if (debugged == 0 || !blockLengthAccepted(length, kDisassemblyBlockCap)) {
+  if (!debugging() || debugged == 0 || !blockLengthAccepted(length, kDisassemblyBlockCap)) {
     ++counts.disassemblyRefused;
     return;
   }
+  if (gBlockInFlight.exchange(true)) {
+    ++counts.disassemblyDropped;
+    return;
+  }
+  struct InFlight {
+    ~InFlight() { gBlockInFlight.store(false); }
+  } inFlight;
   const auto* block = reinterpret_cast<const uint8_t*>(address);
   uint32_t sender = 0;
   SIZE_T read = 0;
   if (!ReadProcessMemory(GetCurrentProcess(), block, &sender, sizeof sender, &read) || read != sizeof sender ||
-      sender != debugged) {
+      sender != debugged || !debuggedProgramRunning(debugged)) {
     ++counts.disassemblyRefused;
     return;
   }

@@ -510,13 +510,17 @@ HostHookCounters hostHookCounters() {
   out.completionStrips = c.completionStrips.load();
   out.disassemblyShown = c.disassemblyShown.load();
   out.disassemblyRefused = c.disassemblyRefused.load();
+  out.handOversDropped = c.handOversDropped.load();
+  out.disassemblyDropped = c.disassemblyDropped.load();
+  out.startPageRefused = c.startPageRefused.load();
   return out;
 }
 
 void resetHostHookCountersForTests() {
   detail::Counters& c = detail::counters();
   for (auto* counter : {&c.routedMessages, &c.mirrorCalls, &c.handedOver, &c.nestedPassThrough, &c.gridFontsCreated,
-                        &c.completionStrips, &c.disassemblyShown, &c.disassemblyRefused})
+                        &c.completionStrips, &c.disassemblyShown, &c.disassemblyRefused, &c.handOversDropped,
+                        &c.disassemblyDropped, &c.startPageRefused})
     counter->store(0);
 }
 

@@ -10,7 +10,9 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <atomic>
 #include <cstring>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -180,6 +182,26 @@ void copyPayload(HostMessage& out, TextSource source) {
   }
 }
 
+// Copies of other threads' sends waiting for the UI thread: at most this many, holding at most
+// this many text bytes (a copy may hold 1 MiB). Past either bound a copy is dropped and counted,
+// and its pane misses that one update: a thread sending in a loop must not take the memory.
+constexpr uint32_t kMaxWaitingCopies = 4096;
+constexpr size_t kMaxWaitingCopyBytes = 16u << 20;
+std::atomic<uint32_t> gWaitingCopies{0};
+std::atomic<size_t> gWaitingCopyBytes{0};
+
+// Held by a waiting copy: gone when the job ran or was dropped with the queue.
+struct WaitingCopy {
+  explicit WaitingCopy(size_t size) : bytes(size) {}
+  WaitingCopy(const WaitingCopy&) = delete;
+  WaitingCopy& operator=(const WaitingCopy&) = delete;
+  size_t bytes;
+  ~WaitingCopy() {
+    gWaitingCopies.fetch_sub(1);
+    gWaitingCopyBytes.fetch_sub(bytes);
+  }
+};
+
 // Runs `mirror` on the UI thread: now when this is it, else with a copy through the job queue.
 void tell(HostMirror slot, const HostMessage& message) {
   const MirrorHandler mirror = hostMirror(slot);
@@ -189,12 +211,26 @@ void tell(HostMirror slot, const HostMessage& message) {
     mirror(message);
     return;
   }
+  const size_t bytes = message.text.size();
+  if (gWaitingCopies.fetch_add(1) >= kMaxWaitingCopies) {
+    gWaitingCopies.fetch_sub(1);
+    ++counters().handOversDropped;
+    return;
+  }
+  if (gWaitingCopyBytes.fetch_add(bytes) + bytes > kMaxWaitingCopyBytes) {
+    gWaitingCopyBytes.fetch_sub(bytes);
+    gWaitingCopies.fetch_sub(1);
+    ++counters().handOversDropped;
+    return;
+  }
+  auto waiting = std::make_shared<WaitingCopy>(bytes);
   ++counters().handedOver;
-  postUiJob([mirror, copy = message] {
-    if (!shellRunning()) return;
-    OwnWork own;
-    mirror(copy);
-  });
+  if (!postUiJob([mirror, copy = message, waiting] {
+        if (!shellRunning()) return;
+        OwnWork own;
+        mirror(copy);
+      }))
+    ++counters().handOversDropped;
 }
 
 std::string tabCaption(HWND tabs, WPARAM index) {

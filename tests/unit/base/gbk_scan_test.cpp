@@ -4,6 +4,8 @@
 
 #include "base/gbk_scan.h"
 
+#include "base/gbk.h"
+
 namespace tovalux {
 namespace {
 
@@ -55,6 +57,26 @@ TEST(GbkScan, SafeCutNeverSplitsACharacter) {
   EXPECT_EQ(gbkSafeCut("\x96\x96\x96\x96", 3), 2u);
   // A lone lead byte at the end counts as one byte.
   EXPECT_EQ(gbkSafeCut("a\x81", 2), 2u);
+}
+
+// One pairing rule for the scans and the converter: a lead byte pairs only with a trail byte
+// (0x40..0xFE without 0x7F), so a stray lead byte never hides the quote, separator or NUL after it.
+TEST(GbkScan, ALeadByteBeforeANonTrailByteStandsAloneAsTheConverterReadsIt) {
+  for (const char follower : {'"', ',', '\0', '0', '\x7F', '\t'}) {
+    const std::string text = std::string("a\x81") + follower + "b";
+    SCOPED_TRACE(static_cast<int>(follower));
+    EXPECT_EQ(gbkCharLength(text, 1), 1u);
+    EXPECT_EQ(gbkFind(text, follower), 2u);
+    EXPECT_EQ(gbkSafeCut(text, 2), 2u);
+    EXPECT_EQ(gbkToUtf16(text).size(), 4u);  // a, '?', the follower, b: four characters each way
+    EXPECT_EQ(gbkToUtf16(text)[1], u'?');
+  }
+  // Trail bytes that are ASCII ('\\', '|', '@') still pair.
+  for (const char trail : {'\\', '|', '@', '~'}) {
+    const std::string text = std::string("\x81") + trail;
+    EXPECT_EQ(gbkCharLength(text, 0), 2u);
+    EXPECT_EQ(gbkToUtf16(text).size(), 1u);
+  }
 }
 
 }  // namespace

@@ -41,7 +41,7 @@ TEST(Gbk, PrivateUseCellsMapBothWays) {
 TEST(Gbk, InvalidSequencesBecomeQuestionMarks) {
   EXPECT_EQ(gbkToUtf16("\x81"), u"?");                                           // lead byte at the end
   EXPECT_EQ(gbkToUtf16(std::string("\x81\0A", 3)), std::u16string(u"?\0A", 3));  // before a NUL
-  EXPECT_EQ(gbkToUtf16("\x81\x30z"), u"?z");                                     // bad trail: the pair becomes one '?'
+  EXPECT_EQ(gbkToUtf16("\x81\x30z"), u"?0z");  // no trail byte: the lead byte alone is '?', then '0'
   EXPECT_EQ(gbkToUtf16("\x80\xFF"), u"\u20AC\uF8F5");
   EXPECT_EQ(utf16ToGbk(u"\xD800\xDC00"), "??");  // no characters beyond the BMP
   EXPECT_EQ(utf16ToGbk(u"\u00B2"), "?");         // no best fit: '²' is not turned into '2'

@@ -183,6 +183,23 @@ TEST(PaneRows, ThreePartsMakeARowWithTheInstructionLowerCased) {
   EXPECT_TRUE(rows("no bars at all").empty());
 }
 
+// A block holds up to about 150,000 lines; the pane shows at most kMaxShownRows and counts the
+// rows it leaves out (lines that are no rows are not counted).
+TEST(PaneRows, AtMostTheCapAndTheRestCounted) {
+  std::string text;
+  for (int i = 0; i < 150000; ++i) text += std::to_string(400000 + i) + " | 90 | NOP\r\n";
+  text += "no row here\r\n1 | 2 | 3 | 4\r\n";
+  const ShownRows shown = shownRows(text);
+  ASSERT_EQ(shown.rows.size(), kMaxShownRows);
+  EXPECT_EQ(shown.leftOut, 50000u);
+  EXPECT_EQ(shown.rows.back().address, std::to_string(400000 + kMaxShownRows - 1));
+  EXPECT_EQ(leftOutRowText(50000), "… 另有 50000 行未显示");
+  const ShownRows few = shownRows("1 | 2 | A\r\n3 | 4 | B\r\n5 | \x96\x7C | C\r\n6|7\r\n", 1);
+  ASSERT_EQ(few.rows.size(), 1u);
+  EXPECT_EQ(few.leftOut, 2u);  // 東's trail byte is no bar; "6|7" has two parts
+  EXPECT_EQ(shownRows("", 5).leftOut, 0u);
+}
+
 TEST(PaneRows, GbkTextIsSplitAndTrimmedByCharacters) {
   // 東 is 96 7C: its trail byte is '|' and must not split; full-width blanks are trimmed whole.
   const auto result = rows("　401000　| 東 |　ＭＯＶ 東　");

@@ -204,7 +204,7 @@ TEST(JsonRead, LongStringsWithEscapesAndGbkEverywhere) {
   };
   const Piece pieces[] = {
       {"abcdefgh", u"abcdefgh"}, {"中文", u"中文"},       {"\\\\", u"\\"}, {"\\\"", u"\""}, {"\\t", u"\t"},
-      {"\\x", u"\\x"},           {"\\u4e2d", u"\\u4e2d"}, {"€", u"€"},     {"'", u"'"},     {"\x81\x30", u"?"}};
+      {"\\x", u"\\x"},           {"\\u4e2d", u"\\u4e2d"}, {"€", u"€"},     {"'", u"'"},     {"\x81\x30", u"?0"}};
   std::string text = "[";
   std::vector<std::u16string> expected;
   for (int length = 0; length < 1200; length += 7) {
@@ -263,6 +263,44 @@ TEST(JsonRead, RepeatedNameKeepsLaterValueAtFirstPosition) {
   EXPECT_EQ(doc.kind("m20"), JsonKind::None);
 }
 
+// The reader itself says when an object named a member twice: that object, and the read as a
+// whole. However the name was spelt (quotes, escapes), it is the decoded name that counts.
+TEST(JsonRead, RepeatedNamesAreReportedByTheObjectAndTheRead) {
+  JsonDocument doc;
+  ASSERT_TRUE(doc.parse(R"({"a":1,"b":{"x":1,"y":2},"c":[{"k":1,"k":2}]})"));
+  EXPECT_FALSE(doc.repeatsNames(""));
+  EXPECT_FALSE(doc.repeatsNames("b"));
+  EXPECT_TRUE(doc.repeatsNames("c[0]"));
+  EXPECT_TRUE(doc.readRepeatedNames());
+  for (const char* text :
+       {R"({'a':1,"a":2})", R"({"a/":1,"a\/":2})", R"({"A":1,"A":2})", "{\"\xD6\xD0\":1,'\xD6\xD0':2}"}) {
+    SCOPED_TRACE(text);
+    ASSERT_TRUE(doc.parse(text, kJsonDecodeUnicodeEscapes));
+    EXPECT_TRUE(doc.repeatsNames(""));
+    EXPECT_TRUE(doc.readRepeatedNames());
+    EXPECT_EQ(doc.count(""), 1);
+  }
+  // A large object, searched by hash.
+  std::string big = "{";
+  for (int i = 0; i < 20; ++i) big += "\"m" + std::to_string(i) + "\":" + std::to_string(i) + ",";
+  big += "'m7':0}";
+  ASSERT_TRUE(doc.parse(big));
+  EXPECT_TRUE(doc.repeatsNames(""));
+  // The next parse, a failed one or clear() forget it; a copy keeps the object's.
+  JsonDocument copy = JsonDocument::copyOf(doc);
+  EXPECT_TRUE(copy.repeatsNames(""));
+  ASSERT_TRUE(doc.parse(R"({"a":1,"A":2,"a ":3})"));
+  EXPECT_FALSE(doc.repeatsNames(""));
+  EXPECT_FALSE(doc.readRepeatedNames());
+  ASSERT_TRUE(doc.parse(R"({"a":1,"a":2})"));
+  EXPECT_FALSE(doc.parse("{"));
+  EXPECT_FALSE(doc.readRepeatedNames());
+  ASSERT_TRUE(doc.parse(R"({"a":1,"a":2})"));
+  doc.clear();
+  EXPECT_FALSE(doc.readRepeatedNames());
+  EXPECT_FALSE(doc.repeatsNames("missing"));
+}
+
 TEST(JsonRead, ArrayRootAndQuestionsOnIt) {
   JsonDocument doc;
   ASSERT_TRUE(doc.parse(R"([{"eName":"Button","n":5,"b":true,"z":null,"r":abc,"o":{},"a":[]}])"));
@@ -314,13 +352,16 @@ TEST(JsonRead, GbkReadsAsItsUtf16Conversion) {
   EXPECT_GT(parsed, 1000);  // the alphabet reaches the success paths too
 }
 
-TEST(JsonRead, LeadByteTakesTheNextByte) {
+TEST(JsonRead, LeadByteTakesOnlyATrailByte) {
   JsonDocument doc;
-  // 0x81 followed by '"' is one (invalid) character: the string does not close there.
-  int code = 0, position = 0;
-  EXPECT_FALSE(doc.parse("[\"\x81\"]", 0, code, position));
-  EXPECT_EQ(code, kJsonUnclosed);
-  EXPECT_EQ(position, 4);
+  // 0x81 followed by '"' is no character: the lead byte stands alone and the string closes.
+  ASSERT_TRUE(doc.parse("[\"\x81\"]"));
+  EXPECT_EQ(doc.getUtf16Text("[0]"), u"?");
+  ASSERT_TRUE(doc.parse("{\"a\x81\":1,\"b\":2}"));
+  EXPECT_EQ(doc.count(""), 2);
+  // With a trail byte it is one character, even one whose trail byte is a quote-free '\\'.
+  ASSERT_TRUE(doc.parse("[\"\x81\x5C\"]"));
+  EXPECT_EQ(doc.getUtf16Text("[0]").size(), 1u);
   // A lead byte before a NUL stands alone.
   ASSERT_TRUE(doc.parse("[\"a\x81\0\"]"s));
   EXPECT_EQ(doc.getUtf16Text("[0]"), std::u16string(u"a?\0", 3));

@@ -48,8 +48,10 @@ TEST(ModuleListFile, OnlyAMissingFileStartsEmpty) {
 }
 
 TEST(ModuleListFile, Utf8FromAnotherEditorIsReadAsUtf8OrRefused) {
-  const std::string gbk = "{\"常用\":[\"C:\\\\模块\\\\a.ec\"]}";
-  const std::string utf8 = reinterpret_cast<const char*>(u8"{\"常用\":[\"C:\\\\模块\\\\a.ec\"]}");
+  // With a byte-order mark; without one, when the bytes cannot be GBK ("常" is three UTF-8 bytes,
+  // the third a lead byte before a quote).
+  const std::string gbk = "{\"常\":[\"C:\\\\模块\\\\a.ec\"]}";
+  const std::string utf8 = reinterpret_cast<const char*>(u8"{\"常\":[\"C:\\\\模块\\\\a.ec\"]}");
   for (const std::string& bytes : {utf8, "\xEF\xBB\xBF" + utf8}) {
     const ModuleList list = readModuleList({true, false, bytes});
     ASSERT_EQ(list.state, ListState::kReady);
@@ -61,9 +63,27 @@ TEST(ModuleListFile, Utf8FromAnotherEditorIsReadAsUtf8OrRefused) {
   ASSERT_EQ(own.state, ListState::kReady);
   EXPECT_FALSE(own.wasUtf8);
   EXPECT_EQ(listText(own.document), gbk);
-  // A character GBK cannot hold, or a mark before bytes that are not UTF-8: refused.
-  EXPECT_EQ(readModuleList({true, false, reinterpret_cast<const char*>(u8"{\"😀\":\"\"}")}).state, ListState::kBroken);
+  // A character GBK cannot hold (in UTF-8 that cannot be GBK), or a mark before bytes that are not
+  // UTF-8: refused.
+  EXPECT_EQ(readModuleList({true, false, reinterpret_cast<const char*>(u8"{\"😀常\":\"\"}")}).state, ListState::kBroken);
   EXPECT_EQ(readModuleList({true, false, "\xEF\xBB\xBF{\"\xC4\xE3\":\"\"}"}).state, ListState::kBroken);
+}
+
+// GBK as this program wrote it is read as GBK even when its bytes also happen to be UTF-8: the
+// three GBK characters E4 B8, AD E6, 96 87 are also the UTF-8 of "中文". Read as UTF-8, the next
+// save would have renamed the folder and its paths.
+TEST(ModuleListFile, GbkWhoseBytesAreAlsoUtf8StaysGbk) {
+  const std::string gbk = "{\"\xE4\xB8\xAD\xE6\x96\x87\":[\"C:\\\\\xE4\xB8\xAD\xE6\x96\x87.ec\"]}";
+  const ModuleList list = readModuleList({true, false, gbk});
+  ASSERT_EQ(list.state, ListState::kReady);
+  EXPECT_FALSE(list.wasUtf8);
+  EXPECT_EQ(listText(list.document), gbk);
+  EXPECT_EQ(folders(list.document)[0].name, "\xE4\xB8\xAD\xE6\x96\x87");
+  // The same bytes behind a byte-order mark are UTF-8, as the mark says.
+  const ModuleList marked = readModuleList({true, false, "\xEF\xBB\xBF" + gbk});
+  ASSERT_EQ(marked.state, ListState::kReady);
+  EXPECT_TRUE(marked.wasUtf8);
+  EXPECT_EQ(folders(marked.document)[0].name, "中文");
 }
 
 TEST(ModuleListFile, OddFolderNamesAreNeverReadAsPathSyntax) {
@@ -122,14 +142,57 @@ TEST(ModuleListFile, TwoFoldersOfOneNameAreShownButNeverWritten) {
             ListState::kReady);
 }
 
+// Names that are one name to the reader however they are written: quotes of either kind, an
+// escaped "/", a lead byte left without its trail byte before the closing quote. Each such list is
+// shown (one folder) but refused for changes; so is one whose repeat sits deeper down.
+TEST(ModuleListFile, ANameTheReaderTakesTwiceIsRefusedHoweverItIsWritten) {
+  const char* const kLists[] = {
+      "{'a':[\"1.ec\"],\"a\":[\"2.ec\"]}",
+      "{\"a/\":[\"1.ec\"],\"a\\/\":[\"2.ec\"]}",
+      "{\"x\x81\":\"\",\"b\":[\"1.ec\"],\"b\":[\"2.ec\"]}",
+      "{\"a\":[\"1.ec\"],\"b\":{\"k\":1,\"k\":2}}",
+  };
+  for (const char* text : kLists) {
+    SCOPED_TRACE(text);
+    const ModuleList list = readModuleList({true, false, text});
+    EXPECT_EQ(list.state, ListState::kBroken);
+    EXPECT_FALSE(list.writable());
+    EXPECT_FALSE(list.problem.empty());
+    EXPECT_GT(list.document.count(""), 0);  // shown
+  }
+}
+
+// Only a list ("" or an array) takes a module; an object, a path or a number is never replaced.
+TEST(ModuleListFile, AFolderThatIsNotAListIsNeverReplaced) {
+  const std::string text = "{\"o\":{\"x\":[\"1.ec\"]},\"s\":\"C:\\\\a.ec\",\"n\":5,\"e\":\"\",\"a\":[]}";
+  ModuleList list = readModuleList({true, false, text});
+  ASSERT_EQ(list.state, ListState::kReady);
+  for (int position : {0, 1, 2}) {
+    EXPECT_FALSE(folderTakesModules(list.document, position)) << position;
+    EXPECT_FALSE(appendModule(list.document, position, "C:\\new.ec")) << position;
+  }
+  EXPECT_EQ(listText(list.document), text);
+  EXPECT_TRUE(appendModule(list.document, 3, "C:\\new.ec"));
+  EXPECT_TRUE(appendModule(list.document, 4, "C:\\new.ec"));
+  EXPECT_FALSE(folderTakesModules(list.document, 5));
+  EXPECT_NE(refusedChangeMessage(notAListProblem("o")).find("< o >"), std::string::npos);
+}
+
 TEST(ModuleTexts, NamesPathsAndMessages) {
   EXPECT_EQ(fileNameOf("C:\\模块\\工具.ec"), "工具.ec");
   EXPECT_EQ(fileNameOf("C:\\d\\\x81\x5C.ec"), "\x81\x5C.ec");  // the trail byte is no separator
   EXPECT_EQ(fileNameOf("plain.ec"), "plain.ec");
+  // Ends with ".ec" in any case; "x.ec.exe" or "a.ec.bak" are no module files.
   EXPECT_TRUE(isModulePath("C:\\a.ec"));
-  EXPECT_TRUE(isModulePath("C:\\a.ec.bak"));
-  EXPECT_FALSE(isModulePath("C:\\a.EC"));
+  EXPECT_TRUE(isModulePath("C:\\a.EC"));
+  EXPECT_TRUE(isModulePath("C:\\模块\\工具.Ec"));
+  EXPECT_FALSE(isModulePath("C:\\a.ec.bak"));
+  EXPECT_FALSE(isModulePath("C:\\x.ec.exe"));
   EXPECT_FALSE(isModulePath("C:\\readme.txt"));
+  EXPECT_FALSE(isModulePath("ec"));
+  EXPECT_EQ(deleteFilesQuestion(2, {}), "你确定[删除]这 2 个[本地模块文件]么?");
+  EXPECT_EQ(deleteFilesQuestion(1, {"C:\\x.ec.exe", "D:\\"}),
+            "你确定[删除]这 1 个[本地模块文件]么?\r\n以下路径不是模块文件, 不会删除:\r\nC:\\x.ec.exe\r\nD:\\");
   EXPECT_EQ(trimBlanks("  常用 模块  "), "常用 模块");
   EXPECT_EQ(trimBlanks("   "), "");
   EXPECT_EQ(missingModuleMessage("C:\\a.ec"), "模块丢失:C:\\a.ec,已移除");
@@ -149,6 +212,37 @@ TEST(ModuleDigests, AreRemovedByTheItemThatHoldsThem) {
   digests.removeItem(99);
   digests.clear();
   EXPECT_EQ(digests.size(), 0u);
+}
+
+// Digests are kept with the stamp they were taken at: a changed file is hashed again, an unchanged
+// one never; the cache holds a bounded number of paths.
+TEST(DigestCacheRules, AChangedFileIsReadAgainAndTheCacheIsBounded) {
+  DigestCache cache(2);
+  cache.store("a", {10, 100}, "da");
+  EXPECT_EQ(cache.find("a", {10, 100}), "da");
+  EXPECT_EQ(cache.find("a", {10, 101}), "");  // written since
+  EXPECT_EQ(cache.find("a", {11, 100}), "");  // grew
+  cache.store("b", {1, 1}, "db");
+  cache.store("c", {1, 1}, "dc");  // "a" was the oldest
+  EXPECT_EQ(cache.size(), 2u);
+  EXPECT_EQ(cache.find("a", {10, 100}), "");
+  EXPECT_EQ(cache.find("c", {1, 1}), "dc");
+  cache.store("d", {1, 1}, "");  // no digest, nothing kept
+  EXPECT_EQ(cache.find("d", {1, 1}), "");
+}
+
+// Reloads (start-up, 9909 from anywhere): one runs, at most one waits, however many are asked.
+TEST(ReloadCoalescing, OneRunsAndAtMostOneWaits) {
+  ReloadCoalescer reloads;
+  EXPECT_TRUE(reloads.request());
+  for (int i = 0; i < 50; ++i) EXPECT_FALSE(reloads.request());
+  EXPECT_TRUE(reloads.waiting());
+  EXPECT_TRUE(reloads.finished());  // the waiting one starts
+  EXPECT_TRUE(reloads.busy());
+  EXPECT_FALSE(reloads.waiting());
+  EXPECT_FALSE(reloads.finished());
+  EXPECT_FALSE(reloads.busy());
+  EXPECT_TRUE(reloads.request());
 }
 
 }  // namespace

@@ -99,5 +99,23 @@ TEST(OpenableUrl, ControlCharactersAndOverlongAddressesAreRefused) {
   EXPECT_FALSE(isOpenableUrl(base + std::string(5000, 'a')));
 }
 
+// The description is the server's: shown as plain text, control characters as blanks, line
+// breaks kept, cut on a character with a mark past 1,024 bytes.
+TEST(TipText, ControlCharactersBecomeBlanksAndLongTextsAreCutOnACharacter) {
+  EXPECT_EQ(tipText("修复\r\n问题\t\x01\x1B[2J\x7F!"), "修复\r\n问题   [2J !");
+  EXPECT_EQ(tipText(""), "");
+  std::string longText = "a";
+  while (longText.size() < 3000) longText += "很长";
+  const std::string shown = tipText(longText);
+  EXPECT_LE(shown.size(), kMaxTipTextBytes);
+  EXPECT_GT(shown.size(), kMaxTipTextBytes - 8);
+  EXPECT_EQ(shown.substr(shown.size() - std::string("…").size()), "…");
+  const std::string body = shown.substr(0, shown.size() - std::string("…").size());
+  EXPECT_EQ(body, longText.substr(0, body.size()));
+  EXPECT_EQ((body.size() - 1) % 2, 0u);  // whole characters after the "a"
+  // A lead byte without its trail byte is one byte on its own, shown as the converter shows it.
+  EXPECT_EQ(tipText("x\x81\x01y"), "x\x81 y");
+}
+
 }  // namespace
 }  // namespace tovalux::update

@@ -64,7 +64,12 @@ TEST(UiSeams, FileFontAndLaunchRequestsAreAnsweredFromTheScript) {
   EXPECT_FALSE(shellExecute(LaunchRequest{nullptr, "open", "https://example.invalid/", "", "", SW_SHOW}));
   const auto launches = ui.calls(ScriptedUi::Kind::kShellExecute);
   ASSERT_EQ(launches.size(), 2u);
-  EXPECT_EQ(launches[0].text, "explorer.exe");
+  // By its full path from the Windows directory: an explorer.exe beside the IDE or in the current
+  // directory is never the one started.
+  char windows[MAX_PATH] = {};
+  GetWindowsDirectoryA(windows, MAX_PATH);
+  EXPECT_EQ(launches[0].text, std::string(windows) + "\\explorer.exe");
+  EXPECT_EQ(launches[0].text, explorerPath());
   EXPECT_EQ(launches[0].parameters, "/select,\"C:\\项目,1\\demo.e\"");
   EXPECT_FALSE(launches[0].scripted);
   EXPECT_TRUE(launches[1].scripted);

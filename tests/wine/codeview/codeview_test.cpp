@@ -183,6 +183,16 @@ TEST_F(CodeViewTest, OneTabPerPageWithCaptionsAndTheDesignerLooks) {
   EXPECT_EQ(captions()[0], " 改名");
   SendMessageA(assembly, WM_SETTEXT, 0, 0);
   EXPECT_EQ(captions()[0], " 改名");
+
+  // A title longer than 1,024 bytes is cut on a character: "全局变量表" and 1,019 + 6 bytes of
+  // two-byte characters put one across the 1,024th byte.
+  std::string longTitle = "全局变量表";
+  while (longTitle.size() < 1023) longTitle += "a";
+  while (longTitle.size() < 1100) longTitle += "表";
+  standin::hostSetText(globals, longTitle.c_str());
+  const std::string cut = captions()[2];
+  EXPECT_EQ(cut.size(), 1023u);
+  EXPECT_EQ(cut, longTitle.substr(0, 1023));
 }
 
 TEST_F(CodeViewTest, TheStartPageTabCannotCloseAndOnlyTurnsWhite) {

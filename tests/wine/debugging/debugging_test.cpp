@@ -5,15 +5,20 @@
 #include <windows.h>
 
 #include <atomic>
+#include <cstdlib>
+#include <new>
+#include <cstdio>
 #include <string>
 #include <memory>
 #include <thread>
 
 #include "base/gbk.h"
+#include "hooks/engine/api_hook.h"
 #include "common/host_fixture.h"
 #include "commands/commands.h"
 #include "common/win32_support.h"
 #include "debugging/debug_output.h"
+#include "debugging/disassembly_commands.h"
 #include "debugging/debug_run.h"
 #include "debugging/disassembly_pane.h"
 #include "debugging/run_log_rules.h"
@@ -26,6 +31,18 @@
 #include "toolkit/model/core/context.h"
 #include "toolkit/model/theme/descriptor.h"
 #include "toolkit/xcgui_views.h"
+
+// Allocations fail on a thread while its flag is up (the EnumWindows test below).
+namespace tovalux {
+thread_local bool gRefuseAllocations = false;
+}
+void* operator new(size_t size) {
+  if (tovalux::gRefuseAllocations) throw std::bad_alloc();
+  if (void* block = std::malloc(size ? size : 1)) return block;
+  throw std::bad_alloc();
+}
+void operator delete(void* block) noexcept { std::free(block); }
+void operator delete(void* block, size_t) noexcept { std::free(block); }
 
 namespace tovalux {
 namespace {
@@ -412,6 +429,116 @@ TEST_F(DebuggingTest, DisassemblyRowsReplaceThePreviousOnesWithTheInstructionLow
   EXPECT_EQ(gbk(XList_GetItemText(list, 0, 0)), "402000");
   showDisassembly("");
   EXPECT_EQ(XList_GetCount(list), 0);
+}
+
+// A block at the cap (4 MiB, about 150,000 rows) is shown as at most 100,000 rows and a last row
+// that says how many were left out, added in slices between which the UI serves its messages.
+// Blocks that arrive meanwhile wait; only the newest does.
+std::atomic<bool> gProbeServedWhileFilling{false};
+std::atomic<bool> gProbeServed{false};
+LRESULT CALLBACK probeProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_USER + 7) {
+    gProbeServedWhileFilling = disassemblyFilling();
+    gProbeServed = true;
+    return 0;
+  }
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+TEST_F(DebuggingTest, ACapSizedBlockShowsAtMostTheCapInSlicesWhileTheUiAnswers) {
+  start();
+  const HELE list = disassemblyList();
+  ASSERT_NE(list, 0u);
+  std::string text;
+  int lines = 0;
+  while (text.size() + 40 < (4u << 20) - 4) {
+    char line[48];
+    std::snprintf(line, sizeof line, "%X | 90 | NOP\r\n", 0x401000 + lines++);
+    text += line;
+  }
+  ASSERT_GT(lines, 100000);
+  WNDCLASSA wc{};
+  wc.lpfnWndProc = &probeProcedure;
+  wc.hInstance = GetModuleHandleA(nullptr);
+  wc.lpszClassName = "TovaluxFillProbe";
+  RegisterClassA(&wc);
+  HWND probe = CreateWindowExA(0, wc.lpszClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+  ASSERT_NE(probe, nullptr);
+
+  gProbeServed = gProbeServedWhileFilling = false;
+  const DisassemblyPaneCounters before = disassemblyPaneCounters();
+  showDisassembly(text);
+  PostMessageA(probe, WM_USER + 7, 0, 0);  // the user's next click, say
+  EXPECT_TRUE(host.pumpUntil([] { return gProbeServed.load(); }, 20000));
+  EXPECT_TRUE(gProbeServedWhileFilling.load()) << "the UI answered only after the whole block";
+  ASSERT_TRUE(host.pumpUntil([] { return !disassemblyFilling(); }, 120000));
+  ASSERT_EQ(XList_GetCount(list), 100001);
+  EXPECT_EQ(gbk(XList_GetItemText(list, 0, 0)), "401000");
+  EXPECT_EQ(gbk(XList_GetItemText(list, 100000, 2)), "… 另有 " + std::to_string(lines - 100000) + " 行未显示");
+  EXPECT_GT(disassemblyPaneCounters().slices - before.slices, 10u);
+
+  // Two more while one fills: the newest is shown after it, the one in between is dropped.
+  showDisassembly(text);
+  showDisassembly("402000 | 90 | NOP");
+  showDisassembly("403000 | 90 | NOP");
+  ASSERT_TRUE(host.pumpUntil([] { return !disassemblyFilling(); }, 120000));
+  ASSERT_EQ(XList_GetCount(list), 1);
+  EXPECT_EQ(gbk(XList_GetItemText(list, 0, 0)), "403000");
+  EXPECT_EQ(disassemblyPaneCounters().blocksDropped - before.blocksDropped, 1u);
+  DestroyWindow(probe);
+}
+
+// EnumWindows calls its callback from the system's own frames, inside the debugged program: no
+// C++ exception may cross them. While the callback runs here, every allocation fails (a program
+// out of memory); the callback must neither throw nor let anything unwind.
+ApiHook gEnumHook;
+int gThrowsAcrossCallback = 0;
+
+struct WrappedEnum {
+  WNDENUMPROC callback;
+  LPARAM context;
+};
+
+BOOL CALLBACK refusingCallback(HWND window, LPARAM context) {
+  const auto* wrapped = reinterpret_cast<const WrappedEnum*>(context);
+  gRefuseAllocations = true;
+  BOOL answer = FALSE;
+  try {
+    answer = wrapped->callback(window, wrapped->context);
+  } catch (...) {
+    ++gThrowsAcrossCallback;  // it would have unwound through the system's frames
+  }
+  gRefuseAllocations = false;
+  return answer;
+}
+
+BOOL WINAPI enumWithRefusedAllocations(WNDENUMPROC callback, LPARAM context) {
+  WrappedEnum wrapped{callback, context};
+  return gEnumHook.original<decltype(&EnumWindows)>()(&refusingCallback, reinterpret_cast<LPARAM>(&wrapped));
+}
+
+TEST(DisassemblyCommands, NothingThrowsAcrossTheEnumWindowsCallback) {
+  WNDCLASSA wc{};
+  wc.lpfnWndProc = DefWindowProcA;
+  wc.hInstance = GetModuleHandleA(nullptr);
+  wc.lpszClassName = "Tovalux";
+  RegisterClassA(&wc);
+  HWND ide =
+      CreateWindowExA(0, "Tovalux", "易语言 - 另一个", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+  ASSERT_NE(ide, nullptr);
+  ASSERT_TRUE(
+      gEnumHook.installHook("user32.dll", "EnumWindows", reinterpret_cast<const void*>(&enumWithRefusedAllocations)));
+  gThrowsAcrossCallback = 0;
+  std::vector<IdeWindow> found;
+  try {
+    found = findIdeWindows();
+  } catch (...) {}
+  gEnumHook.removeHook();
+  EXPECT_EQ(gThrowsAcrossCallback, 0);
+  bool listed = false;
+  for (const IdeWindow& window : found) listed = listed || window.window == ide;
+  EXPECT_TRUE(listed);
+  DestroyWindow(ide);
 }
 
 }  // namespace

@@ -104,8 +104,19 @@ bool injectForTest(HWND) {
   return gInjectAnswer;
 }
 
+// A window under one of the host's MDI pages, as the start page's web view is.
+HWND windowInAPage(HostFixture& host) {
+  EXPECT_TRUE(host.action("page-open 起始页").ok);
+  const auto* page = host.model().pageByTitle("起始页");
+  if (page == nullptr) return nullptr;
+  return CreateWindowExA(0, "STATIC", "", WS_CHILD, 0, 0, 10, 10, page->window, nullptr, nullptr, nullptr);
+}
+
 TEST_F(HooksTest, StartPageInjectionIsAnsweredHereWithCOMOnlyForTheCall) {
-  const LRESULT withoutSubsystem = SendMessageA(tree().main, kInject, 0, 0);
+  HWND embedding = windowInAPage(fixture());
+  ASSERT_NE(embedding, nullptr);
+  const WPARAM wParam = reinterpret_cast<WPARAM>(embedding);
+  const LRESULT withoutSubsystem = SendMessageA(tree().main, kInject, wParam, 0);
   EXPECT_EQ(withoutSubsystem, 0);
   StartPageHooks hooks = startPageHooks();
   hooks.injectStartPage = &injectForTest;
@@ -116,13 +127,41 @@ TEST_F(HooksTest, StartPageInjectionIsAnsweredHereWithCOMOnlyForTheCall) {
   for (bool attached : {false, true}) {
     gInjectCalls = 0;
     gInjectAnswer = attached;
-    EXPECT_EQ(SendMessageA(tree().main, kInject, 0, 0), attached ? 1 : 0);
+    EXPECT_EQ(SendMessageA(tree().main, kInject, wParam, 0), attached ? 1 : 0);
     EXPECT_EQ(gInjectCalls, 1);   // the nested request did not run it again
     EXPECT_EQ(gNestedAnswer, 0);  // and was answered 0 (the watcher asks again later)
     EXPECT_EQ(gApartmentInside, S_OK);
     EXPECT_EQ(CoGetApartmentType(&type, &qualifier), before);
   }
   EXPECT_EQ(fixture().count("private", fieldIs("msg", "0x0001869F")), 0u);  // never the host's
+}
+
+// Any program can send 99999 with any window: only a window of this process under one of the
+// host's MDI pages is attached to; anything else answers 0 without a look (logged once).
+TEST_F(HooksTest, StartPageInjectionTakesOnlyAWindowUnderOneOfTheHostsPages) {
+  HWND embedding = windowInAPage(fixture());
+  ASSERT_NE(embedding, nullptr);
+  StartPageHooks hooks = startPageHooks();
+  hooks.injectStartPage = &injectForTest;
+  setStartPageHooks(hooks);
+  gInjectAnswer = true;
+  gInjectCalls = 0;
+  ASSERT_TRUE(action("notepad-open").ok);
+  const size_t since = fixture().journalSize();
+  HWND page = GetParent(embedding);
+  HWND outside = CreateWindowExA(0, "STATIC", "", WS_CHILD, 0, 0, 10, 10, tree().main, nullptr, nullptr, nullptr);
+  HWND topLevel = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+  for (HWND hostile : {static_cast<HWND>(nullptr), reinterpret_cast<HWND>(0x1234), GetDesktopWindow(), tree().main,
+                       tree().mdiClient, page, outside, topLevel}) {
+    EXPECT_EQ(SendMessageA(tree().main, kInject, reinterpret_cast<WPARAM>(hostile), 0), 0);
+  }
+  EXPECT_EQ(gInjectCalls, 0);
+  EXPECT_EQ(hostHookCounters().startPageRefused, 8u);
+  EXPECT_EQ(fixture().count("notepad", {}, since), 1u);  // logged once
+  EXPECT_EQ(SendMessageA(tree().main, kInject, reinterpret_cast<WPARAM>(embedding), 0), 1);
+  EXPECT_EQ(gInjectCalls, 1);
+  DestroyWindow(outside);
+  DestroyWindow(topLevel);
 }
 
 // edisasm.exe sends the block from a process of its own, as a debugged program does.
@@ -150,6 +189,7 @@ TEST_F(HooksTest, HostileDisassemblyBlocksShowNothingAndABlockAtTheCapIsShown) {
   DebuggedProcess debugged;
   debugged.processId = kDebuggedPid;
   setDebuggedProcess(debugged);
+  setDebugging(true);
   const std::string pid = " pid=" + std::to_string(kDebuggedPid);
   const std::string cap = std::to_string(kDisassemblyBlockCap);
   const std::string overCap = std::to_string(kDisassemblyBlockCap + 1);
@@ -176,9 +216,41 @@ TEST_F(HooksTest, HostileDisassemblyBlocksShowNothingAndABlockAtTheCapIsShown) {
 
   // Not debugging: nothing, whoever sends.
   clearDebuggedProcess();
+  setDebugging(false);
   EXPECT_EQ(sendBlock("8 8" + pid), 0u);
   EXPECT_EQ(plugPointLog().disassembly.size(), 2u);
   EXPECT_EQ(fixture().count("private", fieldIs("msg", "0x00015F6B")), 0u);  // answered here, never the host's
+}
+
+// The process id alone is not enough: the run must be active (a stale id after the run ended is
+// refused) and the program it debugs still running (an id the system gave to another process
+// after the program ended is not the run's).
+TEST_F(HooksTest, DisassemblyBlocksAreTakenOnlyWhileTheRunOfThatProcessIsActive) {
+  const uint32_t refusedBefore = hostHookCounters().disassemblyRefused;
+  DebuggedProcess debugged;
+  debugged.processId = kDebuggedPid;
+  setDebuggedProcess(debugged);
+  setDebugging(false);  // the run is over, its id not yet cleared
+  EXPECT_EQ(sendBlock("8 8 pid=" + std::to_string(kDebuggedPid)), 0u);
+  EXPECT_TRUE(plugPointLog().disassembly.empty());
+
+  // A program that has ended, its id still held (so the system cannot give it out yet).
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION ended{};
+  std::string command = "\"" + winePath(TOVALUX_HOST_DIR "/edisasm.exe") + "\"";
+  ASSERT_TRUE(CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &ended));
+  ASSERT_EQ(WaitForSingleObject(ended.hProcess, 20000), WAIT_OBJECT_0);
+  debugged.processId = ended.dwProcessId;
+  setDebuggedProcess(debugged);
+  setDebugging(true);
+  EXPECT_EQ(sendBlock("8 8 pid=" + std::to_string(ended.dwProcessId)), 0u);
+  EXPECT_TRUE(plugPointLog().disassembly.empty());
+  EXPECT_EQ(hostHookCounters().disassemblyRefused - refusedBefore, 2u);
+  CloseHandle(ended.hThread);
+  CloseHandle(ended.hProcess);
+  clearDebuggedProcess();
+  setDebugging(false);
 }
 
 int gProcessesSeen = 0;

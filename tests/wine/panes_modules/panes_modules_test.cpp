@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <atomic>
 #include <fstream>
 #include <random>
 #include <sstream>
@@ -150,6 +151,17 @@ class PanesModulesTest : public ::testing::Test {
     ASSERT_EQ(host.startShell(), 1);
     ASSERT_NE(moduleTree(), 0);
     host.pump();
+    settle();
+  }
+
+  // The list's files are hashed on a worker: waits until the digests of every reload have
+  // arrived and the tree shows what they decided.
+  void settle() {
+    ASSERT_TRUE(host.pumpUntil([] { return moduleReloadIdle(); }, 20000));
+  }
+  void reload() {
+    reloadModuleTree();
+    settle();
   }
 
   modules::ModuleList list() { return modules::readModuleList(modules::readFileBytes(listPath)); }
@@ -206,12 +218,15 @@ TEST_F(PanesModulesTest, ListIsReadAddedToWithDuplicatesReportedAndReloadedTheSa
   // 9909 (1, 0) only passes; (1, 1) reloads and builds the same tree.
   writeFile(listPath, "{\"其它\":\"\"}");
   ASSERT_TRUE(host.action("send-main 9909 1 0").ok);
+  settle();
   EXPECT_EQ(treeDump(), "常用: a.ec | 空: b.ec d.ec");
   writeFile(listPath, text);
   ASSERT_TRUE(host.action("send-main 9909 1 1").ok);
+  settle();
   EXPECT_EQ(treeDump(), "常用: a.ec | 空: b.ec d.ec");
   writeFile(listPath, "{\"其它\":\"\"}");
   ASSERT_TRUE(host.action("send-main 9909 1 1").ok);
+  settle();
   EXPECT_EQ(treeDump(), "其它:");
 }
 
@@ -249,7 +264,7 @@ TEST_F(PanesModulesTest, NewFoldersWithOddNamesRoundTripAndAnExistingNameIsRefus
   newFolder("a[1]");
   ASSERT_EQ(host.ui().calls(ScriptedUi::Kind::kMessageBox).size(), 1u);
   EXPECT_EQ(readFile(listPath), file);
-  reloadModuleTree();
+  reload();
   EXPECT_EQ(treeDump(), before);
   DeleteFileA(ec("readme.ec").c_str());
 }
@@ -265,7 +280,7 @@ TEST_F(PanesModulesTest, AFileThatCannotBeUsedIsNeverWrittenOver) {
     writeFile(listPath, bytes);
     reloadModuleTree();
     if (moduleTree() == 0) start();
-    reloadModuleTree();
+    reload();
     host.ui().clear();
     newFolder("新的");
     EXPECT_EQ(readFile(listPath), bytes);
@@ -292,7 +307,7 @@ TEST_F(PanesModulesTest, AFileThatCannotBeUsedIsNeverWrittenOver) {
   // A UTF-8 file from another editor is read as UTF-8 and written back whole, as GBK.
   const std::string utf8 = reinterpret_cast<const char*>(u8"\xEF\xBB\xBF{\"常用\":\"\"}");
   writeFile(listPath, utf8);
-  reloadModuleTree();
+  reload();
   EXPECT_EQ(treeDump(), "常用:");
   newFolder("新的");
   EXPECT_EQ(readFile(listPath), "{\"常用\":\"\",\"新的\":\"\"}");
@@ -375,6 +390,164 @@ TEST_F(PanesModulesTest, DoubleClickAddsAReferenceOnlyForModulesAndOnlyWithAProg
   XTree_SetSelectItem(moduleTree(), folderItem("常用"));
   addSelectedModuleReference();
   EXPECT_EQ(host.count("module-reference", {}, mark), 1u);
+}
+
+// A folder whose value is not a list (an object, a path, a number) is shown; adding to it is
+// refused with the damaged file's message and the file keeps every byte.
+TEST_F(PanesModulesTest, AFolderThatIsNotAListIsShownButNeverReplaced) {
+  const std::string text = "{\"对象\":{\"x\":[\"" + quoted(ec("a.ec")) + "\"]},\"路径\":\"" + quoted(ec("b.ec")) +
+                           "\",\"数\":7,\"空\":\"\"}";
+  writeFile(listPath, text);
+  start();
+  EXPECT_EQ(treeDump(), "对象: | 路径: | 数: | 空:");
+  for (const char* name : {"对象", "路径", "数"}) {
+    host.ui().clear();
+    addModules(name, {ec("d.ec")});
+    EXPECT_EQ(readFile(listPath), text) << name;
+    const auto boxes = host.ui().calls(ScriptedUi::Kind::kMessageBox);
+    ASSERT_EQ(boxes.size(), 1u) << name;
+    EXPECT_NE(boxes[0].text.find("EcManager.json"), std::string::npos);
+    EXPECT_NE(boxes[0].text.find(std::string("< ") + name + " >"), std::string::npos);
+  }
+  EXPECT_EQ(treeDump(), "对象: | 路径: | 数: | 空:");
+  addModules("空", {ec("d.ec")});  // "" is an empty folder as the file writes it
+  EXPECT_EQ(treeDump(), "对象: | 路径: | 数: | 空: d.ec");
+}
+
+// Deleting "with the local module files" deletes only regular files named *.ec (any case) that
+// the folder showed: never x.ec.exe or another file the list names, never a folder, never
+// through a link. The question says how many go and which paths stay.
+TEST_F(PanesModulesTest, OnlyRegularModuleFilesAreDeletedAndTheQuestionSaysWhich) {
+  writeFile(ec("x.ec.exe"), "a program");
+  writeFile(ec("UPPER.EC"), "module U");
+  const std::string victim = folder + "\\victim.txt";
+  writeFile(victim, "someone else's file");
+  const std::string link = ec("link.ec");
+  DeleteFileA(link.c_str());
+  const bool linked = CreateSymbolicLinkA(link.c_str(), victim.c_str(), 0) != FALSE;
+  std::string entries = "\"" + quoted(ec("a.ec")) + "\",\"" + quoted(ec("x.ec.exe")) + "\",\"" +
+                        quoted(ec("UPPER.EC")) + "\",\"" + quoted(ec("readme.txt")) + "\"";
+  if (linked) entries += ",\"" + quoted(link) + "\"";
+  writeFile(listPath, "{\"常用\":[" + entries + "]}");
+  start();
+  XTree_SetSelectItem(moduleTree(), folderItem("常用"));
+  host.ui().answerMessageBox(IDNO);
+  host.ui().answerMessageBox(IDYES);
+  clickTool(3);
+  const auto boxes = host.ui().calls(ScriptedUi::Kind::kMessageBox);
+  ASSERT_EQ(boxes.size(), 2u);
+  // A link the system reports as one (a reparse point) stays; the link itself, never its target.
+  const DWORD linkAttributes = linked ? GetFileAttributesA(link.c_str()) : INVALID_FILE_ATTRIBUTES;
+  const bool reparse = linkAttributes != INVALID_FILE_ATTRIBUTES && (linkAttributes & FILE_ATTRIBUTE_REPARSE_POINT);
+  std::vector<std::string> kept = {ec("x.ec.exe"), ec("readme.txt")};
+  if (reparse) kept.push_back(link);
+  EXPECT_EQ(boxes[1].text, modules::deleteFilesQuestion(linked && !reparse ? 3 : 2, kept));
+  if (reparse) EXPECT_TRUE(GetFileAttributesA(link.c_str()) != INVALID_FILE_ATTRIBUTES);
+  EXPECT_FALSE(exists(ec("a.ec")));
+  EXPECT_FALSE(exists(ec("UPPER.EC")));
+  EXPECT_TRUE(exists(ec("x.ec.exe")));
+  EXPECT_TRUE(exists(ec("readme.txt")));
+  EXPECT_EQ(readFile(victim), "someone else's file");
+  EXPECT_EQ(readFile(listPath), "{}");
+  // One module the same way.
+  writeFile(listPath, "{\"其它\":[\"" + quoted(ec("x.ec.exe")) + "\"]}");
+  reload();
+  XTree_SetSelectItem(moduleTree(), moduleItem("其它", "x.ec.exe"));
+  host.ui().clear();
+  host.ui().answerMessageBox(IDNO);
+  host.ui().answerMessageBox(IDYES);
+  clickTool(6);
+  EXPECT_TRUE(exists(ec("x.ec.exe")));
+  ASSERT_EQ(host.ui().calls(ScriptedUi::Kind::kMessageBox).size(), 2u);
+  EXPECT_EQ(host.ui().calls(ScriptedUi::Kind::kMessageBox)[1].text, modules::deleteFilesQuestion(0, {ec("x.ec.exe")}));
+  // The add dialog takes the same rule: x.ec.exe is no module, A.EC is one.
+  host.ui().clear();
+  writeFile(ec("b.EC"), "module b");
+  addModules("其它", {ec("x.ec.exe"), ec("b.EC")});
+  EXPECT_EQ(treeDump(), "其它: b.EC");
+  for (const std::string& path : {ec("x.ec.exe"), ec("UPPER.EC"), ec("b.EC"), victim, link}) DeleteFileA(path.c_str());
+}
+
+// A save killed mid-way leaves "EcManager.json.<pid>.tmp"; the next successful save removes those
+// of processes that are gone and leaves a running one's.
+TEST_F(PanesModulesTest, TheNextSaveRemovesTemporariesOfKilledSaves) {
+  const std::string stale = listPath + ".999999.tmp";
+  writeFile(stale, "{\"半\":[");
+  // A temporary of a process that still runs: a child kept alive meanwhile.
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION child{};
+  std::string command = "\"" + testing::winePath(TOVALUX_HOST_DIR "/notepad/notepad.exe") + "\" \"holder\" none";
+  ASSERT_TRUE(CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &child));
+  const std::string alive = listPath + "." + std::to_string(child.dwProcessId) + ".tmp";
+  writeFile(alive, "{\"写\":[");
+  const std::string lookalike = listPath + ".12ab.tmp";
+  writeFile(lookalike, "not a temporary of ours");
+  start();
+  newFolder("新的");
+  EXPECT_EQ(readFile(listPath), "{\"新的\":\"\"}");
+  EXPECT_FALSE(exists(stale));
+  EXPECT_TRUE(exists(alive));
+  EXPECT_TRUE(exists(lookalike));
+  TerminateProcess(child.hProcess, 0);
+  WaitForSingleObject(child.hProcess, 10000);
+  CloseHandle(child.hThread);
+  CloseHandle(child.hProcess);
+  newFolder("再一个");
+  EXPECT_FALSE(exists(alive));
+  for (const std::string& path : {stale, alive, lookalike}) DeleteFileA(path.c_str());
+}
+
+// Module files are never opened on the UI thread: start-up shows the list at once and a worker
+// hashes the files (one on an unreachable share would hold it for the network's time-out); a
+// burst of 9909 from another program makes one reload and one more, not one each.
+DWORD gUiThread = 0;
+std::atomic<int> gUiThreadProbes{0};
+std::atomic<int> gSlowHashes{0};
+HANDLE gSlowRelease = nullptr;
+std::string gSlowPath;
+void watchProbes(const std::string& path, modules::FileProbe probe) {
+  if (GetCurrentThreadId() == gUiThread) ++gUiThreadProbes;
+  if (path == gSlowPath && probe == modules::FileProbe::kHash) {
+    ++gSlowHashes;
+    WaitForSingleObject(gSlowRelease, 5000);  // a share that does not answer (given up after 5 s)
+  }
+}
+
+TEST_F(PanesModulesTest, ModuleFilesAreHashedOffTheUiThreadAndReloadsCoalesce) {
+  gUiThread = GetCurrentThreadId();
+  gUiThreadProbes = 0;
+  gSlowHashes = 0;
+  gSlowPath = ec("b.ec");
+  gSlowRelease = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  modules::setFileProbeObserverForTests(&watchProbes);
+  writeFile(listPath, "{\"常用\":[\"" + quoted(ec("a.ec")) + "\",\"" + quoted(ec("b.ec")) + "\",\"" +
+                          quoted(ec("c.ec")) + "\",\"" + quoted(ec("gone.ec")) + "\"]}");
+  host.host().show(SW_SHOWNORMAL);
+  ASSERT_EQ(host.startShell(), 1);
+  // Shown at once, while b.ec's file still does not answer.
+  EXPECT_EQ(treeDump(), "常用: a.ec b.ec c.ec gone.ec");
+  EXPECT_FALSE(moduleReloadIdle());
+  // Twenty requests from another program while the first reload waits for its files.
+  const ModulePaneCounters before = modulePaneCounters();
+  for (int i = 0; i < 20; ++i) PostMessageA(host.mainWindow(), 9909, 1, 1);
+  host.pump();
+  SetEvent(gSlowRelease);
+  settle();
+  const ModulePaneCounters after = modulePaneCounters();
+  EXPECT_EQ(after.reloadRequests - before.reloadRequests, 20u);
+  EXPECT_EQ(after.reloadsStarted - before.reloadsStarted, 1u);  // the waiting one, once
+  // The digests decided: c.ec holds a.ec's content, gone.ec has no file.
+  EXPECT_EQ(treeDump(), "常用: a.ec b.ec");
+  // Drawing the items (their templates) and scrolling look at no file either.
+  XTree_ExpandItem(moduleTree(), folderItem("常用"), true);
+  XTree_RefreshData(moduleTree());
+  XEle_RedrawEle(moduleTree(), true);
+  EXPECT_EQ(gUiThreadProbes.load(), 0);
+  // The second reload read b.ec from the cache: its file was hashed once.
+  EXPECT_EQ(gSlowHashes.load(), 1);
+  modules::setFileProbeObserverForTests(nullptr);
+  CloseHandle(gSlowRelease);
 }
 
 // A save stopped at a random point, as a killed process stops: the file is always the old list

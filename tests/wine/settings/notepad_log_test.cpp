@@ -78,6 +78,63 @@ TEST(NotepadLog, NothingHappensWithoutAWindowOrWithAnotherTitle) {
   EXPECT_EQ(other.text(), "");
 }
 
+// A window of the right class and title that is not a Notepad's (this test program's own) gets
+// nothing: any program can make one, and the log's paths and numbers go to Notepad only.
+TEST(NotepadLog, AWindowOfTheRightNameInAnotherProgramGetsNothing) {
+  WNDCLASSA wc{};
+  wc.lpfnWndProc = DefWindowProcA;
+  wc.hInstance = GetModuleHandleA(nullptr);
+  wc.lpszClassName = "Notepad";
+  RegisterClassA(&wc);
+  HWND impostor = CreateWindowExA(0, "Notepad", "TovaluxLog.txt - 记事本", WS_OVERLAPPEDWINDOW, 0, 0, 400, 300, nullptr,
+                                  nullptr, GetModuleHandleA(nullptr), nullptr);
+  HWND edit = CreateWindowExA(0, "Edit", "", WS_CHILD | ES_MULTILINE, 0, 0, 380, 280, impostor, nullptr,
+                              GetModuleHandleA(nullptr), nullptr);
+  ASSERT_NE(edit, nullptr);
+  logToNotepad("C:\\项目\\secret.e");
+  char text[64] = {};
+  GetWindowTextA(edit, text, sizeof text);
+  EXPECT_STREQ(text, "");
+  DestroyWindow(impostor);
+}
+
+struct LogBurst {
+  int lines;
+  HANDLE done;
+};
+
+DWORD WINAPI logBurst(void* context) {
+  auto* burst = static_cast<LogBurst*>(context);
+  for (int i = 0; i < burst->lines; ++i) logToNotepad("line " + std::to_string(i));
+  SetEvent(burst->done);
+  return 0;
+}
+
+// A Notepad that stops answering costs one time-out, never a hang: the lines after it are skipped
+// (a tree delete logs one per item) until the window answers a probe again, then they arrive.
+TEST(NotepadLog, ANotepadThatStopsAnsweringIsSkippedUntilItAnswersAgain) {
+  NotepadSink sink("TovaluxLog.txt - 记事本", /*hung=*/true);
+  ASSERT_NE(sink.window(), nullptr);
+  LogBurst burst{1000, CreateEventA(nullptr, TRUE, FALSE, nullptr)};
+  HANDLE thread = CreateThread(nullptr, 0, &logBurst, &burst, 0, nullptr);
+  ASSERT_NE(thread, nullptr);
+  // The logging thread comes back although the window never answered.
+  const bool finished = WaitForSingleObject(burst.done, 20000) == WAIT_OBJECT_0;
+  sink.release();  // on failure, lets the stuck thread end
+  EXPECT_TRUE(finished);
+  WaitForSingleObject(thread, 20000);
+  CloseHandle(thread);
+  CloseHandle(burst.done);
+  // It answers again: a later line arrives once a probe has found it answering.
+  EXPECT_TRUE(testing::pumpMessagesUntil(
+      [&] {
+        logToNotepad("again");
+        return sink.text().find("again\r\n") != std::string::npos;
+      },
+      10000));
+  EXPECT_EQ(sink.text().find("line 999"), std::string::npos);  // skipped while it hung
+}
+
 // Wine ships a Notepad whose Chinese title matches the first title exactly.
 TEST(NotepadLog, ARealNotepadReceivesTheLines) {
   const std::string directory = testing::programDirectory();

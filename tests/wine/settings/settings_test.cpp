@@ -102,6 +102,24 @@ TEST_F(SettingsTest, IntegersConvertAsAtoiAndBadOnesFallBack) {
   EXPECT_EQ(windowSizeSetting().height, 777);
 }
 
+// A hand-edited number the shell cannot draw with (MenuButtonWidth=2147483647 overflowed the menu
+// bar's sum) reads as the key's default, like one below 1.
+TEST_F(SettingsTest, NumbersOutsideTheirRangeReadAsTheDefault) {
+  writeFile(
+      "[Theme]\r\nFontSize=100000\r\nMenuButtonWidth=2147483647\r\nWinodwWidth=99999999\r\n"
+      "WinodwHeight=900\r\n");
+  EXPECT_EQ(fontSizeSetting(), 9);
+  EXPECT_EQ(readSetting("Theme", "FontSize"), "9");
+  EXPECT_EQ(menuButtonWidthSetting(), 58);
+  EXPECT_EQ(readSetting("Theme", "MenuButtonWidth"), "58");
+  EXPECT_EQ(windowSizeSetting().width, 1100);
+  EXPECT_EQ(windowSizeSetting().height, 800);
+  ASSERT_TRUE(writeSetting("Theme", "MenuButtonWidth", "400"));
+  EXPECT_EQ(menuButtonWidthSetting(), 400);
+  ASSERT_TRUE(writeSetting("Theme", "FontSize", "72"));
+  EXPECT_EQ(fontSizeSetting(), 72);
+}
+
 TEST_F(SettingsTest, GbkSectionsKeysAndValues) {
   ASSERT_TRUE(writeSetting("修改选项", "修改组件属性表格内的字体", "1"));
   EXPECT_TRUE(propertyGridFontSetting());

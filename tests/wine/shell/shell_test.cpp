@@ -9,6 +9,7 @@
 #include <cstdio>
 
 #include "base/os_info.h"
+#include "base/ui_seams.h"
 #include "common/counters.h"
 #include "common/host_fixture.h"
 #include "common/win32_support.h"
@@ -618,7 +619,8 @@ TEST_F(ShellTest, CaptionButtonsOpenTheProjectFolderAndTheGroupPage) {
   XEle_SendEvent(frameElement("JoinQQGroup"), XE_BNCLICK);
   const auto launches = host.ui().calls(ScriptedUi::Kind::kShellExecute);
   ASSERT_EQ(launches.size(), 2u);
-  EXPECT_EQ(launches[0].text, "explorer.exe");
+  EXPECT_EQ(launches[0].text, explorerPath());
+  EXPECT_NE(launches[0].text, "explorer.exe");  // never by its bare name
   EXPECT_EQ(launches[0].parameters, "/select,\"" + project + "\"");
   EXPECT_EQ(launches[1].title, "open");
   EXPECT_EQ(launches[1].text.rfind("https://", 0), 0u);

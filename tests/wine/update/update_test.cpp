@@ -11,7 +11,14 @@
 #include <cstdio>
 #include <string>
 
+#include <winhttp.h>
+
+#include <cstring>
+#include <utility>
+#include <vector>
+
 #include "base/workers.h"
+#include "hooks/engine/api_hook.h"
 #include "common/host_fixture.h"
 #include "common/win32_support.h"
 #include "lifecycle/lifecycle.h"
@@ -136,6 +143,36 @@ TEST_F(UpdateTest, AnyOtherVersionShowsOneTipASecondReplacesItAndTheButtonOpensT
 
   // An answer without a version leaves the tip as it is.
   EXPECT_EQ(runCheckForTip(R"({"url":"https://example.org/x","des":"x"})"), second);
+}
+
+// Every option the check sets on its request, as WinHTTP is asked for it.
+ApiHook gSetOptionHook;
+std::vector<std::pair<DWORD, DWORD>> gOptionsSet;  // option, first DWORD of its value
+BOOL WINAPI recordSetOption(HINTERNET handle, DWORD option, LPVOID buffer, DWORD length) {
+  DWORD value = 0;
+  if (buffer && length >= sizeof value) std::memcpy(&value, buffer, sizeof value);
+  gOptionsSet.emplace_back(option, value);
+  return gSetOptionHook.original<decltype(&WinHttpSetOption)>()(handle, option, buffer, length);
+}
+
+// Certificate errors are never ignored (an https address or redirect with a bad certificate then
+// fails, and no tip comes), and the server's text is shown as plain text, a bounded amount of it.
+TEST_F(UpdateTest, CertificateErrorsAreNeverIgnoredAndTheTipShowsPlainText) {
+  ASSERT_TRUE(
+      gSetOptionHook.installHook("winhttp.dll", "WinHttpSetOption", reinterpret_cast<const void*>(&recordSetOption)));
+  gOptionsSet.clear();
+  std::string description = "第一行\r\n第二行\x01\x1B[31m\x07";
+  while (description.size() < 5000) description += "很长的说明";
+  HWINDOW tip = runCheckForTip(answer("9.9.9", "https://example.org/dl", description));
+  gSetOptionHook.removeHook();
+  for (const auto& [option, value] : gOptionsSet) {
+    EXPECT_NE(option, static_cast<DWORD>(WINHTTP_OPTION_SECURITY_FLAGS)) << "value " << value;
+  }
+  ASSERT_TRUE(XC_IsHWINDOW(tip));
+  const std::string shown = tipText(tip, 2);
+  EXPECT_EQ(shown.rfind("第一行\r\n第二行  [31m ", 0), 0u) << shown.substr(0, 40);
+  EXPECT_LE(shown.size(), 1024u);
+  EXPECT_EQ(shown.substr(shown.size() - 2), "…");
 }
 
 TEST_F(UpdateTest, HostileAddressesOpenNothing) {

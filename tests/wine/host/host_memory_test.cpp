@@ -1,0 +1,76 @@
+// Reading what the host hands over by pointer must never fault, even when another thread frees
+// the memory while it is read. VirtualQuery is hooked here to free the page it was asked about
+// right after answering: a reader that checks and then copies faults (the program dies); one
+// that copies with ReadProcessMemory gets the text or "unreadable".
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <atomic>
+#include <cstring>
+#include <string>
+
+#include "hooks/engine/api_hook.h"
+#include "host/host_memory.h"
+
+namespace tovalux {
+namespace {
+
+ApiHook gQueryHook;
+std::atomic<char*> gFreeAfterQuery{nullptr};
+
+SIZE_T WINAPI queryThenFree(LPCVOID address, PMEMORY_BASIC_INFORMATION info, SIZE_T size) {
+  const SIZE_T answer = gQueryHook.original<decltype(&VirtualQuery)>()(address, info, size);
+  char* page = gFreeAfterQuery.load();
+  const auto* at = static_cast<const char*>(address);
+  if (page && at >= page && at < page + 4096 && gFreeAfterQuery.compare_exchange_strong(page, nullptr))
+    VirtualFree(page, 0, MEM_RELEASE);  // as another thread of the host could, right now
+  return answer;
+}
+
+char* pageWithText(const char* text) {
+  auto* page = static_cast<char*>(VirtualAlloc(nullptr, 4096, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+  if (page) std::memcpy(page, text, std::strlen(text) + 1);
+  return page;
+}
+
+TEST(HostMemory, APageFreedWhileItIsReadGivesTheTextOrNothingNeverAFault) {
+  ASSERT_TRUE(gQueryHook.installHook("kernel32.dll", "VirtualQuery", reinterpret_cast<const void*>(&queryThenFree)));
+  for (int round = 0; round < 50; ++round) {
+    char* page = pageWithText("项目树");
+    ASSERT_NE(page, nullptr);
+    gFreeAfterQuery = page;
+    const std::optional<std::string> text = readHostText(page, 260);
+    EXPECT_TRUE(!text || *text == "项目树");
+    if (char* left = gFreeAfterQuery.exchange(nullptr)) VirtualFree(left, 0, MEM_RELEASE);
+
+    page = pageWithText("record");
+    gFreeAfterQuery = page;
+    char record[6] = {};
+    const bool read = readHostBytes(page, record, sizeof record);
+    EXPECT_TRUE(!read || std::memcmp(record, "record", 6) == 0);
+    if (char* left = gFreeAfterQuery.exchange(nullptr)) VirtualFree(left, 0, MEM_RELEASE);
+  }
+  EXPECT_TRUE(gQueryHook.removeHook());
+}
+
+TEST(HostMemory, FreedAndUnterminatedMemoryIsUnreadable) {
+  char* page = pageWithText("gone");
+  ASSERT_NE(page, nullptr);
+  VirtualFree(page, 0, MEM_RELEASE);
+  EXPECT_FALSE(readHostText(page, 260).has_value());
+  char record[4];
+  EXPECT_FALSE(readHostBytes(page, record, sizeof record));
+  // A text that runs to the end of its page with no NUL, the next page not there.
+  auto* two = static_cast<char*>(VirtualAlloc(nullptr, 8192, MEM_RESERVE, PAGE_NOACCESS));
+  ASSERT_NE(two, nullptr);
+  ASSERT_NE(VirtualAlloc(two, 4096, MEM_COMMIT, PAGE_READWRITE), nullptr);
+  std::memset(two, 'a', 4096);
+  EXPECT_FALSE(readHostText(two + 4000, 1 << 20).has_value());
+  EXPECT_EQ(readHostText(two + 4000, 50).value_or(""), std::string(50, 'a'));  // the cap comes first
+  two[4095] = '\0';
+  EXPECT_EQ(readHostText(two + 4000, 1 << 20).value_or("?"), std::string(95, 'a'));
+  VirtualFree(two, 0, MEM_RELEASE);
+}
+
+}  // namespace
+}  // namespace tovalux
