@@ -5,7 +5,7 @@
 #include <string>
 #include <tuple>
 
-#include "toolkit/model/theme/font.h"
+#include "toolkit/model/core/font.h"
 #include "toolkit/model/theme/image.h"
 #include "toolkit/win32/gdi.h"
 

@@ -91,7 +91,13 @@ bool NativeWindow::create() {
     if (w->parentNative == nullptr) exStyle |= WS_EX_TOPMOST;
   }
   std::wstring className(w->className.begin(), w->className.end());
-  if (className.empty()) className = kind_ == Kind::dropDown ? kDropDownClass : kDefaultClass;
+  if (className.empty()) {
+    // The toolkit's own pop-ups get their own classes (backend.h); the model names none.
+    className = kind_ == Kind::menu                        ? kMenuClass
+                : kind_ == Kind::dropDown                  ? kDropDownClass
+                : dynamic_cast<FloatWindow*>(w) != nullptr ? kPaneClass
+                                                           : kDefaultClass;
+  }
   if (!backend->ensureClass(className, CS_DBLCLKS)) return false;
 
   const bool child = (style & WS_CHILD) != 0;

@@ -4,6 +4,7 @@
 
 #include "base/guard.h"
 #include "toolkit/model/core/context.h"
+#include "toolkit/model/theme/resources.h"
 #include "toolkit/model/tree/element.h"
 #include "toolkit/win32/backend.h"
 #include "toolkit/win32/gdi_canvas.h"
@@ -14,7 +15,7 @@ namespace {
 constexpr int kPadX = 8, kPadY = 4;
 
 std::pair<XColor, uint8_t> themeColor(const char* name, XColor fallback) {
-  if (auto c = context().resources.color(name)) return {c->color, c->alpha};
+  if (auto c = resourceStore().resources.color(name)) return {c->color, c->alpha};
   return {fallback, 255};
 }
 

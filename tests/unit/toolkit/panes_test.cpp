@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "toolkit/model/core/recording_canvas.h"
 #include "toolkit/model/docking/dock_site.h"
+#include "toolkit/model/theme/recording_canvas.h"
 #include "toolkit/model/tree/input.h"
 #include "toolkit_fixture.h"
 

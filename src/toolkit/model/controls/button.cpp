@@ -134,4 +134,8 @@ bool Button::applyAttribute(std::string_view name, std::string_view value) {
   return true;
 }
 
+void Button::applyImageAttribute(std::string_view name, HIMAGE image) {
+  (name == "iconDisable" ? iconDisable : icon) = image;
+}
+
 }  // namespace tovalux::tk

@@ -6,7 +6,7 @@
 #include "toolkit/model/controls/shape.h"
 #include "toolkit/model/core/canvas.h"
 #include "toolkit/model/core/context.h"
-#include "toolkit/model/theme/font.h"
+#include "toolkit/model/core/font.h"
 #include "toolkit/model/theme/image.h"
 
 namespace tovalux::tk {

@@ -96,8 +96,31 @@ int ScrollBar::positionAt(int offset) const {
   auto [start, end] = track();
   int travel = end - start - sliderExtent();
   if (travel <= 0 || range <= 0) return 0;
-  int along = std::clamp(offset - start, 0, travel);
-  return static_cast<int>((int64_t(along) * range + travel / 2) / travel);
+  int moved = std::clamp(offset - start, 0, travel);
+  return static_cast<int>((int64_t(moved) * range + travel / 2) / travel);
+}
+
+int ScrollBar::along(XPoint pt) const {
+  XRect r = windowRect();
+  return horizontal ? pt.x - r.left : pt.y - r.top;
+}
+
+std::optional<Element::Slide> ScrollBar::pressAt(XPoint pt) {
+  // A click on the track pages towards the cursor.
+  XRect s = slider() != nullptr ? slider()->windowRect() : XRect{};
+  int at = horizontal ? pt.x : pt.y;
+  int pageSize = std::max(1, page > 0 ? page : range / 10);
+  scrollTo(pos + (at < (horizontal ? s.left : s.top) ? -pageSize : pageSize));
+  return std::nullopt;
+}
+
+void ScrollBar::slideTo(XPoint pt, int grip) { scrollTo(positionAt(along(pt) - grip)); }
+
+std::optional<Element::Slide> ScrollBarButton::pressAt(XPoint pt) {
+  auto* bar = dynamic_cast<ScrollBar*>(parent());
+  if (part != Part::slider || bar == nullptr) return std::nullopt;
+  XRect s = windowRect(), b = bar->windowRect();
+  return Slide{bar->handle(), bar->along(pt) - (bar->horizontal ? s.left - b.left : s.top - b.top)};
 }
 
 void ScrollBar::arrange() {

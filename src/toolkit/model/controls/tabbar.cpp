@@ -5,6 +5,7 @@
 #include "toolkit/model/controls/shape.h"
 #include "toolkit/model/core/canvas.h"
 #include "toolkit/model/core/context.h"
+#include "toolkit/model/theme/xml.h"
 
 namespace tovalux::tk {
 
@@ -156,6 +157,13 @@ bool TabBar::applyAttribute(std::string_view name, std::string_view value) {
   } else {
     return false;
   }
+  return true;
+}
+
+bool TabBar::applyChildTag(const XmlNode& child) {
+  if (!equalsNoCase(child.name, "label")) return false;
+  const std::string* text = child.attribute("text");
+  addLabel(text != nullptr ? utf8ToUtf16(*text) : std::u16string());
   return true;
 }
 

@@ -305,12 +305,10 @@ void DockSite::floatPane(Pane& pane) {
   r = {clampCoord(int64_t(r.left) + frame_.rect.left), clampCoord(int64_t(r.top) + frame_.rect.top),
        clampCoord(int64_t(r.right) + frame_.rect.left), clampCoord(int64_t(r.bottom) + frame_.rect.top)};
   detachFromGroup(pane);
-  auto* w = ctx.registry.create<FloatWindow>();
+  auto* w = createWindow<FloatWindow>();
   const HWINDOW wh = w->handle();
-  ctx.windows.push_back(wh);
   w->pane = ph;
   w->frame = fh;
-  w->className = u"TovaluxPane";
   w->title = pane.title;
   w->owner = fh;
   w->parentNative = frame_.native;

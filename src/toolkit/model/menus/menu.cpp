@@ -4,9 +4,9 @@
 
 #include "toolkit/model/core/canvas.h"
 #include "toolkit/model/core/context.h"
+#include "toolkit/model/core/font.h"
 #include "toolkit/model/core/platform.h"
 #include "toolkit/model/menus/menubar.h"
-#include "toolkit/model/theme/font.h"
 #include "toolkit/model/theme/image.h"
 #include "toolkit/model/theme/values.h"
 #include "toolkit/model/tree/draw.h"
@@ -132,16 +132,14 @@ bool openLevel(uint32_t parentKey, int parentId, XPoint at, int position, bool k
   const uint64_t serial = g_session.serial;
   Menu* m = sessionMenu();
   if (m == nullptr || m->level(parentKey).empty()) return false;
-  auto* w = ctx.registry.create<MenuWindow>();
+  auto* w = createWindow<MenuWindow>();
   const HWINDOW h = w->handle();
-  ctx.windows.push_back(h);
   w->menu = g_session.menu;
   w->receiver = g_session.receiver;
   w->parentKey = parentKey;
   w->parentId = parentId;
   w->session = serial;
   w->depth = static_cast<int>(g_session.levels.size());
-  w->className = u"TovaluxMenu";
   w->owner = g_session.ownerWindow;
   w->parentNative = g_session.owner;
   XSize size = layoutRows(*w, *m, fontFor(g_session.receiver));

@@ -104,7 +104,7 @@ HWINDOW ComboBox::openPopup() {
   int left = at.left, top = at.bottom;
   if (owner != nullptr) left += owner->rect.left, top += owner->rect.top;
 
-  Window* w = createWindow(false);
+  Window* w = createWindow();
   if (owner != nullptr) {
     w->owner = owner->handle();
     w->parentNative = owner->native;

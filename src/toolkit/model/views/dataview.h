@@ -16,7 +16,7 @@
 
 #include "toolkit/model/controls/scroll_view.h"
 #include "toolkit/model/controls/scrollbar.h"
-#include "toolkit/model/theme/loader.h"
+#include "toolkit/model/tree/loader.h"
 #include "toolkit/model/views/adapter.h"
 
 namespace tovalux::tk {
