@@ -150,16 +150,16 @@ void Backend::invalidate(Window& window, const XRect& area, bool immediate) {
   });
 }
 
-void Backend::showWindow(Window& window, int nCmdShow) {
+void Backend::showWindow(Window& window, ShowMode mode) {
   guarded(GuardSite::kToolkit, [&] {
     NativeWindow* native = find(window.handle());
     if (native == nullptr || native->hwnd() == nullptr) return;
-    ShowWindow(native->hwnd(), nCmdShow);
+    ShowWindow(native->hwnd(), static_cast<int>(mode));
     NativeWindow* still = find(window.handle());
     if (still == nullptr) return;
     still->applyLook();
-    if (still->kind() == NativeWindow::Kind::menu && nCmdShow != SW_HIDE) menuPopupShown(*still);
-    if (still->kind() == NativeWindow::Kind::dropDown && nCmdShow != SW_HIDE) dropDownShown(*still);
+    if (still->kind() == NativeWindow::Kind::menu && mode != ShowMode::hide) menuPopupShown(*still);
+    if (still->kind() == NativeWindow::Kind::dropDown && mode != ShowMode::hide) dropDownShown(*still);
   });
 }
 

@@ -43,7 +43,7 @@ class Backend : public Platform {
   void windowCreated(Window& window) override;
   void windowDestroyed(Window& window) override;
   void invalidate(Window& window, const XRect& area, bool immediate) override;
-  void showWindow(Window& window, int nCmdShow) override;
+  void showWindow(Window& window, ShowMode mode) override;
   void windowCommand(Window& window, WindowCommand command) override;
   void windowMoved(Window& window) override;
   TextMeasurer* measurer() override { return &measurer_; }

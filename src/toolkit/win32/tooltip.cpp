@@ -4,6 +4,7 @@
 
 #include "base/guard.h"
 #include "toolkit/model/core/context.h"
+#include "toolkit/model/theme/palette.h"
 #include "toolkit/model/theme/resources.h"
 #include "toolkit/model/tree/element.h"
 #include "toolkit/win32/backend.h"
@@ -103,9 +104,9 @@ void ToolTip::paint() {
   if (surface_.ensure(client.right, client.bottom)) {
     GdiCanvas canvas(surface_, client.right, client.bottom);
     XRect all{0, 0, client.right, client.bottom};
-    auto [bg, bgAlpha] = themeColor("ID_COLOR_TipBg", XRGB(37, 37, 38));
-    auto [border, borderAlpha] = themeColor("ID_COLOR_Border", XRGB(63, 63, 70));
-    auto [text, textAlpha] = themeColor("ID_COLOR_Text", XRGB(241, 241, 241));
+    auto [bg, bgAlpha] = themeColor("ID_COLOR_TipBg", palette::kViewSurface);
+    auto [border, borderAlpha] = themeColor("ID_COLOR_Border", palette::kRule);
+    auto [text, textAlpha] = themeColor("ID_COLOR_Text", palette::kText);
     canvas.fillRect(all, bg, bgAlpha);
     canvas.frameRect(all, border, borderAlpha, 1);
     canvas.text(text_, {kPadX, 0, client.right - kPadX, client.bottom}, text_align_left | text_align_vcenter,

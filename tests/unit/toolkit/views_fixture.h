@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "toolkit/model/theme/palette.h"
 #include "toolkit/model/theme/recording_canvas.h"
 #include "toolkit/model/tree/input.h"
 #include "toolkit/model/tree/window.h"

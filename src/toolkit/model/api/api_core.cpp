@@ -271,8 +271,9 @@ void XWnd_AdjustLayout(HWINDOW window) {
 
 void XWnd_ShowWindow(HWINDOW window, int nCmdShow) {
   WINDOW_OR_RETURN(window);
-  w->visible = nCmdShow != 0;  // SW_HIDE is 0
-  if (Platform* p = context().platform) p->showWindow(*w, nCmdShow);
+  const auto mode = static_cast<ShowMode>(nCmdShow);
+  w->visible = mode != ShowMode::hide;
+  if (Platform* p = context().platform) p->showWindow(*w, mode);
 }
 
 void XWnd_RedrawWnd(HWINDOW window, bool immediate) {

@@ -8,6 +8,7 @@
 #include "toolkit/model/core/platform.h"
 #include "toolkit/model/menus/menubar.h"
 #include "toolkit/model/theme/image.h"
+#include "toolkit/model/theme/palette.h"
 #include "toolkit/model/theme/values.h"
 #include "toolkit/model/tree/draw.h"
 #include "toolkit/xcgui.h"
@@ -21,13 +22,6 @@ constexpr int kSeparatorHeight = 7;
 constexpr int kTextGap = 8;     // from the icon column to the text
 constexpr int kRightArea = 28;  // room at the right for a submenu arrow
 constexpr int kMinWidth = 120;
-constexpr int kShowNoActivate = 4;  // SW_SHOWNOACTIVATE: a pop-up never takes the focus
-// Virtual-key numbers, as the backend passes them on.
-constexpr int kKeyReturn = 0x0D, kKeyEscape = 0x1B, kKeySpace = 0x20, kKeyLeft = 0x25, kKeyUp = 0x26, kKeyRight = 0x27,
-              kKeyDown = 0x28;
-
-const XColor kMenuBg = XRGB(27, 27, 28), kMenuFrame = XRGB(51, 51, 55), kHotFill = XRGB(51, 51, 52),
-             kText = XRGB(241, 241, 241), kGreyText = XRGB(100, 100, 100), kArrow = XRGB(153, 153, 153);
 
 struct Session {
   uint64_t serial = 0;  // 0: closed
@@ -156,7 +150,7 @@ bool openLevel(uint32_t parentKey, int parentId, XPoint at, int position, bool k
   w = ctx.registry.get<MenuWindow>(h);
   if (w == nullptr) return false;
   w->visible = true;
-  if (Platform* p = ctx.platform) p->showWindow(*w, kShowNoActivate);
+  if (Platform* p = ctx.platform) p->showWindow(*w, ShowMode::showNoActivate);
   w->invalidateAll(false);
   return true;
 }
@@ -224,29 +218,29 @@ int depthOf(const Window& popup) {
 }
 
 void paintBackground(Canvas& canvas, const XRect& client) {
-  canvas.fillRect(client, kMenuBg, 255);
-  canvas.frameRect(client, kMenuFrame, 255, 1);
+  canvas.fillRect(client, palette::kMenuSurface, 255);
+  canvas.frameRect(client, palette::kControlFace, 255, 1);
 }
 
 void paintItem(Canvas& canvas, const Menu& m, const MenuItem& item, const XRect& r, int state, const Font& font) {
   if (item.separator()) {
     int y = r.top + r.height() / 2;
-    canvas.line(r.left + m.leftWidth + 4, y, r.right - 4, y, kMenuFrame, 255);
+    canvas.line(r.left + m.leftWidth + 4, y, r.right - 4, y, palette::kControlFace, 255);
     return;
   }
-  if (state & menu_item_flag_hot) canvas.fillRect(r, kHotFill, 255);
+  if (state & menu_item_flag_hot) canvas.fillRect(r, palette::kMenuHotItem, 255);
   if (const Image* img = context().registry.get<Image>(item.icon)) {
     int x = r.left + std::max(0, (m.leftWidth - img->width()) / 2);
     int y = r.top + std::max(0, (r.height() - img->height()) / 2);
     canvas.image(*img, {x, y, x + img->width(), y + img->height()}, ImageMode::natural);
   }
-  XColor color = item.disabled() ? kGreyText : kText;
+  XColor color = item.disabled() ? palette::kGreyText : palette::kText;
   XRect text{r.left + m.leftWidth + kTextGap, r.top, r.right - 5, r.bottom};
   canvas.text(item.text, text, text_align_left | text_align_vcenter, font, color, 255);
   if (m.isParent(item)) {
     int cy = r.top + r.height() / 2;
     XPoint tri[3] = {{r.right - 12, cy - 5}, {r.right - 12, cy + 5}, {r.right - 7, cy}};
-    canvas.fillPolygon(tri, 3, item.disabled() ? kGreyText : kArrow, 255);
+    canvas.fillPolygon(tri, 3, item.disabled() ? palette::kGreyText : palette::kGlyph, 255);
   }
 }
 
@@ -413,11 +407,11 @@ bool menuKeyDown(int key) {
   Menu* m = sessionMenu();
   if (w == nullptr || m == nullptr) return false;
   switch (key) {
-    case kKeyDown:
-    case kKeyUp:
-      setHot(depth, firstSelectable(*w, *m, w->hot < 0 && key == kKeyUp ? 0 : w->hot, key == kKeyDown ? 1 : -1));
+    case key_down:
+    case key_up:
+      setHot(depth, firstSelectable(*w, *m, w->hot < 0 && key == key_up ? 0 : w->hot, key == key_down ? 1 : -1));
       return true;
-    case kKeyRight: {
+    case key_right: {
       const MenuItem* item = w->hot >= 0 ? m->byKey(w->rows[static_cast<size_t>(w->hot)].key) : nullptr;
       if (item != nullptr && !item->disabled() && m->hasChildren(item->key))
         openSubmenu(depth, w->hot, true);
@@ -425,15 +419,15 @@ bool menuKeyDown(int key) {
         switchBarMenu(1);
       return true;
     }
-    case kKeyLeft:
+    case key_left:
       if (depth > 0)
         closeBelow(depth - 1);
       else
         switchBarMenu(-1);
       return true;
-    case kKeyReturn:
-    case kKeySpace: activate(depth, w->hot, true); return true;
-    case kKeyEscape:
+    case key_return:
+    case key_space: activate(depth, w->hot, true); return true;
+    case key_escape:
       if (depth > 0)
         closeBelow(depth - 1);
       else

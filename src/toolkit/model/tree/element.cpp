@@ -7,6 +7,7 @@
 #include "toolkit/model/core/font.h"
 #include "toolkit/model/theme/descriptor.h"
 #include "toolkit/model/theme/image.h"
+#include "toolkit/model/theme/palette.h"
 #include "toolkit/model/theme/resources.h"
 #include "toolkit/model/tree/window.h"
 
@@ -144,7 +145,7 @@ std::pair<XColor, uint8_t> Element::effectiveTextColor() const {
     if (style.text)
       if (auto c = resolveColor(*style.text)) return *c;
   }
-  return {XRGB(241, 241, 241), 255};  // light text: the toolkit draws dark surfaces by default
+  return {palette::kText, 255};  // light text: the toolkit draws dark surfaces by default
 }
 
 uint32_t Element::bkState() const {

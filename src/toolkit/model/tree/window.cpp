@@ -6,6 +6,7 @@
 #include "toolkit/model/core/context.h"
 #include "toolkit/model/core/platform.h"
 #include "toolkit/model/theme/descriptor.h"
+#include "toolkit/model/theme/palette.h"
 #include "toolkit/model/theme/resources.h"
 
 namespace tovalux::tk {
@@ -125,10 +126,10 @@ void Window::paint(Canvas& canvas) {
   } else {
     // The style sheet's "window" rule, else the toolkit's dark surface.
     CssStyle style = resourceStore().style.resolve({"window"}, {}, 0);
-    auto fill = style.background.value_or(ColorValue{XRGB(45, 45, 48), 255, {}});
+    auto fill = style.background.value_or(ColorValue{palette::kWindowSurface, 255, {}});
     if (!fill.reference.empty()) {
       auto named = resourceStore().resources.color(fill.reference);
-      fill = named.value_or(ColorValue{XRGB(45, 45, 48), 255, {}});
+      fill = named.value_or(ColorValue{palette::kWindowSurface, 255, {}});
     }
     canvas.fillRect(client, fill.color, fill.alpha);
   }

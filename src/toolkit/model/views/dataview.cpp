@@ -6,6 +6,7 @@
 #include "toolkit/model/controls/shape.h"
 #include "toolkit/model/core/canvas.h"
 #include "toolkit/model/core/context.h"
+#include "toolkit/model/theme/palette.h"
 #include "toolkit/model/tree/input.h"
 #include "toolkit/model/tree/window.h"
 
@@ -340,7 +341,9 @@ void DataView::barScrolled(ScrollBar* bar) {
   if (realising_) again_ = true;
 }
 
-void DataView::paintDefaultBackground(Canvas& canvas, const XRect& abs) { canvas.fillRect(abs, XRGB(37, 37, 38), 255); }
+void DataView::paintDefaultBackground(Canvas& canvas, const XRect& abs) {
+  canvas.fillRect(abs, palette::kViewSurface, 255);
+}
 
 void DataView::paintContent(Canvas& canvas, const XRect& abs) {
   const HELE self = handle();
@@ -355,7 +358,7 @@ void DataView::paintContent(Canvas& canvas, const XRect& abs) {
 
 void DataView::paintItems(Canvas& canvas, const XRect&, const std::vector<Slot>& slots) {
   for (const Slot& s : slots)
-    if (isSelected(s.key)) canvas.fillRect(toWindow(s.rect), kSelectionColor, 255);
+    if (isSelected(s.key)) canvas.fillRect(toWindow(s.rect), palette::kAccent, 255);
 }
 
 ItemKey DataView::keyAt(XPoint at) {

@@ -180,6 +180,5 @@ void passMouseThroughContainers(Element& root);
 constexpr int64_t kMaxContentSize = int64_t(1) << 30;
 
 // The selection band the views paint under a selected item.
-constexpr XColor kSelectionColor = XRGB(0, 122, 204);
 
 }  // namespace tovalux::tk
