@@ -9,6 +9,7 @@
 #include "toolkit/model/tree/element.h"
 #include "toolkit/win32/backend.h"
 #include "toolkit/win32/gdi_canvas.h"
+#include "toolkit/win32/monitors.h"
 
 namespace tovalux::tk::win32 {
 
@@ -84,10 +85,8 @@ void ToolTip::show() {
   GetCursorPos(&cursor);
   // Below the cursor, kept on the cursor's monitor.
   RECT area{cursor.x, cursor.y + 20, cursor.x + width, cursor.y + 20 + height};
-  MONITORINFO monitor{};
-  monitor.cbSize = sizeof monitor;
-  if (GetMonitorInfoW(MonitorFromPoint(cursor, MONITOR_DEFAULTTONEAREST), &monitor)) {
-    const RECT& work = monitor.rcWork;
+  if (auto workArea = workAreaAt(cursor)) {
+    const RECT& work = *workArea;
     if (area.right > work.right) OffsetRect(&area, work.right - area.right, 0);
     if (area.bottom > work.bottom) OffsetRect(&area, 0, cursor.y - 4 - area.bottom);
     if (area.left < work.left) OffsetRect(&area, work.left - area.left, 0);

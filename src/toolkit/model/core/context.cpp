@@ -12,11 +12,11 @@ Context& context() {
 }
 
 namespace {
-PlatformFactory g_platformFactory = nullptr;
+PlatformFactory gPlatformFactory = nullptr;
 }  // namespace
 
-void setPlatformFactory(PlatformFactory factory) { g_platformFactory = factory; }
-PlatformFactory platformFactory() { return g_platformFactory; }
+void setPlatformFactory(PlatformFactory factory) { gPlatformFactory = factory; }
+PlatformFactory platformFactory() { return gPlatformFactory; }
 
 TextMeasurer& Context::measurer() {
   if (measurerOverride != nullptr) return *measurerOverride;

@@ -19,7 +19,7 @@ constexpr int kArrowWidth = 18;
 ComboBox::~ComboBox() {
   Registry& registry = context().registry;
   if (Window* w = getWindow(popup_)) Window::destroy(w);
-  if (ownsTemp_) registry.erase(temp_);
+  template_.release();
   registry.erase(adapter_);
 }
 
@@ -41,12 +41,7 @@ HADAPTER ComboBox::createAdapter() {
 }
 
 bool ComboBox::setTemplate(HTEMP temp, bool owned) {
-  Registry& registry = context().registry;
-  Template* t = registry.get<Template>(temp);
-  if (t == nullptr || !t->item) return false;
-  if (ownsTemp_ && temp_ != temp) registry.erase(temp_);
-  temp_ = temp;
-  ownsTemp_ = owned;
+  if (template_.take(temp, owned) == nullptr) return false;
   if (ListBox* list = popupList()) list->setTemplate(temp, false);
   return true;
 }
@@ -120,7 +115,7 @@ HWINDOW ComboBox::openPopup() {
   list->comboOwner = self;
   list->showH = false;
   list->useAdapter(ensureTable().handle(), false);
-  if (temp_ != 0) list->setTemplate(temp_, false);
+  if (template_.handle != 0) list->setTemplate(template_.handle, false);
   list->selected = selected;
   int height = listHeight(*list);
   list->setHeight(height);

@@ -77,17 +77,13 @@ DataView::DataView(int type) : ScrollView(type) { showH = false; }
 
 DataView::~DataView() {
   Registry& registry = context().registry;
-  if (ownsTemp_) registry.erase(temp_);
+  template_.release();
   if (ownsAdapter_) registry.erase(adapter_);
 }
 
 bool DataView::setTemplate(HTEMP temp, bool owned) {
-  Registry& registry = context().registry;
-  Template* t = registry.get<Template>(temp);
-  if (t == nullptr || !t->item) return false;
-  if (ownsTemp_ && temp_ != temp) registry.erase(temp_);
-  temp_ = temp;
-  ownsTemp_ = owned;
+  Template* t = template_.take(temp, owned);
+  if (t == nullptr) return false;
   templateChanged(*t);
   refreshAll();
   reshape();

@@ -135,15 +135,7 @@ int List::totalWidth() const {
   return static_cast<int>(std::min<int64_t>(w, kMaxCoord));
 }
 
-RowGeometry List::geometry() const {
-  RowGeometry g;
-  g.count = count();
-  g.height = itemHeight;
-  g.selectedHeight = selectedHeight;
-  g.selected = selected;
-  g.space = rowSpace;
-  return g;
-}
+RowGeometry List::geometry() const { return rowGeometry(count(), selected, rowSpace); }
 
 void List::collectSlots(const XRect& area, std::vector<Slot>& out) {
   rowSlots(geometry(), area, std::max({totalWidth(), viewportWidth(), 1}), out);

@@ -90,12 +90,8 @@ int Tree::orderIndex(int id) {
 }
 
 RowGeometry Tree::geometry() {
-  RowGeometry g;
-  g.count = static_cast<int64_t>(order().size());
-  g.height = itemHeight;
-  g.selectedHeight = selectedHeight;
-  g.selected = orderIndex(selected);
-  return g;
+  const auto rows = static_cast<int64_t>(order().size());
+  return rowGeometry(rows, orderIndex(selected));
 }
 
 void Tree::collectSlots(const XRect& area, std::vector<Slot>& out) {
