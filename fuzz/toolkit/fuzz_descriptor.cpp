@@ -5,14 +5,15 @@
 #include <string_view>
 
 #include "toolkit/model/core/context.h"
-#include "toolkit/model/core/recording_canvas.h"
 #include "toolkit/model/theme/descriptor.h"
+#include "toolkit/model/theme/recording_canvas.h"
+#include "toolkit/model/theme/resources.h"
 #include "toolkit/xcgui.h"
 
 namespace {
 void setUp() {
   XInitXCGUI("fuzz");
-  tovalux::tk::context().resources.parse(
+  tovalux::tk::resourceStore().resources.parse(
       "[colors]\nID_COLOR_WinBg = #2D2D30\nID_COLOR_WinBd = #007ACC\nID_COLOR_PaneBd = rgba(63,63,70,128)\n", ".");
 }
 }  // namespace
@@ -33,8 +34,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                                          XBK_WINDOW_INACTIVE | XBK_NORMAL};
   for (uint32_t state : kStates) {
     tovalux::tk::RecordingCanvas canvas;
-    tovalux::tk::paintDescriptor(canvas, *info, {0, 0, 37, 21}, state, tovalux::tk::context().resources);
-    tovalux::tk::paintDescriptor(canvas, *info, {5, 5, 5, 5}, state, tovalux::tk::context().resources);
+    tovalux::tk::paintDescriptor(canvas, *info, {0, 0, 37, 21}, state, tovalux::tk::resourceStore().resources);
+    tovalux::tk::paintDescriptor(canvas, *info, {5, 5, 5, 5}, state, tovalux::tk::resourceStore().resources);
   }
   return 0;
 }

@@ -5,9 +5,9 @@
 #include <string_view>
 
 #include "toolkit/model/core/context.h"
-#include "toolkit/model/core/recording_canvas.h"
-#include "toolkit/model/theme/loader.h"
+#include "toolkit/model/theme/recording_canvas.h"
 #include "toolkit/model/tree/input.h"
+#include "toolkit/model/tree/loader.h"
 #include "toolkit/model/tree/window.h"
 #include "toolkit/xcgui.h"
 

@@ -109,6 +109,52 @@ class CheckLayersTest(unittest.TestCase):
         code, out = self.run_check(files, libraries)
         self.assertEqual(code, 0, out)
 
+    def test_inner_layers_of_one_folder_are_kept_apart(self):
+        # A folder whose sub-folders are layers of their own, as the toolkit's model is: the
+        # longest layer folder decides where a library sits, so a sub-folder library sits above
+        # or below its siblings, and its parent folder's layer still holds the rest.
+        files = {
+            "src/kit/model/core/object.h": "#pragma once\n",
+            "src/kit/model/core/object.cpp": '#include "kit/model/core/object.h"\n',
+            "src/kit/model/docking/pane.h": '#pragma once\n#include "kit/model/core/object.h"\n',
+            "src/kit/model/menus/menu.h": '#pragma once\n#include "kit/model/core/object.h"\n',
+            "src/kit/win32/backend.cpp": '#include "kit/model/docking/pane.h"\n',
+        }
+        layers = [["src/kit/model/core"], ["src/kit/model/docking", "src/kit/model/menus"], ["src/kit"]]
+
+        def kit(core_depends=()):
+            return [
+                library("core", "src/kit/model/core", ["src/kit/model/core/object.h", "src/kit/model/core/object.cpp"],
+                        core_depends, portable=True),
+                library("docking", "src/kit/model/docking", ["src/kit/model/docking/pane.h"], ["core"], portable=True),
+                library("menus", "src/kit/model/menus", ["src/kit/model/menus/menu.h"], ["core"], portable=True),
+                library("win32", "src/kit/win32", ["src/kit/win32/backend.cpp"], ["docking"]),
+            ]
+
+        code, out = self.run_check(files, kit(), layers)
+        self.assertEqual(code, 0, out)
+
+        # core includes a docking header: the upward include is named with both libraries.
+        upward = dict(files)
+        upward["src/kit/model/core/object.cpp"] = '#include "kit/model/core/object.h"\n#include "kit/model/docking/pane.h"\n'
+        code, out = self.run_check(upward, kit(), layers)
+        self.assertEqual(code, 1, out)
+        self.assertIn('src/kit/model/core/object.cpp:2: core includes "kit/model/docking/pane.h" of docking, which it '
+                      "does not depend on (declared: nothing)", out)
+
+        # Declaring the dependency does not help: docking sits above core.
+        code, out = self.run_check(upward, kit(core_depends=["docking"]), layers)
+        self.assertEqual(code, 1, out)
+        self.assertIn("core depends on docking (src/kit/model/docking), which sits in a higher layer than "
+                      "src/kit/model/core", out)
+
+        # Two peers of one inner layer do not see each other.
+        sideways = dict(files)
+        sideways["src/kit/model/menus/menu.h"] = '#pragma once\n#include "kit/model/docking/pane.h"\n'
+        code, out = self.run_check(sideways, kit(), layers)
+        self.assertEqual(code, 1, out)
+        self.assertIn('src/kit/model/menus/menu.h:2: menus includes "kit/model/docking/pane.h" of docking', out)
+
     def test_unlisted_and_unresolved_files_fail(self):
         files = dict(SOUND_FILES)
         files["src/net/forgotten.h"] = "#pragma once\n"

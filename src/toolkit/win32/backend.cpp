@@ -21,9 +21,9 @@ int tovaluxToolkitWin32 = 0;
 namespace tovalux::tk::win32 {
 
 namespace {
-Backend* g_running = nullptr;
+Backend* gRunning = nullptr;
 
-const bool g_registered = [] {
+const bool gRegistered = [] {
   setPlatformFactory(&Backend::start);
   return true;
 }();
@@ -39,18 +39,18 @@ HINSTANCE moduleInstance() {
   return instance;
 }
 
-Backend* Backend::running() { return g_running; }
+Backend* Backend::running() { return gRunning; }
 
 Platform* Backend::start() {
-  (void)g_registered;
+  (void)gRegistered;
   static Backend backend;
-  if (g_running != nullptr) return g_running;
+  if (gRunning != nullptr) return gRunning;
   backend.purge();
   backend.toolTip_ = std::make_unique<ToolTip>();
   startImageDecoding();
   startUiCalls();
-  g_running = &backend;
-  return g_running;
+  gRunning = &backend;
+  return gRunning;
 }
 
 void Backend::toolkitExited() {
@@ -79,7 +79,7 @@ void Backend::stop() {
   classes_.clear();
   releaseFonts();
   stopImageDecoding();
-  g_running = nullptr;
+  gRunning = nullptr;
 }
 
 bool Backend::ensureClass(const std::wstring& name, UINT classStyle, WNDPROC proc) {
@@ -150,16 +150,16 @@ void Backend::invalidate(Window& window, const XRect& area, bool immediate) {
   });
 }
 
-void Backend::showWindow(Window& window, int nCmdShow) {
+void Backend::showWindow(Window& window, ShowMode mode) {
   guarded(GuardSite::kToolkit, [&] {
     NativeWindow* native = find(window.handle());
     if (native == nullptr || native->hwnd() == nullptr) return;
-    ShowWindow(native->hwnd(), nCmdShow);
+    ShowWindow(native->hwnd(), static_cast<int>(mode));
     NativeWindow* still = find(window.handle());
     if (still == nullptr) return;
     still->applyLook();
-    if (still->kind() == NativeWindow::Kind::menu && nCmdShow != SW_HIDE) menuPopupShown(*still);
-    if (still->kind() == NativeWindow::Kind::dropDown && nCmdShow != SW_HIDE) dropDownShown(*still);
+    if (still->kind() == NativeWindow::Kind::menu && mode != ShowMode::hide) menuPopupShown(*still);
+    if (still->kind() == NativeWindow::Kind::dropDown && mode != ShowMode::hide) dropDownShown(*still);
   });
 }
 

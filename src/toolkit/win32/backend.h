@@ -21,9 +21,11 @@ class NativeWindow;
 class ToolTip;
 
 // Native window classes of the toolkit's own pop-ups; each has a class of its own, so that a
-// change to one class (the shell ORs CS_DROPSHADOW into the menu pop-ups', "TovaluxMenu" as the
-// model names them) touches no other.
+// change to one class (the shell ORs CS_DROPSHADOW into the menu pop-ups') touches no other. The
+// model names no class for them: NativeWindow::create picks it by the window's kind.
 inline constexpr wchar_t kDefaultClass[] = L"TovaluxWindow";
+inline constexpr wchar_t kMenuClass[] = L"TovaluxMenu";
+inline constexpr wchar_t kPaneClass[] = L"TovaluxPane";
 inline constexpr wchar_t kDropDownClass[] = L"TovaluxDropDown";
 inline constexpr wchar_t kToolTipClass[] = L"TovaluxToolTip";
 inline constexpr wchar_t kShadowClass[] = L"TovaluxShadow";
@@ -41,7 +43,7 @@ class Backend : public Platform {
   void windowCreated(Window& window) override;
   void windowDestroyed(Window& window) override;
   void invalidate(Window& window, const XRect& area, bool immediate) override;
-  void showWindow(Window& window, int nCmdShow) override;
+  void showWindow(Window& window, ShowMode mode) override;
   void windowCommand(Window& window, WindowCommand command) override;
   void windowMoved(Window& window) override;
   TextMeasurer* measurer() override { return &measurer_; }

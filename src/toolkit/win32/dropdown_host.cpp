@@ -9,6 +9,7 @@
 #include "toolkit/model/core/context.h"
 #include "toolkit/model/tree/window.h"
 #include "toolkit/model/views/combobox.h"
+#include "toolkit/win32/monitors.h"
 #include "toolkit/win32/native_window.h"
 #include "toolkit/win32/popups.h"
 #include "toolkit/xcgui.h"
@@ -52,11 +53,11 @@ class DropDown : public Popup {
   HELE combo_;
 };
 
-std::map<HWINDOW, std::unique_ptr<DropDown>> g_open;
+std::map<HWINDOW, std::unique_ptr<DropDown>> gOpen;
 
 void close(HWINDOW popup) {
-  auto it = g_open.find(popup);
-  if (it != g_open.end()) it->second->dismiss();
+  auto it = gOpen.find(popup);
+  if (it != gOpen.end()) it->second->dismiss();
 }
 
 }  // namespace
@@ -71,10 +72,9 @@ void placeDropDown(Window& window) {
   if (combo == nullptr) return;
   XRect r = window.rect;
   const int width = r.width(), height = r.height();
-  MONITORINFO monitor{};
-  monitor.cbSize = sizeof monitor;
-  if (!GetMonitorInfoW(MonitorFromPoint({r.left, r.top}, MONITOR_DEFAULTTONEAREST), &monitor)) return;
-  const RECT& work = monitor.rcWork;
+  const auto workArea = workAreaAt({r.left, r.top});
+  if (!workArea) return;
+  const RECT& work = *workArea;
   if (r.bottom > work.bottom) {
     // Above the box instead: its top is the drop-down's top less the box's height.
     const int boxTop = r.top - combo->height();
@@ -93,7 +93,7 @@ void dropDownShown(NativeWindow& popup) {
   Window* w = popup.model();
   const HELE combo = w != nullptr ? dropDownCombo(*w) : 0;
   if (combo == 0) return;
-  auto& entry = g_open[popup.handle()];
+  auto& entry = gOpen[popup.handle()];
   if (!entry) {
     entry = std::make_unique<DropDown>(w->owner, popup.handle(), combo);
     addPopup(entry.get());
@@ -102,10 +102,10 @@ void dropDownShown(NativeWindow& popup) {
 }
 
 void dropDownGone(HWINDOW popup) {
-  auto it = g_open.find(popup);
-  if (it == g_open.end()) return;
+  auto it = gOpen.find(popup);
+  if (it == gOpen.end()) return;
   std::unique_ptr<DropDown> gone = std::move(it->second);
-  g_open.erase(it);
+  gOpen.erase(it);
   removePopup(gone.get());
 }
 

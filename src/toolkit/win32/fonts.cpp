@@ -5,7 +5,7 @@
 #include <string>
 #include <tuple>
 
-#include "toolkit/model/theme/font.h"
+#include "toolkit/model/core/font.h"
 #include "toolkit/model/theme/image.h"
 #include "toolkit/win32/gdi.h"
 
@@ -18,19 +18,19 @@ struct FontEntry {
   int lineHeight = 0;
 };
 using FontKey = std::tuple<std::u16string, int, int>;
-std::map<FontKey, FontEntry> g_fonts;
-MemoryDc g_measuring;
+std::map<FontKey, FontEntry> gFonts;
+MemoryDc gMeasuring;
 
 // A DC for measuring only; it never draws.
 HDC measuringDc() {
-  if (!g_measuring) g_measuring = MemoryDc(nullptr);
-  return g_measuring.get();
+  if (!gMeasuring) gMeasuring = MemoryDc(nullptr);
+  return gMeasuring.get();
 }
 
 FontEntry& entryFor(const Font& font) {
   FontKey key{font.face(), font.size(), font.style()};
-  auto it = g_fonts.find(key);
-  if (it != g_fonts.end()) return it->second;
+  auto it = gFonts.find(key);
+  if (it != gFonts.end()) return it->second;
   LOGFONTW lf{};
   // Points at the 96 dpi the toolkit lays out in (a negative height asks for the em size).
   lf.lfHeight = -MulDiv(font.size(), 96, 72);
@@ -50,7 +50,7 @@ FontEntry& entryFor(const Font& font) {
     if (GetTextMetricsW(measuringDc(), &tm)) entry.lineHeight = tm.tmHeight;
   }
   if (entry.lineHeight <= 0) entry.lineHeight = ApproxTextMeasurer::lineHeight(font);
-  return g_fonts.emplace(std::move(key), std::move(entry)).first->second;
+  return gFonts.emplace(std::move(key), std::move(entry)).first->second;
 }
 
 }  // namespace
@@ -61,8 +61,8 @@ HFONT fontFor(const Font& font) {
 }
 
 void releaseFonts() {
-  g_fonts.clear();
-  g_measuring.reset();
+  gFonts.clear();
+  gMeasuring.reset();
 }
 
 XSize GdiTextMeasurer::measure(std::u16string_view text, const Font& font) {

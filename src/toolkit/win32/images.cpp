@@ -15,12 +15,12 @@ namespace tovalux::tk::win32 {
 
 namespace {
 
-ULONG_PTR g_token = 0;
+ULONG_PTR gToken = 0;
 // Handle -> pixels; an entry without pixels remembers that decoding failed.
-std::unordered_map<HXCGUI, std::unique_ptr<Pixels>> g_cache;
+std::unordered_map<HXCGUI, std::unique_ptr<Pixels>> gCache;
 
 std::unique_ptr<Pixels> decode(const std::string& bytes) {
-  if (g_token == 0 || bytes.empty() || bytes.size() > 0x7FFFFFFF) return nullptr;
+  if (gToken == 0 || bytes.empty() || bytes.size() > 0x7FFFFFFF) return nullptr;
   ComPtr<IStream> stream(
       SHCreateMemStream(reinterpret_cast<const BYTE*>(bytes.data()), static_cast<UINT>(bytes.size())));
   if (!stream) return nullptr;
@@ -49,20 +49,20 @@ std::unique_ptr<Pixels> decode(const std::string& bytes) {
 }  // namespace
 
 bool startImageDecoding() {
-  if (g_token != 0) return true;
+  if (gToken != 0) return true;
   Gdiplus::GdiplusStartupInput input;
-  return Gdiplus::GdiplusStartup(&g_token, &input, nullptr) == Gdiplus::Ok;
+  return Gdiplus::GdiplusStartup(&gToken, &input, nullptr) == Gdiplus::Ok;
 }
 
 void stopImageDecoding() {
-  g_cache.clear();
-  if (g_token != 0) Gdiplus::GdiplusShutdown(g_token);
-  g_token = 0;
+  gCache.clear();
+  if (gToken != 0) Gdiplus::GdiplusShutdown(gToken);
+  gToken = 0;
 }
 
 const Pixels* pixelsOf(const Image& image) {
-  auto it = g_cache.find(image.handle());
-  if (it == g_cache.end()) it = g_cache.emplace(image.handle(), decode(image.bytes())).first;
+  auto it = gCache.find(image.handle());
+  if (it == gCache.end()) it = gCache.emplace(image.handle(), decode(image.bytes())).first;
   return it->second.get();
 }
 

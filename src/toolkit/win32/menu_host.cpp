@@ -7,6 +7,7 @@
 #include "toolkit/model/core/context.h"
 #include "toolkit/model/menus/menu.h"
 #include "toolkit/model/tree/input.h"
+#include "toolkit/win32/monitors.h"
 #include "toolkit/win32/native_window.h"
 #include "toolkit/win32/popups.h"
 
@@ -14,7 +15,7 @@ namespace tovalux::tk::win32 {
 
 namespace {
 
-HWINDOW g_underMouse = 0;  // the level the pointer was over last
+HWINDOW gUnderMouse = 0;  // the level the pointer was over last
 
 MenuWindow* level(int depth) { return context().registry.get<MenuWindow>(menuPopup(depth)); }
 
@@ -46,7 +47,7 @@ POINT screenPoint(HWND hwnd, LPARAM lParam) {
 }
 
 void leaveLast() {
-  if (auto* last = context().registry.get<MenuWindow>(std::exchange(g_underMouse, 0))) menuMouseLeave(*last);
+  if (auto* last = context().registry.get<MenuWindow>(std::exchange(gUnderMouse, 0))) menuMouseLeave(*last);
 }
 
 // Outside every pop-up: the owner's ordinary input (a menu bar switches menus on hover).
@@ -67,9 +68,9 @@ void forwardToOwner(POINT screen, int flags) {
 void mouseMoved(POINT screen, int flags) {
   MenuWindow* under = levelAt(screen);
   HWINDOW now = under != nullptr ? under->handle() : 0;
-  if (g_underMouse != 0 && g_underMouse != now) leaveLast();
+  if (gUnderMouse != 0 && gUnderMouse != now) leaveLast();
   if (under != nullptr) {
-    g_underMouse = now;
+    gUnderMouse = now;
     menuMouseMove(*under, clientOf(*under, screen));
   } else {
     forwardToOwner(screen, flags);
@@ -85,10 +86,9 @@ void placeMenuPopup(Window& window) {
   if (popup == nullptr) return;
   XRect r = popup->rect;
   const int width = r.width(), height = r.height();
-  MONITORINFO monitor{};
-  monitor.cbSize = sizeof monitor;
-  if (!GetMonitorInfoW(MonitorFromPoint({r.left, r.top}, MONITOR_DEFAULTTONEAREST), &monitor)) return;
-  const RECT& work = monitor.rcWork;
+  const auto workArea = workAreaAt({r.left, r.top});
+  if (!workArea) return;
+  const RECT& work = *workArea;
   if (r.right > work.right) {
     // A submenu goes to the other side of its parent; a root menu slides left.
     MenuWindow* parent = popup->depth > 0 ? level(popup->depth - 1) : nullptr;
@@ -105,14 +105,14 @@ void placeMenuPopup(Window& window) {
 void menuPopupShown(NativeWindow& popup) {
   if (!menuIsOpen()) return;
   if (menuPopup(0) == popup.handle()) {
-    g_underMouse = 0;
+    gUnderMouse = 0;
     SetCapture(popup.hwnd());
   }
   popupsChanged();
 }
 
 void menuPopupGone() {
-  if (!menuIsOpen()) g_underMouse = 0;
+  if (!menuIsOpen()) gUnderMouse = 0;
   popupsChanged();
 }
 
@@ -122,7 +122,7 @@ void dismissMenus(HWINDOW owner) {
 }
 
 void stopMenus() {
-  g_underMouse = 0;
+  gUnderMouse = 0;
   if (menuIsOpen()) menuDismiss();
 }
 

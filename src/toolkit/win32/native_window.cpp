@@ -17,6 +17,7 @@
 #include "toolkit/win32/dropdown_host.h"
 #include "toolkit/win32/gdi_canvas.h"
 #include "toolkit/win32/menu_host.h"
+#include "toolkit/win32/monitors.h"
 #include "toolkit/win32/popups.h"
 #include "toolkit/win32/shadow.h"
 #include "toolkit/win32/tooltip.h"
@@ -91,7 +92,13 @@ bool NativeWindow::create() {
     if (w->parentNative == nullptr) exStyle |= WS_EX_TOPMOST;
   }
   std::wstring className(w->className.begin(), w->className.end());
-  if (className.empty()) className = kind_ == Kind::dropDown ? kDropDownClass : kDefaultClass;
+  if (className.empty()) {
+    // The toolkit's own pop-ups get their own classes (backend.h); the model names none.
+    className = kind_ == Kind::menu                        ? kMenuClass
+                : kind_ == Kind::dropDown                  ? kDropDownClass
+                : dynamic_cast<FloatWindow*>(w) != nullptr ? kPaneClass
+                                                           : kDefaultClass;
+  }
   if (!backend->ensureClass(className, CS_DBLCLKS)) return false;
 
   const bool child = (style & WS_CHILD) != 0;
@@ -109,12 +116,10 @@ bool NativeWindow::create() {
   const bool centre = !child && kind_ == Kind::window && (w->xcStyle & window_style_center) != 0 &&
                       dynamic_cast<FloatWindow*>(w) == nullptr;
   if (centre) {
-    MONITORINFO monitor{};
-    monitor.cbSize = sizeof monitor;
     HMONITOR on = w->parentNative != nullptr ? MonitorFromWindow(w->parentNative, MONITOR_DEFAULTTOPRIMARY)
                                              : MonitorFromPoint({0, 0}, MONITOR_DEFAULTTOPRIMARY);
-    if (GetMonitorInfoW(on, &monitor)) {
-      const RECT& work = monitor.rcWork;
+    if (auto monitor = monitorInfo(on)) {
+      const RECT& work = monitor->rcWork;
       const int x = work.left + std::max(0L, (work.right - work.left - r.width()) / 2);
       const int y = work.top + std::max(0L, (work.bottom - work.top - r.height()) / 2);
       r = {x, y, x + r.width(), y + r.height()};
@@ -309,8 +314,11 @@ LRESULT NativeWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
   return own(message, wParam, lParam);
 }
 
+// The toolkit's own answer to a message, after the window's handlers: a pop-up's host first
+// (menu_host, dropdown_host), then the named handlers below. What none of them answers goes to
+// DefWindowProc. `hwnd` is kept: a handler may end the window (WM_NCDESTROY clears hwnd_).
 LRESULT NativeWindow::own(UINT message, WPARAM wParam, LPARAM lParam) {
-  HWND hwnd = hwnd_;
+  const HWND hwnd = hwnd_;
   if (kind_ != Kind::window) {
     bool handled = false;
     LRESULT result = kind_ == Kind::menu ? menuPopupMessage(*this, message, wParam, lParam, &handled)
@@ -318,164 +326,198 @@ LRESULT NativeWindow::own(UINT message, WPARAM wParam, LPARAM lParam) {
     if (handled) return result;
   }
   switch (message) {
-    case WM_NCCALCSIZE:
-      // The toolkit draws the whole window: no native frame, client area = window.
-      return 0;
-    case WM_NCACTIVATE:
-      // Nothing to draw in a non-client area; keep the activation itself.
-      return TRUE;
+    // The toolkit draws the whole window: no native frame, client area = window; nothing to
+    // draw in a non-client area, but the activation itself is kept.
+    case WM_NCCALCSIZE: return 0;
+    case WM_NCACTIVATE: return TRUE;
     case WM_NCHITTEST: return hitTest({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
-    case WM_GETMINMAXINFO: {
-      auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
-      if (Window* w = model(); w != nullptr && (w->minSize.cx > 0 || w->minSize.cy > 0)) {
-        info->ptMinTrackSize.x = std::max<LONG>(info->ptMinTrackSize.x, w->minSize.cx);
-        info->ptMinTrackSize.y = std::max<LONG>(info->ptMinTrackSize.y, w->minSize.cy);
-      }
-      MONITORINFO monitor{};
-      monitor.cbSize = sizeof monitor;
-      if (GetMonitorInfoW(MonitorFromWindow(hwnd, MONITOR_DEFAULTTONEAREST), &monitor)) {
-        // Maximised, the borderless window covers the work area exactly (taskbar kept).
-        info->ptMaxPosition = {monitor.rcWork.left - monitor.rcMonitor.left,
-                               monitor.rcWork.top - monitor.rcMonitor.top};
-        info->ptMaxSize = {monitor.rcWork.right - monitor.rcWork.left, monitor.rcWork.bottom - monitor.rcWork.top};
-      }
-      return 0;
-    }
-    case WM_WINDOWPOSCHANGING: {
-      // The minimum size holds for every resize, not only the user's drag.
-      auto* pos = reinterpret_cast<WINDOWPOS*>(lParam);
-      Window* w = model();
-      if (w != nullptr && !(pos->flags & SWP_NOSIZE) && !(GetWindowLongW(hwnd, GWL_STYLE) & WS_MINIMIZE)) {
-        pos->cx = std::max<int>(pos->cx, w->minSize.cx);
-        pos->cy = std::max<int>(pos->cy, w->minSize.cy);
-      }
-      return DefWindowProcW(hwnd, message, wParam, lParam);
-    }
+    case WM_GETMINMAXINFO: onGetMinMaxInfo(*reinterpret_cast<MINMAXINFO*>(lParam)); return 0;
+    case WM_WINDOWPOSCHANGING: onWindowPosChanging(*reinterpret_cast<WINDOWPOS*>(lParam)); break;
     case WM_WINDOWPOSCHANGED: {
-      LRESULT result = DefWindowProcW(hwnd, message, wParam, lParam);
+      const LRESULT result = DefWindowProcW(hwnd, message, wParam, lParam);
       applyLook(!(reinterpret_cast<WINDOWPOS*>(lParam)->flags & SWP_NOZORDER));
       return result;
     }
-    case WM_SIZE: {
-      if (wParam == SIZE_MINIMIZED) {
-        if (shadow_) shadow_->hide();
-        return 0;
-      }
-      Window* w = model();
-      if (w == nullptr) return 0;
-      w->maximized = wParam == SIZE_MAXIMIZED;
-      syncRect();
-      w->adjustLayout();
-      if (Window* still = model()) still->invalidateAll(false);
-      return 0;
-    }
+    case WM_SIZE: onSize(wParam); return 0;
     case WM_MOVE: syncRect(); return 0;
-    case WM_ACTIVATE:
-      if (Window* w = model()) {
-        w->active = LOWORD(wParam) != WA_INACTIVE;
-        w->invalidateAll(false);
-      }
-      if (LOWORD(wParam) == WA_INACTIVE) {
-        hideToolTip();
-        closePopupsOf(handle_);
-      }
-      return DefWindowProcW(hwnd, message, wParam, lParam);
-    case WM_SHOWWINDOW:
-      if (Window* w = model()) w->visible = wParam != FALSE;
-      if (!wParam && shadow_) shadow_->hide();
-      return DefWindowProcW(hwnd, message, wParam, lParam);
+    case WM_ACTIVATE: onActivate(LOWORD(wParam) != WA_INACTIVE); break;
+    case WM_SHOWWINDOW: onShowWindow(wParam != FALSE); break;
     case WM_ERASEBKGND: return 1;
     case WM_PAINT: paint(); return 0;
     case WM_SETCURSOR:
       if (LOWORD(lParam) == HTCLIENT && reinterpret_cast<HWND>(wParam) == hwnd && setCursor()) return TRUE;
-      return DefWindowProcW(hwnd, message, wParam, lParam);
+      break;
     case WM_MOUSEMOVE: mouseMoved({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}, wParam); return 0;
-    case WM_NCMOUSEMOVE:
-      // Onto the window's own caption or edge: the elements lose the mouse at once (the
-      // leave message may come a moment later).
-      if (Window* w = model(); w != nullptr && w->hovered != 0) mouseLeave(*w);
-      tipTarget(0);
-      return DefWindowProcW(hwnd, message, wParam, lParam);
-    case WM_MOUSELEAVE:
-      tracking_ = false;
-      if (Window* w = model()) mouseLeave(*w);
-      tipTarget(0);
-      return 0;
+    case WM_NCMOUSEMOVE: onNcMouseMove(); break;
+    case WM_MOUSELEAVE: onMouseLeave(); return 0;
     case WM_LBUTTONDOWN:
-    case WM_LBUTTONDBLCLK: {
-      hideToolTip();
-      closePopupsOf(handle_);
-      Window* w = model();
-      if (w == nullptr) return 0;
-      SetCapture(hwnd);
-      if (message == WM_LBUTTONDOWN)
-        leftDown(*w, clientPoint(lParam), mouseFlags(wParam));
-      else
-        leftDoubleClick(*w, clientPoint(lParam), mouseFlags(wParam));
-      // Pop-ups never take the keyboard (it would activate them): their keys come through the
-      // pop-up key hook.
-      if (Window* still = model(); still != nullptr && kind_ == Kind::window) {
-        Element* focused = getElement(still->focused);
-        if (focused != nullptr && takesKeyboard(*focused) && GetFocus() != hwnd) SetFocus(hwnd);
-      }
+    case WM_LBUTTONDBLCLK: onLeftButtonDown(message == WM_LBUTTONDBLCLK, clientPoint(lParam), wParam); return 0;
+    case WM_LBUTTONUP: onLeftButtonUp(clientPoint(lParam), wParam); return 0;
+    case WM_RBUTTONDOWN: onRightButtonDown(); return 0;
+    case WM_RBUTTONUP: onRightButtonUp(clientPoint(lParam), wParam); return 0;
+    case WM_CAPTURECHANGED: onCaptureChanged(reinterpret_cast<HWND>(lParam)); return 0;
+    case WM_MOUSEWHEEL:
+      onMouseWheel({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}, GET_WHEEL_DELTA_WPARAM(wParam));
       return 0;
-    }
-    case WM_LBUTTONUP:
-      if (Window* w = model()) leftUp(*w, clientPoint(lParam), mouseFlags(wParam));
-      // A drop-down keeps the capture it holds while open.
-      if (kind_ != Kind::dropDown && GetCapture() == hwnd) ReleaseCapture();
-      return 0;
-    case WM_RBUTTONDOWN:
-      hideToolTip();
-      closePopupsOf(handle_);
-      return 0;
-    case WM_RBUTTONUP:
-      if (Window* w = model()) rightUp(*w, clientPoint(lParam), mouseFlags(wParam));
-      return 0;
-    case WM_CAPTURECHANGED:
-      // Capture taken away while a button was held (a message box, another window): the
-      // press ends without a click.
-      if (reinterpret_cast<HWND>(lParam) != hwnd)
-        if (Window* w = model(); w != nullptr && (w->captured != 0 || w->drag.kind != Window::Drag::Kind::none))
-          leftUp(*w, {-(1 << 20), -(1 << 20)}, 0);
-      return 0;
-    case WM_MOUSEWHEEL: {
-      POINT p{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-      ScreenToClient(hwnd, &p);
-      if (Window* w = model()) mouseWheel(*w, {p.x, p.y}, GET_WHEEL_DELTA_WPARAM(wParam));
-      return 0;
-    }
     case WM_KEYDOWN:
-      hideToolTip();
-      if (Window* w = model(); w != nullptr && keyDown(*w, static_cast<int>(wParam), keyFlags())) return 0;
-      return DefWindowProcW(hwnd, message, wParam, lParam);
+      if (onKeyDown(static_cast<int>(wParam))) return 0;
+      break;
     case WM_CHAR:
-      if (Window* w = model(); w != nullptr && charInput(*w, static_cast<char16_t>(wParam))) return 0;
-      return DefWindowProcW(hwnd, message, wParam, lParam);
-    case WM_CLOSE:
-      // Not taken by a handler of event 16: the toolkit window goes, with its elements.
-      if (Window* w = model()) Window::destroy(w);
-      return 0;
-    case WM_DESTROY:
-      if (shadow_) shadow_->hide();
-      closePopupsOf(handle_);
-      if (!destroying_) {
-        // Destroyed from outside (its parent or owner went, or DestroyWindow): the toolkit
-        // window and its handles go too.
-        destroying_ = true;
-        if (Window* w = model()) Window::destroy(w);
-      }
-      return 0;
-    case WM_NCDESTROY:
-      if (Window* w = model(); w != nullptr && w->native == hwnd) w->native = nullptr;
-      SetWindowLongPtrW(hwnd, 0, 0);
-      shadow_.reset();
-      hwnd_ = nullptr;
-      if (kind_ == Kind::menu) menuPopupGone();
-      if (kind_ == Kind::dropDown) dropDownGone(handle_);
-      return DefWindowProcW(hwnd, message, wParam, lParam);
+      if (onChar(static_cast<char16_t>(wParam))) return 0;
+      break;
+    case WM_CLOSE: onClose(); return 0;
+    case WM_DESTROY: onDestroy(); return 0;
+    case WM_NCDESTROY: onNcDestroy(); break;
   }
   return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+void NativeWindow::onGetMinMaxInfo(MINMAXINFO& info) {
+  if (Window* w = model(); w != nullptr && (w->minSize.cx > 0 || w->minSize.cy > 0)) {
+    info.ptMinTrackSize.x = std::max<LONG>(info.ptMinTrackSize.x, w->minSize.cx);
+    info.ptMinTrackSize.y = std::max<LONG>(info.ptMinTrackSize.y, w->minSize.cy);
+  }
+  if (auto monitor = monitorInfo(MonitorFromWindow(hwnd_, MONITOR_DEFAULTTONEAREST))) {
+    // Maximised, the borderless window covers the work area exactly (taskbar kept).
+    const RECT& work = monitor->rcWork;
+    info.ptMaxPosition = {work.left - monitor->rcMonitor.left, work.top - monitor->rcMonitor.top};
+    info.ptMaxSize = {work.right - work.left, work.bottom - work.top};
+  }
+}
+
+void NativeWindow::onWindowPosChanging(WINDOWPOS& pos) {
+  // The minimum size holds for every resize, not only the user's drag.
+  Window* w = model();
+  if (w != nullptr && !(pos.flags & SWP_NOSIZE) && !(GetWindowLongW(hwnd_, GWL_STYLE) & WS_MINIMIZE)) {
+    pos.cx = std::max<int>(pos.cx, w->minSize.cx);
+    pos.cy = std::max<int>(pos.cy, w->minSize.cy);
+  }
+}
+
+void NativeWindow::onSize(WPARAM kind) {
+  if (kind == SIZE_MINIMIZED) {
+    if (shadow_) shadow_->hide();
+    return;
+  }
+  Window* w = model();
+  if (w == nullptr) return;
+  w->maximized = kind == SIZE_MAXIMIZED;
+  syncRect();
+  w->adjustLayout();  // raises 36: its handlers may close the window
+  if (Window* still = model()) still->invalidateAll(false);
+}
+
+void NativeWindow::onActivate(bool active) {
+  if (Window* w = model()) {
+    w->active = active;
+    w->invalidateAll(false);
+  }
+  if (!active) {
+    hideToolTip();
+    closePopupsOf(handle_);
+  }
+}
+
+void NativeWindow::onShowWindow(bool shown) {
+  if (Window* w = model()) w->visible = shown;
+  if (!shown && shadow_) shadow_->hide();
+}
+
+void NativeWindow::onNcMouseMove() {
+  // Onto the window's own caption or edge: the elements lose the mouse at once (the leave
+  // message may come a moment later).
+  if (Window* w = model(); w != nullptr && w->hovered != 0) mouseLeave(*w);
+  tipTarget(0);
+}
+
+void NativeWindow::onMouseLeave() {
+  tracking_ = false;
+  if (Window* w = model()) mouseLeave(*w);
+  tipTarget(0);
+}
+
+void NativeWindow::onLeftButtonDown(bool doubleClick, XPoint pt, WPARAM flags) {
+  const HWND hwnd = hwnd_;
+  hideToolTip();
+  closePopupsOf(handle_);
+  Window* w = model();
+  if (w == nullptr) return;
+  SetCapture(hwnd);
+  if (doubleClick)
+    leftDoubleClick(*w, pt, mouseFlags(flags));
+  else
+    leftDown(*w, pt, mouseFlags(flags));
+  // Pop-ups never take the keyboard (it would activate them): their keys come through the
+  // pop-up key hook.
+  if (Window* still = model(); still != nullptr && kind_ == Kind::window) {
+    Element* focused = getElement(still->focused);
+    if (focused != nullptr && takesKeyboard(*focused) && GetFocus() != hwnd) SetFocus(hwnd);
+  }
+}
+
+void NativeWindow::onLeftButtonUp(XPoint pt, WPARAM flags) {
+  const HWND hwnd = hwnd_;
+  if (Window* w = model()) leftUp(*w, pt, mouseFlags(flags));
+  // A drop-down keeps the capture it holds while open.
+  if (kind_ != Kind::dropDown && GetCapture() == hwnd) ReleaseCapture();
+}
+
+void NativeWindow::onRightButtonDown() {
+  hideToolTip();
+  closePopupsOf(handle_);
+}
+
+void NativeWindow::onRightButtonUp(XPoint pt, WPARAM flags) {
+  if (Window* w = model()) rightUp(*w, pt, mouseFlags(flags));
+}
+
+void NativeWindow::onCaptureChanged(HWND taker) {
+  // Capture taken away while a button was held (a message box, another window): the press
+  // ends without a click.
+  if (taker == hwnd_) return;
+  if (Window* w = model(); w != nullptr && (w->captured != 0 || w->drag.kind != Window::Drag::Kind::none))
+    leftUp(*w, {-(1 << 20), -(1 << 20)}, 0);
+}
+
+void NativeWindow::onMouseWheel(POINT screen, int delta) {
+  ScreenToClient(hwnd_, &screen);
+  if (Window* w = model()) mouseWheel(*w, {screen.x, screen.y}, delta);
+}
+
+bool NativeWindow::onKeyDown(int key) {
+  hideToolTip();
+  Window* w = model();
+  return w != nullptr && keyDown(*w, key, keyFlags());
+}
+
+bool NativeWindow::onChar(char16_t c) {
+  Window* w = model();
+  return w != nullptr && charInput(*w, c);
+}
+
+void NativeWindow::onClose() {
+  // Not taken by a handler of event 16: the toolkit window goes, with its elements.
+  if (Window* w = model()) Window::destroy(w);
+}
+
+void NativeWindow::onDestroy() {
+  if (shadow_) shadow_->hide();
+  closePopupsOf(handle_);
+  if (!destroying_) {
+    // Destroyed from outside (its parent or owner went, or DestroyWindow): the toolkit window
+    // and its handles go too.
+    destroying_ = true;
+    if (Window* w = model()) Window::destroy(w);
+  }
+}
+
+void NativeWindow::onNcDestroy() {
+  if (Window* w = model(); w != nullptr && w->native == hwnd_) w->native = nullptr;
+  SetWindowLongPtrW(hwnd_, 0, 0);
+  shadow_.reset();
+  hwnd_ = nullptr;
+  if (kind_ == Kind::menu) menuPopupGone();
+  if (kind_ == Kind::dropDown) dropDownGone(handle_);
 }
 
 LRESULT CALLBACK toolkitWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -78,6 +78,26 @@ class NativeWindow {
  private:
   friend LRESULT CALLBACK toolkitWindowProc(HWND, UINT, WPARAM, LPARAM);
   LRESULT own(UINT message, WPARAM wParam, LPARAM lParam);
+  // The messages own() hands on, one handler each (window-client points unless named `screen`).
+  void onGetMinMaxInfo(MINMAXINFO& info);
+  void onWindowPosChanging(WINDOWPOS& pos);
+  void onSize(WPARAM kind);
+  void onActivate(bool active);
+  void onShowWindow(bool shown);
+  void onNcMouseMove();
+  void onMouseLeave();
+  void onLeftButtonDown(bool doubleClick, XPoint pt, WPARAM flags);
+  void onLeftButtonUp(XPoint pt, WPARAM flags);
+  void onRightButtonDown();
+  void onRightButtonUp(XPoint pt, WPARAM flags);
+  void onCaptureChanged(HWND taker);
+  void onMouseWheel(POINT screen, int delta);
+  // Answer whether the focused element (or a parent) took the key; else DefWindowProc has it.
+  bool onKeyDown(int key);
+  bool onChar(char16_t c);
+  void onClose();
+  void onDestroy();
+  void onNcDestroy();
   void paint();
   LRESULT hitTest(POINT screen);
   void syncRect();

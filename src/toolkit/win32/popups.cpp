@@ -12,10 +12,10 @@
 namespace tovalux::tk::win32 {
 
 namespace {
-std::vector<Popup*> g_open;  // opening order
-HHOOK g_keys = nullptr;
+std::vector<Popup*> gOpen;  // opening order
+HHOOK gKeys = nullptr;
 
-bool isOpen(Popup* popup) { return std::find(g_open.begin(), g_open.end(), popup) != g_open.end(); }
+bool isOpen(Popup* popup) { return std::find(gOpen.begin(), gOpen.end(), popup) != gOpen.end(); }
 
 // Keys reach an open menu or pop-up before the window that has the focus; a key it uses is
 // turned into WM_NULL (and so makes no character either).
@@ -28,8 +28,8 @@ LRESULT CALLBACK keyHook(int code, WPARAM wParam, LPARAM lParam) {
         bool used = false;
         if (menuIsOpen())
           used = menuKeyDown(key);
-        else if (!g_open.empty())
-          used = g_open.back()->keyDown(key);
+        else if (!gOpen.empty())
+          used = gOpen.back()->keyDown(key);
         if (used) message->message = WM_NULL;
         popupsChanged();
       });
@@ -40,12 +40,12 @@ LRESULT CALLBACK keyHook(int code, WPARAM wParam, LPARAM lParam) {
 }  // namespace
 
 void addPopup(Popup* popup) {
-  if (popup != nullptr && !isOpen(popup)) g_open.push_back(popup);
+  if (popup != nullptr && !isOpen(popup)) gOpen.push_back(popup);
   popupsChanged();
 }
 
 void removePopup(Popup* popup) {
-  std::erase(g_open, popup);
+  std::erase(gOpen, popup);
   popupsChanged();
 }
 
@@ -54,30 +54,30 @@ void closePopupsOf(HWINDOW owner) {
   // Newest first; dismissing one may close (and remove) others.
   for (;;) {
     auto it =
-        std::find_if(g_open.rbegin(), g_open.rend(), [owner](Popup* p) { return owner == 0 || p->owner() == owner; });
-    if (it == g_open.rend()) break;
+        std::find_if(gOpen.rbegin(), gOpen.rend(), [owner](Popup* p) { return owner == 0 || p->owner() == owner; });
+    if (it == gOpen.rend()) break;
     Popup* popup = *it;
-    std::erase(g_open, popup);
+    std::erase(gOpen, popup);
     popup->dismiss();
   }
   popupsChanged();
 }
 
 void popupsChanged() {
-  const bool wanted = menuIsOpen() || !g_open.empty();
-  if (wanted && g_keys == nullptr) {
-    g_keys = SetWindowsHookExW(WH_GETMESSAGE, keyHook, nullptr, GetCurrentThreadId());
-  } else if (!wanted && g_keys != nullptr) {
-    UnhookWindowsHookEx(g_keys);
-    g_keys = nullptr;
+  const bool wanted = menuIsOpen() || !gOpen.empty();
+  if (wanted && gKeys == nullptr) {
+    gKeys = SetWindowsHookExW(WH_GETMESSAGE, keyHook, nullptr, GetCurrentThreadId());
+  } else if (!wanted && gKeys != nullptr) {
+    UnhookWindowsHookEx(gKeys);
+    gKeys = nullptr;
   }
 }
 
 void stopPopups() {
   closePopupsOf(0);
-  g_open.clear();
-  if (g_keys != nullptr) UnhookWindowsHookEx(g_keys);
-  g_keys = nullptr;
+  gOpen.clear();
+  if (gKeys != nullptr) UnhookWindowsHookEx(gKeys);
+  gKeys = nullptr;
 }
 
 }  // namespace tovalux::tk::win32

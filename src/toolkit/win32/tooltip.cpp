@@ -4,9 +4,12 @@
 
 #include "base/guard.h"
 #include "toolkit/model/core/context.h"
+#include "toolkit/model/theme/palette.h"
+#include "toolkit/model/theme/resources.h"
 #include "toolkit/model/tree/element.h"
 #include "toolkit/win32/backend.h"
 #include "toolkit/win32/gdi_canvas.h"
+#include "toolkit/win32/monitors.h"
 
 namespace tovalux::tk::win32 {
 
@@ -14,7 +17,7 @@ namespace {
 constexpr int kPadX = 8, kPadY = 4;
 
 std::pair<XColor, uint8_t> themeColor(const char* name, XColor fallback) {
-  if (auto c = context().resources.color(name)) return {c->color, c->alpha};
+  if (auto c = resourceStore().resources.color(name)) return {c->color, c->alpha};
   return {fallback, 255};
 }
 
@@ -82,10 +85,8 @@ void ToolTip::show() {
   GetCursorPos(&cursor);
   // Below the cursor, kept on the cursor's monitor.
   RECT area{cursor.x, cursor.y + 20, cursor.x + width, cursor.y + 20 + height};
-  MONITORINFO monitor{};
-  monitor.cbSize = sizeof monitor;
-  if (GetMonitorInfoW(MonitorFromPoint(cursor, MONITOR_DEFAULTTONEAREST), &monitor)) {
-    const RECT& work = monitor.rcWork;
+  if (auto workArea = workAreaAt(cursor)) {
+    const RECT& work = *workArea;
     if (area.right > work.right) OffsetRect(&area, work.right - area.right, 0);
     if (area.bottom > work.bottom) OffsetRect(&area, 0, cursor.y - 4 - area.bottom);
     if (area.left < work.left) OffsetRect(&area, work.left - area.left, 0);
@@ -102,9 +103,9 @@ void ToolTip::paint() {
   if (surface_.ensure(client.right, client.bottom)) {
     GdiCanvas canvas(surface_, client.right, client.bottom);
     XRect all{0, 0, client.right, client.bottom};
-    auto [bg, bgAlpha] = themeColor("ID_COLOR_TipBg", XRGB(37, 37, 38));
-    auto [border, borderAlpha] = themeColor("ID_COLOR_Border", XRGB(63, 63, 70));
-    auto [text, textAlpha] = themeColor("ID_COLOR_Text", XRGB(241, 241, 241));
+    auto [bg, bgAlpha] = themeColor("ID_COLOR_TipBg", palette::kViewSurface);
+    auto [border, borderAlpha] = themeColor("ID_COLOR_Border", palette::kRule);
+    auto [text, textAlpha] = themeColor("ID_COLOR_Text", palette::kText);
     canvas.fillRect(all, bg, bgAlpha);
     canvas.frameRect(all, border, borderAlpha, 1);
     canvas.text(text_, {kPadX, 0, client.right - kPadX, client.bottom}, text_align_left | text_align_vcenter,

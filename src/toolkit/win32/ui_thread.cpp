@@ -41,12 +41,12 @@ struct CallState {
   bool open = true;
 };
 
-std::mutex g_stateLock;
-std::shared_ptr<CallState> g_state;
+std::mutex gStateLock;
+std::shared_ptr<CallState> gState;
 
 std::shared_ptr<CallState> currentState() {
-  std::lock_guard guard(g_stateLock);
-  return g_state;
+  std::lock_guard guard(gStateLock);
+  return gState;
 }
 
 void runJobs(CallState& state) {
@@ -92,16 +92,16 @@ bool startUiCalls() {
     if (state->window != nullptr) DestroyWindow(state->window);
     return false;
   }
-  std::lock_guard guard(g_stateLock);
-  g_state = std::move(state);
+  std::lock_guard guard(gStateLock);
+  gState = std::move(state);
   return true;
 }
 
 void stopUiCalls() {
   std::shared_ptr<CallState> state;
   {
-    std::lock_guard guard(g_stateLock);
-    state = std::move(g_state);
+    std::lock_guard guard(gStateLock);
+    state = std::move(gState);
   }
   if (state == nullptr) return;
   {

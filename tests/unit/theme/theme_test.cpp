@@ -23,10 +23,11 @@
 #include "toolkit/model/core/context.h"
 #include "toolkit/model/theme/descriptor.h"
 #include "toolkit/model/theme/image.h"
-#include "toolkit/model/theme/loader.h"
+#include "toolkit/model/theme/resources.h"
 #include "toolkit/model/theme/values.h"
 #include "toolkit/model/theme/xml.h"
 #include "toolkit/model/tree/element.h"
+#include "toolkit/model/tree/loader.h"
 #include "toolkit/model/tree/window.h"
 #include "toolkit/xcgui.h"
 
@@ -239,7 +240,7 @@ std::vector<std::pair<std::string, std::string>> packageSection(const std::strin
   return out;
 }
 
-bool hasColour(const std::string& name) { return tk::context().resources.color(name).has_value(); }
+bool hasColour(const std::string& name) { return tk::resourceStore().resources.color(name).has_value(); }
 
 // --- the fixture: an initialised toolkit with the theme's package and style sheet ---------------------
 
@@ -757,7 +758,7 @@ TEST_F(Theme, TheStyleSheetReadsWholeAndItsColoursExist) {
   const std::string css = readFile(kDark / "style.css");
   // One rule per block (the sheet uses no selector lists): a block the toolkit drops is an error.
   const size_t blocks = std::count(css.begin(), css.end(), '{');
-  EXPECT_EQ(tk::context().style.ruleCount(), blocks);
+  EXPECT_EQ(tk::resourceStore().style.ruleCount(), blocks);
   int refs = 0;
   for (size_t at = css.find('@'); at != std::string::npos; at = css.find('@', at + 1), ++refs) {
     size_t end = at + 1;
@@ -767,8 +768,8 @@ TEST_F(Theme, TheStyleSheetReadsWholeAndItsColoursExist) {
   }
   EXPECT_GT(refs, 20);
   // The settings dialog's scroll bars carry the class "style_".
-  tk::CssStyle slim = tk::context().style.resolve({"scrollBar"}, "style_", 0);
-  tk::CssStyle plain = tk::context().style.resolve({"scrollBar"}, "", 0);
+  tk::CssStyle slim = tk::resourceStore().style.resolve({"scrollBar"}, "style_", 0);
+  tk::CssStyle plain = tk::resourceStore().style.resolve({"scrollBar"}, "", 0);
   ASSERT_TRUE(slim.background);
   ASSERT_TRUE(plain.background);
   EXPECT_NE(slim.background->reference, plain.background->reference);

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "toolkit/model/controls/edit.h"
-#include "toolkit/model/core/recording_canvas.h"
+#include "toolkit/model/theme/recording_canvas.h"
 #include "toolkit/model/tree/window.h"
 #include "toolkit_fixture.h"
 

@@ -1,8 +1,9 @@
 #include <gtest/gtest.h>
 
 #include "descriptor_rows.h"
-#include "toolkit/model/core/recording_canvas.h"
 #include "toolkit/model/theme/descriptor.h"
+#include "toolkit/model/theme/recording_canvas.h"
+#include "toolkit/model/theme/resources.h"
 #include "toolkit/model/tree/element.h"
 #include "toolkit/model/tree/window.h"
 #include "toolkit_fixture.h"
@@ -52,7 +53,7 @@ class DescriptorTest : public ToolkitTest {
     EXPECT_TRUE(info) << "row " << row;
     if (!info) return {};
     tk::RecordingCanvas canvas;
-    tk::paintDescriptor(canvas, *info, {10, 20, 10 + w, 20 + h}, state, tk::context().resources);
+    tk::paintDescriptor(canvas, *info, {10, 20, 10 + w, 20 + h}, state, tk::resourceStore().resources);
     return canvas.drawn();
   }
 };
@@ -77,7 +78,7 @@ TEST_F(DescriptorTest, EveryListedStatePaintsAllItsPartsFromThePackage) {
     ASSERT_TRUE(info);
     for (const auto& entry : info->states) {
       tk::RecordingCanvas canvas;
-      int painted = tk::paintDescriptor(canvas, *info, {0, 0, 200, 30}, entry.state, tk::context().resources);
+      int painted = tk::paintDescriptor(canvas, *info, {0, 0, 200, 30}, entry.state, tk::resourceStore().resources);
       EXPECT_EQ(painted, static_cast<int>(entry.parts.size())) << "row " << row << " state " << entry.state;
     }
   }

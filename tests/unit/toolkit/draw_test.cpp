@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "toolkit/model/core/recording_canvas.h"
+#include "toolkit/model/theme/recording_canvas.h"
 #include "toolkit/model/tree/draw.h"
 #include "toolkit_fixture.h"
 

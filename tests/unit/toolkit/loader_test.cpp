@@ -2,9 +2,9 @@
 
 #include "toolkit/model/controls/button.h"
 #include "toolkit/model/controls/shape.h"
-#include "toolkit/model/core/recording_canvas.h"
-#include "toolkit/model/theme/loader.h"
+#include "toolkit/model/theme/recording_canvas.h"
 #include "toolkit/model/theme/xml.h"
+#include "toolkit/model/tree/loader.h"
 #include "toolkit/model/tree/window.h"
 #include "toolkit_fixture.h"
 

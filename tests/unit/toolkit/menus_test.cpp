@@ -3,9 +3,9 @@
 #include <string>
 #include <vector>
 
-#include "toolkit/model/core/recording_canvas.h"
 #include "toolkit/model/menus/menu.h"
 #include "toolkit/model/menus/menubar.h"
+#include "toolkit/model/theme/recording_canvas.h"
 #include "toolkit/model/tree/input.h"
 #include "toolkit_fixture.h"
 

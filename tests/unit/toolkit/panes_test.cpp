@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "toolkit/model/core/recording_canvas.h"
 #include "toolkit/model/docking/dock_site.h"
+#include "toolkit/model/theme/recording_canvas.h"
 #include "toolkit/model/tree/input.h"
 #include "toolkit_fixture.h"
 
@@ -67,7 +67,7 @@ class PaneTest : public ToolkitTest {
   tk::DockSplitter* splitter(int align, bool side) const {
     for (tk::Element* c : tk::getWindow(frame)->children())
       if (auto* s = dynamic_cast<tk::DockSplitter*>(c);
-          s != nullptr && s->align == align && (s->group == 0) == side && s->visible)
+          s != nullptr && static_cast<int>(s->side) == align && (s->group == 0) == side && s->visible)
         return s;
     return nullptr;
   }

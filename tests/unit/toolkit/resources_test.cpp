@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "toolkit/model/core/recording_canvas.h"
-#include "toolkit/model/theme/font.h"
+#include "toolkit/model/core/font.h"
 #include "toolkit/model/theme/image.h"
+#include "toolkit/model/theme/recording_canvas.h"
 #include "toolkit/model/theme/resources.h"
 #include "toolkit/model/theme/values.h"
 #include "toolkit/model/tree/window.h"
@@ -33,7 +33,7 @@ TEST_F(ResourcesTest, PackageColoursAndImages) {
   ASSERT_TRUE(XC_LoadResource(x(dir_ / "Dark/resource.res").c_str()));
   EXPECT_EQ(XRes_GetColor(u"ID_COLOR_WinBg"), XRGB(45, 45, 48));
   EXPECT_EQ(XRes_GetColor(u"id_color_winbd"), XRGB(0, 122, 204));  // names ignore ASCII case
-  EXPECT_EQ(tk::context().resources.color("ID_COLOR_Half")->alpha, 128);
+  EXPECT_EQ(tk::resourceStore().resources.color("ID_COLOR_Half")->alpha, 128);
   EXPECT_EQ(XRes_GetColor(u"ID_COLOR_Bad"), 0u);
   EXPECT_EQ(XRes_GetColor(u"ID_COLOR_Unknown"), 0u);
   HIMAGE cd = XRes_GetImage(u"cd.png");
@@ -114,7 +114,7 @@ TEST_F(ResourcesTest, StyleSheetCascadeAndEnableCss) {
   XEle_EnableBkTransparent(see, true);
   EXPECT_TRUE(XEle_IsBkTransparent(see));
   EXPECT_TRUE(paintOf(see).empty());
-  EXPECT_EQ(tk::context().style.ruleCount(), 5u);
+  EXPECT_EQ(tk::resourceStore().style.ruleCount(), 5u);
 }
 
 TEST(Values, ColourFontAndSideSyntax) {

@@ -13,9 +13,10 @@
 #include <unistd.h>
 
 #include "toolkit/model/core/context.h"
+#include "toolkit/model/core/font.h"
 #include "toolkit/model/core/text_measure.h"
-#include "toolkit/model/theme/font.h"
 #include "toolkit/model/theme/image.h"
+#include "toolkit/model/theme/values.h"
 #include "toolkit/xcgui.h"
 
 namespace tovalux::testing {

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "toolkit/model/theme/loader.h"
+#include "toolkit/model/tree/loader.h"
 #include "toolkit/model/views/combobox.h"
 #include "views_fixture.h"
 

@@ -5,7 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "toolkit/model/core/recording_canvas.h"
+#include "toolkit/model/theme/palette.h"
+#include "toolkit/model/theme/recording_canvas.h"
 #include "toolkit/model/tree/input.h"
 #include "toolkit/model/tree/window.h"
 #include "toolkit_fixture.h"

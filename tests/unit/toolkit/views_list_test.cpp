@@ -240,7 +240,7 @@ TEST_F(ViewsList, CellsHeaderItemDataAndTheDrawEvents) {
   };
   EXPECT_EQ(fills({280, 20, 540, 38}), (std::vector<XColor>{darker}));
   // Not handled: the selection band goes over the handler's fill.
-  EXPECT_EQ(fills({80, 38, 280, 56}), (std::vector<XColor>{dark, tk::kSelectionColor}));
+  EXPECT_EQ(fills({80, 38, 280, 56}), (std::vector<XColor>{dark, tk::palette::kAccent}));
   // Handled headings keep the handler's face only.
   EXPECT_EQ(fills({80, 0, 280, 20}), (std::vector<XColor>{XRGB(1, 2, 3)}));
 

@@ -162,7 +162,7 @@ TEST_F(ViewsTree, ClicksSelectAndOnlyTheUserRaises126) {
   EXPECT_EQ(wrect(XTree_GetTemplateObject(tree, b, 2)).top, 30);
   auto ops = paint(w).ops;
   EXPECT_TRUE(std::any_of(ops.begin(), ops.end(), [](const tk::CanvasOp& op) {
-    return op.kind == tk::CanvasOp::Kind::fill && op.color == tk::kSelectionColor && op.rect == XRect{0, 0, 200, 30};
+    return op.kind == tk::CanvasOp::Kind::fill && op.color == tk::palette::kAccent && op.rect == XRect{0, 0, 200, 30};
   }));
   // Deleting the selected item (or an ancestor) clears the selection.
   XTree_DeleteItem(tree, a);

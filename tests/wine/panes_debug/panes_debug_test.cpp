@@ -25,7 +25,7 @@
 #include "shell/shell.h"
 #include "shell/toolbar_builder.h"
 #include "toolkit/model/core/context.h"
-#include "toolkit/model/core/recording_canvas.h"
+#include "toolkit/model/theme/recording_canvas.h"
 #include "toolkit/model/tree/element.h"
 #include "toolkit/xcgui_views.h"
 

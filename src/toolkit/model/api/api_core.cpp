@@ -4,14 +4,18 @@
 
 #include "base/gbk.h"
 #include "toolkit/model/api/api_support.h"
+#include "toolkit/model/controls/kinds.h"
 #include "toolkit/model/core/context.h"
+#include "toolkit/model/core/font.h"
 #include "toolkit/model/core/platform.h"
 #include "toolkit/model/docking/frame_window.h"
+#include "toolkit/model/menus/kinds.h"
 #include "toolkit/model/theme/descriptor.h"
-#include "toolkit/model/theme/font.h"
 #include "toolkit/model/theme/image.h"
-#include "toolkit/model/theme/loader.h"
+#include "toolkit/model/theme/resources.h"
+#include "toolkit/model/tree/loader.h"
 #include "toolkit/model/tree/window.h"
+#include "toolkit/model/views/kinds.h"
 #include "toolkit/xcgui.h"
 
 using namespace tovalux::tk;
@@ -22,6 +26,7 @@ bool XInitXCGUI(const char* appName) {
   if (ctx.initialized) return true;
   ctx.initialized = true;
   ctx.appName = appName != nullptr ? appName : "";
+  registerControlKinds();
   registerDataViewKinds();
   registerMenuAndPaneKinds();
   if (PlatformFactory factory = platformFactory()) ctx.platform = factory();
@@ -37,12 +42,12 @@ void XExitXCGUI() {
 
 bool XC_LoadResource(const XChar* path) {
   if (!ready() || path == nullptr) return false;
-  return context().resources.load(toPath(fromX(path)));
+  return resourceStore().resources.load(toPath(fromX(path)));
 }
 
 bool XC_LoadStyle(const XChar* path) {
   if (!ready() || path == nullptr) return false;
-  return context().style.load(toPath(fromX(path)));
+  return resourceStore().style.load(toPath(fromX(path)));
 }
 
 void XC_SetDefaultFont(HFONTX font) {
@@ -151,13 +156,13 @@ int XImage_GetHeight(HIMAGE image) {
 
 XColor XRes_GetColor(const XChar* name) {
   if (!ready() || name == nullptr) return 0;
-  auto c = context().resources.color(utf16ToUtf8(fromX(name)));
+  auto c = resourceStore().resources.color(utf16ToUtf8(fromX(name)));
   return c ? c->color : 0;
 }
 
 HIMAGE XRes_GetImage(const XChar* name) {
   if (!ready() || name == nullptr) return 0;
-  return context().resources.image(utf16ToUtf8(fromX(name)));
+  return resourceStore().resources.image(utf16ToUtf8(fromX(name)));
 }
 
 HBKM XEle_GetBkManager(HELE ele) {
@@ -185,10 +190,11 @@ HTEMP XTemp_Load(int listType, const XChar* xmlFile) {
 // --- windows -----------------------------------------------------------------------------
 
 namespace {
-HWINDOW makeWindow(bool frame, uint32_t exStyle, const XChar* className, const XChar* title, uint32_t style, int x,
-                   int y, int width, int height, XHWND parent, int xcStyle) {
+template <class Kind>
+HWINDOW makeWindow(uint32_t exStyle, const XChar* className, const XChar* title, uint32_t style, int x, int y,
+                   int width, int height, XHWND parent, int xcStyle) {
   if (!ready()) return 0;
-  Window* w = createWindow(frame);
+  Window* w = createWindow<Kind>();
   w->exStyle = exStyle;
   w->className = fromX(className);
   w->title = fromX(title);
@@ -205,12 +211,12 @@ HWINDOW makeWindow(bool frame, uint32_t exStyle, const XChar* className, const X
 
 HWINDOW XWnd_CreateEx(uint32_t exStyle, const XChar* className, const XChar* title, uint32_t style, int x, int y,
                       int width, int height, XHWND parent, int xcStyle) {
-  return makeWindow(false, exStyle, className, title, style, x, y, width, height, parent, xcStyle);
+  return makeWindow<Window>(exStyle, className, title, style, x, y, width, height, parent, xcStyle);
 }
 
 HWINDOW XFrameWnd_CreateEx(uint32_t exStyle, const XChar* className, const XChar* title, uint32_t style, int x, int y,
                            int width, int height, XHWND parent, int xcStyle) {
-  return makeWindow(true, exStyle, className, title, style, x, y, width, height, parent, xcStyle);
+  return makeWindow<FrameWindow>(exStyle, className, title, style, x, y, width, height, parent, xcStyle);
 }
 
 #define WINDOW_OR_RETURN(h, ...)                \
@@ -265,8 +271,9 @@ void XWnd_AdjustLayout(HWINDOW window) {
 
 void XWnd_ShowWindow(HWINDOW window, int nCmdShow) {
   WINDOW_OR_RETURN(window);
-  w->visible = nCmdShow != 0;  // SW_HIDE is 0
-  if (Platform* p = context().platform) p->showWindow(*w, nCmdShow);
+  const auto mode = static_cast<ShowMode>(nCmdShow);
+  w->visible = mode != ShowMode::hide;
+  if (Platform* p = context().platform) p->showWindow(*w, mode);
 }
 
 void XWnd_RedrawWnd(HWINDOW window, bool immediate) {

@@ -3,6 +3,7 @@
 
 #include "toolkit/model/core/context.h"
 #include "toolkit/model/theme/image.h"
+#include "toolkit/model/theme/values.h"
 #include "toolkit/model/tree/draw.h"
 #include "toolkit/xcgui.h"
 

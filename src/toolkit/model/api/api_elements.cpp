@@ -5,7 +5,7 @@
 #include "toolkit/model/controls/layout_element.h"
 #include "toolkit/model/controls/shape.h"
 #include "toolkit/model/core/context.h"
-#include "toolkit/model/theme/font.h"
+#include "toolkit/model/core/font.h"
 #include "toolkit/model/theme/image.h"
 #include "toolkit/model/tree/window.h"
 #include "toolkit/xcgui.h"

@@ -68,7 +68,9 @@ void XPane_FloatPane(HELE pane) {
 void XFrameWnd_AddPane(HWINDOW frame, HELE destPane, HELE pane, int align) {
   FrameWindow* f = frameOf(frame);
   Pane* p = paneOf(pane);
-  if (f != nullptr && p != nullptr) f->dock().addPane(*p, paneOf(destPane), align);
+  if (f == nullptr || p == nullptr) return;
+  DockSite& site = f->dock();
+  if (auto side = dockSideOf(align)) site.addPane(*p, paneOf(destPane), *side);
 }
 
 void XFrameWnd_MergePane(HWINDOW frame, HELE destPane, HELE pane) {

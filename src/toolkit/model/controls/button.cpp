@@ -5,6 +5,7 @@
 #include "toolkit/model/core/context.h"
 #include "toolkit/model/core/platform.h"
 #include "toolkit/model/theme/image.h"
+#include "toolkit/model/theme/palette.h"
 #include "toolkit/model/tree/window.h"
 
 namespace tovalux::tk {
@@ -51,10 +52,10 @@ XSize Button::contentSize() {
 
 void Button::paintDefaultBackground(Canvas& canvas, const XRect& abs) {
   if (buttonType == button_type_checkbox || buttonType == button_type_radio) return;
-  XColor fill = !enabled               ? XRGB(45, 45, 48)
-                : (pressed || checked) ? XRGB(0, 122, 204)
-                : hovered              ? XRGB(62, 62, 64)
-                                       : XRGB(51, 51, 55);
+  XColor fill = !enabled               ? palette::kWindowSurface
+                : (pressed || checked) ? palette::kAccent
+                : hovered              ? palette::kHoverFace
+                                       : palette::kControlFace;
   canvas.fillRect(abs, fill, 255);
 }
 
@@ -132,6 +133,10 @@ bool Button::applyAttribute(std::string_view name, std::string_view value) {
     return false;
   }
   return true;
+}
+
+void Button::applyImageAttribute(std::string_view name, HIMAGE image) {
+  (name == "iconDisable" ? iconDisable : icon) = image;
 }
 
 }  // namespace tovalux::tk

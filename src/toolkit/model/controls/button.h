@@ -40,6 +40,8 @@ class Button : public Element {
   void paintDefaultBackground(Canvas& canvas, const XRect& abs) override;
   void defaultAction(int event, const EventArgs& args) override;
   bool applyAttribute(std::string_view name, std::string_view value) override;
+  // "image" and "icon" set the icon, "iconDisable" the disabled one.
+  void applyImageAttribute(std::string_view name, HIMAGE image) override;
 
  protected:
   // The area the text is drawn in (a tab label leaves room for its close button).

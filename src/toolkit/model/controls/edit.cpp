@@ -6,8 +6,9 @@
 #include "toolkit/model/controls/shape.h"
 #include "toolkit/model/core/canvas.h"
 #include "toolkit/model/core/context.h"
-#include "toolkit/model/theme/font.h"
+#include "toolkit/model/core/font.h"
 #include "toolkit/model/theme/image.h"
+#include "toolkit/model/theme/palette.h"
 
 namespace tovalux::tk {
 
@@ -309,7 +310,9 @@ void Edit::arrange() {
   if (autoWrap) ScrollView::arrange();
 }
 
-void Edit::paintDefaultBackground(Canvas& canvas, const XRect& abs) { canvas.fillRect(abs, XRGB(30, 30, 30), 255); }
+void Edit::paintDefaultBackground(Canvas& canvas, const XRect& abs) {
+  canvas.fillRect(abs, palette::kEditSurface, 255);
+}
 
 void Edit::paintContent(Canvas& canvas, const XRect& abs) {
   XRect view = viewRect();
@@ -336,7 +339,7 @@ void Edit::paintContent(Canvas& canvas, const XRect& abs) {
       if (to > from) {
         int a = measurer.measure(piece.substr(0, from), font).cx;
         int b = measurer.measure(piece.substr(0, to), font).cx;
-        canvas.fillRect({box.left + a, box.top, box.left + b, box.bottom}, XRGB(38, 79, 120), 255);
+        canvas.fillRect({box.left + a, box.top, box.left + b, box.bottom}, palette::kTextSelection, 255);
       }
       auto [color, alpha] = styleColor(run.style);
       canvas.text(piece, box, text_align_left | text_align_vcenter, font, color, alpha);

@@ -35,6 +35,15 @@ void ScrollView::scrollTo(XPoint p) {
   if (ScrollBar* h = barH()) h->scrollTo(p.x);
 }
 
+bool ScrollView::scrollByWheel(int delta) {
+  constexpr int kWheelLine = 20;  // pixels per wheel line
+  constexpr int kWheelLines = 3;  // lines per notch
+  ScrollBar* bar = barV();
+  if (bar == nullptr || !bar->visible || bar->range == 0) return false;
+  bar->scrollTo(bar->pos - delta * kWheelLines * kWheelLine / 120);
+  return true;
+}
+
 void ScrollView::barScrolled(ScrollBar* bar) {
   if (bar == barV()) scroll.y = bar->pos;
   if (bar == barH()) scroll.x = bar->pos;

@@ -28,6 +28,8 @@ class ScrollView : public Element {
   void setTotalSize(XSize size);
   void scrollTo(XPoint p);
   virtual void barScrolled(ScrollBar* bar);
+  // The wheel scrolls the vertical bar, when it shows and has a range.
+  bool scrollByWheel(int delta) override;
 
   void arrange() override;
   XPoint childOffset(const Element* child) const override;

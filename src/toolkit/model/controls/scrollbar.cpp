@@ -5,6 +5,7 @@
 
 #include "toolkit/model/core/canvas.h"
 #include "toolkit/model/core/context.h"
+#include "toolkit/model/theme/palette.h"
 
 namespace tovalux::tk {
 
@@ -15,10 +16,10 @@ void ScrollBarButton::defaultAction(int event, const EventArgs&) {
 }
 
 void ScrollBarButton::paintDefaultBackground(Canvas& canvas, const XRect& abs) {
-  XColor c = part == Part::slider ? (pressed   ? XRGB(239, 235, 239)
-                                     : hovered ? XRGB(158, 158, 158)
-                                               : XRGB(104, 104, 104))
-                                  : (pressed ? XRGB(0, 122, 204) : XRGB(62, 62, 66));
+  XColor c = part == Part::slider ? (pressed   ? palette::kSliderPressed
+                                     : hovered ? palette::kSliderHover
+                                               : palette::kSlider)
+                                  : (pressed ? palette::kAccent : palette::kScrollTrack);
   canvas.fillRect(abs, c, 255);
 }
 
@@ -38,7 +39,7 @@ void ScrollBarButton::paintContent(Canvas& canvas, const XRect& abs) {
     int d = part == Part::up ? -1 : 1;
     p[0] = {cx - 2 * d, cy - 4}, p[1] = {cx - 2 * d, cy + 4}, p[2] = {cx + 2 * d, cy};
   }
-  canvas.fillPolygon(p, 3, enabled ? XRGB(153, 153, 153) : XRGB(85, 85, 85), 255);
+  canvas.fillPolygon(p, 3, enabled ? palette::kGlyph : palette::kGlyphDisabled, 255);
 }
 
 void ScrollBar::build() {
@@ -96,8 +97,31 @@ int ScrollBar::positionAt(int offset) const {
   auto [start, end] = track();
   int travel = end - start - sliderExtent();
   if (travel <= 0 || range <= 0) return 0;
-  int along = std::clamp(offset - start, 0, travel);
-  return static_cast<int>((int64_t(along) * range + travel / 2) / travel);
+  int moved = std::clamp(offset - start, 0, travel);
+  return static_cast<int>((int64_t(moved) * range + travel / 2) / travel);
+}
+
+int ScrollBar::along(XPoint pt) const {
+  XRect r = windowRect();
+  return horizontal ? pt.x - r.left : pt.y - r.top;
+}
+
+std::optional<Element::Slide> ScrollBar::pressAt(XPoint pt) {
+  // A click on the track pages towards the cursor.
+  XRect s = slider() != nullptr ? slider()->windowRect() : XRect{};
+  int at = horizontal ? pt.x : pt.y;
+  int pageSize = std::max(1, page > 0 ? page : range / 10);
+  scrollTo(pos + (at < (horizontal ? s.left : s.top) ? -pageSize : pageSize));
+  return std::nullopt;
+}
+
+void ScrollBar::slideTo(XPoint pt, int grip) { scrollTo(positionAt(along(pt) - grip)); }
+
+std::optional<Element::Slide> ScrollBarButton::pressAt(XPoint pt) {
+  auto* bar = dynamic_cast<ScrollBar*>(parent());
+  if (part != Part::slider || bar == nullptr) return std::nullopt;
+  XRect s = windowRect(), b = bar->windowRect();
+  return Slide{bar->handle(), bar->along(pt) - (bar->horizontal ? s.left - b.left : s.top - b.top)};
 }
 
 void ScrollBar::arrange() {
@@ -117,7 +141,7 @@ void ScrollBar::arrange() {
 }
 
 void ScrollBar::paintDefaultBackground(Canvas& canvas, const XRect& abs) {
-  canvas.fillRect(abs, XRGB(62, 62, 66), 255);
+  canvas.fillRect(abs, palette::kScrollTrack, 255);
 }
 
 bool ScrollBar::applyAttribute(std::string_view name, std::string_view value) {

@@ -18,6 +18,8 @@ class ScrollBarButton : public Button {
     out.push_back("button");
   }
   const Part part;
+  // The slider starts a slide of its bar (tree/input.cpp).
+  std::optional<Slide> pressAt(XPoint pt) override;
   void defaultAction(int event, const EventArgs& args) override;
   void paintDefaultBackground(Canvas& canvas, const XRect& abs) override;
   void paintContent(Canvas& canvas, const XRect& abs) override;
@@ -49,6 +51,12 @@ class ScrollBar : public Element {
   int sliderExtent() const;
   // The position for a slider whose leading edge is at `offset` along the bar (dragging).
   int positionAt(int offset) const;
+  // How far along the bar `pt` (window-client) lies.
+  int along(XPoint pt) const;
+
+  // A press on the track pages towards the cursor; while its slider is held the bar follows it.
+  std::optional<Slide> pressAt(XPoint pt) override;
+  void slideTo(XPoint pt, int grip) override;
 
   void arrange() override;
   void paintDefaultBackground(Canvas& canvas, const XRect& abs) override;

@@ -80,4 +80,8 @@ void ShapePicture::paintContent(Canvas& canvas, const XRect& abs) {
   if (const Image* img = context().registry.get<Image>(image)) drawImageIn(canvas, *img, innerRect(*this, abs), false);
 }
 
+void ShapePicture::applyImageAttribute(std::string_view name, HIMAGE picture) {
+  if (name == "image") image = picture;
+}
+
 }  // namespace tovalux::tk

@@ -27,6 +27,7 @@ class ShapePicture : public Element {
   HIMAGE image = 0;
   XSize contentSize() override;
   void paintContent(Canvas& canvas, const XRect& abs) override;
+  void applyImageAttribute(std::string_view name, HIMAGE image) override;
 };
 
 // Text-alignment flags from a number or words (FORMATS.md 1.3).

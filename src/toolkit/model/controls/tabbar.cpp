@@ -5,6 +5,8 @@
 #include "toolkit/model/controls/shape.h"
 #include "toolkit/model/core/canvas.h"
 #include "toolkit/model/core/context.h"
+#include "toolkit/model/theme/palette.h"
+#include "toolkit/model/theme/xml.h"
 
 namespace tovalux::tk {
 
@@ -58,7 +60,7 @@ void TabCloseButton::defaultAction(int event, const EventArgs&) {
 }
 
 void TabCloseButton::paintDefaultBackground(Canvas& canvas, const XRect& abs) {
-  if (hovered || pressed) canvas.fillRect(abs, pressed ? XRGB(0, 122, 204) : XRGB(82, 82, 90), 255);
+  if (hovered || pressed) canvas.fillRect(abs, pressed ? palette::kAccent : palette::kTabHover, 255);
 }
 
 void TabCloseButton::paintContent(Canvas& canvas, const XRect& abs) {
@@ -156,6 +158,13 @@ bool TabBar::applyAttribute(std::string_view name, std::string_view value) {
   } else {
     return false;
   }
+  return true;
+}
+
+bool TabBar::applyChildTag(const XmlNode& child) {
+  if (!equalsNoCase(child.name, "label")) return false;
+  const std::string* text = child.attribute("text");
+  addLabel(text != nullptr ? utf8ToUtf16(*text) : std::u16string());
   return true;
 }
 

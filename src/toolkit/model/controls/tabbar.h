@@ -60,6 +60,8 @@ class TabBar : public Element {
   void arrange() override;
   void defaultAction(int event, const EventArgs& args) override;
   bool applyAttribute(std::string_view name, std::string_view value) override;
+  // <label text="..."/> children of a layout's <tabBar> become labels.
+  bool applyChildTag(const XmlNode& child) override;
 };
 
 }  // namespace tovalux::tk

@@ -1,11 +1,8 @@
 #include "toolkit/model/core/context.h"
 
+#include "base/text.h"
+#include "toolkit/model/core/font.h"
 #include "toolkit/model/core/platform.h"
-#include "toolkit/model/theme/font.h"
-#include "toolkit/model/theme/image.h"
-#include "toolkit/model/theme/values.h"
-#include "toolkit/model/tree/element.h"
-#include "toolkit/model/tree/window.h"
 
 namespace tovalux::tk {
 
@@ -15,11 +12,11 @@ Context& context() {
 }
 
 namespace {
-PlatformFactory g_platformFactory = nullptr;
+PlatformFactory gPlatformFactory = nullptr;
 }  // namespace
 
-void setPlatformFactory(PlatformFactory factory) { g_platformFactory = factory; }
-PlatformFactory platformFactory() { return g_platformFactory; }
+void setPlatformFactory(PlatformFactory factory) { gPlatformFactory = factory; }
+PlatformFactory platformFactory() { return gPlatformFactory; }
 
 TextMeasurer& Context::measurer() {
   if (measurerOverride != nullptr) return *measurerOverride;
@@ -43,25 +40,6 @@ HFONTX Context::font(const std::u16string& face, int size, int style) {
   HFONTX h = registry.create<Font>(face, size, style)->handle();
   fontCache.emplace_back(key, h);
   return h;
-}
-
-void shutdown() {
-  Context& ctx = context();
-  std::vector<HWINDOW> windows = ctx.windows;
-  for (auto it = windows.rbegin(); it != windows.rend(); ++it) Window::destroy(getWindow(*it));
-  for (HXCGUI h : ctx.registry.handles()) {
-    Element* e = getElement(h);
-    if (e != nullptr && e->parent() == nullptr) Element::destroy(e);
-  }
-  ctx.registry.clear();
-  ctx.resources.clear();
-  ctx.style.clear();
-  ctx.names.clear();
-  ctx.fontCache.clear();
-  ctx.imageCache.clear();
-  ctx.windows.clear();
-  ctx.defaultFont = 0;
-  ctx.initialized = false;
 }
 
 }  // namespace tovalux::tk

@@ -1,4 +1,9 @@
 // The toolkit's global state: one per library, alive between XInitXCGUI and XExitXCGUI.
+//
+// UI thread only, like every toolkit object. Core keeps what every layer needs (the registry, the
+// platform, text measurement, fonts, names and windows); the theme's resources live in a store
+// the theme layer defines (theme/resources.h), which core holds without knowing its type, so the
+// lowest layer includes nothing above it. XExitXCGUI (shutdown(), tree/window.h) empties it all.
 #pragma once
 
 #include <filesystem>
@@ -8,19 +13,17 @@
 
 #include "toolkit/model/core/object.h"
 #include "toolkit/model/core/text_measure.h"
-#include "toolkit/model/theme/resources.h"
 
 namespace tovalux::tk {
 
 class Platform;
 class Font;
+class ResourceStore;
 
 struct Context {
   bool initialized = false;
   std::string appName;
   Registry registry;
-  ResourcePackage resources;
-  StyleSheet style;
   HFONTX defaultFont = 0;
   Platform* platform = nullptr;
   ApproxTextMeasurer approxMeasurer;
@@ -31,9 +34,13 @@ struct Context {
   // Live windows in creation order.
   std::vector<HWINDOW> windows;
 
-  // Fonts and image files that layouts and templates name, shared between them.
+  // Fonts that layouts and templates name, shared between them.
   std::vector<std::pair<std::u16string, HFONTX>> fontCache;
-  std::vector<std::pair<std::u16string, HIMAGE>> imageCache;
+
+  // The resource package, style sheet and image cache in use: made by resourceStore()
+  // (theme/resources.h) on first use, dropped by shutdown(). The deleter comes with it, so this
+  // layer never needs the type.
+  std::unique_ptr<ResourceStore, void (*)(ResourceStore*)> store{nullptr, nullptr};
 
   TextMeasurer& measurer();
   HFONTX font(const std::u16string& face, int size, int style);
@@ -42,8 +49,5 @@ struct Context {
 };
 
 Context& context();
-
-// Destroys every object and answers to "not initialised" afterwards.
-void shutdown();
 
 }  // namespace tovalux::tk

@@ -9,7 +9,7 @@ namespace tovalux::tk {
 namespace {
 // Starts well above small integers so that ids, indexes and counts passed by mistake are never
 // taken for live handles. Never reset: XExitXCGUI followed by XInitXCGUI goes on counting.
-HXCGUI g_nextHandle = 0x00010000;
+HXCGUI gNextHandle = 0x00010000;
 }  // namespace
 
 void EventTable::add(int event, Handler handler) {
@@ -33,7 +33,7 @@ Object* Registry::find(HXCGUI handle) const {
 void Registry::adopt(std::unique_ptr<Object> object) {
   HXCGUI handle;
   do {
-    handle = g_nextHandle++;
+    handle = gNextHandle++;
   } while (handle == 0 || objects_.count(handle) != 0);  // only after 2^32 handles
   object->handle_ = handle;
   objects_.emplace(handle, std::move(object));

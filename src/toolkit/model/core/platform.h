@@ -11,6 +11,14 @@ class TextMeasurer;
 
 enum class WindowCommand { maximize, restore, minimize, close };
 
+// How the platform shows a native window: ShowWindow's numbers. XWnd_ShowWindow passes its
+// caller's number through, so any other value may arrive too; the model itself uses these.
+enum class ShowMode : int {
+  hide = 0,            // SW_HIDE
+  showNoActivate = 4,  // SW_SHOWNOACTIVATE: pop-ups (menus, drop-downs) never take the activation
+  show = 5,            // SW_SHOW
+};
+
 class Platform {
  public:
   virtual ~Platform() = default;
@@ -19,7 +27,7 @@ class Platform {
   virtual void windowDestroyed(Window&) {}
   // An area of the window needs painting (immediate: paint before returning).
   virtual void invalidate(Window&, const XRect&, bool /*immediate*/) {}
-  virtual void showWindow(Window&, int /*nCmdShow*/) {}
+  virtual void showWindow(Window&, ShowMode) {}
   // A button with a window role was clicked, or the model wants the window to change state.
   virtual void windowCommand(Window&, WindowCommand) {}
   // The model changed the window's position or size (XWnd_SetRect and the like).

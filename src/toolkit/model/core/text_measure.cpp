@@ -1,7 +1,6 @@
 #include "toolkit/model/core/text_measure.h"
 
-#include "toolkit/model/theme/font.h"
-#include "toolkit/model/theme/image.h"
+#include "toolkit/model/core/font.h"
 
 namespace tovalux::tk {
 

@@ -9,14 +9,13 @@ namespace tovalux::tk {
 
 namespace {
 
-constexpr int kShowNormal = 5;  // SW_SHOW
-constexpr int kHide = 0;        // SW_HIDE
-
 // Left and right sides are as wide as their size and stack their groups top to bottom; top
 // and bottom sides are as high as their size and line their groups up left to right.
-bool acrossIsWidth(int align) { return align == 0 || align == 2; }
-int sideSize(int align, XSize s) { return acrossIsWidth(align) ? s.cx : s.cy; }
-int groupExtent(int align, XSize s) { return acrossIsWidth(align) ? s.cy : s.cx; }
+bool acrossIsWidth(DockSide side) { return side == DockSide::left || side == DockSide::right; }
+int sideSize(DockSide side, XSize s) { return acrossIsWidth(side) ? s.cx : s.cy; }
+int groupExtent(DockSide side, XSize s) { return acrossIsWidth(side) ? s.cy : s.cx; }
+// Left and top sides grow away from the frame's top-left corner; right and bottom ones towards it.
+bool leading(DockSide side) { return side == DockSide::left || side == DockSide::top; }
 
 Pane* paneOf(HELE h) { return context().registry.get<Pane>(h); }
 
@@ -92,19 +91,19 @@ bool DockSite::manages(const Element& e) const {
   return std::any_of(groups_.begin(), groups_.end(), [&](const Group& g) { return g.tabBar == e.handle(); });
 }
 
-DockSite::Group& DockSite::newGroup(int align, size_t at) {
+DockSite::Group& DockSite::newGroup(DockSide side, size_t at) {
   Group g;
   g.id = nextGroup_++;
-  g.align = align;
+  g.side = side;
   at = std::min(at, groups_.size());
   return *groups_.insert(groups_.begin() + static_cast<ptrdiff_t>(at), std::move(g));
 }
 
-void DockSite::startSide(int align, const Pane& pane) {
-  Side& s = sides_[align];
+void DockSite::startSide(DockSide side, const Pane& pane) {
+  Side& s = sideOf(side);
   if (s.order != 0) return;
   s.order = nextOrder_++;
-  s.size = sideSize(align, pane.createdSize);
+  s.size = sideSize(side, pane.createdSize);
 }
 
 void DockSite::place(Pane& pane, Group& g, size_t index) {
@@ -201,13 +200,13 @@ bool DockSite::tidy() {
       destroyElement(std::exchange(g.tabBar, 0));
       g.labels.clear();
     }
-    if (getElement(g.splitter) == nullptr) g.splitter = makeElement<DockSplitter>(fh, {}, fh, g.align, g.id)->handle();
+    if (getElement(g.splitter) == nullptr) g.splitter = makeElement<DockSplitter>(fh, {}, fh, g.side, g.id)->handle();
     ++gi;
   }
-  for (int align = 0; align < 4; ++align) {
-    Side& s = sides_[align];
+  for (DockSide side : kDockSides) {
+    Side& s = sideOf(side);
     if (s.order != 0 && getElement(s.splitter) == nullptr)
-      s.splitter = makeElement<DockSplitter>(fh, {}, fh, align, 0)->handle();
+      s.splitter = makeElement<DockSplitter>(fh, {}, fh, side, 0)->handle();
   }
   return made;
 }
@@ -244,20 +243,21 @@ void DockSite::commit(bool labelsMade) {
 
 // --- operations -------------------------------------------------------------------------------
 
-void DockSite::addPane(Pane& pane, Pane* dest, int align) {
-  if (!ownPane(pane) || align < 0 || align > 3) return;
+void DockSite::addPane(Pane& pane, Pane* dest, DockSide side) {
+  if (!ownPane(pane)) return;
   takeBack(pane);
   const HELE destHandle = dest != nullptr && dest != &pane && ownPane(*dest) ? dest->handle() : 0;
   detachFromGroup(pane);
-  int side = align;
+  DockSide onSide = side;
   size_t at = groups_.size();
   if (Group* d = group(destHandle)) {
-    side = d->align;
-    at = static_cast<size_t>(d - groups_.data()) + (align == 2 || align == 3 ? 1 : 0);
+    // Beside the destination's group, on its side: before it for left/top, after for right/bottom.
+    onSide = d->side;
+    at = static_cast<size_t>(d - groups_.data()) + (leading(side) ? 0 : 1);
   }
-  startSide(side, pane);
-  Group& g = newGroup(side, at);
-  g.extent = groupExtent(side, pane.createdSize);
+  startSide(onSide, pane);
+  Group& g = newGroup(onSide, at);
+  g.extent = groupExtent(onSide, pane.createdSize);
   place(pane, g, 0);
   commit(tidy());
 }
@@ -279,7 +279,7 @@ void DockSite::showPane(Pane& pane, bool show) {
     if (show) g->front = pane.handle();
   } else if (auto* w = context().registry.get<FloatWindow>(pane.floatWindow)) {
     w->visible = show;
-    if (Platform* platform = context().platform) platform->showWindow(*w, show ? kShowNormal : kHide);
+    if (Platform* platform = context().platform) platform->showWindow(*w, show ? ShowMode::show : ShowMode::hide);
   }
   commit(tidy());
 }
@@ -294,10 +294,9 @@ void DockSite::bringToFront(Pane& pane) {
 void DockSite::floatPane(Pane& pane) {
   Group* g = group(pane.handle());
   if (g == nullptr || !pane.shown) return;
-  Context& ctx = context();
   const HELE ph = pane.handle();
   const HWINDOW fh = frame_.handle();
-  homes_[ph] = {g->align, g->id,
+  homes_[ph] = {g->side, g->id,
                 static_cast<size_t>(std::find(g->panes.begin(), g->panes.end(), ph) - g->panes.begin())};
   // Where it was on the screen, at its size then (its created size when it never had one).
   XRect r = pane.windowRect();
@@ -305,12 +304,10 @@ void DockSite::floatPane(Pane& pane) {
   r = {clampCoord(int64_t(r.left) + frame_.rect.left), clampCoord(int64_t(r.top) + frame_.rect.top),
        clampCoord(int64_t(r.right) + frame_.rect.left), clampCoord(int64_t(r.bottom) + frame_.rect.top)};
   detachFromGroup(pane);
-  auto* w = ctx.registry.create<FloatWindow>();
+  auto* w = createWindow<FloatWindow>();
   const HWINDOW wh = w->handle();
-  ctx.windows.push_back(wh);
   w->pane = ph;
   w->frame = fh;
-  w->className = u"TovaluxPane";
   w->title = pane.title;
   w->owner = fh;
   w->parentNative = frame_.native;
@@ -335,7 +332,7 @@ void DockSite::floatPane(Pane& pane) {
     fw->adjustLayout();
     if ((fw = getWindow(wh)) == nullptr) return;
     fw->visible = true;
-    if (Platform* platform = context().platform) platform->showWindow(*fw, kShowNormal);
+    if (Platform* platform = context().platform) platform->showWindow(*fw, ShowMode::show);
     fw->invalidateAll(false);
   }
 }
@@ -349,9 +346,9 @@ void DockSite::dockBack(Pane& pane) {
     place(pane, *g, home.index);
     g->front = ph;
   } else {
-    startSide(home.align, pane);
-    Group& ng = newGroup(home.align, groups_.size());
-    ng.extent = groupExtent(home.align, pane.createdSize);
+    startSide(home.side, pane);
+    Group& ng = newGroup(home.side, groups_.size());
+    ng.extent = groupExtent(home.side, pane.createdSize);
     place(pane, ng, 0);
   }
   commit(tidy());
@@ -374,44 +371,44 @@ void DockSite::takeBack(Pane& pane) {
 
 XRect DockSite::arrange(const XRect& body) {
   XRect rest = body;
-  std::vector<int> order;
-  for (int align = 0; align < 4; ++align)
-    if (sides_[align].order != 0) order.push_back(align);
-  std::sort(order.begin(), order.end(), [this](int a, int b) { return sides_[a].order < sides_[b].order; });
-  for (int align : order) {
-    Side& s = sides_[align];
+  std::vector<DockSide> order;
+  for (DockSide side : kDockSides)
+    if (sideOf(side).order != 0) order.push_back(side);
+  std::sort(order.begin(), order.end(), [this](DockSide a, DockSide b) { return sideOf(a).order < sideOf(b).order; });
+  for (DockSide side : order) {
+    Side& s = sideOf(side);
     auto* splitter = getElement(s.splitter);
     bool any = std::any_of(groups_.begin(), groups_.end(), [&](const Group& g) {
       const Pane* front = paneOf(g.front);
-      return g.align == align && front != nullptr && front->visible;
+      return g.side == side && front != nullptr && front->visible;
     });
     if (!any) {
       if (splitter != nullptr) splitter->visible = false;
       for (Group& g : groups_)
-        if (g.align == align) {
+        if (g.side == side) {
           if (Element* bar = getElement(g.tabBar)) bar->visible = false;
           if (Element* split = getElement(g.splitter)) split->visible = false;
         }
       continue;
     }
-    const bool width = acrossIsWidth(align);
+    const bool width = acrossIsWidth(side);
     s.room = width ? rest.width() : rest.height();
     int size = std::clamp(s.size, 0, std::max(0, s.room - kSplitter - kMinView));
     XRect area = rest, band = rest;
-    switch (align) {
-      case 0:
+    switch (side) {
+      case DockSide::left:
         area.right = rest.left + size, band.left = area.right, band.right = band.left + kSplitter,
         rest.left = band.right;
         break;
-      case 2:
+      case DockSide::right:
         area.left = rest.right - size, band.right = area.left, band.left = band.right - kSplitter,
         rest.right = band.left;
         break;
-      case 1:
+      case DockSide::top:
         area.bottom = rest.top + size, band.top = area.bottom, band.bottom = band.top + kSplitter,
         rest.top = band.bottom;
         break;
-      default:
+      case DockSide::bottom:
         area.top = rest.bottom - size, band.bottom = area.top, band.top = band.bottom - kSplitter,
         rest.bottom = band.top;
         break;
@@ -424,15 +421,15 @@ XRect DockSite::arrange(const XRect& body) {
       splitter->dragBorder = width ? edge_right : edge_bottom;
       splitter->border = width ? XRect{0, 0, kSplitter, 0} : XRect{0, 0, 0, kSplitter};
     }
-    arrangeSide(align, area);
+    arrangeSide(side, area);
   }
   return rest;
 }
 
-void DockSite::arrangeSide(int align, const XRect& area) {
+void DockSite::arrangeSide(DockSide side, const XRect& area) {
   std::vector<Group*> shown;
   for (Group& g : groups_) {
-    if (g.align != align) continue;
+    if (g.side != side) continue;
     const Pane* front = paneOf(g.front);
     if (front != nullptr && front->visible) {
       shown.push_back(&g);
@@ -441,7 +438,7 @@ void DockSite::arrangeSide(int align, const XRect& area) {
       if (Element* split = getElement(g.splitter)) split->visible = false;
     }
   }
-  const bool stacked = acrossIsWidth(align);  // groups one above the other
+  const bool stacked = acrossIsWidth(side);  // groups one above the other
   const int total = stacked ? area.height() : area.width();
   const int n = static_cast<int>(shown.size());
   const int avail = std::max(0, total - (n - 1) * kSplitter);
@@ -495,8 +492,8 @@ void DockSite::arrangeGroup(Group& g, const XRect& area) {
 
 int DockSite::dragSplitter(const DockSplitter& splitter, int delta) {
   if (splitter.group == 0) {
-    Side& s = sides_[splitter.align];
-    const int sign = splitter.align == 0 || splitter.align == 1 ? 1 : -1;
+    Side& s = sideOf(splitter.side);
+    const int sign = leading(splitter.side) ? 1 : -1;
     const int now = std::clamp(s.size, 0, std::max(0, s.room - kSplitter - kMinView));
     const int most = std::max(kMinSide, s.room - kSplitter - kMinView);
     const int want = std::clamp(now + sign * delta, std::min(kMinSide, now), most);
@@ -509,7 +506,7 @@ int DockSite::dragSplitter(const DockSplitter& splitter, int delta) {
   Group* next = nullptr;
   bool after = false, nextIsLast = true;
   for (Group& other : groups_) {
-    if (other.align != g->align) continue;
+    if (other.side != g->side) continue;
     const Pane* front = paneOf(other.front);
     if (front == nullptr || !front->visible) continue;
     if (&other == g) {

@@ -37,6 +37,7 @@
 
 #include "toolkit/model/docking/frame_window.h"
 #include "toolkit/model/docking/pane.h"
+#include "toolkit/model/theme/palette.h"
 
 namespace tovalux::tk {
 
@@ -54,7 +55,7 @@ class DockSite {
   DockSite& operator=(const DockSite&) = delete;
 
   // The operations above; each ignores a pane of another frame.
-  void addPane(Pane& pane, Pane* dest, int align);
+  void addPane(Pane& pane, Pane* dest, DockSide side);
   void mergePane(Pane& dest, Pane& pane);
   void showPane(Pane& pane, bool show);
   void bringToFront(Pane& pane);
@@ -68,12 +69,12 @@ class DockSite {
   // A splitter dragged by `delta` pixels; answers how far it moved.
   int dragSplitter(const DockSplitter& splitter, int delta);
 
-  XColor splitColor = XRGB(45, 45, 48);
+  XColor splitColor = palette::kWindowSurface;
   uint8_t splitAlpha = 255;
 
   struct Group {
     int id = 0;
-    int align = 0;
+    DockSide side = DockSide::left;
     std::vector<HELE> panes;  // tab order
     HELE front = 0;
     int extent = 0;  // along the side
@@ -92,7 +93,7 @@ class DockSite {
     int room = 0;  // length available to it when last arranged
   };
   struct Home {
-    int align = 0;
+    DockSide side = DockSide::left;
     int group = 0;
     size_t index = 0;
   };
@@ -106,15 +107,16 @@ class DockSite {
   // Panes that died, labels and tab bars to create or remove; answers whether labels were made.
   bool tidy();
   void place(Pane& pane, Group& g, size_t index);
-  Group& newGroup(int align, size_t at);
-  void startSide(int align, const Pane& pane);
+  Side& sideOf(DockSide side) { return sides_[static_cast<int>(side)]; }
+  Group& newGroup(DockSide side, size_t at);
+  void startSide(DockSide side, const Pane& pane);
   void commit(bool labelsMade);
-  void arrangeSide(int align, const XRect& area);
+  void arrangeSide(DockSide side, const XRect& area);
   void arrangeGroup(Group& g, const XRect& area);
 
   FrameWindow& frame_;
-  std::vector<Group> groups_;  // a side's groups in order; sides interleave freely
-  Side sides_[4];
+  std::vector<Group> groups_;          // a side's groups in order; sides interleave freely
+  Side sides_[std::size(kDockSides)];  // by DockSide
   std::map<HELE, Home> homes_;
   std::vector<HWINDOW> floats_;
   int nextGroup_ = 1;

@@ -14,6 +14,10 @@ DockSite& FrameWindow::dock() {
   return *dock_;
 }
 
+void FrameWindow::childRemoved(Element* child) {
+  if (view == child) view = nullptr;
+}
+
 void FrameWindow::arrangeBody(const XRect& area) {
   XRect rest = dock_ ? dock_->arrange(area) : area;
   if (view != nullptr && view->visible) view->rect = rest;

@@ -21,6 +21,7 @@ class FrameWindow : public Window {
 
  protected:
   void arrangeBody(const XRect& body) override;
+  void childRemoved(Element* child) override;
 
  private:
   std::unique_ptr<DockSite> dock_;

@@ -6,6 +6,7 @@
 #include "toolkit/model/core/canvas.h"
 #include "toolkit/model/core/context.h"
 #include "toolkit/model/docking/dock_site.h"
+#include "toolkit/model/theme/palette.h"
 
 namespace tovalux::tk {
 
@@ -34,8 +35,8 @@ bool Pane::active() const {
 }
 
 void Pane::build() {
-  makeElement<PaneCaptionButton>(handle(), {0, 0, kButtonSize, kButtonSize}, PaneCaptionButton::Role::close);
-  makeElement<PaneCaptionButton>(handle(), {0, 0, kButtonSize, kButtonSize}, PaneCaptionButton::Role::dock);
+  makeElement<PaneCaptionButton>(handle(), {0, 0, kButtonSize, kButtonSize}, PaneCaptionButton::Action::close);
+  makeElement<PaneCaptionButton>(handle(), {0, 0, kButtonSize, kButtonSize}, PaneCaptionButton::Action::dock);
 }
 
 void Pane::arrange() {
@@ -69,10 +70,10 @@ uint32_t Pane::bkState() const {
 }
 
 void Pane::paintDefaultBackground(Canvas& canvas, const XRect& abs) {
-  canvas.fillRect(abs, XRGB(37, 37, 38), 255);
+  canvas.fillRect(abs, palette::kViewSurface, 255);
   if (place == Place::floating) return;
   XRect caption{abs.left, abs.top, abs.right, std::min(abs.bottom, abs.top + kCaptionHeight)};
-  canvas.fillRect(caption, active() ? XRGB(0, 122, 204) : XRGB(45, 45, 48), 255);
+  canvas.fillRect(caption, active() ? palette::kAccent : palette::kWindowSurface, 255);
 }
 
 void Pane::paintContent(Canvas& canvas, const XRect& abs) {
@@ -91,7 +92,7 @@ void PaneCaptionButton::defaultAction(int event, const EventArgs&) {
   Pane* p = pane();
   DockSite* site = p != nullptr ? p->dock() : nullptr;
   if (site == nullptr) return;
-  if (role == Role::close)
+  if (action == Action::close)
     site->showPane(*p, false);
   else if (p->place == Pane::Place::docked)
     site->floatPane(*p);
@@ -101,9 +102,9 @@ void PaneCaptionButton::defaultAction(int event, const EventArgs&) {
 
 void PaneCaptionButton::paintDefaultBackground(Canvas& canvas, const XRect& abs) {
   if (pressed)
-    canvas.fillRect(abs, XRGB(0, 122, 204), 255);
+    canvas.fillRect(abs, palette::kAccent, 255);
   else if (hovered)
-    canvas.fillRect(abs, XRGB(62, 62, 64), 255);
+    canvas.fillRect(abs, palette::kHoverFace, 255);
 }
 
 void PaneCaptionButton::paintContent(Canvas& canvas, const XRect& abs) {
@@ -114,7 +115,7 @@ void PaneCaptionButton::paintContent(Canvas& canvas, const XRect& abs) {
   // Glyphs when the theme gives no image: a cross, and a small window.
   auto [color, alpha] = effectiveTextColor();
   int cx = (abs.left + abs.right) / 2, cy = (abs.top + abs.bottom) / 2;
-  if (role == Role::close) {
+  if (action == Action::close) {
     canvas.line(cx - 3, cy - 3, cx + 4, cy + 4, color, alpha);
     canvas.line(cx + 3, cy - 3, cx - 4, cy + 4, color, alpha);
   } else {

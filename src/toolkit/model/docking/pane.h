@@ -16,6 +16,16 @@ namespace tovalux::tk {
 
 class DockSite;
 
+// The sides of a frame that pane groups dock to, numbered as XFrameWnd_AddPane's alignments
+// (pane_align_left...).
+enum class DockSide : int { left = 0, top = 1, right = 2, bottom = 3 };
+inline constexpr DockSide kDockSides[] = {DockSide::left, DockSide::top, DockSide::right, DockSide::bottom};
+// The side an alignment names; nothing for any other number.
+constexpr std::optional<DockSide> dockSideOf(int align) {
+  if (align < 0 || align > 3) return std::nullopt;
+  return static_cast<DockSide>(align);
+}
+
 class Pane : public Element {
  public:
   Pane() : Element(XC_PANE) {}
@@ -48,16 +58,16 @@ class Pane : public Element {
 };
 
 // The caption buttons: close (hides the pane) and float (floats a docked pane, docks a
-// floating one back).
+// floating one back). Their `action` is not Button::role (a window command), which stays none.
 class PaneCaptionButton : public Button {
  public:
-  enum class Role { close, dock };
-  explicit PaneCaptionButton(Role role) : role(role) {}
+  enum class Action { close, dock };
+  explicit PaneCaptionButton(Action action) : action(action) {}
   void kindNames(std::vector<std::string_view>& out) const override {
     out.push_back("paneButton");
     out.push_back("button");
   }
-  const Role role;
+  const Action action;
   Pane* pane() const { return dynamic_cast<Pane*>(parent()); }
   void defaultAction(int event, const EventArgs& args) override;
   void paintDefaultBackground(Canvas& canvas, const XRect& abs) override;
@@ -75,10 +85,10 @@ class PaneTabLabel : public TabLabel {
 // dragging it resizes them.
 class DockSplitter : public Element {
  public:
-  DockSplitter(HWINDOW frame, int align, int group) : frame(frame), align(align), group(group) {}
+  DockSplitter(HWINDOW frame, DockSide side, int group) : frame(frame), side(side), group(group) {}
   void kindNames(std::vector<std::string_view>& out) const override { out.push_back("paneSplitter"); }
   const HWINDOW frame;
-  const int align;  // the side
+  const DockSide side;
   const int group;  // 0: the side's own splitter; else the group it follows
   int dragBorderBy(int edge, int delta) override;
   void paintDefaultBackground(Canvas& canvas, const XRect& abs) override;

@@ -1,6 +1,8 @@
 // Registers the layout tags of the menu bar and the dock panes.
+#include "toolkit/model/menus/kinds.h"
+
 #include "toolkit/model/menus/menubar.h"
-#include "toolkit/model/theme/loader.h"
+#include "toolkit/model/tree/loader.h"
 
 namespace tovalux::tk {
 

@@ -4,10 +4,11 @@
 
 #include "toolkit/model/core/canvas.h"
 #include "toolkit/model/core/context.h"
+#include "toolkit/model/core/font.h"
 #include "toolkit/model/core/platform.h"
 #include "toolkit/model/menus/menubar.h"
-#include "toolkit/model/theme/font.h"
 #include "toolkit/model/theme/image.h"
+#include "toolkit/model/theme/palette.h"
 #include "toolkit/model/theme/values.h"
 #include "toolkit/model/tree/draw.h"
 #include "toolkit/xcgui.h"
@@ -21,13 +22,6 @@ constexpr int kSeparatorHeight = 7;
 constexpr int kTextGap = 8;     // from the icon column to the text
 constexpr int kRightArea = 28;  // room at the right for a submenu arrow
 constexpr int kMinWidth = 120;
-constexpr int kShowNoActivate = 4;  // SW_SHOWNOACTIVATE: a pop-up never takes the focus
-// Virtual-key numbers, as the backend passes them on.
-constexpr int kKeyReturn = 0x0D, kKeyEscape = 0x1B, kKeySpace = 0x20, kKeyLeft = 0x25, kKeyUp = 0x26, kKeyRight = 0x27,
-              kKeyDown = 0x28;
-
-const XColor kMenuBg = XRGB(27, 27, 28), kMenuFrame = XRGB(51, 51, 55), kHotFill = XRGB(51, 51, 52),
-             kText = XRGB(241, 241, 241), kGreyText = XRGB(100, 100, 100), kArrow = XRGB(153, 153, 153);
 
 struct Session {
   uint64_t serial = 0;  // 0: closed
@@ -38,20 +32,20 @@ struct Session {
   HWINDOW ownerWindow = 0;
   std::vector<HWINDOW> levels;  // the root first
 };
-Session g_session;
-uint64_t g_serial = 0;
+Session gSession;
+uint64_t gSerial = 0;
 
 MenuWindow* levelWindow(size_t depth) {
-  if (depth >= g_session.levels.size()) return nullptr;
-  MenuWindow* w = context().registry.get<MenuWindow>(g_session.levels[depth]);
-  return w != nullptr && w->session == g_session.serial ? w : nullptr;
+  if (depth >= gSession.levels.size()) return nullptr;
+  MenuWindow* w = context().registry.get<MenuWindow>(gSession.levels[depth]);
+  return w != nullptr && w->session == gSession.serial ? w : nullptr;
 }
 
 // Closes every pop-up, then tells the receiver (62, and 59 for a pick). The session is cleared
 // before any handler runs, so handlers may open another menu.
 void endSession(std::optional<int> picked) {
-  if (g_session.serial == 0) return;
-  Session s = std::exchange(g_session, Session{});
+  if (gSession.serial == 0) return;
+  Session s = std::exchange(gSession, Session{});
   Context& ctx = context();
   for (auto it = s.levels.rbegin(); it != s.levels.rend(); ++it)
     if (Window* w = getWindow(*it)) Window::destroy(w);
@@ -59,15 +53,15 @@ void endSession(std::optional<int> picked) {
   raiseEvent(s.receiver, XE_MENU_EXIT, EventArgs{});
   if (picked) raiseEvent(s.receiver, XE_MENU_SELECT, EventArgs{1, {*picked}});
   // A free menu lives for one pop-up, unless a handler has shown it again.
-  if (const Menu* m = ctx.registry.get<Menu>(s.menu); m != nullptr && m->ownerButton == 0 && g_session.menu != s.menu)
+  if (const Menu* m = ctx.registry.get<Menu>(s.menu); m != nullptr && m->ownerButton == 0 && gSession.menu != s.menu)
     ctx.registry.erase(s.menu);
 }
 
 // Closes the levels deeper than `depth`.
 void closeBelow(size_t depth) {
-  while (g_session.levels.size() > depth + 1) {
-    HWINDOW h = g_session.levels.back();
-    g_session.levels.pop_back();
+  while (gSession.levels.size() > depth + 1) {
+    HWINDOW h = gSession.levels.back();
+    gSession.levels.pop_back();
     if (Window* w = getWindow(h)) Window::destroy(w);
   }
 }
@@ -75,12 +69,12 @@ void closeBelow(size_t depth) {
 // The session's menu and levels as they are now: levels closed behind the session's back are
 // dropped, and a session whose root or menu is gone ends. Answers whether it is still open.
 bool validate() {
-  if (g_session.serial == 0) return false;
-  if (context().registry.get<Menu>(g_session.menu) == nullptr || levelWindow(0) == nullptr) {
+  if (gSession.serial == 0) return false;
+  if (context().registry.get<Menu>(gSession.menu) == nullptr || levelWindow(0) == nullptr) {
     endSession(std::nullopt);
     return false;
   }
-  for (size_t i = 1; i < g_session.levels.size(); ++i)
+  for (size_t i = 1; i < gSession.levels.size(); ++i)
     if (levelWindow(i) == nullptr) {
       closeBelow(i - 1);
       break;
@@ -88,7 +82,7 @@ bool validate() {
   return true;
 }
 
-Menu* sessionMenu() { return context().registry.get<Menu>(g_session.menu); }
+Menu* sessionMenu() { return context().registry.get<Menu>(gSession.menu); }
 
 const Font& fontFor(HELE receiver) {
   if (Element* r = getElement(receiver)) return r->effectiveFont();
@@ -129,36 +123,34 @@ HWINDOW windowOfNative(XHWND native) {
 
 bool openLevel(uint32_t parentKey, int parentId, XPoint at, int position, bool keyboard) {
   Context& ctx = context();
-  const uint64_t serial = g_session.serial;
+  const uint64_t serial = gSession.serial;
   Menu* m = sessionMenu();
   if (m == nullptr || m->level(parentKey).empty()) return false;
-  auto* w = ctx.registry.create<MenuWindow>();
+  auto* w = createWindow<MenuWindow>();
   const HWINDOW h = w->handle();
-  ctx.windows.push_back(h);
-  w->menu = g_session.menu;
-  w->receiver = g_session.receiver;
+  w->menu = gSession.menu;
+  w->receiver = gSession.receiver;
   w->parentKey = parentKey;
   w->parentId = parentId;
   w->session = serial;
-  w->depth = static_cast<int>(g_session.levels.size());
-  w->className = u"TovaluxMenu";
-  w->owner = g_session.ownerWindow;
-  w->parentNative = g_session.owner;
-  XSize size = layoutRows(*w, *m, fontFor(g_session.receiver));
+  w->depth = static_cast<int>(gSession.levels.size());
+  w->owner = gSession.ownerWindow;
+  w->parentNative = gSession.owner;
+  XSize size = layoutRows(*w, *m, fontFor(gSession.receiver));
   bool right = position == menu_popup_position_right_top || position == menu_popup_position_right_bottom;
   bool bottom = position == menu_popup_position_left_bottom || position == menu_popup_position_right_bottom;
   int x = clampCoord(int64_t(at.x) - (right ? size.cx : 0)), y = clampCoord(int64_t(at.y) - (bottom ? size.cy : 0));
   w->rect = {x, y, x + size.cx, y + size.cy};
   if (keyboard) w->hot = firstSelectable(*w, *m, -1, 1);
   announceWindow(w);
-  g_session.levels.push_back(h);
+  gSession.levels.push_back(h);
   XMenuPopupInfo info{h, parentId};
-  raiseEvent(g_session.receiver, XE_MENU_POPUP_WND, EventArgs{1, {reinterpret_cast<intptr_t>(&info)}});
-  if (g_session.serial != serial || !validate()) return false;
+  raiseEvent(gSession.receiver, XE_MENU_POPUP_WND, EventArgs{1, {reinterpret_cast<intptr_t>(&info)}});
+  if (gSession.serial != serial || !validate()) return false;
   w = ctx.registry.get<MenuWindow>(h);
   if (w == nullptr) return false;
   w->visible = true;
-  if (Platform* p = ctx.platform) p->showWindow(*w, kShowNoActivate);
+  if (Platform* p = ctx.platform) p->showWindow(*w, ShowMode::showNoActivate);
   w->invalidateAll(false);
   return true;
 }
@@ -213,42 +205,42 @@ void activate(size_t depth, int row, bool keyboard) {
 }
 
 bool switchBarMenu(int step) {
-  auto* button = context().registry.get<MenuBarButton>(g_session.barButton);
+  auto* button = context().registry.get<MenuBarButton>(gSession.barButton);
   if (button == nullptr) return false;
   if (MenuBarButton* next = neighbourBarButton(*button, step)) openBarMenu(*next, true);
   return true;
 }
 
 int depthOf(const Window& popup) {
-  for (size_t i = 0; i < g_session.levels.size(); ++i)
-    if (g_session.levels[i] == popup.handle()) return static_cast<int>(i);
+  for (size_t i = 0; i < gSession.levels.size(); ++i)
+    if (gSession.levels[i] == popup.handle()) return static_cast<int>(i);
   return -1;
 }
 
 void paintBackground(Canvas& canvas, const XRect& client) {
-  canvas.fillRect(client, kMenuBg, 255);
-  canvas.frameRect(client, kMenuFrame, 255, 1);
+  canvas.fillRect(client, palette::kMenuSurface, 255);
+  canvas.frameRect(client, palette::kControlFace, 255, 1);
 }
 
 void paintItem(Canvas& canvas, const Menu& m, const MenuItem& item, const XRect& r, int state, const Font& font) {
   if (item.separator()) {
     int y = r.top + r.height() / 2;
-    canvas.line(r.left + m.leftWidth + 4, y, r.right - 4, y, kMenuFrame, 255);
+    canvas.line(r.left + m.leftWidth + 4, y, r.right - 4, y, palette::kControlFace, 255);
     return;
   }
-  if (state & menu_item_flag_hot) canvas.fillRect(r, kHotFill, 255);
+  if (state & menu_item_flag_hot) canvas.fillRect(r, palette::kMenuHotItem, 255);
   if (const Image* img = context().registry.get<Image>(item.icon)) {
     int x = r.left + std::max(0, (m.leftWidth - img->width()) / 2);
     int y = r.top + std::max(0, (r.height() - img->height()) / 2);
     canvas.image(*img, {x, y, x + img->width(), y + img->height()}, ImageMode::natural);
   }
-  XColor color = item.disabled() ? kGreyText : kText;
+  XColor color = item.disabled() ? palette::kGreyText : palette::kText;
   XRect text{r.left + m.leftWidth + kTextGap, r.top, r.right - 5, r.bottom};
   canvas.text(item.text, text, text_align_left | text_align_vcenter, font, color, 255);
   if (m.isParent(item)) {
     int cy = r.top + r.height() / 2;
     XPoint tri[3] = {{r.right - 12, cy - 5}, {r.right - 12, cy + 5}, {r.right - 7, cy}};
-    canvas.fillPolygon(tri, 3, item.disabled() ? kGreyText : kArrow, 255);
+    canvas.fillPolygon(tri, 3, item.disabled() ? palette::kGreyText : palette::kGlyph, 255);
   }
 }
 
@@ -359,14 +351,14 @@ bool openMenu(HMENUX menu, HELE receiver, XHWND owner, XPoint at, int position, 
   if (ctx.registry.get<Menu>(menu) == nullptr) return false;
   endSession(std::nullopt);
   if (ctx.registry.get<Menu>(menu) == nullptr) return false;  // a handler of 62 destroyed it
-  const uint64_t serial = ++g_serial;
-  g_session = Session{serial, menu, receiver, barButton, owner, windowOfNative(owner), {}};
+  const uint64_t serial = ++gSerial;
+  gSession = Session{serial, menu, receiver, barButton, owner, windowOfNative(owner), {}};
   if (Element* b = getElement(barButton)) b->redraw();
   raiseEvent(receiver, XE_MENU_POPUP, EventArgs{1, {static_cast<intptr_t>(menu)}});
-  if (g_session.serial != serial) return false;
+  if (gSession.serial != serial) return false;
   const Menu* m = ctx.registry.get<Menu>(menu);
   if (m == nullptr || m->level(0).empty() || !openLevel(0, -1, at, position, keyboard)) {
-    if (g_session.serial == serial) endSession(std::nullopt);
+    if (gSession.serial == serial) endSession(std::nullopt);
     return false;
   }
   return true;
@@ -374,18 +366,18 @@ bool openMenu(HMENUX menu, HELE receiver, XHWND owner, XPoint at, int position, 
 
 void menuDismiss() { endSession(std::nullopt); }
 
-bool menuIsOpen() { return g_session.serial != 0 && levelWindow(0) != nullptr; }
+bool menuIsOpen() { return gSession.serial != 0 && levelWindow(0) != nullptr; }
 
 HWINDOW menuPopup(int depth) {
   MenuWindow* w = depth >= 0 ? levelWindow(static_cast<size_t>(depth)) : nullptr;
   return w != nullptr ? w->handle() : 0;
 }
 
-HELE menuOpenButton() { return menuIsOpen() ? g_session.barButton : 0; }
+HELE menuOpenButton() { return menuIsOpen() ? gSession.barButton : 0; }
 
 void menuMouseMove(Window& popup, XPoint pt) {
   auto* w = dynamic_cast<MenuWindow*>(&popup);
-  if (w == nullptr || w->session != g_session.serial || !validate()) return;
+  if (w == nullptr || w->session != gSession.serial || !validate()) return;
   int depth = depthOf(popup);
   if (depth < 0) return;
   int row = w->rowAt(pt);
@@ -395,13 +387,13 @@ void menuMouseMove(Window& popup, XPoint pt) {
 
 void menuMouseLeave(Window& popup) {
   auto* w = dynamic_cast<MenuWindow*>(&popup);
-  if (w == nullptr || w->session != g_session.serial || !validate()) return;
+  if (w == nullptr || w->session != gSession.serial || !validate()) return;
   if (int depth = depthOf(popup); depth >= 0) setHot(static_cast<size_t>(depth), -1);
 }
 
 void menuLeftUp(Window& popup, XPoint pt) {
   auto* w = dynamic_cast<MenuWindow*>(&popup);
-  if (w == nullptr || w->session != g_session.serial || !validate()) return;
+  if (w == nullptr || w->session != gSession.serial || !validate()) return;
   int depth = depthOf(popup), row = w->rowAt(pt);
   if (depth < 0 || row < 0) return;
   setHot(static_cast<size_t>(depth), row);
@@ -410,16 +402,16 @@ void menuLeftUp(Window& popup, XPoint pt) {
 
 bool menuKeyDown(int key) {
   if (!validate()) return false;
-  const size_t depth = g_session.levels.size() - 1;
+  const size_t depth = gSession.levels.size() - 1;
   MenuWindow* w = levelWindow(depth);
   Menu* m = sessionMenu();
   if (w == nullptr || m == nullptr) return false;
   switch (key) {
-    case kKeyDown:
-    case kKeyUp:
-      setHot(depth, firstSelectable(*w, *m, w->hot < 0 && key == kKeyUp ? 0 : w->hot, key == kKeyDown ? 1 : -1));
+    case key_down:
+    case key_up:
+      setHot(depth, firstSelectable(*w, *m, w->hot < 0 && key == key_up ? 0 : w->hot, key == key_down ? 1 : -1));
       return true;
-    case kKeyRight: {
+    case key_right: {
       const MenuItem* item = w->hot >= 0 ? m->byKey(w->rows[static_cast<size_t>(w->hot)].key) : nullptr;
       if (item != nullptr && !item->disabled() && m->hasChildren(item->key))
         openSubmenu(depth, w->hot, true);
@@ -427,15 +419,15 @@ bool menuKeyDown(int key) {
         switchBarMenu(1);
       return true;
     }
-    case kKeyLeft:
+    case key_left:
       if (depth > 0)
         closeBelow(depth - 1);
       else
         switchBarMenu(-1);
       return true;
-    case kKeyReturn:
-    case kKeySpace: activate(depth, w->hot, true); return true;
-    case kKeyEscape:
+    case key_return:
+    case key_space: activate(depth, w->hot, true); return true;
+    case key_escape:
       if (depth > 0)
         closeBelow(depth - 1);
       else

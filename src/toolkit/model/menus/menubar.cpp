@@ -3,6 +3,7 @@
 #include "toolkit/model/core/canvas.h"
 #include "toolkit/model/core/context.h"
 #include "toolkit/model/menus/menu.h"
+#include "toolkit/model/theme/palette.h"
 #include "toolkit/model/tree/window.h"
 #include "toolkit/xcgui.h"
 
@@ -22,9 +23,9 @@ uint32_t MenuBarButton::bkState() const {
 
 void MenuBarButton::paintDefaultBackground(Canvas& canvas, const XRect& abs) {
   if (menuOpenButton() == handle())
-    canvas.fillRect(abs, XRGB(27, 27, 28), 255);
+    canvas.fillRect(abs, palette::kMenuSurface, 255);
   else if (hovered && enabled)
-    canvas.fillRect(abs, XRGB(62, 62, 64), 255);
+    canvas.fillRect(abs, palette::kHoverFace, 255);
 }
 
 void MenuBarButton::defaultAction(int event, const EventArgs&) {

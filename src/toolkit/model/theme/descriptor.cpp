@@ -15,6 +15,8 @@ namespace {
 constexpr size_t kMaxDescriptor = 64 * 1024;
 constexpr size_t kMaxParts = 256;
 constexpr size_t kMaxArgs = 16;
+// The segment heads of the body: parts, then the state table.
+constexpr std::string_view kRectPart = "5:", kImagePart = "3:", kStateTable = "98:";
 
 struct Arg {
   bool isName = false;
@@ -102,7 +104,7 @@ bool intArgs(const Property& p, size_t count) {
 }
 bool nameArg(const Property& p) { return p.args.size() == 1 && p.args[0].isName; }
 
-BkColor literal(int64_t value, std::optional<int64_t> alpha) {
+BkColor literalColour(int64_t value, std::optional<int64_t> alpha) {
   // 0xAABBGGRR: the low three bytes are the COLORREF.
   uint32_t v = static_cast<uint32_t>(value);
   BkColor c;
@@ -111,96 +113,118 @@ BkColor literal(int64_t value, std::optional<int64_t> alpha) {
   return c;
 }
 
-std::optional<BkPart> buildPart(BkPart::Kind kind, const std::vector<Property>& props) {
+// The properties a part may carry, "number(arguments)". Its two colours, fill and border, each
+// come in one of two spellings that a kind property picks: kNamedColour names a colour of the
+// resource package (@name, alpha apart), kLiteralColour gives it as 0xAABBGGRR (alpha optionally
+// apart).
+enum class PartProperty : int {
+  anchors = 2,         // (bits) the edges the distances run from, as edge_left...; + kNaturalSize
+  distances = 3,       // (left, top, right, bottom)
+  image = 4,           // (@name) the image of an image part
+  borderOnToo = 7,     // (0|1) written next to borderOn; either one turns the border on
+  borderOn = 10,       // (0|1)
+  borderKind = 11,     // (kNamedColour|kLiteralColour)
+  borderLiteral = 12,  // (0xAABBGGRR)
+  borderAlpha = 13,    // (0..255)
+  borderName = 15,     // (@colour)
+  solidBorder = 16,    // (0) always written this way: carried without effect
+  fillOn = 20,         // (1) likewise
+  fillKind = 21,       // (kNamedColour|kLiteralColour)
+  fillLiteral = 22,    // (0xAABBGGRR)
+  fillAlpha = 23,      // (0..255)
+  fillName = 25,       // (@colour)
+  solidFill = 26,      // (0) likewise
+};
+constexpr int64_t kNamedColour = 5, kLiteralColour = 3;
+
+// One of a part's colours as its properties give it, until the kind decides the spelling.
+struct ColourProperties {
+  std::optional<int64_t> kind, literal, alpha;
+  std::string name;
+
+  // Without a kind, whichever spelling is given (the name when both are).
+  std::optional<BkColor> colour() const {
+    if (kind.value_or(name.empty() ? kLiteralColour : kNamedColour) == kNamedColour) {
+      if (name.empty()) return std::nullopt;
+      return BkColor{true, name, 0, static_cast<uint8_t>(alpha.value_or(255))};
+    }
+    if (!literal) return std::nullopt;
+    return literalColour(*literal, alpha);
+  }
+};
+
+struct PartBuild {
   BkPart part;
-  part.kind = kind;
-  std::optional<int64_t> fillKind, borderKind, fillValue, fillAlpha, borderValue, borderAlpha;
-  std::string fillName, borderName;
+  ColourProperties fill, border;
   bool borderOn = false;
-  for (const Property& p : props) {
-    switch (p.number) {
-      case 2:
-        if (!intArgs(p, 1) || p.args[0].value < 0 || p.args[0].value > 255) return std::nullopt;
-        part.anchors = static_cast<int>(p.args[0].value);
-        break;
-      case 3:
-        if (!intArgs(p, 4)) return std::nullopt;
-        for (const Arg& a : p.args)
-          if (a.value < -100000 || a.value > 100000) return std::nullopt;
-        part.dist = XRect{int32_t(p.args[0].value), int32_t(p.args[1].value), int32_t(p.args[2].value),
-                          int32_t(p.args[3].value)};
-        break;
-      case 4:
-        if (kind != BkPart::Kind::image || !nameArg(p)) return std::nullopt;
-        part.image = p.args[0].name;
-        break;
-      case 21:
-        if (!intArgs(p, 1)) return std::nullopt;
-        fillKind = p.args[0].value;
-        break;
-      case 25:
-        if (!nameArg(p)) return std::nullopt;
-        fillName = p.args[0].name;
-        break;
-      case 22:
-        if (!intArgs(p, 1)) return std::nullopt;
-        fillValue = p.args[0].value;
-        break;
-      case 23:
-        if (!intArgs(p, 1) || p.args[0].value < 0 || p.args[0].value > 255) return std::nullopt;
-        fillAlpha = p.args[0].value;
-        break;
-      case 10:
-      case 7:
-        if (!intArgs(p, 1)) return std::nullopt;
-        borderOn = borderOn || p.args[0].value != 0;
-        break;
-      case 11:
-        if (!intArgs(p, 1)) return std::nullopt;
-        borderKind = p.args[0].value;
-        break;
-      case 15:
-        if (!nameArg(p)) return std::nullopt;
-        borderName = p.args[0].name;
-        break;
-      case 12:
-        if (!intArgs(p, 1)) return std::nullopt;
-        borderValue = p.args[0].value;
-        break;
-      case 13:
-        if (!intArgs(p, 1) || p.args[0].value < 0 || p.args[0].value > 255) return std::nullopt;
-        borderAlpha = p.args[0].value;
-        break;
-      case 20:
-      case 26:
-      case 16:
-        // Fill on, solid fill, solid border: written by the system with fixed arguments.
-        if (!intArgs(p, 1)) return std::nullopt;
-        break;
-      default:
-        // Properties this toolkit does not know are carried without effect.
-        break;
-    }
+};
+
+bool isByte(const Property& p) { return intArgs(p, 1) && p.args[0].value >= 0 && p.args[0].value <= 255; }
+
+// Takes one property into the part being built; false when its arguments are malformed, which
+// rejects the whole descriptor. Unknown properties are carried without effect.
+bool takeProperty(PartBuild& b, BkPart::Kind kind, const Property& p) {
+  using P = PartProperty;
+  switch (static_cast<PartProperty>(p.number)) {
+    case P::anchors:
+      if (!isByte(p)) return false;
+      b.part.anchors = static_cast<int>(p.args[0].value);
+      return true;
+    case P::distances:
+      if (!intArgs(p, 4)) return false;
+      for (const Arg& a : p.args)
+        if (a.value < -100000 || a.value > 100000) return false;
+      b.part.dist =
+          XRect{int32_t(p.args[0].value), int32_t(p.args[1].value), int32_t(p.args[2].value), int32_t(p.args[3].value)};
+      return true;
+    case P::image:
+      if (kind != BkPart::Kind::image || !nameArg(p)) return false;
+      b.part.image = p.args[0].name;
+      return true;
+    case P::fillKind:
+    case P::borderKind:
+      if (!intArgs(p, 1)) return false;
+      (p.number == int(P::fillKind) ? b.fill : b.border).kind = p.args[0].value;
+      return true;
+    case P::fillName:
+    case P::borderName:
+      if (!nameArg(p)) return false;
+      (p.number == int(P::fillName) ? b.fill : b.border).name = p.args[0].name;
+      return true;
+    case P::fillLiteral:
+    case P::borderLiteral:
+      if (!intArgs(p, 1)) return false;
+      (p.number == int(P::fillLiteral) ? b.fill : b.border).literal = p.args[0].value;
+      return true;
+    case P::fillAlpha:
+    case P::borderAlpha:
+      if (!isByte(p)) return false;
+      (p.number == int(P::fillAlpha) ? b.fill : b.border).alpha = p.args[0].value;
+      return true;
+    case P::borderOn:
+    case P::borderOnToo:
+      if (!intArgs(p, 1)) return false;
+      b.borderOn = b.borderOn || p.args[0].value != 0;
+      return true;
+    case P::fillOn:
+    case P::solidFill:
+    case P::solidBorder: return intArgs(p, 1);
   }
+  return true;
+}
+
+std::optional<BkPart> buildPart(BkPart::Kind kind, const std::vector<Property>& props) {
+  PartBuild b;
+  b.part.kind = kind;
+  for (const Property& p : props)
+    if (!takeProperty(b, kind, p)) return std::nullopt;
   if (kind == BkPart::Kind::image) {
-    if (part.image.empty()) return std::nullopt;
-    return part;
+    if (b.part.image.empty()) return std::nullopt;
+    return b.part;
   }
-  // Fill: kind 5 named, kind 3 literal; without a kind, whichever colour is given.
-  if (fillKind.value_or(fillName.empty() ? 3 : 5) == 5) {
-    if (!fillName.empty()) part.fill = BkColor{true, fillName, 0, static_cast<uint8_t>(fillAlpha.value_or(255))};
-  } else if (fillValue) {
-    part.fill = literal(*fillValue, fillAlpha);
-  }
-  if (borderOn) {
-    if (borderKind.value_or(borderName.empty() ? 3 : 5) == 5) {
-      if (!borderName.empty())
-        part.border = BkColor{true, borderName, 0, static_cast<uint8_t>(borderAlpha.value_or(255))};
-    } else if (borderValue) {
-      part.border = literal(*borderValue, borderAlpha);
-    }
-  }
-  return part;
+  b.part.fill = b.fill.colour();
+  if (b.borderOn) b.part.border = b.border.colour();
+  return b.part;
 }
 
 }  // namespace
@@ -223,23 +247,23 @@ std::optional<BkInfo> parseDescriptor(std::string_view text) {
   for (size_t s = 0; s + 1 < segments.size(); ++s) {
     std::string_view seg = segments[s];
     BkPart::Kind kind;
-    if (seg.starts_with("5:"))
+    if (seg.starts_with(kRectPart))
       kind = BkPart::Kind::rect;
-    else if (seg.starts_with("3:"))
+    else if (seg.starts_with(kImagePart))
       kind = BkPart::Kind::image;
     else
       return std::nullopt;
     std::vector<Property> props;
-    if (!parseProperties(seg.substr(2), props, false)) return std::nullopt;
+    if (!parseProperties(seg.substr(kRectPart.size()), props, false)) return std::nullopt;
     auto part = buildPart(kind, props);
     if (!part || info.parts.size() >= kMaxParts) return std::nullopt;
     info.parts.push_back(std::move(*part));
   }
   if (info.parts.empty()) return std::nullopt;
   std::string_view table = segments.back();
-  if (!table.starts_with("98:")) return std::nullopt;
+  if (!table.starts_with(kStateTable)) return std::nullopt;
   std::vector<Property> entries;
-  if (!parseProperties(table.substr(3), entries, true)) return std::nullopt;
+  if (!parseProperties(table.substr(kStateTable.size()), entries, true)) return std::nullopt;
   for (const Property& e : entries) {
     BkStateEntry entry;
     entry.state = static_cast<uint32_t>(e.number);
@@ -322,7 +346,7 @@ int paintDescriptor(Canvas& canvas, const BkInfo& info, const XRect& element, ui
     HIMAGE handle = resources.image(part.image);
     const Image* image = context().registry.get<Image>(handle);
     if (image == nullptr) continue;
-    if ((part.anchors & 32) == 0) {
+    if ((part.anchors & BkPart::kNaturalSize) == 0) {
       XRect r = partRect(part, element);
       if (r.empty()) continue;
       canvas.image(*image, r, ImageMode::stretch);

@@ -2,11 +2,15 @@
 // ("{99:1.9.9;5:...;3:...;98:...;}"), parsed once and painted for the element's state.
 //
 // Grammar: parts "5:" (filled rectangle) and "3:" (image) of properties number(args), then the
-// state table "98:" of entries state(part, part, ...). Property meanings:
+// state table "98:" of entries state(part, part, ...). Property meanings (PartProperty in
+// descriptor.cpp names each):
 //   2 anchors (1 left, 2 top, 4 right, 8 bottom, 32 image at natural size), 3 distances l,t,r,b,
 //   4 image name, 21 fill kind (5 named: 25 @colour; 3 literal: 22 0xAABBGGRR, 23 alpha),
 //   10/7 border on, 11 border kind (5 named: 15 @colour; 3 literal: 12 value, 13 alpha),
 //   20, 26, 16 carried without effect (plain solid fill and border).
+//
+// UI thread only. Parsing touches nothing; painting reads the resource package it is given and
+// draws on the canvas it is given.
 #pragma once
 
 #include <cstdint>
@@ -31,8 +35,10 @@ struct BkColor {
 
 struct BkPart {
   enum class Kind { rect, image } kind = Kind::rect;
-  int anchors = 0;
-  XRect dist;  // property 3: left, top, right, bottom
+  // Anchor bit of an image part: the image keeps its natural size (paintDescriptor).
+  static constexpr int kNaturalSize = 32;
+  int anchors = 0;  // edge_left... and kNaturalSize
+  XRect dist;       // property 3: left, top, right, bottom
   std::optional<BkColor> fill;
   std::optional<BkColor> border;
   std::string image;

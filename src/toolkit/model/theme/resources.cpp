@@ -16,6 +16,12 @@ std::string_view stripBom(std::string_view text) {
 }
 }  // namespace
 
+ResourceStore& resourceStore() {
+  auto& store = context().store;
+  if (!store) store = {new ResourceStore, [](ResourceStore* dropped) { delete dropped; }};
+  return *store;
+}
+
 std::string ResourcePackage::key(std::string_view name) {
   std::string out(trim(name));
   for (auto& c : out)

@@ -73,4 +73,17 @@ class StyleSheet {
   std::vector<Rule> rules_;
 };
 
+// The theme in use: what XC_LoadResource and XC_LoadStyle loaded, and the image files layouts
+// named (by full path, so two layouts naming one file share its image). context() holds it
+// (core/context.h) and shutdown() drops it; every layer from here up reaches it through
+// resourceStore().
+class ResourceStore {
+ public:
+  ResourcePackage resources;
+  StyleSheet style;
+  std::vector<std::pair<std::u16string, HIMAGE>> imageCache;
+};
+// The store of context(), made on first use.
+ResourceStore& resourceStore();
+
 }  // namespace tovalux::tk

@@ -48,6 +48,20 @@ Template* loadTemplateFile(const std::filesystem::path& file, int listType) {
   return loadTemplateText(*text, file.parent_path(), listType);
 }
 
+Template* TemplateSlot::take(HTEMP temp, bool own) {
+  Registry& registry = context().registry;
+  Template* t = registry.get<Template>(temp);
+  if (t == nullptr || !t->item) return nullptr;
+  if (owned && handle != temp) registry.erase(handle);
+  handle = temp;
+  owned = own;
+  return t;
+}
+
+void TemplateSlot::release() {
+  if (owned) context().registry.erase(handle);
+}
+
 XSize sectionSize(const XmlNode& section) {
   XSize s;
   if (const std::string* w = section.attribute("width"))

@@ -26,6 +26,19 @@ class Template : public Object {
 Template* loadTemplateFile(const std::filesystem::path& file, int listType);
 Template* loadTemplateText(std::string_view xml, const std::filesystem::path& folder, int listType);
 
+// The item template a data view or combo box shows its items with, and whether the view owns it:
+// one it loaded itself (a layout's itemTemplate attribute) is destroyed when replaced and with the
+// view; one the caller set (X..._SetItemTemplate) stays the caller's.
+struct TemplateSlot {
+  HTEMP handle = 0;
+  bool owned = false;
+  // Holds `temp` when it is a template with an item section (else answers null and changes
+  // nothing); the template held before is destroyed when it was owned and is another one.
+  Template* take(HTEMP temp, bool own);
+  // The view is going: its own template goes too.
+  void release();
+};
+
 // The objects created from one template section.
 struct TemplateInstance {
   std::vector<HXCGUI> roots;

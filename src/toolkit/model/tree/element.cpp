@@ -4,9 +4,11 @@
 
 #include "toolkit/model/core/canvas.h"
 #include "toolkit/model/core/context.h"
+#include "toolkit/model/core/font.h"
 #include "toolkit/model/theme/descriptor.h"
-#include "toolkit/model/theme/font.h"
 #include "toolkit/model/theme/image.h"
+#include "toolkit/model/theme/palette.h"
+#include "toolkit/model/theme/resources.h"
 #include "toolkit/model/tree/window.h"
 
 namespace tovalux::tk {
@@ -124,7 +126,7 @@ unsigned Element::cssState() const {
 namespace {
 std::optional<std::pair<XColor, uint8_t>> resolveColor(const ColorValue& value) {
   if (value.reference.empty()) return std::make_pair(value.color, value.alpha);
-  auto named = context().resources.color(value.reference);
+  auto named = resourceStore().resources.color(value.reference);
   if (!named) return std::nullopt;
   return std::make_pair(named->color, named->alpha);
 }
@@ -132,7 +134,7 @@ std::optional<std::pair<XColor, uint8_t>> resolveColor(const ColorValue& value) 
 CssStyle sheetStyle(const Element& e) {
   std::vector<std::string_view> kinds;
   e.kindNames(kinds);
-  return context().style.resolve(kinds, utf16ToUtf8(e.cssClass), e.cssState());
+  return resourceStore().style.resolve(kinds, utf16ToUtf8(e.cssClass), e.cssState());
 }
 }  // namespace
 
@@ -143,7 +145,7 @@ std::pair<XColor, uint8_t> Element::effectiveTextColor() const {
     if (style.text)
       if (auto c = resolveColor(*style.text)) return *c;
   }
-  return {XRGB(241, 241, 241), 255};  // light text: the toolkit draws dark surfaces by default
+  return {palette::kText, 255};  // light text: the toolkit draws dark surfaces by default
 }
 
 uint32_t Element::bkState() const {
@@ -168,7 +170,7 @@ void paintElement(Canvas& canvas, Element& e, XPoint origin) {
   const BkManager* manager = ctx.registry.get<BkManager>(e.bkManager);
   if (manager != nullptr && manager->info()) {
     // A descriptor replaces every other background, transparent or not.
-    paintDescriptor(canvas, *manager->info(), abs, e.bkState(), ctx.resources);
+    paintDescriptor(canvas, *manager->info(), abs, e.bkState(), resourceStore().resources);
   } else if (!e.bkTransparent) {
     bool painted = false;
     if (e.cssEnabled) {

@@ -20,6 +20,7 @@ namespace tovalux::tk {
 class Canvas;
 class Font;
 class Window;
+struct XmlNode;
 
 struct SizeRule {
   int type = layout_size_fixed;
@@ -125,6 +126,12 @@ class Element : public Object {
   void redraw(bool immediate = false);
   // A layout attribute for this kind (FORMATS.md 1.3); false when unknown.
   virtual bool applyAttribute(std::string_view /*name*/, std::string_view /*value*/) { return false; }
+  // The image a layout's "image", "icon" or "iconDisable" attribute names, already loaded (0 when
+  // it could not be): picture shapes and buttons keep it, other kinds ignore it.
+  virtual void applyImageAttribute(std::string_view /*name*/, HIMAGE /*image*/) {}
+  // A child tag the kind reads itself instead of having an element built from it (a tab bar's
+  // <label>); false lets the loader build it as usual.
+  virtual bool applyChildTag(const XmlNode& /*child*/) { return false; }
   // Creates the element's own sub-elements (scroll-bar buttons...) once it has a handle.
   virtual void build() {}
   // Content area for children, and the clip they are painted in (element coordinates).
@@ -134,6 +141,22 @@ class Element : public Object {
   virtual int dragBorderBy(int edge, int delta);
   // 31/32 also when the focus enters or leaves the element's subtree (dock panes).
   virtual bool tracksFocusWithin() const { return false; }
+
+  // --- scrolling: the hooks the input code (tree/input.cpp) asks, so that it needs to know no
+  // scroll-bar kind (controls/scrollbar.h and scroll_view.h answer them) -----------------------
+  // The wheel turned by `delta` (120 a notch, positive away from the user) over the element's
+  // subtree: answer true when it scrolled; false offers the wheel to the parent.
+  virtual bool scrollByWheel(int /*delta*/) { return false; }
+  // A left press at `pt` (window-client) on the element, just before 10 is raised: a bar's track
+  // pages here; a bar's slider answers the element that follows the cursor while the button is
+  // held (slideTo) and the grip, how far along the slider it was taken.
+  struct Slide {
+    HELE element = 0;
+    int grip = 0;
+  };
+  virtual std::optional<Slide> pressAt(XPoint /*pt*/) { return std::nullopt; }
+  // The cursor moved to `pt` (window-client) during a slide pressAt started.
+  virtual void slideTo(XPoint /*pt*/, int /*grip*/) {}
 
   // Size-change bookkeeping (event 36).
   XRect lastWindowRect{0, 0, -1, -1};

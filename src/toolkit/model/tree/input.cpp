@@ -2,8 +2,6 @@
 
 #include <algorithm>
 
-#include "toolkit/model/controls/scroll_view.h"
-#include "toolkit/model/controls/scrollbar.h"
 #include "toolkit/model/core/context.h"
 #include "toolkit/model/tree/window.h"
 
@@ -12,8 +10,6 @@ namespace tovalux::tk {
 namespace {
 
 constexpr int kDefaultGrab = 4;  // drag-border grab width when the element has no border there
-constexpr int kWheelLine = 20;   // pixels per wheel line
-constexpr int kWheelLines = 3;   // lines per notch
 
 Element* hitElement(Element& e, XPoint pt, const XRect& clip) {
   if (!e.visible) return nullptr;
@@ -81,11 +77,6 @@ Element* eventTarget(Window& w, XPoint pt) {
   return hit != nullptr && hit->enabled ? hit : nullptr;
 }
 
-int along(const ScrollBar& bar, XPoint pt) {
-  XRect r = bar.windowRect();
-  return bar.horizontal ? pt.x - r.left : pt.y - r.top;
-}
-
 }  // namespace
 
 Element* hitTest(Window& window, XPoint pt) {
@@ -142,8 +133,7 @@ int dragEdge(Element& e, int edge, int delta) {
 
 void mouseMove(Window& w, XPoint pt, int flags) {
   if (w.drag.kind == Window::Drag::Kind::slider) {
-    if (auto* bar = dynamic_cast<ScrollBar*>(getElement(w.drag.element)))
-      bar->scrollTo(bar->positionAt(along(*bar, pt) - w.drag.grab));
+    if (Element* e = getElement(w.drag.element)) e->slideTo(pt, w.drag.grab);
     return;
   }
   if (w.drag.kind == Window::Drag::Kind::border) {
@@ -266,20 +256,7 @@ void leftDown(Window& window, XPoint pt, int flags) {
   target->pressed = true;
   target->redraw();
   w->captured = h;
-  if (auto* button = dynamic_cast<ScrollBarButton*>(target);
-      button != nullptr && button->part == ScrollBarButton::Part::slider) {
-    if (auto* bar = dynamic_cast<ScrollBar*>(button->parent())) {
-      XRect s = button->windowRect(), b = bar->windowRect();
-      w->drag = {Window::Drag::Kind::slider, bar->handle(), 0,
-                 along(*bar, pt) - (bar->horizontal ? s.left - b.left : s.top - b.top)};
-    }
-  } else if (auto* bar = dynamic_cast<ScrollBar*>(target)) {
-    // A click on the track pages towards the cursor.
-    XRect s = bar->slider() != nullptr ? bar->slider()->windowRect() : XRect{};
-    int at = bar->horizontal ? pt.x : pt.y;
-    int page = std::max(1, bar->page > 0 ? bar->page : bar->range / 10);
-    bar->scrollTo(bar->pos + (at < (bar->horizontal ? s.left : s.top) ? -page : page));
-  }
+  if (auto slide = target->pressAt(pt)) w->drag = {Window::Drag::Kind::slider, slide->element, 0, slide->grip};
   raisePoint(h, XE_LBUTTONDOWN, flags, pt);
 }
 
@@ -312,13 +289,8 @@ void rightUp(Window& w, XPoint pt, int flags) {
 }
 
 void mouseWheel(Window& w, XPoint pt, int delta) {
-  for (Element* e = hitTest(w, pt); e != nullptr; e = e->parent()) {
-    auto* view = dynamic_cast<ScrollView*>(e);
-    ScrollBar* bar = view != nullptr ? view->barV() : nullptr;
-    if (bar == nullptr || !bar->visible || bar->range == 0) continue;
-    bar->scrollTo(bar->pos - delta * kWheelLines * kWheelLine / 120);
-    return;
-  }
+  for (Element* e = hitTest(w, pt); e != nullptr; e = e->parent())
+    if (e->scrollByWheel(delta)) return;
 }
 
 }  // namespace tovalux::tk

@@ -1,4 +1,3 @@
-#include "toolkit/model/docking/frame_window.h"
 #include "toolkit/model/tree/window.h"
 
 #include <algorithm>
@@ -7,6 +6,8 @@
 #include "toolkit/model/core/context.h"
 #include "toolkit/model/core/platform.h"
 #include "toolkit/model/theme/descriptor.h"
+#include "toolkit/model/theme/palette.h"
+#include "toolkit/model/theme/resources.h"
 
 namespace tovalux::tk {
 
@@ -21,13 +22,6 @@ XRect unite(const XRect& a, const XRect& b) {
 Window* getWindow(HXCGUI handle) { return context().registry.get<Window>(handle); }
 
 Window::~Window() = default;
-
-Window* createWindow(bool frame) {
-  Context& ctx = context();
-  Window* w = frame ? ctx.registry.create<FrameWindow>() : ctx.registry.create<Window>();
-  ctx.windows.push_back(w->handle());
-  return w;
-}
 
 void announceWindow(Window* window) {
   if (Platform* platform = context().platform) platform->windowCreated(*window);
@@ -45,7 +39,7 @@ void Window::removeChild(Element* child) {
   children_.erase(std::remove(children_.begin(), children_.end(), child), children_.end());
   for (auto& b : bound)
     if (b == child) b = nullptr;
-  if (auto* frame = dynamic_cast<FrameWindow*>(this); frame != nullptr && frame->view == child) frame->view = nullptr;
+  childRemoved(child);
   if (child->parentWindow_ == this) child->parentWindow_ = nullptr;
 }
 
@@ -87,10 +81,8 @@ void Window::arrange() {
 
 void Window::arrangeBody(const XRect& area) {
   std::vector<Element*> flowItems;
-  auto* frame = dynamic_cast<FrameWindow*>(this);
   for (Element* c : children_) {
     if (!c->visible || std::find(std::begin(bound), std::end(bound), c) != std::end(bound)) continue;
-    if (frame != nullptr && frame->view == c) continue;
     if (c->floating)
       placeFree(*c, area);
     else
@@ -130,20 +122,37 @@ void Window::paint(Canvas& canvas) {
   XRect client{0, 0, clientWidth(), clientHeight()};
   canvas.pushClip(client);
   if (const BkManager* manager = ctx.registry.get<BkManager>(bkManager); manager != nullptr && manager->info()) {
-    paintDescriptor(canvas, *manager->info(), client, bkState(), ctx.resources);
+    paintDescriptor(canvas, *manager->info(), client, bkState(), resourceStore().resources);
   } else {
     // The style sheet's "window" rule, else the toolkit's dark surface.
-    CssStyle style = ctx.style.resolve({"window"}, {}, 0);
-    auto fill = style.background.value_or(ColorValue{XRGB(45, 45, 48), 255, {}});
+    CssStyle style = resourceStore().style.resolve({"window"}, {}, 0);
+    auto fill = style.background.value_or(ColorValue{palette::kWindowSurface, 255, {}});
     if (!fill.reference.empty()) {
-      auto named = ctx.resources.color(fill.reference);
-      fill = named.value_or(ColorValue{XRGB(45, 45, 48), 255, {}});
+      auto named = resourceStore().resources.color(fill.reference);
+      fill = named.value_or(ColorValue{palette::kWindowSurface, 255, {}});
     }
     canvas.fillRect(client, fill.color, fill.alpha);
   }
   std::vector<Element*> kids = children_;
   for (Element* c : kids) paintElement(canvas, *c, {0, 0});
   canvas.popClip();
+}
+
+void shutdown() {
+  Context& ctx = context();
+  std::vector<HWINDOW> windows = ctx.windows;
+  for (auto it = windows.rbegin(); it != windows.rend(); ++it) Window::destroy(getWindow(*it));
+  for (HXCGUI h : ctx.registry.handles()) {
+    Element* e = getElement(h);
+    if (e != nullptr && e->parent() == nullptr) Element::destroy(e);
+  }
+  ctx.registry.clear();
+  ctx.store.reset();
+  ctx.names.clear();
+  ctx.fontCache.clear();
+  ctx.windows.clear();
+  ctx.defaultFont = 0;
+  ctx.initialized = false;
 }
 
 void Window::destroy(Window* window) {

@@ -85,6 +85,9 @@ class Window : public Object {
  protected:
   // Places the elements of the body (everything neither bound nor owned by a subclass).
   virtual void arrangeBody(const XRect& body);
+  // A child element left the window (detached or destroyed): a kind that points at its children
+  // (a frame's view) forgets it here.
+  virtual void childRemoved(Element* /*child*/) {}
 
  private:
   std::vector<Element*> children_;
@@ -94,9 +97,20 @@ class Window : public Object {
 
 Window* getWindow(HXCGUI handle);
 
-// Registers a window (a frame when `frame`); the caller fills it in, then calls
+// XExitXCGUI: destroys every window (the platform hears of each), every element tree and every
+// other object, drops the theme's resources and answers "not initialised" afterwards.
+void shutdown();
+
+// Registers a window of kind T (a plain window, or a kind of a layer above: frame, menu pop-up,
+// floating pane) and lists it among the live windows; the caller fills it in, then calls
 // announceWindow so the platform creates the native window.
-Window* createWindow(bool frame);
+template <class T = Window>
+T* createWindow() {
+  Context& ctx = context();
+  T* w = ctx.registry.create<T>();
+  ctx.windows.push_back(w->handle());
+  return w;
+}
 void announceWindow(Window* window);
 
 }  // namespace tovalux::tk

@@ -7,19 +7,19 @@
 #include "toolkit/model/core/context.h"
 #include "toolkit/model/core/platform.h"
 #include "toolkit/model/theme/descriptor.h"
+#include "toolkit/model/theme/palette.h"
 #include "toolkit/model/tree/window.h"
 
 namespace tovalux::tk {
 
 namespace {
 constexpr int kArrowWidth = 18;
-constexpr int kShowNoActivate = 4;  // SW_SHOWNOACTIVATE: a drop-down never takes the activation
 }  // namespace
 
 ComboBox::~ComboBox() {
   Registry& registry = context().registry;
   if (Window* w = getWindow(popup_)) Window::destroy(w);
-  if (ownsTemp_) registry.erase(temp_);
+  template_.release();
   registry.erase(adapter_);
 }
 
@@ -41,12 +41,7 @@ HADAPTER ComboBox::createAdapter() {
 }
 
 bool ComboBox::setTemplate(HTEMP temp, bool owned) {
-  Registry& registry = context().registry;
-  Template* t = registry.get<Template>(temp);
-  if (t == nullptr || !t->item) return false;
-  if (ownsTemp_ && temp_ != temp) registry.erase(temp_);
-  temp_ = temp;
-  ownsTemp_ = owned;
+  if (template_.take(temp, owned) == nullptr) return false;
   if (ListBox* list = popupList()) list->setTemplate(temp, false);
   return true;
 }
@@ -104,7 +99,7 @@ HWINDOW ComboBox::openPopup() {
   int left = at.left, top = at.bottom;
   if (owner != nullptr) left += owner->rect.left, top += owner->rect.top;
 
-  Window* w = createWindow(false);
+  Window* w = createWindow();
   if (owner != nullptr) {
     w->owner = owner->handle();
     w->parentNative = owner->native;
@@ -120,7 +115,7 @@ HWINDOW ComboBox::openPopup() {
   list->comboOwner = self;
   list->showH = false;
   list->useAdapter(ensureTable().handle(), false);
-  if (temp_ != 0) list->setTemplate(temp_, false);
+  if (template_.handle != 0) list->setTemplate(template_.handle, false);
   list->selected = selected;
   int height = listHeight(*list);
   list->setHeight(height);
@@ -150,7 +145,7 @@ HWINDOW ComboBox::openPopup() {
   if ((list = context().registry.get<ListBox>(listHandle)) != nullptr && list->selected >= 0)
     list->showItem({list->selected, 0});
   w->visible = true;
-  if (Platform* p = context().platform) p->showWindow(*w, kShowNoActivate);
+  if (Platform* p = context().platform) p->showWindow(*w, ShowMode::showNoActivate);
   return popup;
 }
 
@@ -214,8 +209,8 @@ XSize ComboBox::contentSize() {
 }
 
 void ComboBox::paintDefaultBackground(Canvas& canvas, const XRect& abs) {
-  canvas.fillRect(abs, XRGB(51, 51, 55), 255);
-  canvas.frameRect(abs, hovered ? XRGB(0, 122, 204) : XRGB(67, 67, 70), 255, 1);
+  canvas.fillRect(abs, palette::kControlFace, 255);
+  canvas.frameRect(abs, hovered ? palette::kAccent : palette::kControlBorder, 255, 1);
 }
 
 void ComboBox::paintContent(Canvas& canvas, const XRect& abs) {
@@ -230,7 +225,7 @@ void ComboBox::paintContent(Canvas& canvas, const XRect& abs) {
   if (m != nullptr && m->info()) return;
   int cx = abs.right - kArrowWidth / 2 - 1, cy = (abs.top + abs.bottom) / 2;
   XPoint arrow[3] = {{cx - 4, cy - 2}, {cx + 4, cy - 2}, {cx, cy + 2}};
-  canvas.fillPolygon(arrow, 3, enabled ? XRGB(153, 153, 153) : XRGB(85, 85, 85), 255);
+  canvas.fillPolygon(arrow, 3, enabled ? palette::kGlyph : palette::kGlyphDisabled, 255);
 }
 
 bool ComboBox::applyAttribute(std::string_view name, std::string_view value) {

@@ -32,7 +32,7 @@ class ComboBox : public Element, public PathAttributes {
   HADAPTER adapter() const { return adapter_; }
   HADAPTER createAdapter();
   bool setTemplate(HTEMP temp, bool owned);
-  HTEMP itemTemplate() const { return temp_; }
+  HTEMP itemTemplate() const { return template_.handle; }
   int count() const;
   // Items changed from `from` on (an open drop-down follows).
   void itemsChanged(int from);
@@ -62,8 +62,7 @@ class ComboBox : public Element, public PathAttributes {
   // The text an item shows in the box: column 0, else its first text.
   std::u16string itemText(int index) const;
   HADAPTER adapter_ = 0;
-  HTEMP temp_ = 0;
-  bool ownsTemp_ = false;
+  TemplateSlot template_;
   HWINDOW popup_ = 0;
   HELE popupList_ = 0;
 };

@@ -6,6 +6,7 @@
 #include "toolkit/model/controls/shape.h"
 #include "toolkit/model/core/canvas.h"
 #include "toolkit/model/core/context.h"
+#include "toolkit/model/theme/palette.h"
 #include "toolkit/model/tree/input.h"
 #include "toolkit/model/tree/window.h"
 
@@ -76,17 +77,13 @@ DataView::DataView(int type) : ScrollView(type) { showH = false; }
 
 DataView::~DataView() {
   Registry& registry = context().registry;
-  if (ownsTemp_) registry.erase(temp_);
+  template_.release();
   if (ownsAdapter_) registry.erase(adapter_);
 }
 
 bool DataView::setTemplate(HTEMP temp, bool owned) {
-  Registry& registry = context().registry;
-  Template* t = registry.get<Template>(temp);
-  if (t == nullptr || !t->item) return false;
-  if (ownsTemp_ && temp_ != temp) registry.erase(temp_);
-  temp_ = temp;
-  ownsTemp_ = owned;
+  Template* t = template_.take(temp, owned);
+  if (t == nullptr) return false;
   templateChanged(*t);
   refreshAll();
   reshape();
@@ -340,7 +337,9 @@ void DataView::barScrolled(ScrollBar* bar) {
   if (realising_) again_ = true;
 }
 
-void DataView::paintDefaultBackground(Canvas& canvas, const XRect& abs) { canvas.fillRect(abs, XRGB(37, 37, 38), 255); }
+void DataView::paintDefaultBackground(Canvas& canvas, const XRect& abs) {
+  canvas.fillRect(abs, palette::kViewSurface, 255);
+}
 
 void DataView::paintContent(Canvas& canvas, const XRect& abs) {
   const HELE self = handle();
@@ -355,7 +354,7 @@ void DataView::paintContent(Canvas& canvas, const XRect& abs) {
 
 void DataView::paintItems(Canvas& canvas, const XRect&, const std::vector<Slot>& slots) {
   for (const Slot& s : slots)
-    if (isSelected(s.key)) canvas.fillRect(toWindow(s.rect), kSelectionColor, 255);
+    if (isSelected(s.key)) canvas.fillRect(toWindow(s.rect), palette::kAccent, 255);
 }
 
 ItemKey DataView::keyAt(XPoint at) {

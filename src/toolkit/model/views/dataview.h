@@ -16,7 +16,7 @@
 
 #include "toolkit/model/controls/scroll_view.h"
 #include "toolkit/model/controls/scrollbar.h"
-#include "toolkit/model/theme/loader.h"
+#include "toolkit/model/tree/loader.h"
 #include "toolkit/model/views/adapter.h"
 
 namespace tovalux::tk {
@@ -75,7 +75,7 @@ class DataView : public ScrollView, public PathAttributes {
   // The item template (owned when loaded by the view); the item height follows the template's
   // unless it was set.
   bool setTemplate(HTEMP temp, bool owned);
-  HTEMP itemTemplate() const { return temp_; }
+  HTEMP itemTemplate() const { return template_.handle; }
   void setItemHeight(int height, int selectedHeight);
   int itemHeight = 20;
   int selectedHeight = 20;
@@ -131,7 +131,7 @@ class DataView : public ScrollView, public PathAttributes {
   // The template section an item is built from.
   virtual const XmlNode* sectionFor(const Template& t, const ItemKey& key);
   // Before building: the template to use (a tree raises 121 here and takes the handler's).
-  virtual HTEMP templateFor(const ItemKey& key, const XRect& rect) { return (void)key, (void)rect, temp_; }
+  virtual HTEMP templateFor(const ItemKey& key, const XRect& rect) { return (void)key, (void)rect, template_.handle; }
   // After building: the creation event (82, 102, 122).
   virtual void created(ItemRow& row) { (void)row; }
   // The column a template object names; lists know their columns' names.
@@ -142,6 +142,11 @@ class DataView : public ScrollView, public PathAttributes {
   virtual void itemPressed(const ItemKey& key, XPoint contentPoint, int flags) = 0;
   // Paints behind the rows (selection bands, lines) for the slots on screen.
   virtual void paintItems(Canvas& canvas, const XRect& abs, const std::vector<Slot>& slots);
+  // Rows of this view's item heights: `count` rows, `selected` (-1: none) taller when the
+  // selected height says so, `space` pixels between rows.
+  RowGeometry rowGeometry(int64_t count, int64_t selected, int64_t space = 0) const {
+    return RowGeometry{count, itemHeight, selectedHeight, selected, space};
+  }
   // The slots of rows [0, g.count) of `width` pixels that meet `area` (list boxes, lists).
   static void rowSlots(const RowGeometry& g, const XRect& area, int width, std::vector<Slot>& out);
   // The window rectangle of a content rectangle.
@@ -159,8 +164,7 @@ class DataView : public ScrollView, public PathAttributes {
   void bindRow(ItemRow& row);
   std::vector<Slot> slotsOnScreen();
 
-  HTEMP temp_ = 0;
-  bool ownsTemp_ = false;
+  TemplateSlot template_;
   HADAPTER adapter_ = 0;
   bool ownsAdapter_ = true;
   std::vector<HELE> rows_;
@@ -180,6 +184,5 @@ void passMouseThroughContainers(Element& root);
 constexpr int64_t kMaxContentSize = int64_t(1) << 30;
 
 // The selection band the views paint under a selected item.
-constexpr XColor kSelectionColor = XRGB(0, 122, 204);
 
 }  // namespace tovalux::tk

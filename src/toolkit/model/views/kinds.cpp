@@ -1,5 +1,7 @@
 // Registers the layout tags of the data views.
-#include "toolkit/model/theme/loader.h"
+#include "toolkit/model/views/kinds.h"
+
+#include "toolkit/model/tree/loader.h"
 #include "toolkit/model/views/combobox.h"
 #include "toolkit/model/views/list.h"
 #include "toolkit/model/views/listbox.h"

@@ -5,23 +5,21 @@
 #include "toolkit/model/controls/shape.h"
 #include "toolkit/model/core/canvas.h"
 #include "toolkit/model/core/context.h"
+#include "toolkit/model/theme/palette.h"
 #include "toolkit/model/tree/draw.h"
 #include "toolkit/xcgui_views.h"
 
 namespace tovalux::tk {
 
-namespace {
-constexpr XColor kHeaderFace = XRGB(45, 45, 48);
-constexpr XColor kHeaderHover = XRGB(62, 62, 64);
-constexpr XColor kHeaderPressed = XRGB(0, 122, 204);
-constexpr XColor kHeaderRule = XRGB(63, 63, 70);
-}  // namespace
+namespace {}  // namespace
 
 // --- header --------------------------------------------------------------------------------
 
 List* ListHeader::list() const { return dynamic_cast<List*>(parent()); }
 
-void ListHeader::paintDefaultBackground(Canvas& canvas, const XRect& abs) { canvas.fillRect(abs, kHeaderFace, 255); }
+void ListHeader::paintDefaultBackground(Canvas& canvas, const XRect& abs) {
+  canvas.fillRect(abs, palette::kWindowSurface, 255);
+}
 
 void ListHeader::paintContent(Canvas& canvas, const XRect&) {
   const HELE self = handle();
@@ -47,11 +45,11 @@ void ListHeader::paintContent(Canvas& canvas, const XRect&) {
     }
     if (!handled) {
       canvas.fillRect(r,
-                      state == header_state_pressed ? kHeaderPressed
-                      : state == header_state_hover ? kHeaderHover
-                                                    : kHeaderFace,
+                      state == header_state_pressed ? palette::kAccent
+                      : state == header_state_hover ? palette::kHoverFace
+                                                    : palette::kWindowSurface,
                       255);
-      canvas.line(r.right - 1, r.top, r.right - 1, r.bottom, kHeaderRule, 255);
+      canvas.line(r.right - 1, r.top, r.right - 1, r.bottom, palette::kRule, 255);
     }
     // Without a header template the heading's text is painted here.
     if (cell->instance.roots.empty() && texts != nullptr) {
@@ -137,15 +135,7 @@ int List::totalWidth() const {
   return static_cast<int>(std::min<int64_t>(w, kMaxCoord));
 }
 
-RowGeometry List::geometry() const {
-  RowGeometry g;
-  g.count = count();
-  g.height = itemHeight;
-  g.selectedHeight = selectedHeight;
-  g.selected = selected;
-  g.space = rowSpace;
-  return g;
-}
+RowGeometry List::geometry() const { return rowGeometry(count(), selected, rowSpace); }
 
 void List::collectSlots(const XRect& area, std::vector<Slot>& out) {
   rowSlots(geometry(), area, std::max({totalWidth(), viewportWidth(), 1}), out);
@@ -231,7 +221,7 @@ void List::paintItems(Canvas& canvas, const XRect&, const std::vector<Slot>& slo
                        EventArgs{2, {static_cast<intptr_t>(scope.handle()), reinterpret_cast<intptr_t>(&record)}});
         if (getElement(self) != this) return;
       }
-      if (!handled && chosen) canvas.fillRect(cell, kSelectionColor, 255);
+      if (!handled && chosen) canvas.fillRect(cell, palette::kAccent, 255);
     }
   }
 }

@@ -21,14 +21,7 @@ int ListBox::count() const {
   return t != nullptr ? t->count() : 0;
 }
 
-RowGeometry ListBox::geometry() const {
-  RowGeometry g;
-  g.count = count();
-  g.height = itemHeight;
-  g.selectedHeight = selectedHeight;
-  g.selected = selected;
-  return g;
-}
+RowGeometry ListBox::geometry() const { return rowGeometry(count(), selected); }
 
 void ListBox::collectSlots(const XRect& area, std::vector<Slot>& out) {
   rowSlots(geometry(), area, std::max(viewportWidth(), 1), out);

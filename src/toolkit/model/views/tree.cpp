@@ -5,13 +5,12 @@
 #include "toolkit/model/controls/button.h"
 #include "toolkit/model/core/canvas.h"
 #include "toolkit/model/core/context.h"
+#include "toolkit/model/theme/palette.h"
 #include "toolkit/xcgui_views.h"
 
 namespace tovalux::tk {
 
-namespace {
-constexpr XColor kLineColor = XRGB(95, 95, 98);
-}  // namespace
+namespace {}  // namespace
 
 HADAPTER Tree::newAdapter() { return context().registry.create<TreeAdapter>()->handle(); }
 
@@ -91,12 +90,8 @@ int Tree::orderIndex(int id) {
 }
 
 RowGeometry Tree::geometry() {
-  RowGeometry g;
-  g.count = static_cast<int64_t>(order().size());
-  g.height = itemHeight;
-  g.selectedHeight = selectedHeight;
-  g.selected = orderIndex(selected);
-  return g;
+  const auto rows = static_cast<int64_t>(order().size());
+  return rowGeometry(rows, orderIndex(selected));
 }
 
 void Tree::collectSlots(const XRect& area, std::vector<Slot>& out) {
@@ -200,13 +195,13 @@ void Tree::paintItems(Canvas& canvas, const XRect& abs, const std::vector<Slot>&
     const int base = w.left - n->depth * indentation;  // window x of depth 0
     if (n->depth > 0) {
       int x = base + (n->depth - 1) * indentation + half;
-      canvas.line(x, mid, w.left, mid, kLineColor, 255);
-      canvas.line(x, w.top, x, n->next != 0 ? w.bottom : mid + 1, kLineColor, 255);
+      canvas.line(x, mid, w.left, mid, palette::kTreeLine, 255);
+      canvas.line(x, w.top, x, n->next != 0 ? w.bottom : mid + 1, palette::kTreeLine, 255);
     }
     for (const TreeAdapter::Node* up = a->node(n->parent); up != nullptr; up = a->node(up->parent)) {
       if (up->depth == 0 || up->next == 0) continue;
       int x = base + (up->depth - 1) * indentation + half;
-      canvas.line(x, w.top, x, w.bottom, kLineColor, 255);
+      canvas.line(x, w.top, x, w.bottom, palette::kTreeLine, 255);
     }
   }
 }

@@ -1,18 +1,12 @@
-#include "toolkit/model/theme/loader.h"
+#include "toolkit/model/tree/loader.h"
 
 #include <algorithm>
 #include <map>
 
-#include "toolkit/model/controls/button.h"
-#include "toolkit/model/controls/edit.h"
-#include "toolkit/model/controls/layout_element.h"
-#include "toolkit/model/controls/scroll_view.h"
-#include "toolkit/model/controls/shape.h"
-#include "toolkit/model/controls/tabbar.h"
-#include "toolkit/model/controls/toolbar.h"
 #include "toolkit/model/core/context.h"
 #include "toolkit/model/theme/descriptor.h"
 #include "toolkit/model/theme/image.h"
+#include "toolkit/model/theme/resources.h"
 #include "toolkit/model/tree/window.h"
 
 namespace tovalux::tk {
@@ -21,22 +15,12 @@ namespace {
 
 constexpr size_t kMaxLayoutFile = 4u << 20;
 
+// Tag (lower case) -> factory. The plain element is this layer's own; every other kind is
+// registered by the layer that defines it (controls/kinds.cpp, views/kinds.cpp, menus/kinds.cpp)
+// when XInitXCGUI runs.
 std::map<std::string, KindFactory>& factories() {
-  static std::map<std::string, KindFactory> table = [] {
-    std::map<std::string, KindFactory> t;
-    auto add = [&t](std::string_view tag, KindFactory f) { t.emplace(asciiLower(tag), std::move(f)); };
-    add("element", [](HXCGUI p) -> Element* { return makeElement<Element>(p, {}); });
-    add("layout", [](HXCGUI p) -> Element* { return makeElement<LayoutElement>(p, {}); });
-    add("shapeText", [](HXCGUI p) -> Element* { return makeElement<ShapeText>(p, {}); });
-    add("shapePic", [](HXCGUI p) -> Element* { return makeElement<ShapePicture>(p, {}); });
-    add("button", [](HXCGUI p) -> Element* { return makeElement<Button>(p, {}); });
-    add("toolBar", [](HXCGUI p) -> Element* { return makeElement<ToolBar>(p, {}); });
-    add("tabBar", [](HXCGUI p) -> Element* { return makeElement<TabBar>(p, {}); });
-    add("scrollBar", [](HXCGUI p) -> Element* { return makeElement<ScrollBar>(p, {}); });
-    add("scrollView", [](HXCGUI p) -> Element* { return makeElement<ScrollView>(p, {}); });
-    add("edit", [](HXCGUI p) -> Element* { return makeElement<Edit>(p, {}); });
-    return t;
-  }();
+  static std::map<std::string, KindFactory> table{
+      {"element", [](HXCGUI p) -> Element* { return makeElement<Element>(p, {}); }}};
   return table;
 }
 
@@ -79,8 +63,8 @@ int parseEdges(std::string_view v) {
 HIMAGE imageValue(std::string_view v, const std::filesystem::path& folder) {
   v = trim(v);
   if (v.empty()) return 0;
-  Context& ctx = context();
-  if (v.front() == '@') return ctx.resources.image(v.substr(1));
+  ResourceStore& store = resourceStore();
+  if (v.front() == '@') return store.resources.image(v.substr(1));
   std::filesystem::path path = folder / toPath(v);
 #ifdef _WIN32
   std::wstring wide = path.wstring();
@@ -88,11 +72,11 @@ HIMAGE imageValue(std::string_view v, const std::filesystem::path& folder) {
 #else
   std::u16string key = utf8ToUtf16(path.string());
 #endif
-  for (const auto& [k, h] : ctx.imageCache)
-    if (k == key && ctx.registry.alive(h)) return h;
+  for (const auto& [k, h] : store.imageCache)
+    if (k == key && context().registry.alive(h)) return h;
   Image* image = loadImageFile(path, false);
   if (image == nullptr) return 0;
-  ctx.imageCache.emplace_back(key, image->handle());
+  store.imageCache.emplace_back(key, image->handle());
   return image->handle();
 }
 
@@ -167,7 +151,7 @@ void applyAttribute(Element& e, std::string_view key, std::string_view value, co
     if (auto c = parseColor(value, true)) {
       if (c->reference.empty())
         e.textColor = std::make_pair(c->color, c->alpha);
-      else if (auto named = ctx.resources.color(c->reference))
+      else if (auto named = resourceStore().resources.color(c->reference))
         e.textColor = std::make_pair(named->color, named->alpha);
     }
   } else if (key == "font") {
@@ -187,9 +171,7 @@ void applyAttribute(Element& e, std::string_view key, std::string_view value, co
   } else if (key == "dragBorder") {
     e.dragBorder = parseEdges(value);
   } else if (key == "image" || key == "icon" || key == "iconDisable") {
-    HIMAGE image = imageValue(value, build.folder);
-    if (auto* pic = dynamic_cast<ShapePicture*>(&e); pic != nullptr && key == "image") pic->image = image;
-    if (auto* button = dynamic_cast<Button*>(&e)) (key == "iconDisable" ? button->iconDisable : button->icon) = image;
+    e.applyImageAttribute(key, imageValue(value, build.folder));
   } else if (key == "itemId") {
     if (auto n = parseInt(value); n && build.instance != nullptr) build.instance->ids.emplace_back(*n, e.handle());
   } else if (key == "column") {
@@ -202,14 +184,8 @@ void applyAttribute(Element& e, std::string_view key, std::string_view value, co
 Element* buildElement(const XmlNode& node, HXCGUI parent, const Build& build, int depth);
 
 void buildChildren(const XmlNode& node, Element& e, const Build& build, int depth) {
-  for (const XmlNode& child : node.children) {
-    if (auto* bar = dynamic_cast<TabBar*>(&e); bar != nullptr && equalsNoCase(child.name, "label")) {
-      const std::string* text = child.attribute("text");
-      bar->addLabel(text != nullptr ? utf8ToUtf16(*text) : std::u16string());
-      continue;
-    }
-    buildElement(child, e.handle(), build, depth + 1);
-  }
+  for (const XmlNode& child : node.children)
+    if (!e.applyChildTag(child)) buildElement(child, e.handle(), build, depth + 1);
 }
 
 Element* buildElement(const XmlNode& node, HXCGUI parent, const Build& build, int depth) {
@@ -266,7 +242,7 @@ HXCGUI buildLayout(const XmlNode& root, const std::filesystem::path& folder, HXC
     Element* e = buildElement(root, parent, build, 1);
     return e != nullptr ? e->handle() : 0;
   }
-  Window* w = createWindow(false);
+  Window* w = createWindow();
   w->rect = {0, 0, 300, 200};
   if (Window* owner = getWindow(parent)) {
     w->owner = owner->handle();

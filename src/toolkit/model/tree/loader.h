@@ -23,15 +23,12 @@ class PathAttributes {
                                   const std::filesystem::path& folder) = 0;
 };
 
-// Creates an element of one kind under `parent`. The data views and menu bar register theirs
-// when they are linked in (later toolkit parts); an unregistered tag is skipped.
+// Creates an element of one kind under `parent`. This layer knows only the plain <element>:
+// each layer above registers the tags of its kinds (controls/kinds.h, views/kinds.h,
+// menus/kinds.h), which XInitXCGUI calls; a tag nobody registered is skipped with its subtree.
+// Tags compare without case; registering a tag again replaces its factory.
 using KindFactory = std::function<Element*(HXCGUI parent)>;
 void registerKind(std::string_view tag, KindFactory factory);
-
-// The kinds of the data views (views/kinds.cpp) and of the menu bar and dock panes
-// (menus/kinds.cpp); called when the toolkit is initialised.
-void registerDataViewKinds();
-void registerMenuAndPaneKinds();
 
 // Loads a layout; answers the root (a window or an element) or 0 with nothing created.
 HXCGUI loadLayoutFile(const std::filesystem::path& file, HXCGUI parent, XHWND attach);

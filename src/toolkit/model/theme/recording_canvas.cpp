@@ -1,8 +1,8 @@
-#include "toolkit/model/core/recording_canvas.h"
+#include "toolkit/model/theme/recording_canvas.h"
 
 #include <cstdio>
 
-#include "toolkit/model/theme/font.h"
+#include "toolkit/model/core/font.h"
 #include "toolkit/model/theme/image.h"
 #include "toolkit/model/theme/values.h"
 
