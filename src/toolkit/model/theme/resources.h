@@ -70,6 +70,7 @@ class StyleSheet {
     size_t order = 0;
     CssStyle style;
   };
+  static std::optional<Rule> parseSelector(std::string_view selector);
   std::vector<Rule> rules_;
 };
 
