@@ -1,5 +1,6 @@
 // The resource package ("resource.res": named colours and images) and the style-sheet subset
 // ("style.css"). Formats: FORMATS.md sections 3 and 4.
+// UI thread only; reads the files it is given.
 #pragma once
 
 #include <filesystem>
