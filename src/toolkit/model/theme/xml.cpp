@@ -161,17 +161,25 @@ class Parser {
     if (peek() != '<') return false;
     ++pos_;
     if (!name(node.name)) return false;
+    bool closed = false;
+    if (!attributes(node, closed)) return false;
+    return closed || content(node, depth);
+  }
+
+  // The attributes of a start tag, up to its '>'; `closed` when it was '/>' (no content).
+  bool attributes(XmlNode& node, bool& closed) {
     while (true) {
       bool hadSpace = !eof() && space(peek());
       skipSpace();
       if (eof()) return false;
       if (startsWith("/>")) {
         pos_ += 2;
+        closed = true;
         return true;
       }
       if (peek() == '>') {
         ++pos_;
-        break;
+        return true;
       }
       if (!hadSpace) return false;  // attributes are separated by white space
       std::string key, value;
@@ -184,7 +192,11 @@ class Parser {
       if (node.attribute(key) != nullptr) return false;  // duplicate attribute
       node.attributes.emplace_back(std::move(key), std::move(value));
     }
-    // Content.
+  }
+
+  // What lies between the start tag and the matching end tag: text, references, CDATA,
+  // comments, processing instructions and child elements.
+  bool content(XmlNode& node, int depth) {
     while (true) {
       if (eof()) return false;
       if (startsWith("</")) {
