@@ -82,6 +82,7 @@ function(tovalux_add_subdirs)
 endfunction()
 
 include(TovaluxLayers)
+include(TovaluxFormat)
 
 # tovalux_unit_test(name SOURCES ... LIBS ...): a native GoogleTest program, one CTest entry per case.
 function(tovalux_unit_test name)

@@ -449,8 +449,7 @@ void teardown(Host&) {
 }
 
 const ActionRegistration kRegistrations[] = {
-    {"debuggee-script",
-     "debuggee-script \"ACTIONS\": e-sample's actions (';'-separated) for the next debug-run",
+    {"debuggee-script", "debuggee-script \"ACTIONS\": e-sample's actions (';'-separated) for the next debug-run",
      &debuggeeScript},
     {"debug-run",
      "debug-run [launch=debug|plain|missing] [pause=1]: the debugger thread starts e-sample as H\\temp\\e_<n>.tmp "

@@ -343,7 +343,8 @@ ActionResult closePage(Host& host, const ActionArgs& args) {
 }
 
 const ActionRegistration kRegistrations[] = {
-    {"page-open", "page-open TITLE [kind=N] [maximized=1]: creates, titles, shows and activates a code page (kind from the title)",
+    {"page-open",
+     "page-open TITLE [kind=N] [maximized=1]: creates, titles, shows and activates a code page (kind from the title)",
      &openPage},
     {"page-activate", "page-activate TITLE: WM_MDIACTIVATE through the MDI client, then 0x362", &activatePage},
     {"page-close", "page-close TITLE [via=mdi|destroy]: closes a page by WM_MDIDESTROY or DestroyWindow", &closePage},

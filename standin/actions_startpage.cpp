@@ -254,8 +254,9 @@ void repaintPage() {
 }
 
 void paintPage(HWND window) {
-  static const char* const kLines[] = {"易语言 起始页", "", "最近打开的项目", "  演示.e", "  窗口程序.e", "",
-                                       "新闻与教程", "  如何使用支持库", "  调试技巧"};
+  static const char* const kLines[] = {"易语言 起始页", "", "最近打开的项目", "  演示.e",
+                                       "  窗口程序.e",  "", "新闻与教程",     "  如何使用支持库",
+                                       "  调试技巧"};
   PAINTSTRUCT paint{};
   HDC dc = BeginPaint(window, &paint);
   RECT client{};

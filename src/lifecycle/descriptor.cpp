@@ -77,7 +77,8 @@ constexpr char kDebugCategory[] = "0000调试辅助";
 constexpr char kDescription[] =
     "\r\n\r\n"
     "版本名称: 预览版\r\n"
-    "内部版本: v" TOVALUX_VERSION "\r\n"
+    "内部版本: v" TOVALUX_VERSION
+    "\r\n"
     "联系我们: tovalux-ide@users.noreply.example\r\n"
     "\r\n"
     "本支持库将给你带来全新的易语言IDE体验,目前本库还在处于开发阶段...";

@@ -1,4 +1,5 @@
 // Public surface: buttons, tool bars, tab bars, scroll bars, scroll views and edits.
+// UI thread only; every handle is validated first (api_support.h).
 #include <algorithm>
 
 #include "toolkit/model/api/api_support.h"

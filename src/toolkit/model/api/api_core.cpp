@@ -1,4 +1,7 @@
 // Public surface: life, lookup, resources, backgrounds, windows and events.
+// The top layer: it may use every layer below, and nothing in the model calls it. Like every
+// public function, these run on the UI thread, validate every handle first and answer 0, false
+// or an empty value for one that names nothing alive.
 #include <algorithm>
 #include <utility>
 
@@ -21,6 +24,8 @@
 using namespace tovalux::tk;
 using namespace tovalux::tk::api;
 
+// The layers above the tree register their layout tags here, each its own; the platform comes
+// from the factory a linked backend registered (none natively: the model runs windowless).
 bool XInitXCGUI(const char* appName) {
   Context& ctx = context();
   if (ctx.initialized) return true;
@@ -33,6 +38,8 @@ bool XInitXCGUI(const char* appName) {
   return true;
 }
 
+// Every object goes before the platform hears that the toolkit exited, so the backend never
+// sees a window without its model.
 void XExitXCGUI() {
   if (!ready()) return;
   shutdown();

@@ -1,4 +1,5 @@
 // Public surface: the XDraw_ operations of draw events.
+// UI thread only; every handle is validated first (api_support.h).
 #include <algorithm>
 
 #include "toolkit/model/core/context.h"

@@ -1,4 +1,5 @@
 // Public surface: elements, layout elements and shapes.
+// UI thread only; every handle is validated first (api_support.h).
 #include <algorithm>
 
 #include "toolkit/model/api/api_support.h"

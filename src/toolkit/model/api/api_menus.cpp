@@ -1,4 +1,5 @@
 // Public surface: menu bars and pop-up menus.
+// UI thread only; every handle is validated first (api_support.h).
 #include <algorithm>
 
 #include "toolkit/model/api/api_support.h"

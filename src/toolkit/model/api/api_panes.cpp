@@ -1,4 +1,5 @@
 // Public surface: dock panes and frame docking.
+// UI thread only; every handle is validated first (api_support.h).
 #include <algorithm>
 
 #include "toolkit/model/core/context.h"

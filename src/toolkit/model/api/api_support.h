@@ -1,5 +1,6 @@
 // Guards shared by the public-surface files: every entry point checks that the toolkit is
 // initialised and that handles name live objects of the right kind before touching them.
+// UI thread only.
 #pragma once
 
 #include "toolkit/model/core/context.h"

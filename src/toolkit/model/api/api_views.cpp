@@ -1,4 +1,5 @@
 // Public surface: item templates, trees, list boxes, lists with header, list views, combo boxes.
+// UI thread only; every handle is validated first (api_support.h).
 #include <algorithm>
 
 #include "toolkit/model/api/api_support.h"
@@ -24,6 +25,8 @@ HELE create(int x, int y, int width, int height, HXCGUI parent) {
   return makeElement<T>(parent, rectOf(x, y, width, height))->handle();
 }
 
+// A template loaded from a file is the view's own; one the view refuses is destroyed at once,
+// so a failed call leaves no object behind.
 bool loadTemplate(DataView& view, const XChar* file, int listType) {
   if (file == nullptr) return false;
   Template* t = loadTemplateFile(toPath(fromX(file)), listType);
@@ -132,6 +135,7 @@ int addRow(View& v, Record record) {
   return t.count() - 1;
 }
 
+// The selection follows its row: it clears when the row goes, and moves up with the rows after.
 template <class View>
 void deleteRow(HELE h, int row) {
   KIND_OR_RETURN(View, h);
@@ -182,6 +186,7 @@ Record* treeRecord(Tree& t, int id) {
   TreeAdapter::Node* n = treeNode(t, id);
   return n != nullptr ? &n->record : nullptr;
 }
+// A negative parent is no item (0 is the top level).
 int treeInsert(Tree& t, int parent, int position) {
   if (parent < 0) return -1;
   return t.insert(parent, position);
@@ -396,6 +401,7 @@ void XListBox_SetItemHeightDefault(HELE list, int height, int selectedHeight) {
   e->setItemHeight(height, selectedHeight);
 }
 
+// The views keep a single selection: asking for several fails, asking for one succeeds.
 bool XListBox_EnableMultiSel(HELE list, bool enable) {
   KIND_OR_RETURN(ListBox, list, false);
   return !enable;

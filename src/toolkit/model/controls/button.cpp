@@ -1,3 +1,5 @@
+// Buttons: checking (with radio groups), their measured size, their default look and the click's
+// default action.
 #include "toolkit/model/controls/button.h"
 
 #include "toolkit/model/controls/shape.h"
@@ -15,6 +17,8 @@ constexpr int kIconGap = 4;
 constexpr int kBoxSize = 13;
 }  // namespace
 
+// A radio checked in a group unchecks its checked partners first (each raising its own 35), then
+// raises 35 itself; a handler may destroy the button meanwhile, hence the check by handle.
 bool Button::setCheck(bool value) {
   if (checked == value) return false;
   checked = value;
@@ -37,6 +41,7 @@ bool Button::setCheck(bool value) {
 
 uint32_t Button::bkState() const { return Element::bkState() | (checked ? XBK_CHECKED : XBK_UNCHECKED); }
 
+// Icon (or the check box) and text side by side, with a gap only when both are there.
 XSize Button::contentSize() {
   Context& ctx = context();
   XSize s{0, 0};
@@ -83,6 +88,8 @@ void Button::paintContent(Canvas& canvas, const XRect& abs) {
   if (!text.empty()) canvas.text(text, inner, textAlign, effectiveFont(), color, alpha);
 }
 
+// A click toggles check types; a push button with a window role asks the platform to change the
+// window's state, and keeps `maximized` in step so the next click restores.
 void Button::defaultAction(int event, const EventArgs&) {
   if (event != XE_BNCLICK || !enabled) return;
   switch (buttonType) {

@@ -6,6 +6,9 @@
 //   check/box - toggle the checked state
 //   radio     - check it; radios of the same group under the same parent are unchecked
 // Every real change of the checked state raises 35 (also from XBtn_SetCheck).
+//
+// UI thread only. A button changes only itself and its radio partners (its siblings), and asks
+// the platform for its window role's command.
 #pragma once
 
 #include "toolkit/model/tree/element.h"

@@ -1,3 +1,5 @@
+// Edits: the runs of styled text, line layout (with wrapping), caret and selection moves, typing,
+// and painting only the lines in view. Offsets count UTF-16 units across all runs.
 #include "toolkit/model/controls/edit.h"
 
 #include <algorithm>
@@ -32,6 +34,8 @@ void Edit::setText(std::u16string_view text) {
   changed();
 }
 
+// A run of the same style grows instead of a new run being added, so a log written line by line
+// keeps few runs; only the last line is laid out again.
 void Edit::addText(std::u16string_view text, int style) {
   if (text.empty()) return;
   if (style < 0 || style >= static_cast<int>(styles_.size())) style = 0;
@@ -66,6 +70,7 @@ void Edit::select(size_t start, size_t end) {
   redraw();
 }
 
+// Typed text takes the style of the run it lands in (the first run at a boundary).
 bool Edit::insertAtCaret(std::u16string_view text) {
   if (readOnly || !enabled) return false;
   size_t at = std::min(caret, length());
@@ -139,6 +144,7 @@ int Edit::xOf(size_t offset) {
   return x;
 }
 
+// The offset on `line` whose caret position is nearest to `x` (up, down and end keep a column).
 size_t Edit::offsetAt(size_t line, int x) {
   size_t start = lineStart(line);
   size_t end = line + 1 < lines().size() ? lineStart(line + 1) : length();
@@ -154,6 +160,8 @@ size_t Edit::offsetAt(size_t line, int x) {
   return best;
 }
 
+// Typing replaces the selection; control characters are not text, and a single-line edit takes
+// no line break.
 bool Edit::onChar(char16_t c) {
   if (readOnly || !enabled) return false;
   if (c == u'\r') c = u'\n';
@@ -188,6 +196,8 @@ bool Edit::onKeyDown(int key, int /*flags*/) {
     case key_up:
     case key_down: {
       size_t line = lineOf(caret);
+      // At the first or last line a multi-line edit keeps the key; a single-line one lets its
+      // parent have it (a combo box opens its list).
       if (key == key_up && line == 0) return multiLine;
       if (key == key_down && line + 1 >= lines().size()) return multiLine;
       to = offsetAt(key == key_up ? line - 1 : line + 1, xOf(caret));
@@ -218,6 +228,9 @@ std::pair<XColor, uint8_t> Edit::styleColor(int style) const {
   return effectiveTextColor();
 }
 
+// Lays the runs out into lines from line `fromLine` on (0: all). A line ends at '\n' (multi-line)
+// or, wrapping, before the character that would pass the width - but a line always takes at
+// least one character, so a narrow view cannot loop. '\r' is never shown.
 void Edit::layoutLines(int wrapWidth, size_t fromLine) {
   TextMeasurer& measurer = context().measurer();
   int firstRun = 0;
@@ -328,6 +341,7 @@ void Edit::paintContent(Canvas& canvas, const XRect& abs) {
     int top = y0 + line.top;
     if (top + line.height <= clip.top) continue;
     if (top >= clip.bottom) break;
+    // Each piece paints its part of the selection under its text.
     for (const Piece& p : line.pieces) {
       const Run& run = runs_[static_cast<size_t>(p.run)];
       std::u16string_view piece(run.text.data() + p.offset, p.count);

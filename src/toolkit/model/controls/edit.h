@@ -1,6 +1,7 @@
 // Edits: a scroll view showing text made of runs, each in a style (font and colour); style 0
 // is the element's own font and text colour. Lines break at '\n' (multi-line only) and, with
 // auto-wrap, at the view's width.
+// UI thread only; measures through the context's text measurer and touches only its own runs.
 #pragma once
 
 #include "toolkit/model/controls/scroll_view.h"

@@ -1,4 +1,5 @@
 // Layout elements: plain containers that flow their children.
+// Nothing of their own but the flow: the box layout (tree/layout.cpp) does the rest.
 #pragma once
 
 #include "toolkit/model/tree/element.h"

@@ -1,3 +1,6 @@
+// Scroll views: which bars show, the view area they leave, the content laid out in content
+// coordinates (at least the view's size, so fill children fill the view) and shifted by the
+// scroll position when placed and painted.
 #include "toolkit/model/controls/scroll_view.h"
 
 #include <algorithm>
@@ -7,6 +10,7 @@
 
 namespace tovalux::tk {
 
+// The bars are the view's first two children, made with no range: nothing to scroll yet.
 void ScrollView::build() {
   ScrollBar* v = makeElement<ScrollBar>(handle(), {0, 0, barSize, 0});
   ScrollBar* h = makeElement<ScrollBar>(handle(), {0, 0, 0, barSize});
@@ -35,6 +39,8 @@ void ScrollView::scrollTo(XPoint p) {
   if (ScrollBar* h = barH()) h->scrollTo(p.x);
 }
 
+// Three 20-pixel lines a notch; a view whose vertical bar is hidden or has nothing to scroll
+// leaves the wheel to its parent.
 bool ScrollView::scrollByWheel(int delta) {
   constexpr int kWheelLine = 20;  // pixels per wheel line
   constexpr int kWheelLines = 3;  // lines per notch
@@ -75,7 +81,7 @@ void ScrollView::arrange() {
     v->rect = {viewRect_.right, inner.top, viewRect_.right + barSize, viewRect_.bottom};
     v->page = viewRect_.height();
     v->range = std::max(0, content.cy - viewRect_.height());
-    v->pos = std::min(v->pos, v->range);
+    v->pos = std::min(v->pos, v->range);  // quietly: a shrinking view raises no 56
     scroll.y = needV ? v->pos : 0;
     v->arrange();
   }
@@ -88,6 +94,7 @@ void ScrollView::arrange() {
     scroll.x = needH ? h->pos : 0;
     h->arrange();
   }
+  // The content's own area: as large as the content, and never smaller than the view.
   XRect area{0, 0, std::max(viewRect_.width(), content.cx), std::max(viewRect_.height(), content.cy)};
   area = {area.left + padding.left, area.top + padding.top, area.right - padding.right, area.bottom - padding.bottom};
   std::vector<Element*> flowItems;

@@ -1,6 +1,8 @@
 // Scroll views: a vertical and a horizontal scroll bar as children, and the other children (the
 // content) shown shifted by the scroll position, clipped to the view area (the element less its
 // insets and the bars). Data views and edits derive from it.
+// UI thread only. A view moves its content by shifting it (childOffset), never by moving the
+// children, so their rectangles stay in content coordinates.
 #pragma once
 
 #include "toolkit/model/controls/scrollbar.h"

@@ -1,3 +1,6 @@
+// Scroll bars: arrows, slider and track, the position over 0..range, and the scroll hooks the
+// input code asks (pressAt, slideTo). A change raises 56 and then tells the bar's scroll view,
+// which may be gone by then: everything after an event is looked up again.
 #include "toolkit/model/controls/scroll_view.h"
 #include "toolkit/model/controls/scrollbar.h"
 
@@ -75,6 +78,7 @@ void ScrollBar::setRange(int r) {
   if (pos > range) scrollTo(range);
 }
 
+// The arrows are square (as thick as the bar), but never take more than half of a short bar.
 std::pair<int, int> ScrollBar::track() const {
   int length = horizontal ? width() : height();
   int thickness = horizontal ? height() : width();
@@ -82,6 +86,8 @@ std::pair<int, int> ScrollBar::track() const {
   return {arrow, std::max(arrow, length - arrow)};
 }
 
+// An automatic slider shows the page's share of range + page, at least 10 pixels so it can be
+// grabbed; 20 when no page is known.
 int ScrollBar::sliderExtent() const {
   auto [start, end] = track();
   int trackLength = end - start;
@@ -93,6 +99,8 @@ int ScrollBar::sliderExtent() const {
   return std::min(len, trackLength);
 }
 
+// The inverse of arrange's slider placement, rounded to the nearest position, so dragging the
+// slider back to where it was gives the position it had.
 int ScrollBar::positionAt(int offset) const {
   auto [start, end] = track();
   int travel = end - start - sliderExtent();
@@ -117,6 +125,7 @@ std::optional<Element::Slide> ScrollBar::pressAt(XPoint pt) {
 
 void ScrollBar::slideTo(XPoint pt, int grip) { scrollTo(positionAt(along(pt) - grip)); }
 
+// The grip is where along the slider it was taken, so the slider does not jump under the cursor.
 std::optional<Element::Slide> ScrollBarButton::pressAt(XPoint pt) {
   auto* bar = dynamic_cast<ScrollBar*>(parent());
   if (part != Part::slider || bar == nullptr) return std::nullopt;

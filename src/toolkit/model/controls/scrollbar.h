@@ -1,6 +1,8 @@
 // Scroll bars: three button children, the up (left) arrow, the down (right) arrow and the
 // slider; the slider moves in the track between the arrows over the range 0..range. Every real
 // change of the position raises 56 with the new position.
+// UI thread only. A bar answers the input code's scroll hooks (Element::pressAt, slideTo); its
+// owner (a scroll view) hears of changes through event 56 or barScrolled.
 #pragma once
 
 #include "toolkit/model/controls/button.h"

@@ -1,3 +1,4 @@
+// Text and picture shapes, the text-alignment words, and the image placement buttons share.
 #include "toolkit/model/controls/shape.h"
 
 #include "toolkit/model/core/canvas.h"
@@ -14,7 +15,7 @@ std::optional<int> parseTextAlign(std::string_view value) {
     if (i != value.size() && value[i] != '|') continue;
     std::string_view word = trim(value.substr(start, i - start));
     start = i + 1;
-    if (equalsNoCase(word, "left") || equalsNoCase(word, "top")) continue;
+    if (equalsNoCase(word, "left") || equalsNoCase(word, "top")) continue;  // the zero flags
     if (equalsNoCase(word, "center"))
       flags |= text_align_center;
     else if (equalsNoCase(word, "right"))

@@ -1,4 +1,5 @@
-// The two shapes: text and picture.
+// The two shapes, text and picture: tree members that paint but are not elements to the public
+// surface (XC_IsHELE answers false) and are never hit by the mouse. UI thread only.
 #pragma once
 
 #include "toolkit/model/tree/element.h"

@@ -1,3 +1,5 @@
+// Tab bars, their labels and close buttons: selection, closing (event 222 and its default action),
+// and the labels' layout with room kept for the close button.
 #include "toolkit/model/controls/tabbar.h"
 
 #include <algorithm>

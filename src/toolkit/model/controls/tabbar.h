@@ -2,6 +2,7 @@
 // button, child of the label, shown while closing is enabled). A label click selects it; a
 // close click raises 222 on the bar with the label's index, whose default action (nobody
 // marked it handled) deletes the label.
+// UI thread only; a bar changes only its own labels.
 #pragma once
 
 #include "toolkit/model/controls/button.h"

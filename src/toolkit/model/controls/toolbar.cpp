@@ -1,3 +1,4 @@
+// Tool bars keep their elements in insertion order: positions (XToolBar_GetEle) are indexes of it.
 #include "toolkit/model/controls/toolbar.h"
 
 #include <algorithm>
@@ -11,6 +12,7 @@ namespace tovalux::tk {
 int ToolBar::insert(Element* element, int index) {
   if (element == nullptr || element == this) return -1;
   if (index < 0 || index > count()) index = count();
+  // Moving an element further along: its own place empties first, so the index shifts by one.
   if (element->parent() == this && indexOf(element) < index) --index;
   insertChild(element, index);
   return indexOf(element);

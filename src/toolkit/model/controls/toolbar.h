@@ -1,5 +1,6 @@
 // Tool bars: a tool bar lines its elements up left to right in insertion order, vertically
 // centred; positions count every inserted element (buttons, separators, combo boxes).
+// UI thread only.
 #pragma once
 
 #include "toolkit/model/controls/button.h"

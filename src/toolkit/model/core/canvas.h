@@ -1,6 +1,7 @@
 // The drawing surface the model paints on. The Win32 backend implements it with GDI (and
 // per-pixel alpha where needed); tests use RecordingCanvas. Coordinates are window-client pixels,
-// colours COLORREF plus a separate alpha, as GDI and the XDraw_ functions take them.
+// colours COLORREF plus a separate alpha, as GDI and the XDraw_ functions take them. A canvas
+// lives for one paint, on the UI thread; it never keeps the images or fonts it is given.
 #pragma once
 
 #include <cstdint>

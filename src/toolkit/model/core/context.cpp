@@ -1,3 +1,5 @@
+// The one Context, the platform factory, and the font helpers (measurer choice, fallback font,
+// the cache of fonts named by text).
 #include "toolkit/model/core/context.h"
 
 #include "base/text.h"
@@ -12,12 +14,16 @@ Context& context() {
 }
 
 namespace {
+// Set by the backend's static initialiser, possibly before anything else runs: a plain pointer
+// is constant-initialised, so the order of static initialisation cannot lose it.
 PlatformFactory gPlatformFactory = nullptr;
 }  // namespace
 
 void setPlatformFactory(PlatformFactory factory) { gPlatformFactory = factory; }
 PlatformFactory platformFactory() { return gPlatformFactory; }
 
+// A test's measurer first (its figures are what the test asserts), then the platform's real one,
+// then the approximation.
 TextMeasurer& Context::measurer() {
   if (measurerOverride != nullptr) return *measurerOverride;
   if (platform != nullptr)
@@ -33,6 +39,8 @@ const Font& Context::fallbackFont() {
   return builtin;
 }
 
+// Layouts and templates name fonts by text; each face, size and style becomes one shared object,
+// made again if a caller destroyed it.
 HFONTX Context::font(const std::u16string& face, int size, int style) {
   std::u16string key = face + u'|' + utf8ToUtf16(std::to_string(size)) + u'|' + utf8ToUtf16(std::to_string(style));
   for (const auto& [k, h] : fontCache)

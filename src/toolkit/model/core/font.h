@@ -1,5 +1,7 @@
 // Fonts as toolkit objects: face, size and style. The model measures and paints through them;
-// the backend makes the native font for each.
+// the backend makes the native font for each. They sit in core because the canvas and the text
+// measurer take them; layouts, templates and XFont_Create make them (Context::font caches the
+// ones named by text). UI thread only, like every object.
 #pragma once
 
 #include <string>

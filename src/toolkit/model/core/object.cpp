@@ -1,3 +1,5 @@
+// Handles, the registry and event dispatch. Dispatch re-finds the object after every handler:
+// a handler may destroy it (or anything else), and nothing here may touch it afterwards.
 #include "toolkit/model/core/object.h"
 
 #include <algorithm>
@@ -48,6 +50,7 @@ void Registry::erase(HXCGUI handle) {
   dying.reset();
 }
 
+// Newest first: an object made by another (a pane's buttons, a view's rows) dies before its maker.
 void Registry::clear() {
   std::vector<HXCGUI> all = handles();
   for (auto it = all.rbegin(); it != all.rend(); ++it) erase(*it);
@@ -61,6 +64,8 @@ std::vector<HXCGUI> Registry::handles() const {
   return out;
 }
 
+// The handlers run from a snapshot, so one that registers or removes handlers does not disturb
+// this dispatch; after each, the object is looked up again.
 bool raiseEvent(HXCGUI handle, int event, const EventArgs& args) {
   Registry& registry = context().registry;
   Object* object = registry.find(handle);

@@ -4,6 +4,9 @@
 // a counter that is never reset while the library is loaded, so a stale handle can never name a
 // newer object; every public function resolves its handle here first and does nothing when the
 // lookup fails, so a stale or foreign value is never dereferenced.
+//
+// The bottom of the model: it includes only the public types. UI thread only (the registry and
+// the handler tables have no lock; XC_CallUiThread is how other threads get here).
 #pragma once
 
 #include <cstdint>

@@ -1,5 +1,7 @@
 // What the model asks of the platform layer (the Win32 backend). Every call is a notice or a
-// request; the model keeps working without a platform (natively, in tests).
+// request; the model keeps working without a platform (natively, in tests). The model calls it
+// on the UI thread, from inside its own operations, so an implementation must not call back
+// into the model in a way that destroys what the caller still holds (the backend defers that).
 #pragma once
 
 #include "toolkit/types.h"

@@ -1,9 +1,12 @@
+// The approximate measurer: no font files, only the point size, so native tests and the model's
+// layouts agree whatever fonts the machine has.
 #include "toolkit/model/core/text_measure.h"
 
 #include "toolkit/model/core/font.h"
 
 namespace tovalux::tk {
 
+// The point size at 96 dots per inch, rounded, plus 4 pixels of line spacing.
 int ApproxTextMeasurer::lineHeight(const Font& font) { return (font.size() * 96 + 36) / 72 + 4; }
 
 XSize ApproxTextMeasurer::measure(std::u16string_view text, const Font& font) {

@@ -1,5 +1,6 @@
 // Text extents for "auto" sizes, wrapping and caret-free text layout. The Win32 backend
-// installs a GDI measurer; until then (and in tests) a deterministic approximation answers.
+// installs a GDI measurer; until then (and in tests) a deterministic approximation answers, so
+// layouts come out the same on every machine. UI thread only.
 #pragma once
 
 #include <string_view>

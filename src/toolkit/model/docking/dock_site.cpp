@@ -1,3 +1,7 @@
+// The dock site (the model is in dock_site.h): the operations on groups, tidying after them
+// (dead panes, tab bars and labels, splitters), committing visibility and events, and the
+// geometry of sides, groups and splitters. Operations change the site's own state first and
+// raise events last (commit), since handlers may change or destroy anything.
 #include "toolkit/model/docking/dock_site.h"
 
 #include <algorithm>
@@ -115,6 +119,8 @@ void DockSite::place(Pane& pane, Group& g, size_t index) {
   pane.heightRule = {layout_size_fixed, pane.height()};
 }
 
+// The pane leaves its group (its tab label goes); a group left empty goes with its bar and
+// splitter. The pane keeps its element; where it goes next is the caller's.
 void DockSite::detachFromGroup(Pane& pane) {
   const HELE h = pane.handle();
   Group* g = group(h);
@@ -142,6 +148,10 @@ void DockSite::detachFromGroup(Pane& pane) {
   pane.place = Pane::Place::none;
 }
 
+// Brings the groups in line with the panes after a change: panes destroyed behind the site's back
+// drop out, empty groups go, each group's front is a shown pane when it has one, groups of two or
+// more get a tab bar with a label per pane (in group order), others lose theirs, and every group
+// and side has its splitter.
 bool DockSite::tidy() {
   bool made = false;
   const HWINDOW fh = frame_.handle();
@@ -211,6 +221,8 @@ bool DockSite::tidy() {
   return made;
 }
 
+// Decides who is displayed (a docked pane in front of its group, a floating pane, while shown),
+// then hands the frame's layout, the tab selections and the events to finish().
 void DockSite::commit(bool labelsMade) {
   Pending p;
   p.frame = frame_.handle();
@@ -291,6 +303,9 @@ void DockSite::bringToFront(Pane& pane) {
   commit(tidy());
 }
 
+// The pane leaves for a window of its own, at its place and size on the screen; its home (side,
+// group, index) is kept for docking back. The window is shown after 28690, so the shell can
+// style it first.
 void DockSite::floatPane(Pane& pane) {
   Group* g = group(pane.handle());
   if (g == nullptr || !pane.shown) return;
@@ -316,7 +331,7 @@ void DockSite::floatPane(Pane& pane) {
   w->rect = r;
   // A window routes a message to its default action only when it has handlers for it: this
   // one must always reach FloatWindow::defaultAction, which docks the pane back.
-  w->events()->add(16, [](HXCGUI, const EventArgs&, bool*) { return 0; });
+  w->events()->add(FloatWindow::kCloseEvent, [](HXCGUI, const EventArgs&, bool*) { return 0; });
   forgetInput(frame_, pane);
   w->insertChild(&pane);
   pane.place = Pane::Place::floating;
@@ -337,6 +352,8 @@ void DockSite::floatPane(Pane& pane) {
   }
 }
 
+// Back to its group at its old index, in front; to a new group on the same side when that group
+// is gone.
 void DockSite::dockBack(Pane& pane) {
   if (!ownPane(pane) || pane.place != Pane::Place::floating) return;
   const HELE ph = pane.handle();
@@ -369,6 +386,8 @@ void DockSite::takeBack(Pane& pane) {
 
 // --- geometry ---------------------------------------------------------------------------------
 
+// Sides in the order they were first docked to, each taking its band from what the earlier ones
+// left (with a splitter on the inner edge), never so much that the view has less than kMinView.
 XRect DockSite::arrange(const XRect& body) {
   XRect rest = body;
   std::vector<DockSide> order;
@@ -426,6 +445,8 @@ XRect DockSite::arrange(const XRect& body) {
   return rest;
 }
 
+// A side's shown groups share its length: each keeps its extent (at least kMinGroup), scaled
+// down together when they do not fit, and the last takes what is left.
 void DockSite::arrangeSide(DockSide side, const XRect& area) {
   std::vector<Group*> shown;
   for (Group& g : groups_) {
@@ -490,6 +511,8 @@ void DockSite::arrangeGroup(Group& g, const XRect& area) {
   if (Pane* front = paneOf(g.front)) front->rect = paneArea;
 }
 
+// A side's splitter resizes the side; a group's splitter moves length between the group and the
+// next shown one of its side (the last group's extent stays free, it takes the rest anyway).
 int DockSite::dragSplitter(const DockSplitter& splitter, int delta) {
   if (splitter.group == 0) {
     Side& s = sideOf(splitter.side);

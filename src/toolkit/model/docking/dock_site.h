@@ -30,6 +30,10 @@
 // (its first pane's height, or width on top/bottom sides), the last takes the rest. Splitters
 // kSplitter pixels thick lie between a side and the rest, and between neighbouring groups. The
 // view gets what remains. Sides, groups and splitters with no shown pane take no room.
+//
+// UI thread only. The site belongs to its frame (FrameWindow::dock) and touches only the frame's
+// panes, tab bars, splitters and floating windows; every change ends with events whose handlers
+// may do anything, so it settles its own state first (commit).
 #pragma once
 
 #include <map>

@@ -1,3 +1,5 @@
+// Frame windows: the dock site takes its part of the body first, the view gets the rest, and
+// whatever else the frame holds flows in the body as in any window.
 #include "toolkit/model/docking/frame_window.h"
 
 #include <algorithm>

@@ -1,4 +1,6 @@
 // Frame windows: a window whose body holds dock panes around a central view.
+// UI thread only. XFrameWnd_CreateEx makes one (createWindow<FrameWindow>); its dock site is
+// made on first use.
 #pragma once
 
 #include <memory>

@@ -1,3 +1,6 @@
+// Dock panes: their state, caption and caption buttons, and the pieces of the dock site that are
+// elements or windows (tab labels, splitters, floating windows). Every action goes through the
+// frame's dock site, which keeps the groups.
 #include "toolkit/model/docking/pane.h"
 
 #include <algorithm>
@@ -27,6 +30,7 @@ DockSite* Pane::dock() const {
   return f != nullptr ? &f->dock() : nullptr;
 }
 
+// Active while the focus is on the pane or anything inside it: its caption shows it.
 bool Pane::active() const {
   const Window* w = window();
   for (const Element* e = w != nullptr ? getElement(w->focused) : nullptr; e != nullptr; e = e->parent())
@@ -87,6 +91,8 @@ void Pane::paintContent(Canvas& canvas, const XRect& abs) {
 
 // --- caption buttons ----------------------------------------------------------------------
 
+// Close hides the pane (it keeps its place); the other button floats a docked pane and docks a
+// floating one back.
 void PaneCaptionButton::defaultAction(int event, const EventArgs&) {
   if (event != XE_BNCLICK || !enabled) return;
   Pane* p = pane();
@@ -144,8 +150,10 @@ void DockSplitter::paintDefaultBackground(Canvas& canvas, const XRect& abs) {
   if (f != nullptr) canvas.fillRect(abs, f->dock().splitColor, f->dock().splitAlpha);
 }
 
+// Closing a floating pane's window docks the pane back (which destroys the window); a window whose
+// pane or frame is gone just goes.
 void FloatWindow::defaultAction(int event, const EventArgs&) {
-  if (event != 16) return;  // WM_CLOSE
+  if (event != kCloseEvent) return;
   auto* p = context().registry.get<Pane>(pane);
   auto* f = context().registry.get<FrameWindow>(frame);
   if (p != nullptr && f != nullptr && p->floatWindow == handle())

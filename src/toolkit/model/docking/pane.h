@@ -5,6 +5,7 @@
 // States (XPane_GetState): 1 hidden (or never docked), 2 docked, 3 floating. A docked pane is
 // displayed while it is shown and in front of its group; event 37 reports every change of
 // that (tab switches included), so native windows kept over a pane's content can follow.
+// UI thread only.
 #pragma once
 
 #include "toolkit/model/controls/button.h"
@@ -98,6 +99,8 @@ class DockSplitter : public Element {
 // where it was instead of destroying it.
 class FloatWindow : public Window {
  public:
+  // Window events are message numbers: this one is WM_CLOSE.
+  static constexpr int kCloseEvent = 16;
   HELE pane = 0;
   HWINDOW frame = 0;
   void defaultAction(int event, const EventArgs& args) override;

@@ -1,3 +1,6 @@
+// Pop-up menus: the items of a menu, its pop-up windows and the one open session that drives them
+// (open, hover, keys, pick, close). A session is numbered: every step that raised an event checks
+// the number afterwards, since a handler may have closed the menu or opened another.
 #include "toolkit/model/menus/menu.h"
 
 #include <algorithm>
@@ -23,6 +26,7 @@ constexpr int kTextGap = 8;     // from the icon column to the text
 constexpr int kRightArea = 28;  // room at the right for a submenu arrow
 constexpr int kMinWidth = 120;
 
+// The open menu: at most one in the whole toolkit, as a native menu would be.
 struct Session {
   uint64_t serial = 0;  // 0: closed
   HMENUX menu = 0;
@@ -35,6 +39,7 @@ struct Session {
 Session gSession;
 uint64_t gSerial = 0;
 
+// The pop-up of level `depth` of this session; a window left from an earlier session never counts.
 MenuWindow* levelWindow(size_t depth) {
   if (depth >= gSession.levels.size()) return nullptr;
   MenuWindow* w = context().registry.get<MenuWindow>(gSession.levels[depth]);
@@ -114,6 +119,7 @@ int firstSelectable(const MenuWindow& w, const Menu& m, int from, int step) {
   return -1;
 }
 
+// The toolkit window behind the owner's native window, so the session knows it by handle.
 HWINDOW windowOfNative(XHWND native) {
   if (native == nullptr) return 0;
   for (HWINDOW h : context().windows)
@@ -121,6 +127,8 @@ HWINDOW windowOfNative(XHWND native) {
   return 0;
 }
 
+// Opens one level at `at` (screen coordinates, `position` says which corner lies there): the
+// window is announced hidden, 58 lets the receiver style it, and only then is it shown.
 bool openLevel(uint32_t parentKey, int parentId, XPoint at, int position, bool keyboard) {
   Context& ctx = context();
   const uint64_t serial = gSession.serial;
@@ -204,6 +212,7 @@ void activate(size_t depth, int row, bool keyboard) {
   endSession(item->id);
 }
 
+// Left and right on a level without a submenu move to the neighbouring bar menu.
 bool switchBarMenu(int step) {
   auto* button = context().registry.get<MenuBarButton>(gSession.barButton);
   if (button == nullptr) return false;
@@ -346,6 +355,7 @@ void MenuWindow::paint(Canvas& canvas) {
 
 // --- the session -------------------------------------------------------------------------
 
+// A new menu ends the open one first (its 62 goes out before this one's 57).
 bool openMenu(HMENUX menu, HELE receiver, XHWND owner, XPoint at, int position, HELE barButton, bool keyboard) {
   Context& ctx = context();
   if (ctx.registry.get<Menu>(menu) == nullptr) return false;

@@ -49,6 +49,8 @@
 //
 // Submenus open without delay. The backend may move a pop-up (XWnd_SetRect) to keep it on
 // screen; the model never reads the screen size.
+// UI thread only. The open menu is one session (menu.cpp); the backend feeds it input and shows
+// its pop-ups, and never holds a pointer into it.
 #pragma once
 
 #include <cstdint>

@@ -1,3 +1,5 @@
+// Menu bars: buttons that own their menus, the open button's pressed look, and opening, switching
+// and sliding between the bar's menus.
 #include "toolkit/model/menus/menubar.h"
 
 #include "toolkit/model/core/canvas.h"
@@ -15,6 +17,8 @@ MenuBarButton::~MenuBarButton() {
 
 MenuBar* MenuBarButton::bar() const { return dynamic_cast<MenuBar*>(parent()); }
 
+// The button whose menu is open looks pressed for as long as the menu stays open, whatever the
+// mouse does, so a theme's descriptor shows it as a native menu bar would.
 uint32_t MenuBarButton::bkState() const {
   uint32_t state = Button::bkState();
   if (enabled && menuOpenButton() == handle()) state = (state & ~(XBK_NORMAL | XBK_HOVER)) | XBK_PRESSED;
@@ -78,6 +82,7 @@ bool MenuBar::applyAttribute(std::string_view name, std::string_view value) {
   return true;
 }
 
+// Under the button, left edges aligned; the point is in screen coordinates like any pop-up's.
 bool openBarMenu(MenuBarButton& button, bool keyboard) {
   MenuBar* bar = button.bar();
   if (bar == nullptr) return false;
@@ -89,6 +94,7 @@ bool openBarMenu(MenuBarButton& button, bool keyboard) {
                   button.handle(), keyboard);
 }
 
+// Round the bar, skipping disabled and hidden buttons.
 MenuBarButton* neighbourBarButton(const MenuBarButton& button, int step) {
   MenuBar* bar = button.bar();
   if (bar == nullptr) return nullptr;

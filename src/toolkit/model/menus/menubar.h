@@ -1,6 +1,7 @@
 // Menu bars: a row of bar buttons (object type 44, buttons too), each with its own pop-up menu,
 // which opens below the button with their left edges aligned. The bar is the receiver of its
 // menus' events (57 to 62, see menu.h).
+// UI thread only.
 #pragma once
 
 #include "toolkit/model/controls/button.h"

@@ -1,3 +1,6 @@
+// Image objects from files and memory. Only the header is read for the size (sniffImage), and
+// sizes are bounded, so a damaged or hostile file gives no image instead of a huge allocation;
+// the pixels are the backend's to decode.
 #include "toolkit/model/theme/image.h"
 
 #include <cstdint>
@@ -9,7 +12,7 @@ namespace tovalux::tk {
 
 namespace {
 constexpr size_t kMaxImageFile = 64u << 20;
-constexpr int kMaxSide = 1 << 15;
+constexpr int kMaxSide = 1 << 15;  // larger sides are refused: no theme needs them, GDI may not cope
 
 uint32_t be32(std::string_view b, size_t at) {
   return uint32_t(uint8_t(b[at])) << 24 | uint32_t(uint8_t(b[at + 1])) << 16 | uint32_t(uint8_t(b[at + 2])) << 8 |
@@ -32,6 +35,8 @@ std::optional<ImageInfo> sniffImage(std::string_view b) {
   if (b.size() >= 26 && b[0] == 'B' && b[1] == 'M') {
     uint32_t header = le32(b, 14);
     int64_t w, h;
+    // The info header's size tells its kind: the old core header has 16-bit sizes, the others
+    // 32-bit ones, with a negative height for rows stored top-down.
     if (header == 12) {  // BITMAPCOREHEADER: 16-bit sizes
       w = le16(b, 18), h = le16(b, 20);
     } else if (header >= 40) {

@@ -1,5 +1,6 @@
 // Images as toolkit objects. The model only needs an image's size (read from the PNG
 // or BMP header, so no window, GPU or decoder is involved); the backend decodes the bytes.
+// UI thread only; reads the file it is given.
 #pragma once
 
 #include <filesystem>

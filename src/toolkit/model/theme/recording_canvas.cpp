@@ -1,3 +1,5 @@
+// The recording canvas: each operation becomes a CanvasOp, described in one line so a failing
+// test prints what was drawn. Colours print as #RRGGBB, in reading order, not COLORREF's.
 #include "toolkit/model/theme/recording_canvas.h"
 
 #include <cstdio>

@@ -1,4 +1,5 @@
 // A canvas that records its operations instead of drawing: the model's tests assert on them.
+// Built into the model, not the tests, so that the Wine tests and the fuzz targets can record too.
 #pragma once
 
 #include <string>

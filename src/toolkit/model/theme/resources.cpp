@@ -1,3 +1,6 @@
+// The resource package, the style-sheet subset and the store of those in use. Both parsers skip
+// what they do not understand line by line (rule by rule), so one bad entry never loses the rest
+// of a theme. Files are read whole, within a size limit, on the UI thread.
 #include "toolkit/model/theme/resources.h"
 
 #include <algorithm>
@@ -78,6 +81,8 @@ std::optional<ColorValue> ResourcePackage::color(std::string_view name) const {
 
 bool ResourcePackage::hasImage(std::string_view name) const { return images_.count(key(name)) != 0; }
 
+// Read on first use and kept: a package names many images a window may never show. A file that
+// failed once is not read again; an image a caller destroyed is read again.
 HIMAGE ResourcePackage::image(std::string_view name) {
   auto it = images_.find(key(name));
   if (it == images_.end()) return 0;
@@ -124,6 +129,74 @@ bool isIdentChar(char c) {
 }
 }  // namespace
 
+namespace {
+// The declarations of one rule body ("prop: value; ..."): the four properties of the subset;
+// any other property, or a value that does not parse, is skipped.
+CssStyle parseDeclarations(std::string_view body) {
+  CssStyle style;
+  size_t start = 0;
+  for (size_t i = 0; i <= body.size(); ++i) {
+    if (i != body.size() && body[i] != ';') continue;
+    std::string_view decl = body.substr(start, i - start);
+    start = i + 1;
+    size_t colon = decl.find(':');
+    if (colon == std::string_view::npos) continue;
+    std::string_view prop = trim(decl.substr(0, colon));
+    std::string_view value = trim(decl.substr(colon + 1));
+    if (equalsNoCase(prop, "background-color")) {
+      if (auto c = parseColor(value, true)) style.background = *c;
+    } else if (equalsNoCase(prop, "color")) {
+      if (auto c = parseColor(value, true)) style.text = *c;
+    } else if (equalsNoCase(prop, "border-color")) {
+      if (auto c = parseColor(value, true)) style.border = *c;
+    } else if (equalsNoCase(prop, "border-width")) {
+      if (value.ends_with("px")) value.remove_suffix(2);
+      if (auto w = parseInt(value); w && *w >= 0 && *w <= 100) style.borderWidth = *w;
+    }
+  }
+  return style;
+}
+
+// The state of a ":state" selector suffix; 0 for one the subset does not know.
+unsigned cssStateNamed(std::string_view state) {
+  if (equalsNoCase(state, "hover")) return css_hover;
+  if (equalsNoCase(state, "pressed") || equalsNoCase(state, "active")) return css_pressed;
+  if (equalsNoCase(state, "checked")) return css_checked;
+  if (equalsNoCase(state, "disabled")) return css_disabled;
+  return 0;
+}
+}  // namespace
+
+// One simple selector, "kind", ".class", "kind.class" or "*", each with an optional ":state",
+// as a rule without its style; nothing for any other selector (descendants, ids, attributes...).
+// A class counts 10 towards the specificity, a state 5.
+std::optional<StyleSheet::Rule> StyleSheet::parseSelector(std::string_view sel) {
+  Rule rule;
+  size_t p = 0;
+  while (p < sel.size() && (isIdentChar(sel[p]) || sel[p] == '*')) ++p;
+  rule.kind = std::string(sel.substr(0, p));
+  if (rule.kind == "*") rule.kind.clear();
+  if (p < sel.size() && sel[p] == '.') {
+    size_t q = ++p;
+    while (p < sel.size() && isIdentChar(sel[p])) ++p;
+    rule.className = std::string(sel.substr(q, p - q));
+    if (rule.className.empty()) return std::nullopt;
+    rule.specificity += 10;
+  }
+  if (p < sel.size() && sel[p] == ':') {
+    rule.state = cssStateNamed(sel.substr(p + 1));
+    if (rule.state == 0) return std::nullopt;
+    p = sel.size();
+    rule.specificity += 5;
+  }
+  // Nothing may follow, and a rule must name something: "*" alone (or "*:state") may match all.
+  if (p != sel.size() || (rule.kind.empty() && rule.className.empty() && sel != "*" && !sel.starts_with("*:")))
+    return std::nullopt;
+  return rule;
+}
+
+// Rule by rule: a body with a nested '{' (@media and the like) is skipped whole; a selector list
+// gives one rule per selector the subset understands, in the order written (later wins ties).
 void StyleSheet::parse(std::string_view input) {
   std::string text = stripComments(stripBom(input));
   std::string_view rest = text;
@@ -135,76 +208,26 @@ void StyleSheet::parse(std::string_view input) {
     std::string_view selectors = rest.substr(0, open);
     std::string_view body = rest.substr(open + 1, close - open - 1);
     rest = rest.substr(close + 1);
-    // A nested '{' means a construct outside the subset (@media ...): skip it.
     if (body.find('{') != std::string_view::npos) continue;
 
-    CssStyle style;
-    size_t start = 0;
-    for (size_t i = 0; i <= body.size(); ++i) {
-      if (i != body.size() && body[i] != ';') continue;
-      std::string_view decl = body.substr(start, i - start);
-      start = i + 1;
-      size_t colon = decl.find(':');
-      if (colon == std::string_view::npos) continue;
-      std::string_view prop = trim(decl.substr(0, colon));
-      std::string_view value = trim(decl.substr(colon + 1));
-      if (equalsNoCase(prop, "background-color")) {
-        if (auto c = parseColor(value, true)) style.background = *c;
-      } else if (equalsNoCase(prop, "color")) {
-        if (auto c = parseColor(value, true)) style.text = *c;
-      } else if (equalsNoCase(prop, "border-color")) {
-        if (auto c = parseColor(value, true)) style.border = *c;
-      } else if (equalsNoCase(prop, "border-width")) {
-        if (value.ends_with("px")) value.remove_suffix(2);
-        if (auto w = parseInt(value); w && *w >= 0 && *w <= 100) style.borderWidth = *w;
-      }
-    }
-
+    const CssStyle style = parseDeclarations(body);
     size_t selStart = 0;
     for (size_t i = 0; i <= selectors.size(); ++i) {
       if (i != selectors.size() && selectors[i] != ',') continue;
       std::string_view sel = trim(selectors.substr(selStart, i - selStart));
       selStart = i + 1;
       if (sel.empty()) continue;
-      Rule rule;
-      size_t p = 0;
-      while (p < sel.size() && (isIdentChar(sel[p]) || sel[p] == '*')) ++p;
-      rule.kind = std::string(sel.substr(0, p));
-      if (rule.kind == "*") rule.kind.clear();
-      bool ok = true;
-      if (p < sel.size() && sel[p] == '.') {
-        size_t q = ++p;
-        while (p < sel.size() && isIdentChar(sel[p])) ++p;
-        rule.className = std::string(sel.substr(q, p - q));
-        ok = !rule.className.empty();
-        rule.specificity += 10;
-      }
-      if (ok && p < sel.size() && sel[p] == ':') {
-        std::string_view state = sel.substr(p + 1);
-        p = sel.size();
-        if (equalsNoCase(state, "hover"))
-          rule.state = css_hover;
-        else if (equalsNoCase(state, "pressed") || equalsNoCase(state, "active"))
-          rule.state = css_pressed;
-        else if (equalsNoCase(state, "checked"))
-          rule.state = css_checked;
-        else if (equalsNoCase(state, "disabled"))
-          rule.state = css_disabled;
-        else
-          ok = false;
-        rule.specificity += 5;
-      }
-      if (!ok || p != sel.size() ||
-          (rule.kind.empty() && rule.className.empty() && sel != "*" && !sel.starts_with("*:"))) {
-        continue;
-      }
-      rule.style = style;
-      rule.order = rules_.size();
-      rules_.push_back(std::move(rule));
+      auto rule = parseSelector(sel);
+      if (!rule) continue;
+      rule->style = style;
+      rule->order = rules_.size();
+      rules_.push_back(std::move(*rule));
     }
   }
 }
 
+// Every rule that matches, weakest first, each overriding what it sets: the most specific rule
+// wins each value, and among equals the later one.
 CssStyle StyleSheet::resolve(const std::vector<std::string_view>& kinds, std::string_view className,
                              unsigned state) const {
   std::vector<const Rule*> matching;

@@ -1,5 +1,6 @@
 // The resource package ("resource.res": named colours and images) and the style-sheet subset
 // ("style.css"). Formats: FORMATS.md sections 3 and 4.
+// UI thread only; reads the files it is given.
 #pragma once
 
 #include <filesystem>
@@ -70,6 +71,7 @@ class StyleSheet {
     size_t order = 0;
     CssStyle style;
   };
+  static std::optional<Rule> parseSelector(std::string_view selector);
   std::vector<Rule> rules_;
 };
 

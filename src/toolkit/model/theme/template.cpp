@@ -1,3 +1,6 @@
+// Item template files (XTemp_Load) and the slot a view keeps its template in. Loading only
+// parses; the objects of a section are made by the loader (tree/loader.h, instantiate), for the
+// items on screen.
 #include "toolkit/model/theme/template.h"
 
 #include "toolkit/model/core/context.h"
@@ -24,6 +27,8 @@ Template* loadTemplateText(std::string_view xml, const std::filesystem::path& fo
                                                                 {"tree", listType_tree},
                                                                 {"listView", listType_listView},
                                                                 {"comboBox", listType_comboBox}};
+  // A template written for one kind of view is refused by another (its objects would not fit);
+  // listType 0 takes any.
   if (const std::string* kind = root->attribute("for"); kind != nullptr && listType != 0) {
     for (const auto& [name, type] : kKinds)
       if (equalsNoCase(*kind, name) && type != listType) return nullptr;

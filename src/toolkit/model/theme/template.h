@@ -1,5 +1,6 @@
 // Item templates (XTemp_Load): the parsed sections of a template file, and the objects one
 // section created for an item (loader.h instantiates them). Format: FORMATS.md 2.
+// UI thread only.
 #pragma once
 
 #include <filesystem>

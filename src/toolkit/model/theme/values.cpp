@@ -1,3 +1,6 @@
+// The value syntax of the theme files (FORMATS.md). Every parser takes the whole text or nothing:
+// a value with anything left over is rejected, and the caller keeps what it had, so a typo in a
+// theme file never half-applies. Pure functions except readFile, which reads one file.
 #include "toolkit/model/theme/values.h"
 
 #include <charconv>
@@ -7,6 +10,8 @@
 namespace tovalux::tk {
 
 namespace {
+// ASCII only: theme names are ASCII, and folding other letters would make GBK or UTF-16 text
+// compare equal to text it is not.
 template <class C>
 C lowerAscii(C c) {
   return c >= 'A' && c <= 'Z' ? static_cast<C>(c + 32) : c;
@@ -23,6 +28,7 @@ bool equalsNoCaseT(S a, S b) {
 bool equalsNoCase(std::string_view a, std::string_view b) { return equalsNoCaseT(a, b); }
 bool equalsNoCase(std::u16string_view a, std::u16string_view b) { return equalsNoCaseT(a, b); }
 
+// Decimal, an optional sign, no trailing text; out of int32 range fails rather than wrapping.
 std::optional<int32_t> parseInt(std::string_view text) {
   text = trim(text);
   if (!text.empty() && text.front() == '+') text.remove_prefix(1);
@@ -53,6 +59,7 @@ std::vector<std::string_view> splitList(std::string_view text, char sep) {
 }
 }  // namespace
 
+// Each side is clamped into the coordinate range, so no later sum of sides can overflow.
 std::optional<XRect> parseSides(std::string_view text) {
   auto parts = splitList(text, ',');
   if (parts.size() == 1) {
@@ -88,6 +95,7 @@ std::optional<ColorValue> parseColor(std::string_view text, bool allowReference)
     out.reference = std::string(text.substr(1));
     return out;
   }
+  // #RRGGBB[AA]: bytes in reading order, unlike COLORREF's 0x00BBGGRR.
   if (!text.empty() && text.front() == '#') {
     std::string_view hex = text.substr(1);
     if (hex.size() != 6 && hex.size() != 8) return std::nullopt;
@@ -131,7 +139,7 @@ std::optional<FontValue> parseFont(std::string_view text) {
   out.size = *size;
   if (parts.size() == 3) {
     if (auto n = parseInt(parts[2])) {
-      out.style = *n & 15;
+      out.style = *n & 15;  // the four font_style_ bits; others mean nothing to a font
     } else {
       for (auto word : splitList(parts[2], '|')) {
         if (equalsNoCase(word, "bold"))
@@ -150,6 +158,8 @@ std::optional<FontValue> parseFont(std::string_view text) {
   return out;
 }
 
+// Theme files and callers write either separator; the path is built in the platform's own
+// encoding (UTF-16 on Windows, UTF-8 here) so no code page is involved.
 std::filesystem::path toPath(std::u16string_view text) {
 #ifdef _WIN32
   std::wstring wide(text.begin(), text.end());
@@ -166,6 +176,8 @@ std::filesystem::path toPath(std::u16string_view text) {
 
 std::filesystem::path toPath(std::string_view utf8) { return toPath(utf8ToUtf16(utf8)); }
 
+// The size is checked before reading, so a huge file (or a device) is refused without being
+// read; a file that changes size meanwhile fails rather than being cut.
 std::optional<std::string> readFile(const std::filesystem::path& path, size_t limit) {
   std::error_code ec;
   if (!std::filesystem::is_regular_file(path, ec)) return std::nullopt;

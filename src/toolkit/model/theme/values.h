@@ -1,5 +1,6 @@
 // Text conversions, coordinate and rectangle helpers, and the value syntax shared by the theme
 // files (see FORMATS.md): integers, bools, four-side lists, colours, fonts, file paths.
+// Pure functions (readFile excepted), safe on any thread.
 #pragma once
 
 #include <algorithm>

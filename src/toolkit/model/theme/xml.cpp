@@ -1,3 +1,6 @@
+// The XML reader: a recursive-descent parser over the whole text. Its depth and node count are
+// bounded (XmlLimits), so a hostile or broken theme file fails cleanly instead of exhausting the
+// stack or the memory. Pure: reads the text it is given, nothing else.
 #include "toolkit/model/theme/xml.h"
 
 #include "base/gbk.h"
@@ -83,8 +86,9 @@ class Parser {
     return true;
   }
 
+  // An entity or character reference, at '&'. Character references become UTF-8; NUL and
+  // surrogate code points are refused, as no text of the model could hold them.
   bool reference(std::string& out) {
-    // At '&'.
     size_t end = s_.find(';', pos_);
     if (end == std::string_view::npos || end - pos_ > 12) return false;
     std::string_view ref = s_.substr(pos_ + 1, end - pos_ - 1);
@@ -150,24 +154,34 @@ class Parser {
     }
   }
 
+  // One element with its attributes and content, at '<'. The limits are checked on entry, before
+  // any recursion.
   bool element(XmlNode& node, int depth) {
     if (depth > limits_.maxDepth || ++nodes_ > limits_.maxNodes) return false;
     if (peek() != '<') return false;
     ++pos_;
     if (!name(node.name)) return false;
+    bool closed = false;
+    if (!attributes(node, closed)) return false;
+    return closed || content(node, depth);
+  }
+
+  // The attributes of a start tag, up to its '>'; `closed` when it was '/>' (no content).
+  bool attributes(XmlNode& node, bool& closed) {
     while (true) {
       bool hadSpace = !eof() && space(peek());
       skipSpace();
       if (eof()) return false;
       if (startsWith("/>")) {
         pos_ += 2;
+        closed = true;
         return true;
       }
       if (peek() == '>') {
         ++pos_;
-        break;
+        return true;
       }
-      if (!hadSpace) return false;
+      if (!hadSpace) return false;  // attributes are separated by white space
       std::string key, value;
       if (!name(key)) return false;
       skipSpace();
@@ -178,7 +192,11 @@ class Parser {
       if (node.attribute(key) != nullptr) return false;  // duplicate attribute
       node.attributes.emplace_back(std::move(key), std::move(value));
     }
-    // Content.
+  }
+
+  // What lies between the start tag and the matching end tag: text, references, CDATA,
+  // comments, processing instructions and child elements.
+  bool content(XmlNode& node, int depth) {
     while (true) {
       if (eof()) return false;
       if (startsWith("</")) {
@@ -247,6 +265,7 @@ std::string declaredEncoding(std::string_view text) {
 std::optional<XmlNode> parseXml(std::string_view text, const XmlLimits& limits) {
   if (text.size() > limits.maxBytes) return std::nullopt;
   if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
+  // Converted first, so every text of the tree is UTF-8 whatever the file was written in.
   std::string converted;
   std::string enc = declaredEncoding(text);
   if (enc == "gbk" || enc == "gb2312" || enc == "gb18030" || enc == "cp936") {

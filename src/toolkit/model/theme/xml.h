@@ -1,6 +1,7 @@
 // A small XML reader for layout and template files: elements, attributes, character and
 // entity references, comments, processing instructions, CDATA and a DOCTYPE without internal
 // subset. Bounded in size and depth; anything else is an error (no partial tree).
+// Pure: safe on any thread.
 #pragma once
 
 #include <memory>

@@ -1,3 +1,5 @@
+// Draw contexts: a context owns the regions and brushes made through it, so they die with it at
+// the end of its draw event whatever the handler did with them.
 #include "toolkit/model/tree/draw.h"
 
 #include "toolkit/model/core/context.h"

@@ -8,6 +8,7 @@
 // Regions and brushes made through a context are toolkit objects owned by it: they die with
 // it, so a handler that never frees them (as GDI code would have to) leaks nothing, and a
 // region or brush kept past its event is a stale handle that the XDraw_ functions ignore.
+// UI thread only, inside the paint that raised the event.
 #pragma once
 
 #include <vector>

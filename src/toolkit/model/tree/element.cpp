@@ -1,3 +1,6 @@
+// Elements: the tree (insertion, detaching, destruction), geometry helpers, the looks that depend
+// on the theme (text colour, font, style-sheet state) and painting a subtree. The layout is in
+// layout.cpp, input in input.cpp.
 #include "toolkit/model/tree/element.h"
 
 #include <algorithm>
@@ -54,6 +57,7 @@ void Element::detach() {
   }
 }
 
+// Children first (deepest first), from a copy: a child's destruction changes the list.
 void Element::destroy(Element* element) {
   if (element == nullptr) return;
   Context& ctx = context();
@@ -75,6 +79,7 @@ void attachToParent(Element* element, HXCGUI parent) {
     w->insertChild(element);
 }
 
+// Each parent adds its own position and the shift it gives this branch (a scroll view's scroll).
 XRect Element::windowRect() const {
   XRect r = rect;
   const Element* child = this;
@@ -86,6 +91,7 @@ XRect Element::windowRect() const {
   return r;
 }
 
+// A size set in code is a fixed size from then on: the layout keeps it.
 void Element::setWidth(int w) {
   w = clampSize(w);
   widthRule = {layout_size_fixed, w};
@@ -98,6 +104,7 @@ void Element::setHeight(int h) {
   rect.bottom = rect.top + h;
 }
 
+// The context keeps a name -> handle list for XC_GetObjectByName; an element is in it once.
 void Element::setName(std::u16string_view newName) {
   Context& ctx = context();
   HXCGUI h = handle();
@@ -124,6 +131,8 @@ unsigned Element::cssState() const {
 }
 
 namespace {
+// A named colour resolves at paint time, so loading another resource package recolours what is
+// on screen; an unknown name paints nothing rather than a guess.
 std::optional<std::pair<XColor, uint8_t>> resolveColor(const ColorValue& value) {
   if (value.reference.empty()) return std::make_pair(value.color, value.alpha);
   auto named = resourceStore().resources.color(value.reference);
@@ -161,6 +170,9 @@ void Element::redraw(bool immediate) {
   if (Window* w = window()) w->invalidate(windowRect(), immediate);
 }
 
+// One element and its subtree, each child clipped to what its parent shows of it (childClip).
+// The background: a descriptor wins outright; else, unless transparent, the style sheet, then
+// bkColor, then the kind's own default.
 void paintElement(Canvas& canvas, Element& e, XPoint origin) {
   if (!e.visible) return;
   XRect abs{e.rect.left + origin.x, e.rect.top + origin.y, e.rect.right + origin.x, e.rect.bottom + origin.y};

@@ -4,6 +4,10 @@
 // windowRect() walks up to window-client coordinates. A parent that flows (layout elements,
 // tool bars, window bodies) places its children with the box layout of tree/layout.cpp; any
 // other parent leaves them at their own position and only applies their size rules.
+//
+// UI thread only. An element holds pointers only to its parent and children; everything else it
+// refers to (its window's input state, bound neighbours, background manager) is a handle, so a
+// destroyed object is simply no longer found.
 #pragma once
 
 #include <optional>

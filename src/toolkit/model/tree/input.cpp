@@ -1,3 +1,7 @@
+// Mouse, focus and key input of a window (the rules are in input.h). Every step that raises an
+// event may have its handlers destroy the element, its window or both, so after each one the
+// code finds them again by handle and stops when they are gone. Scroll bars are reached only
+// through Element's scroll hooks, so this layer knows no kind above it.
 #include "toolkit/model/tree/input.h"
 
 #include <algorithm>

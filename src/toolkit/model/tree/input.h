@@ -19,6 +19,7 @@
 //                                   the track pages towards the cursor
 //   key or character                the focused element, then its parents (Element::onKeyDown)
 // Disabled elements get no events; mouse-through elements and shapes are never hit.
+// UI thread only: the backend calls these from its window procedure.
 #pragma once
 
 #include "toolkit/model/tree/element.h"

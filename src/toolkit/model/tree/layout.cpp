@@ -1,5 +1,6 @@
 // The box layout (FORMATS.md 1.4): preferred sizes, flowing and free placement, and the size
-// events after a layout pass.
+// events after a layout pass. Layout only moves and sizes elements; the events go out after the
+// whole subtree is placed, so a handler never sees a half-done layout. UI thread only.
 #include <algorithm>
 #include <numeric>
 #include <vector>
@@ -9,6 +10,8 @@
 
 namespace tovalux::tk {
 
+// Fill and weights ask for no more than their minimum: what they get is decided by the parent,
+// from the room the others leave. The content is measured once, and only for auto.
 XSize preferredSize(Element& e) {
   XSize content{-1, -1};
   auto axis = [&](const SizeRule& rule, bool horizontal) {
@@ -27,6 +30,8 @@ XSize preferredSize(Element& e) {
   return {axis(e.widthRule, true), axis(e.heightRule, false)};
 }
 
+// What the children need: along the flow, their preferred sizes and the spacing; across, the
+// largest; free-placed children by where they end. Borders and padding come on top.
 XSize Element::contentSize() {
   XSize s{border.left + padding.left + padding.right + border.right,
           border.top + padding.top + padding.bottom + border.bottom};
@@ -53,6 +58,8 @@ XSize Element::contentSize() {
   return s;
 }
 
+// A child that does not flow keeps its position; fill and weights stretch it over the parent's
+// inner area from that area's edge.
 void placeFree(Element& child, const XRect& inner) {
   auto size = [&](const SizeRule& rule, bool horizontal) {
     int minimum = horizontal ? child.minSize.cx : child.minSize.cy;
@@ -214,6 +221,8 @@ void Element::arrange() {
     if (c->visible) c->arrange();
 }
 
+// Event 36 on every element whose window rectangle changed (moves included), in tree order. The
+// changed ones are collected first: a handler may reshape the tree while the events go out.
 void raiseSizeEvents(Element& root) {
   std::vector<HELE> changed;
   std::vector<Element*> stack{&root};

@@ -1,3 +1,7 @@
+// The layout loader: XML layouts and item-template sections become element trees. It knows the
+// attributes every element has; a kind's own attributes, images, child tags and file-naming
+// attributes go to the element's hooks, and tags to the factories the layers above registered,
+// so this layer names no kind above it. UI thread only; reads the files it is given.
 #include "toolkit/model/tree/loader.h"
 
 #include <algorithm>
@@ -24,6 +28,7 @@ std::map<std::string, KindFactory>& factories() {
   return table;
 }
 
+// "fill", "auto", "N*" (a weight; "*" is 1) or a pixel count.
 std::optional<SizeRule> parseSize(std::string_view v) {
   v = trim(v);
   if (equalsNoCase(v, "fill")) return SizeRule{layout_size_fill, 1};
@@ -40,6 +45,7 @@ std::optional<SizeRule> parseSize(std::string_view v) {
   return SizeRule{layout_size_fixed, clampSize(*n)};
 }
 
+// A drag-border value: a number of edge_ bits, or edge names joined by '|'.
 int parseEdges(std::string_view v) {
   if (auto n = parseInt(v)) return *n & 15;
   int flags = 0;
@@ -60,6 +66,8 @@ int parseEdges(std::string_view v) {
   return flags;
 }
 
+// "@name" is an image of the resource package; anything else a file relative to the layout's
+// folder, loaded once per full path and shared by every layout that names it.
 HIMAGE imageValue(std::string_view v, const std::filesystem::path& folder) {
   v = trim(v);
   if (v.empty()) return 0;
@@ -80,18 +88,17 @@ HIMAGE imageValue(std::string_view v, const std::filesystem::path& folder) {
   return image->handle();
 }
 
+// What one load shares: the folder relative paths start from, and while a template section is
+// instantiated, the record of its objects.
 struct Build {
   std::filesystem::path folder;
   TemplateInstance* instance = nullptr;  // set while instantiating a template
 };
 
-void applyAttribute(Element& e, std::string_view key, std::string_view value, const Build& build) {
-  Context& ctx = context();
-  if (key == "name") {
-    e.setName(utf8ToUtf16(value));
-  } else if (key == "id") {
-    if (auto n = parseInt(value)) e.id = *n;
-  } else if (key == "x" || key == "y") {
+// The attributes of FORMATS.md 1.2 that place and size an element; false for any other key.
+bool applyGeometryAttribute(Element& e, std::string_view key, std::string_view value) {
+  if (key == "x" || key == "y") {
+    // A position moves the element and keeps its size.
     if (auto n = parseInt(value)) {
       int v = clampCoord(*n);
       if (key == "x")
@@ -141,7 +148,18 @@ void applyAttribute(Element& e, std::string_view key, std::string_view value, co
       e.alignV = align_center_v;
     else if (equalsNoCase(value, "bottom"))
       e.alignV = align_bottom;
-  } else if (key == "visible") {
+  } else {
+    return false;
+  }
+  return true;
+}
+
+// The attributes of FORMATS.md 1.2 that set how an element looks and takes input; false for
+// any other key. Named colours resolve now, against the resource package loaded before the
+// layout.
+bool applyLookAttribute(Element& e, std::string_view key, std::string_view value) {
+  Context& ctx = context();
+  if (key == "visible") {
     if (auto b = parseBool(value)) e.visible = *b;
   } else if (key == "enabled") {
     if (auto b = parseBool(value)) e.enabled = *b;
@@ -170,13 +188,29 @@ void applyAttribute(Element& e, std::string_view key, std::string_view value, co
     e.cssClass = utf8ToUtf16(value);
   } else if (key == "dragBorder") {
     e.dragBorder = parseEdges(value);
+  } else {
+    return false;
+  }
+  return true;
+}
+
+// One attribute of a layout or template element. An attribute no rule knows, or a value that
+// does not parse, changes nothing (FORMATS.md 1.2).
+void applyAttribute(Element& e, std::string_view key, std::string_view value, const Build& build) {
+  if (applyGeometryAttribute(e, key, value) || applyLookAttribute(e, key, value)) return;
+  if (key == "name") {
+    e.setName(utf8ToUtf16(value));
+  } else if (key == "id") {
+    if (auto n = parseInt(value)) e.id = *n;
   } else if (key == "image" || key == "icon" || key == "iconDisable") {
     e.applyImageAttribute(key, imageValue(value, build.folder));
   } else if (key == "itemId") {
+    // Template objects are found again by the item id they carry (TemplateInstance::find).
     if (auto n = parseInt(value); n && build.instance != nullptr) build.instance->ids.emplace_back(*n, e.handle());
   } else if (key == "column") {
     if (build.instance != nullptr) build.instance->columns.emplace_back(e.handle(), std::string(trim(value)));
   } else if (!e.applyAttribute(key, value)) {
+    // Last, the kind's own attributes, then those naming files (relative to the layout's folder).
     if (auto* files = dynamic_cast<PathAttributes*>(&e)) files->applyPathAttribute(key, value, build.folder);
   }
 }
@@ -188,6 +222,8 @@ void buildChildren(const XmlNode& node, Element& e, const Build& build, int dept
     if (!e.applyChildTag(child)) buildElement(child, e.handle(), build, depth + 1);
 }
 
+// The element of one tag, its attributes in document order, then its children; an unknown tag
+// is skipped with its subtree. ("bind" belongs to the window, which applies it afterwards.)
 Element* buildElement(const XmlNode& node, HXCGUI parent, const Build& build, int depth) {
   auto& table = factories();
   auto it = table.find(asciiLower(node.name));
@@ -202,6 +238,7 @@ Element* buildElement(const XmlNode& node, HXCGUI parent, const Build& build, in
   return e;
 }
 
+// The attributes of a layout's <window> (FORMATS.md 1.1).
 void applyWindowAttribute(Window& w, std::string_view key, std::string_view value) {
   if (key == "title") {
     w.title = utf8ToUtf16(value);
@@ -236,6 +273,9 @@ void applyWindowAttribute(Window& w, std::string_view key, std::string_view valu
   }
 }
 
+// A layout is a <window> with its elements, or one element tree put under `parent`. The window is
+// announced to the platform only once it is complete, so its native window is made at its final
+// size, with its bound edge elements in place.
 HXCGUI buildLayout(const XmlNode& root, const std::filesystem::path& folder, HXCGUI parent, XHWND attach) {
   Build build{folder, nullptr};
   if (!equalsNoCase(root.name, "window")) {
@@ -255,7 +295,7 @@ HXCGUI buildLayout(const XmlNode& root, const std::filesystem::path& folder, HXC
     Element* e = buildElement(child, w->handle(), build, 2);
     if (e == nullptr) continue;
     if (const std::string* bind = child.attribute("bind")) {
-      static constexpr std::string_view kPositions[] = {"top", "bottom", "left", "right"};
+      static constexpr std::string_view kPositions[] = {"top", "bottom", "left", "right"};  // Window::bound
       for (int i = 0; i < 4; ++i)
         if (equalsNoCase(*bind, kPositions[i])) w->bind(i, e);
     }

@@ -1,4 +1,6 @@
 // XML layouts (XC_LoadLayout) and the objects of item templates. Formats: FORMATS.md 1 and 2.
+// UI thread only. Reads the files it is given; creates objects only through the factories of
+// registerKind and the element hooks, so it depends on no kind above the tree.
 #pragma once
 
 #include <filesystem>

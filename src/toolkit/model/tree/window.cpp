@@ -1,3 +1,6 @@
+// Toolkit windows: children and bound edge elements, layout of the bands and the body, dirty
+// areas, painting, destruction, and shutdown(). The native side is the platform's: the model only
+// tells it (windowCreated, invalidate, windowDestroyed) and never waits for it.
 #include "toolkit/model/tree/window.h"
 
 #include <algorithm>
@@ -12,6 +15,8 @@
 namespace tovalux::tk {
 
 namespace {
+// Past this many dirty rectangles they merge into their bounding box: many small areas cost more
+// to track and paint one by one than one larger area does.
 constexpr size_t kMaxDirty = 32;
 
 XRect unite(const XRect& a, const XRect& b) {
@@ -43,6 +48,7 @@ void Window::removeChild(Element* child) {
   if (child->parentWindow_ == this) child->parentWindow_ = nullptr;
 }
 
+// An element binds to one band at a time; binding makes it a direct child of the window.
 void Window::bind(int position, Element* element) {
   if (position < 0 || position > 3 || element == nullptr) return;
   if (element->window() != this || element->parent() != nullptr) insertChild(element);
@@ -91,6 +97,8 @@ void Window::arrangeBody(const XRect& area) {
   flowLayout(flowItems, area, false, 0, align_left, align_top);
 }
 
+// Size events (36) go out after the whole window is laid out, so a handler sees final rectangles;
+// a handler may close the window, which ends the round.
 void Window::adjustLayout() {
   HWINDOW self = handle();
   arrange();
@@ -117,6 +125,8 @@ void Window::invalidate(const XRect& area, bool immediate) {
 
 std::vector<XRect> Window::takeDirty() { return std::exchange(dirty_, {}); }
 
+// The window's background (its descriptor, else the style sheet's "window" rule, else the
+// palette's surface), then its children in order, later ones on top.
 void Window::paint(Canvas& canvas) {
   Context& ctx = context();
   XRect client{0, 0, clientWidth(), clientHeight()};
@@ -138,6 +148,8 @@ void Window::paint(Canvas& canvas) {
   canvas.popClip();
 }
 
+// Windows first (newest first, each telling the platform), then element trees no window held,
+// then every remaining object; the names and caches go last, as nothing can look them up then.
 void shutdown() {
   Context& ctx = context();
   std::vector<HWINDOW> windows = ctx.windows;
@@ -155,6 +167,8 @@ void shutdown() {
   ctx.initialized = false;
 }
 
+// The platform hears of it first, while the window is whole, so the native window goes before
+// any element it shows.
 void Window::destroy(Window* window) {
   if (window == nullptr) return;
   Context& ctx = context();

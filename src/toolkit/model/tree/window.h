@@ -1,6 +1,7 @@
 // Toolkit windows (model side): client size, layout margins with the four bound edge elements,
 // the frame's view, background manager, window-message handlers and the dirty areas the
 // backend paints. The native window is the backend's; the model only keeps its handle.
+// UI thread only.
 #pragma once
 
 #include <memory>

@@ -1,3 +1,6 @@
+// Adapters: records of cells, column names, the table's rows, the tree's nodes (ids never
+// reused, sibling links instead of vectors so inserting in the middle is cheap) and the grouped
+// adapter of list views. Each change bumps a version the views compare against.
 #include "toolkit/model/views/adapter.h"
 
 #include <algorithm>

@@ -5,6 +5,8 @@
 // Any other name ("icon") is given a column of its own on first use, numbered apart from the
 // plain columns so that a named value never shares a cell with a numbered one.
 // An item keeps only the cells that were set, so a wild column number costs one cell.
+// UI thread only. An adapter knows nothing of views: views find their adapter by handle and
+// follow its version counters to know what changed.
 #pragma once
 
 #include <cstdint>

@@ -1,3 +1,5 @@
+// Combo boxes: the items of their own table adapter, the drop-down (a toolkit window holding a
+// list box, made on opening and destroyed on closing), choosing, and typing into an editable box.
 #include "toolkit/model/views/combobox.h"
 
 #include <algorithm>
@@ -91,6 +93,9 @@ ListBox* ComboBox::popupList() const {
   return popupWindow() != 0 ? context().registry.get<ListBox>(popupList_) : nullptr;
 }
 
+// The drop-down opens under the box, as wide as it, as tall as its items (up to dropHeight).
+// Event 191 lets handlers fill or restyle the list first; the pop-up is shown only afterwards,
+// sized again for what they left unless they sized it themselves.
 HWINDOW ComboBox::openPopup() {
   if (popupWindow() != 0) return popup_;
   const HELE self = handle();
@@ -190,6 +195,7 @@ bool ComboBox::onKeyDown(int key, int /*flags*/) {
   if (!editable || !enabled) return false;
   if (key == key_back) {
     if (text.empty()) return true;
+    // Backspace takes a whole character: both halves of a surrogate pair.
     const bool pair = text.size() >= 2 && text.back() >= 0xDC00 && text.back() <= 0xDFFF;
     text.resize(text.size() - (pair ? 2 : 1));
   } else if (key == key_escape) {

@@ -9,6 +9,8 @@
 //                         row becomes the selection and its text the box's text
 //   typing (editable)     the text changes at its end, 180 is raised
 // The backend closes an open drop-down (closePopup) when the pop-up loses the activation.
+// UI thread only. The drop-down is a toolkit window of its own (a pop-up the platform shows
+// without activation), made and destroyed by the combo box.
 #pragma once
 
 #include "toolkit/model/views/listbox.h"

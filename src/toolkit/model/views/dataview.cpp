@@ -1,3 +1,7 @@
+// The data views' shared machinery: rows of equal height, the rows on screen built from the
+// template and bound to the adapter, refreshes, scrolling an item into view, painting the
+// selection and turning a press into an item. Every step that raises events (121, 122, 102...)
+// checks afterwards that the view and its rows still exist.
 #include "toolkit/model/views/dataview.h"
 
 #include <algorithm>
@@ -33,6 +37,8 @@ void ItemRow::arrange() {
   }
 }
 
+// Rows are arithmetic, so finding the rows of an area costs the same for ten items as for a
+// million: only the selected row may differ in height.
 int64_t RowGeometry::top(int64_t k) const {
   int64_t y = k * (height + space);
   if (selected >= 0 && k > selected) y += selectedHeight - height;
@@ -53,6 +59,8 @@ int64_t RowGeometry::at(int64_t y) const {
   return selected + 1 + (y - selEnd) / pitch;
 }
 
+// The plain containers of a template row let the mouse through to the row, so a click anywhere
+// on an item selects it; buttons, edits and the like inside keep their clicks.
 void passMouseThroughContainers(Element& root) {
   std::vector<Element*> stack(root.children().begin(), root.children().end());
   while (!stack.empty()) {
@@ -113,6 +121,8 @@ void DataView::useAdapter(HADAPTER adapter, bool owned) {
 
 Adapter* DataView::adapterObject() const { return context().registry.get<Adapter>(adapter_); }
 
+// Refreshes and reshapes only mark what is stale; the rows are rebuilt on the next paint or
+// lookup (ensureRows). Marked during a realise pass, they make it go round again.
 void DataView::refreshAll() {
   stale_ = true;
   dirty_ = true;
@@ -221,6 +231,8 @@ void DataView::realise() {
   if (again_) dirty_ = true;  // still changing after the last pass: try again next time
 }
 
+// One pass: rows of items gone from the screen or marked stale are destroyed, rows of items
+// newly on screen are built, the others only move to their slot.
 bool DataView::syncRows() {
   const HELE self = handle();
   Registry& registry = context().registry;
@@ -253,6 +265,8 @@ bool DataView::syncRows() {
   return true;
 }
 
+// The row of one item: its template (templateFor may raise 121, whose handler may name another
+// or change the view), the template's objects, their bindings to adapter columns, then 102/122.
 ItemRow* DataView::buildRow(const Slot& slot) {
   const HELE self = handle();
   Registry& registry = context().registry;
@@ -288,6 +302,8 @@ int DataView::resolveColumn(std::string_view name) {
 
 const XmlNode* DataView::sectionFor(const Template& t, const ItemKey&) { return t.item ? &*t.item : nullptr; }
 
+// Each bound object shows its column: a text shape the text, a picture shape or a button the
+// image. Only real changes count, so binding again costs no layout or repaint.
 void DataView::bindRow(ItemRow& row) {
   Record* record = recordOf(row.key);
   bool changed = false;
@@ -386,6 +402,7 @@ bool DataView::applyAttribute(std::string_view name, std::string_view value) {
   return ScrollView::applyAttribute(name, value);
 }
 
+// A template named by a layout is the view's own: destroyed with it, or at once if refused.
 bool DataView::applyPathAttribute(std::string_view name, std::string_view value, const std::filesystem::path& folder) {
   if (name != "itemTemplate") return false;
   if (Template* t = loadTemplateFile(folder / toPath(value), listType)) {

@@ -8,6 +8,8 @@
 // a refresh follows the number of items on screen, never the number of items in the view.
 // Rows are built lazily (before painting, on lookups) so that filling a view item by item
 // costs nothing per item.
+// UI thread only. A view reaches its adapter and template by handle; any of them may be destroyed
+// by a handler of the events it raises, which is why every pass re-finds them.
 #pragma once
 
 #include <cstdint>

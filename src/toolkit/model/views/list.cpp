@@ -1,3 +1,6 @@
+// Lists with a header: columns, the header row (template objects or painted headings, owner
+// drawn through 107), rows split into cells (owner drawn through 105) and the header kept over
+// the rows while they scroll sideways.
 #include "toolkit/model/views/list.h"
 
 #include <algorithm>
@@ -21,6 +24,8 @@ void ListHeader::paintDefaultBackground(Canvas& canvas, const XRect& abs) {
   canvas.fillRect(abs, palette::kWindowSurface, 255);
 }
 
+// Each heading: 107 first when someone listens (a handler marking it handled replaces the face),
+// then, without a header template, its text. A handler may destroy cells or the whole list.
 void ListHeader::paintContent(Canvas& canvas, const XRect&) {
   const HELE self = handle();
   List* owner = list();
@@ -154,6 +159,7 @@ int List::resolveColumn(std::string_view name) {
   return DataView::resolveColumn(name);
 }
 
+// A row's cells follow the columns' current widths, every time the row is placed.
 void List::placeRow(ItemRow& row, const Slot& slot) {
   row.cells.clear();
   int x = 0;
@@ -186,6 +192,7 @@ void List::created(ItemRow& row) {
     int i = rootIndex(row, object);
     if (i >= 0 && columnOf[static_cast<size_t>(i)] < 0) columnOf[static_cast<size_t>(i)] = column;
   }
+  // Objects bound to a column the list does not have go: they would have no cell to sit in.
   std::vector<HELE> missing;
   for (size_t i = 0; i < roots.size(); ++i)
     if (columnOf[i] >= static_cast<int>(columns.size())) missing.push_back(roots[i]->handle());
@@ -201,6 +208,7 @@ void List::created(ItemRow& row) {
 
 void List::itemPressed(const ItemKey& key, XPoint, int) { select(key.a); }
 
+// Cell by cell: 105 for each cell on screen when someone listens, else the selection band.
 void List::paintItems(Canvas& canvas, const XRect&, const std::vector<Slot>& slots) {
   const HELE self = handle();
   const bool owner = events()->has(XE_LIST_DRAWITEM);
@@ -226,6 +234,8 @@ void List::paintItems(Canvas& canvas, const XRect&, const std::vector<Slot>& slo
   }
 }
 
+// The header scrolls sideways with the rows but stays at the top of the view; it is rebuilt only
+// when the template or the number of columns changed.
 void List::placeHeader() {
   ListHeader* h = header();
   if (h == nullptr) return;

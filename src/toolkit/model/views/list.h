@@ -8,6 +8,7 @@
 // Events: 102 after a row's objects are built (column -1 in the record), 105 for every cell on
 // screen as it is painted (the default paints the selection band unless handled), 107 on the
 // header element for every heading as it is painted (the default paints its face).
+// UI thread only.
 #pragma once
 
 #include "toolkit/model/views/dataview.h"

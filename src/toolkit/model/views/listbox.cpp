@@ -1,3 +1,5 @@
+// List boxes: rows of a table adapter, single selection, and - as a combo box's drop-down - a
+// click on a row that chooses it.
 #include "toolkit/model/views/listbox.h"
 
 #include <algorithm>
@@ -34,6 +36,7 @@ Record* ListBox::recordOf(const ItemKey& key) {
   return t != nullptr ? t->row(key.a) : nullptr;
 }
 
+// Only the user's choice raises 86; a selection made in code (XListBox_SetSelectItem) is silent.
 void ListBox::select(int row, bool byUser) {
   if (row < -1 || row >= count() || row == selected) return;
   selected = row;
@@ -62,6 +65,8 @@ void ListBox::itemPressed(const ItemKey& key, XPoint, int) {
   select(key.a, true);
 }
 
+// A drop-down's row is chosen by a full click on the row that was pressed, not by the press: a
+// press then a drag off the row chooses nothing.
 void ListBox::defaultAction(int event, const EventArgs& args) {
   if (event == XE_LBUTTONDOWN) pressed_ = -1;
   DataView::defaultAction(event, args);

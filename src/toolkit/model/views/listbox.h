@@ -1,5 +1,6 @@
 // List boxes: rows of one adapter table shown through an item template, single selection.
 // A combo box's drop-down is a list box too (comboOwner set): a click on a row there chooses it.
+// UI thread only.
 #pragma once
 
 #include "toolkit/model/views/dataview.h"

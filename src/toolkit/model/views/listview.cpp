@@ -1,3 +1,5 @@
+// List views: group headings and, under each expanded group, its items in rows of as many as fit
+// the view's width; only the headings and rows in the area asked for are listed.
 #include "toolkit/model/views/listview.h"
 
 #include <algorithm>
@@ -47,6 +49,7 @@ void ListView::collectSlots(const XRect& area, std::vector<Slot>& out) {
     const int64_t n = static_cast<int64_t>(group.items.size());
     const int64_t rows = (n + cols - 1) / cols;
     const int64_t block = rows * itemHeight;
+    // Only the rows of the block that meet the area: a group of many items costs what is shown.
     if (y + block > area.top && y < area.bottom) {
       int64_t r0 = std::max<int64_t>(0, (area.top - y) / itemHeight);
       int64_t r1 = std::min<int64_t>(rows - 1, (area.bottom - 1 - y) / itemHeight);

@@ -4,6 +4,7 @@
 // description).
 // Clicking an item selects it (146: group, item); clicking a heading expands or collapses the
 // group (147: group, expanded).
+// UI thread only.
 #pragma once
 
 #include "toolkit/model/views/dataview.h"

@@ -1,3 +1,6 @@
+// Trees: the visible order of the items (a pre-order walk over expanded items, cached until the
+// adapter's shape changes), rows indented by depth, the expand button of each row, selection and
+// expansion, and the connecting lines.
 #include "toolkit/model/views/tree.h"
 
 #include <algorithm>
@@ -9,8 +12,6 @@
 #include "toolkit/xcgui_views.h"
 
 namespace tovalux::tk {
-
-namespace {}  // namespace
 
 HADAPTER Tree::newAdapter() { return context().registry.create<TreeAdapter>()->handle(); }
 
@@ -27,6 +28,7 @@ int Tree::insert(int parent, int position) {
   return id;
 }
 
+// Removing the selected item or one of its ancestors clears the selection.
 void Tree::remove(int id) {
   TreeAdapter* a = nodes();
   if (a == nullptr || a->node(id) == nullptr) return;
@@ -82,6 +84,8 @@ const std::vector<int>& Tree::order() {
   return order_;
 }
 
+// A node's place in the visible order, or -1 when it is hidden under a collapsed ancestor: a
+// node stamped in an earlier walk (another epoch) was not visited by this one.
 int Tree::orderIndex(int id) {
   order();
   TreeAdapter* a = nodes();
@@ -134,6 +138,9 @@ HTEMP Tree::templateFor(const ItemKey& key, const XRect& rect) {
   return context().registry.get<Template>(record.temp) != nullptr ? record.temp : itemTemplate();
 }
 
+// Object 0 of a tree's template, when it is a button, expands and collapses its item: a check
+// button shows the expanded state, a push button toggles it. The handler finds the tree and the
+// item again by handle and id, as either may be gone when it runs.
 void Tree::created(ItemRow& row) {
   const HELE self = handle();
   const int id = row.key.a;

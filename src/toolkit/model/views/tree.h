@@ -5,6 +5,7 @@
 // check-type one shows the expanded state as its checked state, and clicking it expands or
 // collapses the item (127). Event 121 comes before an item's objects are built and may name
 // another template for it; 122 follows the building.
+// UI thread only.
 #pragma once
 
 #include "toolkit/model/views/dataview.h"

@@ -316,14 +316,15 @@ void styleBarButtons(HELE bar, HELE open) {
   }
 }
 
-void buildMenuBar(Gallery& g, const std::wstring& images) {
-  if (!XC_IsHXCGUI(g.menuBar, XC_MENUBAR)) return;
+const wchar_t* const kBarMenus[] = {L"文件(F)", L"编辑(E)", L"查看(V)", L"插入(I)", L"数据库(B)",
+                                    L"调试(R)", L"生成(C)", L"工具(T)", L"扩展(X)", L"视图(W)",
+                                    L"帮助(H)", L"设置(S)", L"关于(A)"};
+
+// The bar's buttons, with the hover looks they take while no menu is open.
+void addBarButtons(Gallery& g) {
   XEle_EnableCSS(g.menuBar, false);
   XMenuBar_SetButtonHeight(g.menuBar, 18);
-  static const wchar_t* const kNames[] = {L"文件(F)", L"编辑(E)", L"查看(V)", L"插入(I)", L"数据库(B)",
-                                          L"调试(R)", L"生成(C)", L"工具(T)", L"扩展(X)", L"视图(W)",
-                                          L"帮助(H)", L"设置(S)", L"关于(A)"};
-  for (const wchar_t* name : kNames) {
+  for (const wchar_t* name : kBarMenus) {
     int index = XMenuBar_AddButton(g.menuBar, name);
     HELE button = XEle_GetChildByIndex(g.menuBar, index);
     XEle_SetWidth(button, std::wstring(name) == L"数据库(B)" ? 58 + 16 : 58);
@@ -340,7 +341,11 @@ void buildMenuBar(Gallery& g, const std::wstring& images) {
     });
   }
   XEle_AdjustLayout(g.menuBar);
+}
 
+// The items: a file and a debug menu with icons, shortcuts and submenus; the others one greyed
+// item each. The bar paints its menus itself (owner drawing).
+void fillBarMenus(Gallery& g, const std::wstring& images) {
   const std::vector<MenuEntry> file = {
       {L"新建(N)", L"Ctrl+N", nullptr, 0, {}},
       {L"打开(O)", L"Ctrl+O", L"OpenFileFromProject_16x.png", 0, {}},
@@ -372,7 +377,7 @@ void buildMenuBar(Gallery& g, const std::wstring& images) {
       {L"单步跟踪进入(I)", L"F8", L"StepIn_16x.png", menu_item_flag_disable, {}},
       {L"设置或清除断点(T)", L"F9", L"BreakpointEnable_Grey_16x.png", 0, {}},
   };
-  for (int m = 0; m < static_cast<int>(std::size(kNames)); ++m) {
+  for (int m = 0; m < static_cast<int>(std::size(kBarMenus)); ++m) {
     HMENUX menu = XMenuBar_GetMenu(g.menuBar, m);
     XMenu_SetItemHeight(menu, 22);
     XMenu_EnableDrawBackground(menu, true);
@@ -384,7 +389,10 @@ void buildMenuBar(Gallery& g, const std::wstring& images) {
     else
       addMenuEntries(menu, {{L"(空)", L"", nullptr, menu_item_flag_disable, {}}}, (m + 1) * 100, 0, images);
   }
+}
 
+// Drawing the menus, the open button's look, and the pop-ups' drop shadow.
+void hookBarMenus(Gallery& g) {
   XEle_RegEventC1(g.menuBar, XE_MENU_DRAW_BACKGROUND, &drawMenuBackground);
   XEle_RegEventC(g.menuBar, XE_MENU_DRAWITEM, &drawMenuItem);
   XEle_RegEventC1(g.menuBar, XE_MENU_POPUP, [](HELE bar, HMENUX menu, bool*) {
@@ -403,6 +411,13 @@ void buildMenuBar(Gallery& g, const std::wstring& images) {
     return 0;
   });
   styleBarButtons(g.menuBar, 0);
+}
+
+void buildMenuBar(Gallery& g, const std::wstring& images) {
+  if (!XC_IsHXCGUI(g.menuBar, XC_MENUBAR)) return;
+  addBarButtons(g);
+  fillBarMenus(g, images);
+  hookBarMenus(g);
 }
 
 // --- combo boxes ---------------------------------------------------------------------------
