@@ -87,7 +87,7 @@ HWND mdiClient() {
   static HWND client = nullptr;
   const HWND main = hostWindows().mainWindow();
   if (client == nullptr || !IsWindow(client) || GetParent(client) != main ||
-      GetDlgCtrlID(client) != HostWindows::kMdiClient)
+      GetDlgCtrlID(client) != hostControlId(HostControl::kMdiClient))
     client = hostWindows().mdiClient();
   return client;
 }

@@ -20,33 +20,13 @@
 #include <string>
 #include <string_view>
 
+#include "host/host_control_table.h"
+
 namespace tovalux {
 
-enum class HostMirror : uint8_t {
-  kUnitCombo,       // topBarItem629: CB_SETCURSEL (after)
-  kMemberCombo,     // topBarItem630: CB_SETCURSEL (after)
-  kToolboxTree,     // rightPanelItem1225: TVM_INSERTITEMA (after), TVM_DELETEITEM of TVI_ROOT or 0,
-                    // TVM_SELECTITEM with TVGN_CARET (text: the item's)
-  kComponentCombo,  // leftPanelItem1058: CB_ADDSTRING, CB_RESETCONTENT, CB_SETCURSEL (after; text:
-                    // the combo's window text)
-  kEventCombo,      // leftPanelItem1059: CB_SETCURSEL (after; text: the combo's window text)
-  kOutputTabs,      // the parent of bottomPanelItem1011: TCM_SETCURSEL (the router brings the pane
-                    // forward itself; a slot here is told as well)
-  kOutputText,      // bottomPanelItem1011: EM_REPLACESEL, EM_SETSEL(-1, 0) (build output)
-  kCallStack,       // bottomPanelItem1224: TVM_INSERTITEMA (after), TVM_DELETEITEM
-  kVariables,       // bottomPanelItem1109: TVM_INSERTITEMA (after), TVM_DELETEITEM
-  kWatchList,       // bottomPanelItem1187: LVM_INSERTITEMA, LVM_SETITEMA (lParam > 0),
-                    // LVM_DELETEALLITEMS, LVM_DELETEITEM
-  kSearchResults1,  // bottomPanelItem1182: LB_ADDSTRING, LB_RESETCONTENT
-  kSearchResults2,  // bottomPanelItem1183: LB_ADDSTRING, LB_RESETCONTENT
-  kLibraryTree,     // leftPanelItem1022: TVM_INSERTITEMA (after), TVM_DELETEITEM
-  kTipsText,        // bottomPanelItem1001: EM_SCROLLCARET (text: windowText; the help-tip pane)
-  kProgramTree,     // leftPanelItem1019: TVM_INSERTITEMA (after), TVM_DELETEITEM, TVM_EXPAND 1 or 2
-  kTipsStatus,      // the same EM_SCROLLCARET, second consumer: the status text "stateText"
-  kOutputScan,      // the same EM_REPLACESEL, second consumer, after kOutputText: the BlackMoon
-                    // build watch (scanBlackMoonOutput)
-  kCount
-};
+// The slots: one per host control a pane mirrors, and the second consumers, as the host-control
+// table (host/host_control_table.h) lists them with the messages the router watches for each.
+using HostMirror = MirrorSlot;
 
 // TVM_INSERTITEMA: the fields of the host's TVINSERTSTRUCTA, copied.
 struct HostTreeInsert {
