@@ -287,6 +287,8 @@ namespace tovalux {
 
 using namespace codeview;
 
+const Part kCodeScrollBarsPart{.name = "code scroll bars", .build = &setupCodeScrollBars};
+
 void setupCodeScrollBars() {
   const int size = GetSystemMetrics(SM_CXVSCROLL);
   if (const HXCGUI bar = frameElement("codeScrollBarV"); XC_IsHELE(bar)) XEle_SetWidth(XEle_GetParentEle(bar), size);

@@ -11,6 +11,7 @@
 #include "host/ui_jobs.h"
 #include "settings/settings.h"
 #include "shell/descriptors.h"
+#include "shell/part.h"
 #include "shell/shell_internal.h"
 
 namespace tovalux {
@@ -52,8 +53,6 @@ constexpr char kAdministrator[] = "管理员";
 constexpr char kNotAdministrator[] = "非管理员";
 constexpr int kWindowStyleFrame = 47;
 
-FrameBuilders gBuilders;
-std::atomic<HWINDOW (*)()> gTipWindowSource{nullptr};
 std::atomic<bool> gDarkTheme{false};
 
 struct Counters {
@@ -78,7 +77,7 @@ RECT placeInParent(HWND window) {
 }
 
 void keepTipWindowInCorner() {
-  HWINDOW (*source)() = gTipWindowSource.load();
+  HWINDOW (*source)() = peers().updateTipWindow;
   if (source == nullptr || !shellExists()) return;
   HWINDOW tip = source();
   if (!XC_IsHWINDOW(tip)) return;
@@ -193,10 +192,6 @@ HXCGUI frameElement(std::string_view name) { return shellExists() ? named(std::s
 bool darkTheme() { return gDarkTheme.load(); }
 void setDarkTheme(bool dark) { gDarkTheme.store(dark); }
 
-void setFrameBuilders(const FrameBuilders& builders) { gBuilders = builders; }
-const FrameBuilders& frameBuilders() { return gBuilders; }
-void setUpdateTipWindowSource(HWINDOW (*source)()) { gTipWindowSource.store(source); }
-
 bool createFrame() {
   if (shellExists()) return true;
   FrameParts& p = parts();
@@ -242,8 +237,8 @@ bool createFrame() {
     applyPaneLook();
     styleTabBars();
   }
-  if (gBuilders.buildToolBars) gBuilders.buildToolBars();
-  if (gBuilders.buildMainMenu) gBuilders.buildMainMenu();
+  if (const auto build = peers().buildToolBars) build();
+  if (const auto build = peers().buildMainMenu) build();
 
   XWnd_AdjustLayout(p.frame);
   XWnd_ShowWindow(p.frame, SW_SHOW);
@@ -316,8 +311,6 @@ void detachHostMainWindow() {
 }
 
 void closeFrame() {
-  if (XC_IsHWINDOW(gAuxiliary)) XWnd_CloseWindow(gAuxiliary);
-  gAuxiliary = 0;
   if (shellExists()) XWnd_CloseWindow(parts().frame);
   parts() = FrameParts{};
 }
@@ -325,6 +318,11 @@ void closeFrame() {
 void createAuxiliaryWindow() {
   gAuxiliary = XWnd_CreateEx(0, L"Tovalux", L"Tovalux", 0, 0, 0, 501, 221, nullptr, kWindowStyleFrame);
   if (XC_IsHWINDOW(gAuxiliary)) XWnd_AdjustLayout(gAuxiliary);
+}
+
+void closeAuxiliaryWindow() {
+  if (XC_IsHWINDOW(gAuxiliary)) XWnd_CloseWindow(gAuxiliary);
+  gAuxiliary = 0;
 }
 
 namespace {

@@ -21,6 +21,7 @@
 #include "lifecycle/lifecycle.h"
 #include "shell/descriptors.h"
 #include "shell/run_state.h"
+#include "shell/part.h"
 #include "shell/shell.h"
 #include "toolkit/model/controls/edit.h"
 #include "toolkit/model/core/context.h"
@@ -36,8 +37,7 @@ using testing::HostFixture;
 
 const bool kResets = (HostFixture::setAfterTeardown([] {
                         resetLifecycleForTests();
-                        resetDebugRunForTests();
-                        setToolBarRefresh(nullptr);
+                        tearDownDebugRun();
                       }),
                       true);
 
@@ -104,7 +104,7 @@ class DebuggingTest : public ::testing::Test {
     ASSERT_EQ(host.startShell(), 1);
     ASSERT_TRUE(shellExists());
     gRefreshes = 0;
-    setToolBarRefresh([] { ++gRefreshes; });
+    editPeersForTests([](Peers& peers) { peers.syncToolBarState = [] { ++gRefreshes; }; });
     host.pump();
   }
 
