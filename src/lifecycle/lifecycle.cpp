@@ -117,17 +117,22 @@ constexpr const Part* kParts[] = {
 }  // namespace
 
 int32_t startUp(NotifyFunction hostFunction) {
-  setHostNotifyFunction(hostFunction);
+  // Closed is final: a notification 1 after 6 or 17 answers and touches nothing (not the host's
+  // function, not the dock bars).
+  if (shellClosed()) return 1;
+  // A null function never replaces the one the host gave before: notification 6 still needs it.
+  if (hostFunction != nullptr) setHostNotifyFunction(hostFunction);
   hostNotify(kRequestMainWindow, 0, 0);  // the host expects to be asked once here
 
   logProgress("全局初始化...");
   HWND mainWindow = getHostMainWindow();
   hostWindows().setMainWindow(mainWindow);
-  showDockBars(SW_HIDE);
 
   logProgress("开始初始化设置...");
   const StartDecision decision = decideStart(shellState(), handleValue(mainWindow) >= 1);
   if (!decision.build) {
+    // A repeated notification 1 of a running shell hides the dock bars again.
+    showDockBars(SW_HIDE);
     setShellState(decision.next);
     return 1;
   }
@@ -141,7 +146,7 @@ int32_t startUp(NotifyFunction hostFunction) {
 int32_t shutDown(ShutdownKind kind) {
   if (kind == ShutdownKind::kFreeLibraryData) logToNotepad("#NL_FREE_LIB_DATA");
   HWND mainWindow = getHostMainWindow();
-  if (!shellExists() || handleValue(mainWindow) < 1) return 0;
+  if (handleValue(mainWindow) < 1) return 0;
   const ShutdownDecision decision = decideShutdown(shellState());
   if (!decision.restore) return 0;
   // Closed from here on: every subclass and hook that is still reached passes through.

@@ -12,7 +12,8 @@ namespace tovalux {
 
 struct Part;
 
-// Notification 1. Answers 1 on every path.
+// Notification 1. Answers 1 on every path. Once the shell is closed it touches nothing; a null
+// host function never replaces the one given before.
 int32_t startUp(NotifyFunction hostFunction);
 
 enum class ShutdownKind {

@@ -112,5 +112,17 @@ TEST_F(PartsTest, ABuildThatThrowsLeavesThatPartOutAndTheRestStarts) {
   expectEverythingGivenBack(host);
 }
 
+TEST_F(PartsTest, WithoutAFrameTheShellStillStartsAndNotificationSixStillRestores) {
+  HostFixture host;
+  armPartFailureForTests("frame", PartStep::kBuild);
+  start(host);
+  EXPECT_EQ(shellState(), ShellState::kRunning);
+  EXPECT_FALSE(shellExists());
+  EXPECT_EQ(host.host().dockBarsVisible(), "0000");
+
+  EXPECT_EQ(host.freeLibraryData(), 0);
+  expectEverythingGivenBack(host);
+}
+
 }  // namespace
 }  // namespace tovalux
