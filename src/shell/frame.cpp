@@ -62,6 +62,10 @@ Counters gCounters;
 
 HWINDOW gAuxiliary = 0;
 
+// The frame's native window, for threads other than the UI thread: the toolkit, which knows it
+// too, may be asked on the UI thread only. Set when the frame is made, cleared as it closes.
+std::atomic<HWND> gFrameWindow{nullptr};
+
 // The size of the screen area all monitors cover together.
 shell_rules::Size virtualScreen() {
   return {GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN)};
@@ -187,6 +191,7 @@ void takeBackRefusedHost(HWND host) {
 HWINDOW shellFrame() { return XC_IsHWINDOW(parts().frame) ? parts().frame : 0; }
 bool shellExists() { return XC_IsHWINDOW(parts().frame); }
 HWND shellFrameHwnd() { return shellExists() ? XWnd_GetHWND(parts().frame) : nullptr; }
+HWND shellFrameHwndAnyThread() { return gFrameWindow.load(std::memory_order_acquire); }
 HXCGUI frameElement(std::string_view name) { return shellExists() ? named(std::string(name).c_str()) : 0; }
 
 bool darkTheme() { return gDarkTheme.load(); }
@@ -202,6 +207,7 @@ bool createFrame() {
   p.frame = XFrameWnd_CreateEx(0, L"Tovalux", wide(kFrameTitle).c_str(), 0, 0, 0, size.width, size.height, nullptr,
                                kWindowStyleFrame);
   if (!XC_IsHWINDOW(p.frame)) return false;
+  gFrameWindow.store(XWnd_GetHWND(p.frame), std::memory_order_release);
   XWnd_SetMinimumSize(p.frame, shell_rules::kMinimumFrameSize, shell_rules::kMinimumFrameSize);
   if (isWindows10()) {
     XWnd_SetTransparentType(p.frame, 2);
@@ -311,6 +317,7 @@ void detachHostMainWindow() {
 }
 
 void closeFrame() {
+  gFrameWindow.store(nullptr, std::memory_order_release);
   if (shellExists()) XWnd_CloseWindow(parts().frame);
   parts() = FrameParts{};
 }

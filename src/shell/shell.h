@@ -35,6 +35,9 @@ HWINDOW shellFrame();
 bool shellExists();
 // The frame's native window; null when there is no frame.
 HWND shellFrameHwnd();
+// The same from any thread (the router's walk to a host control runs on the sender's): kept
+// apart from the toolkit, which only the UI thread may ask.
+HWND shellFrameHwndAnyThread();
 // An element of the frame's layouts by name ("winTitle", "codePageTab", "winToolBar0"...); 0
 // when absent.
 HXCGUI frameElement(std::string_view name);

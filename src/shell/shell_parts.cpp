@@ -10,8 +10,9 @@ namespace tovalux {
 namespace {
 
 void buildFrame() {
-  // The host controls the shell moves are looked for where it moved them.
-  hostWindows().setFallbackSources(&shellFrameHwnd, &propertyForm);
+  // The host controls the shell moves are looked for where it moved them; the frame's source is
+  // read on whatever thread sends to the event combo box.
+  hostWindows().setFallbackSources(&shellFrameHwndAnyThread, &propertyForm);
   createFrame();
 }
 
