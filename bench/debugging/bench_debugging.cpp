@@ -65,7 +65,7 @@ size_t countOf(const std::string& text, const std::string& piece) {
 // The stand-in's main window with the plug-in started in it, or alone.
 void openHost(Host& host, bool plugin) {
   tovalux::resetLifecycleForTests();
-  tovalux::resetDebugRunForTests();
+  tovalux::tearDownDebugRun();
   host.reset();
   host.setDirectory(TOVALUX_HOST_DIR_WINE);
   if (plugin) host.addLibrary(&GetNewInf, "in-process");

@@ -27,6 +27,7 @@
 #include "lifecycle/descriptor.h"
 #include "lifecycle/lifecycle.h"
 #include "shell/host_mirrors.h"
+#include "shell/part.h"
 #include "standin_host.h"
 
 namespace {
@@ -61,12 +62,9 @@ Round runRound(Host& host, bool baseline, int readyMs) {
   host.createWindows();
   host.show(SW_SHOWNORMAL);
   host.notifyStart();
-  tovalux::resetStartPageForTests();
-  if (baseline) {
-    tovalux::StartPageHooks hooks = tovalux::startPageHooks();
-    hooks.injectStartPage = &waitingRequest;
-    tovalux::setStartPageHooks(hooks);
-  }
+  tovalux::resetStartPageCountersForTests();
+  if (baseline)
+    tovalux::editPeersForTests([](tovalux::Peers& peers) { peers.startPage.injectStartPage = &waitingRequest; });
   host.runAction("page-open 起始页");
   tovalux::bench::pump();
   gBaselineStyled = false;

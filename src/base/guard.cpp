@@ -29,6 +29,7 @@ const char* guardSiteName(GuardSite site) {
     case GuardSite::kToolkit: return "toolkit callback";
     case GuardSite::kWorker: return "worker thread";
     case GuardSite::kUiJob: return "UI job";
+    case GuardSite::kPartStep: return "start-up or shut-down step";
     case GuardSite::kCount: break;
   }
   return "?";

@@ -21,6 +21,7 @@ enum class GuardSite : uint8_t {
   kToolkit,          // the toolkit's own callbacks into Windows
   kWorker,           // threads we start
   kUiJob,            // work handed to the UI thread
+  kPartStep,         // one Part's start-up or shut-down step (shell/part.h)
   kCount
 };
 

@@ -87,7 +87,7 @@ HWND mdiClient() {
   static HWND client = nullptr;
   const HWND main = hostWindows().mainWindow();
   if (client == nullptr || !IsWindow(client) || GetParent(client) != main ||
-      GetDlgCtrlID(client) != HostWindows::kMdiClient)
+      GetDlgCtrlID(client) != hostControlId(HostControl::kMdiClient))
     client = hostWindows().mdiClient();
   return client;
 }
@@ -286,6 +286,8 @@ void stopCaretTimer() {
 namespace tovalux {
 
 using namespace codeview;
+
+const Part kCodeScrollBarsPart{.name = "code scroll bars", .build = &setupCodeScrollBars};
 
 void setupCodeScrollBars() {
   const int size = GetSystemMetrics(SM_CXVSCROLL);

@@ -31,7 +31,6 @@ constexpr int kWhite = 255;
 constexpr int kTabText = 241;
 
 CodeViewCounters gCounters;
-CodeViewPeers gPeers;
 
 // Page window -> its label. A label handle is never reused by the toolkit, so a stale one simply
 // answers "no such element".
@@ -249,7 +248,7 @@ void pageActivated(HWND page) {
   selectPageTab(page);
   const bool designer = gWindowPages.count(page) != 0;
   showToolboxPane(designer);
-  if (gPeers.syncDesignerToolBar) gPeers.syncDesignerToolBar(designer);
+  if (const auto sync = tovalux::peers().syncDesignerToolBar) sync(designer);
   refreshNavigationForPage(page);
 }
 
@@ -318,7 +317,6 @@ LRESULT onMdiClientMessage(SubclassCall& call) {
 }  // namespace
 
 CodeViewCounters& counters() { return gCounters; }
-const CodeViewPeers& peers() { return gPeers; }
 
 XString wide(std::string_view gbk) { return XC_AnsiToUnicode(std::string(gbk).c_str()); }
 
@@ -331,10 +329,16 @@ HXCGUI frameObject(std::string_view name, int type) {
 
 using namespace codeview;
 
-void registerCodeViewProcedures() {
-  setHostProcedure(HostProcedure::kMdiClient, &mdiClientProcedure);
-  setHostProcedure(HostProcedure::kCodeView, &codeViewProcedure);
-}
+namespace {
+constexpr ProcedureBinding kCodeViewProcedures[] = {{HostProcedure::kMdiClient, &mdiClientProcedure},
+                                                    {HostProcedure::kCodeView, &codeViewProcedure}};
+}  // namespace
+
+const Part kCodeTabsPart{.name = "code-page tabs and navigation bar",
+                         .build = &setupCodeTabs,
+                         .tearDown = &shutDownCodeView,
+                         .mirrors = kNavigationMirrors,
+                         .procedures = kCodeViewProcedures};
 
 void setupCodeTabs() {
   gPageTabs.clear();
@@ -356,8 +360,6 @@ void shutDownCodeView() {
   gClosingPage = nullptr;
   gClosingPageGone = false;
 }
-
-void setCodeViewPeers(const CodeViewPeers& peers) { gPeers = peers; }
 
 LRESULT CALLBACK mdiClientProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   return runSubclass(&mdiClientProcedure, &onMdiClientMessage, window, message, wParam, lParam);

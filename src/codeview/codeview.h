@@ -3,10 +3,10 @@
 // its program tree), the shell's scroll bars kept in step with the active code view, and the
 // caret status fields.
 //
-// Start-up wires it in three steps: registerCodeViewProcedures before the hooks are installed
-// (the hooks subclass the MDI client and every new code view with these procedures), then the
-// pane builders setupCodeTabs (tabs and navigation bar) and setupCodeScrollBars. Shut-down calls
-// shutDownCodeView before the subclasses are put back. Everything runs on the host's UI thread.
+// Two Parts (shell/part.h): the code tabs' (tabs and navigation bar; it declares the procedures
+// the hooks subclass the MDI client and every new code view with, and mirrors the host's unit and
+// member combo boxes) and the scroll bars'. Their builders run after the hooks are installed; the
+// tabs' tearDown runs before the subclasses are put back. Everything runs on the host's UI thread.
 #pragma once
 
 #include <windows.h>
@@ -15,25 +15,19 @@
 
 namespace tovalux {
 
-// The MDI client's and the code views' procedures into the hooks' plug points
-// (shell/host_mirrors.h).
-void registerCodeViewProcedures();
+struct Part;
+extern const Part kCodeTabsPart;
+extern const Part kCodeScrollBarsPart;
 
-// Pane builders (start-up step 18): the tab bar "codePageTab" with the navigation bar, and the
-// scroll bars "codeScrollBarV" / "codeScrollBarH".
+// The Parts' builders: the tab bar "codePageTab" with the navigation bar, and the scroll bars
+// "codeScrollBarV" / "codeScrollBarH". The designer tool bar follows the active page through the
+// commands' syncDesignerToolBar peer.
 void setupCodeTabs();
 void setupCodeScrollBars();
 
 // Stops the caret timer and any table fill still running and forgets every page (shut-down,
 // before the subclasses are put back).
 void shutDownCodeView();
-
-// What the code view companions call in peers of their layer; lifecycle fills it.
-struct CodeViewPeers {
-  // The designer tool bar follows the active page (enabled on a window-designer page).
-  void (*syncDesignerToolBar)(bool windowPage) = nullptr;
-};
-void setCodeViewPeers(const CodeViewPeers& peers);
 
 // The procedures themselves (the hooks install them through the plug points).
 LRESULT CALLBACK mdiClientProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

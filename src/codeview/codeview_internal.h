@@ -7,12 +7,12 @@
 #include <string_view>
 
 #include "codeview/codeview.h"
+#include "shell/part.h"
 #include "toolkit/xcgui.h"
 
 namespace tovalux::codeview {
 
 CodeViewCounters& counters();
-const CodeViewPeers& peers();
 
 // GBK in, UTF-16 to the toolkit.
 XString wide(std::string_view gbk);
@@ -23,6 +23,8 @@ HXCGUI frameObject(std::string_view name, int type);
 // The navigation bar's start-up part (called from setupCodeTabs) and its shut-down part.
 void setupNavigationBar();
 void stopNavigation();
+// The navigation bar follows the host's unit and member combo boxes (the code tabs' Part).
+extern const MirrorBinding kNavigationMirrors[2];
 // The caret timer's shut-down part.
 void stopCaretTimer();
 

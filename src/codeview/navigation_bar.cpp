@@ -313,9 +313,10 @@ void setupNavigationBar() {
     XEle_RegEventC1(combo, XE_COMBOBOX_SELECT, &onNavMemberSelect);
     XEle_RegEventC1(combo, XE_COMBOBOX_POPUP_LIST, &onNavMemberPopup);
   }
-  setHostMirror(HostMirror::kUnitCombo, &onUnitComboSelection);
-  setHostMirror(HostMirror::kMemberCombo, &onMemberComboSelection);
 }
+
+const MirrorBinding kNavigationMirrors[2] = {{HostMirror::kUnitCombo, &onUnitComboSelection},
+                                             {HostMirror::kMemberCombo, &onMemberComboSelection}};
 
 void stopNavigation() {
   cancelFill();

@@ -2,16 +2,16 @@
 
 #include <windows.h>
 
-#include <vector>
-
 #include <atomic>
 #include <string>
+#include <vector>
 
 #include "base/guard.h"
 #include "base/last_error.h"
 #include "commands/blackmoon_rules.h"
 #include "commands/commands_internal.h"
 #include "host/host_protocol.h"
+#include "shell/part.h"
 
 namespace tovalux {
 namespace {
@@ -19,10 +19,11 @@ namespace {
 using namespace commands;
 
 bool gPending = false;
-std::atomic<void (*)(std::string_view)> gOutputSink{nullptr};
 
+// The lines about a result the plug-in was not given go to the build-output pane (the debugging
+// Part's writeBuildOutput peer); without it they are dropped.
 void writeLine(std::string_view line) {
-  if (auto write = gOutputSink.load()) write(line);
+  if (const auto write = peers().writeBuildOutput) write(line);
 }
 
 using Routine = void(__stdcall*)(const char* path, int32_t zero);
@@ -110,7 +111,5 @@ void watchBlackMoonOutput(const HostMessage& message) {
   if (message.message != EM_REPLACESEL || !message.hasText) return;
   guarded(GuardSite::kHookReplacement, [&] { scanBlackMoonOutput(message.text); });
 }
-
-void setBlackMoonOutputSink(void (*write)(std::string_view line)) { gOutputSink.store(write); }
 
 }  // namespace tovalux

@@ -33,8 +33,4 @@ void scanBlackMoonOutput(std::string_view text);
 // The same, as the router's kOutputScan slot.
 void watchBlackMoonOutput(const HostMessage& message);
 
-// Where the lines about a result the plug-in was not given go (the build-output pane; set by
-// start-up). Until set they are dropped.
-void setBlackMoonOutputSink(void (*write)(std::string_view line));
-
 }  // namespace tovalux

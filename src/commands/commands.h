@@ -9,9 +9,10 @@
 
 namespace tovalux {
 
-// Hands the frame its builders (buildToolBars, buildMainMenu, mainMenuOpen); start-up calls it
-// before the frame is created.
-void installCommandBuilders();
+struct Part;
+// The commands' Part: it offers the frame its tool bars and menu bar, and the tool-bar syncs and
+// the context-menu look to the other Parts; it watches the host's output for BlackMoon builds.
+extern const Part kCommandsPart;
 
 // Builds "winMainTopMenu" (the thirteen menus, recent files from the registry). Once.
 void buildMainMenu();
@@ -38,18 +39,14 @@ int toolBarRedrawCount();
 
 // --- what other subsystems fill in -------------------------------------------------------------
 
-// Empties the build-output pane; "编译", "静态编译", "运行" and "重新运行" call it first. Set by
-// the debugging subsystem; until then the buttons only skip that step.
-void setClearBuildOutput(void (*clear)());
+// Empties the build-output pane; "编译", "静态编译", "运行" and "重新运行" call it first (the
+// debugging Part's clearBuildOutput peer; without it the buttons only skip that step). The
+// settings dialog (menu "设置(S)" > "Tovalux-主题设置", id 1200) is the openSettingsDialog peer.
 void clearBuildOutput();
-// Opens the settings dialog (menu "设置(S)" > "Tovalux-主题设置", id 1200).
-void setSettingsDialogOpener(void (*open)());
 
-// Position 13 of "winToolBar0" is the linker selector. The factory, when set before the tool
-// bars are built, makes it: it creates the element inside `toolBar` and answers it. Without a
-// factory a placeholder combo box holds the position, so every later position stays where the
+// Position 13 of "winToolBar0" is the linker selector (createLinkerSelector). When it cannot be
+// made, a placeholder combo box holds the position, so every later position stays where the
 // state rules expect it.
-void setLinkerSelectorFactory(HELE (*create)(HELE toolBar));
 // The element at position 13 (the placeholder or the linker selector); 0 before the bars exist.
 HELE toolBarSlot13();
 // Puts `element` (created inside "winToolBar0") at position 13 instead of the element there,

@@ -1,49 +1,51 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include <atomic>
-
 #include "base/ui_seams.h"
+#include "commands/blackmoon.h"
 #include "commands/commands.h"
 #include "commands/commands_internal.h"
+#include "commands/menu_drawing.h"
 #include "host/host_protocol.h"
 #include "host/host_text.h"
 #include "host/host_windows.h"
 #include "host/ide_functions.h"
+#include "shell/part.h"
 #include "shell/run_state.h"
 #include "shell/shell.h"
 
 namespace tovalux {
 namespace {
 
-std::atomic<void (*)()> gClearBuildOutput{nullptr};
-std::atomic<void (*)()> gOpenSettingsDialog{nullptr};
-
 // A caption longer than this is cut (the markers sit at its end only on absurd paths).
 constexpr size_t kCaptionCap = 32 * 1024;
 
+// The BlackMoon build watch reads every text the host appends to its output box, after the
+// build-output pane copied it.
+constexpr MirrorBinding kCommandsMirrors[] = {{HostMirror::kOutputScan, &watchBlackMoonOutput}};
+
 }  // namespace
 
-void installCommandBuilders() {
-  FrameBuilders builders;
-  builders.buildToolBars = &buildToolBars;
-  builders.buildMainMenu = &buildMainMenu;
-  builders.mainMenuOpen = &mainMenuOpen;
-  setFrameBuilders(builders);
-}
-
-void setClearBuildOutput(void (*clear)()) { gClearBuildOutput.store(clear); }
-
 void clearBuildOutput() {
-  if (auto clear = gClearBuildOutput.load()) clear();
+  if (const auto clear = peers().clearBuildOutput) clear();
 }
 
-void setSettingsDialogOpener(void (*open)()) { gOpenSettingsDialog.store(open); }
+const Part kCommandsPart{
+    .name = "commands",
+    .mirrors = kCommandsMirrors,
+    .offers = {.buildToolBars = &buildToolBars,
+               .buildMainMenu = &buildMainMenu,
+               .mainMenuOpen = &mainMenuOpen,
+               .syncToolBarState = &syncToolBarState,
+               .syncDesignerToolBar = &syncDesignerToolBar,
+               .attachContextMenuLook = &attachContextMenuLook},
+    .progress = "开始创建框架...",
+};
 
 namespace commands {
 
 void openSettingsDialog() {
-  if (auto open = gOpenSettingsDialog.load()) open();
+  if (const auto open = peers().openSettingsDialog) open();
 }
 
 std::string hostCaption() { return windowTextCapped(getHostMainWindow(), kCaptionCap); }

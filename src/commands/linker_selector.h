@@ -12,8 +12,8 @@
 
 namespace tovalux {
 
-// The tool bars' factory for position 13 (setLinkerSelectorFactory): creates the combo box inside
-// `toolBar` and answers it (the builder appends it).
+// Position 13 of the main tool bar: creates the combo box inside `toolBar` and answers it (the
+// builder appends it); 0 when it cannot be made.
 HELE createLinkerSelector(HELE toolBar);
 
 // The name of the linker in use (empty when the setting is missing or outside the layout).

@@ -12,6 +12,7 @@
 #include "commands/commands.h"
 #include "commands/commands_internal.h"
 #include "commands/host_queries.h"
+#include "commands/linker_selector.h"
 #include "shell/toolbar_builder.h"
 #include "commands/toolbar_table.h"
 #include "host/host_protocol.h"
@@ -37,7 +38,6 @@ struct ToolBarsState {
   HELE main = 0;
   HELE designer = 0;
   HELE slot13 = 0;
-  HELE (*linkerFactory)(HELE) = nullptr;
   // What the main tool bar holds, position by position, and the text colour last set on each:
   // taken again when the bar or its element count changes (the sync runs at every status-line
   // message, so it does not walk the bar each time).
@@ -193,7 +193,7 @@ void buildToolBars() {
     if (s.main == 0 && main.attach(frameElement(kMainToolBar))) {
       s.main = main.toolBar();
       addGroup(main, mainToolBarFirstGroup());
-      HELE selector = s.linkerFactory != nullptr ? s.linkerFactory(s.main) : 0;
+      HELE selector = createLinkerSelector(s.main);
       if (!XC_IsHELE(selector)) selector = makePlaceholder(s.main);
       s.slot13 = main.addElement(selector);
       addGroup(main, mainToolBarSecondGroup());
@@ -253,8 +253,6 @@ void syncDesignerToolBar(bool windowPage) {
 }
 
 int toolBarRedrawCount() { return bars().redraws; }
-
-void setLinkerSelectorFactory(HELE (*create)(HELE toolBar)) { bars().linkerFactory = create; }
 
 HELE toolBarSlot13() {
   HELE element = toolBarElement(bars().main, kLinkerPosition);

@@ -10,6 +10,7 @@
 #include "debugging/run_log_rules.h"
 #include "settings/settings.h"
 #include "shell/host_mirrors.h"
+#include "shell/part.h"
 #include "shell/shell.h"
 
 namespace tovalux {
@@ -101,7 +102,14 @@ void onHostTip(const HostMessage& message) {
   if (message.hasText) showHelpTip(message.text);
 }
 
+// Both handlers do nothing while their pane's edit does not exist.
+constexpr MirrorBinding kOutputMirrors[] = {{HostMirror::kTipsText, &onHostTip},
+                                            {HostMirror::kOutputText, &onHostOutput}};
+
 }  // namespace
+
+const Part kDebugOutputPart{
+    .name = "debug output", .build = &buildOutputPanes, .mirrors = kOutputMirrors, .progress = "开始重新绘制..."};
 
 void buildOutputPanes() {
   gPanes = {};
@@ -112,7 +120,6 @@ void buildOutputPanes() {
     styleEdit(gPanes.helpTip, true);
     if (isEdit(gPanes.helpTip)) XEdit_EnableMultiLine(gPanes.helpTip, true);
   }
-  setHostMirror(HostMirror::kTipsText, &onHostTip);
   if (!loadPaneView(kPaneDebugOutput, "OutDbugTipView.xml")) return;
   const HELE left = namedElement("outDbugTipEle");
   const HELE right = namedElement("outDbugHelpEle");
@@ -131,7 +138,6 @@ void buildOutputPanes() {
   if (isEdit(gPanes.buildOutput)) addMarkerStyles(gPanes.buildOutput);
   gPanes.toolBar = namedElement("outDbugToolBar");
   fillOutputToolBar(gPanes.toolBar, gPanes.buildOutput);
-  setHostMirror(HostMirror::kOutputText, &onHostOutput);
 }
 
 void writeBuildOutput(std::string_view text) {

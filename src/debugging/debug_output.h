@@ -12,6 +12,10 @@
 
 namespace tovalux {
 
+struct Part;
+// The panes' Part: builds them and mirrors the host's tips box and output box into them.
+extern const Part kDebugOutputPart;
+
 // Start-up: both pane views, the text styles and the pane tool bar. Once, after the dock panes.
 void buildOutputPanes();
 
@@ -19,7 +23,7 @@ void buildOutputPanes();
 // it is; then the pane scrolls to the end.
 void writeBuildOutput(std::string_view text);
 // Empties the build output: the host emptied its output box, or the user pressed "全部清除" or a
-// build button (the commands subsystem's clearBuildOutput comes here once start-up links it).
+// build button (the debugging Part offers it to the commands as clearBuildOutput).
 void clearBuildOutputPane();
 // The debugging-run log (also the module manager's log).
 void appendDebugLine(std::string_view text);

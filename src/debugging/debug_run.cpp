@@ -15,6 +15,7 @@
 #include "host/shell_state.h"
 #include "host/ui_jobs.h"
 #include "shell/host_mirrors.h"
+#include "shell/part.h"
 #include "shell/run_state.h"
 #include "shell/shell.h"
 #include "shell/shell_rules.h"
@@ -24,7 +25,6 @@ namespace {
 
 std::mutex gNameLock;
 std::string gProgramName;
-std::atomic<void (*)()> gToolBarRefresh{nullptr};
 
 std::atomic<uint32_t> gRunsStarted{0};
 std::atomic<uint32_t> gRunsStopped{0};
@@ -90,7 +90,7 @@ std::string projectPathFromHostCaption() {
 }
 
 void requestToolBarRefresh() {
-  void (*refresh)() = gToolBarRefresh.load(std::memory_order_acquire);
+  void (*refresh)() = peers().syncToolBarState;
   if (!refresh) return;
   gRefreshRequests.fetch_add(1);
   postUiJob([refresh] { refresh(); }, kToolBarRefresh);
@@ -161,20 +161,23 @@ std::string debuggedProgramName() {
   return gProgramName;
 }
 
-void registerDebuggingHooks() {
-  DebugHookRules rules;
-  rules.processCreated = [](const CreateProcessCall& call) {
-    onProcessCreated(call.result, call.commandLine, call.creationFlags, call.processInformation);
-  };
-  rules.beforeWaitForDebugEvent = [](const DEBUG_EVENT& held, DWORD) { onBeforeWaitForDebugEvent(&held); };
-  rules.beforeDebugStop = &onBeforeDebugStop;
-  setDebugHookRules(rules);
-  setDisassemblySink(&showDisassembly);
-}
+const Part kDebuggingPart{
+    .name = "debugging",
+    .tearDown = &tearDownDebugRun,
+    .offers = {.clearBuildOutput = &clearBuildOutputPane,
+               .writeBuildOutput = &writeBuildOutput,
+               .appendDebugLine = &appendDebugLine,
+               .showDisassembly = &showDisassembly,
+               .debugHooks = {
+                   .processCreated =
+                       [](const CreateProcessCall& call) {
+                         onProcessCreated(call.result, call.commandLine, call.creationFlags, call.processInformation);
+                       },
+                   .beforeWaitForDebugEvent = [](const DEBUG_EVENT& held, DWORD) { onBeforeWaitForDebugEvent(&held); },
+                   .beforeDebugStop = &onBeforeDebugStop}},
+};
 
-void setToolBarRefresh(void (*refresh)()) { gToolBarRefresh.store(refresh, std::memory_order_release); }
-
-void resetDebugRunForTests() {
+void tearDownDebugRun() {
   waitingExceptionLines().clear();
   clearDebuggedProcess();
   setDebugging(false);

@@ -24,17 +24,16 @@ void onBeforeDebugStop(DWORD processId);
 // The file-name part of the debugged program's command line; empty when not debugging.
 std::string debuggedProgramName();
 
-// Who re-applies the main tool bar's states (the commands subsystem); it runs on the UI thread,
-// and a burst of requests (one per debug event) ends in one run.
-void setToolBarRefresh(void (*refresh)());
+struct Part;
+// The debugging Part: it offers the three rules above to the host hooks (CreateProcessA,
+// WaitForDebugEvent, DebugActiveProcessStop on the host's debugger thread), the disassembly pane
+// to the host main window's 89963 row, and the output panes' writers to the commands and the
+// module manager. Each debug event re-applies the main tool bar through the commands'
+// syncToolBarState (on the UI thread; a burst of requests, one per debug event, ends in one run).
+extern const Part kDebuggingPart;
 
-// Plugs the three rules above into the host hooks (CreateProcessA, WaitForDebugEvent,
-// DebugActiveProcessStop on the host's debugger thread) and the disassembly pane into the host
-// main window's 89963 row. Before the hooks are installed (start-up step 17).
-void registerDebuggingHooks();
-
-// The run state back to "not debugging" (tests; the real host starts one shell per process).
-void resetDebugRunForTests();
+// Its tearDown: the run state back to "not debugging", the counters to zero.
+void tearDownDebugRun();
 
 // What the rules did, for tests and benchmarks.
 struct DebugRunCounters {

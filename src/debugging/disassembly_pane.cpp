@@ -9,6 +9,7 @@
 #include "base/gbk.h"
 #include "base/guard.h"
 #include "debugging/disassembly_rules.h"
+#include "shell/part.h"
 #include "shell/shell.h"
 #include "toolkit/xcgui_views.h"
 
@@ -86,6 +87,8 @@ void registerDrawing(HELE list) {
 }
 
 }  // namespace
+
+const Part kDisassemblyPart{.name = "disassembly pane", .build = &buildDisassemblyPane};
 
 void buildDisassemblyPane() {
   gList = 0;

@@ -9,6 +9,9 @@
 
 namespace tovalux {
 
+struct Part;
+extern const Part kDisassemblyPart;
+
 // Start-up, after the dock panes: the layout, the list's columns and look, its drawing handlers.
 void buildDisassemblyPane();
 

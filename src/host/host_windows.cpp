@@ -2,19 +2,29 @@
 
 namespace tovalux {
 
-HWND HostWindows::walk(std::initializer_list<int> ids) const {
+HWND HostWindows::walk(const IdPath& path) const {
+  if (path.length == 0) return nullptr;
   HWND window = main_;
-  for (int id : ids) {
+  for (uint8_t step = 0; step < path.length; ++step) {
     if (!window) return nullptr;
-    window = GetDlgItem(window, id);
+    window = GetDlgItem(window, path.ids[step]);
   }
   return window;
 }
 
-HWND HostWindows::leftPanelItemOr(int id, WindowSource movedTo) const {
-  if (HWND item = leftPanelItem(id)) return item;
-  HWND holder = movedTo ? movedTo() : nullptr;
+HWND HostWindows::movedItem(MovedTo place, int32_t id) const {
+  const WindowSource source = place == MovedTo::kShellFrame     ? shellFrame_
+                              : place == MovedTo::kPropertyForm ? propertyForm_
+                                                                : nullptr;
+  HWND holder = source ? source() : nullptr;
   return holder ? GetDlgItem(holder, id) : nullptr;
+}
+
+HWND HostWindows::find(HostControl control) const {
+  if (control >= HostControl::kCount) return nullptr;
+  const HostControlRow& row = hostControlRow(control);
+  if (HWND found = walk(row.path)) return found;
+  return row.movedTo == MovedTo::kNowhere ? nullptr : movedItem(row.movedTo, row.path.id);
 }
 
 HostWindows& hostWindows() {

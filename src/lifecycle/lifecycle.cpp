@@ -2,16 +2,11 @@
 
 #include <windows.h>
 
-#include <iterator>
-
 #include "base/diagnostics.h"
 #include "base/embedded_files.h"
 #include "base/workers.h"
 #include "codeview/codeview.h"
-#include "commands/blackmoon.h"
 #include "commands/commands.h"
-#include "commands/linker_selector.h"
-#include "commands/menu_drawing.h"
 #include "hooks/host/host_hooks.h"
 #include "hooks/host/start_page.h"
 #include "debugging/debug_output.h"
@@ -34,6 +29,7 @@
 #include "settings/dialog/settings_dialog.h"
 #include "settings/settings.h"
 #include "shell/host_mirrors.h"
+#include "shell/part.h"
 #include "shell/shell.h"
 #include "toolkit/win32/xcgui_win32.h"
 #include "update/update_check.h"
@@ -43,28 +39,6 @@ namespace {
 
 constexpr LONG kRestoredHostStyle = 0x14CF0000;  // WS_VISIBLE | WS_CLIPSIBLINGS | WS_OVERLAPPEDWINDOW
 
-HostHookSteps gHookSteps{&installHostHooks, &removeHostHooks};
-
-// Menu entry 1200 opens the settings dialog. Registered once at load rather than at start-up, so
-// an opener a test puts in place before starting the shell is not replaced.
-const bool gSettingsDialogWired = (setSettingsDialogOpener(&openSettingsDialogFromMenu), true);
-
-// Start-up step 18, in this order.
-constexpr PaneBuilder kPaneBuilders[] = {
-    {"debug output", &buildOutputPanes},
-    {"support-library browser", &buildLibraryPane},
-    {"project structure tree", &buildProjectPane},
-    {"code-page tabs and navigation bar", &setupCodeTabs},
-    {"breakpoint and stack pane", &buildStackPane},
-    {"watch pane", &buildWatchPane},
-    {"search-result panes", &buildSearchPanes},
-    {"properties and events pane", &buildPropertiesPane},
-    {"code scroll bars", &setupCodeScrollBars},
-    {"disassembly pane", &buildDisassemblyPane},
-    {"toolbox", &buildToolboxPane},
-    {"module manager", &buildModulePane},
-};
-
 // The host's four dock bars, in the order they are hidden and shown again.
 void showDockBars(int command) {
   const HostWindows& windows = hostWindows();
@@ -72,14 +46,30 @@ void showDockBars(int command) {
     if (bar) ShowWindow(bar, command);
 }
 
-void stripHostFrame(HWND host) {
+// --- the lifecycle's own Parts -----------------------------------------------------------------
+
+void writeEngineFile() { ensureEmbeddedFile(TOVALUX_RES_OLLY, hostPath("olly.dll")); }
+
+// The host main window loses its caption and sizing frame (the shell frame has its own), and its
+// dock bars hide (the panes show their contents); shut-down gives all of it back.
+void takeHostMainWindow() {
+  showDockBars(SW_HIDE);
+  HWND host = hostWindows().mainWindow();
   SetWindowLongA(host, GWL_STYLE, GetWindowLongA(host, GWL_STYLE) & ~static_cast<LONG>(WS_CAPTION));
   SetWindowLongA(host, GWL_STYLE, GetWindowLongA(host, GWL_STYLE) & ~static_cast<LONG>(WS_THICKFRAME));
+}
+
+void giveHostMainWindowBack() {
+  HWND host = hostWindows().mainWindow();
+  SetWindowLongA(host, GWL_STYLE, kRestoredHostStyle);
+  showDockBars(SW_SHOW);
+  UpdateWindow(host);
 }
 
 XString wide(const std::string& gbk) { return XC_AnsiToUnicode(gbk.c_str()); }
 
 void initialiseToolkit() {
+  setDarkTheme(true);
   XInitXCGUI("Tovalux");
   XC_LoadResource(wide("lib\\Tovalux\\Dark\\resource.res").c_str());
   XC_LoadStyle(wide("lib\\Tovalux\\Dark\\style.css").c_str());
@@ -91,107 +81,82 @@ void initialiseToolkit() {
   if (font != 0) XC_SetDefaultFont(font);
 }
 
-// The debugging aids and the commands reach each other through these (peers of one layer).
-void linkDebuggingAids() {
-  setClearBuildOutput(&clearBuildOutputPane);
-  setToolBarRefresh(&syncToolBarState);
-  registerDebuggingHooks();  // before start-up step 17 installs the hooks that call them
-}
+const Part kEngineFilePart{.name = "debugging engine file", .build = &writeEngineFile};
+const Part kHostMainWindowPart{.name = "host main window",
+                               .build = &takeHostMainWindow,
+                               .tearDown = &giveHostMainWindowBack,
+                               .progress = "入口函数开始加载..."};
+const Part kToolkitPart{.name = "toolkit", .build = &initialiseToolkit, .tearDown = &XExitXCGUI};
+void openUiJobQueue() { openUiJobs(); }
 
-void buildShell(HWND host) {
-  // Running from here on: the subclasses installed during the build act at once.
-  setShellState(ShellState::kRunning);
-  ensureEmbeddedFile(TOVALUX_RES_OLLY, hostPath("olly.dll"));
-  logProgress("入口函数开始加载...");
-  setDarkTheme(true);
-  stripHostFrame(host);
-  initialiseToolkit();
-  openUiJobs();
-  hostWindows().setFallbackSources(&shellFrameHwnd, &propertyForm);
+const Part kUiJobsPart{.name = "UI jobs", .build = &openUiJobQueue, .tearDown = &closeUiJobs};
 
-  logProgress("开始创建框架...");
-  installCommandBuilders();                // the frame fills its menu bar and tool bars through them
-  setToolBarStateSync(&syncToolBarState);  // 0x362 on the host main window re-applies the main bar
-  linkDebuggingAids();
-  setLinkerSelectorFactory(&createLinkerSelector);  // position 13 of the main tool bar
-  setBlackMoonOutputSink(&writeBuildOutput);        // the BlackMoon watch's own lines
-  setHostMirror(HostMirror::kOutputScan, &watchBlackMoonOutput);
-  setUpdateTipWindowSource(&updateTipWindow);  // the frame keeps the tip in its corner
-  createFrame();
-  logProgress("开始获取内存...");
-  // The procedures the hooks put on host windows as they install and as the host makes them.
-  registerCodeViewProcedures();
-  setHostProcedure(HostProcedure::kToolboxButton, &toolboxButtonProcedure);
-  registerStartPage();  // the links' procedure, the watcher, the splash and the page styling
-  setModuleReload(&reloadModuleTree);
-  setModuleLogSink(&appendDebugLine);
-  setCodeViewPeers({&syncDesignerToolBar});
-  setProjectMenuLook(&attachContextMenuLook);  // the commands' context-menu look
-  if (gHookSteps.install) gHookSteps.install();
-  logProgress("开始重新绘制...");
-  for (const PaneBuilder& row : kPaneBuilders)
-    if (row.build) row.build();
-  activatePaneByTitle("易支持库");
-  activatePaneByTitle("帮助提示");
-  logProgress("即将完成初始化数据...");
-  layerHostMainWindow();
-  if (shellExists()) attachWindow(shellFrameHwnd(), host, 0, 0);
-  syncHostWindow();
-  createAuxiliaryWindow();
-  logProgress("初始化数据加载完成...");
-}
+// Start-up builds the Parts in this order; shut-down tears them down in the reverse order. The
+// peers and procedures of every Part are offered before the first build (shell/part.h).
+constexpr const Part* kParts[] = {
+    &kEngineFilePart,      // olly.dll beside the host, once
+    &kHostMainWindowPart,  // dock bars hidden, caption and sizing frame off
+    &kToolkitPart,         // the toolkit, its theme resources and default font
+    &kUiJobsPart,          // work handed to the UI thread
+    &kCommandsPart,        // offers the frame its menu bar and tool bars; the BlackMoon watch
+    &kDebuggingPart,       // the debugger-thread rules, the output writers
+    &kSettingsDialogPart,  // menu 1200
+    &kFramePart,           // the frame with its twelve dock panes
+    &kUpdatePart,          // the update tip in the frame's corner
+    &kStartPagePart,       // the start page's links, splash and styling
+    &kHostHooksPart,       // the hooks on the host's API and its main window's subclasses
+    &kDebugOutputPart,     // the pane contents, in the order they are built
+    &kLibraryBrowserPart,  &kProjectTreePart, &kCodeTabsPart,       &kStackPanePart,
+    &kWatchPanePart,       &kSearchPanesPart, &kPropertiesPanePart, &kCodeScrollBarsPart,
+    &kDisassemblyPart,     &kToolboxPart,     &kModuleManagerPart,
+    &kFirstPanesPart,       // "易支持库" and "帮助提示" in front
+    &kHostInFramePart,      // the host main window inside the frame
+    &kAuxiliaryWindowPart,  // the hidden auxiliary window
+};
 
 }  // namespace
 
 int32_t startUp(NotifyFunction hostFunction) {
-  setHostNotifyFunction(hostFunction);
+  // Closed is final: a notification 1 after 6 or 17 answers and touches nothing (not the host's
+  // function, not the dock bars).
+  if (shellClosed()) return 1;
+  // A null function never replaces the one the host gave before: notification 6 still needs it.
+  if (hostFunction != nullptr) setHostNotifyFunction(hostFunction);
   hostNotify(kRequestMainWindow, 0, 0);  // the host expects to be asked once here
 
   logProgress("全局初始化...");
   HWND mainWindow = getHostMainWindow();
   hostWindows().setMainWindow(mainWindow);
-  showDockBars(SW_HIDE);
 
   logProgress("开始初始化设置...");
   const StartDecision decision = decideStart(shellState(), handleValue(mainWindow) >= 1);
   if (!decision.build) {
+    // A repeated notification 1 of a running shell hides the dock bars again.
+    showDockBars(SW_HIDE);
     setShellState(decision.next);
     return 1;
   }
-  buildShell(mainWindow);
+  // Running from here on: the subclasses installed during the build act at once.
+  setShellState(ShellState::kRunning);
+  startParts(kParts);
+  logProgress("初始化数据加载完成...");
   return 1;
 }
 
 int32_t shutDown(ShutdownKind kind) {
   if (kind == ShutdownKind::kFreeLibraryData) logToNotepad("#NL_FREE_LIB_DATA");
   HWND mainWindow = getHostMainWindow();
-  if (!shellExists() || handleValue(mainWindow) < 1) return 0;
+  if (handleValue(mainWindow) < 1) return 0;
   const ShutdownDecision decision = decideShutdown(shellState());
   if (!decision.restore) return 0;
   // Closed from here on: every subclass and hook that is still reached passes through.
   setShellState(decision.next);
   requestWorkerStop();
-
-  if (gHookSteps.remove) gHookSteps.remove();
-  clearHostMirrors();
-  resetLibraryPane();
-  resetProjectPane();
-  shutDownCodeView();
-  restoreSubclasses();
-
-  closeUpdateTip();
-  // The host's own controls leave the frame and the form before those close.
-  returnHostControls();
-  releasePropertyForm(false);
-  detachHostMainWindow();
-  unlayerHostMainWindow();
-  closeFrame();
-  SetWindowLongA(mainWindow, GWL_STYLE, kRestoredHostStyle);
-  showDockBars(SW_SHOW);
-  UpdateWindow(mainWindow);
+  hostWindows().setMainWindow(mainWindow);
+  // Every Part backwards, each under its own guard: one that fails does not keep the others from
+  // giving the host back what they took.
+  stopParts(kParts);
   if (kind == ShutdownKind::kFreeLibraryData) releasePropertyForm(true);
-  closeUiJobs();
-  XExitXCGUI();
   return 0;
 }
 
@@ -201,9 +166,7 @@ bool redrawShell() {
   return true;
 }
 
-PaneBuilderTable paneBuilders() { return {kPaneBuilders, static_cast<int>(std::size(kPaneBuilders))}; }
-
-void setHostHookSteps(const HostHookSteps& steps) { gHookSteps = steps; }
+std::span<const Part* const> shellParts() { return kParts; }
 
 void resetLifecycleForTests() {
   resetShellStateForTests();

@@ -11,6 +11,7 @@
 #include "panes/project_tree_search.h"
 #include "settings/settings.h"
 #include "shell/host_mirrors.h"
+#include "shell/part.h"
 #include "shell/shell.h"
 #include "toolkit/xcgui_views.h"
 
@@ -193,10 +194,10 @@ void buildLibraryPane() {
   gPane.leafTemplate = setUpPaneTree(tree);
   registerTreeEvents(tree);
   applyScrollViewLook(tree);
-  setHostMirror(HostMirror::kLibraryTree, &onLibraryTreeMessage);
 }
 
 void onLibraryTreeMessage(const HostMessage& message) {
+  if (!live()) return;  // the pane has no tree
   if (message.message == TVM_DELETEITEM) {
     mirrorLibraryClear();
     return;
@@ -293,9 +294,15 @@ std::string_view libraryItemIcon(int paneId) {
   return found == gPane.icons.end() ? std::string_view() : found->second;
 }
 
-void resetLibraryPane() {
-  setHostMirror(HostMirror::kLibraryTree, nullptr);
-  gPane = LibraryPane{};
-}
+void resetLibraryPane() { gPane = LibraryPane{}; }
+
+namespace {
+constexpr MirrorBinding kLibraryMirrors[] = {{HostMirror::kLibraryTree, &onLibraryTreeMessage}};
+}  // namespace
+
+const Part kLibraryBrowserPart{.name = "support-library browser",
+                               .build = &buildLibraryPane,
+                               .tearDown = &resetLibraryPane,
+                               .mirrors = kLibraryMirrors};
 
 }  // namespace tovalux

@@ -14,8 +14,12 @@
 namespace tovalux {
 
 struct HostMessage;
+struct Part;
 
-// Start-up, first among the tool panes: layout by "LibTree", elements, events, the mirror slot.
+// The pane's Part: builds it and mirrors the host's support-library tree into it.
+extern const Part kLibraryBrowserPart;
+
+// Start-up, first among the tool panes: layout by "LibTree", elements, events.
 void buildLibraryPane();
 
 // The mirror slot of the library tree: TVM_INSERTITEMA (after the host) and TVM_DELETEITEM of
@@ -43,6 +47,7 @@ project::HostHandle libraryHostItem(int paneId);
 std::string libraryItemLabel(int paneId);
 std::string_view libraryItemIcon(int paneId);
 
+// The pane's state forgotten (before a build, and the Part's tearDown).
 void resetLibraryPane();
 
 }  // namespace tovalux

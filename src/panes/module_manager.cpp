@@ -20,6 +20,7 @@
 #include "host/ui_jobs.h"
 #include "panes/module_manager_file.h"
 #include "panes/module_manager_rules.h"
+#include "shell/part.h"
 #include "shell/shell.h"
 #include "shell/toolbar_builder.h"
 #include "toolkit/xcgui_views.h"
@@ -47,7 +48,6 @@ struct State {
   HTEMP emptyFolderTemplate = 0;
   HTEMP moduleTemplate = 0;
   DigestRegistry digests;
-  void (*log)(std::string_view line) = nullptr;
   // Reloads: one runs (its files hashed on a worker), at most one waits.
   ReloadCoalescer reloads;
   uint32_t generation = 0;
@@ -405,8 +405,6 @@ void buildToolBar(HXCGUI bar) {
 
 std::string moduleListPath() { return hostPath("lib\\Tovalux\\EcManager.json"); }
 
-void setModuleLogSink(void (*append)(std::string_view line)) { state().log = append; }
-
 void buildModulePane() {
   State& s = state();
   s.tree = 0;
@@ -546,14 +544,19 @@ void addSelectedModuleReference() {
   runIdeFunction(ide::kAddModuleReference, static_cast<int32_t>(reinterpret_cast<intptr_t>(path.c_str())),
                  static_cast<int32_t>(reinterpret_cast<intptr_t>(&result)));
   activatePaneByTitle("调试输出");
-  if (result != 0 && s.log) s.log("引用模块>" + path + "\r\n");
+  if (const auto log = peers().appendDebugLine; result != 0 && log) log("引用模块>" + path + "\r\n");
 }
 
 HELE moduleTree() { return treeLive() ? state().tree : 0; }
 HELE moduleToolBar() { return XC_IsHELE(state().toolBar) ? state().toolBar : 0; }
 HWINDOW moduleNameWindow() { return XC_IsHWINDOW(state().nameWindow) ? state().nameWindow : 0; }
 
-void resetModulePaneForTests() {
+const Part kModuleManagerPart{.name = "module manager",
+                              .build = &buildModulePane,
+                              .tearDown = &tearDownModulePane,
+                              .offers = {.reloadModules = &reloadModuleTree}};
+
+void tearDownModulePane() {
   State& s = state();
   s.tree = s.toolBar = 0;
   s.nameWindow = 0;

@@ -14,6 +14,11 @@
 
 namespace tovalux {
 
+struct Part;
+// The pane's Part: it builds the pane and offers reloadModuleTree to the host main window's
+// message 9909. Its "引用模块>" lines go to the debugging log (the appendDebugLine peer).
+extern const Part kModuleManagerPart;
+
 // Start-up: the pane's view, its tool bar and tree, then the tree filled from the file.
 void buildModulePane();
 // Empties the tree and fills it again from the file (message 9909 with (1, 1) runs it too). The
@@ -30,8 +35,8 @@ struct ModulePaneCounters {
 };
 ModulePaneCounters modulePaneCounters();
 
-// Where "引用模块>" lines go: the debugging log (the lifecycle plugs appendDebugLine in).
-void setModuleLogSink(void (*append)(std::string_view line));
+// Shut-down: the pane's state back to "not built".
+void tearDownModulePane();
 
 // H\lib\Tovalux\EcManager.json.
 std::string moduleListPath();
@@ -42,7 +47,5 @@ HELE moduleToolBar();
 HWINDOW moduleNameWindow();
 // The tree's double click as the user makes it on the selected item.
 void addSelectedModuleReference();
-// The pane's state back to "not built" (the fixture's teardown).
-void resetModulePaneForTests();
 
 }  // namespace tovalux

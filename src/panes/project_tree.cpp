@@ -12,6 +12,7 @@
 #include "panes/project_tree_common.h"
 #include "panes/project_tree_search.h"
 #include "shell/host_mirrors.h"
+#include "shell/part.h"
 #include "shell/shell.h"
 #include "shell/toolbar_builder.h"
 #include "toolkit/xcgui_menus.h"
@@ -38,7 +39,6 @@ struct ProjectPane {
 };
 
 ProjectPane gPane;
-void (*gMenuLook)(HELE) = nullptr;
 
 bool live() { return XC_IsHXCGUI(gPane.tree, XC_TREE); }
 HWND hostTree() { return hostWindows().leftPanelItem1019(); }
@@ -182,7 +182,7 @@ void onContextMenu(const XPoint* point) {
     else
       XMenu_AddItemIcon(menu, row.id, toX(row.text).c_str(), 0, row.icon.empty() ? 0 : themeIcon(row.icon), flags);
   }
-  if (gMenuLook != nullptr) {
+  if (peers().attachContextMenuLook != nullptr) {
     XMenu_EnableDrawBackground(menu, true);
     XMenu_EnableDrawItem(menu, true);
   }
@@ -228,7 +228,7 @@ void registerEvents(HELE tree) {
     guarded(GuardSite::kToolkit, [&] { runAction(project::menuAction(id)); });
     return 0;
   });
-  if (gMenuLook != nullptr) gMenuLook(tree);
+  if (const auto menuLook = peers().attachContextMenuLook) menuLook(tree);
 }
 
 void buildToolBar(HELE bar) {
@@ -257,8 +257,6 @@ std::vector<int> subtree(int root) {
 
 }  // namespace
 
-void setProjectMenuLook(void (*attach)(HELE receiver)) { gMenuLook = attach; }
-
 void buildProjectPane() {
   resetProjectPane();
   if (!loadPaneView(kPaneProject, "ProjectTreeView.xml")) return;
@@ -278,10 +276,10 @@ void buildProjectPane() {
   gPane.leafTemplate = setUpPaneTree(tree);
   registerEvents(tree);
   applyScrollViewLook(tree);
-  setHostMirror(HostMirror::kProgramTree, &onProgramTreeMessage);
 }
 
 void onProgramTreeMessage(const HostMessage& message) {
+  if (!live()) return;  // the pane has no tree
   switch (message.message) {
     case TVM_INSERTITEMA: {
       const auto item = static_cast<HostHandle>(static_cast<uintptr_t>(message.answer));
@@ -425,9 +423,15 @@ std::string_view projectItemIcon(int paneId) {
 
 bool projectSearchMatches(int paneId) { return gPane.search.matches(gPane.items, paneId); }
 
-void resetProjectPane() {
-  setHostMirror(HostMirror::kProgramTree, nullptr);
-  gPane = ProjectPane{};
-}
+void resetProjectPane() { gPane = ProjectPane{}; }
+
+namespace {
+constexpr MirrorBinding kProjectMirrors[] = {{HostMirror::kProgramTree, &onProgramTreeMessage}};
+}  // namespace
+
+const Part kProjectTreePart{.name = "project structure tree",
+                            .build = &buildProjectPane,
+                            .tearDown = &resetProjectPane,
+                            .mirrors = kProjectMirrors};
 
 }  // namespace tovalux

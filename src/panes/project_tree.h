@@ -15,14 +15,14 @@
 namespace tovalux {
 
 struct HostMessage;
+struct Part;
 
-// Start-up (after the library browser): the layout, tool bar, tree, search box and events, and
-// the program-tree mirror slot.
+// The pane's Part: builds it and mirrors the host's program tree into it. Its context menus take
+// the commands' look (the attachContextMenuLook peer); without it they are plain.
+extern const Part kProjectTreePart;
+
+// Start-up (after the library browser): the layout, tool bar, tree, search box and events.
 void buildProjectPane();
-
-// The context-menu look (the commands' attachContextMenuLook), wired by the lifecycle before
-// the pane is built; without it the menu is plain.
-void setProjectMenuLook(void (*attach)(HELE receiver));
 
 // The mirror slot of the program tree: TVM_INSERTITEMA (after the host), TVM_DELETEITEM and
 // TVM_EXPAND 1/2 (before).
@@ -56,7 +56,7 @@ std::string projectItemLabel(int paneId);
 std::string_view projectItemIcon(int paneId);
 bool projectSearchMatches(int paneId);
 
-// Shut-down and tests: the pane forgotten (its slot emptied).
+// The pane forgotten (before a build, and the Part's tearDown).
 void resetProjectPane();
 
 }  // namespace tovalux

@@ -10,6 +10,7 @@
 #include "host/host_windows.h"
 #include "host/shell_state.h"
 #include "panes/properties_pane_rules.h"
+#include "shell/part.h"
 #include "shell/shell.h"
 #include "toolkit/xcgui_menus.h"
 #include "toolkit/xcgui_views.h"
@@ -249,8 +250,6 @@ void buildPropertiesPane() {
   }
   const HXCGUI layout = XC_GetObjectByName(toX("CtrlProLayout").c_str());
   createPropertyForm(XC_IsHELE(layout) ? static_cast<HELE>(layout) : 0);
-  setHostMirror(HostMirror::kComponentCombo, &mirrorComponentCombo);
-  setHostMirror(HostMirror::kEventCombo, &mirrorEventCombo);
   XEle_AdjustLayout(target);
   XEle_RedrawEle(target, false);
 }
@@ -258,6 +257,22 @@ void buildPropertiesPane() {
 HELE componentCombo() { return isCombo(state().combo) ? state().combo : 0; }
 HELE eventCombo() { return isCombo(state().events) ? state().events : 0; }
 
-void resetPropertiesPaneForTests() { state() = State{}; }
+void tearDownPropertiesPane() {
+  // The host's grid and event combo box go home before the form and the frame close.
+  returnHostControls();
+  releasePropertyForm(false);
+  state() = State{};
+}
+
+namespace {
+// Both do nothing while their combo does not exist.
+constexpr MirrorBinding kPropertiesMirrors[] = {{HostMirror::kComponentCombo, &mirrorComponentCombo},
+                                                {HostMirror::kEventCombo, &mirrorEventCombo}};
+}  // namespace
+
+const Part kPropertiesPanePart{.name = "properties and events pane",
+                               .build = &buildPropertiesPane,
+                               .tearDown = &tearDownPropertiesPane,
+                               .mirrors = kPropertiesMirrors};
 
 }  // namespace tovalux

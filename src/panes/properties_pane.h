@@ -11,9 +11,15 @@
 
 namespace tovalux {
 
-// Start-up: the pane's view, the two combos, the property form holding the host's grid; plugs
-// the component and event combo mirror slots in.
+struct Part;
+// The pane's Part: builds it and mirrors the host's component and event combo boxes into it.
+extern const Part kPropertiesPanePart;
+
+// Start-up: the pane's view, the two combos, the property form holding the host's grid.
 void buildPropertiesPane();
+// Shut-down: the host's grid and event combo box given back, the form out of the frame, the
+// pane's state forgotten.
+void tearDownPropertiesPane();
 
 void mirrorComponentCombo(const HostMessage& message);
 void mirrorEventCombo(const HostMessage& message);
@@ -26,6 +32,5 @@ void onEventChosen(int row);
 // For tests.
 HELE componentCombo();
 HELE eventCombo();
-void resetPropertiesPaneForTests();
 
 }  // namespace tovalux

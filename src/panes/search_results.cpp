@@ -6,6 +6,7 @@
 #include "panes/search_results_rules.h"
 #include "panes/stack_pane_rules.h"
 #include "panes/stack_pane_text.h"
+#include "shell/part.h"
 #include "shell/shell.h"
 #include "toolkit/xcgui_views.h"
 
@@ -48,6 +49,7 @@ void redrawWhole(SearchPane& pane) {
 
 template <int kList>
 void onSearchMessage(const HostMessage& message) {
+  if (paneOf(kList) == nullptr) return;  // the pane has no list
   if (message.message == LB_ADDSTRING) {
     // Owner-drawn lists without strings carry item data, not a text: the row still exists.
     mirrorSearchAdd(kList, message.hasText ? std::string_view(message.text) : std::string_view());
@@ -81,16 +83,19 @@ void buildOne(int index) {
       guarded(GuardSite::kToolkit, [] { onSearchDoubleClick(1); });
       return 0;
     });
-  setHostMirror(index == 0 ? HostMirror::kSearchResults1 : HostMirror::kSearchResults2,
-                index == 0 ? &onSearchMessage<0> : &onSearchMessage<1>);
 }
 
+constexpr MirrorBinding kSearchMirrors[] = {{HostMirror::kSearchResults1, &onSearchMessage<0>},
+                                            {HostMirror::kSearchResults2, &onSearchMessage<1>},
+                                            {HostMirror::kTipsStatus, &onTipsMessage}};
+
 }  // namespace
+
+const Part kSearchPanesPart{.name = "search-result panes", .build = &buildSearchPanes, .mirrors = kSearchMirrors};
 
 void buildSearchPanes() {
   buildOne(0);
   buildOne(1);
-  setHostMirror(HostMirror::kTipsStatus, &onTipsMessage);
   for (const SearchPane& search : gPanes) {
     const HELE target = pane(search.pane);
     if (!XC_IsHELE(target)) continue;

@@ -13,8 +13,12 @@
 
 namespace tovalux {
 
-// Start-up: both layouts into panes 9 and 10, the lists, their mirror slots, and the tip slot
-// (showTipInStatus); both panes laid out and redrawn.
+struct Part;
+// The panes' Part: builds them, mirrors the host's two search lists into them and shows the
+// host's tips in the status text (showTipInStatus).
+extern const Part kSearchPanesPart;
+
+// Start-up: both layouts into panes 9 and 10, the lists; both panes laid out and redrawn.
 void buildSearchPanes();
 
 // Router rows 12 and 13 (list 0 or 1): LB_ADDSTRING, LB_RESETCONTENT.

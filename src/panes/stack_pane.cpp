@@ -8,6 +8,7 @@
 #include "panes/stack_pane_text.h"
 #include "panes/variables_reader.h"
 #include "shell/host_mirrors.h"
+#include "shell/part.h"
 #include "shell/shell.h"
 #include "toolkit/xcgui_views.h"
 
@@ -53,6 +54,7 @@ void moveHostStackLevel(HWND combo, int row) {
 }
 
 void onCallStackMessage(const HostMessage& message) {
+  if (!isStackList(gStackList)) return;  // the pane has no stack list
   if (message.message == TVM_INSERTITEMA) {
     // The host's answer is the new item; an insert it refused made no row.
     if (message.answer == 0) return;
@@ -98,7 +100,12 @@ void setUpStackList(HELE list) {
   });
 }
 
+constexpr MirrorBinding kStackMirrors[] = {{HostMirror::kCallStack, &onCallStackMessage},
+                                           {HostMirror::kVariables, &onVariablesMessage}};
+
 }  // namespace
+
+const Part kStackPanePart{.name = "breakpoint and stack pane", .build = &buildStackPane, .mirrors = kStackMirrors};
 
 void buildStackPane() {
   gStackList = 0;
@@ -109,7 +116,6 @@ void buildStackPane() {
   if (isStackList(list)) {
     gStackList = list;
     setUpStackList(list);
-    setHostMirror(HostMirror::kCallStack, &onCallStackMessage);
   }
   setUpVariablesList(XC_GetObjectByName(toX(u"stackList").c_str()));
   XEle_AdjustLayout(target);

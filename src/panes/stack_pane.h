@@ -13,8 +13,11 @@
 
 namespace tovalux {
 
-// Start-up: the layout into pane 7, both lists set up, the events registered and the call-stack
-// and variables mirror slots plugged in.
+struct Part;
+// The pane's Part: builds it and mirrors the host's call-stack and variables trees into it.
+extern const Part kStackPanePart;
+
+// Start-up: the layout into pane 7, both lists set up, the events registered.
 void buildStackPane();
 
 // Router row 9: a host call-stack insert (after the host made `item`) and any delete.

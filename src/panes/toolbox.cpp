@@ -13,6 +13,7 @@
 #include "host/subclasses.h"
 #include "panes/module_manager_file.h"
 #include "panes/toolbox_rules.h"
+#include "shell/part.h"
 #include "shell/shell.h"
 #include "toolkit/xcgui_views.h"
 
@@ -169,6 +170,7 @@ LRESULT CALLBACK toolboxButtonProcedure(HWND window, UINT message, WPARAM wParam
 }
 
 void mirrorToolboxTree(const HostMessage& message) {
+  if (!listLive()) return;  // the pane has no list
   switch (message.message) {
     case TVM_INSERTITEMA: mirrorInsert(message); break;
     case TVM_DELETEITEM:
@@ -221,7 +223,6 @@ void buildToolboxPane() {
     });
     return 0;
   });
-  setHostMirror(HostMirror::kToolboxTree, &mirrorToolboxTree);
   XEle_AdjustLayout(target);
 }
 
@@ -229,6 +230,17 @@ HELE toolboxList() { return listLive() ? state().list : 0; }
 int toolboxCurrentGroup() { return state().currentGroup; }
 int toolboxIconReads() { return state().iconReads; }
 
-void resetToolboxForTests() { state() = State{}; }
+void tearDownToolbox() { state() = State{}; }
+
+namespace {
+constexpr MirrorBinding kToolboxMirrors[] = {{HostMirror::kToolboxTree, &mirrorToolboxTree}};
+constexpr ProcedureBinding kToolboxProcedures[] = {{HostProcedure::kToolboxButton, &toolboxButtonProcedure}};
+}  // namespace
+
+const Part kToolboxPart{.name = "toolbox",
+                        .build = &buildToolboxPane,
+                        .tearDown = &tearDownToolbox,
+                        .mirrors = kToolboxMirrors,
+                        .procedures = kToolboxProcedures};
 
 }  // namespace tovalux

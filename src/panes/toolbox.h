@@ -10,9 +10,15 @@
 
 namespace tovalux {
 
-// Start-up: the pane's list view with groups; plugs the toolbox-tree mirror slot and the
-// group-button procedure in.
+struct Part;
+// The pane's Part: builds it, mirrors the host's toolbox tree into it and puts its procedure on
+// the host's group buttons as the host makes them.
+extern const Part kToolboxPart;
+
+// Start-up: the pane's list view with groups.
 void buildToolboxPane();
+// Shut-down: the pane's state forgotten.
+void tearDownToolbox();
 
 // The procedure on every host group button (creation rule 6): group texts, destruction, clicks.
 LRESULT CALLBACK toolboxButtonProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -28,6 +34,5 @@ HELE toolboxList();
 int toolboxCurrentGroup();
 // How many times icon.json was read since start-up.
 int toolboxIconReads();
-void resetToolboxForTests();
 
 }  // namespace tovalux

@@ -223,10 +223,10 @@ void setUpVariablesList(HXCGUI list) {
     });
     return 0;
   });
-  setHostMirror(HostMirror::kVariables, &onVariablesMessage);
 }
 
 void onVariablesMessage(const HostMessage& message) {
+  if (!isVariablesList(gList)) return;  // the pane has no variables list
   if (message.message == TVM_DELETEITEM) {
     // Any delete may kill an item a walk holds.
     ++gGeneration;

@@ -21,12 +21,13 @@
 
 namespace tovalux {
 
-// Start-up (from buildStackPane): the list's look, columns and events, and the variables mirror
-// slot. A list that is not live leaves everything off.
+// Start-up (from buildStackPane): the list's look, columns and events. A list that is not live
+// leaves everything off.
 void setUpVariablesList(HXCGUI list);
 
-// Router row 10 (UI thread): inserts start the reader when none runs; a delete of the root (or
-// 0) empties the list; every insert and delete moves the generation.
+// Router row 10 (UI thread; the stack pane's Part fills the slot): inserts start the reader when
+// none runs; a delete of the root (or 0) empties the list; every insert and delete moves the
+// generation. Nothing while the list does not exist.
 void onVariablesMessage(const HostMessage& message);
 void mirrorVariablesClear(LPARAM item);
 

@@ -7,6 +7,7 @@
 #include "host/host_windows.h"
 #include "panes/stack_pane_text.h"
 #include "panes/watch_pane_rules.h"
+#include "shell/part.h"
 #include "shell/shell.h"
 #include "shell/toolbar_builder.h"
 #include "toolkit/xcgui_views.h"
@@ -61,7 +62,11 @@ void buildToolBar() {
                 [](HELE) { onDeleteWatch(); });
 }
 
+constexpr MirrorBinding kWatchMirrors[] = {{HostMirror::kWatchList, &onWatchListMessage}};
+
 }  // namespace
+
+const Part kWatchPanePart{.name = "watch pane", .build = &buildWatchPane, .mirrors = kWatchMirrors};
 
 void buildWatchPane() {
   gList = gToolBar = 0;
@@ -87,7 +92,6 @@ void buildWatchPane() {
       });
       return 0;
     });
-    setHostMirror(HostMirror::kWatchList, &onWatchListMessage);
   }
   buildToolBar();
   XEle_AdjustLayout(target);

@@ -9,7 +9,11 @@
 
 namespace tovalux {
 
-// Start-up: the layout into pane 8, the list, its tool bar and the watch-list mirror slot.
+struct Part;
+// The pane's Part: builds it and mirrors the host's watch list view into it.
+extern const Part kWatchPanePart;
+
+// Start-up: the layout into pane 8, the list and its tool bar.
 void buildWatchPane();
 
 // Router row 11: LVM_INSERTITEMA, LVM_SETITEMA, LVM_DELETEALLITEMS, LVM_DELETEITEM.

@@ -11,6 +11,7 @@
 #include "host/ui_jobs.h"
 #include "settings/settings.h"
 #include "shell/descriptors.h"
+#include "shell/part.h"
 #include "shell/shell_internal.h"
 
 namespace tovalux {
@@ -52,8 +53,6 @@ constexpr char kAdministrator[] = "管理员";
 constexpr char kNotAdministrator[] = "非管理员";
 constexpr int kWindowStyleFrame = 47;
 
-FrameBuilders gBuilders;
-std::atomic<HWINDOW (*)()> gTipWindowSource{nullptr};
 std::atomic<bool> gDarkTheme{false};
 
 struct Counters {
@@ -62,6 +61,10 @@ struct Counters {
 Counters gCounters;
 
 HWINDOW gAuxiliary = 0;
+
+// The frame's native window, for threads other than the UI thread: the toolkit, which knows it
+// too, may be asked on the UI thread only. Set when the frame is made, cleared as it closes.
+std::atomic<HWND> gFrameWindow{nullptr};
 
 // The size of the screen area all monitors cover together.
 shell_rules::Size virtualScreen() {
@@ -78,7 +81,7 @@ RECT placeInParent(HWND window) {
 }
 
 void keepTipWindowInCorner() {
-  HWINDOW (*source)() = gTipWindowSource.load();
+  HWINDOW (*source)() = peers().updateTipWindow;
   if (source == nullptr || !shellExists()) return;
   HWINDOW tip = source();
   if (!XC_IsHWINDOW(tip)) return;
@@ -188,14 +191,11 @@ void takeBackRefusedHost(HWND host) {
 HWINDOW shellFrame() { return XC_IsHWINDOW(parts().frame) ? parts().frame : 0; }
 bool shellExists() { return XC_IsHWINDOW(parts().frame); }
 HWND shellFrameHwnd() { return shellExists() ? XWnd_GetHWND(parts().frame) : nullptr; }
+HWND shellFrameHwndAnyThread() { return gFrameWindow.load(std::memory_order_acquire); }
 HXCGUI frameElement(std::string_view name) { return shellExists() ? named(std::string(name).c_str()) : 0; }
 
 bool darkTheme() { return gDarkTheme.load(); }
 void setDarkTheme(bool dark) { gDarkTheme.store(dark); }
-
-void setFrameBuilders(const FrameBuilders& builders) { gBuilders = builders; }
-const FrameBuilders& frameBuilders() { return gBuilders; }
-void setUpdateTipWindowSource(HWINDOW (*source)()) { gTipWindowSource.store(source); }
 
 bool createFrame() {
   if (shellExists()) return true;
@@ -207,6 +207,7 @@ bool createFrame() {
   p.frame = XFrameWnd_CreateEx(0, L"Tovalux", wide(kFrameTitle).c_str(), 0, 0, 0, size.width, size.height, nullptr,
                                kWindowStyleFrame);
   if (!XC_IsHWINDOW(p.frame)) return false;
+  gFrameWindow.store(XWnd_GetHWND(p.frame), std::memory_order_release);
   XWnd_SetMinimumSize(p.frame, shell_rules::kMinimumFrameSize, shell_rules::kMinimumFrameSize);
   if (isWindows10()) {
     XWnd_SetTransparentType(p.frame, 2);
@@ -242,8 +243,8 @@ bool createFrame() {
     applyPaneLook();
     styleTabBars();
   }
-  if (gBuilders.buildToolBars) gBuilders.buildToolBars();
-  if (gBuilders.buildMainMenu) gBuilders.buildMainMenu();
+  if (const auto build = peers().buildToolBars) build();
+  if (const auto build = peers().buildMainMenu) build();
 
   XWnd_AdjustLayout(p.frame);
   XWnd_ShowWindow(p.frame, SW_SHOW);
@@ -316,8 +317,7 @@ void detachHostMainWindow() {
 }
 
 void closeFrame() {
-  if (XC_IsHWINDOW(gAuxiliary)) XWnd_CloseWindow(gAuxiliary);
-  gAuxiliary = 0;
+  gFrameWindow.store(nullptr, std::memory_order_release);
   if (shellExists()) XWnd_CloseWindow(parts().frame);
   parts() = FrameParts{};
 }
@@ -325,6 +325,11 @@ void closeFrame() {
 void createAuxiliaryWindow() {
   gAuxiliary = XWnd_CreateEx(0, L"Tovalux", L"Tovalux", 0, 0, 0, 501, 221, nullptr, kWindowStyleFrame);
   if (XC_IsHWINDOW(gAuxiliary)) XWnd_AdjustLayout(gAuxiliary);
+}
+
+void closeAuxiliaryWindow() {
+  if (XC_IsHWINDOW(gAuxiliary)) XWnd_CloseWindow(gAuxiliary);
+  gAuxiliary = 0;
 }
 
 namespace {

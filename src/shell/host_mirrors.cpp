@@ -15,16 +15,6 @@ using Slot = std::atomic<Fn>;
 std::array<Slot<MirrorHandler>, static_cast<size_t>(HostMirror::kCount)> gMirrors{};
 std::array<Slot<WNDPROC>, static_cast<size_t>(HostProcedure::kCount)> gProcedures{};
 
-Slot<decltype(StartPageHooks::clearLinkCreated)> gClearLinkCreated{nullptr};
-Slot<decltype(StartPageHooks::coverSplash)> gCoverSplash{nullptr};
-Slot<decltype(StartPageHooks::injectStartPage)> gInjectStartPage{nullptr};
-Slot<decltype(DebugHookRules::processCreated)> gProcessCreated{nullptr};
-Slot<decltype(DebugHookRules::beforeWaitForDebugEvent)> gBeforeWait{nullptr};
-Slot<decltype(DebugHookRules::beforeDebugStop)> gBeforeStop{nullptr};
-Slot<DisassemblySink> gDisassemblySink{nullptr};
-Slot<ModuleReload> gModuleReload{nullptr};
-Slot<ToolBarStateSync> gToolBarStateSync{nullptr};
-
 struct WindowTables {
   std::mutex lock;
   std::unordered_map<HWND, std::string> linkCaptions;
@@ -95,42 +85,5 @@ void clearHostWindowTables() {
   t.linkCaptions.clear();
   t.designerPages.clear();
 }
-
-void setStartPageHooks(const StartPageHooks& hooks) {
-  gClearLinkCreated.store(hooks.clearLinkCreated);
-  gCoverSplash.store(hooks.coverSplash);
-  gInjectStartPage.store(hooks.injectStartPage);
-}
-
-StartPageHooks startPageHooks() {
-  StartPageHooks hooks;
-  hooks.clearLinkCreated = gClearLinkCreated.load(std::memory_order_acquire);
-  hooks.coverSplash = gCoverSplash.load(std::memory_order_acquire);
-  hooks.injectStartPage = gInjectStartPage.load(std::memory_order_acquire);
-  return hooks;
-}
-
-void setDebugHookRules(const DebugHookRules& rules) {
-  gProcessCreated.store(rules.processCreated);
-  gBeforeWait.store(rules.beforeWaitForDebugEvent);
-  gBeforeStop.store(rules.beforeDebugStop);
-}
-
-DebugHookRules debugHookRules() {
-  DebugHookRules rules;
-  rules.processCreated = gProcessCreated.load(std::memory_order_acquire);
-  rules.beforeWaitForDebugEvent = gBeforeWait.load(std::memory_order_acquire);
-  rules.beforeDebugStop = gBeforeStop.load(std::memory_order_acquire);
-  return rules;
-}
-
-void setDisassemblySink(void (*show)(std::string_view text)) { gDisassemblySink.store(show); }
-DisassemblySink disassemblySink() { return gDisassemblySink.load(std::memory_order_acquire); }
-
-void setModuleReload(void (*reload)()) { gModuleReload.store(reload); }
-ModuleReload moduleReload() { return gModuleReload.load(std::memory_order_acquire); }
-
-void setToolBarStateSync(void (*sync)()) { gToolBarStateSync.store(sync); }
-ToolBarStateSync toolBarStateSync() { return gToolBarStateSync.load(std::memory_order_acquire); }
 
 }  // namespace tovalux

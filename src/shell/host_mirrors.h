@@ -1,16 +1,18 @@
 // The plug points between the hooks on the host (hooks/host) and the subsystems that act on what
 // they see (codeview, panes, debugging, commands, the start page). All of them sit above the
-// shell, so none includes another: this header, owned by the shell, is the only thing they share.
-// Every registration is a typed function pointer (stored atomically, read from any thread); an
-// empty one means "not built (yet)": the hook or procedure behind it passes the host's call
-// through untouched. src/hooks/host/README.md lists who fills each one.
+// shell, so none includes another: this header, owned by the shell, is what they share with the
+// Part contract (shell/part.h), through which each Part declares the slots and procedures it
+// fills. Every registration is a typed function pointer (stored atomically, read from any
+// thread); an empty one means "not built (yet)": the hook or procedure behind it passes the
+// host's call through untouched.
 //
 // Mirror slots. The SendMessageA router recognises a host control and a message and calls the
-// slot of that control. It never hands a slot a pointer of the host's: the text and the item
-// fields the message carries are copied into HostMessage (a callback or null text, a mask without
-// the text flag, or item data of a list without strings give no text). A slot always runs on the
-// UI thread: when the host sends from another thread, the router copies the message and hands it
-// over through the UI job queue. Sends made from inside a slot pass straight through the router.
+// slot of that control (and then its second consumer's, where the table names one). It never
+// hands a slot a pointer of the host's: the text and the item fields the message carries are
+// copied into HostMessage (a callback or null text, a mask without the text flag, or item data of
+// a list without strings give no text). A slot always runs on the UI thread: when the host sends
+// from another thread, the router copies the message and hands it over through the UI job queue.
+// Sends made from inside a slot pass straight through the router.
 #pragma once
 
 #include <windows.h>
@@ -20,33 +22,13 @@
 #include <string>
 #include <string_view>
 
+#include "host/host_control_table.h"
+
 namespace tovalux {
 
-enum class HostMirror : uint8_t {
-  kUnitCombo,       // topBarItem629: CB_SETCURSEL (after)
-  kMemberCombo,     // topBarItem630: CB_SETCURSEL (after)
-  kToolboxTree,     // rightPanelItem1225: TVM_INSERTITEMA (after), TVM_DELETEITEM of TVI_ROOT or 0,
-                    // TVM_SELECTITEM with TVGN_CARET (text: the item's)
-  kComponentCombo,  // leftPanelItem1058: CB_ADDSTRING, CB_RESETCONTENT, CB_SETCURSEL (after; text:
-                    // the combo's window text)
-  kEventCombo,      // leftPanelItem1059: CB_SETCURSEL (after; text: the combo's window text)
-  kOutputTabs,      // the parent of bottomPanelItem1011: TCM_SETCURSEL (the router brings the pane
-                    // forward itself; a slot here is told as well)
-  kOutputText,      // bottomPanelItem1011: EM_REPLACESEL, EM_SETSEL(-1, 0) (build output)
-  kCallStack,       // bottomPanelItem1224: TVM_INSERTITEMA (after), TVM_DELETEITEM
-  kVariables,       // bottomPanelItem1109: TVM_INSERTITEMA (after), TVM_DELETEITEM
-  kWatchList,       // bottomPanelItem1187: LVM_INSERTITEMA, LVM_SETITEMA (lParam > 0),
-                    // LVM_DELETEALLITEMS, LVM_DELETEITEM
-  kSearchResults1,  // bottomPanelItem1182: LB_ADDSTRING, LB_RESETCONTENT
-  kSearchResults2,  // bottomPanelItem1183: LB_ADDSTRING, LB_RESETCONTENT
-  kLibraryTree,     // leftPanelItem1022: TVM_INSERTITEMA (after), TVM_DELETEITEM
-  kTipsText,        // bottomPanelItem1001: EM_SCROLLCARET (text: windowText; the help-tip pane)
-  kProgramTree,     // leftPanelItem1019: TVM_INSERTITEMA (after), TVM_DELETEITEM, TVM_EXPAND 1 or 2
-  kTipsStatus,      // the same EM_SCROLLCARET, second consumer: the status text "stateText"
-  kOutputScan,      // the same EM_REPLACESEL, second consumer, after kOutputText: the BlackMoon
-                    // build watch (scanBlackMoonOutput)
-  kCount
-};
+// The slots: one per host control a pane mirrors, and the second consumers, as the host-control
+// table (host/host_control_table.h) lists them with the messages the router watches for each.
+using HostMirror = MirrorSlot;
 
 // TVM_INSERTITEMA: the fields of the host's TVINSERTSTRUCTA, copied.
 struct HostTreeInsert {
@@ -86,8 +68,7 @@ using MirrorHandler = void (*)(const HostMessage& message);
 
 void setHostMirror(HostMirror slot, MirrorHandler handler);
 MirrorHandler hostMirror(HostMirror slot);
-// Shut-down and tests: every mirror slot empty again (the other registrations below stay: they
-// are code, never reached once the shell is closed).
+// Shut-down and tests: every mirror slot empty again.
 void clearHostMirrors();
 
 // --- procedures on host windows --------------------------------------------------------------
@@ -95,7 +76,7 @@ void clearHostMirrors();
 // Window procedures the hooks install on host windows as the host makes them. Each is written
 // with runSubclass (host/subclasses.h) and finds the procedure it replaced with
 // previousProcedure(window, itself): the subclass registry is the map of previous procedures.
-// Register them before the hooks are installed (start-up step 17).
+// The Parts declare them; start-up registers every one before any Part is built.
 enum class HostProcedure : uint8_t {
   kMdiClient,      // codeview: the MDI client, subclassed when the hooks are installed
   kCodeView,       // codeview: every code view as the host creates it (creation rule 7)
@@ -117,7 +98,7 @@ bool isDesignerPage(HWND page);
 // Shut-down: both tables above empty.
 void clearHostWindowTables();
 
-// --- the start page (filled by the start-page subsystem) -------------------------------------
+// --- the start page (the start page's Part offers them: Peers::startPage, shell/part.h) -------
 struct StartPageHooks {
   // Creation rule 1, on the creating thread, once the "清空" link exists: start the watcher
   // (through startWorker, so its handle is closed and shut-down waits for it).
@@ -130,10 +111,8 @@ struct StartPageHooks {
   // given up or done before), false to be asked again. Not re-entered.
   bool (*injectStartPage)(HWND shellEmbedding) = nullptr;
 };
-void setStartPageHooks(const StartPageHooks& hooks);
-StartPageHooks startPageHooks();
 
-// --- debugging (filled by the debugging subsystem) -------------------------------------------
+// --- debugging (the debugging Part offers them: Peers::debugHooks, shell/part.h) --------------
 //
 // The three hooks on the host's debugger thread run their rules through these; the hooks pass
 // the call through, keep the host's last error and never run a rule once the shell is closed.
@@ -158,29 +137,10 @@ struct DebugHookRules {
   // Before DebugActiveProcessStop.
   void (*beforeDebugStop)(DWORD processId) = nullptr;
 };
-void setDebugHookRules(const DebugHookRules& rules);
-DebugHookRules debugHookRules();
 
 // The largest disassembly block (the sender's process id and the text) the host main window
-// takes; the sender truncates its text to fit.
+// takes; the sender truncates its text to fit. Message 89963 hands the text of a block, copied
+// out of it before the sender is answered, to the showDisassembly peer (UI thread).
 inline constexpr uint32_t kDisassemblyBlockCap = 4u << 20;
-
-// Main-window message 89963: the text of a block from the debugged process, copied out of the
-// block before the sender is answered (UI thread).
-void setDisassemblySink(void (*show)(std::string_view text));
-using DisassemblySink = void (*)(std::string_view text);
-DisassemblySink disassemblySink();
-
-// --- the host main window ----------------------------------------------------------------------
-
-// Message 9909 with (1, 1): reload the module pane from its file (panes).
-void setModuleReload(void (*reload)());
-using ModuleReload = void (*)();
-ModuleReload moduleReload();
-
-// 0x362 after every host caption change: re-apply the main tool bar's states (commands).
-void setToolBarStateSync(void (*sync)());
-using ToolBarStateSync = void (*)();
-ToolBarStateSync toolBarStateSync();
 
 }  // namespace tovalux

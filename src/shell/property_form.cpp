@@ -188,7 +188,7 @@ HWND createPropertyForm(HELE ctrlProLayout) {
   s.form = CreateWindowExA(0, kFormClass, "", WS_POPUP | WS_CLIPCHILDREN, 0, 0, 10, 10, nullptr, nullptr,
                            GetModuleHandleA(nullptr), nullptr);
   if (s.form == nullptr) return nullptr;
-  hostWindows().setFallbackSources(&shellFrameHwnd, &propertyForm);
+  hostWindows().setFallbackSources(&shellFrameHwndAnyThread, &propertyForm);
 
   if (isWindows10()) {
     SetWindowLongA(s.form, GWL_EXSTYLE, GetWindowLongA(s.form, GWL_EXSTYLE) | WS_EX_LAYERED);

@@ -35,6 +35,9 @@ HWINDOW shellFrame();
 bool shellExists();
 // The frame's native window; null when there is no frame.
 HWND shellFrameHwnd();
+// The same from any thread (the router's walk to a host control runs on the sender's): kept
+// apart from the toolkit, which only the UI thread may ask.
+HWND shellFrameHwndAnyThread();
 // An element of the frame's layouts by name ("winTitle", "codePageTab", "winToolBar0"...); 0
 // when absent.
 HXCGUI frameElement(std::string_view name);
@@ -56,10 +59,6 @@ bool isElevated();
 // The dark-theme flag: set at start-up and never cleared.
 bool darkTheme();
 void setDarkTheme(bool dark);
-
-// Where the update check's tip window is (Part of the update subsystem); the frame keeps it at
-// its lower right corner while it exists.
-void setUpdateTipWindowSource(HWINDOW (*source)());
 
 // --- dock panes -------------------------------------------------------------------------------
 
@@ -117,6 +116,7 @@ void detachHostMainWindow();
 void closeFrame();
 // The hidden auxiliary window of start-up (class and title "Tovalux", never shown).
 void createAuxiliaryWindow();
+void closeAuxiliaryWindow();
 
 // --- the component-property host form --------------------------------------------------------
 
@@ -148,22 +148,21 @@ void setBackgroundAndRedraw(HXCGUI element, std::string_view descriptor);
 // The shared hover look of combo boxes (descriptor rows 11 over, 10 away).
 void registerComboBoxHover(HELE comboBox);
 // The hover look of a menu-bar button (rows 14 over, 15 away), skipped while a menu is open
-// (FrameBuilders::mainMenuOpen).
+// (the commands' mainMenuOpen peer).
 void registerMenuBarButtonHover(HELE button);
 
-// --- what layers above the shell plug in ------------------------------------------------------
+// --- the shell's Parts (shell/part.h) ------------------------------------------------------------
 
-// Builders the frame calls while it is created (the commands subsystem fills them): the tool
-// bars and the menu bar go into the frame's places for them; until they are set the places
-// stay empty.
-struct FrameBuilders {
-  void (*buildToolBars)() = nullptr;
-  void (*buildMainMenu)() = nullptr;
-  // The menu bar marks one of its menus as open; hover looks of the bar buttons wait for it.
-  bool (*mainMenuOpen)() = nullptr;
-};
-void setFrameBuilders(const FrameBuilders& builders);
-const FrameBuilders& frameBuilders();
+struct Part;
+// The frame: made with its panes, tool bars and menu bar; closed at shut-down, after every
+// borrowed host control went back.
+extern const Part kFramePart;
+// The panes "易支持库" and "帮助提示" brought to the front of their tab groups.
+extern const Part kFirstPanesPart;
+// The host main window put into the frame (and layered on Windows 10); taken out at shut-down.
+extern const Part kHostInFramePart;
+// The hidden auxiliary window.
+extern const Part kAuxiliaryWindowPart;
 
 // --- counters (tests and benchmarks) ----------------------------------------------------------
 

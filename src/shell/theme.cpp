@@ -5,6 +5,7 @@
 #include <unordered_set>
 
 #include "shell/descriptors.h"
+#include "shell/part.h"
 #include "shell/shell_internal.h"
 
 namespace tovalux {
@@ -144,12 +145,12 @@ void registerComboBoxHover(HELE comboBox) {
 void registerMenuBarButtonHover(HELE button) {
   if (!XC_IsHELE(button)) return;
   XEle_RegEventC1(button, XE_MOUSESTAY, [](HELE self, bool*) {
-    if (frameBuilders().mainMenuOpen && frameBuilders().mainMenuOpen()) return 0;
+    if (const auto open = peers().mainMenuOpen; open && open()) return 0;
     setBackgroundAndRedraw(self, descriptor::kMenuBarButtonOver);
     return 0;
   });
   XEle_RegEventC1(button, XE_MOUSELEAVE, [](HELE self, bool*) {
-    if (frameBuilders().mainMenuOpen && frameBuilders().mainMenuOpen()) return 0;
+    if (const auto open = peers().mainMenuOpen; open && open()) return 0;
     setBackgroundAndRedraw(self, descriptor::kMenuBarButtonAway);
     return 0;
   });

@@ -15,6 +15,7 @@
 #include "base/workers.h"
 #include "host/ui_jobs.h"
 #include "settings/settings.h"
+#include "shell/part.h"
 #include "shell/shell.h"
 #include "shell/shell_rules.h"
 #include "update/update_rules.h"
@@ -291,6 +292,11 @@ void closeUpdateTip() {
 HWINDOW updateTipWindow() { return XC_IsHWINDOW(gTipWindow) ? gTipWindow : 0; }
 
 uint32_t finishedUpdateChecks() { return gFinishedChecks.load(); }
+
+// The check itself starts at notification 18; the Part gives the frame the tip to keep in its
+// corner and closes the tip at shut-down, before the frame closes.
+const Part kUpdatePart{
+    .name = "update tip", .tearDown = &closeUpdateTip, .offers = {.updateTipWindow = &updateTipWindow}};
 
 void setUpdateAddressForTests(const std::string& address) {
   std::lock_guard lock(gAddressMutex);

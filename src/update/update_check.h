@@ -21,6 +21,9 @@ void checkForUpdate();
 // `url` (a refused address leaves the button disabled). Nothing when the frame is gone.
 void showUpdateTip(const std::string& title, const std::string& description, const std::string& url);
 
+struct Part;
+extern const Part kUpdatePart;
+
 // Shut-down: closes the tip and forgets it (UI thread).
 void closeUpdateTip();
 

@@ -4,34 +4,21 @@
 // under Wine): far too slow for a router that runs on every send. A control found once is kept
 // and compared by handle; it is walked again only when the kept window died or stopped carrying
 // its id (the host made it anew). The property grid and the event combo box keep their handles
-// when the shell re-parents them, so they stay found.
+// when the shell re-parents them, so they stay found. Every row of the host-control table
+// (host/host_control_table.h) has its kept handle; the completion list, which no path reaches, is
+// recognised by its class and parent instead.
 #pragma once
 
 #include <windows.h>
 
-#include <cstdint>
-
-#include "hooks/host/router_rules.h"
+#include "host/host_control_table.h"
 
 namespace tovalux {
-
-enum class HostControl : uint8_t {
-  // routing::Control values first, in their order
-  kPropertyGrid = static_cast<uint8_t>(routing::Control::kCount),  // leftPanelItem118
-  kRightDockBar,
-  kMdiClient,
-  kCount
-};
-
-inline HostControl hostControlOf(routing::Control control) { return static_cast<HostControl>(control); }
 
 // The control's window; null when the host has none.
 HWND hostControl(HostControl control);
 // True when `window` is that control. Never true for a null window or a control the host lacks.
 bool isHostControl(HWND window, HostControl control);
-inline bool isHostControl(HWND window, routing::Control control) {
-  return isHostControl(window, hostControlOf(control));
-}
 // The kept handle as it is, without asking Windows whether it still lives (a walk only when none
 // is kept yet): for the hottest tests, which compare a window with it and look closer on a match.
 HWND keptHostControl(HostControl control);

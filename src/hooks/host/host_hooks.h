@@ -19,6 +19,12 @@ namespace tovalux {
 void installHostHooks();
 void removeHostHooks();
 
+struct Part;
+// The hooks' Part: installHostHooks, and at shut-down removeHostHooks followed by every subclass
+// of a host window put back (host/subclasses.h). Built after the procedures are registered and
+// before the panes (shell/part.h).
+extern const Part kHostHooksPart;
+
 // The hooks by number minus one (the order of hostrules::kHostHooks).
 enum class HostHook : uint8_t {
   kGetClientRect,

@@ -20,6 +20,7 @@
 #include "host/host_windows.h"
 #include "host/subclasses.h"
 #include "shell/host_mirrors.h"
+#include "shell/part.h"
 #include "shell/run_state.h"
 #include "shell/shell.h"
 #include "toolkit/xcgui.h"
@@ -67,7 +68,7 @@ std::atomic<bool> gStartPageRefusalLogged{false};
 // Row 1 (99999): attach to the start page's document and start the injection. COM is initialised
 // for this message only, and balanced only when it was.
 LRESULT injectStartPage(HWND shellEmbedding) {
-  const auto inject = startPageHooks().injectStartPage;
+  const auto inject = peers().startPage.injectStartPage;
   if (inject == nullptr) return 0;
   if (!underHostPage(shellEmbedding)) {
     ++detail::counters().startPageRefused;
@@ -139,7 +140,7 @@ void showDisassemblyBlock(WPARAM address, LPARAM length) {
     ++counts.disassemblyRefused;
     return;
   }
-  const DisassemblySink show = disassemblySink();
+  const auto show = peers().showDisassembly;
   if (show == nullptr) return;
   show(text);
   ++counts.disassemblyShown;
@@ -155,7 +156,7 @@ void followHostCaption(HWND host) {
     XShape_Redraw(caption);
   }
   if (HWND frame = shellFrameHwnd()) SetWindowTextA(frame, title.c_str());
-  if (const ToolBarStateSync sync = toolBarStateSync()) sync();
+  if (const auto sync = peers().syncToolBarState) sync();
 }
 
 // Row 8 (WM_EXITSIZEMOVE): the code view's background goes transparent after a move.
@@ -188,7 +189,7 @@ LRESULT handleMainMessage(SubclassCall& call) {
         if (call.wParam == 1 && call.lParam == 1) {
           // The sink is looked up once; a line is made only when someone reads it.
           if (void* sink = notepadLogSink()) logToNotepadSink(sink, moduleReloadLine(handleValue(call.window)));
-          if (const ModuleReload reload = moduleReload()) reload();
+          if (const auto reload = peers().reloadModules) reload();
         }
         break;
       case kStatusLineMessage: followHostCaption(call.window); break;

@@ -29,6 +29,7 @@
 #include "host/ui_jobs.h"
 #include "settings/settings.h"
 #include "shell/host_mirrors.h"
+#include "shell/part.h"
 
 namespace tovalux {
 namespace detail {
@@ -186,7 +187,7 @@ DWORD WINAPI hookedGetSysColor(int index) {
 // --- CreateWindowExA ------------------------------------------------------------------------
 
 void coverSplashOnUiThread(HWND window) {
-  const auto cover = startPageHooks().coverSplash;
+  const auto cover = peers().startPage.coverSplash;
   if (!cover) return;
   if (onUiThread()) {
     cover(window);
@@ -210,7 +211,7 @@ void afterCreation(CreationRule rule, HWND created, LPCSTR windowName, HWND pare
       setLinkCaption(created, *caption);
       subclassWith(created, HostProcedure::kStartPageLink);
       if (hostrules::startsWatcher(*caption))
-        if (const auto started = startPageHooks().clearLinkCreated) started(created);
+        if (const auto started = peers().startPage.clearLinkCreated) started(created);
       return;
     }
     case CreationRule::kStatic:
@@ -364,7 +365,7 @@ BOOL WINAPI hookedCreateProcessA(LPCSTR application, LPSTR commandLine, LPSECURI
   const BOOL result = pass(application, commandLine, processAttributes, threadAttributes, inheritHandles, flags,
                            environment, directory, startup, information);
   if (!shellRunning()) return result;
-  if (const auto rule = debugHookRules().processCreated) {
+  if (const auto rule = peers().debugHooks.processCreated) {
     guarded(GuardSite::kHookReplacement, [&] {
       LastErrorGuard keep;
       rule(CreateProcessCall{application, commandLine, processAttributes, threadAttributes, inheritHandles, flags,
@@ -376,7 +377,7 @@ BOOL WINAPI hookedCreateProcessA(LPCSTR application, LPSTR commandLine, LPSECURI
 
 BOOL WINAPI hookedWaitForDebugEvent(LPDEBUG_EVENT event, DWORD milliseconds) {
   if (event != nullptr && shellRunning()) {
-    if (const auto rule = debugHookRules().beforeWaitForDebugEvent) {
+    if (const auto rule = peers().debugHooks.beforeWaitForDebugEvent) {
       guarded(GuardSite::kHookReplacement, [&] {
         LastErrorGuard keep;
         if (const auto held = readHostRecord<DEBUG_EVENT>(event)) rule(*held, milliseconds);
@@ -388,7 +389,7 @@ BOOL WINAPI hookedWaitForDebugEvent(LPDEBUG_EVENT event, DWORD milliseconds) {
 
 BOOL WINAPI hookedDebugActiveProcessStop(DWORD processId) {
   if (shellRunning()) {
-    if (const auto rule = debugHookRules().beforeDebugStop) {
+    if (const auto rule = peers().debugHooks.beforeDebugStop) {
       guarded(GuardSite::kHookReplacement, [&] {
         LastErrorGuard keep;
         rule(processId);
@@ -494,6 +495,20 @@ void removeHostHooks() {
   detail::gMdiClient.store(nullptr);
   forgetHostControls();
 }
+
+namespace {
+// Shut-down: the hooks come off first, then every host window gets its own procedure back (the
+// subclasses of the hooks and of the Parts; what the registry cannot put back passes through).
+void removeHooksAndSubclasses() {
+  removeHostHooks();
+  restoreSubclasses();
+}
+}  // namespace
+
+const Part kHostHooksPart{.name = "host hooks",
+                          .build = &installHostHooks,
+                          .tearDown = &removeHooksAndSubclasses,
+                          .progress = "开始获取内存..."};
 
 bool hostHookInstalled(HostHook hook) {
   return hook < HostHook::kCount && gHooks[static_cast<size_t>(hook)].installed();

@@ -74,40 +74,10 @@ struct Match {
   Route route;
 };
 
-HostMirror primaryMirror(Control control) {
-  switch (control) {
-    case Control::kUnitCombo: return HostMirror::kUnitCombo;
-    case Control::kMemberCombo: return HostMirror::kMemberCombo;
-    case Control::kToolboxTree: return HostMirror::kToolboxTree;
-    case Control::kComponentCombo: return HostMirror::kComponentCombo;
-    case Control::kEventCombo: return HostMirror::kEventCombo;
-    case Control::kOutputTabs: return HostMirror::kOutputTabs;
-    case Control::kOutputText: return HostMirror::kOutputText;
-    case Control::kCallStack: return HostMirror::kCallStack;
-    case Control::kVariables: return HostMirror::kVariables;
-    case Control::kWatchList: return HostMirror::kWatchList;
-    case Control::kSearchResults1: return HostMirror::kSearchResults1;
-    case Control::kSearchResults2: return HostMirror::kSearchResults2;
-    case Control::kLibraryTree: return HostMirror::kLibraryTree;
-    case Control::kTipsText: return HostMirror::kTipsText;
-    case Control::kProgramTree: return HostMirror::kProgramTree;
-    case Control::kCompletionList:
-    case Control::kCount: break;
-  }
-  return HostMirror::kCount;
-}
-
-// Rows 8a and 15 tell a second subsystem after the first.
-HostMirror secondMirror(Control control) {
-  if (control == Control::kOutputText) return HostMirror::kOutputScan;
-  if (control == Control::kTipsText) return HostMirror::kTipsStatus;
-  return HostMirror::kCount;
-}
-
 // A row worth a look at the window: the router serves it itself, or some mirror is plugged in.
 bool rowLive(Control control, const Route& route) {
   if (route.action != Action::kMirror) return true;
-  return hostMirror(primaryMirror(control)) != nullptr ||
+  return hostMirror(firstMirror(control)) != nullptr ||
          (route.secondMirror && hostMirror(secondMirror(control)) != nullptr);
 }
 
@@ -266,7 +236,7 @@ void act(const Match& match, HostMessage& message) {
       return;
     case Action::kMirror:
       copyPayload(message, match.route.text);
-      tell(primaryMirror(match.control), message);
+      tell(firstMirror(match.control), message);
       if (match.route.secondMirror) tell(secondMirror(match.control), message);
       return;
   }

@@ -36,10 +36,6 @@ constexpr C kListViewTargets[] = {C::kWatchList};
 constexpr C kListBoxTargets[] = {C::kSearchResults1, C::kSearchResults2};
 constexpr C kTipsTargets[] = {C::kTipsText};
 
-constexpr int32_t kIds[] = {629,  630,  1225, 1058, 1059, 1109, 1000, 1011,
-                            1224, 1109, 1187, 1182, 1183, 1022, 1001, 1019};
-static_assert(std::size(kIds) == static_cast<size_t>(Control::kCount));
-
 constexpr Route first(TextSource text = TextSource::kNone) { return {Order::kFirst, Action::kMirror, text, false}; }
 constexpr Route then(TextSource text = TextSource::kNone) { return {Order::kThen, Action::kMirror, text, false}; }
 
@@ -51,7 +47,7 @@ bool routerWatches(uint32_t message) {
   return message < kTableSize && (kBitmap.bits[message / 32] >> (message % 32) & 1u) != 0;
 }
 
-int32_t controlId(Control control) { return control < Control::kCount ? kIds[static_cast<size_t>(control)] : 0; }
+int32_t controlId(Control control) { return control < Control::kCount ? hostControlId(control) : 0; }
 
 std::span<const Control> candidates(uint32_t message) {
   switch (message) {
@@ -132,7 +128,7 @@ Route route(Control control, uint32_t message, uint32_t wParam, int32_t lParam) 
     case C::kTipsText:
       if (message == msg::kEmScrollCaret) return {Order::kThen, Action::kMirror, TextSource::kWindowText, true};
       break;
-    case C::kCount: break;
+    default: break;  // the host controls no row names (dock bars, the property grid...)
   }
   return {};
 }

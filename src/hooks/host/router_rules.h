@@ -11,6 +11,8 @@
 #include <cstdint>
 #include <span>
 
+#include "host/host_control_table.h"
+
 namespace tovalux::routing {
 
 // The message numbers the rows name (ANSI forms).
@@ -41,26 +43,8 @@ inline constexpr uint32_t kTvgnCaret = 9;
 // True for the messages some row watches; one table lookup.
 bool routerWatches(uint32_t message);
 
-// The host controls the rows name. Values index the router's tables.
-enum class Control : uint8_t {
-  kUnitCombo,       // topBarItem629
-  kMemberCombo,     // topBarItem630
-  kToolboxTree,     // rightPanelItem1225
-  kComponentCombo,  // leftPanelItem1058
-  kEventCombo,      // leftPanelItem1059
-  kCompletionList,  // a "SysTreeView32" 1109 in an untitled "#32770"
-  kOutputTabs,      // GetParent(bottomPanelItem1011)
-  kOutputText,      // bottomPanelItem1011
-  kCallStack,       // bottomPanelItem1224
-  kVariables,       // bottomPanelItem1109
-  kWatchList,       // bottomPanelItem1187
-  kSearchResults1,  // bottomPanelItem1182
-  kSearchResults2,  // bottomPanelItem1183
-  kLibraryTree,     // leftPanelItem1022
-  kTipsText,        // bottomPanelItem1001
-  kProgramTree,     // leftPanelItem1019
-  kCount
-};
+// The host controls the rows name: the rows of the host-control table (host/host_control_table.h).
+using Control = HostControl;
 
 // The control id a target window must have to be `control` (its last step on the id path);
 // the completion list and the tab strip carry 1109 and 1000.

@@ -23,6 +23,7 @@
 #include "host/subclasses.h"
 #include "host/ui_jobs.h"
 #include "shell/host_mirrors.h"
+#include "shell/part.h"
 #include "toolkit/xcgui.h"
 
 namespace tovalux {
@@ -184,7 +185,7 @@ void injectStartPageStyle(HWND view) {
     PageAutomation page;
     if (page.attachToView(view) && page.runScript(startPageScript(), "")) ++counters().scriptsInjected;
   }
-  if (const ToolBarStateSync sync = toolBarStateSync()) sync();
+  if (const auto sync = peers().syncToolBarState) sync();
 }
 
 // Message 99999 on the UI thread (COM initialised by the caller): one look at the document.
@@ -312,14 +313,20 @@ LRESULT CALLBACK startPageLinkProc(HWND window, UINT message, WPARAM wParam, LPA
   return runSubclass(&startPageLinkProc, &handleLink, window, message, wParam, lParam);
 }
 
-void registerStartPage() {
-  setHostProcedure(HostProcedure::kStartPageLink, &startPageLinkProc);
-  StartPageHooks hooks;
-  hooks.clearLinkCreated = &startWatcher;
-  hooks.coverSplash = &coverSplash;
-  hooks.injectStartPage = &requestInjection;
-  setStartPageHooks(hooks);
-}
+namespace {
+constexpr ProcedureBinding kStartPageProcedures[] = {{HostProcedure::kStartPageLink, &startPageLinkProc}};
+}  // namespace
+
+const Part kStartPagePart{
+    .name = "start page",
+    .tearDown = &tearDownStartPage,
+    .procedures = kStartPageProcedures,
+    .offers = {.startPage = {.clearLinkCreated = &startWatcher,
+                             .coverSplash = &coverSplash,
+                             .injectStartPage = &requestInjection}},
+};
+
+void tearDownStartPage() { progress() = InjectProgress(); }
 
 StartPageCounters startPageCounters() {
   const Counters& c = counters();
@@ -339,13 +346,12 @@ StartPageCounters startPageCounters() {
   return out;
 }
 
-void resetStartPageForTests() {
+void resetStartPageCountersForTests() {
   Counters& c = counters();
   for (auto* value : {&c.linkPaints, &c.watchersStarted, &c.watcherRequests, &c.watchersAccepted, &c.watchersLinkGone,
                       &c.watchersStopped, &c.readinessChecks, &c.scriptsInjected, &c.pagesGivenUp, &c.splashesCovered,
                       &c.splashPicturesLoaded})
     value->store(0);
-  progress() = InjectProgress();
 }
 
 }  // namespace tovalux

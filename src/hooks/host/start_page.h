@@ -11,8 +11,11 @@
 
 namespace tovalux {
 
-// Start-up, before the hooks are installed: the link procedure and the start-page hooks.
-void registerStartPage();
+struct Part;
+// The start page's Part: the link procedure and the start-page hooks (creation rules 1 and 3,
+// message 99999) offered to the hooks; its tearDown forgets how far the page's styling got.
+extern const Part kStartPagePart;
+void tearDownStartPage();
 
 // The procedure of the links "新建", "打开...", "最近" and "清空".
 LRESULT CALLBACK startPageLinkProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -60,6 +63,6 @@ struct StartPageCounters {
   uint32_t splashPicturesLoaded = 0;  // decodes of the splash picture
 };
 StartPageCounters startPageCounters();
-void resetStartPageForTests();
+void resetStartPageCountersForTests();
 
 }  // namespace tovalux

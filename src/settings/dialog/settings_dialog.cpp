@@ -8,6 +8,7 @@
 #include "base/ui_seams.h"
 #include "settings/dialog/settings_dialog_rules.h"
 #include "settings/settings.h"
+#include "shell/part.h"
 #include "shell/shell.h"
 
 namespace tovalux {
@@ -200,6 +201,9 @@ HWINDOW openSettingsDialog() {
 }
 
 void openSettingsDialogFromMenu() { openSettingsDialog(); }
+
+const Part kSettingsDialogPart{.name = "settings dialog",
+                               .offers = {.openSettingsDialog = &openSettingsDialogFromMenu}};
 
 void setSettingsDialogLayoutForTests(const std::string& relativePath) { gLayoutOverride = relativePath; }
 

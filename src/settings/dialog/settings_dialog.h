@@ -11,8 +11,11 @@ namespace tovalux {
 // Builds and shows a new dialog over the frame (every call makes another one); answers its
 // window, 0 when the layout could not be loaded.
 HWINDOW openSettingsDialog();
-// The menu's opener (commands' setSettingsDialogOpener takes a void function).
+// The menu's opener (a void function: the Part offers it to the commands' menu 1200).
 void openSettingsDialogFromMenu();
+
+struct Part;
+extern const Part kSettingsDialogPart;
 
 // The layout, relative to the host folder. Tests load an older or broken layout through it;
 // an empty text puts the theme's own back.

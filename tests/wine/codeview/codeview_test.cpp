@@ -19,6 +19,7 @@
 #include "host/subclasses.h"
 #include "lifecycle/lifecycle.h"
 #include "shell/descriptors.h"
+#include "shell/part.h"
 #include "shell/shell.h"
 #include "toolkit/model/controls/shape.h"
 #include "toolkit/model/core/context.h"
@@ -107,11 +108,13 @@ class CodeViewTest : public ::testing::Test {
     ASSERT_EQ(host.startShell(), 1);
     ASSERT_TRUE(shellExists());
     // What start-up wired (the commands' designer bar), seen on its way.
-    setCodeViewPeers({&recordDesignerSync});
+    editPeersForTests([](Peers& peers) { peers.syncDesignerToolBar = &recordDesignerSync; });
     host.pump();
   }
 
-  void TearDown() override { setCodeViewPeers({&syncDesignerToolBar}); }
+  void TearDown() override {
+    editPeersForTests([](Peers& peers) { peers.syncDesignerToolBar = &syncDesignerToolBar; });
+  }
 
   // Opens a page as the host does; the hooks' creation rule subclasses its views.
   HWND open(const std::string& title) {

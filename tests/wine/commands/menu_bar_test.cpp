@@ -7,6 +7,7 @@
 #include "commands/commands.h"
 #include "commands/menu_table.h"
 #include "commands_fixture.h"
+#include "shell/part.h"
 #include "shell/shell.h"
 
 namespace tovalux::testing {
@@ -84,8 +85,8 @@ int gSettingsOpened = 0;
 int gOutputCleared = 0;
 
 TEST_F(MenuBar, ShellItemsPanesSettingsExitAndLinks) {
-  setSettingsDialogOpener([] { ++gSettingsOpened; });
   buildCommands();
+  editPeersForTests([](Peers& peers) { peers.openSettingsDialog = [] { ++gSettingsOpened; }; });
   // 1000..1010 toggle panes 0..10; twice restores the visibility.
   for (int id = 1000; id <= 1010; ++id) {
     HELE p = pane(id - 1000);
@@ -99,8 +100,8 @@ TEST_F(MenuBar, ShellItemsPanesSettingsExitAndLinks) {
 
   pick(1200);
   EXPECT_EQ(gSettingsOpened, 1);
-  setSettingsDialogOpener(nullptr);
-  pick(1200);  // nothing registered: nothing happens
+  editPeersForTests([](Peers& peers) { peers.openSettingsDialog = nullptr; });
+  pick(1200);  // nothing offered: nothing happens
   EXPECT_EQ(gSettingsOpened, 1);
 
   // 退出(X) (108 without recent files) takes the frame's own close path: its exit question,
@@ -135,7 +136,8 @@ TEST_F(MenuBar, ShellItemsPanesSettingsExitAndLinks) {
 
 TEST_F(MenuBar, BuildOutputIsClearedByTheBuildButtonsOnly) {
   buildCommands();
-  setClearBuildOutput([] { ++gOutputCleared; });  // instead of the pane's, which start-up linked
+  // Instead of the pane's, which start-up offered.
+  editPeersForTests([](Peers& peers) { peers.clearBuildOutput = [] { ++gOutputCleared; }; });
   act("program-tree 3");
   syncToolBarState();
   HELE bar = static_cast<HELE>(frameElement("winToolBar0"));
@@ -143,7 +145,6 @@ TEST_F(MenuBar, BuildOutputIsClearedByTheBuildButtonsOnly) {
   EXPECT_EQ(gOutputCleared, 3);
   pick(700);  // the menu's 编译 runs the host command only
   EXPECT_EQ(gOutputCleared, 3);
-  setClearBuildOutput(nullptr);
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include "commands_fixture.h"
 #include "common/win32_support.h"
 #include "shell/run_state.h"
+#include "shell/part.h"
 #include "shell/shell.h"
 
 namespace tovalux::testing {
@@ -116,10 +117,10 @@ TEST_F(ToolBars, RedrawsOnlyWhenAStateChanged) {
 
   // Requests from another thread coalesce into one sync on the UI thread. The host's own 0x362
   // would apply the new state at once: the state changes here with that path unplugged.
-  setToolBarStateSync(nullptr);
+  editPeersForTests([](Peers& peers) { peers.syncToolBarState = nullptr; });
   enter(kProject);
   settle();
-  setToolBarStateSync(&syncToolBarState);
+  editPeersForTests([](Peers& peers) { peers.syncToolBarState = &syncToolBarState; });
   const int before = toolBarRedrawCount();
   HANDLE thread = CreateThread(nullptr, 0, &requestSyncs, nullptr, 0, nullptr);
   WaitForSingleObject(thread, 5000);

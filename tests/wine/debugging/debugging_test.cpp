@@ -26,6 +26,7 @@
 #include "lifecycle/lifecycle.h"
 #include "shell/descriptors.h"
 #include "shell/run_state.h"
+#include "shell/part.h"
 #include "shell/shell.h"
 #include "toolkit/model/controls/edit.h"
 #include "toolkit/model/core/context.h"
@@ -53,8 +54,7 @@ using testing::HostFixture;
 
 const bool kResets = (HostFixture::setAfterTeardown([] {
                         resetLifecycleForTests();
-                        resetDebugRunForTests();
-                        setToolBarRefresh(nullptr);
+                        tearDownDebugRun();
                       }),
                       true);
 
@@ -121,7 +121,7 @@ class DebuggingTest : public ::testing::Test {
     ASSERT_EQ(host.startShell(), 1);
     ASSERT_TRUE(shellExists());
     gRefreshes = 0;
-    setToolBarRefresh([] { ++gRefreshes; });
+    editPeersForTests([](Peers& peers) { peers.syncToolBarState = [] { ++gRefreshes; }; });
     host.pump();
   }
 

@@ -144,17 +144,16 @@ void HooksTest::start(HookSettings settings) {
   // Start-up plugs the commands' sync, the code view's and panes' procedures, the debugging
   // sinks in; the test's own count the calls and mark the windows made from now on (the MDI
   // client keeps the code view's procedure it got at start-up).
-  setToolBarStateSync(&toolBarSynced);
   setHostProcedure(HostProcedure::kMdiClient, &testMdiClientProc);
   setHostProcedure(HostProcedure::kCodeView, &testCodeViewProc);
   setHostProcedure(HostProcedure::kToolboxButton, &testToolboxButtonProc);
   setHostProcedure(HostProcedure::kStartPageLink, &testLinkProc);
-  StartPageHooks startPage;
-  startPage.clearLinkCreated = &watcherStarted;
-  startPage.coverSplash = &splashCovered;
-  setStartPageHooks(startPage);
-  setDisassemblySink(&disassemblyShown);
-  setModuleReload(&modulesReloaded);
+  editPeersForTests([](Peers& peers) {
+    peers.syncToolBarState = &toolBarSynced;
+    peers.startPage = {.clearLinkCreated = &watcherStarted, .coverSplash = &splashCovered};
+    peers.showDisassembly = &disassemblyShown;
+    peers.reloadModules = &modulesReloaded;
+  });
   plugRecordingMirrors();
 }
 

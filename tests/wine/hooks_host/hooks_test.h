@@ -14,6 +14,7 @@
 #include "common/host_fixture.h"
 #include "hooks/host/host_hooks.h"
 #include "shell/host_mirrors.h"
+#include "shell/part.h"
 
 namespace tovalux::testing {
 

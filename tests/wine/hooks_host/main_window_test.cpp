@@ -118,9 +118,7 @@ TEST_F(HooksTest, StartPageInjectionIsAnsweredHereWithCOMOnlyForTheCall) {
   const WPARAM wParam = reinterpret_cast<WPARAM>(embedding);
   const LRESULT withoutSubsystem = SendMessageA(tree().main, kInject, wParam, 0);
   EXPECT_EQ(withoutSubsystem, 0);
-  StartPageHooks hooks = startPageHooks();
-  hooks.injectStartPage = &injectForTest;
-  setStartPageHooks(hooks);
+  editPeersForTests([](Peers& peers) { peers.startPage.injectStartPage = &injectForTest; });
   APTTYPE type;
   APTTYPEQUALIFIER qualifier;
   const HRESULT before = CoGetApartmentType(&type, &qualifier);
@@ -257,9 +255,7 @@ int gProcessesSeen = 0;
 void countProcess(const CreateProcessCall&) { ++gProcessesSeen; }
 
 void expectHostProceduresBackAndLateMessagesHarmless(HooksTest& test, HostFixture& host, bool restoreOnly) {
-  DebugHookRules rules;
-  rules.processCreated = &countProcess;
-  setDebugHookRules(rules);
+  editPeersForTests([](Peers& peers) { peers.debugHooks = {.processCreated = &countProcess}; });
   gProcessesSeen = 0;
   EXPECT_EQ(sendBlock("8 8"), 0u);  // CreateProcessA while running: the rule runs
   EXPECT_EQ(gProcessesSeen, 1);
@@ -286,7 +282,7 @@ void expectHostProceduresBackAndLateMessagesHarmless(HooksTest& test, HostFixtur
   EXPECT_TRUE(plugPointLog().disassembly.empty());
   EXPECT_EQ(host.count("private", fieldIs("msg", "0x00015F6B"), since), 1u);
   clearDebuggedProcess();
-  setDebugHookRules({});
+  editPeersForTests([](Peers& peers) { peers.debugHooks = {}; });
   (void)test;
 }
 

@@ -1,14 +1,17 @@
 // The SendMessageA router against the stand-in's controls: every row reaches its slot in its
 // order, what matches no row is the unhooked call, hostile payloads give no text, a worker
-// thread's send is mirrored on the UI thread, and a send from inside a mirror passes through.
+// thread's send is mirrored on the UI thread without touching the toolkit there, and a send from
+// inside a mirror passes through.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <commctrl.h>
 
 #include <string>
 
+#include "hooks/host/host_controls.h"
 #include "hooks_test.h"
 #include "shell/shell.h"
+#include "toolkit/xcgui.h"
 
 namespace tovalux::testing {
 namespace {
@@ -289,6 +292,32 @@ TEST_F(HooksTest, AWorkerThreadsSendReachesTheControlAndItsMirrorRunsOnTheUiThre
   }
   EXPECT_EQ(hostHookCounters().handedOver - handedBefore, 2u);
   EXPECT_NE(windowText(tree().outputBox).find("工作线程的一行"), std::string::npos);
+}
+
+HWND gEventCombo = nullptr;
+DWORD WINAPI selectEventFromAnotherThread(void*) {
+  SendMessageA(gEventCombo, CB_SETCURSEL, 0, 0);
+  return 0;
+}
+
+TEST_F(HooksTest, AnotherThreadsSendToTheMovedEventComboNeverCallsIntoTheToolkit) {
+  // Where the properties pane puts the event combo box while its list is open: the host's walk no
+  // longer reaches it, so the router finds it in the shell frame's window, on the sender's thread.
+  gEventCombo = tree().eventCombo;
+  borrowHostControl(gEventCombo);
+  SetParent(gEventCombo, shellFrameHwnd());
+  forgetHostControls();
+  clearCalls();
+  const uint32_t foreignBefore = XC_GetForeignThreadCalls();
+  HANDLE thread = CreateThread(nullptr, 0, &selectEventFromAnotherThread, nullptr, 0, nullptr);
+  ASSERT_NE(thread, nullptr);
+  // The combo box is this thread's window: the send waits for this thread's messages.
+  EXPECT_TRUE(fixture().pumpUntil([&] { return WaitForSingleObject(thread, 0) == WAIT_OBJECT_0; }));
+  CloseHandle(thread);
+  // The router recognised it (its mirror runs here), and the toolkit was never asked over there.
+  ASSERT_TRUE(fixture().pumpUntil([] { return onlyCall(HostMirror::kEventCombo).has_value(); }));
+  EXPECT_EQ(onlyCall(HostMirror::kEventCombo)->thread, GetCurrentThreadId());
+  EXPECT_EQ(XC_GetForeignThreadCalls(), foreignBefore);
 }
 
 TEST_F(HooksTest, ASendFromInsideAMirrorPassesStraightThrough) {

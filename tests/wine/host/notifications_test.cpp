@@ -73,6 +73,44 @@ TEST(Notifications, ARepeatedNotificationReplacesTheHostFunctionAndHidesTheBarsA
   EXPECT_GE(gSecondHostCalls, 3);
 }
 
+TEST(Notifications, ANotificationOneAfterSixOrSeventeenAnswersAndTouchesNothing) {
+  for (const int32_t closing : {6, 17}) {
+    SCOPED_TRACE(closing);
+    HostFixture host;
+    ASSERT_EQ(host.startShell(), 1);
+    const NotifyFunction hostFunction = hostNotifyFunction();
+    ASSERT_EQ(host.notify(closing), 0);
+    ASSERT_EQ(host.host().dockBarsVisible(), "1111");
+    const size_t since = host.journalSize();
+
+    gSecondHostCalls = 0;
+    EXPECT_EQ(host.notify(1, static_cast<int32_t>(reinterpret_cast<intptr_t>(&secondHostFunction))), 1);
+    EXPECT_EQ(host.host().dockBarsVisible(), "1111");  // not hidden for good
+    EXPECT_EQ(hostNotifyFunction(), hostFunction);
+    EXPECT_EQ(gSecondHostCalls, 0);
+    EXPECT_EQ(host.count("host-call", {}, since), 0u);
+    EXPECT_EQ(host.notify(1, 0), 1);
+    EXPECT_EQ(hostNotifyFunction(), hostFunction);
+    EXPECT_EQ(shellState(), ShellState::kClosed);
+    EXPECT_EQ(GetParent(host.mainWindow()), nullptr);
+  }
+}
+
+TEST(Notifications, ANotificationOneWithoutAFunctionKeepsTheHostsForTheRestore) {
+  HostFixture host;
+  ASSERT_EQ(host.startShell(), 1);
+  const NotifyFunction hostFunction = hostNotifyFunction();
+  EXPECT_EQ(host.notify(1, 0), 1);
+  EXPECT_EQ(hostNotifyFunction(), hostFunction);
+  EXPECT_EQ(shellState(), ShellState::kRunning);
+  // Notification 6 still finds the main window and gives everything back.
+  EXPECT_EQ(host.freeLibraryData(), 0);
+  EXPECT_EQ(shellState(), ShellState::kClosed);
+  EXPECT_EQ(host.host().dockBarsVisible(), "1111");
+  EXPECT_EQ(GetParent(host.mainWindow()), nullptr);
+  EXPECT_EQ(static_cast<DWORD>(GetWindowLongA(host.mainWindow(), GWL_STYLE)), 0x14CF0000u);
+}
+
 TEST(Notifications, RestoreWithoutTheLogLine) {
   testing::NotepadSink log("TovaluxLog.txt - 记事本");
   HostFixture host;

@@ -40,9 +40,9 @@ using testing::ScriptedUi;
 
 const bool kResets = (HostFixture::setAfterTeardown([] {
                         resetLifecycleForTests();
-                        resetModulePaneForTests();
-                        resetToolboxForTests();
-                        resetPropertiesPaneForTests();
+                        tearDownModulePane();
+                        tearDownToolbox();
+                        tearDownPropertiesPane();
                         modules::setSaveFaultForTests(nullptr);
                       }),
                       true);

@@ -21,6 +21,7 @@
 #include "lifecycle/lifecycle.h"
 #include "settings/settings.h"
 #include "shell/descriptors.h"
+#include "shell/part.h"
 #include "shell/shell.h"
 #include "toolkit/model/core/context.h"
 #include "toolkit/model/theme/descriptor.h"
@@ -560,13 +561,13 @@ TEST_F(ShellTest, FocusGoesToTheActivePageAndTheTipFollowsTheCorner) {
 
   // The update tip stays at the frame's lower right corner.
   gTip = XWnd_CreateEx(0, L"", L"tip", 0, 0, 0, 100, 50, nullptr, 0);
-  setUpdateTipWindowSource(&tipSource);
+  editPeersForTests([](Peers& peers) { peers.updateTipWindow = &tipSource; });
   SetWindowPos(shellFrameHwnd(), nullptr, 40, 30, 1000, 700, SWP_NOZORDER);
   serveQueued();
   RECT tip{};
   GetWindowRect(XWnd_GetHWND(gTip), &tip);
   EXPECT_TRUE(sameRect(tip, RECT{40 + 1000 - 418, 30 + 700 - 146, 40 + 1000 - 418 + 400, 30 + 700 - 146 + 106}));
-  setUpdateTipWindowSource(nullptr);
+  editPeersForTests([](Peers& peers) { peers.updateTipWindow = nullptr; });
   XWnd_CloseWindow(gTip);
 }
 

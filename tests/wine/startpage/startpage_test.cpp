@@ -39,7 +39,7 @@ class StartPageTest : public ::testing::Test {
     host_->host().show(SW_SHOWNORMAL);
     ASSERT_EQ(host_->startShell(), 1);
     ASSERT_TRUE(shellExists());
-    resetStartPageForTests();
+    resetStartPageCountersForTests();
     ASSERT_TRUE(host_->action("page-open 起始页").ok);
   }
   void TearDown() override {

@@ -35,6 +35,9 @@ bool XC_IsHWINDOW(HXCGUI h);
 bool XC_IsHELE(HXCGUI h);
 bool XC_IsHXCGUI(HXCGUI h, int type);
 int XC_GetObjectType(HXCGUI h);
+// How many calls reached the toolkit on a thread other than the one that called XInitXCGUI
+// (toolkit objects belong to that thread; a debug build stops at the first such call).
+uint32_t XC_GetForeignThreadCalls();
 HXCGUI XC_LoadLayout(const XChar* xmlFile, HXCGUI parent = 0, XHWND attachWindow = nullptr);
 HXCGUI XC_GetObjectByName(const XChar* name);
 // window 0 searches every window.

@@ -3,6 +3,9 @@
 // public function, these run on the UI thread, validate every handle first and answer 0, false
 // or an empty value for one that names nothing alive.
 #include <algorithm>
+#include <atomic>
+#include <cassert>
+#include <thread>
 #include <utility>
 
 #include "base/gbk.h"
@@ -26,9 +29,25 @@ using namespace tovalux::tk::api;
 
 // The layers above the tree register their layout tags here, each its own; the platform comes
 // from the factory a linked backend registered (none natively: the model runs windowless).
+namespace {
+// The thread that initialised the toolkit (none before XInitXCGUI and after XExitXCGUI).
+std::atomic<std::thread::id> g_uiThread{};
+std::atomic<uint32_t> g_foreignThreadCalls{0};
+}  // namespace
+
+void tovalux::tk::api::checkCallingThread() {
+  const std::thread::id owner = g_uiThread.load(std::memory_order_relaxed);
+  if (owner == std::thread::id() || owner == std::this_thread::get_id()) return;
+  g_foreignThreadCalls.fetch_add(1, std::memory_order_relaxed);
+  assert(!"a toolkit function was called on a thread other than the one that initialised the toolkit");
+}
+
+uint32_t XC_GetForeignThreadCalls() { return g_foreignThreadCalls.load(std::memory_order_relaxed); }
+
 bool XInitXCGUI(const char* appName) {
   Context& ctx = context();
   if (ctx.initialized) return true;
+  g_uiThread.store(std::this_thread::get_id(), std::memory_order_relaxed);
   ctx.initialized = true;
   ctx.appName = appName != nullptr ? appName : "";
   registerControlKinds();
@@ -45,6 +64,7 @@ void XExitXCGUI() {
   shutdown();
   Context& ctx = context();
   if (Platform* platform = std::exchange(ctx.platform, nullptr)) platform->toolkitExited();
+  g_uiThread.store(std::thread::id(), std::memory_order_relaxed);
 }
 
 bool XC_LoadResource(const XChar* path) {

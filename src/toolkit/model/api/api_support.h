@@ -9,7 +9,15 @@
 
 namespace tovalux::tk::api {
 
-inline bool ready() { return context().initialized; }
+// Toolkit objects belong to the thread that called XInitXCGUI: a call on any other thread is
+// counted (XC_GetForeignThreadCalls) and stops a debug build at an assertion. Every entry point
+// that validates a handle comes through ready(), so this is where it is checked.
+void checkCallingThread();
+
+inline bool ready() {
+  checkCallingThread();
+  return context().initialized;
+}
 
 inline bool validParent(HXCGUI parent) {
   return parent == 0 || getElement(parent) != nullptr || getWindow(parent) != nullptr;
