@@ -232,7 +232,8 @@ void Host::startLibraries(bool asTheHost) {
     // The library mirror sees only inserts made after notification 1, the group buttons' texts
     // come by SetWindowTextA after they exist, the start page is an MDI page with its title
     // set afterwards: the host's own order.
-    for (const char* step : {"library-tree-fill", "toolbox-buttons", "page-open \"起始页\"", "start-page", "toolbar show"}) {
+    for (const char* step :
+         {"library-tree-fill", "toolbox-buttons", "page-open \"起始页\"", "start-page", "toolbar show"}) {
       const ActionResult result = runAction(step);
       if (!result.ok) journal_.record(EntryBuilder("start-step-failed").add("step", step).add("error", result.error));
     }
