@@ -155,7 +155,7 @@ def main():
 
     command = [os.path.join(ROOT, 'scripts', 'wine-run'), '--build', build, os.path.join(ide, 'ehost.exe'),
                '--script', wine_path(script), '--artefacts', wine_path(shots), '--journal', wine_path(journal),
-               '--watchdog']
+               '--watchdog', '--host-start']
     try:
         code = subprocess.run(command, timeout=timeout).returncode
     except subprocess.TimeoutExpired:

@@ -1,8 +1,10 @@
 // ehost.exe: the stand-in IDE. It loads every H\lib\*.fne and behaves towards them as the host.
 //
 //   ehost.exe [--journal FILE] [--script FILE] [--no-plugins] [--artefacts DIR] [--watchdog]
-//             [--screenshot FILE] [--exit-after MS] [--demo] [--list-actions]
+//             [--screenshot FILE] [--exit-after MS] [--demo] [--host-start] [--list-actions]
 //
+// --host-start starts as the host does (library tree, toolbox groups, start page, main tool bar
+//   between notifications 1 and 18); --demo implies it. Without it the script stages those steps.
 // --script runs a host script (script.h) once start-up is done; a failing script closes the
 //   host normally and ends it with exit code 3.
 // --no-plugins loads no library: the same run without the plug-in, for ratio benchmarks.
@@ -36,6 +38,7 @@ struct Options {
   bool plugins = true;
   bool watchdog = false;
   bool demo = false;
+  bool hostStart = false;
   bool listActions = false;
 };
 
@@ -61,6 +64,8 @@ Options parseOptions(int argc, char** argv) {
       options.watchdog = true;
     else if (arg == "--demo")
       options.demo = true;
+    else if (arg == "--host-start")
+      options.hostStart = true;
     else if (arg == "--list-actions")
       options.listActions = true;
   }
@@ -154,7 +159,7 @@ int main(int argc, char** argv) {
   if (gOptions.plugins) host.loadLibraries();
   host.show(SW_SHOWNORMAL);
   UpdateWindow(host.mainWindow());
-  host.startLibraries();
+  host.startLibraries(gOptions.hostStart || gOptions.demo);
   host.journal().record(standin::EntryBuilder("started"));
 
   if (gOptions.demo && gOptions.script.empty()) {

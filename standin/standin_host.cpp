@@ -225,9 +225,19 @@ void Host::showPopupMenu(int32_t first, int32_t second, POINT screen) {
   journal_.record(EntryBuilder("popup-menu").add("p1", first).add("p2", second).add("choice", choice));
 }
 
-void Host::startLibraries() {
+void Host::startLibraries(bool asTheHost) {
   notifyStart();
   recordDockBars("after-notify-1");
+  if (asTheHost) {
+    // The library mirror sees only inserts made after notification 1, the group buttons' texts
+    // come by SetWindowTextA after they exist, the start page is an MDI page with its title
+    // set afterwards: the host's own order.
+    for (const char* step :
+         {"library-tree-fill", "toolbox-buttons", "page-open \"起始页\"", "start-page", "toolbar show"}) {
+      const ActionResult result = runAction(step);
+      if (!result.ok) journal_.record(EntryBuilder("start-step-failed").add("step", step).add("error", result.error));
+    }
+  }
   notifyAll(18, 0, 0);
 }
 

@@ -165,8 +165,11 @@ class Host {
   // Shows one of the host's pop-up menus (sends notification 19 first).
   void showPopupMenu(int32_t first, int32_t second, POINT screen);
 
-  // The host's start-up after its windows exist: notification 1, then 18.
-  void startLibraries();
+  // The host's start-up after its windows exist: notification 1, then 18. With `asTheHost` the
+  // steps between them run as the host runs them: the library tree filled, the toolbox group
+  // buttons made, the start page opened as the page "起始页", the main tool bar shown. Tests that
+  // stage those steps themselves start without them.
+  void startLibraries(bool asTheHost = false);
   // The host's own close (WM_CLOSE on the main window): notification 6 while the main window
   // exists, destroy it, then end the loop (ehost) - unless a refusal mode keeps it open.
   void close();

@@ -41,6 +41,10 @@ std::unordered_set<HWND> gWindowPages;
 // came.
 HWND gClosingPage = nullptr;
 bool gClosingPageGone = false;
+// The first page, which the client activated inside WM_MDICREATE (no page was active before it,
+// so no later WM_MDIACTIVATE will reach it): followed at creation and again when its title comes,
+// until an activation of its own is seen.
+HWND gActivatedAtCreation = nullptr;
 // Above 0 while we change the selection ourselves: a label checked then is coloured, never
 // activated (the host's activation selects the label, which must not activate again).
 int gSelecting = 0;
@@ -244,6 +248,13 @@ void selectPageTab(HWND page) {
   XEle_RedrawEle(bar);
 }
 
+// The client's active page; the host's MDI client when none is given.
+HWND activeMdiPage(HWND client = nullptr) {
+  if (client == nullptr) client = hostWindows().mdiClient();
+  if (client == nullptr) return nullptr;
+  return reinterpret_cast<HWND>(SendMessageA(client, WM_MDIGETACTIVE, 0, 0));
+}
+
 void pageActivated(HWND page) {
   selectPageTab(page);
   const bool designer = gWindowPages.count(page) != 0;
@@ -285,9 +296,14 @@ LRESULT onPageMessage(SubclassCall& call) {
         updateTabCaption(call.window, title);
         if (isDesignerTitle(title)) gWindowPages.insert(call.window);
       }
-      return call.forward();
+      const LRESULT result = call.forward();
+      // Its title tells what the page is (designer or code, which unit): the first page's
+      // activation is followed again now that it is known.
+      if (call.window == gActivatedAtCreation && activeMdiPage() == call.window) pageActivated(call.window);
+      return result;
     }
     case WM_MDIACTIVATE: {
+      if (reinterpret_cast<HWND>(call.lParam) == call.window) gActivatedAtCreation = nullptr;
       call.forward();
       // Both pages of a switch receive it, the one losing the activation first: only the page
       // that becomes active sets the state, once.
@@ -296,6 +312,7 @@ LRESULT onPageMessage(SubclassCall& call) {
     }
     case WM_DESTROY: {
       const LRESULT result = call.forward();
+      if (call.window == gActivatedAtCreation) gActivatedAtCreation = nullptr;
       pageGone(call.window);
       return result;
     }
@@ -305,12 +322,20 @@ LRESULT onPageMessage(SubclassCall& call) {
 
 LRESULT onMdiClientMessage(SubclassCall& call) {
   if (call.message != WM_MDICREATE) return call.forward();
+  const HWND activeBefore = activeMdiPage(call.window);
   // The client makes the page first; its answer is the page.
   const LRESULT result = call.forward();
   const auto page = reinterpret_cast<HWND>(result);
   if (page == nullptr || !IsWindow(page)) return result;
   addPageTab(page);
   subclassWindow(page, &pageProcedure);
+  // A client activates a page while creating it (Windows one created visible, Wine every page).
+  // With a page active before, the host activates the old one and then the new one, which is
+  // seen; the first page's activation is not, and nothing repeats it: follow it here.
+  if (activeBefore == nullptr && activeMdiPage(call.window) == page) {
+    gActivatedAtCreation = page;
+    pageActivated(page);
+  }
   return result;
 }
 
@@ -359,6 +384,7 @@ void shutDownCodeView() {
   gWindowPages.clear();
   gClosingPage = nullptr;
   gClosingPageGone = false;
+  gActivatedAtCreation = nullptr;
 }
 
 LRESULT CALLBACK mdiClientProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -20,6 +20,7 @@
 #include "host/ui_jobs.h"
 #include "panes/module_manager_file.h"
 #include "panes/module_manager_rules.h"
+#include "panes/project_tree_common.h"
 #include "shell/part.h"
 #include "shell/shell.h"
 #include "shell/toolbar_builder.h"
@@ -366,10 +367,10 @@ void onItemTemplate(XTreeItemRecord* item) {
   }
 }
 
+// Styled as the project tree's items: the expand button's arrow look and the label's colour.
 void onItemStyled(XTreeItemRecord* item) {
   if (item == nullptr) return;
-  const HXCGUI label = XTree_GetTemplateObject(state().tree, item->id, 2);
-  if (XC_IsHXCGUI(label, XC_SHAPE_TEXT)) XShapeText_SetTextColor(label, XRGB(241, 241, 241), 255);
+  stylePaneTreeItem(state().tree, item->id, kPaneTreeTextColour);
 }
 
 void registerTreeEvents(HELE tree) {

@@ -57,7 +57,8 @@ std::map<std::string, uint32_t> gSymbols;
 const tovalux::CommandFunction* gCommands = nullptr;
 volatile LONG gRaising = 0;
 
-void report(const std::string& text) { OutputDebugStringA(("esample " + text).c_str()); }
+// One line each: the host puts the text in its output box unchanged, so the line break is ours.
+void report(const std::string& text) { OutputDebugStringA(("esample " + text + "\r\n").c_str()); }
 
 std::string hex(uint32_t value) {
   char text[16];

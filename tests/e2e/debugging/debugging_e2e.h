@@ -91,8 +91,9 @@ inline DebugRun debugSample(EhostRun& ide, const std::string& script, const std:
   run.ended = true;
   run.exitCode = ended->number("exit-code");
   for (const auto& entry : entriesOf(ide, "debug-string", since)) {
-    const std::string text = entry.get("text").value_or("");
+    std::string text = entry.get("text").value_or("");
     if (text.rfind("esample ", 0) != 0) continue;
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
     run.reports.push_back(text.substr(8));
     // "name=0x..." words are symbols.
     size_t at = 0;

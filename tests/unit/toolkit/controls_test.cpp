@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "toolkit/model/controls/edit.h"
+#include "toolkit/model/controls/line_breaks.h"
 #include "toolkit/model/theme/recording_canvas.h"
 #include "toolkit/model/tree/window.h"
 #include "toolkit_fixture.h"
@@ -262,3 +263,41 @@ TEST_F(ControlsTest, ButtonPaintsDisabledIconAndWindowRole) {
 
 }  // namespace
 }  // namespace tovalux::testing
+
+// Wrapped East Asian text: a closing mark never starts a line, an opening one never ends one; a
+// long run of marks is left to the width, and a line always keeps a character.
+TEST(LineBreaks, ClosingMarksStayWithTheTextBeforeThemAndOpeningOnesWithTheTextAfter) {
+  using tk::adjustLineBreak;
+  const std::u16string text = u"这是一个测试。下一句（注释）";
+  EXPECT_EQ(adjustLineBreak(text, 0, 6), 5u);    // "。" would start the line: "试。" goes on
+  EXPECT_EQ(adjustLineBreak(text, 0, 7), 7u);    // "下" may start one
+  EXPECT_EQ(adjustLineBreak(text, 0, 11), 10u);  // "（" would end the line: it goes down with "注"
+  EXPECT_EQ(adjustLineBreak(text, 0, 10), 10u);
+  EXPECT_EQ(adjustLineBreak(u"ab, cd", 0, 2), 1u);
+  EXPECT_EQ(adjustLineBreak(u"a。", 0, 1), 1u);               // one character is all the line has: it stays
+  EXPECT_EQ(adjustLineBreak(u"字。。。。。。。", 0, 3), 3u);  // no place near: the width decides
+  EXPECT_EQ(adjustLineBreak(text, 0, text.size()), text.size());
+  EXPECT_EQ(adjustLineBreak(text, 4, 4), 4u);
+}
+
+TEST_F(ControlsTest, AWrappedLogLineNeverStartsWithAClosingMark) {
+  HELE edit = XEdit_Create(0, 0, 200, 200, 0);  // 25 characters of 8 pixels a line
+  XEdit_EnableMultiLine(edit, true);
+  XEdit_EnableAutoWrap(edit, true);
+  auto* e = dynamic_cast<tk::Edit*>(tk::getElement(edit));
+  ASSERT_NE(e, nullptr);
+  std::u16string line(25, u'字');
+  XEdit_SetText(edit, (line + u"。后面（注）").c_str());
+  XEle_AdjustLayout(edit);
+  ASSERT_EQ(e->lines().size(), 2u);
+  EXPECT_EQ(e->lines()[0].width, 24 * 8);
+  ASSERT_FALSE(e->lines()[1].pieces.empty());
+  EXPECT_EQ(e->lines()[1].pieces[0].offset, 24u);  // "字。后面（注）"
+  EXPECT_EQ(e->text(), line + u"。后面（注）");    // the text itself is untouched
+
+  line = std::u16string(24, u'字');
+  XEdit_SetText(edit, (line + u"（注）").c_str());
+  XEle_AdjustLayout(edit);
+  ASSERT_EQ(e->lines().size(), 2u);
+  EXPECT_EQ(e->lines()[1].pieces[0].offset, 24u);  // "（" moved down with "注"
+}

@@ -198,6 +198,28 @@ TEST_F(CodeViewTest, OneTabPerPageWithCaptionsAndTheDesignerLooks) {
   EXPECT_EQ(cut, longTitle.substr(0, 1023));
 }
 
+// The client activates the first page inside WM_MDICREATE, before the page is subclassed, and the
+// host's WM_MDIACTIVATE afterwards changes nothing: the shell follows that page all the same.
+TEST_F(CodeViewTest, TheFirstPageIsFollowedThoughItsActivationCameDuringCreation) {
+  gDesignerSyncs.clear();
+  HWND designer = open("窗口: _启动窗口");
+  ASSERT_NE(designer, nullptr);
+  EXPECT_EQ(activePage(), designer);
+  EXPECT_TRUE(isWindowDesignerPage(designer));
+  EXPECT_TRUE(XBtn_IsCheck(labelOf(designer)));
+  EXPECT_TRUE(XPane_IsShowPane(pane(kPaneToolbox)));
+  EXPECT_TRUE(designerBarEnabled());
+  ASSERT_FALSE(gDesignerSyncs.empty());
+  EXPECT_TRUE(gDesignerSyncs.back());
+
+  // The next page is activated where the shell sees it, and the state follows it as before.
+  HWND assembly = open("程序集: 窗口程序集_启动窗口");
+  EXPECT_EQ(activePage(), assembly);
+  EXPECT_FALSE(XPane_IsShowPane(pane(kPaneToolbox)));
+  EXPECT_FALSE(designerBarEnabled());
+  EXPECT_FALSE(gDesignerSyncs.back());
+}
+
 TEST_F(CodeViewTest, TheStartPageTabCannotCloseAndOnlyTurnsWhite) {
   HWND code = open("程序集: 程序集1");
   HWND start = open("起始页");
@@ -318,12 +340,6 @@ TEST_F(CodeViewTest, ARefusedCloseKeepsTheTabAndAPageClosedMeanwhileTakesOnlyIts
 
 class NavigationTest : public CodeViewTest {
  protected:
-  void SetUp() override {
-    CodeViewTest::SetUp();
-    // Under Wine the first page is activated inside WM_MDICREATE, before the shell follows it: a
-    // start page first, so every page a test opens is activated where the shell sees it.
-    open("起始页");
-  }
   HELE units() { return frameElement("navMainComboBox"); }
   HELE members() { return frameElement("navVoidComboBox"); }
   // Whether the icon element shows that theme image.

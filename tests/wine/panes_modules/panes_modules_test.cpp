@@ -29,6 +29,8 @@
 #include "panes/toolbox.h"
 #include "shell/shell.h"
 #include "shell/toolbar_builder.h"
+#include "toolkit/model/core/context.h"
+#include "toolkit/model/theme/descriptor.h"
 #include "toolkit/xcgui_views.h"
 
 namespace tovalux {
@@ -228,6 +230,36 @@ TEST_F(PanesModulesTest, ListIsReadAddedToWithDuplicatesReportedAndReloadedTheSa
   ASSERT_TRUE(host.action("send-main 9909 1 1").ok);
   settle();
   EXPECT_EQ(treeDump(), "其它:");
+}
+
+// A folder holding modules is styled as the project tree's items: its expand button shows the
+// arrow, and the button opens the folder on the modules it holds.
+TEST_F(PanesModulesTest, AFolderWithModulesShowsItsExpanderAndOpensOnItsModules) {
+  writeFile(listPath, "{\"常用\":[\"" + quoted(ec("a.ec")) + "\",\"" + quoted(ec("b.ec")) + "\"]}");
+  start();
+  activatePaneByTitle("常用模块");
+  const HELE tree = moduleTree();
+  const int folder = folderItem("常用");
+  ASSERT_GE(folder, 0);
+  XEle_AdjustLayout(tree);
+  XEle_RedrawEle(tree, true);
+  HXCGUI button = 0;
+  ASSERT_TRUE(host.pumpUntil(
+      [&] {
+        button = XTree_GetTemplateObject(tree, folder, 0);
+        return XC_IsHXCGUI(button, XC_BUTTON);
+      },
+      5000));
+  const auto* look = tk::context().registry.get<tk::BkManager>(XEle_GetBkManager(static_cast<HELE>(button)));
+  ASSERT_NE(look, nullptr);
+  const std::u16string& text = look->text();
+  EXPECT_NE(std::string(text.begin(), text.end()).find("CollapseRgnWhite.png"), std::string::npos);
+
+  EXPECT_FALSE(XTree_IsExpand(tree, folder));
+  XEle_SendEvent(static_cast<HELE>(button), XE_BUTTON_CHECK, true);
+  host.pump();
+  EXPECT_TRUE(XTree_IsExpand(tree, folder));
+  EXPECT_EQ(treeDump(), "常用: a.ec b.ec");
 }
 
 TEST_F(PanesModulesTest, NewFoldersWithOddNamesRoundTripAndAnExistingNameIsRefused) {

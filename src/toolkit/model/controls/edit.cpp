@@ -2,6 +2,8 @@
 // and painting only the lines in view. Offsets count UTF-16 units across all runs.
 #include "toolkit/model/controls/edit.h"
 
+#include "toolkit/model/controls/line_breaks.h"
+
 #include <algorithm>
 #include <cstdlib>
 
@@ -279,7 +281,15 @@ void Edit::layoutLines(int wrapWidth, size_t fromLine) {
       } else {
         while (i < run.text.size() && run.text[i] != u'\r' && run.text[i] != u'\n') {
           int cw = measurer.measure(std::u16string_view(&run.text[i], 1), font).cx;
-          if (line.width + width + cw > wrapWidth && (i > start || !line.pieces.empty())) break;
+          if (line.width + width + cw > wrapWidth && (i > start || !line.pieces.empty())) {
+            // No closing mark starts the next line, no opening one ends this one.
+            const size_t at = adjustLineBreak(run.text, start, i);
+            if (at < i) {
+              width -= measurer.measure(std::u16string_view(run.text).substr(at, i - at), font).cx;
+              i = at;
+            }
+            break;
+          }
           width += cw;
           ++i;
         }
