@@ -261,9 +261,6 @@ TEST_F(ControlsTest, ButtonPaintsDisabledIconAndWindowRole) {
   EXPECT_EQ(tk::getWindow(w)->takeDirty(), (std::vector<XRect>{{10, 10, 30, 30}}));
 }
 
-}  // namespace
-}  // namespace tovalux::testing
-
 // Wrapped East Asian text: a closing mark never starts a line, an opening one never ends one; a
 // long run of marks is left to the width, and a line always keeps a character.
 TEST(LineBreaks, ClosingMarksStayWithTheTextBeforeThemAndOpeningOnesWithTheTextAfter) {
@@ -301,3 +298,6 @@ TEST_F(ControlsTest, AWrappedLogLineNeverStartsWithAClosingMark) {
   ASSERT_EQ(e->lines().size(), 2u);
   EXPECT_EQ(e->lines()[1].pieces[0].offset, 24u);  // "（" moved down with "注"
 }
+
+}  // namespace
+}  // namespace tovalux::testing
