@@ -68,12 +68,7 @@ State& state() {
   return s;
 }
 
-XString toX(std::string_view gbk) {
-  const std::u16string wide = gbkToUtf16(gbk);
-  return XString(wide.begin(), wide.end());
-}
-
-std::string fromX(const XString& text) { return utf16ToGbk(std::u16string(text.begin(), text.end())); }
+// Text crosses to the toolkit through the panes' toX and fromX (project_tree_common.h).
 
 bool treeLive() { return XC_IsHXCGUI(state().tree, XC_TREE); }
 
