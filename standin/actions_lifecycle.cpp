@@ -1,4 +1,5 @@
 // Notifications, closing and the host's hostile switches.
+#include "resource_counts.h"
 #include "standin_host.h"
 
 namespace standin {
@@ -42,6 +43,11 @@ ActionResult mark(Host& host, const ActionArgs& args) {
   return ActionResult::success();
 }
 
+ActionResult resources(Host& host, const ActionArgs& args) {
+  recordResources(host, args.text(0));
+  return ActionResult::success();
+}
+
 const ActionRegistration kRegistrations[] = {
     {"notify", "notify CODE [P1] [P2]: sends notification CODE to every library (as given; see start)", &notify},
     {"start", "start: notification 1 with the host's function, then records the dock bars", &start},
@@ -52,7 +58,22 @@ const ActionRegistration kRegistrations[] = {
      "ctl-msg entries)",
      &setMode},
     {"mark", "mark TEXT: a \"mark\" journal entry, to find a point in the journal", &mark},
+    {"resources",
+     "resources [LABEL]: the process's GDI, USER, handle and thread counts and private bytes (\"resources\")",
+     &resources},
 };
 
 }  // namespace
+
+void recordResources(Host& host, const std::string& label) {
+  const ResourceCounts counts = countResources();
+  host.journal().record(EntryBuilder("resources")
+                            .add("label", label)
+                            .add("gdi", static_cast<int64_t>(counts.gdiObjects))
+                            .add("user", static_cast<int64_t>(counts.userObjects))
+                            .add("handles", static_cast<int64_t>(counts.handles))
+                            .add("threads", static_cast<int64_t>(counts.threads))
+                            .add("private", static_cast<int64_t>(counts.privateBytes)));
+}
+
 }  // namespace standin

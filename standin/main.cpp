@@ -1,7 +1,8 @@
 // ehost.exe: the stand-in IDE. It loads every H\lib\*.fne and behaves towards them as the host.
 //
 //   ehost.exe [--journal FILE] [--script FILE] [--no-plugins] [--artefacts DIR] [--watchdog]
-//             [--screenshot FILE] [--exit-after MS] [--demo] [--host-start] [--list-actions]
+//             [--screenshot FILE] [--exit-after MS] [--demo] [--host-start] [--resources-every MS]
+//             [--list-actions]
 //
 // --host-start starts as the host does (library tree, toolbox groups, start page, main tool bar
 //   between notifications 1 and 18); --demo implies it. Without it the script stages those steps.
@@ -12,6 +13,8 @@
 // --watchdog answers dialog boxes nobody expected (journaled as "dialog", answered=watchdog).
 // --screenshot saves a PNG of the window after start-up settles, then closes the host
 //   normally (so libraries see notification 6). --exit-after closes it after MS milliseconds.
+// --resources-every journals the process's resource counts every MS milliseconds ("resources"),
+//   for long runs that must stay flat.
 // --list-actions prints every action with its usage, and the IDE functions the host answers, and
 //   exits.
 #include <windows.h>
@@ -35,6 +38,7 @@ struct Options {
   std::string artefacts;
   std::string screenshot;
   int exitAfterMs = -1;
+  int resourcesEveryMs = 0;
   bool plugins = true;
   bool watchdog = false;
   bool demo = false;
@@ -58,6 +62,8 @@ Options parseOptions(int argc, char** argv) {
       options.screenshot = argv[++i];
     else if (arg == "--exit-after" && hasValue)
       options.exitAfterMs = std::atoi(argv[++i]);
+    else if (arg == "--resources-every" && hasValue)
+      options.resourcesEveryMs = std::atoi(argv[++i]);
     else if (arg == "--no-plugins")
       options.plugins = false;
     else if (arg == "--watchdog")
@@ -83,6 +89,8 @@ constexpr UINT kScriptTickMs = 10;
 Options gOptions;
 UINT_PTR gScreenshotTimer = 0;
 UINT_PTR gExitTimer = 0;
+UINT_PTR gResourcesTimer = 0;
+int gResourcesTaken = 0;
 UINT_PTR gScriptTimer = 0;
 std::unique_ptr<standin::ScriptRunner> gScript;
 
@@ -108,6 +116,10 @@ void CALLBACK onTimer(HWND, UINT, UINT_PTR timer, DWORD) {
       gScriptTimer = 0;
       if (state == standin::ScriptRunner::State::kFailed) failScript(host);
     }
+    return;
+  }
+  if (timer == gResourcesTimer) {
+    standin::recordResources(host, "every " + std::to_string(++gResourcesTaken));
     return;
   }
   KillTimer(nullptr, timer);
@@ -182,6 +194,10 @@ int main(int argc, char** argv) {
   }
   if (!gOptions.screenshot.empty()) gScreenshotTimer = SetTimer(nullptr, 0, kSettleMs, &onTimer);
   if (gOptions.exitAfterMs >= 0) gExitTimer = SetTimer(nullptr, 0, static_cast<UINT>(gOptions.exitAfterMs), &onTimer);
+  if (gOptions.resourcesEveryMs > 0) {
+    standin::recordResources(host, "start");
+    gResourcesTimer = SetTimer(nullptr, 0, static_cast<UINT>(gOptions.resourcesEveryMs), &onTimer);
+  }
 
   MSG message;
   while (GetMessageA(&message, nullptr, 0, 0) > 0) {

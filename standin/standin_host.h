@@ -227,4 +227,8 @@ std::string threadLabel();
 // A window handle as a journal number.
 inline int64_t handleNumber(const void* handle) { return static_cast<int64_t>(reinterpret_cast<intptr_t>(handle)); }
 
+// A "resources" journal entry: the process's GDI, USER, handle and thread counts and private
+// bytes, with a label (the action "resources", ehost's --resources-every).
+void recordResources(Host& host, const std::string& label);
+
 }  // namespace standin

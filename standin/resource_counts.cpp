@@ -1,12 +1,13 @@
-#include "common/counters.h"
+#include "resource_counts.h"
 
 #include <windows.h>
+#include <psapi.h>
 #include <tlhelp32.h>
 #include <winternl.h>
 
 #include <vector>
 
-namespace tovalux::testing {
+namespace standin {
 namespace {
 
 // One entry of Wine's GDI handle table (ntgdi.h: GDI_HANDLE_ENTRY, 24 bytes, 0x10000 entries).
@@ -137,8 +138,17 @@ long threadCount() {
   return count;
 }
 
+long long privateByteCount() {
+  PROCESS_MEMORY_COUNTERS_EX memory{};
+  memory.cb = sizeof memory;
+  if (!GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory), sizeof memory))
+    return -1;
+  return static_cast<long long>(memory.PrivateUsage);
+}
+
 ResourceCounts countResources() {
   ResourceCounts counts;
+  counts.privateBytes = privateByteCount();
   counts.gdiObjects = gdiObjectCount();
   counts.userObjects = userObjectCount();
   counts.threads = threadCount();
@@ -148,7 +158,8 @@ ResourceCounts countResources() {
 
 std::string describe(const ResourceCounts& counts) {
   return "gdi " + std::to_string(counts.gdiObjects) + ", user " + std::to_string(counts.userObjects) + ", handles " +
-         std::to_string(counts.handles) + ", threads " + std::to_string(counts.threads);
+         std::to_string(counts.handles) + ", threads " + std::to_string(counts.threads) + ", private " +
+         std::to_string(counts.privateBytes);
 }
 
-}  // namespace tovalux::testing
+}  // namespace standin
