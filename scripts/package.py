@@ -26,6 +26,10 @@ import tempfile
 import zipfile
 
 ROOT = os.path.normpath(os.path.join(os.path.dirname(os.path.abspath(__file__)), '..'))
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import help_page  # noqa: E402
+
+HELP_PAGE = 'lib/Tovalux/help/index.html'
 USER_FILES = {'tovalux.ini', 'ecmanager.json'}
 ZIP_DATE = (1980, 1, 1, 0, 0, 0)
 # What Windows itself provides; mingw's C runtime (msvcrt.dll) is one of them. No C++ runtime,
@@ -111,7 +115,23 @@ def collect(build):
             fail(source + ' is missing (packages base-files and papirus-icon-theme)')
         files['lib/Tovalux/' + name] = open(source, 'rb').read()
     files['lib/Tovalux/NOTICE.txt'] = NOTICE.format(version=version()).replace('\n', '\r\n').encode('ascii')
+    # The help page "查看帮助(V)" opens: the README's user part.
+    with open(os.path.join(ROOT, 'README.md'), encoding='utf-8') as f:
+        files[HELP_PAGE] = help_page.page(f.read(), version())
     return files
+
+
+def check_help(data):
+    """The help page declares its charset, holds the settings, and points nowhere outside."""
+    problems = []
+    text = data.decode('utf-8', errors='replace')
+    if '<meta charset="utf-8">' not in text:
+        problems.append('the help page does not declare its charset')
+    if 'Tovalux.ini' not in text or '<h2>' not in text:
+        problems.append('the help page lacks the README\'s user sections')
+    if re.search(r'(href|src)="(https?:|//)', text):
+        problems.append('the help page links outside the release')
+    return problems
 
 
 def write_zip(files, path):
@@ -291,6 +311,7 @@ def main():
     if any(os.path.basename(n).lower() in USER_FILES for n in listing):
         problems.append('a user file is in the zip')
     problems += check_plugin(files['lib/Tovalux.fne'])
+    problems += check_help(files[HELP_PAGE])
     # The same inputs packed again give the same bytes.
     with tempfile.TemporaryDirectory() as again:
         if write_zip(collect(os.path.abspath(args.build)), os.path.join(again, 'again.zip')) != digest:
