@@ -49,9 +49,12 @@ std::vector<layout::Rect> workAreas() {
 
 layout::PaneHandles paneHandles() { return layout::PaneHandles(parts().panes); }
 
-// Where undocking is refused (Windows 10 only), no pane comes back floating either.
+// Where undocking is refused (Windows 10 only), no pane comes back floating either; nor does one
+// whose window would be off every screen.
 layout::DockState forThisSystem(layout::DockState dock) {
-  return isWindows10() ? dock : layout::withoutFloating(std::move(dock));
+  if (!isWindows10()) return layout::withoutFloating(std::move(dock));
+  const std::vector<layout::Rect> areas = workAreas();
+  return layout::dockUnreachableFloats(std::move(dock), areas);
 }
 
 // Arranges the frame's panes as `wanted` says; nothing changes when they already are.

@@ -449,10 +449,13 @@ DockState defaultDock() {
   return d;
 }
 
-DockState withoutFloating(DockState d) {
+namespace {
+
+template <class Predicate>
+DockState dockFloatsWhere(DockState d, Predicate dock) {
   for (int i = 0; i < kPaneCount; ++i) {
     PaneState& p = d.panes[static_cast<size_t>(i)];
-    if (!p.floating) continue;
+    if (!p.floating || !dock(p)) continue;
     p.floating = false;
     p.floatRect = {};
     if (p.group < 0) {
@@ -477,6 +480,18 @@ DockState withoutFloating(DockState d) {
   return d;
 }
 
+}  // namespace
+
+DockState withoutFloating(DockState d) {
+  return dockFloatsWhere(std::move(d), [](const PaneState&) { return true; });
+}
+
+DockState dockUnreachableFloats(DockState d, std::span<const Rect> workAreas) {
+  if (workAreas.empty()) return d;
+  return dockFloatsWhere(std::move(d),
+                         [&](const PaneState& p) { return !reachable(p.floatRect, workAreas, kFloatCaptionBand); });
+}
+
 std::string layoutText(const DockState& dock, const std::optional<FramePlace>& frame) {
   JsonDocument doc = JsonDocument::withRoot(JsonKind::Object);
   doc.setInteger("version", kVersion);
@@ -488,7 +503,6 @@ std::string layoutText(const DockState& dock, const std::optional<FramePlace>& f
   doc.setEmptyObject("sides");
   for (int s = 0; s < kSideCount; ++s) {
     const SideState& side = dock.sides[static_cast<size_t>(s)];
-    if (side.order == 0 && side.size == 0) continue;
     const std::string path = "sides." + std::string(kSideNames[static_cast<size_t>(s)]);
     doc.setInteger(path + ".size", side.size);
     doc.setInteger(path + ".order", side.order);
@@ -566,8 +580,8 @@ std::string problemLine(const std::vector<std::string>& problems) {
   return line;
 }
 
-bool reachable(const Rect& window, std::span<const Rect> workAreas) {
-  const Rect band{window.left, window.top, window.right, window.top + std::min(window.height(), kCaptionBand)};
+bool reachable(const Rect& window, std::span<const Rect> workAreas, int captionBand) {
+  const Rect band{window.left, window.top, window.right, window.top + std::min(window.height(), captionBand)};
   for (const Rect& area : workAreas) {
     const Rect i = intersection(band, area);
     if (!i.empty() && i.width() >= std::min(kReachableWidth, band.width()) &&

@@ -100,6 +100,9 @@ DockState defaultDock();
 // Every floating pane docked in the group it would dock back to (a new group on its side when it
 // has none): for a system that offers no floating.
 DockState withoutFloating(DockState dock);
+// The same for each floating pane whose window the user cannot reach on any of the work areas
+// (its title band, kFloatCaptionBand high, as reachable() judges a frame's).
+DockState dockUnreachableFloats(DockState dock, std::span<const Rect> workAreas);
 
 // The file's text (GBK, which here is ASCII).
 std::string layoutText(const DockState& dock, const std::optional<FramePlace>& frame);
@@ -130,12 +133,14 @@ struct FramePlacement {
   bool operator==(const FramePlacement&) const = default;
 };
 
-// A window's caption band (its top kCaptionBand pixels) lies on a work area by at least
-// kReachableWidth x kReachableHeight pixels: the user can take it and move it.
+// A window's caption band (its top `captionBand` pixels: the frame's caption, a floating pane's
+// title) lies on a work area by at least kReachableWidth x kReachableHeight pixels (or the whole
+// band, when it is smaller): the user can take it and move it.
 inline constexpr int kCaptionBand = 97;
+inline constexpr int kFloatCaptionBand = 24;
 inline constexpr int kReachableWidth = 100;
 inline constexpr int kReachableHeight = 20;
-bool reachable(const Rect& window, std::span<const Rect> workAreas);
+bool reachable(const Rect& window, std::span<const Rect> workAreas, int captionBand = kCaptionBand);
 
 // Where a saved frame opens, given the monitors' work areas (the primary one first):
 // - a maximised frame whose monitor is still there (a work area equal to, else overlapping, the

@@ -264,6 +264,18 @@ TEST(LayoutRules, WithoutFloatingEveryPaneDocks) {
   EXPECT_GT(docked.sides[1].order, 0);
   EXPECT_GT(docked.sides[1].size, 0);
   EXPECT_EQ(withoutFloating(defaultDock()), defaultDock());
+
+  // Only the windows off every screen dock.
+  const std::vector<Rect> areas{Rect{0, 0, 1920, 1040}};
+  EXPECT_TRUE(dockUnreachableFloats(d, areas).panes[11].floating);
+  EXPECT_TRUE(dockUnreachableFloats(d, areas).panes[4].floating);
+  d.panes[11].floatRect = {2000, 200, 2260, 520};  // right of the screen
+  d.panes[4].floatRect = {0, -20, 300, 280};       // its title band above the screen
+  const DockState moved = dockUnreachableFloats(d, areas);
+  EXPECT_FALSE(moved.panes[11].floating);
+  EXPECT_EQ(moved.panes[11].group, 1);  // the bottom group, the toolbox's being gone
+  EXPECT_FALSE(moved.panes[4].floating);
+  EXPECT_TRUE(dockUnreachableFloats(d, {}).panes[11].floating) << "no work areas known: as saved";
 }
 
 TEST(LayoutRules, ProblemLinesAreShortAndPlain) {
