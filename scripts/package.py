@@ -5,7 +5,7 @@
 
 The zip holds lib/Tovalux.fne (the plug-in, debug information stripped) and lib/Tovalux/ (the
 theme, the toolbox icons, the licences). It never holds a user's files (Tovalux.ini,
-EcManager.json), so unzipping over an installation keeps them. Entries are sorted, dated
+EcManager.json, Layout.json), so unzipping over an installation keeps them. Entries are sorted, dated
 1980-01-01 and compressed at one level: one commit gives one zip, byte for byte.
 
 --check also proves what a release must be: the listing equals release/manifest.txt; the plug-in
@@ -30,7 +30,7 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import help_page  # noqa: E402
 
 HELP_PAGE = 'lib/Tovalux/help/index.html'
-USER_FILES = {'tovalux.ini', 'ecmanager.json'}
+USER_FILES = {'tovalux.ini', 'ecmanager.json', 'layout.json'}
 ZIP_DATE = (1980, 1, 1, 0, 0, 0)
 # What Windows itself provides; mingw's C runtime (msvcrt.dll) is one of them. No C++ runtime,
 # libgcc or winpthread DLL may appear: the plug-in is linked statically.
@@ -265,6 +265,7 @@ def check_upgrade(zip_path):
         user = {
             'lib/Tovalux/Tovalux.ini': '[主题]\r\nCodeTip=true\r\n'.encode('gbk'),
             'lib/Tovalux/EcManager.json': '{"我的模块":[{"name":"a","path":"C:\\\\m\\\\a.ec"}]}'.encode('gbk'),
+            'lib/Tovalux/Layout.json': b'{"version":1,"panes":[]}',
         }
         for name, data in user.items():
             os.makedirs(os.path.dirname(os.path.join(folder, name)), exist_ok=True)

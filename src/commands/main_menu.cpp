@@ -162,6 +162,7 @@ void perform(const MenuAction& action) {
     case MenuActionKind::kContactLink: openWebPage(kContactAddress); break;
     case MenuActionKind::kAboutBox: aboutBox(kAboutApp, kAboutText); break;
     case MenuActionKind::kExit: closeShell(); break;
+    case MenuActionKind::kResetLayout: resetWindowLayout(); break;
     case MenuActionKind::kRecentFile:
     case MenuActionKind::kNothing: break;
   }

@@ -185,6 +185,8 @@ constexpr MenuEntry kWindows[] = {
     {"变量监视||FileSystemWatcher_16x.png", pane(8), {}},
     {"搜索结果1||FindResults_16x.png", pane(9), {}},
     {"搜索结果2||FindResults_16x.png", pane(10), {}},
+    separator(),
+    {"重置窗口布局|||", act(K::kResetLayout), {}},
 };
 
 constexpr MenuEntry kHelp[] = {

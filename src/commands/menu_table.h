@@ -25,6 +25,7 @@ enum class MenuActionKind : uint8_t {
   kAboutBox,          // the Windows About box
   kRecentFile,        // a recently used project (ids 108 .. exit id - 1)
   kExit,              // 退出(X)
+  kResetLayout,       // 重置窗口布局: the panes back where start-up docks them
 };
 
 struct MenuAction {

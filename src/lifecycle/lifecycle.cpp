@@ -110,6 +110,7 @@ constexpr const Part* kParts[] = {
     &kWatchPanePart,       &kSearchPanesPart, &kPropertiesPanePart, &kCodeScrollBarsPart,
     &kDisassemblyPart,     &kToolboxPart,     &kModuleManagerPart,
     &kFirstPanesPart,       // "易支持库" and "帮助提示" in front
+    &kLayoutPart,           // the panes as the layout file left them; saved at shut-down
     &kHostInFramePart,      // the host main window inside the frame
     &kAuxiliaryWindowPart,  // the hidden auxiliary window
 };

@@ -17,6 +17,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/file_bytes.h"
 #include "json/json_document.h"
 
 namespace tovalux::modules {
@@ -58,11 +59,7 @@ enum class ListState {
   kBroken,      // read, but not a list this program wrote or can read: never written over
 };
 
-struct FileBytes {
-  bool exists = false;
-  bool readFailed = false;
-  std::string bytes;
-};
+using FileBytes = ::tovalux::FileBytes;
 
 struct ModuleList {
   ListState state = ListState::kMissing;

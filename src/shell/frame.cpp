@@ -209,6 +209,12 @@ bool createFrame() {
   if (!XC_IsHWINDOW(p.frame)) return false;
   gFrameWindow.store(XWnd_GetHWND(p.frame), std::memory_order_release);
   XWnd_SetMinimumSize(p.frame, shell_rules::kMinimumFrameSize, shell_rules::kMinimumFrameSize);
+  // The place the layout file kept, before the frame is shown.
+  const std::optional<layout::FramePlacement> place = savedFramePlacement();
+  if (place) {
+    const XRect rect{place->rect.left, place->rect.top, place->rect.right, place->rect.bottom};
+    XWnd_SetRect(p.frame, &rect);
+  }
   if (isWindows10()) {
     XWnd_SetTransparentType(p.frame, 2);
     XWnd_SetTransparentAlpha(p.frame, 255);
@@ -247,7 +253,7 @@ bool createFrame() {
   if (const auto build = peers().buildMainMenu) build();
 
   XWnd_AdjustLayout(p.frame);
-  XWnd_ShowWindow(p.frame, SW_SHOW);
+  XWnd_ShowWindow(p.frame, place && place->maximized ? SW_SHOWMAXIMIZED : SW_SHOW);
   registerFrameHandlers(p.frame);
   registerElementHandlers();
   return true;

@@ -89,6 +89,13 @@ void activatePaneByTitle(std::string_view title);
 // Shows (true) or hides (false) the toolbox pane.
 void showToolboxPane(bool show);
 
+// --- the window layout ---------------------------------------------------------------------------
+
+// Where the layout is kept between sessions: lib\Tovalux\Layout.json beside the host.
+std::string layoutFilePath();
+// Puts the panes back where start-up docks them ("重置窗口布局"); shut-down then saves that.
+void resetWindowLayout();
+
 // --- re-hosting host windows ------------------------------------------------------------------
 
 // Makes `window` a child of `newParent` at (x, y), width and height kept when absent (< 0),
@@ -163,6 +170,9 @@ extern const Part kFirstPanesPart;
 extern const Part kHostInFramePart;
 // The hidden auxiliary window.
 extern const Part kAuxiliaryWindowPart;
+// The window layout: the panes arranged as the layout file says once their views are built (the
+// frame took its place from the file when it was made); the live layout saved at shut-down.
+extern const Part kLayoutPart;
 
 // --- counters (tests and benchmarks) ----------------------------------------------------------
 

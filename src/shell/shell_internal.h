@@ -4,9 +4,11 @@
 #include <windows.h>
 
 #include <array>
+#include <optional>
 #include <string>
 #include <string_view>
 
+#include "shell/layout_rules.h"
 #include "shell/shell.h"
 #include "shell/shell_rules.h"
 #include "toolkit/win32/xcgui_win32.h"
@@ -45,6 +47,10 @@ void countUndockRefusal();
 void onPropertiesPaneFloated(HWINDOW window);
 void onOtherPaneFloated(HWINDOW window);
 void propertyFormBackToFrame();
+
+// Where the layout file of this start-up puts the frame; none when it gives no usable place
+// (the frame then opens as without one). Reads the file on first use (layout.cpp).
+std::optional<layout::FramePlacement> savedFramePlacement();
 
 // The message box and the programs the shell starts (explorer, the browser).
 int askUser(HWND owner, const std::string& text, const std::string& title, UINT flags);

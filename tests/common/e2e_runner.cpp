@@ -30,6 +30,8 @@ EhostRun::~EhostRun() {
 bool EhostRun::start() {
   if (process_.hProcess) return false;
   DeleteFileA(journalPath_.c_str());
+  // A layout an earlier run saved would arrange this run's panes differently.
+  if (!options_.keepLayout) DeleteFileA(winePath(TOVALUX_HOST_DIR "/lib/Tovalux/Layout.json").c_str());
   std::string command = "\"" + winePath(TOVALUX_HOST_DIR "/ehost.exe") + "\" --journal \"" + journalPath_ +
                         "\" --artefacts \"" + artefactsFolder() + "\"";
   if (!options_.plugins) command += " --no-plugins";

@@ -34,6 +34,7 @@ struct EhostOptions {
   std::string script = "";                  // script text; empty: no script
   bool watchdog = true;                     // --watchdog: dialog boxes nobody expected get closed
   std::vector<std::string> arguments = {};  // more ehost.exe arguments
+  bool keepLayout = false;                  // false: H\lib\Tovalux\Layout.json removed first (the default layout)
 };
 
 class EhostRun {

@@ -6,6 +6,7 @@
 #include "base/os_info.h"
 #include "base/workers.h"
 #include "common/win32_support.h"
+#include "shell/shell.h"
 #include "script.h"
 
 // The plug-in's only export, linked into the test program.
@@ -33,6 +34,7 @@ HostFixture::HostFixture(HostOptions options) : options_(options), ui_(std::make
   resetWorkerStopForTests();
   host().setQuitOnClose(false);
   host().setDirectory(programDirectory());
+  if (!options_.keepLayout) DeleteFileA(layoutFilePath().c_str());
   host().setArtefactsFolder(programDirectory());
   if (const char* artefacts = std::getenv("TOVALUX_ARTEFACTS")) host().setArtefactsFolder(winePath(artefacts));
   previousSeams_ = installUiSeams(ui_.get());

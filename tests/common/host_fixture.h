@@ -40,6 +40,9 @@ struct HostOptions {
   bool allowDeadHandles = false;
   bool allowForcedDialogs = false;
   bool allowUnscriptedUi = false;
+  // The window layout an earlier shell of this program saved is removed first, so that every test
+  // starts from the default arrangement; true keeps it (a test of the layout coming back).
+  bool keepLayout = false;
 };
 
 class HostFixture {

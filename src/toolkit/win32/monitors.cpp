@@ -1,5 +1,7 @@
 #include "toolkit/win32/monitors.h"
 
+#include <algorithm>
+
 namespace tovalux::tk::win32 {
 
 std::optional<MONITORINFO> monitorInfo(HMONITOR monitor) {
@@ -13,6 +15,22 @@ std::optional<RECT> workAreaAt(POINT point) {
   auto info = monitorInfo(MonitorFromPoint(point, MONITOR_DEFAULTTONEAREST));
   if (!info) return std::nullopt;
   return info->rcWork;
+}
+
+std::vector<RECT> workAreas() {
+  std::vector<MONITORINFO> found;
+  EnumDisplayMonitors(
+      nullptr, nullptr,
+      [](HMONITOR monitor, HDC, LPRECT, LPARAM into) -> BOOL {
+        if (auto info = monitorInfo(monitor)) reinterpret_cast<std::vector<MONITORINFO>*>(into)->push_back(*info);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&found));
+  std::stable_partition(found.begin(), found.end(),
+                        [](const MONITORINFO& info) { return (info.dwFlags & MONITORINFOF_PRIMARY) != 0; });
+  std::vector<RECT> areas;
+  for (const MONITORINFO& info : found) areas.push_back(info.rcWork);
+  return areas;
 }
 
 }  // namespace tovalux::tk::win32

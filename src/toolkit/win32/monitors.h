@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <optional>
+#include <vector>
 
 namespace tovalux::tk::win32 {
 
@@ -14,5 +15,7 @@ namespace tovalux::tk::win32 {
 std::optional<MONITORINFO> monitorInfo(HMONITOR monitor);
 // The work area of the monitor nearest `point` (screen coordinates).
 std::optional<RECT> workAreaAt(POINT point);
+// Every monitor's work area, the primary monitor's first; empty when the system cannot say.
+std::vector<RECT> workAreas();
 
 }  // namespace tovalux::tk::win32

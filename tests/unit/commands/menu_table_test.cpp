@@ -41,7 +41,7 @@ TEST(MenuTable, EveryItemHasThreeFieldsAndAPaddedLabel) {
     EXPECT_EQ(label.find('|'), std::string::npos);
     ++checked;
   }
-  EXPECT_EQ(checked, 118);
+  EXPECT_EQ(checked, 119);
 }
 
 TEST(MenuTable, SplitDropsOneEmptyPieceAndPadsByGbkBytes) {
@@ -118,7 +118,7 @@ TEST(MenuTable, SubmenusExtensionAndViewIds) {
 
   // Every fixed id is unique, and the last item of each menu has the expected id.
   std::set<int> seen;
-  const int lastIds[] = {108, 213, 311, 413, 503, 612, 707, 812, 900, 1010, 1104, 1200, 1303};
+  const int lastIds[] = {108, 213, 311, 413, 503, 612, 707, 812, 900, 1011, 1104, 1200, 1303};
   for (int m = 1; m <= kMenuCount; ++m) {
     const std::vector<MenuRow> rows = layoutMenu(m);
     int last = 0;
@@ -161,6 +161,7 @@ TEST(MenuTable, ActionsOfIds) {
       {1003, MenuActionKind::kTogglePane, 3},
       {1004, MenuActionKind::kTogglePane, 4},
       {1010, MenuActionKind::kTogglePane, 10},
+      {1011, MenuActionKind::kResetLayout, 0},  // after the pane toggles, below a separator
       {1103, MenuActionKind::kRunIdeFunction, 0x04020001},
       {1200, MenuActionKind::kSettingsDialog, 0},
       {1300, MenuActionKind::kHelpPage, 0},

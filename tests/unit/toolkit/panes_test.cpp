@@ -18,25 +18,35 @@ class PaneTest : public ToolkitTest {
  protected:
   void SetUp() override {
     ToolkitTest::SetUp();
-    frame = XFrameWnd_CreateEx(0, u"Tovalux", u"易语言 - Tovalux IDE", 0, 0, 0, 1100, 800, nullptr, 47);
-    XWnd_SetLayoutSize(frame, 7, 117, 7, 32);
-    view = XLayout_Create(0, 0, 10, 10, frame);
-    XFrameWnd_SetView(frame, view);
-    XWnd_RegEventC(frame, XWM_DOCK_LAYOUT_CHANGE, [this](bool*) { return ++tabNotices, 0; });
+    frame = buildShellFrame(pane, &view, [this](HWINDOW f) {
+      XWnd_RegEventC(f, XWM_DOCK_LAYOUT_CHANGE, [this](bool*) { return ++tabNotices, 0; });
+    });
+  }
+  // A frame with the shell's panes docked as the shell docks them; `before` runs once the frame
+  // exists, before any pane is made.
+  template <class Before>
+  static HWINDOW buildShellFrame(HELE (&panes)[12], HELE* viewOut, Before before) {
+    HWINDOW f = XFrameWnd_CreateEx(0, u"Tovalux", u"易语言 - Tovalux IDE", 0, 0, 0, 1100, 800, nullptr, 47);
+    XWnd_SetLayoutSize(f, 7, 117, 7, 32);
+    HELE v = XLayout_Create(0, 0, 10, 10, f);
+    XFrameWnd_SetView(f, v);
+    if (viewOut != nullptr) *viewOut = v;
+    before(f);
     const char16_t* titles[12] = {u"易支持库", u"项目结构", u"组件属性", u"常用模块",  u"系统组件",  u"帮助提示",
                                   u"调试输出", u"断点栈堆", u"变量监视", u"搜寻结果1", u"搜寻结果2", u"反汇编显示"};
     for (int i = 0; i < 12; ++i) {
       XSize size = i < 4 ? XSize{320, 260} : i == 4 ? XSize{260, 260} : XSize{260, 320};
-      pane[i] = XPane_Create(titles[i], size.cx, size.cy, frame);
-      XEle_SetID(pane[i], 10000 + i + 1);
+      panes[i] = XPane_Create(titles[i], size.cx, size.cy, f);
+      XEle_SetID(panes[i], 10000 + i + 1);
     }
-    XFrameWnd_AddPane(frame, 0, pane[0], pane_align_left);
-    for (int i = 1; i <= 3; ++i) XFrameWnd_MergePane(frame, pane[0], pane[i]);
-    XFrameWnd_AddPane(frame, 0, pane[4], pane_align_right);
-    XFrameWnd_AddPane(frame, 0, pane[5], pane_align_bottom);
-    for (int i = 6; i <= 11; ++i) XFrameWnd_MergePane(frame, pane[5], pane[i]);
-    XPane_HidePane(pane[4]);
-    XWnd_AdjustLayout(frame);
+    XFrameWnd_AddPane(f, 0, panes[0], pane_align_left);
+    for (int i = 1; i <= 3; ++i) XFrameWnd_MergePane(f, panes[0], panes[i]);
+    XFrameWnd_AddPane(f, 0, panes[4], pane_align_right);
+    XFrameWnd_AddPane(f, 0, panes[5], pane_align_bottom);
+    for (int i = 6; i <= 11; ++i) XFrameWnd_MergePane(f, panes[5], panes[i]);
+    XPane_HidePane(panes[4]);
+    XWnd_AdjustLayout(f);
+    return f;
   }
   static XRect rectOf(HXCGUI e) {
     XRect r;
@@ -395,6 +405,166 @@ TEST_F(PaneTest, FocusInsideAPaneMakesItActive) {
   tk::setFocus(*w, 0);
   EXPECT_EQ(focus.back(), "0:32");
   EXPECT_FALSE(activeLook(pane[0]));
+}
+
+// --- the whole arrangement as a layout -----------------------------------------------------------
+
+// The layout of one frame in terms of another frame's panes (made in the same order).
+XDockLayout translated(XDockLayout l, const HELE (&from)[12], const HELE (&to)[12]) {
+  auto map = [&](HELE h) {
+    for (int i = 0; i < 12; ++i)
+      if (from[i] == h) return to[i];
+    return h;
+  };
+  for (XDockGroup& g : l.groups) g.front = map(g.front);
+  for (XDockPane& p : l.panes) p.pane = map(p.pane);
+  return l;
+}
+
+TEST_F(PaneTest, TheArrangementReadsAsALayout) {
+  XDockLayout l;
+  ASSERT_TRUE(XFrameWnd_GetDockLayout(frame, &l));
+  EXPECT_EQ(l.sides[pane_align_left], (XDockSide{320, 1}));
+  EXPECT_EQ(l.sides[pane_align_top], (XDockSide{0, 0}));
+  EXPECT_EQ(l.sides[pane_align_right], (XDockSide{260, 2}));
+  EXPECT_EQ(l.sides[pane_align_bottom], (XDockSide{320, 3}));
+  ASSERT_EQ(l.groups.size(), 3u);
+  EXPECT_EQ(l.groups[0], (XDockGroup{pane_align_left, 260, pane[0]}));
+  EXPECT_EQ(l.groups[1], (XDockGroup{pane_align_right, 260, pane[4]}));
+  EXPECT_EQ(l.groups[2], (XDockGroup{pane_align_bottom, 260, pane[5]}));
+  ASSERT_EQ(l.panes.size(), 12u);
+  for (int i = 0; i < 12; ++i) {
+    const int group = i < 4 ? 0 : i == 4 ? 1 : 2;
+    const int index = i < 4 ? i : i == 4 ? 0 : i - 5;
+    EXPECT_EQ(l.panes[i], (XDockPane{pane[i], i != 4, false, {}, l.groups[group].side, group, index})) << i;
+  }
+  XDockLayout none;
+  EXPECT_FALSE(XFrameWnd_GetDockLayout(view, &none));
+  EXPECT_FALSE(XFrameWnd_GetDockLayout(frame, nullptr));
+  EXPECT_FALSE(XFrameWnd_SetDockLayout(view, &l));
+  EXPECT_FALSE(XFrameWnd_SetDockLayout(frame, nullptr));
+}
+
+// What a user changes (a pane closed, one moved to another side, one floated and its window
+// moved, a splitter dragged, a tab chosen), read from one frame and put on another: the same
+// layout reads back and every pane stands where it stood.
+TEST_F(PaneTest, ALayoutPutOnAnotherFrameArrangesItTheSame) {
+  std::vector<HWINDOW> floated;
+  XWnd_RegEventC(frame, XWM_FLOAT_PANE, [&](HWINDOW w, HELE, bool*) { return floated.push_back(w), 0; });
+  XDockLayout defaults;
+  ASSERT_TRUE(XFrameWnd_GetDockLayout(frame, &defaults));
+  XEle_SendEvent(XEle_GetChildByIndex(pane[6], 0), XE_BNCLICK);  // closed
+  XFrameWnd_AddPane(frame, 0, pane[8], pane_align_right);        // to the right side
+  XEle_SendEvent(XEle_GetChildByIndex(pane[1], 1), XE_BNCLICK);  // floated
+  ASSERT_EQ(floated.size(), 1u);
+  const XRect moved{100, 120, 500, 520};
+  XWnd_SetRect(floated[0], &moved);
+  tk::Window* w = tk::getWindow(frame);
+  tk::leftDown(*w, {329, 300}, 1);  // the left side's splitter, 30 pixels to the right
+  tk::mouseMove(*w, {359, 300}, 1);
+  tk::leftUp(*w, {359, 300}, 0);
+  XEle_SendEvent(labelOf(9), XE_BNCLICK);  // a tab chosen
+  XDockLayout changed;
+  ASSERT_TRUE(XFrameWnd_GetDockLayout(frame, &changed));
+  EXPECT_EQ(changed.sides[pane_align_left].size, 350);
+  EXPECT_EQ(changed.panes[6].shown, false);
+  EXPECT_EQ(changed.panes[8].side, pane_align_right);
+  EXPECT_EQ(changed.panes[8].group, 3);  // a new group, last of all
+  EXPECT_EQ(changed.groups[3], (XDockGroup{pane_align_right, 320, pane[8]}));
+  EXPECT_EQ(changed.panes[1], (XDockPane{pane[1], true, true, moved, pane_align_left, 0, 1}));
+  EXPECT_EQ(changed.groups[2].front, pane[9]);
+
+  HELE other[12] = {};
+  int otherFloats = 0, otherTabNotices = 0;
+  Log shows;
+  HWINDOW second = buildShellFrame(other, nullptr, [&](HWINDOW f) {
+    XWnd_RegEventC(f, XWM_FLOAT_PANE, [&](bool*) { return ++otherFloats, 0; });
+    XWnd_RegEventC(f, XWM_DOCK_LAYOUT_CHANGE, [&](bool*) { return ++otherTabNotices, 0; });
+  });
+  for (int i = 0; i < 12; ++i)
+    XEle_RegEventC(other[i], XE_SHOW, [&shows, i](bool shown, bool*) {
+      return shows.push_back(std::to_string(i) + (shown ? "+" : "-")), 0;
+    });
+  otherTabNotices = 0;
+  const XDockLayout wanted = translated(changed, pane, other);
+  ASSERT_TRUE(XFrameWnd_SetDockLayout(second, &wanted));
+  XDockLayout read;
+  ASSERT_TRUE(XFrameWnd_GetDockLayout(second, &read));
+  EXPECT_EQ(read, wanted);
+  // One change: the panes that went out of sight told first, the new tab bars announced once.
+  EXPECT_EQ(shows, (Log{"5-", "9+", "8+", "1+"}));
+  EXPECT_EQ(otherFloats, 1);
+  EXPECT_EQ(otherTabNotices, 1);
+  for (int i = 0; i < 12; ++i) {
+    EXPECT_EQ(XPane_GetState(other[i]), XPane_GetState(pane[i])) << i;
+    EXPECT_EQ(XEle_IsShow(other[i]), XEle_IsShow(pane[i])) << i;
+    if (XPane_GetState(pane[i]) == pane_state_dock && XEle_IsShow(pane[i])) {
+      EXPECT_EQ(rectOf(other[i]), rectOf(pane[i])) << i;
+    }
+  }
+  XRect r;
+  XWnd_GetRect(XEle_GetWindow(other[1]), &r);
+  EXPECT_EQ(r, moved);
+  EXPECT_TRUE(tk::getWindow(XEle_GetWindow(other[1]))->visible);
+  // Docking the floated pane back puts it where it was in its group.
+  XEle_SendEvent(XEle_GetChildByIndex(other[1], 1), XE_BNCLICK);
+  ASSERT_TRUE(XFrameWnd_GetDockLayout(second, &read));
+  EXPECT_EQ(read.panes[1].group, 0);
+  EXPECT_EQ(read.panes[1].index, 1);
+
+  // The defaults put back on the changed frame: the floating window closes, every pane goes home.
+  tabNotices = 0;
+  ASSERT_TRUE(XFrameWnd_SetDockLayout(frame, &defaults));
+  EXPECT_FALSE(XC_IsHWINDOW(floated[0]));
+  EXPECT_EQ(XEle_GetWindow(pane[1]), frame);
+  ASSERT_TRUE(XFrameWnd_GetDockLayout(frame, &read));
+  EXPECT_EQ(read, defaults);
+  EXPECT_EQ(rectOf(pane[0]), (XRect{7, 117, 327, 768 - 24}));
+  EXPECT_EQ(rectOf(pane[5]), (XRect{331, 448, 1093, 768 - 24}));
+  EXPECT_EQ(tabNotices, 1);
+  EXPECT_EQ(XTabBar_GetLabelCount(tabBars()[0]), 4);
+}
+
+// A layout that names what this frame does not have, names a pane twice, or puts one in no group
+// leaves those panes out; a hidden floating pane gets its window, hidden.
+TEST_F(PaneTest, WhatALayoutCannotPlaceIsLeftOut) {
+  XDockLayout l;
+  ASSERT_TRUE(XFrameWnd_GetDockLayout(frame, &l));
+  HWINDOW otherFrame = XFrameWnd_CreateEx(0, u"", u"", 0, 0, 0, 500, 500, nullptr, 0);
+  HELE stranger = XPane_Create(u"stranger", 100, 100, otherFrame);
+  l.panes[3].group = 7;           // no such group
+  l.panes[5].pane = stranger;     // another frame's pane; pane 5 itself is not named
+  l.panes.push_back(l.panes[0]);  // pane 0 twice
+  l.groups[1].side = 9;           // a group on no side: pane 4 in it goes nowhere
+  l.groups[2].front = pane[0];    // not of that group: the first shown pane is in front
+  l.panes[10].floating = true;    // floating, hidden, at an empty rectangle
+  l.panes[10].shown = false;
+  l.panes[10].floatRect = {};
+  l.sides[pane_align_left].size = -50;
+  l.sides[pane_align_bottom].order = 1;  // two sides first: the side's own number decides
+  ASSERT_TRUE(XFrameWnd_SetDockLayout(frame, &l));
+  for (int i : {0, 3, 4, 5}) EXPECT_EQ(XPane_GetState(pane[i]), pane_state_hidden) << i;
+  EXPECT_EQ(XPane_GetState(stranger), pane_state_hidden);
+  EXPECT_EQ(XPane_GetState(pane[10]), pane_state_hidden);
+  HWINDOW w10 = XEle_GetWindow(pane[10]);
+  ASSERT_NE(w10, frame);
+  EXPECT_FALSE(tk::getWindow(w10)->visible);
+  XPane_ShowPane(pane[10]);
+  EXPECT_TRUE(tk::getWindow(w10)->visible);
+  XDockLayout read;
+  ASSERT_TRUE(XFrameWnd_GetDockLayout(frame, &read));
+  EXPECT_EQ(read.sides[pane_align_left], (XDockSide{0, 1}));
+  EXPECT_EQ(read.sides[pane_align_bottom], (XDockSide{320, 2}));
+  ASSERT_EQ(read.groups.size(), 2u);  // the right group had nothing left
+  EXPECT_EQ(read.groups[0].front, pane[1]);
+  EXPECT_EQ(read.groups[1].front, pane[6]);
+  EXPECT_EQ(read.panes[10].floating, true);
+  EXPECT_EQ(read.panes[10].group, 1);
+  // What was left out can be docked again as any new pane.
+  XFrameWnd_AddPane(frame, 0, pane[4], pane_align_right);
+  EXPECT_EQ(XPane_GetState(pane[4]), pane_state_hidden);  // still hidden, now in a group
+  XPane_ShowPane(pane[4]);
+  EXPECT_EQ(XPane_GetState(pane[4]), pane_state_dock);
 }
 
 }  // namespace

@@ -114,6 +114,46 @@ void XFrameWnd_AddPane(HWINDOW frame, HELE destPane, HELE pane, int align);
 void XFrameWnd_MergePane(HWINDOW frame, HELE destPane, HELE pane);
 void XFrameWnd_SetPaneSplitBarColor(HWINDOW frame, XColor color, int alpha = 255);
 
+// A frame's docking arrangement: what XFrameWnd_GetDockLayout reads and XFrameWnd_SetDockLayout
+// puts back (a layout kept from one session to the next).
+struct XDockSide {
+  int size = 0;   // across the side (width of left/right, height of top/bottom)
+  int order = 0;  // sides take their band in this order (1, 2...); 0: never docked to
+  bool operator==(const XDockSide&) const = default;
+};
+struct XDockGroup {
+  int side = pane_align_left;
+  int extent = 0;  // along the side (the last shown group of a side takes the rest anyway)
+  HELE front = 0;  // the selected tab
+  bool operator==(const XDockGroup&) const = default;
+};
+struct XDockPane {
+  HELE pane = 0;
+  bool shown = true;  // false: hidden (closed), keeping its place
+  bool floating = false;
+  XRect floatRect;             // screen coordinates of its floating window
+  int side = pane_align_left;  // its group's side (a floating pane's: the side it docks back to)
+  int group = -1;              // index into groups (a floating pane's: the group it docks back to); -1 none
+  int index = 0;               // its tab's position in the group
+  bool operator==(const XDockPane&) const = default;
+};
+struct XDockLayout {
+  XDockSide sides[4];              // by alignment
+  std::vector<XDockGroup> groups;  // each side's groups in order
+  std::vector<XDockPane> panes;    // every pane of the frame, in the order they were made
+  bool operator==(const XDockLayout&) const = default;
+};
+// False for anything but a frame window.
+bool XFrameWnd_GetDockLayout(HWINDOW frame, XDockLayout* out);
+// Arranges the frame's panes as `layout` says, in one change: floating windows of panes that no
+// longer float close (without event 16), panes that float get a window at their rectangle (28690
+// for each, then shown), groups are made in order with their tabs, sides get their sizes and
+// order. A pane of another frame, named twice, or one in no group that does not float is left
+// out of every group (hidden, as before it was docked); so is a pane the layout does not name.
+// Then 37 on each pane whose visibility changed and 28692 for the new tab bars. False for
+// anything but a frame window.
+bool XFrameWnd_SetDockLayout(HWINDOW frame, const XDockLayout* layout);
+
 // --- drawing (inside draw events) ----------------------------------------------------------
 // Coordinates are those of the event's records. Lines and text use the brush colour.
 void XDraw_FillRectColor(HDRAW draw, const XRect* rect, XColor color, int alpha = 255);

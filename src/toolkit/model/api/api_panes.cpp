@@ -88,3 +88,17 @@ void XFrameWnd_SetPaneSplitBarColor(HWINDOW frame, XColor color, int alpha) {
   f->dock().splitAlpha = static_cast<uint8_t>(std::clamp(alpha, 0, 255));
   f->invalidateAll(false);
 }
+
+bool XFrameWnd_GetDockLayout(HWINDOW frame, XDockLayout* out) {
+  FrameWindow* f = frameOf(frame);
+  if (f == nullptr || out == nullptr) return false;
+  *out = f->dock().layout();
+  return true;
+}
+
+bool XFrameWnd_SetDockLayout(HWINDOW frame, const XDockLayout* layout) {
+  FrameWindow* f = frameOf(frame);
+  if (f == nullptr || layout == nullptr) return false;
+  f->dock().applyLayout(*layout);  // events at its end: nothing may follow that touches `f`
+  return true;
+}

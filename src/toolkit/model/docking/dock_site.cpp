@@ -63,6 +63,21 @@ void finish(const Pending& p) {
   if (p.labelsMade) raiseEvent(p.frame, XWM_DOCK_LAYOUT_CHANGE, EventArgs{});
 }
 
+// A floating window made while the site changed: 28690 (window, pane) on the frame, so the shell
+// can style it, then laid out and shown while its pane is shown.
+void announceFloat(HWINDOW frame, HWINDOW window, HELE pane) {
+  raiseEvent(frame, XWM_FLOAT_PANE, EventArgs{2, {static_cast<intptr_t>(window), static_cast<intptr_t>(pane)}});
+  Window* w = getWindow(window);
+  if (w == nullptr) return;
+  w->adjustLayout();
+  if ((w = getWindow(window)) == nullptr) return;
+  const Pane* p = paneOf(pane);
+  w->visible = p != nullptr && p->shown && p->floatWindow == window;
+  if (!w->visible) return;
+  if (Platform* platform = context().platform) platform->showWindow(*w, ShowMode::show);
+  if ((w = getWindow(window)) != nullptr) w->invalidateAll(false);
+}
+
 }  // namespace
 
 // --- the dock site ----------------------------------------------------------------------------
@@ -313,12 +328,24 @@ void DockSite::floatPane(Pane& pane) {
   const HWINDOW fh = frame_.handle();
   homes_[ph] = {g->side, g->id,
                 static_cast<size_t>(std::find(g->panes.begin(), g->panes.end(), ph) - g->panes.begin())};
-  // Where it was on the screen, at its size then (its created size when it never had one).
+  const XRect r = floatRectOf(pane);
+  detachFromGroup(pane);
+  const HWINDOW wh = openFloatWindow(pane, r);
+  commit(tidy());
+  announceFloat(fh, wh, ph);  // handlers run from here on: handles only
+}
+
+// Where it was on the screen, at its size then (its created size when it never had one).
+XRect DockSite::floatRectOf(const Pane& pane) const {
   XRect r = pane.windowRect();
   if (r.empty()) r = {60, 60, 60 + pane.createdSize.cx, 60 + pane.createdSize.cy};
-  r = {clampCoord(int64_t(r.left) + frame_.rect.left), clampCoord(int64_t(r.top) + frame_.rect.top),
-       clampCoord(int64_t(r.right) + frame_.rect.left), clampCoord(int64_t(r.bottom) + frame_.rect.top)};
-  detachFromGroup(pane);
+  return {clampCoord(int64_t(r.left) + frame_.rect.left), clampCoord(int64_t(r.top) + frame_.rect.top),
+          clampCoord(int64_t(r.right) + frame_.rect.left), clampCoord(int64_t(r.bottom) + frame_.rect.top)};
+}
+
+HWINDOW DockSite::openFloatWindow(Pane& pane, const XRect& screen) {
+  const HELE ph = pane.handle();
+  const HWINDOW fh = frame_.handle();
   auto* w = createWindow<FloatWindow>();
   const HWINDOW wh = w->handle();
   w->pane = ph;
@@ -328,7 +355,8 @@ void DockSite::floatPane(Pane& pane) {
   w->parentNative = frame_.native;
   w->xcStyle = frame_.xcStyle;
   w->dragCaption = true;
-  w->rect = r;
+  w->rect = screen;
+  w->visible = false;
   // A window routes a message to its default action only when it has handlers for it: this
   // one must always reach FloatWindow::defaultAction, which docks the pane back.
   w->events()->add(FloatWindow::kCloseEvent, [](HXCGUI, const EventArgs&, bool*) { return 0; });
@@ -340,16 +368,7 @@ void DockSite::floatPane(Pane& pane) {
   pane.heightRule = {layout_size_fill, 1};
   floats_.push_back(wh);
   announceWindow(w);
-  commit(tidy());
-  // From here on handlers run: handles only.
-  raiseEvent(fh, XWM_FLOAT_PANE, EventArgs{2, {static_cast<intptr_t>(wh), static_cast<intptr_t>(ph)}});
-  if (Window* fw = getWindow(wh)) {
-    fw->adjustLayout();
-    if ((fw = getWindow(wh)) == nullptr) return;
-    fw->visible = true;
-    if (Platform* platform = context().platform) platform->showWindow(*fw, ShowMode::show);
-    fw->invalidateAll(false);
-  }
+  return wh;
 }
 
 // Back to its group at its old index, in front; to a new group on the same side when that group
@@ -382,6 +401,149 @@ void DockSite::takeBack(Pane& pane) {
   pane.place = Pane::Place::none;
   std::erase(floats_, wh);
   if (w != nullptr) Window::destroy(w);
+}
+
+// --- the whole arrangement ----------------------------------------------------------------------
+
+// Every pane of the frame, in the order they were made (handles are never reused, so that is
+// handle order): docked and unplaced ones are children of the frame, floating ones of their
+// windows.
+XDockLayout DockSite::layout() const {
+  XDockLayout out;
+  for (DockSide side : kDockSides) {
+    const Side& s = sides_[static_cast<int>(side)];
+    out.sides[static_cast<int>(side)] = {s.size, s.order};
+  }
+  std::map<int, int> groupIndex;  // group id -> position in out.groups
+  for (const Group& g : groups_) {
+    groupIndex[g.id] = static_cast<int>(out.groups.size());
+    out.groups.push_back({static_cast<int>(g.side), g.extent, g.front});
+  }
+  std::vector<const Pane*> panes;
+  for (const Element* c : frame_.children())
+    if (auto* p = dynamic_cast<const Pane*>(c); p != nullptr && ownPane(*p)) panes.push_back(p);
+  for (HWINDOW h : floats_)
+    if (auto* w = context().registry.get<FloatWindow>(h))
+      if (const Pane* p = paneOf(w->pane); p != nullptr && p->floatWindow == h) panes.push_back(p);
+  std::sort(panes.begin(), panes.end(), [](const Pane* a, const Pane* b) { return a->handle() < b->handle(); });
+  for (const Pane* p : panes) {
+    XDockPane record;
+    record.pane = p->handle();
+    record.shown = p->shown;
+    if (p->place == Pane::Place::floating) {
+      record.floating = true;
+      if (const Window* w = getWindow(p->floatWindow)) record.floatRect = w->rect;
+      if (auto home = homes_.find(p->handle()); home != homes_.end()) {
+        record.side = static_cast<int>(home->second.side);
+        auto at = groupIndex.find(home->second.group);
+        record.group = at != groupIndex.end() ? at->second : -1;
+        record.index = record.group >= 0 ? static_cast<int>(home->second.index) : 0;
+      }
+    } else if (const Group* g = groupOf(p->handle())) {
+      record.side = static_cast<int>(g->side);
+      record.group = groupIndex[g->id];
+      record.index = static_cast<int>(std::find(g->panes.begin(), g->panes.end(), p->handle()) - g->panes.begin());
+    }
+    out.panes.push_back(record);
+  }
+  return out;
+}
+
+// Takes everything apart (floating windows closed, groups, tab bars and splitters gone) and builds
+// the arrangement again from the layout; the events of the change come at the end, as for any
+// other operation.
+void DockSite::applyLayout(const XDockLayout& l) {
+  const HWINDOW fh = frame_.handle();
+  // The panes this layout may place: this frame's, each once.
+  std::vector<std::pair<Pane*, const XDockPane*>> usable;
+  std::vector<HELE> seen;
+  for (const XDockPane& record : l.panes) {
+    Pane* p = paneOf(record.pane);
+    if (p == nullptr || !ownPane(*p)) continue;
+    if (std::find(seen.begin(), seen.end(), record.pane) != seen.end()) {
+      std::erase_if(usable, [&](const auto& u) { return u.first == p; });  // named twice: neither counts
+      continue;
+    }
+    seen.push_back(record.pane);
+    usable.emplace_back(p, &record);
+  }
+
+  // Apart: every floating pane back in the frame, every group, bar and splitter gone.
+  for (HWINDOW h : std::vector<HWINDOW>(floats_))
+    if (auto* w = context().registry.get<FloatWindow>(h))
+      if (Pane* p = paneOf(w->pane); p != nullptr && p->floatWindow == h) takeBack(*p);
+  for (Group& g : groups_) {
+    for (HELE h : g.panes)
+      if (Pane* p = paneOf(h)) p->place = Pane::Place::none;
+    for (const auto& label : g.labels) destroyElement(label.second);
+    destroyElement(g.tabBar);
+    destroyElement(g.splitter);
+  }
+  groups_.clear();
+  homes_.clear();
+
+  // Sides: their sizes, and the order they take their bands in, renumbered from 1.
+  std::vector<std::pair<int, int>> ordered;  // (order, side)
+  for (DockSide side : kDockSides) {
+    Side& s = sideOf(side);
+    destroyElement(std::exchange(s.splitter, 0));
+    const XDockSide& given = l.sides[static_cast<int>(side)];
+    s.size = clampSize(given.size);
+    s.order = 0;
+    if (given.order > 0) ordered.emplace_back(given.order, static_cast<int>(side));
+  }
+  std::sort(ordered.begin(), ordered.end());
+  nextOrder_ = 1;
+  for (const auto& [order, side] : ordered) sides_[side].order = nextOrder_++;
+
+  // Groups in order; a group on no side is made for nothing (its panes go nowhere).
+  std::vector<int> ids(l.groups.size(), 0);
+  for (size_t i = 0; i < l.groups.size(); ++i) {
+    const std::optional<DockSide> side = dockSideOf(l.groups[i].side);
+    if (!side) continue;
+    Group& g = newGroup(*side, groups_.size());
+    g.extent = clampSize(l.groups[i].extent);
+    ids[i] = g.id;
+  }
+  auto groupFor = [&](int index) { return index >= 0 && index < static_cast<int>(ids.size()) ? ids[index] : 0; };
+
+  // Docked panes into their groups by tab position (ties keep the layout's order).
+  std::vector<std::pair<Pane*, const XDockPane*>> docked, floating;
+  for (const auto& u : usable) (u.second->floating ? floating : docked).push_back(u);
+  std::stable_sort(docked.begin(), docked.end(),
+                   [](const auto& a, const auto& b) { return a.second->index < b.second->index; });
+  for (auto& [pane, record] : docked) {
+    pane->shown = record->shown;
+    Group* g = groupById(groupFor(record->group));
+    if (g == nullptr) continue;  // in no group: left out, as a pane never docked
+    // A side the layout gave no order takes its band after the others; its size is the given
+    // one, or the first pane's as when it is docked to for the first time.
+    if (Side& s = sideOf(g->side); s.order == 0) {
+      s.order = nextOrder_++;
+      if (s.size <= 0) s.size = sideSize(g->side, pane->createdSize);
+    }
+    place(*pane, *g, g->panes.size());
+  }
+  for (size_t i = 0; i < l.groups.size(); ++i)
+    if (Group* g = groupById(ids[i]);
+        g != nullptr && std::find(g->panes.begin(), g->panes.end(), l.groups[i].front) != g->panes.end())
+      g->front = l.groups[i].front;
+
+  // Floating panes: a window each at their rectangle, their home kept for docking back.
+  std::vector<std::pair<HWINDOW, HELE>> opened;
+  for (auto& [pane, record] : floating) {
+    pane->shown = record->shown;
+    const Group* home = groupById(groupFor(record->group));
+    const DockSide side = home != nullptr ? home->side : dockSideOf(record->side).value_or(DockSide::left);
+    homes_[pane->handle()] = {side, home != nullptr ? home->id : 0, static_cast<size_t>(std::max(0, record->index))};
+    XRect r{clampCoord(record->floatRect.left), clampCoord(record->floatRect.top), clampCoord(record->floatRect.right),
+            clampCoord(record->floatRect.bottom)};
+    if (r.empty()) r = floatRectOf(*pane);
+    opened.emplace_back(openFloatWindow(*pane, r), pane->handle());
+  }
+  commit(tidy());
+  // Handlers run from here on: handles only.
+  for (const auto& [window, pane] : opened) announceFloat(fh, window, pane);
 }
 
 // --- geometry ---------------------------------------------------------------------------------

@@ -19,6 +19,10 @@
 //   dock back (caption button 1 of a floating pane, or its window closed)
 //                               the pane returns to its group, at its old position, in front;
 //                               to a new group on the same side if that group is gone
+//   layout / applyLayout        the whole arrangement read, and put back in one change (the
+//                               sides' sizes and order, the groups in order with their tabs,
+//                               extents and fronts, every pane's place, floating rectangle and
+//                               shown state)
 // Every change lays the frame out again, then raises 37 on each pane whose visibility changed
 // and, when tab labels were created, window event 28692 on the frame (their look is the
 // shell's to set).
@@ -42,6 +46,7 @@
 #include "toolkit/model/docking/frame_window.h"
 #include "toolkit/model/docking/pane.h"
 #include "toolkit/model/theme/palette.h"
+#include "toolkit/xcgui.h"
 
 namespace tovalux::tk {
 
@@ -65,6 +70,8 @@ class DockSite {
   void bringToFront(Pane& pane);
   void floatPane(Pane& pane);
   void dockBack(Pane& pane);
+  XDockLayout layout() const;
+  void applyLayout(const XDockLayout& layout);
 
   // Panes, tab bars and splitters of the site: placed by arrange, not by the body's flow.
   bool manages(const Element& e) const;
@@ -108,6 +115,11 @@ class DockSite {
   void detachFromGroup(Pane& pane);
   // A floating pane back into the frame, not yet docked; its window destroyed.
   void takeBack(Pane& pane);
+  // The pane (in no group) into a new floating window at `screen`; the window is announced but
+  // not shown, and no event is raised (announceFloat does that once the site has settled).
+  HWINDOW openFloatWindow(Pane& pane, const XRect& screen);
+  // Where a pane that leaves its group would open as a floating window.
+  XRect floatRectOf(const Pane& pane) const;
   // Panes that died, labels and tab bars to create or remove; answers whether labels were made.
   bool tidy();
   void place(Pane& pane, Group& g, size_t index);
