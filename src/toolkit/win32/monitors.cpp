@@ -17,15 +17,18 @@ std::optional<RECT> workAreaAt(POINT point) {
   return info->rcWork;
 }
 
+namespace {
+
+BOOL CALLBACK collectMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM into) {
+  if (auto info = monitorInfo(monitor)) reinterpret_cast<std::vector<MONITORINFO>*>(into)->push_back(*info);
+  return TRUE;
+}
+
+}  // namespace
+
 std::vector<RECT> workAreas() {
   std::vector<MONITORINFO> found;
-  EnumDisplayMonitors(
-      nullptr, nullptr,
-      [](HMONITOR monitor, HDC, LPRECT, LPARAM into) -> BOOL {
-        if (auto info = monitorInfo(monitor)) reinterpret_cast<std::vector<MONITORINFO>*>(into)->push_back(*info);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&found));
+  EnumDisplayMonitors(nullptr, nullptr, &collectMonitor, reinterpret_cast<LPARAM>(&found));
   std::stable_partition(found.begin(), found.end(),
                         [](const MONITORINFO& info) { return (info.dwFlags & MONITORINFOF_PRIMARY) != 0; });
   std::vector<RECT> areas;
