@@ -77,7 +77,11 @@ std::vector<std::string> syntheticNames(size_t count) {
       name.push_back(static_cast<char>(lead));
       name.push_back(static_cast<char>(trail));
     }
-    if (next(3) == 0) name += "(" + std::string(1, static_cast<char>('A' + next(26))) + ")";
+    if (next(3) == 0) {
+      name.push_back('(');
+      name.push_back(static_cast<char>('A' + next(26)));
+      name.push_back(')');
+    }
     names.push_back(name);
   }
   return names;
@@ -147,7 +151,12 @@ void report(const char* what, const Corpus& corpus, int rounds, double goalMs) {
 int main(int argc, char** argv) {
   const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 50;
   std::vector<std::string> recent;
-  for (int i = 0; i < 10; ++i) recent.push_back("项目" + std::to_string(i) + ".e");
+  for (int i = 0; i < 10; ++i) {
+    std::string name = "项目";
+    name += std::to_string(i);
+    name += ".e";
+    recent.push_back(name);
+  }
   const std::vector<CommandEntry> list = buildCommandList(recent);
   std::vector<std::string> names, keys;
   for (const CommandEntry& e : list) {

@@ -10,7 +10,12 @@
 namespace tovalux::commands {
 namespace {
 
-std::string menuUsageKey(int id) { return "m" + std::to_string(id); }
+// "m" + the number (built by appending: GCC 12 warns falsely about operator+ on a literal).
+std::string usageKey(char prefix, int number) {
+  std::string key(1, prefix);
+  key += std::to_string(number);
+  return key;
+}
 
 void addMenu(int m, std::span<const std::string> recentNames, std::vector<CommandEntry>& out) {
   const std::vector<MenuRow> rows = layoutMenu(m, recentNames);
@@ -33,7 +38,7 @@ void addMenu(int m, std::span<const std::string> recentNames, std::vector<Comman
           splitMenuItem(m == kFileMenu && row.id == exitId ? kExitItem : menuItemString(row.id));
       entry.name = fields.text;
       if (fields.pieces == 3) entry.shortcut = fields.shortcut;
-      entry.usageKey = m == kFileMenu && row.id == exitId ? "x" : menuUsageKey(row.id);
+      entry.usageKey = m == kFileMenu && row.id == exitId ? "x" : usageKey('m', row.id);
     }
     if (row.flags == kItemSubmenu) parents[row.id] = entry.name;
     // Submenu parents, 打印 and the extension menu's label do nothing when run.
@@ -71,7 +76,7 @@ void addToolButton(CommandSource source, int position, const ToolButton& button,
   if (!actsAtAll(entry.command) || offeredByMenu(out, entry.name, entry.command)) return;
   const bool main = source == CommandSource::kMainToolBar;
   entry.path.emplace_back(main ? kMainToolBarTitle : kDesignerToolBarTitle);
-  entry.usageKey = (main ? "t" : "d") + std::to_string(position);
+  entry.usageKey = usageKey(main ? 't' : 'd', position);
   out.push_back(std::move(entry));
 }
 

@@ -113,6 +113,13 @@ uint32_t lettersOf(const std::vector<MatchUnit>& units, bool name) {
   return letters;
 }
 
+uint64_t charactersOf(const std::vector<MatchUnit>& units) {
+  uint64_t bits = 0;
+  for (const MatchUnit& u : units)
+    if (u.kind != Kind::kAscii) bits |= uint64_t{1} << (code(u.lead, u.trail) % 64);
+  return bits;
+}
+
 // --- the match --------------------------------------------------------------------------
 // A row of states per name unit and query position: which ways of having taken the query up to
 // that position are possible, as a set of flag combinations (bit f for flags f).
@@ -161,6 +168,7 @@ PreparedText prepareName(std::string_view gbk) {
   prepared.units = dropMarkers(tokenize(gbk, kMaxRawUnits, true));
   if (prepared.units.size() > kMaxNameUnits) prepared.units.resize(kMaxNameUnits);
   prepared.letters = lettersOf(prepared.units, true);
+  prepared.characters = charactersOf(prepared.units);
   return prepared;
 }
 
@@ -168,13 +176,15 @@ PreparedText prepareQuery(std::string_view gbk) {
   PreparedText prepared;
   prepared.units = tokenize(gbk, kMaxQueryUnits, false);
   prepared.letters = lettersOf(prepared.units, false);
+  prepared.characters = charactersOf(prepared.units);
   return prepared;
 }
 
 MatchTier matchTier(const PreparedText& name, const PreparedText& query) {
   const size_t n = name.units.size();
   const size_t m = query.units.size();
-  if (m == 0 || n == 0 || (query.letters & ~name.letters) != 0) return MatchTier::kNone;
+  if (m == 0 || n == 0 || (query.letters & ~name.letters) != 0 || (query.characters & ~name.characters) != 0)
+    return MatchTier::kNone;
   const size_t stride = m + 1;
   uint8_t states[(kMaxNameUnits + 1) * (kMaxQueryUnits + 1)];
   bool restSkippable[kMaxNameUnits + 1];

@@ -47,6 +47,9 @@ struct PreparedText {
   // every letter of every reading of its characters; bit 26 when it holds a double-byte
   // character. A query needing a bit the name lacks cannot match (the quick test).
   uint32_t letters = 0;
+  // One bit per double-byte character it holds (the code's bit c % 64): a query character can
+  // only be taken by the same character, so a query bit the name lacks cannot match either.
+  uint64_t characters = 0;
 };
 
 // A command name, markers dropped, blanks dropped, punctuation marked skippable.

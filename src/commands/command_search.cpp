@@ -105,10 +105,12 @@ std::string hotKeyText(const HotKey& key) {
   if (key.ctrl) text += "Ctrl+";
   if (key.shift) text += "Shift+";
   if (key.alt) text += "Alt+";
-  if (isFunctionKey(key.key))
-    text += "F" + std::to_string(key.key - 0x70 + 1);
-  else
+  if (isFunctionKey(key.key)) {
+    text.push_back('F');
+    text += std::to_string(key.key - 0x70 + 1);
+  } else {
     text.push_back(static_cast<char>(key.key));
+  }
   return text;
 }
 
