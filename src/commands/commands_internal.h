@@ -5,7 +5,9 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "commands/command.h"
 #include "commands/run_state_rules.h"
 #include "toolkit/xcgui.h"
 
@@ -25,8 +27,10 @@ std::string fromX(const XChar* text);
 
 void setDescriptor(HXCGUI element, std::string_view descriptor);
 
-// The menu bar buildMainMenu built (0 before).
+// The menu bar buildMainMenu built (0 before), and the names of the recent files its File menu
+// shows (in menu order).
 HELE menuBar();
+std::vector<std::string> shownRecentNames();
 // The bar button whose menu is `menu`, and its index; 0 / -1 when none.
 HELE barButtonOf(HELE bar, HMENUX menu, int* index = nullptr);
 
@@ -35,6 +39,10 @@ void registerBarMenuDrawing(HELE bar);
 void styleBarButton(HELE button);
 void resetMenuOpen();
 int onMenuSelect(HELE bar, int id, bool* handled);
+
+// Runs a command record: the menu bar's picks, the tool bars' clicks and the command box all end
+// here (command_run.cpp).
+void runCommand(const Command& command);
 
 // The settings dialog, when its subsystem registered it.
 void openSettingsDialog();

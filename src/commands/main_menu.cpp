@@ -7,9 +7,6 @@
 
 #include "base/guard.h"
 #include "base/text.h"
-#include "base/version.h"
-#include "commands/blackmoon.h"
-#include "commands/blackmoon_rules.h"
 #include "commands/commands.h"
 #include "commands/commands_internal.h"
 #include "commands/menu_table.h"
@@ -31,10 +28,6 @@ constexpr int kButtonHeight = 18;
 constexpr int kItemHeight = 22;
 constexpr int kWideButtonExtra = 16;  // "数据库(B)"
 constexpr int kDatabaseMenu = 5;
-constexpr char kAboutApp[] = "Tovalux IDE";
-constexpr char kAboutText[] = "易语言 - Tovalux IDE 预览版 v" TOVALUX_VERSION "\r\n由 Tovalux 开发者制作";
-constexpr char kHelpAddress[] = "https://tovalux.example/help";
-constexpr char kContactAddress[] = "https://tovalux.example/contact";
 
 // The recent entries the File menu shows: which FileN each id came from, and its name.
 struct RecentEntry {
@@ -113,61 +106,6 @@ bool openRecentEntry(HELE bar, int id) {
   return false;
 }
 
-void togglePane(int index) {
-  HELE p = pane(index);
-  if (!XC_IsHXCGUI(p, XC_PANE)) return;
-  if (XPane_IsShowPane(p))
-    XPane_HidePane(p);
-  else
-    XPane_ShowPane(p);
-  XEle_AdjustLayout(p);
-  styleTabBars();
-}
-
-// The frame's caption copies the host's title (after 关闭 and 另存为).
-void refreshCaption() {
-  HXCGUI title = frameElement("winTitle");
-  if (!XC_IsHXCGUI(title, XC_SHAPE_TEXT)) return;
-  XShapeText_SetText(title, toX(hostCaption()).c_str());
-  XShape_Redraw(title);
-}
-
-void insertByPageKind() {
-  const uint32_t command = insertCommandForPageKind(queryIdeValue(ide::kQueryPageKind, 0));
-  if (command != 0) runIdeFunction(command);
-}
-
-void sendHostCommand(uint32_t id) {
-  if (HWND main = getHostMainWindow()) SendMessageA(main, WM_COMMAND, id, 0);
-}
-
-void closeShell() {
-  // The frame's own close path asks the user first, as its close button does.
-  if (HWND frame = shellFrameHwnd()) PostMessageA(frame, WM_CLOSE, 0, 0);
-}
-
-void perform(const MenuAction& action) {
-  switch (action.kind) {
-    case MenuActionKind::kRunIdeFunction:
-      if (isBuildFunction(action.value)) noteBuildCommandStarted();
-      runIdeFunction(action.value);
-      if (action.refreshCaption) refreshCaption();
-      break;
-    case MenuActionKind::kSendCommand: sendHostCommand(action.value); break;
-    case MenuActionKind::kTogglePane: togglePane(static_cast<int>(action.value)); break;
-    case MenuActionKind::kSettingsDialog: openSettingsDialog(); break;
-    case MenuActionKind::kInsertByPageKind: insertByPageKind(); break;
-    case MenuActionKind::kBlackMoonBuild: startBlackMoonBuild(); break;
-    case MenuActionKind::kHelpPage: openWebPage(kHelpAddress); break;
-    case MenuActionKind::kContactLink: openWebPage(kContactAddress); break;
-    case MenuActionKind::kAboutBox: aboutBox(kAboutApp, kAboutText); break;
-    case MenuActionKind::kExit: closeShell(); break;
-    case MenuActionKind::kResetLayout: resetWindowLayout(); break;
-    case MenuActionKind::kRecentFile:
-    case MenuActionKind::kNothing: break;
-  }
-}
-
 }  // namespace
 
 void buildMainMenu() {
@@ -220,14 +158,20 @@ namespace commands {
 
 HELE menuBar() { return XC_IsHXCGUI(state().bar, XC_MENUBAR) ? state().bar : 0; }
 
+std::vector<std::string> shownRecentNames() {
+  std::vector<std::string> names;
+  for (const RecentEntry& entry : state().recent) names.push_back(entry.name);
+  return names;
+}
+
 int onMenuSelect(HELE bar, int id, bool*) {
   guarded(GuardSite::kToolkit, [&] {
     if (id >= kPaneToggleFirstId && id <= kPaneToggleLastId) {
-      togglePane(id - kPaneToggleFirstId);
+      runCommand({.act = CommandAct::kTogglePane, .argument = id - kPaneToggleFirstId});
       return;
     }
     if (id == kSettingsDialogId) {
-      openSettingsDialog();
+      runCommand({.act = CommandAct::kSettingsDialog});
       return;
     }
     if (id >= kFirstRecentFileId && id < state().exitId) {
@@ -236,10 +180,10 @@ int onMenuSelect(HELE bar, int id, bool*) {
       return;
     }
     if (id == state().exitId) {
-      perform({MenuActionKind::kExit, 0, false});
+      runCommand({.act = CommandAct::kExit});
       return;
     }
-    perform(menuActionFor(id));
+    runCommand(menuCommandFor(id));
   });
   return 0;
 }

@@ -8,13 +8,15 @@
 namespace tovalux::commands {
 namespace {
 
-using K = MenuActionKind;
+using K = CommandAct;
 
-constexpr MenuAction run(uint32_t number) { return {K::kRunIdeFunction, number, false}; }
-constexpr MenuAction runThenCaption(uint32_t number) { return {K::kRunIdeFunction, number, true}; }
-constexpr MenuAction send(uint32_t id) { return {K::kSendCommand, id, false}; }
-constexpr MenuAction pane(uint32_t index) { return {K::kTogglePane, index, false}; }
-constexpr MenuAction act(MenuActionKind kind) { return {kind, 0, false}; }
+constexpr Command run(uint32_t number) { return {.act = K::kRunIdeFunction, .value = number}; }
+constexpr Command runThenCaption(uint32_t number) {
+  return {.act = K::kRunIdeFunction, .value = number, .refreshesCaption = true};
+}
+constexpr Command send(uint32_t id) { return {.act = K::kSendCommand, .value = id}; }
+constexpr Command pane(int32_t index) { return {.act = K::kTogglePane, .argument = index}; }
+constexpr Command act(CommandAct kind) { return {.act = kind}; }
 constexpr MenuEntry separator() { return {kSeparator, {}, {}}; }
 
 // --- 文件(F): recent files, a separator and 退出(X) follow at build time ---
@@ -227,14 +229,14 @@ constexpr std::array<BarMenu, kMenuCount> kBar = {{
     {"关于(A)", kAbout},
 }};
 
-MenuRow rowFor(int id, int parentId, std::string_view item, const MenuAction& action) {
+MenuRow rowFor(int id, int parentId, std::string_view item, const Command& command) {
   MenuRow row;
   row.id = id;
   row.parentId = parentId;
   row.label = displayLabel(item);
   const MenuItemText fields = splitMenuItem(item);
   if (fields.pieces > 1) row.icon = fields.icon;
-  row.action = action;
+  row.command = command;
   return row;
 }
 
@@ -301,7 +303,7 @@ std::vector<MenuRow> layoutMenu(int m, std::span<const std::string> recentNames)
       continue;
     }
     const int id = m * 100 + k;
-    MenuRow row = rowFor(id, 0, entry.item, entry.action);
+    MenuRow row = rowFor(id, 0, entry.item, entry.command);
     if (!entry.submenu.empty()) row.flags = 4;
     rows.push_back(row);
     int j = 0;
@@ -310,7 +312,7 @@ std::vector<MenuRow> layoutMenu(int m, std::span<const std::string> recentNames)
         rows.push_back(separatorRow(id));
         continue;
       }
-      rows.push_back(rowFor(id * 10 + j, id, child.item, child.action));
+      rows.push_back(rowFor(id * 10 + j, id, child.item, child.command));
       ++j;
     }
     ++k;
@@ -323,35 +325,51 @@ std::vector<MenuRow> layoutMenu(int m, std::span<const std::string> recentNames)
       row.id = id++;
       row.label = paddedLabel(recentNames[i], "");
       row.icon = std::string(kRecentFileIcon);
-      row.action = {MenuActionKind::kRecentFile, 0, false};
+      row.command = {.act = CommandAct::kRecentFile};
       row.recentIndex = static_cast<int>(i);
       rows.push_back(row);
     }
     rows.push_back(separatorRow(0));
-    MenuRow exit = rowFor(id, 0, kExitItem, {MenuActionKind::kExit, 0, false});
+    MenuRow exit = rowFor(id, 0, kExitItem, {.act = CommandAct::kExit});
     rows.push_back(exit);
   }
   return rows;
 }
 
-MenuAction menuActionFor(int id) {
+namespace {
+
+// The table entry of a fixed id (the ids layoutMenu gives), or null.
+const MenuEntry* entryOf(int id) {
   for (int m = 1; m <= kMenuCount; ++m) {
     if (m == kExtensionMenu) continue;
     int k = 0;
     for (const MenuEntry& entry : barMenu(m).items) {
       if (entry.item == kSeparator) continue;
       const int itemId = m * 100 + k;
-      if (itemId == id) return entry.action;
+      if (itemId == id) return &entry;
       int j = 0;
       for (const MenuEntry& child : entry.submenu) {
         if (child.item == kSeparator) continue;
-        if (itemId * 10 + j == id) return child.action;
+        if (itemId * 10 + j == id) return &child;
         ++j;
       }
       ++k;
     }
   }
-  return {};
+  return nullptr;
+}
+
+}  // namespace
+
+Command menuCommandFor(int id) {
+  const MenuEntry* entry = entryOf(id);
+  return entry != nullptr ? entry->command : Command{};
+}
+
+std::string_view menuItemString(int id) {
+  if (id == 900) return kExtensionItem;
+  const MenuEntry* entry = entryOf(id);
+  return entry != nullptr ? entry->item : std::string_view();
 }
 
 uint32_t insertCommandForPageKind(int32_t pageKind) {

@@ -10,35 +10,13 @@
 #include <string_view>
 #include <vector>
 
+#include "commands/command.h"
+
 namespace tovalux::commands {
-
-enum class MenuActionKind : uint8_t {
-  kNothing,           // selectable, does nothing (submenu parents, 900, 105)
-  kRunIdeFunction,    // value: the IDE function number, both parameters 0
-  kSendCommand,       // value: the WM_COMMAND id sent to the host main window (lParam 0)
-  kTogglePane,        // value: the dock-pane index
-  kSettingsDialog,    // the settings dialog (filled by its subsystem)
-  kInsertByPageKind,  // 现行单元: what the current page kind inserts
-  kBlackMoonBuild,    // 黑月静态编译
-  kHelpPage,          // the product's help web page
-  kContactLink,       // the maker's contact web link
-  kAboutBox,          // the Windows About box
-  kRecentFile,        // a recently used project (ids 108 .. exit id - 1)
-  kExit,              // 退出(X)
-  kResetLayout,       // 重置窗口布局: the panes back where start-up docks them
-};
-
-struct MenuAction {
-  MenuActionKind kind = MenuActionKind::kNothing;
-  uint32_t value = 0;
-  // After the host function ran, the frame's caption copies the host main window's title
-  // (关闭, 另存为: the host changes its title while it runs them).
-  bool refreshCaption = false;
-};
 
 struct MenuEntry {
   std::string_view item;  // "打开(O)|Ctrl+O|OpenFileFromProject_16x.png"; "-" is a separator
-  MenuAction action;
+  Command command;
   std::span<const MenuEntry> submenu;  // empty for every item but the three "...指定类型" parents
 };
 
@@ -99,7 +77,7 @@ struct MenuRow {
   int flags = 0;     // 0, 4 (submenu parent) or 8 (separator)
   std::string label;
   std::string icon;  // file name in the menu image folder; empty when none
-  MenuAction action;
+  Command command;
   int recentIndex = -1;  // for a recent entry, its index in `recentNames`
 };
 
@@ -110,8 +88,11 @@ std::vector<MenuRow> layoutMenu(int m, std::span<const std::string> recentNames 
 // The exit id of a File menu holding `recentCount` recent entries.
 inline int exitItemId(size_t recentCount) { return kFirstRecentFileId + static_cast<int>(recentCount); }
 
-// The table action of a fixed id (not a recent entry, not 退出); kNothing for an unknown id.
-MenuAction menuActionFor(int id);
+// The table command of a fixed id (not a recent entry, not 退出); kNothing for an unknown id.
+Command menuCommandFor(int id);
+// The item string of a fixed id as the table stores it ("静态编译(S)|Shift+F7|BuildSolution_16x.png");
+// empty for an unknown id.
+std::string_view menuItemString(int id);
 
 // The insert command for a page kind (现行单元); 0 when the kind inserts nothing.
 uint32_t insertCommandForPageKind(int32_t pageKind);

@@ -7,16 +7,12 @@
 #include "base/diagnostics.h"
 #include "base/guard.h"
 #include "base/last_error.h"
-#include "base/pump_wait.h"
-#include "commands/blackmoon.h"
 #include "commands/commands.h"
 #include "commands/commands_internal.h"
-#include "commands/host_queries.h"
 #include "commands/linker_selector.h"
 #include "shell/toolbar_builder.h"
 #include "commands/toolbar_table.h"
 #include "host/host_protocol.h"
-#include "host/ide_functions.h"
 #include "host/ui_jobs.h"
 #include "shell/descriptors.h"
 #include "shell/run_state.h"
@@ -29,9 +25,6 @@ using namespace commands;
 
 constexpr char kMainToolBar[] = "winToolBar0";
 constexpr char kDesignerToolBarName[] = "winToolBar1";
-constexpr char kBuildOutputPane[] = "调试输出";
-// How long "重新运行" waits for the stop to be handled before it gives up.
-constexpr DWORD kRestartStopLimitMs = 5000;
 constexpr XColor kNoColor = 0xFFFFFFFF;
 
 struct ToolBarsState {
@@ -46,8 +39,6 @@ struct ToolBarsState {
   std::vector<ToolElementKind> kinds;
   std::vector<XColor> textColors;  // kNoColor: none set yet
   int redraws = 0;
-  bool restarting = false;
-  DWORD restartEnded = 0;  // tick count when the last restart finished
 };
 
 ToolBarsState& bars() {
@@ -108,75 +99,12 @@ void refreshLayout(HELE bar) {
   }
 }
 
-// --- the help tip ----------------------------------------------------------------------------
-
-void runHelpTip() {
-  readHelpTipText([](HelpTipQuery& query) {
-    // The host's record: {first, second, text address, text length}.
-    int32_t record[4] = {query.first, query.second, static_cast<int32_t>(reinterpret_cast<intptr_t>(query.text)),
-                         query.length};
-    runIdeFunction(ide::kQueryHelpTipText, static_cast<int32_t>(reinterpret_cast<intptr_t>(record)));
-    if (query.text == nullptr) query.length = record[3];
-  });
-  const int32_t row = queryIdeValue(ide::kQueryCaretRow, 0);
-  const int32_t column = queryIdeValue(ide::kQueryCaretColumn, 0);
-  runIdeFunction(ide::kShowHelpAt, row, column);
-}
-
-// --- 重新运行 ----------------------------------------------------------------------------------
-
-void restart() {
-  ToolBarsState& s = bars();
-  // A click while the stop is awaited, or the second press of a double click, starts nothing.
-  if (s.restarting) return;
-  if (s.restartEnded != 0 && GetTickCount() - s.restartEnded < GetDoubleClickTime()) return;
-  struct Busy {
-    ToolBarsState& s;
-    explicit Busy(ToolBarsState& state) : s(state) { s.restarting = true; }
-    ~Busy() {
-      s.restarting = false;
-      s.restartEnded = GetTickCount() | 1;  // never 0, which means "none yet"
-    }
-  } busy(s);
-  noteBuildCommandStarted();
-  clearBuildOutput();
-  runIdeFunction(ide::kStop);
-  // The host stops the program on its debugger thread; the run state drops when it has. A
-  // stop that is not handled in time (or a wait already running below us) starts nothing.
-  const PumpResult waited = pumpingWait(kRestartStopLimitMs, [] { return !debugging(); });
-  if (waited == PumpResult::kConditionMet)
-    runIdeFunction(ide::kRun);
-  else
-    logToNotepad(waited == PumpResult::kTimedOut ? "重新运行: 程序未能及时停止" : "重新运行: 另一个等待尚未结束");
-}
-
-void perform(const ToolAction& action) {
-  switch (action.kind) {
-    case ToolActionKind::kRunIdeFunction: runIdeFunction(action.value); break;
-    case ToolActionKind::kCompile:
-      noteBuildCommandStarted();
-      clearBuildOutput();
-      activatePaneByTitle(kBuildOutputPane);
-      runIdeFunction(action.value);
-      break;
-    case ToolActionKind::kRun:
-      noteBuildCommandStarted();
-      clearBuildOutput();
-      runIdeFunction(action.value);
-      break;
-    case ToolActionKind::kRestart: restart(); break;
-    case ToolActionKind::kHelpTip: runHelpTip(); break;
-    case ToolActionKind::kBlackMoonBuild: startBlackMoonBuild(); break;
-    case ToolActionKind::kNothing: break;
-  }
-}
-
 int onToolButtonClick(HELE button, bool*) {
   guarded(GuardSite::kToolkit, [&] {
     const std::string tooltip = fromX(XEle_GetToolTip(button).c_str());
     const std::string_view name = toolButtonName(tooltip);
     logToNotepad(name);
-    perform(toolActionFor(name));
+    runCommand(toolCommandFor(name));
   });
   return 0;
 }

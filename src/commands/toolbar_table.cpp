@@ -74,65 +74,76 @@ constexpr ToolButton kDesigner[] = {
     {"使高宽全等", "AutosizeOptimize_16x.png"},              // 17
 };
 
-using K = ToolActionKind;
+using K = CommandAct;
 
-struct NamedAction {
+constexpr Command run(uint32_t number) { return {.act = K::kRunIdeFunction, .value = number}; }
+// 编译, 静态编译: the output emptied and brought forward first.
+constexpr Command build(uint32_t number) {
+  return {.act = K::kRunIdeFunction, .value = number, .clearsOutput = true, .showsOutput = true};
+}
+// 运行: the output emptied first.
+constexpr Command runClearing(uint32_t number) {
+  return {.act = K::kRunIdeFunction, .value = number, .clearsOutput = true};
+}
+constexpr Command act(CommandAct kind) { return {.act = kind}; }
+
+struct NamedCommand {
   std::string_view name;
-  ToolAction action;
+  Command command;
 };
 
-constexpr NamedAction kActions[] = {
-    {"跳到调用命令处", {K::kRunIdeFunction, 0x0101002F}},
-    {"跳回前跳转处", {K::kRunIdeFunction, 0x01010043}},
-    {"新建", {K::kRunIdeFunction, 0x03010001}},
-    {"打开", {K::kRunIdeFunction, 0x03010002}},
-    {"保存", {K::kRunIdeFunction, 0x03010004}},
-    {"剪切", {K::kRunIdeFunction, 0x02020004}},
-    {"复制", {K::kRunIdeFunction, 0x02030001}},
-    {"粘贴", {K::kRunIdeFunction, 0x02020005}},
-    {"撤销", {K::kRunIdeFunction, 0x02020032}},
-    {"重做", {K::kRunIdeFunction, 0x02020033}},
-    {"编译", {K::kCompile, 0x05020001}},
-    {"静态编译", {K::kCompile, 0x05020007}},
-    {"整体搜寻", {K::kRunIdeFunction, 0x0402002C}},
-    {"运行", {K::kRun, 0x05020002}},
-    {"停止运行", {K::kRunIdeFunction, 0x05020003}},
-    {"设置断点", {K::kRunIdeFunction, 0x05010006}},
-    {"删除全部断点", {K::kRunIdeFunction, 0x05010007}},
-    {"查看", {K::kRunIdeFunction, 0x05010005}},
-    {"重新运行", {K::kRestart, 0}},
-    {"执行到光标处", {K::kRunIdeFunction, 0x05010004}},
-    {"单步", {K::kRunIdeFunction, 0x05010002}},
-    {"单步进入", {K::kRunIdeFunction, 0x05010001}},
-    {"跟踪返回", {K::kRunIdeFunction, 0x05010003}},
-    {"查看帮助提示", {K::kHelpTip, 0}},
-    {"设置书签", {K::kRunIdeFunction, 0x04020034}},
-    {"到上一个书签", {K::kRunIdeFunction, 0x04020036}},
-    {"到下一个书签", {K::kRunIdeFunction, 0x04020037}},
-    {"跳转书签", {K::kRunIdeFunction, 0x04020035}},
-    {"程序配置", {K::kRunIdeFunction, 0x02020059}},
-    {"系统设置", {K::kRunIdeFunction, 0x04020010}},
-    {"左对齐", {K::kRunIdeFunction, 0x0202005D}},
-    {"右对齐", {K::kRunIdeFunction, 0x0202005F}},
-    {"顶对齐", {K::kRunIdeFunction, 0x0202005E}},
-    {"底对齐", {K::kRunIdeFunction, 0x02020060}},
-    {"窗口水平居中", {K::kRunIdeFunction, 0x0202004F}},
-    {"窗口垂直居中", {K::kRunIdeFunction, 0x02020050}},
-    {"组件水平居中", {K::kRunIdeFunction, 0x02020061}},
+constexpr NamedCommand kCommands[] = {
+    {"跳到调用命令处", run(0x0101002F)},
+    {"跳回前跳转处", run(0x01010043)},
+    {"新建", run(0x03010001)},
+    {"打开", run(0x03010002)},
+    {"保存", run(0x03010004)},
+    {"剪切", run(0x02020004)},
+    {"复制", run(0x02030001)},
+    {"粘贴", run(0x02020005)},
+    {"撤销", run(0x02020032)},
+    {"重做", run(0x02020033)},
+    {"编译", build(0x05020001)},
+    {"静态编译", build(0x05020007)},
+    {"整体搜寻", run(0x0402002C)},
+    {"运行", runClearing(0x05020002)},
+    {"停止运行", run(0x05020003)},
+    {"设置断点", run(0x05010006)},
+    {"删除全部断点", run(0x05010007)},
+    {"查看", run(0x05010005)},
+    {"重新运行", act(K::kRestart)},
+    {"执行到光标处", run(0x05010004)},
+    {"单步", run(0x05010002)},
+    {"单步进入", run(0x05010001)},
+    {"跟踪返回", run(0x05010003)},
+    {"查看帮助提示", act(K::kHelpTip)},
+    {"设置书签", run(0x04020034)},
+    {"到上一个书签", run(0x04020036)},
+    {"到下一个书签", run(0x04020037)},
+    {"跳转书签", run(0x04020035)},
+    {"程序配置", run(0x02020059)},
+    {"系统设置", run(0x04020010)},
+    {"左对齐", run(0x0202005D)},
+    {"右对齐", run(0x0202005F)},
+    {"顶对齐", run(0x0202005E)},
+    {"底对齐", run(0x02020060)},
+    {"窗口水平居中", run(0x0202004F)},
+    {"窗口垂直居中", run(0x02020050)},
+    {"组件水平居中", run(0x02020061)},
     // Runs the vertical spacing command; 0x02020062, named by the host, has no known effect.
-    {"组件垂直居中", {K::kRunIdeFunction, 0x02020064}},
-    {"水平平均分布", {K::kRunIdeFunction, 0x02020063}},
-    {"垂直平均分布", {K::kRunIdeFunction, 0x02020064}},
-    {"使宽度相同", {K::kRunIdeFunction, 0x02020065}},
-    {"使高度相同", {K::kRunIdeFunction, 0x02020066}},
-    {"使高宽全等", {K::kRunIdeFunction, 0x02020067}},
-    {"预览窗口设计", {K::kRunIdeFunction, 0x0402000E}},
-    {"黑月静态编译", {K::kBlackMoonBuild, 0}},
+    {"组件垂直居中", run(0x02020064)},
+    {"水平平均分布", run(0x02020063)},
+    {"垂直平均分布", run(0x02020064)},
+    {"使宽度相同", run(0x02020065)},
+    {"使高度相同", run(0x02020066)},
+    {"使高宽全等", run(0x02020067)},
+    {"预览窗口设计", run(0x0402000E)},
+    {"黑月静态编译", act(K::kBlackMoonBuild)},
 };
 
-constexpr auto kActionNames = [] {
-  std::array<std::string_view, std::size(kActions)> names{};
-  for (size_t i = 0; i < names.size(); ++i) names[i] = kActions[i].name;
+constexpr auto kCommandNames = [] {
+  std::array<std::string_view, std::size(kCommands)> names{};
+  for (size_t i = 0; i < names.size(); ++i) names[i] = kCommands[i].name;
   return names;
 }();
 
@@ -148,12 +159,12 @@ std::string_view toolButtonName(std::string_view tooltip) {
   return tooltip.substr(0, paren);
 }
 
-ToolAction toolActionFor(std::string_view name) {
-  for (const NamedAction& entry : kActions)
-    if (entry.name == name) return entry.action;
+Command toolCommandFor(std::string_view name) {
+  for (const NamedCommand& entry : kCommands)
+    if (entry.name == name) return entry.command;
   return {};
 }
 
-std::span<const std::string_view> toolActionNames() { return kActionNames; }
+std::span<const std::string_view> toolCommandNames() { return kCommandNames; }
 
 }  // namespace tovalux::commands

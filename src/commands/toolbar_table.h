@@ -1,11 +1,13 @@
 // The two tool bars as data: every button's tooltip and icon in order (separators included, so
 // the positions the state rules address are the toolkit's element indexes), the name a click
-// is dispatched by, and what each name does.
+// is dispatched by, and the command each name runs.
 #pragma once
 
 #include <cstdint>
 #include <span>
 #include <string_view>
+
+#include "commands/command.h"
 
 namespace tovalux::commands {
 
@@ -30,25 +32,11 @@ inline constexpr int kDesignerToolBarCount = 18;
 // stands before it.
 std::string_view toolButtonName(std::string_view tooltip);
 
-enum class ToolActionKind : uint8_t {
-  kNothing,
-  kRunIdeFunction,  // value: the function number
-  kCompile,         // clear the build output, bring 调试输出 forward, run value
-  kRun,             // clear the build output, run value
-  kRestart,         // 重新运行
-  kHelpTip,         // 查看帮助提示
-  kBlackMoonBuild,  // 黑月静态编译
-};
-
-struct ToolAction {
-  ToolActionKind kind = ToolActionKind::kNothing;
-  uint32_t value = 0;
-};
-
-// The action of a button name (names compared whole, first match in table order).
-ToolAction toolActionFor(std::string_view name);
+// The command of a button name (names compared whole, first match in table order); kNothing
+// for a name the table does not know.
+Command toolCommandFor(std::string_view name);
 
 // Every name the click table knows, in table order (tests walk it).
-std::span<const std::string_view> toolActionNames();
+std::span<const std::string_view> toolCommandNames();
 
 }  // namespace tovalux::commands

@@ -6,6 +6,7 @@
 #include "base/embedded_files.h"
 #include "base/workers.h"
 #include "codeview/codeview.h"
+#include "commands/command_box.h"
 #include "commands/commands.h"
 #include "hooks/host/host_hooks.h"
 #include "hooks/host/start_page.h"
@@ -102,6 +103,7 @@ constexpr const Part* kParts[] = {
     &kDebuggingPart,       // the debugger-thread rules, the output writers
     &kSettingsDialogPart,  // menu 1200
     &kFramePart,           // the frame with its twelve dock panes
+    &kCommandBoxPart,      // the command box in the frame's caption, and its key
     &kUpdatePart,          // the update tip in the frame's corner
     &kStartPagePart,       // the start page's links, splash and styling
     &kHostHooksPart,       // the hooks on the host's API and its main window's subclasses

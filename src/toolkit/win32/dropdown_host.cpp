@@ -31,6 +31,10 @@ class DropDown : public Popup {
     if (auto* c = context().registry.get<ComboBox>(combo_); c != nullptr && c->popupWindow() == popup_) c->closePopup();
   }
   bool keyDown(int key) override {
+    // The combo box's handlers of event 39 may take the key first (a search box moves its own
+    // selection and runs its own choice).
+    if (context().registry.get<ComboBox>(combo_) != nullptr && raiseEvent(combo_, XE_KEYDOWN, EventArgs{2, {key, 0}}))
+      return true;
     Window* w = getWindow(popup_);
     ListBox* list = w != nullptr ? listOf(*w) : nullptr;
     if (list == nullptr) return false;

@@ -75,7 +75,7 @@ TEST(MenuTable, FileMenuIdsWithoutAndWithRecentFiles) {
   EXPECT_EQ(ids, (std::vector<int>{100, 101, 102, 103, 104, 105, 0, 106, 107, 0, 0, 108}));
   EXPECT_EQ(rows[6].flags, 8);
   EXPECT_EQ(rows.back().label, "退出(X)" + std::string(27, ' '));
-  EXPECT_EQ(rows.back().action.kind, MenuActionKind::kExit);
+  EXPECT_EQ(rows.back().command.act, CommandAct::kExit);
   EXPECT_EQ(rows[1].icon, "OpenFileFromProject_16x.png");
   EXPECT_EQ(rows[0].icon, "");
 
@@ -87,7 +87,7 @@ TEST(MenuTable, FileMenuIdsWithoutAndWithRecentFiles) {
     EXPECT_EQ(r.id, 108 + i);
     EXPECT_EQ(r.recentIndex, i);
     EXPECT_EQ(r.icon, "Logo3.png");
-    EXPECT_EQ(r.action.kind, MenuActionKind::kRecentFile);
+    EXPECT_EQ(r.command.act, CommandAct::kRecentFile);
   }
   // A name with a real bar and trail bytes is kept whole: it is never split again.
   EXPECT_EQ(rows[12].label.substr(0, recent[2].size()), recent[2]);
@@ -135,50 +135,52 @@ TEST(MenuTable, SubmenusExtensionAndViewIds) {
 TEST(MenuTable, ActionsOfIds) {
   struct Case {
     int id;
-    MenuActionKind kind;
+    CommandAct kind;
     uint32_t value;
   };
   const Case cases[] = {
-      {100, MenuActionKind::kRunIdeFunction, 0x03010001},
-      {105, MenuActionKind::kNothing, 0},
-      {106, MenuActionKind::kRunIdeFunction, 0x02020059},
-      {207, MenuActionKind::kSendCommand, 0x80EE},
-      {213, MenuActionKind::kRunIdeFunction, 0x0402000F},
-      {311, MenuActionKind::kRunIdeFunction, 0x0402000E},
-      {400, MenuActionKind::kInsertByPageKind, 0},
-      {413, MenuActionKind::kRunIdeFunction, 0x02020075},
-      {601, MenuActionKind::kNothing, 0},
-      {6013, MenuActionKind::kRunIdeFunction, 0x0502000C},
-      {612, MenuActionKind::kSendCommand, 0x80F0},
-      {704, MenuActionKind::kNothing, 0},
-      {7052, MenuActionKind::kRunIdeFunction, 0x05020013},
-      {707, MenuActionKind::kBlackMoonBuild, 0},
-      {808, MenuActionKind::kSendCommand, 10000},
-      {810, MenuActionKind::kSendCommand, 10002},
-      {811, MenuActionKind::kSendCommand, 0x80F4},
-      {812, MenuActionKind::kSendCommand, 0x80F5},
-      {900, MenuActionKind::kNothing, 0},
-      {1003, MenuActionKind::kTogglePane, 3},
-      {1004, MenuActionKind::kTogglePane, 4},
-      {1010, MenuActionKind::kTogglePane, 10},
-      {1011, MenuActionKind::kResetLayout, 0},  // after the pane toggles, below a separator
-      {1103, MenuActionKind::kRunIdeFunction, 0x04020001},
-      {1200, MenuActionKind::kSettingsDialog, 0},
-      {1300, MenuActionKind::kHelpPage, 0},
-      {1301, MenuActionKind::kContactLink, 0},
-      {1302, MenuActionKind::kContactLink, 0},
-      {1303, MenuActionKind::kAboutBox, 0},
-      {108, MenuActionKind::kNothing, 0},
-      {5, MenuActionKind::kNothing, 0},
+      {100, CommandAct::kRunIdeFunction, 0x03010001},
+      {105, CommandAct::kNothing, 0},
+      {106, CommandAct::kRunIdeFunction, 0x02020059},
+      {207, CommandAct::kSendCommand, 0x80EE},
+      {213, CommandAct::kRunIdeFunction, 0x0402000F},
+      {311, CommandAct::kRunIdeFunction, 0x0402000E},
+      {400, CommandAct::kInsertByPageKind, 0},
+      {413, CommandAct::kRunIdeFunction, 0x02020075},
+      {601, CommandAct::kNothing, 0},
+      {6013, CommandAct::kRunIdeFunction, 0x0502000C},
+      {612, CommandAct::kSendCommand, 0x80F0},
+      {704, CommandAct::kNothing, 0},
+      {7052, CommandAct::kRunIdeFunction, 0x05020013},
+      {707, CommandAct::kBlackMoonBuild, 0},
+      {808, CommandAct::kSendCommand, 10000},
+      {810, CommandAct::kSendCommand, 10002},
+      {811, CommandAct::kSendCommand, 0x80F4},
+      {812, CommandAct::kSendCommand, 0x80F5},
+      {900, CommandAct::kNothing, 0},
+      {1003, CommandAct::kTogglePane, 3},
+      {1004, CommandAct::kTogglePane, 4},
+      {1010, CommandAct::kTogglePane, 10},
+      {1011, CommandAct::kResetLayout, 0},  // after the pane toggles, below a separator
+      {1103, CommandAct::kRunIdeFunction, 0x04020001},
+      {1200, CommandAct::kSettingsDialog, 0},
+      {1300, CommandAct::kHelpPage, 0},
+      {1301, CommandAct::kContactLink, 0},
+      {1302, CommandAct::kContactLink, 0},
+      {1303, CommandAct::kAboutBox, 0},
+      {108, CommandAct::kNothing, 0},
+      {5, CommandAct::kNothing, 0},
   };
   for (const Case& c : cases) {
-    const MenuAction a = menuActionFor(c.id);
-    EXPECT_EQ(a.kind, c.kind) << c.id;
-    EXPECT_EQ(a.value, c.value) << c.id;
+    const Command a = menuCommandFor(c.id);
+    EXPECT_EQ(a.act, c.kind) << c.id;
+    // The pane toggles carry their pane index as the argument, the others their number.
+    EXPECT_EQ(a.act == CommandAct::kTogglePane ? static_cast<uint32_t>(a.argument) : a.value, c.value) << c.id;
+    EXPECT_FALSE(a.clearsOutput || a.showsOutput) << c.id;
   }
-  EXPECT_TRUE(menuActionFor(102).refreshCaption);
-  EXPECT_TRUE(menuActionFor(104).refreshCaption);
-  EXPECT_FALSE(menuActionFor(103).refreshCaption);
+  EXPECT_TRUE(menuCommandFor(102).refreshesCaption);
+  EXPECT_TRUE(menuCommandFor(104).refreshesCaption);
+  EXPECT_FALSE(menuCommandFor(103).refreshesCaption);
 }
 
 TEST(MenuTable, InsertByPageKind) {

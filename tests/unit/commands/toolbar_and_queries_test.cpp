@@ -21,10 +21,10 @@ TEST(ToolBarTable, NamesAreTheTextBeforeTheFirstParenthesis) {
   EXPECT_EQ(toolButtonName("(F1)"), "(F1)");
   EXPECT_EQ(toolButtonName(""), "");
   // Whole names: the watch button and the help-tip button do different things.
-  EXPECT_EQ(toolActionFor("查看").kind, ToolActionKind::kRunIdeFunction);
-  EXPECT_EQ(toolActionFor("查看").value, 0x05010005u);
-  EXPECT_EQ(toolActionFor("查看帮助提示").kind, ToolActionKind::kHelpTip);
-  EXPECT_EQ(toolActionFor("查看帮助").kind, ToolActionKind::kNothing);
+  EXPECT_EQ(toolCommandFor("查看").act, CommandAct::kRunIdeFunction);
+  EXPECT_EQ(toolCommandFor("查看").value, 0x05010005u);
+  EXPECT_EQ(toolCommandFor("查看帮助提示").act, CommandAct::kHelpTip);
+  EXPECT_EQ(toolCommandFor("查看帮助").act, CommandAct::kNothing);
 }
 
 TEST(ToolBarTable, EveryButtonHasAnActionAndTheGroupsHaveTheirPositions) {
@@ -37,7 +37,7 @@ TEST(ToolBarTable, EveryButtonHasAnActionAndTheGroupsHaveTheirPositions) {
         EXPECT_EQ(b.icon, kToolSeparator);
         continue;
       }
-      EXPECT_NE(toolActionFor(toolButtonName(b.tooltip)).kind, ToolActionKind::kNothing) << b.tooltip;
+      EXPECT_NE(toolCommandFor(toolButtonName(b.tooltip)).act, CommandAct::kNothing) << b.tooltip;
       EXPECT_TRUE(names.insert(toolButtonName(b.tooltip)).second) << b.tooltip;
       EXPECT_TRUE(b.icon.ends_with("_16x.png")) << b.icon;
     }
@@ -54,11 +54,18 @@ TEST(ToolBarTable, EveryButtonHasAnActionAndTheGroupsHaveTheirPositions) {
   EXPECT_EQ(mainToolBarSecondGroup()[40 - 14].tooltip, "系统设置");
   EXPECT_EQ(mainToolBarFirstGroup()[4].tooltip, "打开(Ctrl+O)");
   // The click table has no entry that no button reaches.
-  EXPECT_EQ(names.size(), toolActionNames().size());
-  EXPECT_EQ(toolActionFor("组件垂直居中").value, 0x02020064u);
-  EXPECT_EQ(toolActionFor("编译").kind, ToolActionKind::kCompile);
-  EXPECT_EQ(toolActionFor("运行").kind, ToolActionKind::kRun);
-  EXPECT_EQ(toolActionFor("重新运行").kind, ToolActionKind::kRestart);
+  EXPECT_EQ(names.size(), toolCommandNames().size());
+  EXPECT_EQ(toolCommandFor("组件垂直居中").value, 0x02020064u);
+  // 编译 and 静态编译 empty the output and bring it forward; 运行 only empties it.
+  EXPECT_EQ(
+      toolCommandFor("编译"),
+      (Command{.act = CommandAct::kRunIdeFunction, .value = 0x05020001, .clearsOutput = true, .showsOutput = true}));
+  EXPECT_EQ(toolCommandFor("静态编译").value, 0x05020007u);
+  EXPECT_TRUE(toolCommandFor("静态编译").showsOutput);
+  EXPECT_EQ(toolCommandFor("运行"),
+            (Command{.act = CommandAct::kRunIdeFunction, .value = 0x05020002, .clearsOutput = true}));
+  EXPECT_FALSE(toolCommandFor("停止运行").clearsOutput);
+  EXPECT_EQ(toolCommandFor("重新运行").act, CommandAct::kRestart);
 }
 
 // A host answering the help-tip query: the text's length on the first call, the text on the

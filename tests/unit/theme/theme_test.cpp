@@ -374,8 +374,8 @@ TEST_F(Theme, EveryXmlFileIsWellFormed) {
     ++files;
     EXPECT_TRUE(tk::parseXml(readFile(entry.path()))) << entry.path().filename();
   }
-  // 22 layouts and 9 item templates.
-  EXPECT_EQ(files, 31);
+  // 22 layouts and 10 item templates.
+  EXPECT_EQ(files, 32);
 }
 
 class ThemeFrame : public Theme, public ::testing::WithParamInterface<size_t> {};
@@ -385,7 +385,7 @@ TEST_P(ThemeFrame, HoldsEveryNameOnceWithItsKind) {
   const auto& top = l.tops.at(GetParam());
   SCOPED_TRACE(top.file);
   Frame f = loadFrame(top, 1100, 800);
-  ASSERT_EQ(l.frameNames.size(), 24u);
+  ASSERT_EQ(l.frameNames.size(), 25u);
   for (const auto& n : l.frameNames) {
     HXCGUI h = XC_GetObjectByName(x(n.name).c_str());
     expectObject(h, parseKind(n.kind), "name", n.name);
@@ -580,7 +580,7 @@ TEST_F(Theme, ItemTemplatesHoldTheirObjects) {
   const Lookups& l = lookups();
   std::set<std::string> files;
   for (const auto& t : l.templateObjects) files.insert(t.file);
-  EXPECT_EQ(files.size(), 9u);
+  EXPECT_EQ(files.size(), 10u);
   for (const std::string& file : files) {
     SCOPED_TRACE(file);
     std::string kind;

@@ -233,3 +233,54 @@ TEST_F(ViewsCombo, AnEditableBoxTakesTypingAndRaisesTheChange) {
 
 }  // namespace
 }  // namespace tovalux::testing
+
+namespace tovalux::testing {
+namespace {
+
+// Event 39: the focused element's handlers see a key before the element does, and one that
+// takes it keeps it from the element (a search box runs its choice on Return, leaves on Escape);
+// XEle_SetFocus gives an element the focus as a click does.
+TEST_F(ViewsCombo, KeyHandlersComeFirstAndFocusCanBeGiven) {
+  HWINDOW w = window();
+  HELE other = XEdit_Create(0, 30, 160, 22, w);
+  HELE combo = XComboBox_Create(0, 0, 160, 22, w);
+  XComboBox_EnableEdit(combo, true);
+  XWnd_AdjustLayout(w);
+  std::vector<std::string> seen;
+  XEle_RegEventC(combo, XE_SETFOCUS, [&](bool*) {
+    seen.push_back("focus");
+    return 0;
+  });
+  XEle_RegEventC(combo, XE_KEYDOWN, [&](int key, int, bool* handled) {
+    seen.push_back("key " + std::to_string(key));
+    if (key == key_escape) *handled = true;
+    return 0;
+  });
+
+  EXPECT_EQ(XWnd_GetFocusEle(w), 0u);
+  XEle_SetFocus(combo);
+  EXPECT_EQ(XWnd_GetFocusEle(w), combo);
+  EXPECT_TRUE(tk::charInput(win(w), u'a'));
+  // Taken by the handler: the text keeps its character (the box's own Escape would empty it).
+  EXPECT_TRUE(tk::keyDown(win(w), key_escape, 0));
+  EXPECT_EQ(XComboBox_GetText(combo), XString(u"a"));
+  // Not taken: the box's own handling follows.
+  EXPECT_TRUE(tk::keyDown(win(w), key_back, 0));
+  EXPECT_EQ(XComboBox_GetText(combo), XString());
+  EXPECT_EQ(seen, (std::vector<std::string>{"focus", "key 27", "key 8"}));
+
+  XEle_SetFocus(other);
+  EXPECT_EQ(XWnd_GetFocusEle(w), other);
+  EXPECT_FALSE(tk::keyDown(win(w), key_escape, 0));  // the edit's keys are not the box's
+  EXPECT_EQ(seen.size(), 3u);
+  // A hidden or disabled element, or no element, is not given the focus.
+  XEle_Enable(combo, false);
+  XEle_SetFocus(combo);
+  EXPECT_EQ(XWnd_GetFocusEle(w), other);
+  XEle_SetFocus(0);
+  EXPECT_EQ(XWnd_GetFocusEle(w), other);
+  EXPECT_EQ(XWnd_GetFocusEle(0), 0u);
+}
+
+}  // namespace
+}  // namespace tovalux::testing

@@ -13,7 +13,7 @@
 namespace tovalux::testing {
 namespace {
 
-using commands::MenuActionKind;
+using commands::CommandAct;
 
 class MenuBar : public CommandsTest {};
 
@@ -58,14 +58,14 @@ TEST_F(MenuBar, EveryPickReachesTheHostOnce) {
       pick(row.id);
       const std::vector<uint32_t> ide = ideCalls(before);
       const std::vector<uint32_t> sent = commandsSent(before);
-      switch (row.action.kind) {
-        case MenuActionKind::kRunIdeFunction:
-          EXPECT_EQ(ide, std::vector<uint32_t>{row.action.value}) << row.id;
+      switch (row.command.act) {
+        case CommandAct::kRunIdeFunction:
+          EXPECT_EQ(ide, std::vector<uint32_t>{row.command.value}) << row.id;
           EXPECT_TRUE(sent.empty()) << row.id;
           break;
-        case MenuActionKind::kSendCommand:
+        case CommandAct::kSendCommand:
           EXPECT_TRUE(ide.empty()) << row.id;
-          EXPECT_EQ(sent, std::vector<uint32_t>{row.action.value}) << row.id;
+          EXPECT_EQ(sent, std::vector<uint32_t>{row.command.value}) << row.id;
           break;
         default:
           EXPECT_TRUE(ide.empty() && sent.empty()) << row.id;

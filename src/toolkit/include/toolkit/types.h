@@ -97,7 +97,11 @@ enum XEleEvent : int {
   XE_BUTTON_CHECK = 35,  // (bool checked)
   XE_SIZE = 36,          // (int flags)
   XE_SHOW = 37,          // (bool shown)
-  XE_SBAR_SCROLL = 56,   // (int pos)
+  // (int key, int flags): a key pressed while the element (or one inside it) has the focus, or
+  // while the drop-down of a combo box is open. Raised before the element's own key handling;
+  // a handler that sets *handled takes the key (the element does nothing with it).
+  XE_KEYDOWN = 39,
+  XE_SBAR_SCROLL = 56,  // (int pos)
   XE_MENU_POPUP = 57,
   XE_MENU_POPUP_WND = 58,
   XE_MENU_SELECT = 59,

@@ -124,6 +124,12 @@ bool XEle_IsBkTransparent(HXCGUI ele);
 void XEle_EnableMouseThrough(HXCGUI ele, bool enable);
 void XEle_SetToolTip(HXCGUI ele, const XChar* text);
 XString XEle_GetToolTip(HXCGUI ele);
+// Gives the element the focus inside its window (31 and 32 raised as a click raises them); the
+// native window takes the keyboard only when the platform gives it the focus (SetFocus on
+// XWnd_GetHWND). A disabled or hidden element is refused.
+void XEle_SetFocus(HXCGUI ele);
+// The element that has the focus inside the window; 0 when none.
+HELE XWnd_GetFocusEle(HWINDOW window);
 
 // --- events --------------------------------------------------------------------------------
 // Handlers: `int handler([HELE|HWINDOW self,] event arguments..., bool* handled)` as function

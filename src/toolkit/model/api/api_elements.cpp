@@ -8,6 +8,7 @@
 #include "toolkit/model/core/context.h"
 #include "toolkit/model/core/font.h"
 #include "toolkit/model/theme/image.h"
+#include "toolkit/model/tree/input.h"
 #include "toolkit/model/tree/window.h"
 #include "toolkit/xcgui.h"
 
@@ -247,6 +248,19 @@ void XEle_SetToolTip(HXCGUI ele, const XChar* text) {
 XString XEle_GetToolTip(HXCGUI ele) {
   ELEMENT_OR_RETURN(ele, {});
   return toX(e->tooltip);
+}
+
+void XEle_SetFocus(HXCGUI ele) {
+  ELEMENT_OR_RETURN(ele);
+  Window* w = e->window();
+  if (w == nullptr || !e->enabled || !e->visible) return;
+  setFocus(*w, e->handle());
+}
+
+HELE XWnd_GetFocusEle(HWINDOW window) {
+  Window* w = ready() ? getWindow(window) : nullptr;
+  if (w == nullptr) return 0;
+  return getElement(w->focused) != nullptr ? w->focused : 0;
 }
 
 // --- layout elements ---------------------------------------------------------------------

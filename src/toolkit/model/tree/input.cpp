@@ -233,7 +233,13 @@ bool offerToFocus(Window& window, F take) {
 }  // namespace
 
 bool keyDown(Window& window, int key, int flags) {
-  return offerToFocus(window, [&](Element& e) { return e.onKeyDown(key, flags); });
+  return offerToFocus(window, [&](Element& e) {
+    // Its handlers first (event 39); a handler that takes the key, or ends the element, ends it.
+    const HELE h = e.handle();
+    if (raiseEvent(h, XE_KEYDOWN, EventArgs{2, {key, flags}})) return true;
+    Element* still = getElement(h);
+    return still == nullptr || still->onKeyDown(key, flags);
+  });
 }
 
 bool charInput(Window& window, char16_t c) {

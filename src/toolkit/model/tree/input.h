@@ -17,7 +17,8 @@
 //                                   bound neighbour gives up (or takes) the difference
 //   down on a scroll-bar slider     the slider follows the cursor (56 on each change); down on
 //                                   the track pages towards the cursor
-//   key or character                the focused element, then its parents (Element::onKeyDown)
+//   key or character                the focused element, then its parents: a key raises 39 on
+//                                   each before its own handling (Element::onKeyDown)
 // Disabled elements get no events; mouse-through elements and shapes are never hit.
 // UI thread only: the backend calls these from its window procedure.
 #pragma once

@@ -1,0 +1,201 @@
+#!/usr/bin/env python3
+"""Generates the pinyin readings of the characters GBK can encode, from Unicode's Unihan data.
+
+    gen_pinyin.py            rewrite src/commands/generated/pinyin_table.inc
+    gen_pinyin.py --check    exit 1 if the committed file differs from what the data gives;
+                             exit 77 (skipped) when the data is not installed
+    gen_pinyin.py --source F read Unihan_Readings.txt (plain, .bz2, or Unihan.zip) from F
+
+The source is Debian's unicode-data package (/usr/share/unicode/Unihan_Readings.txt.bz2, or the
+Unihan.zip of other releases). Readings of a character, in this order, duplicates dropped:
+kMandarin (the customary reading first), kTGHZ2013 and kXHC1983 (the modern dictionaries, which
+give a polyphonic character every reading, 长 zhang and chang, 行 xing and hang), and
+kHanyuPinyin only for characters none of those three covers (rare characters; its classical
+readings would otherwise make common characters match too much).
+
+Readings are written without tones, in lower case, with ü as "v" (lǜ -> lv, nüe -> nve); ê, ḿ,
+ň are their base letters. Python's "gbk" codec decides which characters GBK encodes; a code is
+addressed by its index (lead - 0x81) * 190 + (trail - 0x40, less one above 0x7F).
+"""
+import bz2
+import io
+import os
+import sys
+import unicodedata
+import zipfile
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+ROOT = os.path.dirname(HERE)
+OUT = os.path.join(ROOT, 'src', 'commands', 'generated', 'pinyin_table.inc')
+SOURCES = ['/usr/share/unicode/Unihan_Readings.txt.bz2', '/usr/share/unicode/Unihan_Readings.txt',
+           '/usr/share/unicode/Unihan.zip']
+FIELDS = ('kMandarin', 'kTGHZ2013', 'kXHC1983', 'kHanyuPinyin')
+SKIPPED = 77  # CTest's SKIP_RETURN_CODE for the currency check
+
+CODE_COUNT = 126 * 190
+MORE_FLAG = 0x8000
+
+
+def read_source(path):
+    """The text of Unihan_Readings.txt from a plain, bz2 or zip file."""
+    if path.endswith('.zip'):
+        with zipfile.ZipFile(path) as z:
+            return z.read('Unihan_Readings.txt').decode('utf-8')
+    if path.endswith('.bz2'):
+        with bz2.open(path, 'rt', encoding='utf-8') as f:
+            return f.read()
+    with io.open(path, encoding='utf-8') as f:
+        return f.read()
+
+
+def toneless(reading):
+    """'lǜ' -> 'lv', 'zhǎng' -> 'zhang'; '' for anything that is not a syllable."""
+    out = []
+    for c in unicodedata.normalize('NFD', reading.strip().lower()):
+        if c == '\u0308' and out and out[-1] == 'u':
+            out[-1] = 'v'
+        elif 'a' <= c <= 'z':
+            out.append(c)
+        elif unicodedata.combining(c):
+            continue
+        else:
+            return ''
+    return ''.join(out)
+
+
+def field_readings(field, value):
+    """The readings a field value lists, in its order."""
+    if field == 'kMandarin':
+        return value.split()
+    readings = []
+    for entry in value.split():
+        # "0442.080:háng" (kXHC1983 may list locations "a,b:r"); kHanyuPinyin "loc,loc:r1,r2".
+        _, _, text = entry.partition(':')
+        readings.extend(text.split(','))
+    return readings
+
+
+def parse(text):
+    """{code point: [toneless readings]} for every character with a reading."""
+    fields = {}
+    version = ''
+    for line in text.splitlines():
+        if line.startswith('# Unicode version:'):
+            version = line.split(':', 1)[1].strip()
+        if not line.startswith('U+'):
+            continue
+        code, field, value = line.split('\t', 2)
+        if field in FIELDS:
+            fields.setdefault(int(code[2:], 16), {})[field] = value
+    readings = {}
+    for cp, values in fields.items():
+        found = []
+        for field in FIELDS:
+            if field == 'kHanyuPinyin' and found:
+                break
+            for r in field_readings(field, values.get(field, '')):
+                s = toneless(r)
+                if s and s not in found:
+                    found.append(s)
+        if found:
+            readings[cp] = found
+    return version, readings
+
+
+def gbk_index(cp):
+    """The GBK code index of a code point, or None when GBK has no double-byte code for it."""
+    try:
+        b = chr(cp).encode('gbk')
+    except UnicodeEncodeError:
+        return None
+    if len(b) != 2:
+        return None
+    lead, trail = b[0], b[1]
+    return (lead - 0x81) * 190 + (trail - 0x40 if trail < 0x7F else trail - 0x41)
+
+
+def generate(source):
+    version, readings = parse(read_source(source))
+    by_code = {}
+    for cp in sorted(readings):
+        index = gbk_index(cp)
+        if index is not None and index not in by_code:
+            by_code[index] = readings[cp]
+    syllables = sorted({s for rs in by_code.values() for s in rs})
+    number = {s: i for i, s in enumerate(syllables)}
+    first = [0] * CODE_COUNT
+    more = []
+    for index in sorted(by_code):
+        rs = by_code[index]
+        first[index] = (number[rs[0]] + 1) | (MORE_FLAG if len(rs) > 1 else 0)
+        for r in rs[1:]:
+            more.append((index, number[r]))
+
+    out = ['// Generated by scripts/gen_pinyin.py from Unihan_Readings.txt (Unicode %s, Debian package' % version,
+           '// unicode-data): the toneless pinyin readings (ü as v) of every character GBK encodes.',
+           '// Do not edit; run scripts/gen_pinyin.py.',
+           '// %d characters, %d of them with more than one reading; %d syllables.' %
+           (len(by_code), sum(1 for rs in by_code.values() if len(rs) > 1), len(syllables)),
+           '',
+           'inline constexpr std::string_view kSyllables[] = {']
+    line = '   '
+    for s in syllables:
+        item = ' "%s",' % s
+        if len(line) + len(item) > 110:
+            out.append(line)
+            line = '   '
+        line += item
+    out.append(line)
+    out.append('};')
+    out.append('')
+    out.append('// By GBK code index: 0 without a reading, else the first reading\'s syllable + 1, with 0x8000')
+    out.append('// set when kMoreReadings holds more.')
+    out.append('inline constexpr uint16_t kFirstReading[%d] = {' % CODE_COUNT)
+    for i in range(0, CODE_COUNT, 190):
+        row = first[i:i + 190]
+        out.append('    // lead 0x%02X' % (0x81 + i // 190))
+        for j in range(0, 190, 19):
+            out.append('    ' + ','.join(str(v) for v in row[j:j + 19]) + ',')
+    out.append('};')
+    out.append('')
+    out.append('// The further readings, ordered by code index: {code index, syllable}.')
+    out.append('inline constexpr MoreReading kMoreReadings[] = {')
+    line = '   '
+    for index, s in more:
+        item = ' {%d,%d},' % (index, s)
+        if len(line) + len(item) > 110:
+            out.append(line)
+            line = '   '
+        line += item
+    out.append(line)
+    out.append('};')
+    return '\n'.join(out) + '\n'
+
+
+def main():
+    check = '--check' in sys.argv
+    source = None
+    if '--source' in sys.argv:
+        source = sys.argv[sys.argv.index('--source') + 1]
+    else:
+        source = next((p for p in SOURCES if os.path.exists(p)), None)
+    if source is None or not os.path.exists(source):
+        print('gen_pinyin: skipped: no Unihan data (install the Debian package unicode-data)', file=sys.stderr)
+        return SKIPPED if check else 1
+    text = generate(source)
+    if check:
+        with io.open(OUT, encoding='utf-8') as f:
+            if f.read() != text:
+                print('the generated pinyin table is stale: run scripts/gen_pinyin.py', file=sys.stderr)
+                return 1
+        print('pinyin table current with %s' % source)
+        return 0
+    os.makedirs(os.path.dirname(OUT), exist_ok=True)
+    with io.open(OUT, 'w', encoding='utf-8', newline='\n') as f:
+        f.write(text)
+    print('wrote %s' % OUT)
+    return 0
+
+
+if __name__ == '__main__':
+    sys.exit(main())
