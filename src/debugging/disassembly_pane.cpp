@@ -41,14 +41,6 @@ DisassemblyPaneCounters gCounters;
 
 void beginFill(std::string_view text);
 
-// Most of a disassembly is ASCII (addresses, machine code, mnemonics), which widens as it is.
-XString toX(std::string_view gbk) {
-  if (std::all_of(gbk.begin(), gbk.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
-    return XString(gbk.begin(), gbk.end());
-  const std::u16string wide = gbkToUtf16(gbk);
-  return XString(wide.begin(), wide.end());
-}
-
 bool isList(HELE list) { return XC_IsHXCGUI(list, XC_LIST); }
 
 XColor cellColour(int column) { return column == 2 ? kInstructionCellColour : kCodeCellColour; }
@@ -96,18 +88,18 @@ void buildDisassemblyPane() {
   gFill = {};
   if (!loadPaneView(kPaneDisassembly, "DisassemblyView.xml")) return;
   const HELE target = pane(kPaneDisassembly);
-  const HXCGUI list = XC_GetObjectByName(toX("disassemblyList").c_str());
+  const HXCGUI list = XC_GetObjectByName(L"disassemblyList");
   if (!isList(list)) return;
   gList = list;
   XList_SetRowSpace(list, 0);
   XList_SetHeaderHeight(list, 20);
   XList_SetItemHeightDefault(list, 18, 18);
-  XList_SetItemTemplateXML(list, toX("lib\\Tovalux\\Dark\\ListItem.xml").c_str());
+  XList_SetItemTemplateXML(list, L"lib\\Tovalux\\Dark\\ListItem.xml");
   XList_CreateAdapterHeader(list);
   XList_CreateAdapter(list);
-  XList_AddColumnText(list, 80, toX("name1").c_str(), toX("地址").c_str());
-  XList_AddColumnText(list, 200, toX("name2").c_str(), toX("机器代码").c_str());
-  XList_AddColumnText(list, 260, toX("name3").c_str(), toX("汇编代码").c_str());
+  XList_AddColumnText(list, 80, L"name1", L"地址");
+  XList_AddColumnText(list, 200, L"name2", L"机器代码");
+  XList_AddColumnText(list, 260, L"name3", L"汇编代码");
   registerDrawing(list);
   XEle_AdjustLayout(list);
   XEle_AdjustLayout(target);
@@ -116,10 +108,10 @@ void buildDisassemblyPane() {
 namespace {
 
 void addRow(const disasm::Row& row) {
-  const int index = XList_AddItemText(gList, toX(row.address).c_str());
+  const int index = XList_AddItemText(gList, gbkToUtf16<XChar>(row.address).c_str());
   if (index < 0) return;
-  XList_SetItemText(gList, index, 1, toX(row.code).c_str());
-  XList_SetItemText(gList, index, 2, toX(row.instruction).c_str());
+  XList_SetItemText(gList, index, 1, gbkToUtf16<XChar>(row.code).c_str());
+  XList_SetItemText(gList, index, 2, gbkToUtf16<XChar>(row.instruction).c_str());
   for (int column = 0; column < kColumns; ++column)
     XList_SetItemData(gList, index, column, static_cast<int>(cellColour(column)));
 }

@@ -2,6 +2,7 @@
 
 #include <unordered_map>
 
+#include "base/gbk.h"
 #include "base/guard.h"
 #include "host/host_text.h"
 #include "host/host_tree.h"
@@ -56,7 +57,7 @@ void requestRefresh() {
 void showHostTips() {
   if (!tipsLive()) return;
   HWND tips = hostWindows().bottomPanelItem1001();
-  XEdit_SetText(gPane.tips, toX(tips ? windowText(tips) : std::string()).c_str());
+  XEdit_SetText(gPane.tips, gbkToUtf16<XChar>(tips ? windowText(tips) : std::string()).c_str());
   XEle_RedrawEle(gPane.tips);
 }
 
@@ -76,7 +77,7 @@ void fillList(int id) {
     const int row = XListBox_AddItemImage(gPane.list, XTree_GetItemImage(gPane.tree, child, 0));
     if (row < 0) continue;
     XListBox_SetItemText(gPane.list, row, 1, XTree_GetItemText(gPane.tree, child, 1).c_str());
-    XListBox_SetItemText(gPane.list, row, 2, toX(std::to_string(child)).c_str());
+    XListBox_SetItemText(gPane.list, row, 2, gbkToUtf16<XChar>(std::to_string(child)).c_str());
   }
 }
 
@@ -185,7 +186,7 @@ void buildLibraryPane() {
     XEle_SetTextColor(gPane.find, kPaneTreeTextColour, 255);
     registerComboBoxHover(gPane.find);
     XEle_RegEventC(gPane.find, XE_EDIT_CHANGED, [](bool*) {
-      guarded(GuardSite::kToolkit, [] { searchLibraryTree(fromX(XComboBox_GetText(gPane.find))); });
+      guarded(GuardSite::kToolkit, [] { searchLibraryTree(utf16ToGbk(XComboBox_GetText(gPane.find))); });
       return 0;
     });
   }
@@ -255,7 +256,7 @@ void onLibraryTreeSelect(int id) {
 
 void onLibraryListSelect(int row) {
   if (!listLive() || row < 0) return;
-  const HostHandle id = project::parseHandle(fromX(XListBox_GetItemText(gPane.list, row, 2)));
+  const HostHandle id = project::parseHandle(utf16ToGbk(XListBox_GetItemText(gPane.list, row, 2)));
   if (id == 0 || id > 0x7FFFFFFFu) return;
   selectInHost(static_cast<int>(id));
 }

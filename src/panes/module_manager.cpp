@@ -67,16 +67,9 @@ State& state() {
   return s;
 }
 
-XString toX(std::string_view gbk) {
-  const std::u16string wide = gbkToUtf16(gbk);
-  return XString(wide.begin(), wide.end());
-}
-
-std::string fromX(const XString& text) { return utf16ToGbk(std::u16string(text.begin(), text.end())); }
-
 bool treeLive() { return XC_IsHXCGUI(state().tree, XC_TREE); }
 
-std::string itemText(int id, int column) { return fromX(XTree_GetItemText(state().tree, id, column)); }
+std::string itemText(int id, int column) { return utf16ToGbk(XTree_GetItemText(state().tree, id, column)); }
 
 bool isFolderItem(int id) { return id > 0 && XTree_GetParentItem(state().tree, id) == 0; }
 
@@ -109,21 +102,21 @@ int askYesNoCancel(const std::string& text) {
 
 int addFolderItem(const std::string& name) {
   State& s = state();
-  const int id = XTree_InsertItemText(s.tree, toX("").c_str(), XC_ID_ROOT, XC_ID_LAST);
+  const int id = XTree_InsertItemText(s.tree, L"", XC_ID_ROOT, XC_ID_LAST);
   if (id < 0) return -1;
-  if (HIMAGE icon = XRes_GetImage(toX("Folder_new_16x.png").c_str())) XTree_SetItemImage(s.tree, id, 0, icon);
-  XTree_SetItemText(s.tree, id, kLabel, toX(name).c_str());
-  XTree_SetItemText(s.tree, id, kData, toX(kFolderMark).c_str());
+  if (HIMAGE icon = XRes_GetImage(L"Folder_new_16x.png")) XTree_SetItemImage(s.tree, id, 0, icon);
+  XTree_SetItemText(s.tree, id, kLabel, gbkToUtf16<XChar>(name).c_str());
+  XTree_SetItemText(s.tree, id, kData, gbkToUtf16<XChar>(kFolderMark).c_str());
   return id;
 }
 
 int insertModuleItem(int folderItem, const std::string& path) {
   State& s = state();
-  const int id = XTree_InsertItemText(s.tree, toX("").c_str(), folderItem, XC_ID_LAST);
+  const int id = XTree_InsertItemText(s.tree, L"", folderItem, XC_ID_LAST);
   if (id < 0) return -1;
-  if (HIMAGE icon = XRes_GetImage(toX("ec.png").c_str())) XTree_SetItemImage(s.tree, id, 0, icon);
-  XTree_SetItemText(s.tree, id, kLabel, toX(fileNameOf(path)).c_str());
-  XTree_SetItemText(s.tree, id, kData, toX(path).c_str());
+  if (HIMAGE icon = XRes_GetImage(L"ec.png")) XTree_SetItemImage(s.tree, id, 0, icon);
+  XTree_SetItemText(s.tree, id, kLabel, gbkToUtf16<XChar>(fileNameOf(path)).c_str());
+  XTree_SetItemText(s.tree, id, kData, gbkToUtf16<XChar>(path).c_str());
   return id;
 }
 
@@ -192,7 +185,8 @@ void onNameConfirmed() {
   State& s = state();
   if (!XC_IsHWINDOW(s.nameWindow) || !treeLive()) return;
   const HXCGUI edit = XC_GetObjectByID(s.nameWindow, 1);
-  const std::string name = trimBlanks(XC_IsHXCGUI(edit, XC_EDIT) ? fromX(XEdit_GetText(static_cast<HELE>(edit))) : "");
+  const std::string name =
+      trimBlanks(XC_IsHXCGUI(edit, XC_EDIT) ? utf16ToGbk(XEdit_GetText(static_cast<HELE>(edit))) : "");
   if (name.empty()) {
     message("分类名称不得为空", MB_ICONEXCLAMATION);
     return;
@@ -213,12 +207,12 @@ void openNameWindow() {
   State& s = state();
   if (!treeLive()) return;
   closeNameWindow();
-  const HXCGUI window = XC_LoadLayout(toX("lib\\Tovalux\\Dark\\EcInsertWnd.xml").c_str(), shellFrame());
+  const HXCGUI window = XC_LoadLayout(L"lib\\Tovalux\\Dark\\EcInsertWnd.xml", shellFrame());
   if (!XC_IsHWINDOW(window)) return;
   s.nameWindow = static_cast<HWINDOW>(window);
   const HXCGUI confirm = XC_GetObjectByID(s.nameWindow, 2);
   if (XC_IsHXCGUI(confirm, XC_BUTTON)) {
-    XBtn_SetText(static_cast<HELE>(confirm), toX("确定").c_str());
+    XBtn_SetText(static_cast<HELE>(confirm), L"确定");
     XEle_RegEventC(confirm, XE_BNCLICK, [](bool*) {
       guarded(GuardSite::kToolkit, [] { onNameConfirmed(); });
       return 0;
@@ -391,7 +385,7 @@ void buildToolBar(HXCGUI bar) {
   ToolBarBuilder builder;
   if (!builder.attach(bar)) return;
   state().toolBar = builder.toolBar();
-  auto image = [](const char* name) { return XRes_GetImage(toX(name).c_str()); };
+  auto image = [](const char* name) { return XRes_GetImage(gbkToUtf16<XChar>(name).c_str()); };
   builder.addButton("全部收缩", image("CollapseAll_inverse_16x.png"), 0, false, [](HELE) { collapseAll(); });
   builder.addSeparator();
   builder.addButton("新建分类文件夹", image("AddFolder_16x.png"), 0, false, [](HELE) { openNameWindow(); });
@@ -417,19 +411,19 @@ void buildModulePane() {
   ++s.generation;
   if (!loadPaneView(kPaneModules, "EcTreeView.xml")) return;
   const HELE target = pane(kPaneModules);
-  const HXCGUI tree = XC_GetObjectByName(toX("ecViewTree").c_str());
+  const HXCGUI tree = XC_GetObjectByName(L"ecViewTree");
   if (!XC_IsHXCGUI(tree, XC_TREE)) return;
   s.tree = static_cast<HELE>(tree);
-  XTree_SetItemTemplateXML(s.tree, toX("lib\\Tovalux\\Dark\\LibsTreeItem.xml").c_str());
+  XTree_SetItemTemplateXML(s.tree, L"lib\\Tovalux\\Dark\\LibsTreeItem.xml");
   XTree_SetItemHeightDefault(s.tree, 20, 20);
   XTree_EnableConnectLine(s.tree, false);
   XTree_SetIndentation(s.tree, 10);
   XTree_CreateAdapter(s.tree);
   applyScrollViewLook(s.tree);
-  s.emptyFolderTemplate = XTemp_Load(listType_tree, toX("lib\\Tovalux\\Dark\\EcTreeItem.xml").c_str());
-  s.moduleTemplate = XTemp_Load(listType_tree, toX("lib\\Tovalux\\Dark\\LibsTreeItem2.xml").c_str());
+  s.emptyFolderTemplate = XTemp_Load(listType_tree, L"lib\\Tovalux\\Dark\\EcTreeItem.xml");
+  s.moduleTemplate = XTemp_Load(listType_tree, L"lib\\Tovalux\\Dark\\LibsTreeItem2.xml");
   registerTreeEvents(s.tree);
-  buildToolBar(XC_GetObjectByName(toX("ecToolBar").c_str()));
+  buildToolBar(XC_GetObjectByName(L"ecToolBar"));
   reloadModuleTree();
   XEle_AdjustLayout(target);
 }

@@ -3,6 +3,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "base/gbk.h"
 #include "base/guard.h"
 #include "base/ui_seams.h"
 #include "host/host_protocol.h"
@@ -180,7 +181,8 @@ void onContextMenu(const XPoint* point) {
     if (row.id < 0)
       XMenu_AddItem(menu, -1, L"", 0, flags);
     else
-      XMenu_AddItemIcon(menu, row.id, toX(row.text).c_str(), 0, row.icon.empty() ? 0 : themeIcon(row.icon), flags);
+      XMenu_AddItemIcon(menu, row.id, gbkToUtf16<XChar>(row.text).c_str(), 0,
+                        row.icon.empty() ? 0 : themeIcon(row.icon), flags);
   }
   if (peers().attachContextMenuLook != nullptr) {
     XMenu_EnableDrawBackground(menu, true);
@@ -242,7 +244,7 @@ void buildToolBar(HELE bar) {
     const HIMAGE icon = themeIcon(button.icon);
     // The click handler tells the button by its tooltip, read back.
     builder.addButton(button.text, icon, icon, true,
-                      [](HELE self) { runAction(project::toolButtonAction(fromX(XEle_GetToolTip(self)))); });
+                      [](HELE self) { runAction(project::toolButtonAction(utf16ToGbk(XEle_GetToolTip(self)))); });
   }
 }
 
@@ -267,7 +269,7 @@ void buildProjectPane() {
   if (XC_IsHXCGUI(gPane.find, XC_COMBOBOX)) {
     registerComboBoxHover(gPane.find);
     XEle_RegEventC(gPane.find, XE_EDIT_CHANGED, [](bool*) {
-      guarded(GuardSite::kToolkit, [] { searchProjectTree(fromX(XComboBox_GetText(gPane.find))); });
+      guarded(GuardSite::kToolkit, [] { searchProjectTree(utf16ToGbk(XComboBox_GetText(gPane.find))); });
       return 0;
     });
   }
@@ -411,7 +413,7 @@ int projectItemOf(HostHandle hostItem) { return gPane.map.paneOf(hostItem); }
 
 HostHandle projectHostItem(int paneId) {
   if (!live() || paneId <= 0) return 0;
-  return project::parseHandle(fromX(XTree_GetItemText(gPane.tree, paneId, 2)));
+  return project::parseHandle(utf16ToGbk(XTree_GetItemText(gPane.tree, paneId, 2)));
 }
 
 std::string projectItemLabel(int paneId) { return labelOf(paneId); }

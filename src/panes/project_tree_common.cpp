@@ -1,6 +1,5 @@
 #include "panes/project_tree_common.h"
 
-#include <algorithm>
 #include <unordered_map>
 
 #include "base/gbk.h"
@@ -22,22 +21,12 @@ std::unordered_map<const char*, HIMAGE>& iconCache() {
 
 }  // namespace
 
-XString toX(std::string_view gbk) {
-  // Most labels of a large tree are plain ASCII (names, numbers): they widen as they are.
-  if (std::all_of(gbk.begin(), gbk.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
-    return XString(gbk.begin(), gbk.end());
-  const std::u16string wide = gbkToUtf16(gbk);
-  return XString(wide.begin(), wide.end());
-}
-
-std::string fromX(const XString& text) { return utf16ToGbk(std::u16string(text.begin(), text.end())); }
-
 HIMAGE themeIcon(std::string_view name) {
   if (name.empty()) return 0;
   auto& cache = iconCache();
   const auto found = cache.find(name.data());
   if (found != cache.end()) return found->second;
-  const HIMAGE image = XRes_GetImage(toX(name).c_str());
+  const HIMAGE image = XRes_GetImage(gbkToUtf16<XChar>(name).c_str());
   if (image != 0) cache[name.data()] = image;
   return image;
 }
@@ -58,8 +47,8 @@ HTEMP setUpPaneTree(HELE tree) {
 int addPaneTreeItem(HELE tree, int parentId, std::string_view label, std::string_view icon, project::HostHandle host) {
   const int id = XTree_InsertItemImage(tree, themeIcon(icon), parentId, XC_ID_LAST);
   if (id <= 0) return -1;
-  XTree_SetItemText(tree, id, 1, toX(label).c_str());
-  if (host != 0) XTree_SetItemText(tree, id, 2, toX(project::handleText(host)).c_str());
+  XTree_SetItemText(tree, id, 1, gbkToUtf16<XChar>(label).c_str());
+  if (host != 0) XTree_SetItemText(tree, id, 2, gbkToUtf16<XChar>(project::handleText(host)).c_str());
   return id;
 }
 

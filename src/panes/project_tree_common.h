@@ -1,5 +1,5 @@
-// What the project tree and the support-library browser share on the toolkit side: text
-// conversion, theme icons by name, the tree set-up, one mirrored item and the row styling.
+// What the project tree and the support-library browser share on the toolkit side: theme
+// icons by name, the tree set-up, one mirrored item and the row styling.
 // UI thread only.
 #pragma once
 
@@ -12,9 +12,6 @@
 namespace tovalux {
 
 inline constexpr XColor kPaneTreeTextColour = XRGB(241, 241, 241);
-
-XString toX(std::string_view gbk);
-std::string fromX(const XString& text);
 
 // An image of the loaded theme resources by name (remembered per start, by the address of the
 // name: pass names that live as long as the program, the rule tables' literals); 0 when absent.

@@ -35,13 +35,6 @@ State& state() {
   return s;
 }
 
-XString toX(std::string_view gbk) {
-  const std::u16string wide = gbkToUtf16(gbk);
-  return XString(wide.begin(), wide.end());
-}
-
-std::string fromX(const XString& text) { return utf16ToGbk(std::u16string(text.begin(), text.end())); }
-
 bool isCombo(HELE combo) { return XC_IsHXCGUI(combo, XC_COMBOBOX); }
 
 // Gives the host time to react while its messages (and ours) keep flowing. False when the shell
@@ -75,7 +68,7 @@ struct ChoiceScope {
 };
 
 void registerCombo(HELE combo, const char* itemTemplate) {
-  XComboBox_SetItemTemplateXML(combo, toX(itemTemplate).c_str());
+  XComboBox_SetItemTemplateXML(combo, gbkToUtf16<XChar>(itemTemplate).c_str());
   XComboBox_CreateAdapter(combo);
   XComboBox_SetDropHeight(combo, 200);
   XComboBox_EnableEdit(combo, false);
@@ -100,10 +93,10 @@ void mirrorComponentCombo(const HostMessage& message) {
   if (!isCombo(s.combo)) return;
   switch (message.message) {
     case CB_ADDSTRING:
-      if (message.hasText) XComboBox_AddItemText(s.combo, toX(message.text).c_str());
+      if (message.hasText) XComboBox_AddItemText(s.combo, gbkToUtf16<XChar>(message.text).c_str());
       break;
     case CB_RESETCONTENT: XComboBox_DeleteItemAll(s.combo); break;
-    case CB_SETCURSEL: XComboBox_SetText(s.combo, toX(message.text).c_str()); break;
+    case CB_SETCURSEL: XComboBox_SetText(s.combo, gbkToUtf16<XChar>(message.text).c_str()); break;
     default: return;
   }
   redraw(s.combo);
@@ -112,10 +105,10 @@ void mirrorComponentCombo(const HostMessage& message) {
 void mirrorEventCombo(const HostMessage& message) {
   State& s = state();
   if (message.message != CB_SETCURSEL || !isCombo(s.events)) return;
-  XComboBox_SetText(s.events, toX(message.text).c_str());
+  XComboBox_SetText(s.events, gbkToUtf16<XChar>(message.text).c_str());
   redraw(s.events);
   if (message.text == properties::kNoEvents && isCombo(s.combo)) {
-    XComboBox_SetText(s.combo, toX(properties::kNoComponent).c_str());
+    XComboBox_SetText(s.combo, gbkToUtf16<XChar>(properties::kNoComponent).c_str());
     redraw(s.combo);
   }
 }
@@ -123,7 +116,7 @@ void mirrorEventCombo(const HostMessage& message) {
 void onComponentChosen(int row) {
   State& s = state();
   if (s.choosing || !isCombo(s.combo) || row < 0) return;
-  const std::string text = fromX(XComboBox_GetItemText(s.combo, row, 0));
+  const std::string text = utf16ToGbk(XComboBox_GetItemText(s.combo, row, 0));
   HWND host = hostWindows().leftPanelItem1058();
   if (host == nullptr || text.empty()) return;
   ChoiceScope scope;
@@ -142,7 +135,7 @@ void onEventListPopup(HWINDOW popup, HELE list) {
   State& s = state();
   if (!isCombo(s.events)) return;
   if (XC_IsHELE(list)) applyScrollViewLook(list);
-  const std::string current = fromX(XComboBox_GetText(s.events));
+  const std::string current = utf16ToGbk(XComboBox_GetText(s.events));
   if (current == properties::kNoEvents) {
     if (XComboBox_GetCount(s.events) > 0) {
       XComboBox_DeleteItemAll(s.events);
@@ -151,7 +144,7 @@ void onEventListPopup(HWINDOW popup, HELE list) {
     }
     return;
   }
-  XComboBox_SetText(s.events, toX(properties::kLoadingEvents).c_str());
+  XComboBox_SetText(s.events, gbkToUtf16<XChar>(properties::kLoadingEvents).c_str());
   XComboBox_DeleteItemAll(s.events);
   s.rows.clear();
   redraw(s.events);
@@ -169,18 +162,18 @@ void onEventListPopup(HWINDOW popup, HELE list) {
   // The host fills its event list when the list opens.
   SendMessageA(host, CB_SHOWDROPDOWN, TRUE, 0);
   const LRESULT count = SendMessageA(host, CB_GETCOUNT, 0, 0);
-  const HIMAGE icon = XRes_GetImage(toX("Event_left_16x.png").c_str());
+  const HIMAGE icon = XRes_GetImage(L"Event_left_16x.png");
   for (LRESULT i = 0; i < count && i < 100000; ++i) {
     if (SendMessageA(host, CB_GETLBTEXTLEN, static_cast<WPARAM>(i), 0) == CB_ERR) continue;
     const std::string text = comboItemText(host, static_cast<int>(i));
-    const int row = XComboBox_AddItemText(s.events, toX("").c_str());
+    const int row = XComboBox_AddItemText(s.events, L"");
     if (row < 0) continue;
-    XComboBox_SetItemText(s.events, row, 1, toX(text).c_str());
+    XComboBox_SetItemText(s.events, row, 1, gbkToUtf16<XChar>(text).c_str());
     if (!properties::isSeparatorEntry(text) && icon) XComboBox_SetItemImage(s.events, row, 0, icon);
     s.rows.add(static_cast<int>(i));
   }
   SendMessageA(host, CB_SHOWDROPDOWN, FALSE, 0);
-  XComboBox_SetText(s.events, toX(current).c_str());
+  XComboBox_SetText(s.events, gbkToUtf16<XChar>(current).c_str());
 
   if (XC_IsHWINDOW(popup) && XC_IsHELE(list) && XEle_GetHeight(list) != 200) {
     if (HWND window = XWnd_GetHWND(popup)) {
@@ -220,7 +213,7 @@ void buildPropertiesPane() {
       guarded(GuardSite::kToolkit, [] { onCaptionClicked(); });
       return 0;
     });
-  const HXCGUI combo = XC_GetObjectByName(toX("CtrlComboBox").c_str());
+  const HXCGUI combo = XC_GetObjectByName(L"CtrlComboBox");
   if (XC_IsHXCGUI(combo, XC_COMBOBOX)) {
     s.combo = static_cast<HELE>(combo);
     registerCombo(s.combo, "lib\\Tovalux\\Dark\\ComboBoxListBoxItem.xml");
@@ -235,7 +228,7 @@ void buildPropertiesPane() {
       return 0;
     });
   }
-  const HXCGUI events = XC_GetObjectByName(toX("CtrlEventComboBox").c_str());
+  const HXCGUI events = XC_GetObjectByName(L"CtrlEventComboBox");
   if (XC_IsHXCGUI(events, XC_COMBOBOX)) {
     s.events = static_cast<HELE>(events);
     registerCombo(s.events, "lib\\Tovalux\\Dark\\EventListBoxItem.xml");
@@ -248,7 +241,7 @@ void buildPropertiesPane() {
       return 0;
     });
   }
-  const HXCGUI layout = XC_GetObjectByName(toX("CtrlProLayout").c_str());
+  const HXCGUI layout = XC_GetObjectByName(L"CtrlProLayout");
   createPropertyForm(XC_IsHELE(layout) ? static_cast<HELE>(layout) : 0);
   XEle_AdjustLayout(target);
   XEle_RedrawEle(target, false);

@@ -1,11 +1,11 @@
 #include "panes/search_results.h"
 
+#include "base/gbk.h"
 #include "base/guard.h"
 #include "host/host_text.h"
 #include "host/host_windows.h"
 #include "panes/search_results_rules.h"
 #include "panes/stack_pane_rules.h"
-#include "panes/stack_pane_text.h"
 #include "shell/part.h"
 #include "shell/shell.h"
 #include "toolkit/xcgui_views.h"
@@ -13,20 +13,17 @@
 namespace tovalux {
 namespace {
 
-using panes::gbkToX;
-using panes::toX;
-
 struct SearchPane {
   PaneIndex pane;
   const char* layout;
-  const char16_t* element;
+  const XChar* element;
   HELE list = 0;
   uint32_t redraws = 0;
 };
 
 SearchPane gPanes[] = {
-    {kPaneSearch1, "SearchResultView1.xml", u"searchResult1ListBox"},
-    {kPaneSearch2, "SearchResultView2.xml", u"searchResult2ListBox"},
+    {kPaneSearch1, "SearchResultView1.xml", L"searchResult1ListBox"},
+    {kPaneSearch2, "SearchResultView2.xml", L"searchResult2ListBox"},
 };
 
 bool isListBox(HELE list) { return XC_IsHXCGUI(list, XC_LISTBOX); }
@@ -65,10 +62,10 @@ void buildOne(int index) {
   search.list = 0;
   search.redraws = 0;
   if (!loadPaneView(search.pane, search.layout)) return;
-  const HXCGUI list = XC_GetObjectByName(toX(search.element).c_str());
+  const HXCGUI list = XC_GetObjectByName(search.element);
   if (!isListBox(list)) return;
   search.list = list;
-  XListBox_SetItemTemplateXML(list, toX(u"lib\\Tovalux\\Dark\\searchResultListBoxItem.xml").c_str());
+  XListBox_SetItemTemplateXML(list, L"lib\\Tovalux\\Dark\\searchResultListBoxItem.xml");
   XListBox_SetItemHeightDefault(list, 20, 20);
   XListBox_EnableMultiSel(list, false);
   XListBox_CreateAdapter(list);
@@ -108,7 +105,7 @@ void mirrorSearchAdd(int list, std::string_view text) {
   SearchPane* search = paneOf(list);
   if (search == nullptr) return;
   const std::u16string line = gbkToUtf16(text);
-  const int row = XListBox_AddItemText(search->list, toX(line).c_str());
+  const int row = XListBox_AddItemText(search->list, utf16Copy<XChar>(line).c_str());
   if (row >= 0) XListBox_RefreshItem(search->list, row);
   // A search's lines arrive in a burst; the list is drawn once, at the summary that closes it.
   if (panes::isSearchSummary(line)) redrawWhole(*search);
@@ -141,7 +138,7 @@ void showTipInStatus() {
   const HXCGUI status = frameElement("stateText");
   if (!XC_IsHXCGUI(status, XC_SHAPE_TEXT)) return;
   const std::string tip = windowText(hostWindows().bottomPanelItem1001());
-  XShapeText_SetText(status, toX(panes::statusLineText(gbkToUtf16(tip))).c_str());
+  XShapeText_SetText(status, utf16Copy<XChar>(panes::statusLineText(gbkToUtf16(tip))).c_str());
   XShape_Redraw(status);
 }
 

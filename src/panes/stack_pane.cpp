@@ -2,10 +2,10 @@
 
 #include <cstring>
 
+#include "base/gbk.h"
 #include "base/guard.h"
 #include "host/host_windows.h"
 #include "panes/stack_pane_rules.h"
-#include "panes/stack_pane_text.h"
 #include "panes/variables_reader.h"
 #include "shell/host_mirrors.h"
 #include "shell/part.h"
@@ -15,9 +15,6 @@
 namespace tovalux {
 namespace {
 
-using panes::gbkToX;
-using panes::toX;
-
 constexpr XColor kStackTextColour = XRGB(241, 241, 241);
 constexpr int kHandleValue = 2;
 
@@ -25,10 +22,10 @@ HELE gStackList = 0;
 
 bool isStackList(HELE list) { return XC_IsHXCGUI(list, XC_LISTBOX); }
 
-HIMAGE enabledMarker() { return XRes_GetImage(toX(u"BreakpointEnable_16x.png").c_str()); }
-HIMAGE disabledMarker() { return XRes_GetImage(toX(u"BreakpointDisable_16x.png").c_str()); }
+HIMAGE enabledMarker() { return XRes_GetImage(L"BreakpointEnable_16x.png"); }
+HIMAGE disabledMarker() { return XRes_GetImage(L"BreakpointDisable_16x.png"); }
 
-void setMarker(int row, HIMAGE image) { XListBox_SetItemImageEx(gStackList, row, toX(u"icon").c_str(), image); }
+void setMarker(int row, HIMAGE image) { XListBox_SetItemImageEx(gStackList, row, L"icon", image); }
 
 // Asks the host tree where the item is (the handle preset in the rectangle) and, when it is shown,
 // posts the selection and a double click at its centre: the host's own double-click handling
@@ -66,8 +63,8 @@ void onCallStackMessage(const HostMessage& message) {
 }
 
 void setUpLayoutAreas() {
-  const HXCGUI stackArea = XC_GetObjectByName(toX(u"stackEle").c_str());
-  const HXCGUI frameArea = XC_GetObjectByName(toX(u"frameEle").c_str());
+  const HXCGUI stackArea = XC_GetObjectByName(L"stackEle");
+  const HXCGUI frameArea = XC_GetObjectByName(L"frameEle");
   if (XC_IsHELE(stackArea)) {
     XEle_SetMinSize(stackArea, 80, 100);
     XEle_SetBorderSize(stackArea, 0, 0, 5, 0);
@@ -81,7 +78,7 @@ void setUpLayoutAreas() {
 }
 
 void setUpStackList(HELE list) {
-  XListBox_SetItemTemplateXML(list, toX(u"lib\\Tovalux\\Dark\\LibsListBoxItem.xml").c_str());
+  XListBox_SetItemTemplateXML(list, L"lib\\Tovalux\\Dark\\LibsListBoxItem.xml");
   XListBox_SetItemHeightDefault(list, 20, 20);
   XListBox_EnableMultiSel(list, false);
   XListBox_CreateAdapter(list);
@@ -112,12 +109,12 @@ void buildStackPane() {
   if (!loadPaneView(kPaneStack, "StackFrameView.xml")) return;
   const HELE target = pane(kPaneStack);
   setUpLayoutAreas();
-  const HXCGUI list = XC_GetObjectByName(toX(u"stackListBox").c_str());
+  const HXCGUI list = XC_GetObjectByName(L"stackListBox");
   if (isStackList(list)) {
     gStackList = list;
     setUpStackList(list);
   }
-  setUpVariablesList(XC_GetObjectByName(toX(u"stackList").c_str()));
+  setUpVariablesList(XC_GetObjectByName(L"stackList"));
   XEle_AdjustLayout(target);
 }
 
@@ -125,10 +122,10 @@ void mirrorStackInsert(std::string_view text, HTREEITEM item) {
   if (!isStackList(gStackList)) return;
   const int row = XListBox_AddItemImage(gStackList, disabledMarker());
   if (row < 0) return;
-  XListBox_SetItemText(gStackList, row, 1, gbkToX(text).c_str());
+  XListBox_SetItemText(gStackList, row, 1, gbkToUtf16<XChar>(text).c_str());
   XListBox_SetItemText(
       gStackList, row, kHandleValue,
-      toX(panes::stackRowHandleText(static_cast<uint32_t>(reinterpret_cast<uintptr_t>(item)))).c_str());
+      utf16Copy<XChar>(panes::stackRowHandleText(static_cast<uint32_t>(reinterpret_cast<uintptr_t>(item)))).c_str());
   // Row 0 is the level the program stopped in; the others carry the plain marker.
   setMarker(row, row == 0 ? enabledMarker() : disabledMarker());
   XEle_RedrawEle(gStackList, false);
@@ -146,7 +143,7 @@ void onStackRowSelected(int row) {
   for (int other = 0; other < XListBox_GetCount(gStackList); ++other)
     if (other != row) setMarker(other, disabledMarker());
   const HostWindows& windows = hostWindows();
-  const auto handle = panes::stackRowHandle(panes::fromX(XListBox_GetItemText(gStackList, row, kHandleValue)));
+  const auto handle = panes::stackRowHandle(utf16Copy<char16_t>(XListBox_GetItemText(gStackList, row, kHandleValue)));
   if (handle) openHostStackItem(windows.bottomPanelItem1224(), *handle);
   moveHostStackLevel(windows.bottomPanelItem1167(), row);
   if (!isStackList(gStackList)) return;
@@ -158,7 +155,7 @@ HELE stackListBox() { return isStackList(gStackList) ? gStackList : 0; }
 
 HIMAGE stackRowMarker(int row) {
   if (!isStackList(gStackList)) return 0;
-  return XListBox_GetItemImageEx(gStackList, row, toX(u"icon").c_str());
+  return XListBox_GetItemImageEx(gStackList, row, L"icon");
 }
 
 }  // namespace tovalux

@@ -39,11 +39,6 @@ State& state() {
   return s;
 }
 
-XString toX(std::string_view gbk) {
-  const std::u16string wide = gbkToUtf16(gbk);
-  return XString(wide.begin(), wide.end());
-}
-
 bool listLive() { return XC_IsHXCGUI(state().list, XC_LISTVIEW); }
 
 void readIcons() {
@@ -61,7 +56,8 @@ HIMAGE iconImage(const std::string& component) {
   if (file.empty()) return 0;
   const auto found = s.images.find(file);
   if (found != s.images.end() && XC_IsHXCGUI(found->second, XC_IMAGE)) return found->second;
-  const HIMAGE image = XImage_LoadFile(toX(hostPath("lib\\Tovalux\\Control\\DarkIcons\\" + file)).c_str());
+  const HIMAGE image =
+      XImage_LoadFile(gbkToUtf16<XChar>(hostPath("lib\\Tovalux\\Control\\DarkIcons\\" + file)).c_str());
   if (image) s.images[file] = image;
   return image;
 }
@@ -84,10 +80,10 @@ void mirrorInsert(const HostMessage& message) {
   const HIMAGE image = iconImage(text);
   int index = placed.index;
   if (!placed.replaces || placed.index >= XListView_Item_GetCount(s.list, placed.group))
-    index = XListView_Item_AddItemText(s.list, placed.group, toX("").c_str());
+    index = XListView_Item_AddItemText(s.list, placed.group, L"");
   if (index < 0) return;
   XListView_Item_SetImage(s.list, placed.group, index, 0, image);
-  XListView_Item_SetText(s.list, placed.group, index, 1, toX(text).c_str());
+  XListView_Item_SetText(s.list, placed.group, index, 1, gbkToUtf16<XChar>(text).c_str());
   XListView_RefreshData(s.list);
 }
 
@@ -122,15 +118,15 @@ void groupText(HWND button, const std::string& text) {
   const auto mapped = s.buttons.find(button);
   if (mapped != s.buttons.end()) {
     // A button renamed: its group follows, no second group.
-    XListView_Group_SetText(s.list, mapped->second, 0, toX(text).c_str());
-    XListView_Group_SetText(s.list, mapped->second, 1, toX(description).c_str());
+    XListView_Group_SetText(s.list, mapped->second, 0, gbkToUtf16<XChar>(text).c_str());
+    XListView_Group_SetText(s.list, mapped->second, 1, gbkToUtf16<XChar>(description).c_str());
     XListView_RefreshData(s.list);
     return;
   }
   if (description.empty()) return;
-  const int group = XListView_Group_AddItemText(s.list, toX(text).c_str());
+  const int group = XListView_Group_AddItemText(s.list, gbkToUtf16<XChar>(text).c_str());
   if (group < 0) return;
-  XListView_Group_SetText(s.list, group, 1, toX(description).c_str());
+  XListView_Group_SetText(s.list, group, 1, gbkToUtf16<XChar>(description).c_str());
   s.buttons[button] = group;
   XListView_ExpandGroup(s.list, group, group == s.currentGroup);
   XListView_RefreshData(s.list);
@@ -205,10 +201,10 @@ void buildToolboxPane() {
   s.list = 0;
   if (!loadPaneView(kPaneToolbox, "ControlBoxView.xml")) return;
   const HELE target = pane(kPaneToolbox);
-  const HXCGUI list = XC_GetObjectByName(toX("ControlListView").c_str());
+  const HXCGUI list = XC_GetObjectByName(L"ControlListView");
   if (!XC_IsHXCGUI(list, XC_LISTVIEW)) return;
   s.list = static_cast<HELE>(list);
-  XListView_SetItemTemplateXML(s.list, toX("lib\\Tovalux\\Dark\\ControlListViewItem.xml").c_str());
+  XListView_SetItemTemplateXML(s.list, L"lib\\Tovalux\\Dark\\ControlListViewItem.xml");
   XListView_EnableMultiSel(s.list, false);
   XListView_SetItemSize(s.list, 120, 26);
   XListView_CreateAdapter(s.list);

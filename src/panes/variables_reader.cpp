@@ -5,13 +5,13 @@
 #include <string>
 #include <vector>
 
+#include "base/gbk.h"
 #include "base/guard.h"
 #include "base/workers.h"
 #include "host/host_text.h"
 #include "host/host_tree.h"
 #include "host/host_windows.h"
 #include "host/ui_jobs.h"
-#include "panes/stack_pane_text.h"
 #include "panes/variables_reader_rules.h"
 #include "settings/settings.h"
 #include "shell/shell.h"
@@ -19,9 +19,6 @@
 
 namespace tovalux {
 namespace {
-
-using panes::gbkToX;
-using panes::toX;
 
 constexpr XColor kCellTextColour = XRGB(240, 240, 240);
 constexpr XColor kHeadingTextColour = XRGB(255, 255, 255);
@@ -53,7 +50,7 @@ void clearRows() {
 
 HFONTX strikeFont() {
   if (XC_IsHXCGUI(gStrikeFont, XC_FONT)) return gStrikeFont;
-  gStrikeFont = XFont_Create2(gbkToX(fontNameSetting()).c_str(), fontSizeSetting(), kStrikeOut);
+  gStrikeFont = XFont_Create2(gbkToUtf16<XChar>(fontNameSetting()).c_str(), fontSizeSetting(), kStrikeOut);
   if (gStrikeFont != 0) ++gStrikeFonts;
   return gStrikeFont;
 }
@@ -63,11 +60,11 @@ void onVariableItemStyled(HELE list, const XListItemRecord& item) {
   for (int column = 0; column < kColumns; ++column) {
     const HXCGUI text = XList_GetTemplateObject(list, item.index, column, column + 1);
     if (!XC_IsHXCGUI(text, XC_SHAPE_TEXT)) continue;
-    if (panes::isUnsupportedValueText(panes::fromX(XShapeText_GetText(text)))) unsupported = true;
+    if (panes::isUnsupportedValueText(utf16Copy<char16_t>(XShapeText_GetText(text)))) unsupported = true;
     if (darkTheme()) XShapeText_SetTextColor(text, kCellTextColour, 250);
   }
   const HXCGUI first = XList_GetTemplateObject(list, item.index, 0, 1);
-  if (XC_IsHXCGUI(first, XC_SHAPE_TEXT) && panes::isVariableCategory(panes::fromX(XShapeText_GetText(first))))
+  if (XC_IsHXCGUI(first, XC_SHAPE_TEXT) && panes::isVariableCategory(utf16Copy<char16_t>(XShapeText_GetText(first))))
     XShapeText_SetTextColor(first, kHeadingTextColour, 255);
   if (!unsupported) return;
   const HXCGUI value = XList_GetTemplateObject(list, item.index, 1, 2);
@@ -76,7 +73,7 @@ void onVariableItemStyled(HELE list, const XListItemRecord& item) {
 
 void onVariableItemDrawn(HELE list, HDRAW draw, const XListItemRecord& item) {
   if (item.state != item_state_normal) return;
-  if (!panes::isVariableCategory(panes::fromX(XList_GetItemText(list, item.index, 0)))) return;
+  if (!panes::isVariableCategory(utf16Copy<char16_t>(XList_GetItemText(list, item.index, 0)))) return;
   XDraw_FillRectColor(draw, &item.rect, kHeadingBand, 255);
 }
 
@@ -204,12 +201,12 @@ void setUpVariablesList(HXCGUI list) {
   XList_SetHeaderHeight(list, 20);
   XList_EnableMultiSel(list, false);
   XList_SetItemHeightDefault(list, 18, 18);
-  XList_SetItemTemplateXML(list, toX(u"lib\\Tovalux\\Dark\\ListItem.xml").c_str());
+  XList_SetItemTemplateXML(list, L"lib\\Tovalux\\Dark\\ListItem.xml");
   XList_CreateAdapterHeader(list);
   XList_CreateAdapter(list);
-  XList_AddColumnText(list, 220, toX(u"name1").c_str(), toX(u"名称").c_str());
-  XList_AddColumnText(list, 260, toX(u"name2").c_str(), toX(u"值").c_str());
-  XList_AddColumnText(list, 180, toX(u"name3").c_str(), toX(u"类型").c_str());
+  XList_AddColumnText(list, 220, L"name1", L"名称");
+  XList_AddColumnText(list, 260, L"name2", L"值");
+  XList_AddColumnText(list, 180, L"name3", L"类型");
   applyScrollViewLook(list);
   XEle_RegEventC1(list, XE_LIST_TEMP_CREATE_END, [](HELE self, XListItemRecord* item, bool*) {
     guarded(GuardSite::kToolkit, [&] {
@@ -244,7 +241,7 @@ void mirrorVariablesClear(LPARAM item) {
 
 void addVariableHeading(std::u16string_view text) {
   if (!isVariablesList(gList)) return;
-  XList_AddItemText(gList, toX(text).c_str());
+  XList_AddItemText(gList, utf16Copy<XChar>(text).c_str());
   XEle_RedrawEle(gList, false);
 }
 
@@ -252,10 +249,10 @@ void addVariableRow(std::u16string_view joined) {
   if (!isVariablesList(gList)) return;
   const auto row = panes::variableRow(joined);
   if (!row) return;
-  const int index = XList_AddItemText(gList, toX(row->name).c_str());
+  const int index = XList_AddItemText(gList, utf16Copy<XChar>(row->name).c_str());
   if (index < 0) return;
-  XList_SetItemText(gList, index, 1, toX(row->value).c_str());
-  XList_SetItemText(gList, index, 2, toX(row->type).c_str());
+  XList_SetItemText(gList, index, 1, utf16Copy<XChar>(row->value).c_str());
+  XList_SetItemText(gList, index, 2, utf16Copy<XChar>(row->type).c_str());
   XList_RefreshItem(gList, index);
   XEle_RedrawEle(gList, false);
 }

@@ -2,10 +2,10 @@
 
 #include <commctrl.h>
 
+#include "base/gbk.h"
 #include "base/guard.h"
 #include "host/host_protocol.h"
 #include "host/host_windows.h"
-#include "panes/stack_pane_text.h"
 #include "panes/watch_pane_rules.h"
 #include "shell/part.h"
 #include "shell/shell.h"
@@ -14,9 +14,6 @@
 
 namespace tovalux {
 namespace {
-
-using panes::gbkToX;
-using panes::toX;
 
 constexpr XColor kCellTextColour = XRGB(240, 240, 240);
 constexpr uint32_t kWatchFunction = 0x05010005;
@@ -54,12 +51,11 @@ void styleRow(HELE list, const XListItemRecord& item) {
 
 void buildToolBar() {
   ToolBarBuilder bar;
-  if (!bar.attach(XC_GetObjectByName(toX(u"variableToolBar").c_str()))) return;
+  if (!bar.attach(XC_GetObjectByName(L"variableToolBar"))) return;
   gToolBar = bar.toolBar();
-  bar.addButton("添加变量", XRes_GetImage(toX(u"AddWatch_16x.png").c_str()), 0, false, [](HELE) { onAddWatch(); });
+  bar.addButton("添加变量", XRes_GetImage(L"AddWatch_16x.png"), 0, false, [](HELE) { onAddWatch(); });
   bar.addSeparator();
-  bar.addButton("删除选择", XRes_GetImage(toX(u"DeleteWatch_16x.png").c_str()), 0, false,
-                [](HELE) { onDeleteWatch(); });
+  bar.addButton("删除选择", XRes_GetImage(L"DeleteWatch_16x.png"), 0, false, [](HELE) { onDeleteWatch(); });
 }
 
 constexpr MirrorBinding kWatchMirrors[] = {{HostMirror::kWatchList, &onWatchListMessage}};
@@ -72,20 +68,20 @@ void buildWatchPane() {
   gList = gToolBar = 0;
   if (!loadPaneView(kPaneWatch, "WatchVariableView.xml")) return;
   const HELE target = pane(kPaneWatch);
-  const HXCGUI list = XC_GetObjectByName(toX(u"variableList").c_str());
+  const HXCGUI list = XC_GetObjectByName(L"variableList");
   if (isWatchList(list)) {
     gList = list;
-    XList_SetItemTemplateXML(list, toX(u"lib\\Tovalux\\Dark\\ListItem.xml").c_str());
+    XList_SetItemTemplateXML(list, L"lib\\Tovalux\\Dark\\ListItem.xml");
     XList_SetHeaderHeight(list, 20);
     XList_EnableMultiSel(list, false);
     XList_SetItemHeightDefault(list, 18, 18);
     XList_CreateAdapterHeader(list);
     XList_CreateAdapter(list);
     applyScrollViewLook(list);
-    XList_AddColumnText(list, 200, toX(u"name1").c_str(), toX(u"表达式/变量").c_str());
-    XList_AddColumnText(list, 120, toX(u"name2").c_str(), toX(u"起始监视位置").c_str());
-    XList_AddColumnText(list, 120, toX(u"name3").c_str(), toX(u"数据类型").c_str());
-    XList_AddColumnText(list, 400, toX(u"name4").c_str(), toX(u"值").c_str());
+    XList_AddColumnText(list, 200, L"name1", L"表达式/变量");
+    XList_AddColumnText(list, 120, L"name2", L"起始监视位置");
+    XList_AddColumnText(list, 120, L"name3", L"数据类型");
+    XList_AddColumnText(list, 400, L"name4", L"值");
     XEle_RegEventC1(list, XE_LIST_TEMP_CREATE_END, [](HELE self, XListItemRecord* item, bool*) {
       guarded(GuardSite::kToolkit, [&] {
         if (item != nullptr) styleRow(self, *item);
@@ -103,7 +99,7 @@ void onWatchListMessage(const HostMessage& message) {
     case LVM_INSERTITEMA: {
       // The host's row exists whatever its text: an insert without one keeps the rows aligned.
       const bool text = (message.listItem.mask & LVIF_TEXT) != 0 && message.hasText;
-      const int row = insertRow(message.listItem.item, text ? gbkToX(message.text) : XString());
+      const int row = insertRow(message.listItem.item, text ? gbkToUtf16<XChar>(message.text) : XString());
       if (row >= 0) XList_RefreshItem(gList, row);
       redraw();
       return;
@@ -113,7 +109,7 @@ void onWatchListMessage(const HostMessage& message) {
       if (!panes::watchSetApplies(message.listItem.mask, message.hasText, row, message.listItem.subItem,
                                   XList_GetCount(gList)))
         return;
-      XList_SetItemText(gList, row, message.listItem.subItem, gbkToX(message.text).c_str());
+      XList_SetItemText(gList, row, message.listItem.subItem, gbkToUtf16<XChar>(message.text).c_str());
       XList_RefreshItem(gList, row);
       redraw();
       return;

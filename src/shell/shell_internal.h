@@ -23,9 +23,6 @@ struct FrameParts {
 };
 FrameParts& parts();
 
-// GBK in, toolkit text out.
-XString wide(std::string_view gbk);
-std::string narrow(const XString& text);
 // "lib\Tovalux\Dark\<name>" as the toolkit takes it (relative to the current directory).
 XString themeFile(std::string_view name);
 HXCGUI named(const char* name);
