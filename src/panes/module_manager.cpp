@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "base/gbk.h"
-#include "base/guard.h"
 #include "base/ui_seams.h"
 #include "base/workers.h"
 #include "host/host_paths.h"
@@ -20,6 +19,7 @@
 #include "host/ui_jobs.h"
 #include "panes/module_manager_file.h"
 #include "panes/module_manager_rules.h"
+#include "shell/pane_kit.h"
 #include "shell/part.h"
 #include "shell/shell.h"
 #include "shell/toolbar_builder.h"
@@ -42,7 +42,7 @@ struct Hashed {
 };
 
 struct State {
-  HELE tree = 0;
+  pane_kit::PaneElement<XC_TREE> tree;
   HELE toolBar = 0;
   HWINDOW nameWindow = 0;
   HTEMP emptyFolderTemplate = 0;
@@ -67,7 +67,7 @@ State& state() {
   return s;
 }
 
-bool treeLive() { return XC_IsHXCGUI(state().tree, XC_TREE); }
+bool treeLive() { return state().tree.live(); }
 
 std::string itemText(int id, int column) { return utf16ToGbk(XTree_GetItemText(state().tree, id, column)); }
 
@@ -213,10 +213,7 @@ void openNameWindow() {
   const HXCGUI confirm = XC_GetObjectByID(s.nameWindow, 2);
   if (XC_IsHXCGUI(confirm, XC_BUTTON)) {
     XBtn_SetText(static_cast<HELE>(confirm), L"确定");
-    XEle_RegEventC(confirm, XE_BNCLICK, [](bool*) {
-      guarded(GuardSite::kToolkit, [] { onNameConfirmed(); });
-      return 0;
-    });
+    pane_kit::onEvent(confirm, XE_BNCLICK, &onNameConfirmed);
   }
   XWnd_AdjustLayout(s.nameWindow);
   XWnd_ShowWindow(s.nameWindow, SW_SHOW);
@@ -367,18 +364,10 @@ void onItemStyled(XTreeItemRecord* item) {
 }
 
 void registerTreeEvents(HELE tree) {
-  XEle_RegEventC(tree, XE_TREE_TEMP_CREATE, [](XTreeItemRecord* item, bool*) {
-    guarded(GuardSite::kToolkit, [&] { onItemTemplate(item); });
-    return 0;
-  });
-  XEle_RegEventC(tree, XE_TREE_TEMP_CREATE_END, [](XTreeItemRecord* item, bool*) {
-    guarded(GuardSite::kToolkit, [&] { onItemStyled(item); });
-    return 0;
-  });
-  XEle_RegEventC(tree, XE_LBUTTONDBCLICK, [](int, XPoint*, bool*) {
-    guarded(GuardSite::kToolkit, [] { addSelectedModuleReference(); });
-    return 0;
-  });
+  using pane_kit::onEvent;
+  onEvent(tree, XE_TREE_TEMP_CREATE, &onItemTemplate);
+  onEvent(tree, XE_TREE_TEMP_CREATE_END, &onItemStyled);
+  onEvent(tree, XE_LBUTTONDBCLICK, [](int, XPoint*) { addSelectedModuleReference(); });
 }
 
 void buildToolBar(HXCGUI bar) {
@@ -401,7 +390,7 @@ std::string moduleListPath() { return hostPath("lib\\Tovalux\\EcManager.json"); 
 
 void buildModulePane() {
   State& s = state();
-  s.tree = 0;
+  s.tree.forget();
   s.toolBar = 0;
   s.nameWindow = 0;
   s.digests.clear();
@@ -411,17 +400,10 @@ void buildModulePane() {
   ++s.generation;
   if (!loadPaneView(kPaneModules, "EcTreeView.xml")) return;
   const HELE target = pane(kPaneModules);
-  const HXCGUI tree = XC_GetObjectByName(L"ecViewTree");
-  if (!XC_IsHXCGUI(tree, XC_TREE)) return;
-  s.tree = static_cast<HELE>(tree);
-  XTree_SetItemTemplateXML(s.tree, L"lib\\Tovalux\\Dark\\LibsTreeItem.xml");
-  XTree_SetItemHeightDefault(s.tree, 20, 20);
-  XTree_EnableConnectLine(s.tree, false);
-  XTree_SetIndentation(s.tree, 10);
-  XTree_CreateAdapter(s.tree);
-  applyScrollViewLook(s.tree);
-  s.emptyFolderTemplate = XTemp_Load(listType_tree, L"lib\\Tovalux\\Dark\\EcTreeItem.xml");
-  s.moduleTemplate = XTemp_Load(listType_tree, L"lib\\Tovalux\\Dark\\LibsTreeItem2.xml");
+  if (!s.tree.adopt(XC_GetObjectByName(L"ecViewTree"))) return;
+  pane_kit::setUpTree(s.tree);
+  s.emptyFolderTemplate = pane_kit::loadTreeItemTemplate("EcTreeItem.xml");
+  s.moduleTemplate = pane_kit::loadTreeItemTemplate("LibsTreeItem2.xml");
   registerTreeEvents(s.tree);
   buildToolBar(XC_GetObjectByName(L"ecToolBar"));
   reloadModuleTree();
@@ -541,7 +523,7 @@ void addSelectedModuleReference() {
   if (const auto log = peers().appendDebugLine; result != 0 && log) log("引用模块>" + path + "\r\n");
 }
 
-HELE moduleTree() { return treeLive() ? state().tree : 0; }
+HELE moduleTree() { return state().tree.get(); }
 HELE moduleToolBar() { return XC_IsHELE(state().toolBar) ? state().toolBar : 0; }
 HWINDOW moduleNameWindow() { return XC_IsHWINDOW(state().nameWindow) ? state().nameWindow : 0; }
 
@@ -552,7 +534,8 @@ const Part kModuleManagerPart{.name = "module manager",
 
 void tearDownModulePane() {
   State& s = state();
-  s.tree = s.toolBar = 0;
+  s.tree.forget();
+  s.toolBar = 0;
   s.nameWindow = 0;
   s.emptyFolderTemplate = s.moduleTemplate = 0;
   s.digests.clear();

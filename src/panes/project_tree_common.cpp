@@ -3,6 +3,8 @@
 #include <unordered_map>
 
 #include "base/gbk.h"
+#include "host/host_tree.h"
+#include "host/ui_jobs.h"
 #include "shell/shell.h"
 #include "toolkit/xcgui_views.h"
 
@@ -35,13 +37,8 @@ void forgetThemeIcons() { iconCache().clear(); }
 
 HTEMP setUpPaneTree(HELE tree) {
   forgetThemeIcons();
-  XTree_SetItemTemplateXML(tree, L"lib\\Tovalux\\Dark\\LibsTreeItem.xml");
-  const HTEMP leaf = XTemp_Load(listType_tree, L"lib\\Tovalux\\Dark\\LibsTreeItem2.xml");
-  XTree_SetItemHeightDefault(tree, 20, 20);
-  XTree_EnableConnectLine(tree, false);
-  XTree_SetIndentation(tree, 10);
-  XTree_CreateAdapter(tree);
-  return leaf;
+  pane_kit::setUpTree(tree);
+  return pane_kit::loadTreeItemTemplate("LibsTreeItem2.xml");
 }
 
 int addPaneTreeItem(HELE tree, int parentId, std::string_view label, std::string_view icon, project::HostHandle host) {
@@ -58,6 +55,58 @@ void stylePaneTreeItem(HELE tree, int id, XColor labelColour) {
   if (XC_IsHXCGUI(button, XC_BUTTON)) setBackground(button, kExpandButtonLook);
   const HXCGUI text = XTree_GetTemplateObject(tree, id, 2);
   if (XC_IsHXCGUI(text, XC_SHAPE_TEXT)) XShapeText_SetTextColor(text, labelColour, 255);
+}
+
+void MirroredTree::requestRefresh(uint32_t key, void (*flush)()) {
+  if (refreshPending) return;
+  refreshPending = true;
+  if (!postUiJob(flush, key)) flush();
+}
+
+void MirroredTree::flushTree() {
+  refreshPending = false;
+  if (!tree.live()) return;
+  XTree_RefreshData(tree);
+  XEle_RedrawEle(tree);
+}
+
+void MirroredTree::applySearch(std::string_view query) {
+  if (!tree.live()) return;
+  const int first = search.apply(tree, items, query);
+  refreshPending = false;
+  XTree_RefreshData(tree);
+  if (first > 0) XTree_VisibleItem(tree, first);
+  XEle_RedrawEle(tree);
+}
+
+void MirroredTree::forgetItems() {
+  map.clear();
+  items.clear();
+  icons.clear();
+  search.forgetItems();
+}
+
+std::string MirroredTree::label(int id) const {
+  const PaneItems::Item* item = items.find(id);
+  return item == nullptr ? std::string() : item->label;
+}
+
+std::string_view MirroredTree::icon(int id) const {
+  const auto found = icons.find(id);
+  return found == icons.end() ? std::string_view() : found->second;
+}
+
+std::optional<MirroredInsert> mirroredInsert(const HostMessage& message) {
+  const auto item = static_cast<project::HostHandle>(static_cast<uintptr_t>(message.answer));
+  if (item == 0) return std::nullopt;  // the host refused the insert
+  HWND tree = message.window;
+  const auto hostItem = reinterpret_cast<HTREEITEM>(static_cast<uintptr_t>(item));
+  MirroredInsert insert;
+  insert.item = item;
+  insert.parent = static_cast<project::HostHandle>(reinterpret_cast<uintptr_t>(message.treeInsert.parent));
+  insert.text = message.hasText ? message.text : hostItemText(tree, hostItem);
+  insert.image = (message.treeInsert.mask & TVIF_IMAGE) != 0 ? message.treeInsert.image : hostItemImage(tree, hostItem);
+  return insert;
 }
 
 }  // namespace tovalux

@@ -3,13 +3,13 @@
 #include <string>
 
 #include "base/gbk.h"
-#include "base/guard.h"
 #include "base/pump_wait.h"
 #include "base/ui_seams.h"
 #include "host/host_text.h"
 #include "host/host_windows.h"
 #include "host/shell_state.h"
 #include "panes/properties_pane_rules.h"
+#include "shell/pane_kit.h"
 #include "shell/part.h"
 #include "shell/shell.h"
 #include "toolkit/xcgui_menus.h"
@@ -18,14 +18,16 @@
 namespace tovalux {
 namespace {
 
+using pane_kit::onEvent;
+using pane_kit::themeFile;
 using properties::EventRows;
 
 constexpr DWORD kHostReactionWait = 120;           // ms the host gets to react before the simulated pick
 constexpr WPARAM kListSelectionChanged = 0x103E8;  // control 1000, notification 1
 
 struct State {
-  HELE combo = 0;
-  HELE events = 0;
+  pane_kit::PaneElement<XC_COMBOBOX> combo;
+  pane_kit::PaneElement<XC_COMBOBOX> events;
   EventRows rows;
   bool choosing = false;  // a choice is waiting for the host: another one is not started
 };
@@ -34,8 +36,6 @@ State& state() {
   static State s;
   return s;
 }
-
-bool isCombo(HELE combo) { return XC_IsHXCGUI(combo, XC_COMBOBOX); }
 
 // Gives the host time to react while its messages (and ours) keep flowing. False when the shell
 // closed meanwhile or the control is gone: the caller then stops.
@@ -67,8 +67,8 @@ struct ChoiceScope {
   ~ChoiceScope() { state().choosing = false; }
 };
 
-void registerCombo(HELE combo, const char* itemTemplate) {
-  XComboBox_SetItemTemplateXML(combo, gbkToUtf16<XChar>(itemTemplate).c_str());
+void registerCombo(HELE combo, std::string_view itemTemplate) {
+  XComboBox_SetItemTemplateXML(combo, themeFile(itemTemplate).c_str());
   XComboBox_CreateAdapter(combo);
   XComboBox_SetDropHeight(combo, 200);
   XComboBox_EnableEdit(combo, false);
@@ -90,7 +90,7 @@ void onCaptionClicked() {
 
 void mirrorComponentCombo(const HostMessage& message) {
   State& s = state();
-  if (!isCombo(s.combo)) return;
+  if (!s.combo.live()) return;
   switch (message.message) {
     case CB_ADDSTRING:
       if (message.hasText) XComboBox_AddItemText(s.combo, gbkToUtf16<XChar>(message.text).c_str());
@@ -104,10 +104,10 @@ void mirrorComponentCombo(const HostMessage& message) {
 
 void mirrorEventCombo(const HostMessage& message) {
   State& s = state();
-  if (message.message != CB_SETCURSEL || !isCombo(s.events)) return;
+  if (message.message != CB_SETCURSEL || !s.events.live()) return;
   XComboBox_SetText(s.events, gbkToUtf16<XChar>(message.text).c_str());
   redraw(s.events);
-  if (message.text == properties::kNoEvents && isCombo(s.combo)) {
+  if (message.text == properties::kNoEvents && s.combo.live()) {
     XComboBox_SetText(s.combo, gbkToUtf16<XChar>(properties::kNoComponent).c_str());
     redraw(s.combo);
   }
@@ -115,7 +115,7 @@ void mirrorEventCombo(const HostMessage& message) {
 
 void onComponentChosen(int row) {
   State& s = state();
-  if (s.choosing || !isCombo(s.combo) || row < 0) return;
+  if (s.choosing || !s.combo.live() || row < 0) return;
   const std::string text = utf16ToGbk(XComboBox_GetItemText(s.combo, row, 0));
   HWND host = hostWindows().leftPanelItem1058();
   if (host == nullptr || text.empty()) return;
@@ -133,7 +133,7 @@ void onComponentChosen(int row) {
 
 void onEventListPopup(HWINDOW popup, HELE list) {
   State& s = state();
-  if (!isCombo(s.events)) return;
+  if (!s.events.live()) return;
   if (XC_IsHELE(list)) applyScrollViewLook(list);
   const std::string current = utf16ToGbk(XComboBox_GetText(s.events));
   if (current == properties::kNoEvents) {
@@ -203,43 +203,24 @@ void onEventChosen(int row) {
 
 void buildPropertiesPane() {
   State& s = state();
-  s.combo = s.events = 0;
+  s.combo.forget();
+  s.events.forget();
   s.rows.clear();
   if (!loadPaneView(kPaneProperties, "CtrlProView.xml")) return;
   const HELE target = pane(kPaneProperties);
   const HXCGUI caption = XEle_GetChildByIndex(target, 1);
-  if (XC_IsHELE(caption))
-    XEle_RegEventC(caption, XE_BNCLICK, [](bool*) {
-      guarded(GuardSite::kToolkit, [] { onCaptionClicked(); });
-      return 0;
-    });
-  const HXCGUI combo = XC_GetObjectByName(L"CtrlComboBox");
-  if (XC_IsHXCGUI(combo, XC_COMBOBOX)) {
-    s.combo = static_cast<HELE>(combo);
-    registerCombo(s.combo, "lib\\Tovalux\\Dark\\ComboBoxListBoxItem.xml");
-    XEle_RegEventC(s.combo, XE_COMBOBOX_SELECT, [](int row, bool*) {
-      guarded(GuardSite::kToolkit, [&] { onComponentChosen(row); });
-      return 0;
-    });
-    XEle_RegEventC(s.combo, XE_COMBOBOX_POPUP_LIST, [](HWINDOW, HELE list, bool*) {
-      guarded(GuardSite::kToolkit, [&] {
-        if (XC_IsHELE(list)) applyScrollViewLook(list);
-      });
-      return 0;
+  if (XC_IsHELE(caption)) onEvent(caption, XE_BNCLICK, &onCaptionClicked);
+  if (s.combo.adopt(XC_GetObjectByName(L"CtrlComboBox"))) {
+    registerCombo(s.combo, "ComboBoxListBoxItem.xml");
+    onEvent(s.combo, XE_COMBOBOX_SELECT, &onComponentChosen);
+    onEvent(s.combo, XE_COMBOBOX_POPUP_LIST, [](HWINDOW, HELE list) {
+      if (XC_IsHELE(list)) applyScrollViewLook(list);
     });
   }
-  const HXCGUI events = XC_GetObjectByName(L"CtrlEventComboBox");
-  if (XC_IsHXCGUI(events, XC_COMBOBOX)) {
-    s.events = static_cast<HELE>(events);
-    registerCombo(s.events, "lib\\Tovalux\\Dark\\EventListBoxItem.xml");
-    XEle_RegEventC(s.events, XE_COMBOBOX_POPUP_LIST, [](HWINDOW popup, HELE list, bool*) {
-      guarded(GuardSite::kToolkit, [&] { onEventListPopup(popup, list); });
-      return 0;
-    });
-    XEle_RegEventC(s.events, XE_COMBOBOX_SELECT, [](int row, bool*) {
-      guarded(GuardSite::kToolkit, [&] { onEventChosen(row); });
-      return 0;
-    });
+  if (s.events.adopt(XC_GetObjectByName(L"CtrlEventComboBox"))) {
+    registerCombo(s.events, "EventListBoxItem.xml");
+    onEvent(s.events, XE_COMBOBOX_POPUP_LIST, &onEventListPopup);
+    onEvent(s.events, XE_COMBOBOX_SELECT, &onEventChosen);
   }
   const HXCGUI layout = XC_GetObjectByName(L"CtrlProLayout");
   createPropertyForm(XC_IsHELE(layout) ? static_cast<HELE>(layout) : 0);
@@ -247,8 +228,8 @@ void buildPropertiesPane() {
   XEle_RedrawEle(target, false);
 }
 
-HELE componentCombo() { return isCombo(state().combo) ? state().combo : 0; }
-HELE eventCombo() { return isCombo(state().events) ? state().events : 0; }
+HELE componentCombo() { return state().combo.get(); }
+HELE eventCombo() { return state().events.get(); }
 
 void tearDownPropertiesPane() {
   // The host's grid and event combo box go home before the form and the frame close.

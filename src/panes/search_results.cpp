@@ -1,11 +1,11 @@
 #include "panes/search_results.h"
 
 #include "base/gbk.h"
-#include "base/guard.h"
 #include "host/host_text.h"
 #include "host/host_windows.h"
 #include "panes/search_results_rules.h"
 #include "panes/stack_pane_rules.h"
+#include "shell/pane_kit.h"
 #include "shell/part.h"
 #include "shell/shell.h"
 #include "toolkit/xcgui_views.h"
@@ -17,7 +17,7 @@ struct SearchPane {
   PaneIndex pane;
   const char* layout;
   const XChar* element;
-  HELE list = 0;
+  pane_kit::PaneElement<XC_LISTBOX> list{};
   uint32_t redraws = 0;
 };
 
@@ -26,10 +26,8 @@ SearchPane gPanes[] = {
     {kPaneSearch2, "SearchResultView2.xml", L"searchResult2ListBox"},
 };
 
-bool isListBox(HELE list) { return XC_IsHXCGUI(list, XC_LISTBOX); }
-
 SearchPane* paneOf(int list) {
-  if (list < 0 || list > 1 || !isListBox(gPanes[list].list)) return nullptr;
+  if (list < 0 || list > 1 || !gPanes[list].list.live()) return nullptr;
   return &gPanes[list];
 }
 
@@ -59,27 +57,12 @@ void onTipsMessage(const HostMessage&) { showTipInStatus(); }
 
 void buildOne(int index) {
   SearchPane& search = gPanes[index];
-  search.list = 0;
+  search.list.forget();
   search.redraws = 0;
   if (!loadPaneView(search.pane, search.layout)) return;
-  const HXCGUI list = XC_GetObjectByName(search.element);
-  if (!isListBox(list)) return;
-  search.list = list;
-  XListBox_SetItemTemplateXML(list, L"lib\\Tovalux\\Dark\\searchResultListBoxItem.xml");
-  XListBox_SetItemHeightDefault(list, 20, 20);
-  XListBox_EnableMultiSel(list, false);
-  XListBox_CreateAdapter(list);
-  applyScrollViewLook(list);
-  if (index == 0)
-    XEle_RegEventC(list, XE_LBUTTONDBCLICK, [](int, XPoint*, bool*) {
-      guarded(GuardSite::kToolkit, [] { onSearchDoubleClick(0); });
-      return 0;
-    });
-  else
-    XEle_RegEventC(list, XE_LBUTTONDBCLICK, [](int, XPoint*, bool*) {
-      guarded(GuardSite::kToolkit, [] { onSearchDoubleClick(1); });
-      return 0;
-    });
+  if (!search.list.adopt(XC_GetObjectByName(search.element))) return;
+  pane_kit::setUpListBox(search.list, "searchResultListBoxItem.xml");
+  pane_kit::onEvent(search.list, XE_LBUTTONDBCLICK, [index](int, XPoint*) { onSearchDoubleClick(index); });
 }
 
 constexpr MirrorBinding kSearchMirrors[] = {{HostMirror::kSearchResults1, &onSearchMessage<0>},
@@ -144,7 +127,7 @@ void showTipInStatus() {
 
 HELE searchList(int list) {
   const SearchPane* search = paneOf(list);
-  return search != nullptr ? search->list : 0;
+  return search != nullptr ? search->list.get() : 0;
 }
 
 uint32_t searchListRedraws(int list) { return list >= 0 && list <= 1 ? gPanes[list].redraws : 0; }

@@ -3,11 +3,11 @@
 #include <cstring>
 
 #include "base/gbk.h"
-#include "base/guard.h"
 #include "host/host_windows.h"
 #include "panes/stack_pane_rules.h"
 #include "panes/variables_reader.h"
 #include "shell/host_mirrors.h"
+#include "shell/pane_kit.h"
 #include "shell/part.h"
 #include "shell/shell.h"
 #include "toolkit/xcgui_views.h"
@@ -18,9 +18,7 @@ namespace {
 constexpr XColor kStackTextColour = XRGB(241, 241, 241);
 constexpr int kHandleValue = 2;
 
-HELE gStackList = 0;
-
-bool isStackList(HELE list) { return XC_IsHXCGUI(list, XC_LISTBOX); }
+pane_kit::PaneElement<XC_LISTBOX> gStackList;
 
 HIMAGE enabledMarker() { return XRes_GetImage(L"BreakpointEnable_16x.png"); }
 HIMAGE disabledMarker() { return XRes_GetImage(L"BreakpointDisable_16x.png"); }
@@ -51,7 +49,7 @@ void moveHostStackLevel(HWND combo, int row) {
 }
 
 void onCallStackMessage(const HostMessage& message) {
-  if (!isStackList(gStackList)) return;  // the pane has no stack list
+  if (!gStackList.live()) return;  // the pane has no stack list
   if (message.message == TVM_INSERTITEMA) {
     // The host's answer is the new item; an insert it refused made no row.
     if (message.answer == 0) return;
@@ -78,23 +76,9 @@ void setUpLayoutAreas() {
 }
 
 void setUpStackList(HELE list) {
-  XListBox_SetItemTemplateXML(list, L"lib\\Tovalux\\Dark\\LibsListBoxItem.xml");
-  XListBox_SetItemHeightDefault(list, 20, 20);
-  XListBox_EnableMultiSel(list, false);
-  XListBox_CreateAdapter(list);
-  applyScrollViewLook(list);
-  XEle_RegEventC1(list, XE_LISTBOX_SELECT, [](HELE, int row, bool*) {
-    guarded(GuardSite::kToolkit, [&] { onStackRowSelected(row); });
-    return 0;
-  });
-  XEle_RegEventC1(list, XE_LISTBOX_TEMP_CREATE_END, [](HELE self, XListBoxItemRecord* item, bool*) {
-    guarded(GuardSite::kToolkit, [&] {
-      if (item == nullptr || !darkTheme()) return;
-      const HXCGUI text = XListBox_GetTemplateObject(self, item->index, 0);
-      if (XC_IsHXCGUI(text, XC_SHAPE_TEXT)) XShapeText_SetTextColor(text, kStackTextColour, 255);
-    });
-    return 0;
-  });
+  pane_kit::setUpListBox(list, "LibsListBoxItem.xml");
+  pane_kit::onEvent(list, XE_LISTBOX_SELECT, &onStackRowSelected);
+  pane_kit::colourListBoxText(list, kStackTextColour);
 }
 
 constexpr MirrorBinding kStackMirrors[] = {{HostMirror::kCallStack, &onCallStackMessage},
@@ -105,21 +89,17 @@ constexpr MirrorBinding kStackMirrors[] = {{HostMirror::kCallStack, &onCallStack
 const Part kStackPanePart{.name = "breakpoint and stack pane", .build = &buildStackPane, .mirrors = kStackMirrors};
 
 void buildStackPane() {
-  gStackList = 0;
+  gStackList.forget();
   if (!loadPaneView(kPaneStack, "StackFrameView.xml")) return;
   const HELE target = pane(kPaneStack);
   setUpLayoutAreas();
-  const HXCGUI list = XC_GetObjectByName(L"stackListBox");
-  if (isStackList(list)) {
-    gStackList = list;
-    setUpStackList(list);
-  }
+  if (gStackList.adopt(XC_GetObjectByName(L"stackListBox"))) setUpStackList(gStackList);
   setUpVariablesList(XC_GetObjectByName(L"stackList"));
   XEle_AdjustLayout(target);
 }
 
 void mirrorStackInsert(std::string_view text, HTREEITEM item) {
-  if (!isStackList(gStackList)) return;
+  if (!gStackList.live()) return;
   const int row = XListBox_AddItemImage(gStackList, disabledMarker());
   if (row < 0) return;
   XListBox_SetItemText(gStackList, row, 1, gbkToUtf16<XChar>(text).c_str());
@@ -132,13 +112,13 @@ void mirrorStackInsert(std::string_view text, HTREEITEM item) {
 }
 
 void mirrorStackClear() {
-  if (!isStackList(gStackList) || XListBox_GetCount(gStackList) < 1) return;
+  if (!gStackList.live() || XListBox_GetCount(gStackList) < 1) return;
   XListBox_DeleteItemAll(gStackList);
   XEle_RedrawEle(gStackList, false);
 }
 
 void onStackRowSelected(int row) {
-  if (!isStackList(gStackList) || row < 0 || row >= XListBox_GetCount(gStackList)) return;
+  if (!gStackList.live() || row < 0 || row >= XListBox_GetCount(gStackList)) return;
   setMarker(row, enabledMarker());
   for (int other = 0; other < XListBox_GetCount(gStackList); ++other)
     if (other != row) setMarker(other, disabledMarker());
@@ -146,15 +126,15 @@ void onStackRowSelected(int row) {
   const auto handle = panes::stackRowHandle(utf16Copy<char16_t>(XListBox_GetItemText(gStackList, row, kHandleValue)));
   if (handle) openHostStackItem(windows.bottomPanelItem1224(), *handle);
   moveHostStackLevel(windows.bottomPanelItem1167(), row);
-  if (!isStackList(gStackList)) return;
+  if (!gStackList.live()) return;
   XListBox_RefreshData(gStackList);
   XEle_RedrawEle(gStackList, false);
 }
 
-HELE stackListBox() { return isStackList(gStackList) ? gStackList : 0; }
+HELE stackListBox() { return gStackList.get(); }
 
 HIMAGE stackRowMarker(int row) {
-  if (!isStackList(gStackList)) return 0;
+  if (!gStackList.live()) return 0;
   return XListBox_GetItemImageEx(gStackList, row, L"icon");
 }
 

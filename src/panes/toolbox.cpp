@@ -6,13 +6,13 @@
 #include <string>
 
 #include "base/gbk.h"
-#include "base/guard.h"
 #include "host/host_paths.h"
 #include "host/host_tree.h"
 #include "host/host_windows.h"
 #include "host/subclasses.h"
 #include "panes/module_manager_file.h"
 #include "panes/toolbox_rules.h"
+#include "shell/pane_kit.h"
 #include "shell/part.h"
 #include "shell/shell.h"
 #include "toolkit/xcgui_views.h"
@@ -24,7 +24,7 @@ using toolbox::IconIndex;
 using toolbox::ToolItems;
 
 struct State {
-  HELE list = 0;
+  pane_kit::PaneElement<XC_LISTVIEW> list;
   std::map<HWND, int> buttons;  // host group button -> group index
   int currentGroup = 0;
   ToolItems items;
@@ -39,7 +39,7 @@ State& state() {
   return s;
 }
 
-bool listLive() { return XC_IsHXCGUI(state().list, XC_LISTVIEW); }
+bool listLive() { return state().list.live(); }
 
 void readIcons() {
   State& s = state();
@@ -198,31 +198,23 @@ void onToolGroupExpanded(int group) { clickGroupButton(group); }
 
 void buildToolboxPane() {
   State& s = state();
-  s.list = 0;
+  s.list.forget();
   if (!loadPaneView(kPaneToolbox, "ControlBoxView.xml")) return;
   const HELE target = pane(kPaneToolbox);
-  const HXCGUI list = XC_GetObjectByName(L"ControlListView");
-  if (!XC_IsHXCGUI(list, XC_LISTVIEW)) return;
-  s.list = static_cast<HELE>(list);
-  XListView_SetItemTemplateXML(s.list, L"lib\\Tovalux\\Dark\\ControlListViewItem.xml");
+  if (!s.list.adopt(XC_GetObjectByName(L"ControlListView"))) return;
+  XListView_SetItemTemplateXML(s.list, pane_kit::themeFile("ControlListViewItem.xml").c_str());
   XListView_EnableMultiSel(s.list, false);
   XListView_SetItemSize(s.list, 120, 26);
   XListView_CreateAdapter(s.list);
   applyScrollViewLook(s.list);
-  XEle_RegEventC(s.list, XE_LISTVIEW_SELECT, [](int group, int item, bool*) {
-    guarded(GuardSite::kToolkit, [&] { onToolSelected(group, item); });
-    return 0;
-  });
-  XEle_RegEventC(s.list, XE_LISTVIEW_EXPAND, [](int group, int expanded, bool*) {
-    guarded(GuardSite::kToolkit, [&] {
-      if (expanded) onToolGroupExpanded(group);
-    });
-    return 0;
+  pane_kit::onEvent(s.list, XE_LISTVIEW_SELECT, &onToolSelected);
+  pane_kit::onEvent(s.list, XE_LISTVIEW_EXPAND, [](int group, int expanded) {
+    if (expanded) onToolGroupExpanded(group);
   });
   XEle_AdjustLayout(target);
 }
 
-HELE toolboxList() { return listLive() ? state().list : 0; }
+HELE toolboxList() { return state().list.get(); }
 int toolboxCurrentGroup() { return state().currentGroup; }
 int toolboxIconReads() { return state().iconReads; }
 

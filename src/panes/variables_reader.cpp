@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "base/gbk.h"
-#include "base/guard.h"
 #include "base/workers.h"
 #include "host/host_text.h"
 #include "host/host_tree.h"
@@ -14,6 +13,7 @@
 #include "host/ui_jobs.h"
 #include "panes/variables_reader_rules.h"
 #include "settings/settings.h"
+#include "shell/pane_kit.h"
 #include "shell/shell.h"
 #include "toolkit/xcgui_views.h"
 
@@ -28,14 +28,12 @@ constexpr int kStrikeOut = 8;
 // A tree larger than this is not a variables page; the walk stops there.
 constexpr size_t kMostItems = 100000;
 
-HELE gList = 0;          // UI thread
-HFONTX gStrikeFont = 0;  // UI thread: made once, again only when its handle died
+pane_kit::PaneElement<XC_LIST> gList;  // UI thread
+HFONTX gStrikeFont = 0;                // UI thread: made once, again only when its handle died
 
 std::atomic<bool> gBusy{false};
 std::atomic<uint32_t> gGeneration{0};
 std::atomic<uint32_t> gThreads{0}, gWalks{0}, gRestarts{0}, gCompleted{0}, gStrikeFonts{0};
-
-bool isVariablesList(HELE list) { return XC_IsHXCGUI(list, XC_LIST); }
 
 void redrawList() {
   XList_RefreshData(gList);
@@ -43,7 +41,7 @@ void redrawList() {
 }
 
 void clearRows() {
-  if (!isVariablesList(gList)) return;
+  if (!gList.live()) return;
   XList_DeleteItemAll(gList);
   redrawList();
 }
@@ -195,42 +193,26 @@ void startReaderWhenIdle() {
 }  // namespace
 
 void setUpVariablesList(HXCGUI list) {
-  gList = 0;
-  if (!isVariablesList(list)) return;
-  gList = list;
-  XList_SetHeaderHeight(list, 20);
-  XList_EnableMultiSel(list, false);
-  XList_SetItemHeightDefault(list, 18, 18);
-  XList_SetItemTemplateXML(list, L"lib\\Tovalux\\Dark\\ListItem.xml");
-  XList_CreateAdapterHeader(list);
-  XList_CreateAdapter(list);
-  XList_AddColumnText(list, 220, L"name1", L"名称");
-  XList_AddColumnText(list, 260, L"name2", L"值");
-  XList_AddColumnText(list, 180, L"name3", L"类型");
-  applyScrollViewLook(list);
-  XEle_RegEventC1(list, XE_LIST_TEMP_CREATE_END, [](HELE self, XListItemRecord* item, bool*) {
-    guarded(GuardSite::kToolkit, [&] {
-      if (item != nullptr) onVariableItemStyled(self, *item);
-    });
-    return 0;
+  if (!gList.adopt(list)) return;
+  static constexpr pane_kit::ListColumn kShownColumns[] = {{220, L"名称"}, {260, L"值"}, {180, L"类型"}};
+  pane_kit::setUpList(gList, kShownColumns);
+  pane_kit::onEventWithSelf(gList, XE_LIST_TEMP_CREATE_END, [](HELE self, XListItemRecord* item) {
+    if (item != nullptr) onVariableItemStyled(self, *item);
   });
-  XEle_RegEventC1(list, XE_LIST_DRAWITEM, [](HELE self, HDRAW draw, XListItemRecord* item, bool*) {
-    guarded(GuardSite::kToolkit, [&] {
-      if (item != nullptr) onVariableItemDrawn(self, draw, *item);
-    });
-    return 0;
+  pane_kit::onEventWithSelf(gList, XE_LIST_DRAWITEM, [](HELE self, HDRAW draw, XListItemRecord* item) {
+    if (item != nullptr) onVariableItemDrawn(self, draw, *item);
   });
 }
 
 void onVariablesMessage(const HostMessage& message) {
-  if (!isVariablesList(gList)) return;  // the pane has no variables list
+  if (!gList.live()) return;  // the pane has no variables list
   if (message.message == TVM_DELETEITEM) {
     // Any delete may kill an item a walk holds.
     ++gGeneration;
     mirrorVariablesClear(message.lParam);
   } else if (message.message == TVM_INSERTITEMA) {
     ++gGeneration;
-    if (isVariablesList(gList)) startReaderWhenIdle();
+    if (gList.live()) startReaderWhenIdle();
   }
 }
 
@@ -240,13 +222,13 @@ void mirrorVariablesClear(LPARAM item) {
 }
 
 void addVariableHeading(std::u16string_view text) {
-  if (!isVariablesList(gList)) return;
+  if (!gList.live()) return;
   XList_AddItemText(gList, utf16Copy<XChar>(text).c_str());
   XEle_RedrawEle(gList, false);
 }
 
 void addVariableRow(std::u16string_view joined) {
-  if (!isVariablesList(gList)) return;
+  if (!gList.live()) return;
   const auto row = panes::variableRow(joined);
   if (!row) return;
   const int index = XList_AddItemText(gList, utf16Copy<XChar>(row->name).c_str());
@@ -257,7 +239,7 @@ void addVariableRow(std::u16string_view joined) {
   XEle_RedrawEle(gList, false);
 }
 
-HELE variablesList() { return isVariablesList(gList) ? gList : 0; }
+HELE variablesList() { return gList.get(); }
 
 VariablesReaderStats variablesReaderStats() {
   return {gThreads.load(), gWalks.load(), gRestarts.load(), gCompleted.load(), gStrikeFonts.load(), gGeneration.load()};

@@ -2,11 +2,13 @@
 
 #include <commctrl.h>
 
+#include <iterator>
+
 #include "base/gbk.h"
-#include "base/guard.h"
 #include "host/host_protocol.h"
 #include "host/host_windows.h"
 #include "panes/watch_pane_rules.h"
+#include "shell/pane_kit.h"
 #include "shell/part.h"
 #include "shell/shell.h"
 #include "shell/toolbar_builder.h"
@@ -18,10 +20,12 @@ namespace {
 constexpr XColor kCellTextColour = XRGB(240, 240, 240);
 constexpr uint32_t kWatchFunction = 0x05010005;
 
-HELE gList = 0;
+pane_kit::PaneElement<XC_LIST> gList;
 HELE gToolBar = 0;
 
-bool isWatchList(HELE list) { return XC_IsHXCGUI(list, XC_LIST); }
+constexpr pane_kit::ListColumn kColumns[] = {
+    {200, L"表达式/变量"}, {120, L"起始监视位置"}, {120, L"数据类型"}, {400, L"值"}};
+static_assert(static_cast<int>(std::size(kColumns)) == panes::kWatchColumns);
 
 void redraw() { XEle_RedrawEle(gList, false); }
 
@@ -65,28 +69,14 @@ constexpr MirrorBinding kWatchMirrors[] = {{HostMirror::kWatchList, &onWatchList
 const Part kWatchPanePart{.name = "watch pane", .build = &buildWatchPane, .mirrors = kWatchMirrors};
 
 void buildWatchPane() {
-  gList = gToolBar = 0;
+  gList.forget();
+  gToolBar = 0;
   if (!loadPaneView(kPaneWatch, "WatchVariableView.xml")) return;
   const HELE target = pane(kPaneWatch);
-  const HXCGUI list = XC_GetObjectByName(L"variableList");
-  if (isWatchList(list)) {
-    gList = list;
-    XList_SetItemTemplateXML(list, L"lib\\Tovalux\\Dark\\ListItem.xml");
-    XList_SetHeaderHeight(list, 20);
-    XList_EnableMultiSel(list, false);
-    XList_SetItemHeightDefault(list, 18, 18);
-    XList_CreateAdapterHeader(list);
-    XList_CreateAdapter(list);
-    applyScrollViewLook(list);
-    XList_AddColumnText(list, 200, L"name1", L"表达式/变量");
-    XList_AddColumnText(list, 120, L"name2", L"起始监视位置");
-    XList_AddColumnText(list, 120, L"name3", L"数据类型");
-    XList_AddColumnText(list, 400, L"name4", L"值");
-    XEle_RegEventC1(list, XE_LIST_TEMP_CREATE_END, [](HELE self, XListItemRecord* item, bool*) {
-      guarded(GuardSite::kToolkit, [&] {
-        if (item != nullptr) styleRow(self, *item);
-      });
-      return 0;
+  if (gList.adopt(XC_GetObjectByName(L"variableList"))) {
+    pane_kit::setUpList(gList, kColumns);
+    pane_kit::onEventWithSelf(gList, XE_LIST_TEMP_CREATE_END, [](HELE self, XListItemRecord* item) {
+      if (item != nullptr) styleRow(self, *item);
     });
   }
   buildToolBar();
@@ -94,7 +84,7 @@ void buildWatchPane() {
 }
 
 void onWatchListMessage(const HostMessage& message) {
-  if (!isWatchList(gList)) return;
+  if (!gList.live()) return;
   switch (message.message) {
     case LVM_INSERTITEMA: {
       // The host's row exists whatever its text: an insert without one keeps the rows aligned.
@@ -134,7 +124,7 @@ void onWatchListMessage(const HostMessage& message) {
 void onAddWatch() { runIdeFunction(kWatchFunction); }
 
 void onDeleteWatch() {
-  if (!isWatchList(gList)) return;
+  if (!gList.live()) return;
   const int row = XList_GetSelectItem(gList);
   if (row < 0) return;
   HWND host = hostWindows().bottomPanelItem1187();
@@ -150,7 +140,7 @@ void onDeleteWatch() {
   SendMessageA(host, WM_KEYDOWN, VK_DELETE, 0);
 }
 
-HELE watchList() { return isWatchList(gList) ? gList : 0; }
+HELE watchList() { return gList.get(); }
 HELE watchToolBar() { return XC_IsHXCGUI(gToolBar, XC_TOOLBAR) ? gToolBar : 0; }
 
 }  // namespace tovalux

@@ -26,7 +26,6 @@ FrameParts& parts() {
   return instance;
 }
 
-XString themeFile(std::string_view name) { return gbkToUtf16<XChar>("lib\\Tovalux\\Dark\\" + std::string(name)); }
 HXCGUI named(const char* name) { return XC_GetObjectByName(gbkToUtf16<XChar>(name).c_str()); }
 
 bool isEdge(HXCGUI element) {

@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "shell/pane_kit.h"
 #include "shell/shell.h"
 #include "shell/shell_rules.h"
 #include "toolkit/win32/xcgui_win32.h"
@@ -24,7 +25,7 @@ struct FrameParts {
 FrameParts& parts();
 
 // "lib\Tovalux\Dark\<name>" as the toolkit takes it (relative to the current directory).
-XString themeFile(std::string_view name);
+using pane_kit::themeFile;
 HXCGUI named(const char* name);
 
 bool isEdge(HXCGUI element);
