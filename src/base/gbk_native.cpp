@@ -91,10 +91,11 @@ const Tables& tables() {
 
 }  // namespace
 
-std::u16string gbkToUtf16(std::string_view gbk) {
+namespace gbk_detail {
+
+void appendUtf16(std::string_view gbk, std::u16string& out) {
   const Tables& t = tables();
-  std::u16string out;
-  out.reserve(gbk.size());
+  out.reserve(out.size() + gbk.size());
   for (size_t i = 0; i < gbk.size(); ++i) {
     const auto byte = static_cast<unsigned char>(gbk[i]);
     if (byte < 0x80) {
@@ -111,10 +112,9 @@ std::u16string gbkToUtf16(std::string_view gbk) {
       out.push_back(kReplacement);  // a lead byte alone: the next byte is read on its own
     }
   }
-  return out;
 }
 
-std::string utf16ToGbk(std::u16string_view utf16) {
+std::string toGbk(std::u16string_view utf16) {
   const Tables& t = tables();
   std::string out;
   out.reserve(utf16.size() * 2);
@@ -132,4 +132,5 @@ std::string utf16ToGbk(std::u16string_view utf16) {
   return out;
 }
 
+}  // namespace gbk_detail
 }  // namespace tovalux

@@ -74,17 +74,6 @@ std::vector<std::string_view> gbkSplit(std::string_view text, char c) {
   return pieces;
 }
 
-size_t gbkSafeCut(std::string_view text, size_t maxBytes) {
-  if (maxBytes >= text.size()) return text.size();
-  size_t i = 0;
-  while (i < maxBytes) {
-    const size_t length = gbkCharLength(text, i);
-    if (i + length > maxBytes) break;
-    i += length;
-  }
-  return i;
-}
-
 std::string_view gbkFileName(std::string_view path) {
   const size_t slash = gbkFindLast(path, '\\');
   return slash == std::string_view::npos ? path : path.substr(slash + 1);

@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "base/gbk.h"  // isGbkPair
+#include "base/gbk.h"  // isGbkPair, gbkSafeCut
 
 namespace tovalux {
 
@@ -31,9 +31,6 @@ bool gbkEndsWith(std::string_view text, char c);
 
 // The pieces between single-byte separators `c` (empty pieces kept).
 std::vector<std::string_view> gbkSplit(std::string_view text, char c);
-
-// The longest prefix of at most `maxBytes` bytes that does not end in the middle of a character.
-size_t gbkSafeCut(std::string_view text, size_t maxBytes);
 
 // The text after the last '\\' (a file name from a path); the whole text when it has none.
 std::string_view gbkFileName(std::string_view path);

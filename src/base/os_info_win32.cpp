@@ -88,7 +88,7 @@ std::string queryCaption() {
   if (!invoke(dispatchOf(item), L"Caption", {}, caption) || caption.value.vt != VT_BSTR || !caption.value.bstrVal)
     return {};
   const BSTR text = caption.value.bstrVal;
-  return utf16ToGbk(std::u16string_view(reinterpret_cast<const char16_t*>(text), SysStringLen(text)));
+  return utf16ToGbk(std::wstring_view(text, SysStringLen(text)));
 }
 
 std::string readCaption() {

@@ -60,11 +60,11 @@ bool saveBitmapPng(HBITMAP bitmap, const std::string& path) {
   if (bitmap == nullptr || path.empty() || !gdiplusStarted()) return false;
   static const std::optional<CLSID> png = findPngEncoder();
   if (!png) return false;
-  const std::u16string widePath = gbkToUtf16(path);
+  const std::wstring widePath = gbkToUtf16<wchar_t>(path);
   if (widePath.empty()) return false;
   Gdiplus::Bitmap image(bitmap, nullptr);
   if (image.GetLastStatus() != Gdiplus::Ok) return false;
-  return image.Save(reinterpret_cast<const wchar_t*>(widePath.c_str()), &*png, nullptr) == Gdiplus::Ok;
+  return image.Save(widePath.c_str(), &*png, nullptr) == Gdiplus::Ok;
 }
 
 }  // namespace tovalux

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "base/diagnostics.h"
+#include "base/gbk.h"
 #include "base/guard.h"
 #include "base/text.h"
 #include "codeview/codeview.h"
@@ -216,9 +217,9 @@ void updateCaretStatus() {
   const int32_t row = queryIdeValue(ide::kQueryCaretRow, 0);
   const int32_t col = queryIdeValue(ide::kQueryCaretColumn, 0);
 
-  XShapeText_SetText(line, wide(lineStatus(row)).c_str());
-  XShapeText_SetText(column, wide(columnStatus(col)).c_str());
-  XShapeText_SetText(length, wide(lengthStatus(text.size())).c_str());
+  XShapeText_SetText(line, gbkToUtf16<XChar>(lineStatus(row)).c_str());
+  XShapeText_SetText(column, gbkToUtf16<XChar>(columnStatus(col)).c_str());
+  XShapeText_SetText(length, gbkToUtf16<XChar>(lengthStatus(text.size())).c_str());
   XShape_Redraw(line);
   XShape_Redraw(column);
   XShape_Redraw(length);

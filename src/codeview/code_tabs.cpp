@@ -11,6 +11,7 @@
 #include <unordered_map>
 #include <unordered_set>
 
+#include "base/gbk.h"
 #include "codeview/codeview.h"
 #include "codeview/codeview_internal.h"
 #include "codeview/codeview_rules.h"
@@ -212,16 +213,16 @@ void updateTabCaption(HWND page, std::string_view title) {
   setBackground(label, descriptor::kCodeTabLabel);
   const std::string caption = tabCaption(title);
   setTextColor(label, kTabText, kTabText, kTabText);
-  XBtn_SetText(label, wide(caption).c_str());
+  XBtn_SetText(label, gbkToUtf16<XChar>(caption).c_str());
   if (caption == kStartPageCaption) {
-    XEle_SetToolTip(label, wide(kStartPageTip).c_str());
+    XEle_SetToolTip(label, gbkToUtf16<XChar>(kStartPageTip).c_str());
     if (const HELE close = closeButtonOf(bar, label)) {
       XEle_Enable(close, false);
       XEle_SetWidth(close, kStartPageCloseSize);
       XEle_SetHeight(close, kStartPageCloseSize);
       XBtn_SetText(close, L"");
       XEle_EnableBkTransparent(close, true);
-      XBtn_SetIconDisable(close, XRes_GetImage(wide(kStartPageCloseIcon).c_str()));
+      XBtn_SetIconDisable(close, XRes_GetImage(gbkToUtf16<XChar>(kStartPageCloseIcon).c_str()));
     }
   }
   XEle_AdjustLayout(bar);
@@ -342,8 +343,6 @@ LRESULT onMdiClientMessage(SubclassCall& call) {
 }  // namespace
 
 CodeViewCounters& counters() { return gCounters; }
-
-XString wide(std::string_view gbk) { return XC_AnsiToUnicode(std::string(gbk).c_str()); }
 
 HXCGUI frameObject(std::string_view name, int type) {
   const HXCGUI object = frameElement(name);

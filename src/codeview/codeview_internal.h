@@ -14,9 +14,6 @@ namespace tovalux::codeview {
 
 CodeViewCounters& counters();
 
-// GBK in, UTF-16 to the toolkit.
-XString wide(std::string_view gbk);
-
 // The shell's element of that name when it is an object of `type` (XC_TABBAR...), else 0.
 HXCGUI frameObject(std::string_view name, int type);
 

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "base/gbk.h"
 #include "base/text.h"
 #include "codeview/codeview.h"
 #include "codeview/codeview_internal.h"
@@ -69,7 +70,7 @@ struct SelectEventScope {
 void refill(HELE combo, HWND hostCombo) {
   if (!XC_IsHXCGUI(combo, XC_COMBOBOX) || !IsWindow(hostCombo)) return;
   ++counters().comboRefills;
-  XComboBox_SetText(combo, wide(windowText(hostCombo)).c_str());
+  XComboBox_SetText(combo, gbkToUtf16<XChar>(windowText(hostCombo)).c_str());
   if (XComboBox_GetAdapter(combo) == 0) XComboBox_CreateAdapter(combo);
   XComboBox_DeleteItemAll(combo);
   LRESULT count = SendMessageA(hostCombo, CB_GETCOUNT, 0, 0);
@@ -77,7 +78,7 @@ void refill(HELE combo, HWND hostCombo) {
   if (count > kMaxMirroredItems) count = kMaxMirroredItems;
   // An item the host cannot give (CB_ERR) stays as an empty one: indexes must match the host's.
   for (int i = 0; i < static_cast<int>(count); ++i)
-    XComboBox_AddItemText(combo, wide(comboItemText(hostCombo, i, kComboItemCap)).c_str());
+    XComboBox_AddItemText(combo, gbkToUtf16<XChar>(comboItemText(hostCombo, i, kComboItemCap)).c_str());
   XEle_RedrawEle(combo);
 }
 
@@ -170,8 +171,8 @@ bool fillSlice() {
   size_t added = 0;
   while (gFill.next < gFill.members.size()) {
     const TableMember& member = gFill.members[gFill.next++];
-    const int index = XComboBox_AddItemText(combo, wide(member.text).c_str());
-    if (index >= 0) XComboBox_SetItemText(combo, index, 1, wide(decimal(member.item)).c_str());
+    const int index = XComboBox_AddItemText(combo, gbkToUtf16<XChar>(member.text).c_str());
+    if (index >= 0) XComboBox_SetItemText(combo, index, 1, gbkToUtf16<XChar>(decimal(member.item)).c_str());
     if (++added % kFillCheckEvery == 0 && millisecondsSince(start) >= kFillSliceMs) break;
   }
   CodeViewCounters& c = counters();
@@ -250,7 +251,7 @@ int onNavMemberPopup(HELE combo, HWINDOW popup, HELE list, bool*) {
 }
 
 int onNavMemberSelect(HELE combo, int index, bool*) {
-  const int32_t item = cAtoi(XC_wtoa(XComboBox_GetItemText(combo, index, 1).c_str()));
+  const int32_t item = cAtoi(utf16ToGbk(XComboBox_GetItemText(combo, index, 1)));
   if (item > 0) {
     // A table entry: the host selects it in its tree and jumps there, but only while the item is
     // still in the table the list was filled from (the host may have deleted it since).
@@ -289,7 +290,7 @@ int onNavLeave(HELE combo, bool*) {
 void setIcon(std::string_view element, std::string_view image) {
   const HXCGUI shape = frameObject(element, XC_SHAPE_PICTURE);
   if (shape == 0) return;
-  XShapePic_SetImage(shape, XRes_GetImage(wide(image).c_str()));
+  XShapePic_SetImage(shape, XRes_GetImage(gbkToUtf16<XChar>(image).c_str()));
   XShape_Redraw(shape);
 }
 
@@ -300,7 +301,7 @@ void setupNavigationBar() {
   gInPopup = false;
   cancelFill();
   gFilledCategory.clear();
-  const XString itemTemplate = wide(kItemTemplate);
+  const XString itemTemplate = gbkToUtf16<XChar>(kItemTemplate);
   for (const HELE combo : {unitCombo(), memberCombo()}) {
     if (combo == 0) continue;
     XComboBox_SetItemTemplateXML(combo, itemTemplate.c_str());
@@ -339,7 +340,7 @@ void refreshNavigationForPage(HWND page) {
   const HELE members = memberCombo();
   if (look.tablePage) {
     cancelFill();
-    if (units != 0) XComboBox_SetText(units, wide(title).c_str());
+    if (units != 0) XComboBox_SetText(units, gbkToUtf16<XChar>(title).c_str());
     if (members != 0) {
       XComboBox_SetText(members, L"");
       if (XComboBox_GetAdapter(members) != 0) XComboBox_DeleteItemAll(members);

@@ -72,10 +72,6 @@ RunState readRunState(bool withPageKind) {
   return state;
 }
 
-XString toX(std::string_view gbk) { return XC_AnsiToUnicode(std::string(gbk).c_str()); }
-
-std::string fromX(const XChar* text) { return text != nullptr ? XC_wtoa(text) : std::string(); }
-
 void setDescriptor(HXCGUI element, std::string_view descriptor) { setBackground(element, descriptor); }
 
 int messageBox(std::string_view text, UINT flags) {

@@ -21,10 +21,6 @@ RunState readRunState(bool withPageKind);
 // The host main window's caption (sized from its length, capped).
 std::string hostCaption();
 
-// GBK -> UTF-16 for the toolkit, and back.
-XString toX(std::string_view gbk);
-std::string fromX(const XChar* text);
-
 void setDescriptor(HXCGUI element, std::string_view descriptor);
 
 // The menu bar buildMainMenu built (0 before), and the names of the recent files its File menu

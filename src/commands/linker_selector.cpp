@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "base/gbk.h"
 #include "base/gbk_scan.h"
 #include "base/guard.h"
 #include "commands/commands_internal.h"
@@ -54,11 +55,11 @@ HELE createLinkerSelector(HELE toolBar) {
     HELE combo = XComboBox_Create(0, 0, 160, 22, toolBar);
     if (combo == 0) return 0;
     XComboBox_EnableEdit(combo, false);
-    XComboBox_SetItemTemplateXML(combo, toX(kLinkerItemTemplate).c_str());
+    XComboBox_SetItemTemplateXML(combo, gbkToUtf16<XChar>(kLinkerItemTemplate).c_str());
     XComboBox_CreateAdapter(combo);
-    XEle_SetToolTip(combo, toX(kLinkerTooltip).c_str());
+    XEle_SetToolTip(combo, gbkToUtf16<XChar>(kLinkerTooltip).c_str());
     XEle_SetTextColor(combo, kTextColor, 255);
-    XComboBox_SetText(combo, toX(currentLinkerName()).c_str());
+    XComboBox_SetText(combo, gbkToUtf16<XChar>(currentLinkerName()).c_str());
     fillLinkerList(combo);
     XEle_SetPadding(combo, 2, 0, 2, 0);
     setDescriptor(combo, descriptor::kComboBoxAway);
@@ -100,14 +101,14 @@ void fillLinkerList(HELE combo) {
   const std::string host = hostFolder();
   XComboBox_DeleteItemAll(combo);
   for (const std::string& name : listSubfolders(linkerFolder(host), false))
-    if (fileExists(linkerExePath(host, name))) XComboBox_AddItemText(combo, toX(name).c_str());
+    if (fileExists(linkerExePath(host, name))) XComboBox_AddItemText(combo, gbkToUtf16<XChar>(name).c_str());
   XEle_RedrawEle(combo);
 }
 
 bool chooseLinker(HELE combo, int index, bool* handled) {
   if (!XC_IsHXCGUI(combo, XC_COMBOBOX)) return false;
   const std::string host = hostFolder();
-  const std::string name = fromX(XComboBox_GetItemText(combo, index, 0).c_str());
+  const std::string name = utf16ToGbk(XComboBox_GetItemText(combo, index, 0));
   const std::string exe = linkerExePath(host, name);
   bool switched = false;
   if (name.empty() || !fileExists(exe)) {
@@ -116,7 +117,7 @@ bool chooseLinker(HELE combo, int index, bool* handled) {
     // The host would go on linking with the old linker: say so, and keep its name shown.
     messageBox(linkerWriteFailedText(linkIniPath(host), name, error), MB_ICONERROR);
   } else {
-    XComboBox_SetText(combo, toX(name).c_str());
+    XComboBox_SetText(combo, gbkToUtf16<XChar>(name).c_str());
     switched = true;
   }
   if (!switched && handled != nullptr) *handled = true;

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "base/gbk.h"
 #include "base/guard.h"
 #include "base/text.h"
 #include "commands/commands.h"
@@ -49,10 +50,10 @@ MenuBarState& state() {
 void addRows(HMENUX menu, const std::vector<MenuRow>& rows) {
   for (const MenuRow& row : rows) {
     if (row.flags == 8) {
-      XMenu_AddItem(menu, 0, toX("").c_str(), row.parentId, 8);
+      XMenu_AddItem(menu, 0, L"", row.parentId, 8);
       continue;
     }
-    const XString label = toX(row.label);
+    const XString label = gbkToUtf16<XChar>(row.label);
     if (!row.icon.empty()) {
       // A missing image leaves the item without one; the item is still added.
       XMenu_AddItemIcon(menu, row.id, label.c_str(), row.parentId, loadThemeImage("winMenu", row.icon), 0);
@@ -87,7 +88,7 @@ bool openRecentEntry(HELE bar, int id) {
   if (id < kFirstRecentFileId || id >= s.exitId || index >= s.recent.size()) return false;
   HMENUX fileMenu = XMenuBar_GetMenu(bar, 0);
   if (!XC_IsHXCGUI(fileMenu, XC_MENU)) return false;
-  const std::string label(trim(fromX(XMenu_GetItemText(fileMenu, id).c_str())));
+  const std::string label(trim(utf16ToGbk(XMenu_GetItemText(fileMenu, id))));
   if (label.empty() || label == kExitLabel) return false;
 
   // The value this entry came from, if it still names the same file.
@@ -125,7 +126,7 @@ void buildMainMenu() {
     registerBarMenuDrawing(bar);
     XEle_RegEventC1(bar, XE_MENU_SELECT, &onMenuSelect);
 
-    for (const BarMenu& menu : barMenus()) XMenuBar_AddButton(bar, toX(menu.name).c_str());
+    for (const BarMenu& menu : barMenus()) XMenuBar_AddButton(bar, gbkToUtf16<XChar>(menu.name).c_str());
     for (int i = 0; i < XEle_GetChildCount(bar); ++i) {
       HXCGUI button = XEle_GetChildByIndex(bar, i);
       if (XC_IsHXCGUI(button, XC_MENUBAR_BUTTON))

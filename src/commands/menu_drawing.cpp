@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <unordered_set>
 
+#include "base/gbk.h"
 #include "base/guard.h"
 #include "commands/commands.h"
 #include "commands/commands_internal.h"
@@ -134,16 +135,16 @@ void drawItem(HDRAW draw, const XMenuDrawItemInfo& info, Look look) {
   XRect area = r;
   area.left += 36;
   area.right -= 5;
-  const std::string label = fromX(info.text);
+  const std::string label = info.text != nullptr ? utf16ToGbk(info.text) : std::string();
   const LabelParts parts = splitLabelForDrawing(label);
   if (!parts.shortcut.empty()) {
     XDraw_SetTextAlign(draw, 4);
-    XDraw_DrawText(draw, toX(parts.name).c_str(), -1, &area);
+    XDraw_DrawText(draw, gbkToUtf16<XChar>(parts.name).c_str(), -1, &area);
     XDraw_SetTextAlign(draw, 2 | 4);
-    XDraw_DrawText(draw, toX(parts.shortcut).c_str(), -1, &area);
+    XDraw_DrawText(draw, gbkToUtf16<XChar>(parts.shortcut).c_str(), -1, &area);
   } else {
     XDraw_SetTextAlign(draw, 4);
-    XDraw_DrawText(draw, toX(label).c_str(), -1, &area);
+    XDraw_DrawText(draw, gbkToUtf16<XChar>(label).c_str(), -1, &area);
   }
 }
 

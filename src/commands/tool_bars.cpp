@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "base/diagnostics.h"
+#include "base/gbk.h"
 #include "base/guard.h"
 #include "base/last_error.h"
 #include "commands/commands.h"
@@ -101,7 +102,7 @@ void refreshLayout(HELE bar) {
 
 int onToolButtonClick(HELE button, bool*) {
   guarded(GuardSite::kToolkit, [&] {
-    const std::string tooltip = fromX(XEle_GetToolTip(button).c_str());
+    const std::string tooltip = utf16ToGbk(XEle_GetToolTip(button));
     const std::string_view name = toolButtonName(tooltip);
     logToNotepad(name);
     runCommand(toolCommandFor(name));

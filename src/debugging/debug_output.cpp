@@ -33,15 +33,10 @@ constexpr size_t kPaneKeepBytes = 768u << 10;
 debuglog::BoundedText gBuildOutputText(kPaneMaxBytes, kPaneKeepBytes);
 debuglog::BoundedText gLogText(kPaneMaxBytes, kPaneKeepBytes);
 
-XString toX(std::string_view gbk) {
-  const std::u16string wide = gbkToUtf16(gbk);
-  return XString(wide.begin(), wide.end());
-}
-
 bool isEdit(HELE edit) { return XC_IsHXCGUI(edit, XC_EDIT); }
 
 HELE namedElement(const char* name) {
-  const HXCGUI element = XC_GetObjectByName(toX(name).c_str());
+  const HXCGUI element = XC_GetObjectByName(gbkToUtf16<XChar>(name).c_str());
   return XC_IsHELE(element) ? element : 0;
 }
 
@@ -55,7 +50,7 @@ void styleEdit(HELE edit, bool wrap) {
 
 // One style per marker: the theme's font name and size, regular, the marker's colour.
 void addMarkerStyles(HELE edit) {
-  const XString face = toX(fontNameSetting());
+  const XString face = gbkToUtf16<XChar>(fontNameSetting());
   const int size = fontSizeSetting();
   for (debuglog::OutputStyle style :
        {debuglog::OutputStyle::kSuccess, debuglog::OutputStyle::kWarning, debuglog::OutputStyle::kDebug}) {
@@ -72,9 +67,9 @@ void scrollToEnd(HELE edit) {
 
 void addStyled(HELE edit, std::string_view text, int style) {
   if (style > 0)
-    XEdit_AddTextEx(edit, toX(text).c_str(), style);
+    XEdit_AddTextEx(edit, gbkToUtf16<XChar>(text).c_str(), style);
   else
-    XEdit_AddText(edit, toX(text).c_str());
+    XEdit_AddText(edit, gbkToUtf16<XChar>(text).c_str());
 }
 
 // Appends to the pane and to what it keeps; when older text had to go, the pane is filled again.
@@ -171,7 +166,7 @@ void clearDebugLog() {
 
 void showHelpTip(std::string_view text) {
   if (!isEdit(gPanes.helpTip)) return;
-  XEdit_SetText(gPanes.helpTip, toX(text).c_str());
+  XEdit_SetText(gPanes.helpTip, gbkToUtf16<XChar>(text).c_str());
   XEle_RedrawEle(gPanes.helpTip, false);
 }
 
@@ -182,8 +177,7 @@ HELE outputToolBar() { return XC_IsHXCGUI(gPanes.toolBar, XC_TOOLBAR) ? gPanes.t
 
 std::string editText(HELE edit) {
   if (!isEdit(edit)) return {};
-  const XString text = XEdit_GetText(edit);
-  return utf16ToGbk(std::u16string(text.begin(), text.end()));
+  return utf16ToGbk(XEdit_GetText(edit));
 }
 
 }  // namespace tovalux

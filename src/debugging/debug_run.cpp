@@ -82,7 +82,7 @@ std::string projectPathFromHostCaption() {
   wchar_t caption[4096] = {};
   const int length = InternalGetWindowText(host, caption, static_cast<int>(std::size(caption)));
   if (length <= 0) return {};
-  const std::string gbk = utf16ToGbk(std::u16string_view(reinterpret_cast<const char16_t*>(caption), length));
+  const std::string gbk = utf16ToGbk(std::wstring_view(caption, static_cast<size_t>(length)));
   return shell_rules::projectPathFromCaption(gbk, [](const std::string& path) {
     const DWORD attributes = GetFileAttributesA(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;

@@ -9,6 +9,7 @@
 #include "base/gbk.h"
 #include "base/guard.h"
 #include "debugging/disassembly_rules.h"
+#include "shell/pane_kit.h"
 #include "shell/part.h"
 #include "shell/shell.h"
 #include "toolkit/xcgui_views.h"
@@ -21,7 +22,7 @@ constexpr XColor kInstructionCellColour = XRGB(37, 37, 38);  // column 2
 constexpr XColor kTextColour = XRGB(240, 240, 240);
 constexpr int kColumns = 3;
 
-HELE gList = 0;
+pane_kit::PaneElement<XC_LIST> gList;
 
 // A block's rows are added a slice at a time: between slices the UI thread serves its messages
 // (a thread timer, which comes after input and paint), so a block at the cap never freezes the
@@ -41,16 +42,6 @@ DisassemblyPaneCounters gCounters;
 
 void beginFill(std::string_view text);
 
-// Most of a disassembly is ASCII (addresses, machine code, mnemonics), which widens as it is.
-XString toX(std::string_view gbk) {
-  if (std::all_of(gbk.begin(), gbk.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
-    return XString(gbk.begin(), gbk.end());
-  const std::u16string wide = gbkToUtf16(gbk);
-  return XString(wide.begin(), wide.end());
-}
-
-bool isList(HELE list) { return XC_IsHXCGUI(list, XC_LIST); }
-
 XColor cellColour(int column) { return column == 2 ? kInstructionCellColour : kCodeCellColour; }
 
 void registerDrawing(HELE list) {
@@ -65,24 +56,18 @@ void registerDrawing(HELE list) {
                    return 0;
                  });
   // The texts of a new row are light.
-  XEle_RegEventC1(list, XE_LIST_TEMP_CREATE_END, [](HELE self, XListItemRecord* item, bool*) {
-    guarded(GuardSite::kToolkit, [&] {
-      if (item == nullptr) return;
-      for (int column = 0; column < kColumns; ++column) {
-        const HXCGUI text = XList_GetTemplateObject(self, item->index, column, column + 1);
-        if (XC_IsHXCGUI(text, XC_SHAPE_TEXT)) XShapeText_SetTextColor(text, kTextColour, 255);
-      }
-    });
-    return 0;
+  pane_kit::onEventWithSelf(list, XE_LIST_TEMP_CREATE_END, [](HELE self, XListItemRecord* item) {
+    if (item == nullptr) return;
+    for (int column = 0; column < kColumns; ++column) {
+      const HXCGUI text = XList_GetTemplateObject(self, item->index, column, column + 1);
+      if (XC_IsHXCGUI(text, XC_SHAPE_TEXT)) XShapeText_SetTextColor(text, kTextColour, 255);
+    }
   });
   // Each cell is filled with the colour stored as its item data; the text is drawn over it.
-  XEle_RegEventC1(list, XE_LIST_DRAWITEM, [](HELE self, HDRAW draw, XListItemRecord* item, bool*) {
-    guarded(GuardSite::kToolkit, [&] {
-      if (item == nullptr) return;
-      XDraw_FillRectColor(draw, &item->rect, static_cast<XColor>(XList_GetItemData(self, item->index, item->column)),
-                          255);
-    });
-    return 0;
+  pane_kit::onEventWithSelf(list, XE_LIST_DRAWITEM, [](HELE self, HDRAW draw, XListItemRecord* item) {
+    if (item == nullptr) return;
+    XDraw_FillRectColor(draw, &item->rect, static_cast<XColor>(XList_GetItemData(self, item->index, item->column)),
+                        255);
   });
 }
 
@@ -91,35 +76,27 @@ void registerDrawing(HELE list) {
 const Part kDisassemblyPart{.name = "disassembly pane", .build = &buildDisassemblyPane};
 
 void buildDisassemblyPane() {
-  gList = 0;
+  gList.forget();
   if (gFill.timer) KillTimer(nullptr, gFill.timer);
   gFill = {};
   if (!loadPaneView(kPaneDisassembly, "DisassemblyView.xml")) return;
   const HELE target = pane(kPaneDisassembly);
-  const HXCGUI list = XC_GetObjectByName(toX("disassemblyList").c_str());
-  if (!isList(list)) return;
-  gList = list;
-  XList_SetRowSpace(list, 0);
-  XList_SetHeaderHeight(list, 20);
-  XList_SetItemHeightDefault(list, 18, 18);
-  XList_SetItemTemplateXML(list, toX("lib\\Tovalux\\Dark\\ListItem.xml").c_str());
-  XList_CreateAdapterHeader(list);
-  XList_CreateAdapter(list);
-  XList_AddColumnText(list, 80, toX("name1").c_str(), toX("地址").c_str());
-  XList_AddColumnText(list, 200, toX("name2").c_str(), toX("机器代码").c_str());
-  XList_AddColumnText(list, 260, toX("name3").c_str(), toX("汇编代码").c_str());
-  registerDrawing(list);
-  XEle_AdjustLayout(list);
+  if (!gList.adopt(XC_GetObjectByName(L"disassemblyList"))) return;
+  // Rows close together; the list keeps the toolkit's own selection and scroll bars.
+  constexpr pane_kit::ListColumn kShownColumns[] = {{80, L"地址"}, {200, L"机器代码"}, {260, L"汇编代码"}};
+  pane_kit::setUpList(gList, kShownColumns, {.singleSelection = false, .scrollBarLook = false, .rowSpace = 0});
+  registerDrawing(gList);
+  XEle_AdjustLayout(gList);
   XEle_AdjustLayout(target);
 }
 
 namespace {
 
 void addRow(const disasm::Row& row) {
-  const int index = XList_AddItemText(gList, toX(row.address).c_str());
+  const int index = XList_AddItemText(gList, gbkToUtf16<XChar>(row.address).c_str());
   if (index < 0) return;
-  XList_SetItemText(gList, index, 1, toX(row.code).c_str());
-  XList_SetItemText(gList, index, 2, toX(row.instruction).c_str());
+  XList_SetItemText(gList, index, 1, gbkToUtf16<XChar>(row.code).c_str());
+  XList_SetItemText(gList, index, 2, gbkToUtf16<XChar>(row.instruction).c_str());
   for (int column = 0; column < kColumns; ++column)
     XList_SetItemData(gList, index, column, static_cast<int>(cellColour(column)));
 }
@@ -138,7 +115,7 @@ void CALLBACK onSliceTimer(HWND, UINT, UINT_PTR, DWORD) {
 
 void fillSlice() {
   if (!gFill.active) return;
-  if (!isList(gList)) {  // the pane went away (shut-down): nothing more to fill
+  if (!gList.live()) {  // the pane went away (shut-down): nothing more to fill
     gFill = {};
     return;
   }
@@ -171,7 +148,7 @@ void fillSlice() {
 }
 
 void beginFill(std::string_view text) {
-  if (!isList(gList)) return;
+  if (!gList.live()) return;
   XList_DeleteItemAll(gList);
   XList_RefreshData(gList);
   gFill.shown = disasm::shownRows(text);
@@ -183,7 +160,7 @@ void beginFill(std::string_view text) {
 }  // namespace
 
 void showDisassembly(std::string_view text) {
-  if (!isList(gList)) return;
+  if (!gList.live()) return;
   if (gFill.active) {
     if (gFill.waiting) ++gCounters.blocksDropped;
     gFill.waiting = true;
@@ -197,6 +174,6 @@ bool disassemblyFilling() { return gFill.active; }
 
 DisassemblyPaneCounters disassemblyPaneCounters() { return gCounters; }
 
-HELE disassemblyList() { return isList(gList) ? gList : 0; }
+HELE disassemblyList() { return gList.get(); }
 
 }  // namespace tovalux

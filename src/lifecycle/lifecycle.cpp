@@ -4,6 +4,7 @@
 
 #include "base/diagnostics.h"
 #include "base/embedded_files.h"
+#include "base/gbk.h"
 #include "base/workers.h"
 #include "codeview/codeview.h"
 #include "commands/command_box.h"
@@ -67,18 +68,16 @@ void giveHostMainWindowBack() {
   UpdateWindow(host);
 }
 
-XString wide(const std::string& gbk) { return XC_AnsiToUnicode(gbk.c_str()); }
-
 void initialiseToolkit() {
   setDarkTheme(true);
   XInitXCGUI("Tovalux");
-  XC_LoadResource(wide("lib\\Tovalux\\Dark\\resource.res").c_str());
-  XC_LoadStyle(wide("lib\\Tovalux\\Dark\\style.css").c_str());
+  XC_LoadResource(L"lib\\Tovalux\\Dark\\resource.res");
+  XC_LoadStyle(L"lib\\Tovalux\\Dark\\style.css");
   logProgress("开始创建字体...");
   // Both settings write their defaults back when the stored value is empty or below 1.
   const std::string fontName = fontNameSetting();
   const int32_t fontSize = fontSizeSetting();
-  HFONTX font = XFont_Create2(wide(fontName).c_str(), fontSize, 0);
+  HFONTX font = XFont_Create2(gbkToUtf16<XChar>(fontName).c_str(), fontSize, 0);
   if (font != 0) XC_SetDefaultFont(font);
 }
 

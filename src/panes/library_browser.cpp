@@ -1,16 +1,14 @@
 #include "panes/library_browser.h"
 
-#include <unordered_map>
-
-#include "base/guard.h"
+#include "base/gbk.h"
 #include "host/host_text.h"
 #include "host/host_tree.h"
 #include "host/host_windows.h"
 #include "host/ui_jobs.h"
 #include "panes/project_tree_common.h"
-#include "panes/project_tree_search.h"
 #include "settings/settings.h"
 #include "shell/host_mirrors.h"
+#include "shell/pane_kit.h"
 #include "shell/part.h"
 #include "shell/shell.h"
 #include "toolkit/xcgui_views.h"
@@ -24,39 +22,27 @@ constexpr uint32_t kRefreshKey = kFirstFreeUiJobKey + 9;
 constexpr XColor kMatchColour = XRGB(255, 204, 102);
 constexpr XColor kListTextColour = XRGB(218, 218, 217);
 
-struct LibraryPane {
+struct LibraryPane : MirroredTree {
   bool split = false;
-  HELE tree = 0;
-  HELE list = 0;
-  HELE tips = 0;
-  HELE find = 0;
-  HTEMP leafTemplate = 0;
-  project::HostItemMap map;
-  PaneItems items;
-  std::unordered_map<int, std::string_view> icons;
-  TreeSearch search;
-  bool refreshPending = false;
+  pane_kit::PaneElement<XC_LISTBOX> list;
+  pane_kit::PaneElement<XC_EDIT> tips;
 };
 
 LibraryPane gPane;
 
-bool live() { return XC_IsHXCGUI(gPane.tree, XC_TREE); }
-bool listLive() { return XC_IsHXCGUI(gPane.list, XC_LISTBOX); }
-bool tipsLive() { return XC_IsHXCGUI(gPane.tips, XC_EDIT); }
+bool live() { return gPane.tree.live(); }
+bool listLive() { return gPane.list.live(); }
+bool tipsLive() { return gPane.tips.live(); }
 HWND hostTree() { return hostWindows().leftPanelItem1022(); }
 HTREEITEM asItem(HostHandle handle) { return reinterpret_cast<HTREEITEM>(static_cast<uintptr_t>(handle)); }
 
-void requestRefresh() {
-  if (gPane.refreshPending) return;
-  gPane.refreshPending = true;
-  if (!postUiJob([] { flushLibraryTree(); }, kRefreshKey)) flushLibraryTree();
-}
+void requestRefresh() { gPane.requestRefresh(kRefreshKey, &flushLibraryTree); }
 
 // The host's tips box into "eLibsTtipsEdit" (capped, with the note of what was left out).
 void showHostTips() {
   if (!tipsLive()) return;
   HWND tips = hostWindows().bottomPanelItem1001();
-  XEdit_SetText(gPane.tips, toX(tips ? windowText(tips) : std::string()).c_str());
+  XEdit_SetText(gPane.tips, gbkToUtf16<XChar>(tips ? windowText(tips) : std::string()).c_str());
   XEle_RedrawEle(gPane.tips);
 }
 
@@ -76,7 +62,7 @@ void fillList(int id) {
     const int row = XListBox_AddItemImage(gPane.list, XTree_GetItemImage(gPane.tree, child, 0));
     if (row < 0) continue;
     XListBox_SetItemText(gPane.list, row, 1, XTree_GetItemText(gPane.tree, child, 1).c_str());
-    XListBox_SetItemText(gPane.list, row, 2, toX(std::to_string(child)).c_str());
+    XListBox_SetItemText(gPane.list, row, 2, gbkToUtf16<XChar>(std::to_string(child)).c_str());
   }
 }
 
@@ -110,61 +96,32 @@ void setUpSplitAreas() {
     XEle_SetDragBorder(top, edge_bottom);
     XEle_SetDragBorderBindEle(top, edge_bottom, bottom, 5);
   }
-  if (XC_IsHXCGUI(gPane.list, XC_LISTBOX)) {
-    XListBox_SetItemTemplateXML(gPane.list, L"lib\\Tovalux\\Dark\\LibsListBoxItem.xml");
-    XListBox_SetItemHeightDefault(gPane.list, 20, 20);
-    XListBox_EnableMultiSel(gPane.list, false);
-    XListBox_CreateAdapter(gPane.list);
-    applyScrollViewLook(gPane.list);
-    XEle_RegEventC(gPane.list, XE_LISTBOX_TEMP_CREATE_END, [](XListBoxItemRecord* item, bool*) {
-      guarded(GuardSite::kToolkit, [&] {
-        if (item == nullptr || !darkTheme()) return;
-        const HXCGUI text = XListBox_GetTemplateObject(gPane.list, item->index, 0);
-        if (XC_IsHXCGUI(text, XC_SHAPE_TEXT)) XShapeText_SetTextColor(text, kListTextColour, 255);
-      });
-      return 0;
-    });
-    XEle_RegEventC(gPane.list, XE_LISTBOX_SELECT, [](int row, bool*) {
-      guarded(GuardSite::kToolkit, [&] { onLibraryListSelect(row); });
-      return 0;
-    });
-  } else {
-    gPane.list = 0;
+  if (gPane.list.live()) {
+    pane_kit::setUpListBox(gPane.list, "LibsListBoxItem.xml");
+    pane_kit::colourListBoxText(gPane.list, kListTextColour);
+    pane_kit::onEvent(gPane.list, XE_LISTBOX_SELECT, &onLibraryListSelect);
   }
-  if (XC_IsHXCGUI(gPane.tips, XC_EDIT)) {
+  if (gPane.tips.live()) {
     XEdit_EnableAutoWrap(gPane.tips, true);
     XEdit_EnableMultiLine(gPane.tips, true);
     XEdit_EnableReadOnly(gPane.tips, true);
     applyScrollViewLook(gPane.tips);
-  } else {
-    gPane.tips = 0;
   }
 }
 
 void registerTreeEvents(HELE tree) {
-  XEle_RegEventC(tree, XE_TREE_TEMP_CREATE, [](XTreeItemRecord* item, bool*) {
-    guarded(GuardSite::kToolkit, [&] {
-      if (item != nullptr && gPane.leafTemplate != 0 && XTree_GetFirstChildItem(gPane.tree, item->id) <= 0)
-        item->temp = gPane.leafTemplate;
-    });
-    return 0;
+  using pane_kit::onEvent;
+  onEvent(tree, XE_TREE_TEMP_CREATE, [](XTreeItemRecord* item) {
+    if (item != nullptr && gPane.leafTemplate != 0 && XTree_GetFirstChildItem(gPane.tree, item->id) <= 0)
+      item->temp = gPane.leafTemplate;
   });
-  XEle_RegEventC(tree, XE_TREE_TEMP_CREATE_END, [](XTreeItemRecord* item, bool*) {
-    guarded(GuardSite::kToolkit, [&] {
-      if (item == nullptr) return;
-      const bool match = gPane.search.matches(gPane.items, item->id);
-      stylePaneTreeItem(gPane.tree, item->id, match ? kMatchColour : kPaneTreeTextColour);
-    });
-    return 0;
+  onEvent(tree, XE_TREE_TEMP_CREATE_END, [](XTreeItemRecord* item) {
+    if (item == nullptr) return;
+    const bool match = gPane.search.matches(gPane.items, item->id);
+    stylePaneTreeItem(gPane.tree, item->id, match ? kMatchColour : kPaneTreeTextColour);
   });
-  XEle_RegEventC(tree, XE_TREE_SELECT, [](int id, bool*) {
-    guarded(GuardSite::kToolkit, [&] { onLibraryTreeSelect(id); });
-    return 0;
-  });
-  XEle_RegEventC(tree, XE_TREE_EXPAND, [](int id, int expanded, bool*) {
-    guarded(GuardSite::kToolkit, [&] { gPane.search.rememberExpansion(id, expanded != 0); });
-    return 0;
-  });
+  onEvent(tree, XE_TREE_SELECT, &onLibraryTreeSelect);
+  onEvent(tree, XE_TREE_EXPAND, [](int id, int expanded) { gPane.search.rememberExpansion(id, expanded != 0); });
 }
 
 }  // namespace
@@ -177,23 +134,15 @@ void buildLibraryPane() {
   gPane.find = XC_GetObjectByName(L"libsFindComboBox");
   const HXCGUI tree = XC_GetObjectByName(L"eLibsTree");
   if (gPane.split) {
-    gPane.list = XC_GetObjectByName(L"eLibsListBox");
-    gPane.tips = XC_GetObjectByName(L"eLibsTtipsEdit");
+    gPane.list.adopt(XC_GetObjectByName(L"eLibsListBox"));
+    gPane.tips.adopt(XC_GetObjectByName(L"eLibsTtipsEdit"));
     setUpSplitAreas();
   }
-  if (XC_IsHXCGUI(gPane.find, XC_COMBOBOX)) {
-    XEle_SetTextColor(gPane.find, kPaneTreeTextColour, 255);
-    registerComboBoxHover(gPane.find);
-    XEle_RegEventC(gPane.find, XE_EDIT_CHANGED, [](bool*) {
-      guarded(GuardSite::kToolkit, [] { searchLibraryTree(fromX(XComboBox_GetText(gPane.find))); });
-      return 0;
-    });
-  }
-  if (!XC_IsHXCGUI(tree, XC_TREE)) return;
-  gPane.tree = tree;
-  gPane.leafTemplate = setUpPaneTree(tree);
-  registerTreeEvents(tree);
-  applyScrollViewLook(tree);
+  if (XC_IsHXCGUI(gPane.find, XC_COMBOBOX)) XEle_SetTextColor(gPane.find, kPaneTreeTextColour, 255);
+  pane_kit::setUpFindBox(gPane.find, &searchLibraryTree);
+  if (!gPane.tree.adopt(tree)) return;
+  gPane.leafTemplate = setUpPaneTree(gPane.tree);
+  registerTreeEvents(gPane.tree);
 }
 
 void onLibraryTreeMessage(const HostMessage& message) {
@@ -203,14 +152,8 @@ void onLibraryTreeMessage(const HostMessage& message) {
     return;
   }
   if (message.message != TVM_INSERTITEMA) return;
-  const auto item = static_cast<HostHandle>(static_cast<uintptr_t>(message.answer));
-  if (item == 0) return;
-  HWND tree = message.window;
-  const std::string text = message.hasText ? message.text : hostItemText(tree, asItem(item));
-  const int image =
-      (message.treeInsert.mask & TVIF_IMAGE) != 0 ? message.treeInsert.image : hostItemImage(tree, asItem(item));
-  mirrorLibraryInsert(text, static_cast<HostHandle>(reinterpret_cast<uintptr_t>(message.treeInsert.parent)), image,
-                      item);
+  if (const auto insert = mirroredInsert(message))
+    mirrorLibraryInsert(insert->text, insert->parent, insert->image, insert->item);
 }
 
 void mirrorLibraryInsert(std::string_view text, HostHandle hostParent, int hostImage, HostHandle newHostItem) {
@@ -235,10 +178,7 @@ void mirrorLibraryClear() {
   if (!live()) return;
   XTree_DeleteItemAll(gPane.tree);
   XTree_RefreshData(gPane.tree);
-  gPane.map.clear();
-  gPane.items.clear();
-  gPane.icons.clear();
-  gPane.search.forgetItems();
+  gPane.forgetItems();
   requestRefresh();
 }
 
@@ -255,44 +195,26 @@ void onLibraryTreeSelect(int id) {
 
 void onLibraryListSelect(int row) {
   if (!listLive() || row < 0) return;
-  const HostHandle id = project::parseHandle(fromX(XListBox_GetItemText(gPane.list, row, 2)));
+  const HostHandle id = project::parseHandle(utf16ToGbk(XListBox_GetItemText(gPane.list, row, 2)));
   if (id == 0 || id > 0x7FFFFFFFu) return;
   selectInHost(static_cast<int>(id));
 }
 
-void searchLibraryTree(std::string_view query) {
-  if (!live()) return;
-  const int first = gPane.search.apply(gPane.tree, gPane.items, query);
-  gPane.refreshPending = false;
-  XTree_RefreshData(gPane.tree);
-  if (first > 0) XTree_VisibleItem(gPane.tree, first);
-  XEle_RedrawEle(gPane.tree);
-}
+void searchLibraryTree(std::string_view query) { gPane.applySearch(query); }
 
-void flushLibraryTree() {
-  gPane.refreshPending = false;
-  if (!live()) return;
-  XTree_RefreshData(gPane.tree);
-  XEle_RedrawEle(gPane.tree);
-}
+void flushLibraryTree() { gPane.flushTree(); }
 
 bool librarySplitLayout() { return gPane.split; }
-HELE libraryTree() { return live() ? gPane.tree : 0; }
-HELE libraryList() { return listLive() ? gPane.list : 0; }
-HELE libraryTipsEdit() { return tipsLive() ? gPane.tips : 0; }
+HELE libraryTree() { return gPane.tree.get(); }
+HELE libraryList() { return gPane.list.get(); }
+HELE libraryTipsEdit() { return gPane.tips.get(); }
 HELE libraryFindCombo() { return XC_IsHELE(gPane.find) ? gPane.find : 0; }
 int libraryItemOf(HostHandle hostItem) { return gPane.map.paneOf(hostItem); }
 HostHandle libraryHostItem(int paneId) { return gPane.map.hostOf(paneId); }
 
-std::string libraryItemLabel(int paneId) {
-  const PaneItems::Item* item = gPane.items.find(paneId);
-  return item == nullptr ? std::string() : item->label;
-}
+std::string libraryItemLabel(int paneId) { return gPane.label(paneId); }
 
-std::string_view libraryItemIcon(int paneId) {
-  const auto found = gPane.icons.find(paneId);
-  return found == gPane.icons.end() ? std::string_view() : found->second;
-}
+std::string_view libraryItemIcon(int paneId) { return gPane.icon(paneId); }
 
 void resetLibraryPane() { gPane = LibraryPane{}; }
 

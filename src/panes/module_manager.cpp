@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "base/gbk.h"
-#include "base/guard.h"
 #include "base/ui_seams.h"
 #include "base/workers.h"
 #include "host/host_paths.h"
@@ -21,6 +20,7 @@
 #include "panes/module_manager_file.h"
 #include "panes/module_manager_rules.h"
 #include "panes/project_tree_common.h"
+#include "shell/pane_kit.h"
 #include "shell/part.h"
 #include "shell/shell.h"
 #include "shell/toolbar_builder.h"
@@ -43,7 +43,7 @@ struct Hashed {
 };
 
 struct State {
-  HELE tree = 0;
+  pane_kit::PaneElement<XC_TREE> tree;
   HELE toolBar = 0;
   HWINDOW nameWindow = 0;
   HTEMP emptyFolderTemplate = 0;
@@ -68,11 +68,9 @@ State& state() {
   return s;
 }
 
-// Text crosses to the toolkit through the panes' toX and fromX (project_tree_common.h).
+bool treeLive() { return state().tree.live(); }
 
-bool treeLive() { return XC_IsHXCGUI(state().tree, XC_TREE); }
-
-std::string itemText(int id, int column) { return fromX(XTree_GetItemText(state().tree, id, column)); }
+std::string itemText(int id, int column) { return utf16ToGbk(XTree_GetItemText(state().tree, id, column)); }
 
 bool isFolderItem(int id) { return id > 0 && XTree_GetParentItem(state().tree, id) == 0; }
 
@@ -105,21 +103,21 @@ int askYesNoCancel(const std::string& text) {
 
 int addFolderItem(const std::string& name) {
   State& s = state();
-  const int id = XTree_InsertItemText(s.tree, toX("").c_str(), XC_ID_ROOT, XC_ID_LAST);
+  const int id = XTree_InsertItemText(s.tree, L"", XC_ID_ROOT, XC_ID_LAST);
   if (id < 0) return -1;
-  if (HIMAGE icon = XRes_GetImage(toX("Folder_new_16x.png").c_str())) XTree_SetItemImage(s.tree, id, 0, icon);
-  XTree_SetItemText(s.tree, id, kLabel, toX(name).c_str());
-  XTree_SetItemText(s.tree, id, kData, toX(kFolderMark).c_str());
+  if (HIMAGE icon = XRes_GetImage(L"Folder_new_16x.png")) XTree_SetItemImage(s.tree, id, 0, icon);
+  XTree_SetItemText(s.tree, id, kLabel, gbkToUtf16<XChar>(name).c_str());
+  XTree_SetItemText(s.tree, id, kData, gbkToUtf16<XChar>(kFolderMark).c_str());
   return id;
 }
 
 int insertModuleItem(int folderItem, const std::string& path) {
   State& s = state();
-  const int id = XTree_InsertItemText(s.tree, toX("").c_str(), folderItem, XC_ID_LAST);
+  const int id = XTree_InsertItemText(s.tree, L"", folderItem, XC_ID_LAST);
   if (id < 0) return -1;
-  if (HIMAGE icon = XRes_GetImage(toX("ec.png").c_str())) XTree_SetItemImage(s.tree, id, 0, icon);
-  XTree_SetItemText(s.tree, id, kLabel, toX(fileNameOf(path)).c_str());
-  XTree_SetItemText(s.tree, id, kData, toX(path).c_str());
+  if (HIMAGE icon = XRes_GetImage(L"ec.png")) XTree_SetItemImage(s.tree, id, 0, icon);
+  XTree_SetItemText(s.tree, id, kLabel, gbkToUtf16<XChar>(fileNameOf(path)).c_str());
+  XTree_SetItemText(s.tree, id, kData, gbkToUtf16<XChar>(path).c_str());
   return id;
 }
 
@@ -188,7 +186,8 @@ void onNameConfirmed() {
   State& s = state();
   if (!XC_IsHWINDOW(s.nameWindow) || !treeLive()) return;
   const HXCGUI edit = XC_GetObjectByID(s.nameWindow, 1);
-  const std::string name = trimBlanks(XC_IsHXCGUI(edit, XC_EDIT) ? fromX(XEdit_GetText(static_cast<HELE>(edit))) : "");
+  const std::string name =
+      trimBlanks(XC_IsHXCGUI(edit, XC_EDIT) ? utf16ToGbk(XEdit_GetText(static_cast<HELE>(edit))) : "");
   if (name.empty()) {
     message("分类名称不得为空", MB_ICONEXCLAMATION);
     return;
@@ -209,16 +208,13 @@ void openNameWindow() {
   State& s = state();
   if (!treeLive()) return;
   closeNameWindow();
-  const HXCGUI window = XC_LoadLayout(toX("lib\\Tovalux\\Dark\\EcInsertWnd.xml").c_str(), shellFrame());
+  const HXCGUI window = XC_LoadLayout(L"lib\\Tovalux\\Dark\\EcInsertWnd.xml", shellFrame());
   if (!XC_IsHWINDOW(window)) return;
   s.nameWindow = static_cast<HWINDOW>(window);
   const HXCGUI confirm = XC_GetObjectByID(s.nameWindow, 2);
   if (XC_IsHXCGUI(confirm, XC_BUTTON)) {
-    XBtn_SetText(static_cast<HELE>(confirm), toX("确定").c_str());
-    XEle_RegEventC(confirm, XE_BNCLICK, [](bool*) {
-      guarded(GuardSite::kToolkit, [] { onNameConfirmed(); });
-      return 0;
-    });
+    XBtn_SetText(static_cast<HELE>(confirm), L"确定");
+    pane_kit::onEvent(confirm, XE_BNCLICK, &onNameConfirmed);
   }
   XWnd_AdjustLayout(s.nameWindow);
   XWnd_ShowWindow(s.nameWindow, SW_SHOW);
@@ -369,25 +365,17 @@ void onItemStyled(XTreeItemRecord* item) {
 }
 
 void registerTreeEvents(HELE tree) {
-  XEle_RegEventC(tree, XE_TREE_TEMP_CREATE, [](XTreeItemRecord* item, bool*) {
-    guarded(GuardSite::kToolkit, [&] { onItemTemplate(item); });
-    return 0;
-  });
-  XEle_RegEventC(tree, XE_TREE_TEMP_CREATE_END, [](XTreeItemRecord* item, bool*) {
-    guarded(GuardSite::kToolkit, [&] { onItemStyled(item); });
-    return 0;
-  });
-  XEle_RegEventC(tree, XE_LBUTTONDBCLICK, [](int, XPoint*, bool*) {
-    guarded(GuardSite::kToolkit, [] { addSelectedModuleReference(); });
-    return 0;
-  });
+  using pane_kit::onEvent;
+  onEvent(tree, XE_TREE_TEMP_CREATE, &onItemTemplate);
+  onEvent(tree, XE_TREE_TEMP_CREATE_END, &onItemStyled);
+  onEvent(tree, XE_LBUTTONDBCLICK, [](int, XPoint*) { addSelectedModuleReference(); });
 }
 
 void buildToolBar(HXCGUI bar) {
   ToolBarBuilder builder;
   if (!builder.attach(bar)) return;
   state().toolBar = builder.toolBar();
-  auto image = [](const char* name) { return XRes_GetImage(toX(name).c_str()); };
+  auto image = [](const char* name) { return XRes_GetImage(gbkToUtf16<XChar>(name).c_str()); };
   builder.addButton("全部收缩", image("CollapseAll_inverse_16x.png"), 0, false, [](HELE) { collapseAll(); });
   builder.addSeparator();
   builder.addButton("新建分类文件夹", image("AddFolder_16x.png"), 0, false, [](HELE) { openNameWindow(); });
@@ -403,7 +391,7 @@ std::string moduleListPath() { return hostPath("lib\\Tovalux\\EcManager.json"); 
 
 void buildModulePane() {
   State& s = state();
-  s.tree = 0;
+  s.tree.forget();
   s.toolBar = 0;
   s.nameWindow = 0;
   s.digests.clear();
@@ -413,19 +401,12 @@ void buildModulePane() {
   ++s.generation;
   if (!loadPaneView(kPaneModules, "EcTreeView.xml")) return;
   const HELE target = pane(kPaneModules);
-  const HXCGUI tree = XC_GetObjectByName(toX("ecViewTree").c_str());
-  if (!XC_IsHXCGUI(tree, XC_TREE)) return;
-  s.tree = static_cast<HELE>(tree);
-  XTree_SetItemTemplateXML(s.tree, toX("lib\\Tovalux\\Dark\\LibsTreeItem.xml").c_str());
-  XTree_SetItemHeightDefault(s.tree, 20, 20);
-  XTree_EnableConnectLine(s.tree, false);
-  XTree_SetIndentation(s.tree, 10);
-  XTree_CreateAdapter(s.tree);
-  applyScrollViewLook(s.tree);
-  s.emptyFolderTemplate = XTemp_Load(listType_tree, toX("lib\\Tovalux\\Dark\\EcTreeItem.xml").c_str());
-  s.moduleTemplate = XTemp_Load(listType_tree, toX("lib\\Tovalux\\Dark\\LibsTreeItem2.xml").c_str());
+  if (!s.tree.adopt(XC_GetObjectByName(L"ecViewTree"))) return;
+  pane_kit::setUpTree(s.tree);
+  s.emptyFolderTemplate = pane_kit::loadTreeItemTemplate("EcTreeItem.xml");
+  s.moduleTemplate = pane_kit::loadTreeItemTemplate("LibsTreeItem2.xml");
   registerTreeEvents(s.tree);
-  buildToolBar(XC_GetObjectByName(toX("ecToolBar").c_str()));
+  buildToolBar(XC_GetObjectByName(L"ecToolBar"));
   reloadModuleTree();
   XEle_AdjustLayout(target);
 }
@@ -543,7 +524,7 @@ void addSelectedModuleReference() {
   if (const auto log = peers().appendDebugLine; result != 0 && log) log("引用模块>" + path + "\r\n");
 }
 
-HELE moduleTree() { return treeLive() ? state().tree : 0; }
+HELE moduleTree() { return state().tree.get(); }
 HELE moduleToolBar() { return XC_IsHELE(state().toolBar) ? state().toolBar : 0; }
 HWINDOW moduleNameWindow() { return XC_IsHWINDOW(state().nameWindow) ? state().nameWindow : 0; }
 
@@ -554,7 +535,8 @@ const Part kModuleManagerPart{.name = "module manager",
 
 void tearDownModulePane() {
   State& s = state();
-  s.tree = s.toolBar = 0;
+  s.tree.forget();
+  s.toolBar = 0;
   s.nameWindow = 0;
   s.emptyFolderTemplate = s.moduleTemplate = 0;
   s.digests.clear();

@@ -1,17 +1,16 @@
 #include "panes/project_tree.h"
 
-#include <unordered_map>
 #include <vector>
 
-#include "base/guard.h"
+#include "base/gbk.h"
 #include "base/ui_seams.h"
 #include "host/host_protocol.h"
 #include "host/host_tree.h"
 #include "host/host_windows.h"
 #include "host/ui_jobs.h"
 #include "panes/project_tree_common.h"
-#include "panes/project_tree_search.h"
 #include "shell/host_mirrors.h"
+#include "shell/pane_kit.h"
 #include "shell/part.h"
 #include "shell/shell.h"
 #include "shell/toolbar_builder.h"
@@ -26,30 +25,18 @@ using project::HostHandle;
 constexpr uint32_t kRefreshKey = kFirstFreeUiJobKey + 8;
 constexpr XColor kMatchColour = XRGB(255, 204, 102);
 
-struct ProjectPane {
-  HELE tree = 0;
+struct ProjectPane : MirroredTree {
   HELE toolBar = 0;
-  HELE find = 0;
-  HTEMP leafTemplate = 0;
-  project::HostItemMap map;
-  PaneItems items;
-  std::unordered_map<int, std::string_view> icons;
-  TreeSearch search;
-  bool refreshPending = false;
 };
 
 ProjectPane gPane;
 
-bool live() { return XC_IsHXCGUI(gPane.tree, XC_TREE); }
+bool live() { return gPane.tree.live(); }
 HWND hostTree() { return hostWindows().leftPanelItem1019(); }
 
 HTREEITEM asItem(HostHandle handle) { return reinterpret_cast<HTREEITEM>(static_cast<uintptr_t>(handle)); }
 
-void requestRefresh() {
-  if (gPane.refreshPending) return;
-  gPane.refreshPending = true;
-  if (!postUiJob([] { flushProjectTree(); }, kRefreshKey)) flushProjectTree();
-}
+void requestRefresh() { gPane.requestRefresh(kRefreshKey, &flushProjectTree); }
 
 int addItem(int parentId, std::string_view label, std::string_view icon, HostHandle host) {
   const int id = addPaneTreeItem(gPane.tree, parentId, label, icon, host);
@@ -123,11 +110,6 @@ void runAction(const project::HostAction& action) {
   }
 }
 
-std::string labelOf(int id) {
-  const PaneItems::Item* item = gPane.items.find(id);
-  return item == nullptr ? std::string() : item->label;
-}
-
 // --- toolkit events --------------------------------------------------------------------------
 
 void onItemTemplate(XTreeItemRecord* item) {
@@ -171,7 +153,7 @@ void onContextMenu(const XPoint* point) {
   const std::string hostText = hostItemText(tree, asItem(host));
   selectHostItem(tree, asItem(host));
   const std::vector<project::MenuRow> rows =
-      project::contextMenu(image, hostText, labelOf(XTree_GetParentItem(gPane.tree, id)));
+      project::contextMenu(image, hostText, gPane.label(XTree_GetParentItem(gPane.tree, id)));
   if (rows.empty()) return;
   const bool hasChildren = XTree_GetFirstChildItem(gPane.tree, id) > 0;
   const HMENUX menu = XMenu_Create();
@@ -180,7 +162,8 @@ void onContextMenu(const XPoint* point) {
     if (row.id < 0)
       XMenu_AddItem(menu, -1, L"", 0, flags);
     else
-      XMenu_AddItemIcon(menu, row.id, toX(row.text).c_str(), 0, row.icon.empty() ? 0 : themeIcon(row.icon), flags);
+      XMenu_AddItemIcon(menu, row.id, gbkToUtf16<XChar>(row.text).c_str(), 0,
+                        row.icon.empty() ? 0 : themeIcon(row.icon), flags);
   }
   if (peers().attachContextMenuLook != nullptr) {
     XMenu_EnableDrawBackground(menu, true);
@@ -204,30 +187,13 @@ void onDoubleClick(const XPoint* point) {
 }
 
 void registerEvents(HELE tree) {
-  XEle_RegEventC(tree, XE_TREE_TEMP_CREATE, [](XTreeItemRecord* item, bool*) {
-    guarded(GuardSite::kToolkit, [&] { onItemTemplate(item); });
-    return 0;
-  });
-  XEle_RegEventC(tree, XE_TREE_TEMP_CREATE_END, [](XTreeItemRecord* item, bool*) {
-    guarded(GuardSite::kToolkit, [&] { onItemStyled(item); });
-    return 0;
-  });
-  XEle_RegEventC(tree, XE_TREE_EXPAND, [](int id, int expanded, bool*) {
-    guarded(GuardSite::kToolkit, [&] { onItemExpand(id, expanded != 0); });
-    return 0;
-  });
-  XEle_RegEventC(tree, XE_RBUTTONUP, [](int, XPoint* point, bool*) {
-    guarded(GuardSite::kToolkit, [&] { onContextMenu(point); });
-    return 0;
-  });
-  XEle_RegEventC(tree, XE_LBUTTONDBCLICK, [](int, XPoint* point, bool*) {
-    guarded(GuardSite::kToolkit, [&] { onDoubleClick(point); });
-    return 0;
-  });
-  XEle_RegEventC(tree, XE_MENU_SELECT, [](int id, bool*) {
-    guarded(GuardSite::kToolkit, [&] { runAction(project::menuAction(id)); });
-    return 0;
-  });
+  using pane_kit::onEvent;
+  onEvent(tree, XE_TREE_TEMP_CREATE, &onItemTemplate);
+  onEvent(tree, XE_TREE_TEMP_CREATE_END, &onItemStyled);
+  onEvent(tree, XE_TREE_EXPAND, [](int id, int expanded) { onItemExpand(id, expanded != 0); });
+  onEvent(tree, XE_RBUTTONUP, [](int, XPoint* point) { onContextMenu(point); });
+  onEvent(tree, XE_LBUTTONDBCLICK, [](int, XPoint* point) { onDoubleClick(point); });
+  onEvent(tree, XE_MENU_SELECT, [](int id) { runAction(project::menuAction(id)); });
   if (const auto menuLook = peers().attachContextMenuLook) menuLook(tree);
 }
 
@@ -242,7 +208,7 @@ void buildToolBar(HELE bar) {
     const HIMAGE icon = themeIcon(button.icon);
     // The click handler tells the button by its tooltip, read back.
     builder.addButton(button.text, icon, icon, true,
-                      [](HELE self) { runAction(project::toolButtonAction(fromX(XEle_GetToolTip(self)))); });
+                      [](HELE self) { runAction(project::toolButtonAction(utf16ToGbk(XEle_GetToolTip(self)))); });
   }
 }
 
@@ -264,35 +230,19 @@ void buildProjectPane() {
   gPane.find = XC_GetObjectByName(L"ProjectFindComboBox");
   const HXCGUI tree = XC_GetObjectByName(L"ProjectTree");
   buildToolBar(gPane.toolBar);
-  if (XC_IsHXCGUI(gPane.find, XC_COMBOBOX)) {
-    registerComboBoxHover(gPane.find);
-    XEle_RegEventC(gPane.find, XE_EDIT_CHANGED, [](bool*) {
-      guarded(GuardSite::kToolkit, [] { searchProjectTree(fromX(XComboBox_GetText(gPane.find))); });
-      return 0;
-    });
-  }
-  if (!XC_IsHXCGUI(tree, XC_TREE)) return;
-  gPane.tree = tree;
-  gPane.leafTemplate = setUpPaneTree(tree);
-  registerEvents(tree);
-  applyScrollViewLook(tree);
+  pane_kit::setUpFindBox(gPane.find, &searchProjectTree);
+  if (!gPane.tree.adopt(tree)) return;
+  gPane.leafTemplate = setUpPaneTree(gPane.tree);
+  registerEvents(gPane.tree);
 }
 
 void onProgramTreeMessage(const HostMessage& message) {
   if (!live()) return;  // the pane has no tree
   switch (message.message) {
-    case TVM_INSERTITEMA: {
-      const auto item = static_cast<HostHandle>(static_cast<uintptr_t>(message.answer));
-      if (item == 0) return;  // the host refused the insert
-      HWND tree = message.window;
-      // A text or an image the insert did not carry is read back from the host's new item.
-      const std::string text = message.hasText ? message.text : hostItemText(tree, asItem(item));
-      const int image =
-          (message.treeInsert.mask & TVIF_IMAGE) != 0 ? message.treeInsert.image : hostItemImage(tree, asItem(item));
-      mirrorProjectInsert(text, static_cast<HostHandle>(reinterpret_cast<uintptr_t>(message.treeInsert.parent)), image,
-                          item);
+    case TVM_INSERTITEMA:
+      if (const auto insert = mirroredInsert(message))
+        mirrorProjectInsert(insert->text, insert->parent, insert->image, insert->item);
       return;
-    }
     case TVM_DELETEITEM: mirrorProjectDelete(static_cast<HostHandle>(message.lParam)); return;
     case TVM_EXPAND:
       if (message.wParam == TVE_EXPAND || message.wParam == TVE_COLLAPSE)
@@ -319,7 +269,7 @@ void mirrorProjectInsert(std::string_view text, HostHandle hostParent, int hostI
   } else {
     const int parentId = gPane.map.paneOf(hostParent);
     if (parentId <= 0) return;
-    const std::string parentLabel = labelOf(parentId);
+    const std::string parentLabel = gPane.label(parentId);
     const project::ItemLabel label = project::childLabel(text);
     id = addItem(parentId, label.label, project::programIcon(hostImage, text, parentLabel), newHostItem);
     if (id <= 0) return;
@@ -338,10 +288,7 @@ void mirrorProjectDelete(HostHandle hostItem) {
   if (!live()) return;
   if (hostItem == project::kTviRoot || hostItem == 0) {
     XTree_DeleteItemAll(gPane.tree);
-    gPane.map.clear();
-    gPane.items.clear();
-    gPane.icons.clear();
-    gPane.search.forgetItems();
+    gPane.forgetItems();
     requestRefresh();
     return;
   }
@@ -387,23 +334,11 @@ void collapseAllProjectItems() {
   flushProjectTree();
 }
 
-void searchProjectTree(std::string_view query) {
-  if (!live()) return;
-  const int first = gPane.search.apply(gPane.tree, gPane.items, query);
-  gPane.refreshPending = false;
-  XTree_RefreshData(gPane.tree);
-  if (first > 0) XTree_VisibleItem(gPane.tree, first);
-  XEle_RedrawEle(gPane.tree);
-}
+void searchProjectTree(std::string_view query) { gPane.applySearch(query); }
 
-void flushProjectTree() {
-  gPane.refreshPending = false;
-  if (!live()) return;
-  XTree_RefreshData(gPane.tree);
-  XEle_RedrawEle(gPane.tree);
-}
+void flushProjectTree() { gPane.flushTree(); }
 
-HELE projectTree() { return live() ? gPane.tree : 0; }
+HELE projectTree() { return gPane.tree.get(); }
 HELE projectToolBar() { return XC_IsHELE(gPane.toolBar) ? gPane.toolBar : 0; }
 HELE projectFindCombo() { return XC_IsHELE(gPane.find) ? gPane.find : 0; }
 
@@ -411,15 +346,12 @@ int projectItemOf(HostHandle hostItem) { return gPane.map.paneOf(hostItem); }
 
 HostHandle projectHostItem(int paneId) {
   if (!live() || paneId <= 0) return 0;
-  return project::parseHandle(fromX(XTree_GetItemText(gPane.tree, paneId, 2)));
+  return project::parseHandle(utf16ToGbk(XTree_GetItemText(gPane.tree, paneId, 2)));
 }
 
-std::string projectItemLabel(int paneId) { return labelOf(paneId); }
+std::string projectItemLabel(int paneId) { return gPane.label(paneId); }
 
-std::string_view projectItemIcon(int paneId) {
-  const auto found = gPane.icons.find(paneId);
-  return found == gPane.icons.end() ? std::string_view() : found->second;
-}
+std::string_view projectItemIcon(int paneId) { return gPane.icon(paneId); }
 
 bool projectSearchMatches(int paneId) { return gPane.search.matches(gPane.items, paneId); }
 

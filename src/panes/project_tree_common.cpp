@@ -1,9 +1,10 @@
 #include "panes/project_tree_common.h"
 
-#include <algorithm>
 #include <unordered_map>
 
 #include "base/gbk.h"
+#include "host/host_tree.h"
+#include "host/ui_jobs.h"
 #include "shell/shell.h"
 #include "toolkit/xcgui_views.h"
 
@@ -22,22 +23,12 @@ std::unordered_map<const char*, HIMAGE>& iconCache() {
 
 }  // namespace
 
-XString toX(std::string_view gbk) {
-  // Most labels of a large tree are plain ASCII (names, numbers): they widen as they are.
-  if (std::all_of(gbk.begin(), gbk.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
-    return XString(gbk.begin(), gbk.end());
-  const std::u16string wide = gbkToUtf16(gbk);
-  return XString(wide.begin(), wide.end());
-}
-
-std::string fromX(const XString& text) { return utf16ToGbk(std::u16string(text.begin(), text.end())); }
-
 HIMAGE themeIcon(std::string_view name) {
   if (name.empty()) return 0;
   auto& cache = iconCache();
   const auto found = cache.find(name.data());
   if (found != cache.end()) return found->second;
-  const HIMAGE image = XRes_GetImage(toX(name).c_str());
+  const HIMAGE image = XRes_GetImage(gbkToUtf16<XChar>(name).c_str());
   if (image != 0) cache[name.data()] = image;
   return image;
 }
@@ -46,20 +37,15 @@ void forgetThemeIcons() { iconCache().clear(); }
 
 HTEMP setUpPaneTree(HELE tree) {
   forgetThemeIcons();
-  XTree_SetItemTemplateXML(tree, L"lib\\Tovalux\\Dark\\LibsTreeItem.xml");
-  const HTEMP leaf = XTemp_Load(listType_tree, L"lib\\Tovalux\\Dark\\LibsTreeItem2.xml");
-  XTree_SetItemHeightDefault(tree, 20, 20);
-  XTree_EnableConnectLine(tree, false);
-  XTree_SetIndentation(tree, 10);
-  XTree_CreateAdapter(tree);
-  return leaf;
+  pane_kit::setUpTree(tree);
+  return pane_kit::loadTreeItemTemplate("LibsTreeItem2.xml");
 }
 
 int addPaneTreeItem(HELE tree, int parentId, std::string_view label, std::string_view icon, project::HostHandle host) {
   const int id = XTree_InsertItemImage(tree, themeIcon(icon), parentId, XC_ID_LAST);
   if (id <= 0) return -1;
-  XTree_SetItemText(tree, id, 1, toX(label).c_str());
-  if (host != 0) XTree_SetItemText(tree, id, 2, toX(project::handleText(host)).c_str());
+  XTree_SetItemText(tree, id, 1, gbkToUtf16<XChar>(label).c_str());
+  if (host != 0) XTree_SetItemText(tree, id, 2, gbkToUtf16<XChar>(project::handleText(host)).c_str());
   return id;
 }
 
@@ -69,6 +55,58 @@ void stylePaneTreeItem(HELE tree, int id, XColor labelColour) {
   if (XC_IsHXCGUI(button, XC_BUTTON)) setBackground(button, kExpandButtonLook);
   const HXCGUI text = XTree_GetTemplateObject(tree, id, 2);
   if (XC_IsHXCGUI(text, XC_SHAPE_TEXT)) XShapeText_SetTextColor(text, labelColour, 255);
+}
+
+void MirroredTree::requestRefresh(uint32_t key, void (*flush)()) {
+  if (refreshPending) return;
+  refreshPending = true;
+  if (!postUiJob(flush, key)) flush();
+}
+
+void MirroredTree::flushTree() {
+  refreshPending = false;
+  if (!tree.live()) return;
+  XTree_RefreshData(tree);
+  XEle_RedrawEle(tree);
+}
+
+void MirroredTree::applySearch(std::string_view query) {
+  if (!tree.live()) return;
+  const int first = search.apply(tree, items, query);
+  refreshPending = false;
+  XTree_RefreshData(tree);
+  if (first > 0) XTree_VisibleItem(tree, first);
+  XEle_RedrawEle(tree);
+}
+
+void MirroredTree::forgetItems() {
+  map.clear();
+  items.clear();
+  icons.clear();
+  search.forgetItems();
+}
+
+std::string MirroredTree::label(int id) const {
+  const PaneItems::Item* item = items.find(id);
+  return item == nullptr ? std::string() : item->label;
+}
+
+std::string_view MirroredTree::icon(int id) const {
+  const auto found = icons.find(id);
+  return found == icons.end() ? std::string_view() : found->second;
+}
+
+std::optional<MirroredInsert> mirroredInsert(const HostMessage& message) {
+  const auto item = static_cast<project::HostHandle>(static_cast<uintptr_t>(message.answer));
+  if (item == 0) return std::nullopt;  // the host refused the insert
+  HWND tree = message.window;
+  const auto hostItem = reinterpret_cast<HTREEITEM>(static_cast<uintptr_t>(item));
+  MirroredInsert insert;
+  insert.item = item;
+  insert.parent = static_cast<project::HostHandle>(reinterpret_cast<uintptr_t>(message.treeInsert.parent));
+  insert.text = message.hasText ? message.text : hostItemText(tree, hostItem);
+  insert.image = (message.treeInsert.mask & TVIF_IMAGE) != 0 ? message.treeInsert.image : hostItemImage(tree, hostItem);
+  return insert;
 }
 
 }  // namespace tovalux

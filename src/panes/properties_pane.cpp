@@ -3,13 +3,13 @@
 #include <string>
 
 #include "base/gbk.h"
-#include "base/guard.h"
 #include "base/pump_wait.h"
 #include "base/ui_seams.h"
 #include "host/host_text.h"
 #include "host/host_windows.h"
 #include "host/shell_state.h"
 #include "panes/properties_pane_rules.h"
+#include "shell/pane_kit.h"
 #include "shell/part.h"
 #include "shell/shell.h"
 #include "toolkit/xcgui_menus.h"
@@ -18,14 +18,16 @@
 namespace tovalux {
 namespace {
 
+using pane_kit::onEvent;
+using pane_kit::themeFile;
 using properties::EventRows;
 
 constexpr DWORD kHostReactionWait = 120;           // ms the host gets to react before the simulated pick
 constexpr WPARAM kListSelectionChanged = 0x103E8;  // control 1000, notification 1
 
 struct State {
-  HELE combo = 0;
-  HELE events = 0;
+  pane_kit::PaneElement<XC_COMBOBOX> combo;
+  pane_kit::PaneElement<XC_COMBOBOX> events;
   EventRows rows;
   bool choosing = false;  // a choice is waiting for the host: another one is not started
 };
@@ -34,15 +36,6 @@ State& state() {
   static State s;
   return s;
 }
-
-XString toX(std::string_view gbk) {
-  const std::u16string wide = gbkToUtf16(gbk);
-  return XString(wide.begin(), wide.end());
-}
-
-std::string fromX(const XString& text) { return utf16ToGbk(std::u16string(text.begin(), text.end())); }
-
-bool isCombo(HELE combo) { return XC_IsHXCGUI(combo, XC_COMBOBOX); }
 
 // Gives the host time to react while its messages (and ours) keep flowing. False when the shell
 // closed meanwhile or the control is gone: the caller then stops.
@@ -74,8 +67,8 @@ struct ChoiceScope {
   ~ChoiceScope() { state().choosing = false; }
 };
 
-void registerCombo(HELE combo, const char* itemTemplate) {
-  XComboBox_SetItemTemplateXML(combo, toX(itemTemplate).c_str());
+void registerCombo(HELE combo, std::string_view itemTemplate) {
+  XComboBox_SetItemTemplateXML(combo, themeFile(itemTemplate).c_str());
   XComboBox_CreateAdapter(combo);
   XComboBox_SetDropHeight(combo, 200);
   XComboBox_EnableEdit(combo, false);
@@ -97,13 +90,13 @@ void onCaptionClicked() {
 
 void mirrorComponentCombo(const HostMessage& message) {
   State& s = state();
-  if (!isCombo(s.combo)) return;
+  if (!s.combo.live()) return;
   switch (message.message) {
     case CB_ADDSTRING:
-      if (message.hasText) XComboBox_AddItemText(s.combo, toX(message.text).c_str());
+      if (message.hasText) XComboBox_AddItemText(s.combo, gbkToUtf16<XChar>(message.text).c_str());
       break;
     case CB_RESETCONTENT: XComboBox_DeleteItemAll(s.combo); break;
-    case CB_SETCURSEL: XComboBox_SetText(s.combo, toX(message.text).c_str()); break;
+    case CB_SETCURSEL: XComboBox_SetText(s.combo, gbkToUtf16<XChar>(message.text).c_str()); break;
     default: return;
   }
   redraw(s.combo);
@@ -111,19 +104,19 @@ void mirrorComponentCombo(const HostMessage& message) {
 
 void mirrorEventCombo(const HostMessage& message) {
   State& s = state();
-  if (message.message != CB_SETCURSEL || !isCombo(s.events)) return;
-  XComboBox_SetText(s.events, toX(message.text).c_str());
+  if (message.message != CB_SETCURSEL || !s.events.live()) return;
+  XComboBox_SetText(s.events, gbkToUtf16<XChar>(message.text).c_str());
   redraw(s.events);
-  if (message.text == properties::kNoEvents && isCombo(s.combo)) {
-    XComboBox_SetText(s.combo, toX(properties::kNoComponent).c_str());
+  if (message.text == properties::kNoEvents && s.combo.live()) {
+    XComboBox_SetText(s.combo, gbkToUtf16<XChar>(properties::kNoComponent).c_str());
     redraw(s.combo);
   }
 }
 
 void onComponentChosen(int row) {
   State& s = state();
-  if (s.choosing || !isCombo(s.combo) || row < 0) return;
-  const std::string text = fromX(XComboBox_GetItemText(s.combo, row, 0));
+  if (s.choosing || !s.combo.live() || row < 0) return;
+  const std::string text = utf16ToGbk(XComboBox_GetItemText(s.combo, row, 0));
   HWND host = hostWindows().leftPanelItem1058();
   if (host == nullptr || text.empty()) return;
   ChoiceScope scope;
@@ -140,9 +133,9 @@ void onComponentChosen(int row) {
 
 void onEventListPopup(HWINDOW popup, HELE list) {
   State& s = state();
-  if (!isCombo(s.events)) return;
+  if (!s.events.live()) return;
   if (XC_IsHELE(list)) applyScrollViewLook(list);
-  const std::string current = fromX(XComboBox_GetText(s.events));
+  const std::string current = utf16ToGbk(XComboBox_GetText(s.events));
   if (current == properties::kNoEvents) {
     if (XComboBox_GetCount(s.events) > 0) {
       XComboBox_DeleteItemAll(s.events);
@@ -151,7 +144,7 @@ void onEventListPopup(HWINDOW popup, HELE list) {
     }
     return;
   }
-  XComboBox_SetText(s.events, toX(properties::kLoadingEvents).c_str());
+  XComboBox_SetText(s.events, gbkToUtf16<XChar>(properties::kLoadingEvents).c_str());
   XComboBox_DeleteItemAll(s.events);
   s.rows.clear();
   redraw(s.events);
@@ -169,18 +162,18 @@ void onEventListPopup(HWINDOW popup, HELE list) {
   // The host fills its event list when the list opens.
   SendMessageA(host, CB_SHOWDROPDOWN, TRUE, 0);
   const LRESULT count = SendMessageA(host, CB_GETCOUNT, 0, 0);
-  const HIMAGE icon = XRes_GetImage(toX("Event_left_16x.png").c_str());
+  const HIMAGE icon = XRes_GetImage(L"Event_left_16x.png");
   for (LRESULT i = 0; i < count && i < 100000; ++i) {
     if (SendMessageA(host, CB_GETLBTEXTLEN, static_cast<WPARAM>(i), 0) == CB_ERR) continue;
     const std::string text = comboItemText(host, static_cast<int>(i));
-    const int row = XComboBox_AddItemText(s.events, toX("").c_str());
+    const int row = XComboBox_AddItemText(s.events, L"");
     if (row < 0) continue;
-    XComboBox_SetItemText(s.events, row, 1, toX(text).c_str());
+    XComboBox_SetItemText(s.events, row, 1, gbkToUtf16<XChar>(text).c_str());
     if (!properties::isSeparatorEntry(text) && icon) XComboBox_SetItemImage(s.events, row, 0, icon);
     s.rows.add(static_cast<int>(i));
   }
   SendMessageA(host, CB_SHOWDROPDOWN, FALSE, 0);
-  XComboBox_SetText(s.events, toX(current).c_str());
+  XComboBox_SetText(s.events, gbkToUtf16<XChar>(current).c_str());
 
   if (XC_IsHWINDOW(popup) && XC_IsHELE(list) && XEle_GetHeight(list) != 200) {
     if (HWND window = XWnd_GetHWND(popup)) {
@@ -210,52 +203,33 @@ void onEventChosen(int row) {
 
 void buildPropertiesPane() {
   State& s = state();
-  s.combo = s.events = 0;
+  s.combo.forget();
+  s.events.forget();
   s.rows.clear();
   if (!loadPaneView(kPaneProperties, "CtrlProView.xml")) return;
   const HELE target = pane(kPaneProperties);
   const HXCGUI caption = XEle_GetChildByIndex(target, 1);
-  if (XC_IsHELE(caption))
-    XEle_RegEventC(caption, XE_BNCLICK, [](bool*) {
-      guarded(GuardSite::kToolkit, [] { onCaptionClicked(); });
-      return 0;
-    });
-  const HXCGUI combo = XC_GetObjectByName(toX("CtrlComboBox").c_str());
-  if (XC_IsHXCGUI(combo, XC_COMBOBOX)) {
-    s.combo = static_cast<HELE>(combo);
-    registerCombo(s.combo, "lib\\Tovalux\\Dark\\ComboBoxListBoxItem.xml");
-    XEle_RegEventC(s.combo, XE_COMBOBOX_SELECT, [](int row, bool*) {
-      guarded(GuardSite::kToolkit, [&] { onComponentChosen(row); });
-      return 0;
-    });
-    XEle_RegEventC(s.combo, XE_COMBOBOX_POPUP_LIST, [](HWINDOW, HELE list, bool*) {
-      guarded(GuardSite::kToolkit, [&] {
-        if (XC_IsHELE(list)) applyScrollViewLook(list);
-      });
-      return 0;
+  if (XC_IsHELE(caption)) onEvent(caption, XE_BNCLICK, &onCaptionClicked);
+  if (s.combo.adopt(XC_GetObjectByName(L"CtrlComboBox"))) {
+    registerCombo(s.combo, "ComboBoxListBoxItem.xml");
+    onEvent(s.combo, XE_COMBOBOX_SELECT, &onComponentChosen);
+    onEvent(s.combo, XE_COMBOBOX_POPUP_LIST, [](HWINDOW, HELE list) {
+      if (XC_IsHELE(list)) applyScrollViewLook(list);
     });
   }
-  const HXCGUI events = XC_GetObjectByName(toX("CtrlEventComboBox").c_str());
-  if (XC_IsHXCGUI(events, XC_COMBOBOX)) {
-    s.events = static_cast<HELE>(events);
-    registerCombo(s.events, "lib\\Tovalux\\Dark\\EventListBoxItem.xml");
-    XEle_RegEventC(s.events, XE_COMBOBOX_POPUP_LIST, [](HWINDOW popup, HELE list, bool*) {
-      guarded(GuardSite::kToolkit, [&] { onEventListPopup(popup, list); });
-      return 0;
-    });
-    XEle_RegEventC(s.events, XE_COMBOBOX_SELECT, [](int row, bool*) {
-      guarded(GuardSite::kToolkit, [&] { onEventChosen(row); });
-      return 0;
-    });
+  if (s.events.adopt(XC_GetObjectByName(L"CtrlEventComboBox"))) {
+    registerCombo(s.events, "EventListBoxItem.xml");
+    onEvent(s.events, XE_COMBOBOX_POPUP_LIST, &onEventListPopup);
+    onEvent(s.events, XE_COMBOBOX_SELECT, &onEventChosen);
   }
-  const HXCGUI layout = XC_GetObjectByName(toX("CtrlProLayout").c_str());
+  const HXCGUI layout = XC_GetObjectByName(L"CtrlProLayout");
   createPropertyForm(XC_IsHELE(layout) ? static_cast<HELE>(layout) : 0);
   XEle_AdjustLayout(target);
   XEle_RedrawEle(target, false);
 }
 
-HELE componentCombo() { return isCombo(state().combo) ? state().combo : 0; }
-HELE eventCombo() { return isCombo(state().events) ? state().events : 0; }
+HELE componentCombo() { return state().combo.get(); }
+HELE eventCombo() { return state().events.get(); }
 
 void tearDownPropertiesPane() {
   // The host's grid and event combo box go home before the form and the frame close.

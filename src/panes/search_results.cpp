@@ -1,11 +1,11 @@
 #include "panes/search_results.h"
 
-#include "base/guard.h"
+#include "base/gbk.h"
 #include "host/host_text.h"
 #include "host/host_windows.h"
 #include "panes/search_results_rules.h"
 #include "panes/stack_pane_rules.h"
-#include "panes/stack_pane_text.h"
+#include "shell/pane_kit.h"
 #include "shell/part.h"
 #include "shell/shell.h"
 #include "toolkit/xcgui_views.h"
@@ -13,26 +13,21 @@
 namespace tovalux {
 namespace {
 
-using panes::gbkToX;
-using panes::toX;
-
 struct SearchPane {
   PaneIndex pane;
   const char* layout;
-  const char16_t* element;
-  HELE list = 0;
+  const XChar* element;
+  pane_kit::PaneElement<XC_LISTBOX> list{};
   uint32_t redraws = 0;
 };
 
 SearchPane gPanes[] = {
-    {kPaneSearch1, "SearchResultView1.xml", u"searchResult1ListBox"},
-    {kPaneSearch2, "SearchResultView2.xml", u"searchResult2ListBox"},
+    {kPaneSearch1, "SearchResultView1.xml", L"searchResult1ListBox"},
+    {kPaneSearch2, "SearchResultView2.xml", L"searchResult2ListBox"},
 };
 
-bool isListBox(HELE list) { return XC_IsHXCGUI(list, XC_LISTBOX); }
-
 SearchPane* paneOf(int list) {
-  if (list < 0 || list > 1 || !isListBox(gPanes[list].list)) return nullptr;
+  if (list < 0 || list > 1 || !gPanes[list].list.live()) return nullptr;
   return &gPanes[list];
 }
 
@@ -62,27 +57,12 @@ void onTipsMessage(const HostMessage&) { showTipInStatus(); }
 
 void buildOne(int index) {
   SearchPane& search = gPanes[index];
-  search.list = 0;
+  search.list.forget();
   search.redraws = 0;
   if (!loadPaneView(search.pane, search.layout)) return;
-  const HXCGUI list = XC_GetObjectByName(toX(search.element).c_str());
-  if (!isListBox(list)) return;
-  search.list = list;
-  XListBox_SetItemTemplateXML(list, toX(u"lib\\Tovalux\\Dark\\searchResultListBoxItem.xml").c_str());
-  XListBox_SetItemHeightDefault(list, 20, 20);
-  XListBox_EnableMultiSel(list, false);
-  XListBox_CreateAdapter(list);
-  applyScrollViewLook(list);
-  if (index == 0)
-    XEle_RegEventC(list, XE_LBUTTONDBCLICK, [](int, XPoint*, bool*) {
-      guarded(GuardSite::kToolkit, [] { onSearchDoubleClick(0); });
-      return 0;
-    });
-  else
-    XEle_RegEventC(list, XE_LBUTTONDBCLICK, [](int, XPoint*, bool*) {
-      guarded(GuardSite::kToolkit, [] { onSearchDoubleClick(1); });
-      return 0;
-    });
+  if (!search.list.adopt(XC_GetObjectByName(search.element))) return;
+  pane_kit::setUpListBox(search.list, "searchResultListBoxItem.xml");
+  pane_kit::onEvent(search.list, XE_LBUTTONDBCLICK, [index](int, XPoint*) { onSearchDoubleClick(index); });
 }
 
 constexpr MirrorBinding kSearchMirrors[] = {{HostMirror::kSearchResults1, &onSearchMessage<0>},
@@ -108,7 +88,7 @@ void mirrorSearchAdd(int list, std::string_view text) {
   SearchPane* search = paneOf(list);
   if (search == nullptr) return;
   const std::u16string line = gbkToUtf16(text);
-  const int row = XListBox_AddItemText(search->list, toX(line).c_str());
+  const int row = XListBox_AddItemText(search->list, utf16Copy<XChar>(line).c_str());
   if (row >= 0) XListBox_RefreshItem(search->list, row);
   // A search's lines arrive in a burst; the list is drawn once, at the summary that closes it.
   if (panes::isSearchSummary(line)) redrawWhole(*search);
@@ -141,13 +121,13 @@ void showTipInStatus() {
   const HXCGUI status = frameElement("stateText");
   if (!XC_IsHXCGUI(status, XC_SHAPE_TEXT)) return;
   const std::string tip = windowText(hostWindows().bottomPanelItem1001());
-  XShapeText_SetText(status, toX(panes::statusLineText(gbkToUtf16(tip))).c_str());
+  XShapeText_SetText(status, utf16Copy<XChar>(panes::statusLineText(gbkToUtf16(tip))).c_str());
   XShape_Redraw(status);
 }
 
 HELE searchList(int list) {
   const SearchPane* search = paneOf(list);
-  return search != nullptr ? search->list : 0;
+  return search != nullptr ? search->list.get() : 0;
 }
 
 uint32_t searchListRedraws(int list) { return list >= 0 && list <= 1 ? gPanes[list].redraws : 0; }

@@ -2,12 +2,12 @@
 
 #include <cstring>
 
-#include "base/guard.h"
+#include "base/gbk.h"
 #include "host/host_windows.h"
 #include "panes/stack_pane_rules.h"
-#include "panes/stack_pane_text.h"
 #include "panes/variables_reader.h"
 #include "shell/host_mirrors.h"
+#include "shell/pane_kit.h"
 #include "shell/part.h"
 #include "shell/shell.h"
 #include "toolkit/xcgui_views.h"
@@ -15,20 +15,15 @@
 namespace tovalux {
 namespace {
 
-using panes::gbkToX;
-using panes::toX;
-
 constexpr XColor kStackTextColour = XRGB(241, 241, 241);
 constexpr int kHandleValue = 2;
 
-HELE gStackList = 0;
+pane_kit::PaneElement<XC_LISTBOX> gStackList;
 
-bool isStackList(HELE list) { return XC_IsHXCGUI(list, XC_LISTBOX); }
+HIMAGE enabledMarker() { return XRes_GetImage(L"BreakpointEnable_16x.png"); }
+HIMAGE disabledMarker() { return XRes_GetImage(L"BreakpointDisable_16x.png"); }
 
-HIMAGE enabledMarker() { return XRes_GetImage(toX(u"BreakpointEnable_16x.png").c_str()); }
-HIMAGE disabledMarker() { return XRes_GetImage(toX(u"BreakpointDisable_16x.png").c_str()); }
-
-void setMarker(int row, HIMAGE image) { XListBox_SetItemImageEx(gStackList, row, toX(u"icon").c_str(), image); }
+void setMarker(int row, HIMAGE image) { XListBox_SetItemImageEx(gStackList, row, L"icon", image); }
 
 // Asks the host tree where the item is (the handle preset in the rectangle) and, when it is shown,
 // posts the selection and a double click at its centre: the host's own double-click handling
@@ -54,7 +49,7 @@ void moveHostStackLevel(HWND combo, int row) {
 }
 
 void onCallStackMessage(const HostMessage& message) {
-  if (!isStackList(gStackList)) return;  // the pane has no stack list
+  if (!gStackList.live()) return;  // the pane has no stack list
   if (message.message == TVM_INSERTITEMA) {
     // The host's answer is the new item; an insert it refused made no row.
     if (message.answer == 0) return;
@@ -66,8 +61,8 @@ void onCallStackMessage(const HostMessage& message) {
 }
 
 void setUpLayoutAreas() {
-  const HXCGUI stackArea = XC_GetObjectByName(toX(u"stackEle").c_str());
-  const HXCGUI frameArea = XC_GetObjectByName(toX(u"frameEle").c_str());
+  const HXCGUI stackArea = XC_GetObjectByName(L"stackEle");
+  const HXCGUI frameArea = XC_GetObjectByName(L"frameEle");
   if (XC_IsHELE(stackArea)) {
     XEle_SetMinSize(stackArea, 80, 100);
     XEle_SetBorderSize(stackArea, 0, 0, 5, 0);
@@ -81,23 +76,9 @@ void setUpLayoutAreas() {
 }
 
 void setUpStackList(HELE list) {
-  XListBox_SetItemTemplateXML(list, toX(u"lib\\Tovalux\\Dark\\LibsListBoxItem.xml").c_str());
-  XListBox_SetItemHeightDefault(list, 20, 20);
-  XListBox_EnableMultiSel(list, false);
-  XListBox_CreateAdapter(list);
-  applyScrollViewLook(list);
-  XEle_RegEventC1(list, XE_LISTBOX_SELECT, [](HELE, int row, bool*) {
-    guarded(GuardSite::kToolkit, [&] { onStackRowSelected(row); });
-    return 0;
-  });
-  XEle_RegEventC1(list, XE_LISTBOX_TEMP_CREATE_END, [](HELE self, XListBoxItemRecord* item, bool*) {
-    guarded(GuardSite::kToolkit, [&] {
-      if (item == nullptr || !darkTheme()) return;
-      const HXCGUI text = XListBox_GetTemplateObject(self, item->index, 0);
-      if (XC_IsHXCGUI(text, XC_SHAPE_TEXT)) XShapeText_SetTextColor(text, kStackTextColour, 255);
-    });
-    return 0;
-  });
+  pane_kit::setUpListBox(list, "LibsListBoxItem.xml");
+  pane_kit::onEvent(list, XE_LISTBOX_SELECT, &onStackRowSelected);
+  pane_kit::colourListBoxText(list, kStackTextColour);
 }
 
 constexpr MirrorBinding kStackMirrors[] = {{HostMirror::kCallStack, &onCallStackMessage},
@@ -108,57 +89,53 @@ constexpr MirrorBinding kStackMirrors[] = {{HostMirror::kCallStack, &onCallStack
 const Part kStackPanePart{.name = "breakpoint and stack pane", .build = &buildStackPane, .mirrors = kStackMirrors};
 
 void buildStackPane() {
-  gStackList = 0;
+  gStackList.forget();
   if (!loadPaneView(kPaneStack, "StackFrameView.xml")) return;
   const HELE target = pane(kPaneStack);
   setUpLayoutAreas();
-  const HXCGUI list = XC_GetObjectByName(toX(u"stackListBox").c_str());
-  if (isStackList(list)) {
-    gStackList = list;
-    setUpStackList(list);
-  }
-  setUpVariablesList(XC_GetObjectByName(toX(u"stackList").c_str()));
+  if (gStackList.adopt(XC_GetObjectByName(L"stackListBox"))) setUpStackList(gStackList);
+  setUpVariablesList(XC_GetObjectByName(L"stackList"));
   XEle_AdjustLayout(target);
 }
 
 void mirrorStackInsert(std::string_view text, HTREEITEM item) {
-  if (!isStackList(gStackList)) return;
+  if (!gStackList.live()) return;
   const int row = XListBox_AddItemImage(gStackList, disabledMarker());
   if (row < 0) return;
-  XListBox_SetItemText(gStackList, row, 1, gbkToX(text).c_str());
+  XListBox_SetItemText(gStackList, row, 1, gbkToUtf16<XChar>(text).c_str());
   XListBox_SetItemText(
       gStackList, row, kHandleValue,
-      toX(panes::stackRowHandleText(static_cast<uint32_t>(reinterpret_cast<uintptr_t>(item)))).c_str());
+      utf16Copy<XChar>(panes::stackRowHandleText(static_cast<uint32_t>(reinterpret_cast<uintptr_t>(item)))).c_str());
   // Row 0 is the level the program stopped in; the others carry the plain marker.
   setMarker(row, row == 0 ? enabledMarker() : disabledMarker());
   XEle_RedrawEle(gStackList, false);
 }
 
 void mirrorStackClear() {
-  if (!isStackList(gStackList) || XListBox_GetCount(gStackList) < 1) return;
+  if (!gStackList.live() || XListBox_GetCount(gStackList) < 1) return;
   XListBox_DeleteItemAll(gStackList);
   XEle_RedrawEle(gStackList, false);
 }
 
 void onStackRowSelected(int row) {
-  if (!isStackList(gStackList) || row < 0 || row >= XListBox_GetCount(gStackList)) return;
+  if (!gStackList.live() || row < 0 || row >= XListBox_GetCount(gStackList)) return;
   setMarker(row, enabledMarker());
   for (int other = 0; other < XListBox_GetCount(gStackList); ++other)
     if (other != row) setMarker(other, disabledMarker());
   const HostWindows& windows = hostWindows();
-  const auto handle = panes::stackRowHandle(panes::fromX(XListBox_GetItemText(gStackList, row, kHandleValue)));
+  const auto handle = panes::stackRowHandle(utf16Copy<char16_t>(XListBox_GetItemText(gStackList, row, kHandleValue)));
   if (handle) openHostStackItem(windows.bottomPanelItem1224(), *handle);
   moveHostStackLevel(windows.bottomPanelItem1167(), row);
-  if (!isStackList(gStackList)) return;
+  if (!gStackList.live()) return;
   XListBox_RefreshData(gStackList);
   XEle_RedrawEle(gStackList, false);
 }
 
-HELE stackListBox() { return isStackList(gStackList) ? gStackList : 0; }
+HELE stackListBox() { return gStackList.get(); }
 
 HIMAGE stackRowMarker(int row) {
-  if (!isStackList(gStackList)) return 0;
-  return XListBox_GetItemImageEx(gStackList, row, toX(u"icon").c_str());
+  if (!gStackList.live()) return 0;
+  return XListBox_GetItemImageEx(gStackList, row, L"icon");
 }
 
 }  // namespace tovalux

@@ -6,13 +6,13 @@
 #include <string>
 
 #include "base/gbk.h"
-#include "base/guard.h"
 #include "host/host_paths.h"
 #include "host/host_tree.h"
 #include "host/host_windows.h"
 #include "host/subclasses.h"
 #include "panes/module_manager_file.h"
 #include "panes/toolbox_rules.h"
+#include "shell/pane_kit.h"
 #include "shell/part.h"
 #include "shell/shell.h"
 #include "toolkit/xcgui_views.h"
@@ -24,7 +24,7 @@ using toolbox::IconIndex;
 using toolbox::ToolItems;
 
 struct State {
-  HELE list = 0;
+  pane_kit::PaneElement<XC_LISTVIEW> list;
   std::map<HWND, int> buttons;  // host group button -> group index
   int currentGroup = 0;
   ToolItems items;
@@ -39,12 +39,7 @@ State& state() {
   return s;
 }
 
-XString toX(std::string_view gbk) {
-  const std::u16string wide = gbkToUtf16(gbk);
-  return XString(wide.begin(), wide.end());
-}
-
-bool listLive() { return XC_IsHXCGUI(state().list, XC_LISTVIEW); }
+bool listLive() { return state().list.live(); }
 
 void readIcons() {
   State& s = state();
@@ -61,7 +56,8 @@ HIMAGE iconImage(const std::string& component) {
   if (file.empty()) return 0;
   const auto found = s.images.find(file);
   if (found != s.images.end() && XC_IsHXCGUI(found->second, XC_IMAGE)) return found->second;
-  const HIMAGE image = XImage_LoadFile(toX(hostPath("lib\\Tovalux\\Control\\DarkIcons\\" + file)).c_str());
+  const HIMAGE image =
+      XImage_LoadFile(gbkToUtf16<XChar>(hostPath("lib\\Tovalux\\Control\\DarkIcons\\" + file)).c_str());
   if (image) s.images[file] = image;
   return image;
 }
@@ -84,10 +80,10 @@ void mirrorInsert(const HostMessage& message) {
   const HIMAGE image = iconImage(text);
   int index = placed.index;
   if (!placed.replaces || placed.index >= XListView_Item_GetCount(s.list, placed.group))
-    index = XListView_Item_AddItemText(s.list, placed.group, toX("").c_str());
+    index = XListView_Item_AddItemText(s.list, placed.group, L"");
   if (index < 0) return;
   XListView_Item_SetImage(s.list, placed.group, index, 0, image);
-  XListView_Item_SetText(s.list, placed.group, index, 1, toX(text).c_str());
+  XListView_Item_SetText(s.list, placed.group, index, 1, gbkToUtf16<XChar>(text).c_str());
   XListView_RefreshData(s.list);
 }
 
@@ -122,15 +118,15 @@ void groupText(HWND button, const std::string& text) {
   const auto mapped = s.buttons.find(button);
   if (mapped != s.buttons.end()) {
     // A button renamed: its group follows, no second group.
-    XListView_Group_SetText(s.list, mapped->second, 0, toX(text).c_str());
-    XListView_Group_SetText(s.list, mapped->second, 1, toX(description).c_str());
+    XListView_Group_SetText(s.list, mapped->second, 0, gbkToUtf16<XChar>(text).c_str());
+    XListView_Group_SetText(s.list, mapped->second, 1, gbkToUtf16<XChar>(description).c_str());
     XListView_RefreshData(s.list);
     return;
   }
   if (description.empty()) return;
-  const int group = XListView_Group_AddItemText(s.list, toX(text).c_str());
+  const int group = XListView_Group_AddItemText(s.list, gbkToUtf16<XChar>(text).c_str());
   if (group < 0) return;
-  XListView_Group_SetText(s.list, group, 1, toX(description).c_str());
+  XListView_Group_SetText(s.list, group, 1, gbkToUtf16<XChar>(description).c_str());
   s.buttons[button] = group;
   XListView_ExpandGroup(s.list, group, group == s.currentGroup);
   XListView_RefreshData(s.list);
@@ -202,31 +198,23 @@ void onToolGroupExpanded(int group) { clickGroupButton(group); }
 
 void buildToolboxPane() {
   State& s = state();
-  s.list = 0;
+  s.list.forget();
   if (!loadPaneView(kPaneToolbox, "ControlBoxView.xml")) return;
   const HELE target = pane(kPaneToolbox);
-  const HXCGUI list = XC_GetObjectByName(toX("ControlListView").c_str());
-  if (!XC_IsHXCGUI(list, XC_LISTVIEW)) return;
-  s.list = static_cast<HELE>(list);
-  XListView_SetItemTemplateXML(s.list, toX("lib\\Tovalux\\Dark\\ControlListViewItem.xml").c_str());
+  if (!s.list.adopt(XC_GetObjectByName(L"ControlListView"))) return;
+  XListView_SetItemTemplateXML(s.list, pane_kit::themeFile("ControlListViewItem.xml").c_str());
   XListView_EnableMultiSel(s.list, false);
   XListView_SetItemSize(s.list, 120, 26);
   XListView_CreateAdapter(s.list);
   applyScrollViewLook(s.list);
-  XEle_RegEventC(s.list, XE_LISTVIEW_SELECT, [](int group, int item, bool*) {
-    guarded(GuardSite::kToolkit, [&] { onToolSelected(group, item); });
-    return 0;
-  });
-  XEle_RegEventC(s.list, XE_LISTVIEW_EXPAND, [](int group, int expanded, bool*) {
-    guarded(GuardSite::kToolkit, [&] {
-      if (expanded) onToolGroupExpanded(group);
-    });
-    return 0;
+  pane_kit::onEvent(s.list, XE_LISTVIEW_SELECT, &onToolSelected);
+  pane_kit::onEvent(s.list, XE_LISTVIEW_EXPAND, [](int group, int expanded) {
+    if (expanded) onToolGroupExpanded(group);
   });
   XEle_AdjustLayout(target);
 }
 
-HELE toolboxList() { return listLive() ? state().list : 0; }
+HELE toolboxList() { return state().list.get(); }
 int toolboxCurrentGroup() { return state().currentGroup; }
 int toolboxIconReads() { return state().iconReads; }
 

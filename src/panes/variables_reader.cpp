@@ -5,23 +5,20 @@
 #include <string>
 #include <vector>
 
-#include "base/guard.h"
+#include "base/gbk.h"
 #include "base/workers.h"
 #include "host/host_text.h"
 #include "host/host_tree.h"
 #include "host/host_windows.h"
 #include "host/ui_jobs.h"
-#include "panes/stack_pane_text.h"
 #include "panes/variables_reader_rules.h"
 #include "settings/settings.h"
+#include "shell/pane_kit.h"
 #include "shell/shell.h"
 #include "toolkit/xcgui_views.h"
 
 namespace tovalux {
 namespace {
-
-using panes::gbkToX;
-using panes::toX;
 
 constexpr XColor kCellTextColour = XRGB(240, 240, 240);
 constexpr XColor kHeadingTextColour = XRGB(255, 255, 255);
@@ -31,14 +28,12 @@ constexpr int kStrikeOut = 8;
 // A tree larger than this is not a variables page; the walk stops there.
 constexpr size_t kMostItems = 100000;
 
-HELE gList = 0;          // UI thread
-HFONTX gStrikeFont = 0;  // UI thread: made once, again only when its handle died
+pane_kit::PaneElement<XC_LIST> gList;  // UI thread
+HFONTX gStrikeFont = 0;                // UI thread: made once, again only when its handle died
 
 std::atomic<bool> gBusy{false};
 std::atomic<uint32_t> gGeneration{0};
 std::atomic<uint32_t> gThreads{0}, gWalks{0}, gRestarts{0}, gCompleted{0}, gStrikeFonts{0};
-
-bool isVariablesList(HELE list) { return XC_IsHXCGUI(list, XC_LIST); }
 
 void redrawList() {
   XList_RefreshData(gList);
@@ -46,14 +41,14 @@ void redrawList() {
 }
 
 void clearRows() {
-  if (!isVariablesList(gList)) return;
+  if (!gList.live()) return;
   XList_DeleteItemAll(gList);
   redrawList();
 }
 
 HFONTX strikeFont() {
   if (XC_IsHXCGUI(gStrikeFont, XC_FONT)) return gStrikeFont;
-  gStrikeFont = XFont_Create2(gbkToX(fontNameSetting()).c_str(), fontSizeSetting(), kStrikeOut);
+  gStrikeFont = XFont_Create2(gbkToUtf16<XChar>(fontNameSetting()).c_str(), fontSizeSetting(), kStrikeOut);
   if (gStrikeFont != 0) ++gStrikeFonts;
   return gStrikeFont;
 }
@@ -63,11 +58,11 @@ void onVariableItemStyled(HELE list, const XListItemRecord& item) {
   for (int column = 0; column < kColumns; ++column) {
     const HXCGUI text = XList_GetTemplateObject(list, item.index, column, column + 1);
     if (!XC_IsHXCGUI(text, XC_SHAPE_TEXT)) continue;
-    if (panes::isUnsupportedValueText(panes::fromX(XShapeText_GetText(text)))) unsupported = true;
+    if (panes::isUnsupportedValueText(utf16Copy<char16_t>(XShapeText_GetText(text)))) unsupported = true;
     if (darkTheme()) XShapeText_SetTextColor(text, kCellTextColour, 250);
   }
   const HXCGUI first = XList_GetTemplateObject(list, item.index, 0, 1);
-  if (XC_IsHXCGUI(first, XC_SHAPE_TEXT) && panes::isVariableCategory(panes::fromX(XShapeText_GetText(first))))
+  if (XC_IsHXCGUI(first, XC_SHAPE_TEXT) && panes::isVariableCategory(utf16Copy<char16_t>(XShapeText_GetText(first))))
     XShapeText_SetTextColor(first, kHeadingTextColour, 255);
   if (!unsupported) return;
   const HXCGUI value = XList_GetTemplateObject(list, item.index, 1, 2);
@@ -76,7 +71,7 @@ void onVariableItemStyled(HELE list, const XListItemRecord& item) {
 
 void onVariableItemDrawn(HELE list, HDRAW draw, const XListItemRecord& item) {
   if (item.state != item_state_normal) return;
-  if (!panes::isVariableCategory(panes::fromX(XList_GetItemText(list, item.index, 0)))) return;
+  if (!panes::isVariableCategory(utf16Copy<char16_t>(XList_GetItemText(list, item.index, 0)))) return;
   XDraw_FillRectColor(draw, &item.rect, kHeadingBand, 255);
 }
 
@@ -198,42 +193,26 @@ void startReaderWhenIdle() {
 }  // namespace
 
 void setUpVariablesList(HXCGUI list) {
-  gList = 0;
-  if (!isVariablesList(list)) return;
-  gList = list;
-  XList_SetHeaderHeight(list, 20);
-  XList_EnableMultiSel(list, false);
-  XList_SetItemHeightDefault(list, 18, 18);
-  XList_SetItemTemplateXML(list, toX(u"lib\\Tovalux\\Dark\\ListItem.xml").c_str());
-  XList_CreateAdapterHeader(list);
-  XList_CreateAdapter(list);
-  XList_AddColumnText(list, 220, toX(u"name1").c_str(), toX(u"名称").c_str());
-  XList_AddColumnText(list, 260, toX(u"name2").c_str(), toX(u"值").c_str());
-  XList_AddColumnText(list, 180, toX(u"name3").c_str(), toX(u"类型").c_str());
-  applyScrollViewLook(list);
-  XEle_RegEventC1(list, XE_LIST_TEMP_CREATE_END, [](HELE self, XListItemRecord* item, bool*) {
-    guarded(GuardSite::kToolkit, [&] {
-      if (item != nullptr) onVariableItemStyled(self, *item);
-    });
-    return 0;
+  if (!gList.adopt(list)) return;
+  static constexpr pane_kit::ListColumn kShownColumns[] = {{220, L"名称"}, {260, L"值"}, {180, L"类型"}};
+  pane_kit::setUpList(gList, kShownColumns);
+  pane_kit::onEventWithSelf(gList, XE_LIST_TEMP_CREATE_END, [](HELE self, XListItemRecord* item) {
+    if (item != nullptr) onVariableItemStyled(self, *item);
   });
-  XEle_RegEventC1(list, XE_LIST_DRAWITEM, [](HELE self, HDRAW draw, XListItemRecord* item, bool*) {
-    guarded(GuardSite::kToolkit, [&] {
-      if (item != nullptr) onVariableItemDrawn(self, draw, *item);
-    });
-    return 0;
+  pane_kit::onEventWithSelf(gList, XE_LIST_DRAWITEM, [](HELE self, HDRAW draw, XListItemRecord* item) {
+    if (item != nullptr) onVariableItemDrawn(self, draw, *item);
   });
 }
 
 void onVariablesMessage(const HostMessage& message) {
-  if (!isVariablesList(gList)) return;  // the pane has no variables list
+  if (!gList.live()) return;  // the pane has no variables list
   if (message.message == TVM_DELETEITEM) {
     // Any delete may kill an item a walk holds.
     ++gGeneration;
     mirrorVariablesClear(message.lParam);
   } else if (message.message == TVM_INSERTITEMA) {
     ++gGeneration;
-    if (isVariablesList(gList)) startReaderWhenIdle();
+    if (gList.live()) startReaderWhenIdle();
   }
 }
 
@@ -243,24 +222,24 @@ void mirrorVariablesClear(LPARAM item) {
 }
 
 void addVariableHeading(std::u16string_view text) {
-  if (!isVariablesList(gList)) return;
-  XList_AddItemText(gList, toX(text).c_str());
+  if (!gList.live()) return;
+  XList_AddItemText(gList, utf16Copy<XChar>(text).c_str());
   XEle_RedrawEle(gList, false);
 }
 
 void addVariableRow(std::u16string_view joined) {
-  if (!isVariablesList(gList)) return;
+  if (!gList.live()) return;
   const auto row = panes::variableRow(joined);
   if (!row) return;
-  const int index = XList_AddItemText(gList, toX(row->name).c_str());
+  const int index = XList_AddItemText(gList, utf16Copy<XChar>(row->name).c_str());
   if (index < 0) return;
-  XList_SetItemText(gList, index, 1, toX(row->value).c_str());
-  XList_SetItemText(gList, index, 2, toX(row->type).c_str());
+  XList_SetItemText(gList, index, 1, utf16Copy<XChar>(row->value).c_str());
+  XList_SetItemText(gList, index, 2, utf16Copy<XChar>(row->type).c_str());
   XList_RefreshItem(gList, index);
   XEle_RedrawEle(gList, false);
 }
 
-HELE variablesList() { return isVariablesList(gList) ? gList : 0; }
+HELE variablesList() { return gList.get(); }
 
 VariablesReaderStats variablesReaderStats() {
   return {gThreads.load(), gWalks.load(), gRestarts.load(), gCompleted.load(), gStrikeFonts.load(), gGeneration.load()};

@@ -2,11 +2,13 @@
 
 #include <commctrl.h>
 
-#include "base/guard.h"
+#include <iterator>
+
+#include "base/gbk.h"
 #include "host/host_protocol.h"
 #include "host/host_windows.h"
-#include "panes/stack_pane_text.h"
 #include "panes/watch_pane_rules.h"
+#include "shell/pane_kit.h"
 #include "shell/part.h"
 #include "shell/shell.h"
 #include "shell/toolbar_builder.h"
@@ -15,16 +17,15 @@
 namespace tovalux {
 namespace {
 
-using panes::gbkToX;
-using panes::toX;
-
 constexpr XColor kCellTextColour = XRGB(240, 240, 240);
 constexpr uint32_t kWatchFunction = 0x05010005;
 
-HELE gList = 0;
+pane_kit::PaneElement<XC_LIST> gList;
 HELE gToolBar = 0;
 
-bool isWatchList(HELE list) { return XC_IsHXCGUI(list, XC_LIST); }
+constexpr pane_kit::ListColumn kColumns[] = {
+    {200, L"表达式/变量"}, {120, L"起始监视位置"}, {120, L"数据类型"}, {400, L"值"}};
+static_assert(static_cast<int>(std::size(kColumns)) == panes::kWatchColumns);
 
 void redraw() { XEle_RedrawEle(gList, false); }
 
@@ -54,12 +55,11 @@ void styleRow(HELE list, const XListItemRecord& item) {
 
 void buildToolBar() {
   ToolBarBuilder bar;
-  if (!bar.attach(XC_GetObjectByName(toX(u"variableToolBar").c_str()))) return;
+  if (!bar.attach(XC_GetObjectByName(L"variableToolBar"))) return;
   gToolBar = bar.toolBar();
-  bar.addButton("添加变量", XRes_GetImage(toX(u"AddWatch_16x.png").c_str()), 0, false, [](HELE) { onAddWatch(); });
+  bar.addButton("添加变量", XRes_GetImage(L"AddWatch_16x.png"), 0, false, [](HELE) { onAddWatch(); });
   bar.addSeparator();
-  bar.addButton("删除选择", XRes_GetImage(toX(u"DeleteWatch_16x.png").c_str()), 0, false,
-                [](HELE) { onDeleteWatch(); });
+  bar.addButton("删除选择", XRes_GetImage(L"DeleteWatch_16x.png"), 0, false, [](HELE) { onDeleteWatch(); });
 }
 
 constexpr MirrorBinding kWatchMirrors[] = {{HostMirror::kWatchList, &onWatchListMessage}};
@@ -69,28 +69,14 @@ constexpr MirrorBinding kWatchMirrors[] = {{HostMirror::kWatchList, &onWatchList
 const Part kWatchPanePart{.name = "watch pane", .build = &buildWatchPane, .mirrors = kWatchMirrors};
 
 void buildWatchPane() {
-  gList = gToolBar = 0;
+  gList.forget();
+  gToolBar = 0;
   if (!loadPaneView(kPaneWatch, "WatchVariableView.xml")) return;
   const HELE target = pane(kPaneWatch);
-  const HXCGUI list = XC_GetObjectByName(toX(u"variableList").c_str());
-  if (isWatchList(list)) {
-    gList = list;
-    XList_SetItemTemplateXML(list, toX(u"lib\\Tovalux\\Dark\\ListItem.xml").c_str());
-    XList_SetHeaderHeight(list, 20);
-    XList_EnableMultiSel(list, false);
-    XList_SetItemHeightDefault(list, 18, 18);
-    XList_CreateAdapterHeader(list);
-    XList_CreateAdapter(list);
-    applyScrollViewLook(list);
-    XList_AddColumnText(list, 200, toX(u"name1").c_str(), toX(u"表达式/变量").c_str());
-    XList_AddColumnText(list, 120, toX(u"name2").c_str(), toX(u"起始监视位置").c_str());
-    XList_AddColumnText(list, 120, toX(u"name3").c_str(), toX(u"数据类型").c_str());
-    XList_AddColumnText(list, 400, toX(u"name4").c_str(), toX(u"值").c_str());
-    XEle_RegEventC1(list, XE_LIST_TEMP_CREATE_END, [](HELE self, XListItemRecord* item, bool*) {
-      guarded(GuardSite::kToolkit, [&] {
-        if (item != nullptr) styleRow(self, *item);
-      });
-      return 0;
+  if (gList.adopt(XC_GetObjectByName(L"variableList"))) {
+    pane_kit::setUpList(gList, kColumns);
+    pane_kit::onEventWithSelf(gList, XE_LIST_TEMP_CREATE_END, [](HELE self, XListItemRecord* item) {
+      if (item != nullptr) styleRow(self, *item);
     });
   }
   buildToolBar();
@@ -98,12 +84,12 @@ void buildWatchPane() {
 }
 
 void onWatchListMessage(const HostMessage& message) {
-  if (!isWatchList(gList)) return;
+  if (!gList.live()) return;
   switch (message.message) {
     case LVM_INSERTITEMA: {
       // The host's row exists whatever its text: an insert without one keeps the rows aligned.
       const bool text = (message.listItem.mask & LVIF_TEXT) != 0 && message.hasText;
-      const int row = insertRow(message.listItem.item, text ? gbkToX(message.text) : XString());
+      const int row = insertRow(message.listItem.item, text ? gbkToUtf16<XChar>(message.text) : XString());
       if (row >= 0) XList_RefreshItem(gList, row);
       redraw();
       return;
@@ -113,7 +99,7 @@ void onWatchListMessage(const HostMessage& message) {
       if (!panes::watchSetApplies(message.listItem.mask, message.hasText, row, message.listItem.subItem,
                                   XList_GetCount(gList)))
         return;
-      XList_SetItemText(gList, row, message.listItem.subItem, gbkToX(message.text).c_str());
+      XList_SetItemText(gList, row, message.listItem.subItem, gbkToUtf16<XChar>(message.text).c_str());
       XList_RefreshItem(gList, row);
       redraw();
       return;
@@ -138,7 +124,7 @@ void onWatchListMessage(const HostMessage& message) {
 void onAddWatch() { runIdeFunction(kWatchFunction); }
 
 void onDeleteWatch() {
-  if (!isWatchList(gList)) return;
+  if (!gList.live()) return;
   const int row = XList_GetSelectItem(gList);
   if (row < 0) return;
   HWND host = hostWindows().bottomPanelItem1187();
@@ -154,7 +140,7 @@ void onDeleteWatch() {
   SendMessageA(host, WM_KEYDOWN, VK_DELETE, 0);
 }
 
-HELE watchList() { return isWatchList(gList) ? gList : 0; }
+HELE watchList() { return gList.get(); }
 HELE watchToolBar() { return XC_IsHXCGUI(gToolBar, XC_TOOLBAR) ? gToolBar : 0; }
 
 }  // namespace tovalux

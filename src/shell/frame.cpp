@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <atomic>
 
+#include "base/gbk.h"
 #include "host/host_protocol.h"
 #include "host/host_windows.h"
 #include "host/shell_state.h"
@@ -25,10 +26,7 @@ FrameParts& parts() {
   return instance;
 }
 
-XString wide(std::string_view gbk) { return XC_AnsiToUnicode(std::string(gbk).c_str()); }
-std::string narrow(const XString& text) { return XC_wtoa(text.c_str()); }
-XString themeFile(std::string_view name) { return wide("lib\\Tovalux\\Dark\\" + std::string(name)); }
-HXCGUI named(const char* name) { return XC_GetObjectByName(wide(name).c_str()); }
+HXCGUI named(const char* name) { return XC_GetObjectByName(gbkToUtf16<XChar>(name).c_str()); }
 
 bool isEdge(HXCGUI element) {
   const FrameParts& p = parts();
@@ -204,8 +202,8 @@ bool createFrame() {
 
   const WindowSize stored = windowSizeSetting();
   const shell_rules::Size size = shell_rules::frameSizeFromSettings(stored.width, stored.height, virtualScreen());
-  p.frame = XFrameWnd_CreateEx(0, L"Tovalux", wide(kFrameTitle).c_str(), 0, 0, 0, size.width, size.height, nullptr,
-                               kWindowStyleFrame);
+  p.frame = XFrameWnd_CreateEx(0, L"Tovalux", gbkToUtf16<XChar>(kFrameTitle).c_str(), 0, 0, 0, size.width, size.height,
+                               nullptr, kWindowStyleFrame);
   if (!XC_IsHWINDOW(p.frame)) return false;
   gFrameWindow.store(XWnd_GetHWND(p.frame), std::memory_order_release);
   XWnd_SetMinimumSize(p.frame, shell_rules::kMinimumFrameSize, shell_rules::kMinimumFrameSize);
@@ -227,7 +225,7 @@ bool createFrame() {
 
   HXCGUI userType = named("userType");
   if (XC_IsHXCGUI(userType, XC_BUTTON))
-    XBtn_SetText(userType, wide(isElevated() ? kAdministrator : kNotAdministrator).c_str());
+    XBtn_SetText(userType, gbkToUtf16<XChar>(isElevated() ? kAdministrator : kNotAdministrator).c_str());
 
   p.left = XC_LoadLayout(themeFile("LayoutWindowLeft.xml").c_str(), p.frame);
   p.right = XC_LoadLayout(themeFile("LayoutWindowRight.xml").c_str(), p.frame);

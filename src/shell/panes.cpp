@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "base/gbk.h"
 #include "host/subclasses.h"
 #include "shell/descriptors.h"
 #include "shell/shell_internal.h"
@@ -51,7 +52,7 @@ void styleFloatingWindow(HWINDOW window, HELE pane) {
   XWnd_SetMinimumSize(window, 200, 200);
   XWnd_SetLayoutSize(window, 1, 24, 1, 1);
   const XString title = XPane_GetTitle(pane);
-  const bool disassembly = narrow(title) == shell_rules::kDisassemblyPaneTitle;
+  const bool disassembly = utf16ToGbk(title) == shell_rules::kDisassemblyPaneTitle;
   setBackground(window, disassembly ? descriptor::kFloatingDisassemblyWindow : descriptor::kFloatingPaneWindow);
   HELE caption = XLayout_Create(0, 0, 100, 24, window);
   XEle_SetLayoutWidth(caption, layout_size_fill, 0);
@@ -86,7 +87,7 @@ void buildPaneTable() {
   FrameParts& p = parts();
   for (int i = 0; i < shell_rules::kPaneCount; ++i) {
     const shell_rules::PaneLayout& layout = kPanes[i];
-    HELE created = XPane_Create(wide(layout.title).c_str(), layout.width, layout.height, p.frame);
+    HELE created = XPane_Create(gbkToUtf16<XChar>(layout.title).c_str(), layout.width, layout.height, p.frame);
     p.panes[i] = created;
     if (!XC_IsHELE(created)) continue;
     XEle_SetID(created, layout.elementId);
@@ -153,7 +154,7 @@ void activatePaneByTitle(std::string_view title) {
     const int buttons = XEle_GetChildCount(bar);
     for (int b = 0; b < buttons; ++b) {
       HXCGUI button = XEle_GetChildByIndex(bar, b);
-      if (!XC_IsHXCGUI(button, XC_BUTTON) || narrow(XBtn_GetText(button)) != title) continue;
+      if (!XC_IsHXCGUI(button, XC_BUTTON) || utf16ToGbk(XBtn_GetText(button)) != title) continue;
       XEle_SendEvent(button, XE_BNCLICK);
       HELE bound = XBtn_GetBindEle(button);
       if (XC_IsHXCGUI(bound, XC_PANE) && !XPane_IsShowPane(bound)) {

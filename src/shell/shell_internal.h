@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "shell/layout_rules.h"
+#include "shell/pane_kit.h"
 #include "shell/shell.h"
 #include "shell/shell_rules.h"
 #include "toolkit/win32/xcgui_win32.h"
@@ -25,11 +26,8 @@ struct FrameParts {
 };
 FrameParts& parts();
 
-// GBK in, toolkit text out.
-XString wide(std::string_view gbk);
-std::string narrow(const XString& text);
 // "lib\Tovalux\Dark\<name>" as the toolkit takes it (relative to the current directory).
-XString themeFile(std::string_view name);
+using pane_kit::themeFile;
 HXCGUI named(const char* name);
 
 bool isEdge(HXCGUI element);

@@ -4,6 +4,7 @@
 
 #include <unordered_set>
 
+#include "base/gbk.h"
 #include "shell/descriptors.h"
 #include "shell/part.h"
 #include "shell/shell_internal.h"
@@ -68,7 +69,7 @@ void registerPaneTextColours() {
 void setBackground(HXCGUI element, std::string_view descriptor) {
   const HBKM manager = XC_IsHWINDOW(element) ? XWnd_GetBkManager(element) : XEle_GetBkManager(element);
   if (manager == 0) return;
-  XBkM_SetBkInfo(manager, wide(descriptor).c_str());
+  XBkM_SetBkInfo(manager, gbkToUtf16<XChar>(descriptor).c_str());
 }
 
 void setBackgroundAndRedraw(HXCGUI element, std::string_view descriptor) {

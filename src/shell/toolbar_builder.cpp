@@ -1,5 +1,6 @@
 #include "shell/toolbar_builder.h"
 
+#include "base/gbk.h"
 #include "base/guard.h"
 #include "shell/descriptors.h"
 
@@ -11,7 +12,7 @@ constexpr int kSeparatorWidth = 2;
 constexpr int kSeparatorHeight = 21;
 
 void setDescriptor(HXCGUI element, std::string_view descriptor) {
-  XBkM_SetBkInfo(XEle_GetBkManager(element), XC_AnsiToUnicode(std::string(descriptor).c_str()).c_str());
+  XBkM_SetBkInfo(XEle_GetBkManager(element), gbkToUtf16<XChar>(descriptor).c_str());
 }
 
 }  // namespace
@@ -25,10 +26,10 @@ bool ToolBarBuilder::attached() const { return XC_IsHXCGUI(bar_, XC_TOOLBAR); }
 
 HELE ToolBarBuilder::addButton(std::string_view tooltip, HIMAGE image, HIMAGE disabledImage, bool useDisabledImage) {
   if (!attached()) return 0;
-  HELE button = XBtn_Create(0, 0, kButtonSize, kButtonSize, XC_AnsiToUnicode("").c_str(), bar_);
+  HELE button = XBtn_Create(0, 0, kButtonSize, kButtonSize, L"", bar_);
   if (button == 0) return 0;
   if (image != 0) XBtn_SetIcon(button, image);
-  XEle_SetToolTip(button, XC_AnsiToUnicode(std::string(tooltip).c_str()).c_str());
+  XEle_SetToolTip(button, gbkToUtf16<XChar>(tooltip).c_str());
   setDescriptor(button, descriptor::kToolBarButton);
   if (useDisabledImage && disabledImage != 0) XBtn_SetIconDisable(button, disabledImage);
   XToolBar_InsertEle(bar_, button, -1);
@@ -80,7 +81,7 @@ std::string themeImagePath(std::string_view folder, std::string_view file) {
 
 HIMAGE loadThemeImage(std::string_view folder, std::string_view file) {
   if (file.empty()) return 0;
-  return XImage_LoadFile(XC_AnsiToUnicode(themeImagePath(folder, file).c_str()).c_str(), false);
+  return XImage_LoadFile(gbkToUtf16<XChar>(themeImagePath(folder, file)).c_str(), false);
 }
 
 HIMAGE loadToolIcon(std::string_view file) { return loadThemeImage("wintools", file); }

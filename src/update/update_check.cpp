@@ -45,11 +45,6 @@ std::string requestAddress() {
   return gAddressOverride.empty() ? update::updateAddress() : gAddressOverride;
 }
 
-std::wstring wideOf(const std::string& gbk) {
-  const std::u16string text = gbkToUtf16(gbk);
-  return std::wstring(text.begin(), text.end());
-}
-
 // One request in flight, shared by the worker and WinHTTP's callback thread. The request runs
 // asynchronously so that the worker waits on its own terms: on the step's completion, on the
 // shut-down's stop request or on the deadline, whichever comes first. A stop closes the handles
@@ -213,7 +208,7 @@ class Request {
 
 std::optional<std::string> fetchAnswer() {
   Request request;
-  return request.get(wideOf(requestAddress()));
+  return request.get(gbkToUtf16<wchar_t>(requestAddress()));
 }
 
 void placeTip(HWINDOW tip) {
@@ -247,21 +242,21 @@ void showUpdateTip(const std::string& title, const std::string& description, con
   if (!shellExists()) return;
   if (XC_IsHWINDOW(gTipWindow)) XWnd_CloseWindow(gTipWindow);
   gTipWindow = 0;
-  HXCGUI loaded = XC_LoadLayout(XC_AnsiToUnicode(kTipLayout).c_str(), shellFrame());
+  HXCGUI loaded = XC_LoadLayout(gbkToUtf16<XChar>(kTipLayout).c_str(), shellFrame());
   if (!XC_IsHWINDOW(loaded)) return;
   HWINDOW tip = static_cast<HWINDOW>(loaded);
   gTipWindow = tip;
   XWnd_EnableDragWindow(tip, false);
   XWnd_EnableDragCaption(tip, false);
-  const XString face = XC_AnsiToUnicode(fontNameSetting().c_str());
+  const XString face = gbkToUtf16<XChar>(fontNameSetting());
   if (HXCGUI heading = XC_GetObjectByID(tip, 1); XC_GetObjectType(heading) == XC_SHAPE_TEXT) {
     XShapeText_SetFont(static_cast<HSHAPE>(heading), XFont_Create2(face.c_str(), 9, font_style_bold));
-    XShapeText_SetText(static_cast<HSHAPE>(heading), XC_AnsiToUnicode(title.c_str()).c_str());
+    XShapeText_SetText(static_cast<HSHAPE>(heading), gbkToUtf16<XChar>(title).c_str());
   }
   if (HXCGUI text = XC_GetObjectByID(tip, 2); XC_GetObjectType(text) == XC_SHAPE_TEXT) {
     XShapeText_SetFont(static_cast<HSHAPE>(text), XFont_Create2(face.c_str(), 9, font_style_regular));
     // The server's text is shown as plain text: no control characters, at most a few lines' worth.
-    XShapeText_SetText(static_cast<HSHAPE>(text), XC_AnsiToUnicode(update::tipText(description).c_str()).c_str());
+    XShapeText_SetText(static_cast<HSHAPE>(text), gbkToUtf16<XChar>(update::tipText(description)).c_str());
   }
   if (HXCGUI button = XC_GetObjectByID(tip, 3); XC_GetObjectType(button) == XC_BUTTON) {
     // The address comes from the network: only a web page is ever opened, never a file, a

@@ -8,6 +8,7 @@
 #include <mutex>
 #include <unordered_map>
 
+#include "base/gbk.h"
 #include "base/os_info.h"
 #include "hooks/host/hook_rules.h"
 #include "hooks/host/hooks_internal.h"
@@ -48,16 +49,15 @@ void makeStrip(HWND popup, const Rect32& place) {
   const HELE layout = XLayout_Create(0, 0, place.right, place.bottom, strip);
   XEle_SetLayoutWidth(layout, layout_size_fill, 0);
   XEle_SetLayoutHeight(layout, layout_size_fill, 0);
-  XBkM_SetBkInfo(XEle_GetBkManager(layout),
-                 XC_AnsiToUnicode(std::string(descriptor::kCompletionStrip).c_str()).c_str());
+  XBkM_SetBkInfo(XEle_GetBkManager(layout), gbkToUtf16<XChar>(descriptor::kCompletionStrip).c_str());
   XLayout_SetSpace(layout, 4);
   XEle_SetPadding(layout, 4, 0, 0, 0);
   XLayout_SetAlignV(layout, align_center_v);
-  const XString buttonLook = XC_AnsiToUnicode(std::string(descriptor::kCompletionStripButton).c_str());
+  const XString buttonLook = gbkToUtf16<XChar>(descriptor::kCompletionStripButton);
   for (std::string_view icon : kCompletionIcons) {
     const HELE button = XBtn_Create(0, 0, kCompletionStripButton, kCompletionStripButton, L"", layout);
     XBkM_SetBkInfo(XEle_GetBkManager(button), buttonLook.c_str());
-    XBtn_SetIcon(button, XRes_GetImage(XC_AnsiToUnicode(std::string(icon).c_str()).c_str()));
+    XBtn_SetIcon(button, XRes_GetImage(gbkToUtf16<XChar>(icon).c_str()));
   }
   XWnd_AdjustLayout(strip);
   XWnd_ShowWindow(strip, SW_SHOW);

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "base/diagnostics.h"
+#include "base/gbk.h"
 #include "base/last_error.h"
 #include "hooks/host/hook_rules.h"
 #include "hooks/host/host_hooks.h"
@@ -152,7 +153,7 @@ void followHostCaption(HWND host) {
   const std::string title(frameTitle(windowTextCapped(host, kFrameTitleBytes)));
   const HXCGUI caption = frameElement("winTitle");
   if (XC_GetObjectType(caption) == XC_SHAPE_TEXT) {
-    XShapeText_SetText(caption, XC_AnsiToUnicode(title.c_str()).c_str());
+    XShapeText_SetText(caption, gbkToUtf16<XChar>(title).c_str());
     XShape_Redraw(caption);
   }
   if (HWND frame = shellFrameHwnd()) SetWindowTextA(frame, title.c_str());

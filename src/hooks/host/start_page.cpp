@@ -77,8 +77,8 @@ HWND findServer(HWND window, int depth = 0) {
 }
 
 BSTR bstrOf(std::string_view gbk) {
-  const std::u16string wide = gbkToUtf16(gbk);
-  return SysAllocStringLen(reinterpret_cast<const OLECHAR*>(wide.data()), static_cast<UINT>(wide.size()));
+  const std::wstring wide = gbkToUtf16<wchar_t>(gbk);
+  return SysAllocStringLen(wide.data(), static_cast<UINT>(wide.size()));
 }
 
 bool dispatchId(IDispatch* object, const wchar_t* name, DISPID* id) {
@@ -273,8 +273,7 @@ std::string PageAutomation::readyState() const {
   if (!getProperty(document_, L"readyState", &value)) return {};
   std::string state;
   if (value.vt == VT_BSTR && value.bstrVal != nullptr)
-    state =
-        utf16ToGbk(std::u16string_view(reinterpret_cast<const char16_t*>(value.bstrVal), SysStringLen(value.bstrVal)));
+    state = utf16ToGbk(std::wstring_view(value.bstrVal, SysStringLen(value.bstrVal)));
   VariantClear(&value);
   return state;
 }

@@ -40,8 +40,6 @@ constexpr char kSavedMessage[] = "Tovalux 设置已更新,重启易语言后即�
 constexpr char kSaveFailedMessage[] = "Tovalux 设置保存失败,请检查设置文件是否只读:\r\n";
 constexpr char kEmptyFontMessage[] = "字体名称不得为空!";
 
-std::string narrow(const XString& text) { return XC_wtoa(text.c_str()); }
-
 // Every handler finds its controls through the window its element sits in, so two dialogs open
 // at once never read or close each other.
 HELE control(HWINDOW dialog, int id, int type) {
@@ -59,7 +57,7 @@ std::optional<bool> checkedState(HWINDOW dialog, int id) {
 std::optional<std::string> editText(HWINDOW dialog, int id) {
   HELE e = edit(dialog, id);
   if (e == 0) return std::nullopt;
-  return narrow(XEdit_GetText(e, settings_dialog::kMaxEditChars));
+  return utf16ToGbk(XEdit_GetText(e, settings_dialog::kMaxEditChars));
 }
 
 void fillPair(HWINDOW dialog, int first, int second, std::string_view key) {
@@ -77,8 +75,7 @@ void fillCheck(HWINDOW dialog, int id, std::string_view key) {
 }
 
 void fillEdit(HWINDOW dialog, int id, std::string_view key) {
-  if (HELE e = edit(dialog, id))
-    XEdit_SetText(e, XC_AnsiToUnicode(readSetting(setting::kThemeSection, key).c_str()).c_str());
+  if (HELE e = edit(dialog, id)) XEdit_SetText(e, gbkToUtf16<XChar>(readSetting(setting::kThemeSection, key)).c_str());
 }
 
 void fillFromSettings(HWINDOW dialog) {
@@ -151,7 +148,7 @@ int onChooseFont(HELE self, bool* handled) {
     return 0;
   }
   if (HELE name = edit(dialog, kFontName)) {
-    XEdit_SetText(name, XC_AnsiToUnicode(face.c_str()).c_str());
+    XEdit_SetText(name, gbkToUtf16<XChar>(face).c_str());
     XEle_RedrawEle(name);
   }
   return 0;
@@ -165,7 +162,7 @@ void restyleScrollBars(HWINDOW dialog) {
     HXCGUI child = XEle_GetChildByIndex(area, i);
     if (XC_GetObjectType(child) != XC_SCROLLBAR) continue;
     HELE bar = static_cast<HELE>(child);
-    XEle_SetCssName(bar, XC_AnsiToUnicode("style_").c_str());
+    XEle_SetCssName(bar, L"style_");
     XSBar_ShowButton(bar, false);
     XEle_EnableCSS(XSBar_GetButtonSlider(bar), false);
   }
@@ -175,9 +172,9 @@ void restyleScrollBars(HWINDOW dialog) {
 
 HWINDOW openSettingsDialog() {
   const std::string fontName = fontNameSetting();
-  HFONTX dialogFont = XFont_Create2(XC_AnsiToUnicode(fontName.c_str()).c_str(), 14, 0);
+  HFONTX dialogFont = XFont_Create2(gbkToUtf16<XChar>(fontName).c_str(), 14, 0);
   const std::string layout = gLayoutOverride.empty() ? kDefaultLayout : gLayoutOverride;
-  HXCGUI loaded = XC_LoadLayout(XC_AnsiToUnicode(layout.c_str()).c_str(), shellFrame());
+  HXCGUI loaded = XC_LoadLayout(gbkToUtf16<XChar>(layout).c_str(), shellFrame());
   if (!XC_IsHWINDOW(loaded)) return 0;
   HWINDOW dialog = static_cast<HWINDOW>(loaded);
 
@@ -187,7 +184,7 @@ HWINDOW openSettingsDialog() {
       XShapeText_SetFont(static_cast<HSHAPE>(heading), dialogFont);
   if (HELE name = edit(dialog, kFontName)) XEdit_EnableReadOnly(name, true);
   if (HXCGUI note = XC_GetObjectByID(dialog, kNote); XC_GetObjectType(note) == XC_SHAPE_TEXT)
-    XShapeText_SetFont(static_cast<HSHAPE>(note), XFont_Create2(XC_AnsiToUnicode(fontName.c_str()).c_str(), 8, 0));
+    XShapeText_SetFont(static_cast<HSHAPE>(note), XFont_Create2(gbkToUtf16<XChar>(fontName).c_str(), 8, 0));
 
   fillFromSettings(dialog);
   for (int id : {kCaptionYes, kCaptionNo, kLibTreeYes, kLibTreeNo})

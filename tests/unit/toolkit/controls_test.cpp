@@ -171,6 +171,12 @@ TEST_F(ControlsTest, EditStylesTextWrapAndScroll) {
   XEdit_AddTextEx(edit, u"!\n", 99);  // an unknown style falls back to the default
   EXPECT_EQ(XEdit_GetText(edit), XString(u"编译开始\nerror!\n"));
   EXPECT_EQ(XEdit_GetText(edit, 3), XString(u"编译开"));
+  // A cut never keeps half a surrogate pair.
+  HELE emoji = XEdit_Create(0, 0, 200, 60, 0);
+  XEdit_SetText(emoji, u"a\U0001F600b");
+  EXPECT_EQ(XEdit_GetText(emoji, 2), XString(u"a"));
+  EXPECT_EQ(XEdit_GetText(emoji, 3), XString(u"a\U0001F600"));
+  EXPECT_EQ(XEdit_GetText(emoji, 0), XString());
   auto* e = dynamic_cast<tk::Edit*>(tk::getElement(edit));
   ASSERT_NE(e, nullptr);
   EXPECT_FALSE(e->insertAtCaret(u"typed"));  // read-only refuses the user's typing

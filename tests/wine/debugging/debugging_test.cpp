@@ -58,8 +58,6 @@ const bool kResets = (HostFixture::setAfterTeardown([] {
                       }),
                       true);
 
-std::string gbk(const XString& text) { return utf16ToGbk(std::u16string(text.begin(), text.end())); }
-
 const tk::Edit* editModel(HELE edit) { return tk::context().registry.get<tk::Edit>(edit); }
 
 std::string descriptorOf(HXCGUI element) {
@@ -151,7 +149,7 @@ TEST_F(DebuggingTest, PanesAreBuiltWithTheirEditsAndToolBar) {
   const HELE bar = outputToolBar();
   ASSERT_EQ(XToolBar_GetEleCount(bar), 3);
   const char* tips[] = {"全部清除", "切换自动换行", "全部选择"};
-  for (int i = 0; i < 3; ++i) EXPECT_EQ(gbk(XEle_GetToolTip(XToolBar_GetEle(bar, i))), tips[i]);
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(utf16ToGbk(XEle_GetToolTip(XToolBar_GetEle(bar, i))), tips[i]);
   const HELE wrap = XToolBar_GetEle(bar, 1);
   EXPECT_EQ(XBtn_GetType(wrap), button_type_checkbox);
   EXPECT_TRUE(XBtn_IsCheck(wrap));
@@ -416,17 +414,17 @@ TEST_F(DebuggingTest, DisassemblyRowsReplaceThePreviousOnesWithTheInstructionLow
       "401001 | 8BEC                     | MOV EBP,ESP|x\r\n"
       "401003 | C3                       | RETN");
   ASSERT_EQ(XList_GetCount(list), 2);
-  EXPECT_EQ(gbk(XList_GetItemText(list, 0, 0)), "401000");
-  EXPECT_EQ(gbk(XList_GetItemText(list, 0, 1)), "55");
-  EXPECT_EQ(gbk(XList_GetItemText(list, 0, 2)), "push ebp");
-  EXPECT_EQ(gbk(XList_GetItemText(list, 1, 2)), "retn");
+  EXPECT_EQ(utf16ToGbk(XList_GetItemText(list, 0, 0)), "401000");
+  EXPECT_EQ(utf16ToGbk(XList_GetItemText(list, 0, 1)), "55");
+  EXPECT_EQ(utf16ToGbk(XList_GetItemText(list, 0, 2)), "push ebp");
+  EXPECT_EQ(utf16ToGbk(XList_GetItemText(list, 1, 2)), "retn");
   EXPECT_EQ(XList_GetItemData(list, 0, 0), static_cast<int>(XRGB(45, 45, 48)));
   EXPECT_EQ(XList_GetItemData(list, 0, 1), static_cast<int>(XRGB(45, 45, 48)));
   EXPECT_EQ(XList_GetItemData(list, 0, 2), static_cast<int>(XRGB(37, 37, 38)));
 
   showDisassembly("402000 | 90 | NOP");
   ASSERT_EQ(XList_GetCount(list), 1);
-  EXPECT_EQ(gbk(XList_GetItemText(list, 0, 0)), "402000");
+  EXPECT_EQ(utf16ToGbk(XList_GetItemText(list, 0, 0)), "402000");
   showDisassembly("");
   EXPECT_EQ(XList_GetCount(list), 0);
 }
@@ -473,8 +471,8 @@ TEST_F(DebuggingTest, ACapSizedBlockShowsAtMostTheCapInSlicesWhileTheUiAnswers) 
   EXPECT_TRUE(gProbeServedWhileFilling.load()) << "the UI answered only after the whole block";
   ASSERT_TRUE(host.pumpUntil([] { return !disassemblyFilling(); }, 120000));
   ASSERT_EQ(XList_GetCount(list), 100001);
-  EXPECT_EQ(gbk(XList_GetItemText(list, 0, 0)), "401000");
-  EXPECT_EQ(gbk(XList_GetItemText(list, 100000, 2)), "… 另有 " + std::to_string(lines - 100000) + " 行未显示");
+  EXPECT_EQ(utf16ToGbk(XList_GetItemText(list, 0, 0)), "401000");
+  EXPECT_EQ(utf16ToGbk(XList_GetItemText(list, 100000, 2)), "… 另有 " + std::to_string(lines - 100000) + " 行未显示");
   EXPECT_GT(disassemblyPaneCounters().slices - before.slices, 10u);
 
   // Two more while one fills: the newest is shown after it, the one in between is dropped.
@@ -483,7 +481,7 @@ TEST_F(DebuggingTest, ACapSizedBlockShowsAtMostTheCapInSlicesWhileTheUiAnswers) 
   showDisassembly("403000 | 90 | NOP");
   ASSERT_TRUE(host.pumpUntil([] { return !disassemblyFilling(); }, 120000));
   ASSERT_EQ(XList_GetCount(list), 1);
-  EXPECT_EQ(gbk(XList_GetItemText(list, 0, 0)), "403000");
+  EXPECT_EQ(utf16ToGbk(XList_GetItemText(list, 0, 0)), "403000");
   EXPECT_EQ(disassemblyPaneCounters().blocksDropped - before.blocksDropped, 1u);
   DestroyWindow(probe);
 }

@@ -42,19 +42,13 @@ const bool kResets = (HostFixture::setAfterTeardown([] {
                       }),
                       true);
 
-std::string gbk(const XString& text) { return utf16ToGbk(std::u16string(text.begin(), text.end())); }
-XString wide(const std::string& text) {
-  const std::u16string utf16 = gbkToUtf16(text);
-  return XString(utf16.begin(), utf16.end());
-}
-
 // The rows of a list with header as "cell|cell|cell".
 std::vector<std::string> listRows(HELE list, int columns = 3) {
   std::vector<std::string> rows;
   for (int row = 0; row < XList_GetCount(list); ++row) {
     std::string line;
     for (int column = 0; column < columns; ++column)
-      line += (column ? "|" : "") + gbk(XList_GetItemText(list, row, column));
+      line += (column ? "|" : "") + utf16ToGbk(XList_GetItemText(list, row, column));
     rows.push_back(line);
   }
   return rows;
@@ -128,16 +122,16 @@ TEST_F(PanesDebugTest, StackRowsCarryTheHostItemsAndTheMarkerAndAnyDeleteEmpties
   ASSERT_TRUE(act("pause-page"));
   const HELE list = stackListBox();
   ASSERT_EQ(XListBox_GetCount(list), 3);
-  EXPECT_EQ(gbk(XListBox_GetItemText(list, 0, 1)), "窗口程序集_启动窗口._按钮1_被单击 (第 12 行)");
-  EXPECT_EQ(gbk(XListBox_GetItemText(list, 2, 1)), "(系统入口)");
-  const HIMAGE enabled = XRes_GetImage(wide("BreakpointEnable_16x.png").c_str());
-  const HIMAGE disabled = XRes_GetImage(wide("BreakpointDisable_16x.png").c_str());
+  EXPECT_EQ(utf16ToGbk(XListBox_GetItemText(list, 0, 1)), "窗口程序集_启动窗口._按钮1_被单击 (第 12 行)");
+  EXPECT_EQ(utf16ToGbk(XListBox_GetItemText(list, 2, 1)), "(系统入口)");
+  const HIMAGE enabled = XRes_GetImage(gbkToUtf16<XChar>("BreakpointEnable_16x.png").c_str());
+  const HIMAGE disabled = XRes_GetImage(gbkToUtf16<XChar>("BreakpointDisable_16x.png").c_str());
   ASSERT_NE(enabled, 0u);
   EXPECT_EQ(stackRowMarker(0), enabled);
   EXPECT_EQ(stackRowMarker(1), disabled);
   EXPECT_EQ(stackRowMarker(2), disabled);
   // Value 2 is the host item, live in the host tree.
-  const auto item = static_cast<uintptr_t>(std::stoul(gbk(XListBox_GetItemText(list, 1, 2))));
+  const auto item = static_cast<uintptr_t>(std::stoul(utf16ToGbk(XListBox_GetItemText(list, 1, 2))));
   EXPECT_TRUE(standin::treeHasItem(host.tree().callStackTree, reinterpret_cast<HTREEITEM>(item)));
   // The host deletes one item: the whole list goes.
   standin::hostSend(host.tree().callStackTree, TVM_DELETEITEM, 0, static_cast<LPARAM>(item));
@@ -157,7 +151,7 @@ TEST_F(PanesDebugTest, ChoosingARowMovesTheMarkerTheHostComboAndOpensTheLevel) {
   EXPECT_TRUE(host.waitForJournal("stack-open", fieldIs("text", "(系统入口)"), 5000, since));
   EXPECT_EQ(sent("1224", TVM_SELECTITEM, since, TVGN_CARET), 1u);
   EXPECT_EQ(sent("1224", WM_LBUTTONDBLCLK, since), 1u);
-  const HIMAGE enabled = XRes_GetImage(wide("BreakpointEnable_16x.png").c_str());
+  const HIMAGE enabled = XRes_GetImage(gbkToUtf16<XChar>("BreakpointEnable_16x.png").c_str());
   EXPECT_EQ(stackRowMarker(2), enabled);
   EXPECT_NE(stackRowMarker(0), enabled);
 
@@ -366,8 +360,8 @@ TEST_F(PanesDebugTest, WatchRowsFollowTheHostCellByCellAndInsertsLandAtTheirInde
   ASSERT_NE(list, 0u);
   const HELE bar = watchToolBar();
   ASSERT_EQ(XToolBar_GetEleCount(bar), 3);
-  EXPECT_EQ(gbk(XEle_GetToolTip(toolBarElement(bar, 0))), "添加变量");
-  EXPECT_EQ(gbk(XEle_GetToolTip(toolBarElement(bar, 2))), "删除选择");
+  EXPECT_EQ(utf16ToGbk(XEle_GetToolTip(toolBarElement(bar, 0))), "添加变量");
+  EXPECT_EQ(utf16ToGbk(XEle_GetToolTip(toolBarElement(bar, 2))), "删除选择");
   XEle_SendEvent(toolBarElement(bar, 0), XE_BNCLICK);
   EXPECT_TRUE(host.waitForJournal("ide", fieldIs("number", "0x05010005")));
   EXPECT_EQ(listRows(list, 4), (std::vector<std::string>{"全局计数|_按钮1_被单击|整数型|3"}));
@@ -378,15 +372,15 @@ TEST_F(PanesDebugTest, WatchRowsFollowTheHostCellByCellAndInsertsLandAtTheirInde
   EXPECT_EQ(listRows(list, 4), (std::vector<std::string>{"乙|_按钮1_被单击|整数型|9", "全局计数|_按钮1_被单击|整数型|3",
                                                          "甲|_按钮1_被单击|文本型|“a”"}));
   ASSERT_TRUE(act("watch-set 0 3 10"));
-  EXPECT_EQ(gbk(XList_GetItemText(list, 0, 3)), "10");
+  EXPECT_EQ(utf16ToGbk(XList_GetItemText(list, 0, 3)), "10");
   // Sets without LVIF_TEXT or with a callback text are ignored.
   ASSERT_TRUE(act("watch-set 1 3 bad mask=0"));
   ASSERT_TRUE(act("watch-set 1 3 bad callback=1"));
-  EXPECT_EQ(gbk(XList_GetItemText(list, 1, 3)), "3");
+  EXPECT_EQ(utf16ToGbk(XList_GetItemText(list, 1, 3)), "3");
   // At a pause the host updates the values.
   ASSERT_TRUE(act("pause-page"));
-  EXPECT_EQ(gbk(XList_GetItemText(list, 1, 3)), "3");
-  EXPECT_EQ(gbk(XList_GetItemText(list, 0, 3)), "?");
+  EXPECT_EQ(utf16ToGbk(XList_GetItemText(list, 1, 3)), "3");
+  EXPECT_EQ(utf16ToGbk(XList_GetItemText(list, 0, 3)), "?");
   ASSERT_TRUE(readerIdle());
 }
 
@@ -452,14 +446,14 @@ TEST_F(PanesDebugTest, SearchLinesAreDrawnOnceAtTheSummaryAndDoubleClicksOpenThe
   // The second list through the host's own search command.
   ASSERT_TRUE(act("send-main 0x0111 0x80F5 0"));
   EXPECT_EQ(XListBox_GetCount(searchList(1)), 4);
-  EXPECT_EQ(gbk(XListBox_GetItemText(searchList(1), 3, 0)), "--- 共找到 3 处 ---");
+  EXPECT_EQ(utf16ToGbk(XListBox_GetItemText(searchList(1), 3, 0)), "--- 共找到 3 处 ---");
 }
 
 TEST_F(PanesDebugTest, TheTipShowsOnOneLineInTheStatusText) {
   ASSERT_TRUE(act("tip \"如果 (条件)\" 说明"));
   const HXCGUI status = frameElement("stateText");
   ASSERT_TRUE(XC_IsHXCGUI(status, XC_SHAPE_TEXT));
-  EXPECT_EQ(gbk(XShapeText_GetText(status)), "如果 (条件)  说明");
+  EXPECT_EQ(utf16ToGbk(XShapeText_GetText(status)), "如果 (条件)  说明");
 }
 
 }  // namespace

@@ -49,12 +49,6 @@ const bool kResets = (HostFixture::setAfterTeardown([] {
                       }),
                       true);
 
-std::string gbk(const XString& text) { return utf16ToGbk(std::u16string(text.begin(), text.end())); }
-XString wide(const std::string& text) {
-  const std::u16string w = gbkToUtf16(text);
-  return XString(w.begin(), w.end());
-}
-
 std::string readFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   std::stringstream bytes;
@@ -75,10 +69,10 @@ std::string treeDump() {
   std::string dump;
   for (int folder = XTree_GetFirstChildItem(tree, 0); folder >= 0; folder = XTree_GetNextSiblingItem(tree, folder)) {
     if (!dump.empty()) dump += " | ";
-    dump += gbk(XTree_GetItemText(tree, folder, 1)) + ":";
+    dump += utf16ToGbk(XTree_GetItemText(tree, folder, 1)) + ":";
     for (int module = XTree_GetFirstChildItem(tree, folder); module >= 0;
          module = XTree_GetNextSiblingItem(tree, module))
-      dump += " " + gbk(XTree_GetItemText(tree, module, 1));
+      dump += " " + utf16ToGbk(XTree_GetItemText(tree, module, 1));
   }
   return dump;
 }
@@ -86,7 +80,7 @@ std::string treeDump() {
 int folderItem(const std::string& name) {
   HELE tree = moduleTree();
   for (int folder = XTree_GetFirstChildItem(tree, 0); folder >= 0; folder = XTree_GetNextSiblingItem(tree, folder))
-    if (gbk(XTree_GetItemText(tree, folder, 1)) == name) return folder;
+    if (utf16ToGbk(XTree_GetItemText(tree, folder, 1)) == name) return folder;
   return -1;
 }
 
@@ -94,7 +88,7 @@ int moduleItem(const std::string& folder, const std::string& file) {
   HELE tree = moduleTree();
   for (int module = XTree_GetFirstChildItem(tree, folderItem(folder)); module >= 0;
        module = XTree_GetNextSiblingItem(tree, module))
-    if (gbk(XTree_GetItemText(tree, module, 1)) == file) return module;
+    if (utf16ToGbk(XTree_GetItemText(tree, module, 1)) == file) return module;
   return -1;
 }
 
@@ -172,7 +166,7 @@ class PanesModulesTest : public ::testing::Test {
     clickTool(2);
     HWINDOW window = moduleNameWindow();
     ASSERT_NE(window, 0);
-    XEdit_SetText(static_cast<HELE>(XC_GetObjectByID(window, 1)), wide(name).c_str());
+    XEdit_SetText(static_cast<HELE>(XC_GetObjectByID(window, 1)), gbkToUtf16<XChar>(name).c_str());
     XEle_SendEvent(XC_GetObjectByID(window, 2), XE_BNCLICK);
   }
 
@@ -685,21 +679,21 @@ class ToolboxTest : public PanesModulesTest {
     list = toolboxList();
     ASSERT_NE(list, 0);
   }
-  std::string itemText(int group, int item) { return gbk(XListView_Item_GetText(list, group, item, 1)); }
+  std::string itemText(int group, int item) { return utf16ToGbk(XListView_Item_GetText(list, group, item, 1)); }
   HELE list = 0;
 };
 
 TEST_F(ToolboxTest, GroupsFollowTheButtonsAndExpandingFillsTheRightGroup) {
   startDesigner();
   ASSERT_EQ(XListView_Group_GetCount(list), 3);  // "其它" makes no group
-  EXPECT_EQ(gbk(XListView_Group_GetText(list, 1, 0)), "扩展组件");
-  EXPECT_EQ(gbk(XListView_Group_GetText(list, 2, 1)), "COM包装支持库所封装的Activex组件");
+  EXPECT_EQ(utf16ToGbk(XListView_Group_GetText(list, 1, 0)), "扩展组件");
+  EXPECT_EQ(utf16ToGbk(XListView_Group_GetText(list, 2, 1)), "COM包装支持库所封装的Activex组件");
   EXPECT_TRUE(XListView_IsGroupExpand(list, 0));
   EXPECT_FALSE(XListView_IsGroupExpand(list, 1));
   // A second text on a button renames its group.
   ASSERT_TRUE(host.action("toolbox-rename 1 \"扩展组件(2)\"").ok);
   ASSERT_EQ(XListView_Group_GetCount(list), 3);
-  EXPECT_EQ(gbk(XListView_Group_GetText(list, 1, 0)), "扩展组件(2)");
+  EXPECT_EQ(utf16ToGbk(XListView_Group_GetText(list, 1, 0)), "扩展组件(2)");
 
   // Group 1 expanded by the user: the host fills its tree with group 1, listed there.
   const int reads = toolboxIconReads();
@@ -775,7 +769,8 @@ class PropertiesTest : public PanesModulesTest {
   }
   std::vector<std::string> eventRows() {
     std::vector<std::string> rows;
-    for (int i = 0; i < XComboBox_GetCount(events); ++i) rows.push_back(gbk(XComboBox_GetItemText(events, i, 1)));
+    for (int i = 0; i < XComboBox_GetCount(events); ++i)
+      rows.push_back(utf16ToGbk(XComboBox_GetItemText(events, i, 1)));
     return rows;
   }
   void openEvents() {
@@ -788,9 +783,9 @@ class PropertiesTest : public PanesModulesTest {
 TEST_F(PropertiesTest, ComponentsAreMirroredAndTheExactNameIsChosen) {
   startDesigner();
   ASSERT_EQ(XComboBox_GetCount(combo), 6);
-  EXPECT_EQ(gbk(XComboBox_GetItemText(combo, 1, 0)), "按钮10");
-  EXPECT_EQ(gbk(XComboBox_GetText(combo)), "按钮1");
-  EXPECT_EQ(gbk(XComboBox_GetText(events)), "被单击");
+  EXPECT_EQ(utf16ToGbk(XComboBox_GetItemText(combo, 1, 0)), "按钮10");
+  EXPECT_EQ(utf16ToGbk(XComboBox_GetText(combo)), "按钮1");
+  EXPECT_EQ(utf16ToGbk(XComboBox_GetText(events)), "被单击");
 
   // "按钮1" chosen while "按钮10" comes first: the host selects "按钮1".
   size_t mark = host.journalSize();
@@ -803,8 +798,8 @@ TEST_F(PropertiesTest, ComponentsAreMirroredAndTheExactNameIsChosen) {
   mark = host.journalSize();
   onComponentChosen(5);
   ASSERT_TRUE(host.waitForJournal("component-selected", fieldIs("name", "线条1"), 2000, mark));
-  EXPECT_EQ(gbk(XComboBox_GetText(events)), "--- 无对应事件 ---");
-  EXPECT_EQ(gbk(XComboBox_GetText(combo)), "无可用组件");
+  EXPECT_EQ(utf16ToGbk(XComboBox_GetText(events)), "--- 无对应事件 ---");
+  EXPECT_EQ(utf16ToGbk(XComboBox_GetText(combo)), "无可用组件");
   openEvents();
   EXPECT_EQ(XComboBox_GetCount(events), 0);
 }

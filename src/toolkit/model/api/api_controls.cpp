@@ -2,6 +2,7 @@
 // UI thread only; every handle is validated first (api_support.h).
 #include <algorithm>
 
+#include "base/gbk.h"
 #include "toolkit/model/api/api_support.h"
 #include "toolkit/model/controls/edit.h"
 #include "toolkit/model/controls/tabbar.h"
@@ -318,12 +319,8 @@ void XEdit_SetText(HELE edit, const XChar* text) {
 XString XEdit_GetText(HELE edit, int maxChars) {
   KIND_OR_RETURN(Edit, edit, {});
   std::u16string all = e->text();
-  if (maxChars >= 0 && static_cast<size_t>(maxChars) < all.size()) {
-    size_t cut = static_cast<size_t>(maxChars);
-    // Never split a surrogate pair.
-    if (cut > 0 && all[cut - 1] >= 0xD800 && all[cut - 1] <= 0xDBFF) --cut;
-    all.resize(cut);
-  }
+  if (maxChars >= 0)
+    all.resize(tovalux::utf16SafeCut(all, static_cast<size_t>(maxChars)));  // never half a surrogate pair
   return toX(all);
 }
 

@@ -83,12 +83,12 @@ void XC_SetDefaultFont(HFONTX font) {
 
 XString XC_AnsiToUnicode(const char* gbk) {
   if (gbk == nullptr) return {};
-  return toX(tovalux::gbkToUtf16(gbk));
+  return tovalux::gbkToUtf16<XChar>(gbk);
 }
 
 std::string XC_wtoa(const XChar* text) {
   if (text == nullptr) return {};
-  return tovalux::utf16ToGbk(fromX(text));
+  return tovalux::utf16ToGbk(std::basic_string_view<XChar>(text));
 }
 
 bool XC_IsHWINDOW(HXCGUI h) { return ready() && getWindow(h) != nullptr; }

@@ -223,7 +223,7 @@ struct MenuEntry {
 // shortcut; the owner drawing splits it again.
 std::wstring menuLabel(const wchar_t* text, const wchar_t* shortcut) {
   std::wstring both = std::wstring(text) + shortcut;
-  const int bytes = static_cast<int>(utf16ToGbk(std::u16string(both.begin(), both.end())).size());
+  const int bytes = static_cast<int>(utf16ToGbk(both).size());
   return std::wstring(text) + std::wstring(static_cast<size_t>(std::max(0, 34 - bytes)), L' ') + shortcut;
 }
 

@@ -31,8 +31,7 @@ int main(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
     if (arg == "--theme" && i + 1 < argc) {
-      std::u16string wide = tovalux::gbkToUtf16(argv[++i]);
-      theme.assign(wide.begin(), wide.end());
+      theme = tovalux::gbkToUtf16<wchar_t>(argv[++i]);
     } else if (arg == "--screenshot" && i + 1 < argc) {
       screenshot = argv[++i];
     } else if (arg == "--compact") {
