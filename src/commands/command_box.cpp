@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "base/gbk.h"
 #include "base/diagnostics.h"
 #include "base/guard.h"
 #include "base/last_error.h"
@@ -74,7 +75,7 @@ BoxState& box() {
 
 bool boxAlive() { return XC_IsHXCGUI(box().box, XC_COMBOBOX); }
 
-XString wide(std::string_view gbk) { return toX(gbk); }
+XString wide(std::string_view gbk) { return gbkToUtf16<XChar>(gbk); }
 
 // --- the list ----------------------------------------------------------------------------------
 
@@ -92,7 +93,7 @@ void takeList() {
   }
 }
 
-std::string queryText() { return fromX(XComboBox_GetText(box().box).c_str()); }
+std::string queryText() { return utf16ToGbk(XComboBox_GetText(box().box)); }
 
 HIMAGE iconOf(const CommandEntry& e) {
   if (e.icon.empty()) return 0;

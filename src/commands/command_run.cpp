@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "base/gbk.h"
 #include "base/diagnostics.h"
 #include "base/pump_wait.h"
 #include "base/version.h"
@@ -54,7 +55,7 @@ void togglePane(int index) {
 void refreshCaption() {
   HXCGUI title = frameElement("winTitle");
   if (!XC_IsHXCGUI(title, XC_SHAPE_TEXT)) return;
-  XShapeText_SetText(title, toX(hostCaption()).c_str());
+  XShapeText_SetText(title, gbkToUtf16<XChar>(hostCaption()).c_str());
   XShape_Redraw(title);
 }
 
