@@ -2,6 +2,7 @@
 // UI thread only; every handle is validated first (api_support.h).
 #include <algorithm>
 
+#include "toolkit/model/core/access_feed.h"
 #include "toolkit/model/api/api_support.h"
 #include "toolkit/model/controls/edit.h"
 #include "toolkit/model/controls/tabbar.h"
@@ -72,6 +73,7 @@ void XBtn_SetText(HELE button, const XChar* text) {
   KIND_OR_RETURN(Button, button);
   e->text = fromX(text);
   e->redraw();
+  accessChanged(AccessChange::name, button);
 }
 
 XString XBtn_GetText(HELE button) {

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "toolkit/model/core/access_feed.h"
 #include "toolkit/model/core/canvas.h"
 #include "toolkit/model/core/context.h"
 #include "toolkit/model/core/font.h"
@@ -43,6 +44,7 @@ void Element::insertChild(Element* child, int index) {
   children_.insert(children_.begin() + index, child);
   child->parent_ = this;
   childrenChanged();
+  accessChanged(AccessChange::children, handle());
 }
 
 void Element::detach() {
@@ -52,6 +54,7 @@ void Element::detach() {
     siblings.erase(std::remove(siblings.begin(), siblings.end(), this), siblings.end());
     parent_ = nullptr;
     p->childrenChanged();
+    accessChanged(AccessChange::children, p->handle());
   } else if (parentWindow_ != nullptr) {
     parentWindow_->removeChild(this);
   }
@@ -63,6 +66,7 @@ void Element::destroy(Element* element) {
   Context& ctx = context();
   std::vector<Element*> kids = element->children_;
   for (Element* kid : kids) destroy(kid);
+  accessChanged(AccessChange::destroyed, element->handle());
   element->detach();
   if (element->bkManager != 0) ctx.registry.erase(element->bkManager);
   if (!element->name.empty()) {

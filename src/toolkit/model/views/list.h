@@ -79,6 +79,7 @@ class List : public DataView {
   // The column a row's template object lies in (-1: none or the whole row).
   int columnOfObject(const ItemRow& row, HXCGUI object) const;
 
+  XRect itemRect(const ItemKey& key) override;
   void arrange() override;
   XPoint childOffset(const Element* child) const override;
   XRect childClip(const Element* child) const override;
