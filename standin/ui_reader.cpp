@@ -135,32 +135,36 @@ std::string stateWords(LONG states) {
   return out;
 }
 
+namespace {
+struct Search {
+  DWORD process;
+  HWND first;
+  bool hidden;
+  bool firstFound = false;
+  std::vector<HWND> found;
+};
+
+BOOL CALLBACK considerWindow(HWND window, LPARAM data) {
+  auto* s = reinterpret_cast<Search*>(data);
+  DWORD process = 0;
+  GetWindowThreadProcessId(window, &process);
+  if (process != s->process) return TRUE;
+  wchar_t name[64] = {};
+  GetClassNameW(window, name, 64);
+  bool ours = false;
+  for (const wchar_t* c : kToolkitClasses) ours = ours || std::wcscmp(name, c) == 0;
+  if (!ours) return TRUE;
+  if (window == s->first)
+    s->firstFound = true;
+  else if (s->hidden || IsWindowVisible(window))
+    s->found.push_back(window);
+  return TRUE;
+}
+}  // namespace
+
 std::vector<HWND> toolkitWindows(DWORD processId, HWND first, bool hidden) {
-  struct Search {
-    DWORD process;
-    HWND first;
-    bool hidden;
-    bool firstFound = false;
-    std::vector<HWND> found;
-  } search{processId, first, hidden};
-  EnumWindows(
-      [](HWND window, LPARAM data) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(data);
-        DWORD process = 0;
-        GetWindowThreadProcessId(window, &process);
-        if (process != s->process) return TRUE;
-        wchar_t name[64] = {};
-        GetClassNameW(window, name, 64);
-        bool ours = false;
-        for (const wchar_t* c : kToolkitClasses) ours = ours || std::wcscmp(name, c) == 0;
-        if (!ours) return TRUE;
-        if (window == s->first)
-          s->firstFound = true;
-        else if (s->hidden || IsWindowVisible(window))
-          s->found.push_back(window);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&search));
+  Search search{processId, first, hidden, false, {}};
+  EnumWindows(considerWindow, reinterpret_cast<LPARAM>(&search));
   if (search.firstFound) search.found.insert(search.found.begin(), first);
   return search.found;
 }

@@ -139,9 +139,7 @@ TEST_F(HooksTest, StartPageInjectionIsAnsweredHereWithCOMOnlyForTheCall) {
 TEST_F(HooksTest, StartPageInjectionTakesOnlyAWindowUnderOneOfTheHostsPages) {
   HWND embedding = windowInAPage(fixture());
   ASSERT_NE(embedding, nullptr);
-  StartPageHooks hooks = startPageHooks();
-  hooks.injectStartPage = &injectForTest;
-  setStartPageHooks(hooks);
+  editPeersForTests([](Peers& peers) { peers.startPage.injectStartPage = &injectForTest; });
   gInjectAnswer = true;
   gInjectCalls = 0;
   ASSERT_TRUE(action("notepad-open").ok);

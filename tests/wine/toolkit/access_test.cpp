@@ -206,8 +206,7 @@ TEST_F(Accessibility, EveryElementKindSaysWhatItIsWhereItIsAndWhatItHolds) {
   XComboBox_SetSelItem(combo, 0);
   HELE tree = XTree_Create(0, 60, 300, 200, b);
   XEle_SetToolTip(tree, L"项目");
-  const int root = XTree_InsertItemText(tree, L"程序");
-  XTree_InsertItemText(tree, L"窗口程序集_启动窗口", root);
+  XTree_InsertItemText(tree, L"窗口程序集_启动窗口", XTree_InsertItemText(tree, L"程序"));
   HELE list = XList_Create(310, 60, 320, 200, b);
   XList_AddColumnText(list, 120, L"name1", L"名称");
   XList_AddColumnText(list, 150, L"name2", L"值");
