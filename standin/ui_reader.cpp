@@ -131,7 +131,10 @@ std::string stateWords(LONG states) {
   };
   std::string out;
   for (const auto& [bit, word] : kWords)
-    if (states & bit) out += (out.empty() ? "" : " ") + std::string(word);
+    if (states & bit) {
+      if (!out.empty()) out += ' ';
+      out += word;
+    }
   return out;
 }
 

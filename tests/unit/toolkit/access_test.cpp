@@ -200,6 +200,31 @@ TEST_F(Access, ChildrenComeInVisualOrderThroughTransparentLayouts) {
   EXPECT_EQ(ax::childCount(ax::windowRef(w)), 7);
 }
 
+TEST_F(Access, ScrollBarsGiveTheirPositionAndArrowsRadiosCheckByTheirClick) {
+  HWINDOW w = shownWindow(300, 100);
+  HELE board = XEle_Create(0, 0, 300, 100, w);
+  HELE bar = XSBar_Create(10, 10, 120, 16, board);
+  XSBar_EnableHorizon(bar, true);
+  XSBar_SetRange(bar, 200);
+  XSBar_ScrollPos(bar, 50);
+  HELE a = XBtn_Create(150, 10, 60, 20, u"管理员", board);
+  HELE b = XBtn_Create(150, 40, 60, 20, u"用户", board);
+  for (HELE r : {a, b}) XBtn_SetType(r, button_type_radio), XBtn_SetGroupID(r, 1);
+  XBtn_SetCheck(a, true);
+  XWnd_AdjustLayout(w);
+  EXPECT_EQ(outline(el(bar)),
+            "scroll-bar \"\" [25]\n"
+            "  push-button \"左移\"\n"
+            "  push-button \"右移\"\n");
+  ASSERT_TRUE(ax::doDefaultAction(ax::children(el(bar))[1]));
+  EXPECT_GT(XSBar_GetPos(bar), 50) << "the arrow's click steps";
+  EXPECT_EQ(ax::role(el(b)), ax::Role::radioButton);
+  ASSERT_TRUE(ax::doDefaultAction(el(b)));
+  EXPECT_TRUE(XBtn_IsCheck(b));
+  EXPECT_FALSE(XBtn_IsCheck(a)) << "its partner";
+  EXPECT_EQ(ax::states(el(a)) & ax::state_checked, 0u);
+}
+
 // --- trees --------------------------------------------------------------------------------
 
 class AccessTree : public Access {

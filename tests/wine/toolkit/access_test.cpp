@@ -211,8 +211,18 @@ TEST_F(Accessibility, EveryElementKindSaysWhatItIsWhereItIsAndWhatItHolds) {
   XList_AddColumnText(list, 120, L"name1", L"名称");
   XList_AddColumnText(list, 150, L"name2", L"值");
   XList_SetItemText(list, XList_AddItemText(list, L"变量1"), 1, L"123");
-  HELE edit = XEdit_Create(0, 270, 630, 100, b);
+  HELE edit = XEdit_Create(0, 270, 500, 100, b);
   XEdit_SetText(edit, L"编译成功");
+  HELE box = XBtn_Create(510, 270, 110, 20, L"显示行号", b);
+  XBtn_SetType(box, button_type_checkbox);
+  XBtn_SetCheck(box, true);
+  HELE radio = XBtn_Create(510, 295, 110, 20, L"管理员", b);
+  XBtn_SetType(radio, button_type_radio);
+  XShapeText_Create(510, 320, 110, 20, L"就绪", b);
+  HELE sbar = XSBar_Create(510, 345, 110, 16, b);
+  XSBar_EnableHorizon(sbar, true);
+  XSBar_SetRange(sbar, 200);
+  XSBar_ScrollPos(sbar, 100);
   show(w);
   HWND hwnd = XWnd_GetHWND(w);
 
@@ -263,6 +273,23 @@ TEST_F(Accessibility, EveryElementKindSaysWhatItIsWhereItIsAndWhatItHolds) {
   Acc editAcc = root.find(ROLE_SYSTEM_TEXT, L"");
   ASSERT_TRUE(editAcc);
   EXPECT_EQ(editAcc.value(), L"编译成功");
+
+  Acc boxAcc = root.find(ROLE_SYSTEM_CHECKBUTTON, L"显示行号");
+  ASSERT_TRUE(boxAcc);
+  EXPECT_NE(boxAcc.state() & STATE_SYSTEM_CHECKED, 0);
+  EXPECT_EQ(boxAcc.action(), L"取消选中");
+  EXPECT_TRUE(sameRect(boxAcc.bounds(), screenRect(box)));
+  Acc radioAcc = root.find(ROLE_SYSTEM_RADIOBUTTON, L"管理员");
+  ASSERT_TRUE(radioAcc);
+  EXPECT_EQ(radioAcc.state() & STATE_SYSTEM_CHECKED, 0);
+  ASSERT_EQ(radioAcc.press(), S_OK);
+  waitFor("the radio checked", [&] { return XBtn_IsCheck(radio); });
+  EXPECT_NE(radioAcc.state() & STATE_SYSTEM_CHECKED, 0);
+  EXPECT_TRUE(root.find(ROLE_SYSTEM_STATICTEXT, L"就绪"));
+  Acc sbarAcc = root.find(ROLE_SYSTEM_SCROLLBAR, L"");
+  ASSERT_TRUE(sbarAcc);
+  EXPECT_EQ(sbarAcc.value(), L"50") << "the position in percent";
+  EXPECT_EQ(sbarAcc.childNames(), (std::vector<std::wstring>{L"左移", L"右移"}));
 
   // Hit testing and navigation.
   const RECT s = screenRect(stop);

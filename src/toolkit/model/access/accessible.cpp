@@ -76,7 +76,10 @@ std::string stateWords(uint32_t states) {
   };
   std::string out;
   for (const auto& [bit, word] : kWords)
-    if (states & bit) out += (out.empty() ? "" : " ") + std::string(word);
+    if (states & bit) {
+      if (!out.empty()) out += ' ';
+      out += word;
+    }
   return out;
 }
 
@@ -125,10 +128,8 @@ void eraseId(int32_t id) {
 
 // --- element kinds ----------------------------------------------------------------------------
 
-bool isItemPart(const Element& e) {
-  return dynamic_cast<const ItemRow*>(&e) != nullptr || dynamic_cast<const HeaderCell*>(&e) != nullptr ||
-         dynamic_cast<const ListHeader*>(&e) != nullptr;
-}
+// Rows and header cells a view builds, and what lies in them (Element::itemPart).
+bool isItemPart(const Element& e) { return e.itemPart; }
 
 bool isStatusBar(const Element& e) {
   const Window* w = e.parent() == nullptr ? e.parentWindow() : nullptr;
@@ -389,7 +390,10 @@ std::vector<std::u16string> cellTexts(const Record* r) {
 
 std::u16string joined(const std::vector<std::u16string>& texts) {
   std::u16string out;
-  for (const auto& t : texts) out += (out.empty() ? u"" : u"\t") + t;
+  for (const auto& t : texts) {
+    if (!out.empty()) out += u'\t';
+    out += t;
+  }
   return out;
 }
 

@@ -76,10 +76,7 @@ void onChildren(HXCGUI object) {
   // its scroll bars: its items report themselves (`items`).
   if (e == nullptr || context().registry.get<DataView>(object) != nullptr) return;
   // Inside a row or a header a view builds: not described either.
-  for (Element* p = e; p != nullptr; p = p->parent())
-    if (dynamic_cast<ItemRow*>(p) != nullptr || dynamic_cast<HeaderCell*>(p) != nullptr ||
-        dynamic_cast<ListHeader*>(p) != nullptr)
-      return;
+  if (e->itemPart) return;
   if (auto ref = nearestRef(object)) post(Event::reorder, *ref);
 }
 
@@ -88,9 +85,7 @@ void onChildren(HXCGUI object) {
 namespace detail {
 
 void ensureListening() {
-  static bool installed = false;
-  if (!installed) setAccessListener(&listen);
-  installed = true;
+  if (tk::detail::gAccessListener != &listen) setAccessListener(&listen);
 }
 
 void listen(AccessChange change, HXCGUI object, int32_t a, int32_t b) {

@@ -38,6 +38,7 @@ class ItemRow : public Element {
     mouseThrough = true;
     bkTransparent = true;
     cssEnabled = false;
+    itemPart = true;
   }
   ItemKey key;
   HTEMP temp = 0;

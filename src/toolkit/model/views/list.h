@@ -23,6 +23,7 @@ class HeaderCell : public Element {
   HeaderCell() : Element(XC_ELE) {
     bkTransparent = true;
     cssEnabled = false;
+    itemPart = true;
   }
   int column = 0;
   TemplateInstance instance;
@@ -30,7 +31,7 @@ class HeaderCell : public Element {
 
 class ListHeader : public Element {
  public:
-  ListHeader() : Element(XC_ELE) {}
+  ListHeader() : Element(XC_ELE) { itemPart = true; }
   void kindNames(std::vector<std::string_view>& out) const override {
     out.push_back("listHeader");
     out.push_back("element");
