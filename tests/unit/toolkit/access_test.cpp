@@ -382,6 +382,13 @@ TEST_F(Access, ListRowsNameTheirCellsAndKeepTheirIdsWhenRowsAboveGo) {
   ASSERT_TRUE(moved.has_value());
   EXPECT_EQ(moved->a, 1) << "the row moved up and kept its id";
   EXPECT_EQ(u8(ax::name(*moved)), "变量2");
+  // Ids given from the bottom up: a row moving up takes its place, whatever order they came in.
+  const int32_t fourth = ax::idOf(Ref{ax::Kind::row, list, 3, 0});  // 变量4
+  const int32_t lower = ax::idOf(Ref{ax::Kind::row, list, 2, 0});   // 变量3
+  XList_DeleteItem(list, 2);
+  EXPECT_FALSE(ax::fromId(lower).has_value());
+  EXPECT_EQ(ax::idOf(Ref{ax::Kind::row, list, 2, 0}), fourth);
+  EXPECT_EQ(u8(ax::name(*ax::fromId(fourth))), "变量4");
   XList_DeleteItemAll(list);
   XList_AddItemText(list, u"新");
   XList_AddItemText(list, u"新");

@@ -721,22 +721,26 @@ void removeRows(HXCGUI view, int32_t from, int32_t count) {
   IdTable& t = table();
   auto it = t.owners.find(view);
   if (it == t.owners.end() || count <= 0) return;
-  std::vector<int32_t> kept;
+  // Every row from `from` on leaves the map first, so that a row moving up never meets the key
+  // of one that has not moved yet.
+  std::vector<int32_t> kept, moved;
   for (int32_t id : it->second) {
     auto ref = t.refs.find(id);
     if (ref == t.refs.end()) continue;
-    Ref r = ref->second;
+    const Ref r = ref->second;
     if (r.kind != Kind::row || r.a < from) {
       kept.push_back(id);
       continue;
     }
     t.ids.erase(r);
-    if (int64_t(r.a) < int64_t(from) + count) {
+    if (int64_t(r.a) < int64_t(from) + count)
       t.refs.erase(ref);
-      continue;
-    }
+    else
+      moved.push_back(id);
+  }
+  for (int32_t id : moved) {
+    Ref& r = t.refs[id];
     r.a -= count;
-    ref->second = r;
     t.ids[r] = id;
     kept.push_back(id);
   }
