@@ -7,6 +7,11 @@
 // items on screen, building their template objects, laying them out and walking them. The ratios
 // are the time of one step with 100,000 items over the time with 100; the views are meant to
 // keep them near 1 (goal: at most 1.2).
+//
+// Then the same views of 100,000 items with accessibility in place (the change listener on, its
+// notices collected, every item on screen known by id, as with a screen reader reading) against
+// the same steps without it: goal at most 1.05. The Windows side (WM_PAINT, NotifyWinEvent, a
+// ui-dump of the frame) is bench_access, which runs under Wine.
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -17,6 +22,9 @@
 #include <string>
 #include <vector>
 
+#include "toolkit/model/access/accessible.h"
+#include "toolkit/model/access/notices.h"
+#include "toolkit/model/core/access_feed.h"
 #include "toolkit/model/core/canvas.h"
 #include "toolkit/model/theme/values.h"
 #include "toolkit/model/tree/window.h"
@@ -108,9 +116,53 @@ void printSteps(const char* unit, const Steps& big, const Steps& small) {
   std::printf("  objects alive           %9zu      100 %s: %zu\n", big.objects, unit, small.objects);
 }
 
+// Accessibility off (nobody listens to the model) or on (notices started and served after every
+// step, the items on screen given ids).
+void accessibility(bool on, HELE view) {
+  namespace ax = tk::access;
+  if (!on) {
+    ax::stopNotices();
+    tk::setAccessListener(nullptr);
+    return;
+  }
+  ax::startNotices(nullptr);
+  if (auto r = ax::refOfHandle(view))
+    for (int i = 0, n = std::min(ax::childCount(*r), 64); i < n; ++i)
+      if (auto item = ax::childAt(*r, i)) ax::idOf(*item);
+  ax::takeNotices();
+}
+
+// The steps of one view without and with accessibility, alternating, the better of two each.
+std::string accessSteps(HWINDOW w, HELE view, int line, int rounds, const std::function<void()>& refresh) {
+  Steps off[2], on[2];
+  for (int pass = 0; pass < 2; ++pass) {
+    accessibility(false, view);
+    off[pass] = steps(w, view, line, rounds, refresh);
+    accessibility(true, view);
+    on[pass] = steps(w, view, line, rounds, [&] {
+      refresh();
+      tk::access::takeNotices();
+    });
+    tk::access::takeNotices();
+  }
+  accessibility(false, view);
+  auto best = [](const Steps* s, double Steps::*f) { return std::min(s[0].*f, s[1].*f); };
+  std::string out;
+  for (auto [name, field] :
+       {std::pair{"paint", &Steps::paint}, std::pair{"scroll a line + paint", &Steps::line},
+        std::pair{"scroll a page + paint", &Steps::page}, std::pair{"refresh + paint", &Steps::refresh}}) {
+    char text[160];
+    std::snprintf(text, sizeof text, "  %-22s %9.1f us   without: %9.1f us   ratio %.3f\n", name, best(on, field) * 1e6,
+                  best(off, field) * 1e6, best(on, field) / best(off, field));
+    out += text;
+  }
+  return out;
+}
+
 struct TreeFigures {
   double insert = 0, expand = 0, firstPaint = 0;
   Steps steps;
+  std::string access;
 };
 
 // `parents` top-level items with `children` each, all expanded; a 300 x 600 view of 20-pixel lines.
@@ -135,6 +187,8 @@ TreeFigures tree(const XString& temp, int parents, int children, int rounds) {
   });
   f.firstPaint = seconds([&] { paint(w); });
   f.steps = steps(w, tree, 20, rounds, [tree] { XTree_RefreshData(tree); });
+  if (parents * (children + 1) >= 100000)
+    f.access = accessSteps(w, tree, 20, rounds, [tree] { XTree_RefreshData(tree); });
   XWnd_CloseWindow(w);
   return f;
 }
@@ -142,6 +196,7 @@ TreeFigures tree(const XString& temp, int parents, int children, int rounds) {
 struct ListFigures {
   double fill = 0;
   Steps steps;
+  std::string access;
 };
 
 // A 600 x 600 list of three columns and 18-pixel rows with a 105 handler, as the disassembly.
@@ -171,6 +226,7 @@ ListFigures list(const XString& temp, int rows, int rounds) {
   });
   XWnd_AdjustLayout(w);
   f.steps = steps(w, list, 18, rounds, [list] { XList_RefreshData(list); });
+  if (rows >= 100000) f.access = accessSteps(w, list, 18, rounds, [list] { XList_RefreshData(list); });
   XWnd_CloseWindow(w);
   return f;
 }
@@ -210,6 +266,10 @@ int main(int argc, char** argv) {
   std::printf("List with header, 100,000 rows of 3 cells, a 105 handler filling every cell\n");
   std::printf("  fill                    %9.1f ms\n", lBig.fill * 1e3);
   printSteps("rows", lBig.steps, l100.steps);
+  std::printf(
+      "\nAccessibility in place against none (goal: ratio at most 1.05)\nTree, 100,000 items\n%s"
+      "List, 100,000 rows\n%s",
+      tBig.access.c_str(), lBig.access.c_str());
   XExitXCGUI();
   std::filesystem::remove_all(dir);
   return 0;

@@ -3,6 +3,7 @@
 #include "base/guard.h"
 
 #include "toolkit/model/tree/window.h"
+#include "toolkit/win32/accessible.h"
 #include "toolkit/win32/dropdown_host.h"
 #include "toolkit/win32/images.h"
 #include "toolkit/win32/menu_host.h"
@@ -50,6 +51,7 @@ Platform* Backend::start() {
   startImageDecoding();
   startUiCalls();
   gRunning = &backend;
+  startAccessibility();
   return gRunning;
 }
 
@@ -58,6 +60,7 @@ void Backend::toolkitExited() {
 }
 
 void Backend::stop() {
+  stopAccessibility();
   stopUiCalls();
   stopMenus();
   stopPopups();
@@ -158,7 +161,10 @@ void Backend::showWindow(Window& window, ShowMode mode) {
     NativeWindow* still = find(window.handle());
     if (still == nullptr) return;
     still->applyLook();
-    if (still->kind() == NativeWindow::Kind::menu && mode != ShowMode::hide) menuPopupShown(*still);
+    if (still->kind() == NativeWindow::Kind::menu && mode != ShowMode::hide) {
+      menuPopupShown(*still);
+      if (NativeWindow* shown = find(window.handle())) menuPopupStarted(*shown);
+    }
     if (still->kind() == NativeWindow::Kind::dropDown && mode != ShowMode::hide) dropDownShown(*still);
   });
 }

@@ -30,6 +30,7 @@ inline constexpr wchar_t kDropDownClass[] = L"TovaluxDropDown";
 inline constexpr wchar_t kToolTipClass[] = L"TovaluxToolTip";
 inline constexpr wchar_t kShadowClass[] = L"TovaluxShadow";
 inline constexpr wchar_t kCallClass[] = L"TovaluxUiCall";
+inline constexpr wchar_t kAccessClass[] = L"TovaluxAccess";  // message-only: accessibility notices
 
 HINSTANCE moduleInstance();
 LRESULT CALLBACK toolkitWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);

@@ -13,6 +13,7 @@
 #include "toolkit/model/theme/values.h"
 #include "toolkit/model/tree/input.h"
 #include "toolkit/model/tree/window.h"
+#include "toolkit/win32/accessible.h"
 #include "toolkit/win32/backend.h"
 #include "toolkit/win32/dropdown_host.h"
 #include "toolkit/win32/gdi_canvas.h"
@@ -319,6 +320,11 @@ LRESULT NativeWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
 // DefWindowProc. `hwnd` is kept: a handler may end the window (WM_NCDESTROY clears hwnd_).
 LRESULT NativeWindow::own(UINT message, WPARAM wParam, LPARAM lParam) {
   const HWND hwnd = hwnd_;
+  // Every toolkit window, pop-ups included, gives its accessible object (accessible.h).
+  if (message == WM_GETOBJECT) {
+    if (const LRESULT object = accessibleObject(handle_, wParam, lParam)) return object;
+    return DefWindowProcW(hwnd, message, wParam, lParam);
+  }
   if (kind_ != Kind::window) {
     bool handled = false;
     LRESULT result = kind_ == Kind::menu ? menuPopupMessage(*this, message, wParam, lParam, &handled)
@@ -341,6 +347,7 @@ LRESULT NativeWindow::own(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_SIZE: onSize(wParam); return 0;
     case WM_MOVE: syncRect(); return 0;
     case WM_ACTIVATE: onActivate(LOWORD(wParam) != WA_INACTIVE); break;
+    case WM_SETFOCUS: accessibleFocusArrived(handle_); break;
     case WM_SHOWWINDOW: onShowWindow(wParam != FALSE); break;
     case WM_ERASEBKGND: return 1;
     case WM_PAINT: paint(); return 0;
@@ -501,6 +508,7 @@ void NativeWindow::onClose() {
 }
 
 void NativeWindow::onDestroy() {
+  if (kind_ == Kind::menu) menuPopupEnding(*this);
   if (shadow_) shadow_->hide();
   closePopupsOf(handle_);
   if (!destroying_) {

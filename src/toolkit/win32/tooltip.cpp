@@ -7,6 +7,7 @@
 #include "toolkit/model/theme/palette.h"
 #include "toolkit/model/theme/resources.h"
 #include "toolkit/model/tree/element.h"
+#include "toolkit/win32/accessible.h"
 #include "toolkit/win32/backend.h"
 #include "toolkit/win32/gdi_canvas.h"
 #include "toolkit/win32/monitors.h"
@@ -130,6 +131,9 @@ LRESULT ToolTip::handle(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_ERASEBKGND: return 1;
     case WM_MOUSEACTIVATE: return MA_NOACTIVATE;
     case WM_NCHITTEST: return HTTRANSPARENT;
+    case WM_GETOBJECT:
+      if (const LRESULT object = toolTipObject(hwnd, wParam, lParam)) return object;
+      break;
     case WM_NCDESTROY:
       if (hwnd == hwnd_) hwnd_ = nullptr;
       break;

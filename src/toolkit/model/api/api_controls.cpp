@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "base/gbk.h"
+#include "toolkit/model/core/access_feed.h"
 #include "toolkit/model/api/api_support.h"
 #include "toolkit/model/controls/edit.h"
 #include "toolkit/model/controls/tabbar.h"
@@ -73,6 +74,7 @@ void XBtn_SetText(HELE button, const XChar* text) {
   KIND_OR_RETURN(Button, button);
   e->text = fromX(text);
   e->redraw();
+  accessChanged(AccessChange::name, button);
 }
 
 XString XBtn_GetText(HELE button) {

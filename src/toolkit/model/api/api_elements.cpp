@@ -5,6 +5,7 @@
 #include "toolkit/model/api/api_support.h"
 #include "toolkit/model/controls/layout_element.h"
 #include "toolkit/model/controls/shape.h"
+#include "toolkit/model/core/access_feed.h"
 #include "toolkit/model/core/context.h"
 #include "toolkit/model/core/font.h"
 #include "toolkit/model/theme/image.h"
@@ -183,6 +184,7 @@ void XEle_Enable(HXCGUI ele, bool enable) {
   e->enabled = enable;
   if (!enable) e->hovered = e->pressed = false;
   e->redraw();
+  accessChanged(AccessChange::state, ele);
 }
 
 bool XEle_IsEnable(HXCGUI ele) {
@@ -197,6 +199,7 @@ void XEle_Show(HXCGUI ele, bool show) {
   XRect area = e->windowRect();
   e->visible = show;
   if (w != nullptr) w->invalidate(area, false);
+  accessChanged(show ? AccessChange::shown : AccessChange::hidden, ele);
   raiseEvent(ele, XE_SHOW, EventArgs{1, {show ? 1 : 0}});
 }
 
@@ -243,6 +246,7 @@ void XEle_EnableMouseThrough(HXCGUI ele, bool enable) {
 void XEle_SetToolTip(HXCGUI ele, const XChar* text) {
   ELEMENT_OR_RETURN(ele);
   e->tooltip = fromX(text);
+  accessChanged(AccessChange::name, ele);
 }
 
 XString XEle_GetToolTip(HXCGUI ele) {
@@ -315,6 +319,7 @@ HSHAPE XShapeText_Create(int x, int y, int width, int height, const XChar* text,
 void XShapeText_SetText(HSHAPE shape, const XChar* text) {
   KIND_OR_RETURN(ShapeText, shape);
   e->text = fromX(text);
+  accessChanged(AccessChange::name, shape);
 }
 
 XString XShapeText_GetText(HSHAPE shape) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "toolkit/model/api/api_support.h"
+#include "toolkit/model/core/access_feed.h"
 #include "toolkit/model/core/context.h"
 #include "toolkit/model/theme/image.h"
 #include "toolkit/model/tree/window.h"
@@ -68,6 +69,7 @@ void setItemText(HELE h, int item, int column, const XChar* text) {
   KIND_OR_RETURN(View, h);
   setText(ItemAccess<View>::record(*e, item), plain(column), text);
   ItemAccess<View>::changed(*e, item);
+  accessChanged(AccessChange::name, h, item);
 }
 
 template <class View>
@@ -83,6 +85,7 @@ void setItemTextEx(HELE h, int item, const XChar* name, const XChar* text) {
   if (r == nullptr) return;
   setText(r, columnByName(ItemAccess<View>::columns(*e), name, true), text);
   ItemAccess<View>::changed(*e, item);
+  accessChanged(AccessChange::name, h, item);
 }
 
 template <class View>
@@ -146,6 +149,7 @@ void deleteRow(HELE h, int row) {
     e->selected = -1;
   else if (e->selected > row)
     --e->selected;
+  accessChanged(AccessChange::rowsRemoved, h, row, 1);
   ItemAccess<View>::rowsChanged(*e, row);
 }
 
@@ -154,6 +158,7 @@ void deleteAllRows(HELE h) {
   KIND_OR_RETURN(View, h);
   if (TableAdapter* t = e->table()) t->rows.clear();
   e->selected = -1;
+  accessChanged(AccessChange::itemsReset, h);
   ItemAccess<View>::rowsChanged(*e, 0);
 }
 
@@ -728,6 +733,7 @@ int addViewItem(ListView& v, int group, Record record) {
   if (g == nullptr || g->items.size() >= static_cast<size_t>(INT32_MAX)) return -1;
   g->items.push_back(std::move(record));
   v.reshape();
+  accessChanged(AccessChange::items, v.handle(), group, -1);
   return static_cast<int>(g->items.size()) - 1;
 }
 }  // namespace
@@ -739,6 +745,7 @@ int XListView_Group_AddItemText(HELE view, const XChar* text) {
   a.groups.emplace_back();
   a.groups.back().record.at(0).text = fromX(text);
   e->reshape();
+  accessChanged(AccessChange::items, view);
   return static_cast<int>(a.groups.size()) - 1;
 }
 
@@ -746,6 +753,7 @@ void XListView_Group_SetText(HELE view, int group, int field, const XChar* text)
   KIND_OR_RETURN(ListView, view);
   setText(groupRecord(*e, group), plain(field), text);
   e->rebind({group, -1});
+  accessChanged(AccessChange::name, view, group, -1);
 }
 
 XString XListView_Group_GetText(HELE view, int group, int field) {
@@ -773,6 +781,7 @@ void XListView_Item_SetText(HELE view, int group, int item, int field, const XCh
   KIND_OR_RETURN(ListView, view);
   setText(viewItem(*e, group, item), plain(field), text);
   e->rebind({group, item});
+  accessChanged(AccessChange::name, view, group, item);
 }
 
 XString XListView_Item_GetText(HELE view, int group, int item, int field) {
@@ -920,6 +929,7 @@ void XComboBox_SetText(HELE combo, const XChar* text) {
   KIND_OR_RETURN(ComboBox, combo);
   e->text = fromX(text);
   e->redraw();
+  accessChanged(AccessChange::value, combo);
 }
 
 XString XComboBox_GetText(HELE combo) {

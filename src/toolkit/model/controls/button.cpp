@@ -3,6 +3,7 @@
 #include "toolkit/model/controls/button.h"
 
 #include "toolkit/model/controls/shape.h"
+#include "toolkit/model/core/access_feed.h"
 #include "toolkit/model/core/canvas.h"
 #include "toolkit/model/core/context.h"
 #include "toolkit/model/core/platform.h"
@@ -34,6 +35,7 @@ bool Button::setCheck(bool value) {
   }
   if (context().registry.alive(self)) {
     redraw();
+    accessChanged(AccessChange::state, self);
     raiseEvent(self, XE_BUTTON_CHECK, EventArgs{1, {value ? 1 : 0}});
   }
   return true;

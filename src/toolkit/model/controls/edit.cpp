@@ -8,6 +8,7 @@
 #include <cstdlib>
 
 #include "toolkit/model/controls/shape.h"
+#include "toolkit/model/core/access_feed.h"
 #include "toolkit/model/core/canvas.h"
 #include "toolkit/model/core/context.h"
 #include "toolkit/model/core/font.h"
@@ -27,6 +28,7 @@ void Edit::changed(size_t fromLine) {
   selEnd_ = std::min(selEnd_, n);
   caret = std::min(caret, n);
   redraw();
+  accessChanged(AccessChange::value, handle());
 }
 
 void Edit::setText(std::u16string_view text) {

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 
+#include "toolkit/model/core/access_feed.h"
 #include "toolkit/model/core/canvas.h"
 #include "toolkit/model/core/context.h"
 #include "toolkit/model/theme/palette.h"
@@ -67,6 +68,7 @@ bool ScrollBar::scrollTo(int p) {
   HELE self = handle();
   arrange();
   redraw();
+  accessChanged(AccessChange::value, self);
   raiseEvent(self, XE_SBAR_SCROLL, EventArgs{1, {p}});
   if (auto* bar = context().registry.get<ScrollBar>(self))
     if (auto* view = dynamic_cast<ScrollView*>(bar->parent())) view->barScrolled(bar);

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 
+#include "toolkit/model/core/access_feed.h"
 #include "toolkit/model/core/context.h"
 #include "toolkit/model/core/platform.h"
 
@@ -261,6 +262,7 @@ void DockSite::commit(bool labelsMade) {
     if (pane->visible == visible) continue;
     pane->visible = visible;
     p.shown.emplace_back(pane->handle(), visible);
+    accessChanged(visible ? AccessChange::shown : AccessChange::hidden, pane->handle());
   }
   // Panes going out of sight are told first, so what is kept over one (a native window) can
   // leave before another takes the place.

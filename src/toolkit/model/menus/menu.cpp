@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "toolkit/model/core/access_feed.h"
 #include "toolkit/model/core/canvas.h"
 #include "toolkit/model/core/context.h"
 #include "toolkit/model/core/font.h"
@@ -159,9 +160,14 @@ bool openLevel(uint32_t parentKey, int parentId, XPoint at, int position, bool k
   if (w == nullptr) return false;
   w->visible = true;
   if (Platform* p = ctx.platform) p->showWindow(*w, ShowMode::showNoActivate);
+  if ((w = ctx.registry.get<MenuWindow>(h)) == nullptr) return false;
   w->invalidateAll(false);
+  if (w->hot >= 0)
+    accessChanged(AccessChange::focus, h, static_cast<int32_t>(w->rows[static_cast<size_t>(w->hot)].key));
   return true;
 }
+
+void setHot(size_t depth, int row);
 
 // Opens the submenu of row `row` of level `depth` beside it, unless open already.
 void openSubmenu(size_t depth, int row, bool keyboard) {
@@ -171,7 +177,7 @@ void openSubmenu(size_t depth, int row, bool keyboard) {
   const MenuItem* item = m->byKey(w->rows[static_cast<size_t>(row)].key);
   if (item == nullptr || item->disabled() || !m->hasChildren(item->key)) return;
   if (MenuWindow* sub = levelWindow(depth + 1); sub != nullptr && sub->parentKey == item->key) {
-    if (keyboard && sub->hot < 0) sub->hot = firstSelectable(*sub, *m, -1, 1), sub->invalidateAll(false);
+    if (keyboard && sub->hot < 0) setHot(depth + 1, firstSelectable(*sub, *m, -1, 1));
     return;
   }
   closeBelow(depth);
@@ -195,6 +201,8 @@ void setHot(size_t depth, int row) {
   if (row != w->hot) {
     w->hot = row;
     w->invalidateAll(false);
+    if (row >= 0)
+      accessChanged(AccessChange::focus, w->handle(), static_cast<int32_t>(w->rows[static_cast<size_t>(row)].key));
   }
 }
 

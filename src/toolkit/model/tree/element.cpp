@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "toolkit/model/core/access_feed.h"
 #include "toolkit/model/core/canvas.h"
 #include "toolkit/model/core/context.h"
 #include "toolkit/model/core/font.h"
@@ -33,6 +34,14 @@ int Element::indexOf(const Element* child) const {
   return it == children_.end() ? -1 : static_cast<int>(it - children_.begin());
 }
 
+namespace {
+// A subtree that joins a view's row (or header) is part of it, sub-elements made by build() too.
+void markItemPart(Element& e) {
+  e.itemPart = true;
+  for (Element* c : e.children()) markItemPart(*c);
+}
+}  // namespace
+
 void Element::insertChild(Element* child, int index) {
   if (child == nullptr || child == this) return;
   // Refuse cycles: the new parent must not lie inside the child.
@@ -42,7 +51,9 @@ void Element::insertChild(Element* child, int index) {
   if (index < 0 || index > static_cast<int>(children_.size())) index = static_cast<int>(children_.size());
   children_.insert(children_.begin() + index, child);
   child->parent_ = this;
+  if (itemPart && !child->itemPart) markItemPart(*child);
   childrenChanged();
+  if (!child->itemPart) accessChanged(AccessChange::children, handle());
 }
 
 void Element::detach() {
@@ -52,6 +63,7 @@ void Element::detach() {
     siblings.erase(std::remove(siblings.begin(), siblings.end(), this), siblings.end());
     parent_ = nullptr;
     p->childrenChanged();
+    if (!itemPart) accessChanged(AccessChange::children, p->handle());
   } else if (parentWindow_ != nullptr) {
     parentWindow_->removeChild(this);
   }
@@ -63,6 +75,7 @@ void Element::destroy(Element* element) {
   Context& ctx = context();
   std::vector<Element*> kids = element->children_;
   for (Element* kid : kids) destroy(kid);
+  if (!element->itemPart) accessChanged(AccessChange::destroyed, element->handle());
   element->detach();
   if (element->bkManager != 0) ctx.registry.erase(element->bkManager);
   if (!element->name.empty()) {

@@ -97,6 +97,11 @@ class Element : public Object {
   std::optional<ColorValue> bkColor;
   HBKM bkManager = 0;
 
+  // Part of what a view builds to show its items (a row, a header cell and everything in them;
+  // children inherit it): the accessible description lets the item stand for it, so its
+  // comings and goings (painting builds rows) are not reported to the access feed.
+  bool itemPart = false;
+
   // Interaction state, kept by the backend's input handling.
   bool hovered = false;
   bool pressed = false;

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 
+#include "toolkit/model/core/access_feed.h"
 #include "toolkit/model/core/context.h"
 #include "toolkit/model/tree/window.h"
 
@@ -211,6 +212,7 @@ void setFocus(Window& window, HELE element) {
   if (Element* e = getElement(element); e != nullptr && focusStill()) {
     e->focused = true;
     e->redraw();
+    accessChanged(AccessChange::focus, element);
     if (!listed(before, element)) raiseEvent(element, XE_SETFOCUS, EventArgs{});
   }
 }

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "toolkit/model/core/access_feed.h"
 #include "toolkit/model/core/canvas.h"
 #include "toolkit/model/core/context.h"
 #include "toolkit/model/core/platform.h"
@@ -38,6 +39,7 @@ void Window::insertChild(Element* child, int index) {
   if (index < 0 || index > static_cast<int>(children_.size())) index = static_cast<int>(children_.size());
   children_.insert(children_.begin() + index, child);
   child->parentWindow_ = this;
+  accessChanged(AccessChange::children, handle());
 }
 
 void Window::removeChild(Element* child) {
@@ -46,6 +48,7 @@ void Window::removeChild(Element* child) {
     if (b == child) b = nullptr;
   childRemoved(child);
   if (child->parentWindow_ == this) child->parentWindow_ = nullptr;
+  accessChanged(AccessChange::children, handle());
 }
 
 // An element binds to one band at a time; binding makes it a direct child of the window.
@@ -165,6 +168,7 @@ void shutdown() {
   ctx.windows.clear();
   ctx.defaultFont = 0;
   ctx.initialized = false;
+  accessChanged(AccessChange::exited, 0);
 }
 
 // The platform hears of it first, while the window is whole, so the native window goes before
@@ -172,6 +176,7 @@ void shutdown() {
 void Window::destroy(Window* window) {
   if (window == nullptr) return;
   Context& ctx = context();
+  accessChanged(AccessChange::destroyed, window->handle());
   if (ctx.platform != nullptr) ctx.platform->windowDestroyed(*window);
   std::vector<Element*> kids = window->children_;
   for (Element* c : kids) Element::destroy(c);

@@ -6,6 +6,7 @@
 
 #include "toolkit/model/controls/shape.h"
 #include "toolkit/model/core/canvas.h"
+#include "toolkit/model/core/access_feed.h"
 #include "toolkit/model/core/context.h"
 #include "toolkit/model/core/platform.h"
 #include "toolkit/model/theme/descriptor.h"
@@ -85,6 +86,7 @@ void ComboBox::setSelected(int index) {
   if (index >= 0) text = itemText(index);
   if (ListBox* list = popupList()) list->select(index, false);
   redraw();
+  accessChanged(AccessChange::value, handle());
 }
 
 HWINDOW ComboBox::popupWindow() const { return getWindow(popup_) != nullptr ? popup_ : 0; }
@@ -151,13 +153,17 @@ HWINDOW ComboBox::openPopup() {
     list->showItem({list->selected, 0});
   w->visible = true;
   if (Platform* p = context().platform) p->showWindow(*w, ShowMode::showNoActivate);
+  accessChanged(AccessChange::state, self);
   return popup;
 }
 
 void ComboBox::closePopup() {
   HWINDOW h = std::exchange(popup_, 0);
   popupList_ = 0;
-  if (Window* w = getWindow(h)) Window::destroy(w);
+  if (Window* w = getWindow(h)) {
+    Window::destroy(w);
+    accessChanged(AccessChange::state, handle());
+  }
 }
 
 void ComboBox::choose(int index) {
@@ -187,6 +193,7 @@ bool ComboBox::onChar(char16_t c) {
   if (!editable || !enabled || c < 0x20 || c == 0x7F) return false;
   text.push_back(c);
   redraw();
+  accessChanged(AccessChange::value, handle());
   raiseEvent(handle(), XE_EDIT_CHANGED, EventArgs{});
   return true;
 }
@@ -205,6 +212,7 @@ bool ComboBox::onKeyDown(int key, int /*flags*/) {
     return false;
   }
   redraw();
+  accessChanged(AccessChange::value, handle());
   raiseEvent(handle(), XE_EDIT_CHANGED, EventArgs{});
   return true;
 }

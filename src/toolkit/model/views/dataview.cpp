@@ -9,6 +9,7 @@
 #include "toolkit/model/controls/button.h"
 #include "toolkit/model/controls/shape.h"
 #include "toolkit/model/core/canvas.h"
+#include "toolkit/model/core/access_feed.h"
 #include "toolkit/model/core/context.h"
 #include "toolkit/model/theme/palette.h"
 #include "toolkit/model/tree/input.h"
@@ -117,6 +118,8 @@ void DataView::useAdapter(HADAPTER adapter, bool owned) {
   ownsAdapter_ = owned;
   refreshAll();
   reshape();
+  accessChanged(AccessChange::itemsReset, handle());
+  accessChanged(AccessChange::items, handle());
 }
 
 Adapter* DataView::adapterObject() const { return context().registry.get<Adapter>(adapter_); }

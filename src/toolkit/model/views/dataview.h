@@ -38,6 +38,7 @@ class ItemRow : public Element {
     mouseThrough = true;
     bkTransparent = true;
     cssEnabled = false;
+    itemPart = true;
   }
   ItemKey key;
   HTEMP temp = 0;
@@ -111,6 +112,15 @@ class DataView : public ScrollView, public PathAttributes {
   // The item under `at` (the view's own coordinates, as mouse events give them); key.a -1 when
   // the point is outside the viewport or over no item.
   ItemKey keyAt(XPoint at);
+
+  // --- items, for the accessible description (model/access) ----------------------------------
+  // The values of an item, null when it has none.
+  const Record* itemRecord(const ItemKey& key) { return recordOf(key); }
+  bool itemSelected(const ItemKey& key) const { return isSelected(key); }
+  // An item's rectangle in content coordinates without listing the others (empty when hidden).
+  virtual XRect itemRect(const ItemKey& key) { return slotRect(key); }
+  // The window rectangle of a content rectangle (where the view shows it now).
+  XRect contentToWindow(const XRect& content) const { return toWindow(content); }
 
   // --- element -------------------------------------------------------------------------------
   void arrange() override;

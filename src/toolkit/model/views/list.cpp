@@ -7,6 +7,7 @@
 
 #include "toolkit/model/controls/shape.h"
 #include "toolkit/model/core/canvas.h"
+#include "toolkit/model/core/access_feed.h"
 #include "toolkit/model/core/context.h"
 #include "toolkit/model/theme/palette.h"
 #include "toolkit/model/tree/draw.h"
@@ -126,12 +127,14 @@ void List::select(int row) {
   selected = row;
   if (selectedHeight != itemHeight) reshape();
   redraw();
+  accessChanged(AccessChange::selection, handle(), row);
 }
 
 void List::rowsChanged(int from) {
   if (selected >= count()) selected = -1;
   refreshIf([from](const ItemKey& k) { return k.a >= from; });
   reshape();
+  accessChanged(AccessChange::items, handle());
 }
 
 int List::totalWidth() const {
@@ -144,6 +147,14 @@ RowGeometry List::geometry() const { return rowGeometry(count(), selected, rowSp
 
 void List::collectSlots(const XRect& area, std::vector<Slot>& out) {
   rowSlots(geometry(), area, std::max({totalWidth(), viewportWidth(), 1}), out);
+}
+
+XRect List::itemRect(const ItemKey& key) {
+  const RowGeometry g = geometry();
+  if (key.a < 0 || key.a >= g.count) return {};
+  const int64_t top = g.top(key.a);
+  return {0, static_cast<int>(top), std::max({totalWidth(), viewportWidth(), 1}),
+          static_cast<int>(top + g.extent(key.a))};
 }
 
 XSize List::contentExtent() { return {totalWidth(), static_cast<int>(std::min(geometry().total(), kMaxContentSize))}; }

@@ -23,6 +23,7 @@ class HeaderCell : public Element {
   HeaderCell() : Element(XC_ELE) {
     bkTransparent = true;
     cssEnabled = false;
+    itemPart = true;
   }
   int column = 0;
   TemplateInstance instance;
@@ -30,7 +31,7 @@ class HeaderCell : public Element {
 
 class ListHeader : public Element {
  public:
-  ListHeader() : Element(XC_ELE) {}
+  ListHeader() : Element(XC_ELE) { itemPart = true; }
   void kindNames(std::vector<std::string_view>& out) const override {
     out.push_back("listHeader");
     out.push_back("element");
@@ -79,6 +80,7 @@ class List : public DataView {
   // The column a row's template object lies in (-1: none or the whole row).
   int columnOfObject(const ItemRow& row, HXCGUI object) const;
 
+  XRect itemRect(const ItemKey& key) override;
   void arrange() override;
   XPoint childOffset(const Element* child) const override;
   XRect childClip(const Element* child) const override;

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "toolkit/model/core/access_feed.h"
 #include "toolkit/model/core/context.h"
 #include "toolkit/model/views/combobox.h"
 #include "toolkit/xcgui_views.h"
@@ -29,6 +30,13 @@ void ListBox::collectSlots(const XRect& area, std::vector<Slot>& out) {
   rowSlots(geometry(), area, std::max(viewportWidth(), 1), out);
 }
 
+XRect ListBox::itemRect(const ItemKey& key) {
+  const RowGeometry g = geometry();
+  if (key.a < 0 || key.a >= g.count) return {};
+  const int64_t top = g.top(key.a);
+  return {0, static_cast<int>(top), std::max(viewportWidth(), 1), static_cast<int>(top + g.extent(key.a))};
+}
+
 XSize ListBox::contentExtent() { return {0, static_cast<int>(std::min(geometry().total(), kMaxContentSize))}; }
 
 Record* ListBox::recordOf(const ItemKey& key) {
@@ -42,6 +50,7 @@ void ListBox::select(int row, bool byUser) {
   selected = row;
   if (selectedHeight != itemHeight) reshape();
   redraw();  // rows keep their objects; the band moves
+  accessChanged(AccessChange::selection, handle(), row);
   if (byUser) raiseEvent(handle(), XE_LISTBOX_SELECT, EventArgs{1, {row}});
 }
 
@@ -52,6 +61,7 @@ void ListBox::rowsChanged(int from) {
   // Rows from `from` on may show other items: build them again; the ones before stay.
   refreshIf([from](const ItemKey& k) { return k.a >= from; });
   reshape();
+  accessChanged(AccessChange::items, handle());
 }
 
 void ListBox::created(ItemRow& row) {

@@ -27,6 +27,7 @@ class ListBox : public DataView {
   // Rows were added or removed at `from` (the rows from there on show other items now).
   void rowsChanged(int from);
 
+  XRect itemRect(const ItemKey& key) override;
   void defaultAction(int event, const EventArgs& args) override;
   // Keys while focused: up, down, page up/down, home and end move the selection (86).
   bool onKeyDown(int key, int flags) override;

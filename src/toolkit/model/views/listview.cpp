@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "toolkit/model/core/canvas.h"
+#include "toolkit/model/core/access_feed.h"
 #include "toolkit/model/core/context.h"
 
 namespace tovalux::tk {
@@ -112,6 +113,7 @@ void ListView::select(int group, int item, bool byUser) {
   selectedGroup = group;
   selectedItem = item;
   redraw();
+  accessChanged(AccessChange::selection, handle(), group, item);
   if (byUser) raiseEvent(handle(), XE_LISTVIEW_SELECT, EventArgs{2, {group, item}});
 }
 
@@ -122,6 +124,8 @@ void ListView::expandGroup(int group, bool expand, bool byUser) {
   g->expanded = expand;
   reshape();
   redraw();
+  accessChanged(AccessChange::state, handle(), group, -1);
+  accessChanged(AccessChange::items, handle(), group, -1);
   if (byUser) raiseEvent(handle(), XE_LISTVIEW_EXPAND, EventArgs{2, {group, expand ? 1 : 0}});
 }
 
@@ -130,6 +134,8 @@ void ListView::clear() {
   selectedGroup = selectedItem = -1;
   refreshAll();
   reshape();
+  accessChanged(AccessChange::itemsReset, handle());
+  accessChanged(AccessChange::items, handle());
 }
 
 void ListView::itemPressed(const ItemKey& key, XPoint, int) {

@@ -7,6 +7,7 @@
 
 #include "toolkit/model/controls/button.h"
 #include "toolkit/model/core/canvas.h"
+#include "toolkit/model/core/access_feed.h"
 #include "toolkit/model/core/context.h"
 #include "toolkit/model/theme/palette.h"
 #include "toolkit/xcgui_views.h"
@@ -24,7 +25,7 @@ TreeAdapter& Tree::ensureNodes() {
 int Tree::insert(int parent, int position) {
   TreeAdapter& a = ensureNodes();
   int id = a.insert(parent, position);
-  if (id > 0) reshape();
+  if (id > 0) reshape(), accessChanged(AccessChange::items, handle());
   return id;
 }
 
@@ -42,12 +43,16 @@ void Tree::remove(int id) {
   }
   a->remove(id);
   reshape();
+  accessChanged(AccessChange::itemsPruned, handle());
+  accessChanged(AccessChange::items, handle());
 }
 
 void Tree::clear() {
   if (TreeAdapter* a = nodes()) a->clear();
   selected = -1;
   reshape();
+  accessChanged(AccessChange::itemsPruned, handle());
+  accessChanged(AccessChange::items, handle());
 }
 
 const std::vector<int>& Tree::order() {
@@ -113,6 +118,18 @@ void Tree::collectSlots(const XRect& area, std::vector<Slot>& out) {
   }
 }
 
+XRect Tree::itemRect(const ItemKey& key) {
+  const RowGeometry g = geometry();
+  const int k = orderIndex(key.a);
+  TreeAdapter* a = nodes();
+  if (k < 0 || a == nullptr) return {};
+  const int width = std::max(viewportWidth(), 1);
+  const int64_t indent = std::min<int64_t>(int64_t(a->node(key.a)->depth) * indentation, kMaxCoord);
+  const int64_t top = g.top(k);
+  return {static_cast<int>(indent), static_cast<int>(top), static_cast<int>(std::max<int64_t>(width, indent + 1)),
+          static_cast<int>(top + g.extent(k))};
+}
+
 XSize Tree::contentExtent() { return {0, static_cast<int>(std::min(geometry().total(), kMaxContentSize))}; }
 
 Record* Tree::recordOf(const ItemKey& key) {
@@ -170,6 +187,7 @@ void Tree::select(int id, bool byUser) {
   selected = id;
   if (selectedHeight != itemHeight) reshape();
   redraw();
+  accessChanged(AccessChange::selection, handle(), id);
   if (byUser) raiseEvent(handle(), XE_TREE_SELECT, EventArgs{1, {id}});
 }
 
@@ -182,6 +200,8 @@ void Tree::expand(int id, bool on, bool byUser) {
     if (auto* button = context().registry.get<Button>(row->instance.find(0))) button->checked = on;
   reshape();
   redraw();
+  accessChanged(AccessChange::state, handle(), id);
+  accessChanged(AccessChange::items, handle());
   if (byUser) raiseEvent(handle(), XE_TREE_EXPAND, EventArgs{2, {id, on ? 1 : 0}});
 }
 

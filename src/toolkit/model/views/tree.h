@@ -36,6 +36,7 @@ class Tree : public DataView {
   const std::vector<int>& order();
   int orderIndex(int id);
 
+  XRect itemRect(const ItemKey& key) override;
   bool applyAttribute(std::string_view name, std::string_view value) override;
   // Keys while focused: up, down, page up/down, home and end move the selection through the
   // shown items (126); right expands (127) or goes to the first child, left collapses or goes

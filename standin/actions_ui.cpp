@@ -1,0 +1,172 @@
+// Reading what the plug-in shows as a screen reader reads it: the accessible objects of the
+// toolkit's top-level windows of this process (the frame that holds the main window first, then
+// menus, drop-downs, dialogs, tips...), through AccessibleObjectFromWindow and IAccessible only.
+//
+//   ui-dump [hidden=1]          one "ui" entry per object (window, depth, role, name, value,
+//                               description, action, states, x, y, width, height), then "ui-dump"
+//                               (windows, objects, ms); hidden=1 also reads hidden windows
+//   ui-find ROLE NAME           the first object with that role and name ("ui-found"), a shown
+//                               one before a hidden one; fails when there is none
+//   ui-press ROLE NAME          as ui-find, then its default action ("ui-pressed"); the action
+//                               runs on the UI thread's next turn, which this serves before it
+//                               returns
+#include <chrono>
+
+#include "standin_host.h"
+#include "ui_reader.h"
+
+namespace standin {
+namespace {
+
+std::string hexHandle(HWND window) {
+  char text[24];
+  std::snprintf(text, sizeof text, "0x%08lX", static_cast<unsigned long>(reinterpret_cast<uintptr_t>(window)));
+  return text;
+}
+
+EntryBuilder entryOf(const char* kind, const ui::Node& n) {
+  EntryBuilder e(kind);
+  e.add("window", hexHandle(n.window)).add("depth", n.depth).add("role", n.role).add("name", n.name);
+  if (!n.value.empty()) e.add("value", n.value);
+  if (!n.description.empty()) e.add("description", n.description);
+  if (!n.action.empty()) e.add("action", n.action);
+  e.add("states", n.states)
+      .add("x", n.bounds.left)
+      .add("y", n.bounds.top)
+      .add("width", n.bounds.right - n.bounds.left)
+      .add("height", n.bounds.bottom - n.bounds.top);
+  return e;
+}
+
+// The frame that holds the host's main window, then every other toolkit window of the process.
+std::vector<HWND> windowsToRead(Host& host, bool hidden) {
+  HWND main = host.mainWindow();
+  HWND frame = main != nullptr ? GetAncestor(main, GA_ROOT) : nullptr;
+  return ui::toolkitWindows(GetCurrentProcessId(), frame, hidden);
+}
+
+// COM for the time of one action, on the UI thread.
+struct Apartment {
+  HRESULT hr = CoInitialize(nullptr);
+  ~Apartment() {
+    if (SUCCEEDED(hr)) CoUninitialize();
+  }
+};
+
+ActionResult dump(Host& host, const ActionArgs& args) {
+  Apartment com;
+  const auto start = std::chrono::steady_clock::now();
+  const std::vector<HWND> windows = windowsToRead(host, args.optionNumber("hidden", 0) != 0);
+  if (windows.empty()) return ActionResult::failure("no toolkit window in this process");
+  std::vector<JournalEntry> entries;
+  std::string error;
+  for (HWND window : windows)
+    if (!ui::walk(
+            window, [&](const ui::Node& n, IAccessible*) { return entries.push_back(entryOf("ui", n)), true; }, &error))
+      return ActionResult::failure(error);
+  const auto ms =
+      std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
+  // Journaled after the reading, so that writing the journal is not counted in its time.
+  for (JournalEntry& e : entries) host.journal().record(std::move(e));
+  host.journal().record(EntryBuilder("ui-dump")
+                            .add("windows", static_cast<int64_t>(windows.size()))
+                            .add("objects", static_cast<int64_t>(entries.size()))
+                            .add("ms", static_cast<int64_t>(ms)));
+  return ActionResult::success();
+}
+
+// The first match, shown before hidden; `object` is kept (AddRef) for the caller.
+bool find(Host& host, const std::string& role, const std::string& name, ui::Node* node, IAccessible** object,
+          std::string* error) {
+  *object = nullptr;
+  IAccessible* hiddenMatch = nullptr;
+  ui::Node hiddenNode;
+  for (HWND window : windowsToRead(host, true)) {
+    ui::walk(
+        window,
+        [&](const ui::Node& n, IAccessible* o) {
+          if (n.role != role || n.name != name) return true;
+          if (n.invisible) {
+            if (hiddenMatch == nullptr) hiddenMatch = o, o->AddRef(), hiddenNode = n;
+            return true;
+          }
+          *object = o, o->AddRef(), *node = n;
+          return false;
+        },
+        error);
+    if (*object != nullptr) break;
+  }
+  if (*object == nullptr && hiddenMatch != nullptr) {
+    *object = hiddenMatch;
+    *node = hiddenNode;
+    return true;
+  }
+  if (hiddenMatch != nullptr) hiddenMatch->Release();
+  if (*object == nullptr && error != nullptr) *error = "no " + role + " named \"" + name + "\"";
+  return *object != nullptr;
+}
+
+ActionResult findObject(Host& host, const ActionArgs& args) {
+  if (args.count() < 2) return ActionResult::failure("ui-find ROLE NAME");
+  Apartment com;
+  ui::Node node;
+  IAccessible* object = nullptr;
+  std::string error;
+  if (!find(host, args.text(0), args.text(1), &node, &object, &error)) return ActionResult::failure(error);
+  object->Release();
+  host.journal().record(entryOf("ui-found", node));
+  return ActionResult::success();
+}
+
+// Serves the UI thread until nothing waits in its queue (the action and what it set off), for at
+// most `limit` milliseconds.
+void serveUntilQuiet(DWORD limit) {
+  const DWORD start = GetTickCount();
+  while (GetTickCount() - start < limit) {
+    MSG message;
+    if (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+      if (message.message == WM_QUIT) {
+        PostQuitMessage(static_cast<int>(message.wParam));
+        return;
+      }
+      TranslateMessage(&message);
+      DispatchMessageW(&message);
+      continue;
+    }
+    if (HIWORD(GetQueueStatus(QS_ALLINPUT)) == 0) return;
+  }
+}
+
+ActionResult press(Host& host, const ActionArgs& args) {
+  if (args.count() < 2) return ActionResult::failure("ui-press ROLE NAME");
+  Apartment com;
+  ui::Node node;
+  IAccessible* object = nullptr;
+  std::string error;
+  if (!find(host, args.text(0), args.text(1), &node, &object, &error)) return ActionResult::failure(error);
+  VARIANT self;
+  VariantInit(&self);
+  V_VT(&self) = VT_I4;
+  V_I4(&self) = CHILDID_SELF;
+  const HRESULT hr = object->accDoDefaultAction(self);
+  object->Release();
+  char code[16];
+  std::snprintf(code, sizeof code, "0x%08lX", static_cast<unsigned long>(hr));
+  host.journal().record(entryOf("ui-pressed", node).add("hr", code));
+  if (FAILED(hr)) return ActionResult::failure(std::string("the default action failed: ") + code);
+  serveUntilQuiet(5000);
+  return ActionResult::success();
+}
+
+const ActionRegistration kRegistrations[] = {
+    {"ui-dump",
+     "ui-dump [hidden=1]: every accessible object of the toolkit's windows (\"ui\" entries: depth, role, name, "
+     "value, states, bounds), read through AccessibleObjectFromWindow",
+     &dump},
+    {"ui-find", "ui-find ROLE NAME: the first accessible object with that role and name (\"ui-found\"), or a failure",
+     &findObject},
+    {"ui-press", "ui-press ROLE NAME: the object's default action (accDoDefaultAction), then what it set off", &press},
+};
+
+}  // namespace
+}  // namespace standin
