@@ -103,7 +103,7 @@ def make_ide_folder(build, zip_path, ide):
                 f.write(('module ' + name).encode('gbk'))
             paths.append('"%s"' % (wine_path(os.path.join(modules, name)).replace('\\', '\\\\')))
         entries.append('"%s":[%s]' % (folder_name, ','.join(paths)))
-    with open(os.path.join(folder, 'EcManager.json'), 'w', encoding='utf-8') as f:
+    with open(os.path.join(folder, 'EcManager.json'), 'w', encoding='gbk') as f:  # the list is GBK text
         f.write('{' + ','.join(entries) + '}')
     os.makedirs(os.path.join(ide, 'samples'))
     # The IDE's own linker setting and two linkers to choose from (the tool bar's linker selector).

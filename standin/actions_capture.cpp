@@ -120,7 +120,7 @@ bool sinkOpen() {
   return gNotepad.process.hProcess && WaitForSingleObject(gNotepad.process.hProcess, 0) == WAIT_TIMEOUT;
 }
 
-std::string notepadProgram(Host& host) { return host.directory() + "\\notepad\\notepad.exe"; }
+std::string notepadProgram(Host& host) { return host.toolsDirectory() + "\\notepad\\notepad.exe"; }
 
 ActionResult openSink(Host& host, const ActionArgs& args) {
   if (sinkOpen()) return ActionResult::failure("a Notepad sink is open");

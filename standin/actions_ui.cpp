@@ -5,8 +5,10 @@
 //   ui-dump [hidden=1]          one "ui" entry per object (window, depth, role, name, value,
 //                               description, action, states, x, y, width, height), then "ui-dump"
 //                               (windows, objects, ms); hidden=1 also reads hidden windows
-//   ui-find ROLE NAME           the first object with that role and name ("ui-found"), a shown
-//                               one before a hidden one; fails when there is none
+//   ui-find ROLE NAME [shown=1] [timeout=MS]
+//                               the first object with that role and name ("ui-found"), a shown
+//                               one before a hidden one; fails when there is none (shown=1: when
+//                               there is no shown one) after waiting up to MS for it
 //   ui-press ROLE NAME          as ui-find, then its default action ("ui-pressed"); the action
 //                               runs on the UI thread's next turn, which this serves before it
 //                               returns
@@ -106,16 +108,43 @@ bool find(Host& host, const std::string& role, const std::string& name, ui::Node
   return *object != nullptr;
 }
 
+// Serves the UI thread until a message comes or `ms` pass.
+void serveFor(DWORD ms) {
+  MsgWaitForMultipleObjects(0, nullptr, FALSE, ms, QS_ALLINPUT);
+  MSG message;
+  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+    if (message.message == WM_QUIT) {
+      PostQuitMessage(static_cast<int>(message.wParam));
+      return;
+    }
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
+}
+
 ActionResult findObject(Host& host, const ActionArgs& args) {
-  if (args.count() < 2) return ActionResult::failure("ui-find ROLE NAME");
+  if (args.count() < 2) return ActionResult::failure("ui-find ROLE NAME [shown=1] [timeout=MS]");
   Apartment com;
-  ui::Node node;
-  IAccessible* object = nullptr;
-  std::string error;
-  if (!find(host, args.text(0), args.text(1), &node, &object, &error)) return ActionResult::failure(error);
-  object->Release();
-  host.journal().record(entryOf("ui-found", node));
-  return ActionResult::success();
+  const bool shownOnly = args.optionNumber("shown", 0) != 0;
+  const DWORD timeout = static_cast<DWORD>(args.optionNumber("timeout", 0));
+  const DWORD start = GetTickCount();
+  for (;;) {
+    ui::Node node;
+    IAccessible* object = nullptr;
+    std::string error;
+    if (find(host, args.text(0), args.text(1), &node, &object, &error)) {
+      object->Release();
+      if (!shownOnly || !node.invisible) {
+        host.journal().record(entryOf("ui-found", node));
+        return ActionResult::success();
+      }
+      error = args.text(0) + " \"" + args.text(1) + "\" is hidden";
+    }
+    // What the plug-in shows may come a moment later (a reader's walk, a posted refill): the
+    // UI thread is served while waiting, so that it can come.
+    if (GetTickCount() - start >= timeout) return ActionResult::failure(error);
+    serveFor(50);
+  }
 }
 
 // Serves the UI thread until nothing waits in its queue (the action and what it set off), for at
@@ -163,7 +192,9 @@ const ActionRegistration kRegistrations[] = {
      "ui-dump [hidden=1]: every accessible object of the toolkit's windows (\"ui\" entries: depth, role, name, "
      "value, states, bounds), read through AccessibleObjectFromWindow",
      &dump},
-    {"ui-find", "ui-find ROLE NAME: the first accessible object with that role and name (\"ui-found\"), or a failure",
+    {"ui-find",
+     "ui-find ROLE NAME [shown=1] [timeout=MS]: the first accessible object with that role and name "
+     "(\"ui-found\"), waited for up to MS, or a failure",
      &findObject},
     {"ui-press", "ui-press ROLE NAME: the object's default action (accDoDefaultAction), then what it set off", &press},
 };

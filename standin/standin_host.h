@@ -112,6 +112,10 @@ class Host {
   // H, the folder of the host's executable (the current directory during the run).
   const std::string& directory() const { return directory_; }
   void setDirectory(const std::string& directory) { directory_ = directory; }
+  // The folder holding notepad\notepad.exe: H for ehost.exe; an in-process test names ehost's folder,
+  // since its own H is the test program's folder.
+  std::string toolsDirectory() const { return toolsDirectory_.empty() ? directory_ : toolsDirectory_; }
+  void setToolsDirectory(const std::string& directory) { toolsDirectory_ = directory; }
   // Where screenshots go.
   const std::string& artefactsFolder() const { return artefacts_; }
   void setArtefactsFolder(const std::string& folder) { artefacts_ = folder; }
@@ -202,6 +206,7 @@ class Host {
   Host() = default;
 
   std::string directory_ = ".";
+  std::string toolsDirectory_;
   std::string artefacts_ = ".";
   bool quitOnClose_ = false;
   Journal journal_;

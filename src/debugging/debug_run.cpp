@@ -23,8 +23,10 @@
 namespace tovalux {
 namespace {
 
-std::mutex gNameLock;
-std::string gProgramName;
+// Never destroyed: the host's debugger thread may still ask for the name while the process's
+// static destructors run at exit.
+std::mutex& gNameLock = *new std::mutex;
+std::string& gProgramName = *new std::string;
 
 std::atomic<uint32_t> gRunsStarted{0};
 std::atomic<uint32_t> gRunsStopped{0};

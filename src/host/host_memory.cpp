@@ -12,13 +12,34 @@ namespace {
 // one call, so a page that went away ends the read exactly there.
 constexpr uintptr_t kPage = 4096;
 
+// Whether every page of [address, address + size) is committed and readable now. Wine serves
+// ReadProcessMemory on its own process from /proc/PID/mem, which reads reserved and no-access
+// pages too, so its copy alone cannot tell them from text there.
+bool pagesReadable(uintptr_t address, size_t size) {
+  const uintptr_t end = address + size;
+  if (end < address) return false;
+  while (address < end) {
+    MEMORY_BASIC_INFORMATION info{};
+    if (VirtualQuery(reinterpret_cast<const void*>(address), &info, sizeof info) != sizeof info) return false;
+    constexpr DWORD kReadable = PAGE_READONLY | PAGE_READWRITE | PAGE_WRITECOPY | PAGE_EXECUTE_READ |
+                                PAGE_EXECUTE_READWRITE | PAGE_EXECUTE_WRITECOPY;
+    if (info.State != MEM_COMMIT || (info.Protect & PAGE_GUARD) != 0 || (info.Protect & kReadable) == 0) return false;
+    const uintptr_t regionEnd = reinterpret_cast<uintptr_t>(info.BaseAddress) + info.RegionSize;
+    if (regionEnd <= address) return false;
+    address = regionEnd;
+  }
+  return true;
+}
+
 // Copies what lies at [address, address + size) in this process with ReadProcessMemory, which
 // fails where a page is missing or unreadable instead of raising an access violation. No check
-// comes before the copy: another thread may free the memory at any moment, and only the copy
-// itself can tell.
+// comes before the copy: another thread may free the memory at any moment, and only the copy can
+// tell. The check after it is for Wine, whose copy succeeds on pages that are gone: pages still
+// there after the copy were there during it.
 bool copyOwnMemory(const void* address, void* out, size_t size) {
   SIZE_T read = 0;
-  return ReadProcessMemory(GetCurrentProcess(), address, out, size, &read) != FALSE && read == size;
+  if (ReadProcessMemory(GetCurrentProcess(), address, out, size, &read) == FALSE || read != size) return false;
+  return pagesReadable(reinterpret_cast<uintptr_t>(address), size);
 }
 
 }  // namespace
@@ -47,6 +68,10 @@ std::optional<std::string> readHostText(const char* text, size_t capBytes) {
     out.append(piece, take);
     at += take;
   }
+  // The byte after the cap tells whether the last character runs across it; a text that ends
+  // exactly at an unreadable page has no such byte.
+  char next = '\0';
+  if (copyOwnMemory(reinterpret_cast<const void*>(at), &next, 1) && next != '\0') out.push_back(next);
   out.resize(gbkSafeCut(out, capBytes));
   return out;
 }

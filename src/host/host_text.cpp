@@ -3,6 +3,7 @@
 #include <cstring>
 #include <vector>
 
+#include "base/gbk.h"
 #include "base/gbk_scan.h"
 #include "host/text_rules.h"
 
@@ -16,7 +17,17 @@ std::string hostFilledText(int64_t reportedLength, size_t capBytes, const std::f
   fill(buffer.data(), buffer.size());
   buffer[length] = '\0';
   std::string_view text(buffer.data(), strnlen(buffer.data(), length));
-  return std::string(text.substr(0, gbkSafeCut(text, text.size())));
+  // A text cut at the cap may end on the lead byte of a character whose trail was not read.
+  const bool cut = static_cast<uint64_t>(reportedLength) > length && text.size() == length;
+  if (cut && !text.empty()) {
+    size_t at = 0, last = 0;
+    while (at < text.size()) {
+      last = at;
+      at += gbkCharLength(text, at);
+    }
+    if (last == text.size() - 1 && isGbkLeadByte(static_cast<unsigned char>(text[last]))) text.remove_suffix(1);
+  }
+  return std::string(text);
 }
 
 std::string windowTextCapped(HWND window, size_t capBytes) {

@@ -34,6 +34,7 @@ HostFixture::HostFixture(HostOptions options) : options_(options), ui_(std::make
   resetWorkerStopForTests();
   host().setQuitOnClose(false);
   host().setDirectory(programDirectory());
+  host().setToolsDirectory(winePath(TOVALUX_HOST_DIR));
   if (!options_.keepLayout) DeleteFileA(layoutFilePath().c_str());
   host().setArtefactsFolder(programDirectory());
   if (const char* artefacts = std::getenv("TOVALUX_ARTEFACTS")) host().setArtefactsFolder(winePath(artefacts));

@@ -52,6 +52,8 @@ void bringOutputPane(HWND tabs, WPARAM index);
 
 // GetClientRect's record of which windows are code pages (replacements.cpp).
 void forgetPageCache();
+// A new shell logs its first refused start-page injection again.
+void forgetStartPageRefusals();
 void forgetPage(HWND window);
 
 }  // namespace tovalux::detail

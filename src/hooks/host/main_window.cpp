@@ -66,6 +66,12 @@ bool underHostPage(HWND window) {
 
 std::atomic<bool> gStartPageRefusalLogged{false};
 
+}  // namespace
+
+void detail::forgetStartPageRefusals() { gStartPageRefusalLogged.store(false); }
+
+namespace {
+
 // Row 1 (99999): attach to the start page's document and start the injection. COM is initialised
 // for this message only, and balanced only when it was.
 LRESULT injectStartPage(HWND shellEmbedding) {

@@ -455,6 +455,7 @@ void installHostHooks() {
   detail::depthSlot();
   forgetHostControls();
   detail::forgetPageCache();
+  detail::forgetStartPageRefusals();
   detail::gMdiClient.store(windows.mdiClient());
 
   // The three subclasses come first: the host main window, its main tool bar, the MDI client.

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "hooks/host/host_controls.h"
+#include "control_traffic.h"
 #include "hooks_test.h"
 #include "shell/shell.h"
 #include "toolkit/xcgui.h"
@@ -304,6 +305,7 @@ TEST_F(HooksTest, AnotherThreadsSendToTheMovedEventComboNeverCallsIntoTheToolkit
   // Where the properties pane puts the event combo box while its list is open: the host's walk no
   // longer reaches it, so the router finds it in the shell frame's window, on the sender's thread.
   gEventCombo = tree().eventCombo;
+  standin::hostSend(gEventCombo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>("创建完毕"));  // a row to select
   borrowHostControl(gEventCombo);
   SetParent(gEventCombo, shellFrameHwnd());
   forgetHostControls();

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <atomic>
 #include <string>
 #include <thread>
@@ -218,6 +219,13 @@ TEST(HostText, CombosAndLongWindowTexts) {
   asked = false;
   EXPECT_EQ(hostFilledText(-1, 100, [&](char*, size_t) { asked = true; }), "");
   EXPECT_FALSE(asked);
+  // A text longer than the cap, cut between the two bytes of a character, loses the half one;
+  // a whole character at the cap stays.
+  const std::string wide = "ab表格";
+  const auto fillWith = [&](char* b, size_t size) { memcpy(b, wide.data(), std::min(size, wide.size())); };
+  EXPECT_EQ(hostFilledText(static_cast<int64_t>(wide.size()), 3, fillWith), "ab");
+  EXPECT_EQ(hostFilledText(static_cast<int64_t>(wide.size()), 4, fillWith), "ab表");
+  EXPECT_EQ(hostFilledText(static_cast<int64_t>(wide.size()), 5, fillWith), "ab表");
 }
 
 }  // namespace

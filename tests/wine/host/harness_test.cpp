@@ -45,7 +45,10 @@ TEST(Script, RunsActionsAndWaitsForEntriesInOrder) {
 TEST(Script, TheHostsNotepadSinkJournalsWhatTheLibraryLogsAndGoesWithTheHost) {
   for (int round = 0; round < 2; ++round) {  // the second host opens its own sink again
     HostFixture host;
-    ASSERT_TRUE(host.action("notepad-open").ok);
+    {
+      auto r = host.action("notepad-open");
+      ASSERT_TRUE(r.ok) << r.error;
+    }
     EXPECT_FALSE(host.action("notepad-open").ok);  // one at a time
     ASSERT_EQ(host.startShell(), 1);
     EXPECT_EQ(host.popupMenu(3, 7), 1);
