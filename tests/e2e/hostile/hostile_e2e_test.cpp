@@ -16,9 +16,10 @@ namespace tovalux::testing {
 namespace {
 
 // Runs ehostile.exe against the IDE's main window; its exit code (the sends that timed out).
-DWORD runSender(HWND main, const std::string& variant) {
+DWORD runSender(HWND main, const std::string& variant, int marker) {
   const std::string program = winePath(TOVALUX_BUILD_DIR "/tests/e2e/hostile/ehostile.exe");
-  std::string command = "\"" + program + "\" " + std::to_string(reinterpret_cast<intptr_t>(main)) + " " + variant;
+  std::string command = "\"" + program + "\" " + std::to_string(reinterpret_cast<intptr_t>(main)) + " " + variant +
+                        " " + std::to_string(marker);
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};
@@ -55,15 +56,22 @@ TEST(HostileSenders, EveryOutsideMessageMalformedOversizedAndFloodedLeavesTheIde
   HWND main = run.mainWindow();
   ASSERT_NE(main, nullptr);
   ASSERT_TRUE(run.screenshot("before"));
+  int marker = 0;
   for (const char* variant : {"disasm", "refit", "modules", "startpage", "caption", "copydata", "mixed"}) {
     SCOPED_TRACE(variant);
-    const DWORD timedOut = runSender(main, variant);
+    const DWORD timedOut = runSender(main, variant, ++marker);
     EXPECT_NE(timedOut, 0xFFFFFFFFu) << "ehostile did not start";
     EXPECT_LT(timedOut, 2u) << "the IDE left sends unanswered for 2 s";  // one may meet a reload in progress
     EXPECT_TRUE(answersAProbe(main));
     // Still serving its own work: an action runs and the host sees it.
     EXPECT_TRUE(run.send("mark after-" + std::string(variant)));
     EXPECT_TRUE(run.waitForJournal("mark", fieldIs("text", "after-" + std::string(variant))));
+    // The sender's marker, posted after its floods, reached the host: nothing of this variant
+    // waits in the queue for the next one or for the close.
+    const auto markerSeen = [marker](const standin::JournalEntry& e) {
+      return e.get("wparam") == std::to_string(0x7E57) && e.get("lparam") == std::to_string(marker);
+    };
+    EXPECT_TRUE(run.waitForJournal("private", markerSeen, 300000));
   }
   // Nothing of the blocks reached the host (the plug-in answered them), and no dialog came up.
   EXPECT_EQ(run.count("disasm-block"), 0u);
