@@ -3,3 +3,8 @@
 #pragma once
 
 #define TOVALUX_VERSION "1.0.3"
+
+// The one place of the feedback and contact address (建议反馈, 联系作者, the group button, the
+// descriptor's home page); Tovalux.ini's [Help] FeedbackUrl overrides it. Empty: none is
+// published, and what would open it is disabled instead of opening a dead address.
+#define TOVALUX_FEEDBACK_URL ""

@@ -25,8 +25,6 @@ namespace {
 constexpr char kBuildOutputPane[] = "调试输出";
 constexpr char kAboutApp[] = "Tovalux IDE";
 constexpr char kAboutText[] = "易语言 - Tovalux IDE 预览版 v" TOVALUX_VERSION "\r\n由 Tovalux 开发者制作";
-constexpr char kHelpAddress[] = "https://tovalux.example/help";
-constexpr char kContactAddress[] = "https://tovalux.example/contact";
 // How long "重新运行" waits for the stop to be handled before it gives up.
 constexpr DWORD kRestartStopLimitMs = 5000;
 
@@ -129,8 +127,11 @@ void runCommand(const Command& command) {
     case CommandAct::kSettingsDialog: openSettingsDialog(); break;
     case CommandAct::kInsertByPageKind: insertByPageKind(); break;
     case CommandAct::kBlackMoonBuild: startBlackMoonBuild(); break;
-    case CommandAct::kHelpPage: openWebPage(kHelpAddress); break;
-    case CommandAct::kContactLink: openWebPage(kContactAddress); break;
+    case CommandAct::kHelpPage: openWebPage(helpPagePath()); break;
+    case CommandAct::kContactLink:
+      // Its items are disabled when no address is set; a pick that comes anyway opens nothing.
+      if (const std::string address = feedbackAddress(); !address.empty()) openWebPage(address);
+      break;
     case CommandAct::kAboutBox: aboutBox(kAboutApp, kAboutText); break;
     case CommandAct::kExit: closeShell(); break;
     case CommandAct::kRestart: restart(); break;

@@ -48,6 +48,7 @@ MenuBarState& state() {
 }
 
 void addRows(HMENUX menu, const std::vector<MenuRow>& rows) {
+  const bool feedbackAvailable = !feedbackAddress().empty();
   for (const MenuRow& row : rows) {
     if (row.flags == 8) {
       XMenu_AddItem(menu, 0, L"", row.parentId, 8);
@@ -61,6 +62,9 @@ void addRows(HMENUX menu, const std::vector<MenuRow>& rows) {
       XMenu_AddItem(menu, row.id, label.c_str(), row.parentId, 0);
     }
     if (row.flags == 4) XMenu_SetItemFlags(menu, row.id, 4);
+    // With no feedback address set, 建议反馈 and 联系作者 would open nothing: they are shown disabled.
+    if (row.command.act == CommandAct::kContactLink && !feedbackAvailable)
+      XMenu_SetItemFlags(menu, row.id, menu_item_flag_disable);
   }
 }
 

@@ -115,7 +115,7 @@ void buildDescriptor() {
   info.telephone = "-";
   info.fax = nullptr;
   info.email = "tovalux-ide@users.noreply.example";
-  info.homePage = "https://tovalux.example";
+  info.homePage = TOVALUX_FEEDBACK_URL;  // empty: none is published
   info.otherInfo = nullptr;
   info.notify = &onHostNotify;
 

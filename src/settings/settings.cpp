@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "base/text.h"
+#include "base/version.h"
 #include "host/host_paths.h"
 #include "settings/settings_rules.h"
 
@@ -102,5 +103,14 @@ void writeWindowSizeSetting(WindowSize size) {
   writeSetting(setting::kThemeSection, setting::kWindowWidth, decimal(size.width));
   writeSetting(setting::kThemeSection, setting::kWindowHeight, decimal(size.height));
 }
+
+std::string feedbackAddress() {
+  const std::string configured = readSetting(setting::kHelpSection, setting::kFeedbackUrl);
+  if (setting_rules::isWebAddress(configured)) return configured;
+  const std::string own = TOVALUX_FEEDBACK_URL;
+  return setting_rules::isWebAddress(own) ? own : std::string();
+}
+
+std::string helpPagePath() { return hostPath("lib\\Tovalux\\help\\index.html"); }
 
 }  // namespace tovalux

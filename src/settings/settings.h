@@ -21,6 +21,8 @@ constexpr char kLibTree[] = "LibTree";
 constexpr char kCodeTip[] = "CodeTip";
 constexpr char kCodeTree[] = "CodeTree";
 constexpr char kChangeSection[] = "修改选项";
+constexpr char kHelpSection[] = "Help";
+constexpr char kFeedbackUrl[] = "FeedbackUrl";
 constexpr char kPropertyGridFont[] = "修改组件属性表格内的字体";
 
 constexpr char kTrueText[] = "true";
@@ -62,5 +64,11 @@ struct WindowSize {
 // 1100 x 800 when either value is outside 1..32767; nothing written (the frame writes after a move).
 WindowSize windowSizeSetting();
 void writeWindowSizeSetting(WindowSize size);
+
+// The feedback and contact address: [Help] FeedbackUrl when it is a web address, else the
+// product's own (TOVALUX_FEEDBACK_URL); empty when neither is set.
+std::string feedbackAddress();
+// The help page shipped with the plug-in: host directory + "\lib\Tovalux\help\index.html".
+std::string helpPagePath();
 
 }  // namespace tovalux

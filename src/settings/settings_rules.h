@@ -25,4 +25,9 @@ inline constexpr NumberRange kWindowHeightRange{1, 32767, 800};
 int32_t numberInRange(std::string_view text, NumberRange range);
 bool inRange(int32_t value, NumberRange range);
 
+// A web address the shell may hand to the system's "open": http:// or https:// (any case), a
+// host after it, and no blank, quote or control character. Anything else (a program path, a
+// file: or javascript: address) could start a program instead of a browser.
+bool isWebAddress(std::string_view text);
+
 }  // namespace tovalux::setting_rules

@@ -46,7 +46,7 @@ constexpr char kFrameTitle[] = "易语言 - Tovalux IDE";
 constexpr char kExitQuestion[] = "你确定退出并关闭易语言吗?";
 constexpr char kFrameCloseTitle[] = "Tovalux 提示";
 constexpr char kButtonCloseTitle[] = "提示";
-constexpr char kGroupInvitation[] = "https://qm.qq.com/q/TovaluxIDE";
+constexpr char kNoFeedbackAddressTip[] = "未设置反馈地址 (Tovalux.ini [Help] FeedbackUrl)";
 constexpr char kAdministrator[] = "管理员";
 constexpr char kNotAdministrator[] = "非管理员";
 constexpr int kWindowStyleFrame = 47;
@@ -157,11 +157,17 @@ void registerElementHandlers() {
       return 0;
     });
   HXCGUI groupButton = named("JoinQQGroup");
-  if (XC_IsHXCGUI(groupButton, XC_BUTTON))
+  if (XC_IsHXCGUI(groupButton, XC_BUTTON)) {
     XEle_RegEventC(groupButton, XE_BNCLICK, [](bool*) {
-      openInBrowser(kGroupInvitation);
+      if (const std::string address = feedbackAddress(); !address.empty()) openInBrowser(address);
       return 0;
     });
+    // With no address set the button stays, disabled, and says why.
+    if (feedbackAddress().empty()) {
+      XEle_Enable(groupButton, false);
+      XEle_SetToolTip(groupButton, gbkToUtf16<XChar>(kNoFeedbackAddressTip).c_str());
+    }
+  }
   // Maximise and restore are the button's own role in the layout.
   HXCGUI maxButton = named("winMax");
   if (XC_IsHXCGUI(maxButton, XC_BUTTON)) XEle_RegEventC(maxButton, XE_BNCLICK, [](bool*) { return 0; });

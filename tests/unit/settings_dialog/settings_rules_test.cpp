@@ -30,5 +30,17 @@ TEST(SettingNumbers, OutOfRangeValuesReadAsTheDefault) {
   }
 }
 
+// Only what a browser opens reaches the system's "open": a program path, a file or script
+// address, or a text that could split into arguments would start something else.
+TEST(SettingsRules, OnlyAWebAddressIsAFeedbackAddress) {
+  for (const char* good : {"https://example.org/feedback", "HTTP://example.org", "https://example.org:8443/a?b=c#d",
+                           "https://例子.example/反馈"})
+    EXPECT_TRUE(isWebAddress(good)) << good;
+  for (const char* bad : {"", "https://", "http:///path", "example.org", "file:///C:/Windows/notepad.exe",
+                          "C:\\Windows\\notepad.exe", "javascript:alert(1)", "https://a b", "https://a\"b",
+                          "https://a\tb", "https://a\\b", "https://a<b>", " https://example.org", "ftp://example.org"})
+    EXPECT_FALSE(isWebAddress(bad)) << bad;
+}
+
 }  // namespace
 }  // namespace tovalux::setting_rules

@@ -7,6 +7,7 @@
 #include "commands/commands.h"
 #include "commands/menu_table.h"
 #include "commands_fixture.h"
+#include "settings/settings.h"
 #include "shell/part.h"
 #include "shell/shell.h"
 
@@ -117,16 +118,29 @@ TEST_F(MenuBar, ShellItemsPanesSettingsExitAndLinks) {
   EXPECT_TRUE(shellExists());
   EXPECT_TRUE(ideCalls(start).empty());
 
-  for (int i = 0; i < 3; ++i) ui.answerShellExecute(true);
+  // 查看帮助 opens the help page shipped in lib\Tovalux\help; with no feedback address set,
+  // 建议反馈 and 联系作者 open nothing (an unanswered launch would fail the fixture).
+  ui.answerShellExecute(true);
   ui.answerAboutBox();
   for (int id : {1300, 1301, 1302, 1303}) pick(id);
-  const auto links = ui.calls(ScriptedUi::Kind::kShellExecute);
-  ASSERT_EQ(links.size(), 3u);
-  EXPECT_EQ(links[0].text, "https://tovalux.example/help");
-  EXPECT_EQ(links[1].text, "https://tovalux.example/contact");
-  EXPECT_EQ(links[2].text, links[1].text);
+  auto links = ui.calls(ScriptedUi::Kind::kShellExecute);
+  ASSERT_EQ(links.size(), 1u);
+  EXPECT_EQ(links[0].text, helpPagePath());
+  EXPECT_NE(links[0].text.find("\\lib\\Tovalux\\help\\index.html"), std::string::npos);
   EXPECT_EQ(links[0].title, "open");
   EXPECT_EQ(links[0].owner, nullptr);
+  // A value that is no web address is not used; a web address is, by both items.
+  ASSERT_TRUE(writeSetting(setting::kHelpSection, setting::kFeedbackUrl, "C:\\Windows\\notepad.exe"));
+  pick(1301);
+  EXPECT_EQ(ui.calls(ScriptedUi::Kind::kShellExecute).size(), 1u);
+  ASSERT_TRUE(writeSetting(setting::kHelpSection, setting::kFeedbackUrl, "http://127.0.0.1/feedback"));
+  for (int i = 0; i < 2; ++i) ui.answerShellExecute(true);
+  for (int id : {1301, 1302}) pick(id);
+  links = ui.calls(ScriptedUi::Kind::kShellExecute);
+  ASSERT_EQ(links.size(), 3u);
+  EXPECT_EQ(links[1].text, "http://127.0.0.1/feedback");
+  EXPECT_EQ(links[2].text, links[1].text);
+  writeSetting(setting::kHelpSection, setting::kFeedbackUrl, "");
   const auto about = ui.calls(ScriptedUi::Kind::kAboutBox);
   ASSERT_EQ(about.size(), 1u);
   EXPECT_EQ(about[0].title, "Tovalux IDE");
