@@ -16,6 +16,7 @@
 #include "commands/menu_table.h"
 #include "host/host_protocol.h"
 #include "host/ide_functions.h"
+#include "settings/settings.h"
 #include "shell/run_state.h"
 #include "shell/shell.h"
 

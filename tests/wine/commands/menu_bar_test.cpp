@@ -39,7 +39,9 @@ TEST_F(MenuBar, TheToolkitHoldsTheTable) {
     for (size_t i = 0; i < rows.size(); ++i) {
       EXPECT_EQ(shown[i].id, rows[i].id) << m << ":" << i;
       EXPECT_EQ(shown[i].parentId, rows[i].parentId) << rows[i].id;
-      EXPECT_EQ(shown[i].flags, rows[i].flags) << rows[i].id;
+      // With no feedback address set (this test's settings file has none), its items are disabled.
+      const int flags = rows[i].command.act == CommandAct::kContactLink ? menu_item_flag_disable : rows[i].flags;
+      EXPECT_EQ(shown[i].flags, flags) << rows[i].id;
       EXPECT_EQ(shown[i].label, rows[i].label) << rows[i].id;
       EXPECT_EQ(shown[i].hasIcon, !rows[i].icon.empty()) << rows[i].id << " " << rows[i].icon;
     }

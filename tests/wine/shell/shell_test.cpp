@@ -616,15 +616,22 @@ TEST_F(ShellTest, CaptionButtonsOpenTheProjectFolderAndTheGroupPage) {
   EXPECT_EQ(currentProjectPath(), project);  // the third piece
   host.ui().answerShellExecute(true);
   XEle_SendEvent(frameElement("proJectNameBtn"), XE_BNCLICK);
+  // No feedback address set: the group button is disabled and opens nothing; once one is set,
+  // it opens that.
+  EXPECT_FALSE(XEle_IsEnable(frameElement("JoinQQGroup")));
+  XEle_SendEvent(frameElement("JoinQQGroup"), XE_BNCLICK);
+  EXPECT_EQ(host.ui().calls(ScriptedUi::Kind::kShellExecute).size(), 1u);
+  ASSERT_TRUE(writeSetting(setting::kHelpSection, setting::kFeedbackUrl, "https://127.0.0.1/group"));
   host.ui().answerShellExecute(true);
   XEle_SendEvent(frameElement("JoinQQGroup"), XE_BNCLICK);
+  writeSetting(setting::kHelpSection, setting::kFeedbackUrl, "");
   const auto launches = host.ui().calls(ScriptedUi::Kind::kShellExecute);
   ASSERT_EQ(launches.size(), 2u);
   EXPECT_EQ(launches[0].text, explorerPath());
   EXPECT_NE(launches[0].text, "explorer.exe");  // never by its bare name
   EXPECT_EQ(launches[0].parameters, "/select,\"" + project + "\"");
   EXPECT_EQ(launches[1].title, "open");
-  EXPECT_EQ(launches[1].text.rfind("https://", 0), 0u);
+  EXPECT_EQ(launches[1].text, "https://127.0.0.1/group");
   DeleteFileA(project.c_str());
   RemoveDirectoryA(folder.c_str());
 }
