@@ -8,7 +8,7 @@
 namespace tovalux::update {
 namespace {
 
-std::string answer(const std::string& version, const std::string& url = "https://example.org/dl",
+std::string answer(const std::string& version, const std::string& url = "https://127.0.0.1/dl",
                    const std::string& des = "新版本") {
   return R"({"versionCode":")" + version + R"(","versionName":"v)" + version +
          R"(","versionTime":"2026-12-01","url":")" + url + R"(","des":")" + des + R"("})";
@@ -21,17 +21,17 @@ TEST(UpdateAddress, IsHttpToTheUpdateHostAndPath) {
 TEST(UpdateAnswer, OwnVersionAsksForNothingAnyOtherVersionAsksForTheTip) {
   EXPECT_FALSE(readUpdateAnswer(answer("1.0.3"), "1.0.3"));
   for (const char* other : {"1.0.4", "1.0.2", "2.0", "1.0.3 ", "v1.0.3"}) {
-    const auto offer = readUpdateAnswer(answer(other, "https://example.org/x", "说明"), "1.0.3");
+    const auto offer = readUpdateAnswer(answer(other, "https://127.0.0.1/x", "说明"), "1.0.3");
     ASSERT_TRUE(offer) << other;
-    EXPECT_EQ(offer->url, "https://example.org/x");
+    EXPECT_EQ(offer->url, "https://127.0.0.1/x");
     EXPECT_EQ(offer->description, "说明");
   }
 }
 
 TEST(UpdateAnswer, MissingEmptyOrNonTextVersionAsksForNothing) {
-  EXPECT_FALSE(readUpdateAnswer(R"({"url":"https://example.org","des":"x"})", "1.0.3"));
-  EXPECT_FALSE(readUpdateAnswer(R"({"versionCode":"","url":"https://example.org"})", "1.0.3"));
-  EXPECT_FALSE(readUpdateAnswer(R"({"versionCode":104,"url":"https://example.org"})", "1.0.3"));
+  EXPECT_FALSE(readUpdateAnswer(R"({"url":"https://127.0.0.1","des":"x"})", "1.0.3"));
+  EXPECT_FALSE(readUpdateAnswer(R"({"versionCode":"","url":"https://127.0.0.1"})", "1.0.3"));
+  EXPECT_FALSE(readUpdateAnswer(R"({"versionCode":104,"url":"https://127.0.0.1"})", "1.0.3"));
   EXPECT_FALSE(readUpdateAnswer(R"(["1.0.4"])", "1.0.3"));
 }
 
@@ -59,8 +59,8 @@ TEST(UpdateAnswer, UnicodeEscapesAreDecodedToGbk) {
 
 TEST(OpenableUrl, WebAddressesInAnyLetterCase) {
   for (const char* url :
-       {"http://example.org", "https://example.org/download?v=1.0.4#top", "HTTP://EXAMPLE.ORG/",
-        "hTTpS://example.org:8443/a/b", "http://127.0.0.1:8080/x", "http://[::1]/x", "https://example.org/%E6%96%B0"})
+       {"http://127.0.0.1", "https://127.0.0.1/download?v=1.0.4#top", "HTTP://127.0.0.1/", "hTTpS://127.0.0.1:8443/a/b",
+        "http://127.0.0.1:8080/x", "http://[::1]/x", "https://127.0.0.1/%E6%96%B0"})
     EXPECT_TRUE(isOpenableUrl(url)) << url;
 }
 
@@ -71,29 +71,29 @@ TEST(OpenableUrl, FilesSharesProgramsAndOtherSchemesAreRefused) {
                           "javascript:alert(1)",
                           "ms-settings:",
                           "mailto:a@b.c",
-                          "ftp://example.org/",
-                          "http:/example.org",
+                          "ftp://127.0.0.1/",
+                          "http:/127.0.0.1",
                           "http:///c:/windows",
                           "http://",
                           "https://?x",
-                          "//example.org/x",
+                          "//127.0.0.1/x",
                           "calc",
                           "",
-                          " http://example.org",
+                          " http://127.0.0.1",
                           "http://user@evil.example/x",
                           "http://exa mple.org",
-                          "http://example.org/\"&calc",
-                          "http://example.org\\x",
+                          "http://127.0.0.1/\"&calc",
+                          "http://127.0.0.1\\x",
                           "http://例子.org"})
     EXPECT_FALSE(isOpenableUrl(url)) << url;
 }
 
 TEST(OpenableUrl, ControlCharactersAndOverlongAddressesAreRefused) {
-  EXPECT_FALSE(isOpenableUrl(std::string("http://example.org/\r\nx")));
-  EXPECT_FALSE(isOpenableUrl(std::string("http://example.org/\tx")));
-  EXPECT_FALSE(isOpenableUrl(std::string("http://example.org/\x7f")));
-  EXPECT_FALSE(isOpenableUrl(std::string("http://example.org/\0x", 21)));
-  const std::string base = "https://example.org/";
+  EXPECT_FALSE(isOpenableUrl(std::string("http://127.0.0.1/\r\nx")));
+  EXPECT_FALSE(isOpenableUrl(std::string("http://127.0.0.1/\tx")));
+  EXPECT_FALSE(isOpenableUrl(std::string("http://127.0.0.1/\x7f")));
+  EXPECT_FALSE(isOpenableUrl(std::string("http://127.0.0.1/\0x", 21)));
+  const std::string base = "https://127.0.0.1/";
   EXPECT_TRUE(isOpenableUrl(base + std::string(kMaxUrlLength - base.size(), 'a')));
   EXPECT_FALSE(isOpenableUrl(base + std::string(kMaxUrlLength - base.size() + 1, 'a')));
   EXPECT_FALSE(isOpenableUrl(base + std::string(5000, 'a')));
