@@ -92,7 +92,7 @@ TEST(OpenableUrl, ControlCharactersAndOverlongAddressesAreRefused) {
   EXPECT_FALSE(isOpenableUrl(std::string("http://127.0.0.1/\r\nx")));
   EXPECT_FALSE(isOpenableUrl(std::string("http://127.0.0.1/\tx")));
   EXPECT_FALSE(isOpenableUrl(std::string("http://127.0.0.1/\x7f")));
-  EXPECT_FALSE(isOpenableUrl(std::string("http://127.0.0.1/\0x", 21)));
+  EXPECT_FALSE(isOpenableUrl(std::string("http://127.0.0.1/\0x", 19)));
   const std::string base = "https://127.0.0.1/";
   EXPECT_TRUE(isOpenableUrl(base + std::string(kMaxUrlLength - base.size(), 'a')));
   EXPECT_FALSE(isOpenableUrl(base + std::string(kMaxUrlLength - base.size() + 1, 'a')));
