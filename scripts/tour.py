@@ -7,9 +7,11 @@ The IDE folder is made anew under OUT/ide: the stand-in IDE's own files (ehost.e
 the engines), then the release zip unzipped over it, exactly as a user installs it. A user's
 first settings are written beside it (the code-colour rules switched on, a module list with two
 folders), with the IDE's linker setting and two linkers; then ehost.exe plays
-standin/tour/tour.txt. The tour passes when ehost exits 0, the script ran to its end and every
-step left a screenshot that is not blank and differs from the one before. Without --zip the zip
-is packed from the build first.
+standin/tour/tour.txt. The tour passes when ehost exits 0, the script ran to its end (every
+step's ui-find found what the step must show, read through the accessible tree), every step left
+a screenshot that is not blank and differs from the one before, and the colours a step is about
+are in its picture where the step's last ui-find found them. Without --zip the zip is packed from
+the build first.
 """
 import argparse
 import os
@@ -33,6 +35,16 @@ NOT_COPIED = {'lib', 'temp', 'samples', 'modules-test', 'modules', 'tools', 'lin
 MIN_CHANGED_PIXELS = 2000
 # Fewer colours than this is a blank (or a single-colour) window.
 MIN_COLOURS = 16
+
+# The colours a step is about, looked for in the place of the object the step's last ui-find found
+# (the build output's text: its marked lines in green, red and amber, antialiased on the dark
+# ground, so near the colour rather than exactly it).
+STEP_COLOURS = {
+    '03-compile': [('the success line', (87, 166, 74)), ('the warning line', (229, 20, 0)),
+                   ('the note line', (255, 204, 0))],
+}
+NEAR_COLOUR = 48  # RGB distance
+MIN_COLOURED_PIXELS = 60  # a line of a dozen glyphs has a few hundred
 
 USER_SETTINGS = '[Theme]\r\nCodeTip=true\r\n'
 
@@ -70,6 +82,41 @@ def changed_pixels(before, after, width):
         if a != b:
             changed += sum(1 for i in range(0, stride, 4) if a[i:i + 3] != b[i:i + 3])
     return changed
+
+
+def journal_entries(path):
+    import json
+    with open(path, 'rb') as f:
+        for line in f.read().decode('gbk', errors='replace').splitlines():
+            try:
+                yield json.loads(line)
+            except ValueError:
+                continue
+
+
+def found_places(entries):
+    """Each screenshot's last ui-found object, as a rectangle of the picture."""
+    places, found = {}, None
+    for e in entries:
+        if e.get('kind') == 'ui-found':
+            found = e
+        elif e.get('kind') == 'screenshot' and found is not None and 'x' in e:
+            left, top = int(found['x']) - int(e['x']), int(found['y']) - int(e['y'])
+            places[e['name']] = (left, top, left + int(found['width']), top + int(found['height']))
+    return places
+
+
+def coloured_pixels(pixels, width, place, colour):
+    left, top, right, bottom = place
+    height = len(pixels) // (width * 4)
+    limit, count = NEAR_COLOUR * NEAR_COLOUR, 0
+    for y in range(max(0, top), min(height, bottom)):
+        row = y * width * 4
+        for x in range(max(0, left), min(width, right)):
+            i = row + x * 4
+            if sum((pixels[i + k] - colour[k]) ** 2 for k in range(3)) <= limit:
+                count += 1
+    return count
 
 
 def make_ide_folder(build, zip_path, ide):
@@ -160,13 +207,14 @@ def main():
         code = subprocess.run(command, timeout=timeout).returncode
     except subprocess.TimeoutExpired:
         fail('ehost did not finish the tour in %d s' % timeout)
-    entries = open(journal, encoding='utf-8', errors='replace').read() if os.path.exists(journal) else ''
+    entries = open(journal, encoding='gbk', errors='replace').read() if os.path.exists(journal) else ''
     if code != 0:
         failed = [line for line in entries.splitlines() if 'failed' in line or '"dialog"' in line]
         fail('ehost exited %d\n%s' % (code, '\n'.join(failed[-5:])))
     if '"script-done"' not in entries:
         fail('the tour did not run to its end')
 
+    places = found_places(journal_entries(journal))
     problems, previous = [], None
     print('%-16s %8s %10s' % ('step', 'colours', 'changed'))
     for step in steps:
@@ -183,6 +231,13 @@ def main():
             problems.append('%s: blank (%d colours)' % (step, colours))
         if previous is not None and changed < MIN_CHANGED_PIXELS:
             problems.append('%s: only %d pixels differ from the step before' % (step, changed))
+        for what, colour in STEP_COLOURS.get(step, []):
+            if step not in places:
+                problems.append('%s: no object found to look for %s in' % (step, what))
+                continue
+            count = coloured_pixels(pixels, width, places[step], colour)
+            if count < MIN_COLOURED_PIXELS:
+                problems.append('%s: %s is not in its colour %s (%d pixels near it)' % (step, what, colour, count))
         previous = pixels
     for p in problems:
         print('tour: ' + p, file=sys.stderr)

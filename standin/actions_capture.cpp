@@ -22,7 +22,16 @@ ActionResult screenshot(Host& host, const ActionArgs& args) {
   HWND target = captureTarget(host);
   RedrawWindow(target, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
   const bool saved = tovalux::saveWindowPng(target, path);
-  host.journal().record(EntryBuilder("screenshot").add("name", name).add("path", path).add("saved", saved ? 1 : 0));
+  // Where the picture lies on the screen, so that an object's place read through the accessible
+  // tree (screen coordinates) can be found in it.
+  RECT place{};
+  GetWindowRect(target, &place);
+  host.journal().record(EntryBuilder("screenshot")
+                            .add("name", name)
+                            .add("path", path)
+                            .add("saved", saved ? 1 : 0)
+                            .add("x", place.left)
+                            .add("y", place.top));
   return saved ? ActionResult::success() : ActionResult::failure("could not save " + path);
 }
 

@@ -5,14 +5,20 @@
 //   ui-dump [hidden=1]          one "ui" entry per object (window, depth, role, name, value,
 //                               description, action, states, x, y, width, height), then "ui-dump"
 //                               (windows, objects, ms); hidden=1 also reads hidden windows
-//   ui-find ROLE NAME [shown=1] [timeout=MS]
+//   ui-find ROLE NAME [shown=1] [timeout=MS] [value=PATTERN] [line=TEXT]
 //                               the first object with that role and name ("ui-found"), a shown
 //                               one before a hidden one; fails when there is none (shown=1: when
-//                               there is no shown one) after waiting up to MS for it
-//   ui-press ROLE NAME          as ui-find, then its default action ("ui-pressed"); the action
+//                               there is no shown one) after waiting up to MS for it. NAME "*" is
+//                               any name; value= asks the value to match PATTERN ("*" any run of
+//                               characters, line breaks too, "?" any one byte), line= one line of
+//                               the value to be TEXT exactly (a text box's lines)
+//   ui-press ROLE NAME [value=PATTERN] [line=TEXT]
+//                               as ui-find, then its default action ("ui-pressed"); the action
 //                               runs on the UI thread's next turn, which this serves before it
 //                               returns
 #include <chrono>
+#include <optional>
+#include <string_view>
 
 #include "standin_host.h"
 #include "ui_reader.h"
@@ -77,9 +83,60 @@ ActionResult dump(Host& host, const ActionArgs& args) {
   return ActionResult::success();
 }
 
+// What an object must be to match: its role, its name ("*" for any) and, when given, a pattern
+// its value matches or a text one of its value's lines is.
+struct Wanted {
+  std::string role, name;
+  std::optional<std::string> valuePattern, line;
+
+  static Wanted of(const ActionArgs& args) {
+    return {args.text(0), args.text(1), args.option("value"), args.option("line")};
+  }
+  std::string describe() const {
+    std::string d = role + (name == "*" ? std::string(" of any name") : " named \"" + name + "\"");
+    if (valuePattern) d += " whose value matches \"" + *valuePattern + "\"";
+    if (line) d += " with the line \"" + *line + "\"";
+    return d;
+  }
+  bool matches(const ui::Node& n) const {
+    if (n.role != role || (name != "*" && n.name != name)) return false;
+    if (valuePattern && !globMatch(*valuePattern, n.value)) return false;
+    return !line || hasLine(n.value, *line);
+  }
+
+  // "*" matches any run of bytes, "?" any one; everything else itself. Iterative, with one
+  // back-track point, so that a long value never recurses.
+  static bool globMatch(std::string_view pattern, std::string_view text) {
+    size_t p = 0, t = 0, starP = std::string_view::npos, starT = 0;
+    while (t < text.size()) {
+      if (p < pattern.size() && (pattern[p] == '?' || pattern[p] == text[t])) {
+        ++p, ++t;
+      } else if (p < pattern.size() && pattern[p] == '*') {
+        starP = p++, starT = t;
+      } else if (starP != std::string_view::npos) {
+        p = starP + 1, t = ++starT;
+      } else {
+        return false;
+      }
+    }
+    while (p < pattern.size() && pattern[p] == '*') ++p;
+    return p == pattern.size();
+  }
+  static bool hasLine(std::string_view value, std::string_view wanted) {
+    while (!value.empty()) {
+      const size_t end = value.find('\n');
+      std::string_view one = value.substr(0, end);
+      if (!one.empty() && one.back() == '\r') one.remove_suffix(1);
+      if (one == wanted) return true;
+      if (end == std::string_view::npos) break;
+      value.remove_prefix(end + 1);
+    }
+    return false;
+  }
+};
+
 // The first match, shown before hidden; `object` is kept (AddRef) for the caller.
-bool find(Host& host, const std::string& role, const std::string& name, ui::Node* node, IAccessible** object,
-          std::string* error) {
+bool find(Host& host, const Wanted& wanted, ui::Node* node, IAccessible** object, std::string* error) {
   *object = nullptr;
   IAccessible* hiddenMatch = nullptr;
   ui::Node hiddenNode;
@@ -87,7 +144,7 @@ bool find(Host& host, const std::string& role, const std::string& name, ui::Node
     ui::walk(
         window,
         [&](const ui::Node& n, IAccessible* o) {
-          if (n.role != role || n.name != name) return true;
+          if (!wanted.matches(n)) return true;
           if (n.invisible) {
             if (hiddenMatch == nullptr) hiddenMatch = o, o->AddRef(), hiddenNode = n;
             return true;
@@ -104,7 +161,7 @@ bool find(Host& host, const std::string& role, const std::string& name, ui::Node
     return true;
   }
   if (hiddenMatch != nullptr) hiddenMatch->Release();
-  if (*object == nullptr && error != nullptr) *error = "no " + role + " named \"" + name + "\"";
+  if (*object == nullptr && error != nullptr) *error = "no " + wanted.describe();
   return *object != nullptr;
 }
 
@@ -132,13 +189,13 @@ ActionResult findObject(Host& host, const ActionArgs& args) {
     ui::Node node;
     IAccessible* object = nullptr;
     std::string error;
-    if (find(host, args.text(0), args.text(1), &node, &object, &error)) {
+    if (find(host, Wanted::of(args), &node, &object, &error)) {
       object->Release();
       if (!shownOnly || !node.invisible) {
         host.journal().record(entryOf("ui-found", node));
         return ActionResult::success();
       }
-      error = args.text(0) + " \"" + args.text(1) + "\" is hidden";
+      error = Wanted::of(args).describe() + " is hidden";
     }
     // What the plug-in shows may come a moment later (a reader's walk, a posted refill): the
     // UI thread is served while waiting, so that it can come.
@@ -172,7 +229,7 @@ ActionResult press(Host& host, const ActionArgs& args) {
   ui::Node node;
   IAccessible* object = nullptr;
   std::string error;
-  if (!find(host, args.text(0), args.text(1), &node, &object, &error)) return ActionResult::failure(error);
+  if (!find(host, Wanted::of(args), &node, &object, &error)) return ActionResult::failure(error);
   VARIANT self;
   VariantInit(&self);
   V_VT(&self) = VT_I4;
@@ -193,10 +250,14 @@ const ActionRegistration kRegistrations[] = {
      "value, states, bounds), read through AccessibleObjectFromWindow",
      &dump},
     {"ui-find",
-     "ui-find ROLE NAME [shown=1] [timeout=MS]: the first accessible object with that role and name "
+     "ui-find ROLE NAME [shown=1] [timeout=MS] [value=PATTERN] [line=TEXT]: the first accessible object with "
+     "that role and name (NAME * for any), its value matching PATTERN (* and ?) or holding the line TEXT "
      "(\"ui-found\"), waited for up to MS, or a failure",
      &findObject},
-    {"ui-press", "ui-press ROLE NAME: the object's default action (accDoDefaultAction), then what it set off", &press},
+    {"ui-press",
+     "ui-press ROLE NAME [value=PATTERN] [line=TEXT]: the object's default action (accDoDefaultAction), then what it "
+     "set off",
+     &press},
 };
 
 }  // namespace

@@ -428,7 +428,7 @@ TEST_F(Access, PanesTabsAndCaptionButtonsOfAFrame) {
   HELE view = XLayout_Create(0, 0, 10, 10, frame);
   XFrameWnd_SetView(frame, view);
   HELE status = XLayout_Create(0, 0, 10, 20, frame);
-  XShapeText_Create(0, 0, 200, 20, u"就绪", status);
+  XShapeText_Create(0, 0, 200, 20, u" 就绪\u3000", status);  // blanks for the look are not said
   XWnd_BindLayoutEle(frame, bind_bottom, status);
   HELE libs = XPane_Create(u"易支持库", 250, 300, frame);
   HELE project = XPane_Create(u"项目结构", 250, 300, frame);

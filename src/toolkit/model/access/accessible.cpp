@@ -906,8 +906,18 @@ Role role(const Ref& r) {
   return Role::none;
 }
 
-std::u16string name(const Ref& r) {
-  if (!alive(r)) return {};
+namespace {
+// What a caption holds for its look (a tab's leading blank before the title) is not said.
+std::u16string withoutOuterBlanks(std::u16string text) {
+  auto blank = [](char16_t c) { return c == u' ' || c == u'\t' || c == u'\x3000'; };
+  size_t end = text.size();
+  while (end > 0 && blank(text[end - 1])) --end;
+  size_t begin = 0;
+  while (begin < end && blank(text[begin])) ++begin;
+  return text.substr(begin, end - begin);
+}
+
+std::u16string untrimmedName(const Ref& r) {
   switch (r.kind) {
     case Kind::window: return windowName(*getWindow(r.owner));
     case Kind::element: return elementName(*getElement(r.owner));
@@ -922,6 +932,12 @@ std::u16string name(const Ref& r) {
       return t.empty() ? std::u16string() : t.front();
     }
   }
+}
+}  // namespace
+
+std::u16string name(const Ref& r) {
+  if (!alive(r)) return {};
+  return withoutOuterBlanks(untrimmedName(r));
 }
 
 std::u16string value(const Ref& r) {
