@@ -1,4 +1,6 @@
 // Screenshots and the Notepad log sink, for scripts and end-to-end runs.
+#include <vector>
+
 #include "base/screenshot.h"
 #include "standin_host.h"
 
@@ -35,24 +37,67 @@ ActionResult screenshot(Host& host, const ActionArgs& args) {
   return saved ? ActionResult::success() : ActionResult::failure("could not save " + path);
 }
 
-// A real left click (system input, as a user's hand makes it) at X, Y of the captured window,
-// counted from its top-left corner; the cursor stays there. Scripts use it to press what a
-// library drew itself, such as its pane tabs.
-ActionResult click(Host& host, const ActionArgs& args) {
-  if (args.text(1).empty()) return ActionResult::failure("click X Y");
-  RECT window;
-  HWND target = captureTarget(host);
-  if (!target || !GetWindowRect(target, &window)) return ActionResult::failure("no window to click");
-  const int x = window.left + static_cast<int>(args.number(0));
-  const int y = window.top + static_cast<int>(args.number(1));
+}  // namespace
+
+// Real left clicks (system input, as a user's hand makes them) at a screen point; the cursor
+// stays there. The input comes back through the display server: messages are served until the
+// last release has been dispatched, then what it set off, so the next line sees the outcome.
+ActionResult clickOnScreen(Host& host, int x, int y, int clicks) {
   if (!SetCursorPos(x, y)) return ActionResult::failure("cannot move the cursor");
-  INPUT input[2]{};
-  input[0].type = input[1].type = INPUT_MOUSE;
-  input[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-  input[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-  if (SendInput(2, input, sizeof input[0]) != 2) return ActionResult::failure("input refused");
-  // The input comes back through the display server: serve messages until the button's release
-  // has been dispatched, then what it set off, so the next line sees the click's outcome.
+  clicks = clicks < 1 ? 1 : (clicks > 2 ? 2 : clicks);
+  INPUT input[4]{};
+  for (int i = 0; i < clicks * 2; ++i) {
+    input[i].type = INPUT_MOUSE;
+    input[i].mi.dwFlags = i % 2 == 0 ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP;
+  }
+  const UINT count = static_cast<UINT>(clicks * 2);
+  if (SendInput(count, input, sizeof input[0]) != count) return ActionResult::failure("input refused");
+  int released = 0;
+  const DWORD start = GetTickCount();
+  while (GetTickCount() - start < 5000) {
+    MSG message;
+    if (!PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+      if (released >= clicks) break;
+      MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+      continue;
+    }
+    if (message.message == WM_QUIT) {
+      PostQuitMessage(static_cast<int>(message.wParam));
+      break;
+    }
+    if (message.message == WM_LBUTTONUP) ++released;
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+  }
+  host.journal().record(EntryBuilder("click").add("x", x).add("y", y).add("served", released >= clicks ? 1 : 0));
+  return released >= clicks ? ActionResult::success() : ActionResult::failure("the click never arrived");
+}
+
+namespace {
+
+// A real key press (SendInput) to whichever window has the focus, with Ctrl, Shift or Alt held
+// around it; served until its release has been dispatched, then what it set off.
+ActionResult key(Host& host, const ActionArgs& args) {
+  const int64_t code = args.number(0, 0);
+  if (code <= 0 || code > 0xFE) return ActionResult::failure("key VK [ctrl=1] [shift=1] [alt=1]");
+  std::vector<WORD> held;
+  if (args.optionNumber("ctrl", 0)) held.push_back(VK_CONTROL);
+  if (args.optionNumber("shift", 0)) held.push_back(VK_SHIFT);
+  if (args.optionNumber("alt", 0)) held.push_back(VK_MENU);
+  std::vector<INPUT> input;
+  auto press = [&](WORD vk, bool up) {
+    INPUT i{};
+    i.type = INPUT_KEYBOARD;
+    i.ki.wVk = vk;
+    i.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    input.push_back(i);
+  };
+  for (WORD vk : held) press(vk, false);
+  press(static_cast<WORD>(code), false);
+  press(static_cast<WORD>(code), true);
+  for (auto vk = held.rbegin(); vk != held.rend(); ++vk) press(*vk, true);
+  if (SendInput(static_cast<UINT>(input.size()), input.data(), sizeof(INPUT)) != input.size())
+    return ActionResult::failure("input refused");
   bool released = false;
   const DWORD start = GetTickCount();
   while (GetTickCount() - start < 5000) {
@@ -66,12 +111,24 @@ ActionResult click(Host& host, const ActionArgs& args) {
       PostQuitMessage(static_cast<int>(message.wParam));
       break;
     }
-    if (message.message == WM_LBUTTONUP) released = true;
+    if ((message.message == WM_KEYUP || message.message == WM_SYSKEYUP) && message.wParam == static_cast<WPARAM>(code))
+      released = true;
     TranslateMessage(&message);
     DispatchMessageA(&message);
   }
-  host.journal().record(EntryBuilder("click").add("x", x).add("y", y).add("served", released ? 1 : 0));
-  return released ? ActionResult::success() : ActionResult::failure("the click never arrived");
+  host.journal().record(EntryBuilder("key").add("vk", code).add("served", released ? 1 : 0));
+  return released ? ActionResult::success() : ActionResult::failure("the key never arrived");
+}
+
+// A click at X, Y of the captured window, counted from its top-left corner. Scripts use it to
+// press what a library drew itself, such as its pane tabs.
+ActionResult click(Host& host, const ActionArgs& args) {
+  if (args.text(1).empty()) return ActionResult::failure("click X Y");
+  RECT window;
+  HWND target = captureTarget(host);
+  if (!target || !GetWindowRect(target, &window)) return ActionResult::failure("no window to click");
+  return clickOnScreen(host, window.left + static_cast<int>(args.number(0)),
+                       window.top + static_cast<int>(args.number(1)), static_cast<int>(args.optionNumber("clicks", 1)));
 }
 
 // The sink is H\notepad\notepad.exe (standin/notepad), a process of its own whose image is
@@ -182,7 +239,14 @@ ActionResult closeSink(Host& host, const ActionArgs&) {
 
 const ActionRegistration kRegistrations[] = {
     {"screenshot", "screenshot NAME: saves the window holding the main window as ARTEFACTS\\NAME.png", &screenshot},
-    {"click", "click X Y: a real left click at X, Y of the window holding the main window (from its corner)", &click},
+    {"click",
+     "click X Y [clicks=2]: a real left click (SendInput) at X, Y of the window holding the main window, "
+     "clicks=2 a double click",
+     &click},
+    {"key",
+     "key VK [ctrl=1] [shift=1] [alt=1]: a real key press (SendInput) to the focused window, VK a number (0x1B "
+     "Escape, 0x76 F7)",
+     &key},
     {"notepad-open",
      "notepad-open [TITLE]: a Notepad log sink (H\\notepad\\notepad.exe); each line is journaled as \"notepad\"",
      &openSink},

@@ -11,7 +11,13 @@
 //                               there is no shown one) after waiting up to MS for it. NAME "*" is
 //                               any name; value= asks the value to match PATTERN ("*" any run of
 //                               characters, line breaks too, "?" any one byte), line= one line of
-//                               the value to be TEXT exactly (a text box's lines)
+//                               the value to be TEXT exactly (a text box's lines); depth=N only
+//                               at that depth of its window's tree (1: a pop-up menu's items,
+//                               2: the menu bar's)
+//   ui-click ROLE NAME [value=PATTERN] [line=TEXT] [at=left] [clicks=2]
+//                               a real click (SendInput) where the accessible tree places it
+//   ui-absent ROLE NAME [value=PATTERN] [line=TEXT]
+//                               fails when a shown object matches (what must not be seen)
 //   ui-press ROLE NAME [value=PATTERN] [line=TEXT]
 //                               as ui-find, then its default action ("ui-pressed"); the action
 //                               runs on the UI thread's next turn, which this serves before it
@@ -88,9 +94,11 @@ ActionResult dump(Host& host, const ActionArgs& args) {
 struct Wanted {
   std::string role, name;
   std::optional<std::string> valuePattern, line;
+  int depth = -1;  // any
 
   static Wanted of(const ActionArgs& args) {
-    return {args.text(0), args.text(1), args.option("value"), args.option("line")};
+    return {args.text(0), args.text(1), args.option("value"), args.option("line"),
+            static_cast<int>(args.optionNumber("depth", -1))};
   }
   std::string describe() const {
     std::string d = role + (name == "*" ? std::string(" of any name") : " named \"" + name + "\"");
@@ -99,7 +107,7 @@ struct Wanted {
     return d;
   }
   bool matches(const ui::Node& n) const {
-    if (n.role != role || (name != "*" && n.name != name)) return false;
+    if (n.role != role || (name != "*" && n.name != name) || (depth >= 0 && n.depth != depth)) return false;
     if (valuePattern && !globMatch(*valuePattern, n.value)) return false;
     return !line || hasLine(n.value, *line);
   }
@@ -204,6 +212,39 @@ ActionResult findObject(Host& host, const ActionArgs& args) {
   }
 }
 
+// Nothing shown that matches: what the user must not see (a row removed, a tab closed).
+ActionResult findNone(Host& host, const ActionArgs& args) {
+  if (args.count() < 2) return ActionResult::failure("ui-absent ROLE NAME [value=PATTERN] [line=TEXT]");
+  Apartment com;
+  ui::Node node;
+  IAccessible* object = nullptr;
+  if (!find(host, Wanted::of(args), &node, &object, nullptr)) return ActionResult::success();
+  object->Release();
+  if (node.invisible) return ActionResult::success();
+  host.journal().record(entryOf("ui-found", node));
+  return ActionResult::failure("ui-absent: there is a shown " + Wanted::of(args).describe());
+}
+
+// A user's click on what a screen reader finds: the object's place read through the accessible
+// tree, then real input there (its centre, or at=left: 8 pixels in, where a tree's expander is).
+ActionResult clickObject(Host& host, const ActionArgs& args) {
+  if (args.count() < 2)
+    return ActionResult::failure("ui-click ROLE NAME [value=PATTERN] [line=TEXT] [at=left] [clicks=2]");
+  ui::Node node;
+  {
+    Apartment com;
+    IAccessible* object = nullptr;
+    std::string error;
+    if (!find(host, Wanted::of(args), &node, &object, &error)) return ActionResult::failure(error);
+    object->Release();
+  }
+  if (node.invisible) return ActionResult::failure(Wanted::of(args).describe() + " is hidden");
+  const RECT& r = node.bounds;
+  const int x = args.option("at") == "left" ? r.left + 8 : (r.left + r.right) / 2;
+  host.journal().record(entryOf("ui-clicked", node));
+  return clickOnScreen(host, x, (r.top + r.bottom) / 2, static_cast<int>(args.optionNumber("clicks", 1)));
+}
+
 // Serves the UI thread until nothing waits in its queue (the action and what it set off), for at
 // most `limit` milliseconds.
 void serveUntilQuiet(DWORD limit) {
@@ -254,6 +295,13 @@ const ActionRegistration kRegistrations[] = {
      "that role and name (NAME * for any), its value matching PATTERN (* and ?) or holding the line TEXT "
      "(\"ui-found\"), waited for up to MS, or a failure",
      &findObject},
+    {"ui-click",
+     "ui-click ROLE NAME [value=PATTERN] [line=TEXT] [at=left] [clicks=2]: a real click (SendInput) on the object "
+     "ui-find finds, at its centre or 8 pixels in from its left",
+     &clickObject},
+    {"ui-absent",
+     "ui-absent ROLE NAME [value=PATTERN] [line=TEXT]: fails when a shown accessible object matches (as ui-find)",
+     &findNone},
     {"ui-press",
      "ui-press ROLE NAME [value=PATTERN] [line=TEXT]: the object's default action (accDoDefaultAction), then what it "
      "set off",

@@ -97,11 +97,28 @@ std::optional<JournalEntry> parseJournalLine(const std::string& line) {
   return entry;
 }
 
+namespace {
+// A whole number as the journal writes them: decimal, or 0x-hex (function numbers, codes).
+std::optional<long long> wholeNumber(const std::string& text) {
+  if (text.empty()) return std::nullopt;
+  const bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
+  char* end = nullptr;
+  const long long value = std::strtoll(text.c_str() + (hex ? 2 : 0), &end, hex ? 16 : 10);
+  if (end == nullptr || *end != '\0' || end == text.c_str() + (hex ? 2 : 0)) return std::nullopt;
+  return value;
+}
+}  // namespace
+
 bool entryMatches(const JournalEntry& entry, const std::string& kind,
                   const std::vector<std::pair<std::string, std::string>>& fields) {
   if (entry.kind != kind) return false;
-  for (const auto& [name, value] : fields)
-    if (entry.get(name) != value) return false;
+  for (const auto& [name, value] : fields) {
+    const std::optional<std::string> field = entry.get(name);
+    if (field == value) continue;
+    // 0x80EE and 33006 are one number.
+    const auto wanted = wholeNumber(value);
+    if (!field || !wanted || wholeNumber(*field) != wanted) return false;
+  }
   return true;
 }
 

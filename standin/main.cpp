@@ -137,6 +137,7 @@ void listActions() {
   for (const auto& [name, action] : standin::ActionTable::instance().entries())
     std::printf("%s\n", action.usage.c_str());
   std::printf("wait-journal KIND [field=value ...] [timeout=MS]: (scripts) waits for a journal entry\n");
+  std::printf("journal-absent KIND [field=value ...]: (scripts) fails when such an entry came after the last wait\n");
   std::printf("sleep-ms MS: (scripts) pauses, for demo pacing only\n");
   for (const auto& [number, function] : standin::IdeFunctionTable::instance().entries())
     std::printf("IDE function 0x%08X: %s\n", number, function.name.c_str());

@@ -124,6 +124,14 @@ ScriptRunner::State ScriptRunner::advance() {
       wait.start = GetTickCount();
       wait.duration = static_cast<DWORD>(args->optionNumber("timeout", kDefaultWaitMs));
       wait_ = wait;
+    } else if (args->name() == "journal-absent") {
+      // Nothing like this since the point the waits have reached.
+      std::vector<std::pair<std::string, std::string>> fields(args->options().begin(), args->options().end());
+      for (const JournalEntry& entry : host_.journal().entriesFrom(cursor_))
+        if (entryMatches(entry, args->text(0), fields)) {
+          fail("journal-absent: there is an entry \"" + args->text(0) + "\" that should not be");
+          return state_;
+        }
     } else if (args->name() == "sleep-ms") {
       Wait wait;
       wait.start = GetTickCount();

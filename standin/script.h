@@ -1,8 +1,12 @@
-// Host scripts: one action per line (actions.h), run in order, plus three directives:
+// Host scripts: one action per line (actions.h), run in order, plus these directives:
 //
 //   wait-journal KIND [field=value ...] [timeout=MS]   waits for a journal entry recorded after
 //                                                      the previous wait's match (or after the
-//                                                      script started); fails after MS (10000)
+//                                                      script started); fails after MS (10000).
+//                                                      Numbers match in any notation (0x80EE =
+//                                                      33006)
+//   journal-absent KIND [field=value ...]              fails when such an entry was recorded
+//                                                      after the previous wait's match
 //   sleep-ms MS                                        a pause, for demo pacing only
 //   # ...                                              a comment; blank lines are skipped
 //

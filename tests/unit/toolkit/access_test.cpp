@@ -490,6 +490,11 @@ TEST_F(Access, MenusOpenCarryTheirItemsAndPickThroughTheClickPath) {
   XMenu_AddItem(file, 102, u"关闭(C)", 0, menu_item_flag_disable);
   XMenu_AddItem(file, 107, u"最近打开");
   XMenu_AddItem(file, 1070, u"a.e", 107);
+  // Labels padded to a fixed width: a long one keeps a single blank before its shortcut, and a
+  // blank inside a name is no shortcut.
+  XMenu_AddItem(file, 108, u"在模块或支持库搜索(F) Ctrl+Shift+F");
+  XMenu_AddItem(file, 109, u"关于 Tovalux(A)");
+  XMenu_AddItem(file, 110, u"删除行(D) F10");
   std::vector<int> picked;
   XEle_RegEventC(bar, XE_MENU_SELECT, [&](int id, bool*) { return picked.push_back(id), 0; });
 
@@ -507,9 +512,15 @@ TEST_F(Access, MenusOpenCarryTheirItemsAndPickThroughTheClickPath) {
             "  menu-item \"新建(N)\"\n"
             "  separator \"\"\n"
             "  menu-item \"关闭(C)\" {unavailable}\n"
-            "  menu-item \"最近打开\" {has-popup}\n");
+            "  menu-item \"最近打开\" {has-popup}\n"
+            "  menu-item \"在模块或支持库搜索(F)\"\n"
+            "  menu-item \"关于 Tovalux(A)\"\n"
+            "  menu-item \"删除行(D)\"\n");
   std::vector<Ref> items = ax::children(popup);
   EXPECT_EQ(u8(ax::shortcut(items[0])), "Ctrl+N");
+  EXPECT_EQ(u8(ax::shortcut(items[4])), "Ctrl+Shift+F");
+  EXPECT_EQ(u8(ax::shortcut(items[5])), "");
+  EXPECT_EQ(u8(ax::shortcut(items[6])), "F10");
   EXPECT_EQ(u8(ax::actionName(items[3])), "打开");
   EXPECT_FALSE(ax::doDefaultAction(items[2])) << "disabled";
   EXPECT_TRUE(ax::doDefaultAction(items[3]));

@@ -398,6 +398,20 @@ std::u16string joined(const std::vector<std::u16string>& texts) {
 }
 
 // A menu label carries its shortcut after a run of blanks (or a tab): "保存(S)      Ctrl+S".
+// A key or key combination as a menu shows it at its right: "Ctrl+Shift+F", "F7", "Backspace".
+bool looksLikeShortcut(std::u16string_view text) {
+  if (text.empty()) return false;
+  if (text.find(u'+') != std::u16string_view::npos && text.back() != u'+') return true;
+  if (text.size() >= 2 && text.size() <= 3 && text[0] == u'F') {
+    for (char16_t c : text.substr(1))
+      if (c < u'0' || c > u'9') return false;
+    return true;
+  }
+  for (std::u16string_view key : {u"Backspace", u"Enter", u"Delete", u"Insert", u"Esc", u"Tab", u"Home", u"End"})
+    if (text == key) return true;
+  return false;
+}
+
 std::pair<std::u16string, std::u16string> splitLabel(const std::u16string& label) {
   size_t cut = std::u16string::npos;
   for (size_t i = 0; i < label.size(); ++i)
@@ -405,6 +419,12 @@ std::pair<std::u16string, std::u16string> splitLabel(const std::u16string& label
       cut = i;
       break;
     }
+  // A label as long as its padding allows has a single blank before its shortcut.
+  if (cut == std::u16string::npos) {
+    const size_t last = label.find_last_of(u' ');
+    if (last != std::u16string::npos && last > 0 && looksLikeShortcut(std::u16string_view(label).substr(last + 1)))
+      cut = last;
+  }
   auto trim = [](std::u16string s) {
     while (!s.empty() && (s.back() == u' ' || s.back() == u'\t')) s.pop_back();
     size_t start = s.find_first_not_of(u" \t");
