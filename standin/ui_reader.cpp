@@ -1,6 +1,7 @@
 #include "ui_reader.h"
 
 #include <cstdio>
+#include <iterator>
 #include <cwchar>
 #include <string_view>
 
@@ -16,8 +17,9 @@ constexpr size_t kMaxObjects = 500000;
 
 // Top-level windows of these classes are the toolkit's (its frame, windows, menus, drop-downs,
 // floating panes, tooltip).
-constexpr const wchar_t* kToolkitClasses[] = {L"Tovalux",         L"TovaluxWindow", L"TovaluxMenu",
-                                              L"TovaluxDropDown", L"TovaluxPane",   L"TovaluxToolTip"};
+// The toolkit's window classes all start so: its own (frame, menus, drop-downs, panes, tips) and
+// those a layout names for its window (the settings dialog, the update tip...).
+constexpr wchar_t kToolkitClassPrefix[] = L"Tovalux";
 
 std::string gbk(BSTR text) {
   if (text == nullptr) return {};
@@ -154,9 +156,7 @@ BOOL CALLBACK considerWindow(HWND window, LPARAM data) {
   if (process != s->process) return TRUE;
   wchar_t name[64] = {};
   GetClassNameW(window, name, 64);
-  bool ours = false;
-  for (const wchar_t* c : kToolkitClasses) ours = ours || std::wcscmp(name, c) == 0;
-  if (!ours) return TRUE;
+  if (std::wcsncmp(name, kToolkitClassPrefix, std::size(kToolkitClassPrefix) - 1) != 0) return TRUE;
   if (window == s->first)
     s->firstFound = true;
   else if (s->hidden || IsWindowVisible(window))

@@ -2,7 +2,7 @@
 // and the release zip's name (CMake reads it from here) all come from this line.
 #pragma once
 
-#define TOVALUX_VERSION "1.0.3"
+#define TOVALUX_VERSION "1.1.0"
 
 // The one place of the feedback and contact address (建议反馈, 联系作者, the group button, the
 // descriptor's home page); Tovalux.ini's [Help] FeedbackUrl overrides it. Empty: none is

@@ -128,8 +128,11 @@ class Request {
     if (parts.lpszExtraInfo) path.append(parts.lpszExtraInfo, parts.dwExtraInfoLength);
     const bool secure = parts.nScheme == INTERNET_SCHEME_HTTPS;
 
-    session_.reset(WinHttpOpen(L"Tovalux", WINHTTP_ACCESS_TYPE_DEFAULT_PROXY, WINHTTP_NO_PROXY_NAME,
-                               WINHTTP_NO_PROXY_BYPASS, WINHTTP_FLAG_ASYNC));
+    // This machine itself is never reached through a proxy (a proxy setting would send the
+    // request elsewhere).
+    const bool loopback = host == L"127.0.0.1" || host == L"localhost" || host == L"[::1]";
+    session_.reset(WinHttpOpen(L"Tovalux", loopback ? WINHTTP_ACCESS_TYPE_NO_PROXY : WINHTTP_ACCESS_TYPE_DEFAULT_PROXY,
+                               WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, WINHTTP_FLAG_ASYNC));
     if (!session_) return std::nullopt;
     WinHttpSetTimeouts(session_.get(), kStepTimeoutMs, kStepTimeoutMs, kStepTimeoutMs, kStepTimeoutMs);
     connection_.reset(WinHttpConnect(session_.get(), host.c_str(), parts.nPort, 0));

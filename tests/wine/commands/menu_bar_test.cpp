@@ -10,6 +10,7 @@
 #include "settings/settings.h"
 #include "shell/part.h"
 #include "shell/shell.h"
+#include "base/version.h"
 
 namespace tovalux::testing {
 namespace {
@@ -146,7 +147,7 @@ TEST_F(MenuBar, ShellItemsPanesSettingsExitAndLinks) {
   const auto about = ui.calls(ScriptedUi::Kind::kAboutBox);
   ASSERT_EQ(about.size(), 1u);
   EXPECT_EQ(about[0].title, "Tovalux IDE");
-  EXPECT_EQ(about[0].text.rfind("易语言 - Tovalux IDE 预览版 v1.0.3\r\n", 0), 0u) << about[0].text;
+  EXPECT_EQ(about[0].text.rfind("易语言 - Tovalux IDE 预览版 v" TOVALUX_VERSION "\r\n", 0), 0u) << about[0].text;
   EXPECT_EQ(about[0].owner, frameWindow());
 }
 

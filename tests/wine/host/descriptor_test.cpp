@@ -12,6 +12,7 @@
 #include "debugging/disassembly_commands.h"
 #include "lifecycle/descriptor.h"
 #include "lifecycle/notifications.h"
+#include "base/version.h"
 
 namespace tovalux {
 namespace {
@@ -68,7 +69,7 @@ TEST(Descriptor, EveryFieldAtItsOffset) {
 
 TEST(Descriptor, DescriptionLines) {
   const std::string description = textAt(recordBytes(), 44);
-  const std::string head = "\r\n\r\n版本名称: 预览版\r\n内部版本: v1.0.3\r\n";
+  const std::string head = "\r\n\r\n版本名称: 预览版\r\n内部版本: v" TOVALUX_VERSION "\r\n";
   ASSERT_EQ(description.compare(0, head.size(), head), 0);
   const std::string tail = "\r\n\r\n本支持库将给你带来全新的易语言IDE体验,目前本库还在处于开发阶段...";
   ASSERT_GT(description.size(), head.size() + tail.size());

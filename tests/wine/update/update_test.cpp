@@ -26,6 +26,7 @@
 #include "toolkit/xcgui.h"
 #include "update/update_check.h"
 #include "update_server.h"
+#include "base/version.h"
 
 namespace tovalux {
 namespace {
@@ -97,7 +98,7 @@ class UpdateTest : public ::testing::Test {
 };
 
 TEST_F(UpdateTest, OwnVersionShowsNothingAndTheRequestGoesToTheUpdatePath) {
-  EXPECT_EQ(runCheckForTip(answer("1.0.3", "https://example.org/dl")), 0u);
+  EXPECT_EQ(runCheckForTip(answer(TOVALUX_VERSION, "https://127.0.0.1/dl")), 0u);
   const auto requests = server.requests();
   ASSERT_EQ(requests.size(), 1u);
   EXPECT_EQ(requests[0], "GET /tovalux/getversion.php HTTP/1.1");
