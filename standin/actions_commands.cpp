@@ -10,6 +10,7 @@
 #include <string>
 
 #include "control_traffic.h"
+#include "debugger.h"
 #include "host/ide_functions.h"
 #include "standin_host.h"
 
@@ -184,6 +185,10 @@ void CALLBACK endRun(HWND window, UINT, UINT_PTR id, DWORD) {
 // 0x05020003 终止: returns at once; the run ends a little later, as the debugger thread's
 // stop would make it end.
 int32_t stopRun(Host& host, int32_t, int32_t) {
+  if (debuggerRunActive()) {  // the debugger thread's run: S-STOP
+    debuggerStop();
+    return 1;
+  }
   if (host.model().runState == RunState::kIdle || gRunEnding) return 1;
   gRunEnding = true;
   SetTimer(host.mainWindow(), kRunEndTimer, static_cast<UINT>(host.mode("stop-delay") ? host.mode("stop-delay") : 150),
@@ -203,12 +208,30 @@ int32_t startRun(Host& host, int32_t, int32_t) {
     }
     MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
   }
+  // The debugger thread's run: a pause resumes (S-RESUME); in the mode real-runs, a project
+  // with no run starts one (S-RUN: the build, then the debugger thread).
+  if (debuggerRunActive()) {
+    debuggerResume();
+    return 1;
+  }
+  if (host.mode("real-runs") && host.model().runState == RunState::kIdle) {
+    host.journal().record(EntryBuilder("run-started").add("resumed", int64_t{0}));
+    debuggerStartRun(host);
+    return 1;
+  }
   if (host.model().runState == RunState::kRunning) return 1;
   const bool resumed = host.model().runState == RunState::kPaused;
   host.model().runState = RunState::kRunning;
   host.journal().record(EntryBuilder("run-started").add("resumed", resumed ? 1 : 0));
   if (!resumed && gRunStarted) gRunStarted();
   host.updateCaption();
+  return 1;
+}
+
+// 0x05010001-0x05010004 (the stepping commands): from a pause of the debugger thread, the run
+// goes on (S-RESUME); this host does not step line by line.
+int32_t stepOn(Host&, int32_t, int32_t) {
+  debuggerResume();
   return 1;
 }
 
@@ -240,6 +263,10 @@ const IdeFunctionRegistration kIdeFunctions[] = {
     {tovalux::ide::kQueryHelpTipText, "help-tip text", &helpTipText},
     {tovalux::ide::kStop, "stop", &stopRun},
     {tovalux::ide::kRun, "run", &startRun},
+    {0x05010001, "step in", &stepOn},
+    {0x05010002, "step over", &stepOn},
+    {0x05010003, "step out", &stepOn},
+    {0x05010004, "run to the caret", &stepOn},
 };
 
 }  // namespace

@@ -21,6 +21,7 @@
 
 #include "base/pump_wait.h"
 #include "control_traffic.h"
+#include "debugger.h"
 #include "standin_host.h"
 
 namespace standin {
@@ -241,7 +242,11 @@ DWORD WINAPI debuggerThread(void* parameter) {
           } else if (breakpoint && s.pauseOnBreak && !s.stopping) {
             s.paused = true;
             record(s, EntryBuilder("debug-paused").add("tid", static_cast<int64_t>(event.dwThreadId)));
-            postToUi(s, [] { setRunState(RunState::kPaused); });
+            // S-PAUSE on the UI thread: the caption, then the paused page.
+            postToUi(s, [] {
+              setRunState(RunState::kPaused);
+              showPausedPage(Host::instance());
+            });
             WaitForSingleObject(s.resume, INFINITE);
             s.paused = false;
             status = DBG_EXCEPTION_NOT_HANDLED;  // the program's handler steps over its int3
@@ -316,6 +321,7 @@ void stop() {
 // S-RESUME.
 bool resume() {
   if (!runActive() || !gSession->paused) return false;
+  clearPausedPage(Host::instance());
   setRunState(RunState::kRunning);
   SetEvent(gSession->resume);
   return true;
@@ -477,4 +483,15 @@ const MainMessageRegistration kMessages[] = {
 const TeardownRegistration kTeardown[] = {{"debugging", &teardown}};
 
 }  // namespace
+
+bool debuggerRunActive() { return runActive(); }
+bool debuggerResume() { return resume(); }
+void debuggerStop() { stop(); }
+
+bool debuggerStartRun(Host& host) {
+  if (runActive()) return false;
+  compile(host, false);
+  return launch(host, Launch::kDebug, true).ok;
+}
+
 }  // namespace standin

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "control_traffic.h"
+#include "debugger.h"
 #include "standin_host.h"
 
 namespace standin {
@@ -405,4 +406,8 @@ const TreeSetupRegistration kSetup{"paused page", &setUp};
 const TeardownRegistration kTeardown{"paused page", &tearDown};
 
 }  // namespace
+
+void showPausedPage(Host& host) { pausePage(host); }
+void clearPausedPage(Host& host) { resumePage(host); }
+
 }  // namespace standin

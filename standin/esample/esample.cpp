@@ -17,6 +17,8 @@
 //   int3 | av                     a breakpoint / an access violation at a known address, handled
 //   raise CODE [N]                RaiseException(CODE) N times (default 1), each handled
 //   ods TEXT [N]                  OutputDebugStringA(TEXT + CR LF), N times ("%n" numbers them)
+//   line TEXT...                  OutputDebugStringA of the rest of the action as written + CR LF
+//                                 (a marked line such as "* “tv.s” | 成功")
 //   sleep MS | exit CODE
 //
 // Symbols: code (55 8B EC 5D C3), bad (0F 04, no instruction), av, int3, edge, buf, end (the
@@ -295,6 +297,10 @@ int main(int argc, char** argv) {
     std::string action = actions.substr(start, end - start);
     while (!action.empty() && (action.back() == '\r' || action.back() == ' ')) action.pop_back();
     start = end + 1;
+    if (action.rfind("line ", 0) == 0) {  // the rest as written, blanks and bars included
+      OutputDebugStringA((action.substr(5) + "\r\n").c_str());
+      continue;
+    }
     const std::vector<std::string> w = words(action);
     if (w.empty()) continue;
     bool exitNow = false;
