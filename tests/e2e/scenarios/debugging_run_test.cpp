@@ -40,12 +40,13 @@ class DebuggingRun : public ::testing::Test {
     return screenColour(frame->number("x", 0) + 2, frame->number("y", 0) + frame->number("height", 0) - 12);
   }
   // The look comes back on the UI thread's next turn after the run's end.
-  bool bandBecomes(Session& s, COLORREF colour) {
-    for (int i = 0; i < 50; ++i) {
-      if (frameBand(s) == colour) return true;
+  ::testing::AssertionResult bandBecomes(Session& s, COLORREF colour) {
+    COLORREF seen = CLR_INVALID;
+    for (int i = 0; i < 100; ++i) {
+      if ((seen = frameBand(s)) == colour) return ::testing::AssertionSuccess();
       Sleep(100);
     }
-    return false;
+    return ::testing::AssertionFailure() << "the band stayed 0x" << std::hex << seen << ", not 0x" << colour;
   }
 };
 
