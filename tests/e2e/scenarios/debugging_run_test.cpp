@@ -144,6 +144,13 @@ TEST_F(DebuggingRun, ABreakpointPausesWithTheStackAndTheChosenLevelsVariablesAnd
   ASSERT_TRUE(s.waitFor("variables-filled", fieldIs("level", 0), 10000, before));
   EXPECT_EQ(keysTo(VK_UP, before), 2u);
 
+  // A double click on a level opens its place in the code.
+  before = s.mark();
+  ASSERT_TRUE(s.act("ui-click list-item \"窗口程序集_启动窗口._启动窗口_创建完毕 (第 5 行)\" clicks=2"));
+  const auto opened = s.waitFor("stack-open", {}, 10000, before);
+  ASSERT_TRUE(opened);
+  EXPECT_EQ(opened->get("text"), "窗口程序集_启动窗口._启动窗口_创建完毕 (第 5 行)");
+
   // Resumed from the tool bar: both lists empty, the run goes on to its end.
   before = s.mark();
   ASSERT_TRUE(s.act("ui-click push-button 运行(F5)"));
