@@ -206,7 +206,35 @@ void journalCommand(Host& host, WPARAM id) {
                             .add("item", handleNumber(item)));
 }
 
-void goTo(Host& host, WPARAM id) { journalCommand(host, id); }
+// 0x8019 on a table entry (under "全局变量", "自定义数据类型" or "Dll命令"): the host brings the
+// table's page forward, opened when needed, with the caret on the entry's row.
+void goTo(Host& host, WPARAM id) {
+  journalCommand(host, id);
+  HWND tree = programTree();
+  HTREEITEM item = tree ? selected(tree) : nullptr;
+  HTREEITEM parent = item ? relative(tree, TVGN_PARENT, item) : nullptr;
+  if (!parent) return;
+  const std::string category = itemText(tree, parent);
+  const char* title = category == "全局变量"         ? "全局变量表"
+                      : category == "自定义数据类型" ? "自定义数据类型表"
+                      : category == "Dll命令"        ? "Dll命令定义表"
+                                                     : nullptr;
+  if (!title) return;
+  if (const PageRecord* page = host.model().pageByTitle(title))
+    hostSend(host.tree().mdiClient, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(page->window), 0);
+  else if (!host.runAction(std::string("page-open ") + title).ok)
+    return;
+  int row = 0;
+  for (HTREEITEM entry = relative(tree, TVGN_CHILD, parent); entry && entry != item;
+       entry = relative(tree, TVGN_NEXT, entry))
+    ++row;
+  if (PageRecord* page = host.model().page(host.model().activePage)) {
+    page->caretRow = row;
+    page->caretColumn = 0;
+  }
+  host.journal().record(EntryBuilder("go-to").add("page", title).add("row", row));
+  host.updateCaption();
+}
 
 void deleteSelected(Host& host, WPARAM id) {
   journalCommand(host, id);
