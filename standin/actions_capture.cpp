@@ -42,13 +42,15 @@ ActionResult screenshot(Host& host, const ActionArgs& args) {
 // Real left clicks (system input, as a user's hand makes them) at a screen point; the cursor
 // stays there. The input comes back through the display server: messages are served until the
 // last release has been dispatched, then what it set off, so the next line sees the outcome.
-ActionResult clickOnScreen(Host& host, int x, int y, int clicks) {
+ActionResult clickOnScreen(Host& host, int x, int y, int clicks, bool right) {
   if (!SetCursorPos(x, y)) return ActionResult::failure("cannot move the cursor");
   clicks = clicks < 1 ? 1 : (clicks > 2 ? 2 : clicks);
   INPUT input[4]{};
+  const DWORD down = right ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_LEFTDOWN;
+  const DWORD up = right ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP;
   for (int i = 0; i < clicks * 2; ++i) {
     input[i].type = INPUT_MOUSE;
-    input[i].mi.dwFlags = i % 2 == 0 ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP;
+    input[i].mi.dwFlags = i % 2 == 0 ? down : up;
   }
   const UINT count = static_cast<UINT>(clicks * 2);
   if (SendInput(count, input, sizeof input[0]) != count) return ActionResult::failure("input refused");
@@ -65,7 +67,7 @@ ActionResult clickOnScreen(Host& host, int x, int y, int clicks) {
       PostQuitMessage(static_cast<int>(message.wParam));
       break;
     }
-    if (message.message == WM_LBUTTONUP) ++released;
+    if (message.message == (right ? WM_RBUTTONUP : WM_LBUTTONUP)) ++released;
     TranslateMessage(&message);
     DispatchMessageA(&message);
   }
@@ -128,7 +130,8 @@ ActionResult click(Host& host, const ActionArgs& args) {
   HWND target = captureTarget(host);
   if (!target || !GetWindowRect(target, &window)) return ActionResult::failure("no window to click");
   return clickOnScreen(host, window.left + static_cast<int>(args.number(0)),
-                       window.top + static_cast<int>(args.number(1)), static_cast<int>(args.optionNumber("clicks", 1)));
+                       window.top + static_cast<int>(args.number(1)), static_cast<int>(args.optionNumber("clicks", 1)),
+                       args.option("button") == "right");
 }
 
 // The sink is H\notepad\notepad.exe (standin/notepad), a process of its own whose image is
@@ -240,8 +243,8 @@ ActionResult closeSink(Host& host, const ActionArgs&) {
 const ActionRegistration kRegistrations[] = {
     {"screenshot", "screenshot NAME: saves the window holding the main window as ARTEFACTS\\NAME.png", &screenshot},
     {"click",
-     "click X Y [clicks=2]: a real left click (SendInput) at X, Y of the window holding the main window, "
-     "clicks=2 a double click",
+     "click X Y [clicks=2] [button=right]: a real left click (SendInput) at X, Y of the window holding the main "
+     "window, clicks=2 a double click, button=right with the right button",
      &click},
     {"key",
      "key VK [ctrl=1] [shift=1] [alt=1]: a real key press (SendInput) to the focused window, VK a number (0x1B "
