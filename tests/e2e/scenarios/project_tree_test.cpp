@@ -213,5 +213,38 @@ TEST_F(ProjectTreeScenario, EveryContextMenuCommandReachesTheHostForTheChosenIte
   EXPECT_TRUE(s.closeNormally());
 }
 
+TEST_F(ProjectTreeScenario, ThePaneFollowsTheHostsInsertsAndDeletesOnlyWhereTheyBelong) {
+  ASSERT_TRUE(s.start());
+  ASSERT_TRUE(s.waitFor("page-script")) << "the start page never finished loading";
+  ASSERT_TRUE(s.act("project-open \"" + testing::winePath(TOVALUX_HOST_DIR "/samples/演示.e") + "\""));
+  ASSERT_TRUE(s.act("ui-click page-tab 项目结构"));
+  ASSERT_TRUE(s.find("outline-item 全局计数", 5000));
+
+  // Under the external-file table, which the pane never shows, an insert is dropped; under a
+  // shown category it appears.
+  ASSERT_TRUE(s.act("program-tree-insert 外部文件记录表 备注.txt image=15"));
+  ASSERT_TRUE(s.act("program-tree-insert 全局变量 全局新增 image=1"));
+  EXPECT_TRUE(s.find("outline-item 全局新增"));
+  EXPECT_TRUE(s.act("ui-absent outline-item 备注.txt"));
+
+  // One entry deleted by the host: exactly that one goes.
+  ASSERT_TRUE(s.act("program-tree-delete 全局变量 count=1"));
+  EXPECT_TRUE(s.act("ui-absent outline-item 全局计数"));
+  for (const char* item : {"全局变量", "全局名称", "全局新增", "信息框A", "窗口程序集_启动窗口", "解决方案项目结构"})
+    EXPECT_TRUE(s.find(std::string("outline-item ") + item)) << item;
+
+  // The whole tree deleted: the pane is empty, and an insert under an item that went with it is
+  // dropped; a new top level appears again.
+  ASSERT_TRUE(s.act("project-close-sample"));
+  for (const char* item : {"解决方案项目结构", "全局变量", "全局名称", "窗口程序集_启动窗口"})
+    EXPECT_TRUE(s.act(std::string("ui-absent outline-item ") + item)) << item;
+  ASSERT_TRUE(s.act("program-tree-insert 全局变量 迟到项 image=1"));
+  ASSERT_TRUE(s.act("program-tree-insert \"\" 程序数据 image=8"));
+  EXPECT_TRUE(s.find("outline-item 解决方案项目结构"));
+  EXPECT_TRUE(s.act("ui-absent outline-item 迟到项"));
+
+  EXPECT_TRUE(s.closeNormally());
+}
+
 }  // namespace
 }  // namespace tovalux::scenarios
