@@ -19,6 +19,7 @@ using testing::fieldIs;
 
 constexpr int64_t kSelectItem = 0x110B;  // TVM_SELECTITEM
 constexpr int64_t kCaret = 9;            // TVGN_CARET
+constexpr int64_t kSetCurSel = 0x014E;   // CB_SETCURSEL
 
 class NavigationScenario : public ::testing::Test {
  protected:
@@ -60,6 +61,10 @@ TEST_F(NavigationScenario, TheBarCopiesTheHostsListsAndHandsThePicksBack) {
   const auto unit = s.waitFor("nav-choice", fieldIs("combo", "629"), 5000, mark);
   ASSERT_TRUE(unit) << "the host's unit list never reported the pick";
   EXPECT_EQ(unit->get("text"), "程序集1");
+  // Handed over as the host's own list would: its combo box selects the same row first.
+  const auto chosen = s.waitFor("ctl-msg", both(fieldIs("control", "629"), fieldIs("msg", kSetCurSel)), 1000, mark);
+  ASSERT_TRUE(chosen);
+  EXPECT_EQ(chosen->number("wparam"), 1);
   EXPECT_TRUE(s.waitFor("page-created", fieldIs("title", "程序集: 程序集1"), 5000, mark));
   EXPECT_TRUE(s.find("page-tab 程序集1"));
   EXPECT_TRUE(s.find("combo-box \"\" value=程序集1"));

@@ -217,6 +217,15 @@ TEST_F(ProjectScenario, CodePagesHaveOneTabEachThatActivatesAndClosesThem) {
   for (const char* tab : {"起始页", "程序集甲", "_启动窗口 - Dialog"})
     EXPECT_TRUE(shown(std::string("page-tab ") + quoted(tab))) << tab;
 
+  // While a program is debugged, the designer's page leaves the designer bar off.
+  ASSERT_TRUE(s.act("debuggee-script \"load;int3;sleep 30000;exit 0\""));
+  ASSERT_TRUE(s.act("debug-run pause=1"));
+  ASSERT_TRUE(s.waitFor("debug-paused"));
+  ASSERT_TRUE(s.act("page-activate \"窗口: _启动窗口\""));
+  EXPECT_FALSE(buttonEnabled("左对齐"));
+  ASSERT_TRUE(s.act("debug-stop"));
+  ASSERT_TRUE(s.waitFor("debug-ended"));
+
   // The host closes a page itself: its tab goes, the others stay.
   ASSERT_TRUE(s.act("page-close \"窗口: _启动窗口\""));
   EXPECT_TRUE(absent("page-tab \"_启动窗口 - Dialog\""));

@@ -97,12 +97,17 @@ TEST_F(ToolBarScenario, EveryButtonPressedWithTheMouseMakesItsHostCallAndLogsIts
 
   for (const Button& b : kMainBar) press(b);
 
-  // A build or a run clears the build output before the host writes to it.
-  ASSERT_TRUE(s.act("ui-click page-tab 调试输出"));
+  // A build or a run clears the build output before the host writes to it; a build also brings
+  // the output pane forward.
   for (const Button& b : kBuilds) {
+    const bool build = nameOf(b.tooltip) != "运行";
     ASSERT_TRUE(s.act("output-line 上一次的输出"));
-    ASSERT_TRUE(s.find("editable-text 调试输出 line=上一次的输出"));
+    ASSERT_TRUE(s.act(build ? "ui-click page-tab 帮助提示" : "ui-click page-tab 调试输出"));
     press(b);
+    const auto tab = s.find("page-tab 调试输出");
+    ASSERT_TRUE(tab);
+    EXPECT_TRUE(Session::has(*tab, "selected")) << b.tooltip << " left the output pane behind";
+    ASSERT_TRUE(s.find("editable-text 调试输出"));
     EXPECT_TRUE(s.act("ui-absent editable-text 调试输出 line=上一次的输出")) << b.tooltip << " left the output";
     ASSERT_TRUE(s.act("run-state idle"));
   }
