@@ -210,6 +210,22 @@ TEST_F(ProjectTreeScenario, EveryContextMenuCommandReachesTheHostForTheChosenIte
   ASSERT_TRUE(s.find("outline-item 示例模块.ec"));
   for (const MenuPick& p : kModulePicks) pick(p);
 
+  // A module added from the table's menu: the file chosen in the dialog goes to the host with a
+  // place for its answer, and the host's new entry shows.
+  const std::string module = testing::winePath(TOVALUX_HOST_DIR "/samples/新模块.ec");
+  CloseHandle(CreateFileA(module.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, 0, nullptr));
+  ASSERT_TRUE(s.act("dialog-file 请选择需要添加的模块 \"" + module + "\""));
+  const size_t added = openMenu("模块引用表");
+  ASSERT_TRUE(s.act("ui-click menu-item 添加模块引用 depth=1"));
+  const auto reference = s.waitFor("module-reference", {}, 10000, added);
+  ASSERT_TRUE(reference) << "the host was not asked to add the module";
+  EXPECT_EQ(reference->get("path"), module);
+  EXPECT_EQ(reference->number("added"), 1);
+  const auto call = s.waitFor("ide", fieldIs("number", 0x02020087), 1000, added);
+  ASSERT_TRUE(call);
+  EXPECT_NE(call->number("p2"), 0) << "no place for the host's answer";
+  EXPECT_TRUE(s.find("outline-item 新模块.ec"));
+
   EXPECT_TRUE(s.closeNormally());
 }
 
