@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "common/win32_support.h"
 #include "scenario.h"
@@ -131,12 +132,34 @@ TEST_F(NavigationScenario, TheCodeBarsFollowTheHostAndTheStatusLineShowsTheCaret
   ASSERT_TRUE(moved) << "the up arrow did not reach the host";
   EXPECT_EQ(moved->number("pos"), 40);
 
+  // The thumb dragged down: the host's view follows; released, a click in the track moves
+  // nothing again.
+  const auto frame = s.find("window *");
+  const auto topEnd = s.find("push-button 上移 depth=2");
+  const auto bottomEnd = s.find("push-button 下移 depth=2");
+  ASSERT_TRUE(frame && topEnd && bottomEnd);
+  const int64_t trackTop = topEnd->number("y") + topEnd->number("height");
+  const int64_t trackLength = bottomEnd->number("y") - trackTop;
+  const int64_t barX = bar->number("x") + bar->number("width") / 2 - frame->number("x");
+  const int64_t thumbY = trackTop + trackLength * 40 / 199 + 2 - frame->number("y");
+  mark = s.mark();
+  ASSERT_TRUE(s.act("drag " + std::to_string(barX) + " " + std::to_string(thumbY) + " " + std::to_string(barX) + " " +
+                    std::to_string(thumbY + 60)));
+  const std::vector<JournalEntry> dragged = s.entries("scroll", mark);
+  ASSERT_FALSE(dragged.empty()) << "the drag did not reach the host";
+  EXPECT_GT(dragged.back().number("pos"), 40);
+  for (const JournalEntry& e : dragged) EXPECT_GE(e.number("pos"), 40) << "the view went back while dragging down";
+  mark = s.mark();
+  ASSERT_TRUE(
+      s.act("click " + std::to_string(barX) + " " + std::to_string(bottomEnd->number("y") - 3 - frame->number("y"))));
+  ASSERT_TRUE(s.act("ui-click push-button 上移 depth=2"));
+  ASSERT_TRUE(s.waitFor("scroll", fieldIs("bar", "v"), 5000, mark));
+  EXPECT_EQ(s.entries("scroll", mark).size(), 1u) << "a track click after the drag scrolled the host";
+
   // A click in the code on the twelfth line, fifth column (16-pixel lines, 8-pixel columns),
   // counted from the code's corner: where the horizontal bar starts and the vertical one begins.
-  const auto frame = s.find("window *");
   const auto leftEnd = s.find("push-button 左移 depth=2");
-  const auto topEnd = s.find("push-button 上移 depth=2");
-  ASSERT_TRUE(frame && leftEnd && topEnd);
+  ASSERT_TRUE(leftEnd);
   const int64_t x = leftEnd->number("x") + 4 * 8 + 4 - frame->number("x");
   const int64_t y = topEnd->number("y") + 11 * 16 + 8 - frame->number("y");
   mark = s.mark();
