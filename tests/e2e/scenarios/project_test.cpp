@@ -176,6 +176,22 @@ TEST_F(ProjectScenario, CodePagesHaveOneTabEachThatActivatesAndClosesThem) {
   designer = pageWindow("窗口: _启动窗口");
   ASSERT_TRUE(designer);
 
+  // The host asks a code page for its client area and lays its main view over it: the answer is
+  // 2 pixels larger to the top and left and 20 to the right and bottom, which puts the host's own
+  // scroll bars out of sight under the shell's.
+  {
+    HWND page = pageWindow("程序集: 窗口程序集_启动窗口");
+    ASSERT_TRUE(IsWindow(page));
+    RECT client{}, view{};
+    ASSERT_TRUE(GetClientRect(page, &client));
+    ASSERT_TRUE(GetWindowRect(GetDlgItem(page, 0xE900), &view));
+    MapWindowPoints(nullptr, page, reinterpret_cast<POINT*>(&view), 2);
+    EXPECT_EQ(view.left, -2);
+    EXPECT_EQ(view.top, -2);
+    EXPECT_EQ(view.right, client.right + 20);
+    EXPECT_EQ(view.bottom, client.bottom + 20);
+  }
+
   // A table page: its whole title is the caption.
   ASSERT_TRUE(s.act("page-open 全局变量表"));
   globals = pageWindow("全局变量表");

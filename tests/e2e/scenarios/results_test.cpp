@@ -51,6 +51,9 @@ TEST_F(ResultsScenario, SearchResultsComeForwardAndADoubleClickOpensTheirRow) {
   EXPECT_TRUE(s.find("list-item \"程序集: 窗口程序集_启动窗口 (1): 窗口 第0处\"", 5000))
       << "the first results did not come forward";
   EXPECT_TRUE(s.act("ui-find list-item \"--- 共找到 500 处 ---\" timeout=3000"));
+  const auto tab1 = s.find("page-tab 搜寻结果1");
+  ASSERT_TRUE(tab1);
+  EXPECT_TRUE(Session::has(*tab1, "selected"));
 
   size_t mark = s.mark();
   ASSERT_TRUE(s.act("ui-click list-item \"程序集: 窗口程序集_启动窗口 (2): 窗口 第1处\" clicks=2"));
@@ -66,6 +69,9 @@ TEST_F(ResultsScenario, SearchResultsComeForwardAndADoubleClickOpensTheirRow) {
   ASSERT_TRUE(s.waitFor("command", fieldIs("id", 0x80F5), 5000, mark));
   EXPECT_TRUE(s.find("list-item \"程序集: 窗口程序集_启动窗口 (1): 取文本长度 第0处\"", 5000))
       << "the second results did not come forward";
+  const auto tab2 = s.find("page-tab 搜寻结果2");
+  ASSERT_TRUE(tab2);
+  EXPECT_TRUE(Session::has(*tab2, "selected"));
   mark = s.mark();
   ASSERT_TRUE(s.act("ui-click list-item \"程序集: 窗口程序集_启动窗口 (1): 取文本长度 第0处\" clicks=2"));
   opened = s.waitFor("search-open", fieldIs("list", "1183"), 5000, mark);
