@@ -1,7 +1,7 @@
 // A project in ehost.exe with the real plug-in: opened by the host, closed from the menu and
-// opened again from the recent list, its code pages worked through their tabs, and both tool
-// bars pressed with the mouse. What the user sees is read through the accessible tree, what the
-// host received from its journal; the function numbers are the host's, written out here.
+// opened again from the recent list, and its code pages worked through their tabs. What the user
+// sees is read through the accessible tree, what the host received from its journal; the
+// function numbers are the host's, written out here.
 #include <windows.h>
 
 #include <cstdint>
