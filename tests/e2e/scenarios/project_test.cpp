@@ -85,12 +85,21 @@ class ProjectScenario : public ::testing::Test {
     for (const char* item : {"外部文件记录表", "readme.txt", "常量表...", "图片或图片组...", "声音..."})
       EXPECT_TRUE(absent(std::string("outline-item ") + quoted(item))) << item;
 
-    // With a project: saving, building and running on, the buttons of a run off.
+    // With a project every button of the main bar is on but those of a run, and so is the
+    // linker selector.
     for (const char* on :
-         {"新建", "保存(Ctrl+S)", "剪切(Ctrl+X)", "编译(F7)", "运行(F5)", "整体搜寻", "设置断点(F9)", "程序配置"})
+         {"跳回前跳转处", "跳到调用命令处",     "新建",         "打开(Ctrl+O)",     "保存(Ctrl+S)",
+          "剪切(Ctrl+X)", "复制(Ctrl+C)",       "粘贴(Ctrl+V)", "撤销(Ctrl+Z)",     "重做",
+          "编译(F7)",     "静态编译(Shift+F7)", "黑月静态编译", "整体搜寻",         "运行(F5)",
+          "设置断点(F9)", "删除全部断点",       "重新运行",     "查看帮助提示(F1)", "设置书签(Ctrl+F6)",
+          "到上一个书签", "到下一个书签",       "跳转书签",     "程序配置",         "系统设置"})
       EXPECT_TRUE(buttonEnabled(on)) << on;
-    for (const char* off : {"停止运行(Ctrl+F5)", "查看(Shift+F9)", "单步(F8)", "跟踪返回(Ctrl+Shift+F8)"})
+    for (const char* off : {"停止运行(Ctrl+F5)", "查看(Shift+F9)", "执行到光标处(Ctrl+F8)", "单步(F8)",
+                            "单步进入(Shift+F8)", "跟踪返回(Ctrl+Shift+F8)"})
       EXPECT_FALSE(buttonEnabled(off)) << off;
+    const auto linker = s.find("combo-box 更换选择其它链接器");
+    ASSERT_TRUE(linker);
+    EXPECT_FALSE(Session::has(*linker, "unavailable"));
   }
 };
 
@@ -144,6 +153,9 @@ TEST_F(ProjectScenario, ClosingFromTheMenuEmptiesTheShellAndTheRecentItemRestore
   for (const char* on : {"新建", "打开(Ctrl+O)", "系统设置"}) EXPECT_TRUE(buttonEnabled(on)) << on;
   for (const char* off : {"保存(Ctrl+S)", "剪切(Ctrl+X)", "编译(F7)", "运行(F5)", "整体搜寻", "设置断点(F9)"})
     EXPECT_FALSE(buttonEnabled(off)) << off;
+  const auto linker = s.find("combo-box 更换选择其它链接器");
+  ASSERT_TRUE(linker);
+  EXPECT_TRUE(Session::has(*linker, "unavailable"));
 
   // The recent item opens the project again, by its whole path.
   mark = s.mark();
