@@ -100,8 +100,9 @@ class Registry {
 
 using ActionTable = Registry<std::string, ActionInfo>;
 
-// Real left clicks (SendInput) at a screen point, 1 or 2 (a double click); the outcome served.
-ActionResult clickOnScreen(Host& host, int x, int y, int clicks = 1);
+// Real clicks (SendInput) at a screen point, 1 or 2 (a double click), of the left button or the
+// right one; the outcome served.
+ActionResult clickOnScreen(Host& host, int x, int y, int clicks = 1, bool right = false);
 
 struct ActionRegistration {
   ActionRegistration(const char* name, const char* usage, ActionFunction run) {

@@ -1,4 +1,5 @@
 // Screenshots and the Notepad log sink, for scripts and end-to-end runs.
+#include <algorithm>
 #include <vector>
 
 #include "base/screenshot.h"
@@ -42,13 +43,15 @@ ActionResult screenshot(Host& host, const ActionArgs& args) {
 // Real left clicks (system input, as a user's hand makes them) at a screen point; the cursor
 // stays there. The input comes back through the display server: messages are served until the
 // last release has been dispatched, then what it set off, so the next line sees the outcome.
-ActionResult clickOnScreen(Host& host, int x, int y, int clicks) {
+ActionResult clickOnScreen(Host& host, int x, int y, int clicks, bool right) {
   if (!SetCursorPos(x, y)) return ActionResult::failure("cannot move the cursor");
   clicks = clicks < 1 ? 1 : (clicks > 2 ? 2 : clicks);
   INPUT input[4]{};
+  const DWORD down = right ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_LEFTDOWN;
+  const DWORD up = right ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP;
   for (int i = 0; i < clicks * 2; ++i) {
     input[i].type = INPUT_MOUSE;
-    input[i].mi.dwFlags = i % 2 == 0 ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP;
+    input[i].mi.dwFlags = i % 2 == 0 ? down : up;
   }
   const UINT count = static_cast<UINT>(clicks * 2);
   if (SendInput(count, input, sizeof input[0]) != count) return ActionResult::failure("input refused");
@@ -65,7 +68,7 @@ ActionResult clickOnScreen(Host& host, int x, int y, int clicks) {
       PostQuitMessage(static_cast<int>(message.wParam));
       break;
     }
-    if (message.message == WM_LBUTTONUP) ++released;
+    if (message.message == (right ? WM_RBUTTONUP : WM_LBUTTONUP)) ++released;
     TranslateMessage(&message);
     DispatchMessageA(&message);
   }
@@ -74,6 +77,62 @@ ActionResult clickOnScreen(Host& host, int x, int y, int clicks) {
 }
 
 namespace {
+
+// Serves the UI thread until a message of this kind has been dispatched (then what is queued
+// behind it), for at most 5 s.
+bool serveUntilDispatched(UINT wanted) {
+  bool seen = false;
+  const DWORD start = GetTickCount();
+  while (GetTickCount() - start < 5000) {
+    MSG message;
+    if (!PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+      if (seen) return true;
+      MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+      continue;
+    }
+    if (message.message == WM_QUIT) {
+      PostQuitMessage(static_cast<int>(message.wParam));
+      return false;
+    }
+    if (message.message == wanted) seen = true;
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+  }
+  return seen;
+}
+
+// drag X1 Y1 X2 Y2 [steps=N]: the left button pressed at X1, Y1 of the window holding the main
+// window, the mouse moved to X2, Y2 in N steps (each served), the button released there.
+ActionResult drag(Host& host, const ActionArgs& args) {
+  RECT window;
+  HWND target = captureTarget(host);
+  if (args.count() < 4) return ActionResult::failure("drag X1 Y1 X2 Y2 [steps=N]");
+  if (!target || !GetWindowRect(target, &window)) return ActionResult::failure("no window to drag in");
+  const int x1 = window.left + static_cast<int>(args.number(0)), y1 = window.top + static_cast<int>(args.number(1));
+  const int x2 = window.left + static_cast<int>(args.number(2)), y2 = window.top + static_cast<int>(args.number(3));
+  const int steps = std::max(1, static_cast<int>(args.optionNumber("steps", 8)));
+  auto send = [](DWORD flags, int x = 0, int y = 0) {
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dwFlags = flags;
+    if (flags & MOUSEEVENTF_ABSOLUTE) {
+      input.mi.dx = x * 65535 / std::max(1, GetSystemMetrics(SM_CXSCREEN) - 1);
+      input.mi.dy = y * 65535 / std::max(1, GetSystemMetrics(SM_CYSCREEN) - 1);
+    }
+    return SendInput(1, &input, sizeof input) == 1;
+  };
+  if (!SetCursorPos(x1, y1)) return ActionResult::failure("cannot move the cursor");
+  if (!send(MOUSEEVENTF_LEFTDOWN) || !serveUntilDispatched(WM_LBUTTONDOWN))
+    return ActionResult::failure("the press never arrived");
+  for (int i = 1; i <= steps; ++i) {
+    if (!send(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, x1 + (x2 - x1) * i / steps, y1 + (y2 - y1) * i / steps) ||
+        !serveUntilDispatched(WM_MOUSEMOVE))
+      return ActionResult::failure("a move never arrived");
+  }
+  const bool released = send(MOUSEEVENTF_LEFTUP) && serveUntilDispatched(WM_LBUTTONUP);
+  host.journal().record(EntryBuilder("drag").add("x", x2).add("y", y2).add("served", released ? 1 : 0));
+  return released ? ActionResult::success() : ActionResult::failure("the release never arrived");
+}
 
 // A real key press (SendInput) to whichever window has the focus, with Ctrl, Shift or Alt held
 // around it; served until its release has been dispatched, then what it set off.
@@ -128,7 +187,8 @@ ActionResult click(Host& host, const ActionArgs& args) {
   HWND target = captureTarget(host);
   if (!target || !GetWindowRect(target, &window)) return ActionResult::failure("no window to click");
   return clickOnScreen(host, window.left + static_cast<int>(args.number(0)),
-                       window.top + static_cast<int>(args.number(1)), static_cast<int>(args.optionNumber("clicks", 1)));
+                       window.top + static_cast<int>(args.number(1)), static_cast<int>(args.optionNumber("clicks", 1)),
+                       args.option("button") == "right");
 }
 
 // The sink is H\notepad\notepad.exe (standin/notepad), a process of its own whose image is
@@ -240,9 +300,10 @@ ActionResult closeSink(Host& host, const ActionArgs&) {
 const ActionRegistration kRegistrations[] = {
     {"screenshot", "screenshot NAME: saves the window holding the main window as ARTEFACTS\\NAME.png", &screenshot},
     {"click",
-     "click X Y [clicks=2]: a real left click (SendInput) at X, Y of the window holding the main window, "
-     "clicks=2 a double click",
+     "click X Y [clicks=2] [button=right]: a real left click (SendInput) at X, Y of the window holding the main "
+     "window, clicks=2 a double click, button=right with the right button",
      &click},
+    {"drag", "drag X1 Y1 X2 Y2 [steps=N]: a real drag with the left button, at window coordinates as click", &drag},
     {"key",
      "key VK [ctrl=1] [shift=1] [alt=1]: a real key press (SendInput) to the focused window, VK a number (0x1B "
      "Escape, 0x76 F7)",

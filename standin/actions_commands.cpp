@@ -8,6 +8,7 @@
 #include <cstring>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "control_traffic.h"
 #include "debugger.h"
@@ -120,12 +121,91 @@ ActionResult fillProgramTree(Host& host, const ActionArgs& args) {
   return ActionResult::success();
 }
 
+// --- the project opened and closed as the host does it -----------------------------------------
+
+// Every FileN in order, up to the first missing one.
+std::vector<std::string> recentPaths() {
+  std::vector<std::string> paths;
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, kRecentKey, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return paths;
+  for (int n = 1; n <= 20; ++n) {
+    char path[MAX_PATH * 2] = {};
+    DWORD bytes = sizeof path - 1, type = 0;
+    if (RegQueryValueExA(key, ("File" + std::to_string(n)).c_str(), nullptr, &type, reinterpret_cast<BYTE*>(path),
+                         &bytes) != ERROR_SUCCESS)
+      break;
+    if (type == REG_SZ) paths.emplace_back(path);
+  }
+  RegCloseKey(key);
+  return paths;
+}
+
+// The opened project goes to the top of the list; the one it was is taken out further down.
+void rememberRecent(const std::string& path) {
+  std::vector<std::string> paths = recentPaths();
+  std::erase(paths, path);
+  paths.insert(paths.begin(), path);
+  for (size_t i = 0; i < paths.size() && i < 20; ++i)
+    writeRecentValue(static_cast<int>(i) + 1, REG_SZ, paths[i].c_str(), static_cast<DWORD>(paths[i].size() + 1));
+}
+
+// The host closes its project: every page but the start page, the program tree, the component list and the watch
+// list emptied, the caption without a project, all before the call returns.
+void closeProjectWindows(Host& host) {
+  std::vector<HWND> pages;
+  for (const PageRecord& page : host.model().pages)
+    if (page.title != "起始页") pages.push_back(page.window);
+  for (HWND page : pages)
+    if (IsWindow(page)) hostSend(host.tree().mdiClient, WM_MDIDESTROY, reinterpret_cast<WPARAM>(page), 0);
+  if (host.tree().programTree) hostSend(host.tree().programTree, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
+  if (host.tree().componentCombo) hostSend(host.tree().componentCombo, CB_RESETCONTENT, 0, 0);
+  if (host.tree().watchList) hostSend(host.tree().watchList, LVM_DELETEALLITEMS, 0, 0);
+  host.model().projectPath.clear();
+  host.model().runState = RunState::kIdle;
+  host.updateCaption();
+  host.journal().record(EntryBuilder("project-closed"));
+}
+
+std::string quoted(const std::string& text) { return "\"" + text + "\""; }
+
+// The host opens a project: an open one closed first; the library tree and the program tree refilled, the
+// toolbox's group buttons made anew, the start window's designer and program-set pages opened
+// (the program set's active, which fills 629/630), the caption, the recent list, 0x362.
+bool openProjectWindows(Host& host, const std::string& path, std::string& why) {
+  if (!host.model().projectPath.empty() ||
+      (host.tree().programTree && hostSend(host.tree().programTree, TVM_GETCOUNT, 0, 0) >= 2))
+    closeProjectWindows(host);
+  for (const std::string& line : {std::string("project-open-sample"), std::string("toolbox-buttons recreate=1"),
+                                  "page-open " + quoted("窗口: _启动窗口") + " maximized=1",
+                                  "page-open " + quoted("程序集: 窗口程序集_启动窗口") + " maximized=1"})
+    if (!host.runAction(line).ok) {
+      why = line + " failed";
+      return false;
+    }
+  host.model().projectPath = path;
+  host.model().captionTestVariant = false;
+  rememberRecent(path);
+  host.updateCaption();
+  host.journal().record(EntryBuilder("project-opened").add("path", path));
+  return true;
+}
+
+// project-open PATH: the host opens the project file.
+ActionResult openProject(Host& host, const ActionArgs& args) {
+  const std::string& path = args.text(0);
+  if (path.empty()) return ActionResult::failure("project-open PATH");
+  if (path.find('-') != std::string::npos) return ActionResult::failure("a project path holds no '-'");
+  if (GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES && !makeFile(path))
+    return ActionResult::failure("cannot create " + path);
+  std::string why;
+  return openProjectWindows(host, path, why) ? ActionResult::success() : ActionResult::failure(why);
+}
+
 // --- IDE functions -----------------------------------------------------------------------------
 
-// 0x03010003 关闭 and 0x03010005 另存为: the caption changes before the call returns.
+// 0x03010003 关闭: the project is closed before the call returns.
 int32_t closeProject(Host& host, int32_t, int32_t) {
-  host.model().projectPath.clear();
-  host.updateCaption();
+  closeProjectWindows(host);
   return 1;
 }
 
@@ -139,10 +219,18 @@ int32_t saveProjectAs(Host& host, int32_t, int32_t) {
   return 1;
 }
 
-// 0x03010008: the project path at p1, journaled as text.
+// 0x03010008: the project path at p1, journaled as text. An existing file without a '-' in its
+// path (the caption could not show it) is opened as project-open opens it.
 int32_t openProjectByName(Host& host, int32_t p1, int32_t) {
-  const char* path = reinterpret_cast<const char*>(static_cast<intptr_t>(p1));
-  host.journal().record(EntryBuilder("open-project").add("path", path ? std::string(path, strnlen(path, 4096)) : ""));
+  const char* text = reinterpret_cast<const char*>(static_cast<intptr_t>(p1));
+  const std::string path = text ? std::string(text, strnlen(text, 4096)) : "";
+  host.journal().record(EntryBuilder("open-project").add("path", path));
+  const DWORD attributes = path.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesA(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) ||
+      path.find('-') != std::string::npos)
+    return 1;
+  std::string why;
+  openProjectWindows(host, path, why);
   return 1;
 }
 
@@ -241,6 +329,10 @@ const ActionRegistration kRegistrations[] = {
      "NUL; create=1: the file too)",
      &setRecentFile},
     {"recent-files-clear", "recent-files-clear: File1..File40 removed from the registry", &clearRecentFiles},
+    {"project-open",
+     "project-open PATH: the host opens the project (an open one closed first, both trees refilled, the group "
+     "buttons made anew, the start window's two pages, caption, File1 = PATH, 0x362)",
+     &openProject},
     {"program-tree", "program-tree N: the program tree holds N items (2 or more: a project is loaded), then 0x362",
      &fillProgramTree},
     {"caret", "caret ROW COLUMN: the active page's caret (0-based)", &setCaret},

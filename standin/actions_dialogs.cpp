@@ -12,6 +12,15 @@ ActionResult answerDialog(Host& host, const ActionArgs& args) {
   return ActionResult::success();
 }
 
+// dialog-file TEXT PATH: the next file dialog whose title contains TEXT gets PATH as its file
+// name, then OK.
+ActionResult answerFileDialog(Host& host, const ActionArgs& args) {
+  if (args.count() < 2) return ActionResult::failure("dialog-file TEXT PATH");
+  host.watchdog().expect(args.text(0), IDOK, args.text(1));
+  host.watchdog().start();
+  return ActionResult::success();
+}
+
 ActionResult switchWatchdog(Host& host, const ActionArgs& args) {
   if (args.text(0) == "on")
     host.watchdog().start(static_cast<DWORD>(args.optionNumber("grace", 1500)));
@@ -26,6 +35,8 @@ const ActionRegistration kRegistrations[] = {
     {"dialog-answer",
      "dialog-answer TEXT BUTTON: the next dialog box whose title or text contains TEXT gets BUTTON pressed",
      &answerDialog},
+    {"dialog-file", "dialog-file TEXT PATH: the next file dialog whose title contains TEXT gets PATH typed, then OK",
+     &answerFileDialog},
     {"watchdog", "watchdog on|off [grace=MS]: answers unexpected dialog boxes after MS (journaled as forced)",
      &switchWatchdog},
 };

@@ -342,7 +342,20 @@ ActionResult closePage(Host& host, const ActionArgs& args) {
   return ActionResult::success();
 }
 
+// page-title TITLE NEW: the host renames a page (an element renamed in its tree).
+ActionResult retitlePage(Host& host, const ActionArgs& args) {
+  PageRecord* page = host.model().pageByTitle(args.text(0));
+  if (!page || args.count() < 2) return ActionResult::failure("page-title TITLE NEW (an open page)");
+  page->title = args.text(1);
+  page->kind = pageKindForTitle(page->title);
+  hostSetText(page->window, page->title.c_str());
+  host.journal().record(
+      EntryBuilder("page-retitled").add("hwnd", handleNumber(page->window)).add("title", page->title));
+  return ActionResult::success();
+}
+
 const ActionRegistration kRegistrations[] = {
+    {"page-title", "page-title TITLE NEW: WM_SETTEXT of a new title to an open page", &retitlePage},
     {"page-open",
      "page-open TITLE [kind=N] [maximized=1]: creates, titles, shows and activates a code page (kind from the title)",
      &openPage},

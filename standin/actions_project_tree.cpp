@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -206,7 +207,35 @@ void journalCommand(Host& host, WPARAM id) {
                             .add("item", handleNumber(item)));
 }
 
-void goTo(Host& host, WPARAM id) { journalCommand(host, id); }
+// 0x8019 on a table entry (under "全局变量", "自定义数据类型" or "Dll命令"): the host brings the
+// table's page forward, opened when needed, with the caret on the entry's row.
+void goTo(Host& host, WPARAM id) {
+  journalCommand(host, id);
+  HWND tree = programTree();
+  HTREEITEM item = tree ? selected(tree) : nullptr;
+  HTREEITEM parent = item ? relative(tree, TVGN_PARENT, item) : nullptr;
+  if (!parent) return;
+  const std::string category = itemText(tree, parent);
+  const char* title = category == "全局变量"         ? "全局变量表"
+                      : category == "自定义数据类型" ? "自定义数据类型表"
+                      : category == "Dll命令"        ? "Dll命令定义表"
+                                                     : nullptr;
+  if (!title) return;
+  if (const PageRecord* page = host.model().pageByTitle(title))
+    hostSend(host.tree().mdiClient, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(page->window), 0);
+  else if (!host.runAction(std::string("page-open ") + title).ok)
+    return;
+  int row = 0;
+  for (HTREEITEM entry = relative(tree, TVGN_CHILD, parent); entry && entry != item;
+       entry = relative(tree, TVGN_NEXT, entry))
+    ++row;
+  if (PageRecord* page = host.model().page(host.model().activePage)) {
+    page->caretRow = row;
+    page->caretColumn = 0;
+  }
+  host.journal().record(EntryBuilder("go-to").add("page", title).add("row", row));
+  host.updateCaption();
+}
 
 void deleteSelected(Host& host, WPARAM id) {
   journalCommand(host, id);
@@ -321,6 +350,43 @@ ActionResult folderName(Host&, const ActionArgs& args) {
   return ActionResult::success();
 }
 
+// The host items program-tree-insert found by their text, kept after they are gone.
+std::map<std::string, HTREEITEM> gParents;
+
+// The first item with this text, in pre-order.
+HTREEITEM findByText(HWND tree, HTREEITEM first, const std::string& text) {
+  for (HTREEITEM item = first; item; item = relative(tree, TVGN_NEXT, item)) {
+    if (itemText(tree, item) == text) return item;
+    if (HTREEITEM below = findByText(tree, relative(tree, TVGN_CHILD, item), text)) return below;
+  }
+  return nullptr;
+}
+
+// program-tree-insert PARENT TEXT [image=N]: one item under the first item with PARENT's text (""
+// for the top level). A PARENT no longer in the tree but found by an earlier insert gives its old
+// handle, as a host sends it for an item it deleted meanwhile.
+ActionResult insertOne(Host& host, const ActionArgs& args) {
+  HWND tree = programTree();
+  if (!tree || args.count() < 2) return ActionResult::failure("program-tree-insert PARENT TEXT [image=N]");
+  const std::string& parentText = args.text(0);
+  HTREEITEM parent = nullptr;
+  if (!parentText.empty()) {
+    parent = findByText(tree, relative(tree, TVGN_ROOT, nullptr), parentText);
+    if (parent)
+      gParents[parentText] = parent;
+    else if (const auto known = gParents.find(parentText); known != gParents.end())
+      parent = known->second;
+    else
+      return ActionResult::failure("no item \"" + parentText + "\"");
+  }
+  HTREEITEM item = insertItem(tree, parent, args.text(1), static_cast<int>(args.optionNumber("image", 2)));
+  host.journal().record(EntryBuilder("tree-inserted")
+                            .add("text", args.text(1))
+                            .add("parent", handleNumber(parent))
+                            .add("item", handleNumber(item)));
+  return ActionResult::success();
+}
+
 // An insert under the root as a careless host writes it.
 ActionResult hostileInsert(Host&, const ActionArgs& args) {
   HWND tree = programTree();
@@ -396,6 +462,7 @@ void setUp(Host& host) {
 
 void tearDown(Host&) {
   gPanelProcedure = nullptr;
+  gParents.clear();
   gCounter = 0;
   gFolderName = "新文件夹";
 }
@@ -413,6 +480,10 @@ const ActionRegistration kRegistrations[] = {
      "the root as a careless host writes it",
      &hostileInsert},
     {"program-tree-bulk", "program-tree-bulk N: N items in groups of 100 under the root, in one burst", &bulkInsert},
+    {"program-tree-insert",
+     "program-tree-insert PARENT TEXT [image=N]: an item under the first item named PARENT (\"\" the top level; a "
+     "PARENT gone since an earlier insert: its old handle)",
+     &insertOne},
 };
 
 const IdeFunctionRegistration kIdeFunctions[] = {

@@ -14,7 +14,7 @@
 //                               the value to be TEXT exactly (a text box's lines); depth=N only
 //                               at that depth of its window's tree (1: a pop-up menu's items,
 //                               2: the menu bar's)
-//   ui-click ROLE NAME [value=PATTERN] [line=TEXT] [at=left] [clicks=2]
+//   ui-click ROLE NAME [value=PATTERN] [line=TEXT] [at=left] [clicks=2] [button=right]
 //                               a real click (SendInput) where the accessible tree places it
 //   ui-absent ROLE NAME [value=PATTERN] [line=TEXT]
 //                               fails when a shown object matches (what must not be seen)
@@ -229,7 +229,7 @@ ActionResult findNone(Host& host, const ActionArgs& args) {
 // tree, then real input there (its centre, or at=left: 8 pixels in, where a tree's expander is).
 ActionResult clickObject(Host& host, const ActionArgs& args) {
   if (args.count() < 2)
-    return ActionResult::failure("ui-click ROLE NAME [value=PATTERN] [line=TEXT] [at=left] [clicks=2]");
+    return ActionResult::failure("ui-click ROLE NAME [value=PATTERN] [line=TEXT] [at=left] [clicks=2] [button=right]");
   ui::Node node;
   {
     Apartment com;
@@ -242,7 +242,8 @@ ActionResult clickObject(Host& host, const ActionArgs& args) {
   const RECT& r = node.bounds;
   const int x = args.option("at") == "left" ? r.left + 8 : (r.left + r.right) / 2;
   host.journal().record(entryOf("ui-clicked", node));
-  return clickOnScreen(host, x, (r.top + r.bottom) / 2, static_cast<int>(args.optionNumber("clicks", 1)));
+  return clickOnScreen(host, x, (r.top + r.bottom) / 2, static_cast<int>(args.optionNumber("clicks", 1)),
+                       args.option("button") == "right");
 }
 
 // Serves the UI thread until nothing waits in its queue (the action and what it set off), for at
@@ -296,8 +297,8 @@ const ActionRegistration kRegistrations[] = {
      "(\"ui-found\"), waited for up to MS, or a failure",
      &findObject},
     {"ui-click",
-     "ui-click ROLE NAME [value=PATTERN] [line=TEXT] [at=left] [clicks=2]: a real click (SendInput) on the object "
-     "ui-find finds, at its centre or 8 pixels in from its left",
+     "ui-click ROLE NAME [value=PATTERN] [line=TEXT] [at=left] [clicks=2] [button=right]: a real click (SendInput) "
+     "on the object ui-find finds, at its centre or 8 pixels in from its left",
      &clickObject},
     {"ui-absent",
      "ui-absent ROLE NAME [value=PATTERN] [line=TEXT]: fails when a shown accessible object matches (as ui-find)",

@@ -57,6 +57,22 @@ BOOL CALLBACK collectDialog(HWND window, LPARAM context) {
   return TRUE;
 }
 
+BOOL CALLBACK firstEdit(HWND child, LPARAM context) {
+  if (_stricmp(className(child).c_str(), "Edit") != 0 || !IsWindowVisible(child)) return TRUE;
+  *reinterpret_cast<HWND*>(context) = child;
+  return FALSE;
+}
+
+// The file name box of a file dialog: the edit inside combo box cmb13 (explorer style, where it
+// may sit in a ComboBoxEx), else edt1, else the dialog's first shown edit.
+HWND fileNameBox(HWND dialog) {
+  HWND edit = nullptr;
+  if (HWND combo = GetDlgItem(dialog, 0x47C)) EnumChildWindows(combo, &firstEdit, reinterpret_cast<LPARAM>(&edit));
+  if (!edit) edit = GetDlgItem(dialog, 0x480);
+  if (!edit) EnumChildWindows(dialog, &firstEdit, reinterpret_cast<LPARAM>(&edit));
+  return edit;
+}
+
 bool has(const std::vector<int>& buttons, int id) {
   return std::find(buttons.begin(), buttons.end(), id) != buttons.end();
 }
@@ -81,9 +97,9 @@ void DialogWatchdog::stop() {
   pressed_.clear();
 }
 
-void DialogWatchdog::expect(const std::string& text, int button) {
+void DialogWatchdog::expect(const std::string& text, int button, const std::string& fileName) {
   std::lock_guard lock(mutex_);
-  expectations_.push_back(Expectation{text, button});
+  expectations_.push_back(Expectation{text, button, fileName});
 }
 
 std::vector<DialogWatchdog::Answer> DialogWatchdog::answers() const {
@@ -149,16 +165,27 @@ void DialogWatchdog::inspect(HWND dialog) {
   firstSeen_.emplace(dialog, GetTickCount());
 
   Answer answer{title, parts.text, 0, false};
+  std::string fileName;
   {
     std::lock_guard lock(mutex_);
     for (auto it = expectations_.begin(); it != expectations_.end(); ++it) {
       if (title.find(it->text) != std::string::npos || parts.text.find(it->text) != std::string::npos) {
         answer.button = it->button;
         answer.scripted = true;
+        fileName = it->fileName;
         expectations_.erase(it);
         break;
       }
     }
+  }
+  // Typed as a user types it: the dialog's thread is in its own loop and takes the text at once
+  // (bounded, so a dialog that stopped answering cannot hold this thread).
+  if (!fileName.empty()) {
+    HWND box = fileNameBox(dialog);
+    DWORD_PTR result = 0;
+    if (!box || !SendMessageTimeoutA(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(fileName.c_str()), SMTO_ABORTIFHUNG,
+                                     2000, &result))
+      answer.text += " (no file name box)";
   }
   if (!answer.scripted) {
     if (GetTickCount() - firstSeen_[dialog] < graceMs_) return;

@@ -41,8 +41,9 @@ class DialogWatchdog {
   void stop();
   bool running() const { return thread_ != nullptr; }
 
-  // The next dialog whose title or text contains `text` gets `button` (IDYES, IDCANCEL...).
-  void expect(const std::string& text, int button);
+  // The next dialog whose title or text contains `text` gets `button` (IDYES, IDCANCEL...); with
+  // `fileName`, a file dialog gets it typed as its file name first.
+  void expect(const std::string& text, int button, const std::string& fileName = {});
   std::vector<Answer> answers() const;
   size_t forcedCount() const;
   size_t pendingExpectations() const;
@@ -55,6 +56,7 @@ class DialogWatchdog {
   struct Expectation {
     std::string text;
     int button;
+    std::string fileName;
   };
   static DWORD WINAPI threadMain(void* self);
   void poll();

@@ -16,6 +16,12 @@ namespace tovalux::scenarios {
 
 using standin::JournalEntry;
 
+// A journal of its own for each test case: e2e_<program>_<test>.
+inline std::string journalName() {
+  const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
+  return std::string("e2e_") + test->test_suite_name() + "_" + test->name();
+}
+
 class Session {
  public:
   explicit Session(std::string name, std::vector<std::string> arguments = {"--host-start"})

@@ -202,7 +202,10 @@ TEST_F(CommandBoxTest, RecentFilesAndPanesAreCommandsToo) {
   enter();
   ASSERT_EQ(fixture().entries("open-project", before).size(), 1u);
   EXPECT_EQ(*fixture().entries("open-project", before)[0].get("path"), "C:\\EProjects\\demo.e");
-  EXPECT_EQ(ideCalls(before), std::vector<uint32_t>{0x03010008});
+  // The host opens the project inside that call; the plug-in only asks the new pages' kind then.
+  std::vector<uint32_t> calls = ideCalls(before);
+  std::erase(calls, 0x05030002u);
+  EXPECT_EQ(calls, std::vector<uint32_t>{0x03010008});
 
   const bool shown = XPane_IsShowPane(pane(6));
   focusKey();
