@@ -113,6 +113,7 @@ ActionResult key(Host& host, const ActionArgs& args) {
     }
     if ((message.message == WM_KEYUP || message.message == WM_SYSKEYUP) && message.wParam == static_cast<WPARAM>(code))
       released = true;
+    if (host.translateKeys(message)) continue;
     TranslateMessage(&message);
     DispatchMessageA(&message);
   }

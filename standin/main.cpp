@@ -202,6 +202,7 @@ int main(int argc, char** argv) {
 
   MSG message;
   while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+    if (host.translateKeys(message)) continue;
     TranslateMessage(&message);
     DispatchMessageA(&message);
   }
