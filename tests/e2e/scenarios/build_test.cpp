@@ -1,0 +1,202 @@
+// Building and the side panes as a user works them in ehost.exe with the real plug-in: the build
+// commands picked from the menu, pressed on the tool bar or typed as the host's own keys, what
+// the build-output pane then shows, the linker picked in its drop-down, the BlackMoon build handed
+// its own result and nothing else, and the library and module panes.
+#include <windows.h>
+
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "common/win32_support.h"
+#include "scenario.h"
+
+namespace tovalux::scenarios {
+namespace {
+
+using testing::both;
+using testing::fieldIs;
+
+std::string hostFile(const std::string& relative) { return testing::winePath(TOVALUX_HOST_DIR) + "\\" + relative; }
+
+std::string readFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// A text as one quoted argument of an action line.
+std::string quoted(const std::string& text) {
+  std::string out = "\"";
+  for (const char c : text) {
+    if (c == '"' || c == '\\') out += '\\';
+    out += c;
+  }
+  return out + "\"";
+}
+
+// The pane the host's output box is mirrored into.
+std::string outputPane(const std::string& more) { return "editable-text 调试输出 " + more; }
+
+class Build : public ::testing::Test {
+ protected:
+  Session s{"e2e_build"};
+
+  // A project loaded, on its program set's page: the build commands are enabled.
+  void openProject() {
+    CreateDirectoryA(testing::winePath(TOVALUX_HOST_DIR "/samples").c_str(), nullptr);
+    ASSERT_TRUE(s.start());
+    ASSERT_TRUE(s.act("start-page-close"));
+    ASSERT_TRUE(s.act("project-open-sample"));
+    ASSERT_TRUE(s.act("project \"" + projectPath() + "\" create=1"));
+    ASSERT_TRUE(s.act("page-open \"程序集: 窗口程序集_启动窗口\" maximized=1"));
+    // The user keeps the build output in view.
+    ASSERT_TRUE(s.act("ui-click page-tab 调试输出"));
+  }
+  static std::string projectPath() { return testing::winePath(TOVALUX_HOST_DIR "/samples/演示.e"); }
+
+  // An item of the menu bar, picked with the mouse.
+  ::testing::AssertionResult pickMenu(const std::string& menu, const std::string& item) {
+    if (auto r = s.act("ui-click menu-item \"" + menu + "\" depth=2"); !r) return r;
+    return s.act("ui-click menu-item \"" + item + "\" depth=1");
+  }
+  ::testing::AssertionResult paneHasLine(const std::string& line, DWORD timeoutMs = 5000) {
+    if (s.find(outputPane("line=" + quoted(line)), timeoutMs)) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "the build-output pane has no line \"" << line << "\"";
+  }
+  size_t routineCalls(size_t since) { return s.entries("blackmoon-routine", since).size(); }
+};
+
+TEST_F(Build, ACompileFromTheToolBarFillsTheOutputPaneWithItsLinesAndMarks) {
+  openProject();
+  ASSERT_TRUE(s.act("output-line 上一次的输出"));
+  ASSERT_TRUE(paneHasLine("上一次的输出"));
+
+  // The user presses 编译: the host is asked once, then runs its compile sequence, which empties
+  // its box first, starts a tool that is not a debugged program, and writes its lines.
+  const size_t mark = s.mark();
+  ASSERT_TRUE(s.act("ui-click push-button 编译(F7)"));
+  std::vector<int64_t> asked;
+  for (const JournalEntry& e : s.entries("ide", mark))
+    if ((e.number("number", 0) & 0xFFFF0000) != 0x05030000) asked.push_back(e.number("number", 0));
+  EXPECT_EQ(asked, std::vector<int64_t>{0x05020001});
+  ASSERT_TRUE(s.act("compile"));
+  EXPECT_TRUE(paneHasLine("开始编译: " + projectPath()));
+  EXPECT_TRUE(paneHasLine("编译成功"));
+  EXPECT_TRUE(s.act("ui-absent " + outputPane("line=上一次的输出")));
+  // The tool the compile started is no debugged program: no run log, the run commands stay off.
+  EXPECT_TRUE(s.act("ui-absent " + outputPane("value=*开始调试*")));
+  const auto stop = s.find("push-button 停止运行(Ctrl+F5)");
+  ASSERT_TRUE(stop);
+  EXPECT_TRUE(Session::has(*stop, "unavailable"));
+
+  // Marked lines keep their text after the marker, whatever the case of the marker.
+  ASSERT_TRUE(s.act("output-line \"* “tv.s” | 编译成功: 演示.exe\""));
+  ASSERT_TRUE(s.act("output-line \"* “TV.W” | 警告: 变量未使用\""));
+  ASSERT_TRUE(s.act("output-line \"* “tv.d” | 提示: 共 1 个程序集\""));
+  EXPECT_TRUE(paneHasLine("* 编译成功: 演示.exe"));
+  EXPECT_TRUE(paneHasLine("* 警告: 变量未使用"));
+  EXPECT_TRUE(paneHasLine("* 提示: 共 1 个程序集"));
+
+  // The host switching its output tabs: 搜寻1 and 输出 bring their panes forward, 提示 nothing.
+  auto selected = [&](const std::string& tab) {
+    const auto found = s.find("page-tab " + tab);
+    return found && Session::has(*found, "selected");
+  };
+  ASSERT_TRUE(s.act("tab-select 搜寻1"));
+  EXPECT_TRUE(selected("搜寻结果1"));
+  EXPECT_FALSE(selected("调试输出"));
+  ASSERT_TRUE(s.act("tab-select 输出"));
+  EXPECT_TRUE(selected("调试输出"));
+  EXPECT_FALSE(selected("搜寻结果1"));
+  ASSERT_TRUE(s.act("tab-select 提示"));
+  EXPECT_TRUE(selected("调试输出"));
+  EXPECT_FALSE(selected("帮助提示"));
+
+  EXPECT_TRUE(s.closeNormally());
+}
+
+TEST_F(Build, BlackMoonHandsTheRoutineOnlyItsOwnResultWhateverStartedTheNextBuild) {
+  openProject();
+
+  // Without the plug-in: the error box, and nothing asked of the host.
+  {
+    const size_t mark = s.mark();
+    ASSERT_TRUE(s.act("dialog-answer 未检测到黑月编译插件 ok"));
+    ASSERT_TRUE(pickMenu("生成(C)", "黑月静态编译"));
+    const auto box = s.waitFor("dialog", {}, 10000, mark);
+    ASSERT_TRUE(box);
+    EXPECT_EQ(box->get("text"), "未检测到黑月编译插件,黑月编译插件支持库未安装或未启用");
+    EXPECT_TRUE(s.entries("command", mark).empty()) << s.entries("command", mark)[0].get("id").value_or("");
+    EXPECT_TRUE(s.entries("blackmoon-build", mark).empty());
+  }
+
+  ASSERT_TRUE(s.act("blackmoon-load"));
+
+  // From the menu: the build command is posted, the routine gets the quoted path once.
+  {
+    const size_t mark = s.mark();
+    ASSERT_TRUE(pickMenu("生成(C)", "黑月静态编译"));
+    const auto build = s.waitFor("blackmoon-build", {}, 10000, mark);
+    ASSERT_TRUE(build);
+    const auto routine = s.waitFor("blackmoon-routine", {}, 10000, mark);
+    ASSERT_TRUE(routine);
+    EXPECT_EQ(routine->get("path"), "C:\\EProjects\\demo_bm.exe");
+    EXPECT_EQ(routine->get("second"), "0");
+    EXPECT_TRUE(paneHasLine("黑月编译: 开始静态编译"));
+    EXPECT_EQ(routineCalls(mark), 1u);
+  }
+
+  // From the tool bar, the plug-in giving no path: the failure line, no call.
+  {
+    ASSERT_TRUE(s.act("blackmoon-mode no-quotes"));
+    const size_t mark = s.mark();
+    ASSERT_TRUE(s.act("ui-click push-button 黑月静态编译"));
+    ASSERT_TRUE(s.waitFor("blackmoon-build", {}, 10000, mark));
+    EXPECT_TRUE(paneHasLine("使用黑月编译时发生异常,无法获取当前编译保存路径,黑月编译失败..."));
+    EXPECT_EQ(routineCalls(mark), 0u);
+  }
+
+  // The plug-in writes no result line at all; the user then builds statically with the host's
+  // own key. That build's result is the host's, not the plug-in's.
+  {
+    ASSERT_TRUE(s.act("blackmoon-mode silent"));
+    const size_t mark = s.mark();
+    ASSERT_TRUE(s.act("ui-click push-button 黑月静态编译"));
+    ASSERT_TRUE(s.waitFor("blackmoon-build", {}, 10000, mark));
+    ASSERT_TRUE(s.act("key 0x76 shift=1"));
+    ASSERT_TRUE(s.waitFor("command", fieldIs("id", 0x8072), 10000, mark)) << "Shift+F7 never reached the host";
+    EXPECT_TRUE(paneHasLine("写出可执行文件\"" + hostFile("out\\demo.exe") + "\"成功"));
+    EXPECT_EQ(routineCalls(mark), 0u) << "the host's own build result went to the plug-in";
+  }
+
+  // F7 after a silent start: the same.
+  {
+    const size_t mark = s.mark();
+    ASSERT_TRUE(s.act("ui-click push-button 黑月静态编译"));
+    ASSERT_TRUE(s.waitFor("blackmoon-build", {}, 10000, mark));
+    ASSERT_TRUE(s.act("key 0x76"));
+    ASSERT_TRUE(s.waitFor("command", fieldIs("id", 0x8071), 10000, mark));
+    EXPECT_TRUE(paneHasLine("编译成功"));
+    // A stray result line afterwards is no build's of the plug-in's either.
+    ASSERT_TRUE(s.act(R"(output-line "写出可执行文件\"C:\\EProjects\\stray.exe\"成功")"));
+    EXPECT_TRUE(paneHasLine("写出可执行文件\"C:\\EProjects\\stray.exe\"成功"));
+    EXPECT_EQ(routineCalls(mark), 0u);
+  }
+
+  // The next BlackMoon build is handed its result as before.
+  {
+    ASSERT_TRUE(s.act("blackmoon-mode normal"));
+    const size_t mark = s.mark();
+    ASSERT_TRUE(s.act("ui-click push-button 黑月静态编译"));
+    const auto routine = s.waitFor("blackmoon-routine", {}, 10000, mark);
+    ASSERT_TRUE(routine);
+    EXPECT_EQ(routine->get("path"), "C:\\EProjects\\demo_bm.exe");
+    EXPECT_EQ(routineCalls(mark), 1u);
+  }
+
+  EXPECT_TRUE(s.closeNormally());
+}
+
+}  // namespace
+}  // namespace tovalux::scenarios
