@@ -264,6 +264,7 @@ void Host::close() {
   // Libraries free their data while the main window still exists and is still answered.
   notifyAll(6, 0, 0);
   recordDockBars("after-notify-6");
+  runAction("window-state after-notify-6");
   destroyWindows();
   journal_.record(EntryBuilder("closed"));
 }
