@@ -25,6 +25,25 @@ std::string readFile(const std::string& path) {
   return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
+// The linkers and link.ini go again: H is shared by every run of the stand-in.
+void removeLinkers() {
+  SetFileAttributesA(hostFile("tools\\link.ini").c_str(), FILE_ATTRIBUTE_NORMAL);
+  DeleteFileA(hostFile("tools\\link.ini").c_str());
+  for (const char* name : {"LinkerA", "LinkerB", "Broken", ".hidden"}) {
+    const std::string folder = hostFile(std::string("linker\\") + name);
+    DeleteFileA((folder + "\\bin\\link.exe").c_str());
+    RemoveDirectoryA((folder + "\\bin").c_str());
+    RemoveDirectoryA(folder.c_str());
+  }
+  RemoveDirectoryA(hostFile("linker").c_str());
+}
+
+std::string linkerSetting() {
+  char value[MAX_PATH] = {};
+  GetPrivateProfileStringA("linker", "linker", "", value, sizeof value, hostFile("tools\\link.ini").c_str());
+  return value;
+}
+
 // A text as one quoted argument of an action line.
 std::string quoted(const std::string& text) {
   std::string out = "\"";
@@ -114,6 +133,40 @@ TEST_F(Build, ACompileFromTheToolBarFillsTheOutputPaneWithItsLinesAndMarks) {
   EXPECT_FALSE(selected("帮助提示"));
 
   EXPECT_TRUE(s.closeNormally());
+}
+
+TEST_F(Build, ALinkerPickedInTheDropDownIsWrittenAndUsedByTheNextCompile) {
+  removeLinkers();
+  openProject();
+  ASSERT_TRUE(s.act("linker-seed"));
+  ASSERT_TRUE(s.act("linker-add Broken"));
+  const std::string combo = "combo-box 更换选择其它链接器";
+
+  // The drop-down lists the installed linkers, those whose folder holds bin\link.exe.
+  ASSERT_TRUE(s.act("ui-click " + combo));
+  for (const char* name : {"LinkerA", "LinkerB", "Broken"}) EXPECT_TRUE(s.find(std::string("list-item ") + name));
+  EXPECT_TRUE(s.act("ui-absent list-item .hidden"));
+  ASSERT_TRUE(s.act("ui-click list-item LinkerB"));
+  EXPECT_TRUE(s.find(combo + " value=LinkerB"));
+  EXPECT_EQ(linkerSetting(), hostFile("linker\\LinkerB\\bin\\link.exe"));
+  ASSERT_TRUE(s.act("compile"));
+  EXPECT_TRUE(paneHasLine("使用链接器: " + linkerSetting()));
+
+  // A linker removed while its name is in the open list: the box says so, the setting stays.
+  ASSERT_TRUE(s.act("ui-click " + combo));
+  ASSERT_TRUE(s.find("list-item Broken"));
+  ASSERT_TRUE(s.act("linker-remove Broken"));
+  const size_t mark = s.mark();
+  ASSERT_TRUE(s.act("dialog-answer 无法切换链接器 ok"));
+  ASSERT_TRUE(s.act("ui-click list-item Broken"));
+  const auto box = s.waitFor("dialog", {}, 10000, mark);
+  ASSERT_TRUE(box);
+  EXPECT_EQ(box->get("text").value_or("").rfind("无法切换链接器:Broken\r\n无法找到 link.exe：", 0), 0u)
+      << box->get("text").value_or("");
+  EXPECT_EQ(linkerSetting(), hostFile("linker\\LinkerB\\bin\\link.exe"));
+
+  EXPECT_TRUE(s.closeNormally());
+  removeLinkers();
 }
 
 TEST_F(Build, BlackMoonHandsTheRoutineOnlyItsOwnResultWhateverStartedTheNextBuild) {
