@@ -4,6 +4,8 @@
 // its own result and nothing else, and the library and module panes.
 #include <windows.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -167,6 +169,94 @@ TEST_F(Build, ALinkerPickedInTheDropDownIsWrittenAndUsedByTheNextCompile) {
 
   EXPECT_TRUE(s.closeNormally());
   removeLinkers();
+}
+
+// The module list the plug-in keeps, kept aside and put back: H is shared by every run.
+class ModuleList {
+ public:
+  ModuleList() : path_(hostFile("lib\\Tovalux\\EcManager.json")), saved_(readFile(path_)) {
+    had_ = GetFileAttributesA(path_.c_str()) != INVALID_FILE_ATTRIBUTES;
+    CreateDirectoryA(hostFile("modules").c_str(), nullptr);
+  }
+  ~ModuleList() {
+    if (had_)
+      write(saved_);
+    else
+      DeleteFileA(path_.c_str());
+    for (const std::string& file : files_) DeleteFileA(file.c_str());
+  }
+  // A module file of its own content under H\modules.
+  std::string module(const std::string& name) {
+    const std::string file = hostFile("modules\\" + name);
+    std::ofstream(file, std::ios::binary) << "module " << name;
+    files_.push_back(file);
+    return file;
+  }
+  void write(const std::string& text) { std::ofstream(path_, std::ios::binary | std::ios::trunc) << text; }
+  static std::string entry(const std::string& file) {
+    std::string out;
+    for (const char c : file) out += c == '\\' ? std::string("\\\\") : std::string(1, c);
+    return "\"" + out + "\"";
+  }
+
+ private:
+  std::string path_, saved_;
+  bool had_ = false;
+  std::vector<std::string> files_;
+};
+
+TEST_F(Build, TheModulePaneAddsAReferenceOnlyToAnOpenProjectAndReloadsWhenTold) {
+  ModuleList list;
+  const std::string a = list.module("界面扩展.ec"), b = list.module("数据加密.ec");
+  list.write("{\"常用\":[" + ModuleList::entry(a) + "," + ModuleList::entry(b) + "]}");
+  ASSERT_TRUE(s.start());
+  ASSERT_TRUE(s.act("start-page-close"));
+  ASSERT_TRUE(s.act("notepad-open"));
+  ASSERT_TRUE(s.act("ui-click page-tab 常用模块"));
+  ASSERT_TRUE(s.act("ui-click outline-item 常用 at=left"));
+  ASSERT_TRUE(s.find("outline-item 界面扩展.ec", 5000));
+  EXPECT_TRUE(s.find("outline-item 数据加密.ec"));
+
+  // No project: a double click says why nothing can be added.
+  size_t mark = s.mark();
+  ASSERT_TRUE(s.act("dialog-answer 当前还未新建或打开易语言源代码 ok"));
+  // The box opens on the second press; its own loop takes the release the click waits for.
+  s.act("ui-click outline-item 界面扩展.ec clicks=2");
+  const auto box = s.waitFor("dialog", {}, 10000, mark);
+  ASSERT_TRUE(box);
+  EXPECT_EQ(box->get("text"), "当前还未新建或打开易语言源代码,无法自动添加引用模块");
+  EXPECT_TRUE(s.entries("module-reference", mark).empty());
+
+  // With a project: the host adds the reference, the build output comes forward with its line.
+  ASSERT_TRUE(s.act("project-open-sample"));
+  mark = s.mark();
+  ASSERT_TRUE(s.act("ui-click outline-item 界面扩展.ec clicks=2"));
+  const auto added = s.waitFor("module-reference", {}, 5000, mark);
+  ASSERT_TRUE(added);
+  EXPECT_EQ(added->get("path"), a);
+  EXPECT_EQ(added->get("added"), "1");
+  EXPECT_TRUE(paneHasLine("引用模块>" + a));
+  const auto outputTab = s.find("page-tab 调试输出");
+  ASSERT_TRUE(outputTab);
+  EXPECT_TRUE(Session::has(*outputTab, "selected"));
+  ASSERT_TRUE(s.act("ui-click page-tab 常用模块"));
+
+  // Another program changed the list: 9909 (1, 0) only passes the host, (1, 1) reloads and logs.
+  const std::string c = list.module("文件操作.ec");
+  list.write("{\"工具\":[" + ModuleList::entry(c) + "]}");
+  mark = s.mark();
+  ASSERT_TRUE(s.act("send-main 9909 1 0"));
+  EXPECT_TRUE(s.find("outline-item 常用"));
+  EXPECT_TRUE(s.act("ui-absent outline-item 工具"));
+  ASSERT_TRUE(s.act("send-main 9909 1 1"));
+  EXPECT_TRUE(s.find("outline-item 工具", 5000));
+  EXPECT_TRUE(s.act("ui-absent outline-item 常用"));
+  const std::string reloadLine = std::to_string(reinterpret_cast<uintptr_t>(s.run().mainWindow())) + " 收到模块管理";
+  std::vector<std::string> logged;
+  for (const JournalEntry& e : s.entries("notepad", mark)) logged.push_back(e.get("text").value_or(""));
+  EXPECT_EQ(std::count(logged.begin(), logged.end(), reloadLine), 1) << "the log: " << logged.size() << " lines";
+
+  EXPECT_TRUE(s.closeNormally());
 }
 
 TEST_F(Build, BlackMoonHandsTheRoutineOnlyItsOwnResultWhateverStartedTheNextBuild) {
