@@ -259,6 +259,38 @@ TEST_F(Build, TheModulePaneAddsAReferenceOnlyToAnOpenProjectAndReloadsWhenTold) 
   EXPECT_TRUE(s.closeNormally());
 }
 
+TEST_F(Build, TheLibraryPaneShowsTheHostsTipsInBothLayoutsAndEmptiesOnADelete) {
+  const std::string settings = hostFile("lib\\Tovalux\\Tovalux.ini");
+  ASSERT_TRUE(s.start());
+  // The tree layout: an item picked shows the host's help for it, set as the selection changed.
+  ASSERT_TRUE(s.act("ui-click outline-item \"Tovalux IDE\" at=left"));
+  ASSERT_TRUE(s.act("ui-click outline-item 调试辅助 at=left"));
+  ASSERT_TRUE(s.act("ui-click outline-item Tovalux_反汇编_OD"));
+  EXPECT_TRUE(s.find("editable-text 帮助提示 line=英文名称：Tovalux_反汇编_OD"));
+  ASSERT_TRUE(s.act("ui-click outline-item 演示核心库 at=left"));
+  ASSERT_TRUE(s.act("ui-click outline-item 流程控制"));
+  EXPECT_TRUE(s.find("editable-text 帮助提示 value=流程控制"));
+  // The host deletes one item: the pane empties.
+  ASSERT_TRUE(s.act("library-tree-delete 判断"));
+  EXPECT_TRUE(s.act("ui-absent outline-item 演示核心库"));
+  EXPECT_TRUE(s.act("ui-absent outline-item \"Tovalux IDE\""));
+  EXPECT_TRUE(s.closeNormally());
+
+  // The split layout (LibTree off, read at start): a category's entries in a list of their own,
+  // the help below them.
+  WritePrivateProfileStringA("Theme", "LibTree", "fasle", settings.c_str());
+  Session split{"e2e_build_libsplit"};
+  ASSERT_TRUE(split.start());
+  WritePrivateProfileStringA("Theme", "LibTree", "true", settings.c_str());
+  ASSERT_TRUE(split.act("ui-click outline-item 演示核心库 at=left"));
+  ASSERT_TRUE(split.act("ui-click outline-item 流程控制"));
+  for (const char* entry : {"如果", "判断", "计次循环首"}) EXPECT_TRUE(split.find(std::string("list-item ") + entry));
+  EXPECT_TRUE(split.find("editable-text 易支持库 value=流程控制"));
+  ASSERT_TRUE(split.act("ui-click list-item 计次循环首"));
+  EXPECT_TRUE(split.find("editable-text 易支持库 line=英文名称：计次循环首"));
+  EXPECT_TRUE(split.closeNormally());
+}
+
 TEST_F(Build, BlackMoonHandsTheRoutineOnlyItsOwnResultWhateverStartedTheNextBuild) {
   openProject();
 

@@ -3,7 +3,10 @@
 // plug-in too early and then more than once, and the user closing the frame.
 #include <windows.h>
 
+#include <fstream>
+#include <iterator>
 #include <string>
+#include <utility>
 
 #include "common/win32_support.h"
 #include "scenario.h"
@@ -154,7 +157,28 @@ TEST(StartUp, ANotificationBeforeTheMainWindowBuildsNothingAndALaterOneBuildsThe
   EXPECT_TRUE(s.closeNormally());
 }
 
+// The settings file as it was, put back when the test ends: H is shared by every run.
+class KeptFile {
+ public:
+  explicit KeptFile(std::string path) : path_(std::move(path)) {
+    std::ifstream in(path_, std::ios::binary);
+    had_ = in.good();
+    text_.assign(std::istreambuf_iterator<char>(in), {});
+  }
+  ~KeptFile() {
+    if (had_)
+      std::ofstream(path_, std::ios::binary | std::ios::trunc) << text_;
+    else
+      DeleteFileA(path_.c_str());
+  }
+
+ private:
+  std::string path_, text_;
+  bool had_ = false;
+};
+
 TEST(ShutDown, TheFrameRemembersItsSizeAndOnYesGivesTheHostBackWholeBeforeItCloses) {
+  const KeptFile settings(settingsFile());
   Session s{"e2e_shutdown"};
   ASSERT_TRUE(s.start());
   ASSERT_TRUE(s.act("notepad-open"));
