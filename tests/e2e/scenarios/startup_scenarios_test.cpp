@@ -7,6 +7,7 @@
 #include <iterator>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "common/win32_support.h"
 #include "scenario.h"
@@ -241,6 +242,65 @@ TEST(ShutDown, NotificationSeventeenClosesTheFrameWithoutALogLine) {
   EXPECT_EQ(state->get("main-parent"), "0");
   EXPECT_EQ(framesOf(s.run().processId()), 0);
   EXPECT_TRUE(s.entries("notepad", mark).empty());
+  EXPECT_TRUE(s.closeNormally());
+}
+
+// The log lines of a stretch of the journal, in order.
+std::vector<std::string> logLines(Session& s, size_t since) {
+  std::vector<std::string> lines;
+  for (const JournalEntry& e : s.entries("notepad", since)) lines.push_back(e.get("text").value_or(""));
+  return lines;
+}
+
+TEST(HostTraffic, TheHostsToolBarMessagesAndPopUpsAreFollowedAndLoggedToWhicheverNotepadIsOpen) {
+  Session s{"e2e_host_traffic"};
+  ASSERT_TRUE(s.start());
+
+  // The host shows its own tool bar: it is asked once, by a posted 0x80C3, to run its command
+  // (which hides it again); hiding asks nothing.
+  size_t mark = s.mark();
+  ASSERT_TRUE(s.act("toolbar show"));
+  ASSERT_TRUE(s.waitFor("command", fieldIs("id", 0x80C3), 5000, mark));
+  ASSERT_TRUE(s.act("toolbar hide"));
+  // A command posted behind whatever the hide posted: once it is there, so would be the other.
+  ASSERT_TRUE(s.act("post-main 0x111 0x80EE 0"));
+  ASSERT_TRUE(s.waitFor("command", fieldIs("id", 0x80EE), 5000, mark));
+  size_t shows = 0;
+  for (const JournalEntry& e : s.entries("command", mark)) shows += e.number("id", 0) == 0x80C3 ? 1 : 0;
+  EXPECT_EQ(shows, 1u);
+
+  // With each of the log window's titles the plug-in knows: the pop-up menu's notification, the
+  // host's WM_NOTIFY and WM_COMMAND to its main window, the end of a resize and message 89757.
+  for (const char* title : {"TovaluxLog.txt - 记事本", "*TovaluxLog.txt - 记事本", "TovaluxLog - 记事本"}) {
+    SCOPED_TRACE(title);
+    ASSERT_TRUE(s.act(std::string("notepad-open \"") + title + "\""));
+    mark = s.mark();
+    ASSERT_TRUE(s.act("popup 3 7"));
+    const auto announced = s.waitFor("notify", fieldIs("code", 19), 5000, mark);
+    ASSERT_TRUE(announced);
+    EXPECT_EQ(announced->number("answer", -1), 1);
+    ASSERT_TRUE(s.waitFor("popup-menu", {}, 5000, mark));
+    ASSERT_TRUE(s.act("notify-main 1019 -2"));
+    ASSERT_TRUE(s.act("exit-size-move"));
+    ASSERT_TRUE(s.act("send-main 0x15E9D"));
+    ASSERT_TRUE(s.act("send-main 0x111 0x80EE 0"));
+    const std::vector<std::string> lines = logLines(s, mark);
+    ASSERT_EQ(lines.size(), 4u) << (lines.empty() ? "" : lines.back());
+    EXPECT_EQ(lines[0], "弹出菜单 : 3,7");
+    EXPECT_EQ(lines[1].rfind("WM_NOTIFY： idFrom 1019 code -2 hwndFrom ", 0), 0u) << lines[1];
+    EXPECT_EQ(lines[2], "XEle_IsBkTransparent");
+    EXPECT_EQ(lines[3], " 菜单选择： wParam 33006 lParam 0");
+    ASSERT_TRUE(s.act("notepad-close"));
+  }
+
+  // Without a log window the same traffic is followed all the same.
+  mark = s.mark();
+  ASSERT_TRUE(s.act("popup 3 7"));
+  const auto announced = s.waitFor("notify", fieldIs("code", 19), 5000, mark);
+  ASSERT_TRUE(announced);
+  EXPECT_EQ(announced->number("answer", -1), 1);
+  ASSERT_TRUE(s.waitFor("popup-menu", {}, 5000, mark));
+  EXPECT_TRUE(s.find("menu-item 文件(F) depth=2"));
   EXPECT_TRUE(s.closeNormally());
 }
 
