@@ -2,6 +2,7 @@
 // once the shell stands, what the settings file holds after a first start, a host that tells the
 // plug-in too early and then more than once, and the user closing the frame.
 #include <windows.h>
+#include <commctrl.h>
 
 #include <fstream>
 #include <iterator>
@@ -301,6 +302,42 @@ TEST(HostTraffic, TheHostsToolBarMessagesAndPopUpsAreFollowedAndLoggedToWhicheve
   EXPECT_EQ(announced->number("answer", -1), 1);
   ASSERT_TRUE(s.waitFor("popup-menu", {}, 5000, mark));
   EXPECT_TRUE(s.find("menu-item 文件(F) depth=2"));
+  EXPECT_TRUE(s.closeNormally());
+}
+
+// (The splash and the page's script are StartPageEndToEnd's; here: what the user sees of the page.)
+TEST(StartPage, ItsTabsCloseButtonIsOffAndSaysWhyItsRecentListIsDarkAndTheBannerIsThePlugins) {
+  Session s{"e2e_start_page"};
+  ASSERT_TRUE(s.start());
+  const auto tab = s.find("page-tab 起始页");
+  ASSERT_TRUE(tab);
+  EXPECT_EQ(tab->get("description"), "根据易语言官方起始页说明，本插件不提供关闭起始页的功能");
+  const auto startClose = s.find("push-button 关闭 depth=3");
+  ASSERT_TRUE(startClose);
+  EXPECT_TRUE(Session::has(*startClose, "unavailable"));
+  // A code page's tab closes.
+  ASSERT_TRUE(s.act("project-open-sample"));
+  ASSERT_TRUE(s.act("page-open \"程序集: 窗口程序集_启动窗口\""));
+  const auto pageClose = s.find("push-button 关闭 depth=3");
+  ASSERT_TRUE(pageClose);
+  EXPECT_FALSE(Session::has(*pageClose, "unavailable"));
+  EXPECT_GT(pageClose->number("x", 0), startClose->number("x", 0));
+
+  // The page's recent-projects list in the dark colours.
+  const auto page = s.waitFor("start-page", {}, 5000);
+  ASSERT_TRUE(page);
+  HWND recent = reinterpret_cast<HWND>(static_cast<intptr_t>(page->number("recent", 0)));
+  ASSERT_TRUE(IsWindow(recent));
+  EXPECT_EQ(SendMessageA(recent, LVM_GETBKCOLOR, 0, 0), 0x262525);
+  EXPECT_EQ(SendMessageA(recent, LVM_GETTEXTCOLOR, 0, 0), 0xF1F1F1);
+
+  // The host's banner resource 620 is the plug-in's picture.
+  const size_t mark = s.mark();
+  ASSERT_TRUE(s.act("bitmap-620"));
+  const auto banner = s.waitFor("bitmap", {}, 5000, mark);
+  ASSERT_TRUE(banner);
+  EXPECT_EQ(banner->get("width"), "500");
+  EXPECT_EQ(banner->get("height"), "300");
   EXPECT_TRUE(s.closeNormally());
 }
 
