@@ -172,6 +172,7 @@ ActionResult key(Host& host, const ActionArgs& args) {
     }
     if ((message.message == WM_KEYUP || message.message == WM_SYSKEYUP) && message.wParam == static_cast<WPARAM>(code))
       released = true;
+    if (host.translateKeys(message)) continue;
     TranslateMessage(&message);
     DispatchMessageA(&message);
   }
@@ -189,6 +190,57 @@ ActionResult click(Host& host, const ActionArgs& args) {
   return clickOnScreen(host, window.left + static_cast<int>(args.number(0)),
                        window.top + static_cast<int>(args.number(1)), static_cast<int>(args.optionNumber("clicks", 1)),
                        args.option("button") == "right");
+}
+
+// A drag with the left button held, from X1, Y1 to X2, Y2 of the captured window, given to the
+// system in one go (a frame's edge moved by hand): a window that sizes or moves in a modal loop
+// of its own takes the input there, where `drag` could not wait for each step; then what the
+// drag set off is served.
+ActionResult dragModal(Host& host, const ActionArgs& args) {
+  if (args.count() < 4) return ActionResult::failure("drag-modal X1 Y1 X2 Y2");
+  RECT window;
+  HWND target = captureTarget(host);
+  if (!target || !GetWindowRect(target, &window)) return ActionResult::failure("no window to drag on");
+  const POINT from{window.left + static_cast<int>(args.number(0)), window.top + static_cast<int>(args.number(1))};
+  const POINT to{window.left + static_cast<int>(args.number(2)), window.top + static_cast<int>(args.number(3))};
+  if (!SetCursorPos(from.x, from.y)) return ActionResult::failure("cannot move the cursor");
+  const int screenWidth = GetSystemMetrics(SM_CXSCREEN), screenHeight = GetSystemMetrics(SM_CYSCREEN);
+  std::vector<INPUT> input;
+  auto mouse = [&](DWORD flags, int x, int y) {
+    INPUT i{};
+    i.type = INPUT_MOUSE;
+    i.mi.dwFlags = flags;
+    i.mi.dx = x * 65535 / (screenWidth - 1);
+    i.mi.dy = y * 65535 / (screenHeight - 1);
+    input.push_back(i);
+  };
+  mouse(MOUSEEVENTF_LEFTDOWN, 0, 0);
+  constexpr int kSteps = 8;
+  for (int step = 1; step <= kSteps; ++step)
+    mouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, from.x + (to.x - from.x) * step / kSteps,
+          from.y + (to.y - from.y) * step / kSteps);
+  mouse(MOUSEEVENTF_LEFTUP, 0, 0);
+  if (SendInput(static_cast<UINT>(input.size()), input.data(), sizeof(INPUT)) != input.size())
+    return ActionResult::failure("input refused");
+  // Served until the queue has stayed empty for a moment.
+  DWORD quietSince = GetTickCount();
+  const DWORD start = quietSince;
+  while (GetTickCount() - start < 5000 && GetTickCount() - quietSince < 300) {
+    MSG message;
+    if (!PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+      MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+      continue;
+    }
+    if (message.message == WM_QUIT) {
+      PostQuitMessage(static_cast<int>(message.wParam));
+      break;
+    }
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+    quietSince = GetTickCount();
+  }
+  host.journal().record(EntryBuilder("drag").add("x1", from.x).add("y1", from.y).add("x2", to.x).add("y2", to.y));
+  return ActionResult::success();
 }
 
 // The sink is H\notepad\notepad.exe (standin/notepad), a process of its own whose image is
@@ -304,6 +356,10 @@ const ActionRegistration kRegistrations[] = {
      "window, clicks=2 a double click, button=right with the right button",
      &click},
     {"drag", "drag X1 Y1 X2 Y2 [steps=N]: a real drag with the left button, at window coordinates as click", &drag},
+    {"drag-modal",
+     "drag-modal X1 Y1 X2 Y2: a real drag (SendInput) given in one go, for a frame edge or caption the system "
+     "moves in a modal loop of its own, in window coordinates as click",
+     &dragModal},
     {"key",
      "key VK [ctrl=1] [shift=1] [alt=1]: a real key press (SendInput) to the focused window, VK a number (0x1B "
      "Escape, 0x76 F7)",

@@ -354,6 +354,9 @@ ActionResult compileAction(Host& host, const ActionArgs& args) {
   return ActionResult::success();
 }
 
+// F7 and Shift+F7: the host runs its compile itself, nothing of a library's in between.
+void compileKey(Host& host, WPARAM wParam) { compile(host, LOWORD(wParam) == kStaticCompileKeyCommand); }
+
 ActionResult outputLine(Host&, const ActionArgs& args) {
   appendOutput(args.text(0) + (args.optionNumber("crlf", 1) ? "\r\n" : ""));
   return ActionResult::success();
@@ -472,6 +475,11 @@ const ActionRegistration kRegistrations[] = {
     {"frame-stand-in",
      "frame-stand-in: (no libraries) a top-level \"Tovalux\" window holding the main window, as the shell's frame",
      &frameStandIn},
+};
+
+const CommandRegistration kCommands[] = {
+    {kCompileKeyCommand, &compileKey},
+    {kStaticCompileKeyCommand, &compileKey},
 };
 
 const MainMessageRegistration kMessages[] = {

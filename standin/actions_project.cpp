@@ -18,6 +18,9 @@ ActionResult setProject(Host& host, const ActionArgs& args) {
   if (path.find('-') != std::string::npos) return ActionResult::failure("a project path holds no '-'");
   if (!fileExists(path)) {
     if (args.optionNumber("create") != 1) return ActionResult::failure("no file " + path);
+    // Its folder too (C:\EProjects does not exist in a new prefix).
+    if (const size_t slash = path.find_last_of('\\'); slash != std::string::npos && slash > 2)
+      CreateDirectoryA(path.substr(0, slash).c_str(), nullptr);
     HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return ActionResult::failure("cannot create " + path);
     CloseHandle(file);
@@ -74,7 +77,9 @@ int32_t queryCaretColumn(Host& host, int32_t slot, int32_t) {
 }
 
 const ActionRegistration kRegistrations[] = {
-    {"project", "project PATH [create=1] [variant=test]: the loaded project as the caption shows it, then 0x362",
+    {"project",
+     "project PATH [create=1] [variant=test]: the loaded project as the caption shows it (create=1: the file and its "
+     "folder made when missing), then 0x362",
      &setProject},
     {"project-close", "project-close: no project in the caption (\"易语言\"), then 0x362", &closeProject},
     {"run-state", "run-state idle|running|paused: the caption's run marker, then 0x362", &setRunState},

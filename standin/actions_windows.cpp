@@ -15,6 +15,12 @@ int64_t flag(bool value) { return value ? 1 : 0; }
 
 ActionResult dockBars(Host& host, const ActionArgs& args) {
   const std::string moment = args.text(0).empty() ? "now" : args.text(0);
+  // The host shows its bars again itself (its own layout restored, a bar docked back).
+  if (args.optionNumber("show", 0) != 0) {
+    const WindowTree& t = host.tree();
+    for (HWND bar : {t.topDockBar, t.leftDockBar, t.bottomDockBar, t.rightDockBar})
+      if (bar) ShowWindow(bar, SW_SHOW);
+  }
   host.recordDockBars(moment.c_str());
   return ActionResult::success();
 }
@@ -84,7 +90,10 @@ ActionResult sendMain(Host& host, const ActionArgs& args) { return messageToMain
 ActionResult postMain(Host& host, const ActionArgs& args) { return messageToMain(host, args, true); }
 
 const ActionRegistration kRegistrations[] = {
-    {"dock-bars", "dock-bars [MOMENT]: records the dock bars' visibility (\"dock-bars\")", &dockBars},
+    {"dock-bars",
+     "dock-bars [MOMENT] [show=1]: records the dock bars' visibility (\"dock-bars\"); show=1 shows the four bars "
+     "first",
+     &dockBars},
     {"window-state",
      "window-state [LABEL]: records the main window's parent, styles, procedures, 118/1059 and paint count",
      &windowState},

@@ -2,7 +2,7 @@
 //
 //   ehost.exe [--journal FILE] [--script FILE] [--no-plugins] [--artefacts DIR] [--watchdog]
 //             [--screenshot FILE] [--exit-after MS] [--demo] [--host-start] [--resources-every MS]
-//             [--list-actions]
+//             [--notify-before-windows] [--list-actions]
 //
 // --host-start starts as the host does (library tree, toolbox groups, start page, main tool bar
 //   between notifications 1 and 18); --demo implies it. Without it the script stages those steps.
@@ -15,6 +15,10 @@
 //   normally (so libraries see notification 6). --exit-after closes it after MS milliseconds.
 // --resources-every journals the process's resource counts every MS milliseconds ("resources"),
 //   for long runs that must stay flat.
+// --notify-before-windows loads the libraries and sends notification 1 before the window tree
+//   exists (hostNotify(1) answers 0 then), records the main window's state once the tree is
+//   made ("window-state before-start"), then starts as usual: a host that tells its libraries
+//   too early.
 // --list-actions prints every action with its usage, and the IDE functions the host answers, and
 //   exits.
 #include <windows.h>
@@ -44,6 +48,7 @@ struct Options {
   bool demo = false;
   bool hostStart = false;
   bool listActions = false;
+  bool notifyBeforeWindows = false;
 };
 
 Options parseOptions(int argc, char** argv) {
@@ -74,6 +79,8 @@ Options parseOptions(int argc, char** argv) {
       options.hostStart = true;
     else if (arg == "--list-actions")
       options.listActions = true;
+    else if (arg == "--notify-before-windows")
+      options.notifyBeforeWindows = true;
   }
   return options;
 }
@@ -168,8 +175,15 @@ int main(int argc, char** argv) {
                             .add("pid", static_cast<int64_t>(GetCurrentProcessId())));
   if (gOptions.watchdog) host.watchdog().start();
 
+  if (gOptions.notifyBeforeWindows && gOptions.plugins) {
+    host.loadLibraries();
+    host.notifyStart();
+  }
   if (!host.createWindows()) return 1;
-  if (gOptions.plugins) host.loadLibraries();
+  if (gOptions.notifyBeforeWindows)
+    host.runAction("window-state before-start");
+  else if (gOptions.plugins)
+    host.loadLibraries();
   host.show(SW_SHOWNORMAL);
   UpdateWindow(host.mainWindow());
   host.startLibraries(gOptions.hostStart || gOptions.demo);
@@ -202,6 +216,7 @@ int main(int argc, char** argv) {
 
   MSG message;
   while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+    if (host.translateKeys(message)) continue;
     TranslateMessage(&message);
     DispatchMessageA(&message);
   }

@@ -1,6 +1,7 @@
 #include "standin_host.h"
 
 #include <cstdio>
+#include <iterator>
 #include <string>
 
 #include "control_traffic.h"
@@ -101,6 +102,17 @@ bool Host::createWindows() {
   journal_.record(EntryBuilder("main-window").add("hwnd", handleNumber(tree_.main)));
   journal_.record(EntryBuilder("control-window").add("hwnd", handleNumber(controlWindow_)));
   return true;
+}
+
+bool Host::translateKeys(MSG& message) {
+  static const HACCEL keys = [] {
+    ACCEL table[] = {
+        {FVIRTKEY, VK_F7, static_cast<WORD>(kCompileKeyCommand)},
+        {FVIRTKEY | FSHIFT, VK_F7, static_cast<WORD>(kStaticCompileKeyCommand)},
+    };
+    return CreateAcceleratorTableA(table, static_cast<int>(std::size(table)));
+  }();
+  return tree_.main && keys && TranslateAcceleratorA(tree_.main, keys, &message) != 0;
 }
 
 void Host::show(int command) {
@@ -252,6 +264,7 @@ void Host::close() {
   // Libraries free their data while the main window still exists and is still answered.
   notifyAll(6, 0, 0);
   recordDockBars("after-notify-6");
+  runAction("window-state after-notify-6");
   destroyWindows();
   journal_.record(EntryBuilder("closed"));
 }

@@ -37,6 +37,11 @@ constexpr UINT kShowPopupMessage = WM_APP + 1;
 // change.
 constexpr UINT kStatusLineMessage = 0x0362;
 
+// The host's build keys, translated for its main window whichever of its thread's windows has
+// the focus: F7 compiles, Shift+F7 compiles statically (the WM_COMMAND ids they become).
+constexpr int kCompileKeyCommand = 0x8071;
+constexpr int kStaticCompileKeyCommand = 0x8072;
+
 struct LoadedLibrary {
   std::string name;          // file name, or a label for an in-process library
   HMODULE module = nullptr;  // null for an in-process library
@@ -189,6 +194,10 @@ class Host {
 
   // Runs one action line (journaled as "action", a failure as "action-failed").
   ActionResult runAction(const std::string& line);
+
+  // The host's keyboard accelerators, applied to a message its thread's loop (or a loop of an
+  // action) took: true when the key became a WM_COMMAND to the main window and is done.
+  bool translateKeys(MSG& message);
 
   // Sets the main-window caption from the model and sends the status-line message, as the host
   // does after every caption or run-state change.

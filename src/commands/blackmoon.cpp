@@ -108,6 +108,14 @@ void scanBlackMoonOutput(std::string_view text) {
 
 void watchBlackMoonOutput(const HostMessage& message) {
   LastErrorGuard lastError;
+  // The host empties its output box with EM_SETSEL(-1, 0) as each of its builds starts, whoever
+  // started it (our menu, or its own F7 and the other build keys): a BlackMoon build still waiting
+  // for its result line is over, and this build's line is not the plug-in's. The plug-in's own
+  // build only appends to the box.
+  if (message.message == EM_SETSEL && static_cast<int32_t>(message.wParam) == -1 && message.lParam == 0) {
+    noteBuildCommandStarted();
+    return;
+  }
   if (message.message != EM_REPLACESEL || !message.hasText) return;
   guarded(GuardSite::kHookReplacement, [&] { scanBlackMoonOutput(message.text); });
 }

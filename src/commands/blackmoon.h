@@ -30,7 +30,8 @@ void noteBuildCommandStarted();
 // Every text the host appends to its output box (EM_REPLACESEL on 1011, after the build-output
 // pane copied it). Does nothing unless a BlackMoon build is pending; a result line ends it.
 void scanBlackMoonOutput(std::string_view text);
-// The same, as the router's kOutputScan slot.
+// The same, as the router's kOutputScan slot; the host emptying its box (EM_SETSEL(-1, 0)), which
+// starts each of its builds, ends a pending BlackMoon build as noteBuildCommandStarted does.
 void watchBlackMoonOutput(const HostMessage& message);
 
 }  // namespace tovalux

@@ -100,8 +100,10 @@ Route route(Control control, uint32_t message, uint32_t wParam, int32_t lParam) 
       break;
     case C::kOutputText:
       if (message == msg::kEmReplaceSel) return {Order::kThen, Action::kMirror, TextSource::kMessageText, true};
-      // Only (-1, 0) is the host emptying its box.
-      if (message == msg::kEmSetSel && wParam == 0xFFFFFFFFu && lParam == 0) return then();
+      // Only (-1, 0) is the host emptying its box: a build starts, which the BlackMoon watch
+      // hears too.
+      if (message == msg::kEmSetSel && wParam == 0xFFFFFFFFu && lParam == 0)
+        return {Order::kThen, Action::kMirror, TextSource::kNone, true};
       break;
     case C::kCallStack:
     case C::kVariables:

@@ -73,7 +73,7 @@ struct Route {
   Order order = Order::kNone;  // kNone: the row does not match; the message passes through
   Action action = Action::kMirror;
   TextSource text = TextSource::kNone;
-  bool secondMirror = false;  // rows 8a and 15 also tell the control's second consumer
+  bool secondMirror = false;  // rows 8a, 8b and 15 also tell the control's second consumer
 };
 
 // What the row of `control` does with this message; order kNone when it does not match (a

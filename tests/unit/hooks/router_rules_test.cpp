@@ -66,6 +66,7 @@ TEST(RouterTable, RowConditionsOnTheParameters) {
   EXPECT_EQ(route(C::kToolboxTree, msg::kTvmSelectItem, 8, 5).order, Order::kNone);
   // 8b: exactly (-1, 0).
   EXPECT_EQ(route(C::kOutputText, msg::kEmSetSel, 0xFFFFFFFFu, 0).order, Order::kThen);
+  EXPECT_TRUE(route(C::kOutputText, msg::kEmSetSel, 0xFFFFFFFFu, 0).secondMirror);
   EXPECT_EQ(route(C::kOutputText, msg::kEmSetSel, 0xFFFFFFFFu, -1).order, Order::kNone);
   EXPECT_EQ(route(C::kOutputText, msg::kEmSetSel, 0, 0).order, Order::kNone);
   // 11: LVM_SETITEMA only with a positive pointer.

@@ -150,7 +150,7 @@ TEST_F(BlackMoon, AShellBuildAfterASilentStartHandsNothingToThePlugin) {
   settle();
   EXPECT_TRUE(routineCalls(before).empty());
 
-  // A build the shell did not start (the host's own key) still ends a silent BlackMoon build.
+  // A result line no build start came before (the box was not emptied) ends a silent BlackMoon build.
   press(kBlackMoonButton);
   outputLine(R"("写出可执行文件\"C:\\EProjects\\other.exe\"成功")");
   settle();
