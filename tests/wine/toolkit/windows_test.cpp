@@ -370,9 +370,16 @@ TEST_F(FrameWindow, LayeringAlphaAndShadowFollowTheirSettings) {
   EXPECT_EQ(probe.shadowRect.bottom, r.bottom + 10);
   EXPECT_NE(GetWindowLongW(probe.shadow, GWL_EXSTYLE) & WS_EX_LAYERED, 0);
   EXPECT_NE(GetWindowLongW(probe.shadow, GWL_EXSTYLE) & WS_EX_TRANSPARENT, 0) << "clicks go through the shadow";
-  // Wine may restack windows when the X server's events about them come in.
-  waitFor("the shadow just below its window", [&] { return GetWindow(frame, GW_HWNDNEXT) == probe.shadow; });
-  EXPECT_EQ(GetWindow(frame, GW_HWNDNEXT), probe.shadow) << "below the frame: " << windowsBelow(frame);
+  // Wine may restack windows when the X server's events about them come in, and may slip a
+  // hidden window of its own (an IME window) in between, which shows nothing: the first shown
+  // window below the frame is its shadow.
+  auto shownBelow = [&] {
+    HWND below = GetWindow(frame, GW_HWNDNEXT);
+    while (below != nullptr && !IsWindowVisible(below)) below = GetWindow(below, GW_HWNDNEXT);
+    return below;
+  };
+  waitFor("the shadow just below its window", [&] { return shownBelow() == probe.shadow; });
+  EXPECT_EQ(shownBelow(), probe.shadow) << "below the frame: " << windowsBelow(frame);
 
   // Strongest at the window's edge, fading out over `size` pixels, in the shadow's colour.
   const int midY = (r.bottom - r.top) / 2 + 10;
