@@ -59,15 +59,18 @@ void CALLBACK countEvent(HWINEVENTHOOK, DWORD, HWND, LONG, LONG, DWORD, DWORD) {
 class Listener {
  public:
   Listener() {
-    thread_ = std::thread([this] {
+    HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    thread_ = std::thread([this, ready] {
       MSG message;
       PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE);  // the queue, before anyone posts to it
       HWINEVENTHOOK hook = SetWinEventHook(EVENT_MIN, EVENT_MAX, nullptr, countEvent, 0, 0, WINEVENT_OUTOFCONTEXT);
       threadId_ = GetCurrentThreadId();
+      SetEvent(ready);
       while (GetMessageW(&message, nullptr, 0, 0) > 0) DispatchMessageW(&message);
       if (hook != nullptr) UnhookWinEvent(hook);
     });
-    while (threadId_ == 0) Sleep(1);
+    WaitForSingleObject(ready, INFINITE);
+    CloseHandle(ready);
   }
   ~Listener() {
     PostThreadMessageW(threadId_, WM_QUIT, 0, 0);
@@ -76,7 +79,7 @@ class Listener {
 
  private:
   std::thread thread_;
-  std::atomic<DWORD> threadId_{0};
+  DWORD threadId_ = 0;  // written before `ready` is set
 };
 
 // Accessibility in place as a screen reader has it: started, the window's object taken, the first

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <string>
 #include <vector>
 
 namespace tovalux::bench {
@@ -42,6 +43,20 @@ inline double median(std::vector<double> values) {
   if (values.empty()) return 0;
   std::sort(values.begin(), values.end());
   return values[values.size() / 2];
+}
+
+// ehost.exe of the IDE folder `folder` playing `script`, its journal and artefacts in `work`, with
+// the plug-in or without it (--no-plugins); the process's handles, or false when it did not start.
+inline bool startEhost(const std::string& folder, const std::string& script, const std::string& journal,
+                       const std::string& work, bool plugins, PROCESS_INFORMATION* process) {
+  std::string command = "\"" + folder + "\\ehost.exe\" --script \"" + script + "\" --journal \"" + journal +
+                        "\" --artefacts \"" + work + "\" --watchdog";
+  if (!plugins) command += " --no-plugins";
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  *process = PROCESS_INFORMATION{};
+  return CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup,
+                        process) != FALSE;
 }
 
 }  // namespace tovalux::bench

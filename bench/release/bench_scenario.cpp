@@ -43,16 +43,9 @@ constexpr char kScript[] =
 double playSession(bool plugins, const std::string& work) {
   const std::string journal = work + "\\journal.txt";
   DeleteFileA(journal.c_str());
-  std::string command = "\"" + gFolder + "\\ehost.exe\" --script \"" + work + "\\session.txt\" --journal \"" + journal +
-                        "\" --artefacts \"" + work + "\" --watchdog";
-  if (!plugins) command += " --no-plugins";
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};
   const double start = now();
-  if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, gFolder.c_str(), &startup,
-                      &process))
-    return -1;
+  if (!tovalux::bench::startEhost(gFolder, work + "\\session.txt", journal, work, plugins, &process)) return -1;
   WaitForSingleObject(process.hProcess, 120000);
   const double took = now() - start;
   DWORD code = 1;

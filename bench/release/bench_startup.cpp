@@ -40,16 +40,9 @@ double startToScreenshot(bool plugins, const std::string& work) {
   const std::string script = work + "\\first.txt";
   DeleteFileA(journal.c_str());
   DeleteFileA((work + "\\first.png").c_str());
-  std::string command = "\"" + gFolder + "\\ehost.exe\" --script \"" + script + "\" --journal \"" + journal +
-                        "\" --artefacts \"" + work + "\" --watchdog";
-  if (!plugins) command += " --no-plugins";
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};
   const double start = now();
-  if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, gFolder.c_str(), &startup,
-                      &process))
-    return -1;
+  if (!tovalux::bench::startEhost(gFolder, script, journal, work, plugins, &process)) return -1;
   double seen = -1;
   while (WaitForSingleObject(process.hProcess, 2) == WAIT_TIMEOUT)
     if (seen < 0 && fileHas(journal, "\"kind\":\"screenshot\"")) seen = now() - start;

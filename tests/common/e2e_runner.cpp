@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
 
 #include "common/win32_support.h"
 
@@ -12,6 +13,42 @@ std::string artefactsFolder() {
   const std::string path = winePath(folder ? folder : TOVALUX_BUILD_DIR "/artefacts");
   CreateDirectoryA(path.c_str(), nullptr);
   return path;
+}
+
+std::string hostFile(const std::string& relative) { return winePath(TOVALUX_HOST_DIR) + "\\" + relative; }
+
+std::string readWholeFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+void removeSeededLinkers() {
+  SetFileAttributesA(hostFile("tools\\link.ini").c_str(), FILE_ATTRIBUTE_NORMAL);
+  DeleteFileA(hostFile("tools\\link.ini").c_str());
+  RemoveDirectoryA(hostFile("tools").c_str());
+  for (const char* name : {"LinkerA", "LinkerB", "Broken", ".hidden"}) {
+    const std::string folder = hostFile(std::string("linker\\") + name);
+    DeleteFileA((folder + "\\bin\\link.exe").c_str());
+    RemoveDirectoryA((folder + "\\bin").c_str());
+    RemoveDirectoryA(folder.c_str());
+  }
+  RemoveDirectoryA(hostFile("linker").c_str());
+}
+
+DWORD sendDisassemblyBlock(HWND ide, const std::string& arguments) {
+  const std::string program = hostFile("edisasm.exe");
+  std::string command = "\"" + program + "\" " + std::to_string(reinterpret_cast<intptr_t>(ide)) + " " + arguments;
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  if (!CreateProcessA(program.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                      &process))
+    return 0xFFFFFFFF;
+  CloseHandle(process.hThread);
+  DWORD code = 0xFFFFFFFF;
+  if (WaitForSingleObject(process.hProcess, 20000) == WAIT_OBJECT_0) GetExitCodeProcess(process.hProcess, &code);
+  CloseHandle(process.hProcess);
+  return code;
 }
 
 EhostRun::EhostRun(EhostOptions options) : options_(std::move(options)) {

@@ -37,6 +37,17 @@ struct EhostOptions {
   bool keepLayout = false;                  // false: H\lib\Tovalux\Layout.json removed first (the default layout)
 };
 
+// A file of the stand-in IDE's folder H, as Wine sees it (tools\link.ini).
+std::string hostFile(const std::string& relative);
+// A whole file's bytes; empty when it cannot be read.
+std::string readWholeFile(const std::string& path);
+// The linkers a test seeded under H\linker (LinkerA, LinkerB, Broken, .hidden) and tools\link.ini
+// removed again: H is shared by every run of the stand-in. Folders that hold more stay.
+void removeSeededLinkers();
+// edisasm.exe sending a disassembly block to the IDE's window `ide` from a process of its own,
+// as a debugged program would (its arguments after the window); its exit code (0: sent).
+DWORD sendDisassemblyBlock(HWND ide, const std::string& arguments);
+
 class EhostRun {
  public:
   static constexpr int kKilled = -1;

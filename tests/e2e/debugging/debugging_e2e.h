@@ -13,8 +13,6 @@
 
 namespace tovalux::testing {
 
-inline std::string hostFile(const std::string& relative) { return winePath(TOVALUX_HOST_DIR) + "\\" + relative; }
-
 inline bool fileExists(const std::string& path) {
   const DWORD attributes = GetFileAttributesA(path.c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);

@@ -12,23 +12,6 @@
 namespace tovalux::testing {
 namespace {
 
-// edisasm.exe sending a block to `ide`; its exit code (0: sent).
-DWORD sendBlock(HWND ide, const std::string& arguments) {
-  const std::string program = winePath(TOVALUX_HOST_DIR "/edisasm.exe");
-  std::string command = "\"" + program + "\" " + std::to_string(reinterpret_cast<intptr_t>(ide)) + " " + arguments;
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process{};
-  if (!CreateProcessA(program.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                      &process))
-    return 0xFFFFFFFF;
-  CloseHandle(process.hThread);
-  DWORD code = 0xFFFFFFFF;
-  if (WaitForSingleObject(process.hProcess, 20000) == WAIT_OBJECT_0) GetExitCodeProcess(process.hProcess, &code);
-  CloseHandle(process.hProcess);
-  return code;
-}
-
 TEST(HooksEndToEnd, TheHostsBannerIsItsOwnWithoutThePlugInAndOursWithIt) {
   EhostRun alone({.name = "e2e_hooks_alone", .plugins = false});
   ASSERT_TRUE(alone.start());
@@ -64,7 +47,7 @@ TEST(HooksEndToEnd, TheHostsBannerIsItsOwnWithoutThePlugInAndOursWithIt) {
 
   // Hostile blocks while nothing is debugged, from another process: answered, nothing breaks.
   for (const char* block : {"8 0", "8 3", "8 1073741824", "8 8 address=freed", "8 8 address=zero", "4 4"})
-    EXPECT_EQ(sendBlock(run.mainWindow(), block), 0u) << block;
+    EXPECT_EQ(sendDisassemblyBlock(run.mainWindow(), block), 0u) << block;
   ASSERT_TRUE(run.send("window-state after-blocks"));
   EXPECT_TRUE(run.waitForJournal("window-state", fieldIs("label", "after-blocks")));
   ASSERT_TRUE(run.send("close"));

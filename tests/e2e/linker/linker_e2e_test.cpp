@@ -14,29 +14,8 @@
 namespace tovalux::testing {
 namespace {
 
-std::string hostFile(const std::string& relative) { return winePath(TOVALUX_HOST_DIR) + "\\" + relative; }
-
-std::string readFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-// The seeded files go again: H is shared by every run of the stand-in.
-void removeSeed() {
-  SetFileAttributesA(hostFile("tools\\link.ini").c_str(), FILE_ATTRIBUTE_NORMAL);
-  DeleteFileA(hostFile("tools\\link.ini").c_str());
-  RemoveDirectoryA(hostFile("tools").c_str());
-  for (const char* name : {"LinkerA", "LinkerB", "Broken", ".hidden"}) {
-    const std::string folder = hostFile(std::string("linker\\") + name);
-    DeleteFileA((folder + "\\bin\\link.exe").c_str());
-    RemoveDirectoryA((folder + "\\bin").c_str());
-    RemoveDirectoryA(folder.c_str());
-  }
-  RemoveDirectoryA(hostFile("linker").c_str());
-}
-
 TEST(LinkerAndBlackMoon, PickedAndPressedInTheRunningIde) {
-  removeSeed();
+  removeSeededLinkers();
   EhostRun ide({.name = "e2e_linker"});
   ASSERT_TRUE(ide.start());
   ASSERT_TRUE(ide.waitForJournal("started"));
@@ -48,8 +27,8 @@ TEST(LinkerAndBlackMoon, PickedAndPressedInTheRunningIde) {
   ASSERT_TRUE(ide.send("click 320 72"));
   EXPECT_TRUE(ide.screenshot("dropdown"));
   ASSERT_TRUE(ide.send("click 320 94"));
-  EXPECT_NE(readFile(hostFile("tools\\link.ini")).find("linker\\LinkerB\\bin\\link.exe"), std::string::npos)
-      << readFile(hostFile("tools\\link.ini"));
+  EXPECT_NE(readWholeFile(hostFile("tools\\link.ini")).find("linker\\LinkerB\\bin\\link.exe"), std::string::npos)
+      << readWholeFile(hostFile("tools\\link.ini"));
   EXPECT_TRUE(ide.screenshot("picked"));
 
   ASSERT_TRUE(ide.send("blackmoon-load"));
@@ -63,7 +42,7 @@ TEST(LinkerAndBlackMoon, PickedAndPressedInTheRunningIde) {
   EXPECT_EQ(ide.waitForExit(), 0);
   EXPECT_EQ(ide.count("blackmoon-routine"), 1u);
   EXPECT_EQ(ide.count("dialog"), 0u) << "no box was needed";
-  removeSeed();
+  removeSeededLinkers();
 }
 
 }  // namespace

@@ -19,29 +19,9 @@ namespace {
 
 using testing::fieldIs;
 
-std::string hostFile(const std::string& relative) { return testing::winePath(TOVALUX_HOST_DIR) + "\\" + relative; }
-
-std::string readFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-// The linkers and link.ini go again: H is shared by every run of the stand-in.
-void removeLinkers() {
-  SetFileAttributesA(hostFile("tools\\link.ini").c_str(), FILE_ATTRIBUTE_NORMAL);
-  DeleteFileA(hostFile("tools\\link.ini").c_str());
-  for (const char* name : {"LinkerA", "LinkerB", "Broken", ".hidden"}) {
-    const std::string folder = hostFile(std::string("linker\\") + name);
-    DeleteFileA((folder + "\\bin\\link.exe").c_str());
-    RemoveDirectoryA((folder + "\\bin").c_str());
-    RemoveDirectoryA(folder.c_str());
-  }
-  RemoveDirectoryA(hostFile("linker").c_str());
-}
-
 std::string linkerSetting() {
   char value[MAX_PATH] = {};
-  GetPrivateProfileStringA("linker", "linker", "", value, sizeof value, hostFile("tools\\link.ini").c_str());
+  GetPrivateProfileStringA("linker", "linker", "", value, sizeof value, testing::hostFile("tools\\link.ini").c_str());
   return value;
 }
 
@@ -149,7 +129,7 @@ TEST_F(Build, ACompileFromTheToolBarFillsTheOutputPaneWithItsLinesAndMarks) {
 }
 
 TEST_F(Build, ALinkerPickedInTheDropDownIsWrittenAndUsedByTheNextCompile) {
-  removeLinkers();
+  testing::removeSeededLinkers();
   openProject();
   ASSERT_TRUE(s.act("linker-seed"));
   ASSERT_TRUE(s.act("linker-add Broken"));
@@ -161,7 +141,7 @@ TEST_F(Build, ALinkerPickedInTheDropDownIsWrittenAndUsedByTheNextCompile) {
   EXPECT_TRUE(s.act("ui-absent list-item .hidden"));
   ASSERT_TRUE(s.act("ui-click list-item LinkerB"));
   EXPECT_TRUE(s.find(combo + " value=LinkerB"));
-  EXPECT_EQ(linkerSetting(), hostFile("linker\\LinkerB\\bin\\link.exe"));
+  EXPECT_EQ(linkerSetting(), testing::hostFile("linker\\LinkerB\\bin\\link.exe"));
   ASSERT_TRUE(s.act("compile"));
   EXPECT_TRUE(paneHasLine("使用链接器: " + linkerSetting()));
 
@@ -176,18 +156,18 @@ TEST_F(Build, ALinkerPickedInTheDropDownIsWrittenAndUsedByTheNextCompile) {
   ASSERT_TRUE(box);
   EXPECT_EQ(box->get("text").value_or("").rfind("无法切换链接器:Broken\r\n无法找到 link.exe：", 0), 0u)
       << box->get("text").value_or("");
-  EXPECT_EQ(linkerSetting(), hostFile("linker\\LinkerB\\bin\\link.exe"));
+  EXPECT_EQ(linkerSetting(), testing::hostFile("linker\\LinkerB\\bin\\link.exe"));
 
   EXPECT_TRUE(s.closeNormally());
-  removeLinkers();
+  testing::removeSeededLinkers();
 }
 
 // The module list the plug-in keeps, kept aside and put back: H is shared by every run.
 class ModuleList {
  public:
-  ModuleList() : path_(hostFile("lib\\Tovalux\\EcManager.json")), saved_(readFile(path_)) {
+  ModuleList() : path_(testing::hostFile("lib\\Tovalux\\EcManager.json")), saved_(testing::readWholeFile(path_)) {
     had_ = GetFileAttributesA(path_.c_str()) != INVALID_FILE_ATTRIBUTES;
-    CreateDirectoryA(hostFile("modules").c_str(), nullptr);
+    CreateDirectoryA(testing::hostFile("modules").c_str(), nullptr);
   }
   ~ModuleList() {
     if (had_)
@@ -198,7 +178,7 @@ class ModuleList {
   }
   // A module file of its own content under H\modules.
   std::string module(const std::string& name) {
-    const std::string file = hostFile("modules\\" + name);
+    const std::string file = testing::hostFile("modules\\" + name);
     std::ofstream(file, std::ios::binary) << "module " << name;
     files_.push_back(file);
     return file;
@@ -270,7 +250,7 @@ TEST_F(Build, TheModulePaneAddsAReferenceOnlyToAnOpenProjectAndReloadsWhenTold) 
 }
 
 TEST_F(Build, TheLibraryPaneShowsTheHostsTipsInBothLayoutsAndEmptiesOnADelete) {
-  const std::string settings = hostFile("lib\\Tovalux\\Tovalux.ini");
+  const std::string settings = testing::hostFile("lib\\Tovalux\\Tovalux.ini");
   ASSERT_TRUE(s.start());
   // The tree layout: an item picked shows the host's help for it, set as the selection changed.
   ASSERT_TRUE(s.act("ui-click outline-item \"Tovalux IDE\" at=left"));
@@ -351,7 +331,7 @@ TEST_F(Build, BlackMoonHandsTheRoutineOnlyItsOwnResultWhateverStartedTheNextBuil
     ASSERT_TRUE(s.waitFor("blackmoon-build", {}, 10000, mark));
     ASSERT_TRUE(s.act("key 0x76 shift=1"));
     ASSERT_TRUE(s.waitFor("command", fieldIs("id", 0x8072), 10000, mark)) << "Shift+F7 never reached the host";
-    EXPECT_TRUE(paneHasLine("写出可执行文件\"" + hostFile("out\\demo.exe") + "\"成功"));
+    EXPECT_TRUE(paneHasLine("写出可执行文件\"" + testing::hostFile("out\\demo.exe") + "\"成功"));
     EXPECT_EQ(routineCalls(mark), 0u) << "the host's own build result went to the plug-in";
   }
 

@@ -33,6 +33,12 @@ class DebuggingRun : public ::testing::Test {
     ASSERT_TRUE(s.act("mode real-runs 1"));
   }
 
+  // 运行 pressed on the tool bar; true once the program stops at its next breakpoint.
+  bool runToNextBreakpoint(Session& s) {
+    const size_t mark = s.mark();
+    return s.act("ui-click push-button 运行(F5)") && s.waitFor("debug-paused", {}, 20000, mark).has_value();
+  }
+
   // The colour of the frame's bottom band (its status line) near its left end: the frame's look.
   COLORREF frameBand(Session& s) {
     const auto frame = s.find("window \"易语言 - Tovalux IDE\" depth=0");
@@ -42,20 +48,19 @@ class DebuggingRun : public ::testing::Test {
   // The frame's band once it has been painted (a frame just shown may still be black).
   COLORREF paintedBand(Session& s) {
     COLORREF colour = CLR_INVALID;
-    for (int i = 0; i < 100; ++i) {
-      colour = frameBand(s);
-      if (colour != CLR_INVALID && colour != 0) break;
-      Sleep(100);
-    }
+    testing::pumpMessagesUntil(
+        [&] {
+          colour = frameBand(s);
+          return colour != CLR_INVALID && colour != 0;
+        },
+        10000);
     return colour;
   }
   // The look comes back on the UI thread's next turn after the run's end.
   ::testing::AssertionResult bandBecomes(Session& s, COLORREF colour) {
     COLORREF seen = CLR_INVALID;
-    for (int i = 0; i < 100; ++i) {
-      if ((seen = frameBand(s)) == colour) return ::testing::AssertionSuccess();
-      Sleep(100);
-    }
+    if (testing::pumpMessagesUntil([&] { return (seen = frameBand(s)) == colour; }, 10000))
+      return ::testing::AssertionSuccess();
     return ::testing::AssertionFailure() << "the band stayed 0x" << std::hex << seen << ", not 0x" << colour;
   }
 };
@@ -111,8 +116,7 @@ TEST_F(DebuggingRun, ABreakpointPausesWithTheStackAndTheChosenLevelsVariablesAnd
   ASSERT_TRUE(s.act("debuggee-script \"int3;sleep 300;exit 0\""));
   const COLORREF idleBand = paintedBand(s);
   const size_t mark = s.mark();
-  ASSERT_TRUE(s.act("ui-click push-button 运行(F5)"));
-  ASSERT_TRUE(s.waitFor("debug-paused", {}, 20000, mark));
+  ASSERT_TRUE(runToNextBreakpoint(s));
   ASSERT_TRUE(s.waitFor(
       "caption",
       [](const JournalEntry& e) { return e.get("text").value_or("").find("[运行暂停]") != std::string::npos; }, 10000,
@@ -175,12 +179,10 @@ TEST_F(DebuggingRun, AWatchAddedFromThePaneFollowsTheHostAndIsDeletedByItsRow) {
   Session s("e2e_debug_watch");
   openProject(s);
   ASSERT_TRUE(s.act("debuggee-script \"int3;sleep 300;exit 0\""));
-  size_t mark = s.mark();
-  ASSERT_TRUE(s.act("ui-click push-button 运行(F5)"));
-  ASSERT_TRUE(s.waitFor("debug-paused", {}, 20000, mark));
+  ASSERT_TRUE(runToNextBreakpoint(s));
   ASSERT_TRUE(s.act("ui-click page-tab 变量监视"));
   // "添加变量": the host asks for the expression and inserts it; the pane shows its cells.
-  mark = s.mark();
+  size_t mark = s.mark();
   ASSERT_TRUE(s.act("ui-click push-button 添加变量"));
   const auto asked = s.waitFor("ide", fieldIs("number", "0x05010005"), 5000, mark);
   ASSERT_TRUE(asked);
@@ -207,23 +209,6 @@ TEST_F(DebuggingRun, AWatchAddedFromThePaneFollowsTheHostAndIsDeletedByItsRow) {
   EXPECT_TRUE(s.closeNormally());
 }
 
-// edisasm.exe sending a block to the IDE from another process, as a program would; its exit code.
-DWORD sendBlock(HWND ide, const std::string& arguments) {
-  const std::string program = testing::winePath(TOVALUX_HOST_DIR "/edisasm.exe");
-  std::string command = "\"" + program + "\" " + std::to_string(reinterpret_cast<intptr_t>(ide)) + " " + arguments;
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process{};
-  if (!CreateProcessA(program.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                      &process))
-    return 0xFFFFFFFF;
-  CloseHandle(process.hThread);
-  DWORD code = 0xFFFFFFFF;
-  if (WaitForSingleObject(process.hProcess, 20000) == WAIT_OBJECT_0) GetExitCodeProcess(process.hProcess, &code);
-  CloseHandle(process.hProcess);
-  return code;
-}
-
 TEST_F(DebuggingRun, TheProgramsDisassemblyCallsFillThePaneEachReplacingTheLast) {
   Session s("e2e_debug_disasm");
   openProject(s);
@@ -231,31 +216,26 @@ TEST_F(DebuggingRun, TheProgramsDisassemblyCallsFillThePaneEachReplacingTheLast)
   DeleteFileA(testing::winePath(TOVALUX_HOST_DIR "/temp/olly.dll").c_str());
   DeleteFileA(testing::winePath(TOVALUX_HOST_DIR "/temp/BeaEngine.dll").c_str());
   ASSERT_TRUE(s.act("debuggee-script \"load;olly code 3;int3;bea 7 code 3;int3;bea 0 bad 3;int3;exit 0\""));
-  size_t mark = s.mark();
-  ASSERT_TRUE(s.act("ui-click push-button 运行(F5)"));
   // Each call's rows, seen while the program waits at the breakpoint after it: address, bytes,
   // the instruction lower-cased; the second call's rows replace the first's.
-  ASSERT_TRUE(s.waitFor("debug-paused", {}, 20000, mark));
+  ASSERT_TRUE(runToNextBreakpoint(s));
   ASSERT_TRUE(s.act("ui-click page-tab 反汇编显示"));
   EXPECT_TRUE(s.find("list-item * value=\"*?55?push ebp\"", 5000));
   EXPECT_TRUE(s.find("list-item * value=\"*?8BEC?mov ebp,esp\""));
   // Blocks from a process that is not the one debugged are not shown.
-  EXPECT_EQ(sendBlock(s.run().mainWindow(), "64 64 pid=self fill=\"401000 | 90 | NOP\r\n\""), 0u);
+  EXPECT_EQ(testing::sendDisassemblyBlock(s.run().mainWindow(), "64 64 pid=self fill=\"401000 | 90 | NOP\r\n\""), 0u);
   EXPECT_TRUE(s.act("ui-absent list-item * value=*?90?nop"));
-  mark = s.mark();
-  ASSERT_TRUE(s.act("ui-click push-button 运行(F5)"));
-  ASSERT_TRUE(s.waitFor("debug-paused", {}, 20000, mark));
+  ASSERT_TRUE(runToNextBreakpoint(s));
   EXPECT_TRUE(s.find("list-item * value=\"*?8B EC?mov*ebp, esp\"", 5000)) << "syntax 7 is NASM";
   EXPECT_TRUE(s.act("ui-absent list-item * value=\"*?8BEC?mov ebp,esp\""));
   // A first byte no engine decodes: a block of the process id alone, and an empty list.
-  mark = s.mark();
-  ASSERT_TRUE(s.act("ui-click push-button 运行(F5)"));
-  ASSERT_TRUE(s.waitFor("debug-paused", {}, 20000, mark));
+  ASSERT_TRUE(runToNextBreakpoint(s));
   EXPECT_TRUE(s.act("ui-absent list-item * value=\"*?8B EC?mov*ebp, esp\""));
+  const size_t mark = s.mark();
   ASSERT_TRUE(s.act("ui-click push-button 运行(F5)"));
   ASSERT_TRUE(s.waitFor("debug-ended", {}, 20000, mark));
   // With no run, a block is not shown either.
-  EXPECT_EQ(sendBlock(s.run().mainWindow(), "64 64 pid=self fill=\"401000 | 90 | NOP\r\n\""), 0u);
+  EXPECT_EQ(testing::sendDisassemblyBlock(s.run().mainWindow(), "64 64 pid=self fill=\"401000 | 90 | NOP\r\n\""), 0u);
   EXPECT_TRUE(s.act("ui-absent list-item * value=*?90?nop"));
   // The engines written beside the program, the IDE's process id in the log for each block.
   EXPECT_NE(GetFileAttributesA(testing::winePath(TOVALUX_HOST_DIR "/temp/olly.dll").c_str()), INVALID_FILE_ATTRIBUTES);

@@ -18,8 +18,7 @@ namespace {
 
 using testing::fieldIs;
 
-std::string hostFile(const std::string& relative) { return testing::winePath(TOVALUX_HOST_DIR) + "\\" + relative; }
-std::string settingsFile() { return hostFile("lib\\Tovalux\\Tovalux.ini"); }
+std::string settingsFile() { return testing::hostFile("lib\\Tovalux\\Tovalux.ini"); }
 
 std::string setting(const char* key) {
   char value[256] = {};
@@ -65,7 +64,7 @@ std::optional<JournalEntry> windowState(Session& s, const std::string& label) {
 TEST(StartUp, TheHostStandsInTheFrameWithItsDockBarsHiddenAndTheSettingsWritten) {
   // A first start: no settings file, no engine beside the host.
   DeleteFileA(settingsFile().c_str());
-  DeleteFileA(hostFile("olly.dll").c_str());
+  DeleteFileA(testing::hostFile("olly.dll").c_str());
   Session s{"e2e_startup_scenarios"};
   ASSERT_TRUE(s.start());
 
@@ -102,7 +101,7 @@ TEST(StartUp, TheHostStandsInTheFrameWithItsDockBarsHiddenAndTheSettingsWritten)
   EXPECT_TRUE(s.find("outline-item 演示核心库", 5000));
 
   // The engine written beside the host, the settings file with its defaults.
-  EXPECT_NE(GetFileAttributesA(hostFile("olly.dll").c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_NE(GetFileAttributesA(testing::hostFile("olly.dll").c_str()), INVALID_FILE_ATTRIBUTES);
   EXPECT_EQ(setting("FontName"), "微软雅黑");
   EXPECT_EQ(setting("FontSize"), "9");
   EXPECT_EQ(setting("Caption"), "true");

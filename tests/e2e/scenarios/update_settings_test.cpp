@@ -13,6 +13,7 @@
 #include "base/version.h"
 #include "common/win32_support.h"
 #include "scenario.h"
+#include "update/update_rules.h"
 #include "wine/update/update_server.h"
 
 namespace tovalux::scenarios {
@@ -37,9 +38,11 @@ class UpdateScenario : public ::testing::Test {
 
   // The update check has asked once (its request line), and the host has gone on.
   void waitForTheRequest() {
-    for (int i = 0; i < 200 && server.requestCount() == 0; ++i) Sleep(50);
+    ASSERT_TRUE(testing::pumpMessagesUntil([&] { return server.requestCount() != 0; }, 10000));
     ASSERT_EQ(server.requests().size(), 1u);
-    EXPECT_EQ(server.requests()[0], "GET http://update.tovalux.net:80/tovalux/getversion.php HTTP/1.1");
+    // The product's own address, asked of the proxy on loopback and never of the network.
+    EXPECT_EQ(server.requests()[0],
+              std::string("GET http://") + update::kUpdateHost + ":80" + update::kUpdatePath + " HTTP/1.1");
   }
 
   UpdateServer server;
