@@ -22,6 +22,7 @@ import os
 import subprocess
 import sys
 import threading
+import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.normpath(os.path.join(HERE, '..'))
@@ -32,7 +33,9 @@ import tour  # noqa: E402
 # Growth allowed between the end of the first loop and the end of the run.
 ALLOWANCE = {'gdi': 8, 'user': 8, 'handles': 16, 'threads': 2, 'private': 8 << 20}
 # Menu commands a loop picks through the accessible tree, as a user clicks them.
-MENU_PICKS = ['全局变量表(G)', '常量数据表(C)', '设置或取消书签(B)', '到下一个书签(N)', '寻找下一个(N)']
+# Each is (menu, item): the menu is opened with a click on the menu bar, then the item clicked.
+MENU_PICKS = [('查看(V)', '全局变量表(G)'), ('查看(V)', '常量数据表(C)'), ('查看(V)', '设置或取消书签(B)'),
+              ('查看(V)', '到下一个书签(N)'), ('编辑(E)', '寻找下一个(N)')]
 
 
 def loop_lines(n, host):
@@ -58,9 +61,13 @@ def loop_lines(n, host):
         # The pane reloads the module list, which the soak rewrites meanwhile (ListWriter).
         'send-main 9909 1 1',
     ]
-    lines += ['ui-press "menu item" "%s"' % name for name in MENU_PICKS]
+    # The picks act on the program-set page, where every one of them is enabled.
+    lines.append('page-activate "程序集: 窗口程序集_启动窗口"')
+    for menu, item in MENU_PICKS:
+        lines += ['ui-click menu-item "%s" depth=2' % menu, 'ui-click menu-item "%s" depth=1' % item]
     lines += [
         'page-close "窗口: _启动窗口"',
+        'page-close "程序集: 窗口程序集_启动窗口"',
         'project-close',
         'resources "loop %d"' % n,
     ]
@@ -148,9 +155,11 @@ def main():
     run_ms = int(args.minutes * 60 * 1000)
     command = [os.path.join(ROOT, 'scripts', 'wine-run'), '--build', build, os.path.join(ide, 'ehost.exe'),
                '--script', tour.wine_path(script), '--journal', tour.wine_path(journal), '--watchdog',
-               '--host-start', '--exit-after', str(run_ms), '--resources-every', str(args.every * 1000)]
+               '--host-start', '--exit-after', str(run_ms), '--resources-every', str(args.every * 1000),
+               '--journal-keep', '5000']
     writer = ListWriter(ide, period=max(1.0, args.minutes * 60 / 100))
     writer.start()
+    started = time.monotonic()
     try:
         code = subprocess.run(command, timeout=run_ms // 1000 + 300).returncode
         writer.stop.set()
@@ -162,8 +171,8 @@ def main():
     failed = [e for e in entries if e.get('kind') == 'script-failed']
     readings = [e for e in entries if e.get('kind') == 'resources']
     loops = [e for e in readings if e.get('label', '').startswith('loop ')]
-    print('soak: ehost exited %d after %.0f minutes, %d loops, %d module-list changes' %
-          (code, args.minutes, len(loops), writer.changes))
+    print('soak: ehost exited %d after %.1f minutes, %d loops, %d module-list changes' %
+          (code, (time.monotonic() - started) / 60, len(loops), writer.changes))
     if failed:
         print('soak: the script failed: %s' % failed[0].get('error', ''), file=sys.stderr)
     if not loops:

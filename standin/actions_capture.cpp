@@ -38,6 +38,40 @@ ActionResult screenshot(Host& host, const ActionArgs& args) {
   return saved ? ActionResult::success() : ActionResult::failure("could not save " + path);
 }
 
+// Counts the messages of one kind taken off this thread's queue by any loop: the loops here, or
+// a modal loop that the input set off (a menu's, a page's wait for its script) which swallows
+// the release before the loop here sees it.
+class RemovedMessages {
+ public:
+  RemovedMessages(UINT first, UINT second, WPARAM key = 0) {
+    watch_ = {first, second, key, 0};
+    hook_ = SetWindowsHookExA(WH_GETMESSAGE, &RemovedMessages::seen, nullptr, GetCurrentThreadId());
+  }
+  ~RemovedMessages() {
+    if (hook_) UnhookWindowsHookEx(hook_);
+  }
+  RemovedMessages(const RemovedMessages&) = delete;
+  RemovedMessages& operator=(const RemovedMessages&) = delete;
+  int count() const { return watch_.count; }
+
+ private:
+  struct Watch {
+    UINT first, second;
+    WPARAM key;
+    int count;
+  };
+  static LRESULT CALLBACK seen(int code, WPARAM removal, LPARAM lParam) {
+    const MSG* message = reinterpret_cast<const MSG*>(lParam);
+    if (code == HC_ACTION && removal == PM_REMOVE && message != nullptr &&
+        (message->message == watch_.first || message->message == watch_.second) &&
+        (watch_.key == 0 || message->wParam == watch_.key))
+      ++watch_.count;
+    return CallNextHookEx(nullptr, code, removal, lParam);
+  }
+  static thread_local Watch watch_;
+  HHOOK hook_ = nullptr;
+};
+thread_local RemovedMessages::Watch RemovedMessages::watch_{};
 }  // namespace
 
 // Real left clicks (system input, as a user's hand makes them) at a screen point; the cursor
@@ -54,10 +88,13 @@ ActionResult clickOnScreen(Host& host, int x, int y, int clicks, bool right) {
     input[i].mi.dwFlags = i % 2 == 0 ? down : up;
   }
   const UINT count = static_cast<UINT>(clicks * 2);
+  const UINT release = right ? WM_RBUTTONUP : WM_LBUTTONUP;
+  RemovedMessages releases(release, release);
   if (SendInput(count, input, sizeof input[0]) != count) return ActionResult::failure("input refused");
   int released = 0;
   const DWORD start = GetTickCount();
   while (GetTickCount() - start < 5000) {
+    released = releases.count();
     MSG message;
     if (!PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
       if (released >= clicks) break;
@@ -68,22 +105,23 @@ ActionResult clickOnScreen(Host& host, int x, int y, int clicks, bool right) {
       PostQuitMessage(static_cast<int>(message.wParam));
       break;
     }
-    if (message.message == (right ? WM_RBUTTONUP : WM_LBUTTONUP)) ++released;
     TranslateMessage(&message);
     DispatchMessageA(&message);
   }
+  released = releases.count();
   host.journal().record(EntryBuilder("click").add("x", x).add("y", y).add("served", released >= clicks ? 1 : 0));
   return released >= clicks ? ActionResult::success() : ActionResult::failure("the click never arrived");
 }
 
 namespace {
 
-// Serves the UI thread until a message of this kind has been dispatched (then what is queued
-// behind it), for at most 5 s.
-bool serveUntilDispatched(UINT wanted) {
+// Serves the UI thread until the watched message has been taken off the queue (then what is
+// queued behind it), for at most 5 s.
+bool serveUntilArrived(const RemovedMessages& arrivals) {
   bool seen = false;
   const DWORD start = GetTickCount();
   while (GetTickCount() - start < 5000) {
+    seen = arrivals.count() > 0;
     MSG message;
     if (!PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
       if (seen) return true;
@@ -94,11 +132,10 @@ bool serveUntilDispatched(UINT wanted) {
       PostQuitMessage(static_cast<int>(message.wParam));
       return false;
     }
-    if (message.message == wanted) seen = true;
     TranslateMessage(&message);
     DispatchMessageA(&message);
   }
-  return seen;
+  return arrivals.count() > 0;
 }
 
 // drag X1 Y1 X2 Y2 [steps=N]: the left button pressed at X1, Y1 of the window holding the main
@@ -122,14 +159,19 @@ ActionResult drag(Host& host, const ActionArgs& args) {
     return SendInput(1, &input, sizeof input) == 1;
   };
   if (!SetCursorPos(x1, y1)) return ActionResult::failure("cannot move the cursor");
-  if (!send(MOUSEEVENTF_LEFTDOWN) || !serveUntilDispatched(WM_LBUTTONDOWN))
-    return ActionResult::failure("the press never arrived");
+  {
+    RemovedMessages presses(WM_LBUTTONDOWN, WM_LBUTTONDOWN);
+    if (!send(MOUSEEVENTF_LEFTDOWN) || !serveUntilArrived(presses))
+      return ActionResult::failure("the press never arrived");
+  }
   for (int i = 1; i <= steps; ++i) {
+    RemovedMessages moves(WM_MOUSEMOVE, WM_MOUSEMOVE);
     if (!send(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, x1 + (x2 - x1) * i / steps, y1 + (y2 - y1) * i / steps) ||
-        !serveUntilDispatched(WM_MOUSEMOVE))
+        !serveUntilArrived(moves))
       return ActionResult::failure("a move never arrived");
   }
-  const bool released = send(MOUSEEVENTF_LEFTUP) && serveUntilDispatched(WM_LBUTTONUP);
+  RemovedMessages releases(WM_LBUTTONUP, WM_LBUTTONUP);
+  const bool released = send(MOUSEEVENTF_LEFTUP) && serveUntilArrived(releases);
   host.journal().record(EntryBuilder("drag").add("x", x2).add("y", y2).add("served", released ? 1 : 0));
   return released ? ActionResult::success() : ActionResult::failure("the release never arrived");
 }
@@ -155,11 +197,13 @@ ActionResult key(Host& host, const ActionArgs& args) {
   press(static_cast<WORD>(code), false);
   press(static_cast<WORD>(code), true);
   for (auto vk = held.rbegin(); vk != held.rend(); ++vk) press(*vk, true);
+  RemovedMessages releases(WM_KEYUP, WM_SYSKEYUP, static_cast<WPARAM>(code));
   if (SendInput(static_cast<UINT>(input.size()), input.data(), sizeof(INPUT)) != input.size())
     return ActionResult::failure("input refused");
   bool released = false;
   const DWORD start = GetTickCount();
   while (GetTickCount() - start < 5000) {
+    released = releases.count() > 0;
     MSG message;
     if (!PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
       if (released) break;
@@ -170,12 +214,11 @@ ActionResult key(Host& host, const ActionArgs& args) {
       PostQuitMessage(static_cast<int>(message.wParam));
       break;
     }
-    if ((message.message == WM_KEYUP || message.message == WM_SYSKEYUP) && message.wParam == static_cast<WPARAM>(code))
-      released = true;
     if (host.translateKeys(message)) continue;
     TranslateMessage(&message);
     DispatchMessageA(&message);
   }
+  released = releases.count() > 0;
   host.journal().record(EntryBuilder("key").add("vk", code).add("served", released ? 1 : 0));
   return released ? ActionResult::success() : ActionResult::failure("the key never arrived");
 }

@@ -18,6 +18,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "base/pump_wait.h"
 #include "control_traffic.h"
@@ -210,14 +211,21 @@ DWORD WINAPI debuggerThread(void* parameter) {
     DEBUG_EVENT event;
     std::memset(&event, 0, sizeof event);  // one buffer for the whole run
     bool loaderBreakSeen = false;
+    // The process and thread handles the events hand over. Windows closes them when the exit
+    // events are continued; Wine leaves them open, so whatever is still open after the run's end
+    // is closed here (2 handles a run otherwise, which a long run would see as growth).
+    std::vector<HANDLE> handedOver;
     for (;;) {
       if (!WaitForDebugEvent(&event, INFINITE)) break;
       DWORD status = DBG_CONTINUE;
       switch (event.dwDebugEventCode) {
         case CREATE_PROCESS_DEBUG_EVENT:
           if (event.u.CreateProcessInfo.hFile) CloseHandle(event.u.CreateProcessInfo.hFile);
+          handedOver.push_back(event.u.CreateProcessInfo.hProcess);
+          handedOver.push_back(event.u.CreateProcessInfo.hThread);
           postToUi(s, [] { setRunState(RunState::kRunning); });
           break;
+        case CREATE_THREAD_DEBUG_EVENT: handedOver.push_back(event.u.CreateThread.hThread); break;
         case LOAD_DLL_DEBUG_EVENT:
           if (event.u.LoadDll.hFile) CloseHandle(event.u.LoadDll.hFile);
           break;
@@ -263,6 +271,10 @@ DWORD WINAPI debuggerThread(void* parameter) {
       if (code == EXIT_PROCESS_DEBUG_EVENT) break;
     }
     DebugActiveProcessStop(info.dwProcessId);
+    for (HANDLE handed : handedOver) {
+      DWORD flags = 0;
+      if (handed && GetHandleInformation(handed, &flags)) CloseHandle(handed);
+    }
   }
   record(s, EntryBuilder("debug-ended")
                 .add("pid", static_cast<int64_t>(info.dwProcessId))
@@ -285,6 +297,7 @@ ActionResult launch(Host& host, Launch kind, bool pauseOnBreak) {
     WaitForSingleObject(gSession->thread, 5000);
     CloseHandle(gSession->thread);
     CloseHandle(gSession->resume);
+    if (HANDLE process = gSession->process.exchange(nullptr)) CloseHandle(process);
   }
   auto session = std::make_shared<Session>();
   session->directory = host.directory();

@@ -73,7 +73,8 @@ void recordResources(Host& host, const std::string& label) {
                             .add("user", static_cast<int64_t>(counts.userObjects))
                             .add("handles", static_cast<int64_t>(counts.handles))
                             .add("threads", static_cast<int64_t>(counts.threads))
-                            .add("private", static_cast<int64_t>(counts.privateBytes)));
+                            .add("private", static_cast<int64_t>(counts.privateBytes))
+                            .add("handle-kinds", handleKinds()));
 }
 
 }  // namespace standin

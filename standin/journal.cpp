@@ -148,12 +148,21 @@ void Journal::record(JournalEntry entry) {
     WriteFile(file_, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
   }
   entries_.push_back(std::move(entry));
+  while (keep_ != 0 && entries_.size() > keep_) {
+    entries_.pop_front();
+    ++dropped_;
+  }
   if (changed_) SetEvent(changed_);
+}
+
+void Journal::keepAtMost(size_t count) {
+  std::lock_guard lock(mutex_);
+  keep_ = count;
 }
 
 std::vector<JournalEntry> Journal::entries() const {
   std::lock_guard lock(mutex_);
-  return entries_;
+  return {entries_.begin(), entries_.end()};
 }
 
 std::vector<JournalEntry> Journal::entriesOfKind(const std::string& kind) const {
@@ -166,18 +175,20 @@ std::vector<JournalEntry> Journal::entriesOfKind(const std::string& kind) const 
 
 std::vector<JournalEntry> Journal::entriesFrom(size_t first) const {
   std::lock_guard lock(mutex_);
-  if (first >= entries_.size()) return {};
-  return std::vector<JournalEntry>(entries_.begin() + static_cast<std::ptrdiff_t>(first), entries_.end());
+  const size_t from = first > dropped_ ? first - dropped_ : 0;
+  if (from >= entries_.size()) return {};
+  return std::vector<JournalEntry>(entries_.begin() + static_cast<std::ptrdiff_t>(from), entries_.end());
 }
 
 size_t Journal::size() const {
   std::lock_guard lock(mutex_);
-  return entries_.size();
+  return dropped_ + entries_.size();
 }
 
 void Journal::clear() {
   std::lock_guard lock(mutex_);
   entries_.clear();
+  dropped_ = 0;
 }
 
 EntryBuilder& EntryBuilder::add(const std::string& name, const std::string& value) {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -45,14 +46,20 @@ class Journal {
   std::vector<JournalEntry> entriesOfKind(const std::string& kind) const;
   // Entries from position `first` on (positions count from the last clear).
   std::vector<JournalEntry> entriesFrom(size_t first) const;
+  // Positions recorded since the last clear, including those no longer kept in memory.
   size_t size() const;
+  // Keeps only the newest `count` entries in memory (the file still gets every one), so that a
+  // long run's own bookkeeping does not grow the process it measures. 0 keeps all.
+  void keepAtMost(size_t count);
   void clear();
   // An auto-reset event set by every record: a waiter sleeps on it together with its messages.
   void* changeEvent() const { return changed_; }
 
  private:
   mutable std::mutex mutex_;  // never held while calling out
-  std::vector<JournalEntry> entries_;
+  std::deque<JournalEntry> entries_;
+  size_t dropped_ = 0;  // positions before entries_.front()
+  size_t keep_ = 0;
   std::string filePath_;
   void* file_ = nullptr;  // HANDLEs; the header stays free of <windows.h>
   void* changed_ = nullptr;

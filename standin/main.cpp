@@ -2,7 +2,7 @@
 //
 //   ehost.exe [--journal FILE] [--script FILE] [--no-plugins] [--artefacts DIR] [--watchdog]
 //             [--screenshot FILE] [--exit-after MS] [--demo] [--host-start] [--resources-every MS]
-//             [--notify-before-windows] [--list-actions]
+//             [--notify-before-windows] [--list-actions] [--journal-keep N]
 //
 // --host-start starts as the host does (library tree, toolbox groups, start page, main tool bar
 //   between notifications 1 and 18); --demo implies it. Without it the script stages those steps.
@@ -19,6 +19,8 @@
 //   exists (hostNotify(1) answers 0 then), records the main window's state once the tree is
 //   made ("window-state before-start"), then starts as usual: a host that tells its libraries
 //   too early.
+// --journal-keep keeps only the newest N journal entries in memory (the file gets them all): a
+//   long run whose resources are read must not grow by its own journal.
 // --list-actions prints every action with its usage, and the IDE functions the host answers, and
 //   exits.
 #include <windows.h>
@@ -43,6 +45,7 @@ struct Options {
   std::string screenshot;
   int exitAfterMs = -1;
   int resourcesEveryMs = 0;
+  int journalKeep = 0;
   bool plugins = true;
   bool watchdog = false;
   bool demo = false;
@@ -69,6 +72,8 @@ Options parseOptions(int argc, char** argv) {
       options.exitAfterMs = std::atoi(argv[++i]);
     else if (arg == "--resources-every" && hasValue)
       options.resourcesEveryMs = std::atoi(argv[++i]);
+    else if (arg == "--journal-keep" && hasValue)
+      options.journalKeep = std::atoi(argv[++i]);
     else if (arg == "--no-plugins")
       options.plugins = false;
     else if (arg == "--watchdog")
@@ -165,6 +170,7 @@ int main(int argc, char** argv) {
   host.setQuitOnClose(true);
   SetCurrentDirectoryA(directory.c_str());
   if (!gOptions.journal.empty()) host.journal().openFile(gOptions.journal);
+  if (gOptions.journalKeep > 0) host.journal().keepAtMost(static_cast<size_t>(gOptions.journalKeep));
   std::string artefacts = gOptions.artefacts;
   if (artefacts.empty())
     artefacts = gOptions.journal.empty() ? directory : std::string(tovalux::parentFolder(gOptions.journal));

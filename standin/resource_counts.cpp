@@ -5,6 +5,7 @@
 #include <tlhelp32.h>
 #include <winternl.h>
 
+#include <map>
 #include <vector>
 
 namespace standin {
@@ -54,11 +55,11 @@ struct SystemHandleEntry {
   ACCESS_MASK access;
 };
 
-long handlesFromSystemList() {
+std::vector<SystemHandleEntry> handlesOfThisProcess() {
   using QueryFunction = LONG(WINAPI*)(ULONG, PVOID, ULONG, PULONG);
   auto query = reinterpret_cast<QueryFunction>(
       reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQuerySystemInformation")));
-  if (!query) return -1;
+  if (!query) return {};
   constexpr ULONG kSystemHandleInformation = 16;
   constexpr LONG kInfoLengthMismatch = static_cast<LONG>(0xC0000004);
   std::vector<unsigned char> buffer(1 << 16);
@@ -68,13 +69,18 @@ long handlesFromSystemList() {
              kInfoLengthMismatch &&
          buffer.size() < (64u << 20))
     buffer.resize(buffer.size() * 2);
-  if (status != 0) return -1;
+  if (status != 0) return {};
   const ULONG entries = *reinterpret_cast<const ULONG*>(buffer.data());
   const auto* entry = reinterpret_cast<const SystemHandleEntry*>(buffer.data() + sizeof(ULONG));
-  long count = 0;
+  std::vector<SystemHandleEntry> own;
   for (ULONG i = 0; i < entries; ++i)
-    if (entry[i].processId == GetCurrentProcessId()) ++count;
-  return count;
+    if (entry[i].processId == GetCurrentProcessId()) own.push_back(entry[i]);
+  return own;
+}
+
+long handlesFromSystemList() {
+  const std::vector<SystemHandleEntry> own = handlesOfThisProcess();
+  return own.empty() ? -1 : static_cast<long>(own.size());
 }
 
 BOOL CALLBACK countChild(HWND, LPARAM counter) {
@@ -141,9 +147,28 @@ long threadCount() {
 long long privateByteCount() {
   PROCESS_MEMORY_COUNTERS_EX memory{};
   memory.cb = sizeof memory;
-  if (!GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory), sizeof memory))
-    return -1;
-  return static_cast<long long>(memory.PrivateUsage);
+  if (GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory), sizeof memory) &&
+      memory.PrivateUsage != 0)
+    return static_cast<long long>(memory.PrivateUsage);
+  // Wine leaves PrivateUsage at 0: add up the committed private regions of the address space.
+  long long total = 0;
+  MEMORY_BASIC_INFORMATION region{};
+  for (const char* at = nullptr; VirtualQuery(at, &region, sizeof region) == sizeof region;) {
+    if (region.State == MEM_COMMIT && region.Type == MEM_PRIVATE) total += static_cast<long long>(region.RegionSize);
+    const char* next = static_cast<const char*>(region.BaseAddress) + region.RegionSize;
+    if (next <= at) break;
+    at = next;
+  }
+  return total;
+}
+
+std::string handleKinds() {
+  std::map<int, long> byType;
+  for (const SystemHandleEntry& entry : handlesOfThisProcess()) ++byType[entry.objectType];
+  std::string text;
+  for (const auto& [type, count] : byType)
+    text += (text.empty() ? "" : " ") + std::to_string(type) + ":" + std::to_string(count);
+  return text;
 }
 
 ResourceCounts countResources() {

@@ -27,6 +27,9 @@ long handleCount();
 long threadCount();
 long long privateByteCount();
 ResourceCounts countResources();
+// The process's handles counted by object type, "type:count ..." (the system's type numbers),
+// to tell which kind a long run's growth is.
+std::string handleKinds();
 
 // "gdi 24, user 31, handles 40, threads 3, private 12345678"
 std::string describe(const ResourceCounts& counts);
