@@ -31,17 +31,81 @@ bool pagesReadable(uintptr_t address, size_t size) {
   return true;
 }
 
-// Copies what lies at [address, address + size) in this process with ReadProcessMemory, which
-// fails where a page is missing or unreadable instead of raising an access violation. No check
-// comes before the copy: another thread may free the memory at any moment, and only the copy can
-// tell. The check after it is for Wine, whose copy succeeds on pages that are gone (pages still
-// there after the copy were there during it); Windows' own copy fails there, so the hooks' hot
-// path pays no second system call on Windows.
+#if defined(__i386__)
+// A copy that cannot kill the process: `rep movsb` at a known address, and a vectored handler
+// that, when that one instruction faults, resumes at the landing, which answers 0. Wine serves
+// ReadProcessMemory on its own process through the wine server (tens of microseconds a call,
+// paid by every host insert the router copies); this costs a plain copy.
+extern "C" int tovalux_fault_safe_copy(void* out, const void* from, size_t size);
+extern "C" char tovalux_fault_safe_copy_at[];
+extern "C" char tovalux_fault_safe_copy_landing[];
+asm(R"(
+    .text
+    .globl _tovalux_fault_safe_copy
+    .globl _tovalux_fault_safe_copy_at
+    .globl _tovalux_fault_safe_copy_landing
+_tovalux_fault_safe_copy:
+    pushl %esi
+    pushl %edi
+    movl 12(%esp), %edi
+    movl 16(%esp), %esi
+    movl 20(%esp), %ecx
+    cld
+_tovalux_fault_safe_copy_at:
+    rep movsb
+    popl %edi
+    popl %esi
+    movl $1, %eax
+    ret
+_tovalux_fault_safe_copy_landing:
+    popl %edi
+    popl %esi
+    xorl %eax, %eax
+    ret
+)");
+
+LONG CALLBACK resumeFaultedCopy(EXCEPTION_POINTERS* fault) {
+  const DWORD code = fault->ExceptionRecord->ExceptionCode;
+  if (code != EXCEPTION_ACCESS_VIOLATION && code != EXCEPTION_IN_PAGE_ERROR && code != STATUS_GUARD_PAGE_VIOLATION)
+    return EXCEPTION_CONTINUE_SEARCH;
+  if (fault->ContextRecord->Eip != reinterpret_cast<DWORD>(tovalux_fault_safe_copy_at))
+    return EXCEPTION_CONTINUE_SEARCH;
+  fault->ContextRecord->Eip = reinterpret_cast<DWORD>(tovalux_fault_safe_copy_landing);
+  return EXCEPTION_CONTINUE_EXECUTION;
+}
+
+// Installed at the first read, first in the chain (a handler of the host's must not see a fault
+// that is ours), and removed when the library goes, so that no handler points into freed code.
+struct FaultedCopyHandler {
+  PVOID handle = AddVectoredExceptionHandler(1, &resumeFaultedCopy);
+  FaultedCopyHandler() = default;
+  FaultedCopyHandler(const FaultedCopyHandler&) = delete;
+  FaultedCopyHandler& operator=(const FaultedCopyHandler&) = delete;
+  ~FaultedCopyHandler() {
+    if (handle) RemoveVectoredExceptionHandler(handle);
+  }
+};
+#endif
+
+// Copies what lies at [address, address + size) in this process so that no fault can come of
+// it. On Windows ReadProcessMemory does that in one system call. Wine's copies through the wine
+// server, slowly, and succeeds on pages that are gone; there the pages are checked (which also
+// keeps guard pages, another thread's stack growth, untouched) and the copy is one that a fault
+// ends with "unreadable": another thread may free the memory between the check and the copy.
 bool copyOwnMemory(const void* address, void* out, size_t size) {
-  static const bool copyReadsGonePages = GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr;
+  static const bool onWine = GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr;
+#if defined(__i386__)
+  if (onWine) {
+    static const FaultedCopyHandler handler;
+    if (handler.handle != nullptr) {
+      if (!pagesReadable(reinterpret_cast<uintptr_t>(address), size)) return false;
+      return tovalux_fault_safe_copy(out, address, size) != 0;
+    }
+  }
+#endif
   SIZE_T read = 0;
   if (ReadProcessMemory(GetCurrentProcess(), address, out, size, &read) == FALSE || read != size) return false;
-  return !copyReadsGonePages || pagesReadable(reinterpret_cast<uintptr_t>(address), size);
+  return !onWine || pagesReadable(reinterpret_cast<uintptr_t>(address), size);
 }
 
 }  // namespace

@@ -1,7 +1,8 @@
 // Reading what the host hands us by pointer (texts, item records, message blocks) without
-// trusting it: a null, unreadable or unterminated pointer gives "nothing", never a fault. Every
-// read is a ReadProcessMemory on this process, never a check followed by a copy: a page another
-// thread frees between the two would fault inside a hook, where no C++ guard catches it.
+// trusting it: a null, unreadable or unterminated pointer gives "nothing", never a fault. No read
+// is a check followed by a plain copy: a page another thread frees between the two would fault
+// inside a hook, where no C++ guard catches it. The copy itself is fault-proof (ReadProcessMemory
+// on Windows; under Wine, a copy whose fault a vectored handler turns into "unreadable").
 #pragma once
 
 #include <windows.h>

@@ -1,7 +1,7 @@
 // Reading what the host hands over by pointer must never fault, even when another thread frees
 // the memory while it is read. VirtualQuery is hooked here to free the page it was asked about
-// right after answering: a reader that checks and then copies faults (the program dies); one
-// that copies with ReadProcessMemory gets the text or "unreadable".
+// right after answering: a reader that checks and then copies plainly faults (the program dies);
+// one whose copy is fault-proof gets the text or "unreadable".
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -70,6 +70,39 @@ TEST(HostMemory, FreedAndUnterminatedMemoryIsUnreadable) {
   two[4095] = '\0';
   EXPECT_EQ(readHostText(two + 4000, 1 << 20).value_or("?"), std::string(95, 'a'));
   VirtualFree(two, 0, MEM_RELEASE);
+}
+
+// A guard page (another thread's stack grows through one) reads as unreadable and keeps its
+// guard; a fault of our own copy is ours alone: an access violation elsewhere still reaches the
+// handlers after ours.
+LONG CALLBACK skipFaultingLoad(EXCEPTION_POINTERS* fault) {
+  if (fault->ExceptionRecord->ExceptionCode != EXCEPTION_ACCESS_VIOLATION) return EXCEPTION_CONTINUE_SEARCH;
+  fault->ContextRecord->Eip += 2;  // the two-byte load below
+  fault->ContextRecord->Eax = 0x5A5A;
+  return EXCEPTION_CONTINUE_EXECUTION;
+}
+
+TEST(HostMemory, GuardPagesStayGuardedAndOtherFaultsAreNotOurs) {
+  auto* page = static_cast<char*>(VirtualAlloc(nullptr, 4096, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+  ASSERT_NE(page, nullptr);
+  std::memcpy(page, "guarded", 8);
+  DWORD old = 0;
+  ASSERT_TRUE(VirtualProtect(page, 4096, PAGE_READWRITE | PAGE_GUARD, &old));
+  EXPECT_FALSE(readHostText(page, 260).has_value());
+  MEMORY_BASIC_INFORMATION info{};
+  ASSERT_EQ(VirtualQuery(page, &info, sizeof info), sizeof info);
+  EXPECT_NE(info.Protect & PAGE_GUARD, 0u);
+  VirtualFree(page, 0, MEM_RELEASE);
+
+  // Reading once installs the copy's handler; then a fault of someone else's code is theirs.
+  const char here[] = "here";
+  EXPECT_EQ(readHostText(here, 260).value_or(""), "here");
+  PVOID theirs = AddVectoredExceptionHandler(0, &skipFaultingLoad);
+  ASSERT_NE(theirs, nullptr);
+  unsigned loaded = 0;
+  asm volatile("movl $0, %%eax\n\tmovl (%%eax), %%eax" : "=a"(loaded) : : "memory");
+  RemoveVectoredExceptionHandler(theirs);
+  EXPECT_EQ(loaded, 0x5A5Au);
 }
 
 }  // namespace
