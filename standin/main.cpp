@@ -104,6 +104,7 @@ UINT_PTR gExitTimer = 0;
 UINT_PTR gResourcesTimer = 0;
 int gResourcesTaken = 0;
 UINT_PTR gScriptTimer = 0;
+bool gTimeUp = false;  // --exit-after has fired: the script stops where it is, and that is no failure
 std::unique_ptr<standin::ScriptRunner> gScript;
 
 HWND captureTarget() {
@@ -126,7 +127,7 @@ void CALLBACK onTimer(HWND, UINT, UINT_PTR timer, DWORD) {
     if (gScript->finished()) {
       KillTimer(nullptr, gScriptTimer);
       gScriptTimer = 0;
-      if (state == standin::ScriptRunner::State::kFailed) failScript(host);
+      if (state == standin::ScriptRunner::State::kFailed && !gTimeUp) failScript(host);
     }
     return;
   }
@@ -141,6 +142,9 @@ void CALLBACK onTimer(HWND, UINT, UINT_PTR timer, DWORD) {
         standin::EntryBuilder("screenshot").add("path", gOptions.screenshot).add("saved", saved ? 1 : 0));
     host.close();
   } else if (timer == gExitTimer) {
+    gTimeUp = true;
+    if (gScriptTimer) KillTimer(nullptr, gScriptTimer);
+    gScriptTimer = 0;
     host.close();
   }
 }
