@@ -72,6 +72,29 @@ class RemovedMessages {
   HHOOK hook_ = nullptr;
 };
 thread_local RemovedMessages::Watch RemovedMessages::watch_{};
+
+// Serves the UI thread until `wanted` of the watched messages have been taken off the queue, then
+// what is queued behind them (what they set off), for at most 5 s. With `keys`, key messages go
+// through the host's accelerators first, as its own loop does.
+bool serveUntilArrived(const RemovedMessages& arrivals, int wanted = 1, Host* keys = nullptr) {
+  const DWORD start = GetTickCount();
+  while (GetTickCount() - start < 5000) {
+    MSG message;
+    if (!PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+      if (arrivals.count() >= wanted) break;
+      MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+      continue;
+    }
+    if (message.message == WM_QUIT) {
+      PostQuitMessage(static_cast<int>(message.wParam));
+      break;
+    }
+    if (keys != nullptr && keys->translateKeys(message)) continue;
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+  }
+  return arrivals.count() >= wanted;
+}
 }  // namespace
 
 // Real left clicks (system input, as a user's hand makes them) at a screen point; the cursor
@@ -91,52 +114,12 @@ ActionResult clickOnScreen(Host& host, int x, int y, int clicks, bool right) {
   const UINT release = right ? WM_RBUTTONUP : WM_LBUTTONUP;
   RemovedMessages releases(release, release);
   if (SendInput(count, input, sizeof input[0]) != count) return ActionResult::failure("input refused");
-  int released = 0;
-  const DWORD start = GetTickCount();
-  while (GetTickCount() - start < 5000) {
-    released = releases.count();
-    MSG message;
-    if (!PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-      if (released >= clicks) break;
-      MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
-      continue;
-    }
-    if (message.message == WM_QUIT) {
-      PostQuitMessage(static_cast<int>(message.wParam));
-      break;
-    }
-    TranslateMessage(&message);
-    DispatchMessageA(&message);
-  }
-  released = releases.count();
-  host.journal().record(EntryBuilder("click").add("x", x).add("y", y).add("served", released >= clicks ? 1 : 0));
-  return released >= clicks ? ActionResult::success() : ActionResult::failure("the click never arrived");
+  const bool released = serveUntilArrived(releases, clicks);
+  host.journal().record(EntryBuilder("click").add("x", x).add("y", y).add("served", released ? 1 : 0));
+  return released ? ActionResult::success() : ActionResult::failure("the click never arrived");
 }
 
 namespace {
-
-// Serves the UI thread until the watched message has been taken off the queue (then what is
-// queued behind it), for at most 5 s.
-bool serveUntilArrived(const RemovedMessages& arrivals) {
-  bool seen = false;
-  const DWORD start = GetTickCount();
-  while (GetTickCount() - start < 5000) {
-    seen = arrivals.count() > 0;
-    MSG message;
-    if (!PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-      if (seen) return true;
-      MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
-      continue;
-    }
-    if (message.message == WM_QUIT) {
-      PostQuitMessage(static_cast<int>(message.wParam));
-      return false;
-    }
-    TranslateMessage(&message);
-    DispatchMessageA(&message);
-  }
-  return arrivals.count() > 0;
-}
 
 // drag X1 Y1 X2 Y2 [steps=N]: the left button pressed at X1, Y1 of the window holding the main
 // window, the mouse moved to X2, Y2 in N steps (each served), the button released there.
@@ -200,25 +183,7 @@ ActionResult key(Host& host, const ActionArgs& args) {
   RemovedMessages releases(WM_KEYUP, WM_SYSKEYUP, static_cast<WPARAM>(code));
   if (SendInput(static_cast<UINT>(input.size()), input.data(), sizeof(INPUT)) != input.size())
     return ActionResult::failure("input refused");
-  bool released = false;
-  const DWORD start = GetTickCount();
-  while (GetTickCount() - start < 5000) {
-    released = releases.count() > 0;
-    MSG message;
-    if (!PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-      if (released) break;
-      MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
-      continue;
-    }
-    if (message.message == WM_QUIT) {
-      PostQuitMessage(static_cast<int>(message.wParam));
-      break;
-    }
-    if (host.translateKeys(message)) continue;
-    TranslateMessage(&message);
-    DispatchMessageA(&message);
-  }
-  released = releases.count() > 0;
+  const bool released = serveUntilArrived(releases, 1, &host);
   host.journal().record(EntryBuilder("key").add("vk", code).add("served", released ? 1 : 0));
   return released ? ActionResult::success() : ActionResult::failure("the key never arrived");
 }
