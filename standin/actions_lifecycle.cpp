@@ -74,6 +74,8 @@ void recordResources(Host& host, const std::string& label) {
                             .add("handles", static_cast<int64_t>(counts.handles))
                             .add("threads", static_cast<int64_t>(counts.threads))
                             .add("private", static_cast<int64_t>(counts.privateBytes))
+                            .add("heap-busy", static_cast<int64_t>(heapBusyBytes()))
+                            .add("largest-private-kib", largestPrivateAllocations(6))
                             .add("handle-kinds", handleKinds()));
 }
 

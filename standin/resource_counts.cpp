@@ -5,6 +5,9 @@
 #include <tlhelp32.h>
 #include <winternl.h>
 
+#include <algorithm>
+#include <cstdio>
+#include <functional>
 #include <map>
 #include <vector>
 
@@ -160,6 +163,48 @@ long long privateByteCount() {
     at = next;
   }
   return total;
+}
+
+long long heapBusyBytes() {
+  std::vector<HANDLE> heaps(64);
+  DWORD count = GetProcessHeaps(static_cast<DWORD>(heaps.size()), heaps.data());
+  if (count > heaps.size()) {
+    heaps.resize(count);
+    count = GetProcessHeaps(count, heaps.data());
+  }
+  long long busy = 0;
+  for (DWORD i = 0; i < count && i < heaps.size(); ++i) {
+    if (!HeapLock(heaps[i])) continue;
+    PROCESS_HEAP_ENTRY entry{};
+    while (HeapWalk(heaps[i], &entry))
+      if (entry.wFlags & PROCESS_HEAP_ENTRY_BUSY) busy += entry.cbData;
+    HeapUnlock(heaps[i]);
+  }
+  return busy;
+}
+
+std::string largestPrivateAllocations(size_t shown) {
+  // Committed private bytes by the allocation they belong to (a heap's segment, a thread's
+  // stack, a module's copy), largest first: between two readings, the one that grew says who.
+  std::map<const void*, long long> byBase;
+  MEMORY_BASIC_INFORMATION region{};
+  for (const char* at = nullptr; VirtualQuery(at, &region, sizeof region) == sizeof region;) {
+    if (region.State == MEM_COMMIT && region.Type == MEM_PRIVATE)
+      byBase[region.AllocationBase] += static_cast<long long>(region.RegionSize);
+    const char* next = static_cast<const char*>(region.BaseAddress) + region.RegionSize;
+    if (next <= at) break;
+    at = next;
+  }
+  std::vector<std::pair<long long, const void*>> sizes;
+  for (const auto& [base, size] : byBase) sizes.emplace_back(size, base);
+  std::sort(sizes.begin(), sizes.end(), std::greater<>());
+  std::string text;
+  char item[48];
+  for (size_t i = 0; i < sizes.size() && i < shown; ++i) {
+    std::snprintf(item, sizeof item, "%s%p:%lld", text.empty() ? "" : " ", sizes[i].second, sizes[i].first >> 10);
+    text += item;
+  }
+  return text;
 }
 
 std::string handleKinds() {

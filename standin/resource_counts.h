@@ -26,6 +26,10 @@ long userObjectCount();
 long handleCount();
 long threadCount();
 long long privateByteCount();
+// Bytes in use in the process's heaps (their busy blocks).
+long long heapBusyBytes();
+// The `shown` largest committed private allocations, "base:KiB" each.
+std::string largestPrivateAllocations(size_t shown);
 ResourceCounts countResources();
 // The process's handles counted by object type, "type:count ..." (the system's type numbers),
 // to tell which kind a long run's growth is.

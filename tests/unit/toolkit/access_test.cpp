@@ -586,6 +586,35 @@ TEST_F(AccessTree, NoticesFollowExpandSelectionAndDeathButNotPainting) {
   EXPECT_EQ(gone.front(), "destroy dead");
 }
 
+// A fill of thousands of items says once that the tree's items changed and hands out no ids; an
+// item a client holds is still announced when its name changes.
+TEST_F(AccessTree, ABigFillIsOneReorderAndAHeldItemKeepsItsNameNotices) {
+  ax::startNotices(nullptr);
+  const Ref held = item(kids[1]);
+  ASSERT_NE(ax::idOf(held), 0);
+  ax::idOf(el(tree));
+  noticeLines();
+  const size_t ids = ax::idsInUse();
+  for (int i = 0; i < 5000; ++i) {
+    const int id = XTree_InsertItemText(tree, u"", root);
+    XTree_SetItemText(tree, id, 0, u"子程序");
+    XTree_SetItemText(tree, id, 1, u"12345");
+  }
+  EXPECT_EQ(noticeLines(), (std::vector<std::string>{"reorder outline 项目"}));
+  EXPECT_EQ(ax::idsInUse(), ids);
+  // Renamed twice while the notices wait: one notice, then the next burst is heard again.
+  XTree_SetItemText(tree, kids[1], 0, u"模块乙");
+  XTree_SetItemText(tree, kids[1], 0, u"模块丙");
+  XTree_InsertItemText(tree, u"新", root);
+  EXPECT_EQ(noticeLines(), (std::vector<std::string>{"name outline-item 模块丙", "reorder outline 项目"}));
+  XTree_InsertItemText(tree, u"再", root);
+  EXPECT_EQ(noticeLines(), (std::vector<std::string>{"reorder outline 项目"}));
+  // Once the held item goes, its name changes have nobody to reach.
+  XTree_DeleteItem(tree, kids[1]);
+  noticeLines();
+  EXPECT_FALSE(ax::fromId(ax::idOf(held)).has_value());
+}
+
 // An allocation counter for the paint test below (this program only).
 size_t gAllocations = 0;
 bool gCounting = false;

@@ -100,6 +100,20 @@ struct IdTable {
   std::unordered_map<Ref, int32_t, RefHash> ids;
   std::unordered_map<int32_t, Ref> refs;
   std::unordered_map<HXCGUI, std::vector<int32_t>> owners;  // ids by the object that owns them
+  std::unordered_map<HXCGUI, uint32_t> itemIds;             // how many of those are items'
+
+  void counted(const Ref& ref, int delta) {
+    if (!isItem(ref.kind)) return;
+    auto it = itemIds.find(ref.owner);
+    if (delta > 0) {
+      ++itemIds[ref.owner];
+    } else if (it != itemIds.end() && --it->second == 0) {
+      itemIds.erase(it);
+    }
+  }
+  static bool isItem(Kind kind) {
+    return kind == Kind::row || kind == Kind::treeItem || kind == Kind::group || kind == Kind::groupItem;
+  }
 };
 
 IdTable& table() {
@@ -122,6 +136,7 @@ void eraseId(int32_t id) {
   IdTable& t = table();
   auto it = t.refs.find(id);
   if (it == t.refs.end()) return;
+  t.counted(it->second, -1);
   t.ids.erase(it->second);
   t.refs.erase(it);
 }
@@ -705,6 +720,7 @@ int32_t idOf(const Ref& ref) {
   t.ids.emplace(ref, id);
   t.refs.emplace(id, ref);
   t.owners[ref.owner].push_back(id);
+  t.counted(ref, +1);
   return id;
 }
 
@@ -728,6 +744,8 @@ int32_t existingId(const Ref& ref) {
   auto it = t.ids.find(ref);
   return it == t.ids.end() ? 0 : it->second;
 }
+
+bool itemsHaveIds(HXCGUI owner) { return table().itemIds.contains(owner); }
 
 void forgetOwner(HXCGUI owner) {
   IdTable& t = table();
@@ -753,10 +771,12 @@ void removeRows(HXCGUI view, int32_t from, int32_t count) {
       continue;
     }
     t.ids.erase(r);
-    if (int64_t(r.a) < int64_t(from) + count)
+    if (int64_t(r.a) < int64_t(from) + count) {
+      t.counted(r, -1);
       t.refs.erase(ref);
-    else
+    } else {
       moved.push_back(id);
+    }
   }
   for (int32_t id : moved) {
     Ref& r = t.refs[id];
@@ -804,6 +824,7 @@ void clearIds() {
   t.ids.clear();
   t.refs.clear();
   t.owners.clear();
+  t.itemIds.clear();
 }
 
 HXCGUI rowsOwner(HXCGUI object) {

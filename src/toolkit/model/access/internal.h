@@ -11,6 +11,9 @@ namespace tovalux::tk::access::detail {
 
 // The id an object already has (0: none); never allocates.
 int32_t existingId(const Ref& ref);
+// Whether any item (row, tree item, group, group item) of `owner` has an id: a change to an item
+// nobody holds by id has nothing to announce.
+bool itemsHaveIds(HXCGUI owner);
 // Every id of objects owned by `owner` (an element or window and its items) goes.
 void forgetOwner(HXCGUI owner);
 // Rows [from, from + count) of a view went; the later rows' ids follow them up.

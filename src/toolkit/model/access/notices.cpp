@@ -3,6 +3,7 @@
 #include "toolkit/model/access/notices.h"
 
 #include <algorithm>
+#include <functional>
 #include <unordered_set>
 
 #include "toolkit/model/access/internal.h"
@@ -32,10 +33,29 @@ const char* eventName(Event event) {
 
 namespace {
 
+struct NoticeHash {
+  size_t operator()(const Notice& n) const {
+    return std::hash<uint64_t>()((static_cast<uint64_t>(n.window) << 36) ^ (static_cast<uint64_t>(n.event) << 32) ^
+                                 static_cast<uint32_t>(n.id));
+  }
+};
+
 struct Queue {
   bool started = false;
   Wake wake = nullptr;
   std::vector<Notice> pending;
+  // The collapsing notices among `pending`: a burst of thousands of inserts asks "is this one
+  // waiting already?" once per change, which a scan of the queue made quadratic.
+  std::unordered_set<Notice, NoticeHash> collapsing;
+  // The objects whose "items changed" waits already: the next change to the same object's items
+  // is answered before its object is even looked up.
+  std::unordered_set<HXCGUI> itemsPending;
+
+  void clear() {
+    pending.clear();
+    collapsing.clear();
+    itemsPending.clear();
+  }
 };
 
 Queue& queue() {
@@ -48,22 +68,31 @@ bool collapses(Event e) {
   return e == Event::stateChange || e == Event::nameChange || e == Event::valueChange || e == Event::reorder;
 }
 
-void post(Event event, const Ref& ref, bool allocate = true) {
+bool isItem(Kind kind) { return kind == Kind::row || kind == Kind::treeItem || kind == Kind::groupItem; }
+
+// Whether the notice waits now (queued before or now).
+bool post(Event event, const Ref& ref, bool allocate = true) {
   Queue& q = queue();
-  if (!q.started) return;
+  if (!q.started) return false;
+  // "Look again" about an item no client was ever given: nobody holds it, and the view's own
+  // reorder already says there is something new. Giving each such item an id would cost every
+  // insert of a big fill an id and a notice.
+  if (collapses(event) && event != Event::reorder && isItem(ref.kind)) allocate = false;
   const HWINDOW window = windowOf(ref);
-  if (window == 0) return;
+  if (window == 0) return false;
   int32_t id = 0;
   if (ref.kind != Kind::window) {
     id = allocate ? idOf(ref) : detail::existingId(ref);
-    if (id == 0) return;
+    if (id == 0) return false;
   }
   const Notice notice{event, window, id};
-  if (!q.pending.empty() && q.pending.back() == notice) return;
-  if (collapses(event) && std::find(q.pending.begin(), q.pending.end(), notice) != q.pending.end()) return;
-  if (q.pending.size() >= kMaxNotices) return;
+  if (!q.pending.empty() && q.pending.back() == notice) return true;
+  if (collapses(event) && q.collapsing.contains(notice)) return true;
+  if (q.pending.size() >= kMaxNotices) return false;
   q.pending.push_back(notice);
+  if (collapses(event)) q.collapsing.insert(notice);
   if (q.pending.size() == 1 && q.wake != nullptr) q.wake();
+  return true;
 }
 
 void onChildren(HXCGUI object) {
@@ -93,7 +122,7 @@ void listen(AccessChange change, HXCGUI object, int32_t a, int32_t b) {
   switch (change) {
     case AccessChange::exited:
       clearIds();
-      q.pending.clear();
+      q.clear();
       return;
     case AccessChange::destroyed: {
       if (getWindow(object) == nullptr) {
@@ -101,9 +130,11 @@ void listen(AccessChange change, HXCGUI object, int32_t a, int32_t b) {
         const Ref self{Kind::element, object, 0, 0};
         if (const int32_t id = existingId(self); id != 0) {
           std::erase_if(q.pending, [id](const Notice& n) { return n.id == id; });
+          std::erase_if(q.collapsing, [id](const Notice& n) { return n.id == id; });
           post(Event::destroy, self, false);
         }
       }
+      q.itemsPending.erase(object);
       forgetOwner(object);
       return;
     }
@@ -113,6 +144,12 @@ void listen(AccessChange change, HXCGUI object, int32_t a, int32_t b) {
     default: break;
   }
   if (!q.started) return;
+  // Per item of a big fill: an item nobody holds by id has no name or value to re-announce, and
+  // the view's "items changed" is said once per burst.
+  if ((change == AccessChange::name || change == AccessChange::value) && a != kWholeObject &&
+      getWindow(object) == nullptr && !itemsHaveIds(rowsOwner(object)))
+    return;
+  if (change == AccessChange::items && q.itemsPending.contains(object)) return;
   if (change == AccessChange::children) {
     onChildren(object);
     return;
@@ -142,7 +179,9 @@ void listen(AccessChange change, HXCGUI object, int32_t a, int32_t b) {
       break;
     case AccessChange::name: post(Event::nameChange, *ref); break;
     case AccessChange::value: post(Event::valueChange, *ref); break;
-    case AccessChange::items: post(Event::reorder, *ref); break;
+    case AccessChange::items:
+      if (post(Event::reorder, *ref)) q.itemsPending.insert(object);
+      break;
     case AccessChange::shown: post(Event::show, *ref); break;
     case AccessChange::hidden: post(Event::hide, *ref); break;
     default: break;
@@ -155,7 +194,7 @@ void startNotices(Wake wake) {
   Queue& q = queue();
   q.started = true;
   q.wake = wake;
-  q.pending.clear();
+  q.clear();
   detail::ensureListening();
 }
 
@@ -163,11 +202,16 @@ void stopNotices() {
   Queue& q = queue();
   q.started = false;
   q.wake = nullptr;
-  q.pending.clear();
+  q.clear();
 }
 
 bool noticesStarted() { return queue().started; }
 
-std::vector<Notice> takeNotices() { return std::exchange(queue().pending, {}); }
+std::vector<Notice> takeNotices() {
+  Queue& q = queue();
+  std::vector<Notice> taken = std::exchange(q.pending, {});
+  q.clear();
+  return taken;
+}
 
 }  // namespace tovalux::tk::access
