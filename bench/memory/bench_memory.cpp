@@ -51,6 +51,7 @@ constexpr double kPerItemGoal = 200;  // bytes beyond the host's own
 constexpr DWORD kProcessWaitMs = 300000;
 
 std::string gFolder = TOVALUX_HOST_DIR_WINE;
+volatile size_t gLinesMade = 0;  // the lines made without the plug-in, so they are made
 
 std::string tempFolder(const char* name) {
   char temp[MAX_PATH];
@@ -160,7 +161,6 @@ int child(const std::string& kind, int items, bool plugin, const std::string& ou
     } else {
       // The lines of the stand-in's search, then its summary.
       if (plugin) tovalux::mirrorSearchClear(0);
-      size_t made = 0;
       for (int k = 0; k <= count; ++k) {
         const std::string line = k < count ? "程序集: 窗口程序集_启动窗口 (" + std::to_string(k + 1) +
                                                  "): 计次循环首 第" + std::to_string(k) + "处"
@@ -168,10 +168,9 @@ int child(const std::string& kind, int items, bool plugin, const std::string& ou
         if (plugin) {
           tovalux::mirrorSearchAdd(0, line);
         } else {
-          made += line.size();
+          gLinesMade = gLinesMade + line.size();
         }
       }
-      if (made == 0 && !plugin) std::printf("no lines\n");
     }
     settle();
   };
