@@ -40,6 +40,8 @@ using tovalux::bench::timed;
 
 using standin::Host;
 
+constexpr double kWaitGoalMs = 16;  // one frame
+
 uint32_t ticks() {
   LARGE_INTEGER counter;
   QueryPerformanceCounter(&counter);
@@ -196,8 +198,8 @@ int main(int argc, char** argv) {
   std::printf("  slices of the last fill               %8u, longest %.2f ms (median of rounds)\n", sliceCount,
               median(slices));
   std::printf("  drop-down opening (tree read, first slice) %5.2f ms (median)\n", median(opens));
-  std::printf("  longest UI message wait during fill   %8.2f ms (median of rounds; goal <= 50), worst %.2f ms\n",
-              median(latencies), *std::max_element(latencies.begin(), latencies.end()));
+  std::printf("  longest UI message wait during fill   %8.2f ms (median of rounds; goal <= %.0f), worst %.2f ms\n",
+              median(latencies), kWaitGoalMs, *std::max_element(latencies.begin(), latencies.end()));
   std::printf("  per round: wait / opening / fill      ");
   for (size_t i = 0; i < latencies.size(); ++i) std::printf(" %.1f/%.1f/%.1f", latencies[i], opens[i], fills[i] * 1000);
   std::printf(" ms\n");
@@ -205,5 +207,8 @@ int main(int argc, char** argv) {
   std::printf("%d code-view paints, scroll mirror     %8.2f ms (median)\n", paints, mirroredMs);
   std::printf("  ratio mirrored / plain                %8.2f (goal <= 1.2)\n", mirroredMs / plainMs);
   std::printf("  scroll-bar updates in those paints    %8u (no scroll change: goal 0)\n", updates);
+  tovalux::bench::report("table_list_wait", median(latencies), "ms", kWaitGoalMs,
+                         tovalux::bench::format("%d members, median of %d rounds, worst %.2f ms, fill %.1f ms", members,
+                                                rounds, *std::max_element(latencies.begin(), latencies.end()), fillMs));
   return 0;
 }

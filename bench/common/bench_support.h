@@ -1,5 +1,6 @@
 // What the Windows benchmarks share: a monotonic clock in seconds, timing a piece of work,
-// serving this thread's messages, and the median of a run's rounds.
+// serving this thread's messages, the median of a run's rounds, a process's private bytes, and
+// the machine-readable figure lines (bench_report.h).
 #pragma once
 
 #include <windows.h>
@@ -8,6 +9,8 @@
 #include <functional>
 #include <string>
 #include <vector>
+
+#include "bench_report.h"
 
 namespace tovalux::bench {
 
@@ -45,13 +48,38 @@ inline double median(std::vector<double> values) {
   return values[values.size() / 2];
 }
 
+// The value below which `share` (0..1) of the values lie; 0 for no values.
+inline double percentile(std::vector<double> values, double share) {
+  if (values.empty()) return 0;
+  std::sort(values.begin(), values.end());
+  const size_t at = std::min(values.size() - 1, static_cast<size_t>(share * static_cast<double>(values.size())));
+  return values[at];
+}
+
+// This process's committed private memory in bytes: the committed MEM_PRIVATE regions of its
+// address space added up (Wine leaves PROCESS_MEMORY_COUNTERS_EX::PrivateUsage at 0).
+inline long long privateBytes() {
+  long long total = 0;
+  MEMORY_BASIC_INFORMATION region{};
+  for (const char* at = nullptr; VirtualQuery(at, &region, sizeof region) == sizeof region;) {
+    if (region.State == MEM_COMMIT && region.Type == MEM_PRIVATE) total += static_cast<long long>(region.RegionSize);
+    const char* next = static_cast<const char*>(region.BaseAddress) + region.RegionSize;
+    if (next <= at) break;
+    at = next;
+  }
+  return total;
+}
+
 // ehost.exe of the IDE folder `folder` playing `script`, its journal and artefacts in `work`, with
-// the plug-in or without it (--no-plugins); the process's handles, or false when it did not start.
+// the plug-in or without it (--no-plugins), and `options` of ehost's own; the process's handles, or
+// false when it did not start.
 inline bool startEhost(const std::string& folder, const std::string& script, const std::string& journal,
-                       const std::string& work, bool plugins, PROCESS_INFORMATION* process) {
+                       const std::string& work, bool plugins, PROCESS_INFORMATION* process,
+                       const std::string& options = "") {
   std::string command = "\"" + folder + "\\ehost.exe\" --script \"" + script + "\" --journal \"" + journal +
                         "\" --artefacts \"" + work + "\" --watchdog";
   if (!plugins) command += " --no-plugins";
+  if (!options.empty()) command += " " + options;
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   *process = PROCESS_INFORMATION{};

@@ -21,6 +21,7 @@
 #include "tovalux/x86/bea.h"
 #include "tovalux/x86/decoder.h"
 #include "tovalux/x86/olly.h"
+#include "bench_report.h"
 
 namespace fs = std::filesystem;
 using namespace tovalux;
@@ -204,6 +205,11 @@ int main(int argc, char** argv) {
   print("Zydis 4 DecodeFull + Intel formatter", zydisFmt, total, {&oursOlly, &oursBea});
   print("Capstone 4 cs_disasm_iter (no detail)", capstone, total, {&oursOlly, &oursBea});
   std::printf("\n(ratios: the peer's time over ours, against our OllyDbg-style / BeaEngine-style text)\n");
+  tovalux::bench::reportFigure("decoder_mbs", total / 1e6 / ours.seconds, "MB/s",
+                               tovalux::bench::format("decode only, %.1f MB of DLL code, best of 5", total / 1e6));
+  tovalux::bench::reportFigure(
+      "decoder_text_mbs", total / 1e6 / oursOlly.seconds, "MB/s",
+      tovalux::bench::format("decode + OllyDbg-style text, Zydis %.2fx slower", zydisFmt.seconds / oursOlly.seconds));
   std::printf("checksums: %llx %llx %llx\n", (unsigned long long)ours.checksum, (unsigned long long)zydisFull.checksum,
               (unsigned long long)capstone.checksum);
   return 0;

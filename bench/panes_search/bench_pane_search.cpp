@@ -25,6 +25,7 @@
 #include "toolkit/model/tree/window.h"
 #include "toolkit/xcgui.h"
 #include "toolkit/xcgui_views.h"
+#include "bench_report.h"
 
 namespace tk = tovalux::tk;
 
@@ -138,6 +139,9 @@ int main(int argc, char** argv) {
   std::printf("  of which the search, median          %8.3f ms   99th: %.3f ms\n", percentile(applies, 0.5),
               percentile(applies, 0.99));
   std::printf("  drawing calls of the last paint      %8zu\n", ops);
+  tovalux::bench::reportFigure(
+      "search_keystroke_model_p99", percentile(keystrokes, 0.99), "ms",
+      tovalux::bench::format("%d items, %zu keystrokes, a counting canvas", count, keystrokes.size()), "lower");
   XWnd_CloseWindow(window);
   XExitXCGUI();
   return 0;

@@ -29,6 +29,7 @@
 #include "toolkit/model/theme/values.h"
 #include "toolkit/model/tree/window.h"
 #include "toolkit/xcgui.h"
+#include "bench_report.h"
 
 namespace tk = tovalux::tk;
 
@@ -266,6 +267,14 @@ int main(int argc, char** argv) {
   std::printf("List with header, 100,000 rows of 3 cells, a 105 handler filling every cell\n");
   std::printf("  fill                    %9.1f ms\n", lBig.fill * 1e3);
   printSteps("rows", lBig.steps, l100.steps);
+  tovalux::bench::reportFigure("toolkit_tree_paint_100k", tBig.steps.paint * 1e6, "us",
+                               tovalux::bench::format("100 items: %.1f us, ratio %.2f", t100.steps.paint * 1e6,
+                                                      tBig.steps.paint / t100.steps.paint),
+                               "lower");
+  tovalux::bench::reportFigure("toolkit_list_paint_100k", lBig.steps.paint * 1e6, "us",
+                               tovalux::bench::format("100 rows: %.1f us, ratio %.2f", l100.steps.paint * 1e6,
+                                                      lBig.steps.paint / l100.steps.paint),
+                               "lower");
   std::printf(
       "\nAccessibility in place against none (goal: ratio at most 1.05)\nTree, 100,000 items\n%s"
       "List, 100,000 rows\n%s",
