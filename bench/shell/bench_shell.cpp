@@ -20,6 +20,7 @@
 #include "lifecycle/descriptor.h"
 #include "lifecycle/lifecycle.h"
 #include "shell/shell.h"
+#include "shell/part.h"
 #include "bench_support.h"
 
 namespace {
@@ -53,6 +54,7 @@ int main(int argc, char** argv) {
   host.runAction("mode quiet-traffic 1");  // the journal records no control traffic
 
   std::vector<double> tree, startUp, hostResize, frameResize, frameAlone;
+  std::vector<std::pair<std::string, std::vector<double>>> parts;  // each Part's build, in order
   uint32_t moves = 0;
   for (int r = 0; r < rounds; ++r) {
     tovalux::resetLifecycleForTests();
@@ -62,6 +64,10 @@ int main(int argc, char** argv) {
     // The stand-in alone: its own main window resized.
     hostResize.push_back(resizeStorm(host.mainWindow()));
     startUp.push_back(timed([&] { host.notifyStart(); }));
+    const auto timings = tovalux::lastStartTimings();
+    if (parts.empty())
+      for (const tovalux::PartTiming& t : timings) parts.emplace_back(t.name, std::vector<double>{});
+    for (size_t i = 0; i < timings.size() && i < parts.size(); ++i) parts[i].second.push_back(timings[i].milliseconds);
     pump();
     const uint32_t before = tovalux::shellCounters().hostWindowMoves;
     frameResize.push_back(resizeStorm(tovalux::shellFrameHwnd()));
@@ -81,6 +87,9 @@ int main(int argc, char** argv) {
   std::printf("stand-in window tree creation       %8.2f ms (median)\n", treeMs);
   std::printf("shell start-up (notification 1)     %8.2f ms (median)\n", startMs);
   std::printf("  ratio start-up / window tree      %8.2f\n", startMs / treeMs);
+  std::printf("  of which each part's build (median ms, as the plug-in measures it):\n");
+  for (const auto& [name, times] : parts)
+    if (median(times) >= 0.05) std::printf("    %-32s %8.2f\n", name.c_str(), median(times));
   std::printf("100 resizes of the host main window %8.2f ms (median)\n", hostMs);
   std::printf("100 resizes of the shell frame      %8.2f ms (median), host moved %.1f times per storm\n", frameMs,
               static_cast<double>(moves) / rounds);

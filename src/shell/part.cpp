@@ -1,8 +1,10 @@
 #include "shell/part.h"
 
 #include <atomic>
+#include <chrono>
 #include <exception>
 #include <string>
+#include <vector>
 
 #include "base/diagnostics.h"
 #include "base/guard.h"
@@ -88,6 +90,10 @@ bool runStep(const Part& part, PartStep step, void (*body)()) {
 
 const Peers& peers() { return *gPeers.load(std::memory_order_acquire); }
 
+namespace {
+std::vector<PartTiming> gStartTimings;  // UI thread: written by start-up only
+}  // namespace
+
 int startParts(std::span<const Part* const> parts) {
   Peers offered;
   for (const Part* part : parts) {
@@ -97,9 +103,14 @@ int startParts(std::span<const Part* const> parts) {
   publish(offered);
 
   int failed = 0;
+  gStartTimings.clear();
   for (const Part* part : parts) {
     if (part->progress != nullptr) logProgress(part->progress);
-    if (!runStep(*part, PartStep::kBuild, part->build)) {
+    const auto before = std::chrono::steady_clock::now();
+    const bool built = runStep(*part, PartStep::kBuild, part->build);
+    const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - before).count();
+    gStartTimings.push_back({part->name, ms});
+    if (!built) {
       ++failed;
       continue;
     }
@@ -107,6 +118,8 @@ int startParts(std::span<const Part* const> parts) {
   }
   return failed;
 }
+
+std::span<const PartTiming> lastStartTimings() { return gStartTimings; }
 
 int stopParts(std::span<const Part* const> parts) {
   int failed = 0;

@@ -81,6 +81,14 @@ int startParts(std::span<const Part* const> parts);
 // many tearDowns failed.
 int stopParts(std::span<const Part* const> parts);
 
+// How long each Part's build took at the last start-up, in build order: where start-up time goes,
+// measured by the program itself.
+struct PartTiming {
+  const char* name;
+  double milliseconds;
+};
+std::span<const PartTiming> lastStartTimings();
+
 // Tests: the next `build` or `tearDown` of the Part of that name throws (once).
 enum class PartStep : uint8_t { kBuild, kTearDown };
 void armPartFailureForTests(std::string_view partName, PartStep step);
