@@ -210,11 +210,20 @@ bool createFrame() {
   FrameParts& p = parts();
   p = FrameParts{};
 
+  // The stored size is the screen's pixels (as the frame measured it), the default a 96-dpi
+  // size; the frame takes units, and neither may outgrow the screen.
   const WindowSize stored = windowSizeSetting();
-  const shell_rules::Size size = shell_rules::frameSizeFromSettings(stored.width, stored.height, virtualScreen());
-  // The stored size and the saved place are the screen's pixels; the frame takes units.
-  RECT units{0, 0, size.width, size.height};
-  XWnd_DeviceToUnits(0, &units);
+  const shell_rules::Size screen = virtualScreen();
+  RECT units{0, 0, screen.width, screen.height};
+  if (stored.width >= 1 && stored.height >= 1) {
+    const shell_rules::Size size = shell_rules::frameSizeFromSettings(stored.width, stored.height, screen);
+    units = {0, 0, size.width, size.height};
+    XWnd_DeviceToUnits(0, &units);
+  } else {
+    XWnd_DeviceToUnits(0, &units);
+    const shell_rules::Size size = shell_rules::frameSizeFromSettings(0, 0, {units.right, units.bottom});
+    units = {0, 0, size.width, size.height};
+  }
   p.frame = XFrameWnd_CreateEx(0, L"Tovalux", gbkToUtf16<XChar>(kFrameTitle).c_str(), 0, 0, 0, units.right,
                                units.bottom, nullptr, kWindowStyleFrame);
   if (!XC_IsHWINDOW(p.frame)) return false;
