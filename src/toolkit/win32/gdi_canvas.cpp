@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "toolkit/model/core/font.h"
 #include "toolkit/model/theme/image.h"
@@ -93,13 +94,18 @@ void GdiCanvas::fillDevice(const XRect& rect, XColor color, uint8_t alpha) {
   if (r.empty() || alpha == 0) return;
   syncPixels();
   const uint32_t pixel = toPixel(color);
+  uint32_t* first = surface_.bits() + static_cast<size_t>(r.top) * surface_.width() + r.left;
+  if (alpha == 255) {
+    // One row filled, the others copied from it: the C library's copy moves wide blocks, and
+    // a 200 % frame has four times the pixels to fill.
+    std::fill(first, first + r.width(), pixel);
+    for (int y = r.top + 1; y < r.bottom; ++y)
+      std::memcpy(first + static_cast<size_t>(y - r.top) * surface_.width(), first, r.width() * sizeof(uint32_t));
+    return;
+  }
   for (int y = r.top; y < r.bottom; ++y) {
     uint32_t* row = surface_.bits() + static_cast<size_t>(y) * surface_.width();
-    if (alpha == 255) {
-      std::fill(row + r.left, row + r.right, pixel);
-    } else {
-      for (int x = r.left; x < r.right; ++x) row[x] = mix(pixel, row[x], alpha);
-    }
+    for (int x = r.left; x < r.right; ++x) row[x] = mix(pixel, row[x], alpha);
   }
 }
 
@@ -289,6 +295,22 @@ void GdiCanvas::imageDevice(const Pixels& pixels, const XRect& dest, ImageMode m
         }
         uint32_t& d = bits[static_cast<size_t>(y) * width + x];
         d = over(out, d);
+      }
+    }
+    return;
+  }
+  if (mode != ImageMode::tile) {
+    // 1:1, row by row (icons at every scale come here): transparent pixels skipped, opaque ones
+    // copied, only the edges blended.
+    const int left = std::max(area.left, dest.left), right = std::min(area.right, dest.left + src->width);
+    const int top = std::max(area.top, dest.top), bottom = std::min(area.bottom, dest.top + src->height);
+    for (int y = top; y < bottom; ++y) {
+      const uint32_t* from = src->argb.data() + static_cast<size_t>(y - dest.top) * src->width + (left - dest.left);
+      uint32_t* to = bits + static_cast<size_t>(y) * width + left;
+      for (int n = right - left; n > 0; --n, ++from, ++to) {
+        const uint32_t p = *from;
+        if (p == 0) continue;
+        *to = (p >> 24) == 255 ? p : over(p, *to);
       }
     }
     return;
