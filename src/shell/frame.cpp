@@ -212,11 +212,11 @@ bool createFrame() {
 
   // The stored size is the screen's pixels (as the frame measured it), the default a 96-dpi
   // size; the frame takes units, and neither may outgrow the screen.
-  const WindowSize stored = windowSizeSetting();
+  const std::optional<WindowSize> stored = storedWindowSize();
   const shell_rules::Size screen = virtualScreen();
   RECT units{0, 0, screen.width, screen.height};
-  if (stored.width >= 1 && stored.height >= 1) {
-    const shell_rules::Size size = shell_rules::frameSizeFromSettings(stored.width, stored.height, screen);
+  if (stored) {
+    const shell_rules::Size size = shell_rules::frameSizeFromSettings(stored->width, stored->height, screen);
     units = {0, 0, size.width, size.height};
     XWnd_DeviceToUnits(0, &units);
   } else {

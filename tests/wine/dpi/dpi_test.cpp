@@ -28,22 +28,6 @@ double at(double units) { return units * runDpi() / 96.0; }
 
 #define EXPECT_SCALED(device, units, slack) EXPECT_NEAR(static_cast<double>(device), at(units), (slack))
 
-// The object of `role` under `root` whose top-left corner lies nearest to `corner` (screen).
-Acc nearest(const Acc& root, LONG role, POINT corner) {
-  Acc best;
-  long bestDistance = 0;
-  std::function<void(const Acc&)> visit = [&](const Acc& a) {
-    if (a.role() == role) {
-      const RECT r = a.bounds();
-      const long distance = std::labs(r.left - corner.x) + std::labs(r.top - corner.y);
-      if (!best || distance < bestDistance) best = a, bestDistance = distance;
-    }
-    for (const Acc& c : a.children()) visit(c);
-  };
-  visit(root);
-  return best;
-}
-
 class DpiTest : public ToolkitScreen {
  protected:
   // The gallery frame at a size that fits the test screen at 200 %.

@@ -6,6 +6,8 @@
 
 #include <oleacc.h>
 
+#include <cstdlib>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -106,6 +108,22 @@ inline Acc clientOf(HWND window) {
                                         reinterpret_cast<void**>(&p))))
     return {};
   return Acc(p);
+}
+
+// The object of `role` under `root` whose top-left corner lies nearest to `corner` (screen).
+inline Acc nearest(const Acc& root, LONG role, POINT corner) {
+  Acc best;
+  long bestDistance = 0;
+  std::function<void(const Acc&)> visit = [&](const Acc& a) {
+    if (a.role() == role) {
+      const RECT r = a.bounds();
+      const long distance = std::labs(r.left - corner.x) + std::labs(r.top - corner.y);
+      if (!best || distance < bestDistance) best = a, bestDistance = distance;
+    }
+    for (const Acc& c : a.children()) visit(c);
+  };
+  visit(root);
+  return best;
 }
 
 }  // namespace tovalux::testing
