@@ -171,6 +171,41 @@ TEST_F(DpiTest, AMenuOpensUnderItsButtonWithScaledRows) {
   waitFor("the menu closed", [] { return FindWindowW(L"TovaluxMenu", nullptr) == nullptr; });
 }
 
+TEST_F(DpiTest, AWindowMovedToAMonitorOfAnotherDpiTakesItsScale) {
+  // What Windows sends a per-monitor window moved between monitors (Wine has no such monitors:
+  // the message is sent as Windows would): the suggested rectangle at the new DPI.
+  HWINDOW w = XWnd_CreateEx(0, L"", L"moved", 0, 50, 50, 200, 100, nullptr, 0);
+  XBtn_Create(10, 10, 80, 24, L"按钮", board(w));
+  show(w);
+  const HWND hwnd = XWnd_GetHWND(w);
+  const int dpi = 2 * runDpi();
+  RECT before{};
+  GetWindowRect(hwnd, &before);
+  const RECT suggested{before.left, before.top, before.left + 200 * dpi / 96, before.top + 100 * dpi / 96};
+  SendMessageW(hwnd, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+  serveQueued();
+
+  EXPECT_EQ(XWnd_GetDPI(w), dpi);
+  RECT client{};
+  GetClientRect(hwnd, &client);
+  EXPECT_EQ(client.right, suggested.right - suggested.left);
+  EXPECT_EQ(client.bottom, suggested.bottom - suggested.top);
+  // The model keeps its units; the button is drawn, hit and read at the new scale.
+  XRect units{};
+  XWnd_GetRect(w, &units);
+  EXPECT_EQ(units.right - units.left, 200);
+  const Acc found = nearest(clientOf(hwnd), ROLE_SYSTEM_PUSHBUTTON, [&] {
+    POINT p{10 * dpi / 96, 10 * dpi / 96};
+    ClientToScreen(hwnd, &p);
+    return p;
+  }());
+  ASSERT_TRUE(found);
+  const RECT r = found.bounds();
+  EXPECT_EQ(r.right - r.left, 80 * dpi / 96);
+  EXPECT_EQ(r.bottom - r.top, 24 * dpi / 96);
+  XWnd_CloseWindow(w);
+}
+
 // The pixels of a PNG as the toolkit blends them: premultiplied, over an opaque background.
 std::vector<COLORREF> composited(const std::wstring& file, COLORREF background, int* width, int* height) {
   std::vector<COLORREF> out;
