@@ -97,7 +97,7 @@ endfunction()
 # Windows GoogleTest program run under Wine through the runner; one CTest entry per program (a Wine
 # start is not free). WINVER picks the Wine prefix template the program runs in (default win7).
 function(tovalux_wine_test name)
-  cmake_parse_arguments(T "" "LABEL;TIMEOUT;WINVER" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "" "LABEL;TIMEOUT;WINVER" "SOURCES;LIBS;DPIS" ${ARGN})
   if(NOT T_LABEL)
     set(T_LABEL wine)
   endif()
@@ -109,12 +109,26 @@ function(tovalux_wine_test name)
   target_compile_definitions(${name} PRIVATE TOVALUX_HOST_DIR="${TOVALUX_HOST_DIR}" TOVALUX_BUILD_DIR="${CMAKE_BINARY_DIR}")
   set(artefacts ${CMAKE_BINARY_DIR}/artefacts)
   file(MAKE_DIRECTORY ${artefacts})
-  add_test(NAME ${name} COMMAND ${name} --gtest_output=xml:${artefacts}/${name}.xml
-           WORKING_DIRECTORY ${CMAKE_BINARY_DIR})
-  # Wine runs of one build share a prefix, hence a wineserver and a desktop: one at a time.
   if(NOT T_WINVER)
     set(T_WINVER win7)
   endif()
-  set_tests_properties(${name} PROPERTIES LABELS ${T_LABEL} TIMEOUT ${T_TIMEOUT} RESOURCE_LOCK wine_desktop
-                       ENVIRONMENT "TOVALUX_ARTEFACTS=${artefacts};TOVALUX_WINVER=${T_WINVER}")
+  # DPIS: one entry per system DPI (name_<dpi>), the program run with the prefix at that DPI.
+  set(runs ${name})
+  if(T_DPIS)
+    set(runs)
+    foreach(dpi IN LISTS T_DPIS)
+      list(APPEND runs ${name}_${dpi})
+    endforeach()
+  endif()
+  foreach(run IN LISTS runs)
+    set(environment "TOVALUX_ARTEFACTS=${artefacts};TOVALUX_WINVER=${T_WINVER}")
+    if(run MATCHES "_([0-9]+)$" AND T_DPIS)
+      list(APPEND environment "TOVALUX_DPI=${CMAKE_MATCH_1}")
+    endif()
+    add_test(NAME ${run} COMMAND ${name} --gtest_output=xml:${artefacts}/${run}.xml
+             WORKING_DIRECTORY ${CMAKE_BINARY_DIR})
+    # Wine runs of one build share a prefix, hence a wineserver and a desktop: one at a time.
+    set_tests_properties(${run} PROPERTIES LABELS ${T_LABEL} TIMEOUT ${T_TIMEOUT} RESOURCE_LOCK wine_desktop
+                         ENVIRONMENT "${environment}")
+  endforeach()
 endfunction()

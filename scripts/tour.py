@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """The demo tour: the release zip unzipped into a stand-in IDE folder, played, one screenshot a step.
 
-    tour.py --build build/windows [--zip Tovalux-<version>.zip] [--out BUILD/tour] [--pace MS] [--bench]
+    tour.py --build build/windows [--zip Tovalux-<version>.zip] [--out BUILD/tour] [--pace MS] [--dpi N] [--bench]
 
 The IDE folder is made anew under OUT/ide: the stand-in IDE's own files (ehost.exe, e-sample.exe,
 the engines), then the release zip unzipped over it, exactly as a user installs it. A user's
@@ -11,7 +11,8 @@ standin/tour/tour.txt. The tour passes when ehost exits 0, the script ran to its
 step's ui-find found what the step must show, read through the accessible tree), every step left
 a screenshot that is not blank and differs from the one before, and the colours a step is about
 are in its picture where the step's last ui-find found them. Without --zip the zip is packed from
-the build first.
+the build first. With --dpi the system runs at that DPI (the prefix's LogPixels: 144 is 150 %),
+and the default OUT is BUILD/tour<dpi> (project paths may hold no '-').
 """
 import argparse
 import os
@@ -168,13 +169,14 @@ def main():
     parser.add_argument('--zip', help='the release zip (default: packed from the build)')
     parser.add_argument('--out', default=None, help='default: BUILD/tour')
     parser.add_argument('--timeout', type=int, default=300)
+    parser.add_argument('--dpi', type=int, default=96, help='the system DPI of the run (96: 100 %%)')
     parser.add_argument('--pace', type=int, default=0,
                         help='milliseconds to hold each step after its screenshot (for watching on a display)')
     parser.add_argument('--bench', action='store_true',
                         help='then measure start to first screenshot in the unzipped folder (bench_startup)')
     args = parser.parse_args()
     build = os.path.abspath(args.build)
-    out = os.path.abspath(args.out or os.path.join(build, 'tour'))
+    out = os.path.abspath(args.out or os.path.join(build, 'tour' if args.dpi == 96 else 'tour%d' % args.dpi))
     os.makedirs(out, exist_ok=True)
 
     zip_path = args.zip
@@ -200,11 +202,16 @@ def main():
     if os.path.exists(journal):
         os.remove(journal)
 
-    command = [os.path.join(ROOT, 'scripts', 'wine-run'), '--build', build, os.path.join(ide, 'ehost.exe'),
+    command = [os.path.join(ROOT, 'scripts', 'wine-run'), '--build', build, '--dpi', str(args.dpi),
+               os.path.join(ide, 'ehost.exe'),
                '--script', wine_path(script), '--artefacts', wine_path(shots), '--journal', wine_path(journal),
                '--watchdog', '--host-start']
+    environment = dict(os.environ)
+    if args.dpi != 96 and 'DISPLAY' not in environment:
+        # The screen the frame has at 100 %, in units: 1600 x 1000 pixels at 96 dpi.
+        environment['TOVALUX_SCREEN'] = '%dx%d' % (1600 * args.dpi // 96, 1000 * args.dpi // 96)
     try:
-        code = subprocess.run(command, timeout=timeout).returncode
+        code = subprocess.run(command, timeout=timeout, env=environment).returncode
     except subprocess.TimeoutExpired:
         fail('ehost did not finish the tour in %d s' % timeout)
     entries = open(journal, encoding='gbk', errors='replace').read() if os.path.exists(journal) else ''

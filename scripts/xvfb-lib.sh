@@ -1,9 +1,11 @@
 # Starts an Xvfb on a free display; sets DISPLAY and XVFB_PID. Sourced by the runner and ./dev.
+# The screen is 1600x1000 unless TOVALUX_SCREEN says otherwise (WIDTHxHEIGHT: the demo at 150 %
+# wants the same room in units).
 xvfb_start() {
   local n
   for n in $(seq 90 190); do
     [[ -e /tmp/.X11-unix/X$n || -e /tmp/.X$n-lock ]] && continue
-    Xvfb ":$n" -screen 0 1600x1000x24 -nolisten tcp >/dev/null 2>&1 &
+    Xvfb ":$n" -screen 0 "${TOVALUX_SCREEN:-1600x1000}x24" -nolisten tcp >/dev/null 2>&1 &
     XVFB_PID=$!
     local i
     for i in $(seq 1 100); do

@@ -97,6 +97,23 @@ bool serveUntilArrived(const RemovedMessages& arrivals, int wanted = 1, Host* ke
 }
 }  // namespace
 
+namespace {
+
+// A window coordinate of a script: scripts are written for a 96-dpi screen, and at another system
+// DPI the frame draws everything that much larger, so the point the script means is scaled too.
+int scriptCoordinate(const ActionArgs& args, int index) {
+  static const int dpi = [] {
+    HDC screen = GetDC(nullptr);
+    const int found = screen != nullptr ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
+    if (screen != nullptr) ReleaseDC(nullptr, screen);
+    return found > 0 ? found : 96;
+  }();
+  const int64_t v = args.number(index);
+  return static_cast<int>(v >= 0 ? (v * dpi + 48) / 96 : -((-v * dpi + 48) / 96));
+}
+
+}  // namespace
+
 // Real left clicks (system input, as a user's hand makes them) at a screen point; the cursor
 // stays there. The input comes back through the display server: messages are served until the
 // last release has been dispatched, then what it set off, so the next line sees the outcome.
@@ -128,8 +145,8 @@ ActionResult drag(Host& host, const ActionArgs& args) {
   HWND target = captureTarget(host);
   if (args.count() < 4) return ActionResult::failure("drag X1 Y1 X2 Y2 [steps=N]");
   if (!target || !GetWindowRect(target, &window)) return ActionResult::failure("no window to drag in");
-  const int x1 = window.left + static_cast<int>(args.number(0)), y1 = window.top + static_cast<int>(args.number(1));
-  const int x2 = window.left + static_cast<int>(args.number(2)), y2 = window.top + static_cast<int>(args.number(3));
+  const int x1 = window.left + scriptCoordinate(args, 0), y1 = window.top + scriptCoordinate(args, 1);
+  const int x2 = window.left + scriptCoordinate(args, 2), y2 = window.top + scriptCoordinate(args, 3);
   const int steps = std::max(1, static_cast<int>(args.optionNumber("steps", 8)));
   auto send = [](DWORD flags, int x = 0, int y = 0) {
     INPUT input{};
@@ -195,9 +212,8 @@ ActionResult click(Host& host, const ActionArgs& args) {
   RECT window;
   HWND target = captureTarget(host);
   if (!target || !GetWindowRect(target, &window)) return ActionResult::failure("no window to click");
-  return clickOnScreen(host, window.left + static_cast<int>(args.number(0)),
-                       window.top + static_cast<int>(args.number(1)), static_cast<int>(args.optionNumber("clicks", 1)),
-                       args.option("button") == "right");
+  return clickOnScreen(host, window.left + scriptCoordinate(args, 0), window.top + scriptCoordinate(args, 1),
+                       static_cast<int>(args.optionNumber("clicks", 1)), args.option("button") == "right");
 }
 
 // A drag with the left button held, from X1, Y1 to X2, Y2 of the captured window, given to the
@@ -209,8 +225,8 @@ ActionResult dragModal(Host& host, const ActionArgs& args) {
   RECT window;
   HWND target = captureTarget(host);
   if (!target || !GetWindowRect(target, &window)) return ActionResult::failure("no window to drag on");
-  const POINT from{window.left + static_cast<int>(args.number(0)), window.top + static_cast<int>(args.number(1))};
-  const POINT to{window.left + static_cast<int>(args.number(2)), window.top + static_cast<int>(args.number(3))};
+  const POINT from{window.left + scriptCoordinate(args, 0), window.top + scriptCoordinate(args, 1)};
+  const POINT to{window.left + scriptCoordinate(args, 2), window.top + scriptCoordinate(args, 3)};
   if (!SetCursorPos(from.x, from.y)) return ActionResult::failure("cannot move the cursor");
   const int screenWidth = GetSystemMetrics(SM_CXSCREEN), screenHeight = GetSystemMetrics(SM_CYSCREEN);
   std::vector<INPUT> input;

@@ -30,6 +30,7 @@
 #include "shell/descriptors.h"
 #include "shell/host_mirrors.h"
 #include "shell/shell.h"
+#include "toolkit/win32/xcgui_win32.h"
 
 namespace tovalux::codeview {
 namespace {
@@ -234,8 +235,10 @@ int onNavMemberPopup(HELE combo, HWINDOW popup, HELE list, bool*) {
   if (const HWND window = XWnd_GetHWND(popup)) {
     RECT r{};
     GetWindowRect(window, &r);
-    if (r.bottom - r.top < kMemberPopupMinHeight) {
-      MoveWindow(window, r.left, r.top, r.right - r.left, kMemberPopupMinHeight, FALSE);
+    RECT least{0, 0, 0, kMemberPopupMinHeight};
+    XWnd_UnitsToDevice(popup, &least);
+    if (r.bottom - r.top < least.bottom) {
+      MoveWindow(window, r.left, r.top, r.right - r.left, least.bottom, FALSE);
       XEle_SetHeight(list, kMemberPopupMinHeight);
     }
   }

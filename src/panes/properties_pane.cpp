@@ -14,6 +14,7 @@
 #include "shell/shell.h"
 #include "toolkit/xcgui_menus.h"
 #include "toolkit/xcgui_views.h"
+#include "toolkit/win32/xcgui_win32.h"
 
 namespace tovalux {
 namespace {
@@ -179,7 +180,9 @@ void onEventListPopup(HWINDOW popup, HELE list) {
     if (HWND window = XWnd_GetHWND(popup)) {
       RECT at{};
       GetWindowRect(window, &at);
-      MoveWindow(window, at.left, at.top, 318, 200, TRUE);
+      RECT size{0, 0, 318, 200};
+      XWnd_UnitsToDevice(popup, &size);
+      MoveWindow(window, at.left, at.top, size.right, size.bottom, TRUE);
     }
     XEle_SetWidth(list, 318);
     XEle_SetHeight(list, 200);

@@ -90,13 +90,17 @@ bool codeTipSetting() { return readBoolSetting(setting::kThemeSection, setting::
 bool codeTreeSetting() { return readBoolSetting(setting::kThemeSection, setting::kCodeTree); }
 bool propertyGridFontSetting() { return readIntSetting(setting::kChangeSection, setting::kPropertyGridFont) >= 1; }
 
-WindowSize windowSizeSetting() {
+std::optional<WindowSize> storedWindowSize() {
   const int32_t width = readIntSetting(setting::kThemeSection, setting::kWindowWidth);
   const int32_t height = readIntSetting(setting::kThemeSection, setting::kWindowHeight);
   if (!setting_rules::inRange(width, setting_rules::kWindowWidthRange) ||
       !setting_rules::inRange(height, setting_rules::kWindowHeightRange))
-    return {setting::kDefaultWindowWidth, setting::kDefaultWindowHeight};
-  return {width, height};
+    return std::nullopt;
+  return WindowSize{width, height};
+}
+
+WindowSize windowSizeSetting() {
+  return storedWindowSize().value_or(WindowSize{setting::kDefaultWindowWidth, setting::kDefaultWindowHeight});
 }
 
 void writeWindowSizeSetting(WindowSize size) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -63,6 +64,9 @@ struct WindowSize {
 };
 // 1100 x 800 when either value is outside 1..32767; nothing written (the frame writes after a move).
 WindowSize windowSizeSetting();
+// The size the frame stored (the screen's pixels), or nothing when either value is missing or out
+// of range.
+std::optional<WindowSize> storedWindowSize();
 void writeWindowSizeSetting(WindowSize size);
 
 // The feedback and contact address: [Help] FeedbackUrl when it is a web address, else the

@@ -85,8 +85,12 @@ void keepTipWindowInCorner() {
   if (!XC_IsHWINDOW(tip)) return;
   RECT frame{};
   if (!GetWindowRect(shellFrameHwnd(), &frame)) return;
+  // The tip's size and its distance from the corner are units of the frame.
+  XWnd_DeviceToUnits(parts().frame, &frame);
   const shell_rules::Placement place = shell_rules::tipWindowPlacement(frame.right, frame.bottom);
-  MoveWindow(XWnd_GetHWND(tip), place.x, place.y, place.width, place.height, FALSE);
+  RECT r{place.x, place.y, place.x + place.width, place.y + place.height};
+  XWnd_UnitsToDevice(parts().frame, &r);
+  MoveWindow(XWnd_GetHWND(tip), r.left, r.top, r.right - r.left, r.bottom - r.top, FALSE);
 }
 
 // Focus on the frame goes on to the host's active code page, unless the mouse is over the
@@ -206,17 +210,31 @@ bool createFrame() {
   FrameParts& p = parts();
   p = FrameParts{};
 
-  const WindowSize stored = windowSizeSetting();
-  const shell_rules::Size size = shell_rules::frameSizeFromSettings(stored.width, stored.height, virtualScreen());
-  p.frame = XFrameWnd_CreateEx(0, L"Tovalux", gbkToUtf16<XChar>(kFrameTitle).c_str(), 0, 0, 0, size.width, size.height,
-                               nullptr, kWindowStyleFrame);
+  // The stored size is the screen's pixels (as the frame measured it), the default a 96-dpi
+  // size; the frame takes units, and neither may outgrow the screen.
+  const std::optional<WindowSize> stored = storedWindowSize();
+  const shell_rules::Size screen = virtualScreen();
+  RECT units{0, 0, screen.width, screen.height};
+  if (stored) {
+    const shell_rules::Size size = shell_rules::frameSizeFromSettings(stored->width, stored->height, screen);
+    units = {0, 0, size.width, size.height};
+    XWnd_DeviceToUnits(0, &units);
+  } else {
+    XWnd_DeviceToUnits(0, &units);
+    const shell_rules::Size size = shell_rules::frameSizeFromSettings(0, 0, {units.right, units.bottom});
+    units = {0, 0, size.width, size.height};
+  }
+  p.frame = XFrameWnd_CreateEx(0, L"Tovalux", gbkToUtf16<XChar>(kFrameTitle).c_str(), 0, 0, 0, units.right,
+                               units.bottom, nullptr, kWindowStyleFrame);
   if (!XC_IsHWINDOW(p.frame)) return false;
   gFrameWindow.store(XWnd_GetHWND(p.frame), std::memory_order_release);
   XWnd_SetMinimumSize(p.frame, shell_rules::kMinimumFrameSize, shell_rules::kMinimumFrameSize);
   // The place the layout file kept, before the frame is shown.
   const std::optional<layout::FramePlacement> place = savedFramePlacement();
   if (place) {
-    const XRect rect{place->rect.left, place->rect.top, place->rect.right, place->rect.bottom};
+    RECT device{place->rect.left, place->rect.top, place->rect.right, place->rect.bottom};
+    XWnd_DeviceToUnits(p.frame, &device);
+    const XRect rect{device.left, device.top, device.right, device.bottom};
     XWnd_SetRect(p.frame, &rect);
   }
   if (isWindows10()) {
@@ -272,7 +290,9 @@ void syncHostWindow() {
   RECT target{};
   XEle_GetClientRect(p.codeView, &target);
   XEle_RectClientToWndClient(p.codeView, &target);
-  const int width = XEle_GetWidth(p.codeView), height = XEle_GetHeight(p.codeView);
+  // The host's window draws itself in device pixels: it gets the code view's place scaled.
+  XWnd_UnitsToDevice(p.frame, &target);
+  const int width = target.right - target.left, height = target.bottom - target.top;
   const RECT current = placeInParent(host);
   // Moving to where it already stands would still repaint it, and the host's paint re-fits it
   // (main-window subclass): only a real change moves it.

@@ -41,7 +41,9 @@ void placeFormOverLayout() {
   RECT r{};
   XEle_GetClientRect(s.layout, &r);
   XEle_RectClientToWndClient(s.layout, &r);
-  MoveWindow(s.form, r.left, r.top, XEle_GetWidth(s.layout), XEle_GetHeight(s.layout), TRUE);
+  // The element's units are device pixels for the native form.
+  XWnd_UnitsToDevice(XEle_GetWindow(s.layout), &r);
+  MoveWindow(s.form, r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
 }
 
 void sendLayoutSized() {

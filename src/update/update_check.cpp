@@ -18,6 +18,7 @@
 #include "shell/part.h"
 #include "shell/shell.h"
 #include "shell/shell_rules.h"
+#include "toolkit/win32/xcgui_win32.h"
 #include "update/update_rules.h"
 
 namespace tovalux {
@@ -217,8 +218,12 @@ std::optional<std::string> fetchAnswer() {
 void placeTip(HWINDOW tip) {
   RECT frame{};
   if (!shellExists() || !GetWindowRect(shellFrameHwnd(), &frame)) return;
+  // Its size and its distance from the frame's corner are units, the frame's place pixels.
+  XWnd_DeviceToUnits(tip, &frame);
   const shell_rules::Placement place = shell_rules::tipWindowPlacement(frame.right, frame.bottom);
-  MoveWindow(XWnd_GetHWND(tip), place.x, place.y, place.width, place.height, FALSE);
+  RECT r{place.x, place.y, place.x + place.width, place.y + place.height};
+  XWnd_UnitsToDevice(tip, &r);
+  MoveWindow(XWnd_GetHWND(tip), r.left, r.top, r.right - r.left, r.bottom - r.top, FALSE);
 }
 
 }  // namespace

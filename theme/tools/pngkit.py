@@ -262,14 +262,29 @@ def disabled_look(image, alpha=0.42, lift=0.1):
 SUB = 4
 
 
+def scaled_size(side, scale):
+    """A side drawn at `scale`, rounded half up (as the toolkit expects its renditions)."""
+    return int(side * scale + 0.5)
+
+
+def drawing(width, height, scale=1.0):
+    """An empty image for shapes given in the coordinates of a `width` x `height` drawing, made
+    `scale` times as large: fill() scales every shape with it, so one drawing gives each size."""
+    img = Image(scaled_size(width, scale), scaled_size(height, scale))
+    img.scale = scale
+    return img
+
+
 def fill(image, inside, rgb, opacity=1.0):
-    """Paints every pixel by the share of its 16 sample points for which inside(x, y) holds."""
+    """Paints every pixel by the share of its 16 sample points for which inside(x, y) holds
+    (x, y in the drawing's coordinates when the image was made by drawing())."""
+    k = getattr(image, "scale", 1.0)
     for py in range(image.height):
         for px in range(image.width):
             hits = 0
             for sy in range(SUB):
                 for sx in range(SUB):
-                    if inside(px + (sx + 0.5) / SUB, py + (sy + 0.5) / SUB):
+                    if inside((px + (sx + 0.5) / SUB) / k, (py + (sy + 0.5) / SUB) / k):
                         hits += 1
             if hits:
                 image.blend(px, py, rgb, opacity * hits / (SUB * SUB))

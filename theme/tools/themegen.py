@@ -7,7 +7,9 @@
 
 `icons` renders every icon of the map (Papirus SVG -> PNG with rsvg-convert, recoloured and
 badged, or one of our interface glyphs) into STAGE/<folder>/<file>, and the disabled look of the
-tool-bar icons. It checks the map against the resource package and the toolbox's icon.json: each
+tool-bar icons; each also at 24 and 32 pixels into STAGE/<folder>/24/<file> and
+STAGE/<folder>/32/<file> (a glyph of another size scaled by 24/16 and 32/16, rounded half up),
+which the toolkit draws instead of stretching the 16-pixel file on screens of 150 % and 200 %. It checks the map against the resource package and the toolbox's icon.json: each
 image they name is produced, each produced package or toolbox image is named by them.
 With --list it only prints what it would read ("in PATH") and write ("out PATH").
 
@@ -39,6 +41,8 @@ FOLDERS = {
     "box": ["Control/DarkIcons"],
 }
 DISABLED_FOLDER = "Dark/Images/wintools/displayIcon"
+# The larger renditions: the icon size each serves, and its folder beside the 16-pixel file.
+SIZES = (16, 24, 32)
 PACKAGE_TAGS = ("res", "ui")
 BADGES = ("-", "plus", "cross", "dot", "next", "prev", "play")
 PAPIRUS_CATEGORIES = ("actions", "places", "mimetypes", "devices", "apps", "emotes", "emblems",
@@ -66,15 +70,17 @@ class Entry:
         self.colour = colour
         self.badge = badge
         self.tags = tags
-        self.svg = None  # resolved Papirus file
+        self.svgs = {}  # size -> resolved Papirus file
 
-    def outputs(self):
+    def outputs(self, size=16):
+        """The files of one size (16: the icon itself, else its rendition folder's)."""
+        sub = "" if size == 16 else f"{size}/"
         outs = []
         for tag in self.tags:
             for folder in FOLDERS[tag]:
-                outs.append(folder + "/" + self.file)
+                outs.append(f"{folder}/{sub}{self.file}")
             if tag == "tools":
-                outs.append(DISABLED_FOLDER + "/" + self.file)
+                outs.append(f"{DISABLED_FOLDER}/{sub}{self.file}")
         return outs
 
 
@@ -112,11 +118,14 @@ def read_map(path):
     return palette, entries
 
 
-def resolve_papirus(papirus, name):
+def resolve_papirus(papirus, name, size=16):
+    """The SVG drawn for `size` pixels: the theme's own at that size, else its 16-pixel one."""
     if name.endswith("-symbolic"):
         roots = [os.path.join(papirus, "symbolic", c) for c in PAPIRUS_CATEGORIES]
     else:
-        roots = [os.path.join(papirus, "16x16", c) for c in PAPIRUS_CATEGORIES]
+        roots = [os.path.join(papirus, f"{size}x{size}", c) for c in PAPIRUS_CATEGORIES]
+        if size != 16:
+            roots += [os.path.join(papirus, "16x16", c) for c in PAPIRUS_CATEGORIES]
     for root in roots:
         path = os.path.join(root, name + ".svg")
         if os.path.exists(path):
@@ -204,8 +213,8 @@ def render_svg(rsvg, svg_text, size):
     return pk.decode_png(done.stdout)
 
 
-def draw_badge(kind, palette, size=16):
-    img = pk.Image(size, size)
+def draw_badge(kind, palette, k=1.0):
+    img = pk.drawing(16, 16, k)
     if kind == "plus":
         pk.fill(img, lambda x, y: (10 <= x < 16 and 12 <= y < 14) or (12 <= x < 14 and 10 <= y < 16), palette["green"])
     elif kind == "cross":
@@ -221,17 +230,17 @@ def draw_badge(kind, palette, size=16):
     return img
 
 
-def glyph_drop(palette, hover):
+def glyph_drop(palette, hover, k):
     # Drop-down arrow of the combo boxes: placed with its right edge 3 pixels inside the box and
     # its top 3 pixels down, so the triangle sits in the middle of a 22-pixel box.
-    img = pk.Image(7, 10)
+    img = pk.drawing(7, 10, k)
     pk.fill(img, pk.polygon([(0.0, 6.0), (7.0, 6.0), (3.5, 9.6)]),
             palette["glyph-hot" if hover else "glyph-dim"])
     return img
 
 
-def glyph_close(palette, back):
-    img = pk.Image(16, 16)
+def glyph_close(palette, back, k):
+    img = pk.drawing(16, 16, k)
     if back:
         pk.fill(img, pk.rect(1, 1, 15, 15), palette[back])
     colour = palette["glyph-hot"]
@@ -240,29 +249,29 @@ def glyph_close(palette, back):
     return img
 
 
-def glyph_collapsed(palette):
-    img = pk.Image(16, 16)
+def glyph_collapsed(palette, k):
+    img = pk.drawing(16, 16, k)
     pk.fill(img, pk.stroke([(5.5, 3.8), (10.5, 8.0), (5.5, 12.2)], 1.25, closed=True), palette["glyph"])
     return img
 
 
-def glyph_expanded(palette):
-    img = pk.Image(16, 16)
+def glyph_expanded(palette, k):
+    img = pk.drawing(16, 16, k)
     pk.fill(img, pk.polygon([(11.8, 4.2), (11.8, 11.8), (4.2, 11.8)]), palette["glyph"])
     return img
 
 
-def glyph_pane_grip(palette, active):
+def glyph_pane_grip(palette, active, k):
     # One tile of the dotted grip of a pane caption; tiled across the caption 5 pixels down.
-    img = pk.Image(4, 12)
+    img = pk.drawing(4, 12, k)
     colour = palette["grip-active" if active else "grip"]
     for x, y in ((0, 4), (2, 6), (0, 8)):
-        img.put(x, y, colour[:3] + (255,))
+        pk.fill(img, pk.rect(x, y, x + 1, y + 1), colour)
     return img
 
 
-def glyph_size_grip(palette, debugging):
-    img = pk.Image(12, 12)
+def glyph_size_grip(palette, debugging, k):
+    img = pk.drawing(12, 12, k)
     shadow = palette["grip-shadow-debug" if debugging else "grip-shadow"]
     light = palette["glyph-hot"]
     dots = [(9, 1), (9, 5), (5, 5), (9, 9), (5, 9), (1, 9)]
@@ -273,9 +282,9 @@ def glyph_size_grip(palette, debugging):
     return img
 
 
-def glyph_logo(palette):
+def glyph_logo(palette, k):
     # The product mark: a "T" cut out of a rounded blue tile.
-    img = pk.Image(16, 16)
+    img = pk.drawing(16, 16, k)
     pk.fill(img, pk.rounded_rect(1, 1, 15, 15, 3), palette["logo"])
     pk.fill(img, pk.rounded_rect(1, 1, 15, 8, 3), palette["logo-light"], 0.55)
     pk.fill(img, pk.rect(4, 4, 12, 6), palette["glyph-hot"])
@@ -283,9 +292,9 @@ def glyph_logo(palette):
     return img
 
 
-def glyph_chrome(palette, kind):
+def glyph_chrome(palette, kind, k):
     # Thin-line caption button signs, 10 x 10 in the middle of a 16 x 16 image.
-    img = pk.Image(16, 16)
+    img = pk.drawing(16, 16, k)
     colour = palette["glyph-hot"]
     if kind == "minimize":
         pk.fill(img, pk.rect(3, 8, 13, 9), colour)
@@ -299,37 +308,38 @@ def glyph_chrome(palette, kind):
 
 GLYPHS = {
     "logo": glyph_logo,
-    "chrome-minimize": lambda p: glyph_chrome(p, "minimize"),
-    "chrome-maximize": lambda p: glyph_chrome(p, "maximize"),
-    "chrome-close": lambda p: glyph_chrome(p, "close"),
-    "drop": lambda p: glyph_drop(p, False),
-    "drop-hover": lambda p: glyph_drop(p, True),
-    "close": lambda p: glyph_close(p, None),
-    "close-hover": lambda p: glyph_close(p, "close-hover"),
-    "close-pressed": lambda p: glyph_close(p, "close-pressed"),
-    "close-active": lambda p: glyph_close(p, None),
-    "close-active-hover": lambda p: glyph_close(p, "close-active-hover"),
-    "close-active-pressed": lambda p: glyph_close(p, "close-pressed"),
+    "chrome-minimize": lambda p, k: glyph_chrome(p, "minimize", k),
+    "chrome-maximize": lambda p, k: glyph_chrome(p, "maximize", k),
+    "chrome-close": lambda p, k: glyph_chrome(p, "close", k),
+    "drop": lambda p, k: glyph_drop(p, False, k),
+    "drop-hover": lambda p, k: glyph_drop(p, True, k),
+    "close": lambda p, k: glyph_close(p, None, k),
+    "close-hover": lambda p, k: glyph_close(p, "close-hover", k),
+    "close-pressed": lambda p, k: glyph_close(p, "close-pressed", k),
+    "close-active": lambda p, k: glyph_close(p, None, k),
+    "close-active-hover": lambda p, k: glyph_close(p, "close-active-hover", k),
+    "close-active-pressed": lambda p, k: glyph_close(p, "close-pressed", k),
     "collapsed": glyph_collapsed,
     "expanded": glyph_expanded,
-    "pane-grip": lambda p: glyph_pane_grip(p, False),
-    "pane-grip-active": lambda p: glyph_pane_grip(p, True),
-    "size-grip": lambda p: glyph_size_grip(p, False),
-    "size-grip-debug": lambda p: glyph_size_grip(p, True),
+    "pane-grip": lambda p, k: glyph_pane_grip(p, False, k),
+    "pane-grip-active": lambda p, k: glyph_pane_grip(p, True, k),
+    "size-grip": lambda p, k: glyph_size_grip(p, False, k),
+    "size-grip-debug": lambda p, k: glyph_size_grip(p, True, k),
 }
 
 
-def render_entry(entry, palette, rsvg):
+def render_entry(entry, palette, rsvg, size=16):
+    k = size / 16
     if entry.source.startswith("glyph:"):
-        return GLYPHS[entry.source[6:]](palette)
-    with open(entry.svg, encoding="utf-8") as f:
+        return GLYPHS[entry.source[6:]](palette, k)
+    with open(entry.svgs[size], encoding="utf-8") as f:
         svg = f.read()
     if entry.colour != "-":
         tint = palette[entry.colour] if entry.colour in palette else pk.parse_colour(entry.colour)
         svg = recolour_svg(svg, tint, palette)
-    img = render_svg(rsvg, svg, 16)
+    img = render_svg(rsvg, svg, size)
     if entry.badge != "-":
-        badge = draw_badge(entry.badge, palette)
+        badge = draw_badge(entry.badge, palette, k)
         pk.knock_out(img, badge, grow=1)
         pk.composite(img, badge)
     return img
@@ -363,32 +373,34 @@ def cmd_icons(args):
     inputs = [args.map, os.path.abspath(__file__), pk.__file__]
     for e in entries:
         if not e.source.startswith("glyph:"):
-            e.svg = resolve_papirus(args.papirus, e.source)
-            if e.svg is None:
+            e.svgs = {size: resolve_papirus(args.papirus, e.source, size) for size in SIZES}
+            if e.svgs[16] is None:
                 fail(f"{args.map}:{e.line_no}: no Papirus icon {e.source} under {args.papirus}")
-            inputs.append(e.svg)
+            inputs.extend(e.svgs.values())
     if args.list:
         for path in sorted(set(inputs)):
             print("in " + path)
         for e in entries:
-            for out in e.outputs():
-                print("out " + out)
+            for size in SIZES:
+                for out in e.outputs(size):
+                    print("out " + out)
         return
 
-    def job(entry):
+    def job(work):
+        entry, size = work
         try:
-            img = render_entry(entry, palette, args.rsvg)
+            img = render_entry(entry, palette, args.rsvg, size)
         except Exception as exc:  # report which icon failed
-            raise RuntimeError(f"{entry.file} ({entry.source}): {exc}") from exc
+            raise RuntimeError(f"{entry.file} ({entry.source}) at {size}: {exc}") from exc
         data = pk.encode_png(img)
         disabled = pk.encode_png(pk.disabled_look(img)) if "tools" in entry.tags else None
-        for out in entry.outputs():
+        for out in entry.outputs(size):
             is_disabled = out.startswith(DISABLED_FOLDER + "/")
             write_if_changed(os.path.join(args.out, out), disabled if is_disabled else data)
         return entry.file
 
     with concurrent.futures.ThreadPoolExecutor(max_workers=args.jobs) as pool:
-        for _ in pool.map(job, entries):
+        for _ in pool.map(job, [(e, size) for e in entries for size in SIZES]):
             pass
     if args.stamp:
         with open(args.stamp, "w") as f:

@@ -16,6 +16,7 @@
 #include "shell/descriptors.h"
 #include "shell/shell.h"
 #include "toolkit/xcgui.h"
+#include "toolkit/win32/xcgui_win32.h"
 
 namespace tovalux::detail {
 namespace {
@@ -46,7 +47,12 @@ void makeStrip(HWND popup, const Rect32& place) {
   const HWINDOW strip =
       XWnd_CreateEx(0, L"", L"", WS_CHILD | WS_VISIBLE, place.left, place.top, place.right, place.bottom, popup, 0);
   if (strip == 0) return;
-  const HELE layout = XLayout_Create(0, 0, place.right, place.bottom, strip);
+  // The host's pop-up is measured in its pixels; the strip, once made, knows its units.
+  RECT device{place.left, place.top, place.left + place.right, place.top + place.bottom};
+  XWnd_DeviceToUnits(strip, &device);
+  const XRect units{device.left, device.top, device.right, device.bottom};
+  XWnd_SetRect(strip, &units);
+  const HELE layout = XLayout_Create(0, 0, units.right - units.left, units.bottom - units.top, strip);
   XEle_SetLayoutWidth(layout, layout_size_fill, 0);
   XEle_SetLayoutHeight(layout, layout_size_fill, 0);
   XBkM_SetBkInfo(XEle_GetBkManager(layout), gbkToUtf16<XChar>(descriptor::kCompletionStrip).c_str());

@@ -25,6 +25,7 @@
 #include "shell/host_mirrors.h"
 #include "shell/part.h"
 #include "toolkit/xcgui.h"
+#include "toolkit/win32/xcgui_win32.h"
 
 namespace tovalux {
 namespace {
@@ -217,7 +218,7 @@ HIMAGE splashPicture() {
   static HIMAGE picture = 0;
   if (picture != 0 && XImage_GetWidth(picture) > 0) return picture;
   const std::string_view png = embeddedData(TOVALUX_RES_SPLASH);
-  picture = png.empty() ? 0 : XImage_LoadMemory(png.data(), static_cast<int>(png.size()), false);
+  picture = png.empty() ? 0 : XImage_LoadMemory(png.data(), static_cast<int>(png.size()), true);
   if (picture != 0) ++counters().splashPicturesLoaded;
   return picture;
 }
@@ -229,7 +230,13 @@ void coverSplash(HWND window) {
   const HWINDOW cover =
       XWnd_CreateEx(0, L"Tovalux", L"Tovalux", WS_CHILD | WS_VISIBLE, 0, 0, kSplashWidth, kSplashHeight, window, 0);
   if (cover == 0) return;
-  const HSHAPE picture = XShapePic_Create(0, 0, kSplashWidth, kSplashHeight, cover);
+  // The splash keeps its pixel size whatever the DPI: the cover covers the host's window in its
+  // pixels, and the picture (loaded to stretch) fills it from its own 680 x 420 pixels, 1:1.
+  RECT device{0, 0, kSplashWidth, kSplashHeight};
+  XWnd_DeviceToUnits(cover, &device);
+  const XRect units{device.left, device.top, device.right, device.bottom};
+  XWnd_SetRect(cover, &units);
+  const HSHAPE picture = XShapePic_Create(0, 0, units.right, units.bottom, cover);
   if (const HIMAGE image = splashPicture()) XShapePic_SetImage(picture, image);
   XWnd_AdjustLayout(cover);
   XWnd_ShowWindow(cover, SW_SHOW);

@@ -59,6 +59,12 @@ HWND nativeOf(HWINDOW window) {
   return w != nullptr ? w->native : nullptr;
 }
 
+// Places are told in device pixels: the model's units at the window's scale.
+Scale scaleOf(HWINDOW window) {
+  Backend* backend = Backend::running();
+  return backend != nullptr ? backend->scaleOf(window) : Scale();
+}
+
 bool isMenuWindow(HWINDOW window) { return context().registry.get<MenuWindow>(window) != nullptr; }
 
 HRESULT giveText(const std::u16string& text, BSTR* out) {
@@ -376,7 +382,7 @@ class AccessibleObject final : public IAccessible, public IEnumVARIANT {
       } else {
         ax::Ref r;
         if (HRESULT hr = target(child, &r); FAILED(hr)) return hr;
-        const XRect at = ax::location(r);
+        const XRect at = scaleOf(ax::windowOf(r)).scale(ax::location(r));
         screen = {at.left, at.top, at.right, at.bottom};
         if (HWND native = nativeOf(ax::windowOf(r)))
           MapWindowPoints(native, nullptr, reinterpret_cast<POINT*>(&screen), 2);
@@ -437,7 +443,7 @@ class AccessibleObject final : public IAccessible, public IEnumVARIANT {
       if (native == nullptr) return S_FALSE;
       POINT p{x, y};
       ScreenToClient(native, &p);
-      return answerObject(ax::hitTest(window, {p.x, p.y}), self, out);
+      return answerObject(ax::hitTest(window, scaleOf(window).unscale(XPoint{p.x, p.y})), self, out);
     });
   }
 

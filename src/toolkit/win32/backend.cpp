@@ -4,6 +4,7 @@
 
 #include "toolkit/model/tree/window.h"
 #include "toolkit/win32/accessible.h"
+#include "toolkit/win32/dpi.h"
 #include "toolkit/win32/dropdown_host.h"
 #include "toolkit/win32/images.h"
 #include "toolkit/win32/menu_host.h"
@@ -81,6 +82,7 @@ void Backend::stop() {
   for (const std::wstring& name : classes_) UnregisterClassW(name.c_str(), moduleInstance());
   classes_.clear();
   releaseFonts();
+  forgetMeasuringScale();
   stopImageDecoding();
   gRunning = nullptr;
 }
@@ -108,6 +110,18 @@ bool Backend::ensureClass(const std::wstring& name, UINT classStyle, WNDPROC pro
 NativeWindow* Backend::find(HWINDOW window) const {
   auto it = windows_.find(window);
   return it == windows_.end() ? nullptr : it->second.get();
+}
+
+Scale Backend::scaleOf(HWINDOW window) const {
+  const NativeWindow* native = find(window);
+  return native != nullptr && native->hwnd() != nullptr ? native->scale() : measuringScale();
+}
+
+XPoint Backend::unitsFromScreen(XHWND owner, XPoint screen) {
+  // The pop-ups a window owns take its scale (NativeWindow::create), so its units are theirs.
+  for (const auto& [handle, native] : windows_)
+    if (native->hwnd() == owner && owner != nullptr) return native->scale().unscale(screen);
+  return Scale(owner != nullptr ? windowDpi(owner) : systemDpi()).unscale(screen);
 }
 
 void Backend::purge() {
@@ -189,10 +203,36 @@ void Backend::windowMoved(Window& window) {
   guarded(GuardSite::kToolkit, [&] {
     NativeWindow* native = find(window.handle());
     if (native == nullptr || native->hwnd() == nullptr) return;
-    const XRect& r = window.rect;
+    const XRect r = native->scale().scale(window.rect);
     SetWindowPos(native->hwnd(), nullptr, r.left, r.top, r.width(), r.height(), SWP_NOZORDER | SWP_NOACTIVATE);
   });
 }
+
+}  // namespace tovalux::tk::win32
+
+namespace {
+tovalux::tk::Scale windowScale(HWINDOW window) {
+  using namespace tovalux::tk::win32;
+  Backend* backend = Backend::running();
+  return backend != nullptr ? backend->scaleOf(window) : tovalux::tk::Scale(systemDpi());
+}
+}  // namespace
+
+int XWnd_GetDPI(HWINDOW window) { return windowScale(window).dpi(); }
+
+void XWnd_UnitsToDevice(HWINDOW window, RECT* rect) {
+  if (rect == nullptr) return;
+  const XRect r = windowScale(window).scale(XRect{rect->left, rect->top, rect->right, rect->bottom});
+  *rect = {r.left, r.top, r.right, r.bottom};
+}
+
+void XWnd_DeviceToUnits(HWINDOW window, RECT* rect) {
+  if (rect == nullptr) return;
+  const XRect r = windowScale(window).unscale(XRect{rect->left, rect->top, rect->right, rect->bottom});
+  *rect = {r.left, r.top, r.right, r.bottom};
+}
+
+namespace tovalux::tk::win32 {
 
 bool probeWindow(HWINDOW window, WindowProbe* out) {
   Backend* backend = Backend::running();

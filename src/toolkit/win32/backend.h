@@ -47,10 +47,13 @@ class Backend : public Platform {
   void showWindow(Window& window, ShowMode mode) override;
   void windowCommand(Window& window, WindowCommand command) override;
   void windowMoved(Window& window) override;
+  XPoint unitsFromScreen(XHWND owner, XPoint screen) override;
   TextMeasurer* measurer() override { return &measurer_; }
   void toolkitExited() override;
 
   NativeWindow* find(HWINDOW window) const;
+  // The scale of a toolkit window's native window (the measuring scale when it has none).
+  Scale scaleOf(HWINDOW window) const;
   // Deletes retired native-window objects whose window is gone and whose window procedure is
   // not running.
   void purge();

@@ -71,14 +71,15 @@ HELE dropDownCombo(const Window& window) {
   return list != nullptr ? list->comboOwner : 0;
 }
 
-void placeDropDown(Window& window) {
+void placeDropDown(Window& window, const Scale& scale) {
   auto* combo = context().registry.get<ComboBox>(dropDownCombo(window));
   if (combo == nullptr) return;
   XRect r = window.rect;
   const int width = r.width(), height = r.height();
-  const auto workArea = workAreaAt({r.left, r.top});
+  const XPoint corner = scale.scale(XPoint{r.left, r.top});
+  const auto workArea = workAreaAt({corner.x, corner.y});
   if (!workArea) return;
-  const RECT& work = *workArea;
+  const XRect work = scale.unscale(XRect{workArea->left, workArea->top, workArea->right, workArea->bottom});
   if (r.bottom > work.bottom) {
     // Above the box instead: its top is the drop-down's top less the box's height.
     const int boxTop = r.top - combo->height();

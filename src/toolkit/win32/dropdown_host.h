@@ -12,6 +12,7 @@
 
 #include <windows.h>
 
+#include "toolkit/model/core/scale.h"
 #include "toolkit/types.h"
 
 namespace tovalux::tk {
@@ -25,7 +26,7 @@ class NativeWindow;
 // The combo box a drop-down window belongs to, or 0 for any other window.
 HELE dropDownCombo(const Window& window);
 // Moves a new drop-down onto its monitor (model rectangle, screen coordinates).
-void placeDropDown(Window& window);
+void placeDropDown(Window& window, const Scale& scale);
 void dropDownShown(NativeWindow& popup);
 void dropDownGone(HWINDOW popup);
 // Messages of a drop-down; `handled` false leaves them to the ordinary window handling.

@@ -7,6 +7,7 @@
 
 #include "toolkit/model/core/font.h"
 #include "toolkit/model/theme/image.h"
+#include "toolkit/win32/dpi.h"
 #include "toolkit/win32/gdi.h"
 
 namespace tovalux::tk::win32 {
@@ -17,7 +18,7 @@ struct FontEntry {
   GdiObject<HFONT> font;
   int lineHeight = 0;
 };
-using FontKey = std::tuple<std::u16string, int, int>;
+using FontKey = std::tuple<std::u16string, int, int, int>;  // face, points, style, dpi
 std::map<FontKey, FontEntry> gFonts;
 MemoryDc gMeasuring;
 
@@ -27,13 +28,14 @@ HDC measuringDc() {
   return gMeasuring.get();
 }
 
-FontEntry& entryFor(const Font& font) {
-  FontKey key{font.face(), font.size(), font.style()};
+FontEntry& entryFor(const Font& font, Scale scale) {
+  FontKey key{font.face(), font.size(), font.style(), scale.dpi()};
   auto it = gFonts.find(key);
   if (it != gFonts.end()) return it->second;
   LOGFONTW lf{};
-  // Points at the 96 dpi the toolkit lays out in (a negative height asks for the em size).
-  lf.lfHeight = -MulDiv(font.size(), 96, 72);
+  // Points at the window's DPI, so that text is hinted at the size it is shown at rather than
+  // drawn at 96 dpi and stretched (a negative height asks for the em size).
+  lf.lfHeight = -MulDiv(font.size(), scale.dpi(), 72);
   lf.lfWeight = (font.style() & font_style_bold) ? FW_BOLD : FW_NORMAL;
   lf.lfItalic = (font.style() & font_style_italic) ? TRUE : FALSE;
   lf.lfUnderline = (font.style() & font_style_underline) ? TRUE : FALSE;
@@ -49,14 +51,14 @@ FontEntry& entryFor(const Font& font) {
     TEXTMETRICW tm{};
     if (GetTextMetricsW(measuringDc(), &tm)) entry.lineHeight = tm.tmHeight;
   }
-  if (entry.lineHeight <= 0) entry.lineHeight = ApproxTextMeasurer::lineHeight(font);
+  if (entry.lineHeight <= 0) entry.lineHeight = scale.scale(ApproxTextMeasurer::lineHeight(font));
   return gFonts.emplace(std::move(key), std::move(entry)).first->second;
 }
 
 }  // namespace
 
-HFONT fontFor(const Font& font) {
-  HFONT f = entryFor(font).font.get();
+HFONT fontFor(const Font& font, Scale scale) {
+  HFONT f = entryFor(font, scale).font.get();
   return f != nullptr ? f : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
 }
 
@@ -65,8 +67,8 @@ void releaseFonts() {
   gMeasuring.reset();
 }
 
-XSize GdiTextMeasurer::measure(std::u16string_view text, const Font& font) {
-  FontEntry& entry = entryFor(font);
+XSize measureDevice(std::u16string_view text, const Font& font, Scale scale) {
+  FontEntry& entry = entryFor(font, scale);
   // Without a GDI font, the rough width of half a line height per character.
   if (!entry.font) return {static_cast<int32_t>(text.size()) * entry.lineHeight / 2, entry.lineHeight};
   if (text.empty()) return {0, entry.lineHeight};
@@ -76,6 +78,14 @@ XSize GdiTextMeasurer::measure(std::u16string_view text, const Font& font) {
   if (!GetTextExtentPoint32W(measuringDc(), reinterpret_cast<const wchar_t*>(text.data()), length, &size))
     return {0, entry.lineHeight};
   return {size.cx, std::max<int32_t>(size.cy, entry.lineHeight)};
+}
+
+XSize GdiTextMeasurer::measure(std::u16string_view text, const Font& font) {
+  // Measured with the font as it is drawn, then back in units, rounded up so that the text
+  // always fits the room a layout gives it.
+  const Scale scale = measuringScale();
+  const XSize device = measureDevice(text, font, scale);
+  return {scale.unscaleUp(device.cx), scale.unscaleUp(device.cy)};
 }
 
 }  // namespace tovalux::tk::win32

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "toolkit/model/core/font.h"
 #include "toolkit/model/theme/image.h"
@@ -45,8 +46,10 @@ void Surface::release() {
   width_ = height_ = 0;
 }
 
-GdiCanvas::GdiCanvas(Surface& surface, int width, int height)
-    : surface_(surface), clip_{0, 0, std::min(width, surface.width()), std::min(height, surface.height())} {}
+GdiCanvas::GdiCanvas(Surface& surface, int width, int height, Scale scale)
+    : surface_(surface),
+      scale_(scale),
+      clip_{0, 0, std::min(width, surface.width()), std::min(height, surface.height())} {}
 
 void GdiCanvas::syncPixels() {
   if (gdiPending_) GdiFlush();
@@ -83,31 +86,70 @@ void GdiCanvas::blend(int x, int y, uint32_t pixel, uint8_t alpha) {
 }
 
 void GdiCanvas::fillRect(const XRect& rect, XColor color, uint8_t alpha) {
+  fillDevice(scale_.scale(rect), color, alpha);
+}
+
+void GdiCanvas::fillDevice(const XRect& rect, XColor color, uint8_t alpha) {
   XRect r = intersect(rect, clip_);
   if (r.empty() || alpha == 0) return;
   syncPixels();
   const uint32_t pixel = toPixel(color);
+  uint32_t* first = surface_.bits() + static_cast<size_t>(r.top) * surface_.width() + r.left;
+  if (alpha == 255) {
+    // One row filled, the others copied from it: the C library's copy moves wide blocks, and
+    // a 200 % frame has four times the pixels to fill.
+    std::fill(first, first + r.width(), pixel);
+    for (int y = r.top + 1; y < r.bottom; ++y)
+      std::memcpy(first + static_cast<size_t>(y - r.top) * surface_.width(), first, r.width() * sizeof(uint32_t));
+    return;
+  }
   for (int y = r.top; y < r.bottom; ++y) {
     uint32_t* row = surface_.bits() + static_cast<size_t>(y) * surface_.width();
-    if (alpha == 255) {
-      std::fill(row + r.left, row + r.right, pixel);
-    } else {
-      for (int x = r.left; x < r.right; ++x) row[x] = mix(pixel, row[x], alpha);
-    }
+    for (int x = r.left; x < r.right; ++x) row[x] = mix(pixel, row[x], alpha);
   }
 }
 
 void GdiCanvas::frameRect(const XRect& rect, XColor color, uint8_t alpha, int width) {
   if (rect.empty() || width <= 0) return;
-  width = std::min({width, (rect.width() + 1) / 2, (rect.height() + 1) / 2});
-  fillRect({rect.left, rect.top, rect.right, rect.top + width}, color, alpha);
-  fillRect({rect.left, rect.bottom - width, rect.right, rect.bottom}, color, alpha);
-  fillRect({rect.left, rect.top + width, rect.left + width, rect.bottom - width}, color, alpha);
-  fillRect({rect.right - width, rect.top + width, rect.right, rect.bottom - width}, color, alpha);
+  // The sides are the units' strips scaled edge by edge, so a frame meets the fills beside it.
+  const XRect r = scale_.scale(rect);
+  width = std::min(width, std::min((rect.width() + 1) / 2, (rect.height() + 1) / 2));
+  const int w = std::min({scale_.thickness(width), (r.width() + 1) / 2, (r.height() + 1) / 2});
+  fillDevice({r.left, r.top, r.right, r.top + w}, color, alpha);
+  fillDevice({r.left, r.bottom - w, r.right, r.bottom}, color, alpha);
+  fillDevice({r.left, r.top + w, r.left + w, r.bottom - w}, color, alpha);
+  fillDevice({r.right - w, r.top + w, r.right, r.bottom - w}, color, alpha);
 }
 
 void GdiCanvas::line(int x1, int y1, int x2, int y2, XColor color, uint8_t alpha) {
   if (alpha == 0) return;
+  if (scale_.identity()) return lineDevice(x1, y1, x2, y2, color, alpha);
+  if (x1 == x2 || y1 == y2) {
+    // The unit-wide strip the line covers, scaled as any rectangle (the end point left out).
+    XRect r{std::min(x1, x2), std::min(y1, y2), std::max(x1, x2), std::max(y1, y2)};
+    if (x1 == x2)
+      r.right = r.left + 1, r.top = y1 < y2 ? y1 : y2 + 1, r.bottom = y1 < y2 ? y2 : y1 + 1;
+    else
+      r.bottom = r.top + 1, r.left = x1 < x2 ? x1 : x2 + 1, r.right = x1 < x2 ? x2 : x1 + 1;
+    fillRect(r, color, alpha);
+    return;
+  }
+  // A slanted line: a band as thick as a scaled unit between the scaled end points.
+  const XPoint a = scale_.scale(XPoint{x1, y1}), b = scale_.scale(XPoint{x2, y2});
+  const int t = scale_.thickness(1);
+  if (t <= 1) return lineDevice(a.x, a.y, b.x, b.y, color, alpha);
+  const double dx = b.x - a.x, dy = b.y - a.y, length = std::hypot(dx, dy);
+  const double nx = -dy / length * t / 2, ny = dx / length * t / 2;
+  const double cx = 0.5, cy = 0.5;  // through the pixel centres, as the 1-pixel line goes
+  auto at = [](double v) { return static_cast<int>(std::lround(v)); };
+  const XPoint band[4] = {{at(a.x + cx + nx), at(a.y + cy + ny)},
+                          {at(b.x + cx + nx), at(b.y + cy + ny)},
+                          {at(b.x + cx - nx), at(b.y + cy - ny)},
+                          {at(a.x + cx - nx), at(a.y + cy - ny)}};
+  polygonDevice(band, 4, color, alpha, FillMode::winding);
+}
+
+void GdiCanvas::lineDevice(int x1, int y1, int x2, int y2, XColor color, uint8_t alpha) {
   if (x1 == x2 || y1 == y2) {
     // Axis-parallel: a one-pixel rectangle, the end point left out as LineTo does.
     XRect r{std::min(x1, x2), std::min(y1, y2), std::max(x1, x2), std::max(y1, y2)};
@@ -115,7 +157,7 @@ void GdiCanvas::line(int x1, int y1, int x2, int y2, XColor color, uint8_t alpha
       r.right = r.left + 1, r.top = y1 < y2 ? y1 : y2 + 1, r.bottom = y1 < y2 ? y2 : y1 + 1;
     else
       r.bottom = r.top + 1, r.left = x1 < x2 ? x1 : x2 + 1, r.right = x1 < x2 ? x2 : x1 + 1;
-    fillRect(r, color, alpha);
+    fillDevice(r, color, alpha);
     return;
   }
   syncPixels();
@@ -134,6 +176,13 @@ void GdiCanvas::line(int x1, int y1, int x2, int y2, XColor color, uint8_t alpha
 
 void GdiCanvas::fillPolygon(const XPoint* points, int count, XColor color, uint8_t alpha, FillMode mode) {
   if (points == nullptr || count < 3 || alpha == 0) return;
+  if (scale_.identity()) return polygonDevice(points, count, color, alpha, mode);
+  std::vector<XPoint> device(points, points + count);
+  for (XPoint& p : device) p = scale_.scale(p);
+  polygonDevice(device.data(), count, color, alpha, mode);
+}
+
+void GdiCanvas::polygonDevice(const XPoint* points, int count, XColor color, uint8_t alpha, FillMode mode) {
   XRect box{points[0].x, points[0].y, points[0].x, points[0].y};
   for (int i = 1; i < count; ++i) {
     box.left = std::min(box.left, points[i].x), box.right = std::max(box.right, points[i].x);
@@ -174,12 +223,13 @@ void GdiCanvas::fillPolygon(const XPoint* points, int count, XColor color, uint8
 void GdiCanvas::text(std::u16string_view text, const XRect& rect, int align, const Font& font, XColor color,
                      uint8_t alpha) {
   if (text.empty() || alpha == 0) return;
-  XRect visible = intersect(rect, clip_);
+  const XRect device = scale_.scale(rect);
+  XRect visible = intersect(device, clip_);
   if (visible.empty()) return;
   HDC dc = surface_.dc();
   const int saved = SaveDC(dc);
   IntersectClipRect(dc, visible.left, visible.top, visible.right, visible.bottom);
-  SelectObject(dc, fontFor(font));
+  SelectObject(dc, fontFor(font, scale_));
   SetTextColor(dc, color);
   SetBkMode(dc, TRANSPARENT);
   UINT format = DT_SINGLELINE | DT_NOPREFIX | DT_NOCLIP;
@@ -191,16 +241,33 @@ void GdiCanvas::text(std::u16string_view text, const XRect& rect, int align, con
     format |= DT_VCENTER;
   else if (align & text_align_bottom)
     format |= DT_BOTTOM;
-  RECT r{rect.left, rect.top, rect.right, rect.bottom};
+  RECT r{device.left, device.top, device.right, device.bottom};
   const int length = static_cast<int>(std::min<size_t>(text.size(), 0x7FFFFFF));
   DrawTextW(dc, reinterpret_cast<const wchar_t*>(text.data()), length, &r, format);
   RestoreDC(dc, saved);
   gdiPending_ = true;
 }
 
-void GdiCanvas::image(const Image& img, const XRect& dest, ImageMode mode) {
-  const Pixels* src = pixelsOf(img);
+void GdiCanvas::image(const Image& img, const XRect& units, ImageMode mode) {
+  XRect dest = scale_.scale(units);
+  // The size it is wanted at on the device: natural and tiled images at their own size scaled,
+  // stretched ones at the destination's. The rendition of that width is drawn 1:1.
+  const XRect natural = scale_.scale(XRect{units.left, units.top, units.left + img.width(), units.top + img.height()});
+  const int wanted = mode == ImageMode::stretch ? dest.width() : natural.width();
+  const Pixels* src = pixelsOf(img, scale_.identity() ? -1 : renditionFor(img, wanted));
   if (src == nullptr || src->width <= 0 || src->height <= 0) return;
+  if (mode == ImageMode::natural && (src->width != natural.width() || src->height != natural.height())) {
+    // No rendition of the scaled size: the nearest one stretched to it, clipped to the destination.
+    pushDeviceClip(dest);
+    imageDevice(*src, natural, ImageMode::stretch);
+    popClip();
+    return;
+  }
+  imageDevice(*src, dest, mode);
+}
+
+void GdiCanvas::imageDevice(const Pixels& pixels, const XRect& dest, ImageMode mode) {
+  const Pixels* src = &pixels;
   XRect area = intersect(dest, clip_);
   if (area.empty()) return;
   syncPixels();
@@ -232,6 +299,22 @@ void GdiCanvas::image(const Image& img, const XRect& dest, ImageMode mode) {
     }
     return;
   }
+  if (mode != ImageMode::tile) {
+    // 1:1, row by row (icons at every scale come here): transparent pixels skipped, opaque ones
+    // copied, only the edges blended.
+    const int left = std::max(area.left, dest.left), right = std::min(area.right, dest.left + src->width);
+    const int top = std::max(area.top, dest.top), bottom = std::min(area.bottom, dest.top + src->height);
+    for (int y = top; y < bottom; ++y) {
+      const uint32_t* from = src->argb.data() + static_cast<size_t>(y - dest.top) * src->width + (left - dest.left);
+      uint32_t* to = bits + static_cast<size_t>(y) * width + left;
+      for (int n = right - left; n > 0; --n, ++from, ++to) {
+        const uint32_t p = *from;
+        if (p == 0) continue;
+        *to = (p >> 24) == 255 ? p : over(p, *to);
+      }
+    }
+    return;
+  }
   for (int y = area.top; y < area.bottom; ++y) {
     int sy = y - dest.top;
     if (mode == ImageMode::tile) sy %= src->height;
@@ -246,9 +329,11 @@ void GdiCanvas::image(const Image& img, const XRect& dest, ImageMode mode) {
   }
 }
 
-void GdiCanvas::pushClip(const XRect& rect) {
+void GdiCanvas::pushClip(const XRect& rect) { pushDeviceClip(scale_.scale(rect)); }
+
+void GdiCanvas::pushDeviceClip(const XRect& device) {
   saved_.push_back(clip_);
-  clip_ = intersect(clip_, rect);
+  clip_ = intersect(clip_, device);
   if (clip_.empty()) clip_ = {clip_.left, clip_.top, clip_.left, clip_.top};
 }
 

@@ -6,9 +6,10 @@
 
 #include <algorithm>
 #include <memory>
-#include <unordered_map>
+#include <map>
 
 #include "base/win32_handles.h"
+#include "toolkit/model/core/scale.h"
 #include "toolkit/model/theme/image.h"
 
 namespace tovalux::tk::win32 {
@@ -16,8 +17,8 @@ namespace tovalux::tk::win32 {
 namespace {
 
 ULONG_PTR gToken = 0;
-// Handle -> pixels; an entry without pixels remembers that decoding failed.
-std::unordered_map<HXCGUI, std::unique_ptr<Pixels>> gCache;
+// (handle, rendition) -> pixels; an entry without pixels remembers that decoding failed.
+std::map<std::pair<HXCGUI, int>, std::unique_ptr<Pixels>> gCache;
 
 std::unique_ptr<Pixels> decode(const std::string& bytes) {
   if (gToken == 0 || bytes.empty() || bytes.size() > 0x7FFFFFFF) return nullptr;
@@ -60,10 +61,20 @@ void stopImageDecoding() {
   gToken = 0;
 }
 
-const Pixels* pixelsOf(const Image& image) {
-  auto it = gCache.find(image.handle());
-  if (it == gCache.end()) it = gCache.emplace(image.handle(), decode(image.bytes())).first;
+const Pixels* pixelsOf(const Image& image, int rendition) {
+  if (rendition >= static_cast<int>(image.renditions.size())) rendition = -1;
+  const std::pair key{image.handle(), rendition};
+  auto it = gCache.find(key);
+  if (it == gCache.end())
+    it = gCache.emplace(key, decode(rendition < 0 ? image.bytes() : image.renditions[rendition].bytes)).first;
   return it->second.get();
+}
+
+int renditionFor(const Image& image, int width) {
+  // Index 0 is the image itself, 1.. its renditions.
+  std::vector<int> widths{image.width()};
+  for (const ImageRendition& r : image.renditions) widths.push_back(r.info.width);
+  return pickRendition(widths.data(), static_cast<int>(widths.size()), width) - 1;
 }
 
 }  // namespace tovalux::tk::win32

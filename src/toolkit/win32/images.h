@@ -1,5 +1,5 @@
 // Pixels of the model's images: PNG and BMP bytes decoded once with GDI+ into premultiplied
-// 32-bit pixels, kept per image handle (handles are never reused, so a cached entry can never
+// 32-bit pixels, kept per image handle and rendition (handles are never reused, so a cached entry can never
 // stand for another image).
 #pragma once
 
@@ -24,7 +24,11 @@ struct Pixels {
 bool startImageDecoding();
 void stopImageDecoding();
 
-// The decoded pixels of `image`, or null when its bytes do not decode.
-const Pixels* pixelsOf(const Image& image);
+// The decoded pixels of `image` (rendition -1) or of one of its renditions, or null when the
+// bytes do not decode.
+const Pixels* pixelsOf(const Image& image, int rendition = -1);
+// The rendition to draw `image` from when it is wanted `width` device pixels wide (-1: the
+// image itself): the one of that width, else the nearest wider, else the widest.
+int renditionFor(const Image& image, int width);
 
 }  // namespace tovalux::tk::win32

@@ -7,6 +7,7 @@
 #include "toolkit/model/core/context.h"
 #include "toolkit/model/menus/menu.h"
 #include "toolkit/model/tree/input.h"
+#include "toolkit/win32/backend.h"
 #include "toolkit/win32/monitors.h"
 #include "toolkit/win32/native_window.h"
 #include "toolkit/win32/popups.h"
@@ -35,9 +36,14 @@ MenuWindow* levelAt(POINT screen) {
   return found;
 }
 
+Scale scaleOf(const Window& w) {
+  Backend* backend = Backend::running();
+  return backend != nullptr ? backend->scaleOf(w.handle()) : Scale();
+}
+
 XPoint clientOf(const Window& w, POINT screen) {
   if (w.native != nullptr) ScreenToClient(w.native, &screen);
-  return {screen.x, screen.y};
+  return scaleOf(w).unscale(XPoint{screen.x, screen.y});
 }
 
 POINT screenPoint(HWND hwnd, LPARAM lParam) {
@@ -60,7 +66,7 @@ void forwardToOwner(POINT screen, int flags) {
   RECT client;
   GetClientRect(owner->native, &client);
   if (PtInRect(&client, p) && WindowFromPoint(screen) == owner->native)
-    mouseMove(*owner, {p.x, p.y}, flags);
+    mouseMove(*owner, scaleOf(*owner).unscale(XPoint{p.x, p.y}), flags);
   else if (owner->hovered != 0)
     mouseLeave(*owner);
 }
@@ -81,14 +87,15 @@ void mouseMoved(POINT screen, int flags) {
 
 bool isMenuPopup(const Window& window) { return dynamic_cast<const MenuWindow*>(&window) != nullptr; }
 
-void placeMenuPopup(Window& window) {
+void placeMenuPopup(Window& window, const Scale& scale) {
   auto* popup = dynamic_cast<MenuWindow*>(&window);
   if (popup == nullptr) return;
   XRect r = popup->rect;
   const int width = r.width(), height = r.height();
-  const auto workArea = workAreaAt({r.left, r.top});
+  const XPoint corner = scale.scale(XPoint{r.left, r.top});
+  const auto workArea = workAreaAt({corner.x, corner.y});
   if (!workArea) return;
-  const RECT& work = *workArea;
+  const XRect work = scale.unscale(XRect{workArea->left, workArea->top, workArea->right, workArea->bottom});
   if (r.right > work.right) {
     // A submenu goes to the other side of its parent; a root menu slides left.
     MenuWindow* parent = popup->depth > 0 ? level(popup->depth - 1) : nullptr;

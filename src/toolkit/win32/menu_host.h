@@ -17,6 +17,7 @@
 
 #include <windows.h>
 
+#include "toolkit/model/core/scale.h"
 #include "toolkit/types.h"
 
 namespace tovalux::tk {
@@ -29,7 +30,7 @@ class NativeWindow;
 
 bool isMenuPopup(const Window& window);
 // Moves a new pop-up onto its monitor (model rectangle, screen coordinates).
-void placeMenuPopup(Window& window);
+void placeMenuPopup(Window& window, const Scale& scale);
 // A menu pop-up was shown: the root takes the capture and the key hook is installed.
 void menuPopupShown(NativeWindow& popup);
 // A menu pop-up's window is gone: when the session is over, the key hook goes.

@@ -3,6 +3,7 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -15,6 +16,7 @@
 #include "toolkit/model/tree/window.h"
 #include "toolkit/win32/accessible.h"
 #include "toolkit/win32/backend.h"
+#include "toolkit/win32/dpi.h"
 #include "toolkit/win32/dropdown_host.h"
 #include "toolkit/win32/gdi_canvas.h"
 #include "toolkit/win32/menu_host.h"
@@ -27,6 +29,7 @@ namespace tovalux::tk::win32 {
 
 namespace {
 
+// In units, like every size the model gives.
 constexpr int kEdgeGrab = 6;     // resizing band along a resizable window's edges
 constexpr int kCornerGrab = 12;  // corners, measured along the edges
 constexpr int kGripGrab = 16;    // the bottom-right corner, where the frame draws its grip
@@ -42,8 +45,6 @@ int keyFlags() {
   if (GetKeyState(VK_CONTROL) < 0) flags |= mk_control;
   return flags;
 }
-
-XPoint clientPoint(LPARAM lParam) { return {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}; }
 
 // Elements a click means something to; everything else (layouts, plain elements without mouse
 // handlers) lets a caption or a draggable window be moved from it.
@@ -79,12 +80,19 @@ bool NativeWindow::create() {
   if (w == nullptr || backend == nullptr) return false;
   DWORD style = w->style & ~(WS_CAPTION | WS_THICKFRAME | WS_MAXIMIZE | WS_MINIMIZE);
   DWORD exStyle = w->exStyle;
+  const bool childStyle = (style & WS_CHILD) != 0 && !isMenuPopup(*w) && dropDownCombo(*w) == 0;
+  // A child window lives in its parent's awareness and at its DPI. A top-level one is made
+  // per-monitor aware where the system allows it (dpi.h) and starts at the system DPI; once
+  // Windows has put it on its monitor it takes that monitor's (below).
+  std::optional<PerMonitorScope> aware;
+  if (!childStyle) aware.emplace();
+  scale_ = Scale(childStyle ? windowDpi(w->parentNative) : systemDpi());
   if (isMenuPopup(*w)) {
     kind_ = Kind::menu;
-    placeMenuPopup(*w);
+    placeMenuPopup(*w, scale_);
   } else if (dropDownCombo(*w) != 0) {
     kind_ = Kind::dropDown;
-    placeDropDown(*w);
+    placeDropDown(*w, scale_);
   }
   if (kind_ != Kind::window) {
     // Owned by the window it belongs to (so always above it), never activated, no taskbar button.
@@ -112,7 +120,7 @@ bool NativeWindow::create() {
   if (w->xcStyle & window_style_caption) w->dragCaption = true;
   if (w->xcStyle & window_style_drag_window) w->dragWindow = true;
 
-  XRect r = w->rect;
+  XRect r = scale_.scale(w->rect);
   // A floating pane's window opens where its pane was, whatever style it shares with the frame.
   const bool centre = !child && kind_ == Kind::window && (w->xcStyle & window_style_center) != 0 &&
                       dynamic_cast<FloatWindow*>(w) == nullptr;
@@ -124,13 +132,21 @@ bool NativeWindow::create() {
       const int x = work.left + std::max(0L, (work.right - work.left - r.width()) / 2);
       const int y = work.top + std::max(0L, (work.bottom - work.top - r.height()) / 2);
       r = {x, y, x + r.width(), y + r.height()};
-      w->rect = r;
+      w->rect = scale_.unscale(r);
     }
   }
   std::wstring title(w->title.begin(), w->title.end());
   HWND created = CreateWindowExW(exStyle, className.c_str(), title.c_str(), style, r.left, r.top, r.width(), r.height(),
                                  w->parentNative, nullptr, moduleInstance(), this);
   if (created == nullptr) return false;
+  if (const int dpi = windowDpi(created); !child && dpi != scale_.dpi()) {
+    // Windows placed it on a monitor of another DPI: the same units at that monitor's scale.
+    const XRect units = w->rect;
+    scale_ = Scale(dpi);
+    const XRect d = scale_.scale(units);
+    SetWindowPos(created, nullptr, d.left, d.top, d.width(), d.height(), SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  if (!child && kind_ == Kind::window) setMeasuringScale(scale_);
   applyLook();
   return true;
 }
@@ -142,8 +158,10 @@ void NativeWindow::destroyFromModel() {
   DestroyWindow(hwnd_);
 }
 
-void NativeWindow::invalidate(const RECT& area, bool immediate) {
+void NativeWindow::invalidate(const RECT& units, bool immediate) {
   if (hwnd_ == nullptr) return;
+  const XRect d = scale_.scale(XRect{units.left, units.top, units.right, units.bottom});
+  const RECT area{d.left, d.top, d.right, d.bottom};
   InvalidateRect(hwnd_, &area, FALSE);
   if (immediate) UpdateWindow(hwnd_);
   applyLook();
@@ -170,7 +188,12 @@ void NativeWindow::applyLook(bool restack) {
   const bool wantShadow = w->transparentType == 2 && w->shadow.size > 0 && w->shadow.depth > 0 &&
                           IsWindowVisible(hwnd_) && !IsZoomed(hwnd_) && !IsIconic(hwnd_);
   if (wantShadow && !shadow_) shadow_ = std::make_unique<ShadowWindow>();
-  if (shadow_) shadow_->update(hwnd_, w->shadow, wantShadow, restack);
+  if (shadow_) {
+    // The shadow's reach and corners are lengths like any other; its depth is an alpha.
+    Window::Shadow look = w->shadow;
+    look.size = scale_.scale(look.size), look.cornerSize = scale_.scale(look.cornerSize);
+    shadow_->update(hwnd_, look, wantShadow, restack);
+  }
 }
 
 void NativeWindow::syncRect() {
@@ -179,7 +202,7 @@ void NativeWindow::syncRect() {
   RECT r;
   GetWindowRect(hwnd_, &r);
   if (isChild()) MapWindowPoints(nullptr, GetParent(hwnd_), reinterpret_cast<POINT*>(&r), 2);
-  w->rect = {r.left, r.top, r.right, r.bottom};
+  w->rect = scale_.unscale(XRect{r.left, r.top, r.right, r.bottom});
 }
 
 void NativeWindow::paint() {
@@ -207,8 +230,8 @@ void NativeWindow::paint() {
   if (dc != nullptr && !IsRectEmpty(&ps.rcPaint) && surface_.ensure(client.right, client.bottom)) {
     for (const RECT& area : areas) {
       if (Window* w = model()) {
-        GdiCanvas canvas(surface_, client.right, client.bottom);
-        canvas.pushClip({area.left, area.top, area.right, area.bottom});
+        GdiCanvas canvas(surface_, client.right, client.bottom, scale_);
+        canvas.pushDeviceClip({area.left, area.top, area.right, area.bottom});
         w->paint(canvas);
         canvas.popClip();
       }
@@ -233,11 +256,12 @@ LRESULT NativeWindow::hitTest(POINT screen) {
   RECT rc;
   GetClientRect(hwnd_, &rc);
   if (!isChild() && (w->xcStyle & window_style_drag_border) && !IsZoomed(hwnd_)) {
-    const bool left = p.x < kEdgeGrab, right = p.x >= rc.right - kEdgeGrab;
-    const bool top = p.y < kEdgeGrab, bottom = p.y >= rc.bottom - kEdgeGrab;
-    const bool nearLeft = p.x < kCornerGrab, nearRight = p.x >= rc.right - kCornerGrab;
-    const bool nearTop = p.y < kCornerGrab, nearBottom = p.y >= rc.bottom - kCornerGrab;
-    if (p.x >= rc.right - kGripGrab && p.y >= rc.bottom - kGripGrab) return HTBOTTOMRIGHT;
+    const int edge = scale_.scale(kEdgeGrab), corner = scale_.scale(kCornerGrab), grip = scale_.scale(kGripGrab);
+    const bool left = p.x < edge, right = p.x >= rc.right - edge;
+    const bool top = p.y < edge, bottom = p.y >= rc.bottom - edge;
+    const bool nearLeft = p.x < corner, nearRight = p.x >= rc.right - corner;
+    const bool nearTop = p.y < corner, nearBottom = p.y >= rc.bottom - corner;
+    if (p.x >= rc.right - grip && p.y >= rc.bottom - grip) return HTBOTTOMRIGHT;
     if ((top && nearLeft) || (left && nearTop)) return HTTOPLEFT;
     if ((top && nearRight) || (right && nearTop)) return HTTOPRIGHT;
     if ((bottom && nearLeft) || (left && nearBottom)) return HTBOTTOMLEFT;
@@ -247,10 +271,10 @@ LRESULT NativeWindow::hitTest(POINT screen) {
     if (top) return HTTOP;
     if (bottom) return HTBOTTOM;
   }
-  const XPoint pt{p.x, p.y};
+  const XPoint pt = scale_.unscale(XPoint{p.x, p.y});
   if (dragEdgeAt(*w, pt) != 0) return HTCLIENT;
   if (Element* e = tk::hitTest(*w, pt); e != nullptr && isControl(*e)) return HTCLIENT;
-  if (!isChild() && (w->dragWindow || (w->dragCaption && p.y < w->margins.top))) return HTCAPTION;
+  if (!isChild() && (w->dragWindow || (w->dragCaption && pt.y < w->margins.top))) return HTCAPTION;
   return HTCLIENT;
 }
 
@@ -260,7 +284,7 @@ bool NativeWindow::setCursor() {
   POINT p;
   GetCursorPos(&p);
   ScreenToClient(hwnd_, &p);
-  const XPoint pt{p.x, p.y};
+  const XPoint pt = scale_.unscale(XPoint{p.x, p.y});
   LPCWSTR cursor = reinterpret_cast<LPCWSTR>(IDC_ARROW);
   int edge = w->drag.kind == Window::Drag::Kind::border ? w->drag.edge : dragEdgeAt(*w, pt);
   if (edge == edge_left || edge == edge_right) {
@@ -293,12 +317,16 @@ void NativeWindow::mouseMoved(POINT client, WPARAM flags) {
     TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, hwnd_, 0};
     tracking_ = TrackMouseEvent(&track) != FALSE;
   }
-  const XPoint pt{client.x, client.y};
+  const XPoint pt = scale_.unscale(XPoint{client.x, client.y});
   if (Window* w = model()) mouseMove(*w, pt, mouseFlags(flags));
   // Disabled elements get no mouse events but keep their tooltips.
   Window* w = model();
   Element* under = w != nullptr && w->captured == 0 ? tk::hitTest(*w, pt) : nullptr;
   tipTarget(under != nullptr ? under->handle() : 0);
+}
+
+XPoint NativeWindow::unitsAt(LPARAM lParam) const {
+  return scale_.unscale(XPoint{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
 }
 
 LRESULT NativeWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -358,10 +386,10 @@ LRESULT NativeWindow::own(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_NCMOUSEMOVE: onNcMouseMove(); break;
     case WM_MOUSELEAVE: onMouseLeave(); return 0;
     case WM_LBUTTONDOWN:
-    case WM_LBUTTONDBLCLK: onLeftButtonDown(message == WM_LBUTTONDBLCLK, clientPoint(lParam), wParam); return 0;
-    case WM_LBUTTONUP: onLeftButtonUp(clientPoint(lParam), wParam); return 0;
+    case WM_LBUTTONDBLCLK: onLeftButtonDown(message == WM_LBUTTONDBLCLK, unitsAt(lParam), wParam); return 0;
+    case WM_LBUTTONUP: onLeftButtonUp(unitsAt(lParam), wParam); return 0;
     case WM_RBUTTONDOWN: onRightButtonDown(); return 0;
-    case WM_RBUTTONUP: onRightButtonUp(clientPoint(lParam), wParam); return 0;
+    case WM_RBUTTONUP: onRightButtonUp(unitsAt(lParam), wParam); return 0;
     case WM_CAPTURECHANGED: onCaptureChanged(reinterpret_cast<HWND>(lParam)); return 0;
     case WM_MOUSEWHEEL:
       onMouseWheel({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}, GET_WHEEL_DELTA_WPARAM(wParam));
@@ -372,6 +400,7 @@ LRESULT NativeWindow::own(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CHAR:
       if (onChar(static_cast<char16_t>(wParam))) return 0;
       break;
+    case WM_DPICHANGED: onDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam)); return 0;
     case WM_CLOSE: onClose(); return 0;
     case WM_DESTROY: onDestroy(); return 0;
     case WM_NCDESTROY: onNcDestroy(); break;
@@ -381,8 +410,8 @@ LRESULT NativeWindow::own(UINT message, WPARAM wParam, LPARAM lParam) {
 
 void NativeWindow::onGetMinMaxInfo(MINMAXINFO& info) {
   if (Window* w = model(); w != nullptr && (w->minSize.cx > 0 || w->minSize.cy > 0)) {
-    info.ptMinTrackSize.x = std::max<LONG>(info.ptMinTrackSize.x, w->minSize.cx);
-    info.ptMinTrackSize.y = std::max<LONG>(info.ptMinTrackSize.y, w->minSize.cy);
+    info.ptMinTrackSize.x = std::max<LONG>(info.ptMinTrackSize.x, scale_.scale(w->minSize.cx));
+    info.ptMinTrackSize.y = std::max<LONG>(info.ptMinTrackSize.y, scale_.scale(w->minSize.cy));
   }
   if (auto monitor = monitorInfo(MonitorFromWindow(hwnd_, MONITOR_DEFAULTTONEAREST))) {
     // Maximised, the borderless window covers the work area exactly (taskbar kept).
@@ -396,8 +425,8 @@ void NativeWindow::onWindowPosChanging(WINDOWPOS& pos) {
   // The minimum size holds for every resize, not only the user's drag.
   Window* w = model();
   if (w != nullptr && !(pos.flags & SWP_NOSIZE) && !(GetWindowLongW(hwnd_, GWL_STYLE) & WS_MINIMIZE)) {
-    pos.cx = std::max<int>(pos.cx, w->minSize.cx);
-    pos.cy = std::max<int>(pos.cy, w->minSize.cy);
+    pos.cx = std::max<int>(pos.cx, scale_.scale(w->minSize.cx));
+    pos.cy = std::max<int>(pos.cy, scale_.scale(w->minSize.cy));
   }
 }
 
@@ -488,7 +517,7 @@ void NativeWindow::onCaptureChanged(HWND taker) {
 
 void NativeWindow::onMouseWheel(POINT screen, int delta) {
   ScreenToClient(hwnd_, &screen);
-  if (Window* w = model()) mouseWheel(*w, {screen.x, screen.y}, delta);
+  if (Window* w = model()) mouseWheel(*w, scale_.unscale(XPoint{screen.x, screen.y}), delta);
 }
 
 bool NativeWindow::onKeyDown(int key) {
@@ -500,6 +529,19 @@ bool NativeWindow::onKeyDown(int key) {
 bool NativeWindow::onChar(char16_t c) {
   Window* w = model();
   return w != nullptr && charInput(*w, c);
+}
+
+void NativeWindow::onDpiChanged(int dpi, const RECT& suggested) {
+  // Only per-monitor windows get it: the new scale first, so that the move that follows is
+  // read back in the new units; then the layout at the new size and a full repaint.
+  if (dpi <= 0 || hwnd_ == nullptr) return;
+  scale_ = Scale(dpi);
+  if (kind_ == Kind::window && !isChild()) setMeasuringScale(scale_);
+  SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+               suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  syncRect();
+  if (Window* w = model()) w->adjustLayout();
+  if (Window* still = model()) still->invalidateAll(false);
 }
 
 void NativeWindow::onClose() {

@@ -15,12 +15,20 @@
 //   WM_KEYDOWN/CHAR    the focused element (open menus first)
 //   WM_CLOSE           destroys the toolkit window unless a handler took event 16
 //   WM_DESTROY         a window destroyed from outside takes its toolkit window with it
+//   WM_DPICHANGED      a per-monitor window moved to a monitor of another DPI: the suggested
+//                      rectangle, the new scale, layout again and repaint
+//
+// Units: the model works in 96-dpi units; the window's Scale (its DPI, read at creation and
+// changed only by WM_DPICHANGED) turns them into device pixels here and nowhere else in the
+// window: the window rectangle (a top-level window's in screen units, the screen divided by the
+// scale), painting (GdiCanvas), and the other way for mouse points, hit-testing and cursors.
 #pragma once
 
 #include <windows.h>
 
 #include <memory>
 
+#include "toolkit/model/core/scale.h"
 #include "toolkit/types.h"
 #include "toolkit/win32/gdi.h"
 
@@ -52,6 +60,7 @@ class NativeWindow {
   Kind kind() const { return kind_; }
   Window* model() const;
   bool isChild() const;
+  const Scale& scale() const { return scale_; }
 
   // Creates the native window for the model window (its class, styles, rectangle, parent).
   bool create();
@@ -95,6 +104,7 @@ class NativeWindow {
   // Answer whether the focused element (or a parent) took the key; else DefWindowProc has it.
   bool onKeyDown(int key);
   bool onChar(char16_t c);
+  void onDpiChanged(int dpi, const RECT& suggested);
   void onClose();
   void onDestroy();
   void onNcDestroy();
@@ -102,6 +112,8 @@ class NativeWindow {
   LRESULT hitTest(POINT screen);
   void syncRect();
   void mouseMoved(POINT client, WPARAM flags);
+  // A client point of a mouse message, in units.
+  XPoint unitsAt(LPARAM lParam) const;
   // The element under the cursor (enabled or not) for the tooltip; 0 when none.
   void tipTarget(HELE element);
   bool setCursor();
@@ -109,6 +121,7 @@ class NativeWindow {
   HWINDOW handle_;
   HWND hwnd_ = nullptr;
   Kind kind_ = Kind::window;
+  Scale scale_;
   Surface surface_;
   std::unique_ptr<ShadowWindow> shadow_;
   bool tracking_ = false;    // TME_LEAVE requested

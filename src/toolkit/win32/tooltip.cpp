@@ -7,6 +7,7 @@
 #include "toolkit/model/theme/palette.h"
 #include "toolkit/model/theme/resources.h"
 #include "toolkit/model/tree/element.h"
+#include "toolkit/model/tree/window.h"
 #include "toolkit/win32/accessible.h"
 #include "toolkit/win32/backend.h"
 #include "toolkit/win32/gdi_canvas.h"
@@ -80,8 +81,12 @@ void ToolTip::show() {
   shown_ = std::exchange(pending_, 0);
   text_ = e->tooltip;
   SetWindowTextW(hwnd_, reinterpret_cast<const wchar_t*>(text_.c_str()));
-  XSize extent = context().measurer().measure(text_, context().fallbackFont());
-  const int width = extent.cx + 2 * kPadX, height = extent.cy + 2 * kPadY;
+  // At the scale of the element's window, measured at it.
+  Backend* backend = Backend::running();
+  const Window* owner = e->window();
+  scale_ = backend != nullptr && owner != nullptr ? backend->scaleOf(owner->handle()) : Scale();
+  XSize extent = measureDevice(text_, context().fallbackFont(), scale_);
+  const int width = extent.cx + 2 * scale_.scale(kPadX), height = extent.cy + 2 * scale_.scale(kPadY);
   POINT cursor{};
   GetCursorPos(&cursor);
   // Below the cursor, kept on the cursor's monitor.
@@ -102,14 +107,15 @@ void ToolTip::paint() {
   RECT client;
   GetClientRect(hwnd_, &client);
   if (surface_.ensure(client.right, client.bottom)) {
-    GdiCanvas canvas(surface_, client.right, client.bottom);
-    XRect all{0, 0, client.right, client.bottom};
+    GdiCanvas canvas(surface_, client.right, client.bottom, scale_);
+    // In units: the client rounded up, the canvas clips to the window.
+    const XRect all{0, 0, scale_.unscaleUp(client.right), scale_.unscaleUp(client.bottom)};
     auto [bg, bgAlpha] = themeColor("ID_COLOR_TipBg", palette::kViewSurface);
     auto [border, borderAlpha] = themeColor("ID_COLOR_Border", palette::kRule);
     auto [text, textAlpha] = themeColor("ID_COLOR_Text", palette::kText);
     canvas.fillRect(all, bg, bgAlpha);
     canvas.frameRect(all, border, borderAlpha, 1);
-    canvas.text(text_, {kPadX, 0, client.right - kPadX, client.bottom}, text_align_left | text_align_vcenter,
+    canvas.text(text_, {kPadX, 0, all.right - kPadX, all.bottom}, text_align_left | text_align_vcenter,
                 context().fallbackFont(), text, textAlpha);
     GdiFlush();
     BitBlt(dc, 0, 0, client.right, client.bottom, surface_.dc(), 0, 0, SRCCOPY);

@@ -9,6 +9,7 @@
 
 #include <string>
 
+#include "toolkit/model/core/scale.h"
 #include "toolkit/types.h"
 #include "toolkit/win32/gdi.h"
 
@@ -43,6 +44,7 @@ class ToolTip {
   HELE shown_ = 0;
   std::u16string text_;
   Surface surface_;
+  Scale scale_;  // the scale of the window the shown tip is about
 };
 
 }  // namespace tovalux::tk::win32

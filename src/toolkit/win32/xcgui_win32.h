@@ -26,6 +26,17 @@ enum XWindowStyle : int {
 // (also for a caller already waiting when the toolkit exits) it answers 0 without running it.
 int XC_CallUiThread(int (*fn)(void* data), void* data);
 
+// Units and device pixels. Every size and place the toolkit takes and gives (layouts, XWnd_ and
+// XEle_ rectangles, event 36's) is in 96-dpi units; a window draws them at its native window's
+// DPI. Code that puts native windows over elements, or reads Win32 rectangles into the toolkit,
+// converts here (rectangles edge by edge, half away from zero, so that neighbours still meet).
+// The DPI a toolkit window draws at; for 0 (or a handle without a native window) the DPI new
+// top-level windows start at.
+int XWnd_GetDPI(HWINDOW window);
+// A rectangle in the window's units (client or screen) to its device pixels, and back.
+void XWnd_UnitsToDevice(HWINDOW window, RECT* rect);
+void XWnd_DeviceToUnits(HWINDOW window, RECT* rect);
+
 namespace tovalux::tk::win32 {
 
 // What the backend shows of a window, for tests and diagnostics.

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cmath>
 #include <fstream>
 #include <map>
 #include <string>
@@ -17,7 +18,9 @@
 #include "toolkit/model/controls/edit.h"
 #include "toolkit/model/controls/scrollbar.h"
 #include "toolkit/model/core/context.h"
+#include "toolkit/win32/xcgui_win32.h"
 #include "toolkit/xcgui.h"
+#include "wine/toolkit/accessible_reader.h"
 
 namespace tovalux {
 namespace {
@@ -280,6 +283,41 @@ TEST_F(SettingsDialogTest, FontChoicePutsTheFaceIntoTheNameAndACancelShowsTheErr
   EXPECT_EQ(boxes[0].text, "字体名称不得为空!");
   EXPECT_EQ(boxes[0].flags, static_cast<UINT>(MB_OK | MB_ICONERROR));
   XWnd_CloseWindow(dialog);
+}
+
+// CTest runs this program at 96, 144 and 192 dpi: the layout's 96-dpi sizes on the screen are
+// times dpi / 96, read as a screen reader reads them.
+TEST_F(SettingsDialogTest, TheDialogShowsItsLayoutSizesAtTheSystemDpi) {
+  HWINDOW dialog = openSettingsDialog();
+  ASSERT_TRUE(XC_IsHWINDOW(dialog));
+  settle();
+  const HWND window = XWnd_GetHWND(dialog);
+  const double k = XWnd_GetDPI(dialog) / 96.0;
+  HDC screen = GetDC(nullptr);
+  EXPECT_EQ(XWnd_GetDPI(dialog), GetDeviceCaps(screen, LOGPIXELSY));
+  ReleaseDC(nullptr, screen);
+  RECT client{};
+  GetClientRect(window, &client);
+  EXPECT_NEAR(client.right, 480 * k, 1);
+  EXPECT_NEAR(client.bottom, 520 * k, 1);
+
+  // The first radio button: 150 x 22 units, where the layout put it.
+  const testing::Acc root = testing::clientOf(window);
+  RECT units{};
+  XEle_GetClientRect(element(dialog, 202), &units);
+  XEle_RectClientToWndClient(element(dialog, 202), &units);
+  POINT origin{0, 0};
+  ClientToScreen(window, &origin);
+  const testing::Acc radio = testing::nearest(
+      root, ROLE_SYSTEM_RADIOBUTTON, {origin.x + std::lround(units.left * k), origin.y + std::lround(units.top * k)});
+  ASSERT_TRUE(radio);
+  const RECT r = radio.bounds();
+  EXPECT_NEAR(r.left - origin.x, units.left * k, 2);
+  EXPECT_NEAR(r.top - origin.y, units.top * k, 2);
+  EXPECT_NEAR(r.right - r.left, 150 * k, 1);
+  EXPECT_NEAR(r.bottom - r.top, 22 * k, 1);
+  XWnd_CloseWindow(dialog);
+  settle();
 }
 
 }  // namespace

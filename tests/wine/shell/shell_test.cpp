@@ -64,6 +64,13 @@ RECT elementRectInWindow(HXCGUI element) {
   return r;
 }
 
+// Where a native window kept over the element stands: its place in the window's pixels.
+RECT nativePlaceOver(HXCGUI element) {
+  RECT r = elementRectInWindow(element);
+  XWnd_UnitsToDevice(XEle_GetWindow(element), &r);
+  return r;
+}
+
 // The background descriptor an element or window carries now.
 std::string descriptorOf(HXCGUI object) {
   const HBKM manager = XC_IsHWINDOW(object) ? XWnd_GetBkManager(object) : XEle_GetBkManager(object);
@@ -170,7 +177,7 @@ TEST_F(ShellTest, StartUpPutsTheHostInsideTheFrameOverTheCodeView) {
   EXPECT_EQ(host.host().dockBarsVisible(), "0000");
   HXCGUI codeView = frameElement("eCodeView");
   ASSERT_TRUE(XC_IsHELE(codeView));
-  EXPECT_TRUE(sameRect(rectInParent(main), elementRectInWindow(codeView)));
+  EXPECT_TRUE(sameRect(rectInParent(main), nativePlaceOver(codeView)));
 
   // The settings the start-up wrote back on an empty file.
   EXPECT_EQ(readSetting("Theme", "FontName"), "微软雅黑");
@@ -363,7 +370,7 @@ TEST_F(ShellTest, TheHostIsMovedOnlyWhenTheCodeViewMoved) {
   SetWindowPos(shellFrameHwnd(), nullptr, 0, 0, 1000, 700, SWP_NOMOVE | SWP_NOZORDER);
   serveQueued();
   EXPECT_GT(shellCounters().hostWindowMoves, before.hostWindowMoves);
-  EXPECT_TRUE(sameRect(rectInParent(main), elementRectInWindow(frameElement("eCodeView"))));
+  EXPECT_TRUE(sameRect(rectInParent(main), nativePlaceOver(frameElement("eCodeView"))));
 
   // Idle: the host main window paints at most twice in two seconds.
   serveQueued();  // the resize's own paints
@@ -498,7 +505,7 @@ TEST_F(ShellTest, ARefusedCloseTakesTheHostBackAndASecondYesCloses) {
   EXPECT_TRUE(shellExists());
   EXPECT_EQ(GetParent(main), shellFrameHwnd());
   EXPECT_NE(GetWindowLongA(main, GWL_STYLE) & WS_CHILD, 0);
-  EXPECT_TRUE(sameRect(rectInParent(main), elementRectInWindow(frameElement("eCodeView"))));
+  EXPECT_TRUE(sameRect(rectInParent(main), nativePlaceOver(frameElement("eCodeView"))));
   auto boxes = host.ui().calls(ScriptedUi::Kind::kMessageBox);
   ASSERT_EQ(boxes.size(), 1u);
   EXPECT_EQ(boxes[0].title, "Tovalux 提示");
@@ -579,7 +586,7 @@ TEST_F(ShellTest, ThePropertyFormFollowsThePropertiesPane) {
   activatePaneByTitle("组件属性");
   serveQueued();
   // Over "CtrlProLayout", with the host's grid filling it and shown.
-  EXPECT_TRUE(sameRect(rectInParent(form), elementRectInWindow(frameElement("CtrlProLayout"))));
+  EXPECT_TRUE(sameRect(rectInParent(form), nativePlaceOver(frameElement("CtrlProLayout"))));
   RECT client{};
   GetClientRect(form, &client);
   EXPECT_TRUE(sameRect(rectInParent(tree().propertyGrid), client));

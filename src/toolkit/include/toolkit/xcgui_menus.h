@@ -68,8 +68,8 @@ int XMenuBar_AddButton(HELE bar, const XChar* text);
 HMENUX XMenuBar_GetMenu(HELE bar, int index);
 // A free menu: destroyed when the pop-up it was shown in closes.
 HMENUX XMenu_Create();
-// Shows the menu at (x, y) (screen coordinates; `position` says which corner lies there), owned
-// by the native window `owner`; `receiver` gets its events 57 to 62.
+// Shows the menu at (x, y) (screen pixels as Windows gives them, GetCursorPos's; `position` says
+// which corner lies there), owned by the native window `owner`; `receiver` gets its events 57 to 62.
 bool XMenu_Popup(HMENUX menu, XHWND owner, int x, int y, HELE receiver, int position = menu_popup_position_left_top);
 // parentId 0 or -1: top level. Several items may share an id (separators); an id then names
 // the first of them.

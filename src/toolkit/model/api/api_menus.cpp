@@ -4,6 +4,7 @@
 
 #include "toolkit/model/api/api_support.h"
 #include "toolkit/model/core/context.h"
+#include "toolkit/model/core/platform.h"
 #include "toolkit/model/menus/menu.h"
 #include "toolkit/model/menus/menubar.h"
 #include "toolkit/model/theme/image.h"
@@ -42,7 +43,9 @@ HMENUX XMenu_Create() { return ready() ? context().registry.create<Menu>()->hand
 
 bool XMenu_Popup(HMENUX menu, XHWND owner, int x, int y, HELE receiver, int position) {
   if (menuOf(menu) == nullptr || (receiver != 0 && getElement(receiver) == nullptr)) return false;
-  return openMenu(menu, receiver, owner, {clampCoord(x), clampCoord(y)}, position);
+  XPoint at{clampCoord(x), clampCoord(y)};
+  if (Platform* platform = context().platform) at = platform->unitsFromScreen(owner, at);
+  return openMenu(menu, receiver, owner, at, position);
 }
 
 void XMenu_AddItem(HMENUX menu, int id, const XChar* text, int parentId, int flags) {

@@ -34,6 +34,9 @@ class Platform {
   virtual void windowCommand(Window&, WindowCommand) {}
   // The model changed the window's position or size (XWnd_SetRect and the like).
   virtual void windowMoved(Window&) {}
+  // A screen point as Windows gives it, in the units of the windows `owner` (a native window)
+  // owns: the model places pop-ups in screen units (model/core/scale.h).
+  virtual XPoint unitsFromScreen(XHWND /*owner*/, XPoint screen) { return screen; }
   // The measurer to use for text; null keeps the model's approximation.
   virtual TextMeasurer* measurer() { return nullptr; }
   // XExitXCGUI has destroyed every object; the platform is dropped right after.

@@ -57,6 +57,16 @@ Image* loadImageFile(const std::filesystem::path& path, bool stretch) {
   auto info = sniffImage(*data);
   if (!info) return nullptr;
   Image* image = context().registry.create<Image>(*info, std::move(*data), stretch);
+  for (int size : kRenditionSizes) {
+    const auto sibling = path.parent_path() / std::to_string(size) / path.filename();
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(sibling, ec)) continue;
+    auto bytes = readFile(sibling, kMaxImageFile);
+    auto found = bytes ? sniffImage(*bytes) : std::nullopt;
+    const auto expected = [&](int side) { return (side * size + kRenditionBase / 2) / kRenditionBase; };
+    if (found && found->width == expected(info->width) && found->height == expected(info->height))
+      image->renditions.push_back({*found, std::move(*bytes)});
+  }
 #ifdef _WIN32
   std::wstring wide = path.wstring();
   image->source = std::u16string(wide.begin(), wide.end());

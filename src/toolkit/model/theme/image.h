@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "toolkit/model/core/object.h"
 
@@ -20,6 +21,13 @@ struct ImageInfo {
 // Size and format from the file header; nullopt for anything else or a damaged header.
 std::optional<ImageInfo> sniffImage(std::string_view bytes);
 
+// The same picture drawn for another pixel size: a theme icon ships at 16, 24 and 32 pixels, and
+// the backend draws the rendition that matches the window's scale instead of stretching one.
+struct ImageRendition {
+  ImageInfo info;
+  std::string bytes;
+};
+
 class Image : public Object {
  public:
   Image(ImageInfo info, std::string bytes, bool stretch)
@@ -31,6 +39,9 @@ class Image : public Object {
   bool stretch() const { return stretch_; }
   // Where it came from, for diagnostics and test records ("cd.png", a file path, or empty).
   std::u16string source;
+  // Larger renditions found beside a file (see loadImageFile); the image's own size stays the
+  // 96-dpi size layouts use.
+  std::vector<ImageRendition> renditions;
 
  private:
   ImageInfo info_;
@@ -38,7 +49,14 @@ class Image : public Object {
   bool stretch_;
 };
 
-// Registers an image read from a file or memory; null when the data is not a PNG or BMP.
+// Folders beside an image file that hold its larger renditions, named for the icon size they
+// serve ("24/name.png" is name.png drawn at 1.5 times its size, "32/name.png" at twice it).
+inline constexpr int kRenditionSizes[] = {24, 32};
+inline constexpr int kRenditionBase = 16;
+
+// Registers an image read from a file or memory; null when the data is not a PNG or BMP. A file
+// also brings the renditions found in the folders of kRenditionSizes beside it whose size is
+// the file's scaled by size / 16 (others are ignored).
 Image* loadImageFile(const std::filesystem::path& path, bool stretch);
 Image* loadImageMemory(std::string_view bytes, bool stretch);
 

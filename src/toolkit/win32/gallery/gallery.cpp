@@ -821,7 +821,9 @@ LRESULT CALLBACK codeWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
 void keepOver(HELE element, HWND window) {
   RECT r{0, 0, XEle_GetWidth(element), XEle_GetHeight(element)};
   XEle_RectClientToWndClient(element, &r);
-  MoveWindow(window, r.left, r.top, XEle_GetWidth(element), XEle_GetHeight(element), TRUE);
+  // A native window is placed in its parent's pixels: the element's units scaled.
+  XWnd_UnitsToDevice(XEle_GetWindow(element), &r);
+  MoveWindow(window, r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
 }
 
 void buildCodeWindow(Gallery& g) {
