@@ -180,13 +180,16 @@ def main():
         print('soak: not one loop finished', file=sys.stderr)
         sys.exit(1)
     base = figures(loops[0])
-    print('%-10s %8s %8s %8s %8s %12s' % ('reading', 'gdi', 'user', 'handles', 'threads', 'private'))
+    # Heap bytes in use beside the private bytes: growth of the first with the second flat is a
+    # store that fills; growth of the second alone is the heaps' free room (fragmentation).
+    print('%-10s %8s %8s %8s %8s %12s %12s' % ('reading', 'gdi', 'user', 'handles', 'threads', 'private',
+                                                'heap-busy'))
     for e in readings:
         if e.get('label', '').startswith('loop '):
             continue
         f = figures(e)
-        print('%-10s %8d %8d %8d %8d %12d' % (e.get('label', ''), f['gdi'], f['user'], f['handles'], f['threads'],
-                                              f['private']))
+        print('%-10s %8d %8d %8d %8d %12d %12s' % (e.get('label', ''), f['gdi'], f['user'], f['handles'], f['threads'],
+                                                   f['private'], e.get('heap-busy', '-')))
     tail = [figures(e) for e in loops[len(loops) * 2 // 3:]] or [figures(loops[-1])]
     problems = []
     for name, allowed in ALLOWANCE.items():

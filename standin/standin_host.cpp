@@ -1,5 +1,7 @@
 #include "standin_host.h"
 
+#include "ui_reader.h"
+
 #include <cstdio>
 #include <iterator>
 #include <string>
@@ -192,6 +194,7 @@ bool Host::addLibrary(GetNewInfFunction getNewInf, const std::string& label) {
 }
 
 void Host::unloadLibraries() {
+  ui::forgetWindowObjects();
   for (LoadedLibrary& library : libraries_) {
     if (!library.module) continue;
     FreeLibrary(library.module);

@@ -3,7 +3,9 @@
 #include <cstdio>
 #include <iterator>
 #include <cwchar>
+#include <mutex>
 #include <string_view>
+#include <vector>
 
 #include "base/gbk.h"
 
@@ -172,11 +174,60 @@ std::vector<HWND> toolkitWindows(DWORD processId, HWND first, bool hidden) {
   return search.found;
 }
 
-bool walk(HWND window, const Visit& visit, std::string* error) {
+namespace {
+
+// Each window's object, asked for once and kept while it answers: Wine's AccessibleObjectFromWindow
+// keeps about a kilobyte of every object it hands over within one process (its marshalling data),
+// so a reader that asked again for every look would grow the process it measures. A screen reader
+// keeps its window objects the same way.
+struct KeptRoot {
+  HWND window;
+  IAccessible* object;
+};
+std::mutex gKeptLock;
+std::vector<KeptRoot> gKeptRoots;
+
+IAccessible* windowObject(HWND window, HRESULT* failure) {
+  std::lock_guard lock(gKeptLock);
+  // Windows that are gone take their objects along.
+  std::erase_if(gKeptRoots, [](const KeptRoot& kept) {
+    if (IsWindow(kept.window)) return false;
+    kept.object->Release();
+    return true;
+  });
+  for (auto it = gKeptRoots.begin(); it != gKeptRoots.end(); ++it) {
+    if (it->window != window) continue;
+    long count = 0;
+    if (SUCCEEDED(it->object->get_accChildCount(&count))) {
+      it->object->AddRef();
+      return it->object;
+    }
+    // The handle now names another window, or the object was disconnected: ask again.
+    it->object->Release();
+    gKeptRoots.erase(it);
+    break;
+  }
   IAccessible* root = nullptr;
-  const HRESULT hr = AccessibleObjectFromWindow(window, static_cast<DWORD>(OBJID_CLIENT), IID_IAccessible,
-                                                reinterpret_cast<void**>(&root));
-  if (FAILED(hr) || root == nullptr) {
+  *failure = AccessibleObjectFromWindow(window, static_cast<DWORD>(OBJID_CLIENT), IID_IAccessible,
+                                        reinterpret_cast<void**>(&root));
+  if (FAILED(*failure) || root == nullptr) return nullptr;
+  root->AddRef();
+  gKeptRoots.push_back({window, root});
+  return root;
+}
+
+}  // namespace
+
+void forgetWindowObjects() {
+  // Not released: the library that made them is about to go, and with it the code to release them.
+  std::lock_guard lock(gKeptLock);
+  gKeptRoots.clear();
+}
+
+bool walk(HWND window, const Visit& visit, std::string* error) {
+  HRESULT hr = S_OK;
+  IAccessible* root = windowObject(window, &hr);
+  if (root == nullptr) {
     if (error != nullptr) {
       char text[96];
       std::snprintf(text, sizeof text, "no accessible object for window 0x%p (0x%08lX)", static_cast<void*>(window),

@@ -38,5 +38,7 @@ std::vector<HWND> toolkitWindows(DWORD processId, HWND first, bool hidden);
 // false to stop. Answers false with `error` when the window gives no accessible object.
 using Visit = std::function<bool(const Node& node, IAccessible* object)>;
 bool walk(HWND window, const Visit& visit, std::string* error);
+// Lets go of the window objects kept between walks, before the library that answers them goes.
+void forgetWindowObjects();
 
 }  // namespace standin::ui

@@ -86,7 +86,8 @@ TEST_F(DebuggingRun, RunFromTheToolBarLogsStartExceptionsAndStopInOrderAndTheFra
   const auto stopButton = s.find("push-button 停止运行(Ctrl+F5)");
   ASSERT_TRUE(stopButton);
   EXPECT_FALSE(Session::has(*stopButton, "unavailable"));
-  EXPECT_NE(frameBand(s), idleBand) << "the debugging look";
+  // The look is painted on the UI thread's next turn: wait for it, as for its return below.
+  EXPECT_TRUE(testing::pumpMessagesUntil([&] { return frameBand(s) != idleBand; }, 10000)) << "the debugging look";
 
   ASSERT_TRUE(s.waitFor("debug-ended", {}, 30000, mark));
   // The log, in order; the access violation and the C++ exception in words with their addresses.
@@ -139,7 +140,7 @@ TEST_F(DebuggingRun, ABreakpointPausesWithTheStackAndTheChosenLevelsVariablesAnd
   const auto step = s.find("push-button 单步(F8)");
   ASSERT_TRUE(step);
   EXPECT_FALSE(Session::has(*step, "unavailable"));
-  EXPECT_NE(frameBand(s), idleBand);
+  EXPECT_TRUE(testing::pumpMessagesUntil([&] { return frameBand(s) != idleBand; }, 10000)) << "the paused look";
 
   // The user picks the outermost level: the host's stack moves down twice and the variables
   // follow; back to the innermost: up twice.
