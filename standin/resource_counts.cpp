@@ -147,6 +147,19 @@ long threadCount() {
   return count;
 }
 
+namespace {
+template <class Visit>
+void forEachCommittedPrivateRegion(Visit visit) {
+  MEMORY_BASIC_INFORMATION region{};
+  for (const char* at = nullptr; VirtualQuery(at, &region, sizeof region) == sizeof region;) {
+    if (region.State == MEM_COMMIT && region.Type == MEM_PRIVATE) visit(region);
+    const char* next = static_cast<const char*>(region.BaseAddress) + region.RegionSize;
+    if (next <= at) break;
+    at = next;
+  }
+}
+}  // namespace
+
 long long privateByteCount() {
   PROCESS_MEMORY_COUNTERS_EX memory{};
   memory.cb = sizeof memory;
@@ -155,13 +168,8 @@ long long privateByteCount() {
     return static_cast<long long>(memory.PrivateUsage);
   // Wine leaves PrivateUsage at 0: add up the committed private regions of the address space.
   long long total = 0;
-  MEMORY_BASIC_INFORMATION region{};
-  for (const char* at = nullptr; VirtualQuery(at, &region, sizeof region) == sizeof region;) {
-    if (region.State == MEM_COMMIT && region.Type == MEM_PRIVATE) total += static_cast<long long>(region.RegionSize);
-    const char* next = static_cast<const char*>(region.BaseAddress) + region.RegionSize;
-    if (next <= at) break;
-    at = next;
-  }
+  forEachCommittedPrivateRegion(
+      [&](const MEMORY_BASIC_INFORMATION& region) { total += static_cast<long long>(region.RegionSize); });
   return total;
 }
 
@@ -187,14 +195,9 @@ std::string largestPrivateAllocations(size_t shown) {
   // Committed private bytes by the allocation they belong to (a heap's segment, a thread's
   // stack, a module's copy), largest first: between two readings, the one that grew says who.
   std::map<const void*, long long> byBase;
-  MEMORY_BASIC_INFORMATION region{};
-  for (const char* at = nullptr; VirtualQuery(at, &region, sizeof region) == sizeof region;) {
-    if (region.State == MEM_COMMIT && region.Type == MEM_PRIVATE)
-      byBase[region.AllocationBase] += static_cast<long long>(region.RegionSize);
-    const char* next = static_cast<const char*>(region.BaseAddress) + region.RegionSize;
-    if (next <= at) break;
-    at = next;
-  }
+  forEachCommittedPrivateRegion([&](const MEMORY_BASIC_INFORMATION& region) {
+    byBase[region.AllocationBase] += static_cast<long long>(region.RegionSize);
+  });
   std::vector<std::pair<long long, const void*>> sizes;
   for (const auto& [base, size] : byBase) sizes.emplace_back(size, base);
   std::sort(sizes.begin(), sizes.end(), std::greater<>());

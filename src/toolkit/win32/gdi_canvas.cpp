@@ -121,17 +121,25 @@ void GdiCanvas::frameRect(const XRect& rect, XColor color, uint8_t alpha, int wi
   fillDevice({r.right - w, r.top + w, r.right, r.bottom - w}, color, alpha);
 }
 
+namespace {
+// The one-wide strip an axis-parallel line from (x1, y1) to (x2, y2) covers, its end point left
+// out as LineTo leaves it.
+XRect axisStrip(int x1, int y1, int x2, int y2) {
+  XRect r{std::min(x1, x2), std::min(y1, y2), std::max(x1, x2), std::max(y1, y2)};
+  if (x1 == x2)
+    r.right = r.left + 1, r.top = y1 < y2 ? y1 : y2 + 1, r.bottom = y1 < y2 ? y2 : y1 + 1;
+  else
+    r.bottom = r.top + 1, r.left = x1 < x2 ? x1 : x2 + 1, r.right = x1 < x2 ? x2 : x1 + 1;
+  return r;
+}
+}  // namespace
+
 void GdiCanvas::line(int x1, int y1, int x2, int y2, XColor color, uint8_t alpha) {
   if (alpha == 0) return;
   if (scale_.identity()) return lineDevice(x1, y1, x2, y2, color, alpha);
   if (x1 == x2 || y1 == y2) {
     // The unit-wide strip the line covers, scaled as any rectangle (the end point left out).
-    XRect r{std::min(x1, x2), std::min(y1, y2), std::max(x1, x2), std::max(y1, y2)};
-    if (x1 == x2)
-      r.right = r.left + 1, r.top = y1 < y2 ? y1 : y2 + 1, r.bottom = y1 < y2 ? y2 : y1 + 1;
-    else
-      r.bottom = r.top + 1, r.left = x1 < x2 ? x1 : x2 + 1, r.right = x1 < x2 ? x2 : x1 + 1;
-    fillRect(r, color, alpha);
+    fillRect(axisStrip(x1, y1, x2, y2), color, alpha);
     return;
   }
   // A slanted line: a band as thick as a scaled unit between the scaled end points.
@@ -152,12 +160,7 @@ void GdiCanvas::line(int x1, int y1, int x2, int y2, XColor color, uint8_t alpha
 void GdiCanvas::lineDevice(int x1, int y1, int x2, int y2, XColor color, uint8_t alpha) {
   if (x1 == x2 || y1 == y2) {
     // Axis-parallel: a one-pixel rectangle, the end point left out as LineTo does.
-    XRect r{std::min(x1, x2), std::min(y1, y2), std::max(x1, x2), std::max(y1, y2)};
-    if (x1 == x2)
-      r.right = r.left + 1, r.top = y1 < y2 ? y1 : y2 + 1, r.bottom = y1 < y2 ? y2 : y1 + 1;
-    else
-      r.bottom = r.top + 1, r.left = x1 < x2 ? x1 : x2 + 1, r.right = x1 < x2 ? x2 : x1 + 1;
-    fillDevice(r, color, alpha);
+    fillDevice(axisStrip(x1, y1, x2, y2), color, alpha);
     return;
   }
   syncPixels();
