@@ -62,18 +62,21 @@ void stopImageDecoding() {
 }
 
 const Pixels* pixelsOf(const Image& image, int rendition) {
-  if (rendition >= static_cast<int>(image.renditions.size())) rendition = -1;
+  if (rendition >= 0 && rendition >= static_cast<int>(image.renditions().size())) rendition = -1;
   const std::pair key{image.handle(), rendition};
   auto it = gCache.find(key);
   if (it == gCache.end())
-    it = gCache.emplace(key, decode(rendition < 0 ? image.bytes() : image.renditions[rendition].bytes)).first;
+    it = gCache.emplace(key, decode(rendition < 0 ? image.bytes() : image.renditions()[rendition].bytes)).first;
   return it->second.get();
 }
 
 int renditionFor(const Image& image, int width) {
+  // Every rendition is wider than the image: one wanted at its size or smaller is the image, and
+  // its renditions are not looked for.
+  if (width <= image.width()) return -1;
   // Index 0 is the image itself, 1.. its renditions.
   std::vector<int> widths{image.width()};
-  for (const ImageRendition& r : image.renditions) widths.push_back(r.info.width);
+  for (const ImageRendition& r : image.renditions()) widths.push_back(r.info.width);
   return pickRendition(widths.data(), static_cast<int>(widths.size()), width) - 1;
 }
 

@@ -83,18 +83,29 @@ TEST_F(ImageRenditionsTest, AFileBringsTheRenditionsBesideItOfTheRightSizes) {
   tk::Image* open = tk::loadImageFile(base, false);
   ASSERT_NE(open, nullptr);
   EXPECT_EQ(open->width(), 16);  // layouts keep the 96-dpi size
-  ASSERT_EQ(open->renditions.size(), 2u);
-  EXPECT_EQ(open->renditions[0].info.width, 24);
-  EXPECT_EQ(open->renditions[1].info.width, 32);
+  ASSERT_EQ(open->renditions().size(), 2u);
+  EXPECT_EQ(open->renditions()[0].info.width, 24);
+  EXPECT_EQ(open->renditions()[1].info.width, 32);
 
   tk::Image* arrow = tk::loadImageFile(drop, false);
   ASSERT_NE(arrow, nullptr);
-  ASSERT_EQ(arrow->renditions.size(), 1u);
-  EXPECT_EQ(arrow->renditions[0].info.height, 15);
+  ASSERT_EQ(arrow->renditions().size(), 1u);
+  EXPECT_EQ(arrow->renditions()[0].info.height, 15);
 
   tk::Image* single = tk::loadImageFile(lone, false);
   ASSERT_NE(single, nullptr);
-  EXPECT_TRUE(single->renditions.empty());
+  EXPECT_TRUE(single->renditions().empty());
+}
+
+TEST_F(ImageRenditionsTest, RenditionsAreLookedForOnlyWhenFirstAsked) {
+  // Start-up loads a few hundred icons; at 100 % none needs its larger files, so loading one must
+  // not look for them.
+  auto path = write("wintools/Save_16x.png", pngBytes(16, 16));
+  tk::Image* save = tk::loadImageFile(path, false);
+  ASSERT_NE(save, nullptr);
+  write("wintools/32/Save_16x.png", pngBytes(32, 32));
+  ASSERT_EQ(save->renditions().size(), 1u);
+  EXPECT_EQ(save->renditions()[0].info.width, 32);
 }
 
 }  // namespace

@@ -57,16 +57,7 @@ Image* loadImageFile(const std::filesystem::path& path, bool stretch) {
   auto info = sniffImage(*data);
   if (!info) return nullptr;
   Image* image = context().registry.create<Image>(*info, std::move(*data), stretch);
-  for (int size : kRenditionSizes) {
-    const auto sibling = path.parent_path() / std::to_string(size) / path.filename();
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(sibling, ec)) continue;
-    auto bytes = readFile(sibling, kMaxImageFile);
-    auto found = bytes ? sniffImage(*bytes) : std::nullopt;
-    const auto expected = [&](int side) { return (side * size + kRenditionBase / 2) / kRenditionBase; };
-    if (found && found->width == expected(info->width) && found->height == expected(info->height))
-      image->renditions.push_back({*found, std::move(*bytes)});
-  }
+  image->setRenditionSource(path);
 #ifdef _WIN32
   std::wstring wide = path.wstring();
   image->source = std::u16string(wide.begin(), wide.end());
@@ -74,6 +65,23 @@ Image* loadImageFile(const std::filesystem::path& path, bool stretch) {
   image->source = utf8ToUtf16(path.string());
 #endif
   return image;
+}
+
+const std::vector<ImageRendition>& Image::renditions() const {
+  if (renditions_) return *renditions_;
+  renditions_.emplace();
+  if (renditionSource_.empty()) return *renditions_;
+  for (int size : kRenditionSizes) {
+    const auto sibling = renditionSource_.parent_path() / std::to_string(size) / renditionSource_.filename();
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(sibling, ec)) continue;
+    auto bytes = readFile(sibling, kMaxImageFile);
+    auto found = bytes ? sniffImage(*bytes) : std::nullopt;
+    const auto expected = [&](int side) { return (side * size + kRenditionBase / 2) / kRenditionBase; };
+    if (found && found->width == expected(info_.width) && found->height == expected(info_.height))
+      renditions_->push_back({*found, std::move(*bytes)});
+  }
+  return *renditions_;
 }
 
 Image* loadImageMemory(std::string_view bytes, bool stretch) {

@@ -40,13 +40,17 @@ class Image : public Object {
   // Where it came from, for diagnostics and test records ("cd.png", a file path, or empty).
   std::u16string source;
   // Larger renditions found beside a file (see loadImageFile); the image's own size stays the
-  // 96-dpi size layouts use.
-  std::vector<ImageRendition> renditions;
+  // 96-dpi size layouts use. They are looked for when first asked: at 100 % nothing needs them,
+  // and the two extra folders cost more than the image's own read at start-up.
+  const std::vector<ImageRendition>& renditions() const;
+  void setRenditionSource(std::filesystem::path file) { renditionSource_ = std::move(file); }
 
  private:
   ImageInfo info_;
   std::string bytes_;
   bool stretch_;
+  std::filesystem::path renditionSource_;
+  mutable std::optional<std::vector<ImageRendition>> renditions_;
 };
 
 // Folders beside an image file that hold its larger renditions, named for the icon size they
@@ -55,8 +59,8 @@ inline constexpr int kRenditionSizes[] = {24, 32};
 inline constexpr int kRenditionBase = 16;
 
 // Registers an image read from a file or memory; null when the data is not a PNG or BMP. A file
-// also brings the renditions found in the folders of kRenditionSizes beside it whose size is
-// the file's scaled by size / 16 (others are ignored).
+// also brings (when first asked) the renditions found in the folders of kRenditionSizes beside it
+// whose size is the file's scaled by size / 16 (others are ignored).
 Image* loadImageFile(const std::filesystem::path& path, bool stretch);
 Image* loadImageMemory(std::string_view bytes, bool stretch);
 
