@@ -55,8 +55,16 @@ void writeEngineFile() { ensureEmbeddedFile(TOVALUX_RES_OLLY, hostPath("olly.dll
 // The host main window loses its caption and sizing frame (the shell frame has its own), and its
 // dock bars hide (the panes show their contents); shut-down gives all of it back.
 void takeHostMainWindow() {
-  showDockBars(SW_HIDE);
   HWND host = hostWindows().mainWindow();
+  // Each bar hidden makes the host invalidate and lay out its main window again; with drawing
+  // held the four cost one repaint instead of four (40-60 ms under Wine, 2-6 ms held).
+  const bool hold = IsWindowVisible(host) != FALSE;
+  if (hold) SendMessageA(host, WM_SETREDRAW, FALSE, 0);
+  showDockBars(SW_HIDE);
+  if (hold) {
+    SendMessageA(host, WM_SETREDRAW, TRUE, 0);
+    RedrawWindow(host, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_FRAME);
+  }
   SetWindowLongA(host, GWL_STYLE, GetWindowLongA(host, GWL_STYLE) & ~static_cast<LONG>(WS_CAPTION));
   SetWindowLongA(host, GWL_STYLE, GetWindowLongA(host, GWL_STYLE) & ~static_cast<LONG>(WS_THICKFRAME));
 }
