@@ -39,19 +39,38 @@ Queue& queue() {
   return *q;
 }
 
-void drain() {
+// Runs the jobs that were queued when the drain began. A job that posts another (a fill that
+// goes on in slices) lets the host's own messages run first: the wake message is posted again
+// and goes behind them. `everything` (flushUiJobs) also runs what the jobs post.
+void drain(bool everything = false) {
   Queue& q = queue();
+  size_t budget;
+  {
+    std::lock_guard guard(q.lock);
+    budget = q.jobs.size();
+  }
   for (;;) {
     Pending next;
+    HWND wake = nullptr;
     {
       std::lock_guard guard(q.lock);
       if (q.jobs.empty() || !q.open) {
         q.wakePosted = false;
         return;
       }
-      next = std::move(q.jobs.front());
-      q.jobs.pop_front();
-      if (next.key != kNoCoalescing) q.pendingKeys.erase(next.key);
+      if (budget == 0 && !everything) {
+        wake = q.window;  // wakePosted stays set: posts until then need no wake of their own
+      } else {
+        if (budget > 0) --budget;
+        next = std::move(q.jobs.front());
+        q.jobs.pop_front();
+        if (next.key != kNoCoalescing) q.pendingKeys.erase(next.key);
+      }
+    }
+    if (wake != nullptr) {
+      if (PostMessageA(wake, kDrainMessage, 0, 0)) return;
+      everything = true;  // a full queue of the thread: better late than stranded
+      continue;
     }
     guarded(GuardSite::kUiJob, [&] { next.job(); });
   }
@@ -178,7 +197,7 @@ bool runOnUiThread(const UiJob& job, DWORD timeoutMs) {
 }
 
 void flushUiJobs() {
-  if (onUiThread()) drain();
+  if (onUiThread()) drain(true);
 }
 
 size_t pendingUiJobs() {

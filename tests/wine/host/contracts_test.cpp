@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -24,8 +25,13 @@ std::vector<UINT> gSeen;
 std::vector<UINT> gHostSeen;
 WNDPROC gHostProcedure = nullptr;
 
+// How many slices had run when the host's window saw WM_USER + 7 (the UI-job ordering test).
+const std::vector<std::string>* gSliceOrder = nullptr;
+size_t gSlicesWhenHostSaw = 0;
+
 LRESULT CALLBACK hostProcedure(HWND w, UINT m, WPARAM wp, LPARAM lp) {
   gHostSeen.push_back(m);
+  if (m == WM_USER + 7 && gSliceOrder != nullptr) gSlicesWhenHostSaw = gSliceOrder->size();
   return DefWindowProcA(w, m, wp, lp);
 }
 
@@ -147,6 +153,29 @@ TEST_F(UiJobs, JobsFromOtherThreadsRunInOrderOnTheUiThreadAndCoalesce) {
   EXPECT_FALSE(offThread.load());
   EXPECT_GE(refreshes.load(), 1);
   EXPECT_LT(refreshes.load(), 200);  // a burst ends in far fewer refreshes than requests
+}
+
+TEST_F(UiJobs, AJobThatPostsTheNextLetsTheHostsMessagesRunBetween) {
+  // A long fill runs in slices, each posting the next; the host's own messages must get their
+  // turn between slices, not after the last one.
+  HWND host = makeHostWindow();
+  ASSERT_NE(host, nullptr);
+  std::vector<std::string> order;
+  std::function<void(int)> slice = [&](int left) {
+    order.push_back("slice");
+    if (left == 3) PostMessageA(host, WM_USER + 7, 0, 0);  // the host's message, posted meanwhile
+    if (left > 0) postUiJob([&, left] { slice(left - 1); });
+  };
+  gHostSeen.clear();
+  gSliceOrder = &order;
+  postUiJob([&] { slice(5); });
+  ASSERT_EQ(pumpingWait(10000, [&] { return order.size() == 6 && pendingUiJobs() == 0; }), PumpResult::kConditionMet);
+  gSliceOrder = nullptr;
+  // Posted while the third slice ran, it is handled right after that slice's turn, long before
+  // the last (one drain for the whole chain would hold it until all six had run).
+  ASSERT_NE(std::find(gHostSeen.begin(), gHostSeen.end(), static_cast<UINT>(WM_USER + 7)), gHostSeen.end());
+  EXPECT_LE(gSlicesWhenHostSaw, 4u);
+  DestroyWindow(host);
 }
 
 TEST_F(UiJobs, SynchronousCallsWaitAndCloseReleasesAndRefuses) {
