@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -24,11 +25,14 @@ constexpr int kColumns = 3;
 
 pane_kit::PaneElement<XC_LIST> gList;
 
-// A block's rows are added a slice at a time: between slices the UI thread serves its messages
-// (a thread timer, which comes after input and paint), so a block at the cap never freezes the
-// IDE. One block fills at a time; the newest one that arrives meanwhile waits, older waiting ones
-// are dropped (counted).
+// A block's rows are added a slice at a time. After each slice the fill goes on at once unless
+// input waits, and otherwise gives the UI thread its turn (a thread timer, which comes after
+// input and paint), as it also does after a step's budget so the list shows its progress and
+// posted messages are served; a block at the cap never freezes the IDE. (A timer per slice would cost its 10 ms resolution
+// each time: more than the slice's own work.) One block fills at a time; the newest one that
+// arrives meanwhile waits, older waiting ones are dropped (counted).
 constexpr size_t kRowsPerSlice = 2000;
+constexpr std::chrono::milliseconds kStepBudget{40};
 struct Fill {
   disasm::ShownRows shown;
   size_t next = 0;
@@ -92,11 +96,20 @@ void buildDisassemblyPane() {
 
 namespace {
 
+// The toolkit copies each text: one buffer serves every cell of a fill (a block at the cap is
+// 300,000 of them).
+const XChar* cellText(std::string_view gbk) {
+  static std::basic_string<XChar> buffer;
+  buffer.clear();
+  gbk_detail::appendUtf16(gbk, buffer);
+  return buffer.c_str();
+}
+
 void addRow(const disasm::Row& row) {
-  const int index = XList_AddItemText(gList, gbkToUtf16<XChar>(row.address).c_str());
+  const int index = XList_AddItemText(gList, cellText(row.address));
   if (index < 0) return;
-  XList_SetItemText(gList, index, 1, gbkToUtf16<XChar>(row.code).c_str());
-  XList_SetItemText(gList, index, 2, gbkToUtf16<XChar>(row.instruction).c_str());
+  XList_SetItemText(gList, index, 1, cellText(row.code));
+  XList_SetItemText(gList, index, 2, cellText(row.instruction));
   for (int column = 0; column < kColumns; ++column)
     XList_SetItemData(gList, index, column, static_cast<int>(cellColour(column)));
 }
@@ -120,9 +133,16 @@ void fillSlice() {
     return;
   }
   const std::vector<disasm::Row>& rows = gFill.shown.rows;
-  const size_t end = std::min(rows.size(), gFill.next + kRowsPerSlice);
-  for (; gFill.next < end; ++gFill.next) addRow(rows[gFill.next]);
-  ++gCounters.slices;
+  const auto began = std::chrono::steady_clock::now();
+  for (;;) {
+    const size_t end = std::min(rows.size(), gFill.next + kRowsPerSlice);
+    for (; gFill.next < end; ++gFill.next) addRow(rows[gFill.next]);
+    ++gCounters.slices;
+    if (gFill.next >= rows.size() || std::chrono::steady_clock::now() - began >= kStepBudget) break;
+    // Input or another thread's send goes first; posted messages (the toolkit's own notices
+    // among them, after every slice) wait for the step's end.
+    if (HIWORD(GetQueueStatus(QS_INPUT | QS_SENDMESSAGE)) != 0) break;
+  }
   XList_RefreshData(gList);
   XEle_RedrawEle(gList, false);
   if (gFill.next < rows.size()) {

@@ -156,21 +156,25 @@ std::string block(uint32_t processId, std::string_view text) {
 ShownRows shownRows(std::string_view text, size_t maxRows) {
   ShownRows shown;
   if (text.empty()) return shown;
+  // One row per line at most: reserved once, not grown through a hundred thousand rows.
+  size_t lines = 1;
+  for (size_t at = text.find("\r\n"); at != std::string_view::npos; at = text.find("\r\n", at + 2)) ++lines;
+  shown.rows.reserve(std::min(lines, maxRows));
   size_t start = 0;
   for (;;) {
     const size_t end = text.find("\r\n", start);  // CR and LF are never GBK trail bytes
     const std::string_view piece = text.substr(start, end == std::string_view::npos ? end : end - start);
-    // Past the cap a line is only counted: three parts means exactly two bars outside characters.
-    if (shown.rows.size() < maxRows) {
-      const std::vector<std::string_view> parts = gbkSplit(piece, '|');
-      if (parts.size() == 3)
-        shown.rows.push_back(
-            {std::string(trimBlanks(parts[0])), std::string(trimBlanks(parts[1])), asciiLower(trimBlanks(parts[2]))});
-    } else {
-      size_t bars = 0;
-      for (size_t at = gbkFind(piece, '|'); at != std::string_view::npos && bars < 3; at = gbkFind(piece, '|', at + 1))
-        ++bars;
-      if (bars == 2) ++shown.leftOut;
+    // Three parts means exactly two bars outside characters; past the cap a line is only counted.
+    size_t bars[3], count = 0;
+    for (size_t at = gbkFind(piece, '|'); at != std::string_view::npos && count < 3; at = gbkFind(piece, '|', at + 1))
+      bars[count++] = at;
+    if (count == 2) {
+      if (shown.rows.size() < maxRows)
+        shown.rows.push_back({std::string(trimBlanks(piece.substr(0, bars[0]))),
+                              std::string(trimBlanks(piece.substr(bars[0] + 1, bars[1] - bars[0] - 1))),
+                              asciiLower(trimBlanks(piece.substr(bars[1] + 1)))});
+      else
+        ++shown.leftOut;
     }
     if (end == std::string_view::npos) break;
     start = end + 2;
