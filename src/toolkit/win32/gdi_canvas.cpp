@@ -340,16 +340,15 @@ void GdiCanvas::imageDevice(const Pixels& pixels, const XRect& dest, ImageMode m
     }
     return;
   }
+  // Tiled from the destination's corner (the area lies inside it): the source column steps along
+  // with the row instead of being divided out at every pixel.
   for (int y = area.top; y < area.bottom; ++y) {
-    int sy = y - dest.top;
-    if (mode == ImageMode::tile) sy %= src->height;
-    if (sy < 0 || sy >= src->height) continue;
-    for (int x = area.left; x < area.right; ++x) {
-      int sx = x - dest.left;
-      if (mode == ImageMode::tile) sx %= src->width;
-      if (sx < 0 || sx >= src->width) continue;
-      uint32_t& d = bits[static_cast<size_t>(y) * width + x];
-      d = over(src->at(sx, sy), d);
+    const uint32_t* row = src->argb.data() + static_cast<size_t>((y - dest.top) % src->height) * src->width;
+    uint32_t* to = bits + static_cast<size_t>(y) * width + area.left;
+    for (int x = area.left, sx = (area.left - dest.left) % src->width; x < area.right; ++x, ++to) {
+      const uint32_t p = row[sx];
+      if (p != 0) *to = (p >> 24) == 255 ? p : over(p, *to);
+      if (++sx == src->width) sx = 0;
     }
   }
 }
