@@ -46,10 +46,35 @@ void Surface::release() {
   width_ = height_ = 0;
 }
 
+namespace {
+// Held fills smaller than this many units squared are written at once (held_fills.h): about an
+// icon button's area, a few per cent of the frame's pixels written twice.
+constexpr int kMinHeldSide = 22;
+}  // namespace
+
 GdiCanvas::GdiCanvas(Surface& surface, int width, int height, Scale scale)
     : surface_(surface),
       scale_(scale),
-      clip_{0, 0, std::min(width, surface.width()), std::min(height, surface.height())} {}
+      clip_{0, 0, std::min(width, surface.width()), std::min(height, surface.height())},
+      held_(int64_t(scale.scale(kMinHeldSide)) * scale.scale(kMinHeldSide)) {}
+
+void GdiCanvas::finish() {
+  held_.takeAll([this](const XRect& r, uint32_t pixel) { writeFill(r, pixel); });
+}
+
+void GdiCanvas::touch(const XRect& area) {
+  held_.take(area, [this](const XRect& r, uint32_t pixel) { writeFill(r, pixel); });
+}
+
+void GdiCanvas::writeFill(const XRect& r, uint32_t pixel) {
+  syncPixels();
+  // One row filled, the others copied from it: the C library's copy moves wide blocks, and a
+  // 200 % frame has four times the pixels to fill.
+  uint32_t* first = surface_.bits() + static_cast<size_t>(r.top) * surface_.width() + r.left;
+  std::fill(first, first + r.width(), pixel);
+  for (int y = r.top + 1; y < r.bottom; ++y)
+    std::memcpy(first + static_cast<size_t>(y - r.top) * surface_.width(), first, r.width() * sizeof(uint32_t));
+}
 
 void GdiCanvas::syncPixels() {
   if (gdiPending_) GdiFlush();
@@ -92,17 +117,10 @@ void GdiCanvas::fillRect(const XRect& rect, XColor color, uint8_t alpha) {
 void GdiCanvas::fillDevice(const XRect& rect, XColor color, uint8_t alpha) {
   XRect r = intersect(rect, clip_);
   if (r.empty() || alpha == 0) return;
-  syncPixels();
   const uint32_t pixel = toPixel(color);
-  uint32_t* first = surface_.bits() + static_cast<size_t>(r.top) * surface_.width() + r.left;
-  if (alpha == 255) {
-    // One row filled, the others copied from it: the C library's copy moves wide blocks, and
-    // a 200 % frame has four times the pixels to fill.
-    std::fill(first, first + r.width(), pixel);
-    for (int y = r.top + 1; y < r.bottom; ++y)
-      std::memcpy(first + static_cast<size_t>(y - r.top) * surface_.width(), first, r.width() * sizeof(uint32_t));
-    return;
-  }
+  if (alpha == 255) return held_.add(r, pixel, [this](const XRect& r, uint32_t pixel) { writeFill(r, pixel); });
+  touch(r);
+  syncPixels();
   for (int y = r.top; y < r.bottom; ++y) {
     uint32_t* row = surface_.bits() + static_cast<size_t>(y) * surface_.width();
     for (int x = r.left; x < r.right; ++x) row[x] = mix(pixel, row[x], alpha);
@@ -163,6 +181,7 @@ void GdiCanvas::lineDevice(int x1, int y1, int x2, int y2, XColor color, uint8_t
     fillDevice(axisStrip(x1, y1, x2, y2), color, alpha);
     return;
   }
+  touch(intersect({std::min(x1, x2), std::min(y1, y2), std::max(x1, x2) + 1, std::max(y1, y2) + 1}, clip_));
   syncPixels();
   const uint32_t pixel = toPixel(color);
   int dx = std::abs(x2 - x1), dy = -std::abs(y2 - y1);
@@ -193,6 +212,7 @@ void GdiCanvas::polygonDevice(const XPoint* points, int count, XColor color, uin
   }
   box = intersect(box, clip_);
   if (box.empty()) return;
+  touch(box);
   syncPixels();
   const uint32_t pixel = toPixel(color);
   struct Crossing {
@@ -229,6 +249,7 @@ void GdiCanvas::text(std::u16string_view text, const XRect& rect, int align, con
   const XRect device = scale_.scale(rect);
   XRect visible = intersect(device, clip_);
   if (visible.empty()) return;
+  touch(visible);
   HDC dc = surface_.dc();
   const int saved = SaveDC(dc);
   IntersectClipRect(dc, visible.left, visible.top, visible.right, visible.bottom);
@@ -273,6 +294,7 @@ void GdiCanvas::imageDevice(const Pixels& pixels, const XRect& dest, ImageMode m
   const Pixels* src = &pixels;
   XRect area = intersect(dest, clip_);
   if (area.empty()) return;
+  touch(area);
   syncPixels();
   const int width = surface_.width();
   uint32_t* bits = surface_.bits();
@@ -318,16 +340,15 @@ void GdiCanvas::imageDevice(const Pixels& pixels, const XRect& dest, ImageMode m
     }
     return;
   }
+  // Tiled from the destination's corner (the area lies inside it): the source column steps along
+  // with the row instead of being divided out at every pixel.
   for (int y = area.top; y < area.bottom; ++y) {
-    int sy = y - dest.top;
-    if (mode == ImageMode::tile) sy %= src->height;
-    if (sy < 0 || sy >= src->height) continue;
-    for (int x = area.left; x < area.right; ++x) {
-      int sx = x - dest.left;
-      if (mode == ImageMode::tile) sx %= src->width;
-      if (sx < 0 || sx >= src->width) continue;
-      uint32_t& d = bits[static_cast<size_t>(y) * width + x];
-      d = over(src->at(sx, sy), d);
+    const uint32_t* row = src->argb.data() + static_cast<size_t>((y - dest.top) % src->height) * src->width;
+    uint32_t* to = bits + static_cast<size_t>(y) * width + area.left;
+    for (int x = area.left, sx = (area.left - dest.left) % src->width; x < area.right; ++x, ++to) {
+      const uint32_t p = row[sx];
+      if (p != 0) *to = (p >> 24) == 255 ? p : over(p, *to);
+      if (++sx == src->width) sx = 0;
     }
   }
 }

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "toolkit/model/core/canvas.h"
+#include "toolkit/model/core/held_fills.h"
 #include "toolkit/model/core/scale.h"
 #include "toolkit/win32/gdi.h"
 
@@ -24,6 +25,7 @@ class GdiCanvas : public Canvas {
   GdiCanvas(Surface& surface, int width, int height, Scale scale = Scale());
   GdiCanvas(const GdiCanvas&) = delete;
   GdiCanvas& operator=(const GdiCanvas&) = delete;
+  ~GdiCanvas() override { finish(); }
 
   void fillRect(const XRect& rect, XColor color, uint8_t alpha) override;
   void frameRect(const XRect& rect, XColor color, uint8_t alpha, int width) override;
@@ -37,12 +39,17 @@ class GdiCanvas : public Canvas {
   // Narrows the clip to a rectangle of device pixels (the area a paint covers).
   void pushDeviceClip(const XRect& device);
   const Scale& scale() const { return scale_; }
+  // Writes the fills still held back: the surface then shows everything painted.
+  void finish();
 
  private:
   void fillDevice(const XRect& rect, XColor color, uint8_t alpha);
   void lineDevice(int x1, int y1, int x2, int y2, XColor color, uint8_t alpha);
   void imageDevice(const Pixels& pixels, const XRect& dest, ImageMode mode);
   void polygonDevice(const XPoint* points, int count, XColor color, uint8_t alpha, FillMode mode);
+  // Pixels of `area` are about to be touched: the fills held back there are written first.
+  void touch(const XRect& area);
+  void writeFill(const XRect& rect, uint32_t pixel);
   // Pixels are about to be touched directly: GDI must have finished its own writes.
   void syncPixels();
   void blend(int x, int y, uint32_t pixel, uint8_t alpha);
@@ -52,6 +59,7 @@ class GdiCanvas : public Canvas {
   XRect clip_;  // device pixels
   std::vector<XRect> saved_;
   bool gdiPending_ = false;
+  HeldFills held_;
 };
 
 }  // namespace tovalux::tk::win32

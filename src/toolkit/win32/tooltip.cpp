@@ -117,6 +117,7 @@ void ToolTip::paint() {
     canvas.frameRect(all, border, borderAlpha, 1);
     canvas.text(text_, {kPadX, 0, all.right - kPadX, all.bottom}, text_align_left | text_align_vcenter,
                 context().fallbackFont(), text, textAlpha);
+    canvas.finish();
     GdiFlush();
     BitBlt(dc, 0, 0, client.right, client.bottom, surface_.dc(), 0, 0, SRCCOPY);
   }
