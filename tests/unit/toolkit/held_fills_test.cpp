@@ -41,7 +41,9 @@ TEST(HeldFills, CoveredLayersAreNeverWrittenAndPartlyCoveredOnesOnlyWhereTheySho
   EXPECT_EQ(pixels(writes, 3), 80 * 80 - 20 * 10);
   EXPECT_EQ(pixels(writes, 4), 20 * 10);
   for (const Written& w : writes) {
-    if (w.value == 1) EXPECT_FALSE(tk::overlaps(w.rect, {10, 10, 90, 90}));
+    if (w.value == 1) {
+      EXPECT_FALSE(tk::overlaps(w.rect, {10, 10, 90, 90}));
+    }
   }
   EXPECT_TRUE(held.empty());
 }
