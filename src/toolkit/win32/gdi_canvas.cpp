@@ -300,6 +300,15 @@ void GdiCanvas::imageDevice(const Pixels& pixels, const XRect& dest, ImageMode m
   uint32_t* bits = surface_.bits();
   const int dw = dest.width(), dh = dest.height();
   if (mode == ImageMode::stretch && (dw != src->width || dh != src->height)) {
+    // A small image (the tab strips' close buttons, on every paint) is stretched once per size.
+    if (const Pixels* scaled = stretchedPixelsOf(*src, dw, dh)) {
+      for (int y = area.top; y < area.bottom; ++y) {
+        const uint32_t* from = scaled->argb.data() + static_cast<size_t>(y - dest.top) * dw + (area.left - dest.left);
+        uint32_t* to = bits + static_cast<size_t>(y) * width + area.left;
+        for (int n = area.width(); n > 0; --n, ++from, ++to) *to = over(*from, *to);
+      }
+      return;
+    }
     // Bilinear over premultiplied pixels: no dark fringes at transparent edges.
     for (int y = area.top; y < area.bottom; ++y) {
       double fy = (y - dest.top + 0.5) * src->height / dh - 0.5;

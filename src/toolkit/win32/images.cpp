@@ -5,8 +5,10 @@
 #include <shlwapi.h>
 
 #include <algorithm>
-#include <memory>
+#include <cmath>
 #include <map>
+#include <memory>
+#include <tuple>
 
 #include "base/win32_handles.h"
 #include "toolkit/model/core/scale.h"
@@ -19,6 +21,11 @@ namespace {
 ULONG_PTR gToken = 0;
 // (handle, rendition) -> pixels; an entry without pixels remembers that decoding failed.
 std::map<std::pair<HXCGUI, int>, std::unique_ptr<Pixels>> gCache;
+// (decoded pixels, width, height) -> those pixels stretched; the decoded pixels live as long as
+// gCache, and both go together.
+std::map<std::tuple<const Pixels*, int, int>, std::unique_ptr<Pixels>> gStretched;
+size_t gStretchedPixels = 0;
+constexpr size_t kMaxStretchedPixels = 1 << 20;  // 4 MB of kept pixels at most
 
 std::unique_ptr<Pixels> decode(const std::string& bytes) {
   if (gToken == 0 || bytes.empty() || bytes.size() > 0x7FFFFFFF) return nullptr;
@@ -56,6 +63,8 @@ bool startImageDecoding() {
 }
 
 void stopImageDecoding() {
+  gStretched.clear();
+  gStretchedPixels = 0;
   gCache.clear();
   if (gToken != 0) Gdiplus::GdiplusShutdown(gToken);
   gToken = 0;
@@ -78,6 +87,46 @@ int renditionFor(const Image& image, int width) {
   std::vector<int> widths{image.width()};
   for (const ImageRendition& r : image.renditions()) widths.push_back(r.info.width);
   return pickRendition(widths.data(), static_cast<int>(widths.size()), width) - 1;
+}
+
+const Pixels* stretchedPixelsOf(const Pixels& source, int width, int height) {
+  if (width <= 0 || height <= 0 || static_cast<size_t>(width) * height > kMaxStretchedSide * kMaxStretchedSide)
+    return nullptr;
+  const std::tuple key{&source, width, height};
+  if (auto it = gStretched.find(key); it != gStretched.end()) return it->second.get();
+  const size_t count = static_cast<size_t>(width) * height;
+  if (gStretchedPixels + count > kMaxStretchedPixels) {
+    gStretched.clear();
+    gStretchedPixels = 0;
+  }
+  auto out = std::make_unique<Pixels>();
+  out->width = width, out->height = height;
+  out->argb.resize(count);
+  const Pixels* src = &source;
+  const int dw = width, dh = height;
+  // Bilinear over premultiplied pixels: no dark fringes at transparent edges.
+  for (int y = 0; y < dh; ++y) {
+    double fy = (y + 0.5) * src->height / dh - 0.5;
+    int y0 = std::clamp(static_cast<int>(std::floor(fy)), 0, src->height - 1);
+    int y1 = std::min(y0 + 1, src->height - 1);
+    double wy = std::clamp(fy - y0, 0.0, 1.0);
+    for (int x = 0; x < dw; ++x) {
+      double fx = (x + 0.5) * src->width / dw - 0.5;
+      int x0 = std::clamp(static_cast<int>(std::floor(fx)), 0, src->width - 1);
+      int x1 = std::min(x0 + 1, src->width - 1);
+      double wx = std::clamp(fx - x0, 0.0, 1.0);
+      uint32_t p00 = src->at(x0, y0), p10 = src->at(x1, y0), p01 = src->at(x0, y1), p11 = src->at(x1, y1);
+      uint32_t out32 = 0;
+      for (int shift = 0; shift < 32; shift += 8) {
+        double v = ((p00 >> shift) & 0xFF) * (1 - wx) * (1 - wy) + ((p10 >> shift) & 0xFF) * wx * (1 - wy) +
+                   ((p01 >> shift) & 0xFF) * (1 - wx) * wy + ((p11 >> shift) & 0xFF) * wx * wy;
+        out32 |= static_cast<uint32_t>(std::clamp(v + 0.5, 0.0, 255.0)) << shift;
+      }
+      out->argb[static_cast<size_t>(y) * dw + x] = out32;
+    }
+  }
+  gStretchedPixels += count;
+  return gStretched.emplace(key, std::move(out)).first->second.get();
 }
 
 }  // namespace tovalux::tk::win32

@@ -250,6 +250,17 @@ TEST_F(Painting, ImagesBlendByTheirAlpha) {
   COLORREF middle = screen.at(60, 20);
   EXPECT_NEAR(GetRValue(middle), 128, 16);
   EXPECT_NEAR(GetBValue(middle), 128, 16);
+
+  // A stretch is made once per size and kept: a repaint of part of it (clipped, at an offset
+  // into the kept pixels) gives the same pixels as the first, whole paint.
+  RECT part{57, 13, 75, 27};
+  InvalidateRect(XWnd_GetHWND(w), &part, TRUE);
+  UpdateWindow(XWnd_GetHWND(w));
+  Capture again(XWnd_GetHWND(w));
+  int differing = 0;
+  for (int y = 10; y < 30; ++y)
+    for (int x = 40; x < 80; ++x) differing += again.at(x, y) != screen.at(x, y);
+  EXPECT_EQ(differing, 0);
 }
 
 TEST_F(Painting, FontsAlignmentAndClipping) {
