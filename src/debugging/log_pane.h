@@ -1,6 +1,7 @@
 // A log pane's edit kept within its bound: each text goes in with its style, and once the pane
-// holds more than its bound the oldest texts go (BoundedText decides which). Portable: only the
-// toolkit's functions, so the bound on what the edit really holds is tested natively. UI thread.
+// holds more than its bound the oldest texts go (BoundedText decides which) from the edit's
+// start. Portable: only the toolkit's functions, so what the edit really holds is tested
+// natively. UI thread.
 #pragma once
 
 #include <string_view>
