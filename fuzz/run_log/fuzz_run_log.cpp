@@ -35,19 +35,24 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   (void)startsDebuggingRun(true, 1, kDebugOnlyThisProcess, name);
   (void)designerPageTitle(text);
 
-  // The input in pieces: each byte < 16 ends a piece, its value the piece's style.
+  // The input in pieces: each byte < 16 ends a piece.
   BoundedText pane(256, 192);
   PendingLines waiting(8);
   size_t pushed = 0, kept = 0;
+  size_t shownTotal = 0;
   size_t start = 0;
   for (size_t i = 0; i <= size; ++i) {
     if (i < size && static_cast<unsigned char>(text[i]) >= 16) continue;
     const std::string_view piece = text.substr(start, i - start);
-    pane.append(piece, i < size ? text[i] : 0);
-    require(pane.bytes() <= 256 || pane.segments().size() == 1, "the pane keeps more than its bound");
-    size_t sum = 0;
-    for (const auto& segment : pane.segments()) sum += segment.text.size();
-    require(sum == pane.bytes(), "the pane's size is miscounted");
+    // One unit a byte here: what goes must be exactly what was taken in before.
+    const std::string_view shown = pane.fit(piece);
+    require(shown.size() <= 192 && piece.substr(piece.size() - shown.size()) == shown, "the shown part is not an end");
+    const size_t dropped = pane.append(shown.size(), shown.size());
+    require(dropped <= shownTotal, "more went than the pane held");
+    shownTotal += shown.size();
+    shownTotal -= dropped;
+    require(pane.bytes() <= 256 || pane.texts() == 1, "the pane keeps more than its bound");
+    require(shownTotal == pane.bytes(), "the pane's size is miscounted");
     const std::string_view end = keptEnd(piece, 40);
     require(end.size() <= 40 && piece.substr(piece.size() - end.size()) == end, "the kept end is not an end");
     ++pushed;

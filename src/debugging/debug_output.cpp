@@ -6,6 +6,7 @@
 
 #include "base/gbk.h"
 #include "debugging/log_bounds.h"
+#include "debugging/log_pane.h"
 #include "debugging/output_tool_bar.h"
 #include "debugging/run_log_rules.h"
 #include "settings/settings.h"
@@ -63,23 +64,6 @@ void addMarkerStyles(HELE edit) {
 void scrollToEnd(HELE edit) {
   XEdit_AutoScroll(edit);
   XEle_RedrawEle(edit, false);
-}
-
-void addStyled(HELE edit, std::string_view text, int style) {
-  if (style > 0)
-    XEdit_AddTextEx(edit, gbkToUtf16<XChar>(text).c_str(), style);
-  else
-    XEdit_AddText(edit, gbkToUtf16<XChar>(text).c_str());
-}
-
-// Appends to the pane and to what it keeps; when older text had to go, the pane is filled again.
-void appendBounded(HELE edit, debuglog::BoundedText& kept, std::string_view text, int style) {
-  if (!kept.append(text, style)) {
-    addStyled(edit, text, style);
-    return;
-  }
-  XEdit_SetText(edit, XString().c_str());
-  for (const debuglog::BoundedText::Segment& segment : kept.segments()) addStyled(edit, segment.text, segment.style);
 }
 
 // The host's output box: EM_REPLACESEL appends a text at the caret (the end), EM_SETSEL(-1, 0)
@@ -140,7 +124,7 @@ void writeBuildOutput(std::string_view text) {
   if (!isEdit(edit)) return;
   const debuglog::OutputLine line = debuglog::classifyOutput(text);
   const int style = gPanes.styles[static_cast<size_t>(line.style)];
-  appendBounded(edit, gBuildOutputText, line.text, line.style != debuglog::OutputStyle::kDefault ? style : 0);
+  debuglog::appendBounded(edit, gBuildOutputText, line.text, line.style != debuglog::OutputStyle::kDefault ? style : 0);
   scrollToEnd(edit);
 }
 
@@ -153,7 +137,7 @@ void clearBuildOutputPane() {
 
 void appendDebugLine(std::string_view text) {
   if (!isEdit(gPanes.log)) return;
-  appendBounded(gPanes.log, gLogText, text, 0);
+  debuglog::appendBounded(gPanes.log, gLogText, text, 0);
   scrollToEnd(gPanes.log);
 }
 

@@ -48,28 +48,27 @@ std::string_view keptEnd(std::string_view text, size_t bytes) {
   return text.substr(at);
 }
 
-bool BoundedText::append(std::string_view text, int style) {
-  if (text.empty()) return false;
-  bool dropped = false;
-  std::string_view kept = text;
-  if (kept.size() > keepBytes_) {
-    kept = keptEnd(kept, keepBytes_);
-    dropped = true;
-  }
-  segments_.push_back({std::string(kept), style});
-  bytes_ += kept.size();
+std::string_view BoundedText::fit(std::string_view text) const {
+  return text.size() > keepBytes_ ? keptEnd(text, keepBytes_) : text;
+}
+
+size_t BoundedText::append(size_t bytes, size_t units) {
+  if (bytes == 0) return 0;
+  texts_.push_back({static_cast<uint32_t>(bytes), static_cast<uint32_t>(units)});
+  bytes_ += bytes;
+  size_t dropped = 0;
   if (bytes_ > maxBytes_) {
-    while (bytes_ > keepBytes_ && segments_.size() > 1) {
-      bytes_ -= segments_.front().text.size();
-      segments_.pop_front();
+    while (bytes_ > keepBytes_ && texts_.size() > 1) {
+      bytes_ -= texts_.front().bytes;
+      dropped += texts_.front().units;
+      texts_.pop_front();
     }
-    dropped = true;
   }
   return dropped;
 }
 
 void BoundedText::clear() {
-  segments_.clear();
+  texts_.clear();
   bytes_ = 0;
 }
 

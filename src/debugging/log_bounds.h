@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <deque>
 #include <mutex>
 #include <string>
@@ -35,28 +36,30 @@ class PendingLines {
 // "… 另有 N 条异常未显示\r\n".
 std::string droppedLine(size_t dropped);
 
-// A pane's text as the segments it was given (one append each, with its style), at most
-// `maxBytes`: past that the oldest segments go until `keepBytes` remain. A single segment longer
-// than that keeps its end, from a line start (or a character start when it has no line break
-// there).
+// What a pane holds, kept within a size: the GBK bytes and UTF-16 units of each text it was given
+// (one append each), at most `maxBytes` bytes; past that the oldest texts go until `keepBytes`
+// remain. A single text longer than that keeps its end, from a line start (or a character start
+// when it has no line break there). The texts themselves live in the pane's edit alone: their
+// sizes are all the cut needs, and they tell the edit how much of its start goes.
 class BoundedText {
  public:
-  struct Segment {
-    std::string text;  // GBK
-    int style = 0;
-  };
-
   BoundedText(size_t maxBytes, size_t keepBytes) : maxBytes_(maxBytes), keepBytes_(keepBytes) {}
-  // True when older text was dropped: the pane is then filled again from segments().
-  bool append(std::string_view text, int style);
+  // What of `text` the pane shows: all of it, or its end when it alone passes keepBytes.
+  std::string_view fit(std::string_view text) const;
+  // Takes in a shown text of `bytes` GBK bytes and `units` UTF-16 units; answers how many units
+  // at the start of the pane go (0: none).
+  size_t append(size_t bytes, size_t units);
   void clear();
-  const std::deque<Segment>& segments() const { return segments_; }
   size_t bytes() const { return bytes_; }
+  size_t texts() const { return texts_.size(); }
 
  private:
+  struct Sizes {
+    uint32_t bytes, units;
+  };
   size_t maxBytes_;
   size_t keepBytes_;
-  std::deque<Segment> segments_;
+  std::deque<Sizes> texts_;
   size_t bytes_ = 0;
 };
 

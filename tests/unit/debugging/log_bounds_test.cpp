@@ -31,19 +31,37 @@ TEST(PendingLines, AFloodKeepsTheCapacityAndCountsTheRestInOneLine) {
 
 TEST(BoundedText, OldestTextGoesPastTheBoundAndLinesStayWhole) {
   BoundedText pane(100, 60);
-  for (int i = 0; i < 9; ++i) EXPECT_FALSE(pane.append("line " + std::to_string(i) + "\r\n", i % 2));
+  for (int i = 0; i < 9; ++i) EXPECT_EQ(pane.append(8, 8), 0u);  // "line 0\r\n" ...
   EXPECT_EQ(pane.bytes(), 72u);
-  EXPECT_TRUE(pane.append("line 9\r\nline 10\r\nline 11\r\nline 12\r\n", 3));  // past 100: down to 60 or less
-  EXPECT_LE(pane.bytes(), 60u);
-  EXPECT_EQ(pane.segments().back().style, 3);
-  EXPECT_EQ(pane.segments().back().text, "line 9\r\nline 10\r\nline 11\r\nline 12\r\n");
+  const std::string four = "line 9\r\nline 10\r\nline 11\r\nline 12\r\n";
+  EXPECT_EQ(pane.fit(four), four);
+  // Past 100: the oldest six lines go, down to 60 or less; the edit loses their units.
+  EXPECT_EQ(pane.append(four.size(), four.size()), 48u);
+  EXPECT_EQ(pane.bytes(), 59u);
+  EXPECT_EQ(pane.texts(), 4u);
   // One text longer than the bound keeps its end, from a line start.
-  EXPECT_TRUE(pane.append(std::string(200, 'x') + "\r\ntail\r\n", 0));
-  EXPECT_EQ(pane.segments().back().text, "tail\r\n");
+  const std::string longText = std::string(200, 'x') + "\r\ntail\r\n";
+  const std::string_view tail = pane.fit(longText);
+  EXPECT_EQ(tail, "tail\r\n");
+  EXPECT_EQ(pane.append(tail.size(), tail.size()), 0u);
   EXPECT_EQ(pane.bytes(), 65u);
   pane.clear();
   EXPECT_EQ(pane.bytes(), 0u);
-  EXPECT_TRUE(pane.segments().empty());
+  EXPECT_EQ(pane.texts(), 0u);
+}
+
+TEST(BoundedText, TheEditLosesTheUnitsOfTheTextsThatGoNotTheirBytes) {
+  // "中文\r\n": 6 GBK bytes, 4 UTF-16 units.
+  BoundedText pane(16, 8);
+  EXPECT_EQ(pane.append(6, 4), 0u);
+  EXPECT_EQ(pane.append(6, 4), 0u);
+  EXPECT_EQ(pane.append(6, 4), 8u);  // 18 past 16: two go, 6 remain
+  EXPECT_EQ(pane.bytes(), 6u);
+  // The newest text stays even when it alone is past what is kept.
+  EXPECT_EQ(pane.append(12, 12), 4u);
+  EXPECT_EQ(pane.texts(), 1u);
+  EXPECT_EQ(pane.append(0, 0), 0u);  // nothing shown, nothing taken in
+  EXPECT_EQ(pane.texts(), 1u);
 }
 
 TEST(BoundedText, AnEndWithoutALineBreakStartsOnACharacter) {

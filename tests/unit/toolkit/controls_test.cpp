@@ -182,7 +182,7 @@ TEST_F(ControlsTest, EditStylesTextWrapAndScroll) {
   EXPECT_FALSE(e->insertAtCaret(u"typed"));  // read-only refuses the user's typing
   XEle_AdjustLayout(edit);
   ASSERT_EQ(e->lines().size(), 3u);
-  EXPECT_EQ(e->lines()[1].pieces.size(), 2u);  // "error" red, "!" default
+  EXPECT_EQ(e->pieces(1).size(), 2u);  // "error" red, "!" default
 
   tk::RecordingCanvas canvas;
   tk::paintElement(canvas, *e, {0, 0});
@@ -236,10 +236,56 @@ TEST_F(ControlsTest, AppendingLaysOutOnlyTheLastLineAndAgreesWithAFullLayout) {
     EXPECT_EQ(la[k].top, lb[k].top) << k;
     EXPECT_EQ(la[k].height, lb[k].height) << k;
     EXPECT_EQ(la[k].width, lb[k].width) << k;
-    EXPECT_EQ(la[k].pieces.size(), lb[k].pieces.size()) << k;
+    EXPECT_EQ(a->pieces(k).size(), b->pieces(k).size()) << k;
   }
   EXPECT_EQ(la[3].width, 9 * 8);  // "tail more": two runs on one line
   EXPECT_EQ(la[3].height, 21);    // the 14-point style sets the line height
+}
+
+// A long log of one style: held in runs of bounded size that each end a line, laid out as if it
+// were one run; the program removes its start in place, read-only or not, and the selection
+// stays on its text.
+TEST_F(ControlsTest, ALongLogIsHeldInRunsThatEndLinesAndLosesItsStartInPlace) {
+  HELE edit = XEdit_Create(0, 0, 800, 100, 0);
+  XEdit_EnableMultiLine(edit, true);
+  XEdit_EnableReadOnly(edit, true);
+  auto* e = dynamic_cast<tk::Edit*>(tk::getElement(edit));
+  ASSERT_NE(e, nullptr);
+  std::u16string all;
+  for (int i = 0; i < 20000; ++i) {
+    const std::string number = std::to_string(i);
+    const std::u16string line = u"第" + std::u16string(number.begin(), number.end()) + u" 行 exception at 0x401000\r\n";
+    XEdit_AddText(edit, line.c_str());
+    all += line;
+  }
+  EXPECT_EQ(e->text(), all);
+  ASSERT_GT(e->runs().size(), 1u);
+  for (const tk::Edit::Run& run : e->runs()) EXPECT_EQ(run.text.back(), u'\n');
+  // Runs that are done keep little room; the open one has room for a run's worth.
+  for (size_t r = 0; r + 1 < e->runs().size(); ++r)
+    EXPECT_LE(e->runs()[r].text.capacity(), e->runs()[r].text.size() * 9 / 8 + 64) << r;
+  ASSERT_EQ(e->lines().size(), 20001u);  // and the empty last one
+  for (size_t i = 0; i + 1 < e->lines().size(); ++i) {
+    ASSERT_EQ(e->pieces(i).size(), 1u) << i;  // no line is split between runs
+    EXPECT_EQ(e->lines()[i].top, static_cast<int>(i) * e->lines()[0].height);
+  }
+
+  // The user selected "exception" on line 12000; the first 10000 lines go.
+  const size_t line12000 = all.find(u"第12000 行");
+  const size_t cut = all.find(u"第10000 行");
+  e->select(line12000 + 9, line12000 + 18);
+  XEdit_RemoveText(edit, 0, static_cast<int>(cut));
+  EXPECT_EQ(e->text(), all.substr(cut));
+  const auto [from, to] = e->selection();
+  EXPECT_EQ(e->text().substr(from, to - from), u"exception");
+  EXPECT_EQ(e->lines().size(), 10001u);
+  XEdit_RemoveText(edit, 5, 5);  // nothing
+  XEdit_RemoveText(edit, -1, 3);
+  EXPECT_EQ(e->text(), all.substr(cut));
+  XEdit_RemoveText(edit, 0, 1 << 30);  // past the end: all of it
+  EXPECT_EQ(e->text(), u"");
+  EXPECT_TRUE(e->runs().empty());
+  EXPECT_EQ(e->selection(), (std::pair<size_t, size_t>{0, 0}));
 }
 
 TEST_F(ControlsTest, ButtonPaintsDisabledIconAndWindowRole) {
@@ -294,15 +340,15 @@ TEST_F(ControlsTest, AWrappedLogLineNeverStartsWithAClosingMark) {
   XEle_AdjustLayout(edit);
   ASSERT_EQ(e->lines().size(), 2u);
   EXPECT_EQ(e->lines()[0].width, 24 * 8);
-  ASSERT_FALSE(e->lines()[1].pieces.empty());
-  EXPECT_EQ(e->lines()[1].pieces[0].offset, 24u);  // "字。后面（注）"
-  EXPECT_EQ(e->text(), line + u"。后面（注）");    // the text itself is untouched
+  ASSERT_FALSE(e->pieces(1).empty());
+  EXPECT_EQ(e->pieces(1)[0].offset, 24u);        // "字。后面（注）"
+  EXPECT_EQ(e->text(), line + u"。后面（注）");  // the text itself is untouched
 
   line = std::u16string(24, u'字');
   XEdit_SetText(edit, (line + u"（注）").c_str());
   XEle_AdjustLayout(edit);
   ASSERT_EQ(e->lines().size(), 2u);
-  EXPECT_EQ(e->lines()[1].pieces[0].offset, 24u);  // "（" moved down with "注"
+  EXPECT_EQ(e->pieces(1)[0].offset, 24u);  // "（" moved down with "注"
 }
 
 }  // namespace

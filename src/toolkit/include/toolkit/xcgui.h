@@ -332,6 +332,9 @@ XString XEdit_GetText(HELE edit, int maxChars = -1);
 void XEdit_AddText(HELE edit, const XChar* text);
 int XEdit_AddStyleEx(HELE edit, const XChar* face, int size, int fontStyle, XColor color, bool useColor);
 void XEdit_AddTextEx(HELE edit, const XChar* text, int styleIndex);
+// Removes the characters [from, to), read-only or not (as XEdit_SetText): a log drops its oldest
+// text this way without being filled again. The selection stays on the text it was on.
+void XEdit_RemoveText(HELE edit, int from, int to);
 void XEdit_AutoScroll(HELE edit);
 void XEdit_SelectAll(HELE edit);
 

@@ -344,6 +344,12 @@ void XEdit_AddTextEx(HELE edit, const XChar* text, int styleIndex) {
   e->addText(fromX(text), styleIndex);
 }
 
+void XEdit_RemoveText(HELE edit, int from, int to) {
+  KIND_OR_RETURN(Edit, edit);
+  if (from < 0 || to <= from) return;
+  e->removeText(static_cast<size_t>(from), static_cast<size_t>(to));
+}
+
 void XEdit_AutoScroll(HELE edit) {
   KIND_OR_RETURN(Edit, edit);
   e->autoScroll();

@@ -19,10 +19,14 @@ namespace tovalux::tk {
 
 void Edit::changed(size_t fromLine) {
   // Appending only touches the last line: logs of many lines are not laid out anew per line.
-  if (fromLine == 0)
+  // Lines laid out anew from the start are let go now: an emptied log keeps none till it paints.
+  if (fromLine == 0) {
     linesValid_ = false;
-  else
+    lines_.clear();
+    pieces_.clear();
+  } else {
     reflowFrom_ = std::min(reflowFrom_, fromLine);
+  }
   size_t n = length();
   selStart_ = std::min(selStart_, n);
   selEnd_ = std::min(selEnd_, n);
@@ -38,16 +42,57 @@ void Edit::setText(std::u16string_view text) {
   changed();
 }
 
+namespace {
+// A run that holds this many units and ends a line takes no more text: a log's text is held in
+// runs of about this size, so no string of it doubles its capacity far past what it holds, and
+// dropping a log's oldest text frees whole runs. Each line stays within one run.
+constexpr size_t kRunUnits = 32 * 1024;
+}  // namespace
+
 // A run of the same style grows instead of a new run being added, so a log written line by line
-// keeps few runs; only the last line is laid out again.
+// keeps few runs; only the last line is laid out again. A run that is followed by another keeps
+// no more than an eighth of room past its text.
 void Edit::addText(std::u16string_view text, int style) {
   if (text.empty()) return;
   if (style < 0 || style >= static_cast<int>(styles_.size())) style = 0;
-  if (!runs_.empty() && runs_.back().style == style)
+  if (!runs_.empty() && runs_.back().style == style &&
+      (runs_.back().text.size() < kRunUnits || runs_.back().text.back() != u'\n')) {
     runs_.back().text += text;
-  else
-    runs_.push_back({std::u16string(text), style});
+  } else {
+    const bool full = !runs_.empty() && runs_.back().style == style;
+    if (!runs_.empty()) {
+      std::u16string& last = runs_.back().text;
+      if (last.capacity() - last.size() > last.size() / 8) last.shrink_to_fit();
+    }
+    runs_.push_back({std::u16string(), style});
+    // The log goes on in a new run: room for a whole run and the line that ends it, at once
+    // rather than through a doubling series.
+    if (full) runs_.back().text.reserve(std::max(text.size(), kRunUnits + kRunUnits / 32));
+    runs_.back().text += text;
+  }
   changed(linesValid_ && !lines_.empty() ? lines_.size() - 1 : 0);
+}
+
+void Edit::removeRange(size_t from, size_t to) {
+  size_t seen = 0;
+  for (Run& r : runs_) {
+    size_t a = std::clamp(from, seen, seen + r.text.size()) - seen;
+    size_t b = std::clamp(to, seen, seen + r.text.size()) - seen;
+    seen += r.text.size();
+    if (b > a) r.text.erase(a, b - a);
+  }
+  std::erase_if(runs_, [](const Run& r) { return r.text.empty(); });
+  const auto after = [from, to](size_t at) { return at <= from ? at : at < to ? from : at - (to - from); };
+  selStart_ = after(selStart_);
+  selEnd_ = after(selEnd_);
+  caret = after(caret);
+}
+
+void Edit::removeText(size_t from, size_t to) {
+  to = std::min(to, length());
+  if (from >= to) return;
+  removeRange(from, to);
+  changed();
 }
 
 int Edit::addStyle(Style style) {
@@ -98,14 +143,7 @@ bool Edit::erase(size_t from, size_t to) {
   if (readOnly || !enabled) return false;
   to = std::min(to, length());
   if (from >= to) return false;
-  size_t seen = 0;
-  for (Run& r : runs_) {
-    size_t a = std::clamp(from, seen, seen + r.text.size()) - seen;
-    size_t b = std::clamp(to, seen, seen + r.text.size()) - seen;
-    seen += r.text.size();
-    if (b > a) r.text.erase(a, b - a);
-  }
-  std::erase_if(runs_, [](const Run& r) { return r.text.empty(); });
+  removeRange(from, to);
   caret = from;
   selStart_ = selEnd_ = from;
   changed();
@@ -116,8 +154,7 @@ size_t Edit::lineStart(size_t i) {
   const auto& all = lines();
   if (i >= all.size()) return length();
   size_t offset = 0;
-  for (int r = 0; r < all[i].startRun && r < static_cast<int>(runs_.size()); ++r)
-    offset += runs_[static_cast<size_t>(r)].text.size();
+  for (size_t r = 0; r < all[i].startRun && r < runs_.size(); ++r) offset += runs_[r].text.size();
   return offset + all[i].startOffset;
 }
 
@@ -136,11 +173,11 @@ int Edit::xOf(size_t offset) {
   std::vector<size_t> runOffsets;
   for (const Run& r : runs_) runOffsets.push_back(runStart), runStart += r.text.size();
   int x = 0;
-  for (const Piece& p : all[line].pieces) {
-    size_t global = runOffsets[static_cast<size_t>(p.run)] + p.offset;
+  for (const Piece& p : pieces(line)) {
+    size_t global = runOffsets[p.run] + p.offset;
     if (offset <= global) break;
-    const Run& run = runs_[static_cast<size_t>(p.run)];
-    size_t count = std::min(p.count, offset - global);
+    const Run& run = runs_[p.run];
+    size_t count = std::min<size_t>(p.count, offset - global);
     x = p.x +
         context().measurer().measure(std::u16string_view(run.text).substr(p.offset, count), styleFont(run.style)).cx;
     if (count < p.count) break;
@@ -237,29 +274,35 @@ std::pair<XColor, uint8_t> Edit::styleColor(int style) const {
 // least one character, so a narrow view cannot loop. '\r' is never shown.
 void Edit::layoutLines(int wrapWidth, size_t fromLine) {
   TextMeasurer& measurer = context().measurer();
-  int firstRun = 0;
+  uint32_t firstRun = 0;
   size_t firstOffset = 0;
   if (fromLine > 0 && fromLine < lines_.size()) {
     firstRun = lines_[fromLine].startRun;
     firstOffset = lines_[fromLine].startOffset;
+    pieces_.resize(lines_[fromLine].firstPiece);
     lines_.resize(fromLine);
   } else {
     lines_.clear();
+    pieces_.clear();
   }
   const bool wrapping = autoWrap && multiLine && wrapWidth > 0;
-  Line line;
-  line.startRun = firstRun, line.startOffset = firstOffset;
+  auto lineAt = [&](uint32_t run, size_t offset) {
+    Line at;
+    at.startRun = run, at.startOffset = static_cast<uint32_t>(offset);
+    at.firstPiece = static_cast<uint32_t>(pieces_.size());
+    return at;
+  };
+  Line line = lineAt(firstRun, firstOffset);
   auto lineHeightOf = [&](int style) { return measurer.measure(u"", styleFont(style)).cy; };
-  auto finish = [&](int styleForEmpty, int nextRun, size_t nextOffset) {
+  auto finish = [&](int styleForEmpty, uint32_t nextRun, size_t nextOffset) {
     if (line.height == 0) line.height = lineHeightOf(styleForEmpty);
     line.top = lines_.empty() ? 0 : lines_.back().top + lines_.back().height;
-    lines_.push_back(std::move(line));
-    line = Line{};
-    line.startRun = nextRun, line.startOffset = nextOffset;
+    lines_.push_back(line);
+    line = lineAt(nextRun, nextOffset);
   };
   int lastStyle = 0;
-  for (int r = firstRun; r < static_cast<int>(runs_.size()); ++r) {
-    const Run& run = runs_[static_cast<size_t>(r)];
+  for (uint32_t r = firstRun; r < runs_.size(); ++r) {
+    const Run& run = runs_[r];
     const Font& font = styleFont(run.style);
     lastStyle = run.style;
     const int h = lineHeightOf(run.style);
@@ -283,7 +326,7 @@ void Edit::layoutLines(int wrapWidth, size_t fromLine) {
       } else {
         while (i < run.text.size() && run.text[i] != u'\r' && run.text[i] != u'\n') {
           int cw = measurer.measure(std::u16string_view(&run.text[i], 1), font).cx;
-          if (line.width + width + cw > wrapWidth && (i > start || !line.pieces.empty())) {
+          if (line.width + width + cw > wrapWidth && (i > start || pieces_.size() > line.firstPiece)) {
             // No closing mark starts the next line, no opening one ends this one.
             const size_t at = adjustLineBreak(run.text, start, i);
             if (at < i) {
@@ -297,26 +340,33 @@ void Edit::layoutLines(int wrapWidth, size_t fromLine) {
         }
       }
       if (i > start) {
-        line.pieces.push_back({r, start, i - start, line.width, width});
+        pieces_.push_back({r, static_cast<uint32_t>(start), static_cast<uint32_t>(i - start), line.width, width});
         line.width += width;
         line.height = std::max(line.height, h);
       }
       if (i < run.text.size() && run.text[i] != u'\r' && run.text[i] != u'\n') finish(run.style, r, i);
     }
   }
-  finish(lastStyle, static_cast<int>(runs_.size()), 0);
+  finish(lastStyle, static_cast<uint32_t>(runs_.size()), 0);
   linesValid_ = true;
   reflowFrom_ = SIZE_MAX;
   linesWrapWidth_ = wrapWidth;
 }
 
-const std::vector<Edit::Line>& Edit::lines() {
+const std::deque<Edit::Line>& Edit::lines() {
   int wrap = autoWrap ? viewRect().width() - padding.left - padding.right : -1;
   if (!linesValid_ || wrap != linesWrapWidth_)
     layoutLines(wrap, 0);
   else if (reflowFrom_ != SIZE_MAX)
     layoutLines(wrap, reflowFrom_);
   return lines_;
+}
+
+Edit::Pieces Edit::pieces(size_t i) {
+  const auto& all = lines();
+  if (i >= all.size()) return {pieces_.end(), pieces_.end()};
+  const size_t end = i + 1 < all.size() ? all[i + 1].firstPiece : pieces_.size();
+  return {pieces_.begin() + all[i].firstPiece, pieces_.begin() + static_cast<std::ptrdiff_t>(end)};
 }
 
 XSize Edit::measureContent() {
@@ -349,17 +399,19 @@ void Edit::paintContent(Canvas& canvas, const XRect& abs) {
   size_t runStart = 0;
   std::vector<size_t> runOffsets;
   for (const Run& r : runs_) runOffsets.push_back(runStart), runStart += r.text.size();
-  for (const Line& line : lines()) {
+  const auto& all = lines();
+  for (size_t i = 0; i < all.size(); ++i) {
+    const Line& line = all[i];
     int top = y0 + line.top;
     if (top + line.height <= clip.top) continue;
     if (top >= clip.bottom) break;
     // Each piece paints its part of the selection under its text.
-    for (const Piece& p : line.pieces) {
-      const Run& run = runs_[static_cast<size_t>(p.run)];
+    for (const Piece& p : pieces(i)) {
+      const Run& run = runs_[p.run];
       std::u16string_view piece(run.text.data() + p.offset, p.count);
       const Font& font = styleFont(run.style);
       XRect box{x0 + p.x, top, x0 + p.x + p.width, top + line.height};
-      size_t global = runOffsets[static_cast<size_t>(p.run)] + p.offset;
+      size_t global = runOffsets[p.run] + p.offset;
       size_t from = std::clamp(selStart_, global, global + p.count) - global;
       size_t to = std::clamp(selEnd_, global, global + p.count) - global;
       if (to > from) {

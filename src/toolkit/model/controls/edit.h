@@ -4,6 +4,10 @@
 // UI thread only; measures through the context's text measurer and touches only its own runs.
 #pragma once
 
+#include <cstdint>
+#include <deque>
+#include <ranges>
+
 #include "toolkit/model/controls/scroll_view.h"
 #include "toolkit/model/controls/scrollbar.h"
 
@@ -34,10 +38,13 @@ class Edit : public ScrollView {
 
   void setText(std::u16string_view text);
   void addText(std::u16string_view text, int style = 0);
+  // Removes the characters [from, to): the program's change, made read-only or not (as setText);
+  // the selection and the caret stay on the text they were on.
+  void removeText(size_t from, size_t to);
   int addStyle(Style style);  // answers its index (from 1)
   std::u16string text() const;
   size_t length() const;
-  const std::vector<Run>& runs() const { return runs_; }
+  const std::deque<Run>& runs() const { return runs_; }
   const std::vector<Style>& styles() const { return styles_; }
   // Selection as character offsets [start, end).
   std::pair<size_t, size_t> selection() const { return {selStart_, selEnd_}; }
@@ -56,19 +63,25 @@ class Edit : public ScrollView {
   bool onKeyDown(int key, int flags) override;
   bool onChar(char16_t c) override;
 
-  // One laid-out line: pieces of runs with their x offset.
+  // One laid-out line, and its pieces: parts of runs with their x offset. A log holds one line
+  // and about one piece for each of its tens of thousands of lines, so both are small and kept
+  // in chunked sequences (no doubled buffer): the pieces of all lines in one, a line's from its
+  // firstPiece to the next line's.
   struct Piece {
-    int run;
-    size_t offset, count;
-    int x, width;
+    uint32_t run;
+    uint32_t offset, count;
+    int32_t x, width;
   };
   struct Line {
-    std::vector<Piece> pieces;
-    int top = 0, height = 0, width = 0;
-    int startRun = 0;  // where the line's text begins
-    size_t startOffset = 0;
+    int32_t top = 0, height = 0, width = 0;
+    uint32_t startRun = 0;  // where the line's text begins
+    uint32_t startOffset = 0;
+    uint32_t firstPiece = 0;
   };
-  const std::vector<Line>& lines();
+  using Pieces = std::ranges::subrange<std::deque<Piece>::const_iterator>;
+  const std::deque<Line>& lines();
+  // The pieces of line `i` of lines().
+  Pieces pieces(size_t i);
 
   void arrange() override;
   void paintContent(Canvas& canvas, const XRect& abs) override;
@@ -91,11 +104,15 @@ class Edit : public ScrollView {
   void changed(size_t fromLine = 0);
   // Lays out the lines from `fromLine` on, keeping the ones before.
   void layoutLines(int wrapWidth, size_t fromLine);
+  // Removes [from, to) (to within the text, from < to) and keeps the selection and caret on
+  // their text; the caller reports the change.
+  void removeRange(size_t from, size_t to);
 
-  std::vector<Run> runs_;
+  std::deque<Run> runs_;  // chunked too: a log of many styled lines has as many runs
   std::vector<Style> styles_{Style{}};
   size_t selStart_ = 0, selEnd_ = 0;
-  std::vector<Line> lines_;
+  std::deque<Line> lines_;
+  std::deque<Piece> pieces_;
   bool linesValid_ = false;
   size_t reflowFrom_ = SIZE_MAX;  // first line to lay out again while linesValid_
   int linesWrapWidth_ = -1;
