@@ -274,6 +274,30 @@ TEST_F(ViewsList, ColumnsWiderThanTheViewScrollSideways) {
   EXPECT_EQ(wrect(XList_GetTemplateObject(list, 0, 3, 4)).left, 450);
 }
 
+TEST_F(ViewsList, AViewNotPaintedKeepsNoMoreItemRefreshesThanItHasRows) {
+  // A hidden pane's list is asked to refresh its items on every update and never painted: the
+  // marks must not pile up (they did, 8 bytes each, for hours).
+  HWINDOW w = window(600, 300);
+  HELE list = XList_Create(0, 0, 300, 100, w);
+  XList_SetItemTemplateXML(list, templateFile("list.xml", kListTemplate).c_str());
+  XList_AddColumnText(list, 200, u"", u"h");
+  for (int r = 0; r < 20; ++r) XList_AddItemText(list, u"a");
+  XWnd_AdjustLayout(w);
+  paint(w);
+  auto* view = tk::context().registry.get<tk::DataView>(list);
+  ASSERT_NE(view, nullptr);
+  const size_t built = view->rows().size();
+  ASSERT_GT(built, 0u);
+  for (int n = 0; n < 100000; ++n) XList_RefreshItem(list, n % 20);
+  EXPECT_LE(view->pendingItemRefreshes(), built);
+  // Painted again, every row shows its item.
+  XList_SetItemText(list, 3, 0, u"b");
+  XList_RefreshItem(list, 3);
+  paint(w);
+  EXPECT_EQ(view->pendingItemRefreshes(), 0u);
+  EXPECT_EQ(view->rows().size(), built);
+}
+
 TEST_F(ViewsListView, GroupsLayTheirItemsInAGridAndClicksSelectOrExpand) {
   HWINDOW w = window();
   HELE view = XListView_Create(0, 0, 250, 200, w);

@@ -133,7 +133,17 @@ void DataView::refreshAll() {
 }
 
 void DataView::refreshItem(const ItemKey& key) {
-  staleKeys_.push_back(key);
+  // A full refresh pending covers every key. A view that is not painted meanwhile (a hidden
+  // pane's) may be asked thousands of times: past as many keys as it has built rows, the keys
+  // become one full refresh, so they never pile up.
+  if (!stale_) {
+    if (staleKeys_.size() >= rows_.size()) {
+      stale_ = true;
+      staleKeys_.clear();
+    } else {
+      staleKeys_.push_back(key);
+    }
+  }
   dirty_ = true;
   if (realising_) again_ = true;
 }

@@ -105,6 +105,8 @@ class DataView : public ScrollView, public PathAttributes {
   ItemRow* rowOf(const ItemKey& key);
   HXCGUI templateObject(const ItemKey& key, int objectId);
   const std::vector<HELE>& rows() const { return rows_; }
+  // Items marked for their next rebuild (refreshItem), until the next paint or lookup.
+  size_t pendingItemRefreshes() const { return staleKeys_.size(); }
   // The content rectangle of an item; empty when it has none (hidden or unknown).
   XRect slotRect(const ItemKey& key);
   // Scrolls the least distance that shows the item.
