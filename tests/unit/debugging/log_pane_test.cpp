@@ -1,14 +1,13 @@
 // A log pane's edit past its bound: what it shows (the newest texts, in their styles), and what it
 // really holds: filled past its bound again and again, the heap bytes of its edit and of its
 // record of the texts stay within a small multiple of the bound and stop growing.
-// This program replaces operator new to count the bytes alive; GCC takes every delete of an
-// object made by `new` for a mismatch with it.
+// This program counts the bytes alive with a replaced operator new (counted_heap.h); GCC takes
+// every delete of an object made by `new` for a mismatch with it.
 #if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC diagnostic ignored "-Wmismatched-new-delete"
 #endif
 
 #include <gtest/gtest.h>
-#include <malloc.h>
 
 #include <cstdint>
 #include <cstdlib>
@@ -18,6 +17,7 @@
 #include <vector>
 
 #include "base/gbk.h"
+#include "../counted_heap.h"
 #include "debugging/log_bounds.h"
 #include "debugging/log_pane.h"
 #include "debugging/run_log_rules.h"
@@ -27,40 +27,10 @@
 #include "toolkit/model/core/text_measure.h"
 #include "toolkit/xcgui.h"
 
-namespace {
-size_t gAlive = 0;  // bytes, as the allocator rounds them
-
-void* counted(size_t size) {
-  void* p = std::malloc(size == 0 ? 1 : size);
-  if (p != nullptr) gAlive += malloc_usable_size(p);
-  return p;
-}
-void released(void* p) {
-  if (p == nullptr) return;
-  gAlive -= malloc_usable_size(p);
-  std::free(p);
-}
-}  // namespace
-
-void* operator new(size_t size) {
-  if (void* p = counted(size)) return p;
-  throw std::bad_alloc();
-}
-void* operator new[](size_t size) {
-  if (void* p = counted(size)) return p;
-  throw std::bad_alloc();
-}
-void* operator new(size_t size, const std::nothrow_t&) noexcept { return counted(size); }
-void* operator new[](size_t size, const std::nothrow_t&) noexcept { return counted(size); }
-void operator delete(void* p) noexcept { released(p); }
-void operator delete[](void* p) noexcept { released(p); }
-void operator delete(void* p, size_t) noexcept { released(p); }
-void operator delete[](void* p, size_t) noexcept { released(p); }
-void operator delete(void* p, const std::nothrow_t&) noexcept { released(p); }
-void operator delete[](void* p, const std::nothrow_t&) noexcept { released(p); }
-
 namespace tovalux::debuglog {
 namespace {
+
+namespace heap = tovalux::testing::heap;
 
 // Every UTF-16 unit 8 pixels wide, as the toolkit's own tests measure.
 class FixedMeasurer : public tk::TextMeasurer {
@@ -128,13 +98,13 @@ TEST_F(LogPane, AFullPaneHoldsAFewTimesItsBoundAndNoMoreAfterEachCutBack) {
   appendBounded(edit_, kept, lines.next(), red);  // the converter's tables, built once
   XEdit_SetText(edit_, XString().c_str());
   kept.clear();
-  const size_t before = gAlive;
+  const size_t before = heap::aliveBytes();
   for (const int every : {0, 2}) {
     SCOPED_TRACE(every == 0 ? "one style" : "every other line coloured");
     std::vector<size_t> held;  // when full, before each cut-back
     std::string line = lines.next();
     for (int n = 0; held.size() < 10; ++n) {
-      if (kept.bytes() + line.size() > kMaxBytes) held.push_back(gAlive - before);
+      if (kept.bytes() + line.size() > kMaxBytes) held.push_back(heap::aliveBytes() - before);
       appendBounded(edit_, kept, line, every > 0 && n % every == 0 ? red : 0);
       XEdit_AutoScroll(edit_);  // as the pane: laid out and at its end after each line
       line = lines.next();
@@ -148,7 +118,7 @@ TEST_F(LogPane, AFullPaneHoldsAFewTimesItsBoundAndNoMoreAfterEachCutBack) {
     // Emptied, it holds next to nothing.
     XEdit_SetText(edit_, XString().c_str());
     kept.clear();
-    EXPECT_LE(gAlive - before, kMaxBytes / 16);
+    EXPECT_LE(heap::aliveBytes() - before, kMaxBytes / 16);
   }
 }
 

@@ -3,8 +3,8 @@
 // hit testing, navigation, default actions that go the way of a click, and the notices.
 #include <gtest/gtest.h>
 
-// This program replaces operator new (to count the allocations of painting) with malloc and free;
-// GCC takes every delete of an object made by `new` for a mismatch with them.
+// This program counts the allocations of painting with a replaced operator new (counted_heap.h);
+// GCC takes every delete of an object made by `new` for a mismatch with it.
 #if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC diagnostic ignored "-Wmismatched-new-delete"
 #endif
@@ -21,6 +21,7 @@
 #include "toolkit/model/theme/recording_canvas.h"
 #include "toolkit/model/tree/input.h"
 #include "toolkit/model/tree/window.h"
+#include "../counted_heap.h"
 #include "views_fixture.h"
 
 namespace tovalux::testing {
@@ -615,40 +616,6 @@ TEST_F(AccessTree, ABigFillIsOneReorderAndAHeldItemKeepsItsNameNotices) {
   EXPECT_FALSE(ax::fromId(ax::idOf(held)).has_value());
 }
 
-// An allocation counter for the paint test below (this program only).
-size_t gAllocations = 0;
-bool gCounting = false;
-
-}  // namespace
-}  // namespace tovalux::testing
-
-// Every non-aligned form, so that each allocation and its release meet in malloc and free.
-namespace {
-void* counted(size_t size) {
-  if (tovalux::testing::gCounting) ++tovalux::testing::gAllocations;
-  return std::malloc(size == 0 ? 1 : size);
-}
-}  // namespace
-void* operator new(size_t size) {
-  if (void* p = counted(size)) return p;
-  throw std::bad_alloc();
-}
-void* operator new[](size_t size) {
-  if (void* p = counted(size)) return p;
-  throw std::bad_alloc();
-}
-void* operator new(size_t size, const std::nothrow_t&) noexcept { return counted(size); }
-void* operator new[](size_t size, const std::nothrow_t&) noexcept { return counted(size); }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, size_t) noexcept { std::free(p); }
-void operator delete[](void* p, size_t) noexcept { std::free(p); }
-void operator delete(void* p, const std::nothrow_t&) noexcept { std::free(p); }
-void operator delete[](void* p, const std::nothrow_t&) noexcept { std::free(p); }
-
-namespace tovalux::testing {
-namespace {
-
 // With a screen reader listening and every item known by id, painting and scrolling a view
 // allocates exactly what it does without accessibility.
 TEST_F(AccessTree, PaintingAllocatesNothingMoreWithAccessibilityListening) {
@@ -657,16 +624,16 @@ TEST_F(AccessTree, PaintingAllocatesNothingMoreWithAccessibilityListening) {
   XWnd_AdjustLayout(w);
   // Only the paints count: scrolling itself is a change a screen reader hears of.
   auto round = [&] {
-    gAllocations = 0;
+    heap::allocations = 0;
     for (int step = 0; step < 20; ++step) {
       scrollTo(tree, step * 37);
-      gCounting = true;
+      heap::counting = true;
       paint(w);
-      gCounting = false;
+      heap::counting = false;
     }
     scrollTo(tree, 0);
     paint(w);
-    return gAllocations;
+    return heap::allocations;
   };
   round();  // warm: caches, templates
   const size_t without = round();
