@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 #include <cstring>
 
 #include "toolkit/model/core/font.h"
@@ -309,27 +310,13 @@ void GdiCanvas::imageDevice(const Pixels& pixels, const XRect& dest, ImageMode m
       }
       return;
     }
-    // Bilinear over premultiplied pixels: no dark fringes at transparent edges.
+    // Larger ones are stretched as drawn, a row of the area at a time.
+    std::vector<uint32_t> row(static_cast<size_t>(area.width()));
     for (int y = area.top; y < area.bottom; ++y) {
-      double fy = (y - dest.top + 0.5) * src->height / dh - 0.5;
-      int y0 = std::clamp(static_cast<int>(std::floor(fy)), 0, src->height - 1);
-      int y1 = std::min(y0 + 1, src->height - 1);
-      double wy = std::clamp(fy - y0, 0.0, 1.0);
-      for (int x = area.left; x < area.right; ++x) {
-        double fx = (x - dest.left + 0.5) * src->width / dw - 0.5;
-        int x0 = std::clamp(static_cast<int>(std::floor(fx)), 0, src->width - 1);
-        int x1 = std::min(x0 + 1, src->width - 1);
-        double wx = std::clamp(fx - x0, 0.0, 1.0);
-        uint32_t p00 = src->at(x0, y0), p10 = src->at(x1, y0), p01 = src->at(x0, y1), p11 = src->at(x1, y1);
-        uint32_t out = 0;
-        for (int shift = 0; shift < 32; shift += 8) {
-          double v = ((p00 >> shift) & 0xFF) * (1 - wx) * (1 - wy) + ((p10 >> shift) & 0xFF) * wx * (1 - wy) +
-                     ((p01 >> shift) & 0xFF) * (1 - wx) * wy + ((p11 >> shift) & 0xFF) * wx * wy;
-          out |= static_cast<uint32_t>(std::clamp(v + 0.5, 0.0, 255.0)) << shift;
-        }
-        uint32_t& d = bits[static_cast<size_t>(y) * width + x];
-        d = over(out, d);
-      }
+      const XRect line{area.left - dest.left, y - dest.top, area.right - dest.left, y - dest.top + 1};
+      stretchPart(*src, dw, dh, line, row.data(), area.width());
+      uint32_t* to = bits + static_cast<size_t>(y) * width + area.left;
+      for (size_t n = 0; n < row.size(); ++n) to[n] = over(row[n], to[n]);
     }
     return;
   }

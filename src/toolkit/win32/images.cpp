@@ -89,6 +89,33 @@ int renditionFor(const Image& image, int width) {
   return pickRendition(widths.data(), static_cast<int>(widths.size()), width) - 1;
 }
 
+void stretchPart(const Pixels& source, int width, int height, const XRect& part, uint32_t* out, int stride) {
+  const Pixels* src = &source;
+  const int dw = width, dh = height;
+  // Bilinear over premultiplied pixels: no dark fringes at transparent edges.
+  for (int y = part.top; y < part.bottom; ++y) {
+    double fy = (y + 0.5) * src->height / dh - 0.5;
+    int y0 = std::clamp(static_cast<int>(std::floor(fy)), 0, src->height - 1);
+    int y1 = std::min(y0 + 1, src->height - 1);
+    double wy = std::clamp(fy - y0, 0.0, 1.0);
+    uint32_t* row = out + static_cast<size_t>(y - part.top) * stride;
+    for (int x = part.left; x < part.right; ++x) {
+      double fx = (x + 0.5) * src->width / dw - 0.5;
+      int x0 = std::clamp(static_cast<int>(std::floor(fx)), 0, src->width - 1);
+      int x1 = std::min(x0 + 1, src->width - 1);
+      double wx = std::clamp(fx - x0, 0.0, 1.0);
+      uint32_t p00 = src->at(x0, y0), p10 = src->at(x1, y0), p01 = src->at(x0, y1), p11 = src->at(x1, y1);
+      uint32_t out32 = 0;
+      for (int shift = 0; shift < 32; shift += 8) {
+        double v = ((p00 >> shift) & 0xFF) * (1 - wx) * (1 - wy) + ((p10 >> shift) & 0xFF) * wx * (1 - wy) +
+                   ((p01 >> shift) & 0xFF) * (1 - wx) * wy + ((p11 >> shift) & 0xFF) * wx * wy;
+        out32 |= static_cast<uint32_t>(std::clamp(v + 0.5, 0.0, 255.0)) << shift;
+      }
+      row[x - part.left] = out32;
+    }
+  }
+}
+
 const Pixels* stretchedPixelsOf(const Pixels& source, int width, int height) {
   if (width <= 0 || height <= 0 || static_cast<size_t>(width) * height > kMaxStretchedSide * kMaxStretchedSide)
     return nullptr;
@@ -102,29 +129,7 @@ const Pixels* stretchedPixelsOf(const Pixels& source, int width, int height) {
   auto out = std::make_unique<Pixels>();
   out->width = width, out->height = height;
   out->argb.resize(count);
-  const Pixels* src = &source;
-  const int dw = width, dh = height;
-  // Bilinear over premultiplied pixels: no dark fringes at transparent edges.
-  for (int y = 0; y < dh; ++y) {
-    double fy = (y + 0.5) * src->height / dh - 0.5;
-    int y0 = std::clamp(static_cast<int>(std::floor(fy)), 0, src->height - 1);
-    int y1 = std::min(y0 + 1, src->height - 1);
-    double wy = std::clamp(fy - y0, 0.0, 1.0);
-    for (int x = 0; x < dw; ++x) {
-      double fx = (x + 0.5) * src->width / dw - 0.5;
-      int x0 = std::clamp(static_cast<int>(std::floor(fx)), 0, src->width - 1);
-      int x1 = std::min(x0 + 1, src->width - 1);
-      double wx = std::clamp(fx - x0, 0.0, 1.0);
-      uint32_t p00 = src->at(x0, y0), p10 = src->at(x1, y0), p01 = src->at(x0, y1), p11 = src->at(x1, y1);
-      uint32_t out32 = 0;
-      for (int shift = 0; shift < 32; shift += 8) {
-        double v = ((p00 >> shift) & 0xFF) * (1 - wx) * (1 - wy) + ((p10 >> shift) & 0xFF) * wx * (1 - wy) +
-                   ((p01 >> shift) & 0xFF) * (1 - wx) * wy + ((p11 >> shift) & 0xFF) * wx * wy;
-        out32 |= static_cast<uint32_t>(std::clamp(v + 0.5, 0.0, 255.0)) << shift;
-      }
-      out->argb[static_cast<size_t>(y) * dw + x] = out32;
-    }
-  }
+  stretchPart(source, width, height, {0, 0, width, height}, out->argb.data(), width);
   gStretchedPixels += count;
   return gStretched.emplace(key, std::move(out)).first->second.get();
 }

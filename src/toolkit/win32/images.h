@@ -30,6 +30,9 @@ const Pixels* pixelsOf(const Image& image, int rendition = -1);
 // The rendition to draw `image` from when it is wanted `width` device pixels wide (-1: the
 // image itself): the one of that width, else the nearest wider, else the widest.
 int renditionFor(const Image& image, int width);
+// The pixels `part` (a rectangle of the width x height result) of `source` stretched to
+// width x height, bilinear over premultiplied pixels, written to `out` rows `stride` apart.
+void stretchPart(const Pixels& source, int width, int height, const XRect& part, uint32_t* out, int stride);
 // `source` stretched (bilinear, premultiplied) to width x height, made once and kept while the
 // decoded pixels are; null for a size past kMaxStretchedSide squared, which is stretched as drawn.
 inline constexpr size_t kMaxStretchedSide = 256;
