@@ -42,8 +42,12 @@ void* operator new(size_t size) {
   if (void* block = std::malloc(size ? size : 1)) return block;
   throw std::bad_alloc();
 }
+// GCC inlines the replaced operator new into callers and then warns that free() meets "new".
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
 void operator delete(void* block) noexcept { std::free(block); }
 void operator delete(void* block, size_t) noexcept { std::free(block); }
+#pragma GCC diagnostic pop
 
 namespace tovalux {
 namespace {

@@ -6,7 +6,6 @@
 
 #include <cstdint>
 #include <deque>
-#include <ranges>
 
 #include "toolkit/model/controls/scroll_view.h"
 #include "toolkit/model/controls/scrollbar.h"
@@ -78,7 +77,16 @@ class Edit : public ScrollView {
     uint32_t startOffset = 0;
     uint32_t firstPiece = 0;
   };
-  using Pieces = std::ranges::subrange<std::deque<Piece>::const_iterator>;
+  // A plain iterator pair: clang with this libstdc++ cannot form a ranges::subrange of deque
+  // iterators, and the fuzz build compiles this file with clang.
+  struct Pieces {
+    std::deque<Piece>::const_iterator first, last;
+    auto begin() const { return first; }
+    auto end() const { return last; }
+    size_t size() const { return static_cast<size_t>(last - first); }
+    bool empty() const { return first == last; }
+    const Piece& operator[](size_t i) const { return first[static_cast<std::ptrdiff_t>(i)]; }
+  };
   const std::deque<Line>& lines();
   // The pieces of line `i` of lines().
   Pieces pieces(size_t i);
