@@ -93,11 +93,12 @@ function(tovalux_unit_test name)
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 120 PROPERTIES LABELS unit)
 endfunction()
 
-# tovalux_wine_test(name SOURCES ... LIBS ... [LABEL wine|e2e] [TIMEOUT s] [WINVER win7|win10]): a
-# Windows GoogleTest program run under Wine through the runner; one CTest entry per program (a Wine
-# start is not free). WINVER picks the Wine prefix template the program runs in (default win7).
+# tovalux_wine_test(name SOURCES ... LIBS ... [LABEL wine|e2e] [TIMEOUT s] [WINVER win7|win10]
+#                   [MONITORS 2]): a Windows GoogleTest program run under Wine through the runner;
+# one CTest entry per program (a Wine start is not free). WINVER picks the Wine prefix template the
+# program runs in (default win7); MONITORS 2 runs it on a display with two monitors side by side.
 function(tovalux_wine_test name)
-  cmake_parse_arguments(T "" "LABEL;TIMEOUT;WINVER" "SOURCES;LIBS;DPIS" ${ARGN})
+  cmake_parse_arguments(T "" "LABEL;TIMEOUT;WINVER;MONITORS" "SOURCES;LIBS;DPIS" ${ARGN})
   if(NOT T_LABEL)
     set(T_LABEL wine)
   endif()
@@ -122,6 +123,9 @@ function(tovalux_wine_test name)
   endif()
   foreach(run IN LISTS runs)
     set(environment "TOVALUX_ARTEFACTS=${artefacts};TOVALUX_WINVER=${T_WINVER}")
+    if(T_MONITORS)
+      list(APPEND environment "TOVALUX_MONITORS=${T_MONITORS}")
+    endif()
     if(run MATCHES "_([0-9]+)$" AND T_DPIS)
       list(APPEND environment "TOVALUX_DPI=${CMAKE_MATCH_1}")
     endif()
