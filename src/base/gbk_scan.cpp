@@ -2,13 +2,6 @@
 
 namespace tovalux {
 
-size_t gbkCharLength(std::string_view text, size_t offset) {
-  if (offset + 1 < text.size() &&
-      isGbkPair(static_cast<unsigned char>(text[offset]), static_cast<unsigned char>(text[offset + 1])))
-    return 2;
-  return 1;
-}
-
 size_t gbkFind(std::string_view text, char c, size_t from) {
   size_t i = 0;
   while (i < text.size()) {

@@ -14,8 +14,13 @@
 namespace tovalux {
 
 // Length in bytes of the character that starts at `offset` (1 or 2; 1 for a lead byte at the end
-// or before a byte that is no trail byte).
-size_t gbkCharLength(std::string_view text, size_t offset);
+// or before a byte that is no trail byte). Inline: searches call it for every character.
+inline size_t gbkCharLength(std::string_view text, size_t offset) {
+  return offset + 1 < text.size() &&
+                 isGbkPair(static_cast<unsigned char>(text[offset]), static_cast<unsigned char>(text[offset + 1]))
+             ? 2
+             : 1;
+}
 
 // Position of the first / last single-byte character equal to `c`; npos when there is none.
 size_t gbkFind(std::string_view text, char c, size_t from = 0);

@@ -308,8 +308,17 @@ bool matchesAt(std::string_view label, size_t at, std::string_view query) {
 
 bool labelMatches(std::string_view label, std::string_view query) {
   if (query.empty()) return true;
-  for (size_t at = 0; at < label.size(); at += gbkCharLength(label, at))
-    if (matchesAt(label, at, query)) return true;
+  if (label.size() < query.size()) return false;
+  // A search runs this over every item: the query's first character is compared first.
+  const size_t firstLength = gbkCharLength(query, 0);
+  const unsigned char first = foldAscii(static_cast<unsigned char>(query[0]));
+  for (size_t at = 0; at < label.size();) {
+    const size_t length = gbkCharLength(label, at);
+    if (length == firstLength && foldAscii(static_cast<unsigned char>(label[at])) == first &&
+        matchesAt(label, at, query))
+      return true;
+    at += length;
+  }
   return false;
 }
 

@@ -2,6 +2,7 @@
 
 #include <unordered_set>
 
+#include "base/gbk.h"
 #include "panes/project_tree_rules.h"
 #include "toolkit/xcgui_views.h"
 
@@ -30,6 +31,7 @@ std::vector<int> paneTreeItems(HELE tree) {
 }
 
 void PaneItems::add(int id, int parent, std::string label) {
+  ++version_;
   items_[id] = Item{std::move(label), parent, 0};
   if (const auto found = items_.find(parent); found != items_.end()) ++found->second.children;
 }
@@ -37,6 +39,7 @@ void PaneItems::add(int id, int parent, std::string label) {
 void PaneItems::remove(int id) {
   const auto found = items_.find(id);
   if (found == items_.end()) return;
+  ++version_;
   if (const auto parent = items_.find(found->second.parent); parent != items_.end()) --parent->second.children;
   items_.erase(found);
 }
@@ -66,19 +69,34 @@ int TreeSearch::apply(HELE tree, const PaneItems& items, std::string_view typed)
     for (const auto& [id, item] : items.all())
       if (item.children > 0) saved_[id] = XTree_IsExpand(tree, id);
   }
+  // A query typed further matches only items the shorter one matched, unless the shorter one
+  // ended in half a character (a lead byte alone matches no character the longer one has there).
+  const bool narrows = active() && matchedVersion_ == items.version() && query.size() > query_.size() &&
+                       query.starts_with(query_) && !isGbkLeadByte(static_cast<unsigned char>(query_.back()));
   query_.assign(query);
+  std::vector<int> matched;
+  const auto test = [&](int id, const PaneItems::Item& item) {
+    if (project::labelMatches(item.label, query_)) matched.push_back(id);
+  };
+  if (narrows) {
+    for (const int id : matched_)
+      if (const PaneItems::Item* item = items.find(id)) test(id, *item);
+  } else {
+    for (const auto& [id, item] : items.all()) test(id, item);
+  }
   // The matches open their ancestors; every other parent closes. Only parents cost a toolkit
   // call, so a keystroke follows the number of parents, not of items.
   std::unordered_set<int> open;
   int first = -1;  // the earliest inserted match (ids grow with each insert)
-  for (const auto& [id, item] : items.all()) {
-    if (!project::labelMatches(item.label, query_)) continue;
+  for (const int id : matched) {
     if (first < 0 || id < first) first = id;
-    for (int parent = item.parent; parent > 0 && open.insert(parent).second;) {
+    for (int parent = items.find(id)->parent; parent > 0 && open.insert(parent).second;) {
       const PaneItems::Item* up = items.find(parent);
       parent = up != nullptr ? up->parent : 0;
     }
   }
+  matched_ = std::move(matched);
+  matchedVersion_ = items.version();
   for (const auto& [id, item] : items.all()) {
     if (item.children <= 0) continue;
     const bool wanted = open.count(id) != 0;
@@ -104,6 +122,8 @@ void TreeSearch::rememberExpansion(int id, bool expanded) {
 void TreeSearch::cancel() {
   query_.clear();
   saved_.clear();
+  matched_.clear();
+  matchedVersion_ = UINT64_MAX;
 }
 
 }  // namespace tovalux

@@ -6,6 +6,7 @@
 // what the host tree shows. UI thread only.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -27,12 +28,18 @@ class PaneItems {
   void add(int id, int parent, std::string label);
   // Forgets one item (its parent counts one child less); forget a subtree from its top down.
   void remove(int id);
-  void clear() { items_.clear(); }
+  void clear() {
+    items_.clear();
+    ++version_;
+  }
   const Item* find(int id) const;
   const std::unordered_map<int, Item>& all() const { return items_; }
+  // Changes with every add, remove and clear.
+  uint64_t version() const { return version_; }
 
  private:
   std::unordered_map<int, Item> items_;
+  uint64_t version_ = 0;
 };
 
 // Every item of `tree` in pre-order (ids).
@@ -58,6 +65,10 @@ class TreeSearch {
  private:
   std::string query_;
   std::unordered_map<int, bool> saved_;
+  // The items the query matched, while the items are those of `matchedVersion_`: a query typed
+  // further only looks among them.
+  std::vector<int> matched_;
+  uint64_t matchedVersion_ = UINT64_MAX;
 };
 
 }  // namespace tovalux
