@@ -69,12 +69,18 @@ void GdiCanvas::touch(const XRect& area) {
 
 void GdiCanvas::writeFill(const XRect& r, uint32_t pixel) {
   syncPixels();
-  // One row filled, the others copied from it: the C library's copy moves wide blocks, and a
-  // 200 % frame has four times the pixels to fill.
-  uint32_t* first = surface_.bits() + static_cast<size_t>(r.top) * surface_.width() + r.left;
-  std::fill(first, first + r.width(), pixel);
-  for (int y = r.top + 1; y < r.bottom; ++y)
-    std::memcpy(first + static_cast<size_t>(y - r.top) * surface_.width(), first, r.width() * sizeof(uint32_t));
+  uint32_t* row = surface_.bits() + static_cast<size_t>(r.top) * surface_.width() + r.left;
+  for (int y = r.top; y < r.bottom; ++y, row += surface_.width()) {
+#if defined(__i386__)
+    // The processor's string store writes whole cache lines without reading them first; a 200 %
+    // frame has four times the pixels to fill.
+    uint32_t* at = row;
+    size_t count = static_cast<size_t>(r.width());
+    __asm__ volatile("rep stosl" : "+D"(at), "+c"(count) : "a"(pixel) : "memory");
+#else
+    std::fill(row, row + r.width(), pixel);
+#endif
+  }
 }
 
 void GdiCanvas::syncPixels() {
