@@ -1,9 +1,15 @@
 // Finds the host's windows by walking dialog-item ids from its main window, as the host-control
-// table (host_control_table.h) gives them. Nothing but the main window is kept: every call walks
-// again, so a window the host recreated is found afresh.
+// table (host_control_table.h) gives them. The window found is kept and answered again while it
+// is still where the table says (alive, its parents carrying the path's ids back to the main
+// window, or held by the window it was moved to); otherwise the path is walked afresh, so a window
+// the host recreated or moved is found again. Under Wine each step of a walk is a round trip to
+// the wine server, and the panes ask for the program tree for every row they build.
 #pragma once
 
 #include <windows.h>
+
+#include <array>
+#include <atomic>
 
 #include "host/host_control_table.h"
 
@@ -16,11 +22,15 @@ class HostWindows {
   // thread that sends to it.
   using WindowSource = HWND (*)();
 
-  void setMainWindow(HWND window) { main_ = window; }
+  void setMainWindow(HWND window) {
+    main_ = window;
+    forgetFound();
+  }
   HWND mainWindow() const { return main_; }
   void setFallbackSources(WindowSource shellFrame, WindowSource propertyForm) {
     shellFrame_ = shellFrame;
     propertyForm_ = propertyForm;
+    forgetFound();
   }
 
   // The control's window: its path walked from the main window, or, when that fails, the item of
@@ -45,7 +55,14 @@ class HostWindows {
  private:
   HWND walk(const IdPath& path) const;
   HWND movedItem(MovedTo place, int32_t id) const;
+  HWND holderOf(MovedTo place) const;
+  bool stillThere(HWND kept, const HostControlRow& row) const;
+  void forgetFound() {
+    for (auto& slot : found_) slot.store(nullptr, std::memory_order_relaxed);
+  }
 
+  // Any thread may ask (the router, on the thread that sends): the kept windows are atomic.
+  mutable std::array<std::atomic<HWND>, static_cast<size_t>(HostControl::kCount)> found_{};
   HWND main_ = nullptr;
   WindowSource shellFrame_ = nullptr;
   WindowSource propertyForm_ = nullptr;

@@ -1,4 +1,5 @@
-// Every accessor against the stand-in IDE's window tree, missing levels and the two fallbacks.
+// Every accessor against the stand-in IDE's window tree, missing levels, the kept windows and the
+// two fallbacks.
 #include "host/host_windows.h"
 
 #include <gtest/gtest.h>
@@ -67,6 +68,27 @@ TEST_F(HostWindowsTest, WalksAfreshWhenTheHostRecreatesAWindow) {
   HWND replacement = CreateWindowExA(0, "SysTreeView32", "", WS_CHILD, 0, 0, 10, 10, host().tree().toolboxContainer,
                                      reinterpret_cast<HMENU>(1225), nullptr, nullptr);
   EXPECT_EQ(windows.rightPanelItem1225(), replacement);
+}
+
+TEST_F(HostWindowsTest, TheWindowFoundIsKeptWhileItStaysWhereTheTableSays) {
+  const HWND tree = windows.leftPanelItem1019();
+  ASSERT_EQ(tree, host().tree().programTree);
+  // A second window of the same id, which a fresh walk would meet first: the kept one is still
+  // answered, without a walk.
+  HWND twin = CreateWindowExA(0, "SysTreeView32", "", WS_CHILD, 0, 0, 10, 10, GetParent(tree),
+                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(GetDlgCtrlID(tree))), nullptr, nullptr);
+  SetWindowPos(twin, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  ASSERT_EQ(GetDlgItem(GetParent(tree), GetDlgCtrlID(tree)), twin);
+  EXPECT_EQ(windows.leftPanelItem1019(), tree);
+  // Moved somewhere the table does not name, it is looked for again.
+  HWND elsewhere = CreateWindowExA(0, "Static", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+  const HWND parent = GetParent(tree);
+  SetParent(tree, elsewhere);
+  EXPECT_EQ(windows.leftPanelItem1019(), twin);
+  SetParent(tree, parent);
+  DestroyWindow(twin);
+  DestroyWindow(elsewhere);
+  EXPECT_EQ(windows.leftPanelItem1019(), tree);
 }
 
 HWND gFrameWindow = nullptr;

@@ -470,7 +470,9 @@ TEST_F(PanesModulesTest, OnlyRegularModuleFilesAreDeletedAndTheQuestionSaysWhich
   std::vector<std::string> kept = {ec("x.ec.exe"), ec("readme.txt")};
   if (reparse) kept.push_back(link);
   EXPECT_EQ(boxes[1].text, modules::deleteFilesQuestion(linked && !reparse ? 3 : 2, kept));
-  if (reparse) EXPECT_TRUE(GetFileAttributesA(link.c_str()) != INVALID_FILE_ATTRIBUTES);
+  if (reparse) {
+    EXPECT_TRUE(GetFileAttributesA(link.c_str()) != INVALID_FILE_ATTRIBUTES);
+  }
   EXPECT_FALSE(exists(ec("a.ec")));
   EXPECT_FALSE(exists(ec("UPPER.EC")));
   EXPECT_TRUE(exists(ec("x.ec.exe")));
