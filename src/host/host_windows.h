@@ -36,6 +36,15 @@ class HostWindows {
   // The control's window: its path walked from the main window, or, when that fails, the item of
   // its id where the shell moved it. Null when neither finds it or no path leads to it.
   HWND find(HostControl control) const;
+  // The window `find` kept for the control, as it is (not looked at again); null when none.
+  HWND kept(HostControl control) const {
+    return control < HostControl::kCount ? found_[static_cast<size_t>(control)].load(std::memory_order_acquire)
+                                         : nullptr;
+  }
+  // Forgets every kept window: the next `find` walks.
+  void forgetFound() {
+    for (auto& slot : found_) slot.store(nullptr, std::memory_order_relaxed);
+  }
 
   // One accessor per row of the table that has one: topDockBar(), leftPanelItem1019()... The
   // row's accessor column names it (ACCESSOR(name)); rows marked NO_ACCESSOR get none.
@@ -57,9 +66,6 @@ class HostWindows {
   HWND movedItem(MovedTo place, int32_t id) const;
   HWND holderOf(MovedTo place) const;
   bool stillThere(HWND kept, const HostControlRow& row) const;
-  void forgetFound() {
-    for (auto& slot : found_) slot.store(nullptr, std::memory_order_relaxed);
-  }
 
   // Any thread may ask (the router, on the thread that sends): the kept windows are atomic.
   mutable std::array<std::atomic<HWND>, static_cast<size_t>(HostControl::kCount)> found_{};

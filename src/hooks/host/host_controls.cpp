@@ -1,51 +1,30 @@
 #include "hooks/host/host_controls.h"
 
-#include <array>
-#include <atomic>
 #include <cstring>
 
 #include "host/host_windows.h"
 
 namespace tovalux {
-namespace {
-
-constexpr size_t kControls = static_cast<size_t>(HostControl::kCount);
-std::array<std::atomic<HWND>, kControls> gKept{};
-
-// The kept window is still the control: alive and carrying its id.
-bool stillThere(HWND kept, HostControl control) {
-  return kept != nullptr && IsWindow(kept) && GetDlgCtrlID(kept) == hostControlId(control);
-}
-
-}  // namespace
 
 HWND hostControl(HostControl control) {
-  if (control >= HostControl::kCount || control == HostControl::kCompletionList) return nullptr;
-  auto& slot = gKept[static_cast<size_t>(control)];
-  HWND kept = slot.load(std::memory_order_acquire);
-  if (stillThere(kept, control)) return kept;
-  HWND found = hostWindows().find(control);
-  slot.store(found, std::memory_order_release);
-  return found;
+  if (control == HostControl::kCompletionList) return nullptr;
+  return hostWindows().find(control);
 }
 
 HWND keptHostControl(HostControl control) {
-  if (control >= HostControl::kCount) return nullptr;
-  const HWND kept = gKept[static_cast<size_t>(control)].load(std::memory_order_acquire);
+  const HWND kept = hostWindows().kept(control);
   return kept != nullptr ? kept : hostControl(control);
 }
 
 bool isHostControl(HWND window, HostControl control) {
   if (window == nullptr || control >= HostControl::kCount) return false;
   if (control == HostControl::kCompletionList) return isCompletionList(window);
-  if (gKept[static_cast<size_t>(control)].load(std::memory_order_acquire) == window) return true;
+  if (hostWindows().kept(control) == window) return true;
   const HWND found = hostControl(control);
   return found != nullptr && found == window;
 }
 
-void forgetHostControls() {
-  for (auto& slot : gKept) slot.store(nullptr);
-}
+void forgetHostControls() { hostWindows().forgetFound(); }
 
 bool isCompletionList(HWND window) {
   if (window == nullptr || GetDlgCtrlID(window) != hostControlId(HostControl::kCompletionList)) return false;

@@ -1,11 +1,9 @@
-// The host controls the hooks compare windows with, found once and kept while they live.
+// The host controls the hooks compare windows with.
 //
-// HostWindows walks GetDlgItem paths from the main window on every call (about 12 us a step
-// under Wine): far too slow for a router that runs on every send. A control found once is kept
-// and compared by handle; it is walked again only when the kept window died or stopped carrying
-// its id (the host made it anew). The property grid and the event combo box keep their handles
-// when the shell re-parents them, so they stay found. Every row of the host-control table
-// (host/host_control_table.h) has its kept handle; the completion list, which no path reaches, is
+// HostWindows keeps the window each control's path found and walks again (about 12 us a step
+// under Wine) only when that window died, lost its id or left its place; the router, which runs
+// on every send, compares windows with the kept handles. The property grid and the event combo
+// box stay found where the shell re-parents them. The completion list, which no path reaches, is
 // recognised by its class and parent instead.
 #pragma once
 
