@@ -418,22 +418,21 @@ void NativeWindow::onGetMinMaxInfo(MINMAXINFO& info) {
     const RECT& work = monitor->rcWork;
     info.ptMaxPosition = {work.left - monitor->rcMonitor.left, work.top - monitor->rcMonitor.top};
     info.ptMaxSize = {work.right - work.left, work.bottom - work.top};
-    maximisedArea_ = work;
   }
 }
 
 void NativeWindow::onWindowPosChanging(WINDOWPOS& pos) {
   // ptMaxPosition is relative to the monitor the window maximises on; Windows adds that
   // monitor's corner, Wine places it on the primary monitor's. Put such a maximise where Windows
-  // puts it: on the work area WM_GETMINMAXINFO answered for.
-  const RECT& area = maximisedArea_;
-  if (!(pos.flags & (SWP_NOMOVE | SWP_NOSIZE)) && (GetWindowLongW(hwnd_, GWL_STYLE) & WS_MAXIMIZE) &&
-      !IsRectEmpty(&area) && pos.cx == area.right - area.left && pos.cy == area.bottom - area.top &&
-      (pos.x != area.left || pos.y != area.top)) {
-    if (auto monitor = monitorInfo(MonitorFromRect(&area, MONITOR_DEFAULTTONULL));
-        monitor && pos.x == area.left - monitor->rcMonitor.left && pos.y == area.top - monitor->rcMonitor.top) {
-      pos.x = area.left;
-      pos.y = area.top;
+  // puts it: on the work area WM_GETMINMAXINFO answered for (the monitor the window is on).
+  if (!(pos.flags & (SWP_NOMOVE | SWP_NOSIZE)) && (GetWindowLongW(hwnd_, GWL_STYLE) & WS_MAXIMIZE)) {
+    if (auto monitor = monitorInfo(MonitorFromWindow(hwnd_, MONITOR_DEFAULTTONEAREST))) {
+      const RECT& work = monitor->rcWork;
+      if (pos.cx == work.right - work.left && pos.cy == work.bottom - work.top &&
+          pos.x == work.left - monitor->rcMonitor.left && pos.y == work.top - monitor->rcMonitor.top) {
+        pos.x = work.left;
+        pos.y = work.top;
+      }
     }
   }
   // The minimum size holds for every resize, not only the user's drag.

@@ -133,8 +133,6 @@ class NativeWindow {
   int appliedType_ = -1, appliedAlpha_ = -1;
   int depth_ = 0;  // nesting of the window procedure
   bool retired_ = false;
-  // The work area the last WM_GETMINMAXINFO maximised onto (screen coordinates).
-  RECT maximisedArea_{};
 };
 
 }  // namespace tovalux::tk::win32
