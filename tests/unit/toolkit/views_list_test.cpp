@@ -166,6 +166,37 @@ TEST_F(ViewsListBox, BadRowsColumnsAndNamesAnswerNothing) {
   EXPECT_EQ(XComboBox_AddItemText(box, u"x"), -1);
 }
 
+TEST_F(ViewsListBox, CellTextsOfAnyLengthSurviveReplacingCopyingAndMovingTheirRows) {
+  HELE box = XListBox_Create(0, 0, 200, 100);
+  XListBox_CreateAdapter(box);
+  // Longer than 65,535 code units: the count's upper half is in use.
+  XString longText(70001, u'长');
+  longText[70000] = u'尾';
+  ASSERT_EQ(XListBox_AddItemText(box, longText.c_str()), 0);
+  ASSERT_EQ(XListBox_AddItemText(box, u"短"), 1);
+  XListBox_SetItemText(box, 1, 3, u"第四列");
+  EXPECT_EQ(XListBox_GetItemText(box, 0, 0), longText);
+  XListBox_SetItemText(box, 0, 0, u"x");
+  EXPECT_EQ(XListBox_GetItemText(box, 0, 0), XString(u"x"));
+  XListBox_SetItemText(box, 0, 0, u"");
+  EXPECT_EQ(XListBox_GetItemText(box, 0, 0), XString());
+  // Rows move when the table grows and when one before them goes.
+  for (int k = 0; k < 100; ++k) XListBox_AddItemText(box, u"行");
+  XListBox_DeleteItem(box, 0);
+  EXPECT_EQ(XListBox_GetItemText(box, 0, 0), XString(u"短"));
+  EXPECT_EQ(XListBox_GetItemText(box, 0, 3), XString(u"第四列"));
+
+  tk::Record record;
+  record.at(2).text = std::u16string(longText.begin(), longText.end());
+  record.at(0).image = 7;
+  const tk::Record copy = record;
+  record.at(2).text = u"changed";
+  EXPECT_EQ(copy.text(2), std::u16string(longText.begin(), longText.end()));
+  EXPECT_EQ(copy.image(0), 7u);
+  EXPECT_EQ(record.text(2), u"changed");
+  EXPECT_EQ(record.cells.size(), 2u);
+}
+
 TEST_F(ViewsList, CellsHeaderItemDataAndTheDrawEvents) {
   HWINDOW w = window(600, 300);
   HELE list = XList_Create(0, 0, 560, 100, w);

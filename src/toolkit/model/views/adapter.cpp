@@ -15,16 +15,34 @@ const Cell* Record::find(int column) const {
   return nullptr;
 }
 
+void CellText::assign(std::u16string_view text) {
+  if (text.empty()) {
+    block_.reset();
+    return;
+  }
+  // Callers bound what reaches a cell far below 4 G units; a longer text is cut, not wrapped.
+  const size_t count = std::min<size_t>(text.size(), UINT32_MAX);
+  auto block = std::make_unique_for_overwrite<char16_t[]>(kCountUnits + count);
+  block[0] = static_cast<char16_t>(count & 0xFFFF);
+  block[1] = static_cast<char16_t>(count >> 16);
+  std::copy_n(text.data(), count, block.get() + kCountUnits);
+  block_ = std::move(block);
+}
+
+// Records grow one cell at a time up to a few cells: a tree item holds three (icon, label, host
+// handle), and doubling would leave room for a fourth in every one of them.
 Cell& Record::at(int column) {
   for (Cell& c : cells)
     if (c.column == column) return c;
+  constexpr size_t kExactUpTo = 4;
+  if (cells.size() == cells.capacity() && cells.size() < kExactUpTo) cells.reserve(cells.size() + 1);
   cells.push_back(Cell{column, {}, 0, 0});
   return cells.back();
 }
 
 std::u16string Record::text(int column) const {
   const Cell* c = find(column);
-  return c != nullptr ? c->text : std::u16string();
+  return c != nullptr ? c->text.str() : std::u16string();
 }
 
 HIMAGE Record::image(int column) const {

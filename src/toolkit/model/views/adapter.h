@@ -10,6 +10,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -21,9 +22,42 @@ namespace tovalux::tk {
 constexpr int kMaxColumn = 1 << 20;        // plain columns are 0 .. kMaxColumn-1
 constexpr int kNamedColumnBase = 1 << 24;  // named columns count from here
 
+// A cell's text: one heap block holding the count and the characters, none when empty. A tree
+// mirroring a big project holds hundreds of thousands of cells; a std::u16string is six
+// pointers wide before it holds anything and its short-text buffer fits no GBK label.
+class CellText {
+ public:
+  CellText() = default;
+  CellText(std::u16string_view text) { assign(text); }  // NOLINT(google-explicit-constructor)
+  CellText(const CellText& other) { assign(other.view()); }
+  CellText(CellText&&) noexcept = default;
+  CellText& operator=(const CellText& other) {
+    if (this != &other) assign(other.view());
+    return *this;
+  }
+  CellText& operator=(CellText&&) noexcept = default;
+  CellText& operator=(std::u16string_view text) {
+    assign(text);
+    return *this;
+  }
+  std::u16string_view view() const {
+    return block_ ? std::u16string_view(block_.get() + kCountUnits, count()) : std::u16string_view();
+  }
+  std::u16string str() const { return std::u16string(view()); }
+  bool empty() const { return !block_; }
+  friend bool operator==(const CellText& a, std::u16string_view b) { return a.view() == b; }
+
+ private:
+  // The count is kept in the block's first two code units.
+  static constexpr size_t kCountUnits = 2;
+  uint32_t count() const { return static_cast<uint32_t>(block_[0]) | static_cast<uint32_t>(block_[1]) << 16; }
+  void assign(std::u16string_view text);
+  std::unique_ptr<char16_t[]> block_;
+};
+
 struct Cell {
   int column = 0;
-  std::u16string text;
+  CellText text;
   HIMAGE image = 0;
   int32_t data = 0;  // per-cell user value (XList_SetItemData)
 };

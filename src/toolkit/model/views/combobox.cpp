@@ -77,7 +77,7 @@ std::u16string ComboBox::itemText(int index) const {
   const Cell* best = nullptr;
   for (const Cell& c : r.cells)
     if (!c.text.empty() && c.column < kNamedColumnBase && (best == nullptr || c.column < best->column)) best = &c;
-  return best != nullptr ? best->text : std::u16string();
+  return best != nullptr ? best->text.str() : std::u16string();
 }
 
 void ComboBox::setSelected(int index) {
