@@ -37,6 +37,34 @@ TEST_F(HandlesTest, TypesAndDerivedKinds) {
   EXPECT_EQ(XC_GetObjectType(XFont_Create2(u"Arial", 9, 1)), XC_FONT);
 }
 
+// A kind of object whose toolkit part is not at its start: the cast moves the pointer.
+struct Payload {
+  virtual ~Payload() = default;
+  int filler[5] = {};
+};
+struct Offset : Payload, tk::Object {
+  Offset() : tk::Object(XC_ELE) {}
+};
+struct OffsetChild : Offset {};
+
+TEST_F(HandlesTest, CastsFromTheRegistryMatchDynamicCastWhateverOrderTheKindsComeIn) {
+  tk::Registry& registry = tk::context().registry;
+  const HXCGUI offset = registry.create<Offset>()->handle();
+  const HXCGUI child = registry.create<OffsetChild>()->handle();
+  const HXCGUI button = XBtn_Create(0, 0, 10, 10, u"b");
+  const HXCGUI window = XWnd_CreateEx(0, u"", u"", 0, 0, 0, 10, 10);
+  for (int round = 0; round < 3; ++round) {
+    for (const HXCGUI h : {offset, child, offset, button, window, child, child, window, 0u, 12345u}) {
+      tk::Object* object = registry.find(h);
+      EXPECT_EQ(registry.get<Offset>(h), dynamic_cast<Offset*>(object));
+      EXPECT_EQ(registry.get<OffsetChild>(h), dynamic_cast<OffsetChild*>(object));
+      EXPECT_EQ(registry.get<tk::Element>(h), dynamic_cast<tk::Element*>(object));
+      EXPECT_EQ(registry.get<tk::Window>(h), dynamic_cast<tk::Window*>(object));
+    }
+  }
+  EXPECT_NE(static_cast<void*>(registry.get<Offset>(offset)), static_cast<void*>(registry.find(offset)));
+}
+
 TEST_F(HandlesTest, StaleAndForeignHandlesAnswerNothing) {
   HWINDOW wnd = XWnd_CreateEx(0, u"", u"", 0, 0, 0, 100, 100);
   HELE parent = XLayout_Create(0, 0, 50, 50, wnd);

@@ -35,6 +35,6 @@ inline bool validImage(HIMAGE image) { return image == 0 || context().registry.g
 }  // namespace tovalux::tk::api
 
 // Declares `e` as the element of kind T behind handle h, or returns __VA_ARGS__.
-#define KIND_OR_RETURN(T, h, ...)                                                 \
-  T* e = ::tovalux::tk::api::ready() ? dynamic_cast<T*>(getElement(h)) : nullptr; \
+#define KIND_OR_RETURN(T, h, ...)                                                             \
+  T* e = ::tovalux::tk::api::ready() ? ::tovalux::tk::context().registry.get<T>(h) : nullptr; \
   if (e == nullptr) return __VA_ARGS__

@@ -9,10 +9,12 @@
 // the handler tables have no lock; XC_CallUiThread is how other threads get here).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <map>
 #include <memory>
+#include <typeinfo>
 #include <unordered_map>
 #include <vector>
 
@@ -66,6 +68,27 @@ class Object {
   int type_;
 };
 
+// dynamic_cast<T*>(object), with the answer kept for the last most-derived type asked about.
+// Every public function casts the object behind its handle, and where type_info objects compare
+// by name (mingw), each cast walks the class hierarchy comparing strings. From a given
+// most-derived type the way to T is always the same offset (or none). UI thread only, like the
+// registry.
+template <class T>
+T* kindCast(Object* object) {
+  if (object == nullptr) return nullptr;
+  struct Last {
+    const std::type_info* type = nullptr;
+    ptrdiff_t offset = 0;
+    bool is = false;
+  };
+  static Last last;
+  const std::type_info* type = &typeid(*object);
+  if (type == last.type) return last.is ? reinterpret_cast<T*>(reinterpret_cast<char*>(object) + last.offset) : nullptr;
+  T* cast = dynamic_cast<T*>(object);
+  last = {type, cast != nullptr ? reinterpret_cast<char*>(cast) - reinterpret_cast<char*>(object) : 0, cast != nullptr};
+  return cast;
+}
+
 class Registry {
  public:
   // Registers a new object and answers it; the registry owns it.
@@ -79,7 +102,7 @@ class Registry {
   Object* find(HXCGUI handle) const;
   template <class T>
   T* get(HXCGUI handle) const {
-    return dynamic_cast<T*>(find(handle));
+    return kindCast<T>(find(handle));
   }
   bool alive(HXCGUI handle) const { return find(handle) != nullptr; }
   // Destroys the object now. Objects that own others destroy those in their destructor path
