@@ -41,15 +41,13 @@ void requestRefresh() { gPane.requestRefresh(kRefreshKey, &flushProjectTree); }
 int addItem(int parentId, std::string_view label, std::string_view icon, HostHandle host) {
   const int id = addPaneTreeItem(gPane.tree, parentId, label, icon, host);
   if (id <= 0) return -1;  // the toolkit refused (a dead parent): the insert is dropped
-  gPane.items.add(id, parentId, std::string(label));
-  gPane.icons[id] = icon;
+  gPane.items.add(id, parentId, std::string(label), icon);
   return id;
 }
 
 void forgetItem(int id) {
   gPane.map.removePane(id);
   gPane.items.remove(id);
-  gPane.icons.erase(id);
 }
 
 void sendCommand(uint32_t id) {

@@ -82,7 +82,6 @@ void MirroredTree::applySearch(std::string_view query) {
 void MirroredTree::forgetItems() {
   map.clear();
   items.clear();
-  icons.clear();
   search.forgetItems();
 }
 
@@ -92,8 +91,8 @@ std::string MirroredTree::label(int id) const {
 }
 
 std::string_view MirroredTree::icon(int id) const {
-  const auto found = icons.find(id);
-  return found == icons.end() ? std::string_view() : found->second;
+  const PaneItems::Item* item = items.find(id);
+  return item == nullptr ? std::string_view() : item->icon;
 }
 
 std::optional<MirroredInsert> mirroredInsert(const HostMessage& message) {

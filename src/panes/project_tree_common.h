@@ -7,7 +7,6 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 
 #include "panes/project_tree_rules.h"
 #include "panes/project_tree_search.h"
@@ -41,8 +40,7 @@ struct MirroredTree {
   HELE find = 0;
   HTEMP leafTemplate = 0;
   project::HostItemMap map;
-  PaneItems items;
-  std::unordered_map<int, std::string_view> icons;
+  PaneItems items;  // labels, parents and icons
   TreeSearch search;
   bool refreshPending = false;
 

@@ -247,8 +247,8 @@ HostAction toolButtonAction(std::string_view tooltip) {
 void HostItemMap::add(HostHandle host, int paneId) {
   removeHost(host);
   removePane(paneId);
+  if (reverse_.put(paneId, host) == nullptr) return;
   forward_[host] = paneId;
-  reverse_[paneId] = host;
 }
 
 int HostItemMap::paneOf(HostHandle host) const {
@@ -257,8 +257,8 @@ int HostItemMap::paneOf(HostHandle host) const {
 }
 
 HostHandle HostItemMap::hostOf(int paneId) const {
-  const auto found = reverse_.find(paneId);
-  return found == reverse_.end() ? 0 : found->second;
+  const HostHandle* host = reverse_.find(paneId);
+  return host == nullptr ? 0 : *host;
 }
 
 void HostItemMap::removeHost(HostHandle host) {
@@ -269,10 +269,10 @@ void HostItemMap::removeHost(HostHandle host) {
 }
 
 void HostItemMap::removePane(int paneId) {
-  const auto found = reverse_.find(paneId);
-  if (found == reverse_.end()) return;
-  forward_.erase(found->second);
-  reverse_.erase(found);
+  const HostHandle* host = reverse_.find(paneId);
+  if (host == nullptr) return;
+  forward_.erase(*host);
+  reverse_.erase(paneId);
 }
 
 void HostItemMap::clear() {

@@ -9,6 +9,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "panes/id_table.h"
+
 namespace tovalux::project {
 
 // Host tree handles are 32-bit pointers; the panes keep them as unsigned numbers.
@@ -124,7 +126,7 @@ class HostItemMap {
 
  private:
   std::unordered_map<HostHandle, int> forward_;
-  std::unordered_map<int, HostHandle> reverse_;
+  IdTable<HostHandle> reverse_;  // pane ids are the toolkit's: dense, in insertion order
 };
 
 // --- search -----------------------------------------------------------------------------------

@@ -30,23 +30,18 @@ std::vector<int> paneTreeItems(HELE tree) {
   return items;
 }
 
-void PaneItems::add(int id, int parent, std::string label) {
+void PaneItems::add(int id, int parent, std::string label, std::string_view icon) {
   ++version_;
-  items_[id] = Item{std::move(label), parent, 0};
-  if (const auto found = items_.find(parent); found != items_.end()) ++found->second.children;
+  if (items_.put(id, Item{std::move(label), icon, parent, 0}) == nullptr) return;
+  if (Item* up = items_.find(parent)) ++up->children;
 }
 
 void PaneItems::remove(int id) {
-  const auto found = items_.find(id);
-  if (found == items_.end()) return;
+  const Item* found = items_.find(id);
+  if (found == nullptr) return;
   ++version_;
-  if (const auto parent = items_.find(found->second.parent); parent != items_.end()) --parent->second.children;
-  items_.erase(found);
-}
-
-const PaneItems::Item* PaneItems::find(int id) const {
-  const auto found = items_.find(id);
-  return found == items_.end() ? nullptr : &found->second;
+  if (Item* parent = items_.find(found->parent)) --parent->children;
+  items_.erase(id);
 }
 
 bool TreeSearch::matches(const PaneItems& items, int id) const {
@@ -66,8 +61,9 @@ int TreeSearch::apply(HELE tree, const PaneItems& items, std::string_view typed)
   }
   if (!active()) {
     saved_.clear();
-    for (const auto& [id, item] : items.all())
+    items.forEach([&](int id, const PaneItems::Item& item) {
       if (item.children > 0) saved_[id] = XTree_IsExpand(tree, id);
+    });
   }
   // A query typed further matches only items the shorter one matched, unless the shorter one
   // ended in half a character (a lead byte alone matches no character the longer one has there).
@@ -82,7 +78,7 @@ int TreeSearch::apply(HELE tree, const PaneItems& items, std::string_view typed)
     for (const int id : matched_)
       if (const PaneItems::Item* item = items.find(id)) test(id, *item);
   } else {
-    for (const auto& [id, item] : items.all()) test(id, item);
+    items.forEach(test);
   }
   // The matches open their ancestors; every other parent closes. Only parents cost a toolkit
   // call, so a keystroke follows the number of parents, not of items.
@@ -97,11 +93,11 @@ int TreeSearch::apply(HELE tree, const PaneItems& items, std::string_view typed)
   }
   matched_ = std::move(matched);
   matchedVersion_ = items.version();
-  for (const auto& [id, item] : items.all()) {
-    if (item.children <= 0) continue;
+  items.forEach([&](int id, const PaneItems::Item& item) {
+    if (item.children <= 0) return;
     const bool wanted = open.count(id) != 0;
     if (XTree_IsExpand(tree, id) != wanted) XTree_ExpandItem(tree, id, wanted);
-  }
+  });
   return first;
 }
 

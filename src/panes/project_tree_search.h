@@ -12,33 +12,41 @@
 #include <unordered_map>
 #include <vector>
 
+#include "panes/id_table.h"
 #include "toolkit/xcgui.h"
 
 namespace tovalux {
 
 // What a pane keeps of each item it mirrors, so that a search needs no toolkit call per item:
-// the label (GBK), the parent (0: top level) and how many children it has.
+// the label (GBK), the parent (0: top level), how many children it has and the name of its
+// icon. Items are kept by pane id, the ids the toolkit tree hands out.
 class PaneItems {
  public:
   struct Item {
     std::string label;
+    std::string_view icon;  // a rule table's literal
     int parent = 0;
     int children = 0;
   };
-  void add(int id, int parent, std::string label);
+  void add(int id, int parent, std::string label, std::string_view icon = {});
   // Forgets one item (its parent counts one child less); forget a subtree from its top down.
   void remove(int id);
   void clear() {
     items_.clear();
     ++version_;
   }
-  const Item* find(int id) const;
-  const std::unordered_map<int, Item>& all() const { return items_; }
+  const Item* find(int id) const { return items_.find(id); }
+  size_t size() const { return items_.size(); }
+  // Calls f(id, item) for every item, in insertion order.
+  template <class F>
+  void forEach(F&& f) const {
+    items_.forEach(f);
+  }
   // Changes with every add, remove and clear.
   uint64_t version() const { return version_; }
 
  private:
-  std::unordered_map<int, Item> items_;
+  IdTable<Item> items_;
   uint64_t version_ = 0;
 };
 
