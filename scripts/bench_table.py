@@ -76,6 +76,10 @@ TABLE = [
             better='lower'),
         Row('search_keystroke_model_p99', 'search keystroke, the model alone, 99th percentile',
             'bench_pane_search', 'ms', better='lower'),
+        Row('model_tree_item_bytes_100k', 'heap per mirrored tree item in the model, 64-bit, 100,000 items',
+            'bench_pane_memory', 'B', better='lower'),
+        Row('model_list_row_bytes_100k', 'heap per search-result row in the model, 64-bit, 100,000 rows',
+            'bench_pane_memory', 'B', better='lower'),
     ]),
 ]
 
