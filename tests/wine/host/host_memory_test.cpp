@@ -4,9 +4,11 @@
 // one whose copy is fault-proof gets the text or "unreadable".
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <commctrl.h>
 
 #include <atomic>
 #include <cstring>
+#include <optional>
 #include <string>
 
 #include "hooks/engine/api_hook.h"
@@ -103,6 +105,41 @@ TEST(HostMemory, GuardPagesStayGuardedAndOtherFaultsAreNotOurs) {
   asm volatile("movl $0, %%eax\n\tmovl (%%eax), %%eax" : "=a"(loaded) : : "memory");
   RemoveVectoredExceptionHandler(theirs);
   EXPECT_EQ(loaded, 0x5A5Au);
+}
+
+// What the caller keeps on its own stack (the host builds its TVINSERTSTRUCT as a local) is read
+// without asking the system about its pages; a range that runs past the stack's top is asked about.
+ApiHook gCountHook;
+std::atomic<int> gQueries{0};
+
+SIZE_T WINAPI countQuery(LPCVOID address, PMEMORY_BASIC_INFORMATION info, SIZE_T size) {
+  ++gQueries;
+  return gCountHook.original<decltype(&VirtualQuery)>()(address, info, size);
+}
+
+TEST(HostMemory, TheCallersOwnStackIsReadWithoutAskingTheSystemAndNothingPastItsTop) {
+  const char warm[] = "warm";
+  ASSERT_EQ(readHostText(warm, 260).value_or(""), "warm");  // the copy's handler is in place
+  TVINSERTSTRUCTA insert{};
+  char label[] = "子程序_1";
+  insert.item.pszText = label;
+  TVINSERTSTRUCTA copy{};
+  ASSERT_TRUE(gCountHook.installHook("kernel32.dll", "VirtualQuery", reinterpret_cast<const void*>(&countQuery)));
+  gQueries = 0;
+  const bool structRead = readHostBytes(&insert, &copy, sizeof copy);
+  const std::optional<std::string> text = readHostText(copy.item.pszText, 260);
+  const int queriesOnStack = gQueries.exchange(0);
+  const char* stackTop;  // the thread block's StackBase
+  asm("movl %%fs:0x04, %0" : "=r"(stackTop));
+  char across[16];
+  readHostBytes(stackTop - 8, across, sizeof across);
+  const int queriesAcross = gQueries.load();
+  EXPECT_TRUE(gCountHook.removeHook());
+  EXPECT_TRUE(structRead);
+  EXPECT_EQ(copy.item.pszText, label);
+  EXPECT_EQ(text.value_or(""), "子程序_1");
+  EXPECT_EQ(queriesOnStack, 0);
+  EXPECT_GE(queriesAcross, 1);
 }
 
 }  // namespace
