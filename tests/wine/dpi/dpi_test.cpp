@@ -101,7 +101,9 @@ TEST_F(DpiTest, ThePaneTreeAndLinkerComboSitAtTheirScaledPlaces) {
   for (size_t i = 0; i < rows.size(); ++i) {
     SCOPED_TRACE("row " + std::to_string(i));
     EXPECT_SCALED(rows[i].bottom - rows[i].top, 20, 1);
-    if (i > 0) EXPECT_SCALED(rows[i].top - rows[i - 1].top, 20, 1);
+    if (i > 0) {
+      EXPECT_SCALED(rows[i].top - rows[i - 1].top, 20, 1);
+    }
   }
 
   // Hit-testing goes the other way: the centre of each scaled place finds its own object.
