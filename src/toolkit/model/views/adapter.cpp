@@ -98,7 +98,6 @@ int TreeAdapter::insert(int parent, int position) {
   const int id = base_ + static_cast<int>(nodes_.size());
   nodes_.emplace_back();
   Node& n = nodes_.back();
-  p = parent == kRoot ? nullptr : node(parent);  // the vector may have moved
   int& first = p != nullptr ? p->first : firstRoot_;
   int& last = p != nullptr ? p->last : lastRoot_;
   n.alive = true;
@@ -160,6 +159,7 @@ bool TreeAdapter::remove(int id) {
 void TreeAdapter::clear() {
   base_ += static_cast<int>(nodes_.size());
   nodes_.clear();
+  nodes_.shrink_to_fit();
   firstRoot_ = lastRoot_ = 0;
   count_ = 0;
   ++shape_;

@@ -10,6 +10,7 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -131,7 +132,9 @@ class TreeAdapter : public Adapter {
 
  private:
   void unlink(int id);
-  std::vector<Node> nodes_;  // nodes_[id - base_]
+  // nodes_[id - base_]; a deque, as a tree of 100,000 items would leave a third of a doubling
+  // vector unused, and its nodes never move as it grows
+  std::deque<Node> nodes_;
   int base_ = 1;
   int firstRoot_ = 0, lastRoot_ = 0;
   int count_ = 0;
