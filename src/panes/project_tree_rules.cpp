@@ -248,12 +248,12 @@ void HostItemMap::add(HostHandle host, int paneId) {
   removeHost(host);
   removePane(paneId);
   if (reverse_.put(paneId, host) == nullptr) return;
-  forward_[host] = paneId;
+  forward_.put(host, paneId);
 }
 
 int HostItemMap::paneOf(HostHandle host) const {
-  const auto found = forward_.find(host);
-  return found == forward_.end() ? -1 : found->second;
+  const int* pane = forward_.find(host);
+  return pane == nullptr ? -1 : *pane;
 }
 
 HostHandle HostItemMap::hostOf(int paneId) const {
@@ -262,10 +262,10 @@ HostHandle HostItemMap::hostOf(int paneId) const {
 }
 
 void HostItemMap::removeHost(HostHandle host) {
-  const auto found = forward_.find(host);
-  if (found == forward_.end()) return;
-  reverse_.erase(found->second);
-  forward_.erase(found);
+  const int* pane = forward_.find(host);
+  if (pane == nullptr) return;
+  reverse_.erase(*pane);
+  forward_.erase(host);
 }
 
 void HostItemMap::removePane(int paneId) {

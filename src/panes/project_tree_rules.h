@@ -6,9 +6,9 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
+#include "panes/handle_map.h"
 #include "panes/id_table.h"
 
 namespace tovalux::project {
@@ -118,14 +118,14 @@ class HostItemMap {
   int paneOf(HostHandle host) const;
   // The host handle mapped to `paneId`; 0 when none.
   HostHandle hostOf(int paneId) const;
-  bool contains(HostHandle host) const { return forward_.count(host) != 0; }
+  bool contains(HostHandle host) const { return forward_.find(host) != nullptr; }
   void removeHost(HostHandle host);
   void removePane(int paneId);
   void clear();
   size_t size() const { return forward_.size(); }
 
  private:
-  std::unordered_map<HostHandle, int> forward_;
+  HandleMap forward_;
   IdTable<HostHandle> reverse_;  // pane ids are the toolkit's: dense, in insertion order
 };
 
