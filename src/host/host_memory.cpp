@@ -12,9 +12,6 @@ namespace {
 // one call, so a page that went away ends the read exactly there.
 constexpr uintptr_t kPage = 4096;
 
-// Whether every page of [address, address + size) is committed and readable now. Wine serves
-// ReadProcessMemory on its own process from /proc/PID/mem, which reads reserved and no-access
-// pages too, so its copy alone cannot tell them from text there.
 // Whether [address, address + size) lies in this thread's stack above the caller's frame: those
 // pages are committed and no guard page is among them (the guard sits below the lowest frame).
 // The host's TVINSERTSTRUCT, LVITEMA and short texts are locals of the code that sent them, so
@@ -34,6 +31,9 @@ bool onOwnStackAboveHere(uintptr_t address, size_t size) {
   return address >= low && address < base && size <= base - address;
 }
 
+// Whether every page of [address, address + size) is committed and readable now. Wine serves
+// ReadProcessMemory on its own process from /proc/PID/mem, which reads reserved and no-access
+// pages too, so its copy alone cannot tell them from text there.
 bool pagesReadable(uintptr_t address, size_t size) {
   const uintptr_t end = address + size;
   if (end < address) return false;
