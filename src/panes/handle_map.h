@@ -23,7 +23,6 @@ class HandleMap {
 
   void put(uint32_t key, int value) {
     if (key == 0) {
-      size_ += hasZero_ ? 0 : 1;
       hasZero_ = true;
       zeroValue_ = value;
       return;
@@ -31,7 +30,7 @@ class HandleMap {
     if ((stored_ + 1) * 4 > slots_.size() * 3) grow();
     size_t at = home(key);
     while (slots_[at].key != 0 && slots_[at].key != key) at = next(at);
-    if (slots_[at].key == 0) ++stored_, ++size_;
+    if (slots_[at].key == 0) ++stored_;
     slots_[at] = {key, value};
   }
 
@@ -39,7 +38,6 @@ class HandleMap {
     if (key == 0) {
       if (!hasZero_) return false;
       hasZero_ = false;
-      --size_;
       return true;
     }
     if (slots_.empty()) return false;
@@ -59,17 +57,17 @@ class HandleMap {
       }
     }
     slots_[hole] = {};
-    --stored_, --size_;
+    --stored_;
     return true;
   }
 
   void clear() {
     std::vector<Slot>().swap(slots_);
-    stored_ = size_ = 0;
+    stored_ = 0;
     hasZero_ = false;
   }
 
-  size_t size() const { return size_; }
+  size_t size() const { return stored_ + (hasZero_ ? 1 : 0); }
 
  private:
   struct Slot {
@@ -99,8 +97,7 @@ class HandleMap {
 
   std::vector<Slot> slots_;
   unsigned bits_ = 0;
-  size_t stored_ = 0;  // entries in slots_
-  size_t size_ = 0;    // with the one of key 0
+  size_t stored_ = 0;  // entries in slots_ (key 0 is not among them)
   bool hasZero_ = false;
   int zeroValue_ = 0;
 };

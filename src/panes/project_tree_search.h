@@ -36,7 +36,6 @@ class PaneItems {
     ++version_;
   }
   const Item* find(int id) const { return items_.find(id); }
-  size_t size() const { return items_.size(); }
   // Calls f(id, item) for every item, in insertion order.
   template <class F>
   void forEach(F&& f) const {

@@ -46,7 +46,6 @@ class CellText {
   }
   std::u16string str() const { return std::u16string(view()); }
   bool empty() const { return !block_; }
-  friend bool operator==(const CellText& a, std::u16string_view b) { return a.view() == b; }
 
  private:
   // The count is kept in the block's first two code units.
