@@ -31,11 +31,6 @@ long long heapInUse() {
   return static_cast<long long>(info.uordblks + info.hblkhd);
 }
 
-XString wide(const std::string& gbk) {
-  const std::u16string text = tovalux::gbkToUtf16(gbk);
-  return XString(text.begin(), text.end());
-}
-
 struct PerItem {
   double toolkit = 0;
   double pane = 0;
@@ -52,8 +47,8 @@ PerItem treeItems(HWINDOW window, int count) {
   const auto add = [&](int parent, const std::string& label, const char* icon) {
     const long long start = heapInUse();
     const int id = XTree_InsertItemImage(tree, 0, parent, XC_ID_LAST);
-    XTree_SetItemText(tree, id, 1, wide(label).c_str());
-    XTree_SetItemText(tree, id, 2, wide(std::to_string(nextHost)).c_str());
+    XTree_SetItemText(tree, id, 1, tovalux::gbkToUtf16<XChar>(label).c_str());
+    XTree_SetItemText(tree, id, 2, tovalux::gbkToUtf16<XChar>(tovalux::project::handleText(nextHost)).c_str());
     const long long made = heapInUse();
     items.add(id, parent, label, icon);
     map.add(nextHost, id);
@@ -85,7 +80,7 @@ double listRows(HWINDOW window, int count) {
   for (int k = 0; k < count; ++k) {
     const std::string line =
         "程序集: 窗口程序集_启动窗口 (" + std::to_string(k + 1) + "): 计次循环首 第" + std::to_string(k) + "处";
-    XListBox_AddItemText(list, wide(line).c_str());
+    XListBox_AddItemText(list, tovalux::gbkToUtf16<XChar>(line).c_str());
   }
   XListBox_RefreshData(list);
   const double perRow = static_cast<double>(heapInUse() - start) / count;
