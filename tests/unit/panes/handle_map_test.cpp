@@ -25,6 +25,15 @@ void expectSame(const HandleMap& map, const std::unordered_map<uint32_t, int>& m
   }
 }
 
+// Erases `key` or puts `value` under it, in the map and in the model alike; answers whether an
+// erase found the same in both.
+bool sameStep(HandleMap& map, std::unordered_map<uint32_t, int>& model, uint32_t key, bool erase, int value) {
+  if (erase) return map.erase(key) == (model.erase(key) == 1);
+  map.put(key, value);
+  model[key] = value;
+  return true;
+}
+
 // Handles of one heap (alike in their low bits) and any others put, replaced and erased at
 // random: the map answers what a hash map answers. Erasing moves later entries back into the
 // hole, across the table's end too, so that no probe stops before its key.
@@ -37,13 +46,8 @@ TEST(HandleMap, AnswersWhatAHashMapAnswersThroughGrowthReplacementAndErasure) {
   std::unordered_map<uint32_t, int> model;
   for (int step = 0; step < 60000; ++step) {
     const uint32_t key = keys[random() % keys.size()];
-    if (random() % 3 == 0) {
-      EXPECT_EQ(map.erase(key), model.erase(key) == 1);
-    } else {
-      const int value = static_cast<int>(random() % 1000) - 500;
-      map.put(key, value);
-      model[key] = value;
-    }
+    const bool erase = random() % 3 == 0;
+    EXPECT_TRUE(sameStep(map, model, key, erase, static_cast<int>(random() % 1000) - 500)) << key;
     if (step % 97 == 0) expectSame(map, model, keys);
   }
   expectSame(map, model, keys);
@@ -70,12 +74,7 @@ TEST(HandleMap, SmallTablesWhoseClustersWrapAroundKeepEveryKeyFindable) {
     std::unordered_map<uint32_t, int> model;
     for (int step = 0; step < 200; ++step) {
       const uint32_t key = keys[random() % keys.size()];
-      if (random() % 2 == 0) {
-        ASSERT_EQ(map.erase(key), model.erase(key) == 1);
-      } else {
-        map.put(key, step);
-        model[key] = step;
-      }
+      ASSERT_TRUE(sameStep(map, model, key, random() % 2 == 0, step)) << key;
       expectSame(map, model, keys);
     }
   }
