@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "toolkit/model/controls/shape.h"
 #include "toolkit/model/views/dataview.h"
 #include "views_fixture.h"
@@ -194,7 +197,33 @@ TEST_F(ViewsListBox, CellTextsOfAnyLengthSurviveReplacingCopyingAndMovingTheirRo
   EXPECT_EQ(copy.text(2), std::u16string(longText.begin(), longText.end()));
   EXPECT_EQ(copy.image(0), 7u);
   EXPECT_EQ(record.text(2), u"changed");
-  EXPECT_EQ(record.cells.size(), 2u);
+  EXPECT_EQ(record.cells().size(), 2u);
+
+  // Past a few cells the block grows by doubling; every cell keeps its value through each move,
+  // and copies and moves keep them all.
+  tk::Record wide;
+  const std::vector<int> columns = {40, 0, 7, 3, 1 << 19, 5, 2, 9, 11, 33, 4, 6, 8, 10, 12, 13, 14, 15, 16, 17};
+  for (size_t k = 0; k < columns.size(); ++k) {
+    wide.at(columns[k]).text = u"列" + std::u16string(k + 1, u'x');
+    wide.at(columns[k]).data = static_cast<int32_t>(k);
+    for (size_t j = 0; j <= k; ++j) ASSERT_EQ(wide.text(columns[j]), u"列" + std::u16string(j + 1, u'x')) << k;
+  }
+  EXPECT_EQ(wide.cells().size(), columns.size());
+  wide.at(7).image = 3;  // an existing column: no new cell
+  EXPECT_EQ(wide.cells().size(), columns.size());
+  tk::Record copied;
+  copied.at(99).text = u"replaced by the copy";
+  copied = wide;
+  tk::Record moved(std::move(wide));
+  EXPECT_TRUE(wide.cells().empty());  // NOLINT(bugprone-use-after-move): a moved-from record is empty
+  for (const tk::Record* r : {&copied, &moved}) {
+    ASSERT_EQ(r->cells().size(), columns.size());
+    EXPECT_EQ(r->find(99), nullptr);
+    EXPECT_EQ(r->image(7), 3u);
+    for (size_t k = 0; k < columns.size(); ++k) EXPECT_EQ(r->find(columns[k])->data, static_cast<int32_t>(k));
+  }
+  wide = std::move(copied);
+  EXPECT_EQ(wide.text(1 << 19), u"列xxxxx");
 }
 
 TEST_F(ViewsList, CellsHeaderItemDataAndTheDrawEvents) {

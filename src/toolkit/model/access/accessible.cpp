@@ -395,7 +395,7 @@ int itemIndex(const Ref& r) {
 std::vector<std::u16string> cellTexts(const Record* r) {
   std::vector<std::pair<int, std::u16string_view>> cells;
   if (r != nullptr)
-    for (const Cell& c : r->cells)
+    for (const Cell& c : r->cells())
       if (!c.text.empty()) cells.emplace_back(c.column, c.text.view());
   std::sort(cells.begin(), cells.end(), [](const auto& x, const auto& y) { return x.first < y.first; });
   std::vector<std::u16string> out;

@@ -4,15 +4,34 @@
 #include "toolkit/model/views/adapter.h"
 
 #include <algorithm>
+#include <memory>
 
 #include "toolkit/model/theme/values.h"
 
 namespace tovalux::tk {
 
 const Cell* Record::find(int column) const {
-  for (const Cell& c : cells)
+  for (const Cell& c : cells())
     if (c.column == column) return &c;
   return nullptr;
+}
+
+Record& Record::operator=(const Record& other) {
+  if (this == &other) return *this;
+  Cell* cells = other.count_ == 0 ? nullptr : std::allocator<Cell>().allocate(capacityFor(other.count_));
+  std::uninitialized_copy_n(other.cells_, other.count_, cells);
+  release();
+  cells_ = cells;
+  count_ = other.count_;
+  return *this;
+}
+
+void Record::release() {
+  if (cells_ == nullptr) return;
+  std::destroy_n(cells_, count_);
+  std::allocator<Cell>().deallocate(cells_, capacityFor(count_));
+  cells_ = nullptr;
+  count_ = 0;
 }
 
 void CellText::assign(std::u16string_view text) {
@@ -29,15 +48,19 @@ void CellText::assign(std::u16string_view text) {
   block_ = std::move(block);
 }
 
-// Records grow one cell at a time up to a few cells: a tree item holds three (icon, label, host
-// handle), and doubling would leave room for a fourth in every one of them.
 Cell& Record::at(int column) {
-  for (Cell& c : cells)
+  for (Cell& c : std::span<Cell>(cells_, count_))
     if (c.column == column) return c;
-  constexpr size_t kExactUpTo = 4;
-  if (cells.size() == cells.capacity() && cells.size() < kExactUpTo) cells.reserve(cells.size() + 1);
-  cells.push_back(Cell{column, {}, 0, 0});
-  return cells.back();
+  if (count_ == capacityFor(count_)) {
+    const uint32_t count = count_;
+    Cell* cells = std::allocator<Cell>().allocate(capacityFor(count + 1));
+    std::uninitialized_move_n(cells_, count, cells);
+    release();
+    cells_ = cells;
+    count_ = count;
+  }
+  std::construct_at(cells_ + count_, Cell{column, {}, 0, 0});
+  return cells_[count_++];
 }
 
 std::u16string Record::text(int column) const {

@@ -9,11 +9,14 @@
 // follow its version counters to know what changed.
 #pragma once
 
+#include <bit>
 #include <cstdint>
 #include <deque>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "toolkit/model/core/object.h"
@@ -62,13 +65,38 @@ struct Cell {
   int32_t data = 0;  // per-cell user value (XList_SetItemData)
 };
 
-// The values of one item (a row, a tree item, a list-view group or item).
-struct Record {
-  std::vector<Cell> cells;
+// The values of one item (a row, a tree item, a list-view group or item): the cells set, in
+// one block exactly their size up to a few cells (a tree item holds three: icon, label, host
+// handle), in doubling blocks past that. A pointer and a count, where a vector is three words.
+class Record {
+ public:
+  Record() = default;
+  Record(const Record& other) { *this = other; }
+  Record(Record&& other) noexcept
+      : cells_(std::exchange(other.cells_, nullptr)), count_(std::exchange(other.count_, 0)) {}
+  Record& operator=(const Record& other);
+  Record& operator=(Record&& other) noexcept {
+    if (this != &other) {
+      release();
+      cells_ = std::exchange(other.cells_, nullptr);
+      count_ = std::exchange(other.count_, 0);
+    }
+    return *this;
+  }
+  ~Record() { release(); }
+
+  std::span<const Cell> cells() const { return {cells_, count_}; }
   const Cell* find(int column) const;
   Cell& at(int column);  // created when missing
   std::u16string text(int column) const;
   HIMAGE image(int column) const;
+
+ private:
+  static uint32_t capacityFor(uint32_t count) { return count <= 4 ? count : std::bit_ceil(count); }
+  // The block comes from an allocator, not new[], which would put a count before the cells.
+  void release();
+  Cell* cells_ = nullptr;
+  uint32_t count_ = 0;
 };
 
 class Adapter : public Object {
@@ -106,9 +134,10 @@ class TreeAdapter : public Adapter {
     int parent = kRoot;
     int first = 0, last = 0;  // children
     int prev = 0, next = 0;   // siblings
-    int depth = 0;
-    bool alive = false;
-    bool expanded = false;
+    // One word for the three: a big project's tree holds hundreds of thousands of nodes.
+    int depth : 30 = 0;
+    unsigned alive : 1 = 0;
+    unsigned expanded : 1 = 0;
     Record record;
     // The item's place among the items shown, kept by the tree (valid for its epoch).
     int order = -1;

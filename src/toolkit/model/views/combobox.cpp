@@ -75,7 +75,7 @@ std::u16string ComboBox::itemText(int index) const {
   if (!first.empty()) return first;
   // An item whose column 0 holds an icon shows its first text (the event list: column 1).
   const Cell* best = nullptr;
-  for (const Cell& c : r.cells)
+  for (const Cell& c : r.cells())
     if (!c.text.empty() && c.column < kNamedColumnBase && (best == nullptr || c.column < best->column)) best = &c;
   return best != nullptr ? best->text.str() : std::u16string();
 }

@@ -140,7 +140,7 @@ Record* Tree::recordOf(const ItemKey& key) {
 
 namespace {
 XTreeItemRecord recordFor(const TreeAdapter::Node& n, int id, int selected, const XRect& window, HTEMP temp, HELE row) {
-  return {id,   n.depth, window.height(), n.expanded, id == selected ? item_state_selected : item_state_normal, window,
+  return {id,   n.depth, window.height(), n.expanded != 0, id == selected ? item_state_selected : item_state_normal, window,
           temp, row};
 }
 }  // namespace
