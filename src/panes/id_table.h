@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <deque>
 #include <utility>
+#include <vector>
 
 namespace tovalux {
 
@@ -16,8 +17,8 @@ template <class T>
 class IdTable {
  public:
   T* find(int id) {
-    Slot* slot = slotOf(id);
-    return slot != nullptr && slot->used ? &slot->value : nullptr;
+    const int64_t at = indexOf(id);
+    return at >= 0 && used_[static_cast<size_t>(at)] ? &values_[static_cast<size_t>(at)] : nullptr;
   }
   const T* find(int id) const { return const_cast<IdTable*>(this)->find(id); }
 
@@ -25,24 +26,27 @@ class IdTable {
   // taking it would reserve room for millions (ids come from the toolkit and never do that).
   T* put(int id, T value) {
     if (!reach(id)) return nullptr;
-    Slot& slot = slots_[static_cast<size_t>(static_cast<int64_t>(id) - base_)];
-    if (!slot.used) ++count_;
-    slot.value = std::move(value);
-    slot.used = true;
-    return &slot.value;
+    const auto at = static_cast<size_t>(static_cast<int64_t>(id) - base_);
+    if (!used_[at]) ++count_;
+    used_[at] = true;
+    values_[at] = std::move(value);
+    return &values_[at];
   }
 
   bool erase(int id) {
-    Slot* slot = slotOf(id);
-    if (slot == nullptr || !slot->used) return false;
-    *slot = Slot{};
+    const int64_t at = indexOf(id);
+    if (at < 0 || !used_[static_cast<size_t>(at)]) return false;
+    used_[static_cast<size_t>(at)] = false;
+    values_[static_cast<size_t>(at)] = T{};
     if (--count_ == 0) clear();  // the memory goes back; holes never outlive the last value
     return true;
   }
 
   void clear() {
-    slots_.clear();
-    slots_.shrink_to_fit();
+    values_.clear();
+    values_.shrink_to_fit();
+    used_.clear();
+    used_.shrink_to_fit();
     count_ = 0;
   }
 
@@ -52,44 +56,47 @@ class IdTable {
   // Calls f(id, value) for every value, smallest id first.
   template <class F>
   void forEach(F&& f) const {
-    int64_t id = base_;
-    for (const Slot& slot : slots_) {
-      if (slot.used) f(static_cast<int>(id), slot.value);
-      ++id;
-    }
+    for (size_t at = 0; at < values_.size(); ++at)
+      if (used_[at]) f(static_cast<int>(base_ + static_cast<int64_t>(at)), values_[at]);
   }
 
  private:
-  struct Slot {
-    T value{};
-    bool used = false;
-  };
   static constexpr int64_t kFreeSpan = 1 << 16;
 
-  Slot* slotOf(int id) {
+  int64_t indexOf(int id) const {
     const int64_t at = static_cast<int64_t>(id) - base_;
-    return at >= 0 && at < static_cast<int64_t>(slots_.size()) ? &slots_[static_cast<size_t>(at)] : nullptr;
+    return at >= 0 && at < static_cast<int64_t>(values_.size()) ? at : -1;
   }
 
   // Makes room for `id`: the first id sets the base; an id before it is put in front.
   bool reach(int id) {
-    if (slots_.empty()) {
+    if (values_.empty()) {
       base_ = id;
-      slots_.emplace_back();
+      values_.emplace_back();
+      used_.push_back(false);
       return true;
     }
     const int64_t low = std::min<int64_t>(base_, id);
-    const int64_t high = std::max<int64_t>(base_ + static_cast<int64_t>(slots_.size()) - 1, id);
+    const int64_t high = std::max<int64_t>(base_ + static_cast<int64_t>(values_.size()) - 1, id);
     if (high - low + 1 > 2 * static_cast<int64_t>(count_) + kFreeSpan) return false;
-    while (id < base_) {
-      slots_.emplace_front();
-      --base_;
+    if (id < base_) {
+      const auto gap = static_cast<size_t>(base_ - id);
+      values_.insert(values_.begin(), gap, T{});
+      used_.insert(used_.begin(), gap, false);
+      base_ = id;
     }
-    while (static_cast<int64_t>(id) - base_ >= static_cast<int64_t>(slots_.size())) slots_.emplace_back();
+    const auto size = static_cast<size_t>(static_cast<int64_t>(id) - base_ + 1);
+    if (size > values_.size()) {
+      values_.resize(size);
+      used_.resize(size, false);
+    }
     return true;
   }
 
-  std::deque<Slot> slots_;
+  // The values and, apart, a bit each for whether the id holds one: the values keep their own
+  // size, with no flag and its padding beside each.
+  std::deque<T> values_;
+  std::vector<bool> used_;
   int64_t base_ = 0;
   size_t count_ = 0;
 };

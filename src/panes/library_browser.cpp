@@ -168,7 +168,7 @@ void mirrorLibraryInsert(std::string_view text, HostHandle hostParent, int hostI
   const int id = addPaneTreeItem(gPane.tree, parentId, text, icon, 0);
   if (id <= 0) return;
   gPane.map.add(newHostItem, id);
-  gPane.items.add(id, parentId, std::string(text), icon);
+  gPane.items.add(id, parentId, text, icon);
   gPane.search.itemInserted(gPane.tree, gPane.items, id);
   requestRefresh();
 }

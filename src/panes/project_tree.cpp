@@ -41,7 +41,7 @@ void requestRefresh() { gPane.requestRefresh(kRefreshKey, &flushProjectTree); }
 int addItem(int parentId, std::string_view label, std::string_view icon, HostHandle host) {
   const int id = addPaneTreeItem(gPane.tree, parentId, label, icon, host);
   if (id <= 0) return -1;  // the toolkit refused (a dead parent): the insert is dropped
-  gPane.items.add(id, parentId, std::string(label), icon);
+  gPane.items.add(id, parentId, label, icon);
   return id;
 }
 

@@ -87,12 +87,12 @@ void MirroredTree::forgetItems() {
 
 std::string MirroredTree::label(int id) const {
   const PaneItems::Item* item = items.find(id);
-  return item == nullptr ? std::string() : item->label;
+  return item == nullptr ? std::string() : std::string(items.label(*item));
 }
 
 std::string_view MirroredTree::icon(int id) const {
   const PaneItems::Item* item = items.find(id);
-  return item == nullptr ? std::string_view() : item->icon;
+  return item == nullptr ? std::string_view() : items.icon(*item);
 }
 
 std::optional<MirroredInsert> mirroredInsert(const HostMessage& message) {

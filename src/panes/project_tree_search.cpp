@@ -1,5 +1,6 @@
 #include "panes/project_tree_search.h"
 
+#include <algorithm>
 #include <unordered_set>
 
 #include "base/gbk.h"
@@ -30,10 +31,29 @@ std::vector<int> paneTreeItems(HELE tree) {
   return items;
 }
 
-void PaneItems::add(int id, int parent, std::string label, std::string_view icon) {
+void PaneItems::add(int id, int parent, std::string_view label, std::string_view icon) {
   ++version_;
-  if (items_.put(id, Item{std::move(label), icon, parent, 0}) == nullptr) return;
+  constexpr size_t kMaxLabel = UINT16_MAX;
+  if (label.size() > kMaxLabel) label = label.substr(0, gbkSafeCut(label, kMaxLabel));
+  // The pool is addressed with 32 bits: past that, the labels of items gone are dropped first.
+  if (pool_.size() + label.size() > UINT32_MAX) compactPool();
+  if (pool_.size() + label.size() > UINT32_MAX) return;
+  Item item{static_cast<uint32_t>(pool_.size()), static_cast<uint16_t>(label.size()), 0, parent, 0};
+  if (!icon.empty()) {
+    const auto known = std::find(icons_.begin(), icons_.end(), icon);
+    if (known == icons_.end() && icons_.size() >= UINT16_MAX) return;
+    item.icon = static_cast<uint16_t>(known - icons_.begin() + 1);
+    if (known == icons_.end()) icons_.push_back(icon);
+  }
+  if (const Item* old = items_.find(id)) {
+    unusedPool_ += old->labelSize;
+    item.children = old->children;
+    if (Item* up = items_.find(old->parent)) --up->children;
+  }
+  if (items_.put(id, item) == nullptr) return;
+  pool_.append(label);
   if (Item* up = items_.find(parent)) ++up->children;
+  if (unusedPool_ > pool_.size() / 2 && pool_.size() > 4096) compactPool();
 }
 
 void PaneItems::remove(int id) {
@@ -41,13 +61,36 @@ void PaneItems::remove(int id) {
   if (found == nullptr) return;
   ++version_;
   if (Item* parent = items_.find(found->parent)) --parent->children;
+  unusedPool_ += found->labelSize;
   items_.erase(id);
+  if (items_.empty()) clear();
+}
+
+void PaneItems::clear() {
+  items_.clear();
+  pool_.clear();
+  pool_.shrink_to_fit();
+  unusedPool_ = 0;
+  ++version_;
+}
+
+// Copies the labels still in use into a pool of their own, in item order.
+void PaneItems::compactPool() {
+  std::string pool;
+  pool.reserve(pool_.size() - std::min(unusedPool_, pool_.size()));
+  items_.forEach([&](int id, const Item& item) {
+    const uint32_t from = item.labelAt;  // `item` is the one rewritten
+    items_.find(id)->labelAt = static_cast<uint32_t>(pool.size());
+    pool.append(pool_, from, item.labelSize);
+  });
+  pool_ = std::move(pool);
+  unusedPool_ = 0;
 }
 
 bool TreeSearch::matches(const PaneItems& items, int id) const {
   if (query_.empty()) return false;
   const PaneItems::Item* item = items.find(id);
-  return item != nullptr && project::labelMatches(item->label, query_);
+  return item != nullptr && project::labelMatches(items.label(*item), query_);
 }
 
 int TreeSearch::apply(HELE tree, const PaneItems& items, std::string_view typed) {
@@ -72,7 +115,7 @@ int TreeSearch::apply(HELE tree, const PaneItems& items, std::string_view typed)
   query_.assign(query);
   std::vector<int> matched;
   const auto test = [&](int id, const PaneItems::Item& item) {
-    if (project::labelMatches(item.label, query_)) matched.push_back(id);
+    if (project::labelMatches(items.label(item), query_)) matched.push_back(id);
   };
   if (narrows) {
     for (const int id : matched_)

@@ -2,6 +2,7 @@
 // shows must stay what a search started afresh with the same query shows.
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -41,6 +42,66 @@ void fill(SearchedTree& t) {
   }
   t.add(t.parents[1], "x乤b");
   t.add(t.parents[2], std::string("lone \x81 lead"));
+}
+
+// What the pane keeps of each item, against a plain model, through replaced labels, forgotten
+// items and the compactions of the label pool that they bring.
+TEST(PaneItems, LabelsIconsAndCountsSurviveReplacingForgettingAndCompacting) {
+  struct Kept {
+    std::string label, icon;
+    int parent = 0;
+  };
+  std::map<int, Kept> model;
+  PaneItems items;
+  // Icon names are the rule tables' literals, kept by reference.
+  const std::string_view icons[] = {"Assembly", "SubProgram"};
+  const auto check = [&](const char* when) {
+    std::map<int, int> children;
+    for (const auto& [id, kept] : model) ++children[kept.parent];
+    size_t seen = 0;
+    items.forEach([&](int id, const PaneItems::Item& item) {
+      ++seen;
+      ASSERT_TRUE(model.count(id)) << when << " " << id;
+      EXPECT_EQ(items.label(item), model[id].label) << when << " " << id;
+      EXPECT_EQ(items.icon(item), model[id].icon) << when << " " << id;
+      EXPECT_EQ(item.parent, model[id].parent) << when << " " << id;
+      EXPECT_EQ(item.children, children[id]) << when << " " << id;
+    });
+    EXPECT_EQ(seen, model.size()) << when;
+  };
+  const auto put = [&](int id, int parent, const std::string& label, std::string_view icon) {
+    items.add(id, parent, label, icon);
+    model[id] = {label, std::string(icon), parent};
+  };
+  for (int id = 1; id <= 3000; ++id)
+    put(id, id <= 10 ? 0 : 1 + id % 10, "子程序_" + std::to_string(id), id % 3 ? icons[id % 2] : std::string_view());
+  check("filled");
+  // The host renames half of them and moves some under another parent.
+  for (int id = 11; id <= 3000; id += 2) put(id, 1 + id % 7, "改名_" + std::to_string(id * 7), icons[0]);
+  check("renamed");
+  const uint64_t before = items.version();
+  for (int id = 3000; id > 10; id -= 3) {
+    items.remove(id);
+    model.erase(id);
+  }
+  EXPECT_NE(items.version(), before);
+  items.remove(999999);  // unknown: nothing changes
+  check("forgotten");
+  for (int id = 3001; id <= 3500; ++id) put(id, 2, std::string(40, 'a' + id % 26), icons[1]);
+  check("filled again");
+
+  // A label past 65,535 bytes is cut at its last whole character.
+  std::string longLabel;
+  for (int k = 0; k < 40000; ++k) longLabel += "长";
+  items.add(4000, 0, longLabel);
+  const std::string_view kept = items.label(*items.find(4000));
+  EXPECT_EQ(kept.size(), 65534u);
+  EXPECT_EQ(kept, std::string_view(longLabel).substr(0, 65534));
+
+  items.clear();
+  EXPECT_EQ(items.find(1), nullptr);
+  items.add(1, 0, "again");
+  EXPECT_EQ(items.label(*items.find(1)), "again");
 }
 
 using ProjectTreeSearchTyping = ToolkitTest;
