@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <type_traits>
+#include <utility>
+#include <vector>
 
 #include "toolkit/model/tree/window.h"
 #include "toolkit_fixture.h"
@@ -63,6 +66,36 @@ TEST_F(HandlesTest, CastsFromTheRegistryMatchDynamicCastWhateverOrderTheKindsCom
     }
   }
   EXPECT_NE(static_cast<void*>(registry.get<Offset>(offset)), static_cast<void*>(registry.find(offset)));
+}
+
+// Kinds with the toolkit part at as many offsets: more kinds than the casts keep answers for.
+template <int N>
+struct Padding {
+  virtual ~Padding() = default;
+  int filler[N] = {};
+};
+template <int N>
+struct Many : Padding<N>, std::conditional_t<N % 3 == 0, OffsetChild, Offset> {};
+
+template <int... N>
+std::vector<HXCGUI> createMany(tk::Registry& registry, std::integer_sequence<int, N...>) {
+  return {registry.create<Many<N + 1>>()->handle()...};
+}
+
+TEST_F(HandlesTest, CastsStayRightWhenMoreKindsComeThanAreKept) {
+  tk::Registry& registry = tk::context().registry;
+  const std::vector<HXCGUI> kinds = createMany(registry, std::make_integer_sequence<int, 48>());
+  // In order, in reverse, and two by two (each pair meets in whatever set its kinds fall in).
+  std::vector<HXCGUI> order(kinds);
+  order.insert(order.end(), kinds.rbegin(), kinds.rend());
+  for (size_t a = 0; a < kinds.size(); ++a)
+    for (size_t b = a + 1; b < kinds.size(); b += 7) order.insert(order.end(), {kinds[a], kinds[b], kinds[a]});
+  for (const HXCGUI h : order) {
+    tk::Object* object = registry.find(h);
+    ASSERT_EQ(registry.get<Offset>(h), dynamic_cast<Offset*>(object));
+    ASSERT_EQ(registry.get<OffsetChild>(h), dynamic_cast<OffsetChild*>(object));
+    ASSERT_EQ(registry.get<tk::Element>(h), nullptr);
+  }
 }
 
 TEST_F(HandlesTest, StaleAndForeignHandlesAnswerNothing) {

@@ -20,13 +20,13 @@ void ScrollView::build() {
 
 ScrollBar* ScrollView::barV() const {
   for (Element* c : children())
-    if (auto* b = dynamic_cast<ScrollBar*>(c); b != nullptr && !b->horizontal) return b;
+    if (auto* b = kindCast<ScrollBar>(c); b != nullptr && !b->horizontal) return b;
   return nullptr;
 }
 
 ScrollBar* ScrollView::barH() const {
   for (Element* c : children())
-    if (auto* b = dynamic_cast<ScrollBar*>(c); b != nullptr && b->horizontal) return b;
+    if (auto* b = kindCast<ScrollBar>(c); b != nullptr && b->horizontal) return b;
   return nullptr;
 }
 

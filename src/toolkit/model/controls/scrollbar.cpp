@@ -15,7 +15,7 @@ namespace tovalux::tk {
 
 void ScrollBarButton::defaultAction(int event, const EventArgs&) {
   if (event != XE_BNCLICK || !enabled || part == Part::slider) return;
-  if (auto* bar = dynamic_cast<ScrollBar*>(parent()))
+  if (auto* bar = kindCast<ScrollBar>(parent()))
     bar->scrollTo(bar->pos + (part == Part::up ? -bar->step : bar->step));
 }
 
@@ -32,7 +32,7 @@ void ScrollBarButton::paintContent(Canvas& canvas, const XRect& abs) {
     Button::paintContent(canvas, abs);
     return;
   }
-  auto* bar = dynamic_cast<ScrollBar*>(parent());
+  auto* bar = kindCast<ScrollBar>(parent());
   bool horizontal = bar != nullptr && bar->horizontal;
   int cx = (abs.left + abs.right) / 2, cy = (abs.top + abs.bottom) / 2;
   XPoint p[3];
@@ -52,13 +52,13 @@ void ScrollBar::build() {
 }
 
 ScrollBarButton* ScrollBar::up() const {
-  return children().size() > 0 ? dynamic_cast<ScrollBarButton*>(children()[0]) : nullptr;
+  return children().size() > 0 ? kindCast<ScrollBarButton>(children()[0]) : nullptr;
 }
 ScrollBarButton* ScrollBar::down() const {
-  return children().size() > 1 ? dynamic_cast<ScrollBarButton*>(children()[1]) : nullptr;
+  return children().size() > 1 ? kindCast<ScrollBarButton>(children()[1]) : nullptr;
 }
 ScrollBarButton* ScrollBar::slider() const {
-  return children().size() > 2 ? dynamic_cast<ScrollBarButton*>(children()[2]) : nullptr;
+  return children().size() > 2 ? kindCast<ScrollBarButton>(children()[2]) : nullptr;
 }
 
 bool ScrollBar::scrollTo(int p) {
@@ -71,7 +71,7 @@ bool ScrollBar::scrollTo(int p) {
   accessChanged(AccessChange::value, self);
   raiseEvent(self, XE_SBAR_SCROLL, EventArgs{1, {p}});
   if (auto* bar = context().registry.get<ScrollBar>(self))
-    if (auto* view = dynamic_cast<ScrollView*>(bar->parent())) view->barScrolled(bar);
+    if (auto* view = kindCast<ScrollView>(bar->parent())) view->barScrolled(bar);
   return true;
 }
 
@@ -129,7 +129,7 @@ void ScrollBar::slideTo(XPoint pt, int grip) { scrollTo(positionAt(along(pt) - g
 
 // The grip is where along the slider it was taken, so the slider does not jump under the cursor.
 std::optional<Element::Slide> ScrollBarButton::pressAt(XPoint pt) {
-  auto* bar = dynamic_cast<ScrollBar*>(parent());
+  auto* bar = kindCast<ScrollBar>(parent());
   if (part != Part::slider || bar == nullptr) return std::nullopt;
   XRect s = windowRect(), b = bar->windowRect();
   return Slide{bar->handle(), bar->along(pt) - (bar->horizontal ? s.left - b.left : s.top - b.top)};

@@ -16,6 +16,7 @@
 #include <memory>
 #include <typeinfo>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "toolkit/types.h"
@@ -68,25 +69,44 @@ class Object {
   int type_;
 };
 
-// dynamic_cast<T*>(object), with the answer kept for the last most-derived type asked about.
-// Every public function casts the object behind its handle, and where type_info objects compare
-// by name (mingw), each cast walks the class hierarchy comparing strings. From a given
-// most-derived type the way to T is always the same offset (or none). UI thread only, like the
+// dynamic_cast<T*>(object), with the answers kept for the last few most-derived types asked
+// about. Every public function casts the object behind its handle, and where type_info objects
+// compare by name (mingw), each cast walks the class hierarchy comparing strings. From a given
+// most-derived type the way to T is always the same offset (or none). The answers are kept by
+// the type's address for a few dozen types, as the casts of one loop often alternate between
+// kinds (a tree and its rows, a template's texts and pictures). UI thread only, like the
 // registry.
 template <class T>
 T* kindCast(Object* object) {
   if (object == nullptr) return nullptr;
-  struct Last {
+  struct Known {
     const std::type_info* type = nullptr;
     ptrdiff_t offset = 0;
     bool is = false;
   };
-  static Last last;
+  // Sets of two answers, the latest first, so that two kinds meeting in one set both stay.
+  constexpr unsigned kSetBits = 4;
+  static Known known[2u << kSetBits];
   const std::type_info* type = &typeid(*object);
-  if (type == last.type) return last.is ? reinterpret_cast<T*>(reinterpret_cast<char*>(object) + last.offset) : nullptr;
-  T* cast = dynamic_cast<T*>(object);
-  last = {type, cast != nullptr ? reinterpret_cast<char*>(cast) - reinterpret_cast<char*>(object) : 0, cast != nullptr};
-  return cast;
+  // The type_info objects lie side by side: the product's high bits spread them over the sets.
+  const auto address = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(type));
+  Known* set = &known[2 * ((address * 0x9E3779B1u) >> (32 - kSetBits))];
+  if (set[0].type != type) {
+    if (set[1].type == type) {
+      std::swap(set[0], set[1]);
+    } else {
+      T* cast = dynamic_cast<T*>(object);
+      set[1] = set[0];
+      set[0] = {type, cast != nullptr ? reinterpret_cast<char*>(cast) - reinterpret_cast<char*>(object) : 0,
+                cast != nullptr};
+      return cast;
+    }
+  }
+  return set[0].is ? reinterpret_cast<T*>(reinterpret_cast<char*>(object) + set[0].offset) : nullptr;
+}
+template <class T>
+const T* kindCast(const Object* object) {
+  return kindCast<T>(const_cast<Object*>(object));
 }
 
 class Registry {

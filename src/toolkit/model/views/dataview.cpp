@@ -323,13 +323,13 @@ void DataView::bindRow(ItemRow& row) {
   for (const auto& [object, column] : row.bindings) {
     Element* e = getElement(object);
     if (e == nullptr) continue;
-    if (auto* text = dynamic_cast<ShapeText*>(e)) {
+    if (auto* text = kindCast<ShapeText>(e)) {
       std::u16string v = record != nullptr ? record->text(column) : std::u16string();
       if (text->text != v) text->text = std::move(v), changed = true;
-    } else if (auto* pic = dynamic_cast<ShapePicture*>(e)) {
+    } else if (auto* pic = kindCast<ShapePicture>(e)) {
       HIMAGE v = record != nullptr ? record->image(column) : 0;
       if (pic->image != v) pic->image = v, changed = true;
-    } else if (auto* button = dynamic_cast<Button*>(e)) {
+    } else if (auto* button = kindCast<Button>(e)) {
       HIMAGE v = record != nullptr ? record->image(column) : 0;
       if (button->icon != v) button->icon = v, changed = true;
     }

@@ -19,7 +19,7 @@ namespace {}  // namespace
 
 // --- header --------------------------------------------------------------------------------
 
-List* ListHeader::list() const { return dynamic_cast<List*>(parent()); }
+List* ListHeader::list() const { return kindCast<List>(parent()); }
 
 void ListHeader::paintDefaultBackground(Canvas& canvas, const XRect& abs) {
   canvas.fillRect(abs, palette::kWindowSurface, 255);
@@ -33,7 +33,7 @@ void ListHeader::paintContent(Canvas& canvas, const XRect&) {
   TableAdapter* texts = owner != nullptr ? owner->headerTable() : nullptr;
   std::vector<HELE> cells;
   for (Element* c : children())
-    if (dynamic_cast<HeaderCell*>(c) != nullptr) cells.push_back(c->handle());
+    if (kindCast<HeaderCell>(c) != nullptr) cells.push_back(c->handle());
   for (HELE h : cells) {
     auto* cell = context().registry.get<HeaderCell>(h);
     if (cell == nullptr) continue;
@@ -260,7 +260,7 @@ void List::placeHeader() {
   h->heightRule = {layout_size_fixed, headerHeight};
   int x = 0;
   for (Element* c : h->children()) {
-    auto* cell = dynamic_cast<HeaderCell*>(c);
+    auto* cell = kindCast<HeaderCell>(c);
     if (cell == nullptr) continue;
     int w = cell->column < static_cast<int>(columns.size()) ? columns[static_cast<size_t>(cell->column)].width : 0;
     cell->rect = {x, 0, x + w, headerHeight};
@@ -290,7 +290,7 @@ void List::rebuildHeader() {
     const Record* rec = texts != nullptr ? texts->row(static_cast<int>(k)) : nullptr;
     for (const auto& [object, name] : cell->instance.columns) {
       int column = texts != nullptr ? texts->column(name, true) : -1;
-      if (auto* text = dynamic_cast<ShapeText*>(getElement(object)); text != nullptr && rec != nullptr && column >= 0)
+      if (auto* text = kindCast<ShapeText>(getElement(object)); text != nullptr && rec != nullptr && column >= 0)
         text->text = rec->text(column);
     }
   }
@@ -301,7 +301,7 @@ HXCGUI List::headerObject(int column, int objectId) {
   ListHeader* h = header();
   if (h == nullptr) return 0;
   for (Element* c : h->children())
-    if (auto* cell = dynamic_cast<HeaderCell*>(c); cell != nullptr && cell->column == column) {
+    if (auto* cell = kindCast<HeaderCell>(c); cell != nullptr && cell->column == column) {
       HXCGUI o = cell->instance.find(objectId);
       return context().registry.alive(o) ? o : 0;
     }

@@ -55,7 +55,7 @@ class List : public DataView {
   }
   void build() override;
   HADAPTER newAdapter() override;
-  TableAdapter* table() const { return dynamic_cast<TableAdapter*>(adapterObject()); }
+  TableAdapter* table() const { return kindCast<TableAdapter>(adapterObject()); }
   TableAdapter& ensureTable();
   TableAdapter* headerTable() const;
   HADAPTER createHeaderAdapter();

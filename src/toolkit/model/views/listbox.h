@@ -15,7 +15,7 @@ class ListBox : public DataView {
     out.push_back("scrollView");
   }
   HADAPTER newAdapter() override;
-  TableAdapter* table() const { return dynamic_cast<TableAdapter*>(adapterObject()); }
+  TableAdapter* table() const { return kindCast<TableAdapter>(adapterObject()); }
   // The table, created when the view has none yet.
   TableAdapter& ensureTable();
   int count() const;

@@ -22,7 +22,7 @@ class ListView : public DataView {
     out.push_back("scrollView");
   }
   HADAPTER newAdapter() override;
-  ListViewAdapter* groups() const { return dynamic_cast<ListViewAdapter*>(adapterObject()); }
+  ListViewAdapter* groups() const { return kindCast<ListViewAdapter>(adapterObject()); }
   ListViewAdapter& ensureGroups();
 
   int itemWidth = 120;

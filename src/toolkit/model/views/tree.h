@@ -20,7 +20,7 @@ class Tree : public DataView {
     out.push_back("scrollView");
   }
   HADAPTER newAdapter() override;
-  TreeAdapter* nodes() const { return dynamic_cast<TreeAdapter*>(adapterObject()); }
+  TreeAdapter* nodes() const { return kindCast<TreeAdapter>(adapterObject()); }
   TreeAdapter& ensureNodes();
 
   int indentation = 20;
