@@ -86,7 +86,10 @@ class IdTable {
       base_ = id;
     }
     const auto size = static_cast<size_t>(static_cast<int64_t>(id) - base_ + 1);
-    if (size > values_.size()) {
+    if (size == values_.size() + 1) {  // the next id, as the toolkit hands them out
+      values_.emplace_back();
+      used_.push_back(false);
+    } else if (size > values_.size()) {
       values_.resize(size);
       used_.resize(size, false);
     }

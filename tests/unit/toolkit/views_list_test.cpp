@@ -224,6 +224,12 @@ TEST_F(ViewsListBox, CellTextsOfAnyLengthSurviveReplacingCopyingAndMovingTheirRo
   }
   wide = std::move(copied);
   EXPECT_EQ(wide.text(1 << 19), u"列xxxxx");
+  // A cell given its own text, or part of it, keeps it.
+  tk::CellText& own = wide.at(40).text;
+  own = own.view();
+  EXPECT_EQ(own.view(), u"列x");
+  own = own.view().substr(1);
+  EXPECT_EQ(own.view(), u"x");
 }
 
 TEST_F(ViewsList, CellsHeaderItemDataAndTheDrawEvents) {

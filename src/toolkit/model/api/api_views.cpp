@@ -46,7 +46,7 @@ int columnByName(Adapter* adapter, const XChar* name, bool create) {
 }
 
 void setText(Record* r, int column, const XChar* text) {
-  if (r != nullptr && column >= 0) r->at(column).text = fromX(text);
+  if (r != nullptr && column >= 0) r->at(column).text.assignX(text);
 }
 void setImage(Record* r, int column, HIMAGE image) {
   if (r != nullptr && column >= 0 && validImage(image)) r->at(column).image = image;
@@ -164,7 +164,7 @@ void deleteAllRows(HELE h) {
 
 Record textRecord(const XChar* text) {
   Record r;
-  r.at(0).text = fromX(text);
+  r.at(0).text.assignX(text);
   return r;
 }
 Record imageRecord(HIMAGE image) {
@@ -743,7 +743,7 @@ int XListView_Group_AddItemText(HELE view, const XChar* text) {
   ListViewAdapter& a = e->ensureGroups();
   if (a.groups.size() >= 1u << 20) return -1;
   a.groups.emplace_back();
-  a.groups.back().record.at(0).text = fromX(text);
+  a.groups.back().record.at(0).text.assignX(text);
   e->reshape();
   accessChanged(AccessChange::items, view);
   return static_cast<int>(a.groups.size()) - 1;

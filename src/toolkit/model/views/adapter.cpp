@@ -19,7 +19,12 @@ const Cell* Record::find(int column) const {
 Record& Record::operator=(const Record& other) {
   if (this == &other) return *this;
   Cell* cells = other.count_ == 0 ? nullptr : std::allocator<Cell>().allocate(capacityFor(other.count_));
-  std::uninitialized_copy_n(other.cells_, other.count_, cells);
+  try {
+    std::uninitialized_copy_n(other.cells_, other.count_, cells);
+  } catch (...) {
+    if (cells != nullptr) std::allocator<Cell>().deallocate(cells, capacityFor(other.count_));
+    throw;
+  }
   release();
   cells_ = cells;
   count_ = other.count_;
@@ -35,17 +40,28 @@ void Record::release() {
 }
 
 void CellText::assign(std::u16string_view text) {
-  if (text.empty()) {
-    block_.reset();
-    return;
-  }
   // Callers bound what reaches a cell far below 4 G units; a longer text is cut, not wrapped.
   const size_t count = std::min<size_t>(text.size(), UINT32_MAX);
+  auto block = fresh(count);
+  if (block) std::copy_n(text.data(), count, block.get() + kCountUnits);
+  block_ = std::move(block);  // after the copy: `text` may be this cell's own
+}
+
+void CellText::assignX(const XChar* text) {
+  size_t count = 0;
+  if (text != nullptr)
+    while (text[count] != 0 && count < UINT32_MAX) ++count;
+  auto block = fresh(count);
+  for (size_t k = 0; k < count; ++k) block[kCountUnits + k] = static_cast<char16_t>(text[k]);
+  block_ = std::move(block);
+}
+
+std::unique_ptr<char16_t[]> CellText::fresh(size_t count) {
+  if (count == 0) return nullptr;
   auto block = std::make_unique_for_overwrite<char16_t[]>(kCountUnits + count);
   block[0] = static_cast<char16_t>(count & 0xFFFF);
   block[1] = static_cast<char16_t>(count >> 16);
-  std::copy_n(text.data(), count, block.get() + kCountUnits);
-  block_ = std::move(block);
+  return block;
 }
 
 Cell& Record::at(int column) {

@@ -44,6 +44,9 @@ class CellText {
     assign(text);
     return *this;
   }
+  // A caller's null-terminated text (XChar is wchar_t on Windows), with no copy in between;
+  // null is empty.
+  void assignX(const XChar* text);
   std::u16string_view view() const {
     return block_ ? std::u16string_view(block_.get() + kCountUnits, count()) : std::u16string_view();
   }
@@ -55,6 +58,8 @@ class CellText {
   static constexpr size_t kCountUnits = 2;
   uint32_t count() const { return static_cast<uint32_t>(block_[0]) | static_cast<uint32_t>(block_[1]) << 16; }
   void assign(std::u16string_view text);
+  // A block for `count` units with its count written (none for 0).
+  static std::unique_ptr<char16_t[]> fresh(size_t count);
   std::unique_ptr<char16_t[]> block_;
 };
 
