@@ -15,8 +15,7 @@ namespace tovalux::tk {
 
 void ScrollBarButton::defaultAction(int event, const EventArgs&) {
   if (event != XE_BNCLICK || !enabled || part == Part::slider) return;
-  if (auto* bar = kindCast<ScrollBar>(parent()))
-    bar->scrollTo(bar->pos + (part == Part::up ? -bar->step : bar->step));
+  if (auto* bar = kindCast<ScrollBar>(parent())) bar->scrollTo(bar->pos + (part == Part::up ? -bar->step : bar->step));
 }
 
 void ScrollBarButton::paintDefaultBackground(Canvas& canvas, const XRect& abs) {

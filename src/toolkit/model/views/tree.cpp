@@ -140,8 +140,8 @@ Record* Tree::recordOf(const ItemKey& key) {
 
 namespace {
 XTreeItemRecord recordFor(const TreeAdapter::Node& n, int id, int selected, const XRect& window, HTEMP temp, HELE row) {
-  return {id,   n.depth, window.height(), n.expanded != 0, id == selected ? item_state_selected : item_state_normal, window,
-          temp, row};
+  const auto state = id == selected ? item_state_selected : item_state_normal;
+  return {id, n.depth, window.height(), n.expanded != 0, state, window, temp, row};
 }
 }  // namespace
 
