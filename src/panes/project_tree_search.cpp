@@ -40,10 +40,12 @@ void PaneItems::add(int id, int parent, std::string_view label, std::string_view
   if (pool_.size() + label.size() > UINT32_MAX) return;
   Item item{static_cast<uint32_t>(pool_.size()), static_cast<uint16_t>(label.size()), 0, parent, 0};
   if (!icon.empty()) {
+    // The names are a rule table's few; past 65,535 of them a new one would be kept as none.
     const auto known = std::find(icons_.begin(), icons_.end(), icon);
-    if (known == icons_.end() && icons_.size() >= UINT16_MAX) return;
-    item.icon = static_cast<uint16_t>(known - icons_.begin() + 1);
-    if (known == icons_.end()) icons_.push_back(icon);
+    if (known != icons_.end() || icons_.size() < UINT16_MAX) {
+      item.icon = static_cast<uint16_t>(known - icons_.begin() + 1);
+      if (known == icons_.end()) icons_.push_back(icon);
+    }
   }
   if (const Item* old = items_.find(id)) {
     unusedPool_ += old->labelSize;
