@@ -114,8 +114,8 @@ int Adapter::column(std::string_view name, bool create) {
 // --- tree --------------------------------------------------------------------------------
 
 TreeAdapter::Node* TreeAdapter::node(int id) {
-  if (id < base_ || id - base_ >= static_cast<int>(nodes_.size())) return nullptr;
-  Node& n = nodes_[static_cast<size_t>(id - base_)];
+  if (id < base_ || static_cast<size_t>(id - base_) >= size_) return nullptr;
+  Node& n = at(static_cast<size_t>(id - base_));
   return n.alive ? &n : nullptr;
 }
 
@@ -133,10 +133,10 @@ int TreeAdapter::insert(int parent, int position) {
     after = position;
   else
     return -1;
-  if (base_ + static_cast<int64_t>(nodes_.size()) >= INT32_MAX) return -1;
-  const int id = base_ + static_cast<int>(nodes_.size());
-  nodes_.emplace_back();
-  Node& n = nodes_.back();
+  if (base_ + static_cast<int64_t>(size_) >= INT32_MAX) return -1;
+  const int id = base_ + static_cast<int>(size_);
+  if ((size_ >> kBlockBits) == blocks_.size()) blocks_.push_back(std::make_unique<Block>());
+  Node& n = at(size_++);
   int& first = p != nullptr ? p->first : firstRoot_;
   int& last = p != nullptr ? p->last : lastRoot_;
   n.alive = true;
@@ -196,9 +196,10 @@ bool TreeAdapter::remove(int id) {
 }
 
 void TreeAdapter::clear() {
-  base_ += static_cast<int>(nodes_.size());
-  nodes_.clear();
-  nodes_.shrink_to_fit();
+  base_ += static_cast<int>(size_);
+  blocks_.clear();
+  blocks_.shrink_to_fit();
+  size_ = 0;
   firstRoot_ = lastRoot_ = 0;
   count_ = 0;
   ++shape_;

@@ -9,9 +9,9 @@
 // follow its version counters to know what changed.
 #pragma once
 
+#include <array>
 #include <bit>
 #include <cstdint>
-#include <deque>
 #include <memory>
 #include <span>
 #include <string>
@@ -165,9 +165,13 @@ class TreeAdapter : public Adapter {
 
  private:
   void unlink(int id);
-  // nodes_[id - base_]; a deque, as a tree of 100,000 items would leave a third of a doubling
-  // vector unused, and its nodes never move as it grows
-  std::deque<Node> nodes_;
+  // Node id - base_, in blocks of 64 that never move: a doubling vector would leave a third of a
+  // 100,000-item tree's room unused, and a deque's index is a division where this is a shift.
+  static constexpr unsigned kBlockBits = 6;
+  using Block = std::array<Node, size_t{1} << kBlockBits>;
+  Node& at(size_t index) { return (*blocks_[index >> kBlockBits])[index & ((size_t{1} << kBlockBits) - 1)]; }
+  std::vector<std::unique_ptr<Block>> blocks_;
+  size_t size_ = 0;  // nodes handed out since the last clear
   int base_ = 1;
   int firstRoot_ = 0, lastRoot_ = 0;
   int count_ = 0;
