@@ -76,18 +76,16 @@ class IdTable {
   bool reach(int id) {
     if (values_.empty()) {
       base_ = id;
-      values_.emplace_back();
-      used_.push_back(false);
-      return true;
-    }
-    const int64_t low = std::min<int64_t>(base_, id);
-    const int64_t high = std::max<int64_t>(base_ + static_cast<int64_t>(values_.size()) - 1, id);
-    if (high - low + 1 > 2 * static_cast<int64_t>(count_) + kFreeSpan) return false;
-    if (id < base_) {
-      const auto gap = static_cast<size_t>(base_ - id);
-      values_.insert(values_.begin(), gap, T{});
-      used_.insert(used_.begin(), gap, false);
-      base_ = id;
+    } else {
+      const int64_t low = std::min<int64_t>(base_, id);
+      const int64_t high = std::max<int64_t>(base_ + static_cast<int64_t>(values_.size()) - 1, id);
+      if (high - low + 1 > 2 * static_cast<int64_t>(count_) + kFreeSpan) return false;
+      if (id < base_) {
+        const auto gap = static_cast<size_t>(base_ - id);
+        values_.insert(values_.begin(), gap, T{});
+        used_.insert(used_.begin(), gap, false);
+        base_ = id;
+      }
     }
     const auto size = static_cast<size_t>(static_cast<int64_t>(id) - base_ + 1);
     if (size == values_.size() + 1) {  // the next id, as the toolkit hands them out

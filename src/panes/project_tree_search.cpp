@@ -79,7 +79,7 @@ void PaneItems::clear() {
 // Copies the labels still in use into a pool of their own, in item order.
 void PaneItems::compactPool() {
   std::string pool;
-  pool.reserve(pool_.size() - std::min(unusedPool_, pool_.size()));
+  pool.reserve(pool_.size() - unusedPool_);  // every byte counted unused is in the pool
   items_.forEach([&](int id, const Item& item) {
     const uint32_t from = item.labelAt;  // `item` is the one rewritten
     items_.find(id)->labelAt = static_cast<uint32_t>(pool.size());
