@@ -224,12 +224,54 @@ TEST_F(ViewsListBox, CellTextsOfAnyLengthSurviveReplacingCopyingAndMovingTheirRo
   }
   wide = std::move(copied);
   EXPECT_EQ(wide.text(1 << 19), u"列xxxxx");
-  // A cell given its own text, or part of it, keeps it.
+  // A cell given its own text keeps it.
   tk::CellText& own = wide.at(40).text;
-  own = own.view();
-  EXPECT_EQ(own.view(), u"列x");
-  own = own.view().substr(1);
-  EXPECT_EQ(own.view(), u"x");
+  const tk::CellText& same = own;
+  own = same;
+  EXPECT_EQ(own.str(), u"列x");
+}
+
+// Plain decimal numbers (a mirrored tree item's host handle) are kept without a block of their
+// own; every text, number-like or not, comes back exactly as it was given.
+TEST_F(ViewsListBox, NumberTextsComeBackExactlyAsGiven) {
+  HELE box = XListBox_Create(0, 0, 200, 100);
+  XListBox_CreateAdapter(box);
+  const std::vector<std::u16string> texts = {
+      u"0",    u"7",   u"10", u"2147483647", u"2147483648", u"4294967296", u"99999999999",
+      u"007",  u"00",  u"-1", u"+1",         u"1 ",         u" 1",         u"12a",
+      u"１２", u"1.5", u"",   u"0x10",       u"/:",         u"9",          u"305419896"};
+  ASSERT_EQ(XListBox_AddItemText(box, u"行"), 0);
+  tk::Record record;
+  for (size_t k = 0; k < texts.size(); ++k) {
+    const XString x(texts[k].begin(), texts[k].end());
+    XListBox_SetItemText(box, 0, static_cast<int>(k), x.c_str());
+    record.at(static_cast<int>(k)).text = texts[k];
+  }
+  for (size_t k = 0; k < texts.size(); ++k) {
+    EXPECT_EQ(XListBox_GetItemText(box, 0, static_cast<int>(k)), XString(texts[k].begin(), texts[k].end())) << k;
+    EXPECT_EQ(record.text(static_cast<int>(k)), texts[k]) << k;
+  }
+  // A cell goes from a number to a text and back; copies and moves keep either kind.
+  tk::Record copy = record;
+  copy.at(1).text = u"七";
+  copy.at(16).text = u"12";
+  copy.at(0).text = u"";
+  EXPECT_EQ(record.text(1), u"7");
+  EXPECT_EQ(record.text(16), u"");
+  EXPECT_EQ(copy.text(0), u"");
+  EXPECT_TRUE(copy.find(0)->text.empty());
+  tk::Record moved(std::move(copy));
+  EXPECT_EQ(moved.text(1), u"七");
+  EXPECT_EQ(moved.text(16), u"12");
+  EXPECT_EQ(moved.text(3), u"2147483647");
+  tk::CellText& cell = moved.at(3).text;
+  const tk::CellText& same = cell;
+  cell = same;
+  EXPECT_EQ(cell.str(), u"2147483647");
+  cell = moved.find(1)->text;
+  EXPECT_EQ(cell.str(), u"七");
+  cell = moved.find(16)->text;
+  EXPECT_EQ(cell.str(), u"12");
 }
 
 TEST_F(ViewsList, CellsHeaderItemDataAndTheDrawEvents) {

@@ -393,13 +393,13 @@ int itemIndex(const Ref& r) {
 
 // The texts of an item's cells in column order (plain columns before named ones).
 std::vector<std::u16string> cellTexts(const Record* r) {
-  std::vector<std::pair<int, std::u16string_view>> cells;
+  std::vector<const Cell*> cells;
   if (r != nullptr)
     for (const Cell& c : r->cells())
-      if (!c.text.empty()) cells.emplace_back(c.column, c.text.view());
-  std::sort(cells.begin(), cells.end(), [](const auto& x, const auto& y) { return x.first < y.first; });
+      if (!c.text.empty()) cells.push_back(&c);
+  std::sort(cells.begin(), cells.end(), [](const Cell* x, const Cell* y) { return x->column < y->column; });
   std::vector<std::u16string> out;
-  for (const auto& c : cells) out.emplace_back(c.second);
+  for (const Cell* c : cells) out.push_back(c->text.str());
   return out;
 }
 

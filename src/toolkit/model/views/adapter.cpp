@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <iterator>
 
 #include "toolkit/model/theme/values.h"
 
@@ -39,29 +40,76 @@ void Record::release() {
   count_ = 0;
 }
 
+template <class Char>
+uintptr_t CellText::numberWord(const Char* text, size_t count) {
+  // Ten digits reach past 2^31; a leading zero or a sign would not come back the same.
+  if (count == 0 || count > 10 || (text[0] == '0' && count > 1)) return 0;
+  uint64_t value = 0;
+  for (size_t k = 0; k < count; ++k) {
+    if (text[k] < '0' || text[k] > '9') return 0;
+    value = value * 10 + static_cast<uint64_t>(text[k] - '0');
+  }
+  return value <= INT32_MAX ? static_cast<uintptr_t>(value) << 1 | 1 : 0;
+}
+
+CellText& CellText::operator=(const CellText& other) {
+  if (this == &other) return *this;
+  if (other.word_ == 0 || other.holdsNumber()) {
+    replace(other.word_);
+  } else {
+    const size_t count = other.count();
+    char16_t* block = fresh(count);
+    std::copy_n(other.block() + kCountUnits, count, block + kCountUnits);
+    replace(reinterpret_cast<uintptr_t>(block));
+  }
+  return *this;
+}
+
 void CellText::assign(std::u16string_view text) {
+  if (uintptr_t number = numberWord(text.data(), text.size())) return replace(number);
   // Callers bound what reaches a cell far below 4 G units; a longer text is cut, not wrapped.
   const size_t count = std::min<size_t>(text.size(), UINT32_MAX);
-  auto block = fresh(count);
-  if (block) std::copy_n(text.data(), count, block.get() + kCountUnits);
-  block_ = std::move(block);  // after the copy: `text` may be this cell's own
+  char16_t* block = fresh(count);
+  if (block != nullptr) std::copy_n(text.data(), count, block + kCountUnits);
+  replace(reinterpret_cast<uintptr_t>(block));
 }
 
 void CellText::assignX(const XChar* text) {
   size_t count = 0;
   if (text != nullptr)
     while (text[count] != 0 && count < UINT32_MAX) ++count;
-  auto block = fresh(count);
+  if (uintptr_t number = numberWord(text, count)) return replace(number);
+  char16_t* block = fresh(count);
   for (size_t k = 0; k < count; ++k) block[kCountUnits + k] = static_cast<char16_t>(text[k]);
-  block_ = std::move(block);
+  replace(reinterpret_cast<uintptr_t>(block));
 }
 
-std::unique_ptr<char16_t[]> CellText::fresh(size_t count) {
+std::u16string CellText::str() const {
+  if (word_ == 0) return {};
+  if (!holdsNumber()) return std::u16string(block() + kCountUnits, count());
+  char16_t digits[10];
+  size_t start = std::size(digits);
+  for (uintptr_t value = word_ >> 1; start == std::size(digits) || value != 0; value /= 10)
+    digits[--start] = static_cast<char16_t>(u'0' + value % 10);
+  return std::u16string(digits + start, digits + std::size(digits));
+}
+
+char16_t* CellText::fresh(size_t count) {
   if (count == 0) return nullptr;
-  auto block = std::make_unique_for_overwrite<char16_t[]>(kCountUnits + count);
+  char16_t* block = new char16_t[kCountUnits + count];
   block[0] = static_cast<char16_t>(count & 0xFFFF);
   block[1] = static_cast<char16_t>(count >> 16);
   return block;
+}
+
+void CellText::replace(uintptr_t word) {
+  release();
+  word_ = word;
+}
+
+void CellText::release() {
+  if (word_ != 0 && !holdsNumber()) delete[] block();
+  word_ = 0;
 }
 
 Cell& Record::at(int column) {

@@ -29,38 +29,50 @@ constexpr int kNamedColumnBase = 1 << 24;  // named columns count from here
 // A cell's text: one heap block holding the count and the characters, none when empty. A tree
 // mirroring a big project holds hundreds of thousands of cells; a std::u16string is six
 // pointers wide before it holds anything and its short-text buffer fits no GBK label.
+// A decimal number's text (digits only, no leading zero, below 2^31: the host handle every
+// mirrored tree item carries) is kept in the word itself, with no block.
 class CellText {
  public:
   CellText() = default;
   CellText(std::u16string_view text) { assign(text); }  // NOLINT(google-explicit-constructor)
-  CellText(const CellText& other) { assign(other.view()); }
-  CellText(CellText&&) noexcept = default;
-  CellText& operator=(const CellText& other) {
-    if (this != &other) assign(other.view());
+  CellText(const CellText& other) { *this = other; }
+  CellText(CellText&& other) noexcept : word_(std::exchange(other.word_, 0)) {}
+  CellText& operator=(const CellText& other);
+  CellText& operator=(CellText&& other) noexcept {
+    if (this != &other) {
+      release();
+      word_ = std::exchange(other.word_, 0);
+    }
     return *this;
   }
-  CellText& operator=(CellText&&) noexcept = default;
   CellText& operator=(std::u16string_view text) {
     assign(text);
     return *this;
   }
+  ~CellText() { release(); }
   // A caller's null-terminated text (XChar is wchar_t on Windows), with no copy in between;
   // null is empty.
   void assignX(const XChar* text);
-  std::u16string_view view() const {
-    return block_ ? std::u16string_view(block_.get() + kCountUnits, count()) : std::u16string_view();
-  }
-  std::u16string str() const { return std::u16string(view()); }
-  bool empty() const { return !block_; }
+  std::u16string str() const;
+  bool empty() const { return word_ == 0; }
 
  private:
-  // The count is kept in the block's first two code units.
+  // word_: 0 when empty; odd: (number << 1) | 1; otherwise the block, whose first two code
+  // units hold the count (blocks from operator new are never odd).
   static constexpr size_t kCountUnits = 2;
-  uint32_t count() const { return static_cast<uint32_t>(block_[0]) | static_cast<uint32_t>(block_[1]) << 16; }
+  bool holdsNumber() const { return (word_ & 1) != 0; }
+  const char16_t* block() const { return reinterpret_cast<const char16_t*>(word_); }
+  uint32_t count() const { return static_cast<uint32_t>(block()[0]) | static_cast<uint32_t>(block()[1]) << 16; }
   void assign(std::u16string_view text);
+  // The word for a text that is a number kept in place; 0 for any other text.
+  template <class Char>
+  static uintptr_t numberWord(const Char* text, size_t count);
   // A block for `count` units with its count written (none for 0).
-  static std::unique_ptr<char16_t[]> fresh(size_t count);
-  std::unique_ptr<char16_t[]> block_;
+  static char16_t* fresh(size_t count);
+  // The new word in place of the old one, freed after: the new text may have come from it.
+  void replace(uintptr_t word);
+  void release();
+  uintptr_t word_ = 0;
 };
 
 struct Cell {
