@@ -6,6 +6,8 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <cstring>
 #include <functional>
 #include <string>
 #include <vector>
@@ -24,6 +26,47 @@ inline double now() {
   QueryPerformanceCounter(&counter);
   return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
 }
+
+// A sampling profiler told which part of a run to record. With TOVALUX_PROFILE_FIFO naming the
+// control fifo of `perf record -D -1 --control=fifo:PATH` (as a Windows path, Z:\\tmp\\...) and
+// TOVALUX_PROFILE_PART naming a part, every stretch of that part is recorded and nothing else;
+// without them a part costs one comparison. The fifo stays open: perf reads commands until it ends.
+// The part's stretches are also marked in the debug output (WINEDEBUG=+server,+debugstr shows
+// which server requests fall inside them).
+class ProfiledPart {
+ public:
+  explicit ProfiledPart(const char* name) : on_(wanted(name)) {
+    if (!on_) return;
+    OutputDebugStringA("profiled part begins");
+    command("enable\n");
+  }
+  ~ProfiledPart() {
+    if (!on_) return;
+    command("disable\n");
+    OutputDebugStringA("profiled part ends");
+  }
+  ProfiledPart(const ProfiledPart&) = delete;
+  ProfiledPart& operator=(const ProfiledPart&) = delete;
+
+ private:
+  static bool wanted(const char* name) {
+    static const std::string part = [] {
+      const char* chosen = std::getenv("TOVALUX_PROFILE_PART");
+      return std::string(chosen != nullptr ? chosen : "");
+    }();
+    return !part.empty() && part == name;
+  }
+  static void command(const char* text) {
+    static const HANDLE fifo = [] {
+      const char* path = std::getenv("TOVALUX_PROFILE_FIFO");
+      return path != nullptr ? CreateFileA(path, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr)
+                             : INVALID_HANDLE_VALUE;
+    }();
+    DWORD written = 0;
+    if (fifo != INVALID_HANDLE_VALUE) WriteFile(fifo, text, static_cast<DWORD>(std::strlen(text)), &written, nullptr);
+  }
+  bool on_;
+};
 
 // Seconds the work took.
 inline double timed(const std::function<void()>& work) {

@@ -96,7 +96,9 @@ void benchSearch(Host& host, int rounds) {
     for (int variant = 0; variant < 3; ++variant) {
       openHost(host, variant > 0);
       if (variant == 1) tovalux::setHostMirror(tovalux::HostMirror::kSearchResults1, nullptr);
+      static const char* const kParts[] = {"search-alone", "search-routed", "search-mirrored"};
       for (int search = 0; search < 4; ++search) {
+        const tovalux::bench::ProfiledPart profiled(kParts[variant]);
         const double start = now();
         host.runAction("search 1 500");
         pump();

@@ -53,7 +53,9 @@ double timedMs(const std::function<void()>& work) {
 }
 
 // The host's burst, then everything it queued (the mirror's one refresh) until the queue is empty.
-double burst(Host& host, const std::string& action) {
+// `part` names it for a profiler (ProfiledPart).
+double burst(Host& host, const std::string& action, const char* part = "") {
+  const tovalux::bench::ProfiledPart profiled(part);
   return timedMs([&] {
     host.runAction(action);
     if (tovalux::uiJobsOpen()) tovalux::flushUiJobs();
@@ -81,15 +83,15 @@ int main(int argc, char** argv) {
   // Without the plug-in: the stand-in alone (no notification 1 yet, so no hooks).
   std::vector<double> programPlain, libraryPlain, insertsPlain, deletePlain;
   const auto measureLibrary = [&](std::vector<double>& refill, std::vector<double>& inserts,
-                                  std::vector<double>& deletes) {
-    refill.push_back(burst(host, libraryBurst));
+                                  std::vector<double>& deletes, const char* part) {
+    refill.push_back(burst(host, libraryBurst, part));
     deletes.push_back(burst(host, "library-tree-clear"));
     inserts.push_back(burst(host, libraryBurst + " clear=0"));
   };
   for (int r = 0; r < rounds; ++r) {
     clearProgram();
-    programPlain.push_back(burst(host, programBurst));
-    measureLibrary(libraryPlain, insertsPlain, deletePlain);
+    programPlain.push_back(burst(host, programBurst, "program-without"));
+    measureLibrary(libraryPlain, insertsPlain, deletePlain, "library-without");
   }
   clearProgram();
 
@@ -101,10 +103,10 @@ int main(int argc, char** argv) {
     // Each tree measured while its pane is the one shown.
     tovalux::activatePaneByTitle("项目结构");
     pump();
-    programMirrored.push_back(burst(host, programBurst));
+    programMirrored.push_back(burst(host, programBurst, "program-with"));
     tovalux::activatePaneByTitle("易支持库");
     pump();
-    measureLibrary(libraryMirrored, insertsMirrored, deleteMirrored);
+    measureLibrary(libraryMirrored, insertsMirrored, deleteMirrored, "library-with");
   }
   // The pane's own share of a delete: emptying the mirror of a full tree.
   std::vector<double> paneClears;
@@ -130,6 +132,7 @@ int main(int argc, char** argv) {
   for (int r = 0; r < rounds * 4; ++r) {
     for (size_t length = 1; length <= query.size(); ++length) {
       const std::string typed = query.substr(0, length);
+      const tovalux::bench::ProfiledPart profiled("keystroke");
       keystrokes.push_back(timedMs([&] {
         tovalux::searchProjectTree(typed);
         pump();
