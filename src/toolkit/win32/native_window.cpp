@@ -224,6 +224,9 @@ void NativeWindow::paint() {
   }
   PAINTSTRUCT ps;
   HDC dc = BeginPaint(hwnd_, &ps);
+  // BeginPaint validated the whole update region: the model's pending requests are answered,
+  // and a request made while painting (a handler) must reach the window again.
+  if (Window* w = model()) w->takeDirty();
   if (areas.empty()) areas.push_back(ps.rcPaint);
   RECT client;
   GetClientRect(hwnd_, &client);
@@ -239,8 +242,6 @@ void NativeWindow::paint() {
       BitBlt(dc, area.left, area.top, area.right - area.left, area.bottom - area.top, surface_.dc(), area.left,
              area.top, SRCCOPY);
     }
-    // The painted areas are drawn; requests made while painting (handlers) stay dirty.
-    if (Window* still = model()) still->takeDirty();
     ++paints_;
     lastPaint_ = ps.rcPaint;
     lastAreas_ = static_cast<int>(areas.size());

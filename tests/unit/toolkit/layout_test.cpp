@@ -1,6 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <utility>
+#include <vector>
+
+#include "toolkit/model/core/platform.h"
 #include "toolkit/model/tree/element.h"
+#include "toolkit/model/tree/window.h"
 #include "toolkit_fixture.h"
 
 namespace tovalux::testing {
@@ -170,6 +175,51 @@ TEST_F(LayoutTest, WindowBodyFlowsFreeChildren) {
   EXPECT_EQ(rectOf(strip), (XRect{0, 0, 501, 30}));
   EXPECT_EQ(rectOf(b1), (XRect{4, 3, 28, 27}));
   EXPECT_EQ(rectOf(b2), (XRect{32, 3, 56, 27}));
+}
+
+// What the platform is asked to repaint (under Wine every request is a server call).
+class RecordingPlatform : public tk::Platform {
+ public:
+  void invalidate(tk::Window&, const XRect& area, bool immediate) override { requests.emplace_back(area, immediate); }
+  std::vector<std::pair<XRect, bool>> requests;
+};
+
+bool sameRect(const XRect& a, const XRect& b) {
+  return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+
+TEST_F(LayoutTest, ARepaintInsideOneStillPendingAsksThePlatformNothingMore) {
+  RecordingPlatform platform;
+  tk::Platform* const previous = std::exchange(tk::context().platform, &platform);
+  tk::Window* window = tk::getWindow(XWnd_CreateEx(0, u"", u"", 0, 0, 0, 400, 300));
+  ASSERT_NE(window, nullptr);
+  window->takeDirty();
+  platform.requests.clear();
+  window->invalidate({0, 0, 200, 100}, false);
+  window->invalidate({10, 10, 50, 50}, false);
+  window->invalidate({0, 0, 200, 100}, false);
+  EXPECT_EQ(platform.requests.size(), 1u);
+  // One to be painted at once still goes; one reaching past every pending one goes.
+  window->invalidate({10, 10, 50, 50}, true);
+  ASSERT_EQ(platform.requests.size(), 2u);
+  EXPECT_TRUE(platform.requests.back().second);
+  window->invalidate({150, 50, 250, 150}, false);
+  EXPECT_EQ(platform.requests.size(), 3u);
+  // A paint answers them all: the same area asked again goes again.
+  window->takeDirty();
+  window->invalidate({10, 10, 50, 50}, false);
+  EXPECT_EQ(platform.requests.size(), 4u);
+
+  // Past 32 pending areas they merge, and the platform is asked for the whole bounding box, so an
+  // area in a gap between two of them, now taken as pending, is still repainted.
+  window->takeDirty();
+  platform.requests.clear();
+  for (int k = 0; k < 33; ++k) window->invalidate({k * 6, 0, k * 6 + 3, 5}, false);
+  ASSERT_EQ(platform.requests.size(), 33u);
+  EXPECT_TRUE(sameRect(platform.requests.back().first, {0, 0, 195, 5}));
+  window->invalidate({4, 1, 5, 3}, false);
+  EXPECT_EQ(platform.requests.size(), 33u);
+  tk::context().platform = previous;
 }
 
 }  // namespace

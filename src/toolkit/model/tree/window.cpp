@@ -116,12 +116,22 @@ void Window::adjustLayout() {
 void Window::invalidate(const XRect& area, bool immediate) {
   XRect r = intersect(area, {0, 0, clientWidth(), clientHeight()});
   if (r.empty()) return;
-  if (dirty_.size() >= kMaxDirty) {
-    XRect all = r;
-    for (const XRect& d : dirty_) all = unite(all, d);
-    dirty_.assign(1, all);
-  } else {
-    dirty_.push_back(r);
+  // Every pending rectangle went to the platform, which keeps it invalid until the next paint
+  // takes them all. A view redrawn several times in one burst (a search keystroke asks for the
+  // tree a dozen times) needs no second request: under Wine each one is a server call.
+  const bool pending = std::any_of(dirty_.begin(), dirty_.end(), [&](const XRect& d) {
+    return d.left <= r.left && d.top <= r.top && d.right >= r.right && d.bottom >= r.bottom;
+  });
+  if (pending && !immediate) return;
+  if (!pending) {
+    if (dirty_.size() >= kMaxDirty) {
+      // The platform is asked for the bounding box too, so that it covers whatever the one
+      // rectangle left pending here covers.
+      for (const XRect& d : dirty_) r = unite(r, d);
+      dirty_.assign(1, r);
+    } else {
+      dirty_.push_back(r);
+    }
   }
   if (Platform* platform = context().platform) platform->invalidate(*this, r, immediate);
 }
