@@ -226,7 +226,11 @@ void NativeWindow::paint() {
   HDC dc = BeginPaint(hwnd_, &ps);
   // BeginPaint validated the whole update region: the model's pending requests are answered,
   // and a request made while painting (a handler) must reach the window again.
-  if (Window* w = model()) w->takeDirty();
+  if (Window* w = model()) {
+    // A paint inside a paint (a handler's UpdateWindow) leaves the outer one's held requests.
+    if (!w->holdingRequests()) w->takeDirty();
+    w->holdRequests();
+  }
   if (areas.empty()) areas.push_back(ps.rcPaint);
   RECT client;
   GetClientRect(hwnd_, &client);
@@ -247,6 +251,8 @@ void NativeWindow::paint() {
     lastAreas_ = static_cast<int>(areas.size());
   }
   EndPaint(hwnd_, &ps);
+  // After EndPaint, so that the held requests are not validated with this paint's region.
+  if (Window* w = model()) w->releaseRequests();
 }
 
 LRESULT NativeWindow::hitTest(POINT screen) {

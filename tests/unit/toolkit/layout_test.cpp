@@ -188,7 +188,7 @@ bool sameRect(const XRect& a, const XRect& b) {
   return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
 }
 
-TEST_F(LayoutTest, ARepaintInsideOneStillPendingAsksThePlatformNothingMore) {
+TEST_F(LayoutTest, RepaintsPendingOrAskedForWhilePaintingReachThePlatformOnce) {
   RecordingPlatform platform;
   tk::Platform* const previous = std::exchange(tk::context().platform, &platform);
   tk::Window* window = tk::getWindow(XWnd_CreateEx(0, u"", u"", 0, 0, 0, 400, 300));
@@ -219,6 +219,23 @@ TEST_F(LayoutTest, ARepaintInsideOneStillPendingAsksThePlatformNothingMore) {
   EXPECT_TRUE(sameRect(platform.requests.back().first, {0, 0, 195, 5}));
   window->invalidate({4, 1, 5, 3}, false);
   EXPECT_EQ(platform.requests.size(), 33u);
+
+  // While the window paints, requests are held; its end asks once, for their bounding box, and
+  // a paint inside the paint does not end the holding.
+  window->takeDirty();
+  platform.requests.clear();
+  window->holdRequests();
+  window->holdRequests();
+  for (int row = 0; row < 20; ++row) window->invalidate({0, row * 10, 300, row * 10 + 10}, row == 3);
+  window->releaseRequests();
+  EXPECT_TRUE(platform.requests.empty());
+  window->releaseRequests();
+  ASSERT_EQ(platform.requests.size(), 1u);
+  EXPECT_TRUE(sameRect(platform.requests.back().first, {0, 0, 300, 200}));
+  window->invalidate({0, 20, 300, 30}, false);
+  EXPECT_EQ(platform.requests.size(), 1u);
+  window->releaseRequests();  // unbalanced: nothing more
+  EXPECT_EQ(platform.requests.size(), 1u);
   tk::context().platform = previous;
 }
 

@@ -133,10 +133,19 @@ void Window::invalidate(const XRect& area, bool immediate) {
       dirty_.push_back(r);
     }
   }
+  if (holding_ > 0) return;  // the paint under way asks for them when it ends
   if (Platform* platform = context().platform) platform->invalidate(*this, r, immediate);
 }
 
 std::vector<XRect> Window::takeDirty() { return std::exchange(dirty_, {}); }
+
+void Window::releaseRequests() {
+  if (holding_ == 0 || --holding_ > 0 || dirty_.empty()) return;
+  XRect all = dirty_.front();
+  for (const XRect& d : dirty_) all = unite(all, d);
+  dirty_.assign(1, all);
+  if (Platform* platform = context().platform) platform->invalidate(*this, all, false);
+}
 
 // The window's background (its descriptor, else the style sheet's "window" rule, else the
 // palette's surface), then its children in order, later ones on top.

@@ -77,6 +77,11 @@ class Window : public Object {
   void invalidate(const XRect& area, bool immediate);
   void invalidateAll(bool immediate) { invalidate({0, 0, clientWidth(), clientHeight()}, immediate); }
   std::vector<XRect> takeDirty();
+  // While the window paints, requests (rows realised by the paint itself) are held and go to the
+  // platform as one area when the paint ends: one more paint, not one request per row.
+  void holdRequests() { ++holding_; }
+  bool holdingRequests() const { return holding_ > 0; }
+  void releaseRequests();
   const std::vector<XRect>& dirty() const { return dirty_; }
 
   virtual void paint(Canvas& canvas);
@@ -93,6 +98,7 @@ class Window : public Object {
  private:
   std::vector<Element*> children_;
   std::vector<XRect> dirty_;
+  int holding_ = 0;
   EventTable events_;
 };
 
