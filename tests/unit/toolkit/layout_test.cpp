@@ -184,10 +184,6 @@ class RecordingPlatform : public tk::Platform {
   std::vector<std::pair<XRect, bool>> requests;
 };
 
-bool sameRect(const XRect& a, const XRect& b) {
-  return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
-}
-
 TEST_F(LayoutTest, RepaintsPendingOrAskedForWhilePaintingReachThePlatformOnce) {
   RecordingPlatform platform;
   tk::Platform* const previous = std::exchange(tk::context().platform, &platform);
@@ -216,7 +212,7 @@ TEST_F(LayoutTest, RepaintsPendingOrAskedForWhilePaintingReachThePlatformOnce) {
   platform.requests.clear();
   for (int k = 0; k < 33; ++k) window->invalidate({k * 6, 0, k * 6 + 3, 5}, false);
   ASSERT_EQ(platform.requests.size(), 33u);
-  EXPECT_TRUE(sameRect(platform.requests.back().first, {0, 0, 195, 5}));
+  EXPECT_EQ(platform.requests.back().first, (XRect{0, 0, 195, 5}));
   window->invalidate({4, 1, 5, 3}, false);
   EXPECT_EQ(platform.requests.size(), 33u);
 
@@ -231,7 +227,7 @@ TEST_F(LayoutTest, RepaintsPendingOrAskedForWhilePaintingReachThePlatformOnce) {
   EXPECT_TRUE(platform.requests.empty());
   window->releaseRequests();
   ASSERT_EQ(platform.requests.size(), 1u);
-  EXPECT_TRUE(sameRect(platform.requests.back().first, {0, 0, 300, 200}));
+  EXPECT_EQ(platform.requests.back().first, (XRect{0, 0, 300, 200}));
   window->invalidate({0, 20, 300, 30}, false);
   EXPECT_EQ(platform.requests.size(), 1u);
   window->releaseRequests();  // unbalanced: nothing more

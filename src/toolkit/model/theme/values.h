@@ -41,6 +41,10 @@ constexpr int32_t clampSize(int64_t v) { return v < 0 ? 0 : v > kMaxCoord ? kMax
 constexpr bool contains(const XRect& r, XPoint p) {
   return p.x >= r.left && p.x < r.right && p.y >= r.top && p.y < r.bottom;
 }
+constexpr bool contains(const XRect& outer, const XRect& inner) {
+  return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
+         inner.bottom <= outer.bottom;
+}
 constexpr XRect intersect(const XRect& a, const XRect& b) {
   return {std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right), std::min(a.bottom, b.bottom)};
 }

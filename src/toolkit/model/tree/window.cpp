@@ -119,19 +119,15 @@ void Window::invalidate(const XRect& area, bool immediate) {
   // Every pending rectangle went to the platform, which keeps it invalid until the next paint
   // takes them all. A view redrawn several times in one burst (a search keystroke asks for the
   // tree a dozen times) needs no second request: under Wine each one is a server call.
-  const bool pending = std::any_of(dirty_.begin(), dirty_.end(), [&](const XRect& d) {
-    return d.left <= r.left && d.top <= r.top && d.right >= r.right && d.bottom >= r.bottom;
-  });
+  const bool pending = std::any_of(dirty_.begin(), dirty_.end(), [&](const XRect& d) { return contains(d, r); });
   if (pending && !immediate) return;
   if (!pending) {
-    if (dirty_.size() >= kMaxDirty) {
-      // The platform is asked for the bounding box too, so that it covers whatever the one
-      // rectangle left pending here covers.
-      for (const XRect& d : dirty_) r = unite(r, d);
-      dirty_.assign(1, r);
-    } else {
+    // Past the limit the platform is asked for the bounding box too, so that it covers whatever
+    // the one rectangle left pending here covers.
+    if (dirty_.size() >= kMaxDirty)
+      r = mergeDirty(r);
+    else
       dirty_.push_back(r);
-    }
   }
   if (holding_ > 0) return;  // the paint under way asks for them when it ends
   if (Platform* platform = context().platform) platform->invalidate(*this, r, immediate);
@@ -141,10 +137,14 @@ std::vector<XRect> Window::takeDirty() { return std::exchange(dirty_, {}); }
 
 void Window::releaseRequests() {
   if (holding_ == 0 || --holding_ > 0 || dirty_.empty()) return;
-  XRect all = dirty_.front();
-  for (const XRect& d : dirty_) all = unite(all, d);
-  dirty_.assign(1, all);
+  const XRect all = mergeDirty(dirty_.front());
   if (Platform* platform = context().platform) platform->invalidate(*this, all, false);
+}
+
+XRect Window::mergeDirty(XRect with) {
+  for (const XRect& d : dirty_) with = unite(with, d);
+  dirty_.assign(1, with);
+  return with;
 }
 
 // The window's background (its descriptor, else the style sheet's "window" rule, else the

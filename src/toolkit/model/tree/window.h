@@ -97,6 +97,8 @@ class Window : public Object {
 
  private:
   std::vector<Element*> children_;
+  // The pending rectangles and `with` as their one bounding box, which it answers.
+  XRect mergeDirty(XRect with);
   std::vector<XRect> dirty_;
   int holding_ = 0;
   EventTable events_;

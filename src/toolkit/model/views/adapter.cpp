@@ -4,8 +4,8 @@
 #include "toolkit/model/views/adapter.h"
 
 #include <algorithm>
-#include <memory>
 #include <iterator>
+#include <memory>
 
 #include "toolkit/model/theme/values.h"
 
