@@ -41,7 +41,7 @@ constexpr int32_t clampSize(int64_t v) { return v < 0 ? 0 : v > kMaxCoord ? kMax
 constexpr bool contains(const XRect& r, XPoint p) {
   return p.x >= r.left && p.x < r.right && p.y >= r.top && p.y < r.bottom;
 }
-constexpr bool contains(const XRect& outer, const XRect& inner) {
+constexpr bool encloses(const XRect& outer, const XRect& inner) {
   return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
          inner.bottom <= outer.bottom;
 }

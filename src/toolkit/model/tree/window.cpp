@@ -119,7 +119,7 @@ void Window::invalidate(const XRect& area, bool immediate) {
   // Every pending rectangle went to the platform, which keeps it invalid until the next paint
   // takes them all. A view redrawn several times in one burst (a search keystroke asks for the
   // tree a dozen times) needs no second request: under Wine each one is a server call.
-  const bool pending = std::any_of(dirty_.begin(), dirty_.end(), [&](const XRect& d) { return contains(d, r); });
+  const bool pending = std::any_of(dirty_.begin(), dirty_.end(), [&](const XRect& d) { return encloses(d, r); });
   if (pending && !immediate) return;
   if (!pending) {
     // Past the limit the platform is asked for the bounding box too, so that it covers whatever
